@@ -1,0 +1,19 @@
+#!/usr/bin/env bash
+# Installs the Debian packages the build, the tests and the screenshots need, when any is missing.
+set -euo pipefail
+packages=(cmake ninja-build g++ pkg-config libgtest-dev libbenchmark-dev
+  qt6-base-dev libqt6opengl6-dev qt6-charts-dev qt6-httpserver-dev qt6-websockets-dev
+  libxkbcommon-dev libsqlite3-dev libxlsxwriter-dev libgumbo-dev libicu-dev)
+if [ "${WITH_SCREENSHOT_TOOLS:-0}" = 1 ]; then
+  packages+=(xvfb xauth fonts-noto-cjk imagemagick)
+fi
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
+done
+[ ${#missing[@]} -eq 0 ] && exit 0
+echo "installing: ${missing[*]}"
+sudo=""
+[ "$(id -u)" -eq 0 ] || sudo=sudo
+$sudo apt-get update -q
+DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -q --no-install-recommends "${missing[@]}"

@@ -1,0 +1,99 @@
+#include "app/cli.h"
+
+#include "app/data_folder.h"
+
+#include <ostream>
+
+namespace app {
+
+namespace {
+
+const std::vector<CommandSpec>& commandTable() {
+    static const std::vector<CommandSpec> table = [] {
+        std::vector<CommandSpec> t;
+        addHistoryCommands(t);
+        return t;
+    }();
+    return table;
+}
+
+const CommandSpec* findCommand(const std::string& name) {
+    for (const auto& spec : commandTable())
+        if (spec.name == name) return &spec;
+    return nullptr;
+}
+
+} // namespace
+
+CommandLine parseCommandLine(int argc, char* argv[]) {
+    std::vector<std::string> arguments;
+    for (int i = 1; i < argc; ++i) arguments.emplace_back(argv[i]);
+    return parseCommandLine(arguments);
+}
+
+CommandLine parseCommandLine(const std::vector<std::string>& arguments) {
+    CommandLine line;
+    size_t i = 0;
+    for (; i < arguments.size(); ++i) {
+        const std::string& a = arguments[i];
+        if (a == "--data-dir" || a == "--settings") {
+            if (i + 1 >= arguments.size()) {
+                line.error = a + " needs a value";
+                return line;
+            }
+            (a == "--data-dir" ? line.dataDir : line.settingsFile) = arguments[++i];
+        } else if (a.rfind("--", 0) == 0) {
+            line.error = "unknown option " + a;
+            return line;
+        } else {
+            break;
+        }
+    }
+    if (i < arguments.size()) {
+        line.command = arguments[i];
+        line.args.assign(arguments.begin() + static_cast<long>(i) + 1, arguments.end());
+        if (!findCommand(line.command)) line.error = "unknown command " + line.command;
+    }
+    return line;
+}
+
+std::string usageText() {
+    std::string text = "usage: kelvora11s5 [--data-dir DIR] [--settings FILE] [COMMAND ...]\n"
+                       "Without a command the window opens. Commands:\n";
+    for (const auto& spec : commandTable()) text += "  " + spec.usage + "\n";
+    return text;
+}
+
+WorkspaceOptions workspaceOptions(const CommandLine& line) {
+    WorkspaceOptions options;
+    options.dataDir = line.dataDir ? *line.dataDir : defaultDataFolder();
+    options.settingsFile = line.settingsFile;
+    return options;
+}
+
+int runCommand(const CommandLine& line, std::ostream& out, std::ostream& err) {
+    Workspace workspace(workspaceOptions(line));
+    return runCommand(workspace, line.command, line.args, out, err);
+}
+
+int runCommand(Workspace& workspace, const std::string& command,
+               const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+    const CommandSpec* spec = findCommand(command);
+    if (!spec) {
+        err << "unknown command " << command << "\n" << usageText();
+        return kExitUsage;
+    }
+    if (spec->needsDatabase && !workspace.databaseOpen()) {
+        err << workspace.databaseProblem() << "\n";
+        return kExitRefused;
+    }
+    CommandContext context{workspace, args, out, err};
+    try {
+        return spec->run(context);
+    } catch (const UsageError& e) {
+        err << e.message << "\nusage: kelvora11s5 " << spec->usage << "\n";
+        return kExitUsage;
+    }
+}
+
+} // namespace app

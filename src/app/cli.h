@@ -1,0 +1,62 @@
+#pragma once
+// The command-line interface: `kelvora11s5 [--data-dir DIR] [--settings FILE] [COMMAND ...]`.
+// Results go to stdout, problems to stderr; exit 0 on success, 1 when an operation is refused or
+// the input is bad, 2 on a usage error.
+
+#include "app/workspace.h"
+
+#include <functional>
+#include <iosfwd>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace app {
+
+struct CommandLine {
+    std::optional<std::string> dataDir;
+    std::optional<std::string> settingsFile;
+    std::string command;           // empty: open the window
+    std::vector<std::string> args; // the command's own arguments
+    std::string error;             // a usage error found while parsing
+};
+
+CommandLine parseCommandLine(int argc, char* argv[]);
+CommandLine parseCommandLine(const std::vector<std::string>& arguments);
+std::string usageText();
+
+// The workspace options a command line asks for (default data folder when none is given).
+WorkspaceOptions workspaceOptions(const CommandLine& line);
+
+// Runs a command on a workspace opened as the command line says.
+int runCommand(const CommandLine& line, std::ostream& out, std::ostream& err);
+// Runs a command on a given workspace (tests).
+int runCommand(Workspace& workspace, const std::string& command,
+               const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
+
+// ---- command table ----
+enum ExitCode { kExitOk = 0, kExitRefused = 1, kExitUsage = 2 };
+
+// Thrown by a command for a usage error; the message goes to stderr and the exit status is 2.
+struct UsageError {
+    std::string message;
+};
+
+struct CommandContext {
+    Workspace& workspace;
+    const std::vector<std::string>& args;
+    std::ostream& out;
+    std::ostream& err;
+};
+
+struct CommandSpec {
+    std::string name;
+    std::string usage;  // one line for the usage text
+    bool needsDatabase; // refuse when the database could not be opened
+    std::function<int(CommandContext&)> run;
+};
+
+// Each group of commands lives in its own file and registers here.
+void addHistoryCommands(std::vector<CommandSpec>& table);
+
+} // namespace app

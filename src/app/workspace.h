@@ -1,0 +1,150 @@
+#pragma once
+// The workspace: everything the main window holds, without widgets. The settings, the open
+// history database, the ordered history in memory, the zodiac state, the next period id, the
+// search targets and span, and every operation as a method whose widget reads are arguments.
+// The window and the command line both drive this class.
+
+#include "app/settings.h"
+#include "history/attributes.h"
+#include "history/history_table.h"
+#include "history/zodiac.h"
+#include "platform/database.h"
+
+#include <array>
+#include <chrono>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace app {
+
+// What an operation did: ok, or a message for the user saying what went wrong and what to do.
+struct Outcome {
+    bool ok = true;
+    std::string message;
+
+    static Outcome success(std::string text = {}) { return {true, std::move(text)}; }
+    static Outcome failure(std::string text) { return {false, std::move(text)}; }
+};
+
+struct WorkspaceOptions {
+    std::string dataDir;
+    // An INI file instead of the user's settings store.
+    std::optional<std::string> settingsFile;
+    // Today's date; the system clock when empty (tests set it).
+    std::function<std::chrono::year_month_day()> today;
+};
+
+class Workspace {
+  public:
+    // Runs the start-up sequence: reads the settings, opens (or creates) the database, loads the
+    // history, shows the next period, the zodiac year, the search span and the targets.
+    explicit Workspace(WorkspaceOptions options);
+    ~Workspace();
+
+    // ---- state ----
+    const Settings& settings() const { return settings_.values(); }
+    const std::string& dataDir() const { return options_.dataDir; }
+    std::string databasePath() const;
+    bool databaseOpen() const { return db_.isOpen(); }
+    // Why the database could not be opened; empty when it is open.
+    const std::string& databaseProblem() const { return databaseProblem_; }
+
+    // rsHistory: the stored draws in ascending SQQH.
+    const std::vector<history::HistoryRow>& rows() const { return rows_; }
+    // Grows every time the stored draws change, so views know to reset.
+    std::uint64_t historyVersion() const { return historyVersion_; }
+    // The period column of the history grid for a row (eight or ten digits by game).
+    std::string historyPeriodText(size_t row) const;
+
+    int intQiPerDay() const { return intQiPerDay_; }
+    // Text1: the next period id in ten-digit form; empty while the history is empty.
+    const std::string& Text1() const { return text1_; }
+    // lngNextQi: the newest row's QQH; 0 while the history is empty.
+    std::int32_t lngNextQi() const { return lngNextQi_; }
+    const history::Zodiac& zodiac() const { return zodiac_; }
+
+    // Targets of the searches and what the first tab's boxes (Text2) show.
+    const std::array<std::int16_t, 5>& intTarget() const { return intTarget_; }
+    const std::array<std::string, 5>& targetTexts() const { return targetTexts_; }
+    bool bolManualTab() const { return bolManualTab_; }
+
+    // Text3(0), Text3(1): the search span as the boxes show it.
+    const std::string& spanStart() const { return spanStart_; }
+    const std::string& spanEnd() const { return spanEnd_; }
+    void setSpan(std::string start, std::string end);
+
+    // ---- draws ----
+    // Stores a typed draw. boxes are the five entry texts (leading digits give the number, a box
+    // starting with a non-digit is empty). The draw goes under the shown next period id; while
+    // the history is empty, under firstPeriod (a ten-digit id the user typed). Nothing is stored
+    // when a number is missing, outside 01..11 or repeated; the message says which.
+    Outcome addDraw(const std::array<std::string, 5>& boxes, const std::string& firstPeriod = {});
+
+    // ---- refresh operations ----
+    // AddHaoma: re-reads the history from the database.
+    void AddHaoma();
+    // QihaoXianshi: the next period id (Text1) and lngNextQi from the newest draw.
+    void QihaoXianshi();
+    // LoadTargets: the targets from the reference draw (first tab) or the typed boxes.
+    void LoadTargets();
+    // MaskEdBox2_LostFocus: the period distance typed in the box. An empty box keeps the
+    // previous distance.
+    Outcome MaskEdBox2_LostFocus(const std::string& text);
+
+    // ---- settings menus ----
+    void mnu11S5_Click(int index);
+    void mnuSxcs_Click(int index);
+    void mnuDscs_Click(int index);
+    void mnuSxsetup_Click(int index);
+
+    // ---- search options ----
+    // Option1: 0 固定位, 1 自由位, 2 前期, 3 上期.
+    void Option1_Click(int index);
+    // Option3: the search type.
+    void Option3_Click(int index);
+    // Option4: the result type.
+    void Option4_Click(int index);
+    // The target tab and the typed target boxes (Text22) as the window holds them.
+    void setTargetTab(bool manualTab, const std::array<std::string, 5>& typed);
+
+    // ---- settings by key (command line) ----
+    std::optional<std::string> settingText(const std::string& key) const;
+    Outcome setSetting(const std::string& key, const std::string& value);
+
+    // ---- text of the history, as the text export writes it (one line per draw) ----
+    std::string historyLine(size_t row) const;
+
+  private:
+    Outcome requireDatabase() const;
+    void openDatabase();
+    void resetSpanStart();
+    void updateSpan();
+    void afterHistoryChange();
+    std::chrono::year_month_day today() const;
+
+    WorkspaceOptions options_;
+    SettingsFile settings_;
+    platform::Database db_;
+    std::string databaseProblem_;
+    std::vector<history::HistoryRow> rows_;
+    std::uint64_t historyVersion_ = 0;
+
+    int intQiPerDay_ = 84;
+    std::string text1_;
+    std::int32_t lngNextQi_ = 0;
+    history::Zodiac zodiac_;
+
+    std::array<std::int16_t, 5> intTarget_{};
+    std::array<std::string, 5> targetTexts_{};
+    bool bolManualTab_ = false;
+    std::array<std::string, 5> typedTargets_{};
+
+    std::string spanStart_;
+    std::string spanEnd_;
+};
+
+} // namespace app

@@ -1,0 +1,66 @@
+#include "history/draw_appender.h"
+
+#include "history/period.h"
+
+namespace history {
+
+DrawAppender::DrawAppender(platform::Database& db, Zodiac& zodiac, int dsIni,
+                           bool fillPreviousStrings)
+    : db_(db), zodiac_(zodiac), dsIni_(dsIni), fillPreviousStrings_(fillPreviousStrings) {
+    std::string columns = "SQQH, QQH";
+    for (const char* period : {"", "S", "P"})
+        for (int kind = 0; kind < kKinds; ++kind)
+            for (int p = 1; p <= kPositions; ++p)
+                columns += ", " + attributeColumn(p, kind, period);
+    for (int kind = -1; kind < kKinds; ++kind) columns += ", " + textColumn(false, kind);
+    int count = 2 + 90 + 7;
+    if (fillPreviousStrings_) {
+        for (int kind = -1; kind < kKinds; ++kind) columns += ", " + textColumn(true, kind);
+        count += 7;
+    }
+    std::string placeholders;
+    for (int i = 1; i <= count; ++i) placeholders += (i > 1 ? ",?" : "?") + std::to_string(i);
+    insert_ = db_.prepare("INSERT INTO Lishi (" + columns + ") VALUES (" + placeholders + ")");
+}
+
+void DrawAppender::seed(const DrawValues* secondNewest, const DrawValues* newest) {
+    secondNewest_.reset();
+    newest_.reset();
+    if (secondNewest) secondNewest_ = Previous{*secondNewest, describeDraw(*secondNewest)};
+    if (newest) newest_ = Previous{*newest, describeDraw(*newest)};
+}
+
+HistoryRow DrawAppender::append(int sqqh, const Numbers& numbers) {
+    zodiac_.GetSxYear(tenDigit(sqqh));
+    zodiac_.SetSxGroups();
+    Previous current{DeriveDraw(numbers, zodiac_, dsIni_), {}};
+    current.strings = describeDraw(current.values);
+
+    int index = 1;
+    insert_.bind(index++, sqqh);
+    insert_.bind(index++, sqqh + 1);
+    for (const auto* draw :
+         {&current, newest_ ? &*newest_ : nullptr, secondNewest_ ? &*secondNewest_ : nullptr}) {
+        for (int kind = 0; kind < kKinds; ++kind)
+            for (int p = 0; p < kPositions; ++p)
+                insert_.bind(index++, draw ? static_cast<int>(draw->values[kind][p]) : 0);
+    }
+    for (int s = 0; s < 1 + kKinds; ++s)
+        insert_.bind(index++, newest_ ? std::string_view(newest_->strings[s]) : "");
+    if (fillPreviousStrings_) {
+        for (int s = 0; s < 1 + kKinds; ++s)
+            insert_.bind(index++, secondNewest_ ? std::string_view(secondNewest_->strings[s]) : "");
+    }
+    insert_.run();
+
+    HistoryRow row;
+    row.id = db_.lastInsertId();
+    row.sqqh = sqqh;
+    row.qqh = sqqh + 1;
+    row.values = current.values;
+    secondNewest_ = std::move(newest_);
+    newest_ = std::move(current);
+    return row;
+}
+
+} // namespace history

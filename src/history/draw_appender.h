@@ -1,0 +1,43 @@
+#pragma once
+// Stores draws into Lishi with every derived column. Keeps the two draws stored before in
+// memory, so a run of draws (typed, imported, fetched or rebuilt) never re-reads the table.
+// The caller owns the transaction.
+
+#include "history/attributes.h"
+#include "history/history_table.h"
+#include "history/zodiac.h"
+#include "platform/database.h"
+
+#include <optional>
+
+namespace history {
+
+class DrawAppender {
+  public:
+    // fillPreviousStrings: also write the txtHisPreLst columns (the draw two stored before), as
+    // the rebuild does; other paths leave them unset.
+    DrawAppender(platform::Database& db, Zodiac& zodiac, int dsIni, bool fillPreviousStrings);
+
+    // The draws stored before the first one appended here (the newest rows of the history).
+    void seed(const DrawValues* secondNewest, const DrawValues* newest);
+
+    // AppendDraw: derives and stores one draw under period sqqh; the zodiac year follows the
+    // period. Returns the row as the ordered view will hold it.
+    HistoryRow append(int sqqh, const Numbers& numbers);
+
+  private:
+    struct Previous {
+        DrawValues values;
+        DrawStrings strings;
+    };
+
+    platform::Database& db_;
+    Zodiac& zodiac_;
+    int dsIni_;
+    bool fillPreviousStrings_;
+    platform::Statement insert_;
+    std::optional<Previous> newest_;
+    std::optional<Previous> secondNewest_;
+};
+
+} // namespace history

@@ -1,0 +1,67 @@
+#include "history/history_table.h"
+
+namespace history {
+
+std::string attributeColumn(int position, int kind, const char* period) {
+    return "L" + std::to_string(position) + kTypeLetter[kind] + period;
+}
+
+std::string textColumn(bool previous, int kind) {
+    std::string name = previous ? "txtHisPreLst" : "txtHisLst";
+    if (kind >= 0) name += kTextSuffix[kind];
+    return name;
+}
+
+void createTables(platform::Database& db) {
+    std::string sql = "CREATE TABLE IF NOT EXISTS Lishi (ID INTEGER PRIMARY KEY, "
+                      "SQQH INTEGER NOT NULL, QQH INTEGER, strQQH TEXT";
+    for (const char* period : {"", "S", "P"})
+        for (int kind = 0; kind < kKinds; ++kind)
+            for (int p = 1; p <= kPositions; ++p)
+                sql += ", " + attributeColumn(p, kind, period) + " INTEGER";
+    for (bool previous : {false, true})
+        for (int kind = -1; kind < kKinds; ++kind)
+            sql += ", " + textColumn(previous, kind) + " TEXT";
+    sql += ", intTh INTEGER DEFAULT 0, bolOk INTEGER DEFAULT 0, txtHisP6 TEXT)";
+    db.exec(sql);
+    db.exec("CREATE INDEX IF NOT EXISTS LishiBySQQH ON Lishi (SQQH, ID)");
+    db.exec("CREATE TABLE IF NOT EXISTS Carcu (Nmb INTEGER, Count INTEGER)");
+}
+
+std::vector<HistoryRow> loadHistory(platform::Database& db) {
+    std::string sql = "SELECT ID, SQQH, QQH";
+    for (int kind = 0; kind < kKinds; ++kind)
+        for (int p = 1; p <= kPositions; ++p) sql += ", " + attributeColumn(p, kind);
+    sql += " FROM Lishi ORDER BY SQQH, ID";
+
+    std::vector<HistoryRow> rows;
+    {
+        auto count = db.prepare("SELECT COUNT(*) FROM Lishi");
+        if (count.step()) rows.reserve(static_cast<size_t>(count.int64At(0)));
+    }
+    auto stmt = db.prepare(sql);
+    while (stmt.step()) {
+        HistoryRow row;
+        row.id = stmt.int64At(0);
+        row.sqqh = stmt.intAt(1);
+        row.qqh = stmt.intAt(2);
+        int column = 3;
+        for (int kind = 0; kind < kKinds; ++kind)
+            for (int p = 0; p < kPositions; ++p)
+                row.values[kind][p] = static_cast<std::int16_t>(stmt.intAt(column++));
+        rows.push_back(row);
+    }
+    return rows;
+}
+
+void Delrec(platform::Database& db) {
+    db.exec("DELETE FROM Lishi");
+}
+
+bool deleteNewestDraw(platform::Database& db) {
+    db.exec("DELETE FROM Lishi WHERE ID = "
+            "(SELECT ID FROM Lishi ORDER BY SQQH DESC, ID DESC LIMIT 1)");
+    return db.changes() > 0;
+}
+
+} // namespace history

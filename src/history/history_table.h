@@ -1,0 +1,42 @@
+#pragma once
+// The history table Lishi and the tally table Carcu: their columns, creation, reading the
+// ordered history into memory, and deleting rows.
+
+#include "history/attributes.h"
+#include "platform/database.h"
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace history {
+
+// One stored draw as the readers see it: the ordered view holds these in ascending SQQH (rows of
+// one period in the order they were stored).
+struct HistoryRow {
+    std::int64_t id = 0;
+    std::int32_t sqqh = 0;
+    std::int32_t qqh = 0;
+    DrawValues values{};
+
+    const PositionValues& numbers() const { return values[Number]; }
+};
+
+// "L" + position + letter + period suffix ("", "S" or "P"): L3B, L2AS, L5HP.
+std::string attributeColumn(int position, int kind, const char* period = "");
+// txtHisLst / txtHisPreLst followed by the kind's suffix; kind -1 names the plain column.
+std::string textColumn(bool previous, int kind);
+
+// Creates Lishi (every column), its index on SQQH, and Carcu when they are missing.
+void createTables(platform::Database& db);
+
+// The whole history in the order of the ordered view.
+std::vector<HistoryRow> loadHistory(platform::Database& db);
+
+// Delrec: deletes every row of Lishi.
+void Delrec(platform::Database& db);
+
+// Deletes the newest draw of the ordered view; false when the history is empty.
+bool deleteNewestDraw(platform::Database& db);
+
+} // namespace history

@@ -1,0 +1,195 @@
+#include "platform/database.h"
+
+#include <sqlite3.h>
+
+#include <utility>
+
+namespace platform {
+
+namespace {
+
+[[noreturn]] void fail(sqlite3* db, std::string_view what) {
+    std::string message(what);
+    if (db) message += ": " + std::string(sqlite3_errmsg(db));
+    throw DbError(message);
+}
+
+} // namespace
+
+Statement::Statement(sqlite3* db, std::string_view sql) : db_(db) {
+    if (sqlite3_prepare_v2(db, sql.data(), static_cast<int>(sql.size()), &stmt_, nullptr) !=
+        SQLITE_OK) {
+        fail(db, "prepare failed");
+    }
+}
+
+Statement::~Statement() {
+    sqlite3_finalize(stmt_);
+}
+
+Statement::Statement(Statement&& other) noexcept
+    : db_(std::exchange(other.db_, nullptr)), stmt_(std::exchange(other.stmt_, nullptr)) {}
+
+Statement& Statement::operator=(Statement&& other) noexcept {
+    if (this != &other) {
+        sqlite3_finalize(stmt_);
+        db_ = std::exchange(other.db_, nullptr);
+        stmt_ = std::exchange(other.stmt_, nullptr);
+    }
+    return *this;
+}
+
+Statement& Statement::bind(int index, std::int64_t value) {
+    if (sqlite3_bind_int64(stmt_, index, value) != SQLITE_OK) fail(db_, "bind failed");
+    return *this;
+}
+
+Statement& Statement::bind(int index, std::string_view text) {
+    if (sqlite3_bind_text(stmt_, index, text.data(), static_cast<int>(text.size()),
+                          SQLITE_TRANSIENT) != SQLITE_OK) {
+        fail(db_, "bind failed");
+    }
+    return *this;
+}
+
+Statement& Statement::bindNull(int index) {
+    if (sqlite3_bind_null(stmt_, index) != SQLITE_OK) fail(db_, "bind failed");
+    return *this;
+}
+
+bool Statement::step() {
+    const int rc = sqlite3_step(stmt_);
+    if (rc == SQLITE_ROW) return true;
+    if (rc == SQLITE_DONE) return false;
+    fail(db_, "statement failed");
+}
+
+void Statement::run() {
+    while (step()) {
+    }
+    reset();
+}
+
+void Statement::reset() {
+    sqlite3_reset(stmt_);
+    sqlite3_clear_bindings(stmt_);
+}
+
+int Statement::columnCount() const {
+    return sqlite3_column_count(stmt_);
+}
+
+std::int64_t Statement::int64At(int column) const {
+    return sqlite3_column_int64(stmt_, column);
+}
+
+int Statement::intAt(int column) const {
+    return sqlite3_column_int(stmt_, column);
+}
+
+std::string Statement::textAt(int column) const {
+    const auto* text = sqlite3_column_text(stmt_, column);
+    if (!text) return {};
+    return std::string(reinterpret_cast<const char*>(text),
+                       static_cast<size_t>(sqlite3_column_bytes(stmt_, column)));
+}
+
+bool Statement::isNullAt(int column) const {
+    return sqlite3_column_type(stmt_, column) == SQLITE_NULL;
+}
+
+Database::Database(const std::string& path) : path_(path) {
+    sqlite3* db = nullptr;
+    const int rc =
+        sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
+    if (rc != SQLITE_OK) {
+        std::string message = "cannot open database " + path;
+        if (db) message += ": " + std::string(sqlite3_errmsg(db));
+        sqlite3_close(db);
+        throw DbError(message);
+    }
+    db_ = db;
+    sqlite3_busy_timeout(db_, 2000);
+}
+
+Database::~Database() {
+    close();
+}
+
+Database::Database(Database&& other) noexcept
+    : db_(std::exchange(other.db_, nullptr)), path_(std::move(other.path_)) {}
+
+Database& Database::operator=(Database&& other) noexcept {
+    if (this != &other) {
+        close();
+        db_ = std::exchange(other.db_, nullptr);
+        path_ = std::move(other.path_);
+    }
+    return *this;
+}
+
+void Database::close() {
+    if (db_) sqlite3_close_v2(db_);
+    db_ = nullptr;
+}
+
+void Database::exec(std::string_view sql) {
+    if (!db_) throw DbError("database is not open");
+    char* error = nullptr;
+    const std::string text(sql);
+    if (sqlite3_exec(db_, text.c_str(), nullptr, nullptr, &error) != SQLITE_OK) {
+        std::string message = error ? error : "statement failed";
+        sqlite3_free(error);
+        throw DbError(message);
+    }
+}
+
+Statement Database::prepare(std::string_view sql) {
+    if (!db_) throw DbError("database is not open");
+    return Statement(db_, sql);
+}
+
+std::int64_t Database::lastInsertId() const {
+    return sqlite3_last_insert_rowid(db_);
+}
+
+int Database::changes() const {
+    return sqlite3_changes(db_);
+}
+
+std::string Database::integrityCheck() {
+    auto stmt = prepare("PRAGMA integrity_check");
+    std::string result;
+    while (stmt.step()) {
+        if (!result.empty()) result += "; ";
+        result += stmt.textAt(0);
+    }
+    return result;
+}
+
+void Database::vacuumInto(const std::string& target) {
+    auto stmt = prepare("VACUUM INTO ?1");
+    stmt.bind(1, target);
+    stmt.run();
+}
+
+Transaction::Transaction(Database& db) : db_(db) {
+    db_.exec("BEGIN IMMEDIATE");
+}
+
+Transaction::~Transaction() {
+    if (!done_) {
+        try {
+            db_.exec("ROLLBACK");
+        } catch (const DbError&) {
+            // Nothing more can be done; SQLite rolls back on close as well.
+        }
+    }
+}
+
+void Transaction::commit() {
+    db_.exec("COMMIT");
+    done_ = true;
+}
+
+} // namespace platform
