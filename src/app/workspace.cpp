@@ -197,6 +197,24 @@ void Workspace::afterHistoryChange() {
     updateSpan();
 }
 
+void Workspace::historyChanged(bool resetSpan) {
+    AddHaoma();
+    if (resetSpan) {
+        spanStart_.clear();
+        spanEnd_.clear();
+    }
+    afterHistoryChange();
+}
+
+void Workspace::historyChanged(std::vector<history::HistoryRow> rows, bool resetSpan) {
+    rows_ = std::move(rows);
+    if (resetSpan) {
+        spanStart_.clear();
+        spanEnd_.clear();
+    }
+    afterHistoryChange();
+}
+
 void Workspace::AddHaoma() {
     if (!db_.isOpen()) return;
     try {

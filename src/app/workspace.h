@@ -118,8 +118,22 @@ class Workspace {
     // ---- text of the history, as the text export writes it (one line per draw) ----
     std::string historyLine(size_t row) const;
 
-  private:
+    // ---- for the operation services (search, import, maintenance, online update, export) ----
+    // Each service is its own class over the workspace (app/<service>.h); these give it the
+    // shared state. The database is open only when databaseOpen().
+    platform::Database& database() { return db_; }
+    history::Zodiac& mutableZodiac() { return zodiac_; }
+    SettingsFile& settingsFile() { return settings_; }
+    // Fails with the message for the user when the database is not open.
     Outcome requireDatabase() const;
+    // After the stored draws changed: the history in memory is replaced by rows (already stored,
+    // in the order of the ordered view) or, without rows, re-read from the database; then the
+    // next period, the targets and the span follow. resetSpan puts the span over the whole
+    // history (a replaced history); otherwise boxes that followed the history keep following.
+    void historyChanged(bool resetSpan);
+    void historyChanged(std::vector<history::HistoryRow> rows, bool resetSpan);
+
+  private:
     void openDatabase();
     void resetSpanStart();
     void updateSpan();

@@ -1,0 +1,47 @@
+#include "history/period.h"
+
+#include <gtest/gtest.h>
+
+using namespace history;
+
+TEST(Period, NextPeriodRollsOverOnlyAfterTheLastDrawOfTheDay) {
+    EXPECT_EQ(nextPeriodText(16090884, 84), "2016090901");
+    EXPECT_EQ(nextPeriodText(16090852, 84), "2016090853");
+    EXPECT_EQ(nextPeriodText(16093084, 84), "2016100101");
+    EXPECT_EQ(nextPeriodText(16123184, 84), "2017010101");
+    EXPECT_EQ(nextPeriodText(16022884, 84), "2016022901"); // leap year
+    EXPECT_EQ(nextPeriodText(16090890, 90), "2016090901");
+    EXPECT_EQ(nextPeriodText(16090884, 90), "2016090885");
+    // A draw number above the draws per day never rolls the day.
+    EXPECT_EQ(nextPeriodText(16090885, 84), "2016090886");
+    EXPECT_EQ(nextPeriodText(9123179, 79), "2010010101");
+}
+
+TEST(Period, TextFormsPadToEightDigits) {
+    EXPECT_EQ(eightDigit(9090852), "09090852");
+    EXPECT_EQ(tenDigit(9090852), "2009090852");
+    EXPECT_EQ(tenDigit(16090852), "2016090852");
+    EXPECT_EQ(gridPeriodText(16090852, 23), "16090852");
+    EXPECT_EQ(gridPeriodText(16090852, 569), "16090852");
+    EXPECT_EQ(gridPeriodText(16090852, 22), "2016090852");
+    EXPECT_EQ(gridPeriodText(16090852, 562), "2016090852");
+    EXPECT_EQ(drawsPerDay(569), 79);
+    EXPECT_EQ(drawsPerDay(562), 90);
+    EXPECT_EQ(drawsPerDay(999), 84);
+}
+
+TEST(Period, TypedTenDigitIdsAreValidated) {
+    EXPECT_EQ(parseTenDigitPeriod("2016090801"), 16090801);
+    EXPECT_EQ(parseTenDigitPeriod("2009090852"), 9090852);
+    EXPECT_EQ(parseTenDigitPeriod("2016022901"), 16022901);
+    for (const char* bad : {"", "201609080", "20160908011", "1916090801", "2016130801",
+                            "2017022901", "2016090800", "2016-09-08", "201609080a"})
+        EXPECT_FALSE(parseTenDigitPeriod(bad).has_value()) << bad;
+}
+
+TEST(Period, SpanBoxesReadTheirLastEightCharacters) {
+    EXPECT_EQ(lastEightAsNumber("2016090852"), 16090852);
+    EXPECT_EQ(lastEightAsNumber("16090852"), 16090852);
+    EXPECT_EQ(lastEightAsNumber("20160908x2"), std::nullopt);
+    EXPECT_EQ(lastEightAsNumber(""), std::nullopt);
+}
