@@ -1,0 +1,140 @@
+#include "app/gui/main_window.h"
+
+#include "app/gui/history_model.h"
+#include "app/gui/prompter.h"
+#include "app/workspace.h"
+
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QRadioButton>
+#include <QShowEvent>
+#include <QStatusBar>
+#include <QTableView>
+#include <QTimer>
+
+namespace app::gui {
+
+namespace {
+// From this many draws on, the grid opens at its newest rows.
+constexpr size_t kScrollFromDraws = 39;
+} // namespace
+
+MainWindow::MainWindow(Workspace& workspace, Prompter& prompter, QWidget* parent)
+    : QMainWindow(parent), workspace_(workspace), prompter_(prompter) {
+    setObjectName(QStringLiteral("frmMain"));
+    setWindowTitle(QStringLiteral("11选5 历史号码分析"));
+    historyModel_ = new HistoryModel(workspace_, this);
+    buildMenus();
+    buildCentral();
+
+    // The workspace has already read the settings and the history; show them in start-up order.
+    showSettings();
+    showNextPeriod();
+    showSpan();
+    showTargets();
+    showHistory();
+    if (!workspace_.databaseOpen()) {
+        databaseStatus_ = new QLabel(QStringLiteral("历史数据库未打开"));
+        databaseStatus_->setObjectName(QStringLiteral("databaseStatus"));
+        databaseStatus_->setToolTip(QString::fromStdString(workspace_.databaseProblem()));
+        statusBar()->addPermanentWidget(databaseStatus_);
+    }
+    connectHandlers();
+    // Typing starts where the next draw goes, or at the first period while there is none.
+    if (workspace_.rows().empty() && workspace_.databaseOpen())
+        Text1_->setFocus();
+    else
+        MaskEdBox1_[0]->setFocus();
+}
+
+MainWindow::~MainWindow() {
+    // Widgets losing the focus while the window is torn down must not reach the handlers.
+    for (QLineEdit* box : MaskEdBox1_) box->removeEventFilter(this);
+    MaskEdBox2_->removeEventFilter(this);
+}
+
+void MainWindow::refreshAfterHistoryChange() {
+    showHistory();
+    showNextPeriod();
+    showTargets();
+    showSpan();
+}
+
+void MainWindow::showSettings() {
+    const Settings& s = workspace_.settings();
+    updateMenuChecks();
+    Option1_[s.bolZyw ? 1 : 0]->setChecked(true);
+    Option1_[s.bolSq ? 3 : 2]->setChecked(true);
+    Option4_[s.intXianshiLei]->setChecked(true);
+    MaskEdBox2_->setText(QString::number(s.intPreQi));
+    Combo1_->setCurrentText(QString::number(s.intZhWSetup));
+    Option3_[s.intLei]->setChecked(true);
+    Option2_5_->setChecked(true);
+}
+
+void MainWindow::updateMenuChecks() {
+    const Settings& s = workspace_.settings();
+    const int game = gameMenuIndex(s.GsZl);
+    for (int i = 0; i < 4; ++i) mnu11S5_[i]->setChecked(i == game);
+    mnuSxsetup_[0]->setChecked(s.SxSetup);
+    mnuSxsetup_[1]->setChecked(!s.SxSetup);
+    for (int i = 0; i < 2; ++i) {
+        mnuSxcs_[i]->setChecked(i == s.SxIni);
+        mnuDscs_[i]->setChecked(i == s.DsIni);
+    }
+}
+
+void MainWindow::showNextPeriod() {
+    // While the history is empty the user types the id of the first draw here.
+    const bool empty = workspace_.rows().empty();
+    if (!empty)
+        Text1_->setText(QString::fromStdString(workspace_.Text1()));
+    else if (Text1_->isReadOnly())
+        Text1_->clear(); // the history was just emptied: the old next id means nothing now
+    Text1_->setReadOnly(!empty);
+    Text1_->setToolTip(empty ? QStringLiteral("输入第一期的十位期号（年月日加当天期数）")
+                             : QStringLiteral("下一期的期号"));
+}
+
+void MainWindow::showTargets() {
+    const auto& texts = workspace_.targetTexts();
+    for (int k = 0; k < 5; ++k) Text2_[k]->setText(QString::fromStdString(texts[k]));
+}
+
+void MainWindow::showSpan() {
+    Text3_[0]->setText(QString::fromStdString(workspace_.spanStart()));
+    Text3_[1]->setText(QString::fromStdString(workspace_.spanEnd()));
+}
+
+void MainWindow::showHistory() {
+    historyModel_->refresh();
+    emptyHistoryHint_->setVisible(workspace_.rows().empty());
+    scrollHistoryToEnd();
+}
+
+void MainWindow::scrollHistoryToEnd() {
+    if (workspace_.rows().size() >= kScrollFromDraws) MSFlexGrid1_->scrollToBottom();
+}
+
+void MainWindow::showEvent(QShowEvent* event) {
+    QMainWindow::showEvent(event);
+    if (shownOnce_) return;
+    shownOnce_ = true;
+    // The grid knows its height only now.
+    scrollHistoryToEnd();
+    if (!workspace_.databaseOpen()) QTimer::singleShot(0, this, &MainWindow::reportDatabaseProblem);
+}
+
+void MainWindow::reportDatabaseProblem() {
+    prompter_.warn(QStringLiteral("历史数据库"),
+                   QString::fromStdString(workspace_.databaseProblem()));
+}
+
+void MainWindow::connectHandlers() {
+    connectEntry();
+    connectOptions();
+    connectMenus();
+}
+
+} // namespace app::gui

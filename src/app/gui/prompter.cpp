@@ -1,0 +1,36 @@
+#include "app/gui/prompter.h"
+
+#include <QFileDialog>
+#include <QInputDialog>
+#include <QMessageBox>
+
+namespace app::gui {
+
+bool WidgetPrompter::confirm(const QString& title, const QString& text) {
+    const auto answer = QMessageBox::question(
+        parent_, title, text, QMessageBox::Ok | QMessageBox::Cancel, QMessageBox::Ok);
+    return answer == QMessageBox::Ok;
+}
+
+void WidgetPrompter::inform(const QString& title, const QString& text) {
+    QMessageBox::information(parent_, title, text);
+}
+
+void WidgetPrompter::warn(const QString& title, const QString& text) {
+    QMessageBox::warning(parent_, title, text);
+}
+
+std::optional<QString> WidgetPrompter::askText(const QString& title, const QString& prompt,
+                                               const QString& defaultText) {
+    bool ok = false;
+    const QString text =
+        QInputDialog::getText(parent_, title, prompt, QLineEdit::Normal, defaultText, &ok);
+    if (!ok) return std::nullopt;
+    return text;
+}
+
+QString WidgetPrompter::openFile(const QString& dir, const QString& filter) {
+    return QFileDialog::getOpenFileName(parent_, QString(), dir, filter);
+}
+
+} // namespace app::gui

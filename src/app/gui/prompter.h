@@ -1,0 +1,46 @@
+#pragma once
+// Message boxes and simple dialogs behind a small interface, so the window's handlers can ask the
+// user without knowing how the question is shown (tests answer them in advance).
+
+#include <QPointer>
+#include <QString>
+
+#include <optional>
+
+class QWidget;
+
+namespace app::gui {
+
+class Prompter {
+  public:
+    virtual ~Prompter() = default;
+
+    // An OK/Cancel question with the question icon; true for OK.
+    virtual bool confirm(const QString& title, const QString& text) = 0;
+    virtual void inform(const QString& title, const QString& text) = 0;
+    virtual void warn(const QString& title, const QString& text) = 0;
+    // A line of text; empty when the user cancels.
+    virtual std::optional<QString> askText(const QString& title, const QString& prompt,
+                                           const QString& defaultText) = 0;
+    // A file to open; an empty text when the user cancels.
+    virtual QString openFile(const QString& dir, const QString& filter) = 0;
+};
+
+// The real dialogs, owned by the window they are shown over.
+class WidgetPrompter : public Prompter {
+  public:
+    explicit WidgetPrompter(QWidget* parent = nullptr) : parent_(parent) {}
+    void setParentWidget(QWidget* parent) { parent_ = parent; }
+
+    bool confirm(const QString& title, const QString& text) override;
+    void inform(const QString& title, const QString& text) override;
+    void warn(const QString& title, const QString& text) override;
+    std::optional<QString> askText(const QString& title, const QString& prompt,
+                                   const QString& defaultText) override;
+    QString openFile(const QString& dir, const QString& filter) override;
+
+  private:
+    QPointer<QWidget> parent_;
+};
+
+} // namespace app::gui

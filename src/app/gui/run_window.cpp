@@ -1,0 +1,30 @@
+#include "app/gui/run_window.h"
+
+#include "app/gui/main_window.h"
+#include "app/gui/prompter.h"
+
+#include <QApplication>
+#include <QScreen>
+
+#include <algorithm>
+
+namespace app {
+
+int runWindow(Workspace& workspace) {
+    gui::WidgetPrompter prompter;
+    gui::MainWindow window(workspace, prompter);
+    prompter.setParentWidget(&window);
+
+    // The grids, the entry and the search panel all fit a 1366x768 screen; use it all.
+    const QRect screen = QApplication::primaryScreen()->availableGeometry();
+    window.resize(std::min(screen.width(), 1366), std::min(screen.height(), 768));
+    if (window.width() >= screen.width() || window.height() >= screen.height()) {
+        window.move(screen.topLeft());
+        window.showMaximized();
+    } else {
+        window.show();
+    }
+    return QApplication::exec();
+}
+
+} // namespace app

@@ -1,0 +1,424 @@
+// The main window driven as a user would: start-up state, typing draws, menus and options.
+
+#include "window_fixture.h"
+
+#include "app/gui/history_model.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QScrollBar>
+#include <QTabWidget>
+#include <QTableView>
+#include <QTest>
+
+#include <filesystem>
+#include <fstream>
+
+using testing_support::WindowFixture;
+
+namespace {
+
+using Draw = std::array<std::string, 5>;
+
+std::vector<Draw> sameDraws(int count) {
+    return std::vector<Draw>(count, {"01", "02", "03", "04", "05"});
+}
+
+QString boxName(int index) {
+    return QStringLiteral("MaskEdBox1_%1").arg(index);
+}
+
+QString cell(QTableView* grid, int row, int column) {
+    return grid->model()->index(row, column).data().toString();
+}
+
+bool checked(WindowFixture& f, const QString& name) {
+    return f.find<QAction>(name)->isChecked();
+}
+
+// The checked items of a menu group, by index.
+std::vector<int> checkedItems(WindowFixture& f, const char* group, int count) {
+    std::vector<int> result;
+    for (int i = 0; i < count; ++i)
+        if (checked(f, QStringLiteral("%1_%2").arg(QLatin1String(group)).arg(i)))
+            result.push_back(i);
+    return result;
+}
+
+// Clicks an option button on its round mark, where a click always lands.
+void clickOption(WindowFixture& f, const char* name) {
+    auto* button = f.find<QRadioButton>(QLatin1String(name));
+    QTest::mouseClick(button, Qt::LeftButton, {}, QPoint(6, button->height() / 2));
+}
+
+// Types a draw box by box, as the user would.
+void typeDraw(WindowFixture& f, const std::array<const char*, 5>& numbers) {
+    for (int i = 0; i < 5; ++i) QTest::keyClicks(f.find<QLineEdit>(boxName(i + 1)), numbers[i]);
+}
+
+} // namespace
+
+// ---------------------------------------------------------------- start-up
+
+TEST(MainWindowStart, FirstStartShowsTheDefaultChoices) {
+    WindowFixture f;
+    f.open();
+    EXPECT_EQ(f.window->objectName(), "frmMain");
+    EXPECT_EQ(checkedItems(f, "mnu11S5", 4), std::vector<int>{0});
+    EXPECT_EQ(checkedItems(f, "mnuSxcs", 2), std::vector<int>{1});
+    EXPECT_EQ(checkedItems(f, "mnuDscs", 2), std::vector<int>{1});
+    EXPECT_EQ(checkedItems(f, "mnuSxsetup", 2), std::vector<int>{1});
+    EXPECT_TRUE(f.find<QRadioButton>("Option1_1")->isChecked());
+    EXPECT_FALSE(f.find<QRadioButton>("Option1_0")->isChecked());
+    EXPECT_TRUE(f.find<QRadioButton>("Option1_3")->isChecked());
+    EXPECT_TRUE(f.find<QRadioButton>("Option3_0")->isChecked());
+    EXPECT_TRUE(f.find<QRadioButton>("Option4_0")->isChecked());
+    EXPECT_EQ(f.find<QLineEdit>("MaskEdBox2")->text(), "2");
+    EXPECT_EQ(f.find<QComboBox>("Combo1")->currentText(), "2");
+    EXPECT_EQ(f.find<QComboBox>("Combo1")->count(), 4);
+    // Nothing was asked or warned, and nothing written by merely opening.
+    EXPECT_TRUE(f.prompter.shown.empty());
+}
+
+TEST(MainWindowStart, StoredChoicesSetTheControls) {
+    WindowFixture f("[IniSetting]\nGsZl=569\nbolZyw=False\nbolSq=False\nintLei=3\n"
+                    "intXianshiLei=4\nintPreQi=5\nintZhWSetup=3\nSxIni=0\nDsIni=0\n"
+                    "SxSetup=True\n");
+    f.open();
+    EXPECT_EQ(checkedItems(f, "mnu11S5", 4), std::vector<int>{3});
+    EXPECT_EQ(checkedItems(f, "mnuSxcs", 2), std::vector<int>{0});
+    EXPECT_EQ(checkedItems(f, "mnuDscs", 2), std::vector<int>{0});
+    EXPECT_EQ(checkedItems(f, "mnuSxsetup", 2), std::vector<int>{0});
+    EXPECT_TRUE(f.find<QRadioButton>("Option1_0")->isChecked());
+    EXPECT_TRUE(f.find<QRadioButton>("Option1_2")->isChecked());
+    EXPECT_TRUE(f.find<QRadioButton>("Option3_3")->isChecked());
+    EXPECT_TRUE(f.find<QRadioButton>("Option4_4")->isChecked());
+    EXPECT_EQ(f.find<QLineEdit>("MaskEdBox2")->text(), "5");
+    EXPECT_EQ(f.find<QComboBox>("Combo1")->currentText(), "3");
+
+    // A game code the menu does not offer checks no game.
+    WindowFixture other("[IniSetting]\nGsZl=100\n");
+    other.open();
+    EXPECT_TRUE(checkedItems(other, "mnu11S5", 4).empty());
+}
+
+TEST(MainWindowStart, ALongHistoryOpensAtItsNewestDraws) {
+    for (int draws : {38, 39}) {
+        SCOPED_TRACE(draws);
+        WindowFixture f;
+        f.store.type("2016090801", sameDraws(draws));
+        f.open();
+        auto* grid = f.find<QTableView>("MSFlexGrid1");
+        QScrollBar* bar = grid->verticalScrollBar();
+        ASSERT_GT(bar->maximum(), 0) << "the test needs a grid shorter than the history";
+        if (draws == 39)
+            EXPECT_EQ(bar->value(), bar->maximum());
+        else
+            EXPECT_EQ(bar->value(), 0);
+        EXPECT_FALSE(f.find<QLabel>("emptyHistoryHint")->isVisible());
+        EXPECT_TRUE(f.find<QLineEdit>("Text1")->isReadOnly());
+    }
+}
+
+TEST(MainWindowStart, AnUnopenableDatabaseIsReportedOnceAndEntryExplainsIt) {
+    WindowFixture f;
+    // A file where the data folder should be: the database cannot be created.
+    f.store.workspace.reset();
+    std::filesystem::remove_all(f.store.dataDir());
+    std::ofstream(f.store.dataDir()) << "not a folder";
+    f.store.reopen();
+    ASSERT_FALSE(f.workspace().databaseOpen());
+
+    f.open();
+    QTest::qWait(20);
+    f.window->hide();
+    f.window->show();
+    QTest::qWait(20);
+    ASSERT_EQ(f.prompter.warnings().size(), 1u);
+    EXPECT_EQ(f.prompter.warnings()[0].toStdString(), f.workspace().databaseProblem());
+
+    QTest::keyClicks(f.find<QLineEdit>("Text1"), "2016090801");
+    typeDraw(f, {"01", "02", "03", "04", "05"});
+    ASSERT_EQ(f.prompter.warnings().size(), 2u);
+    EXPECT_EQ(f.prompter.warnings()[1].toStdString(), f.workspace().databaseProblem());
+}
+
+// ---------------------------------------------------------------- typing a draw
+
+TEST(DrawEntry, TheSecondDigitMovesOnToTheNextBox) {
+    WindowFixture f;
+    f.store.type("2016090801", sameDraws(1));
+    f.open();
+    auto* box1 = f.find<QLineEdit>(boxName(1));
+    auto* box2 = f.find<QLineEdit>(boxName(2));
+    box1->setFocus();
+    QTest::keyClicks(box1, "3");
+    EXPECT_TRUE(box1->hasFocus());
+    QTest::keyClick(box1, Qt::Key_Backspace);
+    QTest::keyClicks(box1, "03");
+    EXPECT_TRUE(box2->hasFocus());
+    EXPECT_EQ(box1->displayText(), "03");
+    // Four complete boxes store nothing.
+    for (int i = 2; i <= 4; ++i)
+        QTest::keyClicks(f.find<QLineEdit>(boxName(i)), QStringLiteral("0%1").arg(i));
+    EXPECT_TRUE(f.find<QLineEdit>(boxName(5))->hasFocus());
+    EXPECT_EQ(f.workspace().rows().size(), 1u);
+}
+
+TEST(DrawEntry, TheFifthBoxStoresTheDrawUnderTheShownPeriod) {
+    WindowFixture f;
+    f.store.type("2016090884", sameDraws(1));
+    f.open();
+    auto* text1 = f.find<QLineEdit>("Text1");
+    auto* grid = f.find<QTableView>("MSFlexGrid1");
+    ASSERT_EQ(text1->text(), "2016090901");
+
+    typeDraw(f, {"03", "07", "01", "11", "05"});
+    ASSERT_TRUE(f.prompter.warnings().empty()) << f.prompter.warnings()[0].toStdString();
+    ASSERT_EQ(f.workspace().rows().size(), 2u);
+    EXPECT_EQ(f.workspace().rows().back().sqqh, 16090901);
+    for (int i = 1; i <= 5; ++i) EXPECT_EQ(f.find<QLineEdit>(boxName(i))->displayText(), "__");
+    EXPECT_TRUE(f.find<QLineEdit>(boxName(1))->hasFocus());
+    EXPECT_EQ(text1->text(), "2016090902");
+    ASSERT_EQ(grid->model()->rowCount(), 2);
+    EXPECT_EQ(cell(grid, 1, 0), "2016090901");
+    EXPECT_EQ(cell(grid, 1, 1), "3");
+    EXPECT_EQ(cell(grid, 1, 4), "11");
+    // The targets and the span end follow the new newest draw.
+    EXPECT_EQ(f.find<QLineEdit>("Text2_2")->text(), "7");
+    EXPECT_EQ(f.find<QLineEdit>("Text3_1")->text(), "2016090901");
+
+    // The next draw goes under the next period: the key presses end the stored state.
+    typeDraw(f, {"02", "04", "06", "08", "10"});
+    ASSERT_EQ(f.workspace().rows().size(), 3u);
+    EXPECT_EQ(f.workspace().rows().back().sqqh, 16090902);
+    EXPECT_EQ(text1->text(), "2016090903");
+}
+
+TEST(DrawEntry, ARefusedEntryKeepsTheBoxesUntilCorrected) {
+    struct Case {
+        std::array<const char*, 5> typed;
+        int wrongBox;
+        const char* correction;
+    };
+    const Case cases[] = {
+        {{"03", "07", "12", "11", "05"}, 3, "10"}, // outside 01..11
+        {{"03", "07", "01", "11", "07"}, 5, "09"}, // repeated number
+        {{"03", "07", "01", "11", "00"}, 5, "02"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.typed[c.wrongBox - 1]);
+        WindowFixture f;
+        f.store.type("2016090801", sameDraws(1));
+        f.open();
+        typeDraw(f, c.typed);
+        EXPECT_EQ(f.workspace().rows().size(), 1u);
+        ASSERT_EQ(f.prompter.warnings().size(), 1u);
+        EXPECT_TRUE(f.prompter.warnings()[0].contains(QStringLiteral("第%1个号码").arg(c.wrongBox)))
+            << f.prompter.warnings()[0].toStdString();
+        for (int i = 1; i <= 5; ++i)
+            EXPECT_EQ(f.find<QLineEdit>(boxName(i))->displayText(), c.typed[i - 1]);
+        auto* wrong = f.find<QLineEdit>(boxName(c.wrongBox));
+        EXPECT_TRUE(wrong->hasFocus());
+
+        // Retyping the named box stores the corrected draw.
+        QTest::keyClicks(wrong, c.correction);
+        ASSERT_EQ(f.workspace().rows().size(), 2u);
+        EXPECT_EQ(f.workspace().rows().back().numbers()[c.wrongBox - 1], std::stoi(c.correction));
+        EXPECT_EQ(f.prompter.warnings().size(), 1u);
+        EXPECT_EQ(f.find<QLineEdit>(boxName(1))->displayText(), "__");
+    }
+}
+
+TEST(DrawEntry, AnEmptyBoxIsRefusedAndFillingItStores) {
+    WindowFixture f;
+    f.store.type("2016090801", sameDraws(1));
+    f.open();
+    // The fifth box first: boxes 1 to 4 are still empty.
+    QTest::keyClicks(f.find<QLineEdit>(boxName(5)), "05");
+    EXPECT_EQ(f.workspace().rows().size(), 1u);
+    ASSERT_EQ(f.prompter.warnings().size(), 1u);
+    EXPECT_TRUE(f.prompter.warnings()[0].contains(QStringLiteral("第1个号码")));
+    EXPECT_TRUE(f.find<QLineEdit>(boxName(1))->hasFocus());
+    // No new warning while the boxes are filled; the last one stores.
+    for (int i = 1; i <= 4; ++i)
+        QTest::keyClicks(f.find<QLineEdit>(boxName(i)), QStringLiteral("0%1").arg(i));
+    EXPECT_EQ(f.prompter.warnings().size(), 1u);
+    ASSERT_EQ(f.workspace().rows().size(), 2u);
+    EXPECT_EQ(f.workspace().rows().back().numbers()[4], 5);
+}
+
+TEST(DrawEntry, AnEmptyHistoryTakesTheFirstPeriodFromText1) {
+    WindowFixture f;
+    f.open();
+    auto* text1 = f.find<QLineEdit>("Text1");
+    auto* hint = f.find<QLabel>("emptyHistoryHint");
+    EXPECT_TRUE(hint->isVisible());
+    EXPECT_FALSE(text1->isReadOnly());
+    EXPECT_EQ(f.find<QTableView>("MSFlexGrid1")->model()->rowCount(), 0);
+
+    // Without a period the draw cannot be placed: the user is sent to Text1.
+    typeDraw(f, {"03", "07", "01", "11", "05"});
+    EXPECT_TRUE(f.workspace().rows().empty());
+    ASSERT_EQ(f.prompter.warnings().size(), 1u);
+    EXPECT_TRUE(text1->hasFocus());
+
+    QTest::keyClicks(text1, "2016090852x");
+    EXPECT_EQ(text1->text(), "2016090852");
+    auto* box5 = f.find<QLineEdit>(boxName(5));
+    box5->selectAll();
+    QTest::keyClicks(box5, "05");
+    ASSERT_EQ(f.workspace().rows().size(), 1u);
+    EXPECT_EQ(f.workspace().rows()[0].sqqh, 16090852);
+    EXPECT_TRUE(text1->isReadOnly());
+    EXPECT_EQ(text1->text(), "2016090853");
+    EXPECT_FALSE(hint->isVisible());
+    EXPECT_EQ(f.find<QLineEdit>("Text3_0")->text(), "2016090853");
+}
+
+// ---------------------------------------------------------------- the history grid
+
+TEST(HistoryGrid, PeriodsHaveEightOrTenDigitsByGame) {
+    for (const auto& [code, shown] : {std::pair{"23", "16090852"}, std::pair{"22", "2016090852"},
+                                      std::pair{"569", "16090852"}}) {
+        SCOPED_TRACE(code);
+        WindowFixture f(std::string("[IniSetting]\nGsZl=") + code + "\n");
+        f.store.type("2016090852", sameDraws(1));
+        f.open();
+        auto* grid = f.find<QTableView>("MSFlexGrid1");
+        EXPECT_EQ(cell(grid, 0, 0), shown);
+        EXPECT_EQ(cell(grid, 0, 5), "5");
+        EXPECT_EQ(grid->model()->headerData(0, Qt::Horizontal).toString(), "期号");
+        EXPECT_EQ(grid->model()->headerData(5, Qt::Horizontal).toString(), "第5码");
+    }
+}
+
+// ---------------------------------------------------------------- settings menus
+
+TEST(SettingsMenus, EachChoiceIsStoredAndChecked) {
+    WindowFixture f;
+    f.store.type("2016090884", sameDraws(1));
+    f.open();
+    auto* grid = f.find<QTableView>("MSFlexGrid1");
+
+    f.find<QAction>("mnu11S5_1")->trigger();
+    EXPECT_EQ(f.storedSetting("GsZl"), "23");
+    EXPECT_EQ(checkedItems(f, "mnu11S5", 4), std::vector<int>{1});
+    EXPECT_EQ(cell(grid, 0, 0), "16090884");
+    f.find<QAction>("mnu11S5_2")->trigger();
+    EXPECT_EQ(f.storedSetting("GsZl"), "562");
+    EXPECT_EQ(f.workspace().intQiPerDay(), 90);
+    EXPECT_EQ(checkedItems(f, "mnu11S5", 4), std::vector<int>{2});
+
+    f.find<QAction>("mnuSxcs_0")->trigger();
+    EXPECT_EQ(f.storedSetting("SxIni"), "0");
+    EXPECT_EQ(checkedItems(f, "mnuSxcs", 2), std::vector<int>{0});
+    f.find<QAction>("mnuDscs_0")->trigger();
+    EXPECT_EQ(f.storedSetting("DsIni"), "0");
+    EXPECT_EQ(checkedItems(f, "mnuDscs", 2), std::vector<int>{0});
+    f.find<QAction>("mnuSxsetup_0")->trigger();
+    EXPECT_EQ(f.storedSetting("SxSetup"), "True");
+    EXPECT_EQ(checkedItems(f, "mnuSxsetup", 2), std::vector<int>{0});
+
+    // Choosing the checked item again keeps it checked.
+    f.find<QAction>("mnuSxsetup_0")->trigger();
+    EXPECT_EQ(checkedItems(f, "mnuSxsetup", 2), std::vector<int>{0});
+    f.find<QAction>("mnu11S5_2")->trigger();
+    EXPECT_EQ(checkedItems(f, "mnu11S5", 4), std::vector<int>{2});
+    f.find<QAction>("mnuSxsetup_1")->trigger();
+    EXPECT_EQ(f.storedSetting("SxSetup"), "False");
+    EXPECT_EQ(checkedItems(f, "mnuSxsetup", 2), std::vector<int>{1});
+}
+
+TEST(SettingsMenus, TheSettingsButtonPopsUpTheSettingsMenu) {
+    WindowFixture f;
+    f.open();
+    auto* menu = f.find<QMenu>("mnuSetup");
+    QTest::mouseClick(f.find<QPushButton>("Command9"), Qt::LeftButton);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return menu->isVisible(); }, 1000));
+    menu->close();
+}
+
+// ---------------------------------------------------------------- search options and targets
+
+TEST(SearchOptions, PeriodModeAndDistanceMoveTheSpanStart) {
+    WindowFixture f;
+    f.store.type("2016090852", {{"01", "02", "03", "04", "05"},
+                                {"06", "07", "08", "09", "10"},
+                                {"11", "01", "02", "03", "04"}});
+    f.open();
+    auto* spanStart = f.find<QLineEdit>("Text3_0");
+    auto* distance = f.find<QLineEdit>("MaskEdBox2");
+    EXPECT_EQ(spanStart->text(), "2016090853");
+    EXPECT_EQ(f.find<QLineEdit>("Text2_1")->text(), "11");
+
+    clickOption(f, "Option1_2");
+    EXPECT_EQ(f.storedSetting("bolSq"), "False");
+    EXPECT_EQ(spanStart->text(), "2016090854");
+    // 前期 with distance 2: the reference draw is one before the newest.
+    EXPECT_EQ(f.find<QLineEdit>("Text2_1")->text(), "6");
+
+    distance->setFocus();
+    distance->selectAll();
+    QTest::keyClicks(distance, "3");
+    spanStart->setFocus(Qt::TabFocusReason);
+    EXPECT_EQ(f.storedSetting("intPreQi"), "3");
+    EXPECT_EQ(spanStart->text(), "2016090855");
+    EXPECT_EQ(f.find<QLineEdit>("Text2_1")->text(), "1");
+
+    // An emptied box keeps the distance in use and shows it again.
+    distance->setFocus();
+    distance->selectAll();
+    QTest::keyClick(distance, Qt::Key_Delete);
+    spanStart->setFocus(Qt::TabFocusReason);
+    EXPECT_EQ(distance->text(), "3");
+    EXPECT_EQ(f.storedSetting("intPreQi"), "3");
+
+    clickOption(f, "Option1_3");
+    EXPECT_EQ(f.storedSetting("bolSq"), "True");
+    EXPECT_EQ(spanStart->text(), "2016090853");
+}
+
+TEST(SearchOptions, TheKindButtonsAreStoredAndTheTargetsFollow) {
+    WindowFixture f;
+    f.store.type("2016090852", {{"01", "02", "03", "04", "05"}});
+    f.open();
+    clickOption(f, "Option3_1");
+    EXPECT_EQ(f.storedSetting("intLei"), "1");
+    // Zodiac targets are shown by name.
+    const QString name = f.find<QLineEdit>("Text2_1")->text();
+    EXPECT_FALSE(name.isEmpty());
+    EXPECT_FALSE(name.at(0).isDigit());
+    clickOption(f, "Option3_0");
+    EXPECT_EQ(f.find<QLineEdit>("Text2_1")->text(), "1");
+
+    clickOption(f, "Option4_5");
+    EXPECT_EQ(f.storedSetting("intXianshiLei"), "5");
+    clickOption(f, "Option1_0");
+    EXPECT_EQ(f.storedSetting("bolZyw"), "False");
+}
+
+TEST(SearchOptions, TypedTargetsTakeDigitsAndMinusOnly) {
+    WindowFixture f;
+    f.store.type("2016090852", {{"01", "02", "03", "04", "05"}});
+    f.open();
+    auto* tabs = f.find<QTabWidget>("TabStrip1");
+    auto* typed = f.find<QLineEdit>("Text22_1");
+    tabs->setCurrentIndex(1);
+    EXPECT_TRUE(f.workspace().bolManualTab());
+    QTest::keyClicks(typed, "a-3");
+    EXPECT_EQ(typed->text(), "-3");
+    EXPECT_EQ(f.workspace().intTarget()[0], -3);
+    // Boxes left empty keep the loaded targets.
+    EXPECT_EQ(f.workspace().intTarget()[1], 2);
+
+    tabs->setCurrentIndex(0);
+    EXPECT_FALSE(f.workspace().bolManualTab());
+    EXPECT_EQ(f.workspace().intTarget()[0], 1);
+}

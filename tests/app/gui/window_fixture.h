@@ -1,0 +1,79 @@
+#pragma once
+// The real main window over a workspace in a temporary folder, with message boxes answered by a
+// script: the offscreen platform, one QApplication for the whole test program.
+
+#include "app/gui/main_window.h"
+#include "app/gui/prompter.h"
+#include "app/workspace_fixture.h"
+
+#include <gtest/gtest.h>
+
+#include <QSettings>
+#include <QString>
+
+#include <deque>
+#include <memory>
+#include <optional>
+#include <vector>
+
+#include <ostream>
+
+// Readable failure messages for Qt texts.
+inline void PrintTo(const QString& text, std::ostream* out) {
+    *out << '"' << text.toStdString() << '"';
+}
+
+namespace testing_support {
+
+// Creates the test program's QApplication on first use (offscreen unless a platform is set).
+void ensureApplication();
+
+// Answers questions from a script and records every message shown.
+class ScriptedPrompter : public app::gui::Prompter {
+  public:
+    struct Message {
+        QString kind; // "confirm", "inform", "warn", "ask", "open"
+        QString title;
+        QString text;
+    };
+
+    bool confirm(const QString& title, const QString& text) override;
+    void inform(const QString& title, const QString& text) override;
+    void warn(const QString& title, const QString& text) override;
+    std::optional<QString> askText(const QString& title, const QString& prompt,
+                                   const QString& defaultText) override;
+    QString openFile(const QString& dir, const QString& filter) override;
+
+    std::vector<QString> texts(const QString& kind) const;
+    std::vector<QString> warnings() const { return texts(QStringLiteral("warn")); }
+
+    std::deque<bool> confirmations;
+    std::deque<std::optional<QString>> answers;
+    std::deque<QString> files;
+    std::vector<Message> shown;
+};
+
+class WindowFixture {
+  public:
+    explicit WindowFixture(const std::string& settingsText = {});
+    ~WindowFixture();
+
+    // Opens the window over the workspace as it is now, shown and active.
+    app::gui::MainWindow& open();
+
+    template <class T> T* find(const QString& name) const {
+        T* child = window->findChild<T*>(name);
+        if (!child) ADD_FAILURE() << "no child named " << name.toStdString();
+        return child;
+    }
+
+    app::Workspace& workspace() { return *store.workspace; }
+    // A value of the settings file as stored, empty when missing.
+    QString storedSetting(const QString& key) const;
+
+    WorkspaceFixture store;
+    ScriptedPrompter prompter;
+    std::unique_ptr<app::gui::MainWindow> window;
+};
+
+} // namespace testing_support
