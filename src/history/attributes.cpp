@@ -1,7 +1,5 @@
 #include "history/attributes.h"
 
-#include <cstdio>
-
 namespace history {
 
 const std::array<std::string, kKinds>& kindCaptions() {
@@ -26,44 +24,100 @@ DrawValues DeriveDraw(const Numbers& numbers, const Zodiac& zodiac, int dsIni) {
     return v;
 }
 
+namespace {
+
+// Appends a value in decimal with at least `width` digits (the sign comes before them).
+void appendNumber(std::string& out, int value, int width) {
+    if (value >= 0 && value < 100) { // every stored value; the hot path of storing draws
+        if (value >= 10 || width >= 2) out += static_cast<char>('0' + value / 10);
+        out += static_cast<char>('0' + value % 10);
+        return;
+    }
+    if (value < 0) {
+        out += '-';
+        value = -value;
+    }
+    char digits[12];
+    int count = 0;
+    do {
+        digits[count++] = static_cast<char>('0' + value % 10);
+        value /= 10;
+    } while (value > 0);
+    while (count < width) digits[count++] = '0';
+    while (count > 0) out += digits[--count];
+}
+
+int tokenWidth(int kind) {
+    return (kind == Number || kind == ZodiacKind || kind == Sum) ? 2 : 1;
+}
+
+void appendCountedToken(std::string& out, int kind, int count, int value) {
+    appendNumber(out, count, 1);
+    out += 'X';
+    appendNumber(out, value, tokenWidth(kind));
+}
+
+} // namespace
+
 std::string format00(int value) {
-    char buffer[16];
-    if (value < 0)
-        std::snprintf(buffer, sizeof buffer, "-%02d", -value);
-    else
-        std::snprintf(buffer, sizeof buffer, "%02d", value);
-    return buffer;
+    std::string out;
+    appendNumber(out, value, 2);
+    return out;
 }
 
 std::string tokenValue(int kind, int value) {
-    if (kind == Number || kind == ZodiacKind || kind == Sum) return format00(value);
-    return std::to_string(value);
+    std::string out;
+    appendNumber(out, value, tokenWidth(kind));
+    return out;
 }
 
 std::string countedToken(int kind, int count, int value) {
-    return std::to_string(count) + "X" + tokenValue(kind, value);
+    std::string out;
+    appendCountedToken(out, kind, count, value);
+    return out;
 }
 
+namespace {
+
+// Writes a small non-negative value into buffer; anything else takes the general path.
+char* putValue(char* at, int value, int width) {
+    if (value >= 0 && value < 100) {
+        if (value >= 10 || width >= 2) *at++ = static_cast<char>('0' + value / 10);
+        *at++ = static_cast<char>('0' + value % 10);
+        return at;
+    }
+    std::string text;
+    appendNumber(text, value, width);
+    for (char c : text) *at++ = c;
+    return at;
+}
+
+} // namespace
+
 std::string BuildTokens(const PositionValues& values, int kind) {
-    std::string out;
-    out.reserve(32);
+    // At most five tokens of sign, count, "X", six digits and a blank.
+    char buffer[kPositions * 12];
+    char* at = buffer;
+    const int width = tokenWidth(kind);
     for (int i = 0; i < kPositions; ++i) {
         int count = 1;
         for (int j = 0; j < i; ++j) count += values[j] == values[i] ? 1 : 0;
-        out += countedToken(kind, count, values[i]);
-        out += ' ';
+        *at++ = static_cast<char>('0' + count);
+        *at++ = 'X';
+        at = putValue(at, values[i], width);
+        *at++ = ' ';
     }
-    return out;
+    return std::string(buffer, at);
 }
 
 std::string BuildPlain(const PositionValues& numbers) {
-    std::string out;
-    out.reserve(16);
+    char buffer[kPositions * 9];
+    char* at = buffer;
     for (int i = 0; i < kPositions; ++i) {
-        out += format00(numbers[i]);
-        out += ' ';
+        at = putValue(at, numbers[i], 2);
+        *at++ = ' ';
     }
-    return out;
+    return std::string(buffer, at);
 }
 
 DrawStrings describeDraw(const DrawValues& values) {

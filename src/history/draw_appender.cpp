@@ -31,8 +31,12 @@ void DrawAppender::seed(const DrawValues* secondNewest, const DrawValues* newest
 }
 
 HistoryRow DrawAppender::append(int sqqh, const Numbers& numbers) {
-    zodiac_.GetSxYear(tenDigit(sqqh));
-    zodiac_.SetSxGroups();
+    // The zodiac year changes with the date only; draws of one day share it.
+    if (sqqh / 100 != zodiacDay_) {
+        zodiac_.GetSxYear(tenDigit(sqqh));
+        zodiac_.SetSxGroups();
+        zodiacDay_ = sqqh / 100;
+    }
     Previous current{DeriveDraw(numbers, zodiac_, dsIni_), {}};
     current.strings = describeDraw(current.values);
 

@@ -36,6 +36,7 @@ class DrawAppender {
     int dsIni_;
     bool fillPreviousStrings_;
     platform::Statement insert_;
+    int zodiacDay_ = -1;
     std::optional<Previous> newest_;
     std::optional<Previous> secondNewest_;
 };

@@ -67,7 +67,8 @@ bool Statement::step() {
 void Statement::run() {
     while (step()) {
     }
-    reset();
+    // Bindings stay: a caller that binds every value again need not clear them.
+    sqlite3_reset(stmt_);
 }
 
 void Statement::reset() {
@@ -101,7 +102,8 @@ bool Statement::isNullAt(int column) const {
 Database::Database(const std::string& path) : path_(path) {
     sqlite3* db = nullptr;
     const int rc =
-        sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
+        sqlite3_open_v2(path.c_str(), &db,
+                        SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX, nullptr);
     if (rc != SQLITE_OK) {
         std::string message = "cannot open database " + path;
         if (db) message += ": " + std::string(sqlite3_errmsg(db));

@@ -1,6 +1,7 @@
 #pragma once
-// A thin RAII layer over the SQLite C API: a connection, prepared statements with bound values,
-// and a transaction guard that rolls back unless committed. Failures throw DbError.
+// A thin RAII layer over the SQLite C API (one connection is used by one thread at a time): a
+// connection, prepared statements with bound values, and a transaction guard that rolls back unless
+// committed. Failures throw DbError.
 
 #include <cstdint>
 #include <stdexcept>
@@ -35,8 +36,10 @@ class Statement {
 
     // Advances to the next row; false when the statement is done.
     bool step();
-    // Runs a statement that returns no rows to completion.
+    // Runs a statement that returns no rows to completion and makes it ready to run again with
+    // the same or new bindings.
     void run();
+    // Rewinds the statement and clears its bindings.
     void reset();
 
     int columnCount() const;

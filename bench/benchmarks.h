@@ -1,0 +1,20 @@
+#pragma once
+// The benchmark groups; bench_main runs them all (or those named on its command line).
+
+#include <chrono>
+#include <functional>
+#include <iosfwd>
+#include <string>
+#include <vector>
+
+namespace bench {
+
+// Seconds taken by fn, the median of `runs` runs.
+double medianSeconds(int runs, const std::function<void()>& fn);
+// A fresh temporary folder (removed at exit of the benchmark program).
+std::string freshFolder(const std::string& name);
+
+void runStoreBenchmarks(std::ostream& out);
+void runWindowBenchmarks(std::ostream& out);
+
+} // namespace bench

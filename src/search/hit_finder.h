@@ -1,0 +1,51 @@
+#pragma once
+// Finds the hit rows of a pattern or combination search in memory, from the stored draws and the
+// stored token strings, with exactly the comparison values the database rewrites define: the
+// draw N periods back in the ordered view, the filler 0 (or empty text) for rows without one.
+
+#include "history/history_table.h"
+#include "search/search_request.h"
+#include "search/text_column.h"
+
+#include <array>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace search {
+
+struct SearchInput {
+    const std::vector<history::HistoryRow>& rows;
+    // txtHisLst<suffix> of the search kind, every row (needed in free-position mode).
+    const TextColumn* kindText = nullptr;
+    // What the first row keeps through the rewrites: its txtHisPreLst<suffix> (free 前期) and its
+    // comparison values L<p><X>P (fixed 前期 combination search).
+    std::string firstRowPreviousText;
+    std::array<std::int16_t, 5> firstRowPreviousValues{};
+};
+
+// The token a free-position statement looks for, or none when the target has no counter (that
+// position then never agrees). One list per set of positions compared together: the chosen
+// positions of a pattern search, or each combination.
+struct PositionSet {
+    std::vector<int> positions;                     // 1..5
+    std::vector<std::optional<std::string>> tokens; // free mode, one per position
+};
+std::vector<PositionSet> positionSets(const SearchRequest& request);
+
+// Indexes into input.rows of the hits within the span, ascending.
+std::vector<std::uint32_t> findHits(const SearchInput& input, const SearchRequest& request);
+
+// The span as a range of row indexes [first, last).
+std::pair<size_t, size_t> spanRows(const std::vector<history::HistoryRow>& rows, int start,
+                                   int end);
+
+} // namespace search
+
+namespace search {
+
+// Reads what the first row of the ordered view keeps through the rewrites, for the search kind.
+void loadFirstRowState(platform::Database& db, int kind, SearchInput& input);
+
+} // namespace search
