@@ -58,5 +58,6 @@ struct CommandSpec {
 
 // Each group of commands lives in its own file and registers here.
 void addHistoryCommands(std::vector<CommandSpec>& table);
+void addMaintenanceCommands(std::vector<CommandSpec>& table);
 
 } // namespace app

@@ -1,0 +1,71 @@
+// Commands that replace or trim the history: import, trim, delete-newest, clear.
+
+#include "app/cli.h"
+#include "app/history_service.h"
+
+#include <ostream>
+
+namespace app {
+
+namespace {
+
+void printReported(const HistoryResult& result, std::ostream& err) {
+    for (const auto& line : result.reported)
+        err << "line " << line.line << ": " << line.reason << "\n";
+}
+
+// A refused or failed operation: its message on stderr, status 1.
+int refused(const HistoryResult& result, CommandContext& c) {
+    c.err << result.outcome.message << "\n";
+    return kExitRefused;
+}
+
+int import(CommandContext& c) {
+    if (c.args.size() != 1) throw UsageError{"import needs one file"};
+    history::NoProgress progress;
+    const HistoryResult result = HistoryService(c.workspace).cmdRdLst(c.args[0], progress);
+    if (!result.outcome.ok) return refused(result, c);
+    printReported(result, c.err);
+    c.out << "imported " << result.stored << ", skipped " << result.reported.size() << "\n";
+    return kExitOk;
+}
+
+// What a deletion did. A compaction that fails after the history changed still exits 1.
+int reportDeletion(const HistoryResult& result, CommandContext& c) {
+    if (!result.outcome.ok && !result.changed) return refused(result, c);
+    printReported(result, c.err);
+    c.out << "deleted " << result.removed << ", kept " << c.workspace.rows().size() << "\n";
+    if (!result.outcome.ok) return refused(result, c);
+    return kExitOk;
+}
+
+int trim(CommandContext& c) {
+    if (c.args.size() != 2 || (c.args[0] != "--to" && c.args[0] != "--last"))
+        throw UsageError{"trim needs --to ID or --last N"};
+    HistoryService service(c.workspace);
+    history::NoProgress progress;
+    const HistoryResult result = c.args[0] == "--to" ? service.mnuDlzd(c.args[1], progress)
+                                                     : service.mnuEszhzd(c.args[1], progress);
+    return reportDeletion(result, c);
+}
+
+int deleteNewest(CommandContext& c) {
+    if (!c.args.empty()) throw UsageError{"delete-newest takes no arguments"};
+    return reportDeletion(HistoryService(c.workspace).Command3(), c);
+}
+
+int clear(CommandContext& c) {
+    if (!c.args.empty()) throw UsageError{"clear takes no arguments"};
+    return reportDeletion(HistoryService(c.workspace).mnuClear(), c);
+}
+
+} // namespace
+
+void addMaintenanceCommands(std::vector<CommandSpec>& table) {
+    table.push_back({"import", "import FILE", true, import});
+    table.push_back({"trim", "trim --to ID | trim --last N", true, trim});
+    table.push_back({"delete-newest", "delete-newest", true, deleteNewest});
+    table.push_back({"clear", "clear", true, clear});
+}
+
+} // namespace app

@@ -1,0 +1,286 @@
+#include "app/history_service.h"
+
+#include "history/history_import.h"
+#include "history/maintenance.h"
+#include "history/period.h"
+#include "platform/file_io.h"
+#include "platform/text_decoding.h"
+
+#include <QFile>
+
+#include <algorithm>
+#include <cctype>
+#include <filesystem>
+
+namespace app {
+
+namespace {
+
+namespace fs = std::filesystem;
+
+// The sample history shipped in the program's resources and installed into a new 历史号码.
+constexpr const char* kSampleResource = ":/sample/示例-模拟数据.txt";
+constexpr const char* kSampleName = "示例-模拟数据.txt";
+
+constexpr const char* kUnchanged = "历史号码没有改变。";
+
+HistoryResult failed(std::string message) {
+    HistoryResult result;
+    result.outcome = Outcome::failure(std::move(message));
+    return result;
+}
+
+HistoryResult cancelled(const std::string& what) {
+    HistoryResult result = failed(what + "已取消，" + kUnchanged);
+    result.cancelled = true;
+    return result;
+}
+
+std::string databaseFailure(const std::string& what, const std::exception& e) {
+    return what + "时数据库出错（" + e.what() + "）。" + kUnchanged +
+           "请检查磁盘空间和数据文件夹后重试。";
+}
+
+std::string compactionFailure(const std::exception& e) {
+    return std::string("整理数据库文件失败（") + e.what() +
+           "），数据库文件保持原样，历史号码可以继续使用。请检查磁盘空间后再删除一期或重启程序。";
+}
+
+std::string fileName(const std::string& path) {
+    return fs::path(path).filename().string();
+}
+
+} // namespace
+
+std::string HistoryService::importFolder() {
+    const fs::path folder = fs::path(w_.dataDir()) / "历史号码";
+    std::error_code error;
+    if (fs::is_directory(folder, error)) return folder.string();
+    fs::create_directories(folder, error);
+    if (error) return folder.string(); // the dialog then starts elsewhere; nothing is lost
+    QFile sample(QString::fromUtf8(kSampleResource));
+    if (sample.open(QIODevice::ReadOnly)) {
+        const QByteArray bytes = sample.readAll();
+        try {
+            platform::writeFileAtomically((folder / kSampleName).string(),
+                                          std::string_view(bytes.constData(), bytes.size()));
+        } catch (const platform::FileError&) {
+            // A missing sample takes nothing from the user.
+        }
+    }
+    return folder.string();
+}
+
+bool HistoryService::isTextFileName(const std::string& path) {
+    const std::string name = fileName(path);
+    if (name.size() < 3) return false;
+    std::string tail = name.substr(name.size() - 3);
+    for (char& c : tail) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return tail == "txt";
+}
+
+std::string HistoryService::backupPath() const {
+    return (fs::path(w_.dataDir()) / "lsbf.txt").string();
+}
+
+std::string HistoryService::compactionPath() const {
+    return (fs::path(w_.dataDir()) / "kelvora11S5Tmp.db").string();
+}
+
+std::string HistoryService::describeReported(const std::vector<history::ReportedLine>& reported,
+                                             size_t maxLines) {
+    std::string text;
+    for (size_t i = 0; i < reported.size() && i < maxLines; ++i)
+        text += "第" + std::to_string(reported[i].line) + "行：" + reported[i].reason + "\n";
+    if (reported.size() > maxLines)
+        text += "……另有" + std::to_string(reported.size() - maxLines) + "行没有读入。\n";
+    return text;
+}
+
+void HistoryService::publish(std::vector<history::HistoryRow> rows, bool replaced) {
+    // A span end that showed the newest draw keeps showing the newest draw.
+    const auto& old = w_.rows();
+    if (!replaced && !old.empty() && w_.spanEnd() == history::tenDigit(old.back().sqqh))
+        w_.setSpan(w_.spanStart(), "");
+    const bool reset = replaced || rows.empty();
+    w_.historyChanged(std::move(rows), reset);
+}
+
+HistoryResult HistoryService::cmdRdLst(const std::string& path, history::Progress& progress) {
+    if (auto open = w_.requireDatabase(); !open.ok) return failed(open.message);
+    if (!isTextFileName(path))
+        return failed("“" + fileName(path) + "”不是txt文本文件，没有读入，" + kUnchanged +
+                      "请选择扩展名为txt的历史号码文件。");
+
+    history::ParsedHistory parsed;
+    try {
+        const std::string bytes = platform::readFile(path);
+        parsed = history::parseHistoryText(platform::decodeText(bytes).text, w_.lngNextQi());
+    } catch (const std::exception& e) {
+        return failed("无法读取文件“" + path + "”（" + e.what() + "）。" + kUnchanged +
+                      "请确认文件存在并且可以读取，然后重试。");
+    }
+
+    std::optional<std::vector<history::HistoryRow>> rows;
+    try {
+        rows = history::replaceHistory(w_.database(), w_.mutableZodiac(), parsed.draws,
+                                       {w_.settings().DsIni, false}, progress);
+    } catch (const std::exception& e) {
+        return failed(databaseFailure("读入", e));
+    }
+    if (!rows) return cancelled("读入");
+
+    HistoryResult result;
+    result.changed = true;
+    result.stored = rows->size();
+    result.reported = std::move(parsed.reported);
+    publish(std::move(*rows), true);
+    std::string message = "已读入" + std::to_string(result.stored) + "期历史号码。";
+    if (!result.reported.empty())
+        message += "\n有" + std::to_string(result.reported.size()) +
+                   "行不是有效的开奖号码，没有读入：\n" + describeReported(result.reported, 20);
+    result.outcome = Outcome::success(message);
+    return result;
+}
+
+HistoryResult HistoryService::Dqzd(history::Progress& progress) {
+    if (auto open = w_.requireDatabase(); !open.ok) return failed(open.message);
+    history::ParsedHistory parsed;
+    try {
+        const std::string bytes = platform::readFile(backupPath());
+        parsed = history::parseHistoryText(platform::decodeText(bytes).text, w_.lngNextQi());
+    } catch (const std::exception& e) {
+        return failed("无法读取备份文件lsbf.txt（" + std::string(e.what()) + "）。" + kUnchanged +
+                      "请检查数据文件夹后重试。");
+    }
+    std::optional<std::vector<history::HistoryRow>> rows;
+    try {
+        rows = history::replaceHistory(w_.database(), w_.mutableZodiac(), parsed.draws,
+                                       {w_.settings().DsIni, true}, progress);
+    } catch (const std::exception& e) {
+        return failed(databaseFailure("重建历史", e));
+    }
+    if (!rows) return cancelled("重建历史");
+
+    HistoryResult result;
+    result.changed = true;
+    result.stored = rows->size();
+    result.removed = w_.rows().size() > rows->size() ? w_.rows().size() - rows->size() : 0;
+    result.reported = std::move(parsed.reported);
+    publish(std::move(*rows), false);
+    std::string message = "已按当前设置重建" + std::to_string(result.stored) + "期历史号码。";
+    if (!result.reported.empty())
+        message += "\n备份文件中有" + std::to_string(result.reported.size()) +
+                   "行无效，没有重建：\n" + describeReported(result.reported, 20);
+    result.outcome = Outcome::success(message);
+    return result;
+}
+
+Outcome HistoryService::CompactDb() {
+    if (auto open = w_.requireDatabase(); !open.ok) return open;
+    try {
+        history::CompactDb(w_.database(), compactionPath());
+    } catch (const std::exception& e) {
+        return Outcome::failure(compactionFailure(e));
+    }
+    return Outcome::success();
+}
+
+HistoryResult HistoryService::Command3() {
+    if (auto open = w_.requireDatabase(); !open.ok) return failed(open.message);
+    HistoryResult result;
+    std::vector<history::HistoryRow> rows = w_.rows();
+    std::string deleted;
+    if (!rows.empty()) {
+        try {
+            platform::Transaction transaction(w_.database());
+            history::deleteNewestDraw(w_.database());
+            transaction.commit();
+        } catch (const std::exception& e) {
+            return failed(databaseFailure("删除最后一期", e));
+        }
+        deleted = history::tenDigit(rows.back().sqqh);
+        rows.pop_back();
+        result.removed = 1;
+        result.changed = true;
+    }
+    const Outcome compacted = CompactDb();
+    publish(std::move(rows), false);
+    if (!compacted.ok) {
+        result.outcome =
+            Outcome::failure((deleted.empty() ? std::string() : "已删除第" + deleted + "期，但") +
+                             compacted.message);
+        return result;
+    }
+    result.outcome = Outcome::success(deleted.empty() ? "历史号码为空，没有可删除的期。"
+                                                      : "已删除第" + deleted + "期。");
+    return result;
+}
+
+HistoryResult HistoryService::mnuClear() {
+    if (auto open = w_.requireDatabase(); !open.ok) return failed(open.message);
+    HistoryResult result;
+    result.removed = w_.rows().size();
+    try {
+        platform::Transaction transaction(w_.database());
+        history::Delrec(w_.database());
+        transaction.commit();
+    } catch (const std::exception& e) {
+        return failed(databaseFailure("清空历史号码", e));
+    }
+    result.changed = true;
+    publish({}, true);
+    result.outcome =
+        Outcome::success("已清空全部" + std::to_string(result.removed) + "期历史号码。");
+    return result;
+}
+
+std::string HistoryService::mnuDlzdDefault() const {
+    return w_.rows().empty() ? std::string() : history::tenDigit(w_.lngNextQi() - 1);
+}
+
+HistoryResult HistoryService::mnuDlzd(const std::string& entry, history::Progress& progress) {
+    const auto limit = history::cutBackLimit(entry);
+    if (!limit)
+        return failed("“" + entry + "”不是十位期号，" + kUnchanged +
+                      "请输入要保留到的那一期，例如2016090852。");
+    if (*limit <= 0) return failed("期号须大于2000000000，" + std::string(kUnchanged));
+    return keepFirst(history::rowsUpTo(w_.rows(), *limit),
+                     "删除到第" + history::tenDigit(*limit) + "期", progress);
+}
+
+HistoryResult HistoryService::mnuEszhzd(const std::string& entry, history::Progress& progress) {
+    const auto count = history::periodCount(entry);
+    if (!count)
+        return failed("“" + entry + "”不是整数，" + kUnchanged + "请输入要删除的期数，例如3。");
+    if (*count <= 0) return failed("删除的期数须大于0，" + std::string(kUnchanged));
+    const size_t n = w_.rows().size();
+    const size_t remove = std::min(n, static_cast<size_t>(*count));
+    return keepFirst(n - remove, "删除最后" + std::to_string(*count) + "期", progress);
+}
+
+HistoryResult HistoryService::keepFirst(size_t keep, const std::string& what,
+                                        history::Progress& progress) {
+    if (auto open = w_.requireDatabase(); !open.ok) return failed(open.message);
+    const size_t before = w_.rows().size();
+    try {
+        platform::writeFileAtomically(backupPath(), history::backupText(w_.rows(), keep));
+    } catch (const std::exception& e) {
+        return failed("无法写入备份文件lsbf.txt（" + std::string(e.what()) + "），" + kUnchanged +
+                      "请检查磁盘空间和数据文件夹后重试。");
+    }
+    HistoryResult result = Dqzd(progress);
+    if (!result.outcome.ok) return result;
+    result.removed = before > result.stored ? before - result.stored : 0;
+    const Outcome compacted = CompactDb();
+    std::string message = what + "：删除" + std::to_string(result.removed) + "期，保留" +
+                          std::to_string(result.stored) + "期，并已按当前设置重新计算。";
+    if (!result.reported.empty())
+        message += "\n备份文件中有" + std::to_string(result.reported.size()) +
+                   "行无效，没有保留：\n" + describeReported(result.reported, 20);
+    if (!compacted.ok) message += "\n" + compacted.message;
+    result.outcome = compacted.ok ? Outcome::success(message) : Outcome::failure(message);
+    return result;
+}
+
+} // namespace app

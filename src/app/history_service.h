@@ -1,0 +1,75 @@
+#pragma once
+// The operations that replace or trim the stored history, as the window and the command line
+// call them: the text import, deleting the newest draw, clearing, cutting back to a period,
+// deleting the last N periods, the rebuild from the backup file and the compaction. Questions to
+// the user (confirmations, the file dialog, the input boxes) are the caller's; each operation
+// takes what the user chose or typed. Every change runs in one transaction: on a failure or a
+// cancel the history stays as it was and the message says so.
+
+#include "app/workspace.h"
+#include "history/progress.h"
+#include "history/text_format.h"
+
+#include <cstddef>
+#include <string>
+#include <vector>
+
+namespace app {
+
+// What an operation that stores or removes draws did.
+struct HistoryResult {
+    Outcome outcome;
+    bool cancelled = false;
+    bool changed = false; // the stored history changed (even when a later step failed)
+    size_t stored = 0;    // draws stored (import, rebuild: the rows of the new history)
+    size_t removed = 0;   // draws the history lost (deletions)
+    // Lines of the file that were not stored.
+    std::vector<history::ReportedLine> reported;
+};
+
+class HistoryService {
+  public:
+    explicit HistoryService(Workspace& workspace) : w_(workspace) {}
+
+    // 历史号码 in the data folder, where the open-file dialog starts. Created when missing,
+    // together with the sample history of simulated draws.
+    std::string importFolder();
+    // The file name rule of the import: the name, lower-cased, ends in "txt".
+    static bool isTextFileName(const std::string& path);
+    // The backup file the cut-backs write and the rebuild reads.
+    std::string backupPath() const;
+    // The compaction copy beside the database file.
+    std::string compactionPath() const;
+
+    // cmdRdLst_Click after the confirmation and the file dialog: replaces the history by the
+    // draws of the file.
+    HistoryResult cmdRdLst(const std::string& path, history::Progress& progress);
+    // Command3_Click / mnuErase_Click: deletes the newest draw, then compacts.
+    HistoryResult Command3();
+    HistoryResult mnuErase() { return Command3(); }
+    // mnuClear_Click after the confirmation.
+    HistoryResult mnuClear();
+    // mnuDlzd_Click: the input box's default text (the newest period) and the operation with the
+    // entered text (a ten-digit period: keep every draw up to it).
+    std::string mnuDlzdDefault() const;
+    HistoryResult mnuDlzd(const std::string& entry, history::Progress& progress);
+    // mnuEszhzd_Click: the input box's default text and the operation (delete the last N).
+    static std::string mnuEszhzdDefault() { return "1"; }
+    HistoryResult mnuEszhzd(const std::string& entry, history::Progress& progress);
+    // Dqzd: rebuilds the history from the backup file, re-deriving every draw.
+    HistoryResult Dqzd(history::Progress& progress);
+    // CompactDb: checks and compacts the database file and reopens it.
+    Outcome CompactDb();
+
+    // The reported lines as the user reads them ("第12行：..."), at most maxLines of them.
+    static std::string describeReported(const std::vector<history::ReportedLine>& reported,
+                                        size_t maxLines);
+
+  private:
+    HistoryResult keepFirst(size_t keep, const std::string& what, history::Progress& progress);
+    void publish(std::vector<history::HistoryRow> rows, bool replaced);
+
+    Workspace& w_;
+};
+
+} // namespace app

@@ -1,0 +1,97 @@
+#include "history/maintenance.h"
+
+#include "history/text_format.h"
+#include "platform/file_io.h"
+
+#include <algorithm>
+#include <climits>
+#include <filesystem>
+
+namespace history {
+
+std::string backupText(const std::vector<HistoryRow>& rows, size_t count) {
+    count = std::min(count, rows.size());
+    std::string text;
+    text.reserve(count * 26);
+    for (size_t i = 0; i < count; ++i) appendHistoryTextLine(text, rows[i].sqqh, rows[i].numbers());
+    return text;
+}
+
+size_t rowsUpTo(const std::vector<HistoryRow>& rows, int limit) {
+    size_t count = 0;
+    while (count < rows.size() && rows[count].sqqh <= limit) ++count;
+    return count;
+}
+
+namespace {
+
+std::string_view trimmed(std::string_view text) {
+    const auto first = text.find_first_not_of(' ');
+    if (first == std::string_view::npos) return {};
+    return text.substr(first, text.find_last_not_of(' ') - first + 1);
+}
+
+bool allDigits(std::string_view text) {
+    return !text.empty() &&
+           std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
+}
+
+} // namespace
+
+std::optional<int> cutBackLimit(std::string_view entry) {
+    const auto text = trimmed(entry);
+    if (text.size() != 10 || !allDigits(text)) return std::nullopt;
+    int limit = 0;
+    for (char c : text.substr(2)) limit = limit * 10 + (c - '0');
+    return limit;
+}
+
+std::optional<int> periodCount(std::string_view entry) {
+    auto text = trimmed(entry);
+    bool negative = false;
+    if (!text.empty() && (text[0] == '+' || text[0] == '-')) {
+        negative = text[0] == '-';
+        text.remove_prefix(1);
+    }
+    if (!allDigits(text)) return std::nullopt;
+    long long value = 0;
+    for (char c : text) {
+        value = value * 10 + (c - '0');
+        if (value > static_cast<long long>(INT_MAX) + 1) return std::nullopt;
+    }
+    if (negative) value = -value;
+    if (value > INT_MAX || value < INT_MIN) return std::nullopt;
+    return static_cast<int>(value);
+}
+
+void CompactDb(platform::Database& db, const std::string& tmpPath) {
+    const std::string live = db.path();
+    const std::string pending = platform::pendingName(live);
+    const auto reopen = [&] { db = platform::Database(live); };
+    try {
+        const std::string check = db.integrityCheck();
+        if (check != "ok") throw CompactError("the database file is damaged: " + check);
+        std::filesystem::remove(tmpPath);
+        db.vacuumInto(tmpPath);
+        platform::writeDurableCopy(tmpPath, pending);
+    } catch (const CompactError&) {
+        throw;
+    } catch (const std::exception& e) {
+        std::error_code ignored;
+        std::filesystem::remove(pending, ignored);
+        throw CompactError(e.what());
+    }
+    // The complete copy is on the disk; only the rename itself remains.
+    db.close();
+    try {
+        platform::renameDurably(pending, live);
+    } catch (const std::exception& e) {
+        std::error_code ignored;
+        std::filesystem::remove(pending, ignored);
+        reopen();
+        throw CompactError(e.what());
+    }
+    reopen();
+}
+
+} // namespace history

@@ -1,0 +1,165 @@
+#include "history/text_format.h"
+
+#include "history/period.h"
+
+namespace history {
+
+namespace {
+
+bool isDigit(char32_t c) {
+    return c >= U'0' && c <= U'9';
+}
+
+int digitValue(char32_t c) {
+    return static_cast<int>(c - U'0');
+}
+
+// The number formed by text: digits, at most one decimal point, then only blanks. The first
+// character is known to be a digit. A fraction rounds half to even, as a conversion to an
+// integer does.
+bool numericValue(std::u32string_view text, std::int64_t& value) {
+    size_t end = text.size();
+    while (end > 0 && text[end - 1] == U' ') --end;
+    text = text.substr(0, end);
+    const size_t point = text.find(U'.');
+    const auto whole = text.substr(0, point);
+    const auto fraction =
+        point == std::u32string_view::npos ? std::u32string_view() : text.substr(point + 1);
+    value = 0;
+    for (char32_t c : whole) {
+        if (!isDigit(c)) return false;
+        value = value * 10 + digitValue(c);
+    }
+    bool beyondHalf = false;
+    for (size_t i = 0; i < fraction.size(); ++i) {
+        if (!isDigit(fraction[i])) return false;
+        if (i > 0 && fraction[i] != U'0') beyondHalf = true;
+    }
+    if (!fraction.empty()) {
+        const int first = digitValue(fraction[0]);
+        if (first > 5 || (first == 5 && (beyondHalf || value % 2 == 1))) ++value;
+    }
+    return true;
+}
+
+std::string quoted(int number) {
+    return "“" + format00(number) + "”";
+}
+
+// Why the line's numbers cannot be stored, or empty when they can.
+std::string problemWith(const LineFields& fields) {
+    if (fields.id <= 0 || fields.id > 99999999)
+        return "期号" + std::to_string(fields.id) + "无效：期号须为1到99999999（年月日加当天期数）";
+    if (fields.count < kPositions) {
+        if (fields.count == 0) return "没有读到号码：号码须写成两位数（如05），用空格隔开";
+        return "只读到" + std::to_string(fields.count) +
+               "个号码，需要5个：号码须写成两位数（如05），用空格隔开";
+    }
+    for (int i = 0; i < kPositions; ++i) {
+        const int n = fields.numbers[i];
+        if (n < 1 || n > 11) return "号码" + quoted(n) + "不在01到11之间";
+        for (int j = 0; j < i; ++j)
+            if (fields.numbers[j] == n) return "号码" + quoted(n) + "重复出现";
+    }
+    return {};
+}
+
+} // namespace
+
+std::vector<std::u32string_view> splitLines(std::u32string_view text) {
+    std::vector<std::u32string_view> lines;
+    size_t start = 0;
+    for (size_t i = 0; i < text.size(); ++i) {
+        const char32_t c = text[i];
+        if (c != U'\r' && c != U'\n') continue;
+        lines.push_back(text.substr(start, i - start));
+        if (c == U'\r' && i + 1 < text.size() && text[i + 1] == U'\n') ++i;
+        start = i + 1;
+    }
+    if (start < text.size()) lines.push_back(text.substr(start));
+    return lines;
+}
+
+std::u32string_view trimBlanks(std::u32string_view line) {
+    const size_t first = line.find_first_not_of(U' ');
+    if (first == std::u32string_view::npos) return {};
+    const size_t last = line.find_last_not_of(U' ');
+    return line.substr(first, last - first + 1);
+}
+
+LineFields readLine(std::u32string_view line, std::int64_t previousId) {
+    LineFields fields;
+    for (char32_t c : line) {
+        if (isDigit(c)) {
+            fields.hasDigit = true;
+            break;
+        }
+    }
+    if (!fields.hasDigit) return fields;
+
+    size_t scan = 0;
+    bool tenDigits = line.size() >= 10 && (line.size() == 10 || !isDigit(line[10]));
+    for (size_t i = 0; tenDigits && i < 10; ++i) tenDigits = isDigit(line[i]);
+    std::int64_t value = 0;
+    if (tenDigits) {
+        fields.hasId = true;
+        for (size_t i = 2; i < 10; ++i) value = value * 10 + digitValue(line[i]);
+        fields.id = value;
+        scan = 11;
+    } else if (line.size() >= 6 && isDigit(line[0]) && isDigit(line[5]) &&
+               numericValue(line.substr(0, 8), value)) {
+        fields.hasId = true;
+        fields.id = value;
+        scan = 9;
+    } else {
+        fields.id = previousId + 1;
+    }
+
+    for (size_t i = scan; i + 1 < line.size();) {
+        if (isDigit(line[i]) && isDigit(line[i + 1])) {
+            if (fields.count < kPositions)
+                fields.numbers[fields.count++] = digitValue(line[i]) * 10 + digitValue(line[i + 1]);
+            i += 2;
+        } else {
+            ++i;
+        }
+    }
+    return fields;
+}
+
+ParsedHistory parseHistoryText(std::u32string_view text, std::int32_t lngNextQi) {
+    ParsedHistory parsed;
+    std::int64_t previousId = lngNextQi;
+    int number = 0;
+    for (const auto raw : splitLines(text)) {
+        ++number;
+        const LineFields fields = readLine(trimBlanks(raw), previousId);
+        if (!fields.hasDigit) continue;
+        previousId = fields.id;
+        if (std::string problem = problemWith(fields); !problem.empty()) {
+            parsed.reported.push_back({number, std::move(problem)});
+            continue;
+        }
+        parsed.draws.push_back({number, static_cast<int>(fields.id), fields.numbers});
+    }
+    return parsed;
+}
+
+void appendHistoryTextLine(std::string& out, int sqqh, const PositionValues& numbers) {
+    out += eightDigit(sqqh);
+    out += ' ';
+    for (int n : numbers) {
+        out += format00(n);
+        out += ' ';
+    }
+    out += "\r\n";
+}
+
+std::string historyTextLine(int sqqh, const PositionValues& numbers) {
+    std::string line;
+    appendHistoryTextLine(line, sqqh, numbers);
+    line.resize(line.size() - 2);
+    return line;
+}
+
+} // namespace history

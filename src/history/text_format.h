@@ -1,0 +1,73 @@
+#pragma once
+// The draw-history text format: one draw per line, an optional period id, then the five numbers
+// as two-digit groups separated by anything that is not a digit, e.g.
+//     16090852 05 03 08 01 11
+// Reading works on code points (see platform/text_decoding.h), so positions count characters.
+
+#include "history/attributes.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace history {
+
+// One line of a file that yields a draw to store.
+struct ParsedDraw {
+    int line = 0; // 1-based line number in the file
+    int sqqh = 0;
+    Numbers numbers{};
+};
+
+// A line that holds digits but no storable draw, with the reason in words for the user.
+struct ReportedLine {
+    int line = 0;
+    std::string reason;
+};
+
+struct ParsedHistory {
+    std::vector<ParsedDraw> draws;
+    std::vector<ReportedLine> reported;
+};
+
+// The lines of a text: CR LF, a lone CR and a lone LF each end a line. A final line end does not
+// start another line.
+std::vector<std::u32string_view> splitLines(std::u32string_view text);
+
+// The line without leading and trailing blanks (tabs stay).
+std::u32string_view trimBlanks(std::u32string_view line);
+
+// What one trimmed line says.
+struct LineFields {
+    bool hasDigit = false; // false: a blank or header line, skipped without a trace
+    bool hasId = false;    // the line begins with its own period id
+    std::int64_t id = 0;   // the period id the line stands for
+    Numbers numbers{};     // the first five two-digit groups from the scan start
+    int count = 0;         // how many of them were found (at most five)
+};
+
+// Reads one trimmed line. previousId is the id of the line read before (a line without its own
+// id gets previousId + 1).
+//  - Ten-digit id: the first ten characters are digits and the eleventh is absent or not a digit
+//    (yyyymmddNN). The id is characters 3 to 10; the scan starts at the 12th character.
+//  - Id of at most eight characters: the first eight characters (fewer on a shorter line) form a
+//    number (digits, one decimal point, trailing blanks), and the 1st and 6th characters are
+//    digits. The id is that number rounded; the scan starts at the 10th character.
+//  - Otherwise the scan starts at the 1st character.
+// The scan reads two adjacent digits as one number and moves on by two; else it moves on by one.
+LineFields readLine(std::u32string_view trimmed, std::int64_t previousId);
+
+// Reads a whole file's text. Lines without any digit are skipped and do not advance the id; every
+// other line advances it and is stored only when it yields five numbers (later ones ignored),
+// each 01..11, none repeated, under an id above 0; otherwise it is reported. The first line
+// without an id gets lngNextQi + 1.
+ParsedHistory parseHistoryText(std::u32string_view text, std::int32_t lngNextQi);
+
+// A line as the backup and the text export write it: "16090852 05 03 08 01 11 " (no line end).
+std::string historyTextLine(int sqqh, const PositionValues& numbers);
+// Appends the line and CR LF to out.
+void appendHistoryTextLine(std::string& out, int sqqh, const PositionValues& numbers);
+
+} // namespace history

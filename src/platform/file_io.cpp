@@ -1,0 +1,153 @@
+#include "platform/file_io.h"
+
+#include <cerrno>
+#include <cstring>
+#include <filesystem>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace platform {
+
+namespace {
+
+std::string reason(int error) {
+    return std::strerror(error);
+}
+
+class Fd {
+  public:
+    Fd(const std::string& path, int flags, mode_t mode = 0644)
+        : fd_(::open(path.c_str(), flags | O_CLOEXEC, mode)) {}
+    ~Fd() {
+        if (fd_ >= 0) ::close(fd_);
+    }
+    Fd(const Fd&) = delete;
+    Fd& operator=(const Fd&) = delete;
+
+    bool ok() const { return fd_ >= 0; }
+    int get() const { return fd_; }
+    // Closes now and reports whether the close succeeded (a late write error shows here).
+    bool close() {
+        const int fd = fd_;
+        fd_ = -1;
+        return ::close(fd) == 0;
+    }
+
+  private:
+    int fd_;
+};
+
+void writeAll(int fd, const char* data, size_t size, const std::string& path) {
+    while (size > 0) {
+        const ssize_t written = ::write(fd, data, size);
+        if (written < 0) {
+            if (errno == EINTR) continue;
+            throw FileError("cannot write " + path + ": " + reason(errno));
+        }
+        data += written;
+        size -= static_cast<size_t>(written);
+    }
+}
+
+// Makes a rename inside the folder durable.
+void syncFolderOf(const std::string& path) {
+    auto folder = std::filesystem::path(path).parent_path();
+    if (folder.empty()) folder = ".";
+    Fd dir(folder.string(), O_RDONLY | O_DIRECTORY);
+    if (dir.ok()) ::fsync(dir.get());
+}
+
+// Creates destination, fills it through fill(fd, destination) and flushes it to the disk; on any
+// failure the destination is removed.
+template <typename Fill> void writeDurably(const std::string& destination, Fill fill) {
+    Fd out(destination, O_WRONLY | O_CREAT | O_TRUNC);
+    if (!out.ok()) throw FileError("cannot create " + destination + ": " + reason(errno));
+    try {
+        fill(out.get(), destination);
+        if (::fsync(out.get()) != 0)
+            throw FileError("cannot flush " + destination + ": " + reason(errno));
+        if (!out.close()) throw FileError("cannot close " + destination + ": " + reason(errno));
+    } catch (...) {
+        ::unlink(destination.c_str());
+        throw;
+    }
+}
+
+} // namespace
+
+std::string pendingName(const std::string& path) {
+    return path + ".new";
+}
+
+std::string readFile(const std::string& path) {
+    Fd in(path, O_RDONLY);
+    if (!in.ok()) throw FileError("cannot open " + path + ": " + reason(errno));
+    struct stat info {};
+    if (::fstat(in.get(), &info) != 0)
+        throw FileError("cannot read " + path + ": " + reason(errno));
+    if (S_ISDIR(info.st_mode)) throw FileError("cannot read " + path + ": it is a folder");
+    std::string bytes;
+    if (info.st_size > 0) bytes.reserve(static_cast<size_t>(info.st_size));
+    char buffer[1 << 16];
+    for (;;) {
+        const ssize_t got = ::read(in.get(), buffer, sizeof buffer);
+        if (got < 0) {
+            if (errno == EINTR) continue;
+            throw FileError("cannot read " + path + ": " + reason(errno));
+        }
+        if (got == 0) break;
+        bytes.append(buffer, static_cast<size_t>(got));
+    }
+    return bytes;
+}
+
+void renameDurably(const std::string& from, const std::string& to) {
+    if (::rename(from.c_str(), to.c_str()) != 0)
+        throw FileError("cannot rename " + from + " to " + to + ": " + reason(errno));
+    syncFolderOf(to);
+}
+
+void writeFileAtomically(const std::string& path, std::string_view bytes) {
+    const std::string pending = pendingName(path);
+    writeDurably(pending, [&](int fd, const std::string& name) {
+        writeAll(fd, bytes.data(), bytes.size(), name);
+    });
+    try {
+        renameDurably(pending, path);
+    } catch (...) {
+        ::unlink(pending.c_str());
+        throw;
+    }
+}
+
+void writeDurableCopy(const std::string& source, const std::string& destination) {
+    Fd in(source, O_RDONLY);
+    if (!in.ok()) throw FileError("cannot open " + source + ": " + reason(errno));
+    writeDurably(destination, [&](int fd, const std::string& name) {
+        std::string buffer(1 << 20, '\0');
+        for (;;) {
+            const ssize_t got = ::read(in.get(), buffer.data(), buffer.size());
+            if (got < 0) {
+                if (errno == EINTR) continue;
+                throw FileError("cannot read " + source + ": " + reason(errno));
+            }
+            if (got == 0) break;
+            writeAll(fd, buffer.data(), static_cast<size_t>(got), name);
+        }
+    });
+}
+
+void replaceWithCopy(const std::string& source, const std::string& target) {
+    const std::string pending = pendingName(target);
+    writeDurableCopy(source, pending);
+    try {
+        renameDurably(pending, target);
+    } catch (...) {
+        ::unlink(pending.c_str());
+        throw;
+    }
+}
+
+} // namespace platform

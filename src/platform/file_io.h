@@ -1,0 +1,35 @@
+#pragma once
+// Whole-file reads and crash-safe writes. A file that is replaced is first written completely
+// under a temporary name beside it, flushed to the disk, and then renamed over the old one, so a
+// reader (or the next start after a power cut) sees either the old file or the new one.
+
+#include <stdexcept>
+#include <string>
+#include <string_view>
+
+namespace platform {
+
+class FileError : public std::runtime_error {
+  public:
+    using std::runtime_error::runtime_error;
+};
+
+// The whole file as bytes; throws FileError saying why it cannot be read.
+std::string readFile(const std::string& path);
+
+// Replaces (or creates) path with bytes, atomically.
+void writeFileAtomically(const std::string& path, std::string_view bytes);
+
+// Replaces (or creates) target with a copy of source, atomically.
+void replaceWithCopy(const std::string& source, const std::string& target);
+
+// The two halves of a replacement, for callers that must act in between (close a database):
+// writeDurableCopy copies source to destination and flushes it to the disk; renameDurably moves
+// from over to and makes the rename itself durable.
+void writeDurableCopy(const std::string& source, const std::string& destination);
+void renameDurably(const std::string& from, const std::string& to);
+
+// The temporary name a replacement of path is written under before the rename.
+std::string pendingName(const std::string& path);
+
+} // namespace platform

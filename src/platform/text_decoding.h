@@ -1,0 +1,27 @@
+#pragma once
+// Decoding the bytes of a text file: UTF-8 (with or without a byte-order mark) when the bytes are
+// valid UTF-8, else GB18030, the encoding Chinese Windows writes. The result is a sequence of
+// code points, so positions within a line count characters, not bytes.
+
+#include <string>
+#include <string_view>
+
+namespace platform {
+
+enum class TextEncoding { Utf8, Utf8WithBom, Gb18030 };
+
+struct DecodedText {
+    std::u32string text; // without the byte-order mark
+    TextEncoding encoding = TextEncoding::Utf8;
+};
+
+// True when bytes are well-formed UTF-8 (no overlong forms, surrogates or values past U+10FFFF).
+bool isValidUtf8(std::string_view bytes);
+
+// Decodes as described above. Bytes GB18030 cannot map become U+FFFD.
+DecodedText decodeText(std::string_view bytes);
+
+// Code points to UTF-8 (invalid code points become U+FFFD).
+std::string toUtf8(std::u32string_view text);
+
+} // namespace platform
