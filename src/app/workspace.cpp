@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <utility>
 
 namespace app {
 
@@ -83,7 +84,49 @@ Workspace::Workspace(WorkspaceOptions options)
     zodiac_.SetSxGroups();
 }
 
-Workspace::~Workspace() = default;
+Workspace::~Workspace() {
+    waitForWrites();
+}
+
+void Workspace::setPendingWrite(std::future<std::string> pending) {
+    waitForWrites();
+    pendingWrite_ = std::move(pending);
+}
+
+std::string Workspace::waitForWrites() {
+    if (pendingWrite_.valid()) {
+        std::string problem = pendingWrite_.get();
+        if (!problem.empty()) writeProblem_ = problem;
+    }
+    return writeProblem_;
+}
+
+std::string Workspace::takeWriteProblem() {
+    waitForWrites();
+    return std::exchange(writeProblem_, std::string());
+}
+
+void Workspace::ensureKinds(std::initializer_list<int> kinds) {
+    unsigned wanted = 0;
+    for (int kind : kinds)
+        if (kind >= 0 && kind < history::kKinds) wanted |= 1u << kind;
+    wanted &= ~loadedKinds_;
+    if (wanted == 0) return;
+    if (!db_.isOpen() || rows_.empty()) {
+        loadedKinds_ |= wanted;
+        return;
+    }
+    try {
+        waitForWrites();
+        for (int kind = 0; kind < history::kKinds; ++kind) {
+            if (!(wanted & (1u << kind))) continue;
+            history::loadKindValues(db_, kind, rows_);
+            loadedKinds_ |= 1u << kind;
+        }
+    } catch (const std::exception&) {
+        // The values stay 0; the next use tries again.
+    }
+}
 
 std::string Workspace::databasePath() const {
     return (std::filesystem::path(options_.dataDir) / "kelvora11S5.db").string();
@@ -96,6 +139,7 @@ void Workspace::openDatabase() {
         platform::Database db(databasePath());
         history::createTables(db);
         rows_ = history::loadHistory(db);
+        loadedKinds_ = 1u << history::Number;
         db_ = std::move(db);
         databaseProblem_.clear();
     } catch (const std::exception& e) {
@@ -107,7 +151,8 @@ void Workspace::openDatabase() {
     ++historyVersion_;
 }
 
-Outcome Workspace::requireDatabase() const {
+Outcome Workspace::requireDatabase() {
+    waitForWrites();
     if (db_.isOpen()) return Outcome::success();
     return Outcome::failure(databaseProblem_.empty() ? "历史数据库没有打开。" : databaseProblem_);
 }
@@ -171,9 +216,11 @@ Outcome Workspace::addDraw(const std::array<std::string, 5>& boxes,
     try {
         platform::Transaction transaction(db_);
         history::DrawAppender appender(db_, zodiac_, settings().DsIni, false);
-        const size_t n = rows_.size();
-        appender.seed(n >= 2 ? &rows_[n - 2].values : nullptr,
-                      n >= 1 ? &rows_[n - 1].values : nullptr);
+        // The previous-draw columns come from the newest stored rows with every kind.
+        const auto newest = history::loadNewestRows(db_, 2);
+        const size_t n = newest.size();
+        appender.seed(n >= 2 ? &newest[n - 2].values : nullptr,
+                      n >= 1 ? &newest[n - 1].values : nullptr);
         const history::HistoryRow row = appender.append(sqqh, numbers);
         transaction.commit();
         const auto at =
@@ -208,6 +255,7 @@ void Workspace::historyChanged(bool resetSpan) {
 
 void Workspace::historyChanged(std::vector<history::HistoryRow> rows, bool resetSpan) {
     rows_ = std::move(rows);
+    loadedKinds_ = (1u << history::kKinds) - 1; // freshly stored rows carry every kind
     if (resetSpan) {
         spanStart_.clear();
         spanEnd_.clear();
@@ -218,7 +266,9 @@ void Workspace::historyChanged(std::vector<history::HistoryRow> rows, bool reset
 void Workspace::AddHaoma() {
     if (!db_.isOpen()) return;
     try {
+        waitForWrites();
         rows_ = history::loadHistory(db_);
+        loadedKinds_ = 1u << history::Number;
     } catch (const std::exception&) {
         // The rows in memory stay as they were.
     }
@@ -244,9 +294,14 @@ void Workspace::LoadTargets() {
                 intTarget_[k] = static_cast<std::int16_t>(*v);
         return;
     }
+    if (rows_.empty()) {
+        targetTexts_ = {};
+        return;
+    }
+    ensureKinds({s.intLei});
     const long back = s.bolSq ? 0 : s.intPreQi - 1;
     const long index = static_cast<long>(rows_.size()) - 1 - back;
-    if (rows_.empty() || index < 0 || index >= static_cast<long>(rows_.size())) return;
+    if (index < 0 || index >= static_cast<long>(rows_.size())) return;
     const auto& reference = rows_[static_cast<size_t>(index)];
     const bool showNames = s.intLei == history::ZodiacKind;
     for (int k = 0; k < 5; ++k) {
@@ -265,7 +320,11 @@ void Workspace::resetSpanStart() {
 
 void Workspace::updateSpan() {
     // Boxes the user has not set (or that followed the history) take the whole history.
-    if (rows_.empty()) return;
+    if (rows_.empty()) {
+        spanStart_.clear();
+        spanEnd_.clear();
+        return;
+    }
     if (spanStart_.empty()) resetSpanStart();
     if (spanEnd_.empty()) spanEnd_ = history::tenDigit(rows_.back().sqqh);
 }
@@ -340,6 +399,16 @@ void Workspace::setTargetTab(bool manualTab, const std::array<std::string, 5>& t
             if (const auto v = wholeNumber(targetTexts_[k]))
                 intTarget_[k] = static_cast<std::int16_t>(*v);
     }
+}
+
+Outcome Workspace::Combo1_LostFocus(const std::string& text) {
+    const auto k = wholeNumber(text);
+    if (!k || *k < 1 || *k > 5) {
+        return Outcome::failure("组合位数“" + text + "”无效：请输入1到5之间的整数。");
+    }
+    settings_.mutableValues().intZhWSetup = *k;
+    settings_.save("intZhWSetup");
+    return Outcome::success();
 }
 
 std::optional<std::string> Workspace::settingText(const std::string& key) const {

@@ -14,6 +14,7 @@
 #include <chrono>
 #include <cstdint>
 #include <functional>
+#include <future>
 #include <memory>
 #include <optional>
 #include <string>
@@ -53,8 +54,11 @@ class Workspace {
     // Why the database could not be opened; empty when it is open.
     const std::string& databaseProblem() const { return databaseProblem_; }
 
-    // rsHistory: the stored draws in ascending SQQH.
+    // rsHistory: the stored draws in ascending SQQH. Numbers are always there; the values of the
+    // other kinds are read from the database on first use (ensureKinds), so a long history opens
+    // fast. Rows stored in this session carry every kind.
     const std::vector<history::HistoryRow>& rows() const { return rows_; }
+    void ensureKinds(std::initializer_list<int> kinds);
     // Grows every time the stored draws change, so views know to reset.
     std::uint64_t historyVersion() const { return historyVersion_; }
     // The period column of the history grid for a row (eight or ten digits by game).
@@ -111,6 +115,9 @@ class Workspace {
     // The target tab and the typed target boxes (Text22) as the window holds them.
     void setTargetTab(bool manualTab, const std::array<std::string, 5>& typed);
 
+    // Combo1_LostFocus: the combination size typed or picked in the box (1 to 5).
+    Outcome Combo1_LostFocus(const std::string& text);
+
     // ---- settings by key (command line) ----
     std::optional<std::string> settingText(const std::string& key) const;
     Outcome setSetting(const std::string& key, const std::string& value);
@@ -121,11 +128,21 @@ class Workspace {
     // ---- for the operation services (search, import, maintenance, online update, export) ----
     // Each service is its own class over the workspace (app/<service>.h); these give it the
     // shared state. The database is open only when databaseOpen().
-    platform::Database& database() { return db_; }
+    platform::Database& database() {
+        waitForWrites();
+        return db_;
+    }
     history::Zodiac& mutableZodiac() { return zodiac_; }
     SettingsFile& settingsFile() { return settings_; }
     // Fails with the message for the user when the database is not open.
-    Outcome requireDatabase() const;
+    Outcome requireDatabase();
+    // Writing that goes on in the background (a search's final state). Every use of the database
+    // through database() or requireDatabase() waits for it first.
+    void setPendingWrite(std::future<std::string> pending);
+    // Waits for background writing; returns what went wrong with it, once (empty when nothing).
+    std::string waitForWrites();
+    // A failure of background writing not yet reported to the user.
+    std::string takeWriteProblem();
     // After the stored draws changed: the history in memory is replaced by rows (already stored,
     // in the order of the ordered view) or, without rows, re-read from the database; then the
     // next period, the targets and the span follow. resetSpan puts the span over the whole
@@ -159,6 +176,10 @@ class Workspace {
 
     std::string spanStart_;
     std::string spanEnd_;
+
+    unsigned loadedKinds_ = 0; // bit per kind whose values rows_ holds
+    std::future<std::string> pendingWrite_;
+    std::string writeProblem_;
 };
 
 } // namespace app

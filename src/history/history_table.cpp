@@ -28,10 +28,9 @@ void createTables(platform::Database& db) {
     db.exec("CREATE TABLE IF NOT EXISTS Carcu (Nmb INTEGER, Count INTEGER)");
 }
 
-std::vector<HistoryRow> loadHistory(platform::Database& db) {
+std::vector<HistoryRow> loadHistory(platform::Database& db, bool allKinds) {
     std::string sql = "SELECT ID, SQQH, QQH";
-    for (int kind = 0; kind < kKinds; ++kind)
-        for (int p = 1; p <= kPositions; ++p) sql += ", " + attributeColumn(p, kind);
+    for (int p = 1; p <= kPositions; ++p) sql += ", " + attributeColumn(p, Number);
     sql += " FROM Lishi ORDER BY SQQH, ID";
 
     std::vector<HistoryRow> rows;
@@ -45,13 +44,50 @@ std::vector<HistoryRow> loadHistory(platform::Database& db) {
         row.id = stmt.int64At(0);
         row.sqqh = stmt.intAt(1);
         row.qqh = stmt.intAt(2);
+        for (int p = 0; p < kPositions; ++p)
+            row.values[Number][p] = static_cast<std::int16_t>(stmt.intAt(3 + p));
+        rows.push_back(row);
+    }
+    if (allKinds)
+        for (int kind = 1; kind < kKinds; ++kind) loadKindValues(db, kind, rows);
+    return rows;
+}
+
+std::vector<HistoryRow> loadNewestRows(platform::Database& db, int count) {
+    std::string sql = "SELECT ID, SQQH, QQH";
+    for (int kind = 0; kind < kKinds; ++kind)
+        for (int p = 1; p <= kPositions; ++p) sql += ", " + attributeColumn(p, kind);
+    sql += " FROM Lishi ORDER BY SQQH DESC, ID DESC LIMIT ?1";
+    auto stmt = db.prepare(sql);
+    stmt.bind(1, count);
+    std::vector<HistoryRow> rows;
+    while (stmt.step()) {
+        HistoryRow row;
+        row.id = stmt.int64At(0);
+        row.sqqh = stmt.intAt(1);
+        row.qqh = stmt.intAt(2);
         int column = 3;
         for (int kind = 0; kind < kKinds; ++kind)
             for (int p = 0; p < kPositions; ++p)
                 row.values[kind][p] = static_cast<std::int16_t>(stmt.intAt(column++));
-        rows.push_back(row);
+        rows.insert(rows.begin(), row);
     }
     return rows;
+}
+
+void loadKindValues(platform::Database& db, int kind, std::vector<HistoryRow>& rows) {
+    std::string sql = "SELECT ID";
+    for (int p = 1; p <= kPositions; ++p) sql += ", " + attributeColumn(p, kind);
+    sql += " FROM Lishi ORDER BY SQQH, ID";
+    auto stmt = db.prepare(sql);
+    size_t r = 0;
+    while (stmt.step()) {
+        if (r >= rows.size() || rows[r].id != stmt.int64At(0))
+            throw platform::DbError("the history changed while it was read");
+        for (int p = 0; p < kPositions; ++p)
+            rows[r].values[kind][p] = static_cast<std::int16_t>(stmt.intAt(1 + p));
+        ++r;
+    }
 }
 
 void Delrec(platform::Database& db) {

@@ -30,8 +30,14 @@ std::string textColumn(bool previous, int kind);
 // Creates Lishi (every column), its index on SQQH, and Carcu when they are missing.
 void createTables(platform::Database& db);
 
-// The whole history in the order of the ordered view.
-std::vector<HistoryRow> loadHistory(platform::Database& db);
+// The whole history in the order of the ordered view, with the numbers of each draw; the values
+// of the other kinds stay 0 until loadKindValues reads them.
+std::vector<HistoryRow> loadHistory(platform::Database& db, bool allKinds = false);
+// Reads the stored values of one kind into rows loaded by loadHistory (same order and count).
+void loadKindValues(platform::Database& db, int kind, std::vector<HistoryRow>& rows);
+// The newest `count` rows of the ordered view with every kind, oldest first: what a draw appended
+// after them derives its previous-draw columns from.
+std::vector<HistoryRow> loadNewestRows(platform::Database& db, int count);
 
 // Delrec: deletes every row of Lishi.
 void Delrec(platform::Database& db);

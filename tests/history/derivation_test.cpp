@@ -148,7 +148,7 @@ TEST(DrawAppender, PreviousDrawsFollowTheOrderOfStoring) {
     EXPECT_EQ(rowTexts(db, 16090902, false)[0], "06 07 08 09 10 ");
     EXPECT_EQ(rowTexts(db, 16090901, true), std::vector<std::string>(7, ""));
 
-    const auto rows = loadHistory(db);
+    const auto rows = loadHistory(db, true);
     ASSERT_EQ(rows.size(), 3u);
     EXPECT_EQ(rows[1].sqqh, second.sqqh);
     EXPECT_EQ(rows[2].numbers(), (PositionValues{11, 1, 2, 3, 4}));

@@ -144,7 +144,7 @@ TEST(SearchDifferential, FastSearchesLeaveWhatTheStatementsLeave) {
     const std::string base = dir.file("base.db");
     makeHistory(base, random, 45);
     platform::Database baseDb(base);
-    const auto rows = history::loadHistory(baseDb);
+    const auto rows = history::loadHistory(baseDb, true);
 
     int cases = 0, withHits = 0;
     for (int round = 0; round < 3; ++round) {
