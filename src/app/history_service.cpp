@@ -97,13 +97,17 @@ std::string HistoryService::describeReported(const std::vector<history::Reported
     return text;
 }
 
-void HistoryService::publish(std::vector<history::HistoryRow> rows, bool replaced) {
+void HistoryService::publish(std::optional<std::vector<history::HistoryRow>> rows, bool replaced) {
     // A span end that showed the newest draw keeps showing the newest draw.
     const auto& old = w_.rows();
     if (!replaced && !old.empty() && w_.spanEnd() == history::tenDigit(old.back().sqqh))
         w_.setSpan(w_.spanStart(), "");
-    const bool reset = replaced || rows.empty();
-    w_.historyChanged(std::move(rows), reset);
+    if (rows) {
+        const bool reset = replaced || rows->empty();
+        w_.historyChanged(std::move(*rows), reset);
+    } else {
+        w_.historyChanged(replaced);
+    }
 }
 
 HistoryResult HistoryService::cmdRdLst(const std::string& path, history::Progress& progress) {
@@ -189,9 +193,8 @@ Outcome HistoryService::CompactDb() {
 HistoryResult HistoryService::Command3() {
     if (auto open = w_.requireDatabase(); !open.ok) return failed(open.message);
     HistoryResult result;
-    std::vector<history::HistoryRow> rows = w_.rows();
     std::string deleted;
-    if (!rows.empty()) {
+    if (!w_.rows().empty()) {
         try {
             platform::Transaction transaction(w_.database());
             history::deleteNewestDraw(w_.database());
@@ -199,13 +202,13 @@ HistoryResult HistoryService::Command3() {
         } catch (const std::exception& e) {
             return failed(databaseFailure("删除最后一期", e));
         }
-        deleted = history::tenDigit(rows.back().sqqh);
-        rows.pop_back();
+        deleted = history::tenDigit(w_.rows().back().sqqh);
         result.removed = 1;
         result.changed = true;
     }
     const Outcome compacted = CompactDb();
-    publish(std::move(rows), false);
+    // The rows in memory may hold only some kinds; the history is read again.
+    publish(std::nullopt, false);
     if (!compacted.ok) {
         result.outcome =
             Outcome::failure((deleted.empty() ? std::string() : "已删除第" + deleted + "期，但") +
@@ -229,7 +232,7 @@ HistoryResult HistoryService::mnuClear() {
         return failed(databaseFailure("清空历史号码", e));
     }
     result.changed = true;
-    publish({}, true);
+    publish(std::vector<history::HistoryRow>{}, true);
     result.outcome =
         Outcome::success("已清空全部" + std::to_string(result.removed) + "期历史号码。");
     return result;

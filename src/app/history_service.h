@@ -11,6 +11,7 @@
 #include "history/text_format.h"
 
 #include <cstddef>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -67,7 +68,9 @@ class HistoryService {
 
   private:
     HistoryResult keepFirst(size_t keep, const std::string& what, history::Progress& progress);
-    void publish(std::vector<history::HistoryRow> rows, bool replaced);
+    // Hands the new history to the workspace: rows that carry every kind, or nothing to have it
+    // read from the database. replaced: a new history, whose span starts afresh.
+    void publish(std::optional<std::vector<history::HistoryRow>> rows, bool replaced);
 
     Workspace& w_;
 };

@@ -1,0 +1,82 @@
+// The history maintenance commands: exact output and exit status.
+
+#include "app/cli.h"
+#include "support/temp_dir.h"
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <sstream>
+
+namespace {
+
+struct CliRun {
+    int status;
+    std::string out;
+    std::string err;
+};
+
+class MaintenanceCommands : public ::testing::Test {
+  protected:
+    CliRun run(std::vector<std::string> arguments) {
+        arguments.insert(arguments.begin(),
+                         {"--data-dir", dir.file("data"), "--settings", dir.file("s.ini")});
+        const auto line = app::parseCommandLine(arguments);
+        if (!line.error.empty()) return {2, "", line.error};
+        std::ostringstream out, err;
+        const int status = app::runCommand(line, out, err);
+        return {status, out.str(), err.str()};
+    }
+
+    std::string history() { return run({"history"}).out; }
+
+    testing_support::TempDir dir;
+};
+
+} // namespace
+
+TEST_F(MaintenanceCommands, ImportPrintsCountsAndReportedLines) {
+    std::ofstream(dir.file("draws.txt"), std::ios::binary)
+        << "号码\r\n16090884 01 02 03 04 05\r\n16090901 01 02 03 04 13\r\n"
+           "16090902 01 02\r\n16090903 06 07 08 09 10\r\n";
+    const auto result = run({"import", dir.file("draws.txt")});
+    EXPECT_EQ(result.status, 0);
+    EXPECT_EQ(result.out, "imported 2, skipped 2\n");
+    EXPECT_EQ(result.err, "line 3: 号码“13”不在01到11之间\n"
+                          "line 4: 只读到2个号码，需要5个：号码须写成两位数（如05），用空格隔开\n");
+    EXPECT_EQ(history(), "2016090884 01 02 03 04 05 \n2016090903 06 07 08 09 10 \n");
+
+    const auto missing = run({"import", dir.file("none.txt")});
+    EXPECT_EQ(missing.status, 1);
+    EXPECT_EQ(missing.out, "");
+    EXPECT_NE(missing.err.find("历史号码没有改变"), std::string::npos);
+    EXPECT_EQ(run({"import"}).status, 2);
+    EXPECT_EQ(history(), "2016090884 01 02 03 04 05 \n2016090903 06 07 08 09 10 \n");
+}
+
+TEST_F(MaintenanceCommands, TrimDeleteNewestAndClear) {
+    std::ofstream(dir.file("draws.txt"))
+        << "16090884 01 02 03 04 05\n16090901 06 07 08 09 10\n16090902 11 01 02 03 04\n"
+           "16090903 05 06 07 08 09\n16090904 01 03 05 07 09\n";
+    ASSERT_EQ(run({"import", dir.file("draws.txt")}).status, 0);
+
+    EXPECT_EQ(run({"delete-newest"}).out, "deleted 1, kept 4\n");
+    EXPECT_EQ(run({"trim", "--last", "3"}).out, "deleted 3, kept 1\n");
+    EXPECT_EQ(run({"next"}).out, "2016090901\n");
+    ASSERT_EQ(run({"import", dir.file("draws.txt")}).status, 0);
+    EXPECT_EQ(run({"trim", "--to", "2016090902"}).out, "deleted 2, kept 3\n");
+    EXPECT_EQ(history(), "2016090884 01 02 03 04 05 \n2016090901 06 07 08 09 10 \n"
+                         "2016090902 11 01 02 03 04 \n");
+
+    const auto refused = run({"trim", "--last", "0"});
+    EXPECT_EQ(refused.status, 1);
+    EXPECT_EQ(refused.out, "");
+    EXPECT_EQ(run({"trim", "--to", "16090852"}).status, 1);
+    EXPECT_EQ(run({"trim", "--to"}).status, 2);
+    EXPECT_EQ(run({"trim", "--first", "3"}).status, 2);
+    EXPECT_EQ(run({"clear", "now"}).status, 2);
+
+    EXPECT_EQ(run({"clear"}).out, "deleted 3, kept 0\n");
+    EXPECT_EQ(run({"delete-newest"}).out, "deleted 0, kept 0\n");
+    EXPECT_EQ(history(), "");
+}

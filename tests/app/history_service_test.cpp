@@ -1,0 +1,230 @@
+// The history operations as the window and the command line call them: import, rebuild,
+// cut-backs, deleting the newest draw, clearing and compaction, each leaving the history as it
+// was when it fails or is cancelled.
+
+#include "workspace_fixture.h"
+
+#include "app/history_service.h"
+#include "history/history_table.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+
+using testing_support::WorkspaceFixture;
+namespace fs = std::filesystem;
+
+namespace {
+
+std::vector<int> periods(const app::Workspace& w) {
+    std::vector<int> out;
+    for (const auto& row : w.rows()) out.push_back(row.sqqh);
+    return out;
+}
+
+// The periods as a fresh start reads them from the database file.
+std::vector<int> storedPeriods(WorkspaceFixture& f) {
+    return periods(f.reopen());
+}
+
+void write(const std::string& path, std::string_view bytes) {
+    std::ofstream(path, std::ios::binary) << bytes;
+}
+
+class StopAt : public history::Progress {
+  public:
+    explicit StopAt(int stepAt) : stepAt_(stepAt) {}
+    void setTotal(std::size_t) override {}
+    bool advance(std::size_t) override { return ++steps_ < stepAt_; }
+
+  private:
+    int stepAt_;
+    int steps_ = 0;
+};
+
+std::string manyLines(int count) {
+    std::string text;
+    for (int i = 0; i < count; ++i) text += std::to_string(17010101 + i) + " 01 02 03 04 05\n";
+    return text;
+}
+
+class HistoryServiceTest : public ::testing::Test {
+  protected:
+    HistoryServiceTest() {
+        f.type("2016090884", {{"01", "02", "03", "04", "05"},
+                              {"06", "07", "08", "09", "10"},
+                              {"11", "01", "02", "03", "04"},
+                              {"05", "06", "07", "08", "09"}});
+    }
+    app::Workspace& w() { return *f.workspace; }
+    app::HistoryService service() { return app::HistoryService(w()); }
+    std::string file(const std::string& name) { return f.dir.file(name); }
+
+    WorkspaceFixture f;
+    history::NoProgress quiet;
+    const std::vector<int> typed = {16090884, 16090901, 16090902, 16090903};
+};
+
+} // namespace
+
+TEST_F(HistoryServiceTest, ImportReplacesTheHistoryAndRefreshesTheWorkspace) {
+    ASSERT_EQ(periods(w()), typed);
+    write(file("DRAWS.TXT"), "期号 号码\n"
+                             "2016100152 05 03 08 01 11\n"
+                             "16100150 01 02 03 04 05\n"
+                             "06 07 08 09 10\n"
+                             "16100153 01 02 03\n");
+    const auto result = service().cmdRdLst(file("DRAWS.TXT"), quiet);
+    ASSERT_TRUE(result.outcome.ok) << result.outcome.message;
+    EXPECT_EQ(result.stored, 3u);
+    ASSERT_EQ(result.reported.size(), 1u);
+    EXPECT_EQ(result.reported[0].line, 5);
+    EXPECT_NE(result.outcome.message.find("已读入3期"), std::string::npos);
+    EXPECT_NE(result.outcome.message.find("第5行"), std::string::npos);
+
+    // Ordered by period whatever the order of the lines; the next period follows the newest.
+    EXPECT_EQ(periods(w()), (std::vector<int>{16100150, 16100151, 16100152}));
+    EXPECT_EQ(w().Text1(), "2016100153");
+    EXPECT_EQ(w().lngNextQi(), 16100153);
+    EXPECT_EQ(w().spanEnd(), "2016100152");
+    EXPECT_EQ(storedPeriods(f), (std::vector<int>{16100150, 16100151, 16100152}));
+}
+
+TEST_F(HistoryServiceTest, AnImportThatCannotFinishLeavesTheHistoryAsItWas) {
+    // Not a text file name, a file that is not there, a folder.
+    write(file("draws.text"), "16100150 01 02 03 04 05\n");
+    fs::create_directory(file("folder.txt"));
+    for (const auto& path : {file("draws.text"), file("missing.txt"), file("folder.txt")}) {
+        const auto result = service().cmdRdLst(path, quiet);
+        EXPECT_FALSE(result.outcome.ok) << path;
+        EXPECT_NE(result.outcome.message.find("历史号码没有改变"), std::string::npos) << path;
+        EXPECT_EQ(periods(w()), typed);
+    }
+
+    // Cancelled halfway through a long file.
+    write(file("long.txt"), manyLines(10000));
+    StopAt cancel(3);
+    const auto cancelled = service().cmdRdLst(file("long.txt"), cancel);
+    EXPECT_TRUE(cancelled.cancelled);
+    EXPECT_FALSE(cancelled.outcome.ok);
+    EXPECT_EQ(periods(w()), typed);
+    EXPECT_EQ(w().Text1(), "2016090904");
+
+    // The database refuses a row in the later part of the file.
+    w().database().exec("CREATE TRIGGER refuse BEFORE INSERT ON Lishi WHEN NEW.SQQH = 17019000 "
+                        "BEGIN SELECT RAISE(ABORT, 'disk I/O error'); END");
+    const auto failed = service().cmdRdLst(file("long.txt"), quiet);
+    EXPECT_FALSE(failed.outcome.ok);
+    EXPECT_FALSE(failed.changed);
+    EXPECT_NE(failed.outcome.message.find("disk I/O error"), std::string::npos);
+    EXPECT_EQ(periods(w()), typed);
+    EXPECT_EQ(storedPeriods(f), typed);
+}
+
+TEST_F(HistoryServiceTest, TheSampleHistoryIsInstalledOnceAndImportsCleanly) {
+    const std::string folder = service().importFolder();
+    EXPECT_EQ(fs::path(folder), fs::path(f.dataDir()) / "历史号码");
+    const auto sample = fs::path(folder) / "示例-模拟数据.txt";
+    ASSERT_TRUE(fs::exists(sample));
+    const auto result = service().cmdRdLst(sample.string(), quiet);
+    ASSERT_TRUE(result.outcome.ok) << result.outcome.message;
+    EXPECT_EQ(result.stored, 40u * 84u);
+    EXPECT_TRUE(result.reported.empty());
+
+    // A user who removed the sample does not get it back.
+    fs::remove(sample);
+    service().importFolder();
+    EXPECT_FALSE(fs::exists(sample));
+}
+
+TEST_F(HistoryServiceTest, DeleteTheLastPeriodsAcrossADay) {
+    const auto result = service().mnuEszhzd("3", quiet);
+    ASSERT_TRUE(result.outcome.ok) << result.outcome.message;
+    EXPECT_EQ(result.removed, 3u);
+    EXPECT_EQ(periods(w()), std::vector<int>{16090884});
+    EXPECT_EQ(w().Text1(), "2016090901");
+    EXPECT_EQ(w().rows().back().qqh, 16090885);
+    EXPECT_TRUE(fs::exists(service().compactionPath()));
+    std::ifstream backup(service().backupPath(), std::ios::binary);
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(backup), {}),
+              "16090884 01 02 03 04 05 \r\n");
+    EXPECT_EQ(storedPeriods(f), std::vector<int>{16090884});
+
+    // More than there are: the history is emptied.
+    EXPECT_TRUE(service().mnuEszhzd("9", quiet).outcome.ok);
+    EXPECT_TRUE(w().rows().empty());
+    EXPECT_EQ(w().spanEnd(), "");
+}
+
+TEST_F(HistoryServiceTest, EntriesThatAreNoCountOrPeriodChangeNothing) {
+    for (const std::string entry : {"", "0", "-2", "abc", "1.5"})
+        EXPECT_FALSE(service().mnuEszhzd(entry, quiet).outcome.ok) << entry;
+    for (const std::string entry : {"", "abc", "16090852", "2000000000"})
+        EXPECT_FALSE(service().mnuDlzd(entry, quiet).outcome.ok) << entry;
+    EXPECT_EQ(periods(w()), typed);
+    EXPECT_FALSE(fs::exists(service().backupPath()));
+}
+
+TEST_F(HistoryServiceTest, CutBackKeepsUpToThePeriodAndReDerivesUnderTheCurrentSettings) {
+    EXPECT_EQ(service().mnuDlzdDefault(), "2016090903");
+    auto result = service().mnuDlzd("2016090901", quiet);
+    ASSERT_TRUE(result.outcome.ok) << result.outcome.message;
+    EXPECT_EQ(periods(w()), (std::vector<int>{16090884, 16090901}));
+    EXPECT_EQ(w().rows().back().qqh, 16090902);
+
+    // With the default entry every draw stays and is derived again: a segment base changed
+    // since the draws were typed shows in every row, and the rebuild fills txtHisPreLst.
+    w().mnuDscs_Click(0);
+    result = service().mnuDlzd(service().mnuDlzdDefault(), quiet);
+    ASSERT_TRUE(result.outcome.ok) << result.outcome.message;
+    EXPECT_EQ(result.removed, 0u);
+    auto& reopened = f.reopen();
+    reopened.ensureKinds({history::Segment});
+    ASSERT_EQ(reopened.rows().size(), 2u);
+    EXPECT_EQ(reopened.rows()[0].values[history::Segment],
+              (history::PositionValues{0, 0, 0, 0, 1}));
+    EXPECT_EQ(reopened.rows()[1].values[history::Segment],
+              (history::PositionValues{1, 1, 1, 2, 2}));
+}
+
+TEST_F(HistoryServiceTest, ACancelledRebuildLeavesTheHistoryAsItWas) {
+    write(file("long.txt"), manyLines(5000));
+    ASSERT_TRUE(service().cmdRdLst(file("long.txt"), quiet).outcome.ok);
+    StopAt cancel(2);
+    const auto result = service().mnuEszhzd("10", cancel);
+    EXPECT_TRUE(result.cancelled);
+    EXPECT_EQ(w().rows().size(), 5000u);
+    EXPECT_EQ(f.reopen().rows().size(), 5000u);
+}
+
+TEST_F(HistoryServiceTest, DeleteNewestClearAndCompaction) {
+    auto result = service().Command3();
+    ASSERT_TRUE(result.outcome.ok) << result.outcome.message;
+    EXPECT_EQ(result.outcome.message, "已删除第2016090903期。");
+    EXPECT_EQ(periods(w()), (std::vector<int>{16090884, 16090901, 16090902}));
+    EXPECT_EQ(w().Text1(), "2016090903");
+    EXPECT_TRUE(fs::exists(service().compactionPath()));
+
+    result = service().mnuClear();
+    ASSERT_TRUE(result.outcome.ok);
+    EXPECT_EQ(result.removed, 3u);
+    EXPECT_TRUE(w().rows().empty());
+    EXPECT_EQ(w().Text1(), "");
+    EXPECT_TRUE(storedPeriods(f).empty());
+
+    // An empty history: nothing to delete, the file is still compacted.
+    fs::remove(service().compactionPath());
+    result = service().Command3();
+    EXPECT_TRUE(result.outcome.ok);
+    EXPECT_EQ(result.removed, 0u);
+    EXPECT_TRUE(fs::exists(service().compactionPath()));
+    EXPECT_TRUE(w().databaseOpen());
+}
+
+TEST(HistoryServiceNames, TheTxtRule) {
+    EXPECT_TRUE(app::HistoryService::isTextFileName("/a/DRAWS.TXT"));
+    EXPECT_TRUE(app::HistoryService::isTextFileName("/a/draws.txt"));
+    EXPECT_FALSE(app::HistoryService::isTextFileName("/a/draws.text"));
+    EXPECT_FALSE(app::HistoryService::isTextFileName("/a.txt/draws"));
+}
