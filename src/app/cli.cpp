@@ -12,6 +12,7 @@ const std::vector<CommandSpec>& commandTable() {
     static const std::vector<CommandSpec> table = [] {
         std::vector<CommandSpec> t;
         addHistoryCommands(t);
+        addSearchCommands(t);
         addMaintenanceCommands(t);
         return t;
     }();

@@ -58,6 +58,7 @@ struct CommandSpec {
 
 // Each group of commands lives in its own file and registers here.
 void addHistoryCommands(std::vector<CommandSpec>& table);
+void addSearchCommands(std::vector<CommandSpec>& table);
 void addMaintenanceCommands(std::vector<CommandSpec>& table);
 
 } // namespace app

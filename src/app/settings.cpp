@@ -135,6 +135,7 @@ std::optional<std::string> SettingsFile::set(const std::string& name, const std:
 }
 
 void SettingsFile::save(const std::string& name) {
+    if (!persistent_) return;
     if (const auto value = text(name)) store_.write(kSettingsSection, name, *value);
 }
 

@@ -51,6 +51,8 @@ class SettingsFile {
 
     // Writes the key's current value to the store (after a member was changed in values()).
     void save(const std::string& key);
+    // While not persistent, changes stay in memory (the command line's options for one run).
+    void setPersistent(bool persistent) { persistent_ = persistent; }
     // Direct access for the operations that change a choice; call save() afterwards.
     Settings& mutableValues() { return values_; }
 
@@ -61,6 +63,7 @@ class SettingsFile {
 
     platform::SettingsStore store_;
     Settings values_;
+    bool persistent_ = true;
 };
 
 } // namespace app

@@ -1,0 +1,178 @@
+// Commands of the searches: search (the pattern search) and combo (the combination search).
+// Options override the stored settings for this run only.
+
+#include "app/cli.h"
+#include "app/search_service.h"
+
+#include <ostream>
+#include <sstream>
+
+namespace app {
+
+namespace {
+
+int kindIndex(const std::string& text) {
+    static const char* names[] = {"number", "zodiac", "head", "tail", "sum", "segment"};
+    for (int i = 0; i < 6; ++i)
+        if (text == names[i] || text == std::to_string(i)) return i;
+    throw UsageError{"a kind is 0..5 or number, zodiac, head, tail, sum, segment: " + text};
+}
+
+std::vector<std::string> splitCommas(const std::string& text) {
+    std::vector<std::string> parts;
+    std::stringstream stream(text);
+    std::string part;
+    while (std::getline(stream, part, ',')) parts.push_back(part);
+    return parts;
+}
+
+std::string jsonString(const std::string& text) {
+    std::string out = "\"";
+    for (unsigned char c : text) {
+        if (c == '"' || c == '\\') {
+            out += '\\';
+            out += static_cast<char>(c);
+        } else if (c < 0x20) {
+            char buffer[8];
+            std::snprintf(buffer, sizeof buffer, "\\u%04x", c);
+            out += buffer;
+        } else {
+            out += static_cast<char>(c);
+        }
+    }
+    return out + "\"";
+}
+
+void printText(const Workspace& w, const SearchResult& r, std::ostream& out) {
+    auto line = [&](const std::vector<std::string>& cells) {
+        for (size_t i = 0; i < cells.size(); ++i) out << (i ? "\t" : "") << cells[i];
+        out << "\n";
+    };
+    line(hitGridHeader(r));
+    for (size_t h = 0; h < r.hits.size(); ++h) {
+        std::vector<std::string> cells;
+        for (int c = 0; c < 7; ++c) cells.push_back(hitGridCell(w, r, h, c));
+        line(cells);
+    }
+    out << "\n";
+    line(resultGridHeader());
+    for (size_t row = 0; row < r.tally.byCount.size(); ++row) {
+        std::vector<std::string> cells;
+        for (int c = 0; c < 4; ++c) cells.push_back(resultGridCell(r, row, c));
+        line(cells);
+    }
+}
+
+void printJson(const Workspace& w, const SearchResult& r, std::ostream& out) {
+    out << "{\"hits\":[";
+    for (size_t h = 0; h < r.hits.size(); ++h) {
+        out << (h ? "," : "") << "{\"period\":" << jsonString(hitGridCell(w, r, h, 0))
+            << ",\"cells\":[";
+        for (int c = 1; c <= 5; ++c)
+            out << (c > 1 ? "," : "") << jsonString(hitGridCell(w, r, h, c));
+        out << "],\"previous\":" << jsonString(hitGridCell(w, r, h, 6)) << "}";
+    }
+    out << "],\n \"tally\":[";
+    for (size_t row = 0; row < r.tally.byCount.size(); ++row) {
+        out << (row ? "," : "") << "{\"rank\":" << row + 1
+            << ",\"value\":" << jsonString(resultGridCell(r, row, 1))
+            << ",\"count\":" << r.tally.byCount[row].count
+            << ",\"percent\":" << jsonString(resultGridCell(r, row, 3)) << "}";
+    }
+    out << "]}\n";
+}
+
+int runSearch(CommandContext& c, bool combination) {
+    Workspace& w = c.workspace;
+    w.settingsFile().setPersistent(false);
+    std::optional<std::string> from, to, typed, positionsText, size;
+    bool json = false;
+    auto value = [&](size_t& i) -> const std::string& {
+        if (i + 1 >= c.args.size()) throw UsageError{c.args[i] + " needs a value"};
+        return c.args[++i];
+    };
+    for (size_t i = 0; i < c.args.size(); ++i) {
+        const std::string& a = c.args[i];
+        if (a == "--type") {
+            w.Option3_Click(kindIndex(value(i)));
+        } else if (a == "--result") {
+            w.Option4_Click(kindIndex(value(i)));
+        } else if (a == "--fixed" || a == "--free") {
+            w.Option1_Click(a == "--fixed" ? 0 : 1);
+        } else if (a == "--last") {
+            w.Option1_Click(3);
+        } else if (a == "--back") {
+            const std::string n = value(i);
+            if (n.size() != 1 || n[0] < '0' || n[0] > '9')
+                throw UsageError{"--back takes one digit, 1 to 9"};
+            w.Option1_Click(2);
+            w.MaskEdBox2_LostFocus(n);
+        } else if (a == "--targets") {
+            typed = value(i);
+        } else if (a == "--from") {
+            from = value(i);
+        } else if (a == "--to") {
+            to = value(i);
+        } else if (a == "--json") {
+            json = true;
+        } else if (!combination && a == "--positions") {
+            positionsText = value(i);
+        } else if (combination && a == "--size") {
+            size = value(i);
+        } else {
+            throw UsageError{"unknown option " + a};
+        }
+    }
+    if (typed) {
+        const auto parts = splitCommas(*typed);
+        if (parts.size() != 5) throw UsageError{"--targets needs five values a,b,c,d,e"};
+        w.setTargetTab(true, {parts[0], parts[1], parts[2], parts[3], parts[4]});
+    }
+    std::array<bool, 5> positions{true, true, true, true, true};
+    if (positionsText) {
+        positions = {};
+        for (const auto& part : splitCommas(*positionsText)) {
+            if (part.size() != 1 || part[0] < '1' || part[0] > '5')
+                throw UsageError{"--positions lists positions 1 to 5, e.g. 1,3"};
+            positions[part[0] - '1'] = true;
+        }
+    }
+    if (size) {
+        if (const auto outcome = w.Combo1_LostFocus(*size); !outcome.ok) {
+            c.err << outcome.message << "\n";
+            return kExitRefused;
+        }
+    }
+    if (from || to) w.setSpan(from.value_or(w.spanStart()), to.value_or(w.spanEnd()));
+
+    SearchService service(w);
+    SearchResult result;
+    const Outcome outcome =
+        combination ? service.Command2_Click(result) : service.Command1_Click(positions, result);
+    if (!outcome.ok) {
+        c.err << outcome.message << "\n";
+        return kExitRefused;
+    }
+    if (json)
+        printJson(w, result, c.out);
+    else
+        printText(w, result, c.out);
+    if (const auto problem = w.takeWriteProblem(); !problem.empty()) {
+        c.err << problem << "\n";
+        return kExitRefused;
+    }
+    return kExitOk;
+}
+
+} // namespace
+
+void addSearchCommands(std::vector<CommandSpec>& table) {
+    const std::string options = "[--type K] [--result K] [--fixed|--free] [--last|--back N] "
+                                "[--targets a,b,c,d,e] [--from ID] [--to ID] [--json]";
+    table.push_back({"search", "search " + options + " [--positions 1,3]", true,
+                     [](CommandContext& c) { return runSearch(c, false); }});
+    table.push_back({"combo", "combo " + options + " [--size K]", true,
+                     [](CommandContext& c) { return runSearch(c, true); }});
+}
+
+} // namespace app

@@ -1,0 +1,176 @@
+#include "app/search_service.h"
+
+#include "history/attributes.h"
+#include "history/history_table.h"
+#include "history/period.h"
+#include "search/hit_finder.h"
+#include "search/search_state.h"
+
+#include <future>
+
+namespace app {
+
+namespace {
+
+// The stored value a column keeps through the rewrites, read for the first row only.
+std::string firstRowText(platform::Database& db, const std::string& column) {
+    auto stmt = db.prepare("SELECT " + column + " FROM Lishi ORDER BY SQQH, ID LIMIT 1");
+    return stmt.step() ? stmt.textAt(0) : std::string();
+}
+
+} // namespace
+
+std::vector<std::string> hitGridHeader(const SearchResult& result) {
+    std::vector<std::string> header = {"期号"};
+    for (int k = 1; k <= 5; ++k) header.push_back("第" + std::to_string(k) + "码");
+    header.push_back(result.request.lastPeriod ? "上期开奖" : "前期开奖");
+    return header;
+}
+
+std::string hitGridCell(const Workspace& workspace, const SearchResult& result, size_t hit,
+                        int column) {
+    const auto& row = workspace.rows()[result.hits[hit]];
+    if (column == 0) return history::tenDigit(row.sqqh);
+    if (column >= 1 && column <= 5) {
+        const int kind = result.request.resultKind;
+        return search::valueText(kind, row.values[kind][column - 1], result.request.sxIni);
+    }
+    return result.previousTexts[hit];
+}
+
+std::vector<std::string> resultGridHeader() {
+    return {"序号", "结果", "出现次数", "百分比"};
+}
+
+std::string resultGridCell(const SearchResult& result, size_t row, int column) {
+    const auto& entry = result.tally.byCount[row];
+    switch (column) {
+    case 0:
+        return std::to_string(row + 1);
+    case 1:
+        return search::valueText(result.tally.resultKind, entry.value, result.tally.sxIni);
+    case 2:
+        return std::to_string(entry.count);
+    default:
+        return search::percentText(entry.count, result.tally.total);
+    }
+}
+
+const search::TextColumn& SearchService::cachedColumn(const std::string& name) {
+    // The txtHisLst columns change only with the stored draws, never through a search.
+    if (cacheVersion_ != workspace_.historyVersion()) {
+        columns_.clear();
+        cacheVersion_ = workspace_.historyVersion();
+    }
+    auto at = columns_.find(name);
+    if (at == columns_.end())
+        at = columns_.emplace(name, search::loadTextColumn(workspace_.database(), name)).first;
+    return at->second;
+}
+
+Outcome SearchService::Command1_Click(const std::array<bool, 5>& positions, SearchResult& result) {
+    search::SearchRequest request;
+    request.combination = false;
+    request.positions = positions;
+    return run(request, result);
+}
+
+Outcome SearchService::Command2_Click(SearchResult& result) {
+    search::SearchRequest request;
+    request.combination = true;
+    request.comboSize = workspace_.settings().intZhWSetup;
+    return run(request, result);
+}
+
+Outcome SearchService::run(search::SearchRequest request, SearchResult& result) {
+    if (auto open = workspace_.requireDatabase(); !open.ok) return open;
+    const Settings& s = workspace_.settings();
+    if (workspace_.rows().empty())
+        return Outcome::failure("历史号码为空：请先输入或导入历史号码，再检索。");
+    const auto start = history::lastEightAsNumber(workspace_.spanStart());
+    const auto end = history::lastEightAsNumber(workspace_.spanEnd());
+    if (!start)
+        return Outcome::failure("检索起始期号“" + workspace_.spanStart() +
+                                "”不是期号：请输入十位期号，例如2016090802。");
+    if (!end)
+        return Outcome::failure("检索结束期号“" + workspace_.spanEnd() +
+                                "”不是期号：请输入十位期号，例如2016090852。");
+    if (!s.bolSq && s.intPreQi < 1)
+        return Outcome::failure("前期的期数是0：请在期数框输入1到9之间的数字后再检索。");
+
+    request.freePosition = s.bolZyw;
+    request.lastPeriod = s.bolSq;
+    request.distance = s.intPreQi;
+    request.kind = s.intLei;
+    request.resultKind = s.intXianshiLei;
+    request.targets = workspace_.intTarget();
+    request.spanStart = *start;
+    request.spanEnd = *end;
+    request.sxIni = s.SxIni;
+    request.dsIni = s.DsIni;
+
+    try {
+        workspace_.ensureKinds({request.kind, request.resultKind});
+        const auto& rows = workspace_.rows();
+        search::SearchInput input{rows, nullptr, {}, {}};
+        if (request.freePosition)
+            input.kindText = &cachedColumn(history::textColumn(false, request.kind));
+        const auto [first, last] = search::spanRows(rows, request.spanStart, request.spanEnd);
+        if (first == 0 && last > 0 && !request.lastPeriod)
+            search::loadFirstRowState(workspace_.database(), request.kind, input);
+
+        SearchResult out;
+        out.request = request;
+        out.hits = search::findHits(input, request);
+        out.tally =
+            search::tallyHits(rows, out.hits, request.resultKind, request.sxIni, request.dsIni);
+        const history::Zodiac& zodiac = workspace_.zodiac();
+        out.chance = search::chanceShares(out.tally, request.dsIni,
+                                          [&](int n) { return zodiac.SxValueOf(n); });
+
+        // The last column: the draw one back, or N back as the rewrites leave it.
+        const bool rewritten = request.freePosition || request.combination ||
+                               std::find(request.positions.begin(), request.positions.end(),
+                                         true) != request.positions.end();
+        out.previousTexts.reserve(out.hits.size());
+        if (request.lastPeriod || rewritten) {
+            const auto& plain = cachedColumn("txtHisLst");
+            const size_t n = static_cast<size_t>(request.distance);
+            for (std::uint32_t r : out.hits) {
+                if (request.lastPeriod)
+                    out.previousTexts.emplace_back(plain.at(r));
+                else if (r == 0)
+                    out.previousTexts.push_back(
+                        firstRowText(workspace_.database(), "txtHisPreLst"));
+                else if (r + 1 >= n)
+                    out.previousTexts.emplace_back(plain.at(r + 1 - n));
+                else
+                    out.previousTexts.emplace_back();
+            }
+        } else {
+            const auto stored = search::loadTextColumn(workspace_.database(), "txtHisPreLst");
+            for (std::uint32_t r : out.hits) out.previousTexts.emplace_back(stored.at(r));
+        }
+        result = std::move(out);
+    } catch (const std::exception& e) {
+        return Outcome::failure(std::string("检索失败：") + e.what() +
+                                "。数据库没有改变，请重试；如果问题依旧，请重新启动程序。");
+    }
+
+    // The database's final state is written in the background on a connection of its own.
+    const std::string path = workspace_.databasePath();
+    workspace_.setPendingWrite(
+        std::async(std::launch::async, [path, request, tally = result.tally]() -> std::string {
+            try {
+                platform::Database db(path);
+                search::writeSearchState(db, request, tally);
+                return {};
+            } catch (const std::exception& e) {
+                return std::string("检索结果未能写入数据库（") + e.what() +
+                       "）。检索结果仍然正确显示；请检查磁盘空间后重新检索。";
+            }
+        }));
+    return Outcome::success();
+}
+
+} // namespace app

@@ -1,0 +1,55 @@
+#pragma once
+// The pattern search (检索) and the combination search (组合检索) as the window and the command
+// line run them: the request from the workspace's settings, targets and span, the hits and the
+// tally computed in memory, and the database's final state written in the background.
+
+#include "app/workspace.h"
+#include "search/search_request.h"
+#include "search/tally.h"
+#include "search/text_column.h"
+
+#include <array>
+#include <cstdint>
+#include <map>
+#include <string>
+#include <vector>
+
+namespace app {
+
+struct SearchResult {
+    search::SearchRequest request;
+    std::vector<std::uint32_t> hits;        // indexes into Workspace::rows(), ascending
+    std::vector<std::string> previousTexts; // the last column of the hit grid, per hit
+    search::Tally tally;
+    std::vector<double> chance; // share by chance per entry of tally.byValue
+
+    bool empty() const { return tally.byValue.empty(); }
+};
+
+// The grids' texts (MSFlexGrid2: hit periods; MSFlexGrid3: the tally by count).
+std::vector<std::string> hitGridHeader(const SearchResult& result);
+std::string hitGridCell(const Workspace& workspace, const SearchResult& result, size_t hit,
+                        int column);
+std::vector<std::string> resultGridHeader();
+std::string resultGridCell(const SearchResult& result, size_t row, int column);
+
+class SearchService {
+  public:
+    explicit SearchService(Workspace& workspace) : workspace_(workspace) {}
+
+    // Command1_Click: the pattern search over the chosen positions (the check boxes of the tab
+    // in use).
+    Outcome Command1_Click(const std::array<bool, 5>& positions, SearchResult& result);
+    // Command2_Click: the combination search with the size of the combination box.
+    Outcome Command2_Click(SearchResult& result);
+
+  private:
+    Outcome run(search::SearchRequest request, SearchResult& result);
+    const search::TextColumn& cachedColumn(const std::string& name);
+
+    Workspace& workspace_;
+    std::uint64_t cacheVersion_ = ~std::uint64_t{0};
+    std::map<std::string, search::TextColumn> columns_;
+};
+
+} // namespace app
