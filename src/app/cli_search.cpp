@@ -43,7 +43,7 @@ std::string jsonString(const std::string& text) {
     return out + "\"";
 }
 
-void printText(const Workspace& w, const SearchResult& r, std::ostream& out) {
+void printText(const SearchResult& r, std::ostream& out) {
     auto line = [&](const std::vector<std::string>& cells) {
         for (size_t i = 0; i < cells.size(); ++i) out << (i ? "\t" : "") << cells[i];
         out << "\n";
@@ -51,7 +51,7 @@ void printText(const Workspace& w, const SearchResult& r, std::ostream& out) {
     line(hitGridHeader(r));
     for (size_t h = 0; h < r.hits.size(); ++h) {
         std::vector<std::string> cells;
-        for (int c = 0; c < 7; ++c) cells.push_back(hitGridCell(w, r, h, c));
+        for (int c = 0; c < 7; ++c) cells.push_back(hitGridCell(r, h, c));
         line(cells);
     }
     out << "\n";
@@ -63,14 +63,13 @@ void printText(const Workspace& w, const SearchResult& r, std::ostream& out) {
     }
 }
 
-void printJson(const Workspace& w, const SearchResult& r, std::ostream& out) {
+void printJson(const SearchResult& r, std::ostream& out) {
     out << "{\"hits\":[";
     for (size_t h = 0; h < r.hits.size(); ++h) {
-        out << (h ? "," : "") << "{\"period\":" << jsonString(hitGridCell(w, r, h, 0))
+        out << (h ? "," : "") << "{\"period\":" << jsonString(hitGridCell(r, h, 0))
             << ",\"cells\":[";
-        for (int c = 1; c <= 5; ++c)
-            out << (c > 1 ? "," : "") << jsonString(hitGridCell(w, r, h, c));
-        out << "],\"previous\":" << jsonString(hitGridCell(w, r, h, 6)) << "}";
+        for (int c = 1; c <= 5; ++c) out << (c > 1 ? "," : "") << jsonString(hitGridCell(r, h, c));
+        out << "],\"previous\":" << jsonString(hitGridCell(r, h, 6)) << "}";
     }
     out << "],\n \"tally\":[";
     for (size_t row = 0; row < r.tally.byCount.size(); ++row) {
@@ -154,9 +153,9 @@ int runSearch(CommandContext& c, bool combination) {
         return kExitRefused;
     }
     if (json)
-        printJson(w, result, c.out);
+        printJson(result, c.out);
     else
-        printText(w, result, c.out);
+        printText(result, c.out);
     if (const auto problem = w.takeWriteProblem(); !problem.empty()) {
         c.err << problem << "\n";
         return kExitRefused;

@@ -27,13 +27,12 @@ std::vector<std::string> hitGridHeader(const SearchResult& result) {
     return header;
 }
 
-std::string hitGridCell(const Workspace& workspace, const SearchResult& result, size_t hit,
-                        int column) {
-    const auto& row = workspace.rows()[result.hits[hit]];
+std::string hitGridCell(const SearchResult& result, size_t hit, int column) {
+    const HitRow& row = result.hitRows[hit];
     if (column == 0) return history::tenDigit(row.sqqh);
     if (column >= 1 && column <= 5) {
-        const int kind = result.request.resultKind;
-        return search::valueText(kind, row.values[kind][column - 1], result.request.sxIni);
+        return search::valueText(result.request.resultKind, row.values[column - 1],
+                                 result.request.sxIni);
     }
     return result.previousTexts[hit];
 }
@@ -122,6 +121,9 @@ Outcome SearchService::run(search::SearchRequest request, SearchResult& result) 
         SearchResult out;
         out.request = request;
         out.hits = search::findHits(input, request);
+        out.hitRows.reserve(out.hits.size());
+        for (std::uint32_t r : out.hits)
+            out.hitRows.push_back({rows[r].sqqh, rows[r].values[request.resultKind]});
         out.tally =
             search::tallyHits(rows, out.hits, request.resultKind, request.sxIni, request.dsIni);
         const history::Zodiac& zodiac = workspace_.zodiac();

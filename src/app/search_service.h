@@ -4,6 +4,7 @@
 // tally computed in memory, and the database's final state written in the background.
 
 #include "app/workspace.h"
+#include "history/attributes.h"
 #include "search/search_request.h"
 #include "search/tally.h"
 #include "search/text_column.h"
@@ -16,9 +17,17 @@
 
 namespace app {
 
+// A hit period as the hit grid shows it, kept apart from the history so the grid stays as it was
+// when the history changes.
+struct HitRow {
+    std::int32_t sqqh = 0;
+    history::PositionValues values{}; // the result kind at positions 1..5
+};
+
 struct SearchResult {
     search::SearchRequest request;
-    std::vector<std::uint32_t> hits;        // indexes into Workspace::rows(), ascending
+    std::vector<std::uint32_t> hits;        // indexes into Workspace::rows() at the search
+    std::vector<HitRow> hitRows;            // one per hit
     std::vector<std::string> previousTexts; // the last column of the hit grid, per hit
     search::Tally tally;
     std::vector<double> chance; // share by chance per entry of tally.byValue
@@ -28,8 +37,7 @@ struct SearchResult {
 
 // The grids' texts (MSFlexGrid2: hit periods; MSFlexGrid3: the tally by count).
 std::vector<std::string> hitGridHeader(const SearchResult& result);
-std::string hitGridCell(const Workspace& workspace, const SearchResult& result, size_t hit,
-                        int column);
+std::string hitGridCell(const SearchResult& result, size_t hit, int column);
 std::vector<std::string> resultGridHeader();
 std::string resultGridCell(const SearchResult& result, size_t row, int column);
 

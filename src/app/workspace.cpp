@@ -101,6 +101,11 @@ std::string Workspace::waitForWrites() {
     return writeProblem_;
 }
 
+bool Workspace::writePending() const {
+    return pendingWrite_.valid() &&
+           pendingWrite_.wait_for(std::chrono::seconds(0)) != std::future_status::ready;
+}
+
 std::string Workspace::takeWriteProblem() {
     waitForWrites();
     return std::exchange(writeProblem_, std::string());

@@ -139,6 +139,8 @@ class Workspace {
     // Writing that goes on in the background (a search's final state). Every use of the database
     // through database() or requireDatabase() waits for it first.
     void setPendingWrite(std::future<std::string> pending);
+    // True while background writing goes on.
+    bool writePending() const;
     // Waits for background writing; returns what went wrong with it, once (empty when nothing).
     std::string waitForWrites();
     // A failure of background writing not yet reported to the user.

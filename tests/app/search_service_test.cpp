@@ -40,10 +40,10 @@ TEST(SearchService, FixedLastPeriodSearchShowsHitsTallyAndStoresTheState) {
     app::SearchResult result;
     ASSERT_TRUE(service.Command1_Click({true, false, false, false, false}, result).ok);
     ASSERT_EQ(result.hits.size(), 2u);
-    EXPECT_EQ(app::hitGridCell(w, result, 0, 0), "2016090802");
-    EXPECT_EQ(app::hitGridCell(w, result, 0, 1), "7");
-    EXPECT_EQ(app::hitGridCell(w, result, 0, 6), "03 01 02 04 06 ");
-    EXPECT_EQ(app::hitGridCell(w, result, 1, 0), "2016090804");
+    EXPECT_EQ(app::hitGridCell(result, 0, 0), "2016090802");
+    EXPECT_EQ(app::hitGridCell(result, 0, 1), "7");
+    EXPECT_EQ(app::hitGridCell(result, 0, 6), "03 01 02 04 06 ");
+    EXPECT_EQ(app::hitGridCell(result, 1, 0), "2016090804");
     EXPECT_EQ(app::hitGridHeader(result).back(), "上期开奖");
     EXPECT_EQ(app::resultGridCell(result, 0, 1), "1"); // 1, 2, 4, 6 twice; ties by value
     EXPECT_EQ(app::resultGridCell(result, 0, 3), "20.000%");

@@ -2,6 +2,7 @@
 
 #include "app/gui/history_model.h"
 #include "app/gui/prompter.h"
+#include "app/gui/search_actions.h"
 #include "app/workspace.h"
 
 #include <QComboBox>
@@ -41,6 +42,7 @@ MainWindow::MainWindow(Workspace& workspace, Prompter& prompter, QWidget* parent
         statusBar()->addPermanentWidget(databaseStatus_);
     }
     connectHandlers();
+    new SearchActions(*this, workspace_, prompter_);
     // Typing starts where the next draw goes, or at the first period while there is none.
     if (workspace_.rows().empty() && workspace_.databaseOpen())
         Text1_->setFocus();

@@ -41,7 +41,8 @@ std::optional<QString> ScriptedPrompter::askText(const QString& title, const QSt
         ADD_FAILURE() << "unexpected input box: " << prompt.toStdString();
         return std::nullopt;
     }
-    auto answer = answers.front();
+    std::optional<QString> answer;
+    answer.swap(answers.front());
     answers.pop_front();
     return answer;
 }

@@ -1,0 +1,132 @@
+#include "app/gui/search_actions.h"
+
+#include "app/gui/grid_style.h"
+#include "app/gui/main_window.h"
+#include "app/gui/prompter.h"
+#include "app/gui/search_models.h"
+#include "app/gui/tally_chart.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QEvent>
+#include <QLayout>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QStatusBar>
+#include <QTableView>
+#include <QTimer>
+
+namespace app::gui {
+
+namespace {
+
+template <typename T> T* control(MainWindow& window, const QString& name) {
+    return window.findChild<T*>(name);
+}
+
+// The cursor shows the search is running; a search at ten years of draws takes a blink.
+class BusyCursor {
+  public:
+    BusyCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
+    ~BusyCursor() { QApplication::restoreOverrideCursor(); }
+};
+
+} // namespace
+
+SearchActions::SearchActions(MainWindow& window, Workspace& workspace, Prompter& prompter)
+    : QObject(&window), window_(window), workspace_(workspace), prompter_(prompter),
+      service_(workspace) {
+    hitGrid_ = control<QTableView>(window, QStringLiteral("MSFlexGrid2"));
+    tallyGrid_ = control<QTableView>(window, QStringLiteral("MSFlexGrid3"));
+    combo_ = control<QComboBox>(window, QStringLiteral("Combo1"));
+
+    hitModel_ = new HitModel(this);
+    hitGrid_->setModel(hitModel_);
+    setColumnTwips(
+        hitGrid_, {1280, 800, 800, 800, 800, 800, 2800},
+        {QStringLiteral("2016090852"), {}, {}, {}, {}, {}, QStringLiteral("03 07 01 11 05 ")});
+    tallyModel_ = new TallyModel(this);
+    tallyGrid_->setModel(tallyModel_);
+    setColumnTwips(tallyGrid_, {480, 680, 800, 880},
+                   {QStringLiteral("12"), QStringLiteral("11"), QStringLiteral("1000"),
+                    QStringLiteral("100.000%")});
+
+    if (QWidget* host = control<QWidget>(window, QStringLiteral("tallyChartHost"))) {
+        chart_ = new TallyChart(host);
+        host->layout()->addWidget(chart_);
+    }
+
+    connect(control<QPushButton>(window, QStringLiteral("Command1")), &QPushButton::clicked, this,
+            &SearchActions::Command1_Click);
+    connect(control<QPushButton>(window, QStringLiteral("Command2")), &QPushButton::clicked, this,
+            &SearchActions::Command2_Click);
+    // The size is taken when the box is left or an item is picked from its list.
+    connect(combo_, &QComboBox::activated, this, [this] { Combo1_LostFocus(); });
+    connect(combo_->lineEdit(), &QLineEdit::editingFinished, this, [this] { Combo1_LostFocus(); });
+}
+
+bool SearchActions::Combo1_LostFocus() {
+    const std::string text = combo_->currentText().trimmed().toStdString();
+    if (text == std::to_string(workspace_.settings().intZhWSetup)) return true;
+    const Outcome outcome = workspace_.Combo1_LostFocus(text);
+    if (!outcome.ok) {
+        combo_->setCurrentText(QString::number(workspace_.settings().intZhWSetup));
+        prompter_.warn(QStringLiteral("组合位数"), QString::fromStdString(outcome.message));
+    }
+    return outcome.ok;
+}
+
+void SearchActions::Command1_Click() {
+    const bool manual = workspace_.bolManualTab();
+    std::array<bool, 5> positions{};
+    for (int p = 1; p <= 5; ++p) {
+        const QString name = QStringLiteral("%1_%2").arg(manual ? "Check11" : "Check1").arg(p);
+        if (auto* box = control<QCheckBox>(window_, name)) positions[p - 1] = box->isChecked();
+    }
+    SearchResult result;
+    Outcome outcome;
+    {
+        BusyCursor busy;
+        outcome = service_.Command1_Click(positions, result);
+    }
+    show(std::move(result), outcome);
+}
+
+void SearchActions::Command2_Click() {
+    if (!Combo1_LostFocus()) return;
+    SearchResult result;
+    Outcome outcome;
+    {
+        BusyCursor busy;
+        outcome = service_.Command2_Click(result);
+    }
+    show(std::move(result), outcome);
+}
+
+void SearchActions::show(SearchResult result, const Outcome& outcome) {
+    if (!outcome.ok) {
+        prompter_.warn(QStringLiteral("检索"), QString::fromStdString(outcome.message));
+        return;
+    }
+    last_ = std::make_shared<const SearchResult>(std::move(result));
+    hitModel_->setResult(last_);
+    tallyModel_->setResult(last_);
+    hitGrid_->scrollToTop();
+    if (chart_) chart_->showResult(*last_);
+    window_.statusBar()->showMessage(
+        QStringLiteral("检索到 %1 期").arg(static_cast<qlonglong>(last_->hits.size())), 8000);
+    // The database's final state is written in the background; a failure is told once it ends.
+    QTimer::singleShot(0, this, &SearchActions::reportWriteProblem);
+}
+
+void SearchActions::reportWriteProblem() {
+    if (workspace_.writePending()) {
+        QTimer::singleShot(100, this, &SearchActions::reportWriteProblem);
+        return;
+    }
+    const std::string problem = workspace_.takeWriteProblem();
+    if (!problem.empty()) prompter_.warn(QStringLiteral("检索"), QString::fromStdString(problem));
+}
+
+} // namespace app::gui

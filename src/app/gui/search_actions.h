@@ -1,0 +1,49 @@
+#pragma once
+// The search buttons of the window: 检索(&S) and 组合检索(&G), the combination size box, the two
+// result grids and the tally chart. Finds its controls in the window by name.
+
+#include "app/search_service.h"
+
+#include <QObject>
+
+#include <memory>
+
+class QComboBox;
+class QTableView;
+
+namespace app::gui {
+
+class HitModel;
+class MainWindow;
+class Prompter;
+class TallyChart;
+class TallyModel;
+
+class SearchActions : public QObject {
+    Q_OBJECT
+  public:
+    SearchActions(MainWindow& window, Workspace& workspace, Prompter& prompter);
+
+    const SearchResult* lastResult() const { return last_.get(); }
+
+  private:
+    void Command1_Click();
+    void Command2_Click();
+    bool Combo1_LostFocus();
+    void show(SearchResult result, const Outcome& outcome);
+    void reportWriteProblem();
+
+    MainWindow& window_;
+    Workspace& workspace_;
+    Prompter& prompter_;
+    SearchService service_;
+    std::shared_ptr<const SearchResult> last_;
+    QComboBox* combo_ = nullptr;
+    QTableView* hitGrid_ = nullptr;
+    QTableView* tallyGrid_ = nullptr;
+    HitModel* hitModel_ = nullptr;
+    TallyModel* tallyModel_ = nullptr;
+    TallyChart* chart_ = nullptr;
+};
+
+} // namespace app::gui

@@ -1,0 +1,72 @@
+#include "app/gui/tally_chart.h"
+
+#include "search/tally.h"
+
+#include <QBarCategoryAxis>
+#include <QBarSeries>
+#include <QBarSet>
+#include <QChart>
+#include <QLineSeries>
+#include <QValueAxis>
+
+#include <algorithm>
+
+namespace app::gui {
+
+TallyChart::TallyChart(QWidget* parent) : QChartView(parent) {
+    setObjectName(QStringLiteral("tallyChart"));
+    setRenderHint(QPainter::Antialiasing);
+    setMinimumSize(240, 180);
+    auto* empty = new QChart;
+    empty->setTitle(QStringLiteral("检索后在此显示各值出现次数"));
+    empty->legend()->hide();
+    setChart(empty);
+}
+
+void TallyChart::showResult(const SearchResult& result) {
+    auto* chart = new QChart;
+    chart->setTitle(QStringLiteral("出现次数与随机期望（共%1期）").arg(result.tally.hitPeriods));
+    chart->setAnimationOptions(QChart::NoAnimation);
+    chart->setMargins(QMargins(2, 2, 2, 2));
+
+    auto* counts = new QBarSet(QStringLiteral("出现次数"));
+    auto* expected = new QLineSeries;
+    expected->setName(QStringLiteral("随机期望"));
+    expected->setPointsVisible(true);
+    QStringList categories;
+    double top = 1;
+    const auto& byValue = result.tally.byValue;
+    for (size_t i = 0; i < byValue.size(); ++i) {
+        const double chance = i < result.chance.size() ? result.chance[i] : 0.0;
+        const double expectedCount = chance * static_cast<double>(result.tally.total);
+        *counts << static_cast<double>(byValue[i].count);
+        expected->append(static_cast<double>(i), expectedCount);
+        categories << QString::fromStdString(
+            search::valueText(result.tally.resultKind, byValue[i].value, result.tally.sxIni));
+        top = std::max({top, static_cast<double>(byValue[i].count), expectedCount});
+    }
+    auto* bars = new QBarSeries;
+    bars->append(counts);
+    chart->addSeries(bars);
+    chart->addSeries(expected);
+
+    auto* x = new QBarCategoryAxis;
+    x->append(categories);
+    auto* y = new QValueAxis;
+    y->setRange(0, top * 1.1);
+    y->setLabelFormat(QStringLiteral("%d"));
+    chart->addAxis(x, Qt::AlignBottom);
+    chart->addAxis(y, Qt::AlignLeft);
+    for (QAbstractSeries* series :
+         {static_cast<QAbstractSeries*>(bars), static_cast<QAbstractSeries*>(expected)}) {
+        series->attachAxis(x);
+        series->attachAxis(y);
+    }
+    chart->legend()->setAlignment(Qt::AlignBottom);
+
+    QChart* old = this->chart();
+    setChart(chart);
+    delete old;
+}
+
+} // namespace app::gui

@@ -1,0 +1,104 @@
+// The searches driven through the window: buttons, result grids, chart and the combination box.
+
+#include "window_fixture.h"
+
+#include "app/gui/tally_chart.h"
+
+#include <QBarSeries>
+#include <QBarSet>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTableView>
+#include <QTest>
+
+using testing_support::WindowFixture;
+
+namespace {
+
+QString cell(QTableView* grid, int row, int column) {
+    return grid->model()->index(row, column).data().toString();
+}
+
+QString header(QTableView* grid, int column) {
+    return grid->model()->headerData(column, Qt::Horizontal).toString();
+}
+
+void prepare(WindowFixture& f) {
+    f.store.type("2016090801", {{"03", "01", "02", "04", "06"},
+                                {"07", "01", "02", "04", "06"},
+                                {"03", "01", "02", "04", "06"},
+                                {"05", "01", "02", "04", "06"},
+                                {"03", "01", "02", "04", "06"}});
+    f.open();
+}
+
+} // namespace
+
+TEST(SearchWindow, APatternSearchFillsBothGridsAndTheChart) {
+    WindowFixture f;
+    prepare(f);
+    f.find<QRadioButton>("Option1_0")->click(); // fixed position
+    f.find<QCheckBox>("Check1_1")->setChecked(true);
+    auto* start = f.find<QLineEdit>("Text3_0");
+    start->setFocus();
+    start->selectAll();
+    QTest::keyClicks(start, "2016090801");
+    QTest::mouseClick(f.find<QPushButton>("Command1"), Qt::LeftButton);
+
+    auto* hits = f.find<QTableView>("MSFlexGrid2");
+    auto* tally = f.find<QTableView>("MSFlexGrid3");
+    ASSERT_EQ(hits->model()->rowCount(), 2);
+    EXPECT_EQ(cell(hits, 0, 0), "2016090802");
+    EXPECT_EQ(cell(hits, 1, 0), "2016090804");
+    EXPECT_EQ(cell(hits, 1, 6), "03 01 02 04 06 ");
+    EXPECT_EQ(header(hits, 6), "上期开奖");
+    ASSERT_EQ(tally->model()->rowCount(), 11);
+    EXPECT_EQ(header(tally, 3), "百分比");
+    EXPECT_EQ(cell(tally, 0, 3), "20.000%");
+    EXPECT_TRUE(f.prompter.warnings().empty());
+
+    auto* chart = f.window->findChild<app::gui::TallyChart*>("tallyChart");
+    ASSERT_NE(chart, nullptr);
+    auto* bars = qobject_cast<QBarSeries*>(chart->chart()->series().front());
+    ASSERT_NE(bars, nullptr);
+    EXPECT_EQ(bars->barSets().front()->count(), 11);
+    EXPECT_EQ(bars->barSets().front()->at(0), 2.0); // number 1 stood twice
+
+    // A later choice of result type leaves the grids as they are until the next search.
+    f.find<QRadioButton>("Option4_1")->click();
+    EXPECT_EQ(cell(tally, 0, 1), "1");
+    EXPECT_EQ(f.workspace().waitForWrites(), "");
+}
+
+TEST(SearchWindow, TheCombinationSearchTakesTheBoxAndTellsWhatIsWrong) {
+    WindowFixture f;
+    prepare(f);
+    f.find<QRadioButton>("Option1_2")->click(); // 前期, N = 2
+    auto* combo = f.find<QComboBox>("Combo1");
+    combo->setCurrentText("7");
+    QTest::mouseClick(f.find<QPushButton>("Command2"), Qt::LeftButton);
+    ASSERT_EQ(f.prompter.warnings().size(), 1u);
+    EXPECT_EQ(combo->currentText(), "2");
+    EXPECT_EQ(f.storedSetting("intZhWSetup"), "");
+
+    combo->setCurrentText("1");
+    QTest::mouseClick(f.find<QPushButton>("Command2"), Qt::LeftButton);
+    EXPECT_EQ(f.prompter.warnings().size(), 1u);
+    EXPECT_EQ(f.storedSetting("intZhWSetup"), "1");
+    auto* hits = f.find<QTableView>("MSFlexGrid2");
+    EXPECT_EQ(header(hits, 6), "前期开奖");
+    EXPECT_GT(hits->model()->rowCount(), 0);
+
+    // An unreadable span is refused with a message; the grids keep the last result.
+    const int before = hits->model()->rowCount();
+    auto* end = f.find<QLineEdit>("Text3_1");
+    end->setFocus();
+    end->selectAll();
+    QTest::keyClick(end, Qt::Key_Delete);
+    QTest::mouseClick(f.find<QPushButton>("Command1"), Qt::LeftButton);
+    EXPECT_EQ(f.prompter.warnings().size(), 2u);
+    EXPECT_EQ(hits->model()->rowCount(), before);
+}
