@@ -37,8 +37,20 @@ void runStoreBenchmarks(std::ostream& out) {
     out << "read " << kDraws << " draws into memory: " << loadSeconds << " s median of 3\n";
 }
 
-void runWindowBenchmarks(std::ostream& out) {
-    out << "(window benchmark comes with the window)\n";
+} // namespace bench
+
+namespace bench {
+
+std::string folderWithHistory(size_t draws) {
+    const std::string folder = freshFolder("history");
+    platform::Database db(folder + "/kelvora11S5.db");
+    history::createTables(db);
+    history::Zodiac zodiac;
+    platform::Transaction transaction(db);
+    history::DrawAppender appender(db, zodiac, 1, false);
+    for (const auto& d : synthetic::makeHistory(draws)) appender.append(d.sqqh, d.numbers);
+    transaction.commit();
+    return folder;
 }
 
 } // namespace bench
