@@ -11,6 +11,30 @@ namespace {
 // How many draws are stored between two reports of progress.
 constexpr size_t kProgressStep = 2048;
 
+// Turns SQLite's secure delete off for a while. Some builds zero every freed page, which makes
+// emptying a long history cost as much as writing it; the history holds nothing secret.
+class PlainDelete {
+  public:
+    explicit PlainDelete(platform::Database& db) : db_(db) {
+        auto query = db_.prepare("PRAGMA secure_delete");
+        if (query.step()) previous_ = query.intAt(0);
+        db_.exec("PRAGMA secure_delete = 0");
+    }
+    ~PlainDelete() {
+        try {
+            db_.exec("PRAGMA secure_delete = " + std::to_string(previous_));
+        } catch (const platform::DbError&) {
+            // The setting only affects speed.
+        }
+    }
+    PlainDelete(const PlainDelete&) = delete;
+    PlainDelete& operator=(const PlainDelete&) = delete;
+
+  private:
+    platform::Database& db_;
+    int previous_ = 0;
+};
+
 } // namespace
 
 std::optional<std::vector<HistoryRow>> replaceHistory(platform::Database& db, Zodiac& zodiac,
@@ -22,6 +46,7 @@ std::optional<std::vector<HistoryRow>> replaceHistory(platform::Database& db, Zo
     rows.reserve(draws.size());
     progress.setTotal(draws.size());
     try {
+        PlainDelete plainDelete(db);
         platform::Transaction transaction(db);
         Delrec(db);
         DrawAppender appender(db, zodiac, options.dsIni, options.fillPreviousStrings);

@@ -1,0 +1,102 @@
+// k11_import_bench: the text import of a 300,000-line file and the rebuild of a 300,000-draw
+// history, each through the service the window calls, up to the refreshed workspace. Prints
+// medians of a few runs.
+
+#include "synthetic_history.h"
+
+#include "app/history_service.h"
+#include "app/workspace.h"
+#include "history/maintenance.h"
+#include "history/text_format.h"
+#include "platform/file_io.h"
+#include "platform/text_decoding.h"
+
+#include <algorithm>
+#include <chrono>
+#include <filesystem>
+#include <functional>
+#include <iostream>
+#include <thread>
+#include <unistd.h>
+
+namespace {
+
+namespace fs = std::filesystem;
+
+double medianSeconds(int runs, const std::function<void()>& fn) {
+    std::vector<double> seconds;
+    for (int i = 0; i < runs; ++i) {
+        const auto start = std::chrono::steady_clock::now();
+        fn();
+        seconds.push_back(
+            std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
+    }
+    std::sort(seconds.begin(), seconds.end());
+    return seconds[seconds.size() / 2];
+}
+
+void require(const app::HistoryResult& result, size_t stored) {
+    if (!result.outcome.ok || (stored && result.stored != stored))
+        throw std::runtime_error("benchmark step failed: " + result.outcome.message);
+}
+
+} // namespace
+
+int main() {
+    constexpr size_t kDraws = 300000;
+    constexpr int kRuns = 3;
+    const fs::path root =
+        fs::temp_directory_path() / ("k11importbench-" + std::to_string(getpid()));
+    fs::create_directories(root);
+    std::cout << "cores: " << std::thread::hardware_concurrency() << "\n";
+
+    const std::string file = (root / "draws.txt").string();
+    const std::string text = synthetic::toText(synthetic::makeHistory(kDraws));
+    platform::writeFileAtomically(file, text);
+
+    const double parseSeconds = medianSeconds(kRuns, [&] {
+        const auto parsed =
+            history::parseHistoryText(platform::decodeText(platform::readFile(file)).text, 0);
+        if (parsed.draws.size() != kDraws) throw std::runtime_error("parse lost lines");
+    });
+    std::cout << "read, decode and parse " << kDraws << " lines: " << parseSeconds
+              << " s (median of " << kRuns << ")\n";
+
+    app::WorkspaceOptions options;
+    options.dataDir = (root / "data").string();
+    options.settingsFile = (root / "settings.ini").string();
+    app::Workspace workspace(options);
+    app::HistoryService service(workspace);
+    history::NoProgress quiet;
+
+    const double importSeconds =
+        medianSeconds(kRuns, [&] { require(service.cmdRdLst(file, quiet), kDraws); });
+    std::cout << "import " << kDraws << " lines (replacing " << kDraws
+              << " draws): " << importSeconds << " s (median of " << kRuns << ")\n";
+
+    const double rebuildSeconds = medianSeconds(kRuns, [&] {
+        platform::writeFileAtomically(service.backupPath(),
+                                      history::backupText(workspace.rows(), kDraws));
+        require(service.Dqzd(quiet), kDraws);
+    });
+    std::cout << "rebuild " << kDraws << " draws (backup file + Dqzd): " << rebuildSeconds
+              << " s (median of " << kRuns << ")\n";
+
+    const double compactSeconds = medianSeconds(kRuns, [&] {
+        if (!service.CompactDb().ok) throw std::runtime_error("compaction failed");
+    });
+    std::cout << "compact the " << fs::file_size(workspace.databasePath()) / (1024 * 1024)
+              << " MiB database: " << compactSeconds << " s (median of " << kRuns << ")\n";
+
+    const double cutBackSeconds = medianSeconds(
+        kRuns, [&] { require(service.mnuDlzd(service.mnuDlzdDefault(), quiet), kDraws); });
+    std::cout << "cut back with the default entry (backup, rebuild, compaction): " << cutBackSeconds
+              << " s (median of " << kRuns << ")\n";
+
+    const double deleteSeconds = medianSeconds(kRuns, [&] { require(service.Command3(), 0); });
+    std::cout << "delete the newest draw (with compaction): " << deleteSeconds << " s (median of "
+              << kRuns << ")\n";
+
+    fs::remove_all(root);
+    return 0;
+}
