@@ -1,5 +1,6 @@
 #include "app/gui/main_window.h"
 
+#include "app/gui/history_actions.h"
 #include "app/gui/history_model.h"
 #include "app/gui/prompter.h"
 #include "app/gui/search_actions.h"
@@ -43,6 +44,7 @@ MainWindow::MainWindow(Workspace& workspace, Prompter& prompter, QWidget* parent
     }
     connectHandlers();
     new SearchActions(*this, workspace_, prompter_);
+    new HistoryActions(*this, workspace_, prompter_);
     // Typing starts where the next draw goes, or at the first period while there is none.
     if (workspace_.rows().empty() && workspace_.databaseOpen())
         Text1_->setFocus();

@@ -1,0 +1,165 @@
+#include "app/gui/history_actions.h"
+
+#include "app/gui/main_window.h"
+#include "app/gui/prompter.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QLineEdit>
+#include <QProgressDialog>
+#include <QPushButton>
+#include <QStatusBar>
+
+#include <memory>
+
+namespace app::gui {
+
+namespace {
+
+class BusyCursor {
+  public:
+    BusyCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
+    ~BusyCursor() { QApplication::restoreOverrideCursor(); }
+    BusyCursor(const BusyCursor&) = delete;
+    BusyCursor& operator=(const BusyCursor&) = delete;
+};
+
+// Progress of a long import or rebuild in a modal dialog with a cancel button, shown at once
+// so that nothing else in the window can be started meanwhile. Short work shows no dialog and
+// lets no events through.
+class DialogProgress : public history::Progress {
+  public:
+    DialogProgress(QWidget* parent, const QString& label) : parent_(parent), label_(label) {}
+    void setTotal(std::size_t total) override {
+        if (total < kDialogFrom) return;
+        dialog_ = std::make_unique<QProgressDialog>(label_, QStringLiteral("取消"), 0,
+                                                    static_cast<int>(total), parent_);
+        dialog_->setWindowTitle(QStringLiteral("请稍候"));
+        dialog_->setWindowModality(Qt::WindowModal);
+        dialog_->setMinimumDuration(0);
+        dialog_->setAutoReset(false);
+        dialog_->setAutoClose(false);
+        dialog_->setValue(0);
+    }
+    bool advance(std::size_t done) override {
+        if (!dialog_) return true;
+        // A modal dialog repaints and takes the cancel click here.
+        dialog_->setValue(static_cast<int>(done));
+        return !dialog_->wasCanceled();
+    }
+
+  private:
+    static constexpr std::size_t kDialogFrom = 20000;
+    QWidget* parent_;
+    QString label_;
+    std::unique_ptr<QProgressDialog> dialog_;
+};
+
+const QString kImportTitle = QStringLiteral("读入历史");
+const QString kImportQuestion =
+    QStringLiteral("确实要读入最新历史号码吗？点击'确认'读入,点击'取消'放弃该操作。确要读入请保证安"
+                   "装目录下存在历史号码的文本文件文件。读取时可能要花费一段时间,请耐心等候！");
+const QString kDeleteTitle = QStringLiteral("删除期数");
+
+QString text(const std::string& utf8) {
+    return QString::fromStdString(utf8);
+}
+
+} // namespace
+
+HistoryActions::HistoryActions(MainWindow& window, Workspace& workspace, Prompter& prompter)
+    : QObject(&window), window_(window), prompter_(prompter), service_(workspace) {
+    // The folder the import dialog opens, with the sample history, exists from the first start.
+    service_.importFolder();
+    const auto button = [&](const char* name) {
+        return window.findChild<QPushButton*>(QString::fromLatin1(name));
+    };
+    const auto item = [&](const char* name) {
+        return window.findChild<QAction*>(QString::fromLatin1(name));
+    };
+    connect(button("cmdRdLst"), &QPushButton::clicked, this, &HistoryActions::cmdRdLst_Click);
+    connect(button("Command3"), &QPushButton::clicked, this, &HistoryActions::Command3_Click);
+    connect(item("mnuErase"), &QAction::triggered, this, &HistoryActions::Command3_Click);
+    connect(item("mnuClear"), &QAction::triggered, this, &HistoryActions::mnuClear_Click);
+    connect(item("mnuDlzd"), &QAction::triggered, this, &HistoryActions::mnuDlzd_Click);
+    connect(item("mnuEszhzd"), &QAction::triggered, this, &HistoryActions::mnuEszhzd_Click);
+}
+
+void HistoryActions::cmdRdLst_Click() {
+    if (!prompter_.confirm(kImportTitle, kImportQuestion)) return;
+    const QString path =
+        prompter_.openFile(text(service_.importFolder()), QStringLiteral("Text(*.txt)"));
+    if (path.isEmpty()) return;
+    HistoryResult result;
+    {
+        BusyCursor busy;
+        DialogProgress progress(&window_, QStringLiteral("正在读入历史号码……"));
+        result = service_.cmdRdLst(path.toStdString(), progress);
+    }
+    if (result.changed) window_.refreshAfterHistoryChange();
+    if (result.outcome.ok || result.cancelled)
+        prompter_.inform(kImportTitle, text(result.outcome.message));
+    else
+        prompter_.warn(kImportTitle, text(result.outcome.message));
+}
+
+void HistoryActions::Command3_Click() {
+    HistoryResult result;
+    {
+        BusyCursor busy;
+        result = service_.Command3();
+    }
+    finish(result, QStringLiteral("删除最后历史"));
+    if (auto* box = window_.findChild<QLineEdit*>(QStringLiteral("MaskEdBox1_1"))) box->setFocus();
+}
+
+void HistoryActions::mnuClear_Click() {
+    if (!prompter_.confirm(QStringLiteral("确认清空"),
+                           QStringLiteral("确定要清空所有的历史号码吗？")))
+        return;
+    finish(service_.mnuClear(), QStringLiteral("清空历史号码"));
+}
+
+void HistoryActions::mnuDlzd_Click() {
+    const auto entry =
+        prompter_.askText(kDeleteTitle, QStringLiteral("请输入需要删除到的期数，例如‘2016090852’"),
+                          text(service_.mnuDlzdDefault()));
+    // Cancel, or OK on an empty box, changes nothing.
+    if (!entry || entry->trimmed().isEmpty()) return;
+    HistoryResult result;
+    {
+        BusyCursor busy;
+        DialogProgress progress(&window_, QStringLiteral("正在重建历史号码……"));
+        result = service_.mnuDlzd(entry->toStdString(), progress);
+    }
+    finish(result, kDeleteTitle);
+}
+
+void HistoryActions::mnuEszhzd_Click() {
+    const auto entry = prompter_.askText(
+        kDeleteTitle,
+        QStringLiteral(
+            "请输入需要删除最后多少期历史号码（例如输入3，那么就将删除最后的3期历史号码）"),
+        text(HistoryService::mnuEszhzdDefault()));
+    if (!entry || entry->trimmed().isEmpty()) return;
+    HistoryResult result;
+    {
+        BusyCursor busy;
+        DialogProgress progress(&window_, QStringLiteral("正在重建历史号码……"));
+        result = service_.mnuEszhzd(entry->toStdString(), progress);
+    }
+    finish(result, kDeleteTitle);
+}
+
+void HistoryActions::finish(const HistoryResult& result, const QString& title) {
+    if (result.changed) window_.refreshAfterHistoryChange();
+    if (!result.outcome.ok && !result.cancelled) {
+        prompter_.warn(title, text(result.outcome.message));
+    } else if (!result.reported.empty()) {
+        prompter_.inform(title, text(result.outcome.message));
+    } else {
+        window_.statusBar()->showMessage(text(result.outcome.message), 8000);
+    }
+}
+
+} // namespace app::gui

@@ -1,0 +1,36 @@
+#pragma once
+// The history management controls of the window: 读取历史号文本(&W) (the text import), 删除最后历史
+// (button and menu item), and the menu items 清空历史号码, 删除到选定期 and 删除最后指定数量期历史.
+// Finds its controls in the window by name; asks the user, runs the history service with a
+// progress dialog that can cancel, and refreshes the window.
+
+#include "app/history_service.h"
+
+#include <QObject>
+#include <QString>
+
+namespace app::gui {
+
+class MainWindow;
+class Prompter;
+
+class HistoryActions : public QObject {
+    Q_OBJECT
+  public:
+    HistoryActions(MainWindow& window, Workspace& workspace, Prompter& prompter);
+
+  private:
+    void cmdRdLst_Click();
+    void Command3_Click();
+    void mnuClear_Click();
+    void mnuDlzd_Click();
+    void mnuEszhzd_Click();
+    // Shows what a maintenance operation did and refreshes the window when the history changed.
+    void finish(const HistoryResult& result, const QString& title);
+
+    MainWindow& window_;
+    Prompter& prompter_;
+    HistoryService service_;
+};
+
+} // namespace app::gui
