@@ -24,8 +24,13 @@ int import(CommandContext& c) {
     if (c.args.size() != 1) throw UsageError{"import needs one file"};
     history::NoProgress progress;
     const HistoryResult result = HistoryService(c.workspace).cmdRdLst(c.args[0], progress);
-    if (!result.outcome.ok) return refused(result, c);
     printReported(result, c.err);
+    if (!result.outcome.ok) {
+        // The lines are printed above; the message's first line says what happened.
+        const auto& message = result.outcome.message;
+        c.err << message.substr(0, message.find('\n')) << "\n";
+        return kExitRefused;
+    }
     c.out << "imported " << result.stored << ", skipped " << result.reported.size() << "\n";
     return kExitOk;
 }

@@ -125,6 +125,18 @@ HistoryResult HistoryService::cmdRdLst(const std::string& path, history::Progres
                       "请确认文件存在并且可以读取，然后重试。");
     }
 
+    // A file of which no line is a draw (another kind of file, or one in an encoding that is not
+    // recognised) would only empty the history.
+    if (parsed.draws.empty() && !parsed.reported.empty()) {
+        HistoryResult refused =
+            failed("文件“" + fileName(path) + "”中没有可以读入的开奖号码（" +
+                   std::to_string(parsed.reported.size()) + "行无效），" + kUnchanged +
+                   "请确认选择的是历史号码文件，每行一期，例如“16090852 05 03 08 01 11”。\n" +
+                   describeReported(parsed.reported, 20));
+        refused.reported = std::move(parsed.reported);
+        return refused;
+    }
+
     std::optional<std::vector<history::HistoryRow>> rows;
     try {
         rows = history::replaceHistory(w_.database(), w_.mutableZodiac(), parsed.draws,

@@ -51,12 +51,18 @@ size_t decodeUtf8At(std::string_view bytes, size_t i, char32_t& out) {
     return length;
 }
 
-bool decodeUtf8(std::string_view bytes, std::u32string* out) {
+// Decodes UTF-8 into out. Strict: false at the first malformed sequence. Lenient: a malformed
+// byte becomes U+FFFD.
+bool decodeUtf8(std::string_view bytes, std::u32string* out, bool lenient = false) {
     if (out) out->reserve(bytes.size());
     for (size_t i = 0; i < bytes.size();) {
         char32_t c = 0;
-        const size_t length = decodeUtf8At(bytes, i, c);
-        if (length == 0) return false;
+        size_t length = decodeUtf8At(bytes, i, c);
+        if (length == 0) {
+            if (!lenient) return false;
+            c = kReplacement;
+            length = 1;
+        }
         if (out) out->push_back(c);
         i += length;
     }
@@ -67,23 +73,27 @@ struct ConverterCloser {
     void operator()(UConverter* c) const { ucnv_close(c); }
 };
 
-std::u32string decodeGb18030(std::string_view bytes) {
+// Decodes with an ICU converter (GB18030, or UTF-16 by its byte-order mark).
+std::u32string decodeWith(const char* encoding, std::string_view bytes) {
     UErrorCode status = U_ZERO_ERROR;
-    std::unique_ptr<UConverter, ConverterCloser> converter(ucnv_open("GB18030", &status));
-    if (U_FAILURE(status)) throw std::runtime_error("the GB18030 converter is not available");
+    std::unique_ptr<UConverter, ConverterCloser> converter(ucnv_open(encoding, &status));
+    if (U_FAILURE(status))
+        throw std::runtime_error(std::string("the ") + encoding + " converter is not available");
 
-    // GB18030 never needs more UTF-16 units than it has bytes.
+    // Neither encoding needs more UTF-16 units than it has bytes.
     std::vector<UChar> units(bytes.size() + 1);
     const int32_t count =
         ucnv_toUChars(converter.get(), units.data(), static_cast<int32_t>(units.size()),
                       bytes.data(), static_cast<int32_t>(bytes.size()), &status);
-    if (U_FAILURE(status)) throw std::runtime_error("the text cannot be decoded as GB18030");
+    if (U_FAILURE(status))
+        throw std::runtime_error(std::string("the text cannot be decoded as ") + encoding);
 
     std::u32string text;
     text.reserve(static_cast<size_t>(count));
     for (int32_t i = 0; i < count;) {
         UChar32 c = 0;
         U16_NEXT(units.data(), i, count, c);
+        if (c == 0xFEFF && text.empty() && i <= 1) continue; // the byte-order mark
         text.push_back(U_IS_SURROGATE(c) ? kReplacement : static_cast<char32_t>(c));
     }
     return text;
@@ -100,11 +110,18 @@ DecodedText decodeText(std::string_view bytes) {
     constexpr std::string_view kBom = "\xEF\xBB\xBF";
     const bool bom = bytes.substr(0, kBom.size()) == kBom;
     const std::string_view body = bom ? bytes.substr(kBom.size()) : bytes;
-    if (decodeUtf8(body, &result.text)) {
+    if (bytes.substr(0, 2) == "\xFF\xFE" || bytes.substr(0, 2) == "\xFE\xFF") {
+        result.text = decodeWith("UTF-16", bytes);
+        result.encoding = TextEncoding::Utf16WithBom;
+        return result;
+    }
+    // A byte-order mark says UTF-8 even when some bytes are damaged.
+    if (decodeUtf8(body, &result.text, bom)) {
         result.encoding = bom ? TextEncoding::Utf8WithBom : TextEncoding::Utf8;
         return result;
     }
-    result.text = decodeGb18030(bytes);
+    result.text.clear();
+    result.text = decodeWith("GB18030", bytes);
     result.encoding = TextEncoding::Gb18030;
     return result;
 }

@@ -1,6 +1,7 @@
 #pragma once
 // Decoding the bytes of a text file: UTF-8 (with or without a byte-order mark) when the bytes are
-// valid UTF-8, else GB18030, the encoding Chinese Windows writes. The result is a sequence of
+// valid UTF-8, else GB18030, the encoding Chinese Windows writes. A file that starts with a UTF-16
+// byte-order mark (Notepad's "Unicode") is read as UTF-16. The result is a sequence of
 // code points, so positions within a line count characters, not bytes.
 
 #include <string>
@@ -8,7 +9,7 @@
 
 namespace platform {
 
-enum class TextEncoding { Utf8, Utf8WithBom, Gb18030 };
+enum class TextEncoding { Utf8, Utf8WithBom, Utf16WithBom, Gb18030 };
 
 struct DecodedText {
     std::u32string text; // without the byte-order mark

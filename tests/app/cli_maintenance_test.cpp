@@ -51,6 +51,13 @@ TEST_F(MaintenanceCommands, ImportPrintsCountsAndReportedLines) {
     EXPECT_EQ(missing.out, "");
     EXPECT_NE(missing.err.find("历史号码没有改变"), std::string::npos);
     EXPECT_EQ(run({"import"}).status, 2);
+
+    // Nothing in the file is a draw: the lines are listed and the history stays.
+    std::ofstream(dir.file("notes.txt")) << "第1期 01 02\n";
+    const auto empty = run({"import", dir.file("notes.txt")});
+    EXPECT_EQ(empty.status, 1);
+    EXPECT_EQ(empty.err.substr(0, empty.err.find('\n')),
+              "line 1: 只读到2个号码，需要5个：号码须写成两位数（如05），用空格隔开");
     EXPECT_EQ(history(), "2016090884 01 02 03 04 05 \n2016090903 06 07 08 09 10 \n");
 }
 

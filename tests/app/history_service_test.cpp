@@ -92,10 +92,12 @@ TEST_F(HistoryServiceTest, ImportReplacesTheHistoryAndRefreshesTheWorkspace) {
 }
 
 TEST_F(HistoryServiceTest, AnImportThatCannotFinishLeavesTheHistoryAsItWas) {
-    // Not a text file name, a file that is not there, a folder.
+    // Not a text file name, a file that is not there, a folder, a text without a single draw.
     write(file("draws.text"), "16100150 01 02 03 04 05\n");
     fs::create_directory(file("folder.txt"));
-    for (const auto& path : {file("draws.text"), file("missing.txt"), file("folder.txt")}) {
+    write(file("notes.txt"), "买了3注\n第12期 5 3 8\n");
+    for (const auto& path :
+         {file("draws.text"), file("missing.txt"), file("folder.txt"), file("notes.txt")}) {
         const auto result = service().cmdRdLst(path, quiet);
         EXPECT_FALSE(result.outcome.ok) << path;
         EXPECT_NE(result.outcome.message.find("历史号码没有改变"), std::string::npos) << path;

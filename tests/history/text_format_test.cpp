@@ -162,6 +162,12 @@ TEST(TextFormat, EncodingsAreDecodedBeforeTheLinesAreRead) {
                             "16090852 05 03 08 01 11\r\n";
     EXPECT_EQ(platform::decodeText(bom).encoding, platform::TextEncoding::Utf8WithBom);
     EXPECT_EQ(stored(parse(bom)), (std::vector<Stored>{{1, 16090852, {5, 3, 8, 1, 11}}}));
+
+    // Notepad's "Unicode": UTF-16 with its byte-order mark.
+    std::string utf16 = "\xFF\xFE";
+    for (char c : std::string("16090852 05 03 08 01 11\r\n")) utf16 += {c, '\0'};
+    EXPECT_EQ(platform::decodeText(utf16).encoding, platform::TextEncoding::Utf16WithBom);
+    EXPECT_EQ(stored(parse(utf16)), (std::vector<Stored>{{1, 16090852, {5, 3, 8, 1, 11}}}));
 }
 
 TEST(TextDecoding, Utf8IsTakenOnlyWhenValid) {
