@@ -55,15 +55,18 @@ std::string resultGridCell(const SearchResult& result, size_t row, int column) {
     }
 }
 
-const search::TextColumn& SearchService::cachedColumn(const std::string& name) {
+std::shared_ptr<const search::TextColumn> SearchService::cachedColumn(const std::string& name) {
     // The txtHisLst columns change only with the stored draws, never through a search.
     if (cacheVersion_ != workspace_.historyVersion()) {
         columns_.clear();
         cacheVersion_ = workspace_.historyVersion();
     }
     auto at = columns_.find(name);
-    if (at == columns_.end())
-        at = columns_.emplace(name, search::loadTextColumn(workspace_.database(), name)).first;
+    if (at == columns_.end()) {
+        auto column = std::make_shared<const search::TextColumn>(
+            search::loadTextColumn(workspace_.database(), name));
+        at = columns_.emplace(name, std::move(column)).first;
+    }
     return at->second;
 }
 
@@ -113,7 +116,7 @@ Outcome SearchService::run(search::SearchRequest request, SearchResult& result) 
         const auto& rows = workspace_.rows();
         search::SearchInput input{rows, nullptr, {}, {}};
         if (request.freePosition)
-            input.kindText = &cachedColumn(history::textColumn(false, request.kind));
+            input.kindText = cachedColumn(history::textColumn(false, request.kind)).get();
         const auto [first, last] = search::spanRows(rows, request.spanStart, request.spanEnd);
         if (first == 0 && last > 0 && !request.lastPeriod)
             search::loadFirstRowState(workspace_.database(), request.kind, input);
@@ -136,7 +139,7 @@ Outcome SearchService::run(search::SearchRequest request, SearchResult& result) 
                                          true) != request.positions.end();
         out.previousTexts.reserve(out.hits.size());
         if (request.lastPeriod || rewritten) {
-            const auto& plain = cachedColumn("txtHisLst");
+            const auto& plain = *cachedColumn("txtHisLst");
             const size_t n = static_cast<size_t>(request.distance);
             for (std::uint32_t r : out.hits) {
                 if (request.lastPeriod)
@@ -160,18 +163,33 @@ Outcome SearchService::run(search::SearchRequest request, SearchResult& result) 
     }
 
     // The database's final state is written in the background on a connection of its own.
-    const std::string path = workspace_.databasePath();
+    auto stored = std::make_shared<search::StoredHistory>();
+    try {
+        const auto& rows = workspace_.rows();
+        stored->version = workspace_.historyVersion();
+        stored->ids.reserve(rows.size());
+        stored->values.reserve(rows.size());
+        for (const auto& row : rows) {
+            stored->ids.push_back(row.id);
+            stored->values.push_back(row.values[request.kind]);
+        }
+        stored->plain = cachedColumn("txtHisLst");
+        stored->kindText = cachedColumn(history::textColumn(false, request.kind));
+    } catch (const std::exception& e) {
+        return Outcome::failure(std::string("检索结果未能写入数据库：") + e.what());
+    }
+    if (!writer_) writer_ = std::make_shared<search::SearchStateWriter>(workspace_.databasePath());
     workspace_.setPendingWrite(
-        std::async(std::launch::async, [path, request, tally = result.tally]() -> std::string {
-            try {
-                platform::Database db(path);
-                search::writeSearchState(db, request, tally);
-                return {};
-            } catch (const std::exception& e) {
-                return std::string("检索结果未能写入数据库（") + e.what() +
-                       "）。检索结果仍然正确显示；请检查磁盘空间后重新检索。";
-            }
-        }));
+        std::async(std::launch::async,
+                   [writer = writer_, stored, request, tally = result.tally]() -> std::string {
+                       try {
+                           writer->write(*stored, request, tally);
+                           return {};
+                       } catch (const std::exception& e) {
+                           return std::string("检索结果未能写入数据库（") + e.what() +
+                                  "）。检索结果仍然正确显示；请检查磁盘空间后重新检索。";
+                       }
+                   }));
     return Outcome::success();
 }
 

@@ -6,12 +6,14 @@
 #include "app/workspace.h"
 #include "history/attributes.h"
 #include "search/search_request.h"
+#include "search/search_state.h"
 #include "search/tally.h"
 #include "search/text_column.h"
 
 #include <array>
 #include <cstdint>
 #include <map>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -53,11 +55,13 @@ class SearchService {
 
   private:
     Outcome run(search::SearchRequest request, SearchResult& result);
-    const search::TextColumn& cachedColumn(const std::string& name);
+    std::shared_ptr<const search::TextColumn> cachedColumn(const std::string& name);
 
     Workspace& workspace_;
     std::uint64_t cacheVersion_ = ~std::uint64_t{0};
-    std::map<std::string, search::TextColumn> columns_;
+    std::map<std::string, std::shared_ptr<const search::TextColumn>> columns_;
+    // Used by one background write at a time (each waits for the one before).
+    std::shared_ptr<search::SearchStateWriter> writer_;
 };
 
 } // namespace app

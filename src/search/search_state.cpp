@@ -1,71 +1,23 @@
 #include "search/search_state.h"
 
-#include "history/attributes.h"
 #include "history/history_table.h"
 #include "search/hit_finder.h"
 
 #include <algorithm>
-#include <string>
-#include <vector>
+#include <string_view>
 
 namespace search {
 
 namespace {
 
-// Builds one UPDATE over the ordered view: stage `o` reads each row with the values N rows back
-// (window functions), stage `n` computes the rewritten fields, stage `f` the working columns
-// from them; the update writes the rows where any of them differs.
-class StateStatement {
-  public:
-    std::string sql() const;
-    const std::vector<std::string>& parameters() const { return parameters_; }
-
-    void read(const std::string& expression, const std::string& as) {
-        reads_.push_back(expression + " AS " + as);
-    }
-    void rewrite(const std::string& column, const std::string& expression) {
-        rewrites_.push_back({column, expression});
-    }
-    void work(const std::string& column, const std::string& expression) {
-        works_.push_back({column, expression});
-    }
-    std::string parameter(const std::string& value) {
-        parameters_.push_back(value);
-        return "?" + std::to_string(parameters_.size());
-    }
-
-  private:
-    std::vector<std::string> reads_;
-    std::vector<std::pair<std::string, std::string>> rewrites_;
-    std::vector<std::pair<std::string, std::string>> works_;
-    std::vector<std::string> parameters_;
+// A text as it stands in a column: empty text and NULL differ.
+struct TextValue {
+    std::string_view text;
+    bool null = false;
 };
 
-std::string StateStatement::sql() const {
-    std::string o = "SELECT ID, ROW_NUMBER() OVER w - 1 AS r";
-    for (const auto& read : reads_) o += ", " + read;
-    o += " FROM Lishi WINDOW w AS (ORDER BY SQQH, ID)";
-    std::string n = "SELECT *";
-    for (const auto& [column, expression] : rewrites_) n += ", " + expression + " AS new_" + column;
-    n += " FROM o";
-    std::string f = "SELECT *";
-    for (const auto& [column, expression] : works_) f += ", " + expression + " AS new_" + column;
-    f += " FROM n";
-
-    std::string set, differs;
-    auto add = [&](const std::string& column) {
-        set += (set.empty() ? "" : ", ") + column + " = f.new_" + column;
-        differs +=
-            (differs.empty() ? "" : " OR ") + ("Lishi." + column) + " IS NOT f.new_" + column;
-    };
-    for (const auto& rewrite : rewrites_) add(rewrite.first);
-    for (const auto& work : works_) add(work.first);
-    return "WITH o AS (" + o + "), n AS (" + n + "), f AS (" + f + ") UPDATE Lishi SET " + set +
-           " FROM f WHERE Lishi.ID = f.ID AND (" + differs + ")";
-}
-
-std::string number(int value) {
-    return std::to_string(value);
+TextValue textAt(const TextColumn& column, size_t row) {
+    return {column.at(row), column.isNull(row)};
 }
 
 } // namespace
@@ -79,101 +31,222 @@ void writeTally(platform::Database& db, const Tally& tally) {
     }
 }
 
-void writeSearchState(platform::Database& db, const SearchRequest& r, const Tally& tally) {
-    using history::attributeColumn;
-    using history::textColumn;
-    StateStatement s;
-    const int kind = r.kind;
-    const int n = r.distance;
-    const char* period = r.lastPeriod ? "S" : "P";
-    const auto sets = positionSets(r);
+SearchStateWriter::SearchStateWriter(std::string databasePath) : path_(std::move(databasePath)) {}
 
-    // Fixed position: the comparison field of each compared position, rewritten.
-    std::vector<bool> rewritten(6, false);
-    if (!r.freePosition) {
-        for (int p = 1; p <= 5; ++p) rewritten[p] = r.combination || r.positions[p - 1];
-        for (int p = 1; p <= 5; ++p) {
-            if (!rewritten[p]) continue;
-            const std::string source = attributeColumn(p, kind);
-            const std::string target = attributeColumn(p, kind, period);
-            const std::string lag = "lag" + number(p);
-            s.read("LAG(" + source + ", " + number(r.lastPeriod ? 1 : n) + ") OVER w", lag);
-            if (r.lastPeriod) {
-                s.rewrite(target, "CASE WHEN r = 0 THEN 0 ELSE " + lag + " END");
-            } else if (r.combination) {
-                s.read(target, "cur" + number(p)); // the first row keeps its own
-                s.rewrite(target, "CASE WHEN r >= " + number(n) + " THEN " + lag +
-                                      " WHEN r = 0 THEN cur" + number(p) + " ELSE 0 END");
-            } else {
-                s.rewrite(target, "CASE WHEN r >= " + number(n) + " THEN " + lag + " ELSE 0 END");
-            }
-        }
-    }
+SearchStateWriter::Cell SearchStateWriter::Column::at(size_t row) const {
+    Cell cell;
+    cell.null = nulls[row] != 0;
+    if (isText)
+        cell.text = texts[row];
+    else
+        cell.number = numbers[row];
+    return cell;
+}
 
-    // 前期: the display field (and in free mode the token field) of the draw N back. The first
-    // row keeps its display text.
-    const bool anyRewritten =
-        std::find(rewritten.begin(), rewritten.end(), true) != rewritten.end();
-    if (!r.lastPeriod && (r.freePosition || anyRewritten)) {
-        s.read("LAG(txtHisLst, " + number(n - 1) + ") OVER w", "lagPlain");
-        s.read("txtHisPreLst", "curPlain");
-        s.rewrite("txtHisPreLst", "CASE WHEN r = 0 THEN curPlain WHEN r >= " + number(n - 1) +
-                                      " THEN lagPlain ELSE '' END");
-    }
-    std::string compared; // the token text compared in free mode, as an expression of stage n
-    if (r.freePosition) {
-        if (r.lastPeriod) {
-            s.read(textColumn(false, kind), "kindText");
-            compared = "kindText";
-        } else {
-            const std::string column = textColumn(true, kind);
-            s.read("LAG(" + textColumn(false, kind) + ", " + number(n - 1) + ") OVER w", "lagText");
-            s.read(column, "curText");
-            s.rewrite(column, "CASE WHEN r >= " + number(n - 1) +
-                                  " THEN lagText WHEN r = 0 THEN curText ELSE '' END");
-            compared = "new_" + column;
-        }
-    }
+void SearchStateWriter::Column::set(size_t row, const Cell& cell) {
+    nulls[row] = cell.null ? 1 : 0;
+    if (isText)
+        texts[row] = cell.text;
+    else
+        numbers[row] = cell.number;
+}
 
-    // Agreement of one position: the rewritten field equals the target, or the token text holds
-    // the token. A position without a token never agrees.
-    auto agreement = [&](const PositionSet& set, size_t i) -> std::string {
-        const int p = set.positions[i];
-        if (!r.freePosition) {
-            return "COALESCE(new_" + attributeColumn(p, kind, period) + " = " +
-                   number(r.targets[p - 1]) + ", 0)";
-        }
-        if (!set.tokens[i]) return "0";
-        return "COALESCE(" + compared + " LIKE '%' || " + s.parameter(*set.tokens[i]) +
-               " || '%', 0)";
-    };
-    auto sumOf = [&](const PositionSet& set) {
-        std::string sum;
-        for (size_t i = 0; i < set.positions.size(); ++i)
-            sum += (sum.empty() ? "" : " + ") + agreement(set, i);
-        return sum.empty() ? std::string("0") : sum;
-    };
+void SearchStateWriter::Column::push(const Cell& cell) {
+    nulls.push_back(cell.null ? 1 : 0);
+    if (isText)
+        texts.push_back(cell.text);
+    else
+        numbers.push_back(cell.number);
+}
 
-    if (!r.combination) {
-        s.work("intTh", sumOf(sets.front()));
-    } else {
-        if (!sets.empty()) {
-            s.work("intTh", sumOf(sets.back())); // as the last combination leaves it
-            std::string any;
-            for (const auto& set : sets)
-                any += (any.empty() ? "(" : " OR (") + sumOf(set) + ") = " + number(r.comboSize);
-            s.work("bolOk", "CASE WHEN " + any + " THEN 1 ELSE 0 END");
-        } else {
-            s.work("bolOk", "0");
+void SearchStateWriter::loadColumns(platform::Database& db, const std::vector<std::string>& names,
+                                    const StoredHistory& history) {
+    std::vector<std::string> missing;
+    for (const auto& name : names)
+        if (!columns_.count(name)) missing.push_back(name);
+    if (missing.empty()) return;
+    std::string sql = "SELECT ID";
+    for (const auto& name : missing) sql += ", " + name;
+    sql += " FROM Lishi ORDER BY SQQH, ID";
+    std::vector<Column> loaded(missing.size());
+    for (size_t c = 0; c < missing.size(); ++c) loaded[c].isText = missing[c].rfind("txt", 0) == 0;
+    auto stmt = db.prepare(sql);
+    size_t row = 0;
+    while (stmt.step()) {
+        if (row >= history.ids.size() || stmt.int64At(0) != history.ids[row])
+            throw platform::DbError("the stored draws changed during the search");
+        for (size_t c = 0; c < missing.size(); ++c) {
+            const int at = static_cast<int>(c) + 1;
+            Cell cell;
+            cell.null = stmt.isNullAt(at);
+            if (loaded[c].isText)
+                cell.text = stmt.textAt(at);
+            else
+                cell.number = stmt.int64At(at);
+            loaded[c].push(cell);
         }
-        if (r.freePosition) s.work("txtHisP6", compared);
+        ++row;
     }
+    if (row != history.ids.size()) throw platform::DbError("the stored draws changed");
+    for (size_t c = 0; c < missing.size(); ++c) columns_[missing[c]] = std::move(loaded[c]);
+}
+
+namespace {
+
+// Which columns a search writes.
+struct WritePlan {
+    std::vector<PositionSet> sets;
+    std::vector<int> rewrittenPositions; // fixed position: L<p><X>S or P
+    bool displayRewritten = false;       // txtHisPreLst
+    bool tokensRewritten = false;        // txtHisPreLst<suffix>
+    bool countsWritten = false;          // intTh
+    std::vector<std::string> names;
+};
+
+WritePlan planFor(const SearchRequest& r) {
+    WritePlan plan;
+    plan.sets = positionSets(r);
+    if (!r.freePosition)
+        for (int p = 1; p <= 5; ++p)
+            if (r.combination || r.positions[p - 1]) plan.rewrittenPositions.push_back(p);
+    plan.displayRewritten = !r.lastPeriod && (r.freePosition || !plan.rewrittenPositions.empty());
+    plan.tokensRewritten = r.freePosition && !r.lastPeriod;
+    // A combination search without combinations leaves the counts as they were.
+    plan.countsWritten = !r.combination || !plan.sets.empty();
+
+    for (int p : plan.rewrittenPositions)
+        plan.names.push_back(history::attributeColumn(p, r.kind, r.lastPeriod ? "S" : "P"));
+    if (plan.displayRewritten) plan.names.push_back("txtHisPreLst");
+    if (plan.tokensRewritten) plan.names.push_back(history::textColumn(true, r.kind));
+    if (plan.countsWritten) plan.names.push_back("intTh");
+    if (r.combination) plan.names.push_back("bolOk");
+    if (r.combination && r.freePosition) plan.names.push_back("txtHisP6");
+    return plan;
+}
+
+} // namespace
+
+void SearchStateWriter::write(const StoredHistory& history, const SearchRequest& r,
+                              const Tally& tally) {
+    platform::Database db(path_);
+    if (version_ != history.version || ids_ != history.ids) {
+        columns_.clear();
+        ids_ = history.ids;
+        version_ = history.version;
+    }
+    try {
+        writeChanges(db, history, r, tally);
+    } catch (...) {
+        columns_.clear(); // the database kept its old values; read them again next time
+        throw;
+    }
+}
+
+void SearchStateWriter::writeChanges(platform::Database& db, const StoredHistory& history,
+                                     const SearchRequest& r, const Tally& tally) {
+    const WritePlan plan = planFor(r);
+    const auto& names = plan.names;
+    const auto& sets = plan.sets;
+    const size_t rows = history.ids.size();
+    const size_t n = static_cast<size_t>(r.distance);
 
     platform::Transaction transaction(db);
-    auto update = db.prepare(s.sql());
-    int index = 1;
-    for (const auto& value : s.parameters()) update.bind(index++, std::string_view(value));
-    update.run();
+    loadColumns(db, names, history);
+    std::vector<Column*> mirror;
+    for (const auto& name : names) mirror.push_back(&columns_[name]);
+
+    std::string sql = "UPDATE Lishi SET ";
+    for (size_t c = 0; c < names.size(); ++c)
+        sql += (c ? ", " : "") + names[c] + " = ?" + std::to_string(c + 1);
+    sql += " WHERE ID = ?" + std::to_string(names.size() + 1);
+    auto update = db.prepare(sql);
+
+    std::vector<Cell> next(names.size());
+    for (size_t row = 0; row < rows; ++row) {
+        size_t c = 0;
+        // Fixed position: the value of the draw one (or N) back; 0 where there is none. The
+        // combination search leaves the first row's 前期 values alone.
+        std::array<Cell, 5> compared{};
+        for (int p : plan.rewrittenPositions) {
+            Cell cell;
+            const size_t back = r.lastPeriod ? 1 : n;
+            if (row >= back)
+                cell.number = history.values[row - back][p - 1];
+            else if (r.combination && !r.lastPeriod && row == 0)
+                cell = mirror[c]->at(row);
+            compared[p - 1] = cell;
+            next[c++] = cell;
+        }
+        // 前期: the display text of the draw N back; the first row keeps its own.
+        if (plan.displayRewritten) {
+            Cell cell;
+            if (row == 0) {
+                cell = mirror[c]->at(row);
+            } else if (row + 1 >= n) {
+                const TextValue v = textAt(*history.plain, row + 1 - n);
+                cell.null = v.null;
+                cell.text = v.text;
+            }
+            next[c++] = cell;
+        }
+        // The token text compared in free mode.
+        Cell tokens;
+        if (r.freePosition) {
+            if (r.lastPeriod) {
+                const TextValue v = textAt(*history.kindText, row);
+                tokens.null = v.null;
+                tokens.text = v.text;
+            } else if (row + 1 >= n) {
+                const TextValue v = textAt(*history.kindText, row + 1 - n);
+                tokens.null = v.null;
+                tokens.text = v.text;
+            } else if (row == 0) {
+                tokens = mirror[c]->at(row);
+            }
+            if (plan.tokensRewritten) next[c++] = tokens;
+        }
+        auto agrees = [&](const PositionSet& set, size_t i) {
+            const int p = set.positions[i];
+            if (!r.freePosition) {
+                const Cell& v = compared[p - 1];
+                return !v.null && v.number == r.targets[p - 1];
+            }
+            return set.tokens[i] && !tokens.null &&
+                   tokens.text.find(*set.tokens[i]) != std::string::npos;
+        };
+        auto count = [&](const PositionSet& set) {
+            std::int64_t agreeing = 0;
+            for (size_t i = 0; i < set.positions.size(); ++i) agreeing += agrees(set, i) ? 1 : 0;
+            return agreeing;
+        };
+        if (plan.countsWritten) {
+            next[c++] = Cell{false, count(r.combination ? sets.back() : sets.front()), {}};
+        }
+        if (r.combination) {
+            bool any = false;
+            for (const auto& set : sets)
+                any = any || count(set) == static_cast<std::int64_t>(set.positions.size());
+            next[c++] = Cell{false, any ? 1 : 0, {}};
+            if (r.freePosition) next[c++] = tokens;
+        }
+
+        bool changed = false;
+        for (size_t i = 0; i < names.size(); ++i)
+            changed = changed || !(mirror[i]->at(row) == next[i]);
+        if (!changed) continue;
+        for (size_t i = 0; i < names.size(); ++i) {
+            const int index = static_cast<int>(i) + 1;
+            if (next[i].null)
+                update.bindNull(index);
+            else if (mirror[i]->isText)
+                update.bind(index, std::string_view(next[i].text));
+            else
+                update.bind(index, next[i].number);
+            mirror[i]->set(row, next[i]);
+        }
+        update.bind(static_cast<int>(names.size()) + 1, history.ids[row]);
+        update.run();
+    }
     writeTally(db, tally);
     transaction.commit();
 }

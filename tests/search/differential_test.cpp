@@ -141,10 +141,17 @@ std::string describe(const SearchRequest& r) {
 TEST(SearchDifferential, FastSearchesLeaveWhatTheStatementsLeave) {
     testing_support::TempDir dir;
     std::mt19937 random(7);
-    const std::string base = dir.file("base.db");
-    makeHistory(base, random, 45);
-    platform::Database baseDb(base);
-    const auto rows = history::loadHistory(baseDb, true);
+    // One database for the statements, one for the fast path; searches follow one another on
+    // them, so each starts from what the previous one left.
+    const std::string a = dir.file("a.db"), b = dir.file("b.db");
+    makeHistory(a, random, 45);
+    std::filesystem::copy_file(a, b);
+    platform::Database statementsDb(a);
+    platform::Database fastDb(b);
+    for (auto* db : {&statementsDb, &fastDb}) db->exec("PRAGMA synchronous=OFF");
+    statementsDb.exec("PRAGMA journal_mode=MEMORY");
+    const auto rows = history::loadHistory(fastDb, true);
+    search::SearchStateWriter writer(b);
 
     int cases = 0, withHits = 0;
     for (int round = 0; round < 3; ++round) {
@@ -152,26 +159,24 @@ TEST(SearchDifferential, FastSearchesLeaveWhatTheStatementsLeave) {
             for (int mode = 0; mode < 8; ++mode) {
                 const auto request =
                     randomRequest(random, mode & 4, mode & 2, mode & 1, kind, rows);
-                const std::string a = dir.file("a.db"), b = dir.file("b.db");
-                std::filesystem::remove(a);
-                std::filesystem::remove(b);
-                std::filesystem::copy_file(base, a);
-                std::filesystem::copy_file(base, b);
-
-                platform::Database statementsDb(a);
-                statementsDb.exec("PRAGMA synchronous=OFF; PRAGMA journal_mode=MEMORY");
                 const auto expected = testing_support::runStatementSearch(statementsDb, request);
 
-                platform::Database fastDb(b);
-                fastDb.exec("PRAGMA synchronous=OFF; PRAGMA journal_mode=MEMORY");
-                const auto column =
-                    search::loadTextColumn(fastDb, history::textColumn(false, request.kind));
-                search::SearchInput input{rows, &column, {}, {}};
+                search::StoredHistory stored;
+                stored.version = 1;
+                for (const auto& row : rows) {
+                    stored.ids.push_back(row.id);
+                    stored.values.push_back(row.values[request.kind]);
+                }
+                stored.plain = std::make_shared<const search::TextColumn>(
+                    search::loadTextColumn(fastDb, "txtHisLst"));
+                stored.kindText = std::make_shared<const search::TextColumn>(
+                    search::loadTextColumn(fastDb, history::textColumn(false, request.kind)));
+                search::SearchInput input{rows, stored.kindText.get(), {}, {}};
                 search::loadFirstRowState(fastDb, request.kind, input);
                 const auto hits = search::findHits(input, request);
                 const auto tally =
                     search::tallyHits(rows, hits, request.resultKind, request.sxIni, request.dsIni);
-                search::writeSearchState(fastDb, request, tally);
+                writer.write(stored, request, tally);
 
                 std::vector<std::int64_t> hitIds;
                 for (auto h : hits) hitIds.push_back(rows[h].id);
