@@ -3,6 +3,8 @@
 #include "history/draw_appender.h"
 
 #include <algorithm>
+#include <cstdint>
+#include <string>
 
 namespace history {
 
@@ -11,28 +13,44 @@ namespace {
 // How many draws are stored between two reports of progress.
 constexpr size_t kProgressStep = 2048;
 
-// Turns SQLite's secure delete off for a while. Some builds zero every freed page, which makes
-// emptying a long history cost as much as writing it; the history holds nothing secret.
-class PlainDelete {
+// Sets a connection pragma for a while and puts the old value back.
+class PragmaFor {
   public:
-    explicit PlainDelete(platform::Database& db) : db_(db) {
-        auto query = db_.prepare("PRAGMA secure_delete");
-        if (query.step()) previous_ = query.intAt(0);
-        db_.exec("PRAGMA secure_delete = 0");
+    PragmaFor(platform::Database& db, const char* name, const std::string& value)
+        : db_(db), name_(name) {
+        auto query = db_.prepare(std::string("PRAGMA ") + name);
+        if (query.step()) previous_ = query.int64At(0);
+        db_.exec("PRAGMA " + name_ + " = " + value);
     }
-    ~PlainDelete() {
+    ~PragmaFor() {
         try {
-            db_.exec("PRAGMA secure_delete = " + std::to_string(previous_));
+            db_.exec("PRAGMA " + name_ + " = " + std::to_string(previous_));
         } catch (const platform::DbError&) {
-            // The setting only affects speed.
+            // These settings only affect speed.
         }
     }
-    PlainDelete(const PlainDelete&) = delete;
-    PlainDelete& operator=(const PlainDelete&) = delete;
+    PragmaFor(const PragmaFor&) = delete;
+    PragmaFor& operator=(const PragmaFor&) = delete;
 
   private:
     platform::Database& db_;
-    int previous_ = 0;
+    std::string name_;
+    std::int64_t previous_ = 0;
+};
+
+// The settings a replacement of the whole history runs under:
+//  - no secure delete: some builds zero every freed page, which makes emptying a long history
+//    cost as much as writing it again; the history holds nothing secret;
+//  - a page cache that holds the whole transaction (up to 256 MiB while it runs): a small cache
+//    spills pages midway, and every spill waits for the journal to reach the disk.
+class BulkReplaceSettings {
+  public:
+    explicit BulkReplaceSettings(platform::Database& db)
+        : secureDelete_(db, "secure_delete", "0"), cacheSize_(db, "cache_size", "-262144") {}
+
+  private:
+    PragmaFor secureDelete_;
+    PragmaFor cacheSize_;
 };
 
 } // namespace
@@ -46,7 +64,7 @@ std::optional<std::vector<HistoryRow>> replaceHistory(platform::Database& db, Zo
     rows.reserve(draws.size());
     progress.setTotal(draws.size());
     try {
-        PlainDelete plainDelete(db);
+        BulkReplaceSettings settings(db);
         platform::Transaction transaction(db);
         Delrec(db);
         DrawAppender appender(db, zodiac, options.dsIni, options.fillPreviousStrings);
