@@ -197,6 +197,11 @@ TEST_F(HistoryServiceTest, ACancelledRebuildLeavesTheHistoryAsItWas) {
     const auto result = service().mnuEszhzd("10", cancel);
     EXPECT_TRUE(result.cancelled);
     EXPECT_EQ(w().rows().size(), 5000u);
+
+    // A backup file that cannot be read stops the rebuild before anything changes.
+    fs::remove(service().backupPath());
+    EXPECT_FALSE(service().Dqzd(quiet).outcome.ok);
+    EXPECT_EQ(w().rows().size(), 5000u);
     EXPECT_EQ(f.reopen().rows().size(), 5000u);
 }
 
