@@ -50,6 +50,7 @@ int main(int argc, char* argv[]) {
         {"store", bench::runStoreBenchmarks},
         {"window", bench::runWindowBenchmarks},
         {"search", bench::runSearchBenchmarks},
+        {"import", bench::runImportBenchmarks},
     };
     std::vector<std::string> wanted(argv + 1, argv + argc);
     std::cout << "cores: " << std::thread::hardware_concurrency() << "\n";

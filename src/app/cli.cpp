@@ -20,8 +20,8 @@ const std::vector<CommandSpec>& commandTable() {
 }
 
 const CommandSpec* findCommand(const std::string& name) {
-    for (const auto& spec : commandTable())
-        if (spec.name == name) return &spec;
+    for (const auto& entry : commandTable())
+        if (entry.name == name) return &entry;
     return nullptr;
 }
 
@@ -62,7 +62,7 @@ CommandLine parseCommandLine(const std::vector<std::string>& arguments) {
 std::string usageText() {
     std::string text = "usage: kelvora11s5 [--data-dir DIR] [--settings FILE] [COMMAND ...]\n"
                        "Without a command the window opens. Commands:\n";
-    for (const auto& spec : commandTable()) text += "  " + spec.usage + "\n";
+    for (const auto& entry : commandTable()) text += "  " + entry.usage + "\n";
     return text;
 }
 
@@ -80,20 +80,20 @@ int runCommand(const CommandLine& line, std::ostream& out, std::ostream& err) {
 
 int runCommand(Workspace& workspace, const std::string& command,
                const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
-    const CommandSpec* spec = findCommand(command);
-    if (!spec) {
+    const CommandSpec* entry = findCommand(command);
+    if (!entry) {
         err << "unknown command " << command << "\n" << usageText();
         return kExitUsage;
     }
-    if (spec->needsDatabase && !workspace.databaseOpen()) {
+    if (entry->needsDatabase && !workspace.databaseOpen()) {
         err << workspace.databaseProblem() << "\n";
         return kExitRefused;
     }
     CommandContext context{workspace, args, out, err};
     try {
-        return spec->run(context);
+        return entry->run(context);
     } catch (const UsageError& e) {
-        err << e.message << "\nusage: kelvora11s5 " << spec->usage << "\n";
+        err << e.message << "\nusage: kelvora11s5 " << entry->usage << "\n";
         return kExitUsage;
     }
 }

@@ -1,7 +1,8 @@
-// k11_import_bench: the text import of a 300,000-line file and the rebuild of a 300,000-draw
+// The text import of a 300,000-line file and the rebuild of a 300,000-draw
 // history, each through the service the window calls, up to the refreshed workspace. Prints
 // medians of a few runs.
 
+#include "benchmarks.h"
 #include "synthetic_history.h"
 
 #include "app/history_service.h"
@@ -15,25 +16,10 @@
 #include <chrono>
 #include <filesystem>
 #include <functional>
-#include <iostream>
-#include <thread>
-#include <unistd.h>
 
 namespace {
 
 namespace fs = std::filesystem;
-
-double medianSeconds(int runs, const std::function<void()>& fn) {
-    std::vector<double> seconds;
-    for (int i = 0; i < runs; ++i) {
-        const auto start = std::chrono::steady_clock::now();
-        fn();
-        seconds.push_back(
-            std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
-    }
-    std::sort(seconds.begin(), seconds.end());
-    return seconds[seconds.size() / 2];
-}
 
 void require(const app::HistoryResult& result, size_t stored) {
     if (!result.outcome.ok || (stored && result.stored != stored))
@@ -42,13 +28,12 @@ void require(const app::HistoryResult& result, size_t stored) {
 
 } // namespace
 
-int main() {
+namespace bench {
+
+void runImportBenchmarks(std::ostream& out) {
     constexpr size_t kDraws = 300000;
     constexpr int kRuns = 3;
-    const fs::path root =
-        fs::temp_directory_path() / ("k11importbench-" + std::to_string(getpid()));
-    fs::create_directories(root);
-    std::cout << "cores: " << std::thread::hardware_concurrency() << "\n";
+    const fs::path root = freshFolder("import");
 
     const std::string file = (root / "draws.txt").string();
     const std::string text = synthetic::toText(synthetic::makeHistory(kDraws));
@@ -59,8 +44,8 @@ int main() {
             history::parseHistoryText(platform::decodeText(platform::readFile(file)).text, 0);
         if (parsed.draws.size() != kDraws) throw std::runtime_error("parse lost lines");
     });
-    std::cout << "read, decode and parse " << kDraws << " lines: " << parseSeconds
-              << " s (median of " << kRuns << ")\n";
+    out << "read, decode and parse " << kDraws << " lines: " << parseSeconds << " s (median of "
+        << kRuns << ")\n";
 
     app::WorkspaceOptions options;
     options.dataDir = (root / "data").string();
@@ -71,32 +56,31 @@ int main() {
 
     const double importSeconds =
         medianSeconds(kRuns, [&] { require(service.cmdRdLst(file, quiet), kDraws); });
-    std::cout << "import " << kDraws << " lines (replacing " << kDraws
-              << " draws): " << importSeconds << " s (median of " << kRuns << ")\n";
+    out << "import " << kDraws << " lines (replacing " << kDraws << " draws): " << importSeconds
+        << " s (median of " << kRuns << ")\n";
 
     const double rebuildSeconds = medianSeconds(kRuns, [&] {
         platform::writeFileAtomically(service.backupPath(),
                                       history::backupText(workspace.rows(), kDraws));
         require(service.Dqzd(quiet), kDraws);
     });
-    std::cout << "rebuild " << kDraws << " draws (backup file + Dqzd): " << rebuildSeconds
-              << " s (median of " << kRuns << ")\n";
+    out << "rebuild " << kDraws << " draws (backup file + Dqzd): " << rebuildSeconds
+        << " s (median of " << kRuns << ")\n";
 
     const double compactSeconds = medianSeconds(kRuns, [&] {
         if (!service.CompactDb().ok) throw std::runtime_error("compaction failed");
     });
-    std::cout << "compact the " << fs::file_size(workspace.databasePath()) / (1024 * 1024)
-              << " MiB database: " << compactSeconds << " s (median of " << kRuns << ")\n";
+    out << "compact the " << fs::file_size(workspace.databasePath()) / (1024 * 1024)
+        << " MiB database: " << compactSeconds << " s (median of " << kRuns << ")\n";
 
     const double cutBackSeconds = medianSeconds(
         kRuns, [&] { require(service.mnuDlzd(service.mnuDlzdDefault(), quiet), kDraws); });
-    std::cout << "cut back with the default entry (backup, rebuild, compaction): " << cutBackSeconds
-              << " s (median of " << kRuns << ")\n";
+    out << "cut back with the default entry (backup, rebuild, compaction): " << cutBackSeconds
+        << " s (median of " << kRuns << ")\n";
 
     const double deleteSeconds = medianSeconds(kRuns, [&] { require(service.Command3(), 0); });
-    std::cout << "delete the newest draw (with compaction): " << deleteSeconds << " s (median of "
-              << kRuns << ")\n";
-
-    fs::remove_all(root);
-    return 0;
+    out << "delete the newest draw (with compaction): " << deleteSeconds << " s (median of "
+        << kRuns << ")\n";
 }
+
+} // namespace bench
