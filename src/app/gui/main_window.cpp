@@ -6,9 +6,11 @@
 #include "app/gui/search_actions.h"
 #include "app/workspace.h"
 
+#include <QAction>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QRadioButton>
 #include <QShowEvent>
 #include <QStatusBar>
@@ -45,6 +47,7 @@ MainWindow::MainWindow(Workspace& workspace, Prompter& prompter, QWidget* parent
     connectHandlers();
     new SearchActions(*this, workspace_, prompter_);
     new HistoryActions(*this, workspace_, prompter_);
+    disableLaterWork();
     // Typing starts where the next draw goes, or at the first period while there is none.
     if (workspace_.rows().empty() && workspace_.databaseOpen())
         Text1_->setFocus();
@@ -133,6 +136,20 @@ void MainWindow::showEvent(QShowEvent* event) {
 void MainWindow::reportDatabaseProblem() {
     prompter_.warn(QStringLiteral("历史数据库"),
                    QString::fromStdString(workspace_.databaseProblem()));
+}
+
+void MainWindow::disableLaterWork() {
+    // The online update, the exports and the help pages come later; until then their controls
+    // say so instead of doing nothing.
+    const QString later = QStringLiteral("此功能将在后续版本中提供");
+    for (QPushButton* button : {Command4_, Command21_}) {
+        button->setEnabled(false);
+        button->setToolTip(later);
+    }
+    for (QAction* item : {mnuDcls_, mnuSetDay_, mnuFrontPage_, mnuDescrb_, numYanshiDown_}) {
+        item->setEnabled(false);
+        item->setToolTip(later);
+    }
 }
 
 void MainWindow::connectHandlers() {

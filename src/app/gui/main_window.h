@@ -70,6 +70,7 @@ class MainWindow : public QMainWindow {
     void scrollHistoryToEnd();
     void reportDatabaseProblem();
     void connectHandlers();
+    void disableLaterWork();
 
     // ---- draw entry and period distance (main_window_entry.cpp) ----
     void connectEntry();
