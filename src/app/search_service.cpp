@@ -59,6 +59,7 @@ std::shared_ptr<const search::TextColumn> SearchService::cachedColumn(const std:
     // The txtHisLst columns change only with the stored draws, never through a search.
     if (cacheVersion_ != workspace_.historyVersion()) {
         columns_.clear();
+        tokenValues_.clear();
         cacheVersion_ = workspace_.historyVersion();
     }
     auto at = columns_.find(name);
@@ -67,6 +68,14 @@ std::shared_ptr<const search::TextColumn> SearchService::cachedColumn(const std:
             search::loadTextColumn(workspace_.database(), name));
         at = columns_.emplace(name, std::move(column)).first;
     }
+    return at->second;
+}
+
+const search::TokenValues& SearchService::cachedTokenValues(int kind) {
+    const auto column = cachedColumn(history::textColumn(false, kind));
+    auto at = tokenValues_.find(kind);
+    if (at == tokenValues_.end())
+        at = tokenValues_.emplace(kind, search::tokenValues(*column, kind)).first;
     return at->second;
 }
 
@@ -115,8 +124,10 @@ Outcome SearchService::run(search::SearchRequest request, SearchResult& result) 
         workspace_.ensureKinds({request.kind, request.resultKind});
         const auto& rows = workspace_.rows();
         search::SearchInput input{rows, nullptr, {}, {}};
-        if (request.freePosition)
+        if (request.freePosition) {
             input.kindText = cachedColumn(history::textColumn(false, request.kind)).get();
+            input.kindValues = &cachedTokenValues(request.kind);
+        }
         const auto [first, last] = search::spanRows(rows, request.spanStart, request.spanEnd);
         if (first == 0 && last > 0 && !request.lastPeriod)
             search::loadFirstRowState(workspace_.database(), request.kind, input);

@@ -5,6 +5,7 @@
 
 #include "app/workspace.h"
 #include "history/attributes.h"
+#include "search/hit_finder.h"
 #include "search/search_request.h"
 #include "search/search_state.h"
 #include "search/tally.h"
@@ -56,10 +57,12 @@ class SearchService {
   private:
     Outcome run(search::SearchRequest request, SearchResult& result);
     std::shared_ptr<const search::TextColumn> cachedColumn(const std::string& name);
+    const search::TokenValues& cachedTokenValues(int kind);
 
     Workspace& workspace_;
     std::uint64_t cacheVersion_ = ~std::uint64_t{0};
     std::map<std::string, std::shared_ptr<const search::TextColumn>> columns_;
+    std::map<int, search::TokenValues> tokenValues_;
     // Used by one background write at a time (each waits for the one before).
     std::shared_ptr<search::SearchStateWriter> writer_;
 };

@@ -123,6 +123,39 @@ std::vector<PositionSet> positionSets(const SearchRequest& request) {
     return sets;
 }
 
+TokenValues tokenValues(const TextColumn& column, int kind) {
+    TokenValues result;
+    result.values.resize(column.size());
+    result.exact.resize(column.size());
+    for (size_t r = 0; r < column.size(); ++r) {
+        const std::string_view text = column.at(r);
+        // Five tokens "cXv " in a row; anything else is searched as text.
+        history::PositionValues values{};
+        size_t at = 0;
+        bool ok = !column.isNull(r);
+        for (int p = 0; p < 5 && ok; ++p) {
+            const size_t x = text.find('X', at);
+            const size_t blank = text.find(' ', at);
+            if (x == std::string_view::npos || blank == std::string_view::npos || x > blank) {
+                ok = false;
+                break;
+            }
+            int value = 0;
+            for (size_t i = x + 1; i < blank && ok; ++i) {
+                ok = text[i] >= '0' && text[i] <= '9' && value < 1000;
+                value = value * 10 + (text[i] - '0');
+            }
+            values[p] = static_cast<std::int16_t>(value);
+            at = blank + 1;
+        }
+        if (ok && at == text.size() && history::BuildTokens(values, kind) == text) {
+            result.values[r] = values;
+            result.exact[r] = 1;
+        }
+    }
+    return result;
+}
+
 std::pair<size_t, size_t> spanRows(const std::vector<history::HistoryRow>& rows, int start,
                                    int end) {
     const auto first = std::lower_bound(rows.begin(), rows.end(), start,
@@ -189,7 +222,33 @@ std::vector<std::uint32_t> findHits(const SearchInput& input, const SearchReques
         if (r >= 1) return {};
         return input.firstRowPreviousText;
     };
+    // The tokens as (count, value): a row whose text is exact holds a token when it holds the
+    // value at least count times (a number's plain token asks for once).
+    std::vector<std::pair<int, int>> tokenCounts;
+    for (const auto& token : tokens) {
+        const auto x = token.find('X');
+        tokenCounts.emplace_back(x == std::string::npos ? 1 : std::stoi(token.substr(0, x)),
+                                 std::stoi(x == std::string::npos ? token : token.substr(x + 1)));
+    }
+    auto sourceRow = [&](size_t r) -> std::optional<size_t> {
+        if (request.lastPeriod) return r;
+        if (r + 1 >= n) return r + 1 - n;
+        return std::nullopt;
+    };
     auto freeMask = [&](size_t r) {
+        if (input.kindValues) {
+            const auto source = sourceRow(r);
+            if (source && input.kindValues->exact[*source]) {
+                const auto& values = input.kindValues->values[*source];
+                std::uint32_t mask = 0;
+                for (size_t t = 0; t < tokenCounts.size(); ++t) {
+                    const int held = static_cast<int>(
+                        std::count(values.begin(), values.end(), tokenCounts[t].second));
+                    if (held >= tokenCounts[t].first) mask |= 1u << t;
+                }
+                return mask;
+            }
+        }
         const std::string_view text = freeText(r);
         std::uint32_t mask = 0;
         for (size_t t = 0; t < tokens.size(); ++t)

@@ -15,10 +15,21 @@
 
 namespace search {
 
+// The values behind each row's token text, where the text is exactly the token string of its
+// five values (as every storing path writes it): then "holds token cXv" is "holds v at least c
+// times", which is quicker to ask than a text search. Other texts are searched as text.
+struct TokenValues {
+    std::vector<history::PositionValues> values;
+    std::vector<std::uint8_t> exact; // the text is BuildTokens(values)
+};
+TokenValues tokenValues(const TextColumn& column, int kind);
+
 struct SearchInput {
     const std::vector<history::HistoryRow>& rows;
     // txtHisLst<suffix> of the search kind, every row (needed in free-position mode).
     const TextColumn* kindText = nullptr;
+    // The same column read as values; optional, it only makes free-position searches faster.
+    const TokenValues* kindValues = nullptr;
     // What the first row keeps through the rewrites: its txtHisPreLst<suffix> (free 前期) and its
     // comparison values L<p><X>P (fixed 前期 combination search).
     std::string firstRowPreviousText;
