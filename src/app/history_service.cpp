@@ -41,6 +41,14 @@ std::string databaseFailure(const std::string& what, const std::exception& e) {
            "请检查磁盘空间和数据文件夹后重试。";
 }
 
+// A replacement that failed: the history is unchanged unless the new file was put in place and
+// only the reopening failed (the database is closed then).
+std::string replaceFailure(const Workspace& w, const std::string& what, const std::exception& e) {
+    if (w.databaseOpen()) return databaseFailure(what, e);
+    return what + "已完成，新的历史号码已经保存，但数据库无法重新打开（" + e.what() +
+           "）。请检查数据文件夹后重新启动程序。";
+}
+
 std::string compactionFailure(const std::exception& e) {
     return std::string("整理数据库文件失败（") + e.what() +
            "），数据库文件保持原样，历史号码可以继续使用。请检查磁盘空间后再删除一期或重启程序。";
@@ -142,7 +150,9 @@ HistoryResult HistoryService::cmdRdLst(const std::string& path, history::Progres
         rows = history::replaceHistory(w_.database(), w_.mutableZodiac(), parsed.draws,
                                        {w_.settings().DsIni, false}, progress);
     } catch (const std::exception& e) {
-        return failed(databaseFailure("读入", e));
+        HistoryResult result = failed(replaceFailure(w_, "读入", e));
+        result.changed = !w_.databaseOpen();
+        return result;
     }
     if (!rows) return cancelled("读入");
 
@@ -174,7 +184,9 @@ HistoryResult HistoryService::Dqzd(history::Progress& progress) {
         rows = history::replaceHistory(w_.database(), w_.mutableZodiac(), parsed.draws,
                                        {w_.settings().DsIni, true}, progress);
     } catch (const std::exception& e) {
-        return failed(databaseFailure("重建历史", e));
+        HistoryResult result = failed(replaceFailure(w_, "重建历史", e));
+        result.changed = !w_.databaseOpen();
+        return result;
     }
     if (!rows) return cancelled("重建历史");
 
@@ -287,7 +299,14 @@ HistoryResult HistoryService::keepFirst(size_t keep, const std::string& what,
     HistoryResult result = Dqzd(progress);
     if (!result.outcome.ok) return result;
     result.removed = before > result.stored ? before - result.stored : 0;
-    const Outcome compacted = CompactDb();
+    // The rebuild wrote the database file afresh, so it is compact already: the compaction only
+    // leaves its copy.
+    Outcome compacted = Outcome::success();
+    try {
+        platform::writeDurableCopy(w_.databasePath(), compactionPath());
+    } catch (const std::exception& e) {
+        compacted = Outcome::failure(compactionFailure(e));
+    }
     std::string message = what + "：删除" + std::to_string(result.removed) + "期，保留" +
                           std::to_string(result.stored) + "期，并已按当前设置重新计算。";
     if (!result.reported.empty())

@@ -1,7 +1,8 @@
 #pragma once
 // Replacing the whole history by a list of draws: the text import and the rebuild from the
-// backup file. The rows are replaced in one transaction, so the history is either the new one or,
-// after a failure or a cancel, exactly the old one.
+// backup file. The new history is built in a new database file beside the live one, which then
+// takes the place of the live file in one rename, so the history is either the new one or, after
+// a failure or a cancel, exactly the old one.
 
 #include "history/history_table.h"
 #include "history/progress.h"
@@ -20,11 +21,15 @@ struct ReplaceOptions {
     bool fillPreviousStrings = false;
 };
 
-// Deletes every row of Lishi (Delrec) and stores the draws in their order, each derived through
-// the bulk path under zodiac (whose year follows the draws; it is restored when nothing is
-// stored). Returns the new rows in the order of the ordered view (SQQH, then storing order), or
-// nothing when progress asked to stop. Throws platform::DbError when the database refuses; the
-// history is then unchanged.
+// Replaces every row of Lishi (what Delrec and appending would leave) by the draws in their
+// order, each derived through the bulk path under zodiac (whose year follows the draws; it is
+// restored when nothing is stored). The new file keeps the live file's tables, indexes, triggers
+// and the rows of its other tables (Carcu); it is flushed to the disk, renamed over the live file
+// and db is reopened on it. Returns the new rows in the order of the ordered view (SQQH, then
+// storing order), or nothing when progress asked to stop. Throws platform::DbError or
+// platform::FileError when the new file cannot be made or put in place; the live file is then
+// unchanged and db open on it. Only when the reopening after the rename fails is db left closed
+// (the new history is stored).
 std::optional<std::vector<HistoryRow>> replaceHistory(platform::Database& db, Zodiac& zodiac,
                                                       const std::vector<ParsedDraw>& draws,
                                                       const ReplaceOptions& options,

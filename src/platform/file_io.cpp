@@ -109,6 +109,13 @@ void renameDurably(const std::string& from, const std::string& to) {
     syncFolderOf(to);
 }
 
+void syncFile(const std::string& path) {
+    Fd file(path, O_RDWR);
+    if (!file.ok()) throw FileError("cannot open " + path + ": " + reason(errno));
+    if (::fsync(file.get()) != 0) throw FileError("cannot flush " + path + ": " + reason(errno));
+    if (!file.close()) throw FileError("cannot close " + path + ": " + reason(errno));
+}
+
 void writeFileAtomically(const std::string& path, std::string_view bytes) {
     const std::string pending = pendingName(path);
     writeDurably(pending, [&](int fd, const std::string& name) {

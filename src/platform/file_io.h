@@ -29,6 +29,9 @@ void replaceWithCopy(const std::string& source, const std::string& target);
 void writeDurableCopy(const std::string& source, const std::string& destination);
 void renameDurably(const std::string& from, const std::string& to);
 
+// Flushes a file written by other means (a database connection, since closed) to the disk.
+void syncFile(const std::string& path);
+
 // The temporary name a replacement of path is written under before the rename.
 std::string pendingName(const std::string& path);
 

@@ -6,6 +6,7 @@
 
 #include "app/history_service.h"
 #include "history/history_table.h"
+#include "platform/file_io.h"
 
 #include <gtest/gtest.h>
 
@@ -203,6 +204,33 @@ TEST_F(HistoryServiceTest, ACancelledRebuildLeavesTheHistoryAsItWas) {
     EXPECT_FALSE(service().Dqzd(quiet).outcome.ok);
     EXPECT_EQ(w().rows().size(), 5000u);
     EXPECT_EQ(f.reopen().rows().size(), 5000u);
+}
+
+TEST_F(HistoryServiceTest, AReplacementWhoseNewFileCannotBeWrittenChangesNothing) {
+    const std::string live = w().databasePath();
+    const std::string scratch = live + ".new";
+    const std::string bytes = platform::readFile(live);
+    write(file("long.txt"), manyLines(3000));
+    fs::create_directories(scratch + "/inside");
+
+    const auto imported = service().cmdRdLst(file("long.txt"), quiet);
+    EXPECT_FALSE(imported.outcome.ok);
+    EXPECT_FALSE(imported.changed);
+    EXPECT_NE(imported.outcome.message.find("历史号码没有改变"), std::string::npos);
+    const auto cut = service().mnuEszhzd("2", quiet);
+    EXPECT_FALSE(cut.outcome.ok);
+    EXPECT_NE(cut.outcome.message.find("历史号码没有改变"), std::string::npos);
+    EXPECT_EQ(platform::readFile(live), bytes);
+    EXPECT_EQ(periods(w()), typed);
+
+    // The workspace goes on: a typed draw is stored, and with the way clear the cut-back works.
+    fs::remove_all(scratch);
+    ASSERT_TRUE(w().addDraw({"01", "03", "05", "07", "09"}).ok);
+    const auto again = service().mnuEszhzd("2", quiet);
+    ASSERT_TRUE(again.outcome.ok) << again.outcome.message;
+    EXPECT_FALSE(fs::exists(scratch));
+    EXPECT_EQ(platform::readFile(service().compactionPath()), platform::readFile(live));
+    EXPECT_EQ(storedPeriods(f), (std::vector<int>{16090884, 16090901, 16090902}));
 }
 
 TEST_F(HistoryServiceTest, DeleteNewestClearAndCompaction) {

@@ -167,6 +167,68 @@ TEST_F(ReplaceHistory, CancelOrFailureMidwayLeavesTheHistoryAsItWas) {
     EXPECT_EQ(zodiac.year(), yearBefore);
 }
 
+TEST_F(ReplaceHistory, TheNewFileKeepsTheOtherTablesAndTakesThePlaceOfTheLiveOne) {
+    db.exec("PRAGMA user_version = 7");
+    db.exec("INSERT INTO Carcu (rowid, Nmb, Count) VALUES (3, 105, 12), (9, 211, 4)");
+    db.exec("CREATE TABLE Notes (Word TEXT PRIMARY KEY, Seen INTEGER) WITHOUT ROWID");
+    db.exec("INSERT INTO Notes VALUES ('a', 1), ('b', 2)");
+    std::ofstream(platform::pendingName(db.path())) << "left over from an earlier attempt";
+
+    replace(manyDraws(3000), true, quiet);
+    EXPECT_EQ(db.path(), dir.file("kelvora11S5.db"));
+    EXPECT_FALSE(std::filesystem::exists(platform::pendingName(db.path())));
+    EXPECT_EQ(loadHistory(db, true).size(), 3000u);
+    EXPECT_EQ(db.integrityCheck(), "ok");
+    const auto one = [&](const std::string& sql) {
+        auto stmt = db.prepare(sql);
+        return stmt.step() ? stmt.textAt(0) : std::string("<none>");
+    };
+    EXPECT_EQ(one("PRAGMA user_version"), "7");
+    EXPECT_EQ(one("SELECT group_concat(rowid || ':' || Nmb || ':' || Count, ' ') FROM Carcu"),
+              "3:105:12 9:211:4");
+    EXPECT_EQ(one("SELECT group_concat(Word || Seen, ' ') FROM Notes"), "a1 b2");
+    EXPECT_EQ(one("SELECT name FROM sqlite_master WHERE type = 'index' AND tbl_name = 'Lishi'"),
+              "LishiBySQQH");
+    // Ids start afresh, as after emptying the table.
+    EXPECT_EQ(one("SELECT min(ID) FROM Lishi"), "1");
+    // The connection writes to the new file, with a journal again.
+    EXPECT_EQ(one("PRAGMA journal_mode"), "delete");
+    db.exec("DELETE FROM Lishi WHERE SQQH = 16010101");
+    EXPECT_EQ(loadHistory(db).size(), 2999u);
+}
+
+TEST_F(ReplaceHistory, ACancelOrABlockedNewFileLeavesTheLiveFileUntouched) {
+    replace(draws({{16090852, {5, 3, 8, 1, 11}}, {16090853, {1, 2, 3, 4, 5}}}), true, quiet);
+    const std::string live = db.path();
+    const std::string scratch = platform::pendingName(live);
+    const std::string bytes = platform::readFile(live);
+    const auto unchanged = [&](const char* what) {
+        EXPECT_EQ(platform::readFile(live), bytes) << what;
+        EXPECT_FALSE(std::filesystem::exists(scratch)) << what;
+        ASSERT_TRUE(db.isOpen()) << what;
+        EXPECT_EQ(loadHistory(db).size(), 2u) << what;
+    };
+
+    StopAt cancelFirst(1);
+    EXPECT_FALSE(replaceHistory(db, zodiac, manyDraws(6000), {1, true}, cancelFirst));
+    unchanged("cancelled at once");
+    StopAt cancelLast(4);
+    EXPECT_FALSE(replaceHistory(db, zodiac, manyDraws(6000), {1, true}, cancelLast));
+    unchanged("cancelled after the last row");
+
+    // Something that cannot be removed stands where the new file goes.
+    std::filesystem::create_directories(scratch + "/inside");
+    EXPECT_ANY_THROW(replaceHistory(db, zodiac, manyDraws(100), {1, false}, quiet));
+    EXPECT_EQ(platform::readFile(live), bytes);
+    EXPECT_EQ(loadHistory(db).size(), 2u);
+    std::filesystem::remove_all(scratch);
+
+    // Still usable for writing and for the next replacement.
+    db.exec("DELETE FROM Lishi WHERE SQQH = 16090853");
+    EXPECT_EQ(loadHistory(db).size(), 1u);
+    EXPECT_EQ(replace(manyDraws(10), false, quiet).size(), 10u);
+}
+
 TEST(CompactDb, KeepsTheContentAndTheCopy) {
     testing_support::TempDir dir;
     const std::string live = dir.file("kelvora11S5.db");
