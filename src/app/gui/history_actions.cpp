@@ -1,5 +1,6 @@
 #include "app/gui/history_actions.h"
 
+#include "app/gui/busy_cursor.h"
 #include "app/gui/main_window.h"
 #include "app/gui/prompter.h"
 
@@ -15,14 +16,6 @@
 namespace app::gui {
 
 namespace {
-
-class BusyCursor {
-  public:
-    BusyCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~BusyCursor() { QApplication::restoreOverrideCursor(); }
-    BusyCursor(const BusyCursor&) = delete;
-    BusyCursor& operator=(const BusyCursor&) = delete;
-};
 
 // Progress of a long import or rebuild in a modal dialog with a cancel button, shown at once
 // so that nothing else in the window can be started meanwhile. Short work shows no dialog and

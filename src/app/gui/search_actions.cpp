@@ -1,5 +1,6 @@
 #include "app/gui/search_actions.h"
 
+#include "app/gui/busy_cursor.h"
 #include "app/gui/grid_style.h"
 #include "app/gui/main_window.h"
 #include "app/gui/prompter.h"
@@ -24,13 +25,6 @@ namespace {
 template <typename T> T* control(MainWindow& window, const QString& name) {
     return window.findChild<T*>(name);
 }
-
-// The cursor shows the search is running; a search at ten years of draws takes a blink.
-class BusyCursor {
-  public:
-    BusyCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~BusyCursor() { QApplication::restoreOverrideCursor(); }
-};
 
 } // namespace
 
