@@ -93,7 +93,7 @@ Outcome SearchService::Command2_Click(SearchResult& result) {
     return run(request, result);
 }
 
-Outcome SearchService::run(search::SearchRequest request, SearchResult& result) {
+Outcome SearchService::completeRequest(search::SearchRequest& request) {
     if (auto open = workspace_.requireDatabase(); !open.ok) return open;
     const Settings& s = workspace_.settings();
     if (workspace_.rows().empty())
@@ -119,88 +119,100 @@ Outcome SearchService::run(search::SearchRequest request, SearchResult& result) 
     request.spanEnd = *end;
     request.sxIni = s.SxIni;
     request.dsIni = s.DsIni;
+    return Outcome::success();
+}
 
-    try {
-        workspace_.ensureKinds({request.kind, request.resultKind});
-        const auto& rows = workspace_.rows();
-        search::SearchInput input{rows, nullptr, {}, {}};
-        if (request.freePosition) {
-            input.kindText = cachedColumn(history::textColumn(false, request.kind)).get();
-            input.kindValues = &cachedTokenValues(request.kind);
-        }
-        const auto [first, last] = search::spanRows(rows, request.spanStart, request.spanEnd);
-        if (first == 0 && last > 0 && !request.lastPeriod)
-            search::loadFirstRowState(workspace_.database(), request.kind, input);
+SearchResult SearchService::compute(const search::SearchRequest& request) {
+    workspace_.ensureKinds({request.kind, request.resultKind});
+    const auto& rows = workspace_.rows();
+    search::SearchInput input{rows, nullptr, {}, {}};
+    if (request.freePosition) {
+        input.kindText = cachedColumn(history::textColumn(false, request.kind)).get();
+        input.kindValues = &cachedTokenValues(request.kind);
+    }
+    const auto [first, last] = search::spanRows(rows, request.spanStart, request.spanEnd);
+    if (first == 0 && last > 0 && !request.lastPeriod)
+        search::loadFirstRowState(workspace_.database(), request.kind, input);
 
-        SearchResult out;
-        out.request = request;
-        out.hits = search::findHits(input, request);
-        out.hitRows.reserve(out.hits.size());
-        for (std::uint32_t r : out.hits)
-            out.hitRows.push_back({rows[r].sqqh, rows[r].values[request.resultKind]});
-        out.tally =
-            search::tallyHits(rows, out.hits, request.resultKind, request.sxIni, request.dsIni);
-        const history::Zodiac& zodiac = workspace_.zodiac();
-        out.chance = search::chanceShares(out.tally, request.dsIni,
-                                          [&](int n) { return zodiac.SxValueOf(n); });
+    SearchResult out;
+    out.request = request;
+    out.hits = search::findHits(input, request);
+    out.hitRows.reserve(out.hits.size());
+    for (std::uint32_t r : out.hits)
+        out.hitRows.push_back({rows[r].sqqh, rows[r].values[request.resultKind]});
+    out.tally = search::tallyHits(rows, out.hits, request.resultKind, request.sxIni, request.dsIni);
+    const history::Zodiac& zodiac = workspace_.zodiac();
+    out.chance =
+        search::chanceShares(out.tally, request.dsIni, [&](int n) { return zodiac.SxValueOf(n); });
+    out.previousTexts = previousTexts(request, out.hits);
+    return out;
+}
 
-        // The last column: the draw one back, or N back as the rewrites leave it.
-        const bool rewritten = request.freePosition || request.combination ||
-                               std::find(request.positions.begin(), request.positions.end(),
-                                         true) != request.positions.end();
-        out.previousTexts.reserve(out.hits.size());
-        if (request.lastPeriod || rewritten) {
-            const auto& plain = *cachedColumn("txtHisLst");
-            const size_t n = static_cast<size_t>(request.distance);
-            for (std::uint32_t r : out.hits) {
-                if (request.lastPeriod)
-                    out.previousTexts.emplace_back(plain.at(r));
-                else if (r == 0)
-                    out.previousTexts.push_back(
-                        firstRowText(workspace_.database(), "txtHisPreLst"));
-                else if (r + 1 >= n)
-                    out.previousTexts.emplace_back(plain.at(r + 1 - n));
-                else
-                    out.previousTexts.emplace_back();
+std::vector<std::string> SearchService::previousTexts(const search::SearchRequest& request,
+                                                      const std::vector<std::uint32_t>& hits) {
+    // The last column: the draw one back, or N back as the rewrites leave it. A fixed 前期 pattern
+    // search without a chosen position rewrites nothing and shows what is stored.
+    std::vector<std::string> texts;
+    texts.reserve(hits.size());
+    const bool rewritten = request.freePosition || request.combination ||
+                           std::find(request.positions.begin(), request.positions.end(), true) !=
+                               request.positions.end();
+    if (!request.lastPeriod && !rewritten) {
+        const auto stored = search::loadTextColumn(workspace_.database(), "txtHisPreLst");
+        for (std::uint32_t r : hits) texts.emplace_back(stored.at(r));
+        return texts;
+    }
+    const auto& plain = *cachedColumn("txtHisLst");
+    const size_t n = static_cast<size_t>(request.distance);
+    for (std::uint32_t r : hits) {
+        if (request.lastPeriod)
+            texts.emplace_back(plain.at(r));
+        else if (r == 0)
+            texts.push_back(firstRowText(workspace_.database(), "txtHisPreLst"));
+        else if (r + 1 >= n)
+            texts.emplace_back(plain.at(r + 1 - n));
+        else
+            texts.emplace_back();
+    }
+    return texts;
+}
+
+void SearchService::startWrite(const search::SearchRequest& request, const search::Tally& tally) {
+    // The history as the search read it; the writer works on a connection of its own.
+    auto stored = std::make_shared<search::StoredHistory>();
+    const auto& rows = workspace_.rows();
+    stored->version = workspace_.historyVersion();
+    stored->ids.reserve(rows.size());
+    stored->values.reserve(rows.size());
+    for (const auto& row : rows) {
+        stored->ids.push_back(row.id);
+        stored->values.push_back(row.values[request.kind]);
+    }
+    stored->plain = cachedColumn("txtHisLst");
+    stored->kindText = cachedColumn(history::textColumn(false, request.kind));
+    if (!writer_) writer_ = std::make_shared<search::SearchStateWriter>(workspace_.databasePath());
+    workspace_.setPendingWrite(
+        std::async(std::launch::async, [writer = writer_, stored, request, tally]() -> std::string {
+            try {
+                writer->write(*stored, request, tally);
+                return {};
+            } catch (const std::exception& e) {
+                return std::string("检索结果未能写入数据库（") + e.what() +
+                       "）。检索结果仍然正确显示；请检查磁盘空间后重新检索。";
             }
-        } else {
-            const auto stored = search::loadTextColumn(workspace_.database(), "txtHisPreLst");
-            for (std::uint32_t r : out.hits) out.previousTexts.emplace_back(stored.at(r));
-        }
-        result = std::move(out);
+        }));
+}
+
+Outcome SearchService::run(search::SearchRequest request, SearchResult& result) {
+    if (auto ready = completeRequest(request); !ready.ok) return ready;
+    try {
+        result = compute(request);
+        // The database's final state is written in the background.
+        startWrite(request, result.tally);
     } catch (const std::exception& e) {
         return Outcome::failure(std::string("检索失败：") + e.what() +
                                 "。数据库没有改变，请重试；如果问题依旧，请重新启动程序。");
     }
-
-    // The database's final state is written in the background on a connection of its own.
-    auto stored = std::make_shared<search::StoredHistory>();
-    try {
-        const auto& rows = workspace_.rows();
-        stored->version = workspace_.historyVersion();
-        stored->ids.reserve(rows.size());
-        stored->values.reserve(rows.size());
-        for (const auto& row : rows) {
-            stored->ids.push_back(row.id);
-            stored->values.push_back(row.values[request.kind]);
-        }
-        stored->plain = cachedColumn("txtHisLst");
-        stored->kindText = cachedColumn(history::textColumn(false, request.kind));
-    } catch (const std::exception& e) {
-        return Outcome::failure(std::string("检索结果未能写入数据库：") + e.what());
-    }
-    if (!writer_) writer_ = std::make_shared<search::SearchStateWriter>(workspace_.databasePath());
-    workspace_.setPendingWrite(
-        std::async(std::launch::async,
-                   [writer = writer_, stored, request, tally = result.tally]() -> std::string {
-                       try {
-                           writer->write(*stored, request, tally);
-                           return {};
-                       } catch (const std::exception& e) {
-                           return std::string("检索结果未能写入数据库（") + e.what() +
-                                  "）。检索结果仍然正确显示；请检查磁盘空间后重新检索。";
-                       }
-                   }));
     return Outcome::success();
 }
 

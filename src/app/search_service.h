@@ -56,6 +56,12 @@ class SearchService {
 
   private:
     Outcome run(search::SearchRequest request, SearchResult& result);
+    // The request from the settings, targets and span; fails when something must be corrected.
+    Outcome completeRequest(search::SearchRequest& request);
+    SearchResult compute(const search::SearchRequest& request);
+    std::vector<std::string> previousTexts(const search::SearchRequest& request,
+                                           const std::vector<std::uint32_t>& hits);
+    void startWrite(const search::SearchRequest& request, const search::Tally& tally);
     std::shared_ptr<const search::TextColumn> cachedColumn(const std::string& name);
     const search::TokenValues& cachedTokenValues(int kind);
 
