@@ -55,13 +55,41 @@ std::string resultGridCell(const SearchResult& result, size_t row, int column) {
     }
 }
 
-std::shared_ptr<const search::TextColumn> SearchService::cachedColumn(const std::string& name) {
+void SearchService::syncCaches() {
     // The txtHisLst columns change only with the stored draws, never through a search.
-    if (cacheVersion_ != workspace_.historyVersion()) {
+    if (cacheVersion_ == workspace_.historyVersion()) return;
+    const auto& rows = workspace_.rows();
+    if (cacheGeneration_ != workspace_.historyGeneration() || rows.size() < cacheRows_) {
         columns_.clear();
         tokenValues_.clear();
-        cacheVersion_ = workspace_.historyVersion();
+    } else if (rows.size() > cacheRows_ && !columns_.empty()) {
+        platform::Database& db = workspace_.database();
+        for (auto& [name, column] : columns_) {
+            auto extended = std::make_shared<search::TextColumn>(*column);
+            auto stmt = db.prepare("SELECT " + name + " FROM Lishi WHERE ID = ?1");
+            for (size_t r = cacheRows_; r < rows.size(); ++r) {
+                stmt.bind(1, rows[r].id);
+                if (!stmt.step()) throw platform::DbError("a stored draw is missing");
+                extended->push(stmt.textAt(0), stmt.isNullAt(0));
+                stmt.reset();
+            }
+            column = std::move(extended);
+        }
+        for (auto& [kind, values] : tokenValues_) {
+            const auto at = columns_.find(history::textColumn(false, kind));
+            if (at == columns_.end())
+                values = {};
+            else
+                search::extendTokenValues(values, *at->second, kind);
+        }
     }
+    cacheVersion_ = workspace_.historyVersion();
+    cacheGeneration_ = workspace_.historyGeneration();
+    cacheRows_ = rows.size();
+}
+
+std::shared_ptr<const search::TextColumn> SearchService::cachedColumn(const std::string& name) {
+    syncCaches();
     auto at = columns_.find(name);
     if (at == columns_.end()) {
         auto column = std::make_shared<const search::TextColumn>(
@@ -74,8 +102,10 @@ std::shared_ptr<const search::TextColumn> SearchService::cachedColumn(const std:
 const search::TokenValues& SearchService::cachedTokenValues(int kind) {
     const auto column = cachedColumn(history::textColumn(false, kind));
     auto at = tokenValues_.find(kind);
-    if (at == tokenValues_.end())
+    if (at == tokenValues_.end() || at->second.values.size() != column->size()) {
+        tokenValues_.erase(kind);
         at = tokenValues_.emplace(kind, search::tokenValues(*column, kind)).first;
+    }
     return at->second;
 }
 
@@ -181,7 +211,7 @@ void SearchService::startWrite(const search::SearchRequest& request, const searc
     // The history as the search read it; the writer works on a connection of its own.
     auto stored = std::make_shared<search::StoredHistory>();
     const auto& rows = workspace_.rows();
-    stored->version = workspace_.historyVersion();
+    stored->generation = workspace_.historyGeneration();
     stored->ids.reserve(rows.size());
     stored->values.reserve(rows.size());
     for (const auto& row : rows) {

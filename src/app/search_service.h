@@ -66,7 +66,13 @@ class SearchService {
     const search::TokenValues& cachedTokenValues(int kind);
 
     Workspace& workspace_;
+    // Brings the caches to the history as it is now: draws added after the newest are read on
+    // their own; any other change empties the caches.
+    void syncCaches();
+
     std::uint64_t cacheVersion_ = ~std::uint64_t{0};
+    std::uint64_t cacheGeneration_ = ~std::uint64_t{0};
+    size_t cacheRows_ = 0;
     std::map<std::string, std::shared_ptr<const search::TextColumn>> columns_;
     std::map<int, search::TokenValues> tokenValues_;
     // Used by one background write at a time (each waits for the one before).

@@ -154,6 +154,7 @@ void Workspace::openDatabase() {
                            "）。请检查数据文件夹是否存在并可写，然后重新启动程序。";
     }
     ++historyVersion_;
+    ++historyGeneration_;
 }
 
 Outcome Workspace::requireDatabase() {
@@ -232,6 +233,7 @@ Outcome Workspace::addDraw(const std::array<std::string, 5>& boxes,
             std::upper_bound(rows_.begin(), rows_.end(), row, [](const auto& a, const auto& b) {
                 return a.sqqh < b.sqqh || (a.sqqh == b.sqqh && a.id < b.id);
             });
+        if (at != rows_.end()) ++historyGeneration_; // not after the newest: rows move
         rows_.insert(at, row);
     } catch (const std::exception& e) {
         return Outcome::failure(std::string("保存号码失败：") + e.what() +
@@ -260,6 +262,7 @@ void Workspace::historyChanged(bool resetSpan) {
 
 void Workspace::historyChanged(std::vector<history::HistoryRow> rows, bool resetSpan) {
     rows_ = std::move(rows);
+    ++historyGeneration_;
     loadedKinds_ = (1u << history::kKinds) - 1; // freshly stored rows carry every kind
     if (resetSpan) {
         spanStart_.clear();
@@ -278,6 +281,7 @@ void Workspace::AddHaoma() {
         // The rows in memory stay as they were.
     }
     ++historyVersion_;
+    ++historyGeneration_;
 }
 
 void Workspace::QihaoXianshi() {

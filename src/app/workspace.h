@@ -61,6 +61,10 @@ class Workspace {
     void ensureKinds(std::initializer_list<int> kinds);
     // Grows every time the stored draws change, so views know to reset.
     std::uint64_t historyVersion() const { return historyVersion_; }
+    // Grows when stored draws were replaced, removed or re-read; not when draws were only added
+    // after the newest one. While it stays, rows() only grew at its end, so what a reader keeps
+    // about the earlier rows still holds.
+    std::uint64_t historyGeneration() const { return historyGeneration_; }
     // The period column of the history grid for a row (eight or ten digits by game).
     std::string historyPeriodText(size_t row) const;
 
@@ -165,6 +169,7 @@ class Workspace {
     std::string databaseProblem_;
     std::vector<history::HistoryRow> rows_;
     std::uint64_t historyVersion_ = 0;
+    std::uint64_t historyGeneration_ = 0;
 
     int intQiPerDay_ = 84;
     std::string text1_;

@@ -125,9 +125,15 @@ std::vector<PositionSet> positionSets(const SearchRequest& request) {
 
 TokenValues tokenValues(const TextColumn& column, int kind) {
     TokenValues result;
+    extendTokenValues(result, column, kind);
+    return result;
+}
+
+void extendTokenValues(TokenValues& result, const TextColumn& column, int kind) {
+    const size_t from = result.values.size();
     result.values.resize(column.size());
     result.exact.resize(column.size());
-    for (size_t r = 0; r < column.size(); ++r) {
+    for (size_t r = from; r < column.size(); ++r) {
         const std::string_view text = column.at(r);
         // Five tokens "cXv " in a row; anything else is searched as text.
         history::PositionValues values{};
@@ -153,7 +159,6 @@ TokenValues tokenValues(const TextColumn& column, int kind) {
             result.exact[r] = 1;
         }
     }
-    return result;
 }
 
 std::pair<size_t, size_t> spanRows(const std::vector<history::HistoryRow>& rows, int start,

@@ -23,6 +23,8 @@ struct TokenValues {
     std::vector<std::uint8_t> exact; // the text is BuildTokens(values)
 };
 TokenValues tokenValues(const TextColumn& column, int kind);
+// Reads the rows of column beyond those values already holds (draws added since).
+void extendTokenValues(TokenValues& values, const TextColumn& column, int kind);
 
 struct SearchInput {
     const std::vector<history::HistoryRow>& rows;

@@ -126,15 +126,46 @@ WritePlan planFor(const SearchRequest& r) {
 
 } // namespace
 
+void SearchStateWriter::loadAddedRows(platform::Database& db, const StoredHistory& history,
+                                      size_t from) {
+    if (columns_.empty()) return;
+    std::string sql = "SELECT ID";
+    for (const auto& entry : columns_) sql += ", " + entry.first;
+    sql += " FROM Lishi WHERE ID = ?1";
+    auto stmt = db.prepare(sql);
+    for (size_t row = from; row < history.ids.size(); ++row) {
+        stmt.bind(1, history.ids[row]);
+        if (!stmt.step()) throw platform::DbError("a stored draw is missing");
+        int at = 1;
+        for (auto& entry : columns_) {
+            Column& column = entry.second;
+            Cell cell;
+            cell.null = stmt.isNullAt(at);
+            if (column.isText)
+                cell.text = stmt.textAt(at);
+            else
+                cell.number = stmt.int64At(at);
+            column.push(cell);
+            ++at;
+        }
+        stmt.reset();
+    }
+}
+
 void SearchStateWriter::write(const StoredHistory& history, const SearchRequest& r,
                               const Tally& tally) {
     platform::Database db(path_);
-    if (version_ != history.version || ids_ != history.ids) {
-        columns_.clear();
-        ids_ = history.ids;
-        version_ = history.version;
-    }
     try {
+        // While only draws after the newest were added, the mirror of the earlier rows holds.
+        const bool onlyAdded = generation_ == history.generation &&
+                               history.ids.size() >= ids_.size() &&
+                               std::equal(ids_.begin(), ids_.end(), history.ids.begin());
+        if (!onlyAdded)
+            columns_.clear();
+        else if (history.ids.size() > ids_.size())
+            loadAddedRows(db, history, ids_.size());
+        ids_ = history.ids;
+        generation_ = history.generation;
         writeChanges(db, history, r, tally);
     } catch (...) {
         columns_.clear(); // the database kept its old values; read them again next time

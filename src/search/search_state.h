@@ -21,7 +21,8 @@ namespace search {
 
 // The stored history a search reads, in the order of the ordered view.
 struct StoredHistory {
-    std::uint64_t version = 0;                   // changes whenever the stored draws change
+    // Changes whenever stored draws were replaced or removed; draws added after the newest keep it.
+    std::uint64_t generation = 0;
     std::vector<std::int64_t> ids;               // ID of each row
     std::vector<history::PositionValues> values; // the search kind's values of each row
     std::shared_ptr<const TextColumn> plain;     // txtHisLst
@@ -60,11 +61,13 @@ class SearchStateWriter {
 
     void loadColumns(platform::Database& db, const std::vector<std::string>& names,
                      const StoredHistory& history);
+    // Reads the mirrored columns of the rows added since the last write.
+    void loadAddedRows(platform::Database& db, const StoredHistory& history, size_t from);
     void writeChanges(platform::Database& db, const StoredHistory& history,
                       const SearchRequest& request, const Tally& tally);
 
     std::string path_;
-    std::uint64_t version_ = ~std::uint64_t{0};
+    std::uint64_t generation_ = ~std::uint64_t{0};
     std::vector<std::int64_t> ids_;
     std::map<std::string, Column> columns_; // what the database holds, by column
 };

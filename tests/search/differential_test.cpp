@@ -2,7 +2,7 @@
 // defined statements run one by one, on random histories with random earlier working state, for
 // every kind, mode and period option.
 
-#include "statement_search.h"
+#include "support/statement_search.h"
 
 #include "history/draw_appender.h"
 #include "history/history_table.h"
@@ -162,7 +162,7 @@ TEST(SearchDifferential, FastSearchesLeaveWhatTheStatementsLeave) {
                 const auto expected = testing_support::runStatementSearch(statementsDb, request);
 
                 search::StoredHistory stored;
-                stored.version = 1;
+                stored.generation = 1;
                 for (const auto& row : rows) {
                     stored.ids.push_back(row.id);
                     stored.values.push_back(row.values[request.kind]);

@@ -1,4 +1,4 @@
-#include "statement_search.h"
+#include "support/statement_search.h"
 
 #include "history/attributes.h"
 #include "history/history_table.h"

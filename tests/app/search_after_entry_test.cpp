@@ -1,0 +1,77 @@
+// The core loop of a day: search, type the next draw, search again. The second search reads only
+// the added draw into its caches, yet must leave exactly what the statements leave.
+
+#include "app/search_service.h"
+#include "support/statement_search.h"
+#include "workspace_fixture.h"
+
+#include "history/history_table.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+using testing_support::WorkspaceFixture;
+
+namespace {
+
+std::vector<std::string> dump(platform::Database& db) {
+    std::vector<std::string> lines;
+    for (const char* sql :
+         {"SELECT * FROM Lishi ORDER BY ID", "SELECT * FROM Carcu ORDER BY rowid"}) {
+        auto stmt = db.prepare(sql);
+        while (stmt.step()) {
+            std::string line;
+            for (int c = 0; c < stmt.columnCount(); ++c)
+                line += (stmt.isNullAt(c) ? std::string("<null>") : stmt.textAt(c)) + "|";
+            lines.push_back(line);
+        }
+    }
+    return lines;
+}
+
+} // namespace
+
+TEST(SearchAfterEntry, AddedDrawsAreSearchedAndWrittenAsIfEverythingWereReadAgain) {
+    WorkspaceFixture f;
+    f.type("2016090801", {{"03", "07", "01", "11", "05"},
+                          {"01", "02", "03", "04", "05"},
+                          {"06", "07", "08", "09", "10"},
+                          {"02", "04", "06", "08", "10"},
+                          {"11", "09", "07", "05", "03"},
+                          {"01", "03", "05", "07", "09"}});
+    auto& w = *f.workspace;
+    app::SearchService service(w);
+    const std::array<std::array<std::string, 5>, 3> next = {
+        std::array<std::string, 5>{"05", "06", "07", "08", "09"},
+        {"02", "03", "04", "05", "06"},
+        {"09", "10", "11", "01", "02"}};
+    int round = 0;
+    for (const bool free : {true, false}) {
+        for (const bool combination : {false, true}) {
+            w.Option1_Click(free ? 1 : 0);
+            w.Option1_Click(round % 2 ? 2 : 3); // 前期 N=2 or 上期
+            app::SearchResult result;
+            ASSERT_TRUE(combination
+                            ? service.Command2_Click(result).ok
+                            : service.Command1_Click({true, false, true, false, false}, result).ok);
+            ASSERT_EQ(w.waitForWrites(), "");
+            ASSERT_TRUE(w.addDraw(next[static_cast<size_t>(round % 3)]).ok);
+
+            // The same search on a copy, by the statements, from the state before it.
+            const std::string copy = f.dir.file("copy" + std::to_string(round) + ".db");
+            std::filesystem::copy_file(w.databasePath(), copy);
+            ASSERT_TRUE(combination
+                            ? service.Command2_Click(result).ok
+                            : service.Command1_Click({true, false, true, false, false}, result).ok);
+            ASSERT_EQ(w.waitForWrites(), "");
+            platform::Database statements(copy);
+            const auto expected = testing_support::runStatementSearch(statements, result.request);
+            std::vector<std::int64_t> ids;
+            for (auto h : result.hits) ids.push_back(w.rows()[h].id);
+            EXPECT_EQ(ids, expected.hitIds) << round;
+            EXPECT_EQ(dump(w.database()), dump(statements)) << round;
+            ++round;
+        }
+    }
+}
