@@ -13,24 +13,7 @@
 
 using testing_support::WorkspaceFixture;
 
-namespace {
-
-std::vector<std::string> dump(platform::Database& db) {
-    std::vector<std::string> lines;
-    for (const char* sql :
-         {"SELECT * FROM Lishi ORDER BY ID", "SELECT * FROM Carcu ORDER BY rowid"}) {
-        auto stmt = db.prepare(sql);
-        while (stmt.step()) {
-            std::string line;
-            for (int c = 0; c < stmt.columnCount(); ++c)
-                line += (stmt.isNullAt(c) ? std::string("<null>") : stmt.textAt(c)) + "|";
-            lines.push_back(line);
-        }
-    }
-    return lines;
-}
-
-} // namespace
+namespace {} // namespace
 
 TEST(SearchAfterEntry, AddedDrawsAreSearchedAndWrittenAsIfEverythingWereReadAgain) {
     WorkspaceFixture f;
@@ -70,7 +53,9 @@ TEST(SearchAfterEntry, AddedDrawsAreSearchedAndWrittenAsIfEverythingWereReadAgai
             std::vector<std::int64_t> ids;
             for (auto h : result.hits) ids.push_back(w.rows()[h].id);
             EXPECT_EQ(ids, expected.hitIds) << round;
-            EXPECT_EQ(dump(w.database()), dump(statements)) << round;
+            EXPECT_EQ(testing_support::dumpTables(w.database()),
+                      testing_support::dumpTables(statements))
+                << round;
             ++round;
         }
     }

@@ -23,21 +23,6 @@ namespace {
 
 using search::SearchRequest;
 
-std::vector<std::string> dumpTables(platform::Database& db) {
-    std::vector<std::string> lines;
-    for (const char* sql :
-         {"SELECT * FROM Lishi ORDER BY ID", "SELECT * FROM Carcu ORDER BY rowid"}) {
-        auto stmt = db.prepare(sql);
-        while (stmt.step()) {
-            std::string line;
-            for (int c = 0; c < stmt.columnCount(); ++c)
-                line += (stmt.isNullAt(c) ? std::string("<null>") : stmt.textAt(c)) + "|";
-            lines.push_back(line);
-        }
-    }
-    return lines;
-}
-
 // A history stored partly out of period order, under changing zodiac and segment bases, with
 // random leftovers of earlier searches in the working columns.
 void makeHistory(const std::string& path, std::mt19937& random, int draws) {
@@ -190,7 +175,9 @@ TEST(SearchDifferential, FastSearchesLeaveWhatTheStatementsLeave) {
                 const std::string what = describe(request);
                 ASSERT_EQ(hitIds, expected.hitIds) << what;
                 ASSERT_EQ(byCount, expected.carcu) << what;
-                ASSERT_EQ(firstDifference(dumpTables(fastDb), dumpTables(statementsDb)), "")
+                ASSERT_EQ(firstDifference(testing_support::dumpTables(fastDb),
+                                          testing_support::dumpTables(statementsDb)),
+                          "")
                     << what;
                 ++cases;
                 withHits += hits.empty() ? 0 : 1;

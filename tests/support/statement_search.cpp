@@ -238,4 +238,19 @@ StatementSearchResult runStatementSearch(platform::Database& db, const search::S
     return showSearchResult(db, r, "bolOk= TRUE");
 }
 
+std::vector<std::string> dumpTables(platform::Database& db) {
+    std::vector<std::string> lines;
+    for (const char* sql :
+         {"SELECT * FROM Lishi ORDER BY ID", "SELECT * FROM Carcu ORDER BY rowid"}) {
+        auto stmt = db.prepare(sql);
+        while (stmt.step()) {
+            std::string line;
+            for (int c = 0; c < stmt.columnCount(); ++c)
+                line += (stmt.isNullAt(c) ? std::string("<null>") : stmt.textAt(c)) + "|";
+            lines.push_back(line);
+        }
+    }
+    return lines;
+}
+
 } // namespace testing_support

@@ -7,6 +7,7 @@
 #include "search/search_request.h"
 
 #include <cstdint>
+#include <string>
 #include <utility>
 #include <vector>
 
@@ -18,5 +19,8 @@ struct StatementSearchResult {
 };
 
 StatementSearchResult runStatementSearch(platform::Database& db, const search::SearchRequest& r);
+
+// Every row of Lishi (by ID) and Carcu (as stored), one line each, NULL shown as <null>.
+std::vector<std::string> dumpTables(platform::Database& db);
 
 } // namespace testing_support
