@@ -2,6 +2,7 @@
 
 #include "app/gui/main_window.h"
 
+#include "app/gui/busy_cursor.h"
 #include "app/gui/prompter.h"
 #include "app/workspace.h"
 
@@ -65,7 +66,12 @@ bool MainWindow::storeEntry() {
     for (int i = 0; i < 5; ++i) boxes[i] = MaskEdBox1_[i]->displayText().toStdString();
     const std::string firstPeriod =
         workspace_.rows().empty() ? Text1_->text().trimmed().toStdString() : std::string();
-    const Outcome outcome = workspace_.addDraw(boxes, firstPeriod);
+    Outcome outcome;
+    {
+        // Storing waits for a search's database writing still going on in the background.
+        BusyCursor busy;
+        outcome = workspace_.addDraw(boxes, firstPeriod);
+    }
     if (!outcome.ok) {
         // The boxes keep what was typed so the user can correct it.
         entryRefused_ = true;
