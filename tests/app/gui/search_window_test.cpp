@@ -11,6 +11,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QTabWidget>
 #include <QTableView>
 #include <QTest>
 
@@ -101,4 +102,24 @@ TEST(SearchWindow, TheCombinationSearchTakesTheBoxAndTellsWhatIsWrong) {
     QTest::mouseClick(f.find<QPushButton>("Command1"), Qt::LeftButton);
     EXPECT_EQ(f.prompter.warnings().size(), 2u);
     EXPECT_EQ(hits->model()->rowCount(), before);
+}
+
+TEST(SearchWindow, TheSecondTabSearchesTheTypedTargetsAtItsOwnPositions) {
+    WindowFixture f;
+    prepare(f);
+    f.find<QRadioButton>("Option1_0")->click(); // fixed position
+    f.find<QTabWidget>("TabStrip1")->setCurrentIndex(1);
+    auto* typed = f.find<QLineEdit>("Text22_1");
+    typed->setFocus();
+    QTest::keyClicks(typed, "7");
+    f.find<QCheckBox>("Check11_1")->setChecked(true);
+    // A box of the first tab is not a position of the second.
+    f.find<QCheckBox>("Check1_2")->setChecked(true);
+    QTest::mouseClick(f.find<QPushButton>("Command1"), Qt::LeftButton);
+
+    // Only 2016090803 follows a draw whose first number is 7.
+    auto* hits = f.find<QTableView>("MSFlexGrid2");
+    ASSERT_EQ(hits->model()->rowCount(), 1);
+    EXPECT_EQ(cell(hits, 0, 0), "2016090803");
+    EXPECT_EQ(cell(hits, 0, 6), "07 01 02 04 06 ");
 }
