@@ -4,6 +4,7 @@
 
 #include "app/gui/tally_chart.h"
 
+#include <QAbstractItemModelTester>
 #include <QBarSeries>
 #include <QBarSet>
 #include <QCheckBox>
@@ -43,6 +44,11 @@ TEST(SearchWindow, APatternSearchFillsBothGridsAndTheChart) {
     prepare(f);
     f.find<QRadioButton>("Option1_0")->click(); // fixed position
     f.find<QCheckBox>("Check1_1")->setChecked(true);
+    // The result models keep their contract through the reset a search makes.
+    QAbstractItemModelTester hitTester(f.find<QTableView>("MSFlexGrid2")->model(),
+                                       QAbstractItemModelTester::FailureReportingMode::Fatal);
+    QAbstractItemModelTester tallyTester(f.find<QTableView>("MSFlexGrid3")->model(),
+                                         QAbstractItemModelTester::FailureReportingMode::Fatal);
     auto* start = f.find<QLineEdit>("Text3_0");
     start->setFocus();
     start->selectAll();
