@@ -56,9 +56,24 @@ std::string resultGridCell(const SearchResult& result, size_t row, int column) {
 }
 
 void SearchService::syncCaches() {
+    const auto& rows = workspace_.rows();
+    if (readAhead_.valid()) {
+        const auto ahead = readAhead_.get();
+        const bool current =
+            ahead && ahead->generation == workspace_.historyGeneration() &&
+            ahead->ids.size() <= rows.size() &&
+            std::equal(ahead->ids.begin(), ahead->ids.end(), rows.begin(),
+                       [](std::int64_t id, const auto& row) { return id == row.id; });
+        if (current) {
+            columns_ = ahead->columns;
+            tokenValues_ = ahead->tokenValues;
+            cacheGeneration_ = ahead->generation;
+            cacheRows_ = ahead->ids.size();
+            cacheVersion_ = ~std::uint64_t{0}; // draws added since are read below
+        }
+    }
     // The txtHisLst columns change only with the stored draws, never through a search.
     if (cacheVersion_ == workspace_.historyVersion()) return;
-    const auto& rows = workspace_.rows();
     if (cacheGeneration_ != workspace_.historyGeneration() || rows.size() < cacheRows_) {
         columns_.clear();
         tokenValues_.clear();
@@ -107,6 +122,35 @@ const search::TokenValues& SearchService::cachedTokenValues(int kind) {
         at = tokenValues_.emplace(kind, search::tokenValues(*column, kind)).first;
     }
     return at->second;
+}
+
+void SearchService::warmUp() {
+    if (!workspace_.databaseOpen() || workspace_.rows().empty() || readAhead_.valid()) return;
+    const int kind = workspace_.settings().intLei;
+    readAhead_ =
+        std::async(std::launch::async,
+                   [path = workspace_.databasePath(), generation = workspace_.historyGeneration(),
+                    kind]() -> std::shared_ptr<ReadAhead> {
+                       try {
+                           platform::Database db(path);
+                           auto ahead = std::make_shared<ReadAhead>();
+                           ahead->generation = generation;
+                           db.exec("BEGIN"); // one snapshot for every column
+                           auto ids = db.prepare("SELECT ID FROM Lishi ORDER BY SQQH, ID");
+                           while (ids.step()) ahead->ids.push_back(ids.int64At(0));
+                           const std::string tokens = history::textColumn(false, kind);
+                           for (const std::string& name : {std::string("txtHisLst"), tokens}) {
+                               ahead->columns[name] = std::make_shared<const search::TextColumn>(
+                                   search::loadTextColumn(db, name));
+                           }
+                           db.exec("COMMIT");
+                           ahead->tokenValues[kind] =
+                               search::tokenValues(*ahead->columns[tokens], kind);
+                           return ahead;
+                       } catch (const std::exception&) {
+                           return nullptr; // the search reads them itself
+                       }
+                   });
 }
 
 Outcome SearchService::Command1_Click(const std::array<bool, 5>& positions, SearchResult& result) {

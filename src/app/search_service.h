@@ -13,6 +13,7 @@
 
 #include <array>
 #include <cstdint>
+#include <future>
 #include <map>
 #include <memory>
 #include <string>
@@ -53,6 +54,9 @@ class SearchService {
     Outcome Command1_Click(const std::array<bool, 5>& positions, SearchResult& result);
     // Command2_Click: the combination search with the size of the combination box.
     Outcome Command2_Click(SearchResult& result);
+    // Starts reading, in the background on a connection of its own, the texts the first search
+    // with the current search kind needs, so that it answers as fast as the ones after it.
+    void warmUp();
 
   private:
     Outcome run(search::SearchRequest request, SearchResult& result);
@@ -75,6 +79,16 @@ class SearchService {
     size_t cacheRows_ = 0;
     std::map<std::string, std::shared_ptr<const search::TextColumn>> columns_;
     std::map<int, search::TokenValues> tokenValues_;
+
+    // Texts read ahead by warmUp, taken over by the first search when the history is still the
+    // one they were read from.
+    struct ReadAhead {
+        std::uint64_t generation = 0;
+        std::vector<std::int64_t> ids;
+        std::map<std::string, std::shared_ptr<const search::TextColumn>> columns;
+        std::map<int, search::TokenValues> tokenValues;
+    };
+    std::future<std::shared_ptr<ReadAhead>> readAhead_;
     // Used by one background write at a time (each waits for the one before).
     std::shared_ptr<search::SearchStateWriter> writer_;
 };

@@ -25,6 +25,10 @@ TEST(SearchAfterEntry, AddedDrawsAreSearchedAndWrittenAsIfEverythingWereReadAgai
                           {"01", "03", "05", "07", "09"}});
     auto& w = *f.workspace;
     app::SearchService service(w);
+    // The texts read ahead in the background are taken over by the first search, with the draw
+    // typed meanwhile added to them.
+    service.warmUp();
+    ASSERT_TRUE(w.addDraw({"04", "05", "06", "07", "08"}).ok);
     const std::array<std::array<std::string, 5>, 3> next = {
         std::array<std::string, 5>{"05", "06", "07", "08", "09"},
         {"02", "03", "04", "05", "06"},

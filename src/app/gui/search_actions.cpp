@@ -53,6 +53,8 @@ SearchActions::SearchActions(MainWindow& window, Workspace& workspace, Prompter&
 
     connect(control<QPushButton>(window, QStringLiteral("Command1")), &QPushButton::clicked, this,
             &SearchActions::Command1_Click);
+    // Once the window is up, read ahead in the background what the first search needs.
+    QTimer::singleShot(0, this, [this] { service_.warmUp(); });
     connect(control<QPushButton>(window, QStringLiteral("Command2")), &QPushButton::clicked, this,
             &SearchActions::Command2_Click);
     // The size is taken when the box is left or an item is picked from its list.
