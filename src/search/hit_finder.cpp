@@ -19,38 +19,16 @@ struct CounterRange {
     int high;
 };
 
-CounterRange patternCounters(int kind) {
-    switch (kind) {
-    case history::ZodiacKind:
-        return {0, 12};
-    case history::Head:
-        return {0, 1};
-    case history::Tail:
-        return {0, 9};
-    case history::Sum:
-        return {1, 11};
-    case history::Segment:
-        return {0, 3};
-    default:
-        return {1, 0}; // numbers are matched by their value alone
-    }
-}
+// By kind (number, zodiac, head, tail, sum, segment). The pattern search matches numbers by
+// their value alone, so it has no number counters.
+constexpr CounterRange kPatternCounters[] = {{1, 0}, {0, 12}, {0, 1}, {0, 9}, {1, 11}, {0, 3}};
+constexpr CounterRange kCombinationCounters[] = {{0, 11}, {0, 12}, {0, 1}, {0, 9}, {1, 11}, {0, 5}};
 
+CounterRange patternCounters(int kind) {
+    return kPatternCounters[kind];
+}
 CounterRange combinationCounters(int kind) {
-    switch (kind) {
-    case history::Number:
-        return {0, 11};
-    case history::ZodiacKind:
-        return {0, 12};
-    case history::Head:
-        return {0, 1};
-    case history::Tail:
-        return {0, 9};
-    case history::Sum:
-        return {1, 11};
-    default:
-        return {0, 5};
-    }
+    return kCombinationCounters[kind];
 }
 
 // The counters reset before each combination: the values the kind can take.
