@@ -22,7 +22,7 @@ void runStoreBenchmarks(std::ostream& out) {
         history::Zodiac zodiac;
         platform::Transaction transaction(db);
         history::DrawAppender appender(db, zodiac, 1, false);
-        for (const auto& d : draws) appender.append(d.sqqh, d.numbers);
+        for (const auto& d : draws) appender.append(d.period, d.numbers);
         transaction.commit();
     });
     out << "store " << kDraws << " draws: " << seconds << " s median of 3, "
@@ -48,7 +48,7 @@ std::string folderWithHistory(size_t draws) {
     history::Zodiac zodiac;
     platform::Transaction transaction(db);
     history::DrawAppender appender(db, zodiac, 1, false);
-    for (const auto& d : synthetic::makeHistory(draws)) appender.append(d.sqqh, d.numbers);
+    for (const auto& d : synthetic::makeHistory(draws)) appender.append(d.period, d.numbers);
     transaction.commit();
     return folder;
 }

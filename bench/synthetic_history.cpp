@@ -8,11 +8,11 @@
 
 namespace synthetic {
 
-std::vector<Draw> makeHistory(size_t count, int firstSqqh, int perDay, std::uint32_t seed) {
+std::vector<Draw> makeHistory(size_t count, int firstPeriod, int perDay, std::uint32_t seed) {
     std::mt19937 random(seed);
     std::vector<Draw> draws;
     draws.reserve(count);
-    int sqqh = firstSqqh;
+    int period = firstPeriod;
     std::array<int, 11> pool{};
     std::iota(pool.begin(), pool.end(), 1);
     for (size_t i = 0; i < count; ++i) {
@@ -22,11 +22,11 @@ std::vector<Draw> makeHistory(size_t count, int firstSqqh, int perDay, std::uint
             std::swap(pool[k], pool[pick(random)]);
         }
         Draw d;
-        d.sqqh = sqqh;
+        d.period = period;
         std::copy_n(pool.begin(), 5, d.numbers.begin());
         draws.push_back(d);
-        sqqh =
-            history::parseTenDigitPeriod(history::nextPeriodText(sqqh, perDay)).value_or(sqqh + 1);
+        period =
+            history::parseTenDigitPeriod(history::nextPeriodText(period, perDay)).value_or(period + 1);
     }
     return draws;
 }
@@ -35,7 +35,7 @@ std::string toText(const std::vector<Draw>& draws) {
     std::string out;
     out.reserve(draws.size() * 26);
     for (const auto& d : draws) {
-        out += history::eightDigit(d.sqqh);
+        out += history::eightDigit(d.period);
         out += ' ';
         for (int n : d.numbers) out += history::format00(n) + " ";
         out += "\r\n";

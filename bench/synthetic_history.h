@@ -11,12 +11,12 @@
 namespace synthetic {
 
 struct Draw {
-    int sqqh = 0;
+    int period = 0;
     history::Numbers numbers{};
 };
 
-// count draws starting at firstSqqh, drawsPerDay per day, rolling over days and months.
-std::vector<Draw> makeHistory(size_t count, int firstSqqh = 16010101, int drawsPerDay = 84,
+// count draws starting at firstPeriod, drawsPerDay per day, rolling over days and months.
+std::vector<Draw> makeHistory(size_t count, int firstPeriod = 16010101, int drawsPerDay = 84,
                               std::uint32_t seed = 20160908);
 
 // The draws as lines of the history text format: "16090852 05 03 08 01 11 ", CR LF ends.

@@ -108,7 +108,7 @@ std::string HistoryService::describeReported(const std::vector<history::Reported
 void HistoryService::publish(std::optional<std::vector<history::HistoryRow>> rows, bool replaced) {
     // A span end that showed the newest draw keeps showing the newest draw.
     const auto& old = w_.rows();
-    if (!replaced && !old.empty() && w_.spanEnd() == history::tenDigit(old.back().sqqh))
+    if (!replaced && !old.empty() && w_.spanEnd() == history::tenDigit(old.back().period))
         w_.setSpan(w_.spanStart(), "");
     if (rows) {
         const bool reset = replaced || rows->empty();
@@ -207,7 +207,7 @@ HistoryResult HistoryService::Dqzd(history::Progress& progress) {
 Outcome HistoryService::CompactDb() {
     if (auto open = w_.requireDatabase(); !open.ok) return open;
     try {
-        history::CompactDb(w_.database(), compactionPath());
+        history::compactDatabase(w_.database(), compactionPath());
     } catch (const std::exception& e) {
         return Outcome::failure(compactionFailure(e));
     }
@@ -226,7 +226,7 @@ HistoryResult HistoryService::Command3() {
         } catch (const std::exception& e) {
             return failed(databaseFailure("删除最后一期", e));
         }
-        deleted = history::tenDigit(w_.rows().back().sqqh);
+        deleted = history::tenDigit(w_.rows().back().period);
         result.removed = 1;
         result.changed = true;
     }
@@ -250,7 +250,7 @@ HistoryResult HistoryService::mnuClear() {
     result.removed = w_.rows().size();
     try {
         platform::Transaction transaction(w_.database());
-        history::Delrec(w_.database());
+        history::deleteAllDraws(w_.database());
         transaction.commit();
     } catch (const std::exception& e) {
         return failed(databaseFailure("清空历史号码", e));

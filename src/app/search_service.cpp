@@ -29,10 +29,10 @@ std::vector<std::string> hitGridHeader(const SearchResult& result) {
 
 std::string hitGridCell(const SearchResult& result, size_t hit, int column) {
     const HitRow& row = result.hitRows[hit];
-    if (column == 0) return history::tenDigit(row.sqqh);
+    if (column == 0) return history::tenDigit(row.period);
     if (column >= 1 && column <= 5) {
         return search::valueText(result.request.resultKind, row.values[column - 1],
-                                 result.request.sxIni);
+                                 result.request.zodiacBase);
     }
     return result.previousTexts[hit];
 }
@@ -47,7 +47,7 @@ std::string resultGridCell(const SearchResult& result, size_t row, int column) {
     case 0:
         return std::to_string(row + 1);
     case 1:
-        return search::valueText(result.tally.resultKind, entry.value, result.tally.sxIni);
+        return search::valueText(result.tally.resultKind, entry.value, result.tally.zodiacBase);
     case 2:
         return std::to_string(entry.count);
     default:
@@ -191,8 +191,8 @@ Outcome SearchService::completeRequest(search::SearchRequest& request) {
     request.targets = workspace_.intTarget();
     request.spanStart = *start;
     request.spanEnd = *end;
-    request.sxIni = s.SxIni;
-    request.dsIni = s.DsIni;
+    request.zodiacBase = s.SxIni;
+    request.segmentBase = s.DsIni;
     return Outcome::success();
 }
 
@@ -213,11 +213,11 @@ SearchResult SearchService::compute(const search::SearchRequest& request) {
     out.hits = search::findHits(input, request);
     out.hitRows.reserve(out.hits.size());
     for (std::uint32_t r : out.hits)
-        out.hitRows.push_back({rows[r].sqqh, rows[r].values[request.resultKind]});
-    out.tally = search::tallyHits(rows, out.hits, request.resultKind, request.sxIni, request.dsIni);
+        out.hitRows.push_back({rows[r].period, rows[r].values[request.resultKind]});
+    out.tally = search::tallyHits(rows, out.hits, request.resultKind, request.zodiacBase, request.segmentBase);
     const history::Zodiac& zodiac = workspace_.zodiac();
     out.chance =
-        search::chanceShares(out.tally, request.dsIni, [&](int n) { return zodiac.SxValueOf(n); });
+        search::chanceShares(out.tally, request.segmentBase, [&](int n) { return zodiac.valueOf(n); });
     out.previousTexts = previousTexts(request, out.hits);
     return out;
 }

@@ -24,7 +24,7 @@ namespace app {
 // A hit period as the hit grid shows it, kept apart from the history so the grid stays as it was
 // when the history changes.
 struct HitRow {
-    std::int32_t sqqh = 0;
+    std::int32_t period = 0;
     history::PositionValues values{}; // the result kind at positions 1..5
 };
 

@@ -73,15 +73,15 @@ Workspace::Workspace(WorkspaceOptions options)
             static_cast<int>(d.year()), static_cast<int>(static_cast<unsigned>(d.month())),
             static_cast<int>(static_cast<unsigned>(d.day()))));
     } else {
-        zodiac_.GetSxYear(text1_);
+        zodiac_.setYearOfPeriod(text1_);
     }
     resetSpanStart();
     updateSpan();
     LoadTargets();
     // At start the zodiac values follow the animal order whatever rule is chosen; the by-age rule
     // takes effect when a zodiac base is picked.
-    zodiac_.SetSxValues(true, s.SxIni);
-    zodiac_.SetSxGroups();
+    zodiac_.setValueOrder(true, s.SxIni);
+    zodiac_.updateYearGroups();
 }
 
 Workspace::~Workspace() {
@@ -170,7 +170,7 @@ std::chrono::year_month_day Workspace::today() const {
 }
 
 std::string Workspace::historyPeriodText(size_t row) const {
-    return history::gridPeriodText(rows_[row].sqqh, settings().GsZl);
+    return history::gridPeriodText(rows_[row].period, settings().GsZl);
 }
 
 std::string Workspace::historyLine(size_t row) const {
@@ -203,7 +203,7 @@ Outcome Workspace::addDraw(const std::array<std::string, 5>& boxes,
         numbers[i] = *n;
     }
 
-    int sqqh = 0;
+    int period = 0;
     if (rows_.empty()) {
         const auto parsed = history::parseTenDigitPeriod(firstPeriod);
         if (firstPeriod.empty())
@@ -213,12 +213,12 @@ Outcome Workspace::addDraw(const std::array<std::string, 5>& boxes,
             return Outcome::failure("期号“" + firstPeriod +
                                     "”无效：请输入十位数字的期号（年月日加当天期数，例如"
                                     "2016090801）。");
-        sqqh = *parsed;
+        period = *parsed;
     } else {
-        sqqh = history::lastEightAsNumber(text1_).value_or(rows_.back().sqqh + 1);
+        period = history::lastEightAsNumber(text1_).value_or(rows_.back().period + 1);
     }
 
-    const bool spanFollows = spanEnd_ == history::tenDigit(rows_.empty() ? 0 : rows_.back().sqqh);
+    const bool spanFollows = spanEnd_ == history::tenDigit(rows_.empty() ? 0 : rows_.back().period);
     try {
         platform::Transaction transaction(db_);
         history::DrawAppender appender(db_, zodiac_, settings().DsIni, false);
@@ -227,11 +227,11 @@ Outcome Workspace::addDraw(const std::array<std::string, 5>& boxes,
         const size_t n = newest.size();
         appender.seed(n >= 2 ? &newest[n - 2].values : nullptr,
                       n >= 1 ? &newest[n - 1].values : nullptr);
-        const history::HistoryRow row = appender.append(sqqh, numbers);
+        const history::HistoryRow row = appender.append(period, numbers);
         transaction.commit();
         const auto at =
             std::upper_bound(rows_.begin(), rows_.end(), row, [](const auto& a, const auto& b) {
-                return a.sqqh < b.sqqh || (a.sqqh == b.sqqh && a.id < b.id);
+                return a.period < b.period || (a.period == b.period && a.id < b.id);
             });
         if (at != rows_.end()) ++historyGeneration_; // not after the newest: rows move
         rows_.insert(at, row);
@@ -241,7 +241,7 @@ Outcome Workspace::addDraw(const std::array<std::string, 5>& boxes,
     }
     if (spanFollows) spanEnd_.clear();
     afterHistoryChange();
-    return Outcome::success(history::tenDigit(sqqh));
+    return Outcome::success(history::tenDigit(period));
 }
 
 void Workspace::afterHistoryChange() {
@@ -291,8 +291,8 @@ void Workspace::QihaoXianshi() {
         return;
     }
     const auto& newest = rows_.back();
-    lngNextQi_ = newest.qqh;
-    text1_ = history::nextPeriodText(newest.sqqh, intQiPerDay_);
+    lngNextQi_ = newest.nextPeriod;
+    text1_ = history::nextPeriodText(newest.period, intQiPerDay_);
 }
 
 void Workspace::LoadTargets() {
@@ -324,7 +324,7 @@ void Workspace::resetSpanStart() {
     if (rows_.empty()) return;
     const Settings& s = settings();
     const int d = s.bolSq ? 1 : s.intPreQi;
-    spanStart_ = history::tenDigit(rows_.front().sqqh + d);
+    spanStart_ = history::tenDigit(rows_.front().period + d);
 }
 
 void Workspace::updateSpan() {
@@ -335,7 +335,7 @@ void Workspace::updateSpan() {
         return;
     }
     if (spanStart_.empty()) resetSpanStart();
-    if (spanEnd_.empty()) spanEnd_ = history::tenDigit(rows_.back().sqqh);
+    if (spanEnd_.empty()) spanEnd_ = history::tenDigit(rows_.back().period);
 }
 
 Outcome Workspace::MaskEdBox2_LostFocus(const std::string& text) {
@@ -359,7 +359,7 @@ void Workspace::mnuSxcs_Click(int index) {
     if (index < 0 || index > 1) return;
     settings_.mutableValues().SxIni = index;
     settings_.save("SxIni");
-    zodiac_.SetSxValues(settings().SxSetup, index);
+    zodiac_.setValueOrder(settings().SxSetup, index);
 }
 
 void Workspace::mnuDscs_Click(int index) {

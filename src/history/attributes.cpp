@@ -8,18 +8,18 @@ const std::array<std::string, kKinds>& kindCaptions() {
     return kCaptions;
 }
 
-DrawValues DeriveDraw(const Numbers& numbers, const Zodiac& zodiac, int dsIni) {
+DrawValues deriveDraw(const Numbers& numbers, const Zodiac& zodiac, int segmentBase) {
     DrawValues v{};
     for (int i = 0; i < kPositions; ++i) {
         const int n = numbers[i];
         const int head = n / 10;
         const int tail = n % 10;
         v[Number][i] = static_cast<std::int16_t>(n);
-        v[ZodiacKind][i] = zodiac.SxValueOf(n);
+        v[ZodiacKind][i] = zodiac.valueOf(n);
         v[Head][i] = static_cast<std::int16_t>(head);
         v[Tail][i] = static_cast<std::int16_t>(tail);
         v[Sum][i] = static_cast<std::int16_t>(head + tail);
-        v[Segment][i] = static_cast<std::int16_t>((n - 1) / 4 + dsIni);
+        v[Segment][i] = static_cast<std::int16_t>((n - 1) / 4 + segmentBase);
     }
     return v;
 }
@@ -94,7 +94,7 @@ char* putValue(char* at, int value, int width) {
 
 } // namespace
 
-std::string BuildTokens(const PositionValues& values, int kind) {
+std::string countedTokens(const PositionValues& values, int kind) {
     // At most five tokens of sign, count, "X", six digits and a blank.
     char buffer[kPositions * 12];
     char* at = buffer;
@@ -110,7 +110,7 @@ std::string BuildTokens(const PositionValues& values, int kind) {
     return std::string(buffer, at);
 }
 
-std::string BuildPlain(const PositionValues& numbers) {
+std::string plainNumbers(const PositionValues& numbers) {
     char buffer[kPositions * 9];
     char* at = buffer;
     for (int i = 0; i < kPositions; ++i) {
@@ -122,8 +122,8 @@ std::string BuildPlain(const PositionValues& numbers) {
 
 DrawStrings describeDraw(const DrawValues& values) {
     DrawStrings s;
-    s[0] = BuildPlain(values[Number]);
-    for (int kind = 0; kind < kKinds; ++kind) s[1 + kind] = BuildTokens(values[kind], kind);
+    s[0] = plainNumbers(values[Number]);
+    for (int kind = 0; kind < kKinds; ++kind) s[1 + kind] = countedTokens(values[kind], kind);
     return s;
 }
 

@@ -4,9 +4,9 @@
 
 namespace history {
 
-DrawAppender::DrawAppender(platform::Database& db, Zodiac& zodiac, int dsIni,
+DrawAppender::DrawAppender(platform::Database& db, Zodiac& zodiac, int segmentBase,
                            bool fillPreviousStrings)
-    : db_(db), zodiac_(zodiac), dsIni_(dsIni), fillPreviousStrings_(fillPreviousStrings) {
+    : db_(db), zodiac_(zodiac), segmentBase_(segmentBase), fillPreviousStrings_(fillPreviousStrings) {
     std::string columns = "SQQH, QQH";
     for (const char* period : {"", "S", "P"})
         for (int kind = 0; kind < kKinds; ++kind)
@@ -30,19 +30,19 @@ void DrawAppender::seed(const DrawValues* secondNewest, const DrawValues* newest
     if (newest) newest_ = Previous{*newest, describeDraw(*newest)};
 }
 
-HistoryRow DrawAppender::append(int sqqh, const Numbers& numbers) {
+HistoryRow DrawAppender::append(int period, const Numbers& numbers) {
     // The zodiac year changes with the date only; draws of one day share it.
-    if (sqqh / 100 != zodiacDay_) {
-        zodiac_.GetSxYear(tenDigit(sqqh));
-        zodiac_.SetSxGroups();
-        zodiacDay_ = sqqh / 100;
+    if (period / 100 != zodiacDay_) {
+        zodiac_.setYearOfPeriod(tenDigit(period));
+        zodiac_.updateYearGroups();
+        zodiacDay_ = period / 100;
     }
-    Previous current{DeriveDraw(numbers, zodiac_, dsIni_), {}};
+    Previous current{deriveDraw(numbers, zodiac_, segmentBase_), {}};
     current.strings = describeDraw(current.values);
 
     int index = 1;
-    insert_.bind(index++, sqqh);
-    insert_.bind(index++, sqqh + 1);
+    insert_.bind(index++, period);
+    insert_.bind(index++, period + 1);
     for (const auto* draw :
          {&current, newest_ ? &*newest_ : nullptr, secondNewest_ ? &*secondNewest_ : nullptr}) {
         for (int kind = 0; kind < kKinds; ++kind)
@@ -59,8 +59,8 @@ HistoryRow DrawAppender::append(int sqqh, const Numbers& numbers) {
 
     HistoryRow row;
     row.id = db_.lastInsertId();
-    row.sqqh = sqqh;
-    row.qqh = sqqh + 1;
+    row.period = period;
+    row.nextPeriod = period + 1;
     row.values = current.values;
     secondNewest_ = std::move(newest_);
     newest_ = std::move(current);

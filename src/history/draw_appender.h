@@ -16,14 +16,14 @@ class DrawAppender {
   public:
     // fillPreviousStrings: also write the txtHisPreLst columns (the draw two stored before), as
     // the rebuild does; other paths leave them unset.
-    DrawAppender(platform::Database& db, Zodiac& zodiac, int dsIni, bool fillPreviousStrings);
+    DrawAppender(platform::Database& db, Zodiac& zodiac, int segmentBase, bool fillPreviousStrings);
 
     // The draws stored before the first one appended here (the newest rows of the history).
     void seed(const DrawValues* secondNewest, const DrawValues* newest);
 
-    // AppendDraw: derives and stores one draw under period sqqh; the zodiac year follows the
+    // Derives and stores one draw under period period; the zodiac year follows the
     // period. Returns the row as the ordered view will hold it.
-    HistoryRow append(int sqqh, const Numbers& numbers);
+    HistoryRow append(int period, const Numbers& numbers);
 
   private:
     struct Previous {
@@ -33,7 +33,7 @@ class DrawAppender {
 
     platform::Database& db_;
     Zodiac& zodiac_;
-    int dsIni_;
+    int segmentBase_;
     bool fillPreviousStrings_;
     platform::Statement insert_;
     int zodiacDay_ = -1;

@@ -144,13 +144,13 @@ std::optional<std::vector<HistoryRow>> replaceHistory(platform::Database& db, Zo
             // built once every row is in.
             createAll(fresh, schema, "view");
             createAll(fresh, schema, "trigger");
-            DrawAppender appender(fresh, zodiac, options.dsIni, options.fillPreviousStrings);
+            DrawAppender appender(fresh, zodiac, options.segmentBase, options.fillPreviousStrings);
             for (size_t i = 0; i < draws.size(); ++i) {
                 if (i % kProgressStep == 0 && !progress.advance(i)) {
                     zodiac = before;
                     return std::nullopt; // the new file is removed
                 }
-                rows.push_back(appender.append(draws[i].sqqh, draws[i].numbers));
+                rows.push_back(appender.append(draws[i].period, draws[i].numbers));
             }
             if (!progress.advance(draws.size())) {
                 zodiac = before;
@@ -177,9 +177,9 @@ std::optional<std::vector<HistoryRow>> replaceHistory(platform::Database& db, Zo
         throw;
     }
     // Rows of one period keep the order they were stored in, as in the ordered view.
-    const auto bySqqh = [](const HistoryRow& a, const HistoryRow& b) { return a.sqqh < b.sqqh; };
-    if (!std::is_sorted(rows.begin(), rows.end(), bySqqh))
-        std::stable_sort(rows.begin(), rows.end(), bySqqh);
+    const auto byPeriod = [](const HistoryRow& a, const HistoryRow& b) { return a.period < b.period; };
+    if (!std::is_sorted(rows.begin(), rows.end(), byPeriod))
+        std::stable_sort(rows.begin(), rows.end(), byPeriod);
     return rows;
 }
 

@@ -16,12 +16,12 @@
 namespace history {
 
 struct ReplaceOptions {
-    int dsIni = 1;
+    int segmentBase = 1;
     // The rebuild also fills the txtHisPreLst columns (the draw two lines back).
     bool fillPreviousStrings = false;
 };
 
-// Replaces every row of Lishi (what Delrec and appending would leave) by the draws in their
+// Replaces every row of Lishi (what deleteAllDraws and appending would leave) by the draws in their
 // order, each derived through the bulk path under zodiac (whose year follows the draws; it is
 // restored when nothing is stored). The new file keeps the live file's tables, indexes, triggers
 // and the rows of its other tables (Carcu); it is flushed to the disk, renamed over the live file

@@ -3,7 +3,7 @@
 namespace history {
 
 std::string attributeColumn(int position, int kind, const char* period) {
-    return "L" + std::to_string(position) + kTypeLetter[kind] + period;
+    return "L" + std::to_string(position) + kColumnLetter[kind] + period;
 }
 
 std::string textColumn(bool previous, int kind) {
@@ -42,8 +42,8 @@ std::vector<HistoryRow> loadHistory(platform::Database& db, bool allKinds) {
     while (stmt.step()) {
         HistoryRow row;
         row.id = stmt.int64At(0);
-        row.sqqh = stmt.intAt(1);
-        row.qqh = stmt.intAt(2);
+        row.period = stmt.intAt(1);
+        row.nextPeriod = stmt.intAt(2);
         for (int p = 0; p < kPositions; ++p)
             row.values[Number][p] = static_cast<std::int16_t>(stmt.intAt(3 + p));
         rows.push_back(row);
@@ -64,8 +64,8 @@ std::vector<HistoryRow> loadNewestRows(platform::Database& db, int count) {
     while (stmt.step()) {
         HistoryRow row;
         row.id = stmt.int64At(0);
-        row.sqqh = stmt.intAt(1);
-        row.qqh = stmt.intAt(2);
+        row.period = stmt.intAt(1);
+        row.nextPeriod = stmt.intAt(2);
         int column = 3;
         for (int kind = 0; kind < kKinds; ++kind)
             for (int p = 0; p < kPositions; ++p)
@@ -90,7 +90,7 @@ void loadKindValues(platform::Database& db, int kind, std::vector<HistoryRow>& r
     }
 }
 
-void Delrec(platform::Database& db) {
+void deleteAllDraws(platform::Database& db) {
     db.exec("DELETE FROM Lishi");
 }
 

@@ -15,8 +15,8 @@ namespace history {
 // one period in the order they were stored).
 struct HistoryRow {
     std::int64_t id = 0;
-    std::int32_t sqqh = 0;
-    std::int32_t qqh = 0;
+    std::int32_t period = 0;
+    std::int32_t nextPeriod = 0; // QQH: the period plus one
     DrawValues values{};
 
     const PositionValues& numbers() const { return values[Number]; }
@@ -39,8 +39,8 @@ void loadKindValues(platform::Database& db, int kind, std::vector<HistoryRow>& r
 // after them derives its previous-draw columns from.
 std::vector<HistoryRow> loadNewestRows(platform::Database& db, int count);
 
-// Delrec: deletes every row of Lishi.
-void Delrec(platform::Database& db);
+// deleteAllDraws: deletes every row of Lishi.
+void deleteAllDraws(platform::Database& db);
 
 // Deletes the newest draw of the ordered view; false when the history is empty.
 bool deleteNewestDraw(platform::Database& db);

@@ -13,13 +13,13 @@ std::string backupText(const std::vector<HistoryRow>& rows, size_t count) {
     count = std::min(count, rows.size());
     std::string text;
     text.reserve(count * 26);
-    for (size_t i = 0; i < count; ++i) appendHistoryTextLine(text, rows[i].sqqh, rows[i].numbers());
+    for (size_t i = 0; i < count; ++i) appendHistoryTextLine(text, rows[i].period, rows[i].numbers());
     return text;
 }
 
 size_t rowsUpTo(const std::vector<HistoryRow>& rows, int limit) {
     size_t count = 0;
-    while (count < rows.size() && rows[count].sqqh <= limit) ++count;
+    while (count < rows.size() && rows[count].period <= limit) ++count;
     return count;
 }
 
@@ -64,7 +64,7 @@ std::optional<int> periodCount(std::string_view entry) {
     return static_cast<int>(value);
 }
 
-void CompactDb(platform::Database& db, const std::string& tmpPath) {
+void compactDatabase(platform::Database& db, const std::string& tmpPath) {
     const std::string live = db.path();
     const std::string pending = platform::pendingName(live);
     const auto reopen = [&] { db = platform::Database(live); };

@@ -33,12 +33,12 @@ class CompactError : public std::runtime_error {
     using std::runtime_error::runtime_error;
 };
 
-// CompactDb: checks the open database, writes a compacted copy into tmpPath (replacing an older
+// Checks the open database, writes a compacted copy into tmpPath (replacing an older
 // one; the copy stays), puts a copy of it in place of the database file (written completely and
 // flushed under another name, then renamed), and reopens db on the compacted file. The live file
 // is never removed before its replacement is complete: on any failure it stays as it was and db
 // is open on it again. Throws CompactError (or DbError when even the reopening fails, leaving db
 // closed).
-void CompactDb(platform::Database& db, const std::string& tmpPath);
+void compactDatabase(platform::Database& db, const std::string& tmpPath);
 
 } // namespace history

@@ -16,27 +16,27 @@ bool showsEightDigitIds(int gameCode) {
     return gameCode == 23 || gameCode == 569;
 }
 
-std::string eightDigit(int sqqh) {
+std::string eightDigit(int period) {
     char buffer[16];
-    std::snprintf(buffer, sizeof buffer, "%08d", sqqh);
+    std::snprintf(buffer, sizeof buffer, "%08d", period);
     return buffer;
 }
 
-std::string tenDigit(int sqqh) {
-    return "20" + eightDigit(sqqh);
+std::string tenDigit(int period) {
+    return "20" + eightDigit(period);
 }
 
-std::string gridPeriodText(int sqqh, int gameCode) {
-    return showsEightDigitIds(gameCode) ? eightDigit(sqqh) : tenDigit(sqqh);
+std::string gridPeriodText(int period, int gameCode) {
+    return showsEightDigitIds(gameCode) ? eightDigit(period) : tenDigit(period);
 }
 
-std::string nextPeriodText(int newestSqqh, int perDay) {
-    const int drawNumber = newestSqqh % 100;
+std::string nextPeriodText(int newestPeriod, int perDay) {
+    const int drawNumber = newestPeriod % 100;
     if (drawNumber == perDay) {
         using namespace std::chrono;
-        const int yy = newestSqqh / 1000000;
-        const int mm = newestSqqh / 10000 % 100;
-        const int dd = newestSqqh / 100 % 100;
+        const int yy = newestPeriod / 1000000;
+        const int mm = newestPeriod / 10000 % 100;
+        const int dd = newestPeriod / 100 % 100;
         const year_month_day date{year{2000 + yy}, month{static_cast<unsigned>(mm)},
                                   day{static_cast<unsigned>(dd)}};
         if (date.ok()) {
@@ -47,7 +47,7 @@ std::string nextPeriodText(int newestSqqh, int perDay) {
             return buffer;
         }
     }
-    return tenDigit(newestSqqh + 1);
+    return tenDigit(newestPeriod + 1);
 }
 
 std::optional<int> parseTenDigitPeriod(std::string_view text) {

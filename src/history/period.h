@@ -14,15 +14,15 @@ int drawsPerDay(int gameCode);
 bool showsEightDigitIds(int gameCode);
 
 // The stored form padded to eight digits.
-std::string eightDigit(int sqqh);
+std::string eightDigit(int period);
 // "20" followed by the eight-digit form.
-std::string tenDigit(int sqqh);
+std::string tenDigit(int period);
 // The id as the history grid of the given game shows it.
-std::string gridPeriodText(int sqqh, int gameCode);
+std::string gridPeriodText(int period, int gameCode);
 
 // The next period after the newest stored draw, in ten-digit form: the next day's draw 01 when
 // the newest draw is the last of its day, else the stored id plus one (no roll-over).
-std::string nextPeriodText(int newestSqqh, int drawsPerDay);
+std::string nextPeriodText(int newestPeriod, int drawsPerDay);
 
 // Reads a ten-digit id yyyymmddNN typed by the user: a real date of 2000..2099 and a draw
 // number of at least 01. Returns the stored form.

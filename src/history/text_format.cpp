@@ -145,8 +145,8 @@ ParsedHistory parseHistoryText(std::u32string_view text, std::int32_t lngNextQi)
     return parsed;
 }
 
-void appendHistoryTextLine(std::string& out, int sqqh, const PositionValues& numbers) {
-    out += eightDigit(sqqh);
+void appendHistoryTextLine(std::string& out, int period, const PositionValues& numbers) {
+    out += eightDigit(period);
     out += ' ';
     for (int n : numbers) {
         out += format00(n);
@@ -155,9 +155,9 @@ void appendHistoryTextLine(std::string& out, int sqqh, const PositionValues& num
     out += "\r\n";
 }
 
-std::string historyTextLine(int sqqh, const PositionValues& numbers) {
+std::string historyTextLine(int period, const PositionValues& numbers) {
     std::string line;
-    appendHistoryTextLine(line, sqqh, numbers);
+    appendHistoryTextLine(line, period, numbers);
     line.resize(line.size() - 2);
     return line;
 }

@@ -17,7 +17,7 @@ namespace history {
 // One line of a file that yields a draw to store.
 struct ParsedDraw {
     int line = 0; // 1-based line number in the file
-    int sqqh = 0;
+    int period = 0;
     Numbers numbers{};
 };
 
@@ -66,8 +66,8 @@ LineFields readLine(std::u32string_view trimmed, std::int64_t previousId);
 ParsedHistory parseHistoryText(std::u32string_view text, std::int32_t lngNextQi);
 
 // A line as the backup and the text export write it: "16090852 05 03 08 01 11 " (no line end).
-std::string historyTextLine(int sqqh, const PositionValues& numbers);
+std::string historyTextLine(int period, const PositionValues& numbers);
 // Appends the line and CR LF to out.
-void appendHistoryTextLine(std::string& out, int sqqh, const PositionValues& numbers);
+void appendHistoryTextLine(std::string& out, int period, const PositionValues& numbers);
 
 } // namespace history

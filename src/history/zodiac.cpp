@@ -69,11 +69,11 @@ int Zodiac::yearOfDate(int year, int month, int day) {
     return year;
 }
 
-void Zodiac::GetSxYear(std::string_view period10) {
+void Zodiac::setYearOfPeriod(std::string_view period10) {
     if (const auto y = yearOfPeriod(period10)) year_ = *y;
 }
 
-void Zodiac::SetSxGroups() {
+void Zodiac::updateYearGroups() {
     if (groupsYear_ == year_) return;
     for (int k = 0; k < 12; ++k) yearGroups_[k] = groups()[mod12(year_ - 1972 - k)];
     // The first animal k = 0..10 whose group text contains the number written with two digits;
@@ -93,10 +93,10 @@ void Zodiac::SetSxGroups() {
     groupsYear_ = year_;
 }
 
-void Zodiac::SetSxValues(bool inOrder, int sxIni) {
+void Zodiac::setValueOrder(bool animalOrder, int base) {
     for (int k = 0; k < 12; ++k) {
         values_[k] =
-            static_cast<std::int16_t>(inOrder ? k + sxIni : mod12(year_ - 1972 - k) + sxIni);
+            static_cast<std::int16_t>(animalOrder ? k + base : mod12(year_ - 1972 - k) + base);
     }
 }
 
@@ -105,12 +105,12 @@ int Zodiac::animalOf(int n) const {
     return 11; // three-digit and negative numbers appear in no group
 }
 
-std::int16_t Zodiac::SxValueOf(int n) const {
+std::int16_t Zodiac::valueOf(int n) const {
     return values_[animalOf(n)];
 }
 
-std::string Zodiac::nameOf(int value, int sxIni) {
-    const int index = value - sxIni;
+std::string Zodiac::nameOf(int value, int base) {
+    const int index = value - base;
     if (index < 0 || index >= 12) return {};
     return names()[index];
 }

@@ -12,11 +12,11 @@ namespace history {
 
 class Zodiac {
   public:
-    Zodiac() { SetSxGroups(); }
+    Zodiac() { updateYearGroups(); }
 
-    // strSxName: the animals in their fixed order, 鼠 first.
+    // The animals in their fixed order, 鼠 first.
     static const std::array<std::string, 12>& names();
-    // strSxGroup: group j holds the numbers congruent to j + 1 modulo 12.
+    // Group j holds the numbers congruent to j + 1 modulo 12.
     static const std::array<std::string, 12>& groups();
 
     // The zodiac year of a draw given by its ten-digit id: the year of the id, or the year before
@@ -26,23 +26,24 @@ class Zodiac {
     // The zodiac year of a calendar date.
     static int yearOfDate(int year, int month, int day);
 
-    // GetSxYear: sets the zodiac year from a ten-digit id; an unreadable id leaves it unchanged.
-    void GetSxYear(std::string_view period10);
+    // Sets the zodiac year from a ten-digit id; an unreadable id leaves it unchanged.
+    void setYearOfPeriod(std::string_view period10);
     void setYear(int zodiacYear) { year_ = zodiacYear; }
     int year() const { return year_; }
 
-    // SetSxGroups: the number group owned by each animal in the current zodiac year.
-    void SetSxGroups();
-    // SetSxValues: the stored value of each animal, in order (k + base) or by age.
-    void SetSxValues(bool inOrder, int sxIni);
-    // SxValueOf: the zodiac value of number n; a number in no group counts as animal 11.
-    std::int16_t SxValueOf(int n) const;
+    // Gives each animal the number group it owns in the current zodiac year.
+    void updateYearGroups();
+    // The stored value of each animal: base + its place in animal order, or by age within the
+    // zodiac year.
+    void setValueOrder(bool animalOrder, int base);
+    // The zodiac value of number n; a number in no group counts as animal 11.
+    std::int16_t valueOf(int n) const;
 
     const std::array<std::string, 12>& yearGroups() const { return yearGroups_; }
     const std::array<std::int16_t, 12>& values() const { return values_; }
 
     // The animal name shown for a stored zodiac value, empty when the value has no name.
-    static std::string nameOf(int value, int sxIni);
+    static std::string nameOf(int value, int base);
 
   private:
     int animalOf(int n) const;

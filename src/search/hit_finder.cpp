@@ -32,12 +32,12 @@ CounterRange combinationCounters(int kind) {
 }
 
 // The counters reset before each combination: the values the kind can take.
-CounterRange combinationReset(int kind, int sxIni, int dsIni) {
+CounterRange combinationReset(int kind, int zodiacBase, int segmentBase) {
     switch (kind) {
     case history::Number:
         return {1, 11};
     case history::ZodiacKind:
-        return {sxIni, sxIni + 11};
+        return {zodiacBase, zodiacBase + 11};
     case history::Head:
         return {0, 1};
     case history::Tail:
@@ -45,7 +45,7 @@ CounterRange combinationReset(int kind, int sxIni, int dsIni) {
     case history::Sum:
         return {1, 11};
     default:
-        return {dsIni, dsIni + 2};
+        return {segmentBase, segmentBase + 2};
     }
 }
 
@@ -79,7 +79,7 @@ std::vector<PositionSet> positionSets(const SearchRequest& request) {
     }
 
     const CounterRange range = combinationCounters(kind);
-    const CounterRange reset = combinationReset(kind, request.sxIni, request.dsIni);
+    const CounterRange reset = combinationReset(kind, request.zodiacBase, request.segmentBase);
     std::map<int, int> counters; // counters outside the reset range carry over
     for (const auto& combination : positionCombinations(request.comboSize)) {
         for (int v = reset.low; v <= reset.high; ++v) counters[v] = 0;
@@ -132,7 +132,7 @@ void extendTokenValues(TokenValues& result, const TextColumn& column, int kind) 
             values[p] = static_cast<std::int16_t>(value);
             at = blank + 1;
         }
-        if (ok && at == text.size() && history::BuildTokens(values, kind) == text) {
+        if (ok && at == text.size() && history::countedTokens(values, kind) == text) {
             result.values[r] = values;
             result.exact[r] = 1;
         }
@@ -142,9 +142,9 @@ void extendTokenValues(TokenValues& result, const TextColumn& column, int kind) 
 std::pair<size_t, size_t> spanRows(const std::vector<history::HistoryRow>& rows, int start,
                                    int end) {
     const auto first = std::lower_bound(rows.begin(), rows.end(), start,
-                                        [](const auto& row, int id) { return row.sqqh < id; });
+                                        [](const auto& row, int id) { return row.period < id; });
     const auto last = std::upper_bound(rows.begin(), rows.end(), end,
-                                       [](int id, const auto& row) { return id < row.sqqh; });
+                                       [](int id, const auto& row) { return id < row.period; });
     if (last <= first) return {0, 0};
     return {static_cast<size_t>(first - rows.begin()), static_cast<size_t>(last - rows.begin())};
 }

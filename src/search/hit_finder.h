@@ -20,7 +20,7 @@ namespace search {
 // times", which is quicker to ask than a text search. Other texts are searched as text.
 struct TokenValues {
     std::vector<history::PositionValues> values;
-    std::vector<std::uint8_t> exact; // the text is BuildTokens(values)
+    std::vector<std::uint8_t> exact; // the text is countedTokens(values)
 };
 TokenValues tokenValues(const TextColumn& column, int kind);
 // Reads the rows of column beyond those values already holds (draws added since).

@@ -19,8 +19,8 @@ struct SearchRequest {
     int comboSize = 2;               // k of a combination search; outside 1..5 finds nothing
     int spanStart = 0;               // stored ids, inclusive
     int spanEnd = 0;
-    int sxIni = 1;
-    int dsIni = 1;
+    int zodiacBase = 1;
+    int segmentBase = 1;
 };
 
 } // namespace search

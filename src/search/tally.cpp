@@ -30,11 +30,11 @@ std::pair<int, int> counterRange(int kind) {
 
 } // namespace
 
-std::vector<int> resultValues(int kind, int sxIni, int dsIni) {
+std::vector<int> resultValues(int kind, int zodiacBase, int segmentBase) {
     int low = 1, high = 11;
     switch (kind) {
     case history::ZodiacKind:
-        low = sxIni, high = sxIni + 11;
+        low = zodiacBase, high = zodiacBase + 11;
         break;
     case history::Head:
         low = 0, high = 1;
@@ -46,7 +46,7 @@ std::vector<int> resultValues(int kind, int sxIni, int dsIni) {
         low = 1, high = 9;
         break;
     case history::Segment:
-        low = dsIni, high = dsIni + 2;
+        low = segmentBase, high = segmentBase + 2;
         break;
     default:
         break;
@@ -57,7 +57,7 @@ std::vector<int> resultValues(int kind, int sxIni, int dsIni) {
 }
 
 Tally tallyHits(const std::vector<history::HistoryRow>& rows,
-                const std::vector<std::uint32_t>& hits, int kind, int sxIni, int dsIni) {
+                const std::vector<std::uint32_t>& hits, int kind, int zodiacBase, int segmentBase) {
     const auto [low, high] = counterRange(kind);
     std::vector<std::int64_t> counters(static_cast<size_t>(high - low + 1), 0);
     for (std::uint32_t r : hits) {
@@ -68,10 +68,10 @@ Tally tallyHits(const std::vector<history::HistoryRow>& rows,
     }
     Tally tally;
     tally.resultKind = kind;
-    tally.sxIni = sxIni;
+    tally.zodiacBase = zodiacBase;
     tally.hitPeriods = static_cast<std::int64_t>(hits.size());
     tally.total = 5 * tally.hitPeriods;
-    for (int v : resultValues(kind, sxIni, dsIni)) {
+    for (int v : resultValues(kind, zodiacBase, segmentBase)) {
         const std::int64_t count =
             (v >= low && v <= high) ? counters[static_cast<size_t>(v - low)] : 0;
         tally.byValue.push_back({v, count});
@@ -96,12 +96,12 @@ std::string percentText(std::int64_t count, std::int64_t total) {
     return buffer;
 }
 
-std::string valueText(int kind, int value, int sxIni) {
-    if (kind == history::ZodiacKind) return history::Zodiac::nameOf(value, sxIni);
+std::string valueText(int kind, int value, int zodiacBase) {
+    if (kind == history::ZodiacKind) return history::Zodiac::nameOf(value, zodiacBase);
     return std::to_string(value);
 }
 
-std::vector<double> chanceShares(const Tally& tally, int dsIni,
+std::vector<double> chanceShares(const Tally& tally, int segmentBase,
                                  const std::function<int(int)>& zodiacValueOf) {
     std::vector<double> shares;
     for (const auto& row : tally.byValue) {
@@ -123,7 +123,7 @@ std::vector<double> chanceShares(const Tally& tally, int dsIni,
                 value = head + tail;
                 break;
             case history::Segment:
-                value = (n - 1) / 4 + dsIni;
+                value = (n - 1) / 4 + segmentBase;
                 break;
             default:
                 break;

@@ -18,7 +18,7 @@ struct TallyRow {
 
 struct Tally {
     int resultKind = 0;
-    int sxIni = 1;
+    int zodiacBase = 1;
     std::int64_t hitPeriods = 0;
     std::int64_t total = 0; // intTotal: five positions per hit period
     // One row per value of the result kind, ascending: the rows of Carcu.
@@ -28,17 +28,17 @@ struct Tally {
 };
 
 // The values a result kind can take, ascending (zodiac and segment include their base).
-std::vector<int> resultValues(int resultKind, int sxIni, int dsIni);
+std::vector<int> resultValues(int resultKind, int zodiacBase, int segmentBase);
 
 Tally tallyHits(const std::vector<history::HistoryRow>& rows,
-                const std::vector<std::uint32_t>& hits, int resultKind, int sxIni, int dsIni);
+                const std::vector<std::uint32_t>& hits, int resultKind, int zodiacBase, int segmentBase);
 
 // count × 100 ÷ total with three decimals, rounded half away from zero, and "%"; empty when
 // there is no hit.
 std::string percentText(std::int64_t count, std::int64_t total);
 
 // A value as the grids show it: the animal's name for zodiac values, else decimal.
-std::string valueText(int kind, int value, int sxIni);
+std::string valueText(int kind, int value, int zodiacBase);
 
 } // namespace search
 
@@ -47,7 +47,7 @@ namespace search {
 // The share of the five positions each value (of tally.byValue) would get by chance: 1/11 for
 // each number; for the other kinds, how many of the numbers 01..11 carry the value, out of 11.
 // zodiacValueOf gives the zodiac value of a number under the current settings.
-std::vector<double> chanceShares(const Tally& tally, int dsIni,
+std::vector<double> chanceShares(const Tally& tally, int segmentBase,
                                  const std::function<int(int)>& zodiacValueOf);
 
 } // namespace search

@@ -20,7 +20,7 @@ namespace {
 
 std::vector<int> periods(const app::Workspace& w) {
     std::vector<int> out;
-    for (const auto& row : w.rows()) out.push_back(row.sqqh);
+    for (const auto& row : w.rows()) out.push_back(row.period);
     return out;
 }
 
@@ -147,7 +147,7 @@ TEST_F(HistoryServiceTest, DeleteTheLastPeriodsAcrossADay) {
     EXPECT_EQ(result.removed, 3u);
     EXPECT_EQ(periods(w()), std::vector<int>{16090884});
     EXPECT_EQ(w().Text1(), "2016090901");
-    EXPECT_EQ(w().rows().back().qqh, 16090885);
+    EXPECT_EQ(w().rows().back().nextPeriod, 16090885);
     EXPECT_TRUE(fs::exists(service().compactionPath()));
     std::ifstream backup(service().backupPath(), std::ios::binary);
     EXPECT_EQ(std::string(std::istreambuf_iterator<char>(backup), {}),
@@ -174,7 +174,7 @@ TEST_F(HistoryServiceTest, CutBackKeepsUpToThePeriodAndReDerivesUnderTheCurrentS
     auto result = service().mnuDlzd("2016090901", quiet);
     ASSERT_TRUE(result.outcome.ok) << result.outcome.message;
     EXPECT_EQ(periods(w()), (std::vector<int>{16090884, 16090901}));
-    EXPECT_EQ(w().rows().back().qqh, 16090902);
+    EXPECT_EQ(w().rows().back().nextPeriod, 16090902);
 
     // With the default entry every draw stays and is derived again: a segment base changed
     // since the draws were typed shows in every row, and the rebuild fills txtHisPreLst.

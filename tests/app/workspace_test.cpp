@@ -98,14 +98,14 @@ TEST(TypedDraw, StoresUnderTheNextPeriodAndRollsTheDay) {
     WorkspaceFixture f;
     auto& w = *f.workspace;
     f.type("2016090883", {{"01", "02", "03", "04", "05"}, {"1_", "2_", "03", "04", "06"}});
-    EXPECT_EQ(w.rows().back().sqqh, 16090884);
+    EXPECT_EQ(w.rows().back().period, 16090884);
     EXPECT_EQ(w.rows().back().numbers(), (history::PositionValues{1, 2, 3, 4, 6}));
     EXPECT_EQ(w.Text1(), "2016090901");
     const auto outcome = w.addDraw({"11", "10", "09", "08", "07"});
     ASSERT_TRUE(outcome.ok) << outcome.message;
     EXPECT_EQ(outcome.message, "2016090901");
-    EXPECT_EQ(w.rows().back().sqqh, 16090901);
-    EXPECT_EQ(w.rows().back().qqh, 16090902);
+    EXPECT_EQ(w.rows().back().period, 16090901);
+    EXPECT_EQ(w.rows().back().nextPeriod, 16090902);
     EXPECT_EQ(w.Text1(), "2016090902");
     // The span end followed the newest draw.
     EXPECT_EQ(w.spanEnd(), "2016090901");
@@ -148,7 +148,7 @@ TEST(TypedDraw, TheFirstDrawNeedsAValidPeriod) {
     EXPECT_FALSE(w.addDraw({"01", "02", "03", "04", "05"}, "16090801").ok);
     EXPECT_TRUE(w.rows().empty());
     ASSERT_TRUE(w.addDraw({"01", "02", "03", "04", "05"}, "2016090801").ok);
-    EXPECT_EQ(w.rows().front().sqqh, 16090801);
+    EXPECT_EQ(w.rows().front().period, 16090801);
     EXPECT_EQ(w.spanStart(), "2016090802");
     EXPECT_EQ(w.spanEnd(), "2016090801");
 }

@@ -12,34 +12,34 @@ using namespace history;
 
 namespace {
 
-Zodiac zodiacOf(int year, bool inOrder, int sxIni) {
+Zodiac zodiacOf(int year, bool inOrder, int zodiacBase) {
     Zodiac z;
     z.setYear(year);
-    z.SetSxGroups();
-    z.SetSxValues(inOrder, sxIni);
+    z.updateYearGroups();
+    z.setValueOrder(inOrder, zodiacBase);
     return z;
 }
 
-std::vector<std::string> rowTexts(platform::Database& db, int sqqh, bool previous) {
+std::vector<std::string> rowTexts(platform::Database& db, int period, bool previous) {
     std::string sql = "SELECT ";
     for (int kind = -1; kind < kKinds; ++kind)
         sql += (kind > -1 ? ", " : "") + textColumn(previous, kind);
     sql += " FROM Lishi WHERE SQQH = ?1";
     auto stmt = db.prepare(sql);
-    stmt.bind(1, sqqh);
+    stmt.bind(1, period);
     std::vector<std::string> texts;
     if (stmt.step())
         for (int c = 0; c < 7; ++c) texts.push_back(stmt.isNullAt(c) ? "<null>" : stmt.textAt(c));
     return texts;
 }
 
-std::vector<int> rowInts(platform::Database& db, int sqqh, const char* period) {
+std::vector<int> rowInts(platform::Database& db, int period, const char* suffix) {
     std::string sql = "SELECT QQH";
     for (int kind = 0; kind < kKinds; ++kind)
-        for (int p = 1; p <= 5; ++p) sql += ", " + attributeColumn(p, kind, period);
+        for (int p = 1; p <= 5; ++p) sql += ", " + attributeColumn(p, kind, suffix);
     sql += " FROM Lishi WHERE SQQH = ?1";
     auto stmt = db.prepare(sql);
-    stmt.bind(1, sqqh);
+    stmt.bind(1, period);
     std::vector<int> values;
     if (stmt.step())
         for (int c = 0; c < 31; ++c) values.push_back(stmt.intAt(c));
@@ -50,40 +50,40 @@ std::vector<int> rowInts(platform::Database& db, int sqqh, const char* period) {
 
 TEST(Derivation, AttributesOfNumbers) {
     const Zodiac z = zodiacOf(2016, true, 1);
-    const auto v = DeriveDraw({1, 4, 5, 10, 11}, z, 1);
+    const auto v = deriveDraw({1, 4, 5, 10, 11}, z, 1);
     EXPECT_EQ(v[Segment], (PositionValues{1, 1, 2, 3, 3}));
     EXPECT_EQ(v[Head], (PositionValues{0, 0, 0, 1, 1}));
     EXPECT_EQ(v[Tail], (PositionValues{1, 4, 5, 0, 1}));
     EXPECT_EQ(v[Sum], (PositionValues{1, 4, 5, 1, 2}));
-    EXPECT_EQ(DeriveDraw({8, 9, 1, 2, 3}, z, 1)[Segment], (PositionValues{2, 3, 1, 1, 1}));
-    EXPECT_EQ(DeriveDraw({8, 9, 1, 2, 3}, z, 0)[Segment], (PositionValues{1, 2, 0, 0, 0}));
+    EXPECT_EQ(deriveDraw({8, 9, 1, 2, 3}, z, 1)[Segment], (PositionValues{2, 3, 1, 1, 1}));
+    EXPECT_EQ(deriveDraw({8, 9, 1, 2, 3}, z, 0)[Segment], (PositionValues{1, 2, 0, 0, 0}));
 }
 
 TEST(Derivation, TokensCountOccurrencesPerValue) {
-    EXPECT_EQ(BuildTokens({0, 0, 0, 1, 0}, Head), "1X0 2X0 3X0 1X1 4X0 ");
-    EXPECT_EQ(BuildTokens({3, 7, 1, 11, 5}, Number), "1X03 1X07 1X01 1X11 1X05 ");
-    EXPECT_EQ(BuildTokens({3, 7, 1, 1, 5}, Tail), "1X3 1X7 1X1 2X1 1X5 ");
-    EXPECT_EQ(BuildPlain({3, 7, 1, 11, 5}), "03 07 01 11 05 ");
+    EXPECT_EQ(countedTokens({0, 0, 0, 1, 0}, Head), "1X0 2X0 3X0 1X1 4X0 ");
+    EXPECT_EQ(countedTokens({3, 7, 1, 11, 5}, Number), "1X03 1X07 1X01 1X11 1X05 ");
+    EXPECT_EQ(countedTokens({3, 7, 1, 1, 5}, Tail), "1X3 1X7 1X1 2X1 1X5 ");
+    EXPECT_EQ(plainNumbers({3, 7, 1, 11, 5}), "03 07 01 11 05 ");
     EXPECT_EQ(countedToken(ZodiacKind, 2, 5), "2X05");
     EXPECT_EQ(countedToken(Segment, 1, 2), "1X2");
 }
 
 TEST(Zodiac, NumbersBelongToAnimalsOfTheYear) {
     const Zodiac inOrder = zodiacOf(2016, true, 1);
-    EXPECT_EQ(Zodiac::nameOf(inOrder.SxValueOf(1), 1), "猴");
-    EXPECT_EQ(inOrder.SxValueOf(1), 9);
-    EXPECT_EQ(Zodiac::nameOf(inOrder.SxValueOf(2), 1), "羊");
-    EXPECT_EQ(Zodiac::nameOf(inOrder.SxValueOf(3), 1), "马");
-    EXPECT_EQ(Zodiac::nameOf(inOrder.SxValueOf(11), 1), "狗");
-    EXPECT_EQ(inOrder.SxValueOf(11), 11);
+    EXPECT_EQ(Zodiac::nameOf(inOrder.valueOf(1), 1), "猴");
+    EXPECT_EQ(inOrder.valueOf(1), 9);
+    EXPECT_EQ(Zodiac::nameOf(inOrder.valueOf(2), 1), "羊");
+    EXPECT_EQ(Zodiac::nameOf(inOrder.valueOf(3), 1), "马");
+    EXPECT_EQ(Zodiac::nameOf(inOrder.valueOf(11), 1), "狗");
+    EXPECT_EQ(inOrder.valueOf(11), 11);
     // By age the value of n is n - 1 + base, whatever the year.
     for (int year : {2016, 2026}) {
         const Zodiac byAge = zodiacOf(year, false, 1);
-        for (int n = 1; n <= 11; ++n) EXPECT_EQ(byAge.SxValueOf(n), n) << year << " " << n;
+        for (int n = 1; n <= 11; ++n) EXPECT_EQ(byAge.valueOf(n), n) << year << " " << n;
     }
     // A number in no group falls back to the twelfth animal.
-    EXPECT_EQ(inOrder.SxValueOf(0), inOrder.values()[11]);
-    EXPECT_EQ(inOrder.SxValueOf(50), inOrder.values()[11]);
+    EXPECT_EQ(inOrder.valueOf(0), inOrder.values()[11]);
+    EXPECT_EQ(inOrder.valueOf(50), inOrder.values()[11]);
     EXPECT_EQ(Zodiac::nameOf(13, 1), "");
     EXPECT_EQ(Zodiac::nameOf(0, 0), "鼠");
 }
@@ -131,7 +131,7 @@ TEST(DrawAppender, PreviousDrawsFollowTheOrderOfStoring) {
     const auto second = appender.append(16090901, {6, 7, 8, 9, 10});
     appender.append(16090902, {11, 1, 2, 3, 4});
 
-    EXPECT_EQ(first.qqh, 16090885); // plain addition, no day roll-over
+    EXPECT_EQ(first.nextPeriod, 16090885); // plain addition, no day roll-over
     EXPECT_EQ(rowTexts(db, 16090884, false), std::vector<std::string>(7, ""));
     const auto firstS = rowInts(db, 16090884, "S");
     EXPECT_TRUE(std::all_of(firstS.begin() + 1, firstS.end(), [](int v) { return v == 0; }));
@@ -150,7 +150,7 @@ TEST(DrawAppender, PreviousDrawsFollowTheOrderOfStoring) {
 
     const auto rows = loadHistory(db, true);
     ASSERT_EQ(rows.size(), 3u);
-    EXPECT_EQ(rows[1].sqqh, second.sqqh);
+    EXPECT_EQ(rows[1].period, second.period);
     EXPECT_EQ(rows[2].numbers(), (PositionValues{11, 1, 2, 3, 4}));
 }
 

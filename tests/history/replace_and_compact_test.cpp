@@ -18,7 +18,7 @@ namespace {
 std::vector<ParsedDraw> draws(std::initializer_list<std::pair<int, Numbers>> list) {
     std::vector<ParsedDraw> out;
     int line = 0;
-    for (const auto& [sqqh, numbers] : list) out.push_back({++line, sqqh, numbers});
+    for (const auto& [period, numbers] : list) out.push_back({++line, period, numbers});
     return out;
 }
 
@@ -41,24 +41,24 @@ class StopAt : public Progress {
     int steps_ = 0;
 };
 
-std::vector<std::string> strings(platform::Database& db, int sqqh, bool previous) {
+std::vector<std::string> strings(platform::Database& db, int period, bool previous) {
     std::string sql = "SELECT ";
     for (int kind = -1; kind < kKinds; ++kind)
         sql += (kind > -1 ? ", " : "") + textColumn(previous, kind);
     auto stmt = db.prepare(sql + " FROM Lishi WHERE SQQH = ?1");
-    stmt.bind(1, sqqh);
+    stmt.bind(1, period);
     std::vector<std::string> out;
     if (stmt.step())
         for (int c = 0; c < 7; ++c) out.push_back(stmt.isNullAt(c) ? "<null>" : stmt.textAt(c));
     return out;
 }
 
-std::vector<int> values(platform::Database& db, int sqqh, const char* period) {
+std::vector<int> values(platform::Database& db, int period, const char* suffix) {
     std::string sql = "SELECT L1A";
     for (int kind = 0; kind < kKinds; ++kind)
-        for (int p = 1; p <= 5; ++p) sql += ", " + attributeColumn(p, kind, period);
+        for (int p = 1; p <= 5; ++p) sql += ", " + attributeColumn(p, kind, suffix);
     auto stmt = db.prepare(sql + " FROM Lishi WHERE SQQH = ?1");
-    stmt.bind(1, sqqh);
+    stmt.bind(1, period);
     std::vector<int> out;
     if (stmt.step())
         for (int c = 1; c <= 30; ++c) out.push_back(stmt.intAt(c));
@@ -77,8 +77,8 @@ class ReplaceHistory : public ::testing::Test {
     ReplaceHistory() : db(dir.file("kelvora11S5.db")) {
         createTables(db);
         zodiac.setYear(2016);
-        zodiac.SetSxGroups();
-        zodiac.SetSxValues(true, 1);
+        zodiac.updateYearGroups();
+        zodiac.setValueOrder(true, 1);
     }
 
     std::vector<HistoryRow> replace(const std::vector<ParsedDraw>& list, bool rebuild,
@@ -102,8 +102,8 @@ TEST_F(ReplaceHistory, RebuildFillsThePreviousDrawColumns) {
     ASSERT_EQ(rows.size(), 3u);
     EXPECT_EQ(loadHistory(db, true).size(), 3u);
 
-    const auto v1 = DeriveDraw(d1, zodiac, 1);
-    const auto v2 = DeriveDraw(d2, zodiac, 1);
+    const auto v1 = deriveDraw(d1, zodiac, 1);
+    const auto v2 = deriveDraw(d2, zodiac, 1);
     const std::vector<int> zeros(30, 0);
     const std::vector<std::string> empty(7, "");
     // d1: nothing before it.
@@ -137,7 +137,7 @@ TEST_F(ReplaceHistory, RowsComeBackInTheOrderOfTheOrderedView) {
     ASSERT_EQ(rows.size(), stored.size());
     for (size_t i = 0; i < rows.size(); ++i) {
         EXPECT_EQ(rows[i].id, stored[i].id);
-        EXPECT_EQ(rows[i].sqqh, stored[i].sqqh);
+        EXPECT_EQ(rows[i].period, stored[i].period);
         EXPECT_EQ(rows[i].values, stored[i].values);
     }
     // The previous-draw columns follow the lines of the file, not the periods.
@@ -162,7 +162,7 @@ TEST_F(ReplaceHistory, CancelOrFailureMidwayLeavesTheHistoryAsItWas) {
     EXPECT_THROW(replaceHistory(db, zodiac, manyDraws(6000), {1, false}, quiet), platform::DbError);
     const auto after = loadHistory(db, true);
     ASSERT_EQ(after.size(), before.size());
-    EXPECT_EQ(after[1].sqqh, 16090853);
+    EXPECT_EQ(after[1].period, 16090853);
     EXPECT_EQ(after[1].values, before[1].values);
     EXPECT_EQ(zodiac.year(), yearBefore);
 }
@@ -229,7 +229,7 @@ TEST_F(ReplaceHistory, ACancelOrABlockedNewFileLeavesTheLiveFileUntouched) {
     EXPECT_EQ(replace(manyDraws(10), false, quiet).size(), 10u);
 }
 
-TEST(CompactDb, KeepsTheContentAndTheCopy) {
+TEST(Compaction, KeepsTheContentAndTheCopy) {
     testing_support::TempDir dir;
     const std::string live = dir.file("kelvora11S5.db");
     const std::string tmp = dir.file("kelvora11S5Tmp.db");
@@ -243,13 +243,13 @@ TEST(CompactDb, KeepsTheContentAndTheCopy) {
     const auto sizeBefore = std::filesystem::file_size(live);
 
     std::ofstream(tmp) << "an old copy";
-    CompactDb(db, tmp);
+    compactDatabase(db, tmp);
     ASSERT_TRUE(db.isOpen());
     EXPECT_EQ(db.path(), live);
     const auto after = loadHistory(db, true);
     ASSERT_EQ(after.size(), before.size());
     for (size_t i = 0; i < after.size(); ++i) {
-        EXPECT_EQ(after[i].sqqh, before[i].sqqh);
+        EXPECT_EQ(after[i].period, before[i].period);
         EXPECT_EQ(after[i].values, before[i].values);
     }
     EXPECT_LT(std::filesystem::file_size(live), sizeBefore);
@@ -261,7 +261,7 @@ TEST(CompactDb, KeepsTheContentAndTheCopy) {
     EXPECT_EQ(loadHistory(db, true).size(), before.size() - 1);
 }
 
-TEST(CompactDb, AFailureLeavesTheLiveFileOpenAndAsItWas) {
+TEST(Compaction, AFailureLeavesTheLiveFileOpenAndAsItWas) {
     testing_support::TempDir dir;
     const std::string live = dir.file("kelvora11S5.db");
     platform::Database db(live);
@@ -271,7 +271,7 @@ TEST(CompactDb, AFailureLeavesTheLiveFileOpenAndAsItWas) {
     ASSERT_TRUE(replaceHistory(db, zodiac, manyDraws(100), {1, false}, quiet));
 
     // The copy cannot be written: its folder does not exist.
-    EXPECT_THROW(CompactDb(db, dir.file("missing/kelvora11S5Tmp.db")), CompactError);
+    EXPECT_THROW(compactDatabase(db, dir.file("missing/kelvora11S5Tmp.db")), CompactError);
     ASSERT_TRUE(db.isOpen());
     EXPECT_EQ(loadHistory(db, true).size(), 100u);
     EXPECT_FALSE(std::filesystem::exists(platform::pendingName(live)));
@@ -296,7 +296,7 @@ TEST(Maintenance, EntriesAndKeptRows) {
     std::vector<HistoryRow> rows(4);
     const int ids[] = {16090884, 16090901, 16090902, 16090903};
     for (int i = 0; i < 4; ++i) {
-        rows[i].sqqh = ids[i];
+        rows[i].period = ids[i];
         rows[i].values[Number] = {1, 2, 3, 4, static_cast<std::int16_t>(5 + i)};
     }
     EXPECT_EQ(rowsUpTo(rows, 16090884), 1u);

@@ -16,19 +16,19 @@ ParsedHistory parse(std::string_view bytes, std::int32_t lngNextQi = 0) {
 
 struct Stored {
     int line;
-    int sqqh;
+    int period;
     Numbers numbers;
     bool operator==(const Stored&) const = default;
 };
 
 void PrintTo(const Stored& s, std::ostream* os) {
-    *os << "line " << s.line << ": " << s.sqqh << " " << s.numbers[0] << " " << s.numbers[1] << " "
+    *os << "line " << s.line << ": " << s.period << " " << s.numbers[0] << " " << s.numbers[1] << " "
         << s.numbers[2] << " " << s.numbers[3] << " " << s.numbers[4];
 }
 
 std::vector<Stored> stored(const ParsedHistory& parsed) {
     std::vector<Stored> out;
-    for (const auto& d : parsed.draws) out.push_back({d.line, d.sqqh, d.numbers});
+    for (const auto& d : parsed.draws) out.push_back({d.line, d.period, d.numbers});
     return out;
 }
 

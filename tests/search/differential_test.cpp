@@ -29,17 +29,17 @@ void makeHistory(const std::string& path, std::mt19937& random, int draws) {
     platform::Database db(path);
     history::createTables(db);
     std::vector<int> ids;
-    int sqqh = 16020401;
+    int period = 16020401;
     for (int i = 0; i < draws; ++i) {
-        ids.push_back(sqqh);
-        sqqh = (sqqh % 100 == 84) ? (sqqh / 100 + 1) * 100 + 1 : sqqh + 1;
+        ids.push_back(period);
+        period = (period % 100 == 84) ? (period / 100 + 1) * 100 + 1 : period + 1;
     }
     // Swap a few neighbours so the stored order differs from the ordered view.
     for (int i = 0; i + 1 < draws; i += 7) std::swap(ids[i], ids[i + 1]);
     history::Zodiac zodiac;
     platform::Transaction transaction(db);
     for (int chunk = 0; chunk < 3; ++chunk) {
-        zodiac.SetSxValues(chunk != 1, chunk % 2);
+        zodiac.setValueOrder(chunk != 1, chunk % 2);
         history::DrawAppender appender(db, zodiac, chunk % 2, chunk == 2);
         for (int i = chunk * draws / 3; i < (chunk + 1) * draws / 3; ++i) {
             std::array<int, 11> pool;
@@ -82,8 +82,8 @@ SearchRequest randomRequest(std::mt19937& random, bool combination, bool free, b
     r.resultKind = any(random) % 6;
     r.distance = 1 + any(random) % 9;
     r.comboSize = any(random) % 7;
-    r.sxIni = any(random) % 2;
-    r.dsIni = any(random) % 2;
+    r.zodiacBase = any(random) % 2;
+    r.segmentBase = any(random) % 2;
     for (int p = 0; p < 5; ++p) r.positions[p] = any(random) % 2 == 0;
     // Targets mostly from a stored draw (so there are hits), now and then typed out of range.
     const auto& reference = rows[static_cast<size_t>(any(random)) % rows.size()];
@@ -95,8 +95,8 @@ SearchRequest randomRequest(std::mt19937& random, bool combination, bool free, b
     }
     const size_t a = static_cast<size_t>(any(random)) % rows.size();
     const size_t b = static_cast<size_t>(any(random)) % rows.size();
-    r.spanStart = any(random) % 4 == 0 ? 0 : rows[std::min(a, b)].sqqh;
-    r.spanEnd = any(random) % 8 == 0 ? rows[std::min(a, b)].sqqh - 1 : rows[std::max(a, b)].sqqh;
+    r.spanStart = any(random) % 4 == 0 ? 0 : rows[std::min(a, b)].period;
+    r.spanEnd = any(random) % 8 == 0 ? rows[std::min(a, b)].period - 1 : rows[std::max(a, b)].period;
     return r;
 }
 
@@ -164,7 +164,7 @@ TEST(SearchDifferential, FastSearchesLeaveWhatTheStatementsLeave) {
                 input.kindValues = &values;
                 ASSERT_EQ(search::findHits(input, request), hits) << describe(request);
                 const auto tally =
-                    search::tallyHits(rows, hits, request.resultKind, request.sxIni, request.dsIni);
+                    search::tallyHits(rows, hits, request.resultKind, request.zodiacBase, request.segmentBase);
                 writer.write(stored, request, tally);
 
                 std::vector<std::int64_t> hitIds;

@@ -18,9 +18,9 @@ std::vector<std::string> tokensOf(const search::PositionSet& set) {
     return tokens;
 }
 
-history::HistoryRow rowWith(int sqqh, int kind, history::PositionValues values) {
+history::HistoryRow rowWith(int period, int kind, history::PositionValues values) {
     history::HistoryRow row;
-    row.sqqh = sqqh;
+    row.period = period;
     row.values[kind] = values;
     return row;
 }

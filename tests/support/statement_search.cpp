@@ -114,7 +114,7 @@ struct Counters {
 StatementSearchResult showSearchResult(platform::Database& db, const search::SearchRequest& r,
                                        const std::string& condition) {
     StatementSearchResult result;
-    const char* letter = history::kTypeLetter[r.resultKind];
+    const char* letter = history::kColumnLetter[r.resultKind];
     std::string sql = "SELECT ID";
     for (int p = 1; p <= 5; ++p) sql += ", L" + std::to_string(p) + letter;
     sql += " FROM Lishi WHERE SQQH >= " + std::to_string(r.spanStart) +
@@ -133,7 +133,7 @@ StatementSearchResult showSearchResult(platform::Database& db, const search::Sea
     int low = 1, high = 11;
     switch (r.resultKind) {
     case 1:
-        low = r.sxIni, high = r.sxIni + 11;
+        low = r.zodiacBase, high = r.zodiacBase + 11;
         break;
     case 2:
         low = 0, high = 1;
@@ -145,7 +145,7 @@ StatementSearchResult showSearchResult(platform::Database& db, const search::Sea
         low = 1, high = 9;
         break;
     case 5:
-        low = r.dsIni, high = r.dsIni + 2;
+        low = r.segmentBase, high = r.segmentBase + 2;
         break;
     }
     db.exec("DELETE FROM Carcu");
@@ -201,7 +201,7 @@ StatementSearchResult runStatementSearch(platform::Database& db, const search::S
         int resetLow = 1, resetHigh = 11;
         switch (kind) {
         case 1:
-            resetLow = r.sxIni, resetHigh = r.sxIni + 11;
+            resetLow = r.zodiacBase, resetHigh = r.zodiacBase + 11;
             break;
         case 2:
             resetLow = 0, resetHigh = 1;
@@ -210,7 +210,7 @@ StatementSearchResult runStatementSearch(platform::Database& db, const search::S
             resetLow = 0, resetHigh = 9;
             break;
         case 5:
-            resetLow = r.dsIni, resetHigh = r.dsIni + 2;
+            resetLow = r.segmentBase, resetHigh = r.segmentBase + 2;
             break;
         }
         for (const auto& combination : combinations) {

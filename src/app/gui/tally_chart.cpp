@@ -42,7 +42,7 @@ void TallyChart::showResult(const SearchResult& result) {
         *counts << static_cast<double>(byValue[i].count);
         expected->append(static_cast<double>(i), expectedCount);
         categories << QString::fromStdString(
-            search::valueText(result.tally.resultKind, byValue[i].value, result.tally.sxIni));
+            search::valueText(result.tally.resultKind, byValue[i].value, result.tally.zodiacBase));
         top = std::max({top, static_cast<double>(byValue[i].count), expectedCount});
     }
     auto* bars = new QBarSeries;

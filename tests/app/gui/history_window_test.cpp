@@ -106,7 +106,7 @@ TEST(HistoryImport, CancellingTheProgressDialogKeepsTheHistory) {
     click(f, "cmdRdLst");
     EXPECT_TRUE(sawDialog);
     EXPECT_EQ(gridRows(f), 4);
-    EXPECT_EQ(f.workspace().rows().back().sqqh, 16090903);
+    EXPECT_EQ(f.workspace().rows().back().period, 16090903);
     ASSERT_FALSE(f.prompter.texts("inform").empty());
     EXPECT_TRUE(f.prompter.texts("inform").back().contains("已取消"));
 }

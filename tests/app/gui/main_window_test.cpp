@@ -182,7 +182,7 @@ TEST(DrawEntry, TheFifthBoxStoresTheDrawUnderTheShownPeriod) {
     typeDraw(f, {"03", "07", "01", "11", "05"});
     ASSERT_TRUE(f.prompter.warnings().empty()) << f.prompter.warnings()[0].toStdString();
     ASSERT_EQ(f.workspace().rows().size(), 2u);
-    EXPECT_EQ(f.workspace().rows().back().sqqh, 16090901);
+    EXPECT_EQ(f.workspace().rows().back().period, 16090901);
     for (int i = 1; i <= 5; ++i) EXPECT_EQ(f.find<QLineEdit>(boxName(i))->displayText(), "__");
     EXPECT_TRUE(f.find<QLineEdit>(boxName(1))->hasFocus());
     EXPECT_EQ(text1->text(), "2016090902");
@@ -197,7 +197,7 @@ TEST(DrawEntry, TheFifthBoxStoresTheDrawUnderTheShownPeriod) {
     // The next draw goes under the next period: the key presses end the stored state.
     typeDraw(f, {"02", "04", "06", "08", "10"});
     ASSERT_EQ(f.workspace().rows().size(), 3u);
-    EXPECT_EQ(f.workspace().rows().back().sqqh, 16090902);
+    EXPECT_EQ(f.workspace().rows().back().period, 16090902);
     EXPECT_EQ(text1->text(), "2016090903");
 }
 
@@ -275,7 +275,7 @@ TEST(DrawEntry, AnEmptyHistoryTakesTheFirstPeriodFromText1) {
     box5->selectAll();
     QTest::keyClicks(box5, "05");
     ASSERT_EQ(f.workspace().rows().size(), 1u);
-    EXPECT_EQ(f.workspace().rows()[0].sqqh, 16090852);
+    EXPECT_EQ(f.workspace().rows()[0].period, 16090852);
     EXPECT_TRUE(text1->isReadOnly());
     EXPECT_EQ(text1->text(), "2016090853");
     EXPECT_FALSE(hint->isVisible());
