@@ -55,30 +55,30 @@ void runImportBenchmarks(std::ostream& out) {
     history::NoProgress quiet;
 
     const double importSeconds =
-        medianSeconds(kRuns, [&] { require(service.cmdRdLst(file, quiet), kDraws); });
+        medianSeconds(kRuns, [&] { require(service.importFile(file, quiet), kDraws); });
     out << "import " << kDraws << " lines (replacing " << kDraws << " draws): " << importSeconds
         << " s (median of " << kRuns << ")\n";
 
     const double rebuildSeconds = medianSeconds(kRuns, [&] {
         platform::writeFileAtomically(service.backupPath(),
                                       history::backupText(workspace.rows(), kDraws));
-        require(service.Dqzd(quiet), kDraws);
+        require(service.rebuildFromBackup(quiet), kDraws);
     });
-    out << "rebuild " << kDraws << " draws (backup file + Dqzd): " << rebuildSeconds
+    out << "rebuild " << kDraws << " draws (backup file + rebuild): " << rebuildSeconds
         << " s (median of " << kRuns << ")\n";
 
     const double compactSeconds = medianSeconds(kRuns, [&] {
-        if (!service.CompactDb().ok) throw std::runtime_error("compaction failed");
+        if (!service.compact().ok) throw std::runtime_error("compaction failed");
     });
     out << "compact the " << fs::file_size(workspace.databasePath()) / (1024 * 1024)
         << " MiB database: " << compactSeconds << " s (median of " << kRuns << ")\n";
 
     const double cutBackSeconds = medianSeconds(
-        kRuns, [&] { require(service.mnuDlzd(service.mnuDlzdDefault(), quiet), kDraws); });
+        kRuns, [&] { require(service.cutBackTo(service.cutBackDefault(), quiet), kDraws); });
     out << "cut back with the default entry (backup, rebuild, compaction): " << cutBackSeconds
         << " s (median of " << kRuns << ")\n";
 
-    const double deleteSeconds = medianSeconds(kRuns, [&] { require(service.Command3(), 0); });
+    const double deleteSeconds = medianSeconds(kRuns, [&] { require(service.deleteNewest(), 0); });
     out << "delete the newest draw (with compaction): " << deleteSeconds << " s (median of "
         << kRuns << ")\n";
 }

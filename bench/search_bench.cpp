@@ -47,7 +47,7 @@ void runSearchBenchmarks(std::ostream& out) {
             std::this_thread::sleep_for(std::chrono::milliseconds(1500));
             const auto warm = std::chrono::steady_clock::now();
             app::SearchResult result;
-            if (!first.Command1_Click({true, true, true, false, false}, result).ok)
+            if (!first.patternSearch({true, true, true, false, false}, result).ok)
                 throw std::runtime_error("search failed");
             const auto shown = std::chrono::steady_clock::now();
             out << draws << " draws, first search 1.5 s after start (texts read ahead meanwhile): "
@@ -57,10 +57,11 @@ void runSearchBenchmarks(std::ostream& out) {
         app::Workspace workspace(options);
         app::SearchService service(workspace);
         for (const Case& c : cases) {
-            workspace.Option1_Click(c.fixed ? 0 : 1);
-            workspace.Option1_Click(c.last ? 3 : 2);
-            workspace.MaskEdBox2_LostFocus(c.distance);
-            workspace.Combo1_LostFocus(c.size);
+            workspace.setPositionMode(c.fixed ? search::PositionMode::Fixed
+                                              : search::PositionMode::Free);
+            workspace.setPeriodMode(c.last ? search::PeriodMode::Last : search::PeriodMode::Back);
+            workspace.setBackDistance(c.distance);
+            workspace.setCombinationSize(c.size);
             double toResults = 0;
             size_t hits = 0;
             int round = 0;
@@ -71,12 +72,12 @@ void runSearchBenchmarks(std::ostream& out) {
                 const auto& target = rows[rows.size() - 1 - static_cast<size_t>(round++ % 2)];
                 std::array<std::string, 5> typed;
                 for (int p = 0; p < 5; ++p)
-                    typed[p] = std::to_string(target.values[workspace.settings().intLei][p]);
-                workspace.setTargetTab(true, typed);
+                    typed[p] = std::to_string(target.values[workspace.settings().searchKind][p]);
+                workspace.setTargetSource(app::TargetSource::Typed, typed);
                 app::SearchResult result;
                 const auto start = std::chrono::steady_clock::now();
-                const auto outcome = c.combination ? service.Command2_Click(result)
-                                                   : service.Command1_Click(c.positions, result);
+                const auto outcome = c.combination ? service.combinationSearch(result)
+                                                   : service.patternSearch(c.positions, result);
                 toResults =
                     std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
                 if (!outcome.ok) throw std::runtime_error(outcome.message);
@@ -102,11 +103,11 @@ void runSearchBenchmarks(std::ostream& out) {
             const auto stored = workspace.addDraw({"01", "02", "03", "04", "05"});
             if (!stored.ok) throw std::runtime_error(stored.message);
             const auto afterEntry = std::chrono::steady_clock::now();
-            workspace.Option1_Click(1);
-            workspace.Option1_Click(2);
-            workspace.MaskEdBox2_LostFocus("3");
+            workspace.setPositionMode(search::PositionMode::Free);
+            workspace.setPeriodMode(search::PeriodMode::Back);
+            workspace.setBackDistance("3");
             app::SearchResult result;
-            if (!service.Command1_Click({true, true, true, false, false}, result).ok)
+            if (!service.patternSearch({true, true, true, false, false}, result).ok)
                 throw std::runtime_error("search failed");
             const auto shown = std::chrono::steady_clock::now();
             workspace.waitForWrites();

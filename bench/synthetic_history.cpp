@@ -25,8 +25,8 @@ std::vector<Draw> makeHistory(size_t count, int firstPeriod, int perDay, std::ui
         d.period = period;
         std::copy_n(pool.begin(), 5, d.numbers.begin());
         draws.push_back(d);
-        period =
-            history::parseTenDigitPeriod(history::nextPeriodText(period, perDay)).value_or(period + 1);
+        period = history::parseTenDigitPeriod(history::nextPeriodText(period, perDay))
+                     .value_or(period + 1);
     }
     return draws;
 }

@@ -30,8 +30,9 @@ int add(CommandContext& c) {
     }
     if (numbers.size() != 5) throw UsageError{"add needs exactly five numbers"};
     Workspace& w = c.workspace;
-    if (!period.empty() && !w.rows().empty() && period != w.Text1()) {
-        c.err << "历史号码不为空，下一期是 " << w.Text1() << "；--period 只用于空历史的第一期。\n";
+    if (!period.empty() && !w.rows().empty() && period != w.nextPeriodText()) {
+        c.err << "历史号码不为空，下一期是 " << w.nextPeriodText()
+              << "；--period 只用于空历史的第一期。\n";
         return kExitRefused;
     }
     return reportOutcome(
@@ -40,11 +41,11 @@ int add(CommandContext& c) {
 
 int next(CommandContext& c) {
     if (!c.args.empty()) throw UsageError{"next takes no arguments"};
-    if (c.workspace.Text1().empty()) {
+    if (c.workspace.nextPeriodText().empty()) {
         c.err << "历史号码为空，没有下一期：请用 add --period 期号 加五个号码输入第一期。\n";
         return kExitRefused;
     }
-    c.out << c.workspace.Text1() << "\n";
+    c.out << c.workspace.nextPeriodText() << "\n";
     return kExitOk;
 }
 

@@ -23,7 +23,7 @@ int refused(const HistoryResult& result, CommandContext& c) {
 int import(CommandContext& c) {
     if (c.args.size() != 1) throw UsageError{"import needs one file"};
     history::NoProgress progress;
-    const HistoryResult result = HistoryService(c.workspace).cmdRdLst(c.args[0], progress);
+    const HistoryResult result = HistoryService(c.workspace).importFile(c.args[0], progress);
     printReported(result, c.err);
     if (!result.outcome.ok) {
         // The lines are printed above; the message's first line says what happened.
@@ -49,19 +49,19 @@ int trim(CommandContext& c) {
         throw UsageError{"trim needs --to ID or --last N"};
     HistoryService service(c.workspace);
     history::NoProgress progress;
-    const HistoryResult result = c.args[0] == "--to" ? service.mnuDlzd(c.args[1], progress)
-                                                     : service.mnuEszhzd(c.args[1], progress);
+    const HistoryResult result = c.args[0] == "--to" ? service.cutBackTo(c.args[1], progress)
+                                                     : service.deleteLast(c.args[1], progress);
     return reportDeletion(result, c);
 }
 
 int deleteNewest(CommandContext& c) {
     if (!c.args.empty()) throw UsageError{"delete-newest takes no arguments"};
-    return reportDeletion(HistoryService(c.workspace).Command3(), c);
+    return reportDeletion(HistoryService(c.workspace).deleteNewest(), c);
 }
 
 int clear(CommandContext& c) {
     if (!c.args.empty()) throw UsageError{"clear takes no arguments"};
-    return reportDeletion(HistoryService(c.workspace).mnuClear(), c);
+    return reportDeletion(HistoryService(c.workspace).clearHistory(), c);
 }
 
 } // namespace

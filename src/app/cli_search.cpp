@@ -11,10 +11,10 @@ namespace app {
 
 namespace {
 
-int kindIndex(const std::string& text) {
+history::Kind kindIndex(const std::string& text) {
     static const char* names[] = {"number", "zodiac", "head", "tail", "sum", "segment"};
     for (int i = 0; i < 6; ++i)
-        if (text == names[i] || text == std::to_string(i)) return i;
+        if (text == names[i] || text == std::to_string(i)) return history::Kind(i);
     throw UsageError{"a kind is 0..5 or number, zodiac, head, tail, sum, segment: " + text};
 }
 
@@ -93,19 +93,20 @@ int runSearch(CommandContext& c, bool combination) {
     for (size_t i = 0; i < c.args.size(); ++i) {
         const std::string& a = c.args[i];
         if (a == "--type") {
-            w.Option3_Click(kindIndex(value(i)));
+            w.setSearchKind(kindIndex(value(i)));
         } else if (a == "--result") {
-            w.Option4_Click(kindIndex(value(i)));
+            w.setResultKind(kindIndex(value(i)));
         } else if (a == "--fixed" || a == "--free") {
-            w.Option1_Click(a == "--fixed" ? 0 : 1);
+            w.setPositionMode(a == "--fixed" ? search::PositionMode::Fixed
+                                             : search::PositionMode::Free);
         } else if (a == "--last") {
-            w.Option1_Click(3);
+            w.setPeriodMode(search::PeriodMode::Last);
         } else if (a == "--back") {
             const std::string n = value(i);
             if (n.size() != 1 || n[0] < '0' || n[0] > '9')
                 throw UsageError{"--back takes one digit, 1 to 9"};
-            w.Option1_Click(2);
-            w.MaskEdBox2_LostFocus(n);
+            w.setPeriodMode(search::PeriodMode::Back);
+            w.setBackDistance(n);
         } else if (a == "--targets") {
             typed = value(i);
         } else if (a == "--from") {
@@ -125,7 +126,7 @@ int runSearch(CommandContext& c, bool combination) {
     if (typed) {
         const auto parts = splitCommas(*typed);
         if (parts.size() != 5) throw UsageError{"--targets needs five values a,b,c,d,e"};
-        w.setTargetTab(true, {parts[0], parts[1], parts[2], parts[3], parts[4]});
+        w.setTargetSource(TargetSource::Typed, {parts[0], parts[1], parts[2], parts[3], parts[4]});
     }
     std::array<bool, 5> positions{true, true, true, true, true};
     if (positionsText) {
@@ -137,7 +138,7 @@ int runSearch(CommandContext& c, bool combination) {
         }
     }
     if (size) {
-        if (const auto outcome = w.Combo1_LostFocus(*size); !outcome.ok) {
+        if (const auto outcome = w.setCombinationSize(*size); !outcome.ok) {
             c.err << outcome.message << "\n";
             return kExitRefused;
         }
@@ -147,7 +148,7 @@ int runSearch(CommandContext& c, bool combination) {
     SearchService service(w);
     SearchResult result;
     const Outcome outcome =
-        combination ? service.Command2_Click(result) : service.Command1_Click(positions, result);
+        combination ? service.combinationSearch(result) : service.patternSearch(positions, result);
     if (!outcome.ok) {
         c.err << outcome.message << "\n";
         return kExitRefused;

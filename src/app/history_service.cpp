@@ -61,7 +61,7 @@ std::string fileName(const std::string& path) {
 } // namespace
 
 std::string HistoryService::importFolder() {
-    const fs::path folder = fs::path(w_.dataDir()) / "历史号码";
+    const fs::path folder = fs::path(workspace_.dataDir()) / "历史号码";
     std::error_code error;
     if (fs::is_directory(folder, error)) return folder.string();
     fs::create_directories(folder, error);
@@ -88,11 +88,11 @@ bool HistoryService::isTextFileName(const std::string& path) {
 }
 
 std::string HistoryService::backupPath() const {
-    return (fs::path(w_.dataDir()) / "lsbf.txt").string();
+    return (fs::path(workspace_.dataDir()) / "lsbf.txt").string();
 }
 
 std::string HistoryService::compactionPath() const {
-    return (fs::path(w_.dataDir()) / "kelvora11S5Tmp.db").string();
+    return (fs::path(workspace_.dataDir()) / "kelvora11S5Tmp.db").string();
 }
 
 std::string HistoryService::describeReported(const std::vector<history::ReportedLine>& reported,
@@ -107,19 +107,19 @@ std::string HistoryService::describeReported(const std::vector<history::Reported
 
 void HistoryService::publish(std::optional<std::vector<history::HistoryRow>> rows, bool replaced) {
     // A span end that showed the newest draw keeps showing the newest draw.
-    const auto& old = w_.rows();
-    if (!replaced && !old.empty() && w_.spanEnd() == history::tenDigit(old.back().period))
-        w_.setSpan(w_.spanStart(), "");
+    const auto& old = workspace_.rows();
+    if (!replaced && !old.empty() && workspace_.spanEnd() == history::tenDigit(old.back().period))
+        workspace_.setSpan(workspace_.spanStart(), "");
     if (rows) {
         const bool reset = replaced || rows->empty();
-        w_.historyChanged(std::move(*rows), reset);
+        workspace_.historyChanged(std::move(*rows), reset);
     } else {
-        w_.historyChanged(replaced);
+        workspace_.historyChanged(replaced);
     }
 }
 
-HistoryResult HistoryService::cmdRdLst(const std::string& path, history::Progress& progress) {
-    if (auto open = w_.requireDatabase(); !open.ok) return failed(open.message);
+HistoryResult HistoryService::importFile(const std::string& path, history::Progress& progress) {
+    if (auto open = workspace_.requireDatabase(); !open.ok) return failed(open.message);
     if (!isTextFileName(path))
         return failed("“" + fileName(path) + "”不是txt文本文件，没有读入，" + kUnchanged +
                       "请选择扩展名为txt的历史号码文件。");
@@ -127,7 +127,8 @@ HistoryResult HistoryService::cmdRdLst(const std::string& path, history::Progres
     history::ParsedHistory parsed;
     try {
         const std::string bytes = platform::readFile(path);
-        parsed = history::parseHistoryText(platform::decodeText(bytes).text, w_.lngNextQi());
+        parsed = history::parseHistoryText(platform::decodeText(bytes).text,
+                                           workspace_.newestNextPeriod());
     } catch (const std::exception& e) {
         return failed("无法读取文件“" + path + "”（" + e.what() + "）。" + kUnchanged +
                       "请确认文件存在并且可以读取，然后重试。");
@@ -147,11 +148,12 @@ HistoryResult HistoryService::cmdRdLst(const std::string& path, history::Progres
 
     std::optional<std::vector<history::HistoryRow>> rows;
     try {
-        rows = history::replaceHistory(w_.database(), w_.mutableZodiac(), parsed.draws,
-                                       {w_.settings().DsIni, false}, progress);
+        rows =
+            history::replaceHistory(workspace_.database(), workspace_.mutableZodiac(), parsed.draws,
+                                    {workspace_.settings().segmentBase, false}, progress);
     } catch (const std::exception& e) {
-        HistoryResult result = failed(replaceFailure(w_, "读入", e));
-        result.changed = !w_.databaseOpen();
+        HistoryResult result = failed(replaceFailure(workspace_, "读入", e));
+        result.changed = !workspace_.databaseOpen();
         return result;
     }
     if (!rows) return cancelled("读入");
@@ -169,23 +171,25 @@ HistoryResult HistoryService::cmdRdLst(const std::string& path, history::Progres
     return result;
 }
 
-HistoryResult HistoryService::Dqzd(history::Progress& progress) {
-    if (auto open = w_.requireDatabase(); !open.ok) return failed(open.message);
+HistoryResult HistoryService::rebuildFromBackup(history::Progress& progress) {
+    if (auto open = workspace_.requireDatabase(); !open.ok) return failed(open.message);
     history::ParsedHistory parsed;
     try {
         const std::string bytes = platform::readFile(backupPath());
-        parsed = history::parseHistoryText(platform::decodeText(bytes).text, w_.lngNextQi());
+        parsed = history::parseHistoryText(platform::decodeText(bytes).text,
+                                           workspace_.newestNextPeriod());
     } catch (const std::exception& e) {
         return failed("无法读取备份文件lsbf.txt（" + std::string(e.what()) + "）。" + kUnchanged +
                       "请检查数据文件夹后重试。");
     }
     std::optional<std::vector<history::HistoryRow>> rows;
     try {
-        rows = history::replaceHistory(w_.database(), w_.mutableZodiac(), parsed.draws,
-                                       {w_.settings().DsIni, true}, progress);
+        rows =
+            history::replaceHistory(workspace_.database(), workspace_.mutableZodiac(), parsed.draws,
+                                    {workspace_.settings().segmentBase, true}, progress);
     } catch (const std::exception& e) {
-        HistoryResult result = failed(replaceFailure(w_, "重建历史", e));
-        result.changed = !w_.databaseOpen();
+        HistoryResult result = failed(replaceFailure(workspace_, "重建历史", e));
+        result.changed = !workspace_.databaseOpen();
         return result;
     }
     if (!rows) return cancelled("重建历史");
@@ -193,7 +197,8 @@ HistoryResult HistoryService::Dqzd(history::Progress& progress) {
     HistoryResult result;
     result.changed = true;
     result.stored = rows->size();
-    result.removed = w_.rows().size() > rows->size() ? w_.rows().size() - rows->size() : 0;
+    result.removed =
+        workspace_.rows().size() > rows->size() ? workspace_.rows().size() - rows->size() : 0;
     result.reported = std::move(parsed.reported);
     publish(std::move(*rows), false);
     std::string message = "已按当前设置重建" + std::to_string(result.stored) + "期历史号码。";
@@ -204,33 +209,33 @@ HistoryResult HistoryService::Dqzd(history::Progress& progress) {
     return result;
 }
 
-Outcome HistoryService::CompactDb() {
-    if (auto open = w_.requireDatabase(); !open.ok) return open;
+Outcome HistoryService::compact() {
+    if (auto open = workspace_.requireDatabase(); !open.ok) return open;
     try {
-        history::compactDatabase(w_.database(), compactionPath());
+        history::compactDatabase(workspace_.database(), compactionPath());
     } catch (const std::exception& e) {
         return Outcome::failure(compactionFailure(e));
     }
     return Outcome::success();
 }
 
-HistoryResult HistoryService::Command3() {
-    if (auto open = w_.requireDatabase(); !open.ok) return failed(open.message);
+HistoryResult HistoryService::deleteNewest() {
+    if (auto open = workspace_.requireDatabase(); !open.ok) return failed(open.message);
     HistoryResult result;
     std::string deleted;
-    if (!w_.rows().empty()) {
+    if (!workspace_.rows().empty()) {
         try {
-            platform::Transaction transaction(w_.database());
-            history::deleteNewestDraw(w_.database());
+            platform::Transaction transaction(workspace_.database());
+            history::deleteNewestDraw(workspace_.database());
             transaction.commit();
         } catch (const std::exception& e) {
             return failed(databaseFailure("删除最后一期", e));
         }
-        deleted = history::tenDigit(w_.rows().back().period);
+        deleted = history::tenDigit(workspace_.rows().back().period);
         result.removed = 1;
         result.changed = true;
     }
-    const Outcome compacted = CompactDb();
+    const Outcome compacted = compact();
     // The rows in memory may hold only some kinds; the history is read again.
     publish(std::nullopt, false);
     if (!compacted.ok) {
@@ -244,13 +249,13 @@ HistoryResult HistoryService::Command3() {
     return result;
 }
 
-HistoryResult HistoryService::mnuClear() {
-    if (auto open = w_.requireDatabase(); !open.ok) return failed(open.message);
+HistoryResult HistoryService::clearHistory() {
+    if (auto open = workspace_.requireDatabase(); !open.ok) return failed(open.message);
     HistoryResult result;
-    result.removed = w_.rows().size();
+    result.removed = workspace_.rows().size();
     try {
-        platform::Transaction transaction(w_.database());
-        history::deleteAllDraws(w_.database());
+        platform::Transaction transaction(workspace_.database());
+        history::deleteAllDraws(workspace_.database());
         transaction.commit();
     } catch (const std::exception& e) {
         return failed(databaseFailure("清空历史号码", e));
@@ -262,48 +267,49 @@ HistoryResult HistoryService::mnuClear() {
     return result;
 }
 
-std::string HistoryService::mnuDlzdDefault() const {
-    return w_.rows().empty() ? std::string() : history::tenDigit(w_.lngNextQi() - 1);
+std::string HistoryService::cutBackDefault() const {
+    return workspace_.rows().empty() ? std::string()
+                                     : history::tenDigit(workspace_.newestNextPeriod() - 1);
 }
 
-HistoryResult HistoryService::mnuDlzd(const std::string& entry, history::Progress& progress) {
+HistoryResult HistoryService::cutBackTo(const std::string& entry, history::Progress& progress) {
     const auto limit = history::cutBackLimit(entry);
     if (!limit)
         return failed("“" + entry + "”不是十位期号，" + kUnchanged +
                       "请输入要保留到的那一期，例如2016090852。");
     if (*limit <= 0) return failed("期号须大于2000000000，" + std::string(kUnchanged));
-    return keepFirst(history::rowsUpTo(w_.rows(), *limit),
+    return keepFirst(history::rowsUpTo(workspace_.rows(), *limit),
                      "删除到第" + history::tenDigit(*limit) + "期", progress);
 }
 
-HistoryResult HistoryService::mnuEszhzd(const std::string& entry, history::Progress& progress) {
+HistoryResult HistoryService::deleteLast(const std::string& entry, history::Progress& progress) {
     const auto count = history::periodCount(entry);
     if (!count)
         return failed("“" + entry + "”不是整数，" + kUnchanged + "请输入要删除的期数，例如3。");
     if (*count <= 0) return failed("删除的期数须大于0，" + std::string(kUnchanged));
-    const size_t n = w_.rows().size();
+    const size_t n = workspace_.rows().size();
     const size_t remove = std::min(n, static_cast<size_t>(*count));
     return keepFirst(n - remove, "删除最后" + std::to_string(*count) + "期", progress);
 }
 
 HistoryResult HistoryService::keepFirst(size_t keep, const std::string& what,
                                         history::Progress& progress) {
-    if (auto open = w_.requireDatabase(); !open.ok) return failed(open.message);
-    const size_t before = w_.rows().size();
+    if (auto open = workspace_.requireDatabase(); !open.ok) return failed(open.message);
+    const size_t before = workspace_.rows().size();
     try {
-        platform::writeFileAtomically(backupPath(), history::backupText(w_.rows(), keep));
+        platform::writeFileAtomically(backupPath(), history::backupText(workspace_.rows(), keep));
     } catch (const std::exception& e) {
         return failed("无法写入备份文件lsbf.txt（" + std::string(e.what()) + "），" + kUnchanged +
                       "请检查磁盘空间和数据文件夹后重试。");
     }
-    HistoryResult result = Dqzd(progress);
+    HistoryResult result = rebuildFromBackup(progress);
     if (!result.outcome.ok) return result;
     result.removed = before > result.stored ? before - result.stored : 0;
     // The rebuild wrote the database file afresh, so it is compact already: the compaction only
     // leaves its copy.
     Outcome compacted = Outcome::success();
     try {
-        platform::writeDurableCopy(w_.databasePath(), compactionPath());
+        platform::writeDurableCopy(workspace_.databasePath(), compactionPath());
     } catch (const std::exception& e) {
         compacted = Outcome::failure(compactionFailure(e));
     }

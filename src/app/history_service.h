@@ -30,7 +30,7 @@ struct HistoryResult {
 
 class HistoryService {
   public:
-    explicit HistoryService(Workspace& workspace) : w_(workspace) {}
+    explicit HistoryService(Workspace& workspace) : workspace_(workspace) {}
 
     // 历史号码 in the data folder, where the open-file dialog starts. Created when missing,
     // together with the sample history of simulated draws.
@@ -42,25 +42,24 @@ class HistoryService {
     // The compaction copy beside the database file.
     std::string compactionPath() const;
 
-    // cmdRdLst_Click after the confirmation and the file dialog: replaces the history by the
+    // The text import, after the confirmation and the file dialog: replaces the history by the
     // draws of the file.
-    HistoryResult cmdRdLst(const std::string& path, history::Progress& progress);
-    // Command3_Click / mnuErase_Click: deletes the newest draw, then compacts.
-    HistoryResult Command3();
-    HistoryResult mnuErase() { return Command3(); }
-    // mnuClear_Click after the confirmation.
-    HistoryResult mnuClear();
-    // mnuDlzd_Click: the input box's default text (the newest period) and the operation with the
-    // entered text (a ten-digit period: keep every draw up to it).
-    std::string mnuDlzdDefault() const;
-    HistoryResult mnuDlzd(const std::string& entry, history::Progress& progress);
-    // mnuEszhzd_Click: the input box's default text and the operation (delete the last N).
-    static std::string mnuEszhzdDefault() { return "1"; }
-    HistoryResult mnuEszhzd(const std::string& entry, history::Progress& progress);
-    // Dqzd: rebuilds the history from the backup file, re-deriving every draw.
-    HistoryResult Dqzd(history::Progress& progress);
-    // CompactDb: checks and compacts the database file and reopens it.
-    Outcome CompactDb();
+    HistoryResult importFile(const std::string& path, history::Progress& progress);
+    // Deletes the newest draw, then compacts.
+    HistoryResult deleteNewest();
+    // Deletes every draw, after the confirmation.
+    HistoryResult clearHistory();
+    // Cutting back to a period: the input box's default text (the newest period) and the
+    // operation with the entered text (a ten-digit period: keep every draw up to it).
+    std::string cutBackDefault() const;
+    HistoryResult cutBackTo(const std::string& entry, history::Progress& progress);
+    // Deleting the last N periods: the input box's default text and the operation.
+    static std::string deleteLastDefault() { return "1"; }
+    HistoryResult deleteLast(const std::string& entry, history::Progress& progress);
+    // Rebuilds the history from the backup file, re-deriving every draw.
+    HistoryResult rebuildFromBackup(history::Progress& progress);
+    // Checks and compacts the database file and reopens it.
+    Outcome compact();
 
     // The reported lines as the user reads them ("第12行：..."), at most maxLines of them.
     static std::string describeReported(const std::vector<history::ReportedLine>& reported,
@@ -72,7 +71,7 @@ class HistoryService {
     // read from the database. replaced: a new history, whose span starts afresh.
     void publish(std::optional<std::vector<history::HistoryRow>> rows, bool replaced);
 
-    Workspace& w_;
+    Workspace& workspace_;
 };
 
 } // namespace app

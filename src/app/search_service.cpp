@@ -23,7 +23,7 @@ std::string firstRowText(platform::Database& db, const std::string& column) {
 std::vector<std::string> hitGridHeader(const SearchResult& result) {
     std::vector<std::string> header = {"期号"};
     for (int k = 1; k <= 5; ++k) header.push_back("第" + std::to_string(k) + "码");
-    header.push_back(result.request.lastPeriod ? "上期开奖" : "前期开奖");
+    header.push_back(result.request.lastPeriod() ? "上期开奖" : "前期开奖");
     return header;
 }
 
@@ -55,115 +55,26 @@ std::string resultGridCell(const SearchResult& result, size_t row, int column) {
     }
 }
 
-void SearchService::syncCaches() {
-    const auto& rows = workspace_.rows();
-    if (readAhead_.valid()) {
-        const auto ahead = readAhead_.get();
-        const bool current =
-            ahead && ahead->generation == workspace_.historyGeneration() &&
-            ahead->ids.size() <= rows.size() &&
-            std::equal(ahead->ids.begin(), ahead->ids.end(), rows.begin(),
-                       [](std::int64_t id, const auto& row) { return id == row.id; });
-        if (current) {
-            columns_ = ahead->columns;
-            tokenValues_ = ahead->tokenValues;
-            cacheGeneration_ = ahead->generation;
-            cacheRows_ = ahead->ids.size();
-            cacheVersion_ = ~std::uint64_t{0}; // draws added since are read below
-        }
-    }
-    // The txtHisLst columns change only with the stored draws, never through a search.
-    if (cacheVersion_ == workspace_.historyVersion()) return;
-    if (cacheGeneration_ != workspace_.historyGeneration() || rows.size() < cacheRows_) {
-        columns_.clear();
-        tokenValues_.clear();
-    } else if (rows.size() > cacheRows_ && !columns_.empty()) {
-        platform::Database& db = workspace_.database();
-        for (auto& [name, column] : columns_) {
-            auto extended = std::make_shared<search::TextColumn>(*column);
-            auto stmt = db.prepare("SELECT " + name + " FROM Lishi WHERE ID = ?1");
-            for (size_t r = cacheRows_; r < rows.size(); ++r) {
-                stmt.bind(1, rows[r].id);
-                if (!stmt.step()) throw platform::DbError("a stored draw is missing");
-                extended->push(stmt.textAt(0), stmt.isNullAt(0));
-                stmt.reset();
-            }
-            column = std::move(extended);
-        }
-        for (auto& [kind, values] : tokenValues_) {
-            const auto at = columns_.find(history::textColumn(false, kind));
-            if (at == columns_.end())
-                values = {};
-            else
-                search::extendTokenValues(values, *at->second, kind);
-        }
-    }
-    cacheVersion_ = workspace_.historyVersion();
-    cacheGeneration_ = workspace_.historyGeneration();
-    cacheRows_ = rows.size();
-}
-
-std::shared_ptr<const search::TextColumn> SearchService::cachedColumn(const std::string& name) {
-    syncCaches();
-    auto at = columns_.find(name);
-    if (at == columns_.end()) {
-        auto column = std::make_shared<const search::TextColumn>(
-            search::loadTextColumn(workspace_.database(), name));
-        at = columns_.emplace(name, std::move(column)).first;
-    }
-    return at->second;
-}
-
-const search::TokenValues& SearchService::cachedTokenValues(int kind) {
-    const auto column = cachedColumn(history::textColumn(false, kind));
-    auto at = tokenValues_.find(kind);
-    if (at == tokenValues_.end() || at->second.values.size() != column->size()) {
-        tokenValues_.erase(kind);
-        at = tokenValues_.emplace(kind, search::tokenValues(*column, kind)).first;
-    }
-    return at->second;
+std::shared_ptr<const search::TextColumn> SearchService::column(const std::string& name) {
+    return columns_.column(workspace_.database(), name);
 }
 
 void SearchService::warmUp() {
-    if (!workspace_.databaseOpen() || workspace_.rows().empty() || readAhead_.valid()) return;
-    const int kind = workspace_.settings().intLei;
-    readAhead_ =
-        std::async(std::launch::async,
-                   [path = workspace_.databasePath(), generation = workspace_.historyGeneration(),
-                    kind]() -> std::shared_ptr<ReadAhead> {
-                       try {
-                           platform::Database db(path);
-                           auto ahead = std::make_shared<ReadAhead>();
-                           ahead->generation = generation;
-                           db.exec("BEGIN"); // one snapshot for every column
-                           auto ids = db.prepare("SELECT ID FROM Lishi ORDER BY SQQH, ID");
-                           while (ids.step()) ahead->ids.push_back(ids.int64At(0));
-                           const std::string tokens = history::textColumn(false, kind);
-                           for (const std::string& name : {std::string("txtHisLst"), tokens}) {
-                               ahead->columns[name] = std::make_shared<const search::TextColumn>(
-                                   search::loadTextColumn(db, name));
-                           }
-                           db.exec("COMMIT");
-                           ahead->tokenValues[kind] =
-                               search::tokenValues(*ahead->columns[tokens], kind);
-                           return ahead;
-                       } catch (const std::exception&) {
-                           return nullptr; // the search reads them itself
-                       }
-                   });
+    if (!workspace_.databaseOpen()) return;
+    columns_.readAhead(workspace_.databasePath(), workspace_.settings().searchKind);
 }
 
-Outcome SearchService::Command1_Click(const std::array<bool, 5>& positions, SearchResult& result) {
+Outcome SearchService::patternSearch(const std::array<bool, 5>& positions, SearchResult& result) {
     search::SearchRequest request;
-    request.combination = false;
+    request.type = search::SearchType::Pattern;
     request.positions = positions;
     return run(request, result);
 }
 
-Outcome SearchService::Command2_Click(SearchResult& result) {
+Outcome SearchService::combinationSearch(SearchResult& result) {
     search::SearchRequest request;
-    request.combination = true;
-    request.comboSize = workspace_.settings().intZhWSetup;
+    request.type = search::SearchType::Combination;
+    request.combinationSize = workspace_.settings().combinationSize;
     return run(request, result);
 }
 
@@ -180,19 +91,19 @@ Outcome SearchService::completeRequest(search::SearchRequest& request) {
     if (!end)
         return Outcome::failure("检索结束期号“" + workspace_.spanEnd() +
                                 "”不是期号：请输入十位期号，例如2016090852。");
-    if (!s.bolSq && s.intPreQi < 1)
+    if (s.periodMode == search::PeriodMode::Back && s.backDistance < 1)
         return Outcome::failure("前期的期数是0：请在期数框输入1到9之间的数字后再检索。");
 
-    request.freePosition = s.bolZyw;
-    request.lastPeriod = s.bolSq;
-    request.distance = s.intPreQi;
-    request.kind = s.intLei;
-    request.resultKind = s.intXianshiLei;
-    request.targets = workspace_.intTarget();
+    request.positionMode = s.positionMode;
+    request.periodMode = s.periodMode;
+    request.distance = s.backDistance;
+    request.kind = s.searchKind;
+    request.resultKind = s.resultKind;
+    request.targets = workspace_.targets();
     request.spanStart = *start;
     request.spanEnd = *end;
-    request.zodiacBase = s.SxIni;
-    request.segmentBase = s.DsIni;
+    request.zodiacBase = s.zodiacBase;
+    request.segmentBase = s.segmentBase;
     return Outcome::success();
 }
 
@@ -200,12 +111,12 @@ SearchResult SearchService::compute(const search::SearchRequest& request) {
     workspace_.ensureKinds({request.kind, request.resultKind});
     const auto& rows = workspace_.rows();
     search::SearchInput input{rows, nullptr, {}, {}};
-    if (request.freePosition) {
-        input.kindText = cachedColumn(history::textColumn(false, request.kind)).get();
-        input.kindValues = &cachedTokenValues(request.kind);
+    if (request.freePosition()) {
+        input.kindText = column(history::textColumn(false, request.kind)).get();
+        input.kindValues = &columns_.tokenValues(workspace_.database(), request.kind);
     }
     const auto [first, last] = search::spanRows(rows, request.spanStart, request.spanEnd);
-    if (first == 0 && last > 0 && !request.lastPeriod)
+    if (first == 0 && last > 0 && !request.lastPeriod())
         search::loadFirstRowState(workspace_.database(), request.kind, input);
 
     SearchResult out;
@@ -214,10 +125,11 @@ SearchResult SearchService::compute(const search::SearchRequest& request) {
     out.hitRows.reserve(out.hits.size());
     for (std::uint32_t r : out.hits)
         out.hitRows.push_back({rows[r].period, rows[r].values[request.resultKind]});
-    out.tally = search::tallyHits(rows, out.hits, request.resultKind, request.zodiacBase, request.segmentBase);
+    out.tally = search::tallyHits(rows, out.hits, request.resultKind, request.zodiacBase,
+                                  request.segmentBase);
     const history::Zodiac& zodiac = workspace_.zodiac();
-    out.chance =
-        search::chanceShares(out.tally, request.segmentBase, [&](int n) { return zodiac.valueOf(n); });
+    out.chance = search::chanceShares(out.tally, request.segmentBase,
+                                      [&](int n) { return zodiac.valueOf(n); });
     out.previousTexts = previousTexts(request, out.hits);
     return out;
 }
@@ -228,18 +140,18 @@ std::vector<std::string> SearchService::previousTexts(const search::SearchReques
     // search without a chosen position rewrites nothing and shows what is stored.
     std::vector<std::string> texts;
     texts.reserve(hits.size());
-    const bool rewritten = request.freePosition || request.combination ||
+    const bool rewritten = request.freePosition() || request.combination() ||
                            std::find(request.positions.begin(), request.positions.end(), true) !=
                                request.positions.end();
-    if (!request.lastPeriod && !rewritten) {
+    if (!request.lastPeriod() && !rewritten) {
         const auto stored = search::loadTextColumn(workspace_.database(), "txtHisPreLst");
         for (std::uint32_t r : hits) texts.emplace_back(stored.at(r));
         return texts;
     }
-    const auto& plain = *cachedColumn("txtHisLst");
+    const auto& plain = *column("txtHisLst");
     const size_t n = static_cast<size_t>(request.distance);
     for (std::uint32_t r : hits) {
-        if (request.lastPeriod)
+        if (request.lastPeriod())
             texts.emplace_back(plain.at(r));
         else if (r == 0)
             texts.push_back(firstRowText(workspace_.database(), "txtHisPreLst"));
@@ -255,15 +167,15 @@ void SearchService::startWrite(const search::SearchRequest& request, const searc
     // The history as the search read it; the writer works on a connection of its own.
     auto stored = std::make_shared<search::StoredHistory>();
     const auto& rows = workspace_.rows();
-    stored->generation = workspace_.historyGeneration();
+    stored->generation = workspace_.history().generation();
     stored->ids.reserve(rows.size());
     stored->values.reserve(rows.size());
     for (const auto& row : rows) {
         stored->ids.push_back(row.id);
         stored->values.push_back(row.values[request.kind]);
     }
-    stored->plain = cachedColumn("txtHisLst");
-    stored->kindText = cachedColumn(history::textColumn(false, request.kind));
+    stored->plain = column("txtHisLst");
+    stored->kindText = column(history::textColumn(false, request.kind));
     if (!writer_) writer_ = std::make_shared<search::SearchStateWriter>(workspace_.databasePath());
     workspace_.setPendingWrite(
         std::async(std::launch::async, [writer = writer_, stored, request, tally]() -> std::string {

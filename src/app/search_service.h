@@ -5,6 +5,7 @@
 
 #include "app/workspace.h"
 #include "history/attributes.h"
+#include "search/column_cache.h"
 #include "search/hit_finder.h"
 #include "search/search_request.h"
 #include "search/search_state.h"
@@ -39,7 +40,7 @@ struct SearchResult {
     bool empty() const { return tally.byValue.empty(); }
 };
 
-// The grids' texts (MSFlexGrid2: hit periods; MSFlexGrid3: the tally by count).
+// The grids' texts: the hit grid (hit periods) and the result grid (the tally by count).
 std::vector<std::string> hitGridHeader(const SearchResult& result);
 std::string hitGridCell(const SearchResult& result, size_t hit, int column);
 std::vector<std::string> resultGridHeader();
@@ -47,15 +48,15 @@ std::string resultGridCell(const SearchResult& result, size_t row, int column);
 
 class SearchService {
   public:
-    explicit SearchService(Workspace& workspace) : workspace_(workspace) {}
+    explicit SearchService(Workspace& workspace)
+        : workspace_(workspace), columns_(workspace.history()) {}
 
-    // Command1_Click: the pattern search over the chosen positions (the check boxes of the tab
-    // in use).
-    Outcome Command1_Click(const std::array<bool, 5>& positions, SearchResult& result);
-    // Command2_Click: the combination search with the size of the combination box.
-    Outcome Command2_Click(SearchResult& result);
-    // Starts reading, in the background on a connection of its own, the texts the first search
-    // with the current search kind needs, so that it answers as fast as the ones after it.
+    // The pattern search (检索) over the chosen positions (the check boxes of the tab in use).
+    Outcome patternSearch(const std::array<bool, 5>& positions, SearchResult& result);
+    // The combination search (组合检索) with the combination size of the settings.
+    Outcome combinationSearch(SearchResult& result);
+    // Starts reading, in the background, the texts the first search with the current search kind
+    // needs, so that it answers as fast as the ones after it.
     void warmUp();
 
   private:
@@ -66,29 +67,10 @@ class SearchService {
     std::vector<std::string> previousTexts(const search::SearchRequest& request,
                                            const std::vector<std::uint32_t>& hits);
     void startWrite(const search::SearchRequest& request, const search::Tally& tally);
-    std::shared_ptr<const search::TextColumn> cachedColumn(const std::string& name);
-    const search::TokenValues& cachedTokenValues(int kind);
+    std::shared_ptr<const search::TextColumn> column(const std::string& name);
 
     Workspace& workspace_;
-    // Brings the caches to the history as it is now: draws added after the newest are read on
-    // their own; any other change empties the caches.
-    void syncCaches();
-
-    std::uint64_t cacheVersion_ = ~std::uint64_t{0};
-    std::uint64_t cacheGeneration_ = ~std::uint64_t{0};
-    size_t cacheRows_ = 0;
-    std::map<std::string, std::shared_ptr<const search::TextColumn>> columns_;
-    std::map<int, search::TokenValues> tokenValues_;
-
-    // Texts read ahead by warmUp, taken over by the first search when the history is still the
-    // one they were read from.
-    struct ReadAhead {
-        std::uint64_t generation = 0;
-        std::vector<std::int64_t> ids;
-        std::map<std::string, std::shared_ptr<const search::TextColumn>> columns;
-        std::map<int, search::TokenValues> tokenValues;
-    };
-    std::future<std::shared_ptr<ReadAhead>> readAhead_;
+    search::ColumnCache columns_;
     // Used by one background write at a time (each waits for the one before).
     std::shared_ptr<search::SearchStateWriter> writer_;
 };

@@ -8,15 +8,18 @@ namespace app {
 
 namespace {
 
+// One stored key: how its value reads from and writes to Settings as an integer (Booleans as 0
+// and 1), which values the store may hold and which the menus and boxes offer.
 struct Key {
     const char* name;
-    int Settings::*intMember = nullptr;
-    bool Settings::*boolMember = nullptr;
+    bool isBool = false;
+    std::function<int(const Settings&)> get;
+    std::function<void(Settings&, int)> put;
     // Values accepted from the store (anything else gives the default).
     std::function<bool(int)> readable;
     // Values the menus and boxes can set; `set` accepts only these.
     std::function<bool(int)> offered;
-    const char* offeredText = "";
+    const char* offeredText = "True 或 False";
 };
 
 bool in16Bit(int v) {
@@ -25,21 +28,73 @@ bool in16Bit(int v) {
 std::function<bool(int)> range(int low, int high) {
     return [=](int v) { return v >= low && v <= high; };
 }
+bool anyValue(int) {
+    return true;
+}
+
+Key intKey(const char* name, int Settings::*member, std::function<bool(int)> readable,
+           std::function<bool(int)> offered, const char* offeredText) {
+    return {name,
+            false,
+            [member](const Settings& s) { return s.*member; },
+            [member](Settings& s, int v) { s.*member = v; },
+            std::move(readable),
+            std::move(offered),
+            offeredText};
+}
+
+Key boolKey(const char* name, bool Settings::*member) {
+    return {name,
+            true,
+            [member](const Settings& s) { return s.*member ? 1 : 0; },
+            [member](Settings& s, int v) { s.*member = v != 0; },
+            anyValue,
+            anyValue};
+}
+
+// A choice stored as True or False: True stands for whenTrue.
+template <typename E>
+Key choiceKey(const char* name, E Settings::*member, E whenTrue, E whenFalse) {
+    return {
+        name,
+        true,
+        [member, whenTrue](const Settings& s) { return s.*member == whenTrue ? 1 : 0; },
+        [member, whenTrue, whenFalse](Settings& s, int v) { s.*member = v ? whenTrue : whenFalse; },
+        anyValue,
+        anyValue};
+}
+
+// A choice stored as its integer code.
+template <typename E>
+Key codeKey(const char* name, E Settings::*member, std::function<bool(int)> readable,
+            std::function<bool(int)> offered, const char* offeredText) {
+    return {name,
+            false,
+            [member](const Settings& s) { return static_cast<int>(s.*member); },
+            [member](Settings& s, int v) { s.*member = static_cast<E>(v); },
+            std::move(readable),
+            std::move(offered),
+            offeredText};
+}
 
 const std::vector<Key>& keyTable() {
+    using search::PeriodMode;
+    using search::PositionMode;
     static const std::vector<Key> table = {
-        {"GsZl", &Settings::GsZl, nullptr, in16Bit, [](int v) { return gameMenuIndex(v) >= 0; },
-         "22, 23, 562 或 569"},
-        {"bolZyw", nullptr, &Settings::bolZyw, {}, {}, "True 或 False"},
-        {"bolSq", nullptr, &Settings::bolSq, {}, {}, "True 或 False"},
-        {"intLei", &Settings::intLei, nullptr, range(0, 5), range(0, 5), "0 到 5"},
-        {"intXianshiLei", &Settings::intXianshiLei, nullptr, range(0, 5), range(0, 5), "0 到 5"},
-        {"intPreQi", &Settings::intPreQi, nullptr, range(0, 9), range(0, 9), "0 到 9"},
-        {"intZhWSetup", &Settings::intZhWSetup, nullptr, range(1, 5), range(1, 5), "1 到 5"},
-        {"SxIni", &Settings::SxIni, nullptr, range(0, 1), range(0, 1), "0 或 1"},
-        {"DsIni", &Settings::DsIni, nullptr, range(0, 1), range(0, 1), "0 或 1"},
-        {"SxSetup", nullptr, &Settings::SxSetup, {}, {}, "True 或 False"},
-        {"IniSerchDay", &Settings::IniSerchDay, nullptr, range(2, 16), range(2, 16), "2 到 16"},
+        codeKey(
+            "GsZl", &Settings::game, in16Bit,
+            [](int v) { return history::gameMenuIndex(history::Game{v}) >= 0; },
+            "22, 23, 562 或 569"),
+        choiceKey("bolZyw", &Settings::positionMode, PositionMode::Free, PositionMode::Fixed),
+        choiceKey("bolSq", &Settings::periodMode, PeriodMode::Last, PeriodMode::Back),
+        codeKey("intLei", &Settings::searchKind, range(0, 5), range(0, 5), "0 到 5"),
+        codeKey("intXianshiLei", &Settings::resultKind, range(0, 5), range(0, 5), "0 到 5"),
+        intKey("intPreQi", &Settings::backDistance, range(0, 9), range(0, 9), "0 到 9"),
+        intKey("intZhWSetup", &Settings::combinationSize, range(1, 5), range(1, 5), "1 到 5"),
+        intKey("SxIni", &Settings::zodiacBase, range(0, 1), range(0, 1), "0 或 1"),
+        intKey("DsIni", &Settings::segmentBase, range(0, 1), range(0, 1), "0 或 1"),
+        boolKey("SxSetup", &Settings::zodiacInAnimalOrder),
+        intKey("IniSerchDay", &Settings::updateDays, range(2, 16), range(2, 16), "2 到 16"),
     };
     return table;
 }
@@ -79,12 +134,6 @@ std::optional<bool> parseBool(const std::string& raw) {
 
 } // namespace
 
-int gameMenuIndex(int gameCode) {
-    for (int i = 0; i < 4; ++i)
-        if (kGameCodes[i] == gameCode) return i;
-    return -1;
-}
-
 SettingsFile::SettingsFile(platform::SettingsStore store) : store_(std::move(store)) {
     load();
 }
@@ -103,10 +152,10 @@ void SettingsFile::load() {
     for (const auto& key : keyTable()) {
         const auto stored = store_.read(kSettingsSection, key.name);
         if (!stored) continue;
-        if (key.boolMember) {
-            if (const auto b = parseBool(*stored)) values_.*key.boolMember = *b;
+        if (key.isBool) {
+            if (const auto b = parseBool(*stored)) key.put(values_, *b ? 1 : 0);
         } else if (const auto v = parseInt(*stored); v && key.readable(*v)) {
-            values_.*key.intMember = *v;
+            key.put(values_, *v);
         }
     }
 }
@@ -114,21 +163,21 @@ void SettingsFile::load() {
 std::optional<std::string> SettingsFile::text(const std::string& name) const {
     const Key* key = findKey(name);
     if (!key) return std::nullopt;
-    if (key->boolMember) return values_.*key->boolMember ? "True" : "False";
-    return std::to_string(values_.*key->intMember);
+    if (key->isBool) return key->get(values_) ? "True" : "False";
+    return std::to_string(key->get(values_));
 }
 
 std::optional<std::string> SettingsFile::set(const std::string& name, const std::string& text) {
     const Key* key = findKey(name);
     if (!key) return "没有这个设置项：" + name;
-    if (key->boolMember) {
+    if (key->isBool) {
         const auto b = parseBool(text);
         if (!b) return name + " 的值必须是 " + key->offeredText;
-        values_.*key->boolMember = *b;
+        key->put(values_, *b ? 1 : 0);
     } else {
         const auto v = parseInt(text);
         if (!v || !key->offered(*v)) return name + " 的值必须是 " + key->offeredText;
-        values_.*key->intMember = *v;
+        key->put(values_, *v);
     }
     save(name);
     return std::nullopt;

@@ -3,7 +3,10 @@
 // the moment the user changes a choice. Integers are stored as decimal text, Booleans as the words
 // True and False. A stored value that cannot be read or is out of range gives the default.
 
+#include "history/attributes.h"
+#include "history/period.h"
 #include "platform/settings_store.h"
+#include "search/search_request.h"
 
 #include <optional>
 #include <string>
@@ -14,24 +17,20 @@ namespace app {
 inline constexpr const char* kApplicationName = "Vantrel11S5";
 inline constexpr const char* kSettingsSection = "IniSetting";
 
+// Each value with the key it is stored under.
 struct Settings {
-    int GsZl = 22;         // game code: 22, 23, 562 or 569
-    bool bolZyw = true;    // free position (自由位) rather than fixed (固定位)
-    bool bolSq = true;     // 上期 rather than 前期
-    int intLei = 0;        // search type 0..5
-    int intXianshiLei = 0; // result type 0..5
-    int intPreQi = 2;      // period distance N of 前期, one digit
-    int intZhWSetup = 2;   // combination size
-    int SxIni = 1;         // zodiac numbering base 0 or 1
-    int DsIni = 1;         // segment numbering base 0 or 1
-    bool SxSetup = false;  // zodiac values in animal order (True) or by age (False)
-    int IniSerchDay = 6;   // days the online update keeps, 2..16
+    history::Game game = history::Game::Jiangxi;                    // GsZl
+    search::PositionMode positionMode = search::PositionMode::Free; // bolZyw (True: free)
+    search::PeriodMode periodMode = search::PeriodMode::Last;       // bolSq (True: 上期)
+    history::Kind searchKind = history::Number;                     // intLei
+    history::Kind resultKind = history::Number;                     // intXianshiLei
+    int backDistance = 2;             // intPreQi: N of 前期, one digit
+    int combinationSize = 2;          // intZhWSetup
+    int zodiacBase = 1;               // SxIni: zodiac values start at 0 or 1
+    int segmentBase = 1;              // DsIni: segment values start at 0 or 1
+    bool zodiacInAnimalOrder = false; // SxSetup: zodiac values in animal order, else by age
+    int updateDays = 6;               // IniSerchDay: days the online update keeps, 2..16
 };
-
-// The game codes of the game menu, in menu order.
-inline constexpr int kGameCodes[4] = {22, 23, 562, 569};
-// The index of a game code in the menu, -1 for a code the menu does not offer.
-int gameMenuIndex(int gameCode);
 
 class SettingsFile {
   public:

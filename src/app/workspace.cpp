@@ -27,7 +27,7 @@ std::optional<int> leadingNumber(const std::string& text) {
     return value;
 }
 
-// Single-digit text of a box such as MaskEdBox2 ("3" or "3_"); empty when it holds no digit.
+// Single-digit text of a one-digit box ("3" or "3_"); empty when it holds no digit.
 std::optional<int> singleDigit(const std::string& text) {
     for (char c : text) {
         if (c >= '0' && c <= '9') return c - '0';
@@ -63,24 +63,24 @@ std::string position(int index) {
 Workspace::Workspace(WorkspaceOptions options)
     : options_(std::move(options)), settings_(openStore(options_)) {
     const Settings& s = settings();
-    intQiPerDay_ = history::drawsPerDay(s.GsZl);
+    drawsPerDay_ = history::drawsPerDay(s.game);
     openDatabase();
-    QihaoXianshi();
+    refreshNextPeriod();
     // The zodiac year of the next period, or of today while there is none.
-    if (text1_.empty()) {
+    if (nextPeriodText_.empty()) {
         const auto d = today();
         zodiac_.setYear(history::Zodiac::yearOfDate(
             static_cast<int>(d.year()), static_cast<int>(static_cast<unsigned>(d.month())),
             static_cast<int>(static_cast<unsigned>(d.day()))));
     } else {
-        zodiac_.setYearOfPeriod(text1_);
+        zodiac_.setYearOfPeriod(nextPeriodText_);
     }
     resetSpanStart();
     updateSpan();
-    LoadTargets();
+    reloadTargets();
     // At start the zodiac values follow the animal order whatever rule is chosen; the by-age rule
     // takes effect when a zodiac base is picked.
-    zodiac_.setValueOrder(true, s.SxIni);
+    zodiac_.setValueOrder(true, s.zodiacBase);
     zodiac_.updateYearGroups();
 }
 
@@ -111,26 +111,9 @@ std::string Workspace::takeWriteProblem() {
     return std::exchange(writeProblem_, std::string());
 }
 
-void Workspace::ensureKinds(std::initializer_list<int> kinds) {
-    unsigned wanted = 0;
-    for (int kind : kinds)
-        if (kind >= 0 && kind < history::kKinds) wanted |= 1u << kind;
-    wanted &= ~loadedKinds_;
-    if (wanted == 0) return;
-    if (!db_.isOpen() || rows_.empty()) {
-        loadedKinds_ |= wanted;
-        return;
-    }
-    try {
-        waitForWrites();
-        for (int kind = 0; kind < history::kKinds; ++kind) {
-            if (!(wanted & (1u << kind))) continue;
-            history::loadKindValues(db_, kind, rows_);
-            loadedKinds_ |= 1u << kind;
-        }
-    } catch (const std::exception&) {
-        // The values stay 0; the next use tries again.
-    }
+void Workspace::ensureKinds(std::initializer_list<history::Kind> kinds) {
+    if (!db_.isOpen() || history_.hasKinds(kinds)) return;
+    history_.ensureKinds(database(), kinds);
 }
 
 std::string Workspace::databasePath() const {
@@ -143,18 +126,15 @@ void Workspace::openDatabase() {
         std::filesystem::create_directories(options_.dataDir, error);
         platform::Database db(databasePath());
         history::createTables(db);
-        rows_ = history::loadHistory(db);
-        loadedKinds_ = 1u << history::Number;
+        history_.load(db);
         db_ = std::move(db);
         databaseProblem_.clear();
     } catch (const std::exception& e) {
         db_.close();
-        rows_.clear();
+        history_.clear();
         databaseProblem_ = "无法打开历史数据库 " + databasePath() + "（" + e.what() +
                            "）。请检查数据文件夹是否存在并可写，然后重新启动程序。";
     }
-    ++historyVersion_;
-    ++historyGeneration_;
 }
 
 Outcome Workspace::requireDatabase() {
@@ -170,12 +150,12 @@ std::chrono::year_month_day Workspace::today() const {
 }
 
 std::string Workspace::historyPeriodText(size_t row) const {
-    return history::gridPeriodText(rows_[row].period, settings().GsZl);
+    return history::gridPeriodText(rows()[row].period, settings().game);
 }
 
 std::string Workspace::historyLine(size_t row) const {
     std::string line = historyPeriodText(row) + " ";
-    for (int n : rows_[row].numbers()) line += history::format00(n) + " ";
+    for (int n : rows()[row].numbers()) line += history::format00(n) + " ";
     return line;
 }
 
@@ -204,7 +184,7 @@ Outcome Workspace::addDraw(const std::array<std::string, 5>& boxes,
     }
 
     int period = 0;
-    if (rows_.empty()) {
+    if (history_.empty()) {
         const auto parsed = history::parseTenDigitPeriod(firstPeriod);
         if (firstPeriod.empty())
             return Outcome::failure("历史号码为空：请先在期号框输入第一期的十位期号"
@@ -215,26 +195,13 @@ Outcome Workspace::addDraw(const std::array<std::string, 5>& boxes,
                                     "2016090801）。");
         period = *parsed;
     } else {
-        period = history::lastEightAsNumber(text1_).value_or(rows_.back().period + 1);
+        period = history::lastEightAsNumber(nextPeriodText_).value_or(history_.newest().period + 1);
     }
 
-    const bool spanFollows = spanEnd_ == history::tenDigit(rows_.empty() ? 0 : rows_.back().period);
+    const bool spanFollows =
+        spanEnd_ == history::tenDigit(history_.empty() ? 0 : history_.newest().period);
     try {
-        platform::Transaction transaction(db_);
-        history::DrawAppender appender(db_, zodiac_, settings().DsIni, false);
-        // The previous-draw columns come from the newest stored rows with every kind.
-        const auto newest = history::loadNewestRows(db_, 2);
-        const size_t n = newest.size();
-        appender.seed(n >= 2 ? &newest[n - 2].values : nullptr,
-                      n >= 1 ? &newest[n - 1].values : nullptr);
-        const history::HistoryRow row = appender.append(period, numbers);
-        transaction.commit();
-        const auto at =
-            std::upper_bound(rows_.begin(), rows_.end(), row, [](const auto& a, const auto& b) {
-                return a.period < b.period || (a.period == b.period && a.id < b.id);
-            });
-        if (at != rows_.end()) ++historyGeneration_; // not after the newest: rows move
-        rows_.insert(at, row);
+        history_.insert(history::storeDraw(db_, zodiac_, settings().segmentBase, period, numbers));
     } catch (const std::exception& e) {
         return Outcome::failure(std::string("保存号码失败：") + e.what() +
                                 "。历史号码没有改变，请检查磁盘空间和数据文件夹后重试。");
@@ -245,14 +212,13 @@ Outcome Workspace::addDraw(const std::array<std::string, 5>& boxes,
 }
 
 void Workspace::afterHistoryChange() {
-    ++historyVersion_;
-    LoadTargets();
-    QihaoXianshi();
+    reloadTargets();
+    refreshNextPeriod();
     updateSpan();
 }
 
 void Workspace::historyChanged(bool resetSpan) {
-    AddHaoma();
+    reloadHistory();
     if (resetSpan) {
         spanStart_.clear();
         spanEnd_.clear();
@@ -261,9 +227,7 @@ void Workspace::historyChanged(bool resetSpan) {
 }
 
 void Workspace::historyChanged(std::vector<history::HistoryRow> rows, bool resetSpan) {
-    rows_ = std::move(rows);
-    ++historyGeneration_;
-    loadedKinds_ = (1u << history::kKinds) - 1; // freshly stored rows carry every kind
+    history_.replace(std::move(rows));
     if (resetSpan) {
         spanStart_.clear();
         spanEnd_.clear();
@@ -271,151 +235,152 @@ void Workspace::historyChanged(std::vector<history::HistoryRow> rows, bool reset
     afterHistoryChange();
 }
 
-void Workspace::AddHaoma() {
+void Workspace::reloadHistory() {
     if (!db_.isOpen()) return;
     try {
-        waitForWrites();
-        rows_ = history::loadHistory(db_);
-        loadedKinds_ = 1u << history::Number;
+        history_.load(database());
     } catch (const std::exception&) {
         // The rows in memory stay as they were.
     }
-    ++historyVersion_;
-    ++historyGeneration_;
 }
 
-void Workspace::QihaoXianshi() {
-    if (rows_.empty()) {
-        lngNextQi_ = 0;
-        text1_.clear();
+void Workspace::refreshNextPeriod() {
+    if (history_.empty()) {
+        newestNextPeriod_ = 0;
+        nextPeriodText_.clear();
         return;
     }
-    const auto& newest = rows_.back();
-    lngNextQi_ = newest.nextPeriod;
-    text1_ = history::nextPeriodText(newest.period, intQiPerDay_);
+    const auto& newest = history_.newest();
+    newestNextPeriod_ = newest.nextPeriod;
+    nextPeriodText_ = history::nextPeriodText(newest.period, drawsPerDay_);
 }
 
-void Workspace::LoadTargets() {
+void Workspace::reloadTargets() {
     const Settings& s = settings();
-    if (bolManualTab_) {
+    if (targetSource_ == TargetSource::Typed) {
         for (int k = 0; k < 5; ++k)
             if (const auto v = wholeNumber(typedTargets_[k]))
-                intTarget_[k] = static_cast<std::int16_t>(*v);
+                targets_[k] = static_cast<std::int16_t>(*v);
         return;
     }
-    if (rows_.empty()) {
+    if (history_.empty()) {
         targetTexts_ = {};
         return;
     }
-    ensureKinds({s.intLei});
-    const long back = s.bolSq ? 0 : s.intPreQi - 1;
-    const long index = static_cast<long>(rows_.size()) - 1 - back;
-    if (index < 0 || index >= static_cast<long>(rows_.size())) return;
-    const auto& reference = rows_[static_cast<size_t>(index)];
-    const bool showNames = s.intLei == history::ZodiacKind;
+    ensureKinds({s.searchKind});
+    const long back = s.periodMode == search::PeriodMode::Last ? 0 : s.backDistance - 1;
+    const long index = static_cast<long>(history_.size()) - 1 - back;
+    if (index < 0 || index >= static_cast<long>(history_.size())) return;
+    const auto& reference = rows()[static_cast<size_t>(index)];
+    const bool showNames = s.searchKind == history::ZodiacKind;
     for (int k = 0; k < 5; ++k) {
-        intTarget_[k] = reference.values[s.intLei][k];
-        targetTexts_[k] = showNames ? history::Zodiac::nameOf(intTarget_[k], s.SxIni)
-                                    : std::to_string(intTarget_[k]);
+        targets_[k] = reference.values[s.searchKind][k];
+        targetTexts_[k] = showNames ? history::Zodiac::nameOf(targets_[k], s.zodiacBase)
+                                    : std::to_string(targets_[k]);
     }
 }
 
 void Workspace::resetSpanStart() {
-    if (rows_.empty()) return;
+    if (history_.empty()) return;
     const Settings& s = settings();
-    const int d = s.bolSq ? 1 : s.intPreQi;
-    spanStart_ = history::tenDigit(rows_.front().period + d);
+    const int d = s.periodMode == search::PeriodMode::Last ? 1 : s.backDistance;
+    spanStart_ = history::tenDigit(rows().front().period + d);
 }
 
 void Workspace::updateSpan() {
     // Boxes the user has not set (or that followed the history) take the whole history.
-    if (rows_.empty()) {
+    if (history_.empty()) {
         spanStart_.clear();
         spanEnd_.clear();
         return;
     }
     if (spanStart_.empty()) resetSpanStart();
-    if (spanEnd_.empty()) spanEnd_ = history::tenDigit(rows_.back().period);
+    if (spanEnd_.empty()) spanEnd_ = history::tenDigit(history_.newest().period);
 }
 
-Outcome Workspace::MaskEdBox2_LostFocus(const std::string& text) {
+Outcome Workspace::setBackDistance(const std::string& text) {
     const auto digit = singleDigit(text);
     if (!digit) return Outcome::success(); // an empty box keeps the distance
-    settings_.mutableValues().intPreQi = *digit;
+    settings_.mutableValues().backDistance = *digit;
     settings_.save("intPreQi");
-    LoadTargets();
+    reloadTargets();
     resetSpanStart();
     return Outcome::success();
 }
 
-void Workspace::mnu11S5_Click(int index) {
-    if (index < 0 || index > 3) return;
-    settings_.mutableValues().GsZl = kGameCodes[index];
-    intQiPerDay_ = history::drawsPerDay(kGameCodes[index]);
+void Workspace::setGame(history::Game game) {
+    if (history::gameMenuIndex(game) < 0) return;
+    settings_.mutableValues().game = game;
+    drawsPerDay_ = history::drawsPerDay(game);
     settings_.save("GsZl");
 }
 
-void Workspace::mnuSxcs_Click(int index) {
-    if (index < 0 || index > 1) return;
-    settings_.mutableValues().SxIni = index;
+void Workspace::setZodiacBase(int base) {
+    if (base < 0 || base > 1) return;
+    settings_.mutableValues().zodiacBase = base;
     settings_.save("SxIni");
-    zodiac_.setValueOrder(settings().SxSetup, index);
+    zodiac_.setValueOrder(settings().zodiacInAnimalOrder, base);
 }
 
-void Workspace::mnuDscs_Click(int index) {
-    if (index < 0 || index > 1) return;
-    settings_.mutableValues().DsIni = index;
+void Workspace::setSegmentBase(int base) {
+    if (base < 0 || base > 1) return;
+    settings_.mutableValues().segmentBase = base;
     settings_.save("DsIni");
 }
 
-void Workspace::mnuSxsetup_Click(int index) {
-    if (index < 0 || index > 1) return;
-    settings_.mutableValues().SxSetup = index == 0;
+void Workspace::setZodiacOrder(bool animalOrder) {
+    settings_.mutableValues().zodiacInAnimalOrder = animalOrder;
     settings_.save("SxSetup");
 }
 
-void Workspace::Option1_Click(int index) {
-    Settings& s = settings_.mutableValues();
-    if (index == 0 || index == 1) s.bolZyw = index == 1;
-    if (index == 2 || index == 3) s.bolSq = index == 3;
+void Workspace::setPositionMode(search::PositionMode mode) {
+    settings_.mutableValues().positionMode = mode;
     settings_.save("bolZyw");
     settings_.save("bolSq");
-    LoadTargets();
+    reloadTargets();
     resetSpanStart();
 }
 
-void Workspace::Option3_Click(int index) {
-    if (index < 0 || index > 5) return;
-    settings_.mutableValues().intLei = index;
-    LoadTargets();
+void Workspace::setPeriodMode(search::PeriodMode mode) {
+    settings_.mutableValues().periodMode = mode;
+    settings_.save("bolZyw");
+    settings_.save("bolSq");
+    reloadTargets();
+    resetSpanStart();
+}
+
+void Workspace::setSearchKind(history::Kind kind) {
+    if (kind < 0 || kind >= history::kKinds) return;
+    settings_.mutableValues().searchKind = kind;
+    reloadTargets();
     settings_.save("intLei");
 }
 
-void Workspace::Option4_Click(int index) {
-    if (index < 0 || index > 5) return;
-    settings_.mutableValues().intXianshiLei = index;
+void Workspace::setResultKind(history::Kind kind) {
+    if (kind < 0 || kind >= history::kKinds) return;
+    settings_.mutableValues().resultKind = kind;
     settings_.save("intXianshiLei");
 }
 
-void Workspace::setTargetTab(bool manualTab, const std::array<std::string, 5>& typed) {
-    bolManualTab_ = manualTab;
+void Workspace::setTargetSource(TargetSource source, const std::array<std::string, 5>& typed) {
+    targetSource_ = source;
     typedTargets_ = typed;
-    if (manualTab) {
-        LoadTargets();
+    if (source == TargetSource::Typed) {
+        reloadTargets();
     } else {
         // Back on the first tab the boxes' numbers are the targets; names keep the loaded ones.
         for (int k = 0; k < 5; ++k)
             if (const auto v = wholeNumber(targetTexts_[k]))
-                intTarget_[k] = static_cast<std::int16_t>(*v);
+                targets_[k] = static_cast<std::int16_t>(*v);
     }
 }
 
-Outcome Workspace::Combo1_LostFocus(const std::string& text) {
+Outcome Workspace::setCombinationSize(const std::string& text) {
     const auto k = wholeNumber(text);
     if (!k || *k < 1 || *k > 5) {
         return Outcome::failure("组合位数“" + text + "”无效：请输入1到5之间的整数。");
     }
-    settings_.mutableValues().intZhWSetup = *k;
+    settings_.mutableValues().combinationSize = *k;
     settings_.save("intZhWSetup");
     return Outcome::success();
 }
@@ -428,13 +393,13 @@ Outcome Workspace::setSetting(const std::string& key, const std::string& value) 
     // Keys with a menu or box go through it, so everything that follows a choice follows.
     if (auto error = settings_.set(key, value)) return Outcome::failure(*error);
     const Settings& s = settings();
-    if (key == "GsZl") mnu11S5_Click(gameMenuIndex(s.GsZl));
-    if (key == "SxIni") mnuSxcs_Click(s.SxIni);
+    if (key == "GsZl") setGame(s.game);
+    if (key == "SxIni") setZodiacBase(s.zodiacBase);
     if (key == "bolSq" || key == "intPreQi") {
-        LoadTargets();
+        reloadTargets();
         resetSpanStart();
     }
-    if (key == "intLei") LoadTargets();
+    if (key == "intLei") reloadTargets();
     return Outcome::success();
 }
 

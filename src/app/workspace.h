@@ -7,8 +7,11 @@
 #include "app/settings.h"
 #include "history/attributes.h"
 #include "history/history_table.h"
+#include "history/ordered_history.h"
+#include "history/period.h"
 #include "history/zodiac.h"
 #include "platform/database.h"
+#include "search/search_request.h"
 
 #include <array>
 #include <chrono>
@@ -39,6 +42,9 @@ struct WorkspaceOptions {
     std::function<std::chrono::year_month_day()> today;
 };
 
+// Where the search targets come from: the reference draw (first tab) or the typed boxes (second).
+enum class TargetSource { ReferenceDraw, Typed };
+
 class Workspace {
   public:
     // Runs the start-up sequence: reads the settings, opens (or creates) the database, loads the
@@ -54,33 +60,29 @@ class Workspace {
     // Why the database could not be opened; empty when it is open.
     const std::string& databaseProblem() const { return databaseProblem_; }
 
-    // rsHistory: the stored draws in ascending SQQH. Numbers are always there; the values of the
-    // other kinds are read from the database on first use (ensureKinds), so a long history opens
-    // fast. Rows stored in this session carry every kind.
-    const std::vector<history::HistoryRow>& rows() const { return rows_; }
-    void ensureKinds(std::initializer_list<int> kinds);
-    // Grows every time the stored draws change, so views know to reset.
-    std::uint64_t historyVersion() const { return historyVersion_; }
-    // Grows when stored draws were replaced, removed or re-read; not when draws were only added
-    // after the newest one. While it stays, rows() only grew at its end, so what a reader keeps
-    // about the earlier rows still holds.
-    std::uint64_t historyGeneration() const { return historyGeneration_; }
+    // The stored draws in the order of the ordered view. Numbers are always there; the values of
+    // the other kinds are read on first use (ensureKinds). Rows stored in this session carry
+    // every kind.
+    const history::OrderedHistory& history() const { return history_; }
+    const std::vector<history::HistoryRow>& rows() const { return history_.rows(); }
+    void ensureKinds(std::initializer_list<history::Kind> kinds);
     // The period column of the history grid for a row (eight or ten digits by game).
     std::string historyPeriodText(size_t row) const;
 
-    int intQiPerDay() const { return intQiPerDay_; }
-    // Text1: the next period id in ten-digit form; empty while the history is empty.
-    const std::string& Text1() const { return text1_; }
-    // lngNextQi: the newest row's QQH; 0 while the history is empty.
-    std::int32_t lngNextQi() const { return lngNextQi_; }
+    int drawsPerDay() const { return drawsPerDay_; }
+    // The next period id in ten-digit form, as the entry line shows it; empty while the history
+    // is empty.
+    const std::string& nextPeriodText() const { return nextPeriodText_; }
+    // The newest row's QQH (its period plus one); 0 while the history is empty.
+    std::int32_t newestNextPeriod() const { return newestNextPeriod_; }
     const history::Zodiac& zodiac() const { return zodiac_; }
 
-    // Targets of the searches and what the first tab's boxes (Text2) show.
-    const std::array<std::int16_t, 5>& intTarget() const { return intTarget_; }
+    // The targets of the searches, and what the first tab's boxes show.
+    const std::array<std::int16_t, 5>& targets() const { return targets_; }
     const std::array<std::string, 5>& targetTexts() const { return targetTexts_; }
-    bool bolManualTab() const { return bolManualTab_; }
+    TargetSource targetSource() const { return targetSource_; }
 
-    // Text3(0), Text3(1): the search span as the boxes show it.
+    // The search span as the two boxes show it.
     const std::string& spanStart() const { return spanStart_; }
     const std::string& spanEnd() const { return spanEnd_; }
     void setSpan(std::string start, std::string end);
@@ -92,35 +94,29 @@ class Workspace {
     // when a number is missing, outside 01..11 or repeated; the message says which.
     Outcome addDraw(const std::array<std::string, 5>& boxes, const std::string& firstPeriod = {});
 
-    // ---- refresh operations ----
-    // AddHaoma: re-reads the history from the database.
-    void AddHaoma();
-    // QihaoXianshi: the next period id (Text1) and lngNextQi from the newest draw.
-    void QihaoXianshi();
-    // LoadTargets: the targets from the reference draw (first tab) or the typed boxes.
-    void LoadTargets();
-    // MaskEdBox2_LostFocus: the period distance typed in the box. An empty box keeps the
-    // previous distance.
-    Outcome MaskEdBox2_LostFocus(const std::string& text);
+    // The targets anew: from the reference draw, or from the typed boxes.
+    void reloadTargets();
 
     // ---- settings menus ----
-    void mnu11S5_Click(int index);
-    void mnuSxcs_Click(int index);
-    void mnuDscs_Click(int index);
-    void mnuSxsetup_Click(int index);
+    void setGame(history::Game game);
+    void setZodiacBase(int base);
+    void setSegmentBase(int base);
+    // Whether zodiac values follow the animal order or the age; used from the next zodiac base
+    // picked on.
+    void setZodiacOrder(bool animalOrder);
 
     // ---- search options ----
-    // Option1: 0 固定位, 1 自由位, 2 前期, 3 上期.
-    void Option1_Click(int index);
-    // Option3: the search type.
-    void Option3_Click(int index);
-    // Option4: the result type.
-    void Option4_Click(int index);
-    // The target tab and the typed target boxes (Text22) as the window holds them.
-    void setTargetTab(bool manualTab, const std::array<std::string, 5>& typed);
-
-    // Combo1_LostFocus: the combination size typed or picked in the box (1 to 5).
-    Outcome Combo1_LostFocus(const std::string& text);
+    void setPositionMode(search::PositionMode mode);
+    void setPeriodMode(search::PeriodMode mode);
+    // The period distance N of 前期 as typed in its one-digit box. An empty box keeps the
+    // previous distance.
+    Outcome setBackDistance(const std::string& text);
+    void setSearchKind(history::Kind kind);
+    void setResultKind(history::Kind kind);
+    // The target tab in use and the typed target boxes as the window holds them.
+    void setTargetSource(TargetSource source, const std::array<std::string, 5>& typed);
+    // The combination size typed or picked in its box (1 to 5).
+    Outcome setCombinationSize(const std::string& text);
 
     // ---- settings by key (command line) ----
     std::optional<std::string> settingText(const std::string& key) const;
@@ -158,6 +154,8 @@ class Workspace {
 
   private:
     void openDatabase();
+    void reloadHistory();
+    void refreshNextPeriod();
     void resetSpanStart();
     void updateSpan();
     void afterHistoryChange();
@@ -167,24 +165,21 @@ class Workspace {
     SettingsFile settings_;
     platform::Database db_;
     std::string databaseProblem_;
-    std::vector<history::HistoryRow> rows_;
-    std::uint64_t historyVersion_ = 0;
-    std::uint64_t historyGeneration_ = 0;
+    history::OrderedHistory history_;
 
-    int intQiPerDay_ = 84;
-    std::string text1_;
-    std::int32_t lngNextQi_ = 0;
+    int drawsPerDay_ = 84;
+    std::string nextPeriodText_;
+    std::int32_t newestNextPeriod_ = 0;
     history::Zodiac zodiac_;
 
-    std::array<std::int16_t, 5> intTarget_{};
+    std::array<std::int16_t, 5> targets_{};
     std::array<std::string, 5> targetTexts_{};
-    bool bolManualTab_ = false;
+    TargetSource targetSource_ = TargetSource::ReferenceDraw;
     std::array<std::string, 5> typedTargets_{};
 
     std::string spanStart_;
     std::string spanEnd_;
 
-    unsigned loadedKinds_ = 0; // bit per kind whose values rows_ holds
     std::future<std::string> pendingWrite_;
     std::string writeProblem_;
 };

@@ -6,7 +6,8 @@ namespace history {
 
 DrawAppender::DrawAppender(platform::Database& db, Zodiac& zodiac, int segmentBase,
                            bool fillPreviousStrings)
-    : db_(db), zodiac_(zodiac), segmentBase_(segmentBase), fillPreviousStrings_(fillPreviousStrings) {
+    : db_(db), zodiac_(zodiac), segmentBase_(segmentBase),
+      fillPreviousStrings_(fillPreviousStrings) {
     std::string columns = "SQQH, QQH";
     for (const char* period : {"", "S", "P"})
         for (int kind = 0; kind < kKinds; ++kind)
@@ -64,6 +65,19 @@ HistoryRow DrawAppender::append(int period, const Numbers& numbers) {
     row.values = current.values;
     secondNewest_ = std::move(newest_);
     newest_ = std::move(current);
+    return row;
+}
+
+HistoryRow storeDraw(platform::Database& db, Zodiac& zodiac, int segmentBase, int period,
+                     const Numbers& numbers) {
+    platform::Transaction transaction(db);
+    DrawAppender appender(db, zodiac, segmentBase, false);
+    const auto newest = loadNewestRows(db, 2);
+    const size_t n = newest.size();
+    appender.seed(n >= 2 ? &newest[n - 2].values : nullptr,
+                  n >= 1 ? &newest[n - 1].values : nullptr);
+    HistoryRow row = appender.append(period, numbers);
+    transaction.commit();
     return row;
 }
 

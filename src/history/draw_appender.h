@@ -41,4 +41,9 @@ class DrawAppender {
     std::optional<Previous> secondNewest_;
 };
 
+// Stores one draw after the newest stored rows, in a transaction of its own: a typed draw. The
+// previous-draw columns come from the newest stored rows. Returns the stored row with every kind.
+HistoryRow storeDraw(platform::Database& db, Zodiac& zodiac, int segmentBase, int period,
+                     const Numbers& numbers);
+
 } // namespace history

@@ -177,7 +177,9 @@ std::optional<std::vector<HistoryRow>> replaceHistory(platform::Database& db, Zo
         throw;
     }
     // Rows of one period keep the order they were stored in, as in the ordered view.
-    const auto byPeriod = [](const HistoryRow& a, const HistoryRow& b) { return a.period < b.period; };
+    const auto byPeriod = [](const HistoryRow& a, const HistoryRow& b) {
+        return a.period < b.period;
+    };
     if (!std::is_sorted(rows.begin(), rows.end(), byPeriod))
         std::stable_sort(rows.begin(), rows.end(), byPeriod);
     return rows;

@@ -13,7 +13,8 @@ std::string backupText(const std::vector<HistoryRow>& rows, size_t count) {
     count = std::min(count, rows.size());
     std::string text;
     text.reserve(count * 26);
-    for (size_t i = 0; i < count; ++i) appendHistoryTextLine(text, rows[i].period, rows[i].numbers());
+    for (size_t i = 0; i < count; ++i)
+        appendHistoryTextLine(text, rows[i].period, rows[i].numbers());
     return text;
 }
 

@@ -6,14 +6,20 @@
 
 namespace history {
 
-int drawsPerDay(int gameCode) {
-    if (gameCode == 569) return 79;
-    if (gameCode == 562) return 90;
+int gameMenuIndex(Game game) {
+    for (int i = 0; i < 4; ++i)
+        if (kGames[i] == game) return i;
+    return -1;
+}
+
+int drawsPerDay(Game game) {
+    if (game == Game::Heilongjiang) return 79;
+    if (game == Game::Shanghai) return 90;
     return 84;
 }
 
-bool showsEightDigitIds(int gameCode) {
-    return gameCode == 23 || gameCode == 569;
+bool showsEightDigitIds(Game game) {
+    return game == Game::Guangdong || game == Game::Heilongjiang;
 }
 
 std::string eightDigit(int period) {
@@ -26,8 +32,8 @@ std::string tenDigit(int period) {
     return "20" + eightDigit(period);
 }
 
-std::string gridPeriodText(int period, int gameCode) {
-    return showsEightDigitIds(gameCode) ? eightDigit(period) : tenDigit(period);
+std::string gridPeriodText(int period, Game game) {
+    return showsEightDigitIds(game) ? eightDigit(period) : tenDigit(period);
 }
 
 std::string nextPeriodText(int newestPeriod, int perDay) {

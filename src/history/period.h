@@ -8,17 +8,27 @@
 
 namespace history {
 
-// Games and their draws per day: 79 for code 569, 90 for 562, 84 for every other code.
-int drawsPerDay(int gameCode);
+// The regional games by their game code. A stored code the program does not offer is kept as it
+// is and plays like 江西 (84 draws a day, ten-digit ids).
+enum class Game : int { Jiangxi = 22, Guangdong = 23, Shanghai = 562, Heilongjiang = 569 };
+
+// The games of the game menu, in menu order.
+inline constexpr Game kGames[4] = {Game::Jiangxi, Game::Guangdong, Game::Shanghai,
+                                   Game::Heilongjiang};
+// The index of a game in the menu, -1 for a code the menu does not offer.
+int gameMenuIndex(Game game);
+
+// Draws per day: 79 for 黑龙江, 90 for 上海, 84 for every other code.
+int drawsPerDay(Game game);
 // The games whose history grid shows the stored eight-digit id rather than the ten-digit form.
-bool showsEightDigitIds(int gameCode);
+bool showsEightDigitIds(Game game);
 
 // The stored form padded to eight digits.
 std::string eightDigit(int period);
 // "20" followed by the eight-digit form.
 std::string tenDigit(int period);
 // The id as the history grid of the given game shows it.
-std::string gridPeriodText(int period, int gameCode);
+std::string gridPeriodText(int period, Game game);
 
 // The next period after the newest stored draw, in ten-digit form: the next day's draw 01 when
 // the newest draw is the last of its day, else the stored id plus one (no roll-over).

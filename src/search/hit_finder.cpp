@@ -58,7 +58,7 @@ bool inside(CounterRange r, int v) {
 std::vector<PositionSet> positionSets(const SearchRequest& request) {
     std::vector<PositionSet> sets;
     const int kind = request.kind;
-    if (!request.combination) {
+    if (!request.combination()) {
         PositionSet set;
         const CounterRange range = patternCounters(kind);
         std::map<int, int> counters; // all counters start at 0 for the search
@@ -81,7 +81,7 @@ std::vector<PositionSet> positionSets(const SearchRequest& request) {
     const CounterRange range = combinationCounters(kind);
     const CounterRange reset = combinationReset(kind, request.zodiacBase, request.segmentBase);
     std::map<int, int> counters; // counters outside the reset range carry over
-    for (const auto& combination : positionCombinations(request.comboSize)) {
+    for (const auto& combination : positionCombinations(request.combinationSize)) {
         for (int v = reset.low; v <= reset.high; ++v) counters[v] = 0;
         for (int p : combination) {
             const int v = request.targets[p - 1];
@@ -167,7 +167,7 @@ std::vector<std::uint32_t> findHits(const SearchInput& input, const SearchReques
     std::vector<bool> possible(sets.size(), true);
     for (size_t s = 0; s < sets.size(); ++s) {
         for (size_t i = 0; i < sets[s].positions.size(); ++i) {
-            if (!request.freePosition) {
+            if (!request.freePosition()) {
                 required[s] |= 1u << (sets[s].positions[i] - 1);
                 continue;
             }
@@ -185,14 +185,14 @@ std::vector<std::uint32_t> findHits(const SearchInput& input, const SearchReques
     // The earlier draw's values at each position for row r, as the fixed rewrites leave them.
     auto fixedMask = [&](size_t r) {
         const history::PositionValues* earlier = nullptr;
-        const size_t back = request.lastPeriod ? 1 : n;
+        const size_t back = request.lastPeriod() ? 1 : n;
         if (r >= back) earlier = &rows[r - back].values[kind];
         std::uint32_t mask = 0;
         for (int p = 0; p < 5; ++p) {
             std::int16_t value = 0;
             if (earlier)
                 value = (*earlier)[p];
-            else if (request.combination && !request.lastPeriod && r == 0)
+            else if (request.combination() && !request.lastPeriod() && r == 0)
                 value = input.firstRowPreviousValues[p]; // the first row is not rewritten
             if (value == request.targets[p]) mask |= 1u << p;
         }
@@ -200,7 +200,7 @@ std::vector<std::uint32_t> findHits(const SearchInput& input, const SearchReques
     };
     // The earlier draw's tokens for row r, as the free rewrite leaves them.
     auto freeText = [&](size_t r) -> std::string_view {
-        if (request.lastPeriod) return input.kindText->at(r);
+        if (request.lastPeriod()) return input.kindText->at(r);
         if (r + 1 >= n) return input.kindText->at(r + 1 - n);
         if (r >= 1) return {};
         return input.firstRowPreviousText;
@@ -214,7 +214,7 @@ std::vector<std::uint32_t> findHits(const SearchInput& input, const SearchReques
                                  std::stoi(x == std::string::npos ? token : token.substr(x + 1)));
     }
     auto sourceRow = [&](size_t r) -> std::optional<size_t> {
-        if (request.lastPeriod) return r;
+        if (request.lastPeriod()) return r;
         if (r + 1 >= n) return r + 1 - n;
         return std::nullopt;
     };
@@ -240,7 +240,7 @@ std::vector<std::uint32_t> findHits(const SearchInput& input, const SearchReques
     };
 
     for (size_t r = first; r < last; ++r) {
-        const std::uint32_t mask = request.freePosition ? freeMask(r) : fixedMask(r);
+        const std::uint32_t mask = request.freePosition() ? freeMask(r) : fixedMask(r);
         for (size_t s = 0; s < sets.size(); ++s) {
             if (possible[s] && (mask & required[s]) == required[s]) {
                 hits.push_back(static_cast<std::uint32_t>(r));

@@ -106,21 +106,22 @@ struct WritePlan {
 WritePlan planFor(const SearchRequest& r) {
     WritePlan plan;
     plan.sets = positionSets(r);
-    if (!r.freePosition)
+    if (!r.freePosition())
         for (int p = 1; p <= 5; ++p)
-            if (r.combination || r.positions[p - 1]) plan.rewrittenPositions.push_back(p);
-    plan.displayRewritten = !r.lastPeriod && (r.freePosition || !plan.rewrittenPositions.empty());
-    plan.tokensRewritten = r.freePosition && !r.lastPeriod;
+            if (r.combination() || r.positions[p - 1]) plan.rewrittenPositions.push_back(p);
+    plan.displayRewritten =
+        !r.lastPeriod() && (r.freePosition() || !plan.rewrittenPositions.empty());
+    plan.tokensRewritten = r.freePosition() && !r.lastPeriod();
     // A combination search without combinations leaves the counts as they were.
-    plan.countsWritten = !r.combination || !plan.sets.empty();
+    plan.countsWritten = !r.combination() || !plan.sets.empty();
 
     for (int p : plan.rewrittenPositions)
-        plan.names.push_back(history::attributeColumn(p, r.kind, r.lastPeriod ? "S" : "P"));
+        plan.names.push_back(history::attributeColumn(p, r.kind, r.lastPeriod() ? "S" : "P"));
     if (plan.displayRewritten) plan.names.push_back("txtHisPreLst");
     if (plan.tokensRewritten) plan.names.push_back(history::textColumn(true, r.kind));
     if (plan.countsWritten) plan.names.push_back("intTh");
-    if (r.combination) plan.names.push_back("bolOk");
-    if (r.combination && r.freePosition) plan.names.push_back("txtHisP6");
+    if (r.combination()) plan.names.push_back("bolOk");
+    if (r.combination() && r.freePosition()) plan.names.push_back("txtHisP6");
     return plan;
 }
 
@@ -200,10 +201,10 @@ void SearchStateWriter::writeChanges(platform::Database& db, const StoredHistory
         std::array<Cell, 5> compared{};
         for (int p : plan.rewrittenPositions) {
             Cell cell;
-            const size_t back = r.lastPeriod ? 1 : n;
+            const size_t back = r.lastPeriod() ? 1 : n;
             if (row >= back)
                 cell.number = history.values[row - back][p - 1];
-            else if (r.combination && !r.lastPeriod && row == 0)
+            else if (r.combination() && !r.lastPeriod() && row == 0)
                 cell = mirror[c]->at(row);
             compared[p - 1] = cell;
             next[c++] = cell;
@@ -222,8 +223,8 @@ void SearchStateWriter::writeChanges(platform::Database& db, const StoredHistory
         }
         // The token text compared in free mode.
         Cell tokens;
-        if (r.freePosition) {
-            if (r.lastPeriod) {
+        if (r.freePosition()) {
+            if (r.lastPeriod()) {
                 const TextValue v = textAt(*history.kindText, row);
                 tokens.null = v.null;
                 tokens.text = v.text;
@@ -238,7 +239,7 @@ void SearchStateWriter::writeChanges(platform::Database& db, const StoredHistory
         }
         auto agrees = [&](const PositionSet& set, size_t i) {
             const int p = set.positions[i];
-            if (!r.freePosition) {
+            if (!r.freePosition()) {
                 const Cell& v = compared[p - 1];
                 return !v.null && v.number == r.targets[p - 1];
             }
@@ -251,14 +252,14 @@ void SearchStateWriter::writeChanges(platform::Database& db, const StoredHistory
             return agreeing;
         };
         if (plan.countsWritten) {
-            next[c++] = Cell{false, count(r.combination ? sets.back() : sets.front()), {}};
+            next[c++] = Cell{false, count(r.combination() ? sets.back() : sets.front()), {}};
         }
-        if (r.combination) {
+        if (r.combination()) {
             bool any = false;
             for (const auto& set : sets)
                 any = any || count(set) == static_cast<std::int64_t>(set.positions.size());
             next[c++] = Cell{false, any ? 1 : 0, {}};
-            if (r.freePosition) next[c++] = tokens;
+            if (r.freePosition()) next[c++] = tokens;
         }
 
         bool changed = false;

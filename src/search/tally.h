@@ -31,7 +31,8 @@ struct Tally {
 std::vector<int> resultValues(int resultKind, int zodiacBase, int segmentBase);
 
 Tally tallyHits(const std::vector<history::HistoryRow>& rows,
-                const std::vector<std::uint32_t>& hits, int resultKind, int zodiacBase, int segmentBase);
+                const std::vector<std::uint32_t>& hits, int resultKind, int zodiacBase,
+                int segmentBase);
 
 // count × 100 ÷ total with three decimals, rounded half away from zero, and "%"; empty when
 // there is no hit.

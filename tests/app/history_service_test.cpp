@@ -76,7 +76,7 @@ TEST_F(HistoryServiceTest, ImportReplacesTheHistoryAndRefreshesTheWorkspace) {
                              "16100150 01 02 03 04 05\n"
                              "06 07 08 09 10\n"
                              "16100153 01 02 03\n");
-    const auto result = service().cmdRdLst(file("DRAWS.TXT"), quiet);
+    const auto result = service().importFile(file("DRAWS.TXT"), quiet);
     ASSERT_TRUE(result.outcome.ok) << result.outcome.message;
     EXPECT_EQ(result.stored, 3u);
     ASSERT_EQ(result.reported.size(), 1u);
@@ -86,8 +86,8 @@ TEST_F(HistoryServiceTest, ImportReplacesTheHistoryAndRefreshesTheWorkspace) {
 
     // Ordered by period whatever the order of the lines; the next period follows the newest.
     EXPECT_EQ(periods(w()), (std::vector<int>{16100150, 16100151, 16100152}));
-    EXPECT_EQ(w().Text1(), "2016100153");
-    EXPECT_EQ(w().lngNextQi(), 16100153);
+    EXPECT_EQ(w().nextPeriodText(), "2016100153");
+    EXPECT_EQ(w().newestNextPeriod(), 16100153);
     EXPECT_EQ(w().spanEnd(), "2016100152");
     EXPECT_EQ(storedPeriods(f), (std::vector<int>{16100150, 16100151, 16100152}));
 }
@@ -99,7 +99,7 @@ TEST_F(HistoryServiceTest, AnImportThatCannotFinishLeavesTheHistoryAsItWas) {
     write(file("notes.txt"), "买了3注\n第12期 5 3 8\n");
     for (const auto& path :
          {file("draws.text"), file("missing.txt"), file("folder.txt"), file("notes.txt")}) {
-        const auto result = service().cmdRdLst(path, quiet);
+        const auto result = service().importFile(path, quiet);
         EXPECT_FALSE(result.outcome.ok) << path;
         EXPECT_NE(result.outcome.message.find("历史号码没有改变"), std::string::npos) << path;
         EXPECT_EQ(periods(w()), typed);
@@ -108,16 +108,16 @@ TEST_F(HistoryServiceTest, AnImportThatCannotFinishLeavesTheHistoryAsItWas) {
     // Cancelled halfway through a long file.
     write(file("long.txt"), manyLines(10000));
     StopAt cancel(3);
-    const auto cancelled = service().cmdRdLst(file("long.txt"), cancel);
+    const auto cancelled = service().importFile(file("long.txt"), cancel);
     EXPECT_TRUE(cancelled.cancelled);
     EXPECT_FALSE(cancelled.outcome.ok);
     EXPECT_EQ(periods(w()), typed);
-    EXPECT_EQ(w().Text1(), "2016090904");
+    EXPECT_EQ(w().nextPeriodText(), "2016090904");
 
     // The database refuses a row in the later part of the file.
     w().database().exec("CREATE TRIGGER refuse BEFORE INSERT ON Lishi WHEN NEW.SQQH = 17019000 "
                         "BEGIN SELECT RAISE(ABORT, 'disk I/O error'); END");
-    const auto failed = service().cmdRdLst(file("long.txt"), quiet);
+    const auto failed = service().importFile(file("long.txt"), quiet);
     EXPECT_FALSE(failed.outcome.ok);
     EXPECT_FALSE(failed.changed);
     EXPECT_NE(failed.outcome.message.find("disk I/O error"), std::string::npos);
@@ -130,7 +130,7 @@ TEST_F(HistoryServiceTest, TheSampleHistoryIsInstalledOnceAndImportsCleanly) {
     EXPECT_EQ(fs::path(folder), fs::path(f.dataDir()) / "历史号码");
     const auto sample = fs::path(folder) / "示例-模拟数据.txt";
     ASSERT_TRUE(fs::exists(sample));
-    const auto result = service().cmdRdLst(sample.string(), quiet);
+    const auto result = service().importFile(sample.string(), quiet);
     ASSERT_TRUE(result.outcome.ok) << result.outcome.message;
     EXPECT_EQ(result.stored, 40u * 84u);
     EXPECT_TRUE(result.reported.empty());
@@ -142,11 +142,11 @@ TEST_F(HistoryServiceTest, TheSampleHistoryIsInstalledOnceAndImportsCleanly) {
 }
 
 TEST_F(HistoryServiceTest, DeleteTheLastPeriodsAcrossADay) {
-    const auto result = service().mnuEszhzd("3", quiet);
+    const auto result = service().deleteLast("3", quiet);
     ASSERT_TRUE(result.outcome.ok) << result.outcome.message;
     EXPECT_EQ(result.removed, 3u);
     EXPECT_EQ(periods(w()), std::vector<int>{16090884});
-    EXPECT_EQ(w().Text1(), "2016090901");
+    EXPECT_EQ(w().nextPeriodText(), "2016090901");
     EXPECT_EQ(w().rows().back().nextPeriod, 16090885);
     EXPECT_TRUE(fs::exists(service().compactionPath()));
     std::ifstream backup(service().backupPath(), std::ios::binary);
@@ -155,31 +155,31 @@ TEST_F(HistoryServiceTest, DeleteTheLastPeriodsAcrossADay) {
     EXPECT_EQ(storedPeriods(f), std::vector<int>{16090884});
 
     // More than there are: the history is emptied.
-    EXPECT_TRUE(service().mnuEszhzd("9", quiet).outcome.ok);
+    EXPECT_TRUE(service().deleteLast("9", quiet).outcome.ok);
     EXPECT_TRUE(w().rows().empty());
     EXPECT_EQ(w().spanEnd(), "");
 }
 
 TEST_F(HistoryServiceTest, EntriesThatAreNoCountOrPeriodChangeNothing) {
     for (const std::string entry : {"", "0", "-2", "abc", "1.5"})
-        EXPECT_FALSE(service().mnuEszhzd(entry, quiet).outcome.ok) << entry;
+        EXPECT_FALSE(service().deleteLast(entry, quiet).outcome.ok) << entry;
     for (const std::string entry : {"", "abc", "16090852", "2000000000"})
-        EXPECT_FALSE(service().mnuDlzd(entry, quiet).outcome.ok) << entry;
+        EXPECT_FALSE(service().cutBackTo(entry, quiet).outcome.ok) << entry;
     EXPECT_EQ(periods(w()), typed);
     EXPECT_FALSE(fs::exists(service().backupPath()));
 }
 
 TEST_F(HistoryServiceTest, CutBackKeepsUpToThePeriodAndReDerivesUnderTheCurrentSettings) {
-    EXPECT_EQ(service().mnuDlzdDefault(), "2016090903");
-    auto result = service().mnuDlzd("2016090901", quiet);
+    EXPECT_EQ(service().cutBackDefault(), "2016090903");
+    auto result = service().cutBackTo("2016090901", quiet);
     ASSERT_TRUE(result.outcome.ok) << result.outcome.message;
     EXPECT_EQ(periods(w()), (std::vector<int>{16090884, 16090901}));
     EXPECT_EQ(w().rows().back().nextPeriod, 16090902);
 
     // With the default entry every draw stays and is derived again: a segment base changed
     // since the draws were typed shows in every row, and the rebuild fills txtHisPreLst.
-    w().mnuDscs_Click(0);
-    result = service().mnuDlzd(service().mnuDlzdDefault(), quiet);
+    w().setSegmentBase(0);
+    result = service().cutBackTo(service().cutBackDefault(), quiet);
     ASSERT_TRUE(result.outcome.ok) << result.outcome.message;
     EXPECT_EQ(result.removed, 0u);
     auto& reopened = f.reopen();
@@ -193,15 +193,15 @@ TEST_F(HistoryServiceTest, CutBackKeepsUpToThePeriodAndReDerivesUnderTheCurrentS
 
 TEST_F(HistoryServiceTest, ACancelledRebuildLeavesTheHistoryAsItWas) {
     write(file("long.txt"), manyLines(5000));
-    ASSERT_TRUE(service().cmdRdLst(file("long.txt"), quiet).outcome.ok);
+    ASSERT_TRUE(service().importFile(file("long.txt"), quiet).outcome.ok);
     StopAt cancel(2);
-    const auto result = service().mnuEszhzd("10", cancel);
+    const auto result = service().deleteLast("10", cancel);
     EXPECT_TRUE(result.cancelled);
     EXPECT_EQ(w().rows().size(), 5000u);
 
     // A backup file that cannot be read stops the rebuild before anything changes.
     fs::remove(service().backupPath());
-    EXPECT_FALSE(service().Dqzd(quiet).outcome.ok);
+    EXPECT_FALSE(service().rebuildFromBackup(quiet).outcome.ok);
     EXPECT_EQ(w().rows().size(), 5000u);
     EXPECT_EQ(f.reopen().rows().size(), 5000u);
 }
@@ -213,11 +213,11 @@ TEST_F(HistoryServiceTest, AReplacementWhoseNewFileCannotBeWrittenChangesNothing
     write(file("long.txt"), manyLines(3000));
     fs::create_directories(scratch + "/inside");
 
-    const auto imported = service().cmdRdLst(file("long.txt"), quiet);
+    const auto imported = service().importFile(file("long.txt"), quiet);
     EXPECT_FALSE(imported.outcome.ok);
     EXPECT_FALSE(imported.changed);
     EXPECT_NE(imported.outcome.message.find("历史号码没有改变"), std::string::npos);
-    const auto cut = service().mnuEszhzd("2", quiet);
+    const auto cut = service().deleteLast("2", quiet);
     EXPECT_FALSE(cut.outcome.ok);
     EXPECT_NE(cut.outcome.message.find("历史号码没有改变"), std::string::npos);
     EXPECT_EQ(platform::readFile(live), bytes);
@@ -226,7 +226,7 @@ TEST_F(HistoryServiceTest, AReplacementWhoseNewFileCannotBeWrittenChangesNothing
     // The workspace goes on: a typed draw is stored, and with the way clear the cut-back works.
     fs::remove_all(scratch);
     ASSERT_TRUE(w().addDraw({"01", "03", "05", "07", "09"}).ok);
-    const auto again = service().mnuEszhzd("2", quiet);
+    const auto again = service().deleteLast("2", quiet);
     ASSERT_TRUE(again.outcome.ok) << again.outcome.message;
     EXPECT_FALSE(fs::exists(scratch));
     EXPECT_EQ(platform::readFile(service().compactionPath()), platform::readFile(live));
@@ -234,23 +234,23 @@ TEST_F(HistoryServiceTest, AReplacementWhoseNewFileCannotBeWrittenChangesNothing
 }
 
 TEST_F(HistoryServiceTest, DeleteNewestClearAndCompaction) {
-    auto result = service().Command3();
+    auto result = service().deleteNewest();
     ASSERT_TRUE(result.outcome.ok) << result.outcome.message;
     EXPECT_EQ(result.outcome.message, "已删除第2016090903期。");
     EXPECT_EQ(periods(w()), (std::vector<int>{16090884, 16090901, 16090902}));
-    EXPECT_EQ(w().Text1(), "2016090903");
+    EXPECT_EQ(w().nextPeriodText(), "2016090903");
     EXPECT_TRUE(fs::exists(service().compactionPath()));
 
-    result = service().mnuClear();
+    result = service().clearHistory();
     ASSERT_TRUE(result.outcome.ok);
     EXPECT_EQ(result.removed, 3u);
     EXPECT_TRUE(w().rows().empty());
-    EXPECT_EQ(w().Text1(), "");
+    EXPECT_EQ(w().nextPeriodText(), "");
     EXPECT_TRUE(storedPeriods(f).empty());
 
     // An empty history: nothing to delete, the file is still compacted.
     fs::remove(service().compactionPath());
-    result = service().Command3();
+    result = service().deleteNewest();
     EXPECT_TRUE(result.outcome.ok);
     EXPECT_EQ(result.removed, 0u);
     EXPECT_TRUE(fs::exists(service().compactionPath()));

@@ -36,12 +36,13 @@ TEST(SearchAfterEntry, AddedDrawsAreSearchedAndWrittenAsIfEverythingWereReadAgai
     int round = 0;
     for (const bool free : {true, false}) {
         for (const bool combination : {false, true}) {
-            w.Option1_Click(free ? 1 : 0);
-            w.Option1_Click(round % 2 ? 2 : 3); // 前期 N=2 or 上期
+            w.setPositionMode(free ? search::PositionMode::Free : search::PositionMode::Fixed);
+            w.setPeriodMode(round % 2 ? search::PeriodMode::Back
+                                      : search::PeriodMode::Last); // 前期 N=2 or 上期
             app::SearchResult result;
             ASSERT_TRUE(combination
-                            ? service.Command2_Click(result).ok
-                            : service.Command1_Click({true, false, true, false, false}, result).ok);
+                            ? service.combinationSearch(result).ok
+                            : service.patternSearch({true, false, true, false, false}, result).ok);
             ASSERT_EQ(w.waitForWrites(), "");
             ASSERT_TRUE(w.addDraw(next[static_cast<size_t>(round % 3)]).ok);
 
@@ -49,8 +50,8 @@ TEST(SearchAfterEntry, AddedDrawsAreSearchedAndWrittenAsIfEverythingWereReadAgai
             const std::string copy = f.dir.file("copy" + std::to_string(round) + ".db");
             std::filesystem::copy_file(w.databasePath(), copy);
             ASSERT_TRUE(combination
-                            ? service.Command2_Click(result).ok
-                            : service.Command1_Click({true, false, true, false, false}, result).ok);
+                            ? service.combinationSearch(result).ok
+                            : service.patternSearch({true, false, true, false, false}, result).ok);
             ASSERT_EQ(w.waitForWrites(), "");
             platform::Database statements(copy);
             const auto expected = testing_support::runStatementSearch(statements, result.request);

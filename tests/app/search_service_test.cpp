@@ -33,12 +33,12 @@ TEST(SearchService, FixedLastPeriodSearchShowsHitsTallyAndStoresTheState) {
     WorkspaceFixture f;
     typeHistory(f);
     auto& w = *f.workspace;
-    w.Option1_Click(0); // fixed
-    EXPECT_EQ(w.intTarget()[0], 3);
+    w.setPositionMode(search::PositionMode::Fixed);
+    EXPECT_EQ(w.targets()[0], 3);
     w.setSpan("2016090801", "2016090805");
     app::SearchService service(w);
     app::SearchResult result;
-    ASSERT_TRUE(service.Command1_Click({true, false, false, false, false}, result).ok);
+    ASSERT_TRUE(service.patternSearch({true, false, false, false, false}, result).ok);
     ASSERT_EQ(result.hits.size(), 2u);
     EXPECT_EQ(app::hitGridCell(result, 0, 0), "2016090802");
     EXPECT_EQ(app::hitGridCell(result, 0, 1), "7");
@@ -64,24 +64,24 @@ TEST(SearchService, RefusesWhatCannotBeSearchedAndChangesNothing) {
     WorkspaceFixture f;
     app::SearchService service(*f.workspace);
     app::SearchResult result;
-    EXPECT_FALSE(service.Command1_Click({true, true, true, true, true}, result).ok);
+    EXPECT_FALSE(service.patternSearch({true, true, true, true, true}, result).ok);
     typeHistory(f);
     auto& w = *f.workspace;
     w.setSpan("2016O90802", "2016090805");
-    const auto badSpan = service.Command1_Click({true, true, true, true, true}, result);
+    const auto badSpan = service.patternSearch({true, true, true, true, true}, result);
     EXPECT_FALSE(badSpan.ok);
     EXPECT_NE(badSpan.message.find("2016O90802"), std::string::npos);
     w.setSpan("2016090802", "2016090805");
-    w.Option1_Click(2);
-    w.MaskEdBox2_LostFocus("0");
-    const auto zero = service.Command2_Click(result);
+    w.setPeriodMode(search::PeriodMode::Back);
+    w.setBackDistance("0");
+    const auto zero = service.combinationSearch(result);
     EXPECT_FALSE(zero.ok);
     EXPECT_NE(zero.message.find("前期"), std::string::npos);
     EXPECT_TRUE(carcu(w).empty());
-    EXPECT_FALSE(w.Combo1_LostFocus("6").ok);
-    EXPECT_FALSE(w.Combo1_LostFocus("x").ok);
-    EXPECT_TRUE(w.Combo1_LostFocus("3").ok);
-    EXPECT_EQ(w.settings().intZhWSetup, 3);
+    EXPECT_FALSE(w.setCombinationSize("6").ok);
+    EXPECT_FALSE(w.setCombinationSize("x").ok);
+    EXPECT_TRUE(w.setCombinationSize("3").ok);
+    EXPECT_EQ(w.settings().combinationSize, 3);
 }
 
 TEST(SearchService, CommandLineJsonAndTabSeparatedOutput) {

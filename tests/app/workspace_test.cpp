@@ -24,22 +24,22 @@ TEST(WorkspaceStart, FirstStartUsesTheDefaultsAndCreatesTheDatabase) {
     WorkspaceFixture f;
     auto& w = *f.workspace;
     const auto& s = w.settings();
-    EXPECT_EQ(s.GsZl, 22);
-    EXPECT_EQ(w.intQiPerDay(), 84);
-    EXPECT_TRUE(s.bolZyw);
-    EXPECT_TRUE(s.bolSq);
-    EXPECT_EQ(s.intLei, 0);
-    EXPECT_EQ(s.intXianshiLei, 0);
-    EXPECT_EQ(s.SxIni, 1);
-    EXPECT_EQ(s.DsIni, 1);
-    EXPECT_FALSE(s.SxSetup);
-    EXPECT_EQ(s.intPreQi, 2);
-    EXPECT_EQ(s.intZhWSetup, 2);
-    EXPECT_EQ(s.IniSerchDay, 6);
+    EXPECT_EQ(s.game, history::Game::Jiangxi);
+    EXPECT_EQ(w.drawsPerDay(), 84);
+    EXPECT_EQ(s.positionMode, search::PositionMode::Free);
+    EXPECT_EQ(s.periodMode, search::PeriodMode::Last);
+    EXPECT_EQ(s.searchKind, 0);
+    EXPECT_EQ(s.resultKind, 0);
+    EXPECT_EQ(s.zodiacBase, 1);
+    EXPECT_EQ(s.segmentBase, 1);
+    EXPECT_FALSE(s.zodiacInAnimalOrder);
+    EXPECT_EQ(s.backDistance, 2);
+    EXPECT_EQ(s.combinationSize, 2);
+    EXPECT_EQ(s.updateDays, 6);
     EXPECT_TRUE(w.databaseOpen());
     EXPECT_TRUE(std::filesystem::exists(w.databasePath()));
     EXPECT_TRUE(w.rows().empty());
-    EXPECT_EQ(w.Text1(), "");
+    EXPECT_EQ(w.nextPeriodText(), "");
     // With no draw the zodiac year is that of today (2016-09-08 here).
     EXPECT_EQ(w.zodiac().year(), 2016);
     // By age is chosen, but start-up always numbers the animals in order.
@@ -52,21 +52,21 @@ TEST(WorkspaceStart, StoredValuesAreReadAndBadOnesGiveDefaults) {
         "[IniSetting]\nGsZl=569\nbolSq=False\nintLei=9\nintXianshiLei=x\n"
         "intPreQi=12\nSxIni=2\nDsIni=0\nSxSetup=True\nIniSerchDay=1\nbolZyw=maybe\n");
     const auto& s = f.workspace->settings();
-    EXPECT_EQ(s.GsZl, 569);
-    EXPECT_EQ(f.workspace->intQiPerDay(), 79);
-    EXPECT_FALSE(s.bolSq);
-    EXPECT_EQ(s.intLei, 0);
-    EXPECT_EQ(s.intXianshiLei, 0);
-    EXPECT_EQ(s.intPreQi, 2);
-    EXPECT_EQ(s.SxIni, 1);
-    EXPECT_EQ(s.DsIni, 0);
-    EXPECT_TRUE(s.SxSetup);
-    EXPECT_EQ(s.IniSerchDay, 6);
-    EXPECT_TRUE(s.bolZyw);
+    EXPECT_EQ(s.game, history::Game::Heilongjiang);
+    EXPECT_EQ(f.workspace->drawsPerDay(), 79);
+    EXPECT_EQ(s.periodMode, search::PeriodMode::Back);
+    EXPECT_EQ(s.searchKind, 0);
+    EXPECT_EQ(s.resultKind, 0);
+    EXPECT_EQ(s.backDistance, 2);
+    EXPECT_EQ(s.zodiacBase, 1);
+    EXPECT_EQ(s.segmentBase, 0);
+    EXPECT_TRUE(s.zodiacInAnimalOrder);
+    EXPECT_EQ(s.updateDays, 6);
+    EXPECT_EQ(s.positionMode, search::PositionMode::Free);
 
     WorkspaceFixture other("[IniSetting]\nGsZl=999\n");
-    EXPECT_EQ(other.workspace->settings().GsZl, 999); // kept, no game checked
-    EXPECT_EQ(other.workspace->intQiPerDay(), 84);
+    EXPECT_EQ(other.workspace->settings().game, history::Game{999}); // kept, no game checked
+    EXPECT_EQ(other.workspace->drawsPerDay(), 84);
 }
 
 TEST(WorkspaceStart, HistorySpanAndTargetsComeFromTheStoredDraws) {
@@ -78,18 +78,18 @@ TEST(WorkspaceStart, HistorySpanAndTargetsComeFromTheStoredDraws) {
     ASSERT_EQ(w.rows().size(), 3u);
     EXPECT_EQ(w.spanStart(), "2016090802");
     EXPECT_EQ(w.spanEnd(), "2016090803");
-    EXPECT_EQ(w.Text1(), "2016090804");
-    EXPECT_EQ(w.lngNextQi(), 16090804);
-    EXPECT_EQ(w.intTarget(), (std::array<std::int16_t, 5>{6, 7, 8, 9, 10}));
+    EXPECT_EQ(w.nextPeriodText(), "2016090804");
+    EXPECT_EQ(w.newestNextPeriod(), 16090804);
+    EXPECT_EQ(w.targets(), (std::array<std::int16_t, 5>{6, 7, 8, 9, 10}));
     EXPECT_EQ(w.targetTexts()[4], "10");
 
     // 前期 with N = 2: the reference draw is one before the newest, the span starts two on.
-    w.Option1_Click(2);
-    EXPECT_EQ(w.intTarget(), (std::array<std::int16_t, 5>{1, 2, 3, 4, 5}));
+    w.setPeriodMode(search::PeriodMode::Back);
+    EXPECT_EQ(w.targets(), (std::array<std::int16_t, 5>{1, 2, 3, 4, 5}));
     EXPECT_EQ(w.spanStart(), "2016090803");
     // A zodiac search shows the animals' names.
-    w.Option3_Click(1);
-    EXPECT_EQ(w.targetTexts()[0], history::Zodiac::nameOf(w.intTarget()[0], 1));
+    w.setSearchKind(history::ZodiacKind);
+    EXPECT_EQ(w.targetTexts()[0], history::Zodiac::nameOf(w.targets()[0], 1));
     EXPECT_EQ(f.settingsFileText().find("bolSq=False") != std::string::npos, true);
     EXPECT_NE(f.settingsFileText().find("intLei=1"), std::string::npos);
 }
@@ -100,20 +100,20 @@ TEST(TypedDraw, StoresUnderTheNextPeriodAndRollsTheDay) {
     f.type("2016090883", {{"01", "02", "03", "04", "05"}, {"1_", "2_", "03", "04", "06"}});
     EXPECT_EQ(w.rows().back().period, 16090884);
     EXPECT_EQ(w.rows().back().numbers(), (history::PositionValues{1, 2, 3, 4, 6}));
-    EXPECT_EQ(w.Text1(), "2016090901");
+    EXPECT_EQ(w.nextPeriodText(), "2016090901");
     const auto outcome = w.addDraw({"11", "10", "09", "08", "07"});
     ASSERT_TRUE(outcome.ok) << outcome.message;
     EXPECT_EQ(outcome.message, "2016090901");
     EXPECT_EQ(w.rows().back().period, 16090901);
     EXPECT_EQ(w.rows().back().nextPeriod, 16090902);
-    EXPECT_EQ(w.Text1(), "2016090902");
+    EXPECT_EQ(w.nextPeriodText(), "2016090902");
     // The span end followed the newest draw.
     EXPECT_EQ(w.spanEnd(), "2016090901");
     EXPECT_EQ(storedRowCount(w), 3);
     // Years 2000 to 2009 keep ten digits.
     WorkspaceFixture old;
     old.type("2009090851", {{"01", "02", "03", "04", "05"}});
-    EXPECT_EQ(old.workspace->Text1(), "2009090852");
+    EXPECT_EQ(old.workspace->nextPeriodText(), "2009090852");
     EXPECT_EQ(old.workspace->historyLine(0), "2009090851 01 02 03 04 05 ");
 }
 
@@ -121,7 +121,7 @@ TEST(TypedDraw, BadEntriesStoreNothingAndSayWhichNumber) {
     WorkspaceFixture f;
     auto& w = *f.workspace;
     f.type("2016090801", {{"01", "02", "03", "04", "05"}});
-    const auto before = w.Text1();
+    const auto before = w.nextPeriodText();
     struct Case {
         std::array<std::string, 5> boxes;
         const char* mentions;
@@ -137,7 +137,7 @@ TEST(TypedDraw, BadEntriesStoreNothingAndSayWhichNumber) {
     }
     EXPECT_EQ(storedRowCount(w), 1);
     EXPECT_EQ(w.rows().size(), 1u);
-    EXPECT_EQ(w.Text1(), before);
+    EXPECT_EQ(w.nextPeriodText(), before);
 }
 
 TEST(TypedDraw, TheFirstDrawNeedsAValidPeriod) {
@@ -171,19 +171,19 @@ TEST(TypedDraw, NoDatabaseMeansAClearRefusal) {
 TEST(SettingsMenus, GameAndBasesPersistAndApplyToLaterDraws) {
     WorkspaceFixture f;
     auto& w = *f.workspace;
-    w.mnu11S5_Click(2);
-    EXPECT_EQ(w.settings().GsZl, 562);
-    EXPECT_EQ(w.intQiPerDay(), 90);
+    w.setGame(history::Game::Shanghai);
+    EXPECT_EQ(w.settings().game, history::Game::Shanghai);
+    EXPECT_EQ(w.drawsPerDay(), 90);
     EXPECT_NE(f.settingsFileText().find("GsZl=562"), std::string::npos);
     f.type("2016090889", {{"01", "02", "03", "04", "05"}, {"01", "02", "03", "04", "05"}});
-    EXPECT_EQ(w.Text1(), "2016090901"); // draw 90 is the last of a Shanghai day
+    EXPECT_EQ(w.nextPeriodText(), "2016090901"); // draw 90 is the last of a Shanghai day
 
-    w.mnuSxsetup_Click(0); // in order
+    w.setZodiacOrder(true); // in order
     EXPECT_NE(f.settingsFileText().find("SxSetup=True"), std::string::npos);
-    w.mnuSxcs_Click(0);
+    w.setZodiacBase(0);
     EXPECT_EQ(w.zodiac().values()[0], 0);
     EXPECT_EQ(w.zodiac().values()[11], 11);
-    w.mnuDscs_Click(0);
+    w.setSegmentBase(0);
     w.addDraw({"01", "05", "09", "10", "11"});
     const auto& newest = w.rows().back();
     EXPECT_EQ(newest.values[history::Segment], (history::PositionValues{0, 1, 2, 2, 2}));
@@ -191,10 +191,10 @@ TEST(SettingsMenus, GameAndBasesPersistAndApplyToLaterDraws) {
     EXPECT_EQ(newest.values[history::ZodiacKind][0], 8);
     EXPECT_EQ(w.rows().front().values[history::ZodiacKind][0], 9);
 
-    w.mnuSxsetup_Click(1); // by age: nothing changes until a base is picked
+    w.setZodiacOrder(false); // by age: nothing changes until a base is picked
     EXPECT_EQ(w.zodiac().values()[0], 0);
     EXPECT_NE(f.settingsFileText().find("SxSetup=False"), std::string::npos);
-    w.mnuSxcs_Click(1);
+    w.setZodiacBase(1);
     EXPECT_NE(f.settingsFileText().find("SxIni=1"), std::string::npos);
     w.addDraw({"01", "02", "03", "04", "11"});
     EXPECT_EQ(w.rows().back().values[history::ZodiacKind],
@@ -205,13 +205,13 @@ TEST(SettingsMenus, PeriodDistanceBox) {
     WorkspaceFixture f;
     auto& w = *f.workspace;
     f.type("2016090852", {{"01", "02", "03", "04", "05"}, {"06", "07", "08", "09", "10"}});
-    w.Option1_Click(2);
-    EXPECT_TRUE(w.MaskEdBox2_LostFocus("_").ok); // empty keeps the distance
-    EXPECT_EQ(w.settings().intPreQi, 2);
+    w.setPeriodMode(search::PeriodMode::Back);
+    EXPECT_TRUE(w.setBackDistance("_").ok); // empty keeps the distance
+    EXPECT_EQ(w.settings().backDistance, 2);
     EXPECT_EQ(w.spanStart(), "2016090854");
-    w.MaskEdBox2_LostFocus("1");
-    EXPECT_EQ(w.settings().intPreQi, 1);
+    w.setBackDistance("1");
+    EXPECT_EQ(w.settings().backDistance, 1);
     EXPECT_EQ(w.spanStart(), "2016090853");
-    EXPECT_EQ(w.intTarget(), (std::array<std::int16_t, 5>{6, 7, 8, 9, 10}));
+    EXPECT_EQ(w.targets(), (std::array<std::int16_t, 5>{6, 7, 8, 9, 10}));
     EXPECT_NE(f.settingsFileText().find("intPreQi=1"), std::string::npos);
 }

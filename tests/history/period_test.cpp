@@ -21,13 +21,13 @@ TEST(Period, TextFormsPadToEightDigits) {
     EXPECT_EQ(eightDigit(9090852), "09090852");
     EXPECT_EQ(tenDigit(9090852), "2009090852");
     EXPECT_EQ(tenDigit(16090852), "2016090852");
-    EXPECT_EQ(gridPeriodText(16090852, 23), "16090852");
-    EXPECT_EQ(gridPeriodText(16090852, 569), "16090852");
-    EXPECT_EQ(gridPeriodText(16090852, 22), "2016090852");
-    EXPECT_EQ(gridPeriodText(16090852, 562), "2016090852");
-    EXPECT_EQ(drawsPerDay(569), 79);
-    EXPECT_EQ(drawsPerDay(562), 90);
-    EXPECT_EQ(drawsPerDay(999), 84);
+    EXPECT_EQ(gridPeriodText(16090852, Game::Guangdong), "16090852");
+    EXPECT_EQ(gridPeriodText(16090852, Game::Heilongjiang), "16090852");
+    EXPECT_EQ(gridPeriodText(16090852, Game::Jiangxi), "2016090852");
+    EXPECT_EQ(gridPeriodText(16090852, Game::Shanghai), "2016090852");
+    EXPECT_EQ(drawsPerDay(Game::Heilongjiang), 79);
+    EXPECT_EQ(drawsPerDay(Game::Shanghai), 90);
+    EXPECT_EQ(drawsPerDay(Game{999}), 84);
 }
 
 TEST(Period, TypedTenDigitIdsAreValidated) {

@@ -22,8 +22,8 @@ struct Stored {
 };
 
 void PrintTo(const Stored& s, std::ostream* os) {
-    *os << "line " << s.line << ": " << s.period << " " << s.numbers[0] << " " << s.numbers[1] << " "
-        << s.numbers[2] << " " << s.numbers[3] << " " << s.numbers[4];
+    *os << "line " << s.line << ": " << s.period << " " << s.numbers[0] << " " << s.numbers[1]
+        << " " << s.numbers[2] << " " << s.numbers[3] << " " << s.numbers[4];
 }
 
 std::vector<Stored> stored(const ParsedHistory& parsed) {

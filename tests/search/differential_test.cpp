@@ -75,13 +75,13 @@ SearchRequest randomRequest(std::mt19937& random, bool combination, bool free, b
                             const std::vector<history::HistoryRow>& rows) {
     std::uniform_int_distribution<int> any(0, 1000);
     SearchRequest r;
-    r.combination = combination;
-    r.freePosition = free;
-    r.lastPeriod = last;
-    r.kind = kind;
-    r.resultKind = any(random) % 6;
+    r.type = combination ? search::SearchType::Combination : search::SearchType::Pattern;
+    r.positionMode = free ? search::PositionMode::Free : search::PositionMode::Fixed;
+    r.periodMode = last ? search::PeriodMode::Last : search::PeriodMode::Back;
+    r.kind = history::Kind(kind);
+    r.resultKind = history::Kind(any(random) % 6);
     r.distance = 1 + any(random) % 9;
-    r.comboSize = any(random) % 7;
+    r.combinationSize = any(random) % 7;
     r.zodiacBase = any(random) % 2;
     r.segmentBase = any(random) % 2;
     for (int p = 0; p < 5; ++p) r.positions[p] = any(random) % 2 == 0;
@@ -96,7 +96,8 @@ SearchRequest randomRequest(std::mt19937& random, bool combination, bool free, b
     const size_t a = static_cast<size_t>(any(random)) % rows.size();
     const size_t b = static_cast<size_t>(any(random)) % rows.size();
     r.spanStart = any(random) % 4 == 0 ? 0 : rows[std::min(a, b)].period;
-    r.spanEnd = any(random) % 8 == 0 ? rows[std::min(a, b)].period - 1 : rows[std::max(a, b)].period;
+    r.spanEnd =
+        any(random) % 8 == 0 ? rows[std::min(a, b)].period - 1 : rows[std::max(a, b)].period;
     return r;
 }
 
@@ -112,9 +113,10 @@ std::string firstDifference(const std::vector<std::string>& a, const std::vector
 
 std::string describe(const SearchRequest& r) {
     std::string text =
-        std::string(r.combination ? "combination k=" + std::to_string(r.comboSize) : "pattern") +
-        (r.freePosition ? " free" : " fixed") +
-        (r.lastPeriod ? " last" : " back N=" + std::to_string(r.distance)) +
+        std::string(r.combination() ? "combination k=" + std::to_string(r.combinationSize)
+                                    : "pattern") +
+        (r.freePosition() ? " free" : " fixed") +
+        (r.lastPeriod() ? " last" : " back N=" + std::to_string(r.distance)) +
         " kind=" + std::to_string(r.kind) + " result=" + std::to_string(r.resultKind) + " targets=";
     for (int p = 0; p < 5; ++p)
         text += std::to_string(r.targets[p]) + (r.positions[p] ? "*" : "") + ",";
@@ -163,8 +165,8 @@ TEST(SearchDifferential, FastSearchesLeaveWhatTheStatementsLeave) {
                 const auto values = search::tokenValues(*stored.kindText, request.kind);
                 input.kindValues = &values;
                 ASSERT_EQ(search::findHits(input, request), hits) << describe(request);
-                const auto tally =
-                    search::tallyHits(rows, hits, request.resultKind, request.zodiacBase, request.segmentBase);
+                const auto tally = search::tallyHits(rows, hits, request.resultKind,
+                                                     request.zodiacBase, request.segmentBase);
                 writer.write(stored, request, tally);
 
                 std::vector<std::int64_t> hitIds;

@@ -29,7 +29,7 @@ history::HistoryRow rowWith(int period, int kind, history::PositionValues values
 
 TEST(SearchRules, FreeTokensCountRepeatedTargets) {
     SearchRequest r;
-    r.freePosition = true;
+    r.positionMode = search::PositionMode::Free;
     r.kind = history::ZodiacKind;
     r.targets = {5, 1, 5, 1, 1};
     r.positions = {true, false, true, false, false};
@@ -56,10 +56,10 @@ TEST(SearchRules, CombinationsComeInCountingOrderWithCountedTokens) {
     EXPECT_EQ(counts, (std::vector<size_t>{0, 5, 10, 10, 5, 1, 0}));
 
     SearchRequest r;
-    r.combination = true;
-    r.freePosition = true;
+    r.type = search::SearchType::Combination;
+    r.positionMode = search::PositionMode::Free;
     r.kind = history::ZodiacKind;
-    r.comboSize = 2;
+    r.combinationSize = 2;
     r.targets = {1, 4, 7, 9, 4};
     const auto sets = search::positionSets(r);
     ASSERT_EQ(sets.size(), 10u);
@@ -81,8 +81,8 @@ TEST(SearchRules, FixedLastPeriodWorkedExample) {
         rows.back().id = i + 1;
     }
     SearchRequest r;
-    r.freePosition = false;
-    r.lastPeriod = true;
+    r.positionMode = search::PositionMode::Fixed;
+    r.periodMode = search::PeriodMode::Last;
     r.kind = history::Number;
     r.targets = {3, 0, 0, 0, 0};
     r.positions = {true, false, false, false, false};

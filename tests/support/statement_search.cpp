@@ -162,11 +162,11 @@ StatementSearchResult showSearchResult(platform::Database& db, const search::Sea
 
 StatementSearchResult runStatementSearch(platform::Database& db, const search::SearchRequest& r) {
     const int kind = r.kind;
-    const std::string period = r.lastPeriod ? "S" : "P";
-    const std::string field = textColumn(!r.lastPeriod, kind);
+    const std::string period = r.lastPeriod() ? "S" : "P";
+    const std::string field = textColumn(!r.lastPeriod(), kind);
 
-    if (!r.combination) {
-        if (r.freePosition && !r.lastPeriod) freeRewrite(db, kind, r.distance);
+    if (!r.combination()) {
+        if (r.freePosition() && !r.lastPeriod()) freeRewrite(db, kind, r.distance);
         int posCount = 0;
         db.exec("UPDATE Lishi SET intTh=0");
         static const int lows[] = {1, 0, 0, 0, 1, 0}, highs[] = {0, 12, 1, 9, 11, 3};
@@ -174,7 +174,7 @@ StatementSearchResult runStatementSearch(platform::Database& db, const search::S
         for (int p = 1; p <= 5; ++p) {
             if (!r.positions[p - 1]) continue;
             const int v = r.targets[p - 1];
-            if (r.freePosition) {
+            if (r.freePosition()) {
                 ++posCount;
                 if (kind == history::Number) {
                     raiseWhereLike(db, field, history::format00(v));
@@ -182,7 +182,7 @@ StatementSearchResult runStatementSearch(platform::Database& db, const search::S
                     raiseWhereLike(db, field, history::countedToken(kind, ++counters.count[v], v));
                 }
             } else {
-                fixedRewrite(db, p, kind, r.lastPeriod, r.distance, false);
+                fixedRewrite(db, p, kind, r.lastPeriod(), r.distance, false);
                 ++posCount;
                 raiseWhereEqual(db, attributeColumn(p, kind, period.c_str()), v);
             }
@@ -190,11 +190,11 @@ StatementSearchResult runStatementSearch(platform::Database& db, const search::S
         return showSearchResult(db, r, "intTh = " + std::to_string(posCount));
     }
 
-    const int k = r.comboSize;
+    const int k = r.combinationSize;
     const auto combinations = search::positionCombinations(k);
-    if (r.freePosition && !r.lastPeriod) freeRewrite(db, kind, r.distance);
+    if (r.freePosition() && !r.lastPeriod()) freeRewrite(db, kind, r.distance);
     db.exec("UPDATE Lishi SET bolOk= FALSE");
-    if (r.freePosition) {
+    if (r.freePosition()) {
         db.exec("UPDATE Lishi SET txtHisP6= " + field);
         static const int lows[] = {0, 0, 0, 0, 1, 0}, highs[] = {11, 12, 1, 9, 11, 5};
         Counters counters{lows[kind], highs[kind], {}};
@@ -227,7 +227,7 @@ StatementSearchResult runStatementSearch(platform::Database& db, const search::S
             db.exec("UPDATE Lishi SET bolOk= TRUE WHERE intTh = " + std::to_string(k));
         }
     } else {
-        for (int p = 1; p <= 5; ++p) fixedRewrite(db, p, kind, r.lastPeriod, r.distance, true);
+        for (int p = 1; p <= 5; ++p) fixedRewrite(db, p, kind, r.lastPeriod(), r.distance, true);
         for (const auto& combination : combinations) {
             db.exec("UPDATE Lishi SET intTh=0");
             for (int p : combination)

@@ -70,15 +70,16 @@ HistoryActions::HistoryActions(MainWindow& window, Workspace& workspace, Prompte
     const auto item = [&](const char* name) {
         return window.findChild<QAction*>(QString::fromLatin1(name));
     };
-    connect(button("cmdRdLst"), &QPushButton::clicked, this, &HistoryActions::cmdRdLst_Click);
-    connect(button("Command3"), &QPushButton::clicked, this, &HistoryActions::Command3_Click);
-    connect(item("mnuErase"), &QAction::triggered, this, &HistoryActions::Command3_Click);
-    connect(item("mnuClear"), &QAction::triggered, this, &HistoryActions::mnuClear_Click);
-    connect(item("mnuDlzd"), &QAction::triggered, this, &HistoryActions::mnuDlzd_Click);
-    connect(item("mnuEszhzd"), &QAction::triggered, this, &HistoryActions::mnuEszhzd_Click);
+    connect(button("cmdRdLst"), &QPushButton::clicked, this, &HistoryActions::onImportClicked);
+    connect(button("Command3"), &QPushButton::clicked, this,
+            &HistoryActions::onDeleteNewestClicked);
+    connect(item("mnuErase"), &QAction::triggered, this, &HistoryActions::onDeleteNewestClicked);
+    connect(item("mnuClear"), &QAction::triggered, this, &HistoryActions::onClearClicked);
+    connect(item("mnuDlzd"), &QAction::triggered, this, &HistoryActions::onCutBackClicked);
+    connect(item("mnuEszhzd"), &QAction::triggered, this, &HistoryActions::onDeleteLastClicked);
 }
 
-void HistoryActions::cmdRdLst_Click() {
+void HistoryActions::onImportClicked() {
     if (!prompter_.confirm(kImportTitle, kImportQuestion)) return;
     const QString path =
         prompter_.openFile(text(service_.importFolder()), QStringLiteral("Text(*.txt)"));
@@ -87,7 +88,7 @@ void HistoryActions::cmdRdLst_Click() {
     {
         BusyCursor busy;
         DialogProgress progress(&window_, QStringLiteral("正在读入历史号码……"));
-        result = service_.cmdRdLst(path.toStdString(), progress);
+        result = service_.importFile(path.toStdString(), progress);
     }
     if (result.changed) window_.refreshAfterHistoryChange();
     if (result.outcome.ok || result.cancelled)
@@ -96,50 +97,50 @@ void HistoryActions::cmdRdLst_Click() {
         prompter_.warn(kImportTitle, text(result.outcome.message));
 }
 
-void HistoryActions::Command3_Click() {
+void HistoryActions::onDeleteNewestClicked() {
     HistoryResult result;
     {
         BusyCursor busy;
-        result = service_.Command3();
+        result = service_.deleteNewest();
     }
     finish(result, QStringLiteral("删除最后历史"));
     if (auto* box = window_.findChild<QLineEdit*>(QStringLiteral("MaskEdBox1_1"))) box->setFocus();
 }
 
-void HistoryActions::mnuClear_Click() {
+void HistoryActions::onClearClicked() {
     if (!prompter_.confirm(QStringLiteral("确认清空"),
                            QStringLiteral("确定要清空所有的历史号码吗？")))
         return;
-    finish(service_.mnuClear(), QStringLiteral("清空历史号码"));
+    finish(service_.clearHistory(), QStringLiteral("清空历史号码"));
 }
 
-void HistoryActions::mnuDlzd_Click() {
+void HistoryActions::onCutBackClicked() {
     const auto entry =
         prompter_.askText(kDeleteTitle, QStringLiteral("请输入需要删除到的期数，例如‘2016090852’"),
-                          text(service_.mnuDlzdDefault()));
+                          text(service_.cutBackDefault()));
     // Cancel, or OK on an empty box, changes nothing.
     if (!entry || entry->trimmed().isEmpty()) return;
     HistoryResult result;
     {
         BusyCursor busy;
         DialogProgress progress(&window_, QStringLiteral("正在重建历史号码……"));
-        result = service_.mnuDlzd(entry->toStdString(), progress);
+        result = service_.cutBackTo(entry->toStdString(), progress);
     }
     finish(result, kDeleteTitle);
 }
 
-void HistoryActions::mnuEszhzd_Click() {
+void HistoryActions::onDeleteLastClicked() {
     const auto entry = prompter_.askText(
         kDeleteTitle,
         QStringLiteral(
             "请输入需要删除最后多少期历史号码（例如输入3，那么就将删除最后的3期历史号码）"),
-        text(HistoryService::mnuEszhzdDefault()));
+        text(HistoryService::deleteLastDefault()));
     if (!entry || entry->trimmed().isEmpty()) return;
     HistoryResult result;
     {
         BusyCursor busy;
         DialogProgress progress(&window_, QStringLiteral("正在重建历史号码……"));
-        result = service_.mnuEszhzd(entry->toStdString(), progress);
+        result = service_.deleteLast(entry->toStdString(), progress);
     }
     finish(result, kDeleteTitle);
 }

@@ -20,11 +20,11 @@ class HistoryActions : public QObject {
     HistoryActions(MainWindow& window, Workspace& workspace, Prompter& prompter);
 
   private:
-    void cmdRdLst_Click();
-    void Command3_Click();
-    void mnuClear_Click();
-    void mnuDlzd_Click();
-    void mnuEszhzd_Click();
+    void onImportClicked();
+    void onDeleteNewestClicked();
+    void onClearClicked();
+    void onCutBackClicked();
+    void onDeleteLastClicked();
     // Shows what a maintenance operation did and refreshes the window when the history changed.
     void finish(const HistoryResult& result, const QString& title);
 

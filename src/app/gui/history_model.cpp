@@ -9,7 +9,7 @@ constexpr int kColumns = 6;
 }
 
 HistoryModel::HistoryModel(const Workspace& workspace, QObject* parent)
-    : QAbstractTableModel(parent), workspace_(workspace), version_(workspace.historyVersion()),
+    : QAbstractTableModel(parent), workspace_(workspace), version_(workspace.history().version()),
       rows_(static_cast<int>(workspace.rows().size())) {}
 
 int HistoryModel::rowCount(const QModelIndex& parent) const {
@@ -39,9 +39,9 @@ QVariant HistoryModel::headerData(int section, Qt::Orientation orientation, int 
 }
 
 bool HistoryModel::refresh() {
-    if (workspace_.historyVersion() == version_) return false;
+    if (workspace_.history().version() == version_) return false;
     beginResetModel();
-    version_ = workspace_.historyVersion();
+    version_ = workspace_.history().version();
     rows_ = static_cast<int>(workspace_.rows().size());
     endResetModel();
     return true;

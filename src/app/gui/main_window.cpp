@@ -50,15 +50,15 @@ MainWindow::MainWindow(Workspace& workspace, Prompter& prompter, QWidget* parent
     disableLaterWork();
     // Typing starts where the next draw goes, or at the first period while there is none.
     if (workspace_.rows().empty() && workspace_.databaseOpen())
-        Text1_->setFocus();
+        nextPeriodBox_->setFocus();
     else
-        MaskEdBox1_[0]->setFocus();
+        entryBoxes_[0]->setFocus();
 }
 
 MainWindow::~MainWindow() {
     // Widgets losing the focus while the window is torn down must not reach the handlers.
-    for (QLineEdit* box : MaskEdBox1_) box->removeEventFilter(this);
-    MaskEdBox2_->removeEventFilter(this);
+    for (QLineEdit* box : entryBoxes_) box->removeEventFilter(this);
+    backDistanceBox_->removeEventFilter(this);
 }
 
 void MainWindow::refreshAfterHistoryChange() {
@@ -71,24 +71,24 @@ void MainWindow::refreshAfterHistoryChange() {
 void MainWindow::showSettings() {
     const Settings& s = workspace_.settings();
     updateMenuChecks();
-    Option1_[s.bolZyw ? 1 : 0]->setChecked(true);
-    Option1_[s.bolSq ? 3 : 2]->setChecked(true);
-    Option4_[s.intXianshiLei]->setChecked(true);
-    MaskEdBox2_->setText(QString::number(s.intPreQi));
-    Combo1_->setCurrentText(QString::number(s.intZhWSetup));
-    Option3_[s.intLei]->setChecked(true);
-    Option2_5_->setChecked(true);
+    modeButtons_[s.positionMode == search::PositionMode::Free ? 1 : 0]->setChecked(true);
+    modeButtons_[s.periodMode == search::PeriodMode::Last ? 3 : 2]->setChecked(true);
+    resultKindButtons_[s.resultKind]->setChecked(true);
+    backDistanceBox_->setText(QString::number(s.backDistance));
+    combinationSizeBox_->setCurrentText(QString::number(s.combinationSize));
+    searchKindButtons_[s.searchKind]->setChecked(true);
+    drawOrderButton_->setChecked(true);
 }
 
 void MainWindow::updateMenuChecks() {
     const Settings& s = workspace_.settings();
-    const int game = gameMenuIndex(s.GsZl);
-    for (int i = 0; i < 4; ++i) mnu11S5_[i]->setChecked(i == game);
-    mnuSxsetup_[0]->setChecked(s.SxSetup);
-    mnuSxsetup_[1]->setChecked(!s.SxSetup);
+    const int game = history::gameMenuIndex(s.game);
+    for (int i = 0; i < 4; ++i) gameItems_[i]->setChecked(i == game);
+    zodiacOrderItems_[0]->setChecked(s.zodiacInAnimalOrder);
+    zodiacOrderItems_[1]->setChecked(!s.zodiacInAnimalOrder);
     for (int i = 0; i < 2; ++i) {
-        mnuSxcs_[i]->setChecked(i == s.SxIni);
-        mnuDscs_[i]->setChecked(i == s.DsIni);
+        zodiacBaseItems_[i]->setChecked(i == s.zodiacBase);
+        segmentBaseItems_[i]->setChecked(i == s.segmentBase);
     }
 }
 
@@ -96,22 +96,22 @@ void MainWindow::showNextPeriod() {
     // While the history is empty the user types the id of the first draw here.
     const bool empty = workspace_.rows().empty();
     if (!empty)
-        Text1_->setText(QString::fromStdString(workspace_.Text1()));
-    else if (Text1_->isReadOnly())
-        Text1_->clear(); // the history was just emptied: the old next id means nothing now
-    Text1_->setReadOnly(!empty);
-    Text1_->setToolTip(empty ? QStringLiteral("输入第一期的十位期号（年月日加当天期数）")
-                             : QStringLiteral("下一期的期号"));
+        nextPeriodBox_->setText(QString::fromStdString(workspace_.nextPeriodText()));
+    else if (nextPeriodBox_->isReadOnly())
+        nextPeriodBox_->clear(); // the history was just emptied: the old next id means nothing now
+    nextPeriodBox_->setReadOnly(!empty);
+    nextPeriodBox_->setToolTip(empty ? QStringLiteral("输入第一期的十位期号（年月日加当天期数）")
+                                     : QStringLiteral("下一期的期号"));
 }
 
 void MainWindow::showTargets() {
     const auto& texts = workspace_.targetTexts();
-    for (int k = 0; k < 5; ++k) Text2_[k]->setText(QString::fromStdString(texts[k]));
+    for (int k = 0; k < 5; ++k) referenceTargetBoxes_[k]->setText(QString::fromStdString(texts[k]));
 }
 
 void MainWindow::showSpan() {
-    Text3_[0]->setText(QString::fromStdString(workspace_.spanStart()));
-    Text3_[1]->setText(QString::fromStdString(workspace_.spanEnd()));
+    spanBoxes_[0]->setText(QString::fromStdString(workspace_.spanStart()));
+    spanBoxes_[1]->setText(QString::fromStdString(workspace_.spanEnd()));
 }
 
 void MainWindow::showHistory() {
@@ -121,7 +121,7 @@ void MainWindow::showHistory() {
 }
 
 void MainWindow::scrollHistoryToEnd() {
-    if (workspace_.rows().size() >= kScrollFromDraws) MSFlexGrid1_->scrollToBottom();
+    if (workspace_.rows().size() >= kScrollFromDraws) historyGrid_->scrollToBottom();
 }
 
 void MainWindow::showEvent(QShowEvent* event) {
@@ -142,11 +142,12 @@ void MainWindow::disableLaterWork() {
     // The online update, the exports and the help pages come later; until then their controls
     // say so instead of doing nothing.
     const QString later = QStringLiteral("此功能将在后续版本中提供");
-    for (QPushButton* button : {Command4_, Command21_}) {
+    for (QPushButton* button : {exportTextButton_, onlineUpdateButton_}) {
         button->setEnabled(false);
         button->setToolTip(later);
     }
-    for (QAction* item : {mnuDcls_, mnuSetDay_, mnuFrontPage_, mnuDescrb_, numYanshiDown_}) {
+    for (QAction* item : {exportHistoryItem_, updateDaysItem_, homePageItem_, descriptionItem_,
+                          demoDownloadItem_}) {
         item->setEnabled(false);
         item->setToolTip(later);
     }

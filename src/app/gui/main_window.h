@@ -74,28 +74,28 @@ class MainWindow : public QMainWindow {
 
     // ---- draw entry and period distance (main_window_entry.cpp) ----
     void connectEntry();
-    void MaskEdBox1_Change(int index);
+    void onEntryBoxChanged(int index);
     bool entryBoxComplete(int index) const;
     bool storeEntry();
     void clearEntry();
     void focusEntryProblem(const QString& message);
-    void MaskEdBox2_LostFocus();
+    void onBackDistanceLeft();
 
     // ---- options, target panel and menus (main_window_options.cpp) ----
     void connectOptions();
     void connectMenus();
-    void Option1_Click(int index);
-    void Option2_Click();
-    void Option3_Click(int index);
-    void Option4_Click(int index);
-    void TabStrip1_Click();
-    void Text3_Change();
-    void Command9_Click();
-    void mnu11S5_Click(int index);
-    void mnuSxcs_Click(int index);
-    void mnuDscs_Click(int index);
-    void mnuSxsetup_Click(int index);
-    void MSFlexGrid1_MouseUp(const QPoint& position);
+    void onModeClicked(int index);
+    void onNumberOrderClicked();
+    void onSearchKindClicked(int index);
+    void onResultKindClicked(int index);
+    void onTargetTabChanged();
+    void onSpanEdited();
+    void onSettingsClicked();
+    void onGameChosen(int index);
+    void onZodiacBaseChosen(int index);
+    void onSegmentBaseChosen(int index);
+    void onZodiacOrderChosen(int index);
+    void onHistoryGridContextMenu(const QPoint& position);
     std::array<std::string, 5> typedTargets() const;
 
     Workspace& workspace_;
@@ -103,67 +103,67 @@ class MainWindow : public QMainWindow {
     HistoryModel* historyModel_ = nullptr;
 
     // True from the moment a draw is stored until the next key press in an entry box.
-    bool bolEntryDone_ = false;
+    bool entryJustStored_ = false;
     // The last attempt to store the entry was refused; completing a box tries again.
     bool entryRefused_ = false;
     bool shownOnce_ = false;
 
     // Menus.
-    QMenu* mnuLsgl_ = nullptr;
-    QMenu* mnuSetup_ = nullptr;
-    QAction* mnuDcls_ = nullptr;
-    QAction* mnuErase_ = nullptr;
-    QAction* mnuClear_ = nullptr;
-    QAction* mnuDlzd_ = nullptr;
-    QAction* mnuEszhzd_ = nullptr;
-    std::array<QAction*, 2> mnuSxcs_{};
-    std::array<QAction*, 2> mnuDscs_{};
-    std::array<QAction*, 2> mnuSxsetup_{};
-    std::array<QAction*, 4> mnu11S5_{};
-    QAction* mnuSetDay_ = nullptr;
-    QAction* mnuFrontPage_ = nullptr;
-    QAction* mnuDescrb_ = nullptr;
-    QAction* numYanshiDown_ = nullptr;
+    QMenu* historyMenu_ = nullptr;
+    QMenu* settingsMenu_ = nullptr;
+    QAction* exportHistoryItem_ = nullptr;
+    QAction* deleteNewestItem_ = nullptr;
+    QAction* clearHistoryItem_ = nullptr;
+    QAction* cutBackItem_ = nullptr;
+    QAction* deleteLastItem_ = nullptr;
+    std::array<QAction*, 2> zodiacBaseItems_{};
+    std::array<QAction*, 2> segmentBaseItems_{};
+    std::array<QAction*, 2> zodiacOrderItems_{};
+    std::array<QAction*, 4> gameItems_{};
+    QAction* updateDaysItem_ = nullptr;
+    QAction* homePageItem_ = nullptr;
+    QAction* descriptionItem_ = nullptr;
+    QAction* demoDownloadItem_ = nullptr;
 
     // Entry line.
-    QLabel* Label12_ = nullptr;
-    QLineEdit* Text1_ = nullptr;
-    std::array<QLineEdit*, 5> MaskEdBox1_{}; // MaskEdBox1(1..5) at [0..4]
+    QLabel* entryLabel_ = nullptr;
+    QLineEdit* nextPeriodBox_ = nullptr;
+    std::array<QLineEdit*, 5> entryBoxes_{}; // MaskEdBox1(1..5) at [0..4]
 
     // History grid.
-    QTableView* MSFlexGrid1_ = nullptr;
+    QTableView* historyGrid_ = nullptr;
     QLabel* emptyHistoryHint_ = nullptr;
 
     // Search options.
-    std::array<QRadioButton*, 6> Option3_{};
-    std::array<QRadioButton*, 6> Option4_{};
-    std::array<QRadioButton*, 4> Option1_{};
-    QRadioButton* Option2_4_ = nullptr;
-    QRadioButton* Option2_5_ = nullptr;
-    QLineEdit* MaskEdBox2_ = nullptr;
+    std::array<QRadioButton*, 6> searchKindButtons_{};
+    std::array<QRadioButton*, 6> resultKindButtons_{};
+    std::array<QRadioButton*, 4> modeButtons_{};
+    QRadioButton* landingOrderButton_ = nullptr;
+    QRadioButton* drawOrderButton_ = nullptr;
+    QLineEdit* backDistanceBox_ = nullptr;
 
     // Target panel.
-    QTabWidget* TabStrip1_ = nullptr;
-    std::array<QCheckBox*, 5> Check1_{};
-    std::array<QLineEdit*, 5> Text2_{};
-    std::array<QCheckBox*, 5> Check11_{};
-    std::array<QLineEdit*, 5> Text22_{};
+    QTabWidget* targetTabs_ = nullptr;
+    std::array<QCheckBox*, 5> referencePositionChecks_{};
+    std::array<QLineEdit*, 5> referenceTargetBoxes_{};
+    std::array<QCheckBox*, 5> typedPositionChecks_{};
+    std::array<QLineEdit*, 5> typedTargetBoxes_{};
 
     // Span, combination and buttons.
-    std::array<QLineEdit*, 2> Text3_{};
-    QComboBox* Combo1_ = nullptr;
-    QLabel* Label1_ = nullptr;
-    QPushButton* Command1_ = nullptr;
-    QPushButton* Command2_ = nullptr;
-    QPushButton* Command3_ = nullptr;
-    QPushButton* Command4_ = nullptr;
-    QPushButton* Command9_ = nullptr;
-    QPushButton* Command21_ = nullptr;
-    QPushButton* cmdRdLst_ = nullptr;
+    std::array<QLineEdit*, 2> spanBoxes_{};
+    QComboBox* combinationSizeBox_ = nullptr;
+    QLabel* combinationSizeLabel_ = nullptr;
+    QPushButton* searchButton_ = nullptr;
+    QPushButton* combinationSearchButton_ = nullptr;
+    QPushButton* deleteNewestButton_ = nullptr;
+    QPushButton* exportTextButton_ = nullptr;
+    QPushButton* settingsButton_ = nullptr;
+    QPushButton* onlineUpdateButton_ = nullptr;
+    QPushButton* importButton_ = nullptr;
 
     // Result grids and the place of the tally chart.
-    QTableView* MSFlexGrid2_ = nullptr;
-    QTableView* MSFlexGrid3_ = nullptr;
+    QTableView* hitGrid_ = nullptr;
+    QTableView* resultGrid_ = nullptr;
     QWidget* tallyChartHost_ = nullptr;
     QLabel* databaseStatus_ = nullptr;
 };

@@ -22,33 +22,33 @@ const QChar kPrompt = QLatin1Char('_');
 
 void MainWindow::connectEntry() {
     for (int i = 0; i < 5; ++i) {
-        MaskEdBox1_[i]->installEventFilter(this);
-        connect(MaskEdBox1_[i], &QLineEdit::textChanged, this,
-                [this, i] { MaskEdBox1_Change(i + 1); });
+        entryBoxes_[i]->installEventFilter(this);
+        connect(entryBoxes_[i], &QLineEdit::textChanged, this,
+                [this, i] { onEntryBoxChanged(i + 1); });
     }
-    MaskEdBox2_->installEventFilter(this);
+    backDistanceBox_->installEventFilter(this);
 }
 
 bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() == QEvent::KeyPress &&
-        std::find(MaskEdBox1_.begin(), MaskEdBox1_.end(), watched) != MaskEdBox1_.end())
-        bolEntryDone_ = false;
-    if (event->type() == QEvent::FocusOut && watched == MaskEdBox2_) {
+        std::find(entryBoxes_.begin(), entryBoxes_.end(), watched) != entryBoxes_.end())
+        entryJustStored_ = false;
+    if (event->type() == QEvent::FocusOut && watched == backDistanceBox_) {
         // Leaving the box for another control counts; a menu or another window opening does not.
         const auto reason = static_cast<QFocusEvent*>(event)->reason();
         if (reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason)
-            MaskEdBox2_LostFocus();
+            onBackDistanceLeft();
     }
     return QMainWindow::eventFilter(watched, event);
 }
 
 bool MainWindow::entryBoxComplete(int index) const {
-    return !MaskEdBox1_[index - 1]->displayText().contains(kPrompt);
+    return !entryBoxes_[index - 1]->displayText().contains(kPrompt);
 }
 
-void MainWindow::MaskEdBox1_Change(int index) {
+void MainWindow::onEntryBoxChanged(int index) {
     // Clearing the boxes after a draw was stored changes their text too: that is no entry.
-    if (bolEntryDone_) return;
+    if (entryJustStored_) return;
     const bool allComplete = entryBoxComplete(1) && entryBoxComplete(2) && entryBoxComplete(3) &&
                              entryBoxComplete(4) && entryBoxComplete(5);
     // The fifth box completes an entry; after a refused entry, completing the corrected box does.
@@ -56,16 +56,16 @@ void MainWindow::MaskEdBox1_Change(int index) {
         storeEntry();
         return;
     }
-    const QString text = MaskEdBox1_[index - 1]->displayText();
+    const QString text = entryBoxes_[index - 1]->displayText();
     if (index < 5 && text.size() >= 2 && text[1] != kPrompt)
-        MaskEdBox1_[index]->setFocus(Qt::TabFocusReason);
+        entryBoxes_[index]->setFocus(Qt::TabFocusReason);
 }
 
 bool MainWindow::storeEntry() {
     std::array<std::string, 5> boxes;
-    for (int i = 0; i < 5; ++i) boxes[i] = MaskEdBox1_[i]->displayText().toStdString();
+    for (int i = 0; i < 5; ++i) boxes[i] = entryBoxes_[i]->displayText().toStdString();
     const std::string firstPeriod =
-        workspace_.rows().empty() ? Text1_->text().trimmed().toStdString() : std::string();
+        workspace_.rows().empty() ? nextPeriodBox_->text().trimmed().toStdString() : std::string();
     Outcome outcome;
     {
         // Storing waits for a search's database writing still going on in the background.
@@ -81,9 +81,9 @@ bool MainWindow::storeEntry() {
         return false;
     }
     entryRefused_ = false;
-    bolEntryDone_ = true;
+    entryJustStored_ = true;
     clearEntry();
-    MaskEdBox1_[0]->setFocus(Qt::TabFocusReason);
+    entryBoxes_[0]->setFocus(Qt::TabFocusReason);
     refreshAfterHistoryChange();
     statusBar()->showMessage(
         QStringLiteral("已保存第 %1 期").arg(QString::fromStdString(outcome.message)), 5000);
@@ -91,7 +91,7 @@ bool MainWindow::storeEntry() {
 }
 
 void MainWindow::clearEntry() {
-    for (QLineEdit* box : MaskEdBox1_) box->clear();
+    for (QLineEdit* box : entryBoxes_) box->clear();
 }
 
 void MainWindow::focusEntryProblem(const QString& message) {
@@ -100,22 +100,22 @@ void MainWindow::focusEntryProblem(const QString& message) {
     const auto match = boxName.match(message);
     QLineEdit* target = nullptr;
     if (match.hasMatch())
-        target = MaskEdBox1_[match.captured(1).toInt() - 1];
-    else if (workspace_.rows().empty() && !Text1_->isReadOnly())
-        target = Text1_;
+        target = entryBoxes_[match.captured(1).toInt() - 1];
+    else if (workspace_.rows().empty() && !nextPeriodBox_->isReadOnly())
+        target = nextPeriodBox_;
     if (!target) return;
     target->setFocus(Qt::OtherFocusReason);
     target->selectAll();
 }
 
-void MainWindow::MaskEdBox2_LostFocus() {
-    QString text = MaskEdBox2_->displayText();
+void MainWindow::onBackDistanceLeft() {
+    QString text = backDistanceBox_->displayText();
     text.remove(kPrompt);
-    const Outcome outcome = workspace_.MaskEdBox2_LostFocus(text.toStdString());
+    const Outcome outcome = workspace_.setBackDistance(text.toStdString());
     if (!outcome.ok)
         prompter_.warn(QStringLiteral("间隔期数"), QString::fromStdString(outcome.message));
     // An empty box keeps the distance: show the one in use.
-    MaskEdBox2_->setText(QString::number(workspace_.settings().intPreQi));
+    backDistanceBox_->setText(QString::number(workspace_.settings().backDistance));
     showTargets();
     showSpan();
 }

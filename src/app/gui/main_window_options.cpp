@@ -18,96 +18,108 @@ namespace app::gui {
 
 void MainWindow::connectOptions() {
     for (int i = 0; i < 4; ++i)
-        connect(Option1_[i], &QRadioButton::clicked, this, [this, i] { Option1_Click(i); });
+        connect(modeButtons_[i], &QRadioButton::clicked, this, [this, i] { onModeClicked(i); });
     for (int i = 0; i < 6; ++i) {
-        connect(Option3_[i], &QRadioButton::clicked, this, [this, i] { Option3_Click(i); });
-        connect(Option4_[i], &QRadioButton::clicked, this, [this, i] { Option4_Click(i); });
+        connect(searchKindButtons_[i], &QRadioButton::clicked, this,
+                [this, i] { onSearchKindClicked(i); });
+        connect(resultKindButtons_[i], &QRadioButton::clicked, this,
+                [this, i] { onResultKindClicked(i); });
     }
-    connect(Option2_4_, &QRadioButton::clicked, this, &MainWindow::Option2_Click);
-    connect(Option2_5_, &QRadioButton::clicked, this, &MainWindow::Option2_Click);
-    connect(TabStrip1_, &QTabWidget::currentChanged, this, &MainWindow::TabStrip1_Click);
+    connect(landingOrderButton_, &QRadioButton::clicked, this, &MainWindow::onNumberOrderClicked);
+    connect(drawOrderButton_, &QRadioButton::clicked, this, &MainWindow::onNumberOrderClicked);
+    connect(targetTabs_, &QTabWidget::currentChanged, this, &MainWindow::onTargetTabChanged);
     // A typed target counts from the moment it is typed, as it would on leaving the box.
-    for (QLineEdit* text : Text22_)
-        connect(text, &QLineEdit::textChanged, this, &MainWindow::TabStrip1_Click);
-    for (QLineEdit* text : Text3_)
-        connect(text, &QLineEdit::textEdited, this, &MainWindow::Text3_Change);
-    connect(Command9_, &QPushButton::clicked, this, &MainWindow::Command9_Click);
-    connect(MSFlexGrid1_, &QTableView::customContextMenuRequested, this,
-            &MainWindow::MSFlexGrid1_MouseUp);
+    for (QLineEdit* text : typedTargetBoxes_)
+        connect(text, &QLineEdit::textChanged, this, &MainWindow::onTargetTabChanged);
+    for (QLineEdit* text : spanBoxes_)
+        connect(text, &QLineEdit::textEdited, this, &MainWindow::onSpanEdited);
+    connect(settingsButton_, &QPushButton::clicked, this, &MainWindow::onSettingsClicked);
+    connect(historyGrid_, &QTableView::customContextMenuRequested, this,
+            &MainWindow::onHistoryGridContextMenu);
 }
 
 void MainWindow::connectMenus() {
     for (int i = 0; i < 4; ++i)
-        connect(mnu11S5_[i], &QAction::triggered, this, [this, i] { mnu11S5_Click(i); });
+        connect(gameItems_[i], &QAction::triggered, this, [this, i] { onGameChosen(i); });
     for (int i = 0; i < 2; ++i) {
-        connect(mnuSxcs_[i], &QAction::triggered, this, [this, i] { mnuSxcs_Click(i); });
-        connect(mnuDscs_[i], &QAction::triggered, this, [this, i] { mnuDscs_Click(i); });
-        connect(mnuSxsetup_[i], &QAction::triggered, this, [this, i] { mnuSxsetup_Click(i); });
+        connect(zodiacBaseItems_[i], &QAction::triggered, this,
+                [this, i] { onZodiacBaseChosen(i); });
+        connect(segmentBaseItems_[i], &QAction::triggered, this,
+                [this, i] { onSegmentBaseChosen(i); });
+        connect(zodiacOrderItems_[i], &QAction::triggered, this,
+                [this, i] { onZodiacOrderChosen(i); });
     }
 }
 
-void MainWindow::Option1_Click(int index) {
-    workspace_.Option1_Click(index);
+void MainWindow::onModeClicked(int index) {
+    // The four buttons: 固定位, 自由位, 前期, 上期.
+    if (index == 0 || index == 1)
+        workspace_.setPositionMode(index == 1 ? search::PositionMode::Free
+                                              : search::PositionMode::Fixed);
+    else
+        workspace_.setPeriodMode(index == 3 ? search::PeriodMode::Last : search::PeriodMode::Back);
     showTargets();
     showSpan();
 }
 
-void MainWindow::Option2_Click() {
+void MainWindow::onNumberOrderClicked() {
     // The number order selects nothing; the targets are reloaded as they are.
-    workspace_.LoadTargets();
+    workspace_.reloadTargets();
     showTargets();
 }
 
-void MainWindow::Option3_Click(int index) {
-    workspace_.Option3_Click(index);
+void MainWindow::onSearchKindClicked(int index) {
+    workspace_.setSearchKind(history::Kind(index));
     showTargets();
 }
 
-void MainWindow::Option4_Click(int index) {
-    workspace_.Option4_Click(index);
+void MainWindow::onResultKindClicked(int index) {
+    workspace_.setResultKind(history::Kind(index));
 }
 
 std::array<std::string, 5> MainWindow::typedTargets() const {
     std::array<std::string, 5> typed;
-    for (int k = 0; k < 5; ++k) typed[k] = Text22_[k]->text().toStdString();
+    for (int k = 0; k < 5; ++k) typed[k] = typedTargetBoxes_[k]->text().toStdString();
     return typed;
 }
 
-void MainWindow::TabStrip1_Click() {
-    workspace_.setTargetTab(TabStrip1_->currentIndex() == 1, typedTargets());
+void MainWindow::onTargetTabChanged() {
+    workspace_.setTargetSource(targetTabs_->currentIndex() == 1 ? TargetSource::Typed
+                                                                : TargetSource::ReferenceDraw,
+                               typedTargets());
 }
 
-void MainWindow::Text3_Change() {
-    workspace_.setSpan(Text3_[0]->text().toStdString(), Text3_[1]->text().toStdString());
+void MainWindow::onSpanEdited() {
+    workspace_.setSpan(spanBoxes_[0]->text().toStdString(), spanBoxes_[1]->text().toStdString());
 }
 
-void MainWindow::Command9_Click() {
-    mnuSetup_->popup(QCursor::pos());
+void MainWindow::onSettingsClicked() {
+    settingsMenu_->popup(QCursor::pos());
 }
 
-void MainWindow::MSFlexGrid1_MouseUp(const QPoint& position) {
-    mnuLsgl_->popup(MSFlexGrid1_->viewport()->mapToGlobal(position));
+void MainWindow::onHistoryGridContextMenu(const QPoint& position) {
+    historyMenu_->popup(historyGrid_->viewport()->mapToGlobal(position));
 }
 
-void MainWindow::mnu11S5_Click(int index) {
-    workspace_.mnu11S5_Click(index);
+void MainWindow::onGameChosen(int index) {
+    workspace_.setGame(history::kGames[index]);
     updateMenuChecks();
     // The period column is eight or ten digits by game.
-    MSFlexGrid1_->viewport()->update();
+    historyGrid_->viewport()->update();
 }
 
-void MainWindow::mnuSxcs_Click(int index) {
-    workspace_.mnuSxcs_Click(index);
+void MainWindow::onZodiacBaseChosen(int index) {
+    workspace_.setZodiacBase(index);
     updateMenuChecks();
 }
 
-void MainWindow::mnuDscs_Click(int index) {
-    workspace_.mnuDscs_Click(index);
+void MainWindow::onSegmentBaseChosen(int index) {
+    workspace_.setSegmentBase(index);
     updateMenuChecks();
 }
 
-void MainWindow::mnuSxsetup_Click(int index) {
-    workspace_.mnuSxsetup_Click(index);
+void MainWindow::onZodiacOrderChosen(int index) {
+    workspace_.setZodiacOrder(index == 0);
     updateMenuChecks();
 }
 

@@ -52,29 +52,30 @@ SearchActions::SearchActions(MainWindow& window, Workspace& workspace, Prompter&
     }
 
     connect(control<QPushButton>(window, QStringLiteral("Command1")), &QPushButton::clicked, this,
-            &SearchActions::Command1_Click);
+            &SearchActions::onSearchClicked);
     // Once the window is up, read ahead in the background what the first search needs.
     QTimer::singleShot(0, this, [this] { service_.warmUp(); });
     connect(control<QPushButton>(window, QStringLiteral("Command2")), &QPushButton::clicked, this,
-            &SearchActions::Command2_Click);
+            &SearchActions::onCombinationSearchClicked);
     // The size is taken when the box is left or an item is picked from its list.
-    connect(combo_, &QComboBox::activated, this, [this] { Combo1_LostFocus(); });
-    connect(combo_->lineEdit(), &QLineEdit::editingFinished, this, [this] { Combo1_LostFocus(); });
+    connect(combo_, &QComboBox::activated, this, [this] { takeCombinationSize(); });
+    connect(combo_->lineEdit(), &QLineEdit::editingFinished, this,
+            [this] { takeCombinationSize(); });
 }
 
-bool SearchActions::Combo1_LostFocus() {
+bool SearchActions::takeCombinationSize() {
     const std::string text = combo_->currentText().trimmed().toStdString();
-    if (text == std::to_string(workspace_.settings().intZhWSetup)) return true;
-    const Outcome outcome = workspace_.Combo1_LostFocus(text);
+    if (text == std::to_string(workspace_.settings().combinationSize)) return true;
+    const Outcome outcome = workspace_.setCombinationSize(text);
     if (!outcome.ok) {
-        combo_->setCurrentText(QString::number(workspace_.settings().intZhWSetup));
+        combo_->setCurrentText(QString::number(workspace_.settings().combinationSize));
         prompter_.warn(QStringLiteral("组合位数"), QString::fromStdString(outcome.message));
     }
     return outcome.ok;
 }
 
-void SearchActions::Command1_Click() {
-    const bool manual = workspace_.bolManualTab();
+void SearchActions::onSearchClicked() {
+    const bool manual = workspace_.targetSource() == TargetSource::Typed;
     std::array<bool, 5> positions{};
     for (int p = 1; p <= 5; ++p) {
         const QString name = QStringLiteral("%1_%2").arg(manual ? "Check11" : "Check1").arg(p);
@@ -84,18 +85,18 @@ void SearchActions::Command1_Click() {
     Outcome outcome;
     {
         BusyCursor busy;
-        outcome = service_.Command1_Click(positions, result);
+        outcome = service_.patternSearch(positions, result);
     }
     show(std::move(result), outcome);
 }
 
-void SearchActions::Command2_Click() {
-    if (!Combo1_LostFocus()) return;
+void SearchActions::onCombinationSearchClicked() {
+    if (!takeCombinationSize()) return;
     SearchResult result;
     Outcome outcome;
     {
         BusyCursor busy;
-        outcome = service_.Command2_Click(result);
+        outcome = service_.combinationSearch(result);
     }
     show(std::move(result), outcome);
 }

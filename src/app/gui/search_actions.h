@@ -27,9 +27,9 @@ class SearchActions : public QObject {
     const SearchResult* lastResult() const { return last_.get(); }
 
   private:
-    void Command1_Click();
-    void Command2_Click();
-    bool Combo1_LostFocus();
+    void onSearchClicked();
+    void onCombinationSearchClicked();
+    bool takeCombinationSize();
     void show(SearchResult result, const Outcome& outcome);
     void reportWriteProblem();
 

@@ -313,7 +313,7 @@ TEST(SettingsMenus, EachChoiceIsStoredAndChecked) {
     EXPECT_EQ(cell(grid, 0, 0), "16090884");
     f.find<QAction>("mnu11S5_2")->trigger();
     EXPECT_EQ(f.storedSetting("GsZl"), "562");
-    EXPECT_EQ(f.workspace().intQiPerDay(), 90);
+    EXPECT_EQ(f.workspace().drawsPerDay(), 90);
     EXPECT_EQ(checkedItems(f, "mnu11S5", 4), std::vector<int>{2});
 
     f.find<QAction>("mnuSxcs_0")->trigger();
@@ -411,14 +411,14 @@ TEST(SearchOptions, TypedTargetsTakeDigitsAndMinusOnly) {
     auto* tabs = f.find<QTabWidget>("TabStrip1");
     auto* typed = f.find<QLineEdit>("Text22_1");
     tabs->setCurrentIndex(1);
-    EXPECT_TRUE(f.workspace().bolManualTab());
+    EXPECT_EQ(f.workspace().targetSource(), app::TargetSource::Typed);
     QTest::keyClicks(typed, "a-3");
     EXPECT_EQ(typed->text(), "-3");
-    EXPECT_EQ(f.workspace().intTarget()[0], -3);
+    EXPECT_EQ(f.workspace().targets()[0], -3);
     // Boxes left empty keep the loaded targets.
-    EXPECT_EQ(f.workspace().intTarget()[1], 2);
+    EXPECT_EQ(f.workspace().targets()[1], 2);
 
     tabs->setCurrentIndex(0);
-    EXPECT_FALSE(f.workspace().bolManualTab());
-    EXPECT_EQ(f.workspace().intTarget()[0], 1);
+    EXPECT_EQ(f.workspace().targetSource(), app::TargetSource::ReferenceDraw);
+    EXPECT_EQ(f.workspace().targets()[0], 1);
 }
