@@ -127,9 +127,9 @@ LineFields readLine(std::u32string_view line, std::int64_t previousId) {
     return fields;
 }
 
-ParsedHistory parseHistoryText(std::u32string_view text, std::int32_t lngNextQi) {
+ParsedHistory parseHistoryText(std::u32string_view text, std::int32_t newestNextPeriod) {
     ParsedHistory parsed;
-    std::int64_t previousId = lngNextQi;
+    std::int64_t previousId = newestNextPeriod;
     int number = 0;
     for (const auto raw : splitLines(text)) {
         ++number;

@@ -75,29 +75,30 @@ const TokenValues& ColumnCache::tokenValues(platform::Database& db, history::Kin
 
 void ColumnCache::readAhead(const std::string& databasePath, history::Kind kind) {
     if (history_.empty() || readAhead_.valid()) return;
-    readAhead_ = std::async(
-        std::launch::async,
-        [path = databasePath, generation = history_.generation(),
-         kind]() -> std::shared_ptr<ReadAhead> {
-            try {
-                platform::Database db(path);
-                auto ahead = std::make_shared<ReadAhead>();
-                ahead->generation = generation;
-                db.exec("BEGIN"); // one snapshot for every column
-                auto ids = db.prepare("SELECT ID FROM Lishi ORDER BY SQQH, ID");
-                while (ids.step()) ahead->ids.push_back(ids.int64At(0));
-                const std::string tokens = history::textColumn(false, kind);
-                for (const std::string& name : {std::string("txtHisLst"), tokens}) {
-                    ahead->columns[name] =
-                        std::make_shared<const TextColumn>(loadTextColumn(db, name));
-                }
-                db.exec("COMMIT");
-                ahead->tokenValues[kind] = search::tokenValues(*ahead->columns[tokens], kind);
-                return ahead;
-            } catch (const std::exception&) {
-                return nullptr; // the search reads them itself
-            }
-        });
+    readAhead_ =
+        std::async(std::launch::async,
+                   [path = databasePath, generation = history_.generation(),
+                    kind]() -> std::shared_ptr<ReadAhead> {
+                       try {
+                           platform::Database db(path);
+                           auto ahead = std::make_shared<ReadAhead>();
+                           ahead->generation = generation;
+                           db.exec("BEGIN"); // one snapshot for every column
+                           auto ids = db.prepare("SELECT ID FROM Lishi ORDER BY SQQH, ID");
+                           while (ids.step()) ahead->ids.push_back(ids.int64At(0));
+                           const std::string tokens = history::textColumn(false, kind);
+                           for (const std::string& name : {std::string("txtHisLst"), tokens}) {
+                               ahead->columns[name] =
+                                   std::make_shared<const TextColumn>(loadTextColumn(db, name));
+                           }
+                           db.exec("COMMIT");
+                           ahead->tokenValues[kind] =
+                               search::tokenValues(*ahead->columns[tokens], kind);
+                           return ahead;
+                       } catch (const std::exception&) {
+                           return nullptr; // the search reads them itself
+                       }
+                   });
 }
 
 } // namespace search

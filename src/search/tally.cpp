@@ -30,7 +30,7 @@ std::pair<int, int> counterRange(int kind) {
 
 } // namespace
 
-std::vector<int> resultValues(int kind, int zodiacBase, int segmentBase) {
+std::vector<int> resultValues(history::Kind kind, int zodiacBase, int segmentBase) {
     int low = 1, high = 11;
     switch (kind) {
     case history::ZodiacKind:
@@ -57,7 +57,8 @@ std::vector<int> resultValues(int kind, int zodiacBase, int segmentBase) {
 }
 
 Tally tallyHits(const std::vector<history::HistoryRow>& rows,
-                const std::vector<std::uint32_t>& hits, int kind, int zodiacBase, int segmentBase) {
+                const std::vector<std::uint32_t>& hits, history::Kind kind, int zodiacBase,
+                int segmentBase) {
     const auto [low, high] = counterRange(kind);
     std::vector<std::int64_t> counters(static_cast<size_t>(high - low + 1), 0);
     for (std::uint32_t r : hits) {

@@ -17,10 +17,10 @@ struct TallyRow {
 };
 
 struct Tally {
-    int resultKind = 0;
+    history::Kind resultKind = history::Number;
     int zodiacBase = 1;
     std::int64_t hitPeriods = 0;
-    std::int64_t total = 0; // intTotal: five positions per hit period
+    std::int64_t total = 0; // five positions per hit period
     // One row per value of the result kind, ascending: the rows of Carcu.
     std::vector<TallyRow> byValue;
     // The same rows by count, largest first; equal counts by ascending value.
@@ -28,10 +28,10 @@ struct Tally {
 };
 
 // The values a result kind can take, ascending (zodiac and segment include their base).
-std::vector<int> resultValues(int resultKind, int zodiacBase, int segmentBase);
+std::vector<int> resultValues(history::Kind resultKind, int zodiacBase, int segmentBase);
 
 Tally tallyHits(const std::vector<history::HistoryRow>& rows,
-                const std::vector<std::uint32_t>& hits, int resultKind, int zodiacBase,
+                const std::vector<std::uint32_t>& hits, history::Kind resultKind, int zodiacBase,
                 int segmentBase);
 
 // count × 100 ÷ total with three decimals, rounded half away from zero, and "%"; empty when

@@ -10,8 +10,8 @@ using namespace history;
 
 namespace {
 
-ParsedHistory parse(std::string_view bytes, std::int32_t lngNextQi = 0) {
-    return parseHistoryText(platform::decodeText(bytes).text, lngNextQi);
+ParsedHistory parse(std::string_view bytes, std::int32_t newestNextPeriod = 0) {
+    return parseHistoryText(platform::decodeText(bytes).text, newestNextPeriod);
 }
 
 struct Stored {
@@ -53,7 +53,7 @@ TEST(TextFormat, EightCharacterIdsAndLinesThatCountOn) {
                                                    {5, 16090852, {5, 3, 8, 1, 11}}}));
     EXPECT_TRUE(parsed.reported.empty());
 
-    // The first line without an id counts on from the history's next period (lngNextQi).
+    // The first line without an id counts on from the history's next period (its newest QQH).
     // "12345 ..." has no digit in its sixth character, so it has no id either; its scan reads
     // 12 and 34 and it is reported, but the line after it still counts on from its id.
     const auto counted = parse("12345 01 02 03 04 05\r\n01 02 03 04 05\r\n", 16090853);

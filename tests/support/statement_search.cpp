@@ -131,7 +131,7 @@ StatementSearchResult showSearchResult(platform::Database& db, const search::Sea
         }
     }
     int low = 1, high = 11;
-    switch (r.resultKind) {
+    switch (static_cast<int>(r.resultKind)) {
     case 1:
         low = r.zodiacBase, high = r.zodiacBase + 11;
         break;
