@@ -44,6 +44,10 @@ CommandLine parseCommandLine(const std::vector<std::string>& arguments) {
                 return line;
             }
             (a == "--data-dir" ? line.dataDir : line.settingsFile) = arguments[++i];
+        } else if (a == "--help" || a == "-h") {
+            line.help = true;
+        } else if (a == "--version") {
+            line.version = true;
         } else if (a.rfind("--", 0) == 0) {
             line.error = "unknown option " + a;
             return line;
@@ -61,9 +65,27 @@ CommandLine parseCommandLine(const std::vector<std::string>& arguments) {
 
 std::string usageText() {
     std::string text = "usage: kelvora11s5 [--data-dir DIR] [--settings FILE] [COMMAND ...]\n"
+                       "       kelvora11s5 --help | --version\n"
                        "Without a command the window opens. Commands:\n";
     for (const auto& entry : commandTable()) text += "  " + entry.usage + "\n";
     return text;
+}
+
+std::optional<int> answerWithoutWorkspace(const CommandLine& line, std::ostream& out,
+                                          std::ostream& err) {
+    if (!line.error.empty()) {
+        err << line.error << "\n" << usageText();
+        return kExitUsage;
+    }
+    if (line.help) {
+        out << usageText();
+        return kExitOk;
+    }
+    if (line.version) {
+        out << "kelvora11s5 " << K11_VERSION << "\n";
+        return kExitOk;
+    }
+    return std::nullopt;
 }
 
 WorkspaceOptions workspaceOptions(const CommandLine& line) {

@@ -19,11 +19,18 @@ struct CommandLine {
     std::string command;           // empty: open the window
     std::vector<std::string> args; // the command's own arguments
     std::string error;             // a usage error found while parsing
+    bool help = false;             // --help or -h
+    bool version = false;          // --version
 };
 
 CommandLine parseCommandLine(int argc, char* argv[]);
 CommandLine parseCommandLine(const std::vector<std::string>& arguments);
 std::string usageText();
+
+// Answers what needs no workspace: a usage error (status 2), --help and --version (status 0).
+// Nothing when the command line opens the window or runs a command.
+std::optional<int> answerWithoutWorkspace(const CommandLine& line, std::ostream& out,
+                                          std::ostream& err);
 
 // The workspace options a command line asks for (default data folder when none is given).
 WorkspaceOptions workspaceOptions(const CommandLine& line);

@@ -41,8 +41,12 @@ int add(CommandContext& c) {
 
 int next(CommandContext& c) {
     if (!c.args.empty()) throw UsageError{"next takes no arguments"};
-    if (c.workspace.nextPeriodText().empty()) {
+    if (c.workspace.rows().empty()) {
         c.err << "历史号码为空，没有下一期：请用 add --period 期号 加五个号码输入第一期。\n";
+        return kExitRefused;
+    }
+    if (c.workspace.nextPeriodText().empty()) {
+        c.err << "最新一期之后已没有期号：期号最大为2099123199。\n";
         return kExitRefused;
     }
     c.out << c.workspace.nextPeriodText() << "\n";
@@ -76,8 +80,8 @@ int set(CommandContext& c) {
 
 void addHistoryCommands(std::vector<CommandSpec>& table) {
     table.push_back({"add", "add [--period ID] A B C D E", true, add});
-    table.push_back({"next", "next", false, next});
-    table.push_back({"history", "history", false, history});
+    table.push_back({"next", "next", true, next});
+    table.push_back({"history", "history", true, history});
     table.push_back({"get", "get KEY", false, get});
     table.push_back({"set", "set KEY VALUE", false, set});
 }

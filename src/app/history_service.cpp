@@ -134,14 +134,16 @@ HistoryResult HistoryService::importFile(const std::string& path, history::Progr
                       "请确认文件存在并且可以读取，然后重试。");
     }
 
-    // A file of which no line is a draw (another kind of file, or one in an encoding that is not
-    // recognised) would only empty the history.
-    if (parsed.draws.empty() && !parsed.reported.empty()) {
-        HistoryResult refused =
-            failed("文件“" + fileName(path) + "”中没有可以读入的开奖号码（" +
-                   std::to_string(parsed.reported.size()) + "行无效），" + kUnchanged +
-                   "请确认选择的是历史号码文件，每行一期，例如“16090852 05 03 08 01 11”。\n" +
-                   describeReported(parsed.reported, 20));
+    // A file of which no line is a draw (empty, headers only, another kind of file, or one in an
+    // encoding that is not recognised) would only empty the history.
+    if (parsed.draws.empty()) {
+        const std::string invalid =
+            parsed.reported.empty() ? std::string()
+                                    : "（" + std::to_string(parsed.reported.size()) + "行无效）";
+        HistoryResult refused = failed(
+            "文件“" + fileName(path) + "”中没有可以读入的开奖号码" + invalid + "，" + kUnchanged +
+            "请确认选择的是历史号码文件，每行一期，例如“16090852 05 03 08 01 11”。\n" +
+            describeReported(parsed.reported, 20));
         refused.reported = std::move(parsed.reported);
         return refused;
     }
@@ -296,6 +298,19 @@ HistoryResult HistoryService::keepFirst(size_t keep, const std::string& what,
                                         history::Progress& progress) {
     if (auto open = workspace_.requireDatabase(); !open.ok) return failed(open.message);
     const size_t before = workspace_.rows().size();
+    // Only the values in memory are checked; they hold the numbers, which is what the backup
+    // writes.
+    if (const auto damaged = history::rowsBackupCannotCarry(workspace_.rows(), keep);
+        !damaged.empty()) {
+        std::string periods;
+        for (size_t i = 0; i < damaged.size() && i < 10; ++i)
+            periods += (i ? "、" : "") + history::tenDigit(workspace_.rows()[damaged[i]].period);
+        if (damaged.size() > 10) periods += "等" + std::to_string(damaged.size()) + "期";
+        return failed("第" + periods +
+                      "期的期号或号码已损坏（不是01到11之间互不相同的五个号码），按当前设置重建时"
+                      "会丢失这些期，所以没有删除，" +
+                      kUnchanged + "请重新读入完整的历史号码文件后再删除。");
+    }
     try {
         platform::writeFileAtomically(backupPath(), history::backupText(workspace_.rows(), keep));
     } catch (const std::exception& e) {

@@ -13,10 +13,8 @@
 
 int main(int argc, char* argv[]) {
     const auto parsed = app::parseCommandLine(argc, argv);
-    if (!parsed.error.empty()) {
-        std::cerr << parsed.error << "\n" << app::usageText();
-        return 2;
-    }
+    if (const auto status = app::answerWithoutWorkspace(parsed, std::cout, std::cerr))
+        return *status;
     if (parsed.command.empty()) {
         QApplication application(argc, argv);
         QApplication::setApplicationName(app::kApplicationName);

@@ -179,13 +179,16 @@ std::optional<std::string> SettingsFile::set(const std::string& name, const std:
         if (!v || !key->offered(*v)) return name + " 的值必须是 " + key->offeredText;
         key->put(values_, *v);
     }
-    save(name);
-    return std::nullopt;
+    return save(name);
 }
 
-void SettingsFile::save(const std::string& name) {
-    if (!persistent_) return;
-    if (const auto value = text(name)) store_.write(kSettingsSection, name, *value);
+std::optional<std::string> SettingsFile::save(const std::string& name) {
+    if (!persistent_) return std::nullopt;
+    const auto value = text(name);
+    if (!value || store_.write(kSettingsSection, name, *value)) return std::nullopt;
+    saveProblem_ = "设置 " + name + " 无法保存到 " + store_.location() +
+                   "：请检查这个文件是否可写。本次运行中仍使用新的设置。";
+    return saveProblem_;
 }
 
 } // namespace app

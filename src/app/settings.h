@@ -10,6 +10,7 @@
 
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace app {
@@ -49,7 +50,10 @@ class SettingsFile {
     std::optional<std::string> set(const std::string& key, const std::string& text);
 
     // Writes the key's current value to the store (after a member was changed in values()).
-    void save(const std::string& key);
+    // Returns why it could not be saved; the value in memory stays changed for this run.
+    std::optional<std::string> save(const std::string& key);
+    // The last failure to save any key, until taken.
+    std::optional<std::string> takeSaveProblem() { return std::exchange(saveProblem_, {}); }
     // While not persistent, changes stay in memory (the command line's options for one run).
     void setPersistent(bool persistent) { persistent_ = persistent; }
     // Direct access for the operations that change a choice; call save() afterwards.
@@ -63,6 +67,7 @@ class SettingsFile {
     platform::SettingsStore store_;
     Settings values_;
     bool persistent_ = true;
+    std::optional<std::string> saveProblem_;
 };
 
 } // namespace app

@@ -54,6 +54,10 @@ std::optional<int> wholeNumber(const std::string& text) {
     return static_cast<int>(value);
 }
 
+// The newest draw is the last period there can be.
+constexpr const char* kNoPeriodLeft =
+    "最新一期之后已没有期号：期号最大为2099123199，无法再输入下一期。";
+
 std::string position(int index) {
     return "第" + std::to_string(index + 1) + "个号码";
 }
@@ -125,6 +129,9 @@ void Workspace::openDatabase() {
         std::error_code error;
         std::filesystem::create_directories(options_.dataDir, error);
         platform::Database db(databasePath());
+        // A file that is not ours is left exactly as it is.
+        if (const auto problem = history::foreignSchemaProblem(db); !problem.empty())
+            throw platform::DbError("这不是本程序的历史数据库：" + problem);
         history::createTables(db);
         history_.load(db);
         db_ = std::move(db);
@@ -194,6 +201,8 @@ Outcome Workspace::addDraw(const std::array<std::string, 5>& boxes,
                                     "”无效：请输入十位数字的期号（年月日加当天期数，例如"
                                     "2016090801）。");
         period = *parsed;
+    } else if (nextPeriodText_.empty()) {
+        return Outcome::failure(kNoPeriodLeft);
     } else {
         period = history::lastEightAsNumber(nextPeriodText_).value_or(history_.newest().period + 1);
     }

@@ -4,7 +4,6 @@
 #include "platform/file_io.h"
 
 #include <algorithm>
-#include <cctype>
 #include <filesystem>
 #include <string>
 
@@ -14,19 +13,6 @@ namespace {
 
 // How many draws are stored between two reports of progress.
 constexpr size_t kProgressStep = 2048;
-
-std::string quoted(const std::string& name) {
-    std::string out = "\"";
-    for (char c : name) out += c == '"' ? std::string("\"\"") : std::string(1, c);
-    return out + "\"";
-}
-
-bool sameName(const std::string& a, const std::string& b) {
-    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-               return std::tolower(static_cast<unsigned char>(x)) ==
-                      std::tolower(static_cast<unsigned char>(y));
-           });
-}
 
 // The new database file a replacement is built in, beside the live one. It is removed again
 // unless it took the place of the live file.
@@ -54,22 +40,6 @@ class ScratchFile {
     bool placed_ = false;
 };
 
-struct SchemaEntry {
-    std::string type;
-    std::string name;
-    std::string sql;
-};
-
-// Everything the live file defines (tables, indexes, triggers, views), in the order it was made.
-std::vector<SchemaEntry> schemaOf(platform::Database& db) {
-    auto stmt = db.prepare("SELECT type, name, sql FROM sqlite_master "
-                           "WHERE sql IS NOT NULL AND name NOT LIKE 'sqlite\\_%' ESCAPE '\\' "
-                           "ORDER BY rowid");
-    std::vector<SchemaEntry> entries;
-    while (stmt.step()) entries.push_back({stmt.textAt(0), stmt.textAt(1), stmt.textAt(2)});
-    return entries;
-}
-
 // The file-level settings a copy of the database keeps.
 void copyFileSettings(platform::Database& from, platform::Database& to) {
     for (const char* name : {"page_size", "auto_vacuum", "user_version", "application_id"}) {
@@ -79,36 +49,18 @@ void copyFileSettings(platform::Database& from, platform::Database& to) {
     }
 }
 
-// Copies the rows of every table but Lishi from the live file, keeping their row ids.
-void copyOtherTables(platform::Database& fresh, const std::string& live,
-                     const std::vector<SchemaEntry>& schema) {
+// Copies the rows of the tally table Carcu from the live file.
+void copyTally(platform::Database& fresh, const std::string& live) {
     auto attach = fresh.prepare("ATTACH DATABASE ?1 AS live");
     attach.bind(1, live);
     attach.run();
     try {
-        for (const auto& entry : schema) {
-            if (entry.type != "table" || sameName(entry.name, "Lishi")) continue;
-            std::string columns;
-            auto info = fresh.prepare("SELECT name FROM pragma_table_info(?1)");
-            info.bind(1, entry.name);
-            while (info.step()) columns += (columns.empty() ? "" : ", ") + quoted(info.textAt(0));
-            std::string upper = entry.sql;
-            for (char& c : upper)
-                c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-            if (upper.find("WITHOUT ROWID") == std::string::npos) columns = "rowid, " + columns;
-            fresh.exec("INSERT INTO main." + quoted(entry.name) + " (" + columns + ") SELECT " +
-                       columns + " FROM live." + quoted(entry.name));
-        }
+        fresh.exec("INSERT INTO main.Carcu (Nmb, Count) SELECT Nmb, Count FROM live.Carcu");
     } catch (...) {
         fresh.exec("DETACH DATABASE live");
         throw;
     }
     fresh.exec("DETACH DATABASE live");
-}
-
-void createAll(platform::Database& db, const std::vector<SchemaEntry>& schema, const char* type) {
-    for (const auto& entry : schema)
-        if (entry.type == type) db.exec(entry.sql);
 }
 
 } // namespace
@@ -135,15 +87,13 @@ std::optional<std::vector<HistoryRow>> replaceHistory(platform::Database& db, Zo
             fresh.exec("PRAGMA synchronous = OFF");
             fresh.exec("PRAGMA locking_mode = EXCLUSIVE");
             fresh.exec("PRAGMA cache_size = -65536");
-            const auto schema = schemaOf(db);
-            createAll(fresh, schema, "table");
-            copyOtherTables(fresh, live, schema);
+            // The program's own definitions only: whatever else the live file holds (a trigger
+            // planted in it, say) does not come along.
+            createTables(fresh, false);
+            copyTally(fresh, live);
 
             fresh.exec("BEGIN");
-            // Triggers act on the new rows as they would on the live table; the indexes are
-            // built once every row is in.
-            createAll(fresh, schema, "view");
-            createAll(fresh, schema, "trigger");
+            // The index is built once every row is in.
             DrawAppender appender(fresh, zodiac, options.segmentBase, options.fillPreviousStrings);
             for (size_t i = 0; i < draws.size(); ++i) {
                 if (i % kProgressStep == 0 && !progress.advance(i)) {
@@ -156,7 +106,7 @@ std::optional<std::vector<HistoryRow>> replaceHistory(platform::Database& db, Zo
                 zodiac = before;
                 return std::nullopt;
             }
-            createAll(fresh, schema, "index");
+            createHistoryIndex(fresh);
             fresh.exec("COMMIT");
         }
         platform::syncFile(scratch.path());

@@ -1,5 +1,8 @@
 #include "history/history_table.h"
 
+#include <algorithm>
+#include <cctype>
+
 namespace history {
 
 std::string attributeColumn(int position, int kind, const char* period) {
@@ -12,20 +15,100 @@ std::string textColumn(bool previous, int kind) {
     return name;
 }
 
-void createTables(platform::Database& db) {
-    std::string sql = "CREATE TABLE IF NOT EXISTS Lishi (ID INTEGER PRIMARY KEY, "
-                      "SQQH INTEGER NOT NULL, QQH INTEGER, strQQH TEXT";
-    for (const char* period : {"", "S", "P"})
-        for (int kind = 0; kind < kKinds; ++kind)
-            for (int p = 1; p <= kPositions; ++p)
-                sql += ", " + attributeColumn(p, kind, period) + " INTEGER";
-    for (bool previous : {false, true})
-        for (int kind = -1; kind < kKinds; ++kind)
-            sql += ", " + textColumn(previous, kind) + " TEXT";
-    sql += ", intTh INTEGER DEFAULT 0, bolOk INTEGER DEFAULT 0, txtHisP6 TEXT)";
-    db.exec(sql);
-    db.exec("CREATE INDEX IF NOT EXISTS LishiBySQQH ON Lishi (SQQH, ID)");
+namespace {
+
+struct ColumnDefinition {
+    std::string name;
+    std::string definition;
+};
+
+// Every column of Lishi with its definition, in table order.
+const std::vector<ColumnDefinition>& lishiColumns() {
+    static const std::vector<ColumnDefinition> columns = [] {
+        std::vector<ColumnDefinition> c = {{"ID", "INTEGER PRIMARY KEY"},
+                                           {"SQQH", "INTEGER NOT NULL"},
+                                           {"QQH", "INTEGER"},
+                                           {"strQQH", "TEXT"}};
+        for (const char* period : {"", "S", "P"})
+            for (int kind = 0; kind < kKinds; ++kind)
+                for (int p = 1; p <= kPositions; ++p)
+                    c.push_back({attributeColumn(p, kind, period), "INTEGER"});
+        for (bool previous : {false, true})
+            for (int kind = -1; kind < kKinds; ++kind)
+                c.push_back({textColumn(previous, kind), "TEXT"});
+        c.push_back({"intTh", "INTEGER DEFAULT 0"});
+        c.push_back({"bolOk", "INTEGER DEFAULT 0"});
+        c.push_back({"txtHisP6", "TEXT"});
+        return c;
+    }();
+    return columns;
+}
+
+bool hasTable(platform::Database& db, const char* name) {
+    auto stmt = db.prepare("SELECT 1 FROM sqlite_master WHERE type = 'table' AND name = ?1 "
+                           "COLLATE NOCASE");
+    stmt.bind(1, std::string_view(name));
+    return stmt.step();
+}
+
+// The expected columns a table lacks.
+std::vector<std::string> missingColumns(platform::Database& db, const char* table,
+                                        const std::vector<std::string>& expected) {
+    std::vector<std::string> have;
+    auto info = db.prepare("SELECT name FROM pragma_table_info(?1)");
+    info.bind(1, std::string_view(table));
+    while (info.step()) have.push_back(info.textAt(0));
+    std::vector<std::string> missing;
+    for (const auto& name : expected) {
+        const bool found = std::any_of(have.begin(), have.end(), [&](const std::string& h) {
+            return h.size() == name.size() &&
+                   std::equal(h.begin(), h.end(), name.begin(), [](char a, char b) {
+                       return std::tolower(static_cast<unsigned char>(a)) ==
+                              std::tolower(static_cast<unsigned char>(b));
+                   });
+        });
+        if (!found) missing.push_back(name);
+    }
+    return missing;
+}
+
+std::string joined(const std::vector<std::string>& names, size_t most) {
+    std::string text;
+    for (size_t i = 0; i < names.size() && i < most; ++i) text += (i ? "、" : "") + names[i];
+    if (names.size() > most) text += "等" + std::to_string(names.size()) + "列";
+    return text;
+}
+
+} // namespace
+
+std::string foreignSchemaProblem(platform::Database& db) {
+    if (!hasTable(db, "Lishi")) {
+        auto any = db.prepare("SELECT 1 FROM sqlite_master LIMIT 1");
+        if (any.step()) return "文件中有别的数据表，却没有历史号码表Lishi";
+        return {}; // an empty file: a new database
+    }
+    std::vector<std::string> expected;
+    for (const auto& column : lishiColumns()) expected.push_back(column.name);
+    if (const auto missing = missingColumns(db, "Lishi", expected); !missing.empty())
+        return "历史号码表Lishi缺少" + joined(missing, 5);
+    if (hasTable(db, "Carcu")) {
+        if (const auto missing = missingColumns(db, "Carcu", {"Nmb", "Count"}); !missing.empty())
+            return "统计表Carcu缺少" + joined(missing, 5);
+    }
+    return {};
+}
+
+void createTables(platform::Database& db, bool withIndex) {
+    std::string sql = "CREATE TABLE IF NOT EXISTS Lishi (";
+    for (const auto& column : lishiColumns())
+        sql += (column.name == "ID" ? "" : ", ") + column.name + " " + column.definition;
+    db.exec(sql + ")");
+    if (withIndex) createHistoryIndex(db);
     db.exec("CREATE TABLE IF NOT EXISTS Carcu (Nmb INTEGER, Count INTEGER)");
+}
+
+void createHistoryIndex(platform::Database& db) {
+    db.exec("CREATE INDEX IF NOT EXISTS LishiBySQQH ON Lishi (SQQH, ID)");
 }
 
 std::vector<HistoryRow> loadHistory(platform::Database& db, bool allKinds) {

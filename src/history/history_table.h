@@ -27,8 +27,16 @@ std::string attributeColumn(int position, int kind, const char* period = "");
 // txtHisLst / txtHisPreLst followed by the kind's suffix; kind -1 names the plain column.
 std::string textColumn(bool previous, int kind);
 
-// Creates Lishi (every column), its index on SQQH, and Carcu when they are missing.
-void createTables(platform::Database& db);
+// What makes the open file not a history database of this program, read without changing
+// anything: another program's tables without Lishi, or a Lishi or Carcu without the columns
+// the program uses. Empty for a sound file and for an empty (new) one.
+std::string foreignSchemaProblem(platform::Database& db);
+
+// Creates Lishi (every column), its index on SQQH (unless withIndex is false: bulk storing makes
+// it afterwards with createHistoryIndex), and Carcu when they are missing. Only the program's own
+// definitions are used.
+void createTables(platform::Database& db, bool withIndex = true);
+void createHistoryIndex(platform::Database& db);
 
 // The whole history in the order of the ordered view, with the numbers of each draw; the values
 // of the other kinds stay 0 until loadKindValues reads them.

@@ -18,6 +18,22 @@ std::string backupText(const std::vector<HistoryRow>& rows, size_t count) {
     return text;
 }
 
+std::vector<size_t> rowsBackupCannotCarry(const std::vector<HistoryRow>& rows, size_t count) {
+    std::vector<size_t> damaged;
+    count = std::min(count, rows.size());
+    for (size_t i = 0; i < count; ++i) {
+        const auto& numbers = rows[i].numbers();
+        bool sound = rows[i].period >= 1 && rows[i].period <= 99999999;
+        unsigned seen = 0;
+        for (int n : numbers) {
+            if (n < 1 || n > 11 || (seen & (1u << n))) sound = false;
+            if (n >= 1 && n <= 11) seen |= 1u << n;
+        }
+        if (!sound) damaged.push_back(i);
+    }
+    return damaged;
+}
+
 size_t rowsUpTo(const std::vector<HistoryRow>& rows, int limit) {
     size_t count = 0;
     while (count < rows.size() && rows[count].period <= limit) ++count;

@@ -17,6 +17,11 @@ namespace history {
 // The backup text of the first count rows: one line per draw in the text format, CR LF ends.
 std::string backupText(const std::vector<HistoryRow>& rows, size_t count);
 
+// The rows among the first count that the backup text cannot carry: a period id outside
+// 1..99999999, or numbers that are not five different ones of 01..11 (a damaged or foreign row).
+// A rebuild from the backup would lose them.
+std::vector<size_t> rowsBackupCannotCarry(const std::vector<HistoryRow>& rows, size_t count);
+
 // How many rows (from the oldest) a cut back to limit keeps: those up to the first row above it.
 size_t rowsUpTo(const std::vector<HistoryRow>& rows, int limit);
 

@@ -37,6 +37,7 @@ std::string gridPeriodText(int period, Game game) {
 }
 
 std::string nextPeriodText(int newestPeriod, int perDay) {
+    if (newestPeriod >= kLastPeriod) return {};
     const int drawNumber = newestPeriod % 100;
     if (drawNumber == perDay) {
         using namespace std::chrono;
@@ -48,6 +49,7 @@ std::string nextPeriodText(int newestPeriod, int perDay) {
         if (date.ok()) {
             const year_month_day next{sys_days{date} + days{1}};
             char buffer[16];
+            if (static_cast<int>(next.year()) > 2099) return {};
             std::snprintf(buffer, sizeof buffer, "%04d%02u%02u01", static_cast<int>(next.year()),
                           static_cast<unsigned>(next.month()), static_cast<unsigned>(next.day()));
             return buffer;

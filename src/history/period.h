@@ -30,8 +30,12 @@ std::string tenDigit(int period);
 // The id as the history grid of the given game shows it.
 std::string gridPeriodText(int period, Game game);
 
+// The last period id there can be: ten-digit ids end at 2099123199.
+inline constexpr int kLastPeriod = 99123199;
+
 // The next period after the newest stored draw, in ten-digit form: the next day's draw 01 when
-// the newest draw is the last of its day, else the stored id plus one (no roll-over).
+// the newest draw is the last of its day, else the stored id plus one (no roll-over). Empty when
+// that would lie past kLastPeriod.
 std::string nextPeriodText(int newestPeriod, int drawsPerDay);
 
 // Reads a ten-digit id yyyymmddNN typed by the user: a real date of 2000..2099 and a draw

@@ -2,9 +2,18 @@
 
 #include "history/period.h"
 
+#include <unicode/uchar.h>
+
+#include <algorithm>
+
 namespace history {
 
 namespace {
+
+// A digit of another script or width that folding does not turn into 0-9.
+bool isOtherDigit(char32_t c) {
+    return c > 0x7f && u_isdigit(static_cast<UChar32>(c));
+}
 
 bool isDigit(char32_t c) {
     return c >= U'0' && c <= U'9';
@@ -127,14 +136,32 @@ LineFields readLine(std::u32string_view line, std::int64_t previousId) {
     return fields;
 }
 
-ParsedHistory parseHistoryText(std::u32string_view text, std::int32_t newestNextPeriod) {
+std::u32string foldWidth(std::u32string_view text) {
+    std::u32string folded(text);
+    for (char32_t& c : folded) {
+        if (c >= 0xff01 && c <= 0xff5e)
+            c -= 0xff01 - 0x21; // full-width forms of ASCII
+        else if (c == 0x3000)
+            c = U' '; // the ideographic space
+    }
+    return folded;
+}
+
+ParsedHistory parseHistoryText(std::u32string_view original, std::int32_t newestNextPeriod) {
     ParsedHistory parsed;
+    const std::u32string text = foldWidth(original);
     std::int64_t previousId = newestNextPeriod;
     int number = 0;
     for (const auto raw : splitLines(text)) {
         ++number;
-        const LineFields fields = readLine(trimBlanks(raw), previousId);
-        if (!fields.hasDigit) continue;
+        const auto line = trimBlanks(raw);
+        const LineFields fields = readLine(line, previousId);
+        if (!fields.hasDigit) {
+            // A line of digits this format cannot read is told, not taken for a header.
+            if (std::find_if(line.begin(), line.end(), isOtherDigit) != line.end())
+                parsed.reported.push_back({number, "含有无法识别的数字，请改用0到9的数字"});
+            continue;
+        }
         previousId = fields.id;
         if (std::string problem = problemWith(fields); !problem.empty()) {
             parsed.reported.push_back({number, std::move(problem)});

@@ -59,10 +59,14 @@ struct LineFields {
 // The scan reads two adjacent digits as one number and moves on by two; else it moves on by one.
 LineFields readLine(std::u32string_view trimmed, std::int64_t previousId);
 
-// Reads a whole file's text. Lines without any digit are skipped and do not advance the id; every
-// other line advances it and is stored only when it yields five numbers (later ones ignored),
-// each 01..11, none repeated, under an id above 0; otherwise it is reported. The first line
-// without an id gets newestNextPeriod + 1.
+// The text with full-width digits, letters and signs and the ideographic space read as their
+// ASCII forms (what a Chinese input method types in full-width mode). Positions do not move.
+std::u32string foldWidth(std::u32string_view text);
+
+// Reads a whole file's text, folded by foldWidth first. Lines without any digit are skipped and do
+// not advance the id; every other line advances it and is stored only when it yields five numbers
+// (later ones ignored), each 01..11, none repeated, under an id above 0; otherwise it is reported.
+// The first line without an id gets newestNextPeriod + 1.
 ParsedHistory parseHistoryText(std::u32string_view text, std::int32_t newestNextPeriod);
 
 // A line as the backup and the text export write it: "16090852 05 03 08 01 11 " (no line end).

@@ -82,12 +82,15 @@ std::string pendingName(const std::string& path) {
 }
 
 std::string readFile(const std::string& path) {
-    Fd in(path, O_RDONLY);
+    // Not blocking on the open: a named pipe would otherwise wait for a writer for ever.
+    Fd in(path, O_RDONLY | O_NONBLOCK);
     if (!in.ok()) throw FileError("cannot open " + path + ": " + reason(errno));
     struct stat info {};
     if (::fstat(in.get(), &info) != 0)
         throw FileError("cannot read " + path + ": " + reason(errno));
     if (S_ISDIR(info.st_mode)) throw FileError("cannot read " + path + ": it is a folder");
+    if (!S_ISREG(info.st_mode))
+        throw FileError("cannot read " + path + ": it is not a regular file");
     std::string bytes;
     if (info.st_size > 0) bytes.reserve(static_cast<size_t>(info.st_size));
     char buffer[1 << 16];

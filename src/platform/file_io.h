@@ -14,7 +14,8 @@ class FileError : public std::runtime_error {
     using std::runtime_error::runtime_error;
 };
 
-// The whole file as bytes; throws FileError saying why it cannot be read.
+// The whole file as bytes; throws FileError saying why it cannot be read (also for anything that
+// is not a regular file: a folder, a named pipe, a device).
 std::string readFile(const std::string& path);
 
 // Replaces (or creates) path with bytes, atomically.

@@ -28,10 +28,11 @@ std::optional<std::string> SettingsStore::read(const std::string& section,
     return settings_->value(name).toString().toStdString();
 }
 
-void SettingsStore::write(const std::string& section, const std::string& key,
+bool SettingsStore::write(const std::string& section, const std::string& key,
                           const std::string& value) {
     settings_->setValue(QString::fromStdString(section + "/" + key), QString::fromStdString(value));
     settings_->sync();
+    return settings_->status() == QSettings::NoError;
 }
 
 std::string SettingsStore::location() const {

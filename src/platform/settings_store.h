@@ -21,7 +21,8 @@ class SettingsStore {
     SettingsStore& operator=(SettingsStore&&) noexcept;
 
     std::optional<std::string> read(const std::string& section, const std::string& key) const;
-    void write(const std::string& section, const std::string& key, const std::string& value);
+    // Writes the value through to the store; false when it could not be saved.
+    bool write(const std::string& section, const std::string& key, const std::string& value);
     // Where the values live (a file path), for messages.
     std::string location() const;
 

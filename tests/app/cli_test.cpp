@@ -22,7 +22,8 @@ class CommandLineTest : public ::testing::Test {
                          {"--data-dir", dir.file("data"), "--settings", dir.file("s.ini")});
         const auto line = app::parseCommandLine(arguments);
         std::ostringstream out, err;
-        if (!line.error.empty()) return {2, "", line.error};
+        if (const auto answered = app::answerWithoutWorkspace(line, out, err))
+            return {*answered, out.str(), err.str()};
         const int status = app::runCommand(line, out, err);
         return {status, out.str(), err.str()};
     }

@@ -7,6 +7,7 @@
 #include "app/history_service.h"
 #include "history/history_table.h"
 #include "platform/file_io.h"
+#include "support/test_progress.h"
 
 #include <gtest/gtest.h>
 
@@ -33,16 +34,8 @@ void write(const std::string& path, std::string_view bytes) {
     std::ofstream(path, std::ios::binary) << bytes;
 }
 
-class StopAt : public history::Progress {
-  public:
-    explicit StopAt(int stepAt) : stepAt_(stepAt) {}
-    void setTotal(std::size_t) override {}
-    bool advance(std::size_t) override { return ++steps_ < stepAt_; }
-
-  private:
-    int stepAt_;
-    int steps_ = 0;
-};
+using testing_support::FailAt;
+using testing_support::StopAt;
 
 std::string manyLines(int count) {
     std::string text;
@@ -114,10 +107,9 @@ TEST_F(HistoryServiceTest, AnImportThatCannotFinishLeavesTheHistoryAsItWas) {
     EXPECT_EQ(periods(w()), typed);
     EXPECT_EQ(w().nextPeriodText(), "2016090904");
 
-    // The database refuses a row in the later part of the file.
-    w().database().exec("CREATE TRIGGER refuse BEFORE INSERT ON Lishi WHEN NEW.SQQH = 17019000 "
-                        "BEGIN SELECT RAISE(ABORT, 'disk I/O error'); END");
-    const auto failed = service().importFile(file("long.txt"), quiet);
+    // The database fails in the later part of the file.
+    FailAt failure(4, "disk I/O error");
+    const auto failed = service().importFile(file("long.txt"), failure);
     EXPECT_FALSE(failed.outcome.ok);
     EXPECT_FALSE(failed.changed);
     EXPECT_NE(failed.outcome.message.find("disk I/O error"), std::string::npos);

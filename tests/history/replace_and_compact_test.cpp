@@ -5,6 +5,7 @@
 #include "history/maintenance.h"
 #include "platform/file_io.h"
 #include "support/temp_dir.h"
+#include "support/test_progress.h"
 
 #include <gtest/gtest.h>
 
@@ -29,17 +30,8 @@ std::vector<ParsedDraw> manyDraws(int count) {
 }
 
 // Stops when asked for the stepAt-th report.
-class StopAt : public Progress {
-  public:
-    explicit StopAt(int stepAt) : stepAt_(stepAt) {}
-    void setTotal(std::size_t total) override { total_ = total; }
-    bool advance(std::size_t) override { return ++steps_ < stepAt_; }
-    std::size_t total_ = 0;
-
-  private:
-    int stepAt_;
-    int steps_ = 0;
-};
+using testing_support::FailAt;
+using testing_support::StopAt;
 
 std::vector<std::string> strings(platform::Database& db, int period, bool previous) {
     std::string sql = "SELECT ";
@@ -156,10 +148,10 @@ TEST_F(ReplaceHistory, CancelOrFailureMidwayLeavesTheHistoryAsItWas) {
     EXPECT_EQ(loadHistory(db, true).size(), before.size());
     EXPECT_EQ(zodiac.year(), yearBefore);
 
-    // The database refuses a row halfway through.
-    db.exec("CREATE TRIGGER refuse BEFORE INSERT ON Lishi WHEN NEW.SQQH = 16010101 + 3000 "
-            "BEGIN SELECT RAISE(ABORT, 'disk full'); END");
-    EXPECT_THROW(replaceHistory(db, zodiac, manyDraws(6000), {1, false}, quiet), platform::DbError);
+    // The database fails halfway through.
+    FailAt failure(2, "disk full");
+    EXPECT_THROW(replaceHistory(db, zodiac, manyDraws(6000), {1, false}, failure),
+                 platform::DbError);
     const auto after = loadHistory(db, true);
     ASSERT_EQ(after.size(), before.size());
     EXPECT_EQ(after[1].period, 16090853);
@@ -167,11 +159,13 @@ TEST_F(ReplaceHistory, CancelOrFailureMidwayLeavesTheHistoryAsItWas) {
     EXPECT_EQ(zodiac.year(), yearBefore);
 }
 
-TEST_F(ReplaceHistory, TheNewFileKeepsTheOtherTablesAndTakesThePlaceOfTheLiveOne) {
+TEST_F(ReplaceHistory, TheNewFileIsMadeFromOurOwnTablesAndTakesThePlaceOfTheLiveOne) {
     db.exec("PRAGMA user_version = 7");
     db.exec("INSERT INTO Carcu (rowid, Nmb, Count) VALUES (3, 105, 12), (9, 211, 4)");
+    // What else a file holds does not come along: a planted trigger would fire on every row.
     db.exec("CREATE TABLE Notes (Word TEXT PRIMARY KEY, Seen INTEGER) WITHOUT ROWID");
-    db.exec("INSERT INTO Notes VALUES ('a', 1), ('b', 2)");
+    db.exec("CREATE TRIGGER planted AFTER INSERT ON Lishi "
+            "BEGIN INSERT OR REPLACE INTO Notes VALUES ('fired', NEW.ID); END");
     std::ofstream(platform::pendingName(db.path())) << "left over from an earlier attempt";
 
     replace(manyDraws(3000), true, quiet);
@@ -184,9 +178,8 @@ TEST_F(ReplaceHistory, TheNewFileKeepsTheOtherTablesAndTakesThePlaceOfTheLiveOne
         return stmt.step() ? stmt.textAt(0) : std::string("<none>");
     };
     EXPECT_EQ(one("PRAGMA user_version"), "7");
-    EXPECT_EQ(one("SELECT group_concat(rowid || ':' || Nmb || ':' || Count, ' ') FROM Carcu"),
-              "3:105:12 9:211:4");
-    EXPECT_EQ(one("SELECT group_concat(Word || Seen, ' ') FROM Notes"), "a1 b2");
+    EXPECT_EQ(one("SELECT group_concat(Nmb || ':' || Count, ' ') FROM Carcu"), "105:12 211:4");
+    EXPECT_EQ(one("SELECT count(*) FROM sqlite_master WHERE name IN ('Notes', 'planted')"), "0");
     EXPECT_EQ(one("SELECT name FROM sqlite_master WHERE type = 'index' AND tbl_name = 'Lishi'"),
               "LishiBySQQH");
     // Ids start afresh, as after emptying the table.
