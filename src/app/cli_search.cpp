@@ -106,7 +106,10 @@ int runSearch(CommandContext& c, bool combination) {
             if (n.size() != 1 || n[0] < '0' || n[0] > '9')
                 throw UsageError{"--back takes one digit, 1 to 9"};
             w.setPeriodMode(search::PeriodMode::Back);
-            w.setBackDistance(n);
+            if (const auto outcome = w.setBackDistance(n); !outcome.ok) {
+                c.err << outcome.message << "\n";
+                return kExitRefused;
+            }
         } else if (a == "--targets") {
             typed = value(i);
         } else if (a == "--from") {

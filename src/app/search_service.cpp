@@ -81,29 +81,29 @@ Outcome SearchService::combinationSearch(SearchResult& result) {
 Outcome SearchService::completeRequest(search::SearchRequest& request) {
     if (auto open = workspace_.requireDatabase(); !open.ok) return open;
     const Settings& s = workspace_.settings();
-    if (workspace_.rows().empty())
-        return Outcome::failure("历史号码为空：请先输入或导入历史号码，再检索。");
-    const auto start = history::lastEightAsNumber(workspace_.spanStart());
-    const auto end = history::lastEightAsNumber(workspace_.spanEnd());
-    if (!start)
-        return Outcome::failure("检索起始期号“" + workspace_.spanStart() +
-                                "”不是期号：请输入十位期号，例如2016090802。");
-    if (!end)
-        return Outcome::failure("检索结束期号“" + workspace_.spanEnd() +
-                                "”不是期号：请输入十位期号，例如2016090852。");
-    if (s.periodMode == search::PeriodMode::Back && s.backDistance < 1)
-        return Outcome::failure("前期的期数是0：请在期数框输入1到9之间的数字后再检索。");
-
     request.positionMode = s.positionMode;
     request.periodMode = s.periodMode;
     request.distance = s.backDistance;
     request.kind = s.searchKind;
     request.resultKind = s.resultKind;
     request.targets = workspace_.targets();
-    request.spanStart = *start;
-    request.spanEnd = *end;
     request.zodiacBase = s.zodiacBase;
     request.segmentBase = s.segmentBase;
+    // An empty history has no span: the search runs and finds nothing.
+    if (!workspace_.rows().empty()) {
+        const auto start = history::lastEightAsNumber(workspace_.spanStart());
+        const auto end = history::lastEightAsNumber(workspace_.spanEnd());
+        if (!start)
+            return Outcome::failure("检索起始期号“" + workspace_.spanStart() +
+                                    "”不是期号：请输入十位期号，例如2016090802。");
+        if (!end)
+            return Outcome::failure("检索结束期号“" + workspace_.spanEnd() +
+                                    "”不是期号：请输入十位期号，例如2016090852。");
+        request.spanStart = *start;
+        request.spanEnd = *end;
+    }
+    if (s.periodMode == search::PeriodMode::Back && s.backDistance < 1)
+        return Outcome::failure("前期的期数是0：请在期数框输入1到9之间的数字后再检索。");
     return Outcome::success();
 }
 

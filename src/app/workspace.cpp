@@ -308,8 +308,11 @@ void Workspace::updateSpan() {
 }
 
 Outcome Workspace::setBackDistance(const std::string& text) {
+    // Nothing changes until the box holds a distance a search can use.
     const auto digit = singleDigit(text);
-    if (!digit) return Outcome::success(); // an empty box keeps the distance
+    if (!digit || *digit == 0)
+        return Outcome::failure(std::string(digit ? "前期的期数不能是0" : "前期的期数没有填写") +
+                                "：请输入1到9之间的数字。");
     settings_.mutableValues().backDistance = *digit;
     settings_.save("intPreQi");
     reloadTargets();
@@ -385,10 +388,9 @@ void Workspace::setTargetSource(TargetSource source, const std::array<std::strin
 }
 
 Outcome Workspace::setCombinationSize(const std::string& text) {
+    // Any whole number is taken; a search with a size outside 1..5 finds no hit.
     const auto k = wholeNumber(text);
-    if (!k || *k < 1 || *k > 5) {
-        return Outcome::failure("组合位数“" + text + "”无效：请输入1到5之间的整数。");
-    }
+    if (!k) return Outcome::failure("组合位数“" + text + "”无效：请输入1到5之间的整数。");
     settings_.mutableValues().combinationSize = *k;
     settings_.save("intZhWSetup");
     return Outcome::success();

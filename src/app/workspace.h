@@ -108,14 +108,14 @@ class Workspace {
     // ---- search options ----
     void setPositionMode(search::PositionMode mode);
     void setPeriodMode(search::PeriodMode mode);
-    // The period distance N of 前期 as typed in its one-digit box. An empty box keeps the
-    // previous distance.
+    // The period distance N of 前期 as typed in its one-digit box. An empty box or 0 is refused
+    // with a message and changes nothing.
     Outcome setBackDistance(const std::string& text);
     void setSearchKind(history::Kind kind);
     void setResultKind(history::Kind kind);
     // The target tab in use and the typed target boxes as the window holds them.
     void setTargetSource(TargetSource source, const std::array<std::string, 5>& typed);
-    // The combination size typed or picked in its box (1 to 5).
+    // The combination size typed or picked in its box: any whole number (only 1 to 5 find hits).
     Outcome setCombinationSize(const std::string& text);
 
     // ---- settings by key (command line) ----

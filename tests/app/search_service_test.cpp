@@ -60,11 +60,37 @@ TEST(SearchService, FixedLastPeriodSearchShowsHitsTallyAndStoresTheState) {
     EXPECT_EQ(tally[6], (std::pair<int, int>{7, 1}));
 }
 
-TEST(SearchService, RefusesWhatCannotBeSearchedAndChangesNothing) {
+TEST(SearchService, AnEmptyHistoryOrASizeOutsideOneToFiveSearchesAndFindsNothing) {
     WorkspaceFixture f;
+    auto& w = *f.workspace;
+    app::SearchService service(w);
+    app::SearchResult result;
+    ASSERT_TRUE(service.patternSearch({true, true, true, true, true}, result).ok);
+    EXPECT_TRUE(result.hits.empty());
+    ASSERT_EQ(result.tally.byCount.size(), 11u);
+    EXPECT_EQ(app::resultGridCell(result, 0, 2), "0");
+    EXPECT_EQ(app::resultGridCell(result, 0, 3), "");
+    EXPECT_EQ(w.waitForWrites(), "");
+    EXPECT_EQ(carcu(w).size(), 11u);
+    EXPECT_EQ(carcu(w)[10], (std::pair<int, int>{11, 0}));
+
+    typeHistory(f);
+    w.setSpan("2016090801", "2016090805");
+    for (const char* size : {"0", "6", "-3"}) {
+        ASSERT_TRUE(w.setCombinationSize(size).ok) << size;
+        ASSERT_TRUE(service.combinationSearch(result).ok) << size;
+        EXPECT_TRUE(result.hits.empty()) << size;
+        EXPECT_EQ(result.tally.total, 0) << size;
+    }
+    EXPECT_EQ(w.settings().combinationSize, -3);
+    EXPECT_NE(f.settingsFileText().find("intZhWSetup=-3"), std::string::npos);
+}
+
+TEST(SearchService, RefusesWhatCannotBeSearchedAndChangesNothing) {
+    // A distance of 0 can only come from the settings store: the box refuses it.
+    WorkspaceFixture f("[IniSetting]\nbolSq=False\nintPreQi=0\n");
     app::SearchService service(*f.workspace);
     app::SearchResult result;
-    EXPECT_FALSE(service.patternSearch({true, true, true, true, true}, result).ok);
     typeHistory(f);
     auto& w = *f.workspace;
     w.setSpan("2016O90802", "2016090805");
@@ -72,14 +98,12 @@ TEST(SearchService, RefusesWhatCannotBeSearchedAndChangesNothing) {
     EXPECT_FALSE(badSpan.ok);
     EXPECT_NE(badSpan.message.find("2016O90802"), std::string::npos);
     w.setSpan("2016090802", "2016090805");
-    w.setPeriodMode(search::PeriodMode::Back);
-    w.setBackDistance("0");
     const auto zero = service.combinationSearch(result);
     EXPECT_FALSE(zero.ok);
     EXPECT_NE(zero.message.find("前期"), std::string::npos);
     EXPECT_TRUE(carcu(w).empty());
-    EXPECT_FALSE(w.setCombinationSize("6").ok);
     EXPECT_FALSE(w.setCombinationSize("x").ok);
+    EXPECT_FALSE(w.setCombinationSize("2.5").ok);
     EXPECT_TRUE(w.setCombinationSize("3").ok);
     EXPECT_EQ(w.settings().combinationSize, 3);
 }

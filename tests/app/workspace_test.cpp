@@ -206,9 +206,15 @@ TEST(SettingsMenus, PeriodDistanceBox) {
     auto& w = *f.workspace;
     f.type("2016090852", {{"01", "02", "03", "04", "05"}, {"06", "07", "08", "09", "10"}});
     w.setPeriodMode(search::PeriodMode::Back);
-    EXPECT_TRUE(w.setBackDistance("_").ok); // empty keeps the distance
-    EXPECT_EQ(w.settings().backDistance, 2);
-    EXPECT_EQ(w.spanStart(), "2016090854");
+    // An empty box and 0 are told and change nothing.
+    for (const char* refused : {"_", "0", ""}) {
+        const auto outcome = w.setBackDistance(refused);
+        EXPECT_FALSE(outcome.ok) << refused;
+        EXPECT_NE(outcome.message.find("1到9"), std::string::npos);
+        EXPECT_EQ(w.settings().backDistance, 2);
+        EXPECT_EQ(w.spanStart(), "2016090854");
+    }
+    EXPECT_EQ(f.settingsFileText().find("intPreQi"), std::string::npos);
     w.setBackDistance("1");
     EXPECT_EQ(w.settings().backDistance, 1);
     EXPECT_EQ(w.spanStart(), "2016090853");

@@ -85,11 +85,22 @@ TEST(SearchWindow, TheCombinationSearchTakesTheBoxAndTellsWhatIsWrong) {
     prepare(f);
     f.find<QRadioButton>("Option1_2")->click(); // 前期, N = 2
     auto* combo = f.find<QComboBox>("Combo1");
-    combo->setCurrentText("7");
+    combo->setCurrentText("x");
     QTest::mouseClick(f.find<QPushButton>("Command2"), Qt::LeftButton);
     ASSERT_EQ(f.prompter.warnings().size(), 1u);
     EXPECT_EQ(combo->currentText(), "2");
     EXPECT_EQ(f.storedSetting("intZhWSetup"), "");
+
+    // A size outside 1..5 searches and finds nothing: the tally of an empty hit set.
+    combo->setCurrentText("6");
+    QTest::mouseClick(f.find<QPushButton>("Command2"), Qt::LeftButton);
+    EXPECT_EQ(f.prompter.warnings().size(), 1u);
+    EXPECT_EQ(f.storedSetting("intZhWSetup"), "6");
+    EXPECT_EQ(f.find<QTableView>("MSFlexGrid2")->model()->rowCount(), 0);
+    auto* tally = f.find<QTableView>("MSFlexGrid3");
+    ASSERT_EQ(tally->model()->rowCount(), 11);
+    EXPECT_EQ(tally->model()->index(0, 2).data().toString(), "0");
+    EXPECT_EQ(tally->model()->index(0, 3).data().toString(), "");
 
     combo->setCurrentText("1");
     QTest::mouseClick(f.find<QPushButton>("Command2"), Qt::LeftButton);
