@@ -124,6 +124,8 @@ HistoryResult HistoryService::importFile(const std::string& path, history::Progr
         return failed("“" + fileName(path) + "”不是txt文本文件，没有读入，" + kUnchanged +
                       "请选择扩展名为txt的历史号码文件。");
 
+    WriteLock lock;
+    if (auto locked = workspace_.lockForWriting(lock); !locked.ok) return failed(locked.message);
     history::ParsedHistory parsed;
     try {
         const std::string bytes = platform::readFile(path);
@@ -174,7 +176,8 @@ HistoryResult HistoryService::importFile(const std::string& path, history::Progr
 }
 
 HistoryResult HistoryService::rebuildFromBackup(history::Progress& progress) {
-    if (auto open = workspace_.requireDatabase(); !open.ok) return failed(open.message);
+    WriteLock lock;
+    if (auto locked = workspace_.lockForWriting(lock); !locked.ok) return failed(locked.message);
     history::ParsedHistory parsed;
     try {
         const std::string bytes = platform::readFile(backupPath());
@@ -212,7 +215,8 @@ HistoryResult HistoryService::rebuildFromBackup(history::Progress& progress) {
 }
 
 Outcome HistoryService::compact() {
-    if (auto open = workspace_.requireDatabase(); !open.ok) return open;
+    WriteLock lock;
+    if (auto locked = workspace_.lockForWriting(lock); !locked.ok) return locked;
     try {
         history::compactDatabase(workspace_.database(), compactionPath());
     } catch (const std::exception& e) {
@@ -222,7 +226,8 @@ Outcome HistoryService::compact() {
 }
 
 HistoryResult HistoryService::deleteNewest() {
-    if (auto open = workspace_.requireDatabase(); !open.ok) return failed(open.message);
+    WriteLock lock;
+    if (auto locked = workspace_.lockForWriting(lock); !locked.ok) return failed(locked.message);
     HistoryResult result;
     std::string deleted;
     if (!workspace_.rows().empty()) {
@@ -252,7 +257,8 @@ HistoryResult HistoryService::deleteNewest() {
 }
 
 HistoryResult HistoryService::clearHistory() {
-    if (auto open = workspace_.requireDatabase(); !open.ok) return failed(open.message);
+    WriteLock lock;
+    if (auto locked = workspace_.lockForWriting(lock); !locked.ok) return failed(locked.message);
     HistoryResult result;
     result.removed = workspace_.rows().size();
     try {
@@ -280,6 +286,8 @@ HistoryResult HistoryService::cutBackTo(const std::string& entry, history::Progr
         return failed("“" + entry + "”不是十位期号，" + kUnchanged +
                       "请输入要保留到的那一期，例如2016090852。");
     if (*limit <= 0) return failed("期号须大于2000000000，" + std::string(kUnchanged));
+    WriteLock lock;
+    if (auto locked = workspace_.lockForWriting(lock); !locked.ok) return failed(locked.message);
     return keepFirst(history::rowsUpTo(workspace_.rows(), *limit),
                      "删除到第" + history::tenDigit(*limit) + "期", progress);
 }
@@ -289,6 +297,8 @@ HistoryResult HistoryService::deleteLast(const std::string& entry, history::Prog
     if (!count)
         return failed("“" + entry + "”不是整数，" + kUnchanged + "请输入要删除的期数，例如3。");
     if (*count <= 0) return failed("删除的期数须大于0，" + std::string(kUnchanged));
+    WriteLock lock;
+    if (auto locked = workspace_.lockForWriting(lock); !locked.ok) return failed(locked.message);
     const size_t n = workspace_.rows().size();
     const size_t remove = std::min(n, static_cast<size_t>(*count));
     return keepFirst(n - remove, "删除最后" + std::to_string(*count) + "期", progress);
@@ -296,7 +306,8 @@ HistoryResult HistoryService::deleteLast(const std::string& entry, history::Prog
 
 HistoryResult HistoryService::keepFirst(size_t keep, const std::string& what,
                                         history::Progress& progress) {
-    if (auto open = workspace_.requireDatabase(); !open.ok) return failed(open.message);
+    WriteLock lock;
+    if (auto locked = workspace_.lockForWriting(lock); !locked.ok) return failed(locked.message);
     const size_t before = workspace_.rows().size();
     // Only the values in memory are checked; they hold the numbers, which is what the backup
     // writes.

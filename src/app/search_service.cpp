@@ -178,15 +178,22 @@ void SearchService::startWrite(const search::SearchRequest& request, const searc
     stored->kindText = column(history::textColumn(false, request.kind));
     if (!writer_) writer_ = std::make_shared<search::SearchStateWriter>(workspace_.databasePath());
     workspace_.setPendingWrite(
-        std::async(std::launch::async, [writer = writer_, stored, request, tally]() -> std::string {
-            try {
-                writer->write(*stored, request, tally);
-                return {};
-            } catch (const std::exception& e) {
-                return std::string("检索结果未能写入数据库（") + e.what() +
-                       "）。检索结果仍然正确显示；请检查磁盘空间后重新检索。";
-            }
-        }));
+        std::async(std::launch::async,
+                   [writer = writer_, stored, request, tally, lockPath = workspace_.lockPath(),
+                    wait = workspace_.lockWait()]() -> std::string {
+                       try {
+                           // Another process replacing the file must not swallow these writes.
+                           const auto lock = platform::FileLock::acquire(lockPath, wait);
+                           if (!lock.held())
+                               return "检索结果未能写入数据库（另一个操作正在修改历史号码）。"
+                                      "检索结果仍然正确显示；请稍后重新检索。";
+                           writer->write(*stored, request, tally);
+                           return {};
+                       } catch (const std::exception& e) {
+                           return std::string("检索结果未能写入数据库（") + e.what() +
+                                  "）。检索结果仍然正确显示；请检查磁盘空间后重新检索。";
+                       }
+                   }));
 }
 
 Outcome SearchService::run(search::SearchRequest request, SearchResult& result) {

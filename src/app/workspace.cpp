@@ -124,6 +124,85 @@ std::string Workspace::databasePath() const {
     return (std::filesystem::path(options_.dataDir) / "kelvora11S5.db").string();
 }
 
+WriteLock::~WriteLock() {
+    if (workspace_) workspace_->releaseWriteLock();
+}
+
+WriteLock::WriteLock(WriteLock&& other) noexcept
+    : workspace_(std::exchange(other.workspace_, nullptr)) {}
+
+WriteLock& WriteLock::operator=(WriteLock&& other) noexcept {
+    if (this != &other) {
+        if (workspace_) workspace_->releaseWriteLock();
+        workspace_ = std::exchange(other.workspace_, nullptr);
+    }
+    return *this;
+}
+
+std::string Workspace::lockPath() const {
+    return (std::filesystem::path(options_.dataDir) / "kelvora11S5.lock").string();
+}
+
+Outcome Workspace::lockForWriting(WriteLock& lock) {
+    if (auto open = requireDatabase(); !open.ok) return open;
+    if (lock.workspace_ == this) return Outcome::success();
+    if (writeLocks_ == 0) {
+        try {
+            fileLock_ = platform::FileLock::acquire(lockPath(), options_.lockWait);
+        } catch (const std::exception& e) {
+            return Outcome::failure(std::string("无法锁定数据文件夹（") + e.what() +
+                                    "），历史号码没有改变。请检查数据文件夹是否可写。");
+        }
+        if (!fileLock_.held())
+            return Outcome::failure("另一个操作（另一个窗口或命令行）正在修改历史号码，"
+                                    "历史号码没有改变。请等它完成后再试。");
+        if (auto followed = followOtherWriters(); !followed.ok) {
+            fileLock_.release();
+            return followed;
+        }
+    }
+    ++writeLocks_;
+    lock = WriteLock();
+    lock.workspace_ = this;
+    return Outcome::success();
+}
+
+void Workspace::releaseWriteLock() {
+    if (writeLocks_ > 0 && --writeLocks_ == 0) fileLock_.release();
+}
+
+Outcome Workspace::followOtherWriters() {
+    try {
+        if (!db_.stillAtPath()) {
+            // Another process put a new database file in place: work on that one.
+            openDatabase();
+            if (!db_.isOpen()) return Outcome::failure(databaseProblem_);
+            spanStart_.clear();
+            spanEnd_.clear();
+            afterHistoryChange();
+            return Outcome::success();
+        }
+        const std::int64_t version = db_.dataVersion();
+        if (version == dataVersion_) return Outcome::success();
+        dataVersion_ = version;
+        // Changed by another connection: this program's own searches write only working
+        // columns, so compare what tells draws apart.
+        auto stored = db_.prepare("SELECT COUNT(*), COALESCE(MAX(ID), 0) FROM Lishi");
+        stored.step();
+        std::int64_t newest = 0;
+        for (const auto& row : rows()) newest = std::max(newest, row.id);
+        if (stored.int64At(0) != static_cast<std::int64_t>(history_.size()) ||
+            stored.int64At(1) != newest) {
+            history_.load(db_);
+            afterHistoryChange();
+        }
+    } catch (const std::exception& e) {
+        return Outcome::failure(std::string("读取历史数据库失败（") + e.what() +
+                                "），历史号码没有改变。请重试。");
+    }
+    return Outcome::success();
+}
+
 void Workspace::openDatabase() {
     try {
         std::error_code error;
@@ -134,6 +213,7 @@ void Workspace::openDatabase() {
             throw platform::DbError("这不是本程序的历史数据库：" + problem);
         history::createTables(db);
         history_.load(db);
+        dataVersion_ = db.dataVersion();
         db_ = std::move(db);
         databaseProblem_.clear();
     } catch (const std::exception& e) {
@@ -190,6 +270,9 @@ Outcome Workspace::addDraw(const std::array<std::string, 5>& boxes,
         numbers[i] = *n;
     }
 
+    // The period follows the history as it is once no other process can change it.
+    WriteLock lock;
+    if (auto locked = lockForWriting(lock); !locked.ok) return locked;
     int period = 0;
     if (history_.empty()) {
         const auto parsed = history::parseTenDigitPeriod(firstPeriod);

@@ -11,6 +11,7 @@
 #include "history/period.h"
 #include "history/zodiac.h"
 #include "platform/database.h"
+#include "platform/file_lock.h"
 #include "search/search_request.h"
 
 #include <array>
@@ -40,6 +41,24 @@ struct WorkspaceOptions {
     std::optional<std::string> settingsFile;
     // Today's date; the system clock when empty (tests set it).
     std::function<std::chrono::year_month_day()> today;
+    // How long an operation that changes the database waits for another process's operation.
+    std::chrono::milliseconds lockWait{15000};
+};
+
+class Workspace;
+
+// The data folder's write lock, held by an operation that changes the database for as long as it
+// runs. Operations within an operation of the same workspace share it.
+class WriteLock {
+  public:
+    WriteLock() = default;
+    ~WriteLock();
+    WriteLock(WriteLock&& other) noexcept;
+    WriteLock& operator=(WriteLock&& other) noexcept;
+
+  private:
+    friend class Workspace;
+    Workspace* workspace_ = nullptr;
 };
 
 // Where the search targets come from: the reference draw (first tab) or the typed boxes (second).
@@ -136,6 +155,14 @@ class Workspace {
     SettingsFile& settingsFile() { return settings_; }
     // Fails with the message for the user when the database is not open.
     Outcome requireDatabase();
+    // Takes the data folder's write lock for an operation that changes the database: waits for
+    // background writing and for another process's operation (up to the lock wait), then follows
+    // what another process did meanwhile (a database file renamed over ours is opened again, a
+    // history changed in place is read again). Fails with the message for the user.
+    Outcome lockForWriting(WriteLock& lock);
+    // The lock file in the data folder.
+    std::string lockPath() const;
+    std::chrono::milliseconds lockWait() const { return options_.lockWait; }
     // Writing that goes on in the background (a search's final state). Every use of the database
     // through database() or requireDatabase() waits for it first.
     void setPendingWrite(std::future<std::string> pending);
@@ -153,6 +180,9 @@ class Workspace {
     void historyChanged(std::vector<history::HistoryRow> rows, bool resetSpan);
 
   private:
+    friend class WriteLock;
+    void releaseWriteLock();
+    Outcome followOtherWriters();
     void openDatabase();
     void reloadHistory();
     void refreshNextPeriod();
@@ -182,6 +212,10 @@ class Workspace {
 
     std::future<std::string> pendingWrite_;
     std::string writeProblem_;
+
+    platform::FileLock fileLock_;
+    int writeLocks_ = 0;           // operations now holding the lock
+    std::int64_t dataVersion_ = 0; // the database's data_version when last looked at
 };
 
 } // namespace app

@@ -4,6 +4,8 @@
 
 #include <utility>
 
+#include <sys/stat.h>
+
 namespace platform {
 
 namespace {
@@ -112,6 +114,22 @@ Database::Database(const std::string& path) : path_(path) {
     }
     db_ = db;
     sqlite3_busy_timeout(db_, 2000);
+    struct stat info {};
+    if (::stat(path.c_str(), &info) == 0) {
+        device_ = info.st_dev;
+        inode_ = info.st_ino;
+    }
+}
+
+bool Database::stillAtPath() const {
+    struct stat info {};
+    if (::stat(path_.c_str(), &info) != 0) return false;
+    return info.st_dev == device_ && info.st_ino == inode_;
+}
+
+std::int64_t Database::dataVersion() {
+    auto stmt = prepare("PRAGMA data_version");
+    return stmt.step() ? stmt.int64At(0) : 0;
 }
 
 Database::~Database() {
@@ -119,13 +137,16 @@ Database::~Database() {
 }
 
 Database::Database(Database&& other) noexcept
-    : db_(std::exchange(other.db_, nullptr)), path_(std::move(other.path_)) {}
+    : db_(std::exchange(other.db_, nullptr)), path_(std::move(other.path_)), device_(other.device_),
+      inode_(other.inode_) {}
 
 Database& Database::operator=(Database&& other) noexcept {
     if (this != &other) {
         close();
         db_ = std::exchange(other.db_, nullptr);
         path_ = std::move(other.path_);
+        device_ = other.device_;
+        inode_ = other.inode_;
     }
     return *this;
 }

@@ -66,6 +66,11 @@ class Database {
 
     bool isOpen() const { return db_ != nullptr; }
     const std::string& path() const { return path_; }
+    // False when the file at path() is no longer the one this connection opened (another
+    // process renamed a new file over it): writes would go to a file nobody reads.
+    bool stillAtPath() const;
+    // Grows when another connection changed the file (SQLite's data_version).
+    std::int64_t dataVersion();
     void close();
 
     void exec(std::string_view sql);
@@ -83,6 +88,9 @@ class Database {
   private:
     sqlite3* db_ = nullptr;
     std::string path_;
+    // The identity of the file opened.
+    std::uint64_t device_ = 0;
+    std::uint64_t inode_ = 0;
 };
 
 // Begins a transaction on construction; rolls back in the destructor unless commit() ran.

@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <fstream>
 #include <sstream>
 
 namespace {
@@ -69,4 +71,59 @@ TEST_F(CommandLineTest, GetAndSetValidateAsTheMenusDo) {
     EXPECT_EQ(run({"get"}).status, 2);
     EXPECT_EQ(run({"frobnicate"}).status, 2);
     EXPECT_EQ(run({"--bogus", "next"}).status, 2);
+}
+
+TEST_F(CommandLineTest, HelpAndVersionNeedNoDatabase) {
+    for (const char* flag : {"--help", "-h"}) {
+        const auto help = run({flag});
+        EXPECT_EQ(help.status, 0);
+        EXPECT_EQ(help.out, app::usageText());
+        EXPECT_NE(help.out.find("trim --to ID"), std::string::npos);
+    }
+    const auto version = run({"--version"});
+    EXPECT_EQ(version.status, 0);
+    EXPECT_EQ(version.out.rfind("kelvora11s5 ", 0), 0u);
+}
+
+TEST_F(CommandLineTest, ADatabaseThatCannotBeOpenedFailsEveryCommandThatNeedsIt) {
+    const std::string data = dir.file("data");
+    std::filesystem::create_directories(data);
+    const std::string path = data + "/kelvora11S5.db";
+    const std::string garbage(8192, '\x5a');
+    for (const std::string& bytes : {garbage, std::string("SQLite format 3\0\x10\x00", 19)}) {
+        std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
+        for (const auto& command : std::vector<std::vector<std::string>>{
+                 {"history"}, {"next"}, {"add", "01", "02", "03", "04", "05"}, {"clear"}}) {
+            const auto result = run(command);
+            EXPECT_EQ(result.status, 1) << command[0];
+            EXPECT_EQ(result.out, "") << command[0];
+            EXPECT_NE(result.err.find("无法打开历史数据库"), std::string::npos) << result.err;
+        }
+        std::ifstream back(path, std::ios::binary);
+        EXPECT_EQ(std::string(std::istreambuf_iterator<char>(back), {}), bytes);
+    }
+    // The settings need no database.
+    EXPECT_EQ(run({"get", "GsZl"}).status, 0);
+}
+
+TEST_F(CommandLineTest, SettingsThatCannotBeSavedAreReported) {
+    // The settings file's place is a folder: nothing can be written there.
+    std::filesystem::create_directories(dir.file("s.ini"));
+    const auto result = run({"set", "intLei", "3"});
+    EXPECT_EQ(result.status, 1);
+    EXPECT_NE(result.err.find("无法保存"), std::string::npos) << result.err;
+}
+
+TEST_F(CommandLineTest, PeriodIdsEndIn2099) {
+    ASSERT_EQ(run({"add", "--period", "2099123183", "01", "02", "03", "04", "05"}).status, 0);
+    EXPECT_EQ(run({"next"}).out, "2099123184\n");
+    ASSERT_EQ(run({"add", "06", "07", "08", "09", "10"}).out, "2099123184\n");
+    // 84 draws a day: the next would be 2100-01-01.
+    const auto next = run({"next"});
+    EXPECT_EQ(next.status, 1);
+    EXPECT_NE(next.err.find("2099123199"), std::string::npos);
+    const auto add = run({"add", "01", "02", "03", "04", "05"});
+    EXPECT_EQ(add.status, 1);
+    EXPECT_NE(add.err.find("2099123199"), std::string::npos);
+    EXPECT_EQ(run({"history"}).out, "2099123183 01 02 03 04 05 \n2099123184 06 07 08 09 10 \n");
 }

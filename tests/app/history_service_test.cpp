@@ -14,6 +14,8 @@
 #include <filesystem>
 #include <fstream>
 
+#include <sys/stat.h>
+
 using testing_support::WorkspaceFixture;
 namespace fs = std::filesystem;
 
@@ -86,12 +88,19 @@ TEST_F(HistoryServiceTest, ImportReplacesTheHistoryAndRefreshesTheWorkspace) {
 }
 
 TEST_F(HistoryServiceTest, AnImportThatCannotFinishLeavesTheHistoryAsItWas) {
-    // Not a text file name, a file that is not there, a folder, a text without a single draw.
+    // Not a text file name, a file that is not there, a folder, a named pipe, texts without a
+    // single draw (empty, blank and header lines only, unreadable lines, digits of another
+    // script).
     write(file("draws.text"), "16100150 01 02 03 04 05\n");
     fs::create_directory(file("folder.txt"));
+    ASSERT_EQ(::mkfifo(file("pipe.txt").c_str(), 0600), 0);
     write(file("notes.txt"), "买了3注\n第12期 5 3 8\n");
+    write(file("empty.txt"), "");
+    write(file("blank.txt"), "\r\n   \r\n期号 号码\r\n");
+    write(file("arabic.txt"), "١٦٠٩٠٨٥٢ ٠٥ ٠٣ ٠٨ ٠١ ١١\n");
     for (const auto& path :
-         {file("draws.text"), file("missing.txt"), file("folder.txt"), file("notes.txt")}) {
+         {file("draws.text"), file("missing.txt"), file("folder.txt"), file("pipe.txt"),
+          file("notes.txt"), file("empty.txt"), file("blank.txt"), file("arabic.txt")}) {
         const auto result = service().importFile(path, quiet);
         EXPECT_FALSE(result.outcome.ok) << path;
         EXPECT_NE(result.outcome.message.find("历史号码没有改变"), std::string::npos) << path;
@@ -115,6 +124,34 @@ TEST_F(HistoryServiceTest, AnImportThatCannotFinishLeavesTheHistoryAsItWas) {
     EXPECT_NE(failed.outcome.message.find("disk I/O error"), std::string::npos);
     EXPECT_EQ(periods(w()), typed);
     EXPECT_EQ(storedPeriods(f), typed);
+}
+
+TEST_F(HistoryServiceTest, FullWidthDigitsAndSpacesReadAsTheirPlainForms) {
+    // As a Chinese input method types them in full-width mode.
+    write(file("wide.txt"), "１６０９０８５２　０５　０３　０８　０１　１１\r\n"
+                            "16090853 ０１，０２，０３，０４，０５\r\n");
+    const auto result = service().importFile(file("wide.txt"), quiet);
+    ASSERT_TRUE(result.outcome.ok) << result.outcome.message;
+    EXPECT_EQ(periods(w()), (std::vector<int>{16090852, 16090853}));
+    EXPECT_EQ(w().rows()[0].numbers(), (history::PositionValues{5, 3, 8, 1, 11}));
+    EXPECT_EQ(w().rows()[1].numbers(), (history::PositionValues{1, 2, 3, 4, 5}));
+}
+
+TEST_F(HistoryServiceTest, ACutBackOverDamagedRowsRefusesAndNamesThem) {
+    // Rows whose numbers the backup file cannot carry: another program's writing, a bad disk.
+    w().database().exec("UPDATE Lishi SET L2A = 12 WHERE SQQH = 16090901");
+    w().database().exec("UPDATE Lishi SET L5A = NULL WHERE SQQH = 16090902");
+    f.reopen();
+    const auto result = service().deleteLast("1", quiet);
+    EXPECT_FALSE(result.outcome.ok);
+    EXPECT_FALSE(result.changed);
+    EXPECT_NE(result.outcome.message.find("2016090901、2016090902"), std::string::npos)
+        << result.outcome.message;
+    EXPECT_EQ(storedPeriods(f), typed);
+    // Cutting back to before the damaged rows keeps only sound ones: that is allowed.
+    const auto cut = service().cutBackTo("2016090884", quiet);
+    ASSERT_TRUE(cut.outcome.ok) << cut.outcome.message;
+    EXPECT_EQ(storedPeriods(f), (std::vector<int>{16090884}));
 }
 
 TEST_F(HistoryServiceTest, TheSampleHistoryIsInstalledOnceAndImportsCleanly) {
