@@ -32,6 +32,7 @@ int import(CommandContext& c) {
         return kExitRefused;
     }
     c.out << "imported " << result.stored << ", skipped " << result.reported.size() << "\n";
+    if (!result.backupFile.empty()) c.err << "原来的历史号码已备份到 " << result.backupFile << "\n";
     return kExitOk;
 }
 
@@ -61,7 +62,18 @@ int deleteNewest(CommandContext& c) {
 
 int clear(CommandContext& c) {
     if (!c.args.empty()) throw UsageError{"clear takes no arguments"};
-    return reportDeletion(HistoryService(c.workspace).clearHistory(), c);
+    const HistoryResult result = HistoryService(c.workspace).clearHistory();
+    if (!result.backupFile.empty()) c.err << "清空前已备份到 " << result.backupFile << "\n";
+    return reportDeletion(result, c);
+}
+
+int rebuild(CommandContext& c) {
+    if (!c.args.empty()) throw UsageError{"rebuild takes no arguments"};
+    history::NoProgress progress;
+    const HistoryResult result = HistoryService(c.workspace).rebuild(progress);
+    if (!result.outcome.ok) return refused(result, c);
+    c.out << "rebuilt " << result.stored << "\n";
+    return kExitOk;
 }
 
 } // namespace
@@ -71,6 +83,7 @@ void addMaintenanceCommands(std::vector<CommandSpec>& table) {
     table.push_back({"trim", "trim --to ID | trim --last N", true, trim});
     table.push_back({"delete-newest", "delete-newest", true, deleteNewest});
     table.push_back({"clear", "clear", true, clear});
+    table.push_back({"rebuild", "rebuild", true, rebuild});
 }
 
 } // namespace app

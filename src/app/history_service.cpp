@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <ctime>
 #include <filesystem>
 
 namespace app {
@@ -23,6 +24,9 @@ constexpr const char* kSampleResource = ":/sample/示例-模拟数据.txt";
 constexpr const char* kSampleName = "示例-模拟数据.txt";
 
 constexpr const char* kUnchanged = "历史号码没有改变。";
+
+// The name of a text copy of a replaced history starts so, followed by the date and time.
+constexpr const char* kBackupPrefix = "备份-";
 
 HistoryResult failed(std::string message) {
     HistoryResult result;
@@ -150,6 +154,17 @@ HistoryResult HistoryService::importFile(const std::string& path, history::Progr
         return refused;
     }
 
+    std::string saved;
+    try {
+        saved = saveHistoryBeforeReplacing();
+    } catch (const std::exception& e) {
+        return failed(std::string("无法先把现有的历史号码备份到历史号码文件夹（") + e.what() +
+                      "），没有读入，" + kUnchanged + "请检查磁盘空间和数据文件夹后重试。");
+    }
+    const auto forgetBackup = [&] {
+        std::error_code ignored;
+        if (!saved.empty()) fs::remove(saved, ignored);
+    };
     std::optional<std::vector<history::HistoryRow>> rows;
     try {
         rows =
@@ -158,16 +173,22 @@ HistoryResult HistoryService::importFile(const std::string& path, history::Progr
     } catch (const std::exception& e) {
         HistoryResult result = failed(replaceFailure(workspace_, "读入", e));
         result.changed = !workspace_.databaseOpen();
+        if (!result.changed) forgetBackup();
         return result;
     }
-    if (!rows) return cancelled("读入");
+    if (!rows) {
+        forgetBackup();
+        return cancelled("读入");
+    }
 
     HistoryResult result;
     result.changed = true;
     result.stored = rows->size();
     result.reported = std::move(parsed.reported);
+    result.backupFile = saved;
     publish(std::move(*rows), true);
     std::string message = "已读入" + std::to_string(result.stored) + "期历史号码。";
+    if (!saved.empty()) message += "原来的历史号码已备份到“" + saved + "”。";
     if (!result.reported.empty())
         message += "\n有" + std::to_string(result.reported.size()) +
                    "行不是有效的开奖号码，没有读入：\n" + describeReported(result.reported, 20);
@@ -262,6 +283,12 @@ HistoryResult HistoryService::clearHistory() {
     HistoryResult result;
     result.removed = workspace_.rows().size();
     try {
+        result.backupFile = saveHistoryBeforeReplacing();
+    } catch (const std::exception& e) {
+        return failed(std::string("无法先把历史号码备份到历史号码文件夹（") + e.what() +
+                      "），没有清空，" + kUnchanged + "请检查磁盘空间和数据文件夹后重试。");
+    }
+    try {
         platform::Transaction transaction(workspace_.database());
         history::deleteAllDraws(workspace_.database());
         transaction.commit();
@@ -270,8 +297,9 @@ HistoryResult HistoryService::clearHistory() {
     }
     result.changed = true;
     publish(std::vector<history::HistoryRow>{}, true);
-    result.outcome =
-        Outcome::success("已清空全部" + std::to_string(result.removed) + "期历史号码。");
+    std::string message = "已清空全部" + std::to_string(result.removed) + "期历史号码。";
+    if (!result.backupFile.empty()) message += "清空前已备份到“" + result.backupFile + "”。";
+    result.outcome = Outcome::success(message);
     return result;
 }
 
@@ -302,6 +330,47 @@ HistoryResult HistoryService::deleteLast(const std::string& entry, history::Prog
     const size_t n = workspace_.rows().size();
     const size_t remove = std::min(n, static_cast<size_t>(*count));
     return keepFirst(n - remove, "删除最后" + std::to_string(*count) + "期", progress);
+}
+
+std::string HistoryService::saveHistoryBeforeReplacing() {
+    const auto& rows = workspace_.rows();
+    if (rows.empty()) return {};
+    const fs::path folder = importFolder();
+    const std::time_t now = std::time(nullptr);
+    std::tm local{};
+    localtime_r(&now, &local);
+    char stamp[32];
+    std::strftime(stamp, sizeof stamp, "%Y%m%d-%H%M%S", &local);
+    const std::string stem = std::string(kBackupPrefix) + stamp;
+    fs::path path = folder / (stem + ".txt");
+    for (int n = 2; fs::exists(path); ++n)
+        path = folder / (stem + "-" + std::to_string(n) + ".txt");
+    platform::writeFileAtomically(path.string(), history::backupText(rows, rows.size()));
+
+    // The newest kKeptBackups stay; their names sort by time.
+    std::vector<fs::path> backups;
+    std::error_code error;
+    for (const auto& entry : fs::directory_iterator(folder, error)) {
+        const std::string name = entry.path().filename().string();
+        if (name.rfind(kBackupPrefix, 0) == 0 && entry.path().extension() == ".txt")
+            backups.push_back(entry.path());
+    }
+    std::sort(backups.begin(), backups.end());
+    for (size_t i = 0; i + kKeptBackups < backups.size(); ++i) fs::remove(backups[i], error);
+    return path.string();
+}
+
+HistoryResult HistoryService::rebuild(history::Progress& progress) {
+    WriteLock lock;
+    if (auto locked = workspace_.lockForWriting(lock); !locked.ok) return failed(locked.message);
+    // The zodiac values as the settings now say, whatever the start-up numbering was.
+    const Settings& s = workspace_.settings();
+    workspace_.mutableZodiac().setValueOrder(s.zodiacInAnimalOrder, s.zodiacBase);
+    HistoryResult result = keepFirst(workspace_.rows().size(), "重新计算", progress);
+    if (result.outcome.ok)
+        result.outcome = Outcome::success("已按当前设置重新计算全部" +
+                                          std::to_string(result.stored) + "期历史号码。");
+    return result;
 }
 
 HistoryResult HistoryService::keepFirst(size_t keep, const std::string& what,

@@ -26,6 +26,8 @@ struct HistoryResult {
     size_t removed = 0;   // draws the history lost (deletions)
     // Lines of the file that were not stored.
     std::vector<history::ReportedLine> reported;
+    // Where the history that was replaced or cleared was saved first; empty when nothing was.
+    std::string backupFile;
 };
 
 class HistoryService {
@@ -58,6 +60,12 @@ class HistoryService {
     HistoryResult deleteLast(const std::string& entry, history::Progress& progress);
     // Rebuilds the history from the backup file, re-deriving every draw.
     HistoryResult rebuildFromBackup(history::Progress& progress);
+    // Re-derives every stored draw under the current settings (after a zodiac or segment base or
+    // the zodiac rule changed): the cut-back's rebuild, keeping every draw.
+    HistoryResult rebuild(history::Progress& progress);
+
+    // How many text copies of replaced histories 历史号码 keeps.
+    static constexpr size_t kKeptBackups = 10;
     // Checks and compacts the database file and reopens it.
     Outcome compact();
 
@@ -66,6 +74,10 @@ class HistoryService {
                                         size_t maxLines);
 
   private:
+    // Saves the history about to be replaced or cleared as an import-format text in 历史号码,
+    // named with the date and time, and keeps the newest kKeptBackups of them. Returns its path
+    // (empty for an empty history); throws platform::FileError when it cannot be written.
+    std::string saveHistoryBeforeReplacing();
     HistoryResult keepFirst(size_t keep, const std::string& what, history::Progress& progress);
     // Hands the new history to the workspace: rows that carry every kind, or nothing to have it
     // read from the database. replaced: a new history, whose span starts afresh.

@@ -479,12 +479,17 @@ Outcome Workspace::setCombinationSize(const std::string& text) {
     return Outcome::success();
 }
 
+bool Workspace::changesDerivedValues(const std::string& key) {
+    return key == "SxIni" || key == "DsIni" || key == "SxSetup";
+}
+
 std::optional<std::string> Workspace::settingText(const std::string& key) const {
     return settings_.text(key);
 }
 
 Outcome Workspace::setSetting(const std::string& key, const std::string& value) {
     // Keys with a menu or box go through it, so everything that follows a choice follows.
+    const auto before = settings_.text(key);
     if (auto error = settings_.set(key, value)) return Outcome::failure(*error);
     const Settings& s = settings();
     if (key == "GsZl") setGame(s.game);
@@ -494,6 +499,9 @@ Outcome Workspace::setSetting(const std::string& key, const std::string& value) 
         resetSpanStart();
     }
     if (key == "intLei") reloadTargets();
+    if (changesDerivedValues(key) && settings_.text(key) != before && !history_.empty())
+        return Outcome::success("已保存。已存的历史号码仍是按原来的设置计算的，"
+                                "运行 rebuild 按新的设置重新计算。");
     return Outcome::success();
 }
 

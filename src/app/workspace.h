@@ -137,6 +137,10 @@ class Workspace {
     // The combination size typed or picked in its box: any whole number (only 1 to 5 find hits).
     Outcome setCombinationSize(const std::string& text);
 
+    // True for the settings under which the stored values were derived (zodiac base and rule,
+    // segment base): after a change the stored history should be re-derived.
+    static bool changesDerivedValues(const std::string& key);
+
     // ---- settings by key (command line) ----
     std::optional<std::string> settingText(const std::string& key) const;
     Outcome setSetting(const std::string& key, const std::string& value);

@@ -1,6 +1,7 @@
 // The command line: exact output, exit status and persistence across runs.
 
 #include "app/cli.h"
+#include "platform/database.h"
 #include "support/temp_dir.h"
 
 #include <gtest/gtest.h>
@@ -112,6 +113,22 @@ TEST_F(CommandLineTest, SettingsThatCannotBeSavedAreReported) {
     const auto result = run({"set", "intLei", "3"});
     EXPECT_EQ(result.status, 1);
     EXPECT_NE(result.err.find("无法保存"), std::string::npos) << result.err;
+}
+
+TEST_F(CommandLineTest, ABaseChangeSaysToRebuildAndRebuildDoesIt) {
+    ASSERT_EQ(run({"add", "--period", "2016090801", "01", "05", "09", "10", "11"}).status, 0);
+    const auto set = run({"set", "DsIni", "0"});
+    EXPECT_EQ(set.status, 0);
+    EXPECT_NE(set.out.find("rebuild"), std::string::npos);
+    EXPECT_EQ(run({"set", "DsIni", "0"}).out, ""); // unchanged: nothing to say
+    const auto rebuilt = run({"rebuild"});
+    EXPECT_EQ(rebuilt.status, 0) << rebuilt.err;
+    EXPECT_EQ(rebuilt.out, "rebuilt 1\n");
+    platform::Database db(dir.file("data") + "/kelvora11S5.db");
+    auto stmt = db.prepare("SELECT L1H, L2H, L3H, L4H, L5H FROM Lishi");
+    ASSERT_TRUE(stmt.step());
+    EXPECT_EQ(stmt.intAt(0), 0);
+    EXPECT_EQ(stmt.intAt(4), 2);
 }
 
 TEST_F(CommandLineTest, PeriodIdsEndIn2099) {

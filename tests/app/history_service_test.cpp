@@ -154,6 +154,60 @@ TEST_F(HistoryServiceTest, ACutBackOverDamagedRowsRefusesAndNamesThem) {
     EXPECT_EQ(storedPeriods(f), (std::vector<int>{16090884}));
 }
 
+TEST_F(HistoryServiceTest, ImportAndClearSaveTheHistoryTheyReplaceAndKeepTheNewestTen) {
+    write(file("two.txt"), "16100150 01 02 03 04 05\n16100151 06 07 08 09 10\n");
+    const auto imported = service().importFile(file("two.txt"), quiet);
+    ASSERT_TRUE(imported.outcome.ok) << imported.outcome.message;
+    ASSERT_FALSE(imported.backupFile.empty());
+    EXPECT_NE(imported.outcome.message.find(imported.backupFile), std::string::npos);
+    EXPECT_EQ(fs::path(imported.backupFile).parent_path(), fs::path(service().importFolder()));
+    // The saved file imports back to the history it holds.
+    const auto back = service().importFile(imported.backupFile, quiet);
+    ASSERT_TRUE(back.outcome.ok) << back.outcome.message;
+    EXPECT_EQ(periods(w()), typed);
+
+    // A cancelled import leaves no copy behind.
+    const auto count = [&] {
+        size_t n = 0;
+        for (const auto& entry : fs::directory_iterator(service().importFolder()))
+            n += entry.path().filename().string().rfind("备份-", 0) == 0 ? 1 : 0;
+        return n;
+    };
+    const size_t before = count();
+    write(file("long.txt"), manyLines(5000));
+    StopAt cancel(2);
+    EXPECT_TRUE(service().importFile(file("long.txt"), cancel).cancelled);
+    EXPECT_EQ(count(), before);
+
+    const auto cleared = service().clearHistory();
+    ASSERT_TRUE(cleared.outcome.ok);
+    EXPECT_NE(cleared.outcome.message.find(cleared.backupFile), std::string::npos);
+    for (int i = 0; i < 12; ++i) {
+        ASSERT_TRUE(service().importFile(file("two.txt"), quiet).outcome.ok);
+        ASSERT_TRUE(service().clearHistory().outcome.ok);
+    }
+    EXPECT_EQ(count(), app::HistoryService::kKeptBackups);
+    // Clearing an empty history has nothing to save.
+    EXPECT_TRUE(service().clearHistory().backupFile.empty());
+}
+
+TEST_F(HistoryServiceTest, RebuildReDerivesEveryDrawUnderChangedBases) {
+    w().setSegmentBase(0);
+    w().setZodiacOrder(true);
+    w().setZodiacBase(0);
+    const auto result = service().rebuild(quiet);
+    ASSERT_TRUE(result.outcome.ok) << result.outcome.message;
+    EXPECT_EQ(result.stored, 4u);
+    EXPECT_EQ(result.removed, 0u);
+    auto& reopened = f.reopen();
+    reopened.ensureKinds({history::Segment, history::ZodiacKind});
+    EXPECT_EQ(periods(reopened), typed);
+    EXPECT_EQ(reopened.rows()[0].values[history::Segment],
+              (history::PositionValues{0, 0, 0, 0, 1}));
+    for (const auto& row : reopened.rows())
+        for (auto v : row.values[history::ZodiacKind]) EXPECT_TRUE(v >= 0 && v <= 11) << v;
+}
+
 TEST_F(HistoryServiceTest, TheSampleHistoryIsInstalledOnceAndImportsCleanly) {
     const std::string folder = service().importFolder();
     EXPECT_EQ(fs::path(folder), fs::path(f.dataDir()) / "历史号码");
