@@ -10,6 +10,7 @@
 #include <QFocusEvent>
 #include <QLineEdit>
 #include <QRegularExpression>
+#include <QSplitter>
 #include <QStatusBar>
 
 #include <algorithm>
@@ -33,6 +34,7 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() == QEvent::KeyPress &&
         std::find(entryBoxes_.begin(), entryBoxes_.end(), watched) != entryBoxes_.end())
         entryJustStored_ = false;
+    if (event->type() == QEvent::Resize && watched == tallySplitter_) fitTallyToWidth();
     if (event->type() == QEvent::FocusOut && watched == backDistanceBox_) {
         // Leaving the box for another control counts; a menu or another window opening does not.
         const auto reason = static_cast<QFocusEvent*>(event)->reason();

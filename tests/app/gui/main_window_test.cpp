@@ -82,6 +82,7 @@ TEST(MainWindowStart, FirstStartShowsTheDefaultChoices) {
     EXPECT_EQ(f.find<QLineEdit>("MaskEdBox2")->text(), "2");
     EXPECT_EQ(f.find<QComboBox>("Combo1")->currentText(), "2");
     EXPECT_EQ(f.find<QComboBox>("Combo1")->count(), 4);
+    EXPECT_EQ(f.window->windowTitle(), "江西11选5 — 11选5 历史号码分析");
     // Nothing was asked or warned, and nothing written by merely opening.
     EXPECT_TRUE(f.prompter.shown.empty());
 }
@@ -101,11 +102,13 @@ TEST(MainWindowStart, StoredChoicesSetTheControls) {
     EXPECT_TRUE(f.find<QRadioButton>("Option4_4")->isChecked());
     EXPECT_EQ(f.find<QLineEdit>("MaskEdBox2")->text(), "5");
     EXPECT_EQ(f.find<QComboBox>("Combo1")->currentText(), "3");
+    EXPECT_EQ(f.window->windowTitle(), "黑龙江11选5 — 11选5 历史号码分析");
 
-    // A game code the menu does not offer checks no game.
+    // A game code the menu does not offer checks no game and names none in the title.
     WindowFixture other("[IniSetting]\nGsZl=100\n");
     other.open();
     EXPECT_TRUE(checkedItems(other, "mnu11S5", 4).empty());
+    EXPECT_EQ(other.window->windowTitle(), "11选5 历史号码分析");
 }
 
 TEST(MainWindowStart, ALongHistoryOpensAtItsNewestDraws) {
@@ -311,7 +314,9 @@ TEST(SettingsMenus, EachChoiceIsStoredAndChecked) {
     EXPECT_EQ(f.storedSetting("GsZl"), "23");
     EXPECT_EQ(checkedItems(f, "mnu11S5", 4), std::vector<int>{1});
     EXPECT_EQ(cell(grid, 0, 0), "16090884");
+    EXPECT_EQ(f.window->windowTitle(), "广东11选5 — 11选5 历史号码分析");
     f.find<QAction>("mnu11S5_2")->trigger();
+    EXPECT_EQ(f.window->windowTitle(), "上海11选5 — 11选5 历史号码分析");
     EXPECT_EQ(f.storedSetting("GsZl"), "562");
     EXPECT_EQ(f.workspace().drawsPerDay(), 90);
     EXPECT_EQ(checkedItems(f, "mnu11S5", 4), std::vector<int>{2});
