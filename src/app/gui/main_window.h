@@ -90,7 +90,10 @@ class MainWindow : public QMainWindow {
     void clearEntry();
     void focusEntryProblem(const QString& message);
     void onBackDistanceLeft();
+    // Five numbers on the clipboard fill the five boxes and are stored as typing them would
+    // store them; false (nothing done) for any other text.
     bool pasteDraw();
+    // The first box's context menu, whose paste item goes through pasteDraw.
     void showFirstEntryBoxMenu(const QPoint& globalPosition);
 
     // ---- options, target panel and menus (main_window_options.cpp) ----
