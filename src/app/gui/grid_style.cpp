@@ -2,6 +2,7 @@
 
 #include <QFontMetrics>
 #include <QHeaderView>
+#include <QScrollBar>
 #include <QTableView>
 
 #include <algorithm>
@@ -47,6 +48,13 @@ void setColumnTwips(QTableView* grid, std::initializer_list<int> widths,
         }
         grid->setColumnWidth(column++, pixels);
     }
+}
+
+int widthForAllColumns(const QTableView* grid) {
+    int width = 2 * grid->frameWidth() + grid->verticalScrollBar()->sizeHint().width();
+    if (grid->model())
+        for (int c = 0; c < grid->model()->columnCount(); ++c) width += grid->columnWidth(c);
+    return width;
 }
 
 } // namespace app::gui

@@ -20,4 +20,7 @@ void setColumnTwips(QTableView* grid, std::initializer_list<int> widths,
 
 int twipsToPixels(int twips);
 
+// The width that shows every column of the grid beside its vertical scroll bar.
+int widthForAllColumns(const QTableView* grid);
+
 } // namespace app::gui

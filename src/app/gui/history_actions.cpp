@@ -90,7 +90,10 @@ void HistoryActions::onImportClicked() {
         DialogProgress progress(&window_, QStringLiteral("正在读入历史号码……"));
         result = service_.importFile(path.toStdString(), progress);
     }
-    if (result.changed) window_.refreshAfterHistoryChange();
+    if (result.changed) {
+        window_.refreshAfterHistoryChange();
+        window_.markResultsStale();
+    }
     if (result.outcome.ok || result.cancelled)
         prompter_.inform(kImportTitle, text(result.outcome.message));
     else
@@ -103,7 +106,7 @@ void HistoryActions::onDeleteNewestClicked() {
         BusyCursor busy;
         result = service_.deleteNewest();
     }
-    finish(result, QStringLiteral("删除最后历史"));
+    finish(result, QStringLiteral("删除最后历史"), ResultsStay::Yes);
     if (auto* box = window_.findChild<QLineEdit*>(QStringLiteral("MaskEdBox1_1"))) box->setFocus();
 }
 
@@ -111,7 +114,7 @@ void HistoryActions::onClearClicked() {
     if (!prompter_.confirm(QStringLiteral("确认清空"),
                            QStringLiteral("确定要清空所有的历史号码吗？")))
         return;
-    finish(service_.clearHistory(), QStringLiteral("清空历史号码"));
+    finish(service_.clearHistory(), QStringLiteral("清空历史号码"), ResultsStay::No);
 }
 
 void HistoryActions::onCutBackClicked() {
@@ -126,7 +129,7 @@ void HistoryActions::onCutBackClicked() {
         DialogProgress progress(&window_, QStringLiteral("正在重建历史号码……"));
         result = service_.cutBackTo(entry->toStdString(), progress);
     }
-    finish(result, kDeleteTitle);
+    finish(result, kDeleteTitle, ResultsStay::No);
 }
 
 void HistoryActions::onDeleteLastClicked() {
@@ -142,11 +145,15 @@ void HistoryActions::onDeleteLastClicked() {
         DialogProgress progress(&window_, QStringLiteral("正在重建历史号码……"));
         result = service_.deleteLast(entry->toStdString(), progress);
     }
-    finish(result, kDeleteTitle);
+    finish(result, kDeleteTitle, ResultsStay::No);
 }
 
-void HistoryActions::finish(const HistoryResult& result, const QString& title) {
-    if (result.changed) window_.refreshAfterHistoryChange();
+void HistoryActions::finish(const HistoryResult& result, const QString& title,
+                            ResultsStay results) {
+    if (result.changed) {
+        window_.refreshAfterHistoryChange();
+        if (results == ResultsStay::No) window_.markResultsStale();
+    }
     if (!result.outcome.ok && !result.cancelled) {
         prompter_.warn(title, text(result.outcome.message));
     } else if (!result.reported.empty()) {

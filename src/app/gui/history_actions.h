@@ -25,8 +25,14 @@ class HistoryActions : public QObject {
     void onClearClicked();
     void onCutBackClicked();
     void onDeleteLastClicked();
+    // Whether the result grids still belong to the history after an operation changed it. Only
+    // an import, a cut-back or clearing marks them as belonging to the history before: deleting
+    // the newest draw (like typing one) is the everyday correction of the newest period, done
+    // many times a day, and leaves a search of the rest of the history as good as it was.
+    enum class ResultsStay { Yes, No };
+
     // Shows what a maintenance operation did and refreshes the window when the history changed.
-    void finish(const HistoryResult& result, const QString& title);
+    void finish(const HistoryResult& result, const QString& title, ResultsStay results);
 
     MainWindow& window_;
     Prompter& prompter_;

@@ -4,6 +4,7 @@
 #include "app/gui/history_model.h"
 #include "app/gui/prompter.h"
 #include "app/gui/search_actions.h"
+#include "app/gui/tally_chart.h"
 #include "app/workspace.h"
 
 #include <QAction>
@@ -13,6 +14,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QShowEvent>
+#include <QSplitter>
 #include <QStatusBar>
 #include <QTableView>
 #include <QTimer>
@@ -27,13 +29,15 @@ constexpr size_t kScrollFromDraws = 39;
 MainWindow::MainWindow(Workspace& workspace, Prompter& prompter, QWidget* parent)
     : QMainWindow(parent), workspace_(workspace), prompter_(prompter) {
     setObjectName(QStringLiteral("frmMain"));
-    setWindowTitle(QStringLiteral("11选5 历史号码分析"));
     historyModel_ = new HistoryModel(workspace_, this);
     buildMenus();
     buildCentral();
+    // The status bar is there from the start: the first message does not shift the grids.
+    statusBar();
 
     // The workspace has already read the settings and the history; show them in start-up order.
     showSettings();
+    showTitle();
     showNextPeriod();
     showSpan();
     showTargets();
@@ -59,6 +63,7 @@ MainWindow::~MainWindow() {
     // Widgets losing the focus while the window is torn down must not reach the handlers.
     for (QLineEdit* box : entryBoxes_) box->removeEventFilter(this);
     backDistanceBox_->removeEventFilter(this);
+    tallySplitter_->removeEventFilter(this);
 }
 
 void MainWindow::refreshAfterHistoryChange() {
@@ -92,6 +97,13 @@ void MainWindow::updateMenuChecks() {
     }
 }
 
+void MainWindow::showTitle() {
+    const QString program = QStringLiteral("11选5 历史号码分析");
+    const int game = history::gameMenuIndex(workspace_.settings().game);
+    setWindowTitle(game < 0 ? program
+                            : QStringLiteral("%1 — %2").arg(gameItems_[game]->text(), program));
+}
+
 void MainWindow::showNextPeriod() {
     // While the history is empty the user types the id of the first draw here.
     const bool empty = workspace_.rows().empty();
@@ -122,6 +134,28 @@ void MainWindow::showHistory() {
 
 void MainWindow::scrollHistoryToEnd() {
     if (workspace_.rows().size() >= kScrollFromDraws) historyGrid_->scrollToBottom();
+}
+
+void MainWindow::markResultsCurrent() {
+    resultsShown_ = true;
+    staleResultsHint_->hide();
+    for (QTableView* grid : {hitGrid_, resultGrid_}) grid->setPalette(QPalette());
+    if (auto* chart = tallyChartHost_->findChild<TallyChart*>()) chart->setFaded(false);
+}
+
+void MainWindow::markResultsStale() {
+    if (!resultsShown_) return; // the grids show column titles only: nothing to mark
+    staleResultsHint_->show();
+    // The grids keep scrolling and selecting; their texts and background turn grey.
+    for (QTableView* grid : {hitGrid_, resultGrid_}) {
+        QPalette palette = grid->palette();
+        for (const auto group : {QPalette::Active, QPalette::Inactive}) {
+            for (const auto role : {QPalette::Text, QPalette::Base, QPalette::AlternateBase})
+                palette.setColor(group, role, palette.color(QPalette::Disabled, role));
+        }
+        grid->setPalette(palette);
+    }
+    if (auto* chart = tallyChartHost_->findChild<TallyChart*>()) chart->setFaded(true);
 }
 
 void MainWindow::showEvent(QShowEvent* event) {

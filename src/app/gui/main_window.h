@@ -17,6 +17,8 @@ class QLineEdit;
 class QMenu;
 class QPushButton;
 class QRadioButton;
+class QScrollArea;
+class QSplitter;
 class QTabWidget;
 class QTableView;
 
@@ -41,6 +43,12 @@ class MainWindow : public QMainWindow {
 
     HistoryModel* historyModel() const { return historyModel_; }
 
+    // The result grids and the tally chart show the latest search; after the history was
+    // replaced, cut back or cleared they are marked as belonging to the history before, until
+    // the next search shows its result.
+    void markResultsCurrent();
+    void markResultsStale();
+
   protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
     void showEvent(QShowEvent* event) override;
@@ -57,12 +65,14 @@ class MainWindow : public QMainWindow {
     QWidget* buildTargetTabs();
     QWidget* buildSpanAndCombination();
     QWidget* buildButtons();
+    void fitTallyToWidth();
     QGroupBox* buildKindFrame(const char* name, const QString& title,
                               std::array<QRadioButton*, 6>& buttons, const char* prefix);
 
     // ---- start-up and refresh (main_window.cpp) ----
     void showSettings();
     void updateMenuChecks();
+    void showTitle();
     void showNextPeriod();
     void showTargets();
     void showSpan();
@@ -80,6 +90,11 @@ class MainWindow : public QMainWindow {
     void clearEntry();
     void focusEntryProblem(const QString& message);
     void onBackDistanceLeft();
+    // Five numbers on the clipboard fill the five boxes and are stored as typing them would
+    // store them; false (nothing done) for any other text.
+    bool pasteDraw();
+    // The first box's context menu, whose paste item goes through pasteDraw.
+    void showFirstEntryBoxMenu(const QPoint& globalPosition);
 
     // ---- options, target panel and menus (main_window_options.cpp) ----
     void connectOptions();
@@ -107,6 +122,10 @@ class MainWindow : public QMainWindow {
     // The last attempt to store the entry was refused; completing a box tries again.
     bool entryRefused_ = false;
     bool shownOnce_ = false;
+    // A search has shown its result in the grids.
+    bool resultsShown_ = false;
+    // The result grid and the chart were arranged for the width of their splitter.
+    bool tallyFitted_ = false;
 
     // Menus.
     QMenu* historyMenu_ = nullptr;
@@ -161,7 +180,16 @@ class MainWindow : public QMainWindow {
     QPushButton* onlineUpdateButton_ = nullptr;
     QPushButton* importButton_ = nullptr;
 
-    // Result grids and the place of the tally chart.
+    // The columns: history | search panel | results, the panel scrolling when the window is low.
+    QSplitter* columnSplitter_ = nullptr;
+    QScrollArea* searchScroll_ = nullptr;
+
+    // Result grids and the place of the tally chart: the hit grid above the result grid and the
+    // chart, these two side by side when the column is wide enough, else one above the other.
+    QWidget* resultColumn_ = nullptr;
+    QLabel* staleResultsHint_ = nullptr;
+    QSplitter* resultSplitter_ = nullptr;
+    QSplitter* tallySplitter_ = nullptr;
     QTableView* hitGrid_ = nullptr;
     QTableView* resultGrid_ = nullptr;
     QWidget* tallyChartHost_ = nullptr;

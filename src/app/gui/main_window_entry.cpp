@@ -6,19 +6,44 @@
 #include "app/gui/prompter.h"
 #include "app/workspace.h"
 
+#include <QAction>
+#include <QClipboard>
+#include <QContextMenuEvent>
 #include <QEvent>
 #include <QFocusEvent>
+#include <QGuiApplication>
+#include <QKeyEvent>
 #include <QLineEdit>
+#include <QMenu>
 #include <QRegularExpression>
+#include <QSignalBlocker>
+#include <QSplitter>
 #include <QStatusBar>
 
 #include <algorithm>
+#include <optional>
 
 namespace app::gui {
 
 namespace {
+
 const QChar kPrompt = QLatin1Char('_');
+
+// Five numbers of one or two digits between any separators ("03 04 05 06 07", "3,4,5,6,7"), as
+// the boxes show them; nothing for any other text.
+std::optional<std::array<QString, 5>> fiveNumbers(const QString& text) {
+    static const QRegularExpression separators(QStringLiteral("[^0-9]+"));
+    const QStringList parts = text.split(separators, Qt::SkipEmptyParts);
+    if (parts.size() != 5) return std::nullopt;
+    std::array<QString, 5> numbers;
+    for (int i = 0; i < 5; ++i) {
+        if (parts[i].size() > 2) return std::nullopt;
+        numbers[i] = parts[i].rightJustified(2, QLatin1Char('0'));
+    }
+    return numbers;
 }
+
+} // namespace
 
 void MainWindow::connectEntry() {
     for (int i = 0; i < 5; ++i) {
@@ -33,6 +58,17 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() == QEvent::KeyPress &&
         std::find(entryBoxes_.begin(), entryBoxes_.end(), watched) != entryBoxes_.end())
         entryJustStored_ = false;
+    // A whole draw pasted into the first box fills all five; any other paste is a normal one.
+    if (watched == entryBoxes_[0]) {
+        if (event->type() == QEvent::KeyPress &&
+            static_cast<QKeyEvent*>(event)->matches(QKeySequence::Paste) && pasteDraw())
+            return true;
+        if (event->type() == QEvent::ContextMenu) {
+            showFirstEntryBoxMenu(static_cast<QContextMenuEvent*>(event)->globalPos());
+            return true;
+        }
+    }
+    if (event->type() == QEvent::Resize && watched == tallySplitter_) fitTallyToWidth();
     if (event->type() == QEvent::FocusOut && watched == backDistanceBox_) {
         // Leaving the box for another control counts; a menu or another window opening does not.
         const auto reason = static_cast<QFocusEvent*>(event)->reason();
@@ -88,6 +124,37 @@ bool MainWindow::storeEntry() {
     statusBar()->showMessage(
         QStringLiteral("已保存第 %1 期").arg(QString::fromStdString(outcome.message)), 5000);
     return true;
+}
+
+bool MainWindow::pasteDraw() {
+    const auto numbers = fiveNumbers(QGuiApplication::clipboard()->text());
+    if (!numbers) return false;
+    // As if typed box by box: the boxes show the numbers, and the draw is stored or refused as
+    // the fifth box would store it (a refused draw stays in the boxes to be corrected).
+    entryJustStored_ = false;
+    for (int i = 0; i < 5; ++i) {
+        const QSignalBlocker quiet(entryBoxes_[i]);
+        entryBoxes_[i]->setText((*numbers)[i]);
+    }
+    storeEntry();
+    return true;
+}
+
+void MainWindow::showFirstEntryBoxMenu(const QPoint& globalPosition) {
+    QLineEdit* box = entryBoxes_[0];
+    QMenu* menu = box->createStandardContextMenu();
+    menu->setAttribute(Qt::WA_DeleteOnClose);
+    // The menu's paste item takes a whole draw as Ctrl+V does.
+    const QString paste = QLineEdit::tr("&Paste");
+    for (QAction* item : menu->actions()) {
+        if (!item->text().startsWith(paste)) continue;
+        disconnect(item, &QAction::triggered, box, nullptr);
+        connect(item, &QAction::triggered, this, [this, box] {
+            if (!pasteDraw()) box->paste();
+        });
+        break;
+    }
+    menu->popup(globalPosition);
 }
 
 void MainWindow::clearEntry() {

@@ -18,11 +18,16 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QRegularExpressionValidator>
+#include <QScrollArea>
 #include <QScrollBar>
+#include <QSplitter>
 #include <QStandardItemModel>
 #include <QTabWidget>
 #include <QTableView>
 #include <QVBoxLayout>
+
+#include <algorithm>
+#include <type_traits>
 
 namespace app::gui {
 
@@ -33,6 +38,7 @@ const QString kEmptyHistoryHint =
     QStringLiteral("历史号码为空：请在右边“在下面输入”后的期号框输入第一期的十位期号"
                    "（如 2016090801），再在其下的五个框输入五个号码；或点击“读取历史号文本(W)”"
                    "导入历史号码文件。");
+const QString kStaleResultsHint = QStringLiteral("以下检索结果属于更改前的历史号码，请重新检索");
 
 template <class W> W* named(W* widget, const QString& name) {
     widget->setObjectName(name);
@@ -79,6 +85,17 @@ QLineEdit* maskedBox(const QString& name, const QString& mask, const QString& sa
     box->setAlignment(Qt::AlignCenter);
     fitWidth(box, sample);
     return box;
+}
+
+// The frames of the search panel sit close together, so that the whole panel fits a window on a
+// 1024x640 screen.
+template <class L> L* tight(L* layout) {
+    layout->setContentsMargins(6, 2, 6, 2);
+    if constexpr (std::is_same_v<L, QGridLayout>)
+        layout->setVerticalSpacing(2);
+    else if constexpr (std::is_same_v<L, QVBoxLayout>)
+        layout->setSpacing(2);
+    return layout;
 }
 
 QPushButton* button(const QString& name, const QString& caption) {
@@ -129,11 +146,31 @@ void MainWindow::buildMenus() {
 
 void MainWindow::buildCentral() {
     auto* central = new QWidget;
-    auto* columns = new QHBoxLayout(central);
-    columns->setContentsMargins(6, 6, 6, 6);
-    columns->addWidget(buildHistoryColumn());
-    columns->addWidget(buildSearchColumn());
-    columns->addWidget(buildResultColumn(), 1);
+    auto* layout = new QHBoxLayout(central);
+    layout->setContentsMargins(6, 6, 6, 6);
+
+    // The search panel keeps the width of its controls; when the window is too low for it, it
+    // scrolls rather than cutting off its lower part.
+    QWidget* panel = buildSearchColumn();
+    searchScroll_ = named(new QScrollArea, QStringLiteral("searchPanelScroll"));
+    searchScroll_->setFrameShape(QFrame::NoFrame);
+    searchScroll_->setWidgetResizable(true);
+    searchScroll_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    searchScroll_->setWidget(panel);
+    const int panelWidth =
+        panel->minimumSizeHint().width() + searchScroll_->verticalScrollBar()->sizeHint().width();
+    searchScroll_->setMinimumWidth(panelWidth);
+
+    columnSplitter_ = named(new QSplitter(Qt::Horizontal), QStringLiteral("columnSplitter"));
+    columnSplitter_->setChildrenCollapsible(false);
+    columnSplitter_->addWidget(buildHistoryColumn());
+    columnSplitter_->addWidget(searchScroll_);
+    columnSplitter_->addWidget(buildResultColumn());
+    // The history shows all its columns and the panel its controls; the results column takes
+    // what is left and everything a larger window gains. The splitter handles move the borders.
+    columnSplitter_->setStretchFactor(2, 1);
+    columnSplitter_->setSizes({widthForAllColumns(historyGrid_), panelWidth, 1});
+    layout->addWidget(columnSplitter_);
     setCentralWidget(central);
 }
 
@@ -155,11 +192,10 @@ QWidget* MainWindow::buildHistoryColumn() {
     setupGrid(historyGrid_);
     historyGrid_->setContextMenuPolicy(Qt::CustomContextMenu);
     setColumnTwips(historyGrid_, {1200, 640, 640, 640, 640, 640}, {QStringLiteral("2016090852")});
-    int width =
-        2 * historyGrid_->frameWidth() + historyGrid_->verticalScrollBar()->sizeHint().width();
-    for (int c = 0; c < historyModel_->columnCount(); ++c) width += historyGrid_->columnWidth(c);
-    historyGrid_->setFixedWidth(width);
-    emptyHistoryHint_->setFixedWidth(width);
+    // Narrowed by its splitter handle, the grid keeps the period and two numbers and scrolls
+    // sideways.
+    historyGrid_->setMinimumWidth(widthForAllColumns(historyGrid_) -
+                                  3 * historyGrid_->columnWidth(1));
     layout->addWidget(historyGrid_, 1);
     return column;
 }
@@ -215,7 +251,7 @@ QGroupBox* MainWindow::buildKindFrame(const char* name, const QString& title,
                                       std::array<QRadioButton*, 6>& buttons, const char* prefix) {
     static const char* const captions[6] = {"号码", "生肖", "头数", "尾数", "合数", "段数"};
     auto* frame = named(new QGroupBox(title), QLatin1String(name));
-    auto* layout = new QGridLayout(frame);
+    auto* layout = tight(new QGridLayout(frame));
     for (int i = 0; i < 6; ++i) {
         buttons[i] = named(new QRadioButton(QString::fromUtf8(captions[i])), indexed(prefix, i));
         layout->addWidget(buttons[i], i / 3, i % 3);
@@ -236,7 +272,7 @@ QWidget* MainWindow::buildOptionFrames() {
 
     auto* positionFrame =
         named(new QGroupBox(QStringLiteral("检索位选择")), QStringLiteral("positionModeFrame"));
-    auto* positionLayout = new QVBoxLayout(positionFrame);
+    auto* positionLayout = tight(new QVBoxLayout(positionFrame));
     modeButtons_[0] =
         named(new QRadioButton(QStringLiteral("固定位")), QStringLiteral("Option1_0"));
     modeButtons_[1] =
@@ -246,7 +282,7 @@ QWidget* MainWindow::buildOptionFrames() {
 
     auto* periodFrame =
         named(new QGroupBox(QStringLiteral("检索期选择")), QStringLiteral("periodModeFrame"));
-    auto* periodLayout = new QGridLayout(periodFrame);
+    auto* periodLayout = tight(new QGridLayout(periodFrame));
     modeButtons_[2] =
         named(new QRadioButton(QStringLiteral("前    期")), QStringLiteral("Option1_2"));
     modeButtons_[3] = named(new QRadioButton(QStringLiteral("上期")), QStringLiteral("Option1_3"));
@@ -260,7 +296,7 @@ QWidget* MainWindow::buildOptionFrames() {
 
     auto* orderFrame =
         named(new QGroupBox(QStringLiteral("号码序选择")), QStringLiteral("numberOrderFrame"));
-    auto* orderLayout = new QVBoxLayout(orderFrame);
+    auto* orderLayout = tight(new QVBoxLayout(orderFrame));
     drawOrderButton_ =
         named(new QRadioButton(QStringLiteral("顺序码")), QStringLiteral("Option2_5"));
     landingOrderButton_ =
@@ -285,7 +321,7 @@ QWidget* MainWindow::buildTargetTabs() {
     const char* textNames[2] = {"Text2", "Text22"};
     for (int tab = 0; tab < 2; ++tab) {
         auto* frame = named(new QGroupBox, indexed("Frame2", tab));
-        auto* layout = new QGridLayout(frame);
+        auto* layout = tight(new QGridLayout(frame));
         for (int k = 0; k < 5; ++k) {
             auto* check = named(new QCheckBox(QStringLiteral("第%1位").arg(k + 1)),
                                 indexed(checkNames[tab], k + 1));
@@ -317,7 +353,7 @@ QWidget* MainWindow::buildSpanAndCombination() {
 
     auto* spanFrame =
         named(new QGroupBox(QStringLiteral("检索起止期数")), QStringLiteral("spanFrame"));
-    auto* spanLayout = new QHBoxLayout(spanFrame);
+    auto* spanLayout = tight(new QHBoxLayout(spanFrame));
     for (int i = 0; i < 2; ++i) {
         spanBoxes_[i] = named(new QLineEdit, indexed("Text3", i));
         spanBoxes_[i]->setMaxLength(10);
@@ -331,7 +367,7 @@ QWidget* MainWindow::buildSpanAndCombination() {
 
     auto* comboFrame =
         named(new QGroupBox(QStringLiteral("组合组位检索")), QStringLiteral("combinationFrame"));
-    auto* comboLayout = new QHBoxLayout(comboFrame);
+    auto* comboLayout = tight(new QHBoxLayout(comboFrame));
     combinationSizeLabel_ = named(new QLabel(QStringLiteral("组合位数")), QStringLiteral("Label1"));
     combinationSizeBox_ = named(new QComboBox, QStringLiteral("Combo1"));
     combinationSizeBox_->setEditable(true);
@@ -372,9 +408,20 @@ QWidget* MainWindow::buildButtons() {
 }
 
 QWidget* MainWindow::buildResultColumn() {
-    auto* column = new QWidget;
-    auto* layout = new QVBoxLayout(column);
+    resultColumn_ = named(new QWidget, QStringLiteral("resultColumn"));
+    auto* layout = new QVBoxLayout(resultColumn_);
     layout->setContentsMargins(0, 0, 0, 0);
+
+    staleResultsHint_ = named(new QLabel(kStaleResultsHint), QStringLiteral("staleResultsHint"));
+    staleResultsHint_->setWordWrap(true);
+    staleResultsHint_->setTextFormat(Qt::PlainText);
+    staleResultsHint_->setFrameShape(QFrame::StyledPanel);
+    staleResultsHint_->setMargin(4);
+    staleResultsHint_->setAutoFillBackground(true);
+    staleResultsHint_->setBackgroundRole(QPalette::ToolTipBase);
+    staleResultsHint_->setForegroundRole(QPalette::ToolTipText);
+    staleResultsHint_->hide();
+    layout->addWidget(staleResultsHint_);
 
     // Until the first search the result grids show their column titles only.
     hitGrid_ = named(new QTableView, QStringLiteral("MSFlexGrid2"));
@@ -387,9 +434,7 @@ QWidget* MainWindow::buildResultColumn() {
     hitGrid_->setModel(hits);
     setupGrid(hitGrid_);
     setColumnTwips(hitGrid_, {1280, 800, 800, 800, 800, 800, 2800}, {QStringLiteral("2016090852")});
-    layout->addWidget(hitGrid_, 3);
 
-    auto* lower = new QHBoxLayout;
     resultGrid_ = named(new QTableView, QStringLiteral("MSFlexGrid3"));
     auto* tally = new QStandardItemModel(0, 4, resultGrid_);
     tally->setHorizontalHeaderLabels({QStringLiteral("序号"), QStringLiteral("结果"),
@@ -399,18 +444,60 @@ QWidget* MainWindow::buildResultColumn() {
     setColumnTwips(resultGrid_, {480, 680, 800, 880},
                    {QStringLiteral("12"), QStringLiteral("11"), QStringLiteral("1000"),
                     QStringLiteral("100.000%")});
-    int width =
-        2 * resultGrid_->frameWidth() + resultGrid_->verticalScrollBar()->sizeHint().width();
-    for (int c = 0; c < tally->columnCount(); ++c) width += resultGrid_->columnWidth(c);
-    resultGrid_->setFixedWidth(width);
-    lower->addWidget(resultGrid_);
+    // The tally always shows its four columns.
+    resultGrid_->setMinimumWidth(widthForAllColumns(resultGrid_));
 
     tallyChartHost_ = named(new QWidget, QStringLiteral("tallyChartHost"));
     auto* chartLayout = new QVBoxLayout(tallyChartHost_);
     chartLayout->setContentsMargins(0, 0, 0, 0);
-    lower->addWidget(tallyChartHost_, 1);
-    layout->addLayout(lower, 2);
-    return column;
+
+    // One above the other until the window is shown and the column's width known.
+    tallySplitter_ = named(new QSplitter(Qt::Vertical), QStringLiteral("tallySplitter"));
+    tallySplitter_->setChildrenCollapsible(false);
+    tallySplitter_->addWidget(resultGrid_);
+    tallySplitter_->addWidget(tallyChartHost_);
+    tallySplitter_->setStretchFactor(1, 1);
+    tallySplitter_->installEventFilter(this);
+
+    resultSplitter_ = named(new QSplitter(Qt::Vertical), QStringLiteral("resultSplitter"));
+    resultSplitter_->setChildrenCollapsible(false);
+    resultSplitter_->addWidget(hitGrid_);
+    resultSplitter_->addWidget(tallySplitter_);
+    resultSplitter_->setStretchFactor(0, 1);
+    resultSplitter_->setStretchFactor(1, 1);
+    resultSplitter_->setSizes({3, 2});
+    layout->addWidget(resultSplitter_, 1);
+    return resultColumn_;
+}
+
+void MainWindow::fitTallyToWidth() {
+    // Beside the result grid the chart needs this much room for its labels; in a narrower
+    // column it goes below the grid, over the column's whole width.
+    constexpr int kChartWidth = 360;
+    const int gridWidth = widthForAllColumns(resultGrid_);
+    const int width = tallySplitter_->width();
+    const Qt::Orientation orientation =
+        width >= gridWidth + tallySplitter_->handleWidth() + kChartWidth ? Qt::Horizontal
+                                                                         : Qt::Vertical;
+    if (orientation == tallySplitter_->orientation() && tallyFitted_) return;
+    tallyFitted_ = true;
+    tallySplitter_->setOrientation(orientation);
+    // Side by side, the two would keep a narrowing window from reaching the width where they go
+    // one above the other: the splitter asks only for the width they need one above the other.
+    tallySplitter_->setMinimumWidth(
+        orientation == Qt::Vertical
+            ? 0
+            : std::max(resultGrid_->minimumWidth(), tallyChartHost_->minimumSizeHint().width()));
+    // The hit grid keeps three fifths of the column's height above the two side by side, a
+    // third above the two one above the other.
+    const int columnHeight = resultSplitter_->height();
+    if (orientation == Qt::Horizontal) {
+        resultSplitter_->setSizes({columnHeight * 3 / 5, columnHeight * 2 / 5});
+        tallySplitter_->setSizes({gridWidth, width - gridWidth});
+    } else {
+        resultSplitter_->setSizes({columnHeight / 3, columnHeight * 2 / 3});
+        tallySplitter_->setSizes({columnHeight / 3, columnHeight / 3});
+    }
 }
 
 } // namespace app::gui

@@ -104,6 +104,7 @@ void MainWindow::onHistoryGridContextMenu(const QPoint& position) {
 void MainWindow::onGameChosen(int index) {
     workspace_.setGame(history::kGames[index]);
     updateMenuChecks();
+    showTitle();
     // The period column is eight or ten digits by game.
     historyGrid_->viewport()->update();
 }

@@ -2,6 +2,7 @@
 
 #include "app/gui/main_window.h"
 #include "app/gui/prompter.h"
+#include "app/gui/translations.h"
 
 #include <QApplication>
 #include <QScreen>
@@ -11,6 +12,7 @@
 namespace app {
 
 int runWindow(Workspace& workspace) {
+    gui::installQtChineseTranslation();
     gui::WidgetPrompter prompter;
     gui::MainWindow window(workspace, prompter);
     prompter.setParentWidget(&window);

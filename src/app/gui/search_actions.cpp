@@ -111,6 +111,7 @@ void SearchActions::show(SearchResult result, const Outcome& outcome) {
     tallyModel_->setResult(last_);
     hitGrid_->scrollToTop();
     if (chart_) chart_->showResult(*last_);
+    window_.markResultsCurrent();
     window_.statusBar()->showMessage(
         QStringLiteral("检索到 %1 期").arg(static_cast<qlonglong>(last_->hits.size())), 8000);
     // The database's final state is written in the background; a failure is told once it ends.

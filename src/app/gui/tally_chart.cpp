@@ -6,6 +6,7 @@
 #include <QBarSeries>
 #include <QBarSet>
 #include <QChart>
+#include <QGraphicsLayout>
 #include <QLineSeries>
 #include <QValueAxis>
 
@@ -27,7 +28,10 @@ void TallyChart::showResult(const SearchResult& result) {
     auto* chart = new QChart;
     chart->setTitle(QStringLiteral("出现次数与随机期望（共%1期）").arg(result.tally.hitPeriods));
     chart->setAnimationOptions(QChart::NoAnimation);
+    // Every pixel of a narrow chart goes to the bars, so that the value labels keep their room.
     chart->setMargins(QMargins(2, 2, 2, 2));
+    chart->layout()->setContentsMargins(0, 0, 0, 0);
+    chart->setBackgroundRoundness(0);
 
     auto* counts = new QBarSet(QStringLiteral("出现次数"));
     auto* expected = new QLineSeries;
@@ -52,6 +56,9 @@ void TallyChart::showResult(const SearchResult& result) {
 
     auto* x = new QBarCategoryAxis;
     x->append(categories);
+    // The values are one or two characters and fit under their bars even in a narrow chart,
+    // where the axis would otherwise cut "10" and "11" down to "…".
+    x->setTruncateLabels(false);
     auto* y = new QValueAxis;
     y->setRange(0, top * 1.1);
     y->setLabelFormat(QStringLiteral("%d"));
@@ -67,6 +74,14 @@ void TallyChart::showResult(const SearchResult& result) {
     QChart* old = this->chart();
     setChart(chart);
     delete old;
+}
+
+void TallyChart::setFaded(bool faded) {
+    chart()->setOpacity(faded ? 0.35 : 1.0);
+}
+
+bool TallyChart::faded() const {
+    return chart()->opacity() < 1.0;
 }
 
 } // namespace app::gui

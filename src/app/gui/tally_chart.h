@@ -14,6 +14,9 @@ class TallyChart : public QChartView {
   public:
     explicit TallyChart(QWidget* parent = nullptr);
     void showResult(const SearchResult& result);
+    // A faded chart belongs to a history that has changed since; a new result is never faded.
+    void setFaded(bool faded);
+    bool faded() const;
 };
 
 } // namespace app::gui

@@ -5,14 +5,19 @@
 #include "app/gui/history_model.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QCheckBox>
+#include <QClipboard>
 #include <QComboBox>
+#include <QContextMenuEvent>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScrollBar>
+#include <QStatusBar>
 #include <QTabWidget>
 #include <QTableView>
 #include <QTest>
@@ -82,6 +87,7 @@ TEST(MainWindowStart, FirstStartShowsTheDefaultChoices) {
     EXPECT_EQ(f.find<QLineEdit>("MaskEdBox2")->text(), "2");
     EXPECT_EQ(f.find<QComboBox>("Combo1")->currentText(), "2");
     EXPECT_EQ(f.find<QComboBox>("Combo1")->count(), 4);
+    EXPECT_EQ(f.window->windowTitle(), "江西11选5 — 11选5 历史号码分析");
     // Nothing was asked or warned, and nothing written by merely opening.
     EXPECT_TRUE(f.prompter.shown.empty());
 }
@@ -101,11 +107,13 @@ TEST(MainWindowStart, StoredChoicesSetTheControls) {
     EXPECT_TRUE(f.find<QRadioButton>("Option4_4")->isChecked());
     EXPECT_EQ(f.find<QLineEdit>("MaskEdBox2")->text(), "5");
     EXPECT_EQ(f.find<QComboBox>("Combo1")->currentText(), "3");
+    EXPECT_EQ(f.window->windowTitle(), "黑龙江11选5 — 11选5 历史号码分析");
 
-    // A game code the menu does not offer checks no game.
+    // A game code the menu does not offer checks no game and names none in the title.
     WindowFixture other("[IniSetting]\nGsZl=100\n");
     other.open();
     EXPECT_TRUE(checkedItems(other, "mnu11S5", 4).empty());
+    EXPECT_EQ(other.window->windowTitle(), "11选5 历史号码分析");
 }
 
 TEST(MainWindowStart, ALongHistoryOpensAtItsNewestDraws) {
@@ -254,6 +262,96 @@ TEST(DrawEntry, AnEmptyBoxIsRefusedAndFillingItStores) {
     EXPECT_EQ(f.workspace().rows().back().numbers()[4], 5);
 }
 
+TEST(DrawEntry, FiveNumbersPastedIntoTheFirstBoxAreStoredAsTyped) {
+    WindowFixture f;
+    f.store.type("2016090884", sameDraws(1));
+    f.open();
+    auto* box1 = f.find<QLineEdit>(boxName(1));
+    auto* grid = f.find<QTableView>("MSFlexGrid1");
+    QClipboard* clipboard = QGuiApplication::clipboard();
+    const auto paste = [&](const QString& text) {
+        clipboard->setText(text);
+        box1->setFocus();
+        QTest::keyClick(box1, Qt::Key_V, Qt::ControlModifier);
+    };
+
+    // Any separators between five numbers of one or two digits.
+    struct Case {
+        const char* pasted;
+        int period;
+        std::array<int, 5> numbers;
+    };
+    const Case cases[] = {{"03 07 01 11 05", 16090901, {3, 7, 1, 11, 5}},
+                          {"02,04,06,08,10\n", 16090902, {2, 4, 6, 8, 10}},
+                          {"1、3\t5，7 - 9", 16090903, {1, 3, 5, 7, 9}}};
+    size_t stored = 1;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.pasted);
+        paste(QString::fromUtf8(c.pasted));
+        ASSERT_EQ(f.workspace().rows().size(), ++stored);
+        EXPECT_EQ(f.workspace().rows().back().period, c.period);
+        for (int k = 0; k < 5; ++k)
+            EXPECT_EQ(f.workspace().rows().back().numbers()[k], c.numbers[k]);
+        EXPECT_EQ(grid->model()->rowCount(), int(stored));
+        EXPECT_EQ(f.window->statusBar()->currentMessage(),
+                  QStringLiteral("已保存第 %1 期").arg(c.period + 2000000000));
+        for (int i = 1; i <= 5; ++i) EXPECT_EQ(f.find<QLineEdit>(boxName(i))->displayText(), "__");
+        EXPECT_TRUE(box1->hasFocus());
+    }
+    EXPECT_EQ(f.find<QLineEdit>("Text1")->text(), "2016090904");
+
+    // A wrong draw is refused as typed: the boxes keep it, the named box takes the correction.
+    paste(QStringLiteral("04 04 05 06 07"));
+    EXPECT_EQ(f.workspace().rows().size(), stored);
+    ASSERT_EQ(f.prompter.warnings().size(), 1u);
+    EXPECT_EQ(f.find<QLineEdit>(boxName(2))->displayText(), "04");
+    EXPECT_TRUE(f.find<QLineEdit>(boxName(2))->hasFocus());
+    QTest::keyClicks(f.find<QLineEdit>(boxName(2)), "08");
+    ASSERT_EQ(f.workspace().rows().size(), ++stored);
+    EXPECT_EQ(f.workspace().rows().back().numbers()[1], 8);
+
+    // Anything else is pasted as text: one number fills the box and moves on.
+    paste(QStringLiteral("08"));
+    EXPECT_EQ(box1->displayText(), "08");
+    EXPECT_TRUE(f.find<QLineEdit>(boxName(2))->hasFocus());
+    for (const char* other : {"01 02 03 04", "01 02 03 04 05 06", "001 02 03 04 05"}) {
+        SCOPED_TRACE(other);
+        paste(QString::fromLatin1(other));
+        EXPECT_EQ(f.workspace().rows().size(), stored);
+    }
+    EXPECT_EQ(f.prompter.warnings().size(), 1u);
+}
+
+TEST(DrawEntry, TheFirstBoxMenuPastesAWholeDrawToo) {
+    WindowFixture f;
+    f.store.type("2016090801", sameDraws(1));
+    f.open();
+    auto* box1 = f.find<QLineEdit>(boxName(1));
+    const auto pasteFromMenu = [&](const QString& text) {
+        QGuiApplication::clipboard()->setText(text);
+        QContextMenuEvent click(QContextMenuEvent::Mouse, QPoint(4, 4),
+                                box1->mapToGlobal(QPoint(4, 4)));
+        QApplication::sendEvent(box1, &click);
+        auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+        ASSERT_NE(menu, nullptr);
+        QAction* item = nullptr;
+        for (QAction* action : menu->actions())
+            if (action->text().startsWith(QLineEdit::tr("&Paste"))) item = action;
+        ASSERT_NE(item, nullptr);
+        ASSERT_TRUE(item->isEnabled());
+        item->trigger();
+        menu->close();
+    };
+    pasteFromMenu(QStringLiteral("11 10 09 08 07"));
+    ASSERT_EQ(f.workspace().rows().size(), 2u);
+    EXPECT_EQ(f.workspace().rows().back().numbers()[0], 11);
+    EXPECT_EQ(f.workspace().rows().back().numbers()[4], 7);
+
+    pasteFromMenu(QStringLiteral("6"));
+    EXPECT_EQ(box1->displayText(), "6_");
+    EXPECT_EQ(f.workspace().rows().size(), 2u);
+}
+
 TEST(DrawEntry, AnEmptyHistoryTakesTheFirstPeriodFromText1) {
     WindowFixture f;
     f.open();
@@ -311,7 +409,9 @@ TEST(SettingsMenus, EachChoiceIsStoredAndChecked) {
     EXPECT_EQ(f.storedSetting("GsZl"), "23");
     EXPECT_EQ(checkedItems(f, "mnu11S5", 4), std::vector<int>{1});
     EXPECT_EQ(cell(grid, 0, 0), "16090884");
+    EXPECT_EQ(f.window->windowTitle(), "广东11选5 — 11选5 历史号码分析");
     f.find<QAction>("mnu11S5_2")->trigger();
+    EXPECT_EQ(f.window->windowTitle(), "上海11选5 — 11选5 历史号码分析");
     EXPECT_EQ(f.storedSetting("GsZl"), "562");
     EXPECT_EQ(f.workspace().drawsPerDay(), 90);
     EXPECT_EQ(checkedItems(f, "mnu11S5", 4), std::vector<int>{2});

@@ -5,16 +5,21 @@
 #include "app/gui/tally_chart.h"
 
 #include <QAbstractItemModelTester>
+#include <QAction>
 #include <QBarSeries>
 #include <QBarSet>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTabWidget>
 #include <QTableView>
 #include <QTest>
+
+#include <fstream>
+#include <functional>
 
 using testing_support::WindowFixture;
 
@@ -139,4 +144,103 @@ TEST(SearchWindow, TheSecondTabSearchesTheTypedTargetsAtItsOwnPositions) {
     ASSERT_EQ(hits->model()->rowCount(), 1);
     EXPECT_EQ(cell(hits, 0, 0), "2016090803");
     EXPECT_EQ(cell(hits, 0, 6), "07 01 02 04 06 ");
+}
+
+namespace {
+
+bool greyed(QTableView* grid) {
+    const QPalette& palette = grid->palette();
+    return palette.color(QPalette::Active, QPalette::Text) ==
+               palette.color(QPalette::Disabled, QPalette::Text) &&
+           palette.color(QPalette::Active, QPalette::Base) ==
+               palette.color(QPalette::Disabled, QPalette::Base);
+}
+
+} // namespace
+
+TEST(SearchWindow, ResultsOfAReplacedHistoryAreMarkedUntilTheNextSearch) {
+    WindowFixture f;
+    prepare(f);
+    f.find<QRadioButton>("Option1_0")->click(); // fixed position
+    f.find<QCheckBox>("Check1_1")->setChecked(true);
+    auto* hint = f.find<QLabel>("staleResultsHint");
+    auto* hits = f.find<QTableView>("MSFlexGrid2");
+    auto* tally = f.find<QTableView>("MSFlexGrid3");
+    auto* chart = f.window->findChild<app::gui::TallyChart*>("tallyChart");
+    ASSERT_NE(chart, nullptr);
+    const auto marked = [&] {
+        const bool shown = hint->isVisible();
+        EXPECT_EQ(greyed(hits), shown);
+        EXPECT_EQ(greyed(tally), shown);
+        EXPECT_EQ(chart->faded(), shown);
+        return shown;
+    };
+    const auto search = [&] { QTest::mouseClick(f.find<QPushButton>("Command1"), Qt::LeftButton); };
+    const std::string file = f.store.dir.file("draws.txt");
+    std::ofstream(file, std::ios::binary) << "16100150 03 01 02 04 06\n07 01 02 04 06\n"
+                                             "03 01 02 04 06\n05 01 02 04 06\n";
+
+    const auto typeDraw = [&] {
+        for (int i = 0; i < 5; ++i)
+            QTest::keyClicks(f.find<QLineEdit>(QStringLiteral("MaskEdBox1_%1").arg(i + 1)),
+                             QStringLiteral("%1").arg(i + 7, 2, 10, QLatin1Char('0')));
+    };
+
+    // Before the first search the empty grids have nothing to mark.
+    f.prompter.answers = {QStringLiteral("1")};
+    f.find<QAction>("mnuEszhzd")->trigger();
+    ASSERT_EQ(f.workspace().rows().size(), 4u);
+    EXPECT_FALSE(marked());
+
+    typeDraw(); // 07 08 09 10 11 after 03 07 03 05: the periods after a 07 are hits
+    search();
+    ASSERT_EQ(hits->model()->rowCount(), 1);
+    EXPECT_FALSE(marked());
+    // Deleting the newest draw and typing one leave the results as they are.
+    QTest::mouseClick(f.find<QPushButton>("Command3"), Qt::LeftButton);
+    ASSERT_EQ(f.workspace().rows().size(), 4u);
+    typeDraw();
+    ASSERT_EQ(f.workspace().rows().size(), 5u);
+    EXPECT_FALSE(marked());
+
+    // Each operation that replaces or cuts back the history marks them; the next search clears
+    // the mark.
+    const std::vector<std::pair<const char*, std::function<void()>>> changes = {
+        {"删除最后指定数量期历史",
+         [&] {
+             f.prompter.answers = {QStringLiteral("1")};
+             f.find<QAction>("mnuEszhzd")->trigger();
+         }},
+        {"删除到选定期",
+         [&] {
+             f.prompter.answers = {QStringLiteral("2016090802")};
+             f.find<QAction>("mnuDlzd")->trigger();
+         }},
+        {"读取历史号文本",
+         [&] {
+             f.prompter.confirmations = {true};
+             f.prompter.files = {QString::fromStdString(file)};
+             QTest::mouseClick(f.find<QPushButton>("cmdRdLst"), Qt::LeftButton);
+         }},
+    };
+    for (const auto& [name, change] : changes) {
+        SCOPED_TRACE(name);
+        const size_t before = f.workspace().rows().size();
+        change();
+        ASSERT_NE(f.workspace().rows().size(), before);
+        EXPECT_TRUE(marked());
+        EXPECT_EQ(hint->text(), "以下检索结果属于更改前的历史号码，请重新检索");
+        EXPECT_TRUE(f.prompter.warnings().empty());
+        search();
+        EXPECT_FALSE(marked());
+    }
+
+    // Clearing marks them too, and a refused search (nothing to search) keeps the mark.
+    f.prompter.confirmations = {true};
+    f.find<QAction>("mnuClear")->trigger();
+    ASSERT_TRUE(f.workspace().rows().empty());
+    EXPECT_TRUE(marked());
+    search();
+    EXPECT_EQ(f.prompter.warnings().size(), 1u);
+    EXPECT_TRUE(marked());
 }
