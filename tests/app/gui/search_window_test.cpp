@@ -235,12 +235,25 @@ TEST(SearchWindow, ResultsOfAReplacedHistoryAreMarkedUntilTheNextSearch) {
         EXPECT_FALSE(marked());
     }
 
-    // Clearing marks them too, and a refused search (nothing to search) keeps the mark.
+    // A refused search (an unreadable span end) keeps the mark.
+    f.prompter.answers = {QStringLiteral("1")};
+    f.find<QAction>("mnuEszhzd")->trigger();
+    ASSERT_TRUE(marked());
+    auto* end = f.find<QLineEdit>("Text3_1");
+    end->setFocus();
+    end->selectAll();
+    QTest::keyClick(end, Qt::Key_Delete);
+    search();
+    EXPECT_EQ(f.prompter.warnings().size(), 1u);
+    EXPECT_TRUE(marked());
+
+    // Clearing marks them too; a search of the empty history runs and finds nothing.
     f.prompter.confirmations = {true};
     f.find<QAction>("mnuClear")->trigger();
     ASSERT_TRUE(f.workspace().rows().empty());
     EXPECT_TRUE(marked());
     search();
     EXPECT_EQ(f.prompter.warnings().size(), 1u);
-    EXPECT_TRUE(marked());
+    EXPECT_FALSE(marked());
+    EXPECT_EQ(hits->model()->rowCount(), 0);
 }
