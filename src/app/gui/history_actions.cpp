@@ -61,7 +61,8 @@ QString text(const std::string& utf8) {
 } // namespace
 
 HistoryActions::HistoryActions(MainWindow& window, Workspace& workspace, Prompter& prompter)
-    : QObject(&window), window_(window), prompter_(prompter), service_(workspace) {
+    : QObject(&window), window_(window), workspace_(workspace), prompter_(prompter),
+      service_(workspace) {
     // The folder the import dialog opens, with the sample history, exists from the first start.
     service_.importFolder();
     const auto button = [&](const char* name) {
@@ -80,7 +81,12 @@ HistoryActions::HistoryActions(MainWindow& window, Workspace& workspace, Prompte
 }
 
 void HistoryActions::onImportClicked() {
-    if (!prompter_.confirm(kImportTitle, kImportQuestion)) return;
+    QString question = kImportQuestion;
+    if (const size_t draws = workspace_.rows().size(); draws > 0)
+        question +=
+            QStringLiteral("\n\n现有的%1期历史号码将被替换（替换前会备份到历史号码文件夹）。")
+                .arg(static_cast<qulonglong>(draws));
+    if (!prompter_.confirm(kImportTitle, question)) return;
     const QString path =
         prompter_.openFile(text(service_.importFolder()), QStringLiteral("Text(*.txt)"));
     if (path.isEmpty()) return;
@@ -146,6 +152,24 @@ void HistoryActions::onDeleteLastClicked() {
         result = service_.deleteLast(entry->toStdString(), progress);
     }
     finish(result, kDeleteTitle, ResultsStay::No);
+}
+
+void HistoryActions::offerRebuild() {
+    const size_t draws = workspace_.rows().size();
+    if (draws == 0) return;
+    const QString title = QStringLiteral("重新计算历史号码");
+    if (!prompter_.confirm(
+            title, QStringLiteral("设置已更改。已存的%1期历史号码仍是按原来的设置计算的，检索会"
+                                  "漏掉或错认新的取值。现在按新的设置重新计算全部历史号码吗？")
+                       .arg(static_cast<qulonglong>(draws))))
+        return;
+    HistoryResult result;
+    {
+        BusyCursor busy;
+        DialogProgress progress(&window_, QStringLiteral("正在重新计算历史号码……"));
+        result = service_.rebuild(progress);
+    }
+    finish(result, title, ResultsStay::No);
 }
 
 void HistoryActions::finish(const HistoryResult& result, const QString& title,

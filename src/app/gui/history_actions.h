@@ -19,6 +19,10 @@ class HistoryActions : public QObject {
   public:
     HistoryActions(MainWindow& window, Workspace& workspace, Prompter& prompter);
 
+    // After a setting the stored values were derived under changed: asks whether to re-derive
+    // the stored history now, and does it with a progress dialog.
+    void offerRebuild();
+
   private:
     void onImportClicked();
     void onDeleteNewestClicked();
@@ -35,6 +39,7 @@ class HistoryActions : public QObject {
     void finish(const HistoryResult& result, const QString& title, ResultsStay results);
 
     MainWindow& window_;
+    Workspace& workspace_;
     Prompter& prompter_;
     HistoryService service_;
 };

@@ -50,7 +50,7 @@ MainWindow::MainWindow(Workspace& workspace, Prompter& prompter, QWidget* parent
     }
     connectHandlers();
     new SearchActions(*this, workspace_, prompter_);
-    new HistoryActions(*this, workspace_, prompter_);
+    historyActions_ = new HistoryActions(*this, workspace_, prompter_);
     disableLaterWork();
     // Typing starts where the next draw goes, or at the first period while there is none.
     if (workspace_.rows().empty() && workspace_.databaseOpen())

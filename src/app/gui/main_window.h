@@ -28,6 +28,7 @@ class Workspace;
 
 namespace app::gui {
 
+class HistoryActions;
 class HistoryModel;
 class Prompter;
 
@@ -116,6 +117,7 @@ class MainWindow : public QMainWindow {
     Workspace& workspace_;
     Prompter& prompter_;
     HistoryModel* historyModel_ = nullptr;
+    HistoryActions* historyActions_ = nullptr;
 
     // True from the moment a draw is stored until the next key press in an entry box.
     bool entryJustStored_ = false;

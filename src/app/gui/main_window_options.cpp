@@ -2,6 +2,7 @@
 
 #include "app/gui/main_window.h"
 
+#include "app/gui/history_actions.h"
 #include "app/gui/history_model.h"
 #include "app/workspace.h"
 
@@ -110,18 +111,24 @@ void MainWindow::onGameChosen(int index) {
 }
 
 void MainWindow::onZodiacBaseChosen(int index) {
+    const int before = workspace_.settings().zodiacBase;
     workspace_.setZodiacBase(index);
     updateMenuChecks();
+    if (workspace_.settings().zodiacBase != before) historyActions_->offerRebuild();
 }
 
 void MainWindow::onSegmentBaseChosen(int index) {
+    const int before = workspace_.settings().segmentBase;
     workspace_.setSegmentBase(index);
     updateMenuChecks();
+    if (workspace_.settings().segmentBase != before) historyActions_->offerRebuild();
 }
 
 void MainWindow::onZodiacOrderChosen(int index) {
+    const bool before = workspace_.settings().zodiacInAnimalOrder;
     workspace_.setZodiacOrder(index == 0);
     updateMenuChecks();
+    if (workspace_.settings().zodiacInAnimalOrder != before) historyActions_->offerRebuild();
 }
 
 } // namespace app::gui

@@ -112,8 +112,12 @@ void SearchActions::show(SearchResult result, const Outcome& outcome) {
     hitGrid_->scrollToTop();
     if (chart_) chart_->showResult(*last_);
     window_.markResultsCurrent();
-    window_.statusBar()->showMessage(
-        QStringLiteral("检索到 %1 期").arg(static_cast<qlonglong>(last_->hits.size())), 8000);
+    if (workspace_.rows().empty())
+        window_.statusBar()->showMessage(
+            QStringLiteral("历史号码为空，没有可检索的期：请先输入或读入历史号码。"), 8000);
+    else
+        window_.statusBar()->showMessage(
+            QStringLiteral("检索到 %1 期").arg(static_cast<qlonglong>(last_->hits.size())), 8000);
     // The database's final state is written in the background; a failure is told once it ends.
     QTimer::singleShot(0, this, &SearchActions::reportWriteProblem);
 }

@@ -57,7 +57,9 @@ TEST(HistoryImport, AsksOpensTheHistoryFolderAndShowsWhatWasRead) {
     click(f, "cmdRdLst");
     ASSERT_EQ(f.prompter.shown.size(), 1u);
     EXPECT_EQ(f.prompter.shown[0].title, "读入历史");
-    EXPECT_EQ(f.prompter.shown[0].text, kImportQuestion);
+    // The question says how much will be replaced.
+    EXPECT_EQ(f.prompter.shown[0].text,
+              kImportQuestion + "\n\n现有的4期历史号码将被替换（替换前会备份到历史号码文件夹）。");
     EXPECT_EQ(gridRows(f), 4);
 
     f.prompter.shown.clear();

@@ -416,6 +416,8 @@ TEST(SettingsMenus, EachChoiceIsStoredAndChecked) {
     EXPECT_EQ(f.workspace().drawsPerDay(), 90);
     EXPECT_EQ(checkedItems(f, "mnu11S5", 4), std::vector<int>{2});
 
+    // Each change of how values are derived offers a rebuild; declined here.
+    f.prompter.confirmations = {false, false, false, false};
     f.find<QAction>("mnuSxcs_0")->trigger();
     EXPECT_EQ(f.storedSetting("SxIni"), "0");
     EXPECT_EQ(checkedItems(f, "mnuSxcs", 2), std::vector<int>{0});
@@ -434,6 +436,22 @@ TEST(SettingsMenus, EachChoiceIsStoredAndChecked) {
     f.find<QAction>("mnuSxsetup_1")->trigger();
     EXPECT_EQ(f.storedSetting("SxSetup"), "False");
     EXPECT_EQ(checkedItems(f, "mnuSxsetup", 2), std::vector<int>{1});
+    // Four changes, four questions: choosing the checked item again asked nothing.
+    EXPECT_TRUE(f.prompter.confirmations.empty());
+}
+
+TEST(SettingsMenus, ABaseChangeOffersToReDeriveTheStoredHistory) {
+    WindowFixture f;
+    f.store.type("2016090884", {{"01", "05", "09", "10", "11"}});
+    f.open();
+    f.prompter.confirmations = {true};
+    f.find<QAction>("mnuDscs_0")->trigger();
+    EXPECT_TRUE(f.prompter.confirmations.empty());
+    EXPECT_TRUE(f.prompter.warnings().empty());
+    auto& w = f.workspace();
+    w.ensureKinds({history::Segment});
+    ASSERT_EQ(w.rows().size(), 1u);
+    EXPECT_EQ(w.rows()[0].values[history::Segment], (history::PositionValues{0, 1, 2, 2, 2}));
 }
 
 TEST(SettingsMenus, TheSettingsButtonPopsUpTheSettingsMenu) {
