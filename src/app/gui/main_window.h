@@ -44,6 +44,9 @@ class MainWindow : public QMainWindow {
 
     HistoryModel* historyModel() const { return historyModel_; }
 
+    // Tells the user when a choice could not be written to the settings store.
+    void reportSettingsProblem();
+
     // The result grids and the tally chart show the latest search; after the history was
     // replaced, cut back or cleared they are marked as belonging to the history before, until
     // the next search shows its result.
@@ -124,6 +127,7 @@ class MainWindow : public QMainWindow {
     // The last attempt to store the entry was refused; completing a box tries again.
     bool entryRefused_ = false;
     bool shownOnce_ = false;
+    bool settingsProblemTold_ = false;
     // A search has shown its result in the grids.
     bool resultsShown_ = false;
     // The result grid and the chart were arranged for the width of their splitter.

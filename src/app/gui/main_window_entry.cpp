@@ -185,6 +185,7 @@ void MainWindow::onBackDistanceLeft() {
     backDistanceBox_->setText(QString::number(workspace_.settings().backDistance));
     showTargets();
     showSpan();
+    reportSettingsProblem();
 }
 
 } // namespace app::gui

@@ -4,6 +4,7 @@
 
 #include "app/gui/history_actions.h"
 #include "app/gui/history_model.h"
+#include "app/gui/prompter.h"
 #include "app/workspace.h"
 
 #include <QAction>
@@ -12,6 +13,7 @@
 #include <QMenu>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QStatusBar>
 #include <QTabWidget>
 #include <QTableView>
 
@@ -61,6 +63,7 @@ void MainWindow::onModeClicked(int index) {
         workspace_.setPeriodMode(index == 3 ? search::PeriodMode::Last : search::PeriodMode::Back);
     showTargets();
     showSpan();
+    reportSettingsProblem();
 }
 
 void MainWindow::onNumberOrderClicked() {
@@ -72,10 +75,12 @@ void MainWindow::onNumberOrderClicked() {
 void MainWindow::onSearchKindClicked(int index) {
     workspace_.setSearchKind(history::Kind(index));
     showTargets();
+    reportSettingsProblem();
 }
 
 void MainWindow::onResultKindClicked(int index) {
     workspace_.setResultKind(history::Kind(index));
+    reportSettingsProblem();
 }
 
 std::array<std::string, 5> MainWindow::typedTargets() const {
@@ -102,12 +107,24 @@ void MainWindow::onHistoryGridContextMenu(const QPoint& position) {
     historyMenu_->popup(historyGrid_->viewport()->mapToGlobal(position));
 }
 
+void MainWindow::reportSettingsProblem() {
+    const auto problem = workspace_.settingsFile().takeSaveProblem();
+    if (!problem) return;
+    const QString text = QString::fromStdString(*problem);
+    // Told once in a box; after that the status bar says it, so a read-only settings file does
+    // not make every click a dialog.
+    if (!settingsProblemTold_) prompter_.warn(QStringLiteral("设置"), text);
+    settingsProblemTold_ = true;
+    statusBar()->showMessage(text, 8000);
+}
+
 void MainWindow::onGameChosen(int index) {
     workspace_.setGame(history::kGames[index]);
     updateMenuChecks();
     showTitle();
     // The period column is eight or ten digits by game.
     historyGrid_->viewport()->update();
+    reportSettingsProblem();
 }
 
 void MainWindow::onZodiacBaseChosen(int index) {
@@ -115,6 +132,7 @@ void MainWindow::onZodiacBaseChosen(int index) {
     workspace_.setZodiacBase(index);
     updateMenuChecks();
     if (workspace_.settings().zodiacBase != before) historyActions_->offerRebuild();
+    reportSettingsProblem();
 }
 
 void MainWindow::onSegmentBaseChosen(int index) {
@@ -122,6 +140,7 @@ void MainWindow::onSegmentBaseChosen(int index) {
     workspace_.setSegmentBase(index);
     updateMenuChecks();
     if (workspace_.settings().segmentBase != before) historyActions_->offerRebuild();
+    reportSettingsProblem();
 }
 
 void MainWindow::onZodiacOrderChosen(int index) {
@@ -129,6 +148,7 @@ void MainWindow::onZodiacOrderChosen(int index) {
     workspace_.setZodiacOrder(index == 0);
     updateMenuChecks();
     if (workspace_.settings().zodiacInAnimalOrder != before) historyActions_->offerRebuild();
+    reportSettingsProblem();
 }
 
 } // namespace app::gui

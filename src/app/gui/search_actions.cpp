@@ -67,6 +67,7 @@ bool SearchActions::takeCombinationSize() {
     const std::string text = combo_->currentText().trimmed().toStdString();
     if (text == std::to_string(workspace_.settings().combinationSize)) return true;
     const Outcome outcome = workspace_.setCombinationSize(text);
+    window_.reportSettingsProblem();
     if (!outcome.ok) {
         combo_->setCurrentText(QString::number(workspace_.settings().combinationSize));
         prompter_.warn(QStringLiteral("组合位数"), QString::fromStdString(outcome.message));

@@ -540,3 +540,19 @@ TEST(SearchOptions, TypedTargetsTakeDigitsAndMinusOnly) {
     EXPECT_EQ(f.workspace().targetSource(), app::TargetSource::ReferenceDraw);
     EXPECT_EQ(f.workspace().targets()[0], 1);
 }
+
+TEST(SettingsMenus, AChoiceThatCannotBeSavedIsToldOnce) {
+    WindowFixture f;
+    // The settings file's place becomes a folder: nothing can be written there.
+    std::filesystem::remove(f.store.settingsPath());
+    std::filesystem::create_directories(f.store.settingsPath());
+    f.open();
+    f.find<QRadioButton>("Option3_1")->click();
+    ASSERT_EQ(f.prompter.warnings().size(), 1u);
+    EXPECT_NE(f.prompter.warnings()[0].indexOf(QStringLiteral("无法保存")), -1);
+    // The choice holds for this run; later failures go to the status bar only.
+    EXPECT_EQ(f.workspace().settings().searchKind, history::ZodiacKind);
+    f.find<QRadioButton>("Option4_2")->click();
+    EXPECT_EQ(f.prompter.warnings().size(), 1u);
+    EXPECT_NE(f.window->statusBar()->currentMessage().indexOf(QStringLiteral("无法保存")), -1);
+}
