@@ -432,14 +432,16 @@ void Workspace::setZodiacOrder(bool animalOrder) {
 
 void Workspace::setPositionMode(search::PositionMode mode) {
     settings_.mutableValues().positionMode = mode;
-    settings_.save("bolZyw");
-    settings_.save("bolSq");
-    reloadTargets();
-    resetSpanStart();
+    modeChanged();
 }
 
 void Workspace::setPeriodMode(search::PeriodMode mode) {
     settings_.mutableValues().periodMode = mode;
+    modeChanged();
+}
+
+void Workspace::modeChanged() {
+    // The four mode buttons are one group: both choices are saved on every click.
     settings_.save("bolZyw");
     settings_.save("bolSq");
     reloadTargets();

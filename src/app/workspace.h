@@ -188,6 +188,7 @@ class Workspace {
     void releaseWriteLock();
     Outcome followOtherWriters();
     void openDatabase();
+    void modeChanged();
     void reloadHistory();
     void refreshNextPeriod();
     void resetSpanStart();

@@ -38,17 +38,13 @@ class CallAt : public history::Progress {
     int steps_ = 0;
 };
 
-std::string manyLines(int count) {
-    std::string text;
-    for (int i = 0; i < count; ++i) text += std::to_string(17010101 + i) + " 01 02 03 04 05\n";
-    return text;
-}
+using testing_support::manyDrawLines;
 
 class ConcurrentWriters : public ::testing::Test {
   protected:
     ConcurrentWriters() {
         f.type("2016090884", {{"01", "02", "03", "04", "05"}, {"06", "07", "08", "09", "10"}});
-        std::ofstream(f.dir.file("long.txt")) << manyLines(10000);
+        std::ofstream(f.dir.file("long.txt")) << manyDrawLines(10000);
     }
     app::WorkspaceOptions otherOptions(std::chrono::milliseconds wait) const {
         auto options = f.options();

@@ -39,11 +39,7 @@ void write(const std::string& path, std::string_view bytes) {
 using testing_support::FailAt;
 using testing_support::StopAt;
 
-std::string manyLines(int count) {
-    std::string text;
-    for (int i = 0; i < count; ++i) text += std::to_string(17010101 + i) + " 01 02 03 04 05\n";
-    return text;
-}
+using testing_support::manyDrawLines;
 
 class HistoryServiceTest : public ::testing::Test {
   protected:
@@ -108,7 +104,7 @@ TEST_F(HistoryServiceTest, AnImportThatCannotFinishLeavesTheHistoryAsItWas) {
     }
 
     // Cancelled halfway through a long file.
-    write(file("long.txt"), manyLines(10000));
+    write(file("long.txt"), manyDrawLines(10000));
     StopAt cancel(3);
     const auto cancelled = service().importFile(file("long.txt"), cancel);
     EXPECT_TRUE(cancelled.cancelled);
@@ -174,7 +170,7 @@ TEST_F(HistoryServiceTest, ImportAndClearSaveTheHistoryTheyReplaceAndKeepTheNewe
         return n;
     };
     const size_t before = count();
-    write(file("long.txt"), manyLines(5000));
+    write(file("long.txt"), manyDrawLines(5000));
     StopAt cancel(2);
     EXPECT_TRUE(service().importFile(file("long.txt"), cancel).cancelled);
     EXPECT_EQ(count(), before);
@@ -275,7 +271,7 @@ TEST_F(HistoryServiceTest, CutBackKeepsUpToThePeriodAndReDerivesUnderTheCurrentS
 }
 
 TEST_F(HistoryServiceTest, ACancelledRebuildLeavesTheHistoryAsItWas) {
-    write(file("long.txt"), manyLines(5000));
+    write(file("long.txt"), manyDrawLines(5000));
     ASSERT_TRUE(service().importFile(file("long.txt"), quiet).outcome.ok);
     StopAt cancel(2);
     const auto result = service().deleteLast("10", cancel);
@@ -293,7 +289,7 @@ TEST_F(HistoryServiceTest, AReplacementWhoseNewFileCannotBeWrittenChangesNothing
     const std::string live = w().databasePath();
     const std::string scratch = live + ".new";
     const std::string bytes = platform::readFile(live);
-    write(file("long.txt"), manyLines(3000));
+    write(file("long.txt"), manyDrawLines(3000));
     fs::create_directories(scratch + "/inside");
 
     const auto imported = service().importFile(file("long.txt"), quiet);

@@ -57,4 +57,11 @@ class WorkspaceFixture {
     std::unique_ptr<app::Workspace> workspace;
 };
 
+// count lines of the import format, one draw each, ids 17010101 on (no day roll-over).
+inline std::string manyDrawLines(int count) {
+    std::string text;
+    for (int i = 0; i < count; ++i) text += std::to_string(17010101 + i) + " 01 02 03 04 05\n";
+    return text;
+}
+
 } // namespace testing_support
