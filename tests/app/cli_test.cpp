@@ -144,3 +144,22 @@ TEST_F(CommandLineTest, PeriodIdsEndIn2099) {
     EXPECT_NE(add.err.find("2099123199"), std::string::npos);
     EXPECT_EQ(run({"history"}).out, "2099123183 01 02 03 04 05 \n2099123184 06 07 08 09 10 \n");
 }
+
+TEST_F(CommandLineTest, SearchesOfAnEmptyHistoryOrAnyComboSizeRunAndFindNothing) {
+    const auto empty = run({"search"});
+    EXPECT_EQ(empty.status, 0) << empty.err;
+    EXPECT_EQ(empty.out.substr(0, empty.out.find('\n')),
+              "期号\t第1码\t第2码\t第3码\t第4码\t第5码\t上期开奖");
+    EXPECT_NE(empty.out.find("\n1\t1\t0\t\n"), std::string::npos) << empty.out;
+    ASSERT_EQ(run({"add", "--period", "2016090801", "01", "02", "03", "04", "05"}).status, 0);
+    ASSERT_EQ(run({"add", "01", "02", "03", "04", "05"}).status, 0);
+    for (const char* size : {"0", "6"}) {
+        const auto combo = run({"combo", "--size", size, "--json"});
+        EXPECT_EQ(combo.status, 0) << combo.err;
+        EXPECT_EQ(combo.out.rfind("{\"hits\":[],", 0), 0u) << combo.out;
+    }
+    EXPECT_EQ(run({"combo", "--size", "two"}).status, 1);
+    const auto zero = run({"search", "--back", "0"});
+    EXPECT_EQ(zero.status, 1);
+    EXPECT_NE(zero.err.find("1到9"), std::string::npos);
+}

@@ -490,13 +490,24 @@ TEST(SearchOptions, PeriodModeAndDistanceMoveTheSpanStart) {
     EXPECT_EQ(spanStart->text(), "2016090855");
     EXPECT_EQ(f.find<QLineEdit>("Text2_1")->text(), "1");
 
-    // An emptied box keeps the distance in use and shows it again.
+    // An emptied box and 0 are told at once, keep the distance in use and show it again; the
+    // span stays.
     distance->setFocus();
     distance->selectAll();
     QTest::keyClick(distance, Qt::Key_Delete);
     spanStart->setFocus(Qt::TabFocusReason);
     EXPECT_EQ(distance->text(), "3");
     EXPECT_EQ(f.storedSetting("intPreQi"), "3");
+    ASSERT_EQ(f.prompter.warnings().size(), 1u);
+    EXPECT_NE(f.prompter.warnings()[0].indexOf(QStringLiteral("1到9")), -1);
+    distance->setFocus();
+    distance->selectAll();
+    QTest::keyClicks(distance, "0");
+    spanStart->setFocus(Qt::TabFocusReason);
+    EXPECT_EQ(f.prompter.warnings().size(), 2u);
+    EXPECT_EQ(distance->text(), "3");
+    EXPECT_EQ(f.storedSetting("intPreQi"), "3");
+    EXPECT_EQ(spanStart->text(), "2016090855");
 
     clickOption(f, "Option1_3");
     EXPECT_EQ(f.storedSetting("bolSq"), "True");
