@@ -1,0 +1,29 @@
+#pragma once
+// Reading a results page: its bytes decoded to UTF-8 by the character set it declares, and the
+// rows of one table with the texts its cells display. Parsed with gumbo, an HTML5 parser, so a
+// page is read as a browser would read it.
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace platform {
+
+// The page's text as UTF-8. The character set comes from the Content-Type header value
+// ("text/html; charset=gbk"), else from the page's own meta tag (<meta charset=...> or the
+// http-equiv Content-Type form), else UTF-8 when the bytes are valid UTF-8, else GB18030. UTF-8,
+// GBK, GB2312 and GB18030 (any letter case) are known; GBK and GB2312 are read as GB18030, which
+// holds both. Nothing when the declared character set is not known.
+std::optional<std::string> decodePage(std::string_view bytes, std::string_view contentType);
+
+// The rows of the table element with the given id, wherever it stands in the page (inside other
+// elements; rows directly in the table or in its thead, tbody and tfoot, in document order; rows
+// of tables nested in a cell are not its rows). Each row is the displayed text of each of its
+// cells (td and th) in order: the text of everything inside the cell except comments, scripts
+// and styles, with every run of blanks (spaces, tabs, line breaks, no-break spaces) collapsed to
+// one blank, trimmed. Nothing when no table has that id (a table inside a comment is no table).
+std::optional<std::vector<std::vector<std::string>>> tableRows(std::string_view html,
+                                                               std::string_view id);
+
+} // namespace platform

@@ -1,0 +1,59 @@
+#pragma once
+// A results site of our own: serves the draw-list pages of a draw history on a loopback port,
+// "/lottery/draw/list/<game code>?d=YYYY-MM-DD", for trying and testing the online update
+// without the internet. Every day from the first draw's day to the last draw's day has a page
+// (a day without draws shows the heading row only); other days answer 404.
+
+#include <QtGlobal>
+
+#include <array>
+#include <chrono>
+#include <memory>
+#include <set>
+#include <string>
+#include <vector>
+
+namespace site {
+
+struct SiteDraw {
+    int period = 0;                  // stored form yymmddNN
+    std::array<int, 5> numbers{};
+};
+
+// How the pages are written: the variants of real sites the reader must cope with.
+struct PageStyle {
+    bool newestFirst = false;         // rows listed newest first
+    bool withTbody = true;            // rows inside thead/tbody, else directly in the table
+    bool commaNumbers = false;        // "05,03,08,01,11" rather than "05 03 08 01 11"
+    bool gbk = false;                 // body in GBK, the charset named only in the page's meta tag
+    bool decoyTableInComment = false; // a commented-out table with the same id before the real one
+    std::chrono::milliseconds delay{0}; // each page answers this late
+};
+
+class ResultsSite {
+  public:
+    explicit ResultsSite(std::vector<SiteDraw> draws, PageStyle style = {});
+    ~ResultsSite();
+    ResultsSite(const ResultsSite&) = delete;
+    ResultsSite& operator=(const ResultsSite&) = delete;
+
+    // Starts listening on 127.0.0.1 (port 0: any free port). Returns the port, 0 on failure.
+    quint16 listen(quint16 port = 0);
+    // "http://127.0.0.1:<port>".
+    std::string baseUrl() const;
+
+    // Days ("YYYY-MM-DD") that answer 404 although they lie within the history.
+    void setMissingDays(std::set<std::string> days);
+    // How many pages were asked for so far (tests).
+    int requests() const;
+
+    // The page of a game and day as served; empty when there is none (404). Game codes 22 and
+    // 562 show ten-digit ids, 23 and 569 eight digits; other codes have no pages.
+    std::string page(int gameCode, const std::string& day) const;
+
+  private:
+    struct Impl;
+    std::unique_ptr<Impl> impl_;
+};
+
+} // namespace site
