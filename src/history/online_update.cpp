@@ -1,0 +1,170 @@
+#include "history/online_update.h"
+
+#include <algorithm>
+#include <cstdio>
+
+namespace history {
+
+namespace {
+
+using std::chrono::day;
+using std::chrono::days;
+using std::chrono::month;
+using std::chrono::sys_days;
+using std::chrono::year;
+
+bool allDigits(const std::string& text) {
+    return !text.empty() &&
+           std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
+}
+
+// Characters, not bytes: a cell of Chinese text is longer than its byte count suggests.
+size_t characters(const std::string& utf8) {
+    return static_cast<size_t>(std::count_if(utf8.begin(), utf8.end(), [](char c) {
+        return (static_cast<unsigned char>(c) & 0xc0) != 0x80;
+    }));
+}
+
+std::string trimmed(const std::string& text) {
+    const auto first = text.find_first_not_of(' ');
+    if (first == std::string::npos) return {};
+    return text.substr(first, text.find_last_not_of(' ') - first + 1);
+}
+
+// Two digits, one separator character, two digits, ... ("05 03 08 01 11", "05,03,08,01,11").
+// Numbers past the fifth are ignored. False when the text holds fewer or something else.
+bool readNumbers(std::string text, Numbers& numbers) {
+    int count = 0;
+    while (!text.empty() && count < kPositions) {
+        if (text.size() < 2 || !allDigits(text.substr(0, 2))) return false;
+        numbers[count++] = (text[0] - '0') * 10 + (text[1] - '0');
+        text = trimmed(text.substr(std::min<size_t>(3, text.size())));
+    }
+    return count == kPositions;
+}
+
+bool soundNumbers(const Numbers& numbers) {
+    unsigned seen = 0;
+    for (int n : numbers) {
+        if (n < 1 || n > 11 || (seen & (1u << n))) return false;
+        seen |= 1u << n;
+    }
+    return true;
+}
+
+std::string rowText(const std::vector<std::string>& cells) {
+    std::string text;
+    for (const auto& cell : cells) text += (text.empty() ? "" : " ") + cell;
+    return text;
+}
+
+} // namespace
+
+Date dateOfPeriod(int period) {
+    const int yymmdd = period / 100;
+    return Date{year{2000 + yymmdd / 10000}, month{static_cast<unsigned>(yymmdd / 100 % 100)},
+                day{static_cast<unsigned>(yymmdd % 100)}};
+}
+
+int dayNumber(Date date) {
+    return (static_cast<int>(date.year()) % 100) * 10000 +
+           static_cast<int>(static_cast<unsigned>(date.month())) * 100 +
+           static_cast<int>(static_cast<unsigned>(date.day()));
+}
+
+std::string isoDay(Date date) {
+    char buffer[16];
+    std::snprintf(buffer, sizeof buffer, "%04d-%02u-%02u", static_cast<int>(date.year()),
+                  static_cast<unsigned>(date.month()), static_cast<unsigned>(date.day()));
+    return buffer;
+}
+
+Date parseIsoDay(const std::string& text) {
+    if (text.size() != 10 || text[4] != '-' || text[7] != '-') return Date{};
+    const std::string digits = text.substr(0, 4) + text.substr(5, 2) + text.substr(8, 2);
+    if (!allDigits(digits)) return Date{};
+    return Date{year{std::stoi(text.substr(0, 4))},
+                month{static_cast<unsigned>(std::stoi(text.substr(5, 2)))},
+                day{static_cast<unsigned>(std::stoi(text.substr(8, 2)))}};
+}
+
+Date retentionStart(Date today, int keepDays) {
+    return Date{sys_days{today} - days{keepDays}};
+}
+
+std::vector<Date> updateDays(const std::vector<HistoryRow>& rows, Date today, int keepDays) {
+    Date first = retentionStart(today, keepDays);
+    if (!rows.empty()) {
+        const Date newest = dateOfPeriod(rows.back().period);
+        if (newest.ok() && sys_days{newest} > sys_days{first}) first = newest;
+    }
+    std::vector<Date> result;
+    for (sys_days d{first}; d <= sys_days{today}; d += days{1}) result.emplace_back(d);
+    return result;
+}
+
+size_t rowsBefore(const std::vector<HistoryRow>& rows, Date start) {
+    const int first = dayNumber(start);
+    size_t count = 0;
+    while (count < rows.size() && rows[count].period / 100 < first) ++count;
+    return count;
+}
+
+DayTable readDayTable(const std::vector<std::vector<std::string>>& rows, Game game, Date date,
+                      int newestStored) {
+    const size_t idLength = showsEightDigitIds(game) ? 8 : 10;
+    const int today = dayNumber(date);
+    DayTable table;
+    for (size_t r = 1; r < rows.size(); ++r) {
+        const auto& cells = rows[r];
+        std::string id, numbersText;
+        for (size_t c = 1; c + 1 < cells.size(); ++c) {
+            const std::string text = trimmed(cells[c]);
+            if (text.empty()) continue;
+            (characters(text) <= idLength ? id : numbersText) = text;
+        }
+        if (id.empty() && numbersText.empty()) continue; // a spacer row
+        if (id.empty()) {
+            table.skipped.push_back({rowText(cells), "这一行没有期号"});
+            continue;
+        }
+        if (!allDigits(id) || id.size() != idLength) {
+            table.skipped.push_back({id, "期号无法读出"});
+            continue;
+        }
+        const int listed = std::stoi(id.substr(id.size() - 8));
+        if (listed / 100 != today) {
+            table.skipped.push_back({id, "期号不是" + isoDay(date) + "这一天的"});
+            continue;
+        }
+        const int drawOfDay = listed % 100;
+        const int period = today * 100 + drawOfDay;
+        if (period <= newestStored) continue; // held already
+        if (drawOfDay < 1) {
+            table.skipped.push_back({id, "当天期数不能是00"});
+            continue;
+        }
+        ListedDraw draw{period, {}};
+        if (!readNumbers(numbersText, draw.numbers)) {
+            table.skipped.push_back({id, "开奖号码无法读出（" + numbersText + "）"});
+            continue;
+        }
+        if (!soundNumbers(draw.numbers)) {
+            table.skipped.push_back(
+                {id, "开奖号码不是01到11之间互不相同的五个号码（" + numbersText + "）"});
+            continue;
+        }
+        const bool repeated = std::any_of(table.draws.begin(), table.draws.end(),
+                                          [&](const ListedDraw& d) { return d.period == period; });
+        if (repeated) {
+            table.skipped.push_back({id, "同一期列出了两次"});
+            continue;
+        }
+        table.draws.push_back(draw);
+    }
+    std::sort(table.draws.begin(), table.draws.end(),
+              [](const ListedDraw& a, const ListedDraw& b) { return a.period < b.period; });
+    return table;
+}
+
+} // namespace history

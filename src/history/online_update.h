@@ -1,0 +1,63 @@
+#pragma once
+// The online update's reading of results pages and its plan: which days to fetch, which listed
+// draws are new, which stored draws the retention removes. Pure functions over the rows of a
+// page's "draw_list" table; fetching and storing are the caller's.
+
+#include "history/attributes.h"
+#include "history/history_table.h"
+#include "history/period.h"
+
+#include <chrono>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace history {
+
+using Date = std::chrono::year_month_day;
+
+// The calendar day of a stored period id (20yy-mm-dd); not ok() for an id that is no date.
+Date dateOfPeriod(int period);
+// yymmdd of a day as an integer (2016-09-08 gives 160908).
+int dayNumber(Date day);
+// "YYYY-MM-DD".
+std::string isoDay(Date day);
+// Reads "YYYY-MM-DD"; not ok() when the text is no date.
+Date parseIsoDay(const std::string& text);
+
+// The days an update fetches, oldest first: from the later of the newest stored draw's day and
+// today minus keepDays (an empty history: today minus keepDays) up to today.
+std::vector<Date> updateDays(const std::vector<HistoryRow>& rows, Date today, int keepDays);
+
+// The first day whose draws the retention keeps: today minus keepDays. Draws dated before it go.
+Date retentionStart(Date today, int keepDays);
+// How many rows (from the oldest of the ordered history) are dated before start.
+size_t rowsBefore(const std::vector<HistoryRow>& rows, Date start);
+
+// A draw a page lists that is new and sound, and one that was passed over with the reason.
+struct ListedDraw {
+    int period = 0;
+    Numbers numbers{};
+};
+struct SkippedDraw {
+    std::string what; // the period id as listed, or the row's text
+    std::string reason;
+};
+
+// What the table of one day says: its new sound draws in ascending period order, and the listed
+// draws that were not taken with their reasons. A heading row alone is a day without draws.
+struct DayTable {
+    std::vector<ListedDraw> draws;
+    std::vector<SkippedDraw> skipped;
+};
+
+// Reads the rows of a day's table (row 0 is the heading). In each row the cells but the first and
+// the last are read: a cell at most as long as the game's period id (ten characters for games 22
+// and 562, eight for 23 and 569) is the id, a longer one the numbers (two digits, one separator
+// character between them). A draw is new when its id day x 100 + NN lies above newestStored; it
+// is stored under the page's day with its NN. Draws whose id is not of this day, not a number, or
+// whose numbers are not five different ones of 01..11 are skipped and reported.
+DayTable readDayTable(const std::vector<std::vector<std::string>>& rows, Game game, Date day,
+                      int newestStored);
+
+} // namespace history

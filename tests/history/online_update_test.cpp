@@ -1,0 +1,112 @@
+// Reading results pages for the online update: the days to fetch, which listed draws are new
+// and sound, and which stored draws the retention removes.
+
+#include "history/online_update.h"
+
+#include <gtest/gtest.h>
+
+using namespace history;
+using std::chrono::day;
+using std::chrono::month;
+using std::chrono::year;
+
+namespace {
+
+Date date(int y, unsigned m, unsigned d) {
+    return Date{year{y}, month{m}, day{d}};
+}
+
+std::vector<HistoryRow> rowsOf(std::initializer_list<int> periods) {
+    std::vector<HistoryRow> rows;
+    for (int p : periods)
+        rows.push_back({static_cast<std::int64_t>(rows.size() + 1), p, p + 1, {}});
+    return rows;
+}
+
+std::vector<std::string> days(const std::vector<Date>& dates) {
+    std::vector<std::string> out;
+    for (const auto& d : dates) out.push_back(isoDay(d));
+    return out;
+}
+
+using Rows = std::vector<std::vector<std::string>>;
+const std::vector<std::string> kHeading = {"序号", "期号", "开奖号码", "详情"};
+
+} // namespace
+
+TEST(UpdateDays, FromTheNewestDrawOrTheKeptDaysUpToToday) {
+    const Date today = date(2016, 9, 8);
+    EXPECT_EQ(days(updateDays(rowsOf({16090852}), today, 6)),
+              std::vector<std::string>{"2016-09-08"});
+    EXPECT_EQ(days(updateDays(rowsOf({16090601, 16090684}), today, 6)),
+              (std::vector<std::string>{"2016-09-06", "2016-09-07", "2016-09-08"}));
+    // An empty history, and one whose newest draw is months old: the kept days only.
+    EXPECT_EQ(updateDays({}, today, 6).size(), 7u);
+    EXPECT_EQ(isoDay(updateDays({}, today, 6).front()), "2016-09-02");
+    EXPECT_EQ(isoDay(updateDays(rowsOf({16050101}), today, 16).front()), "2016-08-23");
+    // Across a new year.
+    EXPECT_EQ(days(updateDays(rowsOf({16123184}), date(2017, 1, 1), 6)),
+              (std::vector<std::string>{"2016-12-31", "2017-01-01"}));
+}
+
+TEST(UpdateDays, RetentionRemovesOnlyDrawsBeforeTheKeptDays) {
+    const auto rows = rowsOf({16083001, 16083184, 16090101, 16090201, 16090801});
+    const Date start = retentionStart(date(2016, 9, 8), 6);
+    EXPECT_EQ(isoDay(start), "2016-09-02");
+    EXPECT_EQ(rowsBefore(rows, start), 3u);
+    EXPECT_EQ(rowsBefore(rows, date(2016, 8, 1)), 0u);
+    EXPECT_EQ(dayNumber(date(2016, 9, 8)), 160908);
+    EXPECT_EQ(isoDay(parseIsoDay("2017-01-31")), "2017-01-31");
+    EXPECT_FALSE(parseIsoDay("2017-02-30").ok());
+    EXPECT_FALSE(parseIsoDay("17-01-31").ok());
+}
+
+TEST(DayTable, NewDrawsAfterTheNewestStoredByFullIdInEitherGameForm) {
+    const Rows game22 = {kHeading,
+                         {"1", "2016090851", "01 02 03 04 05", "详情"},
+                         {"2", "2016090852", "05 03 08 01 11", "详情"},
+                         {"3", "2016090853", "05,03,08,01,11", "详情"}};
+    const auto table = readDayTable(game22, Game::Jiangxi, date(2016, 9, 8), 16090852);
+    ASSERT_EQ(table.draws.size(), 1u);
+    EXPECT_EQ(table.draws[0].period, 16090853);
+    EXPECT_EQ(table.draws[0].numbers, (Numbers{5, 3, 8, 1, 11}));
+    EXPECT_TRUE(table.skipped.empty());
+
+    // Eight-digit ids, newest first: stored in ascending order.
+    const Rows game23 = {
+        kHeading, {"2", "16090802", "06 07 08 09 10", ""}, {"1", "16090801", "01 02 03 04 05", ""}};
+    const auto eight = readDayTable(game23, Game::Guangdong, date(2016, 9, 8), 0);
+    ASSERT_EQ(eight.draws.size(), 2u);
+    EXPECT_EQ(eight.draws[0].period, 16090801);
+    EXPECT_EQ(eight.draws[1].period, 16090802);
+
+    // A new year: 17010101 is new after 16123184 although its mmddNN is smaller.
+    const Rows newYear = {kHeading, {"1", "2017010101", "01 02 03 04 05", ""}};
+    EXPECT_EQ(readDayTable(newYear, Game::Jiangxi, date(2017, 1, 1), 16123184).draws.size(), 1u);
+
+    // A heading alone: a day without draws.
+    const auto holiday = readDayTable({kHeading}, Game::Jiangxi, date(2016, 10, 1), 0);
+    EXPECT_TRUE(holiday.draws.empty());
+    EXPECT_TRUE(holiday.skipped.empty());
+}
+
+TEST(DayTable, UnsoundListedDrawsAreSkippedAndSaid) {
+    const Rows rows = {kHeading,
+                       {"1", "2016090801", "01 02 03 04 05", ""},
+                       {"2", "2016090802", "01 01 03 04 05", ""}, // repeated
+                       {"3", "2016090803", "01 02 03 04 12", ""}, // out of range
+                       {"4", "2016090804", "01 02 03 04", ""},    // four numbers
+                       {"5", "2016090905", "01 02 03 04 05", ""}, // another day
+                       {"6", "20160908x6", "01 02 03 04 05", ""}, // not a number
+                       {"7", "2016090800", "01 02 03 04 05", ""}, // draw 00
+                       {"8", "2016090801", "06 07 08 09 10", ""}, // listed twice
+                       {"9", "", "01 02 03 04 05", ""}};          // no id
+    const auto table = readDayTable(rows, Game::Jiangxi, date(2016, 9, 8), 0);
+    ASSERT_EQ(table.draws.size(), 1u);
+    EXPECT_EQ(table.draws[0].period, 16090801);
+    ASSERT_EQ(table.skipped.size(), 8u);
+    EXPECT_EQ(table.skipped[0].what, "2016090802");
+    EXPECT_NE(table.skipped[0].reason.find("互不相同"), std::string::npos);
+    EXPECT_NE(table.skipped[2].reason.find("无法读出"), std::string::npos);
+    EXPECT_NE(table.skipped[3].reason.find("2016-09-08"), std::string::npos);
+}
