@@ -332,32 +332,37 @@ HistoryResult HistoryService::deleteLast(const std::string& entry, history::Prog
     return keepFirst(n - remove, "删除最后" + std::to_string(*count) + "期", progress);
 }
 
-std::string HistoryService::saveHistoryBeforeReplacing() {
-    const auto& rows = workspace_.rows();
-    if (rows.empty()) return {};
-    const fs::path folder = importFolder();
+std::string saveDrawsAsText(const std::string& folderPath,
+                            const std::vector<history::HistoryRow>& rows, size_t count,
+                            const std::string& prefix, size_t keep) {
+    const fs::path folder = folderPath;
     const std::time_t now = std::time(nullptr);
     std::tm local{};
     localtime_r(&now, &local);
     char stamp[32];
     std::strftime(stamp, sizeof stamp, "%Y%m%d-%H%M%S", &local);
-    const std::string stem = std::string(kBackupPrefix) + stamp;
+    const std::string stem = prefix + stamp;
     fs::path path = folder / (stem + ".txt");
-    for (int n = 2; fs::exists(path); ++n)
-        path = folder / (stem + "-" + std::to_string(n) + ".txt");
-    platform::writeFileAtomically(path.string(), history::backupText(rows, rows.size()));
+    for (int n = 2; fs::exists(path); ++n) path = folder / (stem + "-" + std::to_string(n) + ".txt");
+    platform::writeFileAtomically(path.string(), history::backupText(rows, count));
 
-    // The newest kKeptBackups stay; their names sort by time.
-    std::vector<fs::path> backups;
+    // The newest `keep` stay; their names sort by time.
+    std::vector<fs::path> saved;
     std::error_code error;
     for (const auto& entry : fs::directory_iterator(folder, error)) {
         const std::string name = entry.path().filename().string();
-        if (name.rfind(kBackupPrefix, 0) == 0 && entry.path().extension() == ".txt")
-            backups.push_back(entry.path());
+        if (name.rfind(prefix, 0) == 0 && entry.path().extension() == ".txt")
+            saved.push_back(entry.path());
     }
-    std::sort(backups.begin(), backups.end());
-    for (size_t i = 0; i + kKeptBackups < backups.size(); ++i) fs::remove(backups[i], error);
+    std::sort(saved.begin(), saved.end());
+    for (size_t i = 0; i + keep < saved.size(); ++i) fs::remove(saved[i], error);
     return path.string();
+}
+
+std::string HistoryService::saveHistoryBeforeReplacing() {
+    const auto& rows = workspace_.rows();
+    if (rows.empty()) return {};
+    return saveDrawsAsText(importFolder(), rows, rows.size(), kBackupPrefix, kKeptBackups);
 }
 
 HistoryResult HistoryService::rebuild(history::Progress& progress) {

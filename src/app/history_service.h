@@ -30,6 +30,12 @@ struct HistoryResult {
     std::string backupFile;
 };
 
+// Saves the first count rows as an import-format text in folder, named prefix + the date and
+// time, and keeps the newest `keep` files of that prefix. Returns the path; throws
+// platform::FileError when it cannot be written.
+std::string saveDrawsAsText(const std::string& folder, const std::vector<history::HistoryRow>& rows,
+                            size_t count, const std::string& prefix, size_t keep);
+
 class HistoryService {
   public:
     explicit HistoryService(Workspace& workspace) : workspace_(workspace) {}

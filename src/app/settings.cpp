@@ -20,7 +20,24 @@ struct Key {
     // Values the menus and boxes can set; `set` accepts only these.
     std::function<bool(int)> offered;
     const char* offeredText = "True 或 False";
+    // A key held as text instead of an integer: its value, and taking a new one (an error text
+    // when it is not one the program accepts).
+    std::function<std::string(const Settings&)> getText;
+    std::function<std::optional<std::string>(Settings&, const std::string&)> putText;
 };
+
+// The results site's base address: http:// or https:// and a host; a final "/" is dropped.
+std::optional<std::string> putSite(Settings& s, const std::string& raw) {
+    std::string text = raw;
+    while (!text.empty() && (text.back() == '/' || text.back() == ' ')) text.pop_back();
+    while (!text.empty() && text.front() == ' ') text.erase(text.begin());
+    const bool web = text.rfind("http://", 0) == 0 || text.rfind("https://", 0) == 0;
+    if (!text.empty() && (!web || text.find_first_of(" \t\r\n") != std::string::npos ||
+                          text.size() <= text.find("//") + 2))
+        return std::string("UpdateSite 的值必须是网址，例如 http://127.0.0.1:8080");
+    s.updateSite = text;
+    return std::nullopt;
+}
 
 bool in16Bit(int v) {
     return v >= -32768 && v <= 32767;
@@ -32,49 +49,61 @@ bool anyValue(int) {
     return true;
 }
 
+// A key of whole numbers (Booleans as 0 and 1) read and written through get and put.
+Key numberKey(const char* name, bool isBool, std::function<int(const Settings&)> get,
+              std::function<void(Settings&, int)> put, std::function<bool(int)> readable,
+              std::function<bool(int)> offered, const char* offeredText) {
+    Key key;
+    key.name = name;
+    key.isBool = isBool;
+    key.get = std::move(get);
+    key.put = std::move(put);
+    key.readable = std::move(readable);
+    key.offered = std::move(offered);
+    key.offeredText = offeredText;
+    return key;
+}
+
 Key intKey(const char* name, int Settings::*member, std::function<bool(int)> readable,
            std::function<bool(int)> offered, const char* offeredText) {
-    return {name,
-            false,
-            [member](const Settings& s) { return s.*member; },
-            [member](Settings& s, int v) { s.*member = v; },
-            std::move(readable),
-            std::move(offered),
-            offeredText};
+    return numberKey(
+        name, false, [member](const Settings& s) { return s.*member; },
+        [member](Settings& s, int v) { s.*member = v; }, std::move(readable), std::move(offered),
+        offeredText);
 }
 
 Key boolKey(const char* name, bool Settings::*member) {
-    return {name,
-            true,
-            [member](const Settings& s) { return s.*member ? 1 : 0; },
-            [member](Settings& s, int v) { s.*member = v != 0; },
-            anyValue,
-            anyValue};
+    return numberKey(
+        name, true, [member](const Settings& s) { return s.*member ? 1 : 0; },
+        [member](Settings& s, int v) { s.*member = v != 0; }, anyValue, anyValue, "True 或 False");
 }
 
 // A choice stored as True or False: True stands for whenTrue.
 template <typename E>
 Key choiceKey(const char* name, E Settings::*member, E whenTrue, E whenFalse) {
-    return {
-        name,
-        true,
-        [member, whenTrue](const Settings& s) { return s.*member == whenTrue ? 1 : 0; },
+    return numberKey(
+        name, true, [member, whenTrue](const Settings& s) { return s.*member == whenTrue ? 1 : 0; },
         [member, whenTrue, whenFalse](Settings& s, int v) { s.*member = v ? whenTrue : whenFalse; },
-        anyValue,
-        anyValue};
+        anyValue, anyValue, "True 或 False");
 }
 
 // A choice stored as its integer code.
 template <typename E>
 Key codeKey(const char* name, E Settings::*member, std::function<bool(int)> readable,
             std::function<bool(int)> offered, const char* offeredText) {
-    return {name,
-            false,
-            [member](const Settings& s) { return static_cast<int>(s.*member); },
-            [member](Settings& s, int v) { s.*member = static_cast<E>(v); },
-            std::move(readable),
-            std::move(offered),
-            offeredText};
+    return numberKey(
+        name, false, [member](const Settings& s) { return static_cast<int>(s.*member); },
+        [member](Settings& s, int v) { s.*member = static_cast<E>(v); }, std::move(readable),
+        std::move(offered), offeredText);
+}
+
+Key textKey(const char* name, std::function<std::string(const Settings&)> get,
+            std::function<std::optional<std::string>(Settings&, const std::string&)> put) {
+    Key key;
+    key.name = name;
+    key.getText = std::move(get);
+    key.putText = std::move(put);
+    return key;
 }
 
 const std::vector<Key>& keyTable() {
@@ -96,6 +125,8 @@ const std::vector<Key>& keyTable() {
         intKey("DsIni", &Settings::segmentBase, range(0, 1), range(0, 1), "0 或 1"),
         boolKey("SxSetup", &Settings::zodiacInAnimalOrder),
         intKey("IniSerchDay", &Settings::updateDays, range(2, 16), range(2, 16), "2 到 16"),
+        textKey(
+            "UpdateSite", [](const Settings& s) { return s.updateSite; }, putSite),
     };
     return table;
 }
@@ -153,7 +184,10 @@ void SettingsFile::load() {
     for (const auto& key : keyTable()) {
         const auto stored = store_.read(kSettingsSection, key.name);
         if (!stored) continue;
-        if (key.isBool) {
+        if (key.putText) {
+            Settings read = values_;
+            if (!key.putText(read, *stored)) values_ = read;
+        } else if (key.isBool) {
             if (const auto b = parseBool(*stored)) key.put(values_, *b ? 1 : 0);
         } else if (const auto v = parseInt(*stored); v && key.readable(*v)) {
             key.put(values_, *v);
@@ -164,6 +198,7 @@ void SettingsFile::load() {
 std::optional<std::string> SettingsFile::text(const std::string& name) const {
     const Key* key = findKey(name);
     if (!key) return std::nullopt;
+    if (key->getText) return key->getText(values_);
     if (key->isBool) return key->get(values_) ? "True" : "False";
     return std::to_string(key->get(values_));
 }
@@ -171,7 +206,9 @@ std::optional<std::string> SettingsFile::text(const std::string& name) const {
 std::optional<std::string> SettingsFile::set(const std::string& name, const std::string& text) {
     const Key* key = findKey(name);
     if (!key) return "没有这个设置项：" + name;
-    if (key->isBool) {
+    if (key->putText) {
+        if (auto error = key->putText(values_, text)) return error;
+    } else if (key->isBool) {
         const auto b = parseBool(text);
         if (!b) return name + " 的值必须是 " + key->offeredText;
         key->put(values_, *b ? 1 : 0);

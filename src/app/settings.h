@@ -31,6 +31,7 @@ struct Settings {
     int segmentBase = 1;              // DsIni: segment values start at 0 or 1
     bool zodiacInAnimalOrder = false; // SxSetup: zodiac values in animal order, else by age
     int updateDays = 6;               // IniSerchDay: days the online update keeps, 2..16
+    std::string updateSite;           // UpdateSite: the results site's base address
 };
 
 class SettingsFile {

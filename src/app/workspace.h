@@ -43,6 +43,8 @@ struct WorkspaceOptions {
     std::function<std::chrono::year_month_day()> today;
     // How long an operation that changes the database waits for another process's operation.
     std::chrono::milliseconds lockWait{15000};
+    // How long the online update waits for one page.
+    std::chrono::milliseconds pageTimeout{30000};
 };
 
 class Workspace;
@@ -74,6 +76,12 @@ class Workspace {
     // ---- state ----
     const Settings& settings() const { return settings_.values(); }
     const std::string& dataDir() const { return options_.dataDir; }
+    // Today's date (the clock tests and the command line's --today can set).
+    std::chrono::year_month_day today() const;
+    void setToday(std::chrono::year_month_day day) {
+        options_.today = [day] { return day; };
+    }
+    std::chrono::milliseconds pageTimeout() const { return options_.pageTimeout; }
     std::string databasePath() const;
     bool databaseOpen() const { return db_.isOpen(); }
     // Why the database could not be opened; empty when it is open.
@@ -194,7 +202,6 @@ class Workspace {
     void resetSpanStart();
     void updateSpan();
     void afterHistoryChange();
-    std::chrono::year_month_day today() const;
 
     WorkspaceOptions options_;
     SettingsFile settings_;

@@ -1,5 +1,7 @@
 #include "history/online_update.h"
 
+#include "history/draw_appender.h"
+
 #include <algorithm>
 #include <cstdio>
 
@@ -165,6 +167,23 @@ DayTable readDayTable(const std::vector<std::vector<std::string>>& rows, Game ga
     std::sort(table.draws.begin(), table.draws.end(),
               [](const ListedDraw& a, const ListedDraw& b) { return a.period < b.period; });
     return table;
+}
+
+void storeUpdate(platform::Database& db, Zodiac& zodiac, int segmentBase, Date keepFrom,
+                 const std::vector<ListedDraw>& draws) {
+    platform::Transaction transaction(db);
+    auto prune = db.prepare("DELETE FROM Lishi WHERE SQQH < ?1");
+    prune.bind(1, dayNumber(keepFrom) * 100);
+    prune.run();
+    if (!draws.empty()) {
+        DrawAppender appender(db, zodiac, segmentBase, false);
+        const auto newest = loadNewestRows(db, 2);
+        const size_t n = newest.size();
+        appender.seed(n >= 2 ? &newest[n - 2].values : nullptr,
+                      n >= 1 ? &newest[n - 1].values : nullptr);
+        for (const auto& draw : draws) appender.append(draw.period, draw.numbers);
+    }
+    transaction.commit();
 }
 
 } // namespace history

@@ -6,6 +6,8 @@
 #include "history/attributes.h"
 #include "history/history_table.h"
 #include "history/period.h"
+#include "history/zodiac.h"
+#include "platform/database.h"
 
 #include <chrono>
 #include <cstdint>
@@ -59,5 +61,10 @@ struct DayTable {
 // whose numbers are not five different ones of 01..11 are skipped and reported.
 DayTable readDayTable(const std::vector<std::vector<std::string>>& rows, Game game, Date day,
                       int newestStored);
+
+// Stores an update in one transaction: removes the draws dated before keepFrom, then appends the
+// new draws (ascending, after the newest stored one) with every derived column.
+void storeUpdate(platform::Database& db, Zodiac& zodiac, int segmentBase, Date keepFrom,
+                 const std::vector<ListedDraw>& draws);
 
 } // namespace history
