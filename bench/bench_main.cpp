@@ -51,6 +51,7 @@ int main(int argc, char* argv[]) {
         {"window", bench::runWindowBenchmarks},
         {"search", bench::runSearchBenchmarks},
         {"import", bench::runImportBenchmarks},
+        {"update", bench::runUpdateBenchmarks},
     };
     std::vector<std::string> wanted(argv + 1, argv + argc);
     std::cout << "cores: " << std::thread::hardware_concurrency() << "\n";

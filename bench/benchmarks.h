@@ -18,6 +18,7 @@ void runStoreBenchmarks(std::ostream& out);
 void runWindowBenchmarks(std::ostream& out);
 void runSearchBenchmarks(std::ostream& out);
 void runImportBenchmarks(std::ostream& out);
+void runUpdateBenchmarks(std::ostream& out);
 
 // A data folder whose database holds `draws` synthetic draws, stored through the bulk path.
 std::string folderWithHistory(size_t draws);

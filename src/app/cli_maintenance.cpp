@@ -1,7 +1,9 @@
-// Commands that replace or trim the history: import, trim, delete-newest, clear.
+// Commands that replace, trim or bring up to date the history: import, trim, delete-newest, clear,
+// rebuild, update.
 
 #include "app/cli.h"
 #include "app/history_service.h"
+#include "app/update_service.h"
 
 #include <ostream>
 
@@ -76,6 +78,40 @@ int rebuild(CommandContext& c) {
     return kExitOk;
 }
 
+int update(CommandContext& c) {
+    Workspace& w = c.workspace;
+    w.settingsFile().setPersistent(false); // --site is for this run only
+    for (size_t i = 0; i < c.args.size(); ++i) {
+        const std::string& a = c.args[i];
+        if (i + 1 >= c.args.size() || (a != "--site" && a != "--today"))
+            throw UsageError{"update takes --site URL and --today YYYY-MM-DD"};
+        const std::string& value = c.args[++i];
+        if (a == "--site") {
+            if (auto outcome = w.setSetting("UpdateSite", value); !outcome.ok)
+                throw UsageError{outcome.message};
+        } else {
+            const auto day = history::parseIsoDay(value);
+            if (!day.ok()) throw UsageError{"--today takes a date YYYY-MM-DD: " + value};
+            w.setToday(day);
+        }
+    }
+    QuietUpdate progress;
+    const UpdateResult result = UpdateService(w).update(progress);
+    if (!result.outcome.ok && result.stoppedDay.empty()) {
+        c.err << result.outcome.message << "\n";
+        return kExitRefused;
+    }
+    for (const auto& skipped : result.skipped)
+        c.err << "skipped " << skipped.what << ": " << skipped.reason << "\n";
+    if (!result.stoppedDay.empty())
+        c.err << "stopped at " << result.stoppedDay << ": " << result.stopReason << "\n";
+    if (!result.removedFile.empty())
+        c.err << "removed draws saved to " << result.removedFile << "\n";
+    c.out << "stored " << result.stored << ", skipped " << result.skipped.size() << ", removed "
+          << result.removed << "\n";
+    return result.complete() ? kExitOk : kExitRefused;
+}
+
 } // namespace
 
 void addMaintenanceCommands(std::vector<CommandSpec>& table) {
@@ -84,6 +120,7 @@ void addMaintenanceCommands(std::vector<CommandSpec>& table) {
     table.push_back({"delete-newest", "delete-newest", true, deleteNewest});
     table.push_back({"clear", "clear", true, clear});
     table.push_back({"rebuild", "rebuild", true, rebuild});
+    table.push_back({"update", "update [--site URL] [--today YYYY-MM-DD]", true, update});
 }
 
 } // namespace app

@@ -4,6 +4,7 @@
 #include "app/gui/history_model.h"
 #include "app/gui/prompter.h"
 #include "app/gui/search_actions.h"
+#include "app/gui/update_actions.h"
 #include "app/gui/tally_chart.h"
 #include "app/workspace.h"
 
@@ -51,6 +52,7 @@ MainWindow::MainWindow(Workspace& workspace, Prompter& prompter, QWidget* parent
     connectHandlers();
     new SearchActions(*this, workspace_, prompter_);
     historyActions_ = new HistoryActions(*this, workspace_, prompter_);
+    new UpdateActions(*this, workspace_, prompter_);
     disableLaterWork();
     // Typing starts where the next draw goes, or at the first period while there is none.
     if (workspace_.rows().empty() && workspace_.databaseOpen())
@@ -173,15 +175,14 @@ void MainWindow::reportDatabaseProblem() {
 }
 
 void MainWindow::disableLaterWork() {
-    // The online update, the exports and the help pages come later; until then their controls
-    // say so instead of doing nothing.
+    // The exports and the help pages come later; until then their controls say so instead of
+    // doing nothing.
     const QString later = QStringLiteral("此功能将在后续版本中提供");
-    for (QPushButton* button : {exportTextButton_, onlineUpdateButton_}) {
+    for (QPushButton* button : {exportTextButton_}) {
         button->setEnabled(false);
         button->setToolTip(later);
     }
-    for (QAction* item : {exportHistoryItem_, updateDaysItem_, homePageItem_, descriptionItem_,
-                          demoDownloadItem_}) {
+    for (QAction* item : {exportHistoryItem_, homePageItem_, descriptionItem_, demoDownloadItem_}) {
         item->setEnabled(false);
         item->setToolTip(later);
     }

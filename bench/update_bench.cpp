@@ -1,0 +1,75 @@
+// The online update over loopback: an empty history brought up to date over 17 days of 84 draws
+// from a results site of our own, with the share of fetching, parsing and storing.
+
+#include "app/update_service.h"
+#include "benchmarks.h"
+#include "platform/html_table.h"
+#include "platform/page_fetch.h"
+#include "site/results_site.h"
+#include "synthetic_history.h"
+
+#include <algorithm>
+#include <ostream>
+#include <stdexcept>
+
+namespace bench {
+
+void runUpdateBenchmarks(std::ostream& out) {
+    // 17 days: 2016-08-23 .. 2016-09-08 with 16 days kept.
+    const auto draws = synthetic::makeHistory(17 * 84, 16082301);
+    std::vector<site::SiteDraw> served;
+    for (const auto& d : draws)
+        served.push_back(
+            {d.period, {d.numbers[0], d.numbers[1], d.numbers[2], d.numbers[3], d.numbers[4]}});
+    site::ResultsSite site(served);
+    if (site.listen() == 0) throw std::runtime_error("the results site cannot listen");
+
+    const auto today = history::parseIsoDay("2016-09-08");
+    const auto days = history::updateDays({}, today, 16);
+    std::vector<std::string> pages;
+    const double fetch = medianSeconds(3, [&] {
+        pages.clear();
+        for (const auto& day : days) {
+            const auto page = platform::fetchPage(
+                site.baseUrl() + "/lottery/draw/list/22?d=" + history::isoDay(day),
+                std::chrono::seconds(30));
+            if (!page.ok) throw std::runtime_error(page.error);
+            pages.push_back(page.body);
+        }
+    });
+    const double parse = medianSeconds(3, [&] {
+        for (const auto& page : pages) {
+            const auto text = platform::decodePage(page, "text/html; charset=utf-8");
+            if (!text || !platform::tableRows(*text, "draw_list"))
+                throw std::runtime_error("a page cannot be read");
+        }
+    });
+
+    std::vector<double> totals;
+    for (int run = 0; run < 3; ++run) {
+        app::WorkspaceOptions options;
+        options.dataDir = freshFolder("update");
+        options.settingsFile = options.dataDir + "/settings.ini";
+        options.today = [today] { return today; };
+        app::Workspace workspace(options);
+        workspace.settingsFile().setPersistent(false);
+        workspace.setSetting("IniSerchDay", "16");
+        workspace.setSetting("UpdateSite", site.baseUrl());
+        app::QuietUpdate quiet;
+        app::UpdateResult result;
+        totals.push_back(
+            medianSeconds(1, [&] { result = app::UpdateService(workspace).update(quiet); }));
+        if (!result.complete() || result.stored != draws.size())
+            throw std::runtime_error("the update did not store every draw: " +
+                                     result.outcome.message);
+    }
+    std::sort(totals.begin(), totals.end());
+    const double total = totals[1];
+    out << "update of an empty history over " << days.size() << " days of 84 draws ("
+        << draws.size() << " draws) from a loopback site: " << total * 1000
+        << " ms to the refreshed workspace; fetching " << fetch * 1000 << " ms, parsing "
+        << parse * 1000 << " ms, storing and the rest " << (total - fetch - parse) * 1000
+        << " ms (medians of 3)\n";
+}
+
+} // namespace bench

@@ -1,0 +1,31 @@
+#pragma once
+// The online update in the window: 历史号在线更新(&O) with its question, a progress dialog that
+// shows the day being fetched and can cancel, and the result; and 历史号码更新检索天(&Y), the days
+// the update keeps.
+
+#include "app/update_service.h"
+
+#include <QObject>
+
+namespace app::gui {
+
+class MainWindow;
+class Prompter;
+
+class UpdateActions : public QObject {
+    Q_OBJECT
+  public:
+    UpdateActions(MainWindow& window, Workspace& workspace, Prompter& prompter);
+
+  private:
+    void onUpdateClicked();
+    void onKeptDaysClicked();
+    // The results site's address; asked once when none is set. False when the user gave none.
+    bool ensureSite();
+
+    MainWindow& window_;
+    Workspace& workspace_;
+    Prompter& prompter_;
+};
+
+} // namespace app::gui
