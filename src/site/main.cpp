@@ -1,0 +1,106 @@
+// kelvora11s5-site: serves the draw-list pages of a draw-history file on 127.0.0.1, for trying
+// the online update without the internet.
+//     kelvora11s5-site [--port N] [--delay MS] [--style newest-first,no-tbody,comma,gbk,decoy] FILE
+
+#include "history/text_format.h"
+#include "platform/file_io.h"
+#include "platform/text_decoding.h"
+#include "site/results_site.h"
+
+#include <QCoreApplication>
+
+#include <cstdio>
+#include <iostream>
+#include <sstream>
+
+namespace {
+
+constexpr const char* kUsage = "usage: kelvora11s5-site [--port N] [--delay MS] "
+                               "[--style newest-first,no-tbody,comma,gbk,decoy] FILE\n";
+
+bool parseNumber(const std::string& text, long max, long& out) {
+    if (text.empty() || text.size() > 9) return false;
+    for (char c : text)
+        if (c < '0' || c > '9') return false;
+    out = std::stol(text);
+    return out <= max;
+}
+
+bool applyStyle(const std::string& list, site::PageStyle& style) {
+    std::stringstream items(list);
+    std::string item;
+    while (std::getline(items, item, ',')) {
+        if (item == "newest-first")
+            style.newestFirst = true;
+        else if (item == "no-tbody")
+            style.withTbody = false;
+        else if (item == "comma")
+            style.commaNumbers = true;
+        else if (item == "gbk")
+            style.gbk = true;
+        else if (item == "decoy")
+            style.decoyTableInComment = true;
+        else if (!item.empty())
+            return false;
+    }
+    return true;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    QCoreApplication app(argc, argv);
+    long port = 8080;
+    site::PageStyle style;
+    std::string file;
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = argv[i];
+        const bool hasValue = i + 1 < argc;
+        long number = 0;
+        if (arg == "--help" || arg == "-h") {
+            std::cout << kUsage;
+            return 0;
+        } else if (arg == "--port" && hasValue && parseNumber(argv[i + 1], 65535, port)) {
+            ++i;
+        } else if (arg == "--delay" && hasValue && parseNumber(argv[i + 1], 600000, number)) {
+            style.delay = std::chrono::milliseconds(number);
+            ++i;
+        } else if (arg == "--style" && hasValue && applyStyle(argv[i + 1], style)) {
+            ++i;
+        } else if (file.empty() && !arg.empty() && arg[0] != '-') {
+            file = arg;
+        } else {
+            std::cerr << "bad argument: " << arg << "\n" << kUsage;
+            return 2;
+        }
+    }
+    if (file.empty()) {
+        std::cerr << kUsage;
+        return 2;
+    }
+
+    std::vector<site::SiteDraw> draws;
+    try {
+        const auto parsed =
+            history::parseHistoryText(platform::decodeText(platform::readFile(file)).text, 0);
+        for (const auto& draw : parsed.draws) {
+            draws.push_back({draw.period, draw.numbers});
+        }
+    } catch (const platform::FileError& error) {
+        std::cerr << error.what() << "\n";
+        return 1;
+    }
+    if (draws.empty()) {
+        std::cerr << "no draws in " << file << "\n";
+        return 1;
+    }
+
+    site::ResultsSite results(std::move(draws), style);
+    const quint16 listening = results.listen(static_cast<quint16>(port));
+    if (listening == 0) {
+        std::cerr << "cannot listen on 127.0.0.1:" << port << "\n";
+        return 1;
+    }
+    std::cout << "serving " << results.baseUrl() << std::endl;
+    return app.exec();
+}

@@ -1,0 +1,235 @@
+#include "site/results_site.h"
+
+#include <QAbstractHttpServer>
+#include <QDate>
+#include <QHostAddress>
+#include <QHttpServerRequest>
+#include <QHttpServerResponder>
+#include <QPointer>
+#include <QTcpSocket>
+#include <QTimer>
+#include <QUrlQuery>
+
+#include <unicode/ucnv.h>
+
+#include <algorithm>
+#include <atomic>
+#include <functional>
+#include <map>
+#include <optional>
+
+namespace site {
+
+namespace {
+
+const char* gameName(int gameCode) {
+    switch (gameCode) {
+    case 22:
+        return "江西";
+    case 23:
+        return "广东";
+    case 562:
+        return "上海";
+    case 569:
+        return "黑龙江";
+    default:
+        return nullptr;
+    }
+}
+
+// The day a stored period id yymmddNN belongs to; invalid when the id names no real date.
+QDate dayOf(int period) {
+    return QDate(2000 + period / 1000000, period / 10000 % 100, period / 100 % 100);
+}
+
+// A day written exactly as "YYYY-MM-DD".
+std::optional<QDate> parseDay(const std::string& text) {
+    if (text.size() != 10 || text[4] != '-' || text[7] != '-') return std::nullopt;
+    for (size_t i : {0, 1, 2, 3, 5, 6, 8, 9})
+        if (text[i] < '0' || text[i] > '9') return std::nullopt;
+    const QDate day = QDate::fromString(QString::fromStdString(text), u"yyyy-MM-dd");
+    if (!day.isValid()) return std::nullopt;
+    return day;
+}
+
+std::string twoDigits(int value) {
+    return std::string(1, static_cast<char>('0' + value / 10 % 10)) +
+           static_cast<char>('0' + value % 10);
+}
+
+std::string periodCell(int period, bool tenDigits) {
+    std::string eight = std::to_string(period);
+    if (eight.size() < 8) eight.insert(0, 8 - eight.size(), '0');
+    return tenDigits ? "20" + eight : eight;
+}
+
+std::string utf8ToGbk(const std::string& text) {
+    UErrorCode status = U_ZERO_ERROR;
+    const int32_t length = ucnv_convert("GBK", "UTF-8", nullptr, 0, text.data(),
+                                        static_cast<int32_t>(text.size()), &status);
+    std::string out(static_cast<size_t>(length), '\0');
+    status = U_ZERO_ERROR;
+    ucnv_convert("GBK", "UTF-8", out.data(), length, text.data(), static_cast<int32_t>(text.size()),
+                 &status);
+    return U_SUCCESS(status) ? out : std::string();
+}
+
+// The HTTP side: every request goes to one handler.
+class Server : public QAbstractHttpServer {
+  public:
+    using Handler = std::function<void(const QHttpServerRequest&, QHttpServerResponder&&)>;
+    explicit Server(Handler handler) : handler_(std::move(handler)) {}
+
+  protected:
+    bool handleRequest(const QHttpServerRequest& request, QTcpSocket* socket) override {
+        handler_(request, makeResponder(request, socket));
+        return true;
+    }
+    void missingHandler(const QHttpServerRequest&, QTcpSocket*) override {}
+
+  private:
+    Handler handler_;
+};
+
+} // namespace
+
+struct ResultsSite::Impl {
+    PageStyle style;
+    std::map<QDate, std::vector<SiteDraw>> byDay; // oldest first within a day
+    std::set<std::string> missingDays;
+    std::atomic<int> requests{0};
+    quint16 port = 0;
+    std::unique_ptr<Server> server;
+
+    void answer(const QHttpServerRequest& request, QHttpServerResponder&& responder);
+    std::string page(int gameCode, const std::string& day) const;
+};
+
+std::string ResultsSite::Impl::page(int gameCode, const std::string& dayText) const {
+    const char* name = gameName(gameCode);
+    if (!name || byDay.empty() || missingDays.count(dayText)) return {};
+    const std::optional<QDate> day = parseDay(dayText);
+    if (!day || *day < byDay.begin()->first || *day > byDay.rbegin()->first) return {};
+    const bool tenDigits = gameCode == 22 || gameCode == 562;
+
+    std::vector<SiteDraw> draws;
+    if (auto found = byDay.find(*day); found != byDay.end()) draws = found->second;
+    if (style.newestFirst) std::reverse(draws.begin(), draws.end());
+
+    std::string html = "<!DOCTYPE html>\n<html lang=\"zh-CN\">\n<head>\n";
+    html += style.gbk ? "<meta http-equiv=\"Content-Type\" content=\"text/html; charset=gbk\">\n"
+                      : "<meta charset=\"utf-8\">\n";
+    html += "<title>" + std::string(name) + "11选5 开奖结果 " + dayText + "</title>\n";
+    html += "<style>#draw_list td, #draw_list th { padding: 2px 8px; }</style>\n"
+            "<script>\n"
+            "window.addEventListener(\"load\", function () {\n"
+            "  var list = document.getElementById(\"draw_list\");\n"
+            "  if (list) list.className += \" ready\";\n"
+            "});\n"
+            "</script>\n</head>\n<body>\n<div class=\"page\">\n";
+    html += "<div class=\"header\"><h1>" + std::string(name) + "11选5 开奖结果</h1><p>开奖日期：" +
+            dayText + "</p></div>\n<div class=\"content\">\n";
+    if (style.decoyTableInComment)
+        html += "<!-- <table id=\"draw_list\"><tr><td>x</td><td>2099010101</td>"
+                "<td>01 02 03 04 05</td><td>y</td></tr></table> -->\n";
+    html += "<table id=\"draw_list\" class=\"list\">\n";
+    const std::string heading =
+        "<tr><th>序号</th><th>期号</th><th>开奖号码</th><th>详情</th></tr>\n";
+    html += style.withTbody ? "<thead>\n" + heading + "</thead>\n<tbody>\n" : heading;
+    int running = 0;
+    for (const SiteDraw& draw : draws) {
+        std::string numbers;
+        for (int number : draw.numbers) {
+            if (!numbers.empty()) numbers += style.commaNumbers ? "," : " ";
+            numbers += twoDigits(number);
+        }
+        html += "<tr><td>" + std::to_string(++running) + "</td><td>" +
+                periodCell(draw.period, tenDigits) + "</td><td>" + numbers +
+                "</td><td><a href=\"#\">详情</a></td></tr>\n";
+    }
+    if (style.withTbody) html += "</tbody>\n";
+    html += "</table>\n</div>\n<div class=\"footer\">开奖数据仅供参考</div>\n</div>\n</body>\n"
+            "</html>\n";
+    return style.gbk ? utf8ToGbk(html) : html;
+}
+
+void ResultsSite::Impl::answer(const QHttpServerRequest& request,
+                               QHttpServerResponder&& responder) {
+    ++requests;
+    static const QString prefix = QStringLiteral("/lottery/draw/list/");
+    const QString path = request.url().path();
+    std::string body;
+    if (path.startsWith(prefix)) {
+        const QString code = path.mid(prefix.size());
+        bool isNumber = code.size() <= 6 && !code.isEmpty();
+        for (QChar c : code) isNumber = isNumber && c >= u'0' && c <= u'9';
+        const QUrlQuery query(request.url());
+        if (isNumber && query.hasQueryItem(QStringLiteral("d")))
+            body = page(code.toInt(), query.queryItemValue(QStringLiteral("d")).toStdString());
+    }
+
+    const bool found = !body.empty();
+    QByteArray bytes = found ? QByteArray::fromStdString(body)
+                             : QByteArrayLiteral("<!DOCTYPE html>\n<html><head><meta "
+                                                 "charset=\"utf-8\"><title>404</title></head>"
+                                                 "<body><p>页面不存在</p></body></html>\n");
+    const QByteArray type = found && style.gbk ? QByteArrayLiteral("text/html")
+                                               : QByteArrayLiteral("text/html; charset=utf-8");
+    const auto status =
+        found ? QHttpServerResponder::StatusCode::Ok : QHttpServerResponder::StatusCode::NotFound;
+    if (style.delay.count() <= 0) {
+        responder.write(bytes, type, status);
+        return;
+    }
+    // The answer waits on a timer, so the server goes on serving meanwhile. A client that gave
+    // up before then has closed its socket: nothing is written.
+    auto held = std::make_shared<QHttpServerResponder>(std::move(responder));
+    QPointer<QTcpSocket> socket = held->socket();
+    QTimer::singleShot(style.delay, server.get(), [held, socket, bytes, type, status] {
+        if (socket && socket->state() == QAbstractSocket::ConnectedState)
+            held->write(bytes, type, status);
+    });
+}
+
+ResultsSite::ResultsSite(std::vector<SiteDraw> draws, PageStyle style)
+    : impl_(std::make_unique<Impl>()) {
+    impl_->style = style;
+    std::sort(draws.begin(), draws.end(),
+              [](const SiteDraw& a, const SiteDraw& b) { return a.period < b.period; });
+    for (const SiteDraw& draw : draws) {
+        const QDate day = dayOf(draw.period);
+        if (day.isValid()) impl_->byDay[day].push_back(draw);
+    }
+}
+
+ResultsSite::~ResultsSite() = default;
+
+quint16 ResultsSite::listen(quint16 port) {
+    if (!impl_->server) {
+        Impl* impl = impl_.get();
+        impl_->server = std::make_unique<Server>(
+            [impl](const QHttpServerRequest& request, QHttpServerResponder&& responder) {
+                impl->answer(request, std::move(responder));
+            });
+    }
+    impl_->port = impl_->server->listen(QHostAddress::LocalHost, port);
+    return impl_->port;
+}
+
+std::string ResultsSite::baseUrl() const {
+    return "http://127.0.0.1:" + std::to_string(impl_->port);
+}
+
+void ResultsSite::setMissingDays(std::set<std::string> days) {
+    impl_->missingDays = std::move(days);
+}
+
+int ResultsSite::requests() const {
+    return impl_->requests;
+}
+
+std::string ResultsSite::page(int gameCode, const std::string& day) const {
+    return impl_->page(gameCode, day);
+}
+
+} // namespace site

@@ -1,0 +1,126 @@
+#include "platform/html_table.h"
+
+#include <gtest/gtest.h>
+
+using namespace platform;
+using Rows = std::vector<std::vector<std::string>>;
+
+namespace {
+
+const Rows kTwoDraws = {{"序号", "期号", "开奖号码", "详情"},
+                        {"1", "2016090801", "05 03 08 01 11", "详情"},
+                        {"2", "2016090802", "01 02 03 04 05", "详情"}};
+
+std::string drawRows() {
+    return "<tr><td>1</td><td>2016090801</td><td>05 03 08 01 11</td><td><a href=#>详情</a></td>"
+           "</tr>\n<tr><td>2</td><td>2016090802</td><td>01 02 03 04 05</td><td>详情</td></tr>";
+}
+
+const std::string kHeading = "<tr><th>序号</th><th>期号</th><th>开奖号码</th><th>详情</th></tr>";
+
+} // namespace
+
+TEST(TableRows, RowsDirectlyInTheTableOrInItsSections) {
+    const std::string sections = "<html><body><div><div><table id=\"draw_list\"><thead>" +
+                                 kHeading + "</thead><tbody>" + drawRows() +
+                                 "</tbody></table></div></div></body></html>";
+    EXPECT_EQ(tableRows(sections, "draw_list"), kTwoDraws);
+
+    const std::string direct =
+        "<table id=draw_list>" + kHeading + "\n" + drawRows() + "</table>"; // no html, no body
+    EXPECT_EQ(tableRows(direct, "draw_list"), kTwoDraws);
+
+    // Row order is document order, a footer included.
+    const std::string footer = "<table id=t><tbody><tr><td>a</td></tr></tbody><tfoot><tr><td>z"
+                               "</td></tr></tfoot></table>";
+    EXPECT_EQ(tableRows(footer, "t"), (Rows{{"a"}, {"z"}}));
+}
+
+TEST(TableRows, OnlyTheRealTableCounts) {
+    // A commented-out table and a script naming the id come before the real table.
+    const std::string page =
+        "<html><head><script>var t = document.getElementById(\"draw_list\");"
+        "var s = '<table id=\"draw_list\"><tr><td>9</td></tr></table>';</script></head><body>"
+        "<!-- <table id=\"draw_list\"><tr><td>x</td><td>2099010101</td><td>01 02 03 04 05</td>"
+        "<td>y</td></tr></table> -->"
+        "<table id=\"draw_list\">" +
+        kHeading + drawRows() + "</table></body></html>";
+    EXPECT_EQ(tableRows(page, "draw_list"), kTwoDraws);
+
+    // Another element holding the id is no table; the table with the id is found after it.
+    const std::string divFirst =
+        "<div id=draw_list>nothing</div><table id=draw_list>" + kHeading + "</table>";
+    EXPECT_EQ(tableRows(divFirst, "draw_list"), (Rows{{"序号", "期号", "开奖号码", "详情"}}));
+}
+
+TEST(TableRows, NestedTableStaysInItsCell) {
+    const std::string page = "<table id=list><tr><td>1</td><td><table id=inner><tr><td>05</td>"
+                             "<td>03</td></tr><tr><td>08</td></tr></table></td><td>x</td></tr>"
+                             "<tr><td>2</td></tr></table>";
+    const auto rows = tableRows(page, "list");
+    ASSERT_TRUE(rows);
+    EXPECT_EQ(*rows, (Rows{{"1", "05 03 08", "x"}, {"2"}}));
+    EXPECT_EQ(tableRows(page, "inner"), (Rows{{"05", "03"}, {"08"}}));
+}
+
+TEST(TableRows, CellTextAsDisplayed) {
+    const std::string page = "<table id=t><tr>"
+                             "<td>\n   05&nbsp;03<br>08\t01<!-- 09 --> <script>var a = 1;</script>"
+                             "<style>td { color: red }</style>11 \r\n</td>"
+                             "<td><span>2016</span><b>0908</b>52</td>"
+                             "<td> 05　03 </td>" // an ideographic space is no blank here
+                             "<td>&lt;b&gt; &amp;</td>"
+                             "<td> \n </td><td></td>"
+                             "</tr></table>";
+    EXPECT_EQ(tableRows(page, "t"),
+              (Rows{{"05 03 08 01 11", "2016090852", "05　03", "<b> &", "", ""}}));
+}
+
+TEST(TableRows, NoTableOrAnEmptyOne) {
+    EXPECT_FALSE(tableRows("<html><body><p>维护中</p></body></html>", "draw_list"));
+    EXPECT_FALSE(tableRows("", "draw_list"));
+    EXPECT_FALSE(
+        tableRows("<!-- <table id=draw_list><tr><td>1</td></tr></table> -->", "draw_list"));
+    EXPECT_FALSE(tableRows("<table id=Draw_List><tr><td>1</td></tr></table>", "draw_list"));
+    // A table without rows is there, with no rows: the reader must tell it from a missing one.
+    const auto empty = tableRows("<table id=draw_list></table>", "draw_list");
+    ASSERT_TRUE(empty);
+    EXPECT_TRUE(empty->empty());
+}
+
+TEST(DecodePage, CharsetFromHeaderMetaOrTheBytes) {
+    const std::string gbk = "\xBF\xAA\xBD\xB1"; // 开奖
+    const std::string metaGbk =
+        "<meta http-equiv=\"Content-Type\" content=\"text/html; charset=GBK\"><p>" + gbk;
+    EXPECT_EQ(decodePage(metaGbk, "text/html"),
+              "<meta http-equiv=\"Content-Type\" content=\"text/html; charset=GBK\"><p>开奖");
+    EXPECT_EQ(decodePage("<meta charset='gb2312'>" + gbk, ""), "<meta charset='gb2312'>开奖");
+
+    // The header wins over the meta tag.
+    EXPECT_EQ(decodePage("<meta charset=\"utf-8\">" + gbk, "text/html; charset=\"GB18030\""),
+              "<meta charset=\"utf-8\">开奖");
+    EXPECT_EQ(decodePage("<meta charset=gbk>期号", "text/html;charset=UTF-8"),
+              "<meta charset=gbk>期号");
+
+    // Nothing declared: valid UTF-8 stays, anything else is read as GB18030.
+    EXPECT_EQ(decodePage("<p>期号 05</p>", ""), "<p>期号 05</p>");
+    EXPECT_EQ(decodePage("<p>" + gbk + "</p>", "text/html"), "<p>开奖</p>");
+    EXPECT_EQ(decodePage("", ""), "");
+
+    // Declared UTF-8 that is not: the bad byte shows as U+FFFD, the rest is kept.
+    EXPECT_EQ(decodePage("a\xFF"
+                         "b",
+                         "text/html; charset=utf-8"),
+              "a\xEF\xBF\xBD"
+              "b");
+    // A byte-order mark is no text.
+    EXPECT_EQ(decodePage("\xEF\xBB\xBFok", "text/html; charset=utf-8"), "ok");
+}
+
+TEST(DecodePage, UnknownCharsetIsNotGuessed) {
+    EXPECT_FALSE(decodePage("<p>x</p>", "text/html; charset=iso-8859-1"));
+    EXPECT_FALSE(decodePage("<meta charset=\"Shift_JIS\"><p>x</p>", "text/html"));
+    // A charset mentioned beyond the page's head is not its meta tag.
+    const std::string late = std::string(8000, ' ') + "<meta charset=big5>期号";
+    EXPECT_EQ(decodePage(late, ""), late);
+}
