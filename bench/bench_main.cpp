@@ -47,10 +47,8 @@ int main(int argc, char* argv[]) {
     bench::root() =
         std::filesystem::temp_directory_path() / ("k11bench-" + std::to_string(getpid()));
     const std::map<std::string, void (*)(std::ostream&)> groups = {
-        {"store", bench::runStoreBenchmarks},
-        {"window", bench::runWindowBenchmarks},
-        {"search", bench::runSearchBenchmarks},
-        {"import", bench::runImportBenchmarks},
+        {"store", bench::runStoreBenchmarks},   {"window", bench::runWindowBenchmarks},
+        {"search", bench::runSearchBenchmarks}, {"import", bench::runImportBenchmarks},
         {"update", bench::runUpdateBenchmarks},
     };
     std::vector<std::string> wanted(argv + 1, argv + argc);

@@ -343,7 +343,8 @@ std::string saveDrawsAsText(const std::string& folderPath,
     std::strftime(stamp, sizeof stamp, "%Y%m%d-%H%M%S", &local);
     const std::string stem = prefix + stamp;
     fs::path path = folder / (stem + ".txt");
-    for (int n = 2; fs::exists(path); ++n) path = folder / (stem + "-" + std::to_string(n) + ".txt");
+    for (int n = 2; fs::exists(path); ++n)
+        path = folder / (stem + "-" + std::to_string(n) + ".txt");
     platform::writeFileAtomically(path.string(), history::backupText(rows, count));
 
     // The newest `keep` stay; their names sort by time.

@@ -10,12 +10,12 @@
 namespace platform {
 
 struct FetchedPage {
-    bool ok = false;          // an HTTP 2xx answer was read whole
-    bool cancelled = false;   // cancelled() asked to stop
-    int status = 0;           // the HTTP status, 0 when no answer came
-    std::string body;         // the bytes of the answer
-    std::string contentType;  // the Content-Type header value, empty when none
-    std::string error;        // why not ok, in words: "connection refused", "HTTP 404", ...
+    bool ok = false;         // an HTTP 2xx answer was read whole
+    bool cancelled = false;  // cancelled() asked to stop
+    int status = 0;          // the HTTP status, 0 when no answer came
+    std::string body;        // the bytes of the answer
+    std::string contentType; // the Content-Type header value, empty when none
+    std::string error;       // why not ok, in words: "connection refused", "HTTP 404", ...
 };
 
 // GETs url, waiting at most timeout for the whole answer. cancelled is asked every few

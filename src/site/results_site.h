@@ -16,7 +16,7 @@
 namespace site {
 
 struct SiteDraw {
-    int period = 0;                  // stored form yymmddNN
+    int period = 0; // stored form yymmddNN
     std::array<int, 5> numbers{};
 };
 

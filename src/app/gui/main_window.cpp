@@ -4,8 +4,8 @@
 #include "app/gui/history_model.h"
 #include "app/gui/prompter.h"
 #include "app/gui/search_actions.h"
-#include "app/gui/update_actions.h"
 #include "app/gui/tally_chart.h"
+#include "app/gui/update_actions.h"
 #include "app/workspace.h"
 
 #include <QAction>
