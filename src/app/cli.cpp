@@ -14,6 +14,7 @@ const std::vector<CommandSpec>& commandTable() {
         addHistoryCommands(t);
         addSearchCommands(t);
         addMaintenanceCommands(t);
+        addExportCommands(t);
         return t;
     }();
     return table;

@@ -3,6 +3,7 @@
 // Results go to stdout, problems to stderr; exit 0 on success, 1 when an operation is refused or
 // the input is bad, 2 on a usage error.
 
+#include "app/search_service.h"
 #include "app/workspace.h"
 
 #include <functional>
@@ -67,5 +68,16 @@ struct CommandSpec {
 void addHistoryCommands(std::vector<CommandSpec>& table);
 void addSearchCommands(std::vector<CommandSpec>& table);
 void addMaintenanceCommands(std::vector<CommandSpec>& table);
+void addExportCommands(std::vector<CommandSpec>& table);
+
+// ---- shared by the commands that run a search ----
+// Which search the options ask for: the pattern search, the combination search, or the
+// combination search when --size is given and the pattern search otherwise.
+enum class SearchChoice { Pattern, Combination, BySize };
+// Applies the options of `search` or `combo` in args to the workspace for this run only and runs
+// that search into result. --json is taken only when json is given (and sets it). Returns kExitOk,
+// or kExitRefused with the message on c.err; throws UsageError for a bad option.
+int searchWithOptions(CommandContext& c, const std::vector<std::string>& args, SearchChoice choice,
+                      SearchResult& result, bool* json = nullptr);
 
 } // namespace app

@@ -4,6 +4,7 @@
 #include "app/cli.h"
 #include "app/search_service.h"
 
+#include <algorithm>
 #include <ostream>
 #include <sstream>
 
@@ -81,17 +82,22 @@ void printJson(const SearchResult& r, std::ostream& out) {
     out << "]}\n";
 }
 
-int runSearch(CommandContext& c, bool combination) {
+} // namespace
+
+int searchWithOptions(CommandContext& c, const std::vector<std::string>& args, SearchChoice choice,
+                      SearchResult& result, bool* json) {
+    const bool combination = choice == SearchChoice::Combination ||
+                             (choice == SearchChoice::BySize &&
+                              std::find(args.begin(), args.end(), "--size") != args.end());
     Workspace& w = c.workspace;
     w.settingsFile().setPersistent(false);
     std::optional<std::string> from, to, typed, positionsText, size;
-    bool json = false;
     auto value = [&](size_t& i) -> const std::string& {
-        if (i + 1 >= c.args.size()) throw UsageError{c.args[i] + " needs a value"};
-        return c.args[++i];
+        if (i + 1 >= args.size()) throw UsageError{args[i] + " needs a value"};
+        return args[++i];
     };
-    for (size_t i = 0; i < c.args.size(); ++i) {
-        const std::string& a = c.args[i];
+    for (size_t i = 0; i < args.size(); ++i) {
+        const std::string& a = args[i];
         if (a == "--type") {
             w.setSearchKind(kindIndex(value(i)));
         } else if (a == "--result") {
@@ -116,8 +122,8 @@ int runSearch(CommandContext& c, bool combination) {
             from = value(i);
         } else if (a == "--to") {
             to = value(i);
-        } else if (a == "--json") {
-            json = true;
+        } else if (json && a == "--json") {
+            *json = true;
         } else if (!combination && a == "--positions") {
             positionsText = value(i);
         } else if (combination && a == "--size") {
@@ -149,18 +155,28 @@ int runSearch(CommandContext& c, bool combination) {
     if (from || to) w.setSpan(from.value_or(w.spanStart()), to.value_or(w.spanEnd()));
 
     SearchService service(w);
-    SearchResult result;
     const Outcome outcome =
         combination ? service.combinationSearch(result) : service.patternSearch(positions, result);
     if (!outcome.ok) {
         c.err << outcome.message << "\n";
         return kExitRefused;
     }
+    return kExitOk;
+}
+
+namespace {
+
+int runSearch(CommandContext& c, bool combination) {
+    bool json = false;
+    SearchResult result;
+    const int status = searchWithOptions(
+        c, c.args, combination ? SearchChoice::Combination : SearchChoice::Pattern, result, &json);
+    if (status != kExitOk) return status;
     if (json)
         printJson(result, c.out);
     else
         printText(result, c.out);
-    if (const auto problem = w.takeWriteProblem(); !problem.empty()) {
+    if (const auto problem = c.workspace.takeWriteProblem(); !problem.empty()) {
         c.err << problem << "\n";
         return kExitRefused;
     }
