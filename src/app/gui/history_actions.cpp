@@ -1,52 +1,19 @@
 #include "app/gui/history_actions.h"
 
 #include "app/gui/busy_cursor.h"
+#include "app/gui/dialog_progress.h"
 #include "app/gui/main_window.h"
 #include "app/gui/prompter.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QLineEdit>
-#include <QProgressDialog>
 #include <QPushButton>
 #include <QStatusBar>
-
-#include <memory>
 
 namespace app::gui {
 
 namespace {
-
-// Progress of a long import or rebuild in a modal dialog with a cancel button, shown at once
-// so that nothing else in the window can be started meanwhile. Short work shows no dialog and
-// lets no events through.
-class DialogProgress : public history::Progress {
-  public:
-    DialogProgress(QWidget* parent, const QString& label) : parent_(parent), label_(label) {}
-    void setTotal(std::size_t total) override {
-        if (total < kDialogFrom) return;
-        dialog_ = std::make_unique<QProgressDialog>(label_, QStringLiteral("取消"), 0,
-                                                    static_cast<int>(total), parent_);
-        dialog_->setWindowTitle(QStringLiteral("请稍候"));
-        dialog_->setWindowModality(Qt::WindowModal);
-        dialog_->setMinimumDuration(0);
-        dialog_->setAutoReset(false);
-        dialog_->setAutoClose(false);
-        dialog_->setValue(0);
-    }
-    bool advance(std::size_t done) override {
-        if (!dialog_) return true;
-        // A modal dialog repaints and takes the cancel click here.
-        dialog_->setValue(static_cast<int>(done));
-        return !dialog_->wasCanceled();
-    }
-
-  private:
-    static constexpr std::size_t kDialogFrom = 20000;
-    QWidget* parent_;
-    QString label_;
-    std::unique_ptr<QProgressDialog> dialog_;
-};
 
 const QString kImportTitle = QStringLiteral("读入历史");
 const QString kImportQuestion =

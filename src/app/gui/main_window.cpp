@@ -1,5 +1,6 @@
 #include "app/gui/main_window.h"
 
+#include "app/gui/export_actions.h"
 #include "app/gui/history_actions.h"
 #include "app/gui/history_model.h"
 #include "app/gui/prompter.h"
@@ -50,9 +51,10 @@ MainWindow::MainWindow(Workspace& workspace, Prompter& prompter, QWidget* parent
         statusBar()->addPermanentWidget(databaseStatus_);
     }
     connectHandlers();
-    new SearchActions(*this, workspace_, prompter_);
+    const auto* search = new SearchActions(*this, workspace_, prompter_);
     historyActions_ = new HistoryActions(*this, workspace_, prompter_);
     new UpdateActions(*this, workspace_, prompter_);
+    new ExportActions(*this, workspace_, prompter_, *search);
     disableLaterWork();
     // Typing starts where the next draw goes, or at the first period while there is none.
     if (workspace_.rows().empty() && workspace_.databaseOpen())
@@ -175,14 +177,9 @@ void MainWindow::reportDatabaseProblem() {
 }
 
 void MainWindow::disableLaterWork() {
-    // The exports and the help pages come later; until then their controls say so instead of
-    // doing nothing.
+    // The help pages come later; until then their controls say so instead of doing nothing.
     const QString later = QStringLiteral("此功能将在后续版本中提供");
-    for (QPushButton* button : {exportTextButton_}) {
-        button->setEnabled(false);
-        button->setToolTip(later);
-    }
-    for (QAction* item : {exportHistoryItem_, homePageItem_, descriptionItem_, demoDownloadItem_}) {
+    for (QAction* item : {homePageItem_, descriptionItem_, demoDownloadItem_}) {
         item->setEnabled(false);
         item->setToolTip(later);
     }

@@ -1,8 +1,10 @@
 #include "app/gui/prompter.h"
 
+#include <QDesktopServices>
 #include <QFileDialog>
 #include <QInputDialog>
 #include <QMessageBox>
+#include <QUrl>
 
 namespace app::gui {
 
@@ -31,6 +33,10 @@ std::optional<QString> WidgetPrompter::askText(const QString& title, const QStri
 
 QString WidgetPrompter::openFile(const QString& dir, const QString& filter) {
     return QFileDialog::getOpenFileName(parent_, QString(), dir, filter);
+}
+
+bool WidgetPrompter::openDocument(const QString& path) {
+    return QDesktopServices::openUrl(QUrl::fromLocalFile(path));
 }
 
 } // namespace app::gui

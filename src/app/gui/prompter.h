@@ -24,6 +24,9 @@ class Prompter {
                                            const QString& defaultText) = 0;
     // A file to open; an empty text when the user cancels.
     virtual QString openFile(const QString& dir, const QString& filter) = 0;
+    // Opens a written file with the desktop's default application for it, without waiting;
+    // false when none could be started.
+    virtual bool openDocument(const QString& path) = 0;
 };
 
 // The real dialogs, owned by the window they are shown over.
@@ -38,6 +41,7 @@ class WidgetPrompter : public Prompter {
     std::optional<QString> askText(const QString& title, const QString& prompt,
                                    const QString& defaultText) override;
     QString openFile(const QString& dir, const QString& filter) override;
+    bool openDocument(const QString& path) override;
 
   private:
     QPointer<QWidget> parent_;

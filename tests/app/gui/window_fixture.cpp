@@ -58,6 +58,11 @@ QString ScriptedPrompter::openFile(const QString& dir, const QString& filter) {
     return file;
 }
 
+bool ScriptedPrompter::openDocument(const QString& path) {
+    shown.push_back({QStringLiteral("document"), QString(), path});
+    return documentsOpen;
+}
+
 std::vector<QString> ScriptedPrompter::texts(const QString& kind) const {
     std::vector<QString> result;
     for (const auto& m : shown)

@@ -32,7 +32,7 @@ void ensureApplication();
 class ScriptedPrompter : public app::gui::Prompter {
   public:
     struct Message {
-        QString kind; // "confirm", "inform", "warn", "ask", "open"
+        QString kind; // "confirm", "inform", "warn", "ask", "open", "document" (text: its path)
         QString title;
         QString text;
     };
@@ -43,6 +43,8 @@ class ScriptedPrompter : public app::gui::Prompter {
     std::optional<QString> askText(const QString& title, const QString& prompt,
                                    const QString& defaultText) override;
     QString openFile(const QString& dir, const QString& filter) override;
+    // Records the file instead of starting an application; answers documentsOpen.
+    bool openDocument(const QString& path) override;
 
     std::vector<QString> texts(const QString& kind) const;
     std::vector<QString> warnings() const { return texts(QStringLiteral("warn")); }
@@ -50,6 +52,7 @@ class ScriptedPrompter : public app::gui::Prompter {
     std::deque<bool> confirmations;
     std::deque<std::optional<QString>> answers;
     std::deque<QString> files;
+    bool documentsOpen = true;
     std::vector<Message> shown;
 };
 
