@@ -49,7 +49,7 @@ int main(int argc, char* argv[]) {
     const std::map<std::string, void (*)(std::ostream&)> groups = {
         {"store", bench::runStoreBenchmarks},   {"window", bench::runWindowBenchmarks},
         {"search", bench::runSearchBenchmarks}, {"import", bench::runImportBenchmarks},
-        {"update", bench::runUpdateBenchmarks},
+        {"update", bench::runUpdateBenchmarks}, {"export", bench::runExportBenchmarks},
     };
     std::vector<std::string> wanted(argv + 1, argv + argc);
     std::cout << "cores: " << std::thread::hardware_concurrency() << "\n";

@@ -19,6 +19,7 @@ void runWindowBenchmarks(std::ostream& out);
 void runSearchBenchmarks(std::ostream& out);
 void runImportBenchmarks(std::ostream& out);
 void runUpdateBenchmarks(std::ostream& out);
+void runExportBenchmarks(std::ostream& out);
 
 // A data folder whose database holds `draws` synthetic draws, stored through the bulk path.
 std::string folderWithHistory(size_t draws);

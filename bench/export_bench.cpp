@@ -1,0 +1,41 @@
+// The exports of a 300,000-draw history through the service the window calls: the history grid as
+// a workbook and the history as text. Prints medians of a few runs.
+
+#include "benchmarks.h"
+
+#include "app/export_service.h"
+#include "app/workspace.h"
+
+#include <filesystem>
+#include <stdexcept>
+
+namespace bench {
+
+void runExportBenchmarks(std::ostream& out) {
+    constexpr size_t kDraws = 300000;
+    constexpr int kRuns = 3;
+    const std::string folder = folderWithHistory(kDraws);
+    app::WorkspaceOptions options;
+    options.dataDir = folder;
+    options.settingsFile = folder + "/settings.ini";
+    app::Workspace workspace(options);
+    if (workspace.rows().size() != kDraws) throw std::runtime_error("history not loaded");
+    app::ExportService service(workspace);
+    history::NoProgress quiet;
+
+    const double sheetSeconds = medianSeconds(kRuns, [&] {
+        if (!service.exportHistorySheet(quiet).outcome.ok)
+            throw std::runtime_error("sheet export failed");
+    });
+    out << "export " << kDraws << " draws to lishi.xlsx: " << sheetSeconds << " s (median of "
+        << kRuns << ", " << std::filesystem::file_size(service.historySheetPath()) / (1024 * 1024)
+        << " MiB)\n";
+
+    const double textSeconds = medianSeconds(kRuns, [&] {
+        if (!service.exportText().outcome.ok) throw std::runtime_error("text export failed");
+    });
+    out << "export " << kDraws << " draws as text: " << textSeconds << " s (median of " << kRuns
+        << ")\n";
+}
+
+} // namespace bench
