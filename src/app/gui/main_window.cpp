@@ -7,10 +7,13 @@
 #include "app/gui/search_actions.h"
 #include "app/gui/tally_chart.h"
 #include "app/gui/update_actions.h"
+#include "app/help_pages.h"
 #include "app/workspace.h"
 
 #include <QAction>
 #include <QComboBox>
+#include <QDesktopServices>
+#include <QDir>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -20,6 +23,7 @@
 #include <QStatusBar>
 #include <QTableView>
 #include <QTimer>
+#include <QUrl>
 
 namespace app::gui {
 
@@ -29,7 +33,8 @@ constexpr size_t kScrollFromDraws = 39;
 } // namespace
 
 MainWindow::MainWindow(Workspace& workspace, Prompter& prompter, QWidget* parent)
-    : QMainWindow(parent), workspace_(workspace), prompter_(prompter) {
+    : QMainWindow(parent), workspace_(workspace), prompter_(prompter),
+      pageOpener_([](const QUrl& url) { return QDesktopServices::openUrl(url); }) {
     setObjectName(QStringLiteral("frmMain"));
     historyModel_ = new HistoryModel(workspace_, this);
     buildMenus();
@@ -55,7 +60,6 @@ MainWindow::MainWindow(Workspace& workspace, Prompter& prompter, QWidget* parent
     historyActions_ = new HistoryActions(*this, workspace_, prompter_);
     new UpdateActions(*this, workspace_, prompter_);
     new ExportActions(*this, workspace_, prompter_, *search);
-    disableLaterWork();
     // Typing starts where the next draw goes, or at the first period while there is none.
     if (workspace_.rows().empty() && workspace_.databaseOpen())
         nextPeriodBox_->setFocus();
@@ -176,13 +180,18 @@ void MainWindow::reportDatabaseProblem() {
                    QString::fromStdString(workspace_.databaseProblem()));
 }
 
-void MainWindow::disableLaterWork() {
-    // The help pages come later; until then their controls say so instead of doing nothing.
-    const QString later = QStringLiteral("此功能将在后续版本中提供");
-    for (QAction* item : {homePageItem_, descriptionItem_, demoDownloadItem_}) {
-        item->setEnabled(false);
-        item->setToolTip(later);
+void MainWindow::openHelpPage(HelpPage page) {
+    const HelpPagesResult pages = prepareHelpPage(workspace_.dataDir(), page);
+    const QString title = QStringLiteral("帮助");
+    if (!pages.ok) {
+        prompter_.warn(title, QString::fromStdString(pages.message));
+        return;
     }
+    const QString path = QString::fromStdString(pages.path);
+    if (!pageOpener_(QUrl::fromLocalFile(path)))
+        prompter_.inform(
+            title, QStringLiteral("无法打开网页浏览器。页面在：\n%1\n请用浏览器打开这个文件。")
+                       .arg(QDir::toNativeSeparators(path)));
 }
 
 void MainWindow::connectHandlers() {

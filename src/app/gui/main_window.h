@@ -6,6 +6,7 @@
 #include <QMainWindow>
 
 #include <array>
+#include <functional>
 
 class QAction;
 class QActionGroup;
@@ -21,10 +22,12 @@ class QScrollArea;
 class QSplitter;
 class QTabWidget;
 class QTableView;
+class QUrl;
 
 namespace app {
 class Workspace;
-}
+enum class HelpPage;
+} // namespace app
 
 namespace app::gui {
 
@@ -52,6 +55,11 @@ class MainWindow : public QMainWindow {
     // the next search shows its result.
     void markResultsCurrent();
     void markResultsStale();
+
+    // Shows a help page in the system web browser; false when no browser took it. The window
+    // tests put their own in place.
+    using PageOpener = std::function<bool(const QUrl&)>;
+    void setPageOpener(PageOpener opener) { pageOpener_ = std::move(opener); }
 
   protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -84,7 +92,7 @@ class MainWindow : public QMainWindow {
     void scrollHistoryToEnd();
     void reportDatabaseProblem();
     void connectHandlers();
-    void disableLaterWork();
+    void openHelpPage(HelpPage page);
 
     // ---- draw entry and period distance (main_window_entry.cpp) ----
     void connectEntry();
@@ -121,6 +129,7 @@ class MainWindow : public QMainWindow {
     Prompter& prompter_;
     HistoryModel* historyModel_ = nullptr;
     HistoryActions* historyActions_ = nullptr;
+    PageOpener pageOpener_;
 
     // True from the moment a draw is stored until the next key press in an entry box.
     bool entryJustStored_ = false;

@@ -5,6 +5,7 @@
 #include "app/gui/history_actions.h"
 #include "app/gui/history_model.h"
 #include "app/gui/prompter.h"
+#include "app/help_pages.h"
 #include "app/workspace.h"
 
 #include <QAction>
@@ -52,6 +53,10 @@ void MainWindow::connectMenus() {
         connect(zodiacOrderItems_[i], &QAction::triggered, this,
                 [this, i] { onZodiacOrderChosen(i); });
     }
+    connect(homePageItem_, &QAction::triggered, this, [this] { openHelpPage(HelpPage::About); });
+    connect(descriptionItem_, &QAction::triggered, this, [this] { openHelpPage(HelpPage::Guide); });
+    connect(demoDownloadItem_, &QAction::triggered, this,
+            [this] { openHelpPage(HelpPage::Walkthroughs); });
 }
 
 void MainWindow::onModeClicked(int index) {
