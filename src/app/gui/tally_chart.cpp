@@ -14,6 +14,22 @@
 
 namespace app::gui {
 
+namespace {
+
+constexpr int kTicks = 5;
+
+// The smallest of 1, 2, 5, 10, 20, 50, ... that is at least `least`.
+qint64 niceStep(double least) {
+    qint64 step = 1;
+    for (;;) {
+        for (qint64 factor : {1, 2, 5})
+            if (static_cast<double>(step * factor) >= least) return step * factor;
+        step *= 10;
+    }
+}
+
+} // namespace
+
 TallyChart::TallyChart(QWidget* parent) : QChartView(parent) {
     setObjectName(QStringLiteral("tallyChart"));
     setRenderHint(QPainter::Antialiasing);
@@ -59,8 +75,11 @@ void TallyChart::showResult(const SearchResult& result) {
     // The values are one or two characters and fit under their bars even in a narrow chart,
     // where the axis would otherwise cut "10" and "11" down to "…".
     x->setTruncateLabels(false);
+    // Whole-number ticks: the labels are counts, so each tick must stand on a whole number.
     auto* y = new QValueAxis;
-    y->setRange(0, top * 1.1);
+    const qint64 step = niceStep(top * 1.1 / (kTicks - 1));
+    y->setRange(0, static_cast<double>(step * (kTicks - 1)));
+    y->setTickCount(kTicks);
     y->setLabelFormat(QStringLiteral("%d"));
     chart->addAxis(x, Qt::AlignBottom);
     chart->addAxis(y, Qt::AlignLeft);

@@ -7,6 +7,7 @@
 #include <QAbstractItemModelTester>
 #include <QAction>
 #include <QBarSeries>
+#include <QValueAxis>
 #include <QBarSet>
 #include <QCheckBox>
 #include <QComboBox>
@@ -18,6 +19,7 @@
 #include <QTableView>
 #include <QTest>
 
+#include <cmath>
 #include <fstream>
 #include <functional>
 
@@ -78,6 +80,12 @@ TEST(SearchWindow, APatternSearchFillsBothGridsAndTheChart) {
     ASSERT_NE(bars, nullptr);
     EXPECT_EQ(bars->barSets().front()->count(), 11);
     EXPECT_EQ(bars->barSets().front()->at(0), 2.0); // number 1 stood twice
+    // The count axis labels whole numbers, so every tick must stand on one.
+    auto* counts = qobject_cast<QValueAxis*>(chart->chart()->axes(Qt::Vertical).front());
+    ASSERT_NE(counts, nullptr);
+    const double step = counts->max() / (counts->tickCount() - 1);
+    EXPECT_EQ(step, std::floor(step));
+    EXPECT_GE(counts->max(), 2.0);
 
     // A later choice of result type leaves the grids as they are until the next search.
     f.find<QRadioButton>("Option4_1")->click();
