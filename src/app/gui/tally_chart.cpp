@@ -11,11 +11,13 @@
 #include <QValueAxis>
 
 #include <algorithm>
+#include <cmath>
 
 namespace app::gui {
 
 namespace {
 
+// At most this many ticks on the count axis.
 constexpr int kTicks = 5;
 
 // The smallest of 1, 2, 5, 10, 20, 50, ... that is at least `least`.
@@ -78,8 +80,9 @@ void TallyChart::showResult(const SearchResult& result) {
     // Whole-number ticks: the labels are counts, so each tick must stand on a whole number.
     auto* y = new QValueAxis;
     const qint64 step = niceStep(top * 1.1 / (kTicks - 1));
-    y->setRange(0, static_cast<double>(step * (kTicks - 1)));
-    y->setTickCount(kTicks);
+    const qint64 steps = std::max<qint64>(1, static_cast<qint64>(std::ceil(top * 1.1 / step)));
+    y->setRange(0, static_cast<double>(step * steps));
+    y->setTickCount(static_cast<int>(steps) + 1);
     y->setLabelFormat(QStringLiteral("%d"));
     chart->addAxis(x, Qt::AlignBottom);
     chart->addAxis(y, Qt::AlignLeft);
