@@ -77,23 +77,21 @@ void ExportActions::exportHistorySheet() {
 }
 
 void ExportActions::exportHitsSheet() {
-    const SearchResult none;
-    const SearchResult* last = search_.lastResult();
-    ExportResult result;
-    {
-        BusyCursor busy;
-        result = service_.exportHitsSheet(last ? *last : none);
-    }
-    finish(result, kSheetTitle);
+    exportSearchSheet(&ExportService::exportHitsSheet);
 }
 
 void ExportActions::exportTallySheet() {
+    exportSearchSheet(&ExportService::exportTallySheet);
+}
+
+void ExportActions::exportSearchSheet(ExportResult (ExportService::*write)(const SearchResult&)) {
+    // Before any search the grid holds its header row only, and so does the sheet.
     const SearchResult none;
     const SearchResult* last = search_.lastResult();
     ExportResult result;
     {
         BusyCursor busy;
-        result = service_.exportTallySheet(last ? *last : none);
+        result = (service_.*write)(last ? *last : none);
     }
     finish(result, kSheetTitle);
 }

@@ -32,6 +32,7 @@ class ExportActions : public QObject {
     void exportHistorySheet();
     void exportHitsSheet();
     void exportTallySheet();
+    void exportSearchSheet(ExportResult (ExportService::*write)(const SearchResult&));
     // Opens what was written, or tells why nothing was.
     void finish(const ExportResult& result, const QString& title);
 
