@@ -1,0 +1,69 @@
+#pragma once
+// Omission (遗漏) statistics of one attribute kind at one position (or any position) over a span
+// of the ordered history: for each value of the kind, how often the span's periods carry it, how
+// often chance would have it, and how long it stays away. Computed from the history in memory;
+// per period the omission is found on demand from each value's list of carrying periods, so
+// nothing is kept per cell of the whole history.
+
+#include "history/attributes.h"
+#include "history/history_table.h"
+#include "history/zodiac.h"
+
+#include <cstdint>
+#include <vector>
+
+namespace search {
+
+struct OmissionRequest {
+    history::Kind kind = history::Number;
+    int position = 0;  // 1..5, or 0 for any position
+    int spanStart = 0; // stored ids, inclusive; 0 and 0 take the whole history
+    int spanEnd = 0;
+    int zodiacBase = 1;
+    int segmentBase = 1;
+};
+
+// One value's figures over the span.
+struct ValueOmission {
+    int value = 0;               // the stored value
+    std::int64_t count = 0;      // 出现次数: periods carrying the value
+    double expected = 0;         // 理论次数: the sum of each period's chance to carry it
+    std::int64_t current = 0;    // 当前遗漏: the omission at the span's last period
+    std::int64_t max = 0;        // 最大遗漏
+    double average = 0;          // 平均遗漏: periods / (count + 1)
+    std::int64_t maxRun = 0;     // 最大连出: the longest run of carrying periods
+};
+
+class OmissionTable {
+  public:
+    // The span's rows of rows (ordered history) under request. zodiac gives the zodiac value of
+    // each number in each period's own zodiac year (its value order and groups as the stored
+    // values were derived; the table works on a copy).
+    OmissionTable(const std::vector<history::HistoryRow>& rows, const OmissionRequest& request,
+                  const history::Zodiac& zodiac);
+
+    // The values of the kind under the current bases, ascending (as the result grid lists them).
+    const std::vector<int>& values() const { return values_; }
+    // Periods in the span, and the index in rows of its first period.
+    size_t periods() const { return periods_; }
+    size_t firstRow() const { return first_; }
+
+    // Whether the span's i-th period carries the value of index v, and its omission there (0
+    // when it carries it, else the periods since the last one that did, counting from the span's
+    // first period when none did yet).
+    bool carries(size_t i, size_t v) const;
+    std::int64_t omission(size_t i, size_t v) const;
+
+    // The figures of each value, in the order of values().
+    const std::vector<ValueOmission>& summary() const { return summary_; }
+
+  private:
+    std::vector<int> values_;
+    size_t first_ = 0;
+    size_t periods_ = 0;
+    // For each value, the span indexes of the periods carrying it, ascending.
+    std::vector<std::vector<std::uint32_t>> carrying_;
+    std::vector<ValueOmission> summary_;
+};
+
+} // namespace search
