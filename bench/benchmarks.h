@@ -20,6 +20,7 @@ void runSearchBenchmarks(std::ostream& out);
 void runImportBenchmarks(std::ostream& out);
 void runUpdateBenchmarks(std::ostream& out);
 void runExportBenchmarks(std::ostream& out);
+void runOmissionBenchmarks(std::ostream& out);
 
 // A data folder whose database holds `draws` synthetic draws, stored through the bulk path.
 std::string folderWithHistory(size_t draws);

@@ -2,6 +2,7 @@
 
 #include "app/data_folder.h"
 
+#include <cstdio>
 #include <ostream>
 
 namespace app {
@@ -15,6 +16,7 @@ const std::vector<CommandSpec>& commandTable() {
         addSearchCommands(t);
         addMaintenanceCommands(t);
         addExportCommands(t);
+        addOmissionCommands(t);
         return t;
     }();
     return table;
@@ -27,6 +29,30 @@ const CommandSpec* findCommand(const std::string& name) {
 }
 
 } // namespace
+
+history::Kind parseKind(const std::string& text) {
+    static const char* names[] = {"number", "zodiac", "head", "tail", "sum", "segment"};
+    for (int i = 0; i < history::kKinds; ++i)
+        if (text == names[i] || text == std::to_string(i)) return history::Kind(i);
+    throw UsageError{"a kind is 0..5 or number, zodiac, head, tail, sum, segment: " + text};
+}
+
+std::string jsonString(const std::string& text) {
+    std::string out = "\"";
+    for (unsigned char c : text) {
+        if (c == '"' || c == '\\') {
+            out += '\\';
+            out += static_cast<char>(c);
+        } else if (c < 0x20) {
+            char buffer[8];
+            std::snprintf(buffer, sizeof buffer, "\\u%04x", c);
+            out += buffer;
+        } else {
+            out += static_cast<char>(c);
+        }
+    }
+    return out + "\"";
+}
 
 CommandLine parseCommandLine(int argc, char* argv[]) {
     std::vector<std::string> arguments;

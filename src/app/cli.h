@@ -69,6 +69,13 @@ void addHistoryCommands(std::vector<CommandSpec>& table);
 void addSearchCommands(std::vector<CommandSpec>& table);
 void addMaintenanceCommands(std::vector<CommandSpec>& table);
 void addExportCommands(std::vector<CommandSpec>& table);
+void addOmissionCommands(std::vector<CommandSpec>& table);
+
+// ---- shared by the commands ----
+// A kind given as 0..5 or number, zodiac, head, tail, sum, segment; throws UsageError otherwise.
+history::Kind parseKind(const std::string& text);
+// text as a JSON string literal, quotes included.
+std::string jsonString(const std::string& text);
 
 // ---- shared by the commands that run a search ----
 // Which search the options ask for: the pattern search, the combination search, or the

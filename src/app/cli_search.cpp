@@ -12,36 +12,12 @@ namespace app {
 
 namespace {
 
-history::Kind kindIndex(const std::string& text) {
-    static const char* names[] = {"number", "zodiac", "head", "tail", "sum", "segment"};
-    for (int i = 0; i < 6; ++i)
-        if (text == names[i] || text == std::to_string(i)) return history::Kind(i);
-    throw UsageError{"a kind is 0..5 or number, zodiac, head, tail, sum, segment: " + text};
-}
-
 std::vector<std::string> splitCommas(const std::string& text) {
     std::vector<std::string> parts;
     std::stringstream stream(text);
     std::string part;
     while (std::getline(stream, part, ',')) parts.push_back(part);
     return parts;
-}
-
-std::string jsonString(const std::string& text) {
-    std::string out = "\"";
-    for (unsigned char c : text) {
-        if (c == '"' || c == '\\') {
-            out += '\\';
-            out += static_cast<char>(c);
-        } else if (c < 0x20) {
-            char buffer[8];
-            std::snprintf(buffer, sizeof buffer, "\\u%04x", c);
-            out += buffer;
-        } else {
-            out += static_cast<char>(c);
-        }
-    }
-    return out + "\"";
 }
 
 void printText(const SearchResult& r, std::ostream& out) {
@@ -99,9 +75,9 @@ int searchWithOptions(CommandContext& c, const std::vector<std::string>& args, S
     for (size_t i = 0; i < args.size(); ++i) {
         const std::string& a = args[i];
         if (a == "--type") {
-            w.setSearchKind(kindIndex(value(i)));
+            w.setSearchKind(parseKind(value(i)));
         } else if (a == "--result") {
-            w.setResultKind(kindIndex(value(i)));
+            w.setResultKind(parseKind(value(i)));
         } else if (a == "--fixed" || a == "--free") {
             w.setPositionMode(a == "--fixed" ? search::PositionMode::Fixed
                                              : search::PositionMode::Free);

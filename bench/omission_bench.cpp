@@ -1,0 +1,61 @@
+// The omission statistics at 300,000 draws: the figures of every value for a kind and position
+// over the whole history, and the omissions of one screen of rows at a random place.
+
+#include "benchmarks.h"
+
+#include "app/workspace.h"
+#include "search/omission.h"
+
+#include <ostream>
+#include <random>
+
+namespace bench {
+
+void runOmissionBenchmarks(std::ostream& out) {
+    const size_t draws = 300000;
+    const std::string folder = folderWithHistory(draws);
+    app::WorkspaceOptions options;
+    options.dataDir = folder;
+    options.settingsFile = folder + "/settings.ini";
+    app::Workspace workspace(options);
+
+    struct Case {
+        const char* name;
+        history::Kind kind;
+        int position;
+    };
+    const Case cases[] = {
+        {"number, position 1", history::Number, 1},
+        {"number, any position", history::Number, 0},
+        {"zodiac, any position", history::ZodiacKind, 0},
+        {"tail, position 3", history::Tail, 3},
+    };
+    for (const Case& c : cases) {
+        workspace.ensureKinds({c.kind});
+        search::OmissionRequest request;
+        request.kind = c.kind;
+        request.position = c.position;
+        request.zodiacBase = workspace.settings().zodiacBase;
+        request.segmentBase = workspace.settings().segmentBase;
+        std::int64_t checksum = 0;
+        const double summary = medianSeconds(5, [&] {
+            const search::OmissionTable table(workspace.rows(), request, workspace.zodiac());
+            checksum += table.summary().front().count;
+        });
+
+        // One screen of 40 rows with every value's omission, where the user scrolled to.
+        const search::OmissionTable table(workspace.rows(), request, workspace.zodiac());
+        std::mt19937 random(1);
+        std::uniform_int_distribution<size_t> place(0, table.periods() - 40);
+        const double screen = medianSeconds(101, [&] {
+            const size_t top = place(random);
+            for (size_t i = top; i < top + 40; ++i)
+                for (size_t v = 0; v < table.values().size(); ++v) checksum += table.omission(i, v);
+        });
+        out << draws << " draws, " << c.name << ": summary " << summary * 1000
+            << " ms (goal 50 ms), one screen of 40 rows " << screen * 1e6 << " us"
+            << (checksum < 0 ? " !" : "") << "\n";
+    }
+}
+
+} // namespace bench

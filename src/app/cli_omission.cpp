@@ -1,0 +1,146 @@
+// The omission command: how often each value of a kind came up over a span, how often chance
+// would have it, and how long it has stayed away.
+
+#include "app/cli.h"
+#include "history/period.h"
+#include "search/omission.h"
+#include "search/tally.h"
+
+#include <cstdio>
+#include <optional>
+#include <ostream>
+
+namespace app {
+
+namespace {
+
+std::string decimals3(double value) {
+    char buffer[48];
+    std::snprintf(buffer, sizeof buffer, "%.3f", value);
+    return buffer;
+}
+
+int parsePosition(const std::string& text) {
+    if (text == "any") return 0;
+    if (text.size() == 1 && text[0] >= '1' && text[0] <= '5') return text[0] - '0';
+    throw UsageError{"--position is 1..5 or any: " + text};
+}
+
+int parsePeriod(const std::string& option, const std::string& text) {
+    const auto period = history::parseTenDigitPeriod(text);
+    if (!period) throw UsageError{option + " takes a ten-digit period id such as 2016090801"};
+    return *period;
+}
+
+void printSummary(const search::OmissionTable& table, history::Kind kind, int zodiacBase,
+                  std::ostream& out) {
+    out << "值\t出现次数\t理论次数\t当前遗漏\t最大遗漏\t平均遗漏\t最大连出\n";
+    for (const auto& v : table.summary()) {
+        out << search::valueText(kind, v.value, zodiacBase) << '\t' << v.count << '\t'
+            << decimals3(v.expected) << '\t' << v.current << '\t' << v.max << '\t'
+            << decimals3(v.average) << '\t' << v.maxRun << '\n';
+    }
+}
+
+void printJson(const search::OmissionTable& table, history::Kind kind, int zodiacBase,
+               std::ostream& out) {
+    out << "{\"periods\": " << table.periods() << ", \"values\": [";
+    bool first = true;
+    for (const auto& v : table.summary()) {
+        out << (first ? "" : ", ") << "{\"value\": " << v.value
+            << ", \"label\": " << jsonString(search::valueText(kind, v.value, zodiacBase))
+            << ", \"count\": " << v.count << ", \"expected\": " << decimals3(v.expected)
+            << ", \"current\": " << v.current << ", \"max\": " << v.max
+            << ", \"average\": " << decimals3(v.average) << ", \"max_run\": " << v.maxRun << "}";
+        first = false;
+    }
+    out << "]}\n";
+}
+
+void printRows(const search::OmissionTable& table, const Workspace& w, std::ostream& out) {
+    const size_t values = table.values().size();
+    for (size_t i = 0; i < table.periods(); ++i) {
+        out << w.historyPeriodText(table.firstRow() + i);
+        for (size_t v = 0; v < values; ++v) out << '\t' << table.omission(i, v);
+        out << '\n';
+    }
+}
+
+int runOmission(CommandContext& c) {
+    std::optional<history::Kind> kind;
+    int position = 0;
+    std::optional<int> from, to;
+    enum class Output { Summary, Json, Rows } output = Output::Summary;
+    const auto& args = c.args;
+    auto value = [&](size_t& i) -> const std::string& {
+        if (i + 1 >= args.size()) throw UsageError{args[i] + " needs a value"};
+        return args[++i];
+    };
+    auto setOutput = [&](Output chosen) {
+        if (output != Output::Summary) throw UsageError{"--json and --rows exclude each other"};
+        output = chosen;
+    };
+    for (size_t i = 0; i < args.size(); ++i) {
+        const std::string& a = args[i];
+        if (a == "--type") {
+            kind = parseKind(value(i));
+        } else if (a == "--position") {
+            position = parsePosition(value(i));
+        } else if (a == "--from") {
+            from = parsePeriod(a, value(i));
+        } else if (a == "--to") {
+            to = parsePeriod(a, value(i));
+        } else if (a == "--json") {
+            setOutput(Output::Json);
+        } else if (a == "--rows") {
+            setOutput(Output::Rows);
+        } else {
+            throw UsageError{"unknown option " + a};
+        }
+    }
+    if (!kind) throw UsageError{"--type is needed"};
+
+    Workspace& w = c.workspace;
+    if (w.rows().empty()) {
+        c.err << "没有历史号码，无法统计遗漏。\n";
+        return kExitRefused;
+    }
+    search::OmissionRequest request;
+    request.kind = *kind;
+    request.position = position;
+    if (from || to) {
+        request.spanStart = from.value_or(0);
+        request.spanEnd = to.value_or(history::kLastPeriod);
+    }
+    request.zodiacBase = w.settings().zodiacBase;
+    request.segmentBase = w.settings().segmentBase;
+    w.ensureKinds({*kind});
+    const search::OmissionTable table(w.rows(), request, w.zodiac());
+    if (table.periods() == 0) {
+        c.err << "统计范围内没有开奖期（" << (from ? history::tenDigit(*from) : "最早一期")
+              << " 至 " << (to ? history::tenDigit(*to) : "最新一期") << "），请改正起止期号。\n";
+        return kExitRefused;
+    }
+    switch (output) {
+    case Output::Summary:
+        printSummary(table, *kind, request.zodiacBase, c.out);
+        break;
+    case Output::Json:
+        printJson(table, *kind, request.zodiacBase, c.out);
+        break;
+    case Output::Rows:
+        printRows(table, w, c.out);
+        break;
+    }
+    return kExitOk;
+}
+
+} // namespace
+
+void addOmissionCommands(std::vector<CommandSpec>& table) {
+    table.push_back({"omission",
+                     "omission --type K [--position 1..5|any] [--from ID --to ID] [--json|--rows]",
+                     true, runOmission});
+}
+
+} // namespace app
