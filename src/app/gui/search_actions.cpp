@@ -37,6 +37,7 @@ SearchActions::SearchActions(MainWindow& window, Workspace& workspace, Prompter&
 
     hitModel_ = new HitModel(this);
     hitGrid_->setModel(hitModel_);
+    hitGrid_->setItemDelegateForColumn(6, new EarlierDrawDelegate(hitGrid_));
     setColumnTwips(
         hitGrid_, {1280, 800, 800, 800, 800, 800, 2800},
         {QStringLiteral("2016090852"), {}, {}, {}, {}, {}, QStringLiteral("03 07 01 11 05 ")});
@@ -108,7 +109,8 @@ void SearchActions::show(SearchResult result, const Outcome& outcome) {
         return;
     }
     last_ = std::make_shared<const SearchResult>(std::move(result));
-    hitModel_->setResult(last_);
+    // Why each row is a hit, from the draws as the search read them.
+    hitModel_->setResult(last_, search::hitReasons(workspace_.rows(), last_->request, last_->hits));
     tallyModel_->setResult(last_);
     hitGrid_->scrollToTop();
     if (chart_) chart_->showResult(*last_);
