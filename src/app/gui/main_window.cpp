@@ -6,6 +6,7 @@
 #include "app/gui/prompter.h"
 #include "app/gui/search_actions.h"
 #include "app/gui/tally_chart.h"
+#include "app/gui/trend_view.h"
 #include "app/gui/update_actions.h"
 #include "app/help_pages.h"
 #include "app/workspace.h"
@@ -79,6 +80,7 @@ void MainWindow::refreshAfterHistoryChange() {
     showNextPeriod();
     showTargets();
     showSpan();
+    trendView_->historyChanged();
 }
 
 void MainWindow::showSettings() {
@@ -147,6 +149,8 @@ void MainWindow::scrollHistoryToEnd() {
 void MainWindow::markResultsCurrent() {
     resultsShown_ = true;
     staleResultsHint_->hide();
+    // A search shows its results even while the trend view holds their room.
+    if (resultColumn_->isHidden()) restoreResultColumn();
     for (QTableView* grid : {hitGrid_, resultGrid_}) grid->setPalette(QPalette());
     if (auto* chart = tallyChartHost_->findChild<TallyChart*>()) chart->setFaded(false);
 }

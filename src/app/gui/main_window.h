@@ -34,6 +34,7 @@ namespace app::gui {
 class HistoryActions;
 class HistoryModel;
 class Prompter;
+class TrendView;
 
 class MainWindow : public QMainWindow {
     Q_OBJECT
@@ -70,6 +71,10 @@ class MainWindow : public QMainWindow {
     void buildMenus();
     void buildCentral();
     QWidget* buildHistoryColumn();
+    // The history column gives the trend view the width it needs while its tab is open.
+    void onHistoryTabChanged(int index);
+    // The results column back at its width before the trend view widened the history column.
+    void restoreResultColumn();
     QWidget* buildSearchColumn();
     QWidget* buildResultColumn();
     QWidget* buildEntryLine();
@@ -164,7 +169,11 @@ class MainWindow : public QMainWindow {
     QLineEdit* nextPeriodBox_ = nullptr;
     std::array<QLineEdit*, 5> entryBoxes_{}; // MaskEdBox1(1..5) at [0..4]
 
-    // History grid.
+    // History grid and, on the tab beside it, the trend view.
+    QTabWidget* historyTabs_ = nullptr;
+    TrendView* trendView_ = nullptr;
+    // The history column's width before the trend view's tab widened it.
+    int historyColumnWidth_ = 0;
     QTableView* historyGrid_ = nullptr;
     QLabel* emptyHistoryHint_ = nullptr;
 

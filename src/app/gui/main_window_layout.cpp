@@ -3,6 +3,7 @@
 #include "app/gui/grid_style.h"
 #include "app/gui/history_model.h"
 #include "app/gui/main_window.h"
+#include "app/gui/trend_view.h"
 
 #include <QActionGroup>
 #include <QCheckBox>
@@ -196,8 +197,50 @@ QWidget* MainWindow::buildHistoryColumn() {
     // sideways.
     historyGrid_->setMinimumWidth(widthForAllColumns(historyGrid_) -
                                   3 * historyGrid_->columnWidth(1));
-    layout->addWidget(historyGrid_, 1);
+
+    historyTabs_ = named(new QTabWidget, QStringLiteral("historyTabs"));
+    historyTabs_->setDocumentMode(true); // no frame: the grid keeps the column's width
+    historyTabs_->addTab(historyGrid_, QStringLiteral("历史号码"));
+    trendView_ = new TrendView(workspace_);
+    historyTabs_->addTab(trendView_, QStringLiteral("走势图"));
+    connect(historyTabs_, &QTabWidget::currentChanged, this, &MainWindow::onHistoryTabChanged);
+    layout->addWidget(historyTabs_, 1);
     return column;
+}
+
+void MainWindow::onHistoryTabChanged(int index) {
+    QList<int> sizes = columnSplitter_->sizes();
+    if (sizes.size() != 3) return;
+    if (index == 1) {
+        // Widened from the results column; when even its least width leaves too little, the
+        // results give way while the trend view is open.
+        historyColumnWidth_ = sizes[0];
+        const int gain = std::max(0, trendView_->preferredWidth() - sizes[0]);
+        if (gain <= sizes[2] - resultColumn_->minimumSizeHint().width()) {
+            sizes[0] += gain;
+            sizes[2] -= gain;
+        } else {
+            sizes[0] += sizes[2];
+            sizes[2] = 0;
+            resultColumn_->hide();
+        }
+        columnSplitter_->setSizes(sizes);
+        return;
+    }
+    restoreResultColumn();
+}
+
+void MainWindow::restoreResultColumn() {
+    QList<int> sizes = columnSplitter_->sizes();
+    if (sizes.size() != 3 || historyColumnWidth_ <= 0) return;
+    if (resultColumn_->isHidden()) {
+        resultColumn_->show();
+        sizes[2] = 0;
+    }
+    const int total = sizes[0] + sizes[2];
+    sizes[0] = std::min(historyColumnWidth_, total);
+    sizes[2] = total - sizes[0];
+    columnSplitter_->setSizes(sizes);
 }
 
 QWidget* MainWindow::buildSearchColumn() {
