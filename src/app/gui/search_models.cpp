@@ -82,12 +82,9 @@ void EarlierDrawDelegate::paint(QPainter* painter, const QStyleOptionViewItem& o
         QStyledItemDelegate::paint(painter, option, index);
         return;
     }
-    QStyleOptionViewItem opt(option);
-    initStyleOption(&opt, index);
+    QStyle* style = nullptr;
+    const QStyleOptionViewItem opt = paintWithoutText(painter, option, index, style);
     const QString text = opt.text;
-    opt.text.clear();
-    QStyle* style = opt.widget ? opt.widget->style() : QApplication::style();
-    style->drawControl(QStyle::CE_ItemViewItem, &opt, painter, opt.widget);
 
     // The text where the style would put it, each marked token on a rounded patch.
     const int margin = style->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, opt.widget) + 1;

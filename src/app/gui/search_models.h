@@ -8,8 +8,8 @@
 #include "app/search_service.h"
 #include "search/hit_reasons.h"
 
+#include "app/gui/own_text_delegate.h"
 #include <QAbstractTableModel>
-#include <QStyledItemDelegate>
 
 #include <memory>
 
@@ -50,10 +50,10 @@ class HitModel : public SearchResultModel {
 
 // Paints the earlier draw's text ("03 07 01 11 05 ") with the positions of EarlierPositionsRole
 // marked; other cells as usual.
-class EarlierDrawDelegate : public QStyledItemDelegate {
+class EarlierDrawDelegate : public OwnTextDelegate {
     Q_OBJECT
   public:
-    using QStyledItemDelegate::QStyledItemDelegate;
+    using OwnTextDelegate::OwnTextDelegate;
     void paint(QPainter* painter, const QStyleOptionViewItem& option,
                const QModelIndex& index) const override;
 };

@@ -140,12 +140,9 @@ void TrendDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option,
         QStyledItemDelegate::paint(painter, option, index);
         return;
     }
-    QStyleOptionViewItem opt(option);
-    initStyleOption(&opt, index);
+    QStyle* style = nullptr;
+    const QStyleOptionViewItem opt = paintWithoutText(painter, option, index, style);
     const QString text = opt.text;
-    opt.text.clear();
-    QStyle* style = opt.widget ? opt.widget->style() : QApplication::style();
-    style->drawControl(QStyle::CE_ItemViewItem, &opt, painter, opt.widget);
 
     const int diameter = std::min(opt.rect.width(), opt.rect.height()) - 2;
     const QRect ball(opt.rect.center().x() - diameter / 2, opt.rect.center().y() - diameter / 2,

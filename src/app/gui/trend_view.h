@@ -8,8 +8,8 @@
 #include "history/attributes.h"
 #include "search/omission.h"
 
+#include "app/gui/own_text_delegate.h"
 #include <QAbstractTableModel>
-#include <QStyledItemDelegate>
 #include <QWidget>
 
 #include <cstdint>
@@ -64,10 +64,10 @@ class TrendModel : public QAbstractTableModel {
 };
 
 // Paints a carrying cell as a coloured ball with the value.
-class TrendDelegate : public QStyledItemDelegate {
+class TrendDelegate : public OwnTextDelegate {
     Q_OBJECT
   public:
-    using QStyledItemDelegate::QStyledItemDelegate;
+    using OwnTextDelegate::OwnTextDelegate;
     void paint(QPainter* painter, const QStyleOptionViewItem& option,
                const QModelIndex& index) const override;
 };
