@@ -1,0 +1,48 @@
+#!/usr/bin/env bash
+# Whole-process figures at 300,000 draws, as a user of the command line meets them: each command
+# opens the database, works and exits. Beside each, the least the same work costs SQLite here (the
+# sqlite3 shell touching the table once), and the ratio. Best of 3; varied targets, so every
+# search changes the working columns. Usage: bench/whole_process.sh [BUILD_DIR] [DRAWS]
+set -euo pipefail
+build=${1:-build}
+draws=${2:-300000}
+command -v sqlite3 >/dev/null || { echo "needs the sqlite3 shell (Debian package sqlite3)"; exit 2; }
+dir=$(mktemp -d)
+trap 'rm -rf "$dir"' EXIT
+"$build/bench/k11_make_sample" --draws "$draws" "$dir/h.txt"
+k() { "$build/kelvora11s5" --data-dir "$dir/d" --settings "$dir/s.ini" "$@"; }
+db="$dir/d/kelvora11S5.db"
+
+# Seconds of the best of 3 runs of a command line (its output is dropped).
+best() {
+    local best=
+    for _ in 1 2 3; do
+        local start end took
+        start=$(date +%s.%N)
+        "$@" >/dev/null 2>&1
+        end=$(date +%s.%N)
+        took=$(echo "$end - $start" | bc -l)
+        if [ -z "$best" ] || [ "$(echo "$took < $best" | bc -l)" = 1 ]; then best=$took; fi
+    done
+    printf '%.3f' "$best"
+}
+ratio() { printf '%.2f' "$(echo "$1 / $2" | bc -l)"; }
+
+import=$(best k import "$dir/h.txt")
+copy=$(best sqlite3 "$db" "CREATE TABLE Copied AS SELECT * FROM Lishi; DROP TABLE Copied;")
+echo "import of $draws lines: ${import} s; copying the stored table: ${copy} s; ratio $(ratio "$import" "$copy")"
+
+update=$(best sqlite3 "$db" "UPDATE Lishi SET intTh = (intTh + 1) % 7;")
+echo "one table-wide UPDATE of intTh: ${update} s"
+# Each run asks for other targets, so each changes the working columns.
+n=0
+search_once() {
+    n=$((n + 1))
+    # shellcheck disable=SC2086
+    k $1 --targets "$((n % 11 + 1)),$(((n + 3) % 11 + 1)),$(((n + 5) % 11 + 1)),$(((n + 7) % 11 + 1)),2"
+}
+for search in "search --fixed --last --positions 1,2" "search --free --back 3 --positions 1,2,3" \
+              "combo --fixed --back 2 --size 3" "combo --free --last --size 2"; do
+    took=$(best search_once "$search")
+    echo "$search: ${took} s; ratio to the UPDATE $(ratio "$took" "$update")"
+done
