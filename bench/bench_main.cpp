@@ -40,6 +40,13 @@ std::string freshFolder(const std::string& name) {
     return folder.string();
 }
 
+app::WorkspaceOptions workspaceOptions(const std::string& folder) {
+    app::WorkspaceOptions options;
+    options.dataDir = folder;
+    options.settingsFile = folder + "/settings.ini";
+    return options;
+}
+
 } // namespace bench
 
 int main(int argc, char* argv[]) {

@@ -1,6 +1,8 @@
 #pragma once
 // The benchmark groups; bench_main runs them all (or those named on its command line).
 
+#include "app/workspace.h"
+
 #include <chrono>
 #include <functional>
 #include <iosfwd>
@@ -24,5 +26,7 @@ void runOmissionBenchmarks(std::ostream& out);
 
 // A data folder whose database holds `draws` synthetic draws, stored through the bulk path.
 std::string folderWithHistory(size_t draws);
+// A workspace on folder with its own settings file there.
+app::WorkspaceOptions workspaceOptions(const std::string& folder);
 
 } // namespace bench

@@ -15,9 +15,7 @@ void runExportBenchmarks(std::ostream& out) {
     constexpr size_t kDraws = 300000;
     constexpr int kRuns = 3;
     const std::string folder = folderWithHistory(kDraws);
-    app::WorkspaceOptions options;
-    options.dataDir = folder;
-    options.settingsFile = folder + "/settings.ini";
+    app::WorkspaceOptions options = workspaceOptions(folder);
     app::Workspace workspace(options);
     if (workspace.rows().size() != kDraws) throw std::runtime_error("history not loaded");
     app::ExportService service(workspace);

@@ -14,9 +14,7 @@ namespace bench {
 void runOmissionBenchmarks(std::ostream& out) {
     const size_t draws = 300000;
     const std::string folder = folderWithHistory(draws);
-    app::WorkspaceOptions options;
-    options.dataDir = folder;
-    options.settingsFile = folder + "/settings.ini";
+    app::WorkspaceOptions options = workspaceOptions(folder);
     app::Workspace workspace(options);
 
     struct Case {

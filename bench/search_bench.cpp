@@ -35,9 +35,7 @@ void runSearchBenchmarks(std::ostream& out) {
     };
     for (size_t draws : {size_t{1400}, size_t{300000}}) {
         const std::string folder = folderWithHistory(draws);
-        app::WorkspaceOptions options;
-        options.dataDir = folder;
-        options.settingsFile = folder + "/settings.ini";
+        app::WorkspaceOptions options = workspaceOptions(folder);
         {
             // A fresh start: the window reads ahead once it is shown, then the first search.
             app::Workspace fresh(options);

@@ -20,9 +20,7 @@ void runWindowBenchmarks(std::ostream& out) {
         double openSeconds = 0;
         const double seconds = medianSeconds(5, [&] {
             const auto start = std::chrono::steady_clock::now();
-            app::WorkspaceOptions options;
-            options.dataDir = folder;
-            options.settingsFile = folder + "/settings.ini";
+            app::WorkspaceOptions options = workspaceOptions(folder);
             app::Workspace workspace(options);
             openSeconds =
                 std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();

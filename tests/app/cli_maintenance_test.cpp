@@ -1,6 +1,6 @@
 // The history maintenance commands: exact output and exit status.
 
-#include "app/cli.h"
+#include "cli_run.h"
 #include "support/temp_dir.h"
 
 #include <gtest/gtest.h>
@@ -10,22 +10,12 @@
 
 namespace {
 
-struct CliRun {
-    int status;
-    std::string out;
-    std::string err;
-};
+using testing_support::CliRun;
 
 class MaintenanceCommands : public ::testing::Test {
   protected:
     CliRun run(std::vector<std::string> arguments) {
-        arguments.insert(arguments.begin(),
-                         {"--data-dir", dir.file("data"), "--settings", dir.file("s.ini")});
-        const auto line = app::parseCommandLine(arguments);
-        if (!line.error.empty()) return {2, "", line.error};
-        std::ostringstream out, err;
-        const int status = app::runCommand(line, out, err);
-        return {status, out.str(), err.str()};
+        return testing_support::runCli(dir.file("data"), dir.file("s.ini"), std::move(arguments));
     }
 
     std::string history() { return run({"history"}).out; }

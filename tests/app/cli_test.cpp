@@ -1,6 +1,6 @@
 // The command line: exact output, exit status and persistence across runs.
 
-#include "app/cli.h"
+#include "cli_run.h"
 #include "platform/database.h"
 #include "support/temp_dir.h"
 
@@ -12,23 +12,12 @@
 
 namespace {
 
-struct CliRun {
-    int status;
-    std::string out;
-    std::string err;
-};
+using testing_support::CliRun;
 
 class CommandLineTest : public ::testing::Test {
   protected:
     CliRun run(std::vector<std::string> arguments) {
-        arguments.insert(arguments.begin(),
-                         {"--data-dir", dir.file("data"), "--settings", dir.file("s.ini")});
-        const auto line = app::parseCommandLine(arguments);
-        std::ostringstream out, err;
-        if (const auto answered = app::answerWithoutWorkspace(line, out, err))
-            return {*answered, out.str(), err.str()};
-        const int status = app::runCommand(line, out, err);
-        return {status, out.str(), err.str()};
+        return testing_support::runCli(dir.file("data"), dir.file("s.ini"), std::move(arguments));
     }
 
     testing_support::TempDir dir;

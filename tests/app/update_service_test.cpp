@@ -3,8 +3,8 @@
 
 #include "workspace_fixture.h"
 
-#include "app/cli.h"
 #include "app/update_service.h"
+#include "cli_run.h"
 #include "site/results_site.h"
 #include "support/core_application.h"
 
@@ -229,10 +229,8 @@ TEST_F(OnlineUpdate, TheCommandLinePrintsWhatItDidAndFailsWhenADayIsMissing) {
     ASSERT_NE(site.listen(), 0);
     f.workspace.reset();
     const auto run = [&](std::vector<std::string> args) {
-        args.insert(args.begin(), {"--data-dir", f.dataDir(), "--settings", f.settingsPath()});
-        std::ostringstream out, err;
-        const int status = app::runCommand(app::parseCommandLine(args), out, err);
-        return std::make_tuple(status, out.str(), err.str());
+        const auto r = testing_support::runCli(f.dataDir(), f.settingsPath(), std::move(args));
+        return std::make_tuple(r.status, r.out, r.err);
     };
     site.setMissingDays({"2016-09-08"});
     auto [status, out, err] = run({"update", "--site", site.baseUrl(), "--today", "2016-09-08"});

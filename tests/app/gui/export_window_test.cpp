@@ -25,12 +25,7 @@ namespace fs = std::filesystem;
 namespace {
 
 void prepare(WindowFixture& f) {
-    f.store.type("2016090801", {{"03", "01", "02", "04", "06"},
-                                {"07", "01", "02", "04", "06"},
-                                {"03", "01", "02", "04", "06"},
-                                {"05", "01", "02", "04", "06"},
-                                {"03", "01", "02", "04", "06"}});
-    f.open();
+    testing_support::openWithFiveDraws(f);
 }
 
 void doubleClick(WindowFixture& f, const char* grid) {

@@ -7,7 +7,6 @@
 #include <QAbstractItemModelTester>
 #include <QAction>
 #include <QBarSeries>
-#include <QValueAxis>
 #include <QBarSet>
 #include <QCheckBox>
 #include <QComboBox>
@@ -18,6 +17,7 @@
 #include <QTabWidget>
 #include <QTableView>
 #include <QTest>
+#include <QValueAxis>
 
 #include <cmath>
 #include <fstream>
@@ -36,12 +36,7 @@ QString header(QTableView* grid, int column) {
 }
 
 void prepare(WindowFixture& f) {
-    f.store.type("2016090801", {{"03", "01", "02", "04", "06"},
-                                {"07", "01", "02", "04", "06"},
-                                {"03", "01", "02", "04", "06"},
-                                {"05", "01", "02", "04", "06"},
-                                {"03", "01", "02", "04", "06"}});
-    f.open();
+    testing_support::openWithFiveDraws(f);
 }
 
 } // namespace

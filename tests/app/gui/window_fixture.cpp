@@ -92,4 +92,13 @@ QString WindowFixture::storedSetting(const QString& key) const {
     return file.value(QStringLiteral("IniSetting/") + key).toString();
 }
 
+void openWithFiveDraws(WindowFixture& f) {
+    f.store.type("2016090801", {{"03", "01", "02", "04", "06"},
+                                {"07", "01", "02", "04", "06"},
+                                {"03", "01", "02", "04", "06"},
+                                {"05", "01", "02", "04", "06"},
+                                {"03", "01", "02", "04", "06"}});
+    f.open();
+}
+
 } // namespace testing_support

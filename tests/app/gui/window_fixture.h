@@ -79,4 +79,8 @@ class WindowFixture {
     std::unique_ptr<app::gui::MainWindow> window;
 };
 
+// Five typed draws from 2016090801 (03 01 02 04 06, 07 …, 03 …, 05 …, 03 …: the same four
+// numbers after a changing first one), then the window opened on them.
+void openWithFiveDraws(WindowFixture& f);
+
 } // namespace testing_support
