@@ -76,6 +76,9 @@ void addOmissionCommands(std::vector<CommandSpec>& table);
 history::Kind parseKind(const std::string& text);
 // text as a JSON string literal, quotes included.
 std::string jsonString(const std::string& text);
+// A figure with three decimals ("12.346"), and one with four significant digits ("0.0001235").
+std::string decimals3(double value);
+std::string significant4(double value);
 
 // ---- shared by the commands that run a search ----
 // Which search the options ask for: the pattern search, the combination search, or the

@@ -14,12 +14,6 @@ namespace app {
 
 namespace {
 
-std::string decimals3(double value) {
-    char buffer[48];
-    std::snprintf(buffer, sizeof buffer, "%.3f", value);
-    return buffer;
-}
-
 int parsePosition(const std::string& text) {
     if (text == "any") return 0;
     if (text.size() == 1 && text[0] >= '1' && text[0] <= '5') return text[0] - '0';

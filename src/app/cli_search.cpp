@@ -53,7 +53,10 @@ void printJson(const SearchResult& r, std::ostream& out) {
         out << (row ? "," : "") << "{\"rank\":" << row + 1
             << ",\"value\":" << jsonString(resultGridCell(r, row, 1))
             << ",\"count\":" << r.tally.byCount[row].count
-            << ",\"percent\":" << jsonString(resultGridCell(r, row, 3)) << "}";
+            << ",\"percent\":" << jsonString(resultGridCell(r, row, 3));
+        const auto band = resultGridBand(r, row);
+        out << ",\"expected\":" << decimals3(band.expected) << ",\"low\":" << decimals3(band.low)
+            << ",\"high\":" << decimals3(band.high) << "}";
     }
     out << "]}\n";
 }

@@ -55,6 +55,14 @@ std::string resultGridCell(const SearchResult& result, size_t row, int column) {
     }
 }
 
+search::ChanceBand resultGridBand(const SearchResult& result, size_t row) {
+    const auto& byValue = result.tally.byValue;
+    const int value = result.tally.byCount[row].value;
+    // byValue lists every value of the kind once, ascending and without gaps.
+    const auto index = static_cast<size_t>(value - byValue.front().value);
+    return index < result.bands.size() ? result.bands[index] : search::ChanceBand{};
+}
+
 std::shared_ptr<const search::TextColumn> SearchService::column(const std::string& name) {
     return columns_.column(workspace_.database(), name);
 }
@@ -127,9 +135,8 @@ SearchResult SearchService::compute(const search::SearchRequest& request) {
         out.hitRows.push_back({rows[r].period, rows[r].values[request.resultKind]});
     out.tally = search::tallyHits(rows, out.hits, request.resultKind, request.zodiacBase,
                                   request.segmentBase);
-    const history::Zodiac& zodiac = workspace_.zodiac();
-    out.chance = search::chanceShares(out.tally, request.segmentBase,
-                                      [&](int n) { return zodiac.valueOf(n); });
+    out.bands = search::chanceBands(rows, out.hits, out.tally, workspace_.zodiac(),
+                                    request.segmentBase);
     out.previousTexts = previousTexts(request, out.hits);
     return out;
 }

@@ -5,6 +5,7 @@
 
 #include "app/workspace.h"
 #include "history/attributes.h"
+#include "search/chance.h"
 #include "search/column_cache.h"
 #include "search/hit_finder.h"
 #include "search/search_request.h"
@@ -35,7 +36,7 @@ struct SearchResult {
     std::vector<HitRow> hitRows;            // one per hit
     std::vector<std::string> previousTexts; // the last column of the hit grid, per hit
     search::Tally tally;
-    std::vector<double> chance; // share by chance per entry of tally.byValue
+    std::vector<search::ChanceBand> bands; // what chance gives, per entry of tally.byValue
 
     bool empty() const { return tally.byValue.empty(); }
 };
@@ -45,6 +46,8 @@ std::vector<std::string> hitGridHeader(const SearchResult& result);
 std::string hitGridCell(const SearchResult& result, size_t hit, int column);
 std::vector<std::string> resultGridHeader();
 std::string resultGridCell(const SearchResult& result, size_t row, int column);
+// What chance gives for the value at row of the result grid.
+search::ChanceBand resultGridBand(const SearchResult& result, size_t row);
 
 class SearchService {
   public:

@@ -4,6 +4,8 @@
 #include "search/combinations.h"
 
 #include <algorithm>
+#include <climits>
+#include <cstdint>
 #include <map>
 
 namespace search {
@@ -150,103 +152,158 @@ std::pair<size_t, size_t> spanRows(const std::vector<history::HistoryRow>& rows,
 }
 
 std::vector<std::uint32_t> findHits(const SearchInput& input, const SearchRequest& request) {
-    const auto& rows = input.rows;
-    const auto sets = positionSets(request);
-    const auto [first, last] = spanRows(rows, request.spanStart, request.spanEnd);
-    std::vector<std::uint32_t> hits;
-    if (sets.empty() || first >= last) return hits;
+    const auto [first, last] = spanRows(input.rows, request.spanStart, request.spanEnd);
+    if (first >= last) return {};
+    return HitMatcher(input, request, first, last).hits(request.targets, first, last);
+}
 
+HitMatcher::HitMatcher(const SearchInput& input, const SearchRequest& request, size_t first,
+                       size_t last)
+    : input_(input), request_(request), first_(first) {
+    const auto& rows = input.rows;
+    last = std::max(first, std::min(last, rows.size()));
     const int kind = request.kind;
     const size_t n = static_cast<size_t>(request.distance);
+    for (auto& values : earlier_) values.assign(last - first, 0);
+
+    if (!request.freePosition()) {
+        // The earlier draw's values as the fixed rewrites leave them: the filler 0 where there
+        // is none, and what the first row keeps in a fixed combination search N back.
+        const size_t back = request.lastPeriod() ? 1 : n;
+        for (size_t r = first; r < last; ++r) {
+            const history::PositionValues* values = nullptr;
+            if (r >= back)
+                values = &rows[r - back].values[kind];
+            else if (request.combination() && !request.lastPeriod() && r == 0)
+                values = &input.firstRowPreviousValues;
+            if (!values) continue;
+            for (int p = 0; p < 5; ++p) earlier_[p][r - first] = (*values)[p];
+        }
+        return;
+    }
+    // Free position: the token text of the draw compared with, read as values where it is
+    // exactly the tokens of five values; other rows are searched as text.
+    for (size_t r = first; r < last; ++r) {
+        std::optional<size_t> source;
+        if (request.lastPeriod())
+            source = r;
+        else if (r + 1 >= n)
+            source = r + 1 - n;
+        if (source && input.kindValues && input.kindValues->exact[*source]) {
+            const auto& values = input.kindValues->values[*source];
+            for (int p = 0; p < 5; ++p) earlier_[p][r - first] = values[p];
+        } else {
+            textRows_.push_back(static_cast<std::uint32_t>(r));
+        }
+    }
+}
+
+std::string_view HitMatcher::freeText(size_t r) const {
+    const size_t n = static_cast<size_t>(request_.distance);
+    if (request_.lastPeriod()) return input_.kindText->at(r);
+    if (r + 1 >= n) return input_.kindText->at(r + 1 - n);
+    if (r >= 1) return {};
+    return input_.firstRowPreviousText;
+}
+
+std::vector<std::uint32_t> HitMatcher::hits(const std::array<std::int16_t, 5>& targets,
+                                            size_t first, size_t last) const {
+    std::vector<std::uint32_t> hits;
+    first = std::max(first, first_);
+    last = std::min(last, first_ + earlier_[0].size());
+    if (first >= last) return hits;
+    SearchRequest request = request_;
+    request.targets = targets;
+    const auto sets = positionSets(request);
+    if (sets.empty()) return hits;
 
     // Each set asks for some bits of a per-row mask: agreement per position (fixed mode) or
     // presence per distinct token (free mode). A set with a position that can never agree asks
     // for nothing and finds nothing.
     std::vector<std::string> tokens;
-    std::vector<std::uint32_t> required(sets.size(), 0);
-    std::vector<bool> possible(sets.size(), true);
-    for (size_t s = 0; s < sets.size(); ++s) {
-        for (size_t i = 0; i < sets[s].positions.size(); ++i) {
+    std::vector<std::uint32_t> required;
+    for (const auto& set : sets) {
+        std::uint32_t bits = 0;
+        bool possible = true;
+        for (size_t i = 0; i < set.positions.size(); ++i) {
             if (!request.freePosition()) {
-                required[s] |= 1u << (sets[s].positions[i] - 1);
+                bits |= 1u << (set.positions[i] - 1);
                 continue;
             }
-            const auto& token = sets[s].tokens[i];
+            const auto& token = set.tokens[i];
             if (!token) {
-                possible[s] = false;
+                possible = false;
                 continue;
             }
             auto at = std::find(tokens.begin(), tokens.end(), *token);
             if (at == tokens.end()) at = tokens.insert(tokens.end(), *token);
-            required[s] |= 1u << (at - tokens.begin());
+            bits |= 1u << (at - tokens.begin());
         }
+        if (possible) required.push_back(bits);
     }
+    if (required.empty()) return hits;
 
-    // The earlier draw's values at each position for row r, as the fixed rewrites leave them.
-    auto fixedMask = [&](size_t r) {
-        const history::PositionValues* earlier = nullptr;
-        const size_t back = request.lastPeriod() ? 1 : n;
-        if (r >= back) earlier = &rows[r - back].values[kind];
-        std::uint32_t mask = 0;
+    // The masks of the rows, compared position by position over whole arrays.
+    const size_t count = last - first;
+    const size_t offset = first - first_;
+    std::vector<std::uint32_t> masks(count, 0);
+    std::uint32_t* mask = masks.data();
+    if (!request.freePosition()) {
         for (int p = 0; p < 5; ++p) {
-            std::int16_t value = 0;
-            if (earlier)
-                value = (*earlier)[p];
-            else if (request.combination() && !request.lastPeriod() && r == 0)
-                value = input.firstRowPreviousValues[p]; // the first row is not rewritten
-            if (value == request.targets[p]) mask |= 1u << p;
+            const std::int16_t* values = earlier_[p].data() + offset;
+            const std::int16_t target = targets[p];
+            for (size_t i = 0; i < count; ++i)
+                mask[i] |= static_cast<std::uint32_t>(values[i] == target) << p;
         }
-        return mask;
-    };
-    // The earlier draw's tokens for row r, as the free rewrite leaves them.
-    auto freeText = [&](size_t r) -> std::string_view {
-        if (request.lastPeriod()) return input.kindText->at(r);
-        if (r + 1 >= n) return input.kindText->at(r + 1 - n);
-        if (r >= 1) return {};
-        return input.firstRowPreviousText;
-    };
-    // The tokens as (count, value): a row whose text is exact holds a token when it holds the
-    // value at least count times (a number's plain token asks for once).
-    std::vector<std::pair<int, int>> tokenCounts;
-    for (const auto& token : tokens) {
-        const auto x = token.find('X');
-        tokenCounts.emplace_back(x == std::string::npos ? 1 : std::stoi(token.substr(0, x)),
-                                 std::stoi(x == std::string::npos ? token : token.substr(x + 1)));
+    } else {
+        // A row whose text is exact holds a token when it holds the value at least count times
+        // (a number's plain token asks for once).
+        for (size_t t = 0; t < tokens.size(); ++t) {
+            const auto x = tokens[t].find('X');
+            const int held = x == std::string::npos ? 1 : std::stoi(tokens[t].substr(0, x));
+            const int wanted =
+                std::stoi(x == std::string::npos ? tokens[t] : tokens[t].substr(x + 1));
+            if (wanted < INT16_MIN || wanted > INT16_MAX) continue;
+            const auto value = static_cast<std::int16_t>(wanted);
+            const std::int16_t* v0 = earlier_[0].data() + offset;
+            const std::int16_t* v1 = earlier_[1].data() + offset;
+            const std::int16_t* v2 = earlier_[2].data() + offset;
+            const std::int16_t* v3 = earlier_[3].data() + offset;
+            const std::int16_t* v4 = earlier_[4].data() + offset;
+            for (size_t i = 0; i < count; ++i) {
+                const int found = (v0[i] == value) + (v1[i] == value) + (v2[i] == value) +
+                                  (v3[i] == value) + (v4[i] == value);
+                mask[i] |= static_cast<std::uint32_t>(found >= held) << t;
+            }
+        }
+        const auto from = std::lower_bound(textRows_.begin(), textRows_.end(), first);
+        for (auto at = from; at != textRows_.end() && *at < last; ++at) {
+            const std::string_view text = freeText(*at);
+            std::uint32_t bits = 0;
+            for (size_t t = 0; t < tokens.size(); ++t)
+                if (text.find(tokens[t]) != std::string_view::npos) bits |= 1u << t;
+            mask[*at - first] = bits;
+        }
     }
-    auto sourceRow = [&](size_t r) -> std::optional<size_t> {
-        if (request.lastPeriod()) return r;
-        if (r + 1 >= n) return r + 1 - n;
-        return std::nullopt;
-    };
-    auto freeMask = [&](size_t r) {
-        if (input.kindValues) {
-            const auto source = sourceRow(r);
-            if (source && input.kindValues->exact[*source]) {
-                const auto& values = input.kindValues->values[*source];
-                std::uint32_t mask = 0;
-                for (size_t t = 0; t < tokenCounts.size(); ++t) {
-                    const int held = static_cast<int>(
-                        std::count(values.begin(), values.end(), tokenCounts[t].second));
-                    if (held >= tokenCounts[t].first) mask |= 1u << t;
-                }
-                return mask;
-            }
-        }
-        const std::string_view text = freeText(r);
-        std::uint32_t mask = 0;
-        for (size_t t = 0; t < tokens.size(); ++t)
-            if (text.find(tokens[t]) != std::string_view::npos) mask |= 1u << t;
-        return mask;
-    };
 
-    for (size_t r = first; r < last; ++r) {
-        const std::uint32_t mask = request.freePosition() ? freeMask(r) : fixedMask(r);
-        for (size_t s = 0; s < sets.size(); ++s) {
-            if (possible[s] && (mask & required[s]) == required[s]) {
-                hits.push_back(static_cast<std::uint32_t>(r));
-                break;
-            }
+    // Whether a mask is a hit, looked up when the masks are few.
+    const size_t bits = request.freePosition() ? tokens.size() : 5;
+    std::vector<std::uint8_t> table;
+    if (bits <= 10) {
+        table.assign(size_t{1} << bits, 0);
+        for (size_t m = 0; m < table.size(); ++m)
+            for (std::uint32_t want : required)
+                if ((m & want) == want) table[m] = 1;
+    }
+    for (size_t i = 0; i < count; ++i) {
+        bool hit = false;
+        if (!table.empty()) {
+            hit = table[mask[i]];
+        } else {
+            for (std::uint32_t want : required)
+                if ((mask[i] & want) == want) hit = true;
         }
+        if (hit) hits.push_back(static_cast<std::uint32_t>(first + i));
     }
     return hits;
 }

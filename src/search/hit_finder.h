@@ -50,6 +50,30 @@ std::vector<PositionSet> positionSets(const SearchRequest& request);
 // Indexes into input.rows of the hits within the span, ascending.
 std::vector<std::uint32_t> findHits(const SearchInput& input, const SearchRequest& request);
 
+// The comparison of findHits made ready for many targets: what each row compares with (the
+// earlier draw's values, or its token text where it cannot be read as values) is gathered once
+// for the rows [first, last), so that each set of targets only compares.
+class HitMatcher {
+  public:
+    // request gives everything but the targets and the span; input must outlive the matcher.
+    HitMatcher(const SearchInput& input, const SearchRequest& request, size_t first, size_t last);
+
+    // The hits among rows [first, last) (within those given above) for these targets, ascending.
+    std::vector<std::uint32_t> hits(const std::array<std::int16_t, 5>& targets, size_t first,
+                                    size_t last) const;
+
+  private:
+    std::string_view freeText(size_t r) const;
+
+    const SearchInput& input_;
+    SearchRequest request_;
+    size_t first_ = 0;
+    // The earlier draw's values at positions 1..5 of each row from first_, one array a position.
+    std::array<std::vector<std::int16_t>, 5> earlier_;
+    // Free position: the rows whose earlier draw is known only as text, ascending.
+    std::vector<std::uint32_t> textRows_;
+};
+
 // The span as a range of row indexes [first, last).
 std::pair<size_t, size_t> spanRows(const std::vector<history::HistoryRow>& rows, int start,
                                    int end);

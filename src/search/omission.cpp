@@ -1,6 +1,7 @@
 #include "search/omission.h"
 
 #include "history/period.h"
+#include "search/chance.h"
 #include "search/hit_finder.h"
 #include "search/tally.h"
 
@@ -12,40 +13,12 @@ namespace search {
 
 namespace {
 
-// C(n, 5) for n = 0..11.
-double choose5(int n) {
-    if (n < 5) return 0;
-    double c = 1;
-    for (int k = 0; k < 5; ++k) c = c * (n - k) / (k + 1);
-    return c;
-}
-
-// The value of kind of number n, for the kinds that follow from the number alone.
-int plainValueOf(history::Kind kind, int n, int segmentBase) {
-    const int head = n / 10, tail = n % 10;
-    switch (kind) {
-    case history::Head:
-        return head;
-    case history::Tail:
-        return tail;
-    case history::Sum:
-        return head + tail;
-    case history::Segment:
-        return (n - 1) / 4 + segmentBase;
-    default:
-        return n;
-    }
-}
-
 // The chance that a random draw carries each value (at one position, or at any), given how many
 // of the numbers 01..11 have each value.
 std::vector<double> chances(const std::vector<int>& carriers, bool anyPosition) {
     std::vector<double> p(carriers.size(), 0.0);
-    const double all = choose5(11);
-    for (size_t v = 0; v < carriers.size(); ++v) {
-        const int m = carriers[v];
-        p[v] = anyPosition ? 1.0 - choose5(11 - m) / all : m / 11.0;
-    }
+    for (size_t v = 0; v < carriers.size(); ++v)
+        p[v] = anyPosition ? chanceOfAny(carriers[v]) : carriers[v] / 11.0;
     return p;
 }
 

@@ -102,38 +102,4 @@ std::string valueText(int kind, int value, int zodiacBase) {
     return std::to_string(value);
 }
 
-std::vector<double> chanceShares(const Tally& tally, int segmentBase,
-                                 const std::function<int(int)>& zodiacValueOf) {
-    std::vector<double> shares;
-    for (const auto& row : tally.byValue) {
-        int carriers = 0;
-        for (int n = 1; n <= 11; ++n) {
-            const int head = n / 10, tail = n % 10;
-            int value = n;
-            switch (tally.resultKind) {
-            case history::ZodiacKind:
-                value = zodiacValueOf(n);
-                break;
-            case history::Head:
-                value = head;
-                break;
-            case history::Tail:
-                value = tail;
-                break;
-            case history::Sum:
-                value = head + tail;
-                break;
-            case history::Segment:
-                value = (n - 1) / 4 + segmentBase;
-                break;
-            default:
-                break;
-            }
-            carriers += value == row.value ? 1 : 0;
-        }
-        shares.push_back(carriers / 11.0);
-    }
-    return shares;
-}
-
 } // namespace search

@@ -5,7 +5,6 @@
 #include "history/history_table.h"
 
 #include <cstdint>
-#include <functional>
 #include <string>
 #include <vector>
 
@@ -40,15 +39,5 @@ std::string percentText(std::int64_t count, std::int64_t total);
 
 // A value as the grids show it: the animal's name for zodiac values, else decimal.
 std::string valueText(int kind, int value, int zodiacBase);
-
-} // namespace search
-
-namespace search {
-
-// The share of the five positions each value (of tally.byValue) would get by chance: 1/11 for
-// each number; for the other kinds, how many of the numbers 01..11 carry the value, out of 11.
-// zodiacValueOf gives the zodiac value of a number under the current settings.
-std::vector<double> chanceShares(const Tally& tally, int segmentBase,
-                                 const std::function<int(int)>& zodiacValueOf);
 
 } // namespace search

@@ -126,14 +126,3 @@ TEST(SearchRules, TallyOrdersByCountWithExactPercentages) {
     EXPECT_EQ(search::resultValues(history::Segment, 1, 0), (std::vector<int>{0, 1, 2}));
     EXPECT_EQ(search::resultValues(history::Sum, 1, 1).size(), 9u);
 }
-
-TEST(SearchRules, ChanceSharesCountTheNumbersCarryingAValue) {
-    std::vector<history::HistoryRow> rows;
-    const auto heads = search::tallyHits(rows, {}, history::Head, 1, 1);
-    const auto shares = search::chanceShares(heads, 1, [](int) { return 0; });
-    EXPECT_DOUBLE_EQ(shares[0], 9 / 11.0);
-    EXPECT_DOUBLE_EQ(shares[1], 2 / 11.0);
-    const auto segments = search::tallyHits(rows, {}, history::Segment, 1, 1);
-    const auto segmentShares = search::chanceShares(segments, 1, [](int) { return 0; });
-    EXPECT_EQ(segmentShares, (std::vector<double>{4 / 11.0, 4 / 11.0, 3 / 11.0}));
-}

@@ -59,8 +59,7 @@ void TallyChart::showResult(const SearchResult& result) {
     double top = 1;
     const auto& byValue = result.tally.byValue;
     for (size_t i = 0; i < byValue.size(); ++i) {
-        const double chance = i < result.chance.size() ? result.chance[i] : 0.0;
-        const double expectedCount = chance * static_cast<double>(result.tally.total);
+        const double expectedCount = i < result.bands.size() ? result.bands[i].expected : 0.0;
         *counts << static_cast<double>(byValue[i].count);
         expected->append(static_cast<double>(i), expectedCount);
         categories << QString::fromStdString(
