@@ -17,6 +17,7 @@ const std::vector<CommandSpec>& commandTable() {
         addMaintenanceCommands(t);
         addExportCommands(t);
         addOmissionCommands(t);
+        addBacktestCommands(t);
         return t;
     }();
     return table;

@@ -70,6 +70,7 @@ void addSearchCommands(std::vector<CommandSpec>& table);
 void addMaintenanceCommands(std::vector<CommandSpec>& table);
 void addExportCommands(std::vector<CommandSpec>& table);
 void addOmissionCommands(std::vector<CommandSpec>& table);
+void addBacktestCommands(std::vector<CommandSpec>& table);
 
 // ---- shared by the commands ----
 // A kind given as 0..5 or number, zodiac, head, tail, sum, segment; throws UsageError otherwise.
@@ -84,6 +85,16 @@ std::string significant4(double value);
 // Which search the options ask for: the pattern search, the combination search, or the
 // combination search when --size is given and the pattern search otherwise.
 enum class SearchChoice { Pattern, Combination, BySize };
+// Which search the options chose: the combination search, or the pattern search over positions.
+struct SearchShape {
+    bool combination = false;
+    std::array<bool, 5> positions{true, true, true, true, true};
+};
+// Applies the options of `search` or `combo` in args to the workspace for this run only. --json
+// is taken only when json is given (and sets it). Returns kExitOk, or kExitRefused with the
+// message on c.err; throws UsageError for a bad option.
+int applySearchOptions(CommandContext& c, const std::vector<std::string>& args,
+                       SearchChoice choice, SearchShape& shape, bool* json = nullptr);
 // Applies the options of `search` or `combo` in args to the workspace for this run only and runs
 // that search into result. --json is taken only when json is given (and sets it). Returns kExitOk,
 // or kExitRefused with the message on c.err; throws UsageError for a bad option.

@@ -63,11 +63,12 @@ void printJson(const SearchResult& r, std::ostream& out) {
 
 } // namespace
 
-int searchWithOptions(CommandContext& c, const std::vector<std::string>& args, SearchChoice choice,
-                      SearchResult& result, bool* json) {
+int applySearchOptions(CommandContext& c, const std::vector<std::string>& args,
+                       SearchChoice choice, SearchShape& shape, bool* json) {
     const bool combination = choice == SearchChoice::Combination ||
                              (choice == SearchChoice::BySize &&
                               std::find(args.begin(), args.end(), "--size") != args.end());
+    shape.combination = combination;
     Workspace& w = c.workspace;
     w.settingsFile().setPersistent(false);
     std::optional<std::string> from, to, typed, positionsText, size;
@@ -116,7 +117,8 @@ int searchWithOptions(CommandContext& c, const std::vector<std::string>& args, S
         if (parts.size() != 5) throw UsageError{"--targets needs five values a,b,c,d,e"};
         w.setTargetSource(TargetSource::Typed, {parts[0], parts[1], parts[2], parts[3], parts[4]});
     }
-    std::array<bool, 5> positions{true, true, true, true, true};
+    std::array<bool, 5>& positions = shape.positions;
+    positions = {true, true, true, true, true};
     if (positionsText) {
         positions = {};
         for (const auto& part : splitCommas(*positionsText)) {
@@ -132,10 +134,17 @@ int searchWithOptions(CommandContext& c, const std::vector<std::string>& args, S
         }
     }
     if (from || to) w.setSpan(from.value_or(w.spanStart()), to.value_or(w.spanEnd()));
+    return kExitOk;
+}
 
-    SearchService service(w);
-    const Outcome outcome =
-        combination ? service.combinationSearch(result) : service.patternSearch(positions, result);
+int searchWithOptions(CommandContext& c, const std::vector<std::string>& args, SearchChoice choice,
+                      SearchResult& result, bool* json) {
+    SearchShape shape;
+    if (const int status = applySearchOptions(c, args, choice, shape, json); status != kExitOk)
+        return status;
+    SearchService service(c.workspace);
+    const Outcome outcome = shape.combination ? service.combinationSearch(result)
+                                              : service.patternSearch(shape.positions, result);
     if (!outcome.ok) {
         c.err << outcome.message << "\n";
         return kExitRefused;

@@ -86,7 +86,7 @@ Outcome SearchService::combinationSearch(SearchResult& result) {
     return run(request, result);
 }
 
-Outcome SearchService::completeRequest(search::SearchRequest& request) {
+Outcome SearchService::requestFromSettings(search::SearchRequest& request) {
     if (auto open = workspace_.requireDatabase(); !open.ok) return open;
     const Settings& s = workspace_.settings();
     request.positionMode = s.positionMode;
@@ -97,6 +97,13 @@ Outcome SearchService::completeRequest(search::SearchRequest& request) {
     request.targets = workspace_.targets();
     request.zodiacBase = s.zodiacBase;
     request.segmentBase = s.segmentBase;
+    if (s.periodMode == search::PeriodMode::Back && s.backDistance < 1)
+        return Outcome::failure("前期的期数是0：请在期数框输入1到9之间的数字后再检索。");
+    return Outcome::success();
+}
+
+Outcome SearchService::completeRequest(search::SearchRequest& request) {
+    if (auto ready = requestFromSettings(request); !ready.ok) return ready;
     // An empty history has no span: the search runs and finds nothing.
     if (!workspace_.rows().empty()) {
         const auto start = history::lastEightAsNumber(workspace_.spanStart());
@@ -110,22 +117,26 @@ Outcome SearchService::completeRequest(search::SearchRequest& request) {
         request.spanStart = *start;
         request.spanEnd = *end;
     }
-    if (s.periodMode == search::PeriodMode::Back && s.backDistance < 1)
-        return Outcome::failure("前期的期数是0：请在期数框输入1到9之间的数字后再检索。");
     return Outcome::success();
 }
 
-SearchResult SearchService::compute(const search::SearchRequest& request) {
+search::SearchInput SearchService::searchInput(const search::SearchRequest& request,
+                                               bool withFirstRow) {
     workspace_.ensureKinds({request.kind, request.resultKind});
-    const auto& rows = workspace_.rows();
-    search::SearchInput input{rows, nullptr, {}, {}};
+    search::SearchInput input{workspace_.rows(), nullptr, {}, {}};
     if (request.freePosition()) {
         input.kindText = column(history::textColumn(false, request.kind)).get();
         input.kindValues = &columns_.tokenValues(workspace_.database(), request.kind);
     }
-    const auto [first, last] = search::spanRows(rows, request.spanStart, request.spanEnd);
-    if (first == 0 && last > 0 && !request.lastPeriod())
+    if (withFirstRow && !workspace_.rows().empty() && !request.lastPeriod())
         search::loadFirstRowState(workspace_.database(), request.kind, input);
+    return input;
+}
+
+SearchResult SearchService::compute(const search::SearchRequest& request) {
+    const auto& rows = workspace_.rows();
+    const auto [first, last] = search::spanRows(rows, request.spanStart, request.spanEnd);
+    const search::SearchInput input = searchInput(request, first == 0 && last > 0);
 
     SearchResult out;
     out.request = request;

@@ -62,6 +62,14 @@ class SearchService {
     // needs, so that it answers as fast as the ones after it.
     void warmUp();
 
+    // The request the settings and targets make, without the span; fails when something must be
+    // corrected first.
+    Outcome requestFromSettings(search::SearchRequest& request);
+    // What a search of request reads besides the rows, from the columns kept in memory; with
+    // withFirstRow, what the first row keeps through the rewrites too. Valid until the next
+    // search or change of the history.
+    search::SearchInput searchInput(const search::SearchRequest& request, bool withFirstRow);
+
   private:
     Outcome run(search::SearchRequest request, SearchResult& result);
     // The request from the settings, targets and span; fails when something must be corrected.

@@ -116,15 +116,21 @@ BacktestResult runBacktest(const SearchInput& input, const BacktestRequest& requ
     threads = static_cast<unsigned>(std::min<size_t>(threads, steps));
     std::vector<std::future<void>> helpers;
     for (unsigned t = 1; t < threads; ++t) helpers.push_back(std::async(std::launch::async, work));
-    progress.setTotal(steps);
-    for (;;) {
-        const size_t s = next.fetch_add(1);
-        if (s >= steps || stop.load()) break;
-        outcomes[s] = testPeriod(plan, firstTested + s);
-        done.fetch_add(1);
-        if (!progress.advance(done.load())) stop = true;
+    try {
+        progress.setTotal(steps);
+        for (;;) {
+            const size_t s = next.fetch_add(1);
+            if (s >= steps || stop.load()) break;
+            outcomes[s] = testPeriod(plan, firstTested + s);
+            done.fetch_add(1);
+            if (!progress.advance(done.load())) stop = true;
+        }
+    } catch (...) {
+        stop = true;
+        for (auto& helper : helpers) helper.wait();
+        throw;
     }
-    for (auto& helper : helpers) helper.wait();
+    for (auto& helper : helpers) helper.get();
     if (!stop && !progress.advance(steps)) stop = true;
     if (stop) {
         result.cancelled = true;
