@@ -48,8 +48,8 @@ void printJson(const search::BacktestResult& r, std::ostream& out) {
     for (size_t i = 0; i < r.top.size(); ++i) {
         const auto& f = r.top[i];
         out << (i ? "," : "") << "{\"k\":" << f.k << ",\"successes\":" << f.successes
-            << ",\"expected\":" << decimals3(f.expected) << ",\"p_value\":" << significant4(f.pValue)
-            << "}";
+            << ",\"expected\":" << decimals3(f.expected)
+            << ",\"p_value\":" << significant4(f.pValue) << "}";
     }
     out << "]}\n";
 }
@@ -75,8 +75,7 @@ int runBacktestCommand(CommandContext& c) {
     }
     bool json = false;
     SearchShape shape;
-    if (const int status =
-            applySearchOptions(c, searchArgs, SearchChoice::BySize, shape, &json);
+    if (const int status = applySearchOptions(c, searchArgs, SearchChoice::BySize, shape, &json);
         status != kExitOk)
         return status;
     SearchService searches(c.workspace);
