@@ -33,7 +33,13 @@ struct Plan {
     std::vector<std::array<std::int16_t, 11>> numberValues;
 };
 
-Outcome testPeriod(const Plan& plan, size_t i) {
+// Room a thread's steps work in, kept from step to step.
+struct Scratch {
+    std::vector<std::uint32_t> hits;
+    std::vector<std::uint32_t> masks;
+};
+
+Outcome testPeriod(const Plan& plan, size_t i, Scratch& scratch) {
     const auto& rows = plan.input.rows;
     const SearchRequest& search = plan.request.search;
     // The targets as the program shows them with the history before row i: the reference draw
@@ -46,7 +52,8 @@ Outcome testPeriod(const Plan& plan, size_t i) {
         if (i >= back + 1) targets = rows[i - 1 - back].values[search.kind];
     }
     Outcome outcome;
-    const auto hits = plan.matcher.hits(targets, plan.spanFirst, i);
+    plan.matcher.hits(targets, plan.spanFirst, i, scratch.hits, scratch.masks);
+    const auto& hits = scratch.hits;
     if (hits.empty()) return outcome;
     outcome.hit = true;
     const Tally tally =
@@ -105,10 +112,11 @@ BacktestResult runBacktest(const SearchInput& input, const BacktestRequest& requ
     std::atomic<size_t> next{0}, done{0};
     std::atomic<bool> stop{false};
     auto work = [&] {
+        Scratch scratch;
         for (;;) {
             const size_t s = next.fetch_add(1);
             if (s >= steps || stop.load()) return;
-            outcomes[s] = testPeriod(plan, firstTested + s);
+            outcomes[s] = testPeriod(plan, firstTested + s, scratch);
             done.fetch_add(1);
         }
     };
@@ -117,11 +125,12 @@ BacktestResult runBacktest(const SearchInput& input, const BacktestRequest& requ
     std::vector<std::future<void>> helpers;
     for (unsigned t = 1; t < threads; ++t) helpers.push_back(std::async(std::launch::async, work));
     try {
+        Scratch scratch;
         progress.setTotal(steps);
         for (;;) {
             const size_t s = next.fetch_add(1);
             if (s >= steps || stop.load()) break;
-            outcomes[s] = testPeriod(plan, firstTested + s);
+            outcomes[s] = testPeriod(plan, firstTested + s, scratch);
             done.fetch_add(1);
             if (!progress.advance(done.load())) stop = true;
         }

@@ -208,14 +208,21 @@ std::string_view HitMatcher::freeText(size_t r) const {
 
 std::vector<std::uint32_t> HitMatcher::hits(const std::array<std::int16_t, 5>& targets,
                                             size_t first, size_t last) const {
-    std::vector<std::uint32_t> hits;
+    std::vector<std::uint32_t> found, masks;
+    hits(targets, first, last, found, masks);
+    return found;
+}
+
+void HitMatcher::hits(const std::array<std::int16_t, 5>& targets, size_t first, size_t last,
+                      std::vector<std::uint32_t>& hits, std::vector<std::uint32_t>& masks) const {
+    hits.clear();
     first = std::max(first, first_);
     last = std::min(last, first_ + earlier_[0].size());
-    if (first >= last) return hits;
+    if (first >= last) return;
     SearchRequest request = request_;
     request.targets = targets;
     const auto sets = positionSets(request);
-    if (sets.empty()) return hits;
+    if (sets.empty()) return;
 
     // Each set asks for some bits of a per-row mask: agreement per position (fixed mode) or
     // presence per distinct token (free mode). A set with a position that can never agree asks
@@ -241,12 +248,12 @@ std::vector<std::uint32_t> HitMatcher::hits(const std::array<std::int16_t, 5>& t
         }
         if (possible) required.push_back(bits);
     }
-    if (required.empty()) return hits;
+    if (required.empty()) return;
 
     // The masks of the rows, compared position by position over whole arrays.
     const size_t count = last - first;
     const size_t offset = first - first_;
-    std::vector<std::uint32_t> masks(count, 0);
+    masks.assign(count, 0);
     std::uint32_t* mask = masks.data();
     if (!request.freePosition()) {
         for (int p = 0; p < 5; ++p) {
@@ -305,7 +312,6 @@ std::vector<std::uint32_t> HitMatcher::hits(const std::array<std::int16_t, 5>& t
         }
         if (hit) hits.push_back(static_cast<std::uint32_t>(first + i));
     }
-    return hits;
 }
 
 } // namespace search

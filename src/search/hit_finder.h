@@ -61,6 +61,9 @@ class HitMatcher {
     // The hits among rows [first, last) (within those given above) for these targets, ascending.
     std::vector<std::uint32_t> hits(const std::array<std::int16_t, 5>& targets, size_t first,
                                     size_t last) const;
+    // The same into hits, with masks as room to work in: both keep their memory between calls.
+    void hits(const std::array<std::int16_t, 5>& targets, size_t first, size_t last,
+              std::vector<std::uint32_t>& hits, std::vector<std::uint32_t>& masks) const;
 
   private:
     std::string_view freeText(size_t r) const;
