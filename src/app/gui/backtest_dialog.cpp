@@ -180,12 +180,14 @@ void BacktestDialog::buildLayout(const BacktestChoice& choice) {
     split->addWidget(table_);
     split->addWidget(chartPane);
     split->setStretchFactor(1, 1);
-    // The table shows its title and the default three rows without scrolling.
-    const int tableHeight = table_->horizontalHeader()->sizeHint().height() +
-                            4 * table_->verticalHeader()->defaultSectionSize() + 4;
-    table_->setMinimumHeight(table_->horizontalHeader()->sizeHint().height() +
-                             table_->verticalHeader()->defaultSectionSize() + 4);
-    split->setSizes({tableHeight, 400});
+    // The table shows its titles and three rows (the default top) without scrolling; more rows
+    // take room from the chart.
+    const auto tableHeight = [this](int rows) {
+        return table_->horizontalHeader()->sizeHint().height() +
+               rows * table_->verticalHeader()->defaultSectionSize() + 2 * table_->frameWidth();
+    };
+    table_->setMinimumHeight(tableHeight(3));
+    split->setSizes({tableHeight(std::clamp(choice.options.top, 3, 6)), 400});
     layout->addWidget(split, 1);
 
     auto* caution = new QLabel(kCaution);
