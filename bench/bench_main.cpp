@@ -57,8 +57,7 @@ int main(int argc, char* argv[]) {
         {"store", bench::runStoreBenchmarks},       {"window", bench::runWindowBenchmarks},
         {"search", bench::runSearchBenchmarks},     {"import", bench::runImportBenchmarks},
         {"update", bench::runUpdateBenchmarks},     {"export", bench::runExportBenchmarks},
-        {"omission", bench::runOmissionBenchmarks},
-        {"backtest", bench::runBacktestBenchmarks},
+        {"omission", bench::runOmissionBenchmarks}, {"backtest", bench::runBacktestBenchmarks},
     };
     std::vector<std::string> wanted(argv + 1, argv + argc);
     std::cout << "cores: " << std::thread::hardware_concurrency() << "\n";

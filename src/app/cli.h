@@ -93,8 +93,8 @@ struct SearchShape {
 // Applies the options of `search` or `combo` in args to the workspace for this run only. --json
 // is taken only when json is given (and sets it). Returns kExitOk, or kExitRefused with the
 // message on c.err; throws UsageError for a bad option.
-int applySearchOptions(CommandContext& c, const std::vector<std::string>& args,
-                       SearchChoice choice, SearchShape& shape, bool* json = nullptr);
+int applySearchOptions(CommandContext& c, const std::vector<std::string>& args, SearchChoice choice,
+                       SearchShape& shape, bool* json = nullptr);
 // Applies the options of `search` or `combo` in args to the workspace for this run only and runs
 // that search into result. --json is taken only when json is given (and sets it). Returns kExitOk,
 // or kExitRefused with the message on c.err; throws UsageError for a bad option.

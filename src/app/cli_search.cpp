@@ -63,8 +63,8 @@ void printJson(const SearchResult& r, std::ostream& out) {
 
 } // namespace
 
-int applySearchOptions(CommandContext& c, const std::vector<std::string>& args,
-                       SearchChoice choice, SearchShape& shape, bool* json) {
+int applySearchOptions(CommandContext& c, const std::vector<std::string>& args, SearchChoice choice,
+                       SearchShape& shape, bool* json) {
     const bool combination = choice == SearchChoice::Combination ||
                              (choice == SearchChoice::BySize &&
                               std::find(args.begin(), args.end(), "--size") != args.end());

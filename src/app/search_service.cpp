@@ -86,7 +86,22 @@ Outcome SearchService::combinationSearch(SearchResult& result) {
     return run(request, result);
 }
 
+namespace {
+
+Outcome checkDistance(const Settings& s) {
+    if (s.periodMode == search::PeriodMode::Back && s.backDistance < 1)
+        return Outcome::failure("前期的期数是0：请在期数框输入1到9之间的数字后再检索。");
+    return Outcome::success();
+}
+
+} // namespace
+
 Outcome SearchService::requestFromSettings(search::SearchRequest& request) {
+    if (auto filled = fillRequest(request); !filled.ok) return filled;
+    return checkDistance(workspace_.settings());
+}
+
+Outcome SearchService::fillRequest(search::SearchRequest& request) {
     if (auto open = workspace_.requireDatabase(); !open.ok) return open;
     const Settings& s = workspace_.settings();
     request.positionMode = s.positionMode;
@@ -97,13 +112,11 @@ Outcome SearchService::requestFromSettings(search::SearchRequest& request) {
     request.targets = workspace_.targets();
     request.zodiacBase = s.zodiacBase;
     request.segmentBase = s.segmentBase;
-    if (s.periodMode == search::PeriodMode::Back && s.backDistance < 1)
-        return Outcome::failure("前期的期数是0：请在期数框输入1到9之间的数字后再检索。");
     return Outcome::success();
 }
 
 Outcome SearchService::completeRequest(search::SearchRequest& request) {
-    if (auto ready = requestFromSettings(request); !ready.ok) return ready;
+    if (auto filled = fillRequest(request); !filled.ok) return filled;
     // An empty history has no span: the search runs and finds nothing.
     if (!workspace_.rows().empty()) {
         const auto start = history::lastEightAsNumber(workspace_.spanStart());
@@ -117,7 +130,7 @@ Outcome SearchService::completeRequest(search::SearchRequest& request) {
         request.spanStart = *start;
         request.spanEnd = *end;
     }
-    return Outcome::success();
+    return checkDistance(workspace_.settings());
 }
 
 search::SearchInput SearchService::searchInput(const search::SearchRequest& request,
@@ -146,8 +159,8 @@ SearchResult SearchService::compute(const search::SearchRequest& request) {
         out.hitRows.push_back({rows[r].period, rows[r].values[request.resultKind]});
     out.tally = search::tallyHits(rows, out.hits, request.resultKind, request.zodiacBase,
                                   request.segmentBase);
-    out.bands = search::chanceBands(rows, out.hits, out.tally, workspace_.zodiac(),
-                                    request.segmentBase);
+    out.bands =
+        search::chanceBands(rows, out.hits, out.tally, workspace_.zodiac(), request.segmentBase);
     out.previousTexts = previousTexts(request, out.hits);
     return out;
 }

@@ -72,6 +72,8 @@ class SearchService {
 
   private:
     Outcome run(search::SearchRequest request, SearchResult& result);
+    // The settings and targets into request, without checking them.
+    Outcome fillRequest(search::SearchRequest& request);
     // The request from the settings, targets and span; fails when something must be corrected.
     Outcome completeRequest(search::SearchRequest& request);
     SearchResult compute(const search::SearchRequest& request);

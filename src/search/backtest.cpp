@@ -149,8 +149,8 @@ BacktestResult runBacktest(const SearchInput& input, const BacktestRequest& requ
             result.top[k].expected += outcome.chance[k];
             chances[k].push_back(outcome.chance[k]);
         }
-        result.steps.push_back({rows[firstTested + s].period, std::move(outcome.success),
-                                std::move(outcome.chance)});
+        result.steps.push_back(
+            {rows[firstTested + s].period, std::move(outcome.success), std::move(outcome.chance)});
     }
     for (size_t k = 0; k < topCount; ++k)
         result.top[k].pValue = poissonBinomialTail(chances[k], result.top[k].successes);

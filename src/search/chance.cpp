@@ -74,7 +74,8 @@ std::vector<ChanceBand> chanceBands(const std::vector<history::HistoryRow>& rows
     for (std::uint32_t r : hits) ++periodsByValues[&numbers.at(rows[r].period)];
     for (const auto& [values, periods] : periodsByValues) {
         for (size_t v = 0; v < count; ++v) {
-            const auto carriers = std::count(values->begin(), values->end(), tally.byValue[v].value);
+            const auto carriers =
+                std::count(values->begin(), values->end(), tally.byValue[v].value);
             const double p = static_cast<double>(carriers) / 11.0;
             expected[v] += static_cast<double>(periods) * 5.0 * p;
             variance[v] += static_cast<double>(periods) * 5.0 * p * (1.0 - p) * 6.0 / 10.0;

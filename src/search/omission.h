@@ -25,13 +25,13 @@ struct OmissionRequest {
 
 // One value's figures over the span.
 struct ValueOmission {
-    int value = 0;               // the stored value
-    std::int64_t count = 0;      // 出现次数: periods carrying the value
-    double expected = 0;         // 理论次数: the sum of each period's chance to carry it
-    std::int64_t current = 0;    // 当前遗漏: the omission at the span's last period
-    std::int64_t max = 0;        // 最大遗漏
-    double average = 0;          // 平均遗漏: periods / (count + 1)
-    std::int64_t maxRun = 0;     // 最大连出: the longest run of carrying periods
+    int value = 0;            // the stored value
+    std::int64_t count = 0;   // 出现次数: periods carrying the value
+    double expected = 0;      // 理论次数: the sum of each period's chance to carry it
+    std::int64_t current = 0; // 当前遗漏: the omission at the span's last period
+    std::int64_t max = 0;     // 最大遗漏
+    double average = 0;       // 平均遗漏: periods / (count + 1)
+    std::int64_t maxRun = 0;  // 最大连出: the longest run of carrying periods
 };
 
 class OmissionTable {

@@ -57,7 +57,8 @@ void importLines(WorkspaceFixture& f, const std::vector<std::string>& lines, siz
         return text;
     }();
     history::NoProgress quiet;
-    const auto result = app::HistoryService(*f.workspace).importFile(f.dir.file("draws.txt"), quiet);
+    const auto result =
+        app::HistoryService(*f.workspace).importFile(f.dir.file("draws.txt"), quiet);
     if (!result.outcome.ok) throw std::runtime_error(result.outcome.message);
 }
 
@@ -74,7 +75,7 @@ struct Config {
 
 std::string describe(const Config& c) {
     return std::string(c.type == search::SearchType::Combination ? "combo k=" + c.size
-                                                                  : "pattern") +
+                                                                 : "pattern") +
            (c.position == search::PositionMode::Free ? " free" : " fixed") + " back " + c.back +
            " kind " + std::to_string(c.kind) + " result " + std::to_string(c.result) +
            (c.typed ? " typed" : "");
@@ -101,21 +102,63 @@ TEST(Backtest, EachStepIsTheSearchOnTheHistoryBeforeIt) {
     std::mt19937 random(3);
     const auto lines = randomDrawLines(random);
     const std::vector<Config> configs = {
-        {search::SearchType::Pattern, search::PositionMode::Fixed, "0", history::Head,
-         history::Number, {true, false, true, false, false}, "2", false},
-        {search::SearchType::Pattern, search::PositionMode::Free, "3", history::Segment,
-         history::ZodiacKind, {true, true, false, false, false}, "2", false},
-        {search::SearchType::Combination, search::PositionMode::Fixed, "2", history::Tail,
-         history::Segment, {}, "1", false},
-        {search::SearchType::Combination, search::PositionMode::Free, "0", history::Number,
-         history::Tail, {}, "2", false},
-        {search::SearchType::Pattern, search::PositionMode::Free, "0", history::Head,
-         history::ZodiacKind, {false, true, false, true, false}, "2", true},
-        {search::SearchType::Combination, search::PositionMode::Fixed, "4", history::Head,
-         history::Number, {}, "3", true},
+        {search::SearchType::Pattern,
+         search::PositionMode::Fixed,
+         "0",
+         history::Head,
+         history::Number,
+         {true, false, true, false, false},
+         "2",
+         false},
+        {search::SearchType::Pattern,
+         search::PositionMode::Free,
+         "3",
+         history::Segment,
+         history::ZodiacKind,
+         {true, true, false, false, false},
+         "2",
+         false},
+        {search::SearchType::Combination,
+         search::PositionMode::Fixed,
+         "2",
+         history::Tail,
+         history::Segment,
+         {},
+         "1",
+         false},
+        {search::SearchType::Combination,
+         search::PositionMode::Free,
+         "0",
+         history::Number,
+         history::Tail,
+         {},
+         "2",
+         false},
+        {search::SearchType::Pattern,
+         search::PositionMode::Free,
+         "0",
+         history::Head,
+         history::ZodiacKind,
+         {false, true, false, true, false},
+         "2",
+         true},
+        {search::SearchType::Combination,
+         search::PositionMode::Fixed,
+         "4",
+         history::Head,
+         history::Number,
+         {},
+         "3",
+         true},
         // Rarely a hit: most periods are skipped.
-        {search::SearchType::Pattern, search::PositionMode::Fixed, "0", history::Number,
-         history::Sum, {true, true, false, false, false}, "2", false},
+        {search::SearchType::Pattern,
+         search::PositionMode::Fixed,
+         "0",
+         history::Number,
+         history::Sum,
+         {true, true, false, false, false},
+         "2",
+         false},
     };
     std::int64_t skipped = 0;
     const size_t steps = 7;
@@ -125,16 +168,16 @@ TEST(Backtest, EachStepIsTheSearchOnTheHistoryBeforeIt) {
         const std::string what = describe(config);
         auto& w = *full.workspace;
         applyConfig(w, config);
-        w.setTargetSource(config.typed ? app::TargetSource::Typed
-                                       : app::TargetSource::ReferenceDraw,
-                          kTyped);
+        w.setTargetSource(
+            config.typed ? app::TargetSource::Typed : app::TargetSource::ReferenceDraw, kTyped);
         app::SearchService searches(w);
         app::BacktestService backtests(w, searches);
         search::BacktestResult result;
         history::NoProgress quiet;
-        ASSERT_TRUE(backtests.run(config.type, config.positions, {static_cast<int>(steps), 3},
-                                  quiet, result)
-                        .ok)
+        ASSERT_TRUE(
+            backtests
+                .run(config.type, config.positions, {static_cast<int>(steps), 3}, quiet, result)
+                .ok)
             << what;
         ASSERT_EQ(static_cast<size_t>(result.tested() + result.skipped), steps) << what;
         skipped += result.skipped;
@@ -147,9 +190,8 @@ TEST(Backtest, EachStepIsTheSearchOnTheHistoryBeforeIt) {
             WorkspaceFixture cut(full.settingsFileText());
             importLines(cut, lines, i);
             auto& c = cut.reopen();
-            c.setTargetSource(config.typed ? app::TargetSource::Typed
-                                           : app::TargetSource::ReferenceDraw,
-                              kTyped);
+            c.setTargetSource(
+                config.typed ? app::TargetSource::Typed : app::TargetSource::ReferenceDraw, kTyped);
             app::SearchService service(c);
             app::SearchResult searched;
             ASSERT_TRUE((config.type == search::SearchType::Combination
@@ -206,10 +248,9 @@ TEST(Backtest, CommandLineChangesNothingStoredAndReportsTheFigures) {
         return std::string((std::istreambuf_iterator<char>(file)), {});
     };
     const std::string before = bytes();
-    const auto json = testing_support::runCli(
-        f.dataDir(), f.settingsPath(),
-        {"backtest", "--free", "--back", "2", "--size", "2", "--steps", "40", "--top", "2",
-         "--json"});
+    const auto json = testing_support::runCli(f.dataDir(), f.settingsPath(),
+                                              {"backtest", "--free", "--back", "2", "--size", "2",
+                                               "--steps", "40", "--top", "2", "--json"});
     ASSERT_EQ(json.status, 0) << json.err;
     EXPECT_NE(json.out.find("\"top\":[{\"k\":1,\"successes\":"), std::string::npos) << json.out;
     EXPECT_NE(json.out.find("{\"k\":2,"), std::string::npos) << json.out;
@@ -226,8 +267,10 @@ TEST(Backtest, CommandLineChangesNothingStoredAndReportsTheFigures) {
 
     // Options it cannot take are refused before anything runs.
     for (const std::vector<std::string>& bad :
-         {std::vector<std::string>{"backtest", "--steps", "0"}, {"backtest", "--top", "x"},
-          {"backtest", "--from", "2018021001"}, {"backtest", "--steps"}}) {
+         {std::vector<std::string>{"backtest", "--steps", "0"},
+          {"backtest", "--top", "x"},
+          {"backtest", "--from", "2018021001"},
+          {"backtest", "--steps"}}) {
         EXPECT_EQ(testing_support::runCli(f.dataDir(), f.settingsPath(), bad).status, 2)
             << bad.back();
     }

@@ -118,12 +118,15 @@ TEST(SearchService, CommandLineJsonAndTabSeparatedOutput) {
                                        "2016090801", "--result", "head", "--json"});
     ASSERT_EQ(line.error, "");
     ASSERT_EQ(app::runCommand(line, out, err), 0) << err.str();
-    EXPECT_EQ(out.str(),
-              "{\"hits\":[{\"period\":\"2016090802\",\"cells\":[\"0\",\"0\",\"0\",\"0\",\"0\"],"
-              "\"previous\":\"03 01 02 04 06 \"},{\"period\":\"2016090804\",\"cells\":[\"0\","
-              "\"0\",\"0\",\"0\",\"0\"],\"previous\":\"03 01 02 04 06 \"}],\n \"tally\":["
-              "{\"rank\":1,\"value\":\"0\",\"count\":10,\"percent\":\"100.000%\"},{\"rank\":2,"
-              "\"value\":\"1\",\"count\":0,\"percent\":\"0.000%\"}]}\n");
+    EXPECT_EQ(
+        out.str(),
+        "{\"hits\":[{\"period\":\"2016090802\",\"cells\":[\"0\",\"0\",\"0\",\"0\",\"0\"],"
+        "\"previous\":\"03 01 02 04 06 \"},{\"period\":\"2016090804\",\"cells\":[\"0\","
+        "\"0\",\"0\",\"0\",\"0\"],\"previous\":\"03 01 02 04 06 \"}],\n \"tally\":["
+        "{\"rank\":1,\"value\":\"0\",\"count\":10,\"percent\":\"100.000%\",\"expected\":8.182,"
+        "\"low\":6.330,\"high\":10.034},{\"rank\":2,"
+        "\"value\":\"1\",\"count\":0,\"percent\":\"0.000%\",\"expected\":1.818,"
+        "\"low\":0.000,\"high\":3.670}]}\n");
 
     // Options are for this run only; the stored settings stay.
     std::ostringstream stored, ignored;

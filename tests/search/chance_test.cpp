@@ -85,8 +85,8 @@ TEST(Chance, BandsSumEachHitPeriodsOwnChances) {
                 for (std::uint32_t r : hits) {
                     int carriers = 0;
                     for (int n = 1; n <= 11; ++n)
-                        carriers += valueAt(k, n, rows[r].period, true, zodiacBase,
-                                            segmentBase) == tally.byValue[v].value;
+                        carriers += valueAt(k, n, rows[r].period, true, zodiacBase, segmentBase) ==
+                                    tally.byValue[v].value;
                     const double p = carriers / 11.0;
                     expected += 5 * p;
                     variance += 5 * p * (1 - p) * 6 / 10;
