@@ -1,9 +1,52 @@
 #include "app/backtest_service.h"
 
+#include <cstdio>
+
 namespace app {
+
+namespace {
+
+std::string percent(double share) {
+    char buffer[32];
+    std::snprintf(buffer, sizeof buffer, "%.3f%%", share * 100);
+    return buffer;
+}
+
+std::string pValueText(double value) {
+    char buffer[48];
+    std::snprintf(buffer, sizeof buffer, "%.4g", value);
+    return buffer;
+}
+
+} // namespace
 
 std::string backtestVerdict(double pValue) {
     return pValue >= 0.05 ? "与随机无明显差别" : "明显高于随机";
+}
+
+std::vector<std::string> backtestTableHeader() {
+    return {"前k位", "检验期数", "命中期数", "命中率", "随机命中率", "p值", "结论"};
+}
+
+std::string backtestTableCell(const search::BacktestResult& result, size_t row, int column) {
+    const search::BacktestFigures& f = result.top[row];
+    const auto tested = static_cast<double>(result.tested());
+    switch (column) {
+    case 0:
+        return std::to_string(f.k);
+    case 1:
+        return std::to_string(result.tested());
+    case 2:
+        return std::to_string(f.successes);
+    case 3:
+        return result.tested() ? percent(static_cast<double>(f.successes) / tested) : "";
+    case 4:
+        return result.tested() ? percent(f.expected / tested) : "";
+    case 5:
+        return pValueText(f.pValue);
+    default:
+        return backtestVerdict(f.pValue);
+    }
 }
 
 Outcome BacktestService::run(search::SearchType type, const std::array<bool, 5>& positions,

@@ -11,6 +11,7 @@
 
 #include <array>
 #include <string>
+#include <vector>
 
 namespace app {
 
@@ -25,6 +26,11 @@ constexpr int kMaxBacktestTop = 12;
 
 // The verdict on a p-value in plain words.
 std::string backtestVerdict(double pValue);
+
+// The back-test's table as the window and the command line show it: one row per entry of
+// result.top (k, tested, successes, rate, chance rate, p-value, verdict).
+std::vector<std::string> backtestTableHeader();
+std::string backtestTableCell(const search::BacktestResult& result, size_t row, int column);
 
 class BacktestService {
   public:

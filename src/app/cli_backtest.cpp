@@ -5,7 +5,6 @@
 #include "app/cli.h"
 #include "app/search_service.h"
 
-#include <cstdio>
 #include <ostream>
 
 namespace app {
@@ -24,22 +23,16 @@ int wholeOption(const std::string& name, const std::string& text, int low, int h
     return value;
 }
 
-std::string percent(double share) {
-    char buffer[32];
-    std::snprintf(buffer, sizeof buffer, "%.3f%%", share * 100);
-    return buffer;
-}
-
 void printText(const search::BacktestResult& r, std::ostream& out) {
     out << "回测：检验" << r.tested() + r.skipped << "期，其中" << r.skipped
         << "期检索无结果未计入\n";
-    out << "前k位\t检验期数\t命中期数\t命中率\t随机命中率\tp值\t结论\n";
-    const auto tested = static_cast<double>(r.tested());
-    for (const auto& f : r.top) {
-        out << f.k << '\t' << r.tested() << '\t' << f.successes << '\t'
-            << (r.tested() ? percent(static_cast<double>(f.successes) / tested) : "") << '\t'
-            << (r.tested() ? percent(f.expected / tested) : "") << '\t' << significant4(f.pValue)
-            << '\t' << backtestVerdict(f.pValue) << '\n';
+    const auto header = backtestTableHeader();
+    for (size_t c = 0; c < header.size(); ++c) out << (c ? "\t" : "") << header[c];
+    out << '\n';
+    for (size_t row = 0; row < r.top.size(); ++row) {
+        for (size_t c = 0; c < header.size(); ++c)
+            out << (c ? "\t" : "") << backtestTableCell(r, row, static_cast<int>(c));
+        out << '\n';
     }
 }
 

@@ -1,5 +1,6 @@
 #include "app/gui/main_window.h"
 
+#include "app/gui/backtest_actions.h"
 #include "app/gui/export_actions.h"
 #include "app/gui/history_actions.h"
 #include "app/gui/history_model.h"
@@ -57,10 +58,11 @@ MainWindow::MainWindow(Workspace& workspace, Prompter& prompter, QWidget* parent
         statusBar()->addPermanentWidget(databaseStatus_);
     }
     connectHandlers();
-    const auto* search = new SearchActions(*this, workspace_, prompter_);
+    auto* search = new SearchActions(*this, workspace_, prompter_);
     historyActions_ = new HistoryActions(*this, workspace_, prompter_);
     new UpdateActions(*this, workspace_, prompter_);
     new ExportActions(*this, workspace_, prompter_, *search);
+    new BacktestActions(*this, workspace_, prompter_, *search);
     // Typing starts where the next draw goes, or at the first period while there is none.
     if (workspace_.rows().empty() && workspace_.databaseOpen())
         nextPeriodBox_->setFocus();

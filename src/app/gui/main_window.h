@@ -198,6 +198,7 @@ class MainWindow : public QMainWindow {
     QLabel* combinationSizeLabel_ = nullptr;
     QPushButton* searchButton_ = nullptr;
     QPushButton* combinationSearchButton_ = nullptr;
+    QPushButton* backtestButton_ = nullptr;
     QPushButton* deleteNewestButton_ = nullptr;
     QPushButton* exportTextButton_ = nullptr;
     QPushButton* settingsButton_ = nullptr;

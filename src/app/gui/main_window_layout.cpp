@@ -431,6 +431,8 @@ QWidget* MainWindow::buildButtons() {
     layout->setContentsMargins(0, 0, 0, 0);
     searchButton_ = button(QStringLiteral("Command1"), QStringLiteral("检索(&S)"));
     combinationSearchButton_ = button(QStringLiteral("Command2"), QStringLiteral("组合检索(&G)"));
+    backtestButton_ = button(QStringLiteral("backtestButton"), QStringLiteral("回测(&B)"));
+    backtestButton_->setToolTip(QStringLiteral("检验当前的检索设置在过去各期是否比随机命中得多"));
     importButton_ = button(QStringLiteral("cmdRdLst"), QStringLiteral("读取历史号文本(&W)"));
     importButton_->setToolTip(
         QStringLiteral("从历史号码文本文件中读取历史号中最后一期之后的新的历史号码"));
@@ -440,8 +442,12 @@ QWidget* MainWindow::buildButtons() {
     exportTextButton_ =
         button(QStringLiteral("Command4"), QStringLiteral("历史号码导出文本文件(&O)"));
     settingsButton_ = button(QStringLiteral("Command9"), QStringLiteral("软件设置(&T)"));
-    layout->addWidget(searchButton_, 0, 0);
-    layout->addWidget(combinationSearchButton_, 0, 1);
+    // The back-test goes with the two searches it tests.
+    auto* searches = new QHBoxLayout;
+    searches->addWidget(searchButton_, 2);
+    searches->addWidget(combinationSearchButton_, 2);
+    searches->addWidget(backtestButton_, 1);
+    layout->addLayout(searches, 0, 0, 1, 2);
     layout->addWidget(importButton_, 1, 0);
     layout->addWidget(onlineUpdateButton_, 1, 1);
     layout->addWidget(deleteNewestButton_, 2, 0);

@@ -76,13 +76,18 @@ bool SearchActions::takeCombinationSize() {
     return outcome.ok;
 }
 
-void SearchActions::onSearchClicked() {
+std::array<bool, 5> SearchActions::chosenPositions() const {
     const bool manual = workspace_.targetSource() == TargetSource::Typed;
     std::array<bool, 5> positions{};
     for (int p = 1; p <= 5; ++p) {
         const QString name = QStringLiteral("%1_%2").arg(manual ? "Check11" : "Check1").arg(p);
         if (auto* box = control<QCheckBox>(window_, name)) positions[p - 1] = box->isChecked();
     }
+    return positions;
+}
+
+void SearchActions::onSearchClicked() {
+    const std::array<bool, 5> positions = chosenPositions();
     SearchResult result;
     Outcome outcome;
     {

@@ -6,6 +6,7 @@
 
 #include <QObject>
 
+#include <array>
 #include <memory>
 
 class QComboBox;
@@ -25,11 +26,16 @@ class SearchActions : public QObject {
     SearchActions(MainWindow& window, Workspace& workspace, Prompter& prompter);
 
     const SearchResult* lastResult() const { return last_.get(); }
+    SearchService& service() { return service_; }
+
+    // The positions 检索 compares: the check boxes of the target tab in use.
+    std::array<bool, 5> chosenPositions() const;
+    // Stores the size typed into the combination box; false (and told) when it is refused.
+    bool takeCombinationSize();
 
   private:
     void onSearchClicked();
     void onCombinationSearchClicked();
-    bool takeCombinationSize();
     void show(SearchResult result, const Outcome& outcome);
     void reportWriteProblem();
 

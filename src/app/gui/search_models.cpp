@@ -137,6 +137,15 @@ int TallyModel::columnCount(const QModelIndex& parent) const {
 QVariant TallyModel::data(const QModelIndex& index, int role) const {
     if (!result_ || !index.isValid()) return {};
     if (role == Qt::TextAlignmentRole) return QVariant(Qt::AlignCenter);
+    if (role == Qt::ToolTipRole) {
+        // Without hit periods chance gives nothing to compare with.
+        if (result_->tally.hitPeriods == 0) return {};
+        const search::ChanceBand band = resultGridBand(*result_, static_cast<size_t>(index.row()));
+        return QStringLiteral("随机期望 %1，95%范围 %2–%3")
+            .arg(band.expected, 0, 'f', 3)
+            .arg(band.low, 0, 'f', 1)
+            .arg(band.high, 0, 'f', 1);
+    }
     if (role != Qt::DisplayRole) return {};
     return QString::fromStdString(
         resultGridCell(*result_, static_cast<size_t>(index.row()), index.column()));

@@ -2,6 +2,7 @@
 
 #include "search/tally.h"
 
+#include <QAreaSeries>
 #include <QBarCategoryAxis>
 #include <QBarSeries>
 #include <QBarSet>
@@ -55,20 +56,39 @@ void TallyChart::showResult(const SearchResult& result) {
     auto* expected = new QLineSeries;
     expected->setName(QStringLiteral("随机期望"));
     expected->setPointsVisible(true);
+    // The band of each value spans its whole category, so the bar is read against the band
+    // standing behind it; neighbouring bands join into one stepped strip.
+    auto* band = new QAreaSeries;
+    auto* bandHigh = new QLineSeries(band);
+    auto* bandLow = new QLineSeries(band);
     QStringList categories;
     double top = 1;
     const auto& byValue = result.tally.byValue;
     for (size_t i = 0; i < byValue.size(); ++i) {
-        const double expectedCount = i < result.bands.size() ? result.bands[i].expected : 0.0;
+        const search::ChanceBand band =
+            i < result.bands.size() ? result.bands[i] : search::ChanceBand{};
         *counts << static_cast<double>(byValue[i].count);
-        expected->append(static_cast<double>(i), expectedCount);
+        const auto x = static_cast<double>(i);
+        expected->append(x, band.expected);
+        for (double edge : {x - 0.5, x + 0.5}) {
+            bandHigh->append(edge, band.high);
+            bandLow->append(edge, band.low);
+        }
         categories << QString::fromStdString(
             search::valueText(result.tally.resultKind, byValue[i].value, result.tally.zodiacBase));
-        top = std::max({top, static_cast<double>(byValue[i].count), expectedCount});
+        top = std::max({top, static_cast<double>(byValue[i].count), band.high});
     }
     auto* bars = new QBarSeries;
     bars->append(counts);
+    band->setUpperSeries(bandHigh);
+    band->setLowerSeries(bandLow);
+    band->setName(QStringLiteral("随机范围（95%）"));
+    band->setObjectName(QStringLiteral("chanceBand"));
+    // Drawn over the bars but see-through, so a bar's top is seen inside, above or below it.
+    band->setColor(QColor(0x40, 0x90, 0x40, 0x48));
+    band->setBorderColor(QColor(0x40, 0x90, 0x40, 0x90));
     chart->addSeries(bars);
+    chart->addSeries(band);
     chart->addSeries(expected);
 
     auto* x = new QBarCategoryAxis;
@@ -86,7 +106,8 @@ void TallyChart::showResult(const SearchResult& result) {
     chart->addAxis(x, Qt::AlignBottom);
     chart->addAxis(y, Qt::AlignLeft);
     for (QAbstractSeries* series :
-         {static_cast<QAbstractSeries*>(bars), static_cast<QAbstractSeries*>(expected)}) {
+         {static_cast<QAbstractSeries*>(bars), static_cast<QAbstractSeries*>(band),
+          static_cast<QAbstractSeries*>(expected)}) {
         series->attachAxis(x);
         series->attachAxis(y);
     }

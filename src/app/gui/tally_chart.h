@@ -1,7 +1,7 @@
 #pragma once
 // Beside the result grid: one bar per value of the result kind, how often it stood at the hit
-// periods' positions, and a line at what chance alone would give, so values running above chance
-// stand out.
+// periods' positions, a line at what chance alone would give and a shaded band where chance puts
+// the count 95 times in 100, so values running outside chance stand out.
 
 #include "app/search_service.h"
 

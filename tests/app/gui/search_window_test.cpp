@@ -6,12 +6,15 @@
 
 #include <QAbstractItemModelTester>
 #include <QAction>
+#include <QAreaSeries>
+#include <QBarCategoryAxis>
 #include <QBarSeries>
 #include <QBarSet>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QLineSeries>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTabWidget>
@@ -85,6 +88,57 @@ TEST(SearchWindow, APatternSearchFillsBothGridsAndTheChart) {
     // A later choice of result type leaves the grids as they are until the next search.
     f.find<QRadioButton>("Option4_1")->click();
     EXPECT_EQ(cell(tally, 0, 1), "1");
+    EXPECT_EQ(f.workspace().waitForWrites(), "");
+}
+
+TEST(SearchWindow, TheChartShadesTheChanceBandAndTheTooltipsTellItForTheirOwnValue) {
+    WindowFixture f;
+    prepare(f);
+    f.find<QRadioButton>("Option1_0")->click(); // fixed position
+    f.find<QRadioButton>("Option4_2")->click(); // heads: 0 for nine numbers, 1 for two
+    f.find<QCheckBox>("Check1_2")->setChecked(true);
+    QTest::mouseClick(f.find<QPushButton>("Command1"), Qt::LeftButton);
+
+    auto* chart = f.window->findChild<app::gui::TallyChart*>("tallyChart")->chart();
+    QAreaSeries* band = nullptr;
+    QLineSeries* expected = nullptr;
+    for (QAbstractSeries* series : chart->series()) {
+        if (auto* area = qobject_cast<QAreaSeries*>(series)) band = area;
+        if (auto* line = qobject_cast<QLineSeries*>(series)) expected = line;
+    }
+    ASSERT_NE(band, nullptr);
+    ASSERT_NE(expected, nullptr);
+    EXPECT_EQ(band->name(), QStringLiteral("随机范围（95%）"));
+    EXPECT_EQ(expected->name(), QStringLiteral("随机期望"));
+    auto* categories = qobject_cast<QBarCategoryAxis*>(chart->axes(Qt::Horizontal).front());
+    ASSERT_NE(categories, nullptr);
+    ASSERT_EQ(categories->count(), 2);
+    // The band spans each value's category around its expectation.
+    ASSERT_EQ(band->upperSeries()->count(), 4);
+    for (int i = 0; i < 2; ++i) {
+        const double e = expected->at(i).y();
+        EXPECT_EQ(band->upperSeries()->at(2 * i).x(), i - 0.5);
+        EXPECT_EQ(band->upperSeries()->at(2 * i + 1).x(), i + 0.5);
+        EXPECT_GT(band->upperSeries()->at(2 * i).y(), e);
+        EXPECT_LT(band->lowerSeries()->at(2 * i).y(), e);
+    }
+    // Five numbers a hit period, nine of the eleven with head 0.
+    const int hitPeriods = f.find<QTableView>("MSFlexGrid2")->model()->rowCount();
+    ASSERT_GT(hitPeriods, 0);
+    EXPECT_NEAR(expected->at(0).y(), hitPeriods * 5.0 * 9 / 11, 1e-9);
+
+    // The result grid lists by count; each row's tooltip gives its own value's figures.
+    auto* tally = f.find<QTableView>("MSFlexGrid3");
+    ASSERT_EQ(tally->model()->rowCount(), 2);
+    for (int row = 0; row < 2; ++row) {
+        const int i = categories->categories().indexOf(cell(tally, row, 1));
+        ASSERT_GE(i, 0);
+        const QString tip = tally->model()->index(row, 2).data(Qt::ToolTipRole).toString();
+        EXPECT_EQ(tip, QStringLiteral("随机期望 %1，95%范围 %2–%3")
+                           .arg(expected->at(i).y(), 0, 'f', 3)
+                           .arg(band->lowerSeries()->at(2 * i).y(), 0, 'f', 1)
+                           .arg(band->upperSeries()->at(2 * i).y(), 0, 'f', 1));
+    }
     EXPECT_EQ(f.workspace().waitForWrites(), "");
 }
 

@@ -55,7 +55,7 @@ TEST(WindowLayout, OnA1024x640ScreenNothingOfThePanelOrTheGridsIsCutOff) {
     for (auto* b : scroll->widget()->findChildren<QRadioButton*>()) buttons.push_back(b);
     for (auto* b : scroll->widget()->findChildren<QCheckBox*>())
         if (!hiddenTab->isAncestorOf(b)) buttons.push_back(b);
-    ASSERT_EQ(buttons.size(), 7u + 18u + 5u);
+    ASSERT_EQ(buttons.size(), 8u + 18u + 5u);
     for (QAbstractButton* button : buttons) {
         SCOPED_TRACE(button->objectName().toStdString());
         EXPECT_TRUE(button->isVisible());

@@ -1,0 +1,35 @@
+#pragma once
+// The 回测 button: opens the back-test dialog on the search the window is set up for, with the
+// positions 检索 would compare and the combination size of the box. Remembers what was chosen in
+// the dialog until the window closes.
+
+#include "app/backtest_service.h"
+#include "app/gui/backtest_dialog.h"
+
+#include <QObject>
+
+namespace app::gui {
+
+class MainWindow;
+class Prompter;
+class SearchActions;
+
+class BacktestActions : public QObject {
+    Q_OBJECT
+  public:
+    BacktestActions(MainWindow& window, Workspace& workspace, Prompter& prompter,
+                    SearchActions& search);
+
+  private:
+    void onBacktestClicked();
+    BacktestSubject subject() const;
+
+    MainWindow& window_;
+    Workspace& workspace_;
+    Prompter& prompter_;
+    SearchActions& search_;
+    BacktestService service_;
+    BacktestChoice choice_;
+};
+
+} // namespace app::gui
