@@ -1,14 +1,44 @@
 #include "platform/database.h"
 
+#include "platform/file_io.h"
+
 #include <sqlite3.h>
 
+#include <atomic>
 #include <utility>
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace platform {
 
 namespace {
+
+std::atomic<std::uint64_t> nextSerial{1};
+
+using Answer = std::function<SqlValue(std::int64_t, std::int64_t)>;
+
+void callAnswer(sqlite3_context* context, int, sqlite3_value** args) {
+    const auto& answer = *static_cast<const Answer*>(sqlite3_user_data(context));
+    try {
+        const SqlValue value = answer(sqlite3_value_int64(args[0]), sqlite3_value_int64(args[1]));
+        switch (value.type) {
+        case SqlValue::Type::Null:
+            sqlite3_result_null(context);
+            break;
+        case SqlValue::Type::Integer:
+            sqlite3_result_int64(context, value.integer);
+            break;
+        case SqlValue::Type::Text:
+            // An empty view may have no data; SQLite would take that for NULL.
+            sqlite3_result_text(context, value.text.empty() ? "" : value.text.data(),
+                                static_cast<int>(value.text.size()), SQLITE_TRANSIENT);
+            break;
+        }
+    } catch (const std::exception& e) {
+        sqlite3_result_error(context, e.what(), -1);
+    }
+}
 
 [[noreturn]] void fail(sqlite3* db, std::string_view what) {
     std::string message(what);
@@ -113,7 +143,18 @@ Database::Database(const std::string& path) : path_(path) {
         throw DbError(message);
     }
     db_ = db;
+    serial_ = nextSerial++;
     sqlite3_busy_timeout(db_, 2000);
+    // Closing leaves the log alone (see the header); commits are durable unless a transaction
+    // says otherwise; a log grown by a large commit shrinks back at the next one.
+    sqlite3_db_config(db_, SQLITE_DBCONFIG_NO_CKPT_ON_CLOSE, 1, nullptr);
+    try {
+        exec("PRAGMA synchronous = FULL");
+        exec("PRAGMA journal_size_limit = 4194304");
+    } catch (...) {
+        close();
+        throw;
+    }
     struct stat info {};
     if (::stat(path.c_str(), &info) == 0) {
         device_ = info.st_dev;
@@ -138,7 +179,7 @@ Database::~Database() {
 
 Database::Database(Database&& other) noexcept
     : db_(std::exchange(other.db_, nullptr)), path_(std::move(other.path_)), device_(other.device_),
-      inode_(other.inode_) {}
+      inode_(other.inode_), serial_(other.serial_) {}
 
 Database& Database::operator=(Database&& other) noexcept {
     if (this != &other) {
@@ -147,8 +188,72 @@ Database& Database::operator=(Database&& other) noexcept {
         path_ = std::move(other.path_);
         device_ = other.device_;
         inode_ = other.inode_;
+        serial_ = other.serial_;
     }
     return *this;
+}
+
+bool Database::useWriteAheadLog() {
+    auto stmt = prepare("PRAGMA journal_mode = WAL");
+    try {
+        return stmt.step() && stmt.textAt(0) == "wal";
+    } catch (const DbError&) {
+        return false; // busy: the file keeps its journal
+    }
+}
+
+void Database::checkpoint() {
+    auto stmt = prepare("PRAGMA wal_checkpoint(TRUNCATE)");
+    if (stmt.step() && stmt.intAt(0) != 0)
+        throw DbError("the database's log is in use by a reader; nothing was changed, try again");
+}
+
+bool Database::tryCheckpoint() {
+    sqlite3_busy_timeout(db_, 0);
+    bool done = false;
+    try {
+        auto stmt = prepare("PRAGMA wal_checkpoint(TRUNCATE)");
+        done = stmt.step() && stmt.intAt(0) == 0;
+    } catch (const DbError&) {
+        done = false;
+    }
+    sqlite3_busy_timeout(db_, 2000);
+    return done;
+}
+
+void Database::replaceFile(const std::string& replacement) {
+    const std::string live = path_;
+    // The old file holds everything its log held; the log is empty.
+    checkpoint();
+    close();
+    // Were the old log files left, the new file would be read through them.
+    ::unlink((live + "-wal").c_str());
+    ::unlink((live + "-shm").c_str());
+    try {
+        renameDurably(replacement, live);
+    } catch (...) {
+        *this = Database(live);
+        throw;
+    }
+    *this = Database(live);
+}
+
+void Database::defineFunction(const std::string& name,
+                              std::function<SqlValue(std::int64_t, std::int64_t)> answer) {
+    if (!db_) throw DbError("database is not open");
+    auto* held = new Answer(std::move(answer));
+    // SQLite owns held from here: it deletes it when the function goes, or now on a failure.
+    if (sqlite3_create_function_v2(db_, name.c_str(), 2, SQLITE_UTF8 | SQLITE_DIRECTONLY, held,
+                                   callAnswer, nullptr, nullptr,
+                                   [](void* p) { delete static_cast<Answer*>(p); }) != SQLITE_OK) {
+        fail(db_, "cannot define function " + name);
+    }
+}
+
+void Database::removeFunction(const std::string& name) {
+    if (db_)
+        sqlite3_create_function_v2(db_, name.c_str(), 2, SQLITE_UTF8, nullptr, nullptr, nullptr,
+                                   nullptr, nullptr);
 }
 
 void Database::close() {
@@ -196,8 +301,15 @@ void Database::vacuumInto(const std::string& target) {
     stmt.run();
 }
 
-Transaction::Transaction(Database& db) : db_(db) {
-    db_.exec("BEGIN IMMEDIATE");
+Transaction::Transaction(Database& db, Durability durability) : db_(db), durability_(durability) {
+    // The level cannot change inside a transaction.
+    if (durability_ == Durability::MayBeLost) db_.exec("PRAGMA synchronous = NORMAL");
+    try {
+        db_.exec("BEGIN IMMEDIATE");
+    } catch (...) {
+        restoreDurability();
+        throw;
+    }
 }
 
 Transaction::~Transaction() {
@@ -207,12 +319,23 @@ Transaction::~Transaction() {
         } catch (const DbError&) {
             // Nothing more can be done; SQLite rolls back on close as well.
         }
+        restoreDurability();
     }
 }
 
 void Transaction::commit() {
     db_.exec("COMMIT");
     done_ = true;
+    restoreDurability();
+}
+
+void Transaction::restoreDurability() {
+    if (durability_ != Durability::MayBeLost) return;
+    try {
+        db_.exec("PRAGMA synchronous = FULL");
+    } catch (const DbError&) {
+        // Only a closed connection refuses it.
+    }
 }
 
 } // namespace platform

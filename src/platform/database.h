@@ -2,8 +2,14 @@
 // A thin RAII layer over the SQLite C API (one connection is used by one thread at a time): a
 // connection, prepared statements with bound values, and a transaction guard that rolls back unless
 // committed. Failures throw DbError.
+//
+// Files are kept in write-ahead-log mode (useWriteAheadLog). A connection never checkpoints or
+// removes the log when it closes: a connection left open on a file that another process has since
+// replaced must not touch the log of the file now at the path. The log is checkpointed as SQLite
+// does after large commits, and emptied by checkpoint() before a file is replaced (replaceFile).
 
 #include <cstdint>
+#include <functional>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -53,6 +59,18 @@ class Statement {
     sqlite3_stmt* stmt_ = nullptr;
 };
 
+// A value the program hands to SQL through a function of its own (Database::defineFunction).
+struct SqlValue {
+    enum class Type { Null, Integer, Text };
+    Type type = Type::Null;
+    std::int64_t integer = 0;
+    std::string_view text; // read before the function is called again
+
+    static SqlValue null() { return {}; }
+    static SqlValue of(std::int64_t value) { return {Type::Integer, value, {}}; }
+    static SqlValue of(std::string_view value) { return {Type::Text, 0, value}; }
+};
+
 class Database {
   public:
     Database() = default;
@@ -69,9 +87,33 @@ class Database {
     // False when the file at path() is no longer the one this connection opened (another
     // process renamed a new file over it): writes would go to a file nobody reads.
     bool stillAtPath() const;
-    // Grows when another connection changed the file (SQLite's data_version).
+    // Changes when another connection (of this process or another) committed a change to the
+    // file; this connection's own commits leave it (SQLite's data_version).
     std::int64_t dataVersion();
+    // Tells connections apart: every connection opened by this process has its own.
+    std::uint64_t serial() const { return serial_; }
     void close();
+
+    // Keeps the file in write-ahead-log mode from now on (a setting stored in the file). False
+    // when it stays in its journal mode (another connection is using the file in that mode).
+    bool useWriteAheadLog();
+    // Copies everything the log holds into the file, flushes it and empties the log. Throws
+    // when a reader of another connection keeps the log in use beyond the busy wait.
+    void checkpoint();
+    // The same without waiting for readers; false when one kept it from completing.
+    bool tryCheckpoint();
+    // Puts the complete database file at replacement (flushed to the disk, not open) in the place
+    // of this connection's file, and reopens this connection on it. The log is emptied first and
+    // the old file's log files removed before the rename, so a kill at any moment leaves at the
+    // path either the old file, whole, or the new one, with no log of the other beside it. When
+    // the rename fails this connection is reopened on the old file and the error rethrown.
+    void replaceFile(const std::string& replacement);
+
+    // SQL on this connection can call name(a, b) with two integers; answer(a, b) gives the value
+    // and may throw to fail the statement. Not callable from the schema (triggers, views).
+    void defineFunction(const std::string& name,
+                        std::function<SqlValue(std::int64_t, std::int64_t)> answer);
+    void removeFunction(const std::string& name);
 
     void exec(std::string_view sql);
     Statement prepare(std::string_view sql);
@@ -91,19 +133,28 @@ class Database {
     // The identity of the file opened.
     std::uint64_t device_ = 0;
     std::uint64_t inode_ = 0;
+    std::uint64_t serial_ = 0;
 };
+
+// What a commit promises. Durable: the change survives a power cut once commit() returns (the
+// log is flushed at the commit). MayBeLost: a power cut may undo the change, but never damages the
+// file; for state that is written again by the next run (a search's working columns).
+enum class Durability { Durable, MayBeLost };
 
 // Begins a transaction on construction; rolls back in the destructor unless commit() ran.
 class Transaction {
   public:
-    explicit Transaction(Database& db);
+    explicit Transaction(Database& db, Durability durability = Durability::Durable);
     ~Transaction();
     Transaction(const Transaction&) = delete;
     Transaction& operator=(const Transaction&) = delete;
     void commit();
 
   private:
+    void restoreDurability();
+
     Database& db_;
+    Durability durability_;
     bool done_ = false;
 };
 

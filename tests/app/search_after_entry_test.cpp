@@ -48,6 +48,7 @@ TEST(SearchAfterEntry, AddedDrawsAreSearchedAndWrittenAsIfEverythingWereReadAgai
 
             // The same search on a copy, by the statements, from the state before it.
             const std::string copy = f.dir.file("copy" + std::to_string(round) + ".db");
+            w.database().checkpoint(); // the file alone then holds everything
             std::filesystem::copy_file(w.databasePath(), copy);
             ASSERT_TRUE(combination
                             ? service.combinationSearch(result).ok
