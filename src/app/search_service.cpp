@@ -190,7 +190,7 @@ void SearchService::startWrite(const search::SearchRequest& request, const searc
                            if (!lock.held())
                                return "检索结果未能写入数据库（另一个操作正在修改历史号码）。"
                                       "检索结果仍然正确显示；请稍后重新检索。";
-                           writer->write(*db, *stored, request, tally);
+                writer->write(*db, *stored, request, tally);
                            return {};
                        } catch (const search::StaleSearch&) {
                            return "检索结果未能写入数据库（检索之后另一个程序修改了历史数据库）。"
@@ -205,6 +205,9 @@ void SearchService::startWrite(const search::SearchRequest& request, const searc
 Outcome SearchService::run(search::SearchRequest request, SearchResult& result) {
     if (auto ready = completeRequest(request); !ready.ok) return ready;
     try {
+        // Every search reads these (the writer both); one pass through the table reads them.
+        columns_.prefetch(workspace_.database(),
+                          {"txtHisLst", history::textColumn(false, request.kind)});
         result = compute(request);
         // The database's final state is written in the background.
         startWrite(request, result.tally);

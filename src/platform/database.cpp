@@ -30,9 +30,10 @@ void callAnswer(sqlite3_context* context, int, sqlite3_value** args) {
             sqlite3_result_int64(context, value.integer);
             break;
         case SqlValue::Type::Text:
-            // An empty view may have no data; SQLite would take that for NULL.
+            // An empty view may have no data; SQLite would take that for NULL. Not copied: the
+            // text outlives the statement (see defineFunction).
             sqlite3_result_text(context, value.text.empty() ? "" : value.text.data(),
-                                static_cast<int>(value.text.size()), SQLITE_TRANSIENT);
+                                static_cast<int>(value.text.size()), SQLITE_STATIC);
             break;
         }
     } catch (const std::exception& e) {
@@ -125,6 +126,13 @@ std::string Statement::textAt(int column) const {
     if (!text) return {};
     return std::string(reinterpret_cast<const char*>(text),
                        static_cast<size_t>(sqlite3_column_bytes(stmt_, column)));
+}
+
+std::string_view Statement::textViewAt(int column) const {
+    const auto* text = sqlite3_column_text(stmt_, column);
+    if (!text) return {};
+    return std::string_view(reinterpret_cast<const char*>(text),
+                            static_cast<size_t>(sqlite3_column_bytes(stmt_, column)));
 }
 
 bool Statement::isNullAt(int column) const {

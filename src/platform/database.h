@@ -52,6 +52,8 @@ class Statement {
     std::int64_t int64At(int column) const;
     int intAt(int column) const;
     std::string textAt(int column) const;
+    // The text without a copy, valid until the statement steps again.
+    std::string_view textViewAt(int column) const;
     bool isNullAt(int column) const;
 
   private:
@@ -64,7 +66,7 @@ struct SqlValue {
     enum class Type { Null, Integer, Text };
     Type type = Type::Null;
     std::int64_t integer = 0;
-    std::string_view text; // read before the function is called again
+    std::string_view text;
 
     static SqlValue null() { return {}; }
     static SqlValue of(std::int64_t value) { return {Type::Integer, value, {}}; }
@@ -110,7 +112,8 @@ class Database {
     void replaceFile(const std::string& replacement);
 
     // SQL on this connection can call name(a, b) with two integers; answer(a, b) gives the value
-    // and may throw to fail the statement. Not callable from the schema (triggers, views).
+    // and may throw to fail the statement. A text it gives must stay valid until the statement
+    // that called it is done. Not callable from the schema (triggers, views).
     void defineFunction(const std::string& name,
                         std::function<SqlValue(std::int64_t, std::int64_t)> answer);
     void removeFunction(const std::string& name);

@@ -37,7 +37,7 @@ SearchStateWriter::Cell SearchStateWriter::Column::at(size_t row) const {
     Cell cell;
     cell.null = nulls[row] != 0;
     if (isText)
-        cell.text = texts[row];
+        cell.text = texts.at(row);
     else
         cell.number = numbers[row];
     return cell;
@@ -46,21 +46,13 @@ SearchStateWriter::Cell SearchStateWriter::Column::at(size_t row) const {
 bool SearchStateWriter::Column::sameAt(size_t row, const Column& other) const {
     if (nulls[row] != other.nulls[row]) return false;
     if (nulls[row]) return true;
-    return isText ? texts[row] == other.texts[row] : numbers[row] == other.numbers[row];
-}
-
-void SearchStateWriter::Column::set(size_t row, const Cell& cell) {
-    nulls[row] = cell.null ? 1 : 0;
-    if (isText)
-        texts[row] = cell.text;
-    else
-        numbers[row] = cell.number;
+    return isText ? texts.at(row) == other.texts.at(row) : numbers[row] == other.numbers[row];
 }
 
 void SearchStateWriter::Column::push(const Cell& cell) {
     nulls.push_back(cell.null ? 1 : 0);
     if (isText)
-        texts.push_back(cell.text);
+        texts.push(cell.text, cell.null);
     else
         numbers.push_back(cell.number);
 }
@@ -117,7 +109,7 @@ void SearchStateWriter::loadAddedRows(platform::Database& db, const StoredHistor
             Cell cell;
             cell.null = stmt.isNullAt(at);
             if (column.isText)
-                cell.text = stmt.textAt(at);
+                cell.text = stmt.textViewAt(at);
             else
                 cell.number = stmt.int64At(at);
             column.push(cell);
@@ -212,6 +204,7 @@ void SearchStateWriter::writeChanges(platform::Database& db, const StoredHistory
     for (const auto& name : names) mirrored = mirrored && columns_.count(name) > 0;
     // The first row keeps some of its stored values.
     std::vector<Cell> first(names.size());
+    std::vector<std::string> firstTexts(names.size());
     if (rows > 0) {
         if (mirrored) {
             for (size_t c = 0; c < names.size(); ++c) first[c] = columns_[names[c]].at(0);
@@ -225,7 +218,7 @@ void SearchStateWriter::writeChanges(platform::Database& db, const StoredHistory
                 const int at = static_cast<int>(c);
                 first[c].null = stmt.isNullAt(at);
                 if (names[c].rfind("txt", 0) == 0)
-                    first[c].text = stmt.textAt(at);
+                    first[c].text = firstTexts[c] = stmt.textAt(at);
                 else
                     first[c].number = stmt.int64At(at);
             }
@@ -237,10 +230,7 @@ void SearchStateWriter::writeChanges(platform::Database& db, const StoredHistory
     for (size_t c = 0; c < names.size(); ++c) {
         next[c].isText = names[c].rfind("txt", 0) == 0;
         next[c].nulls.reserve(rows);
-        if (next[c].isText)
-            next[c].texts.reserve(rows);
-        else
-            next[c].numbers.reserve(rows);
+        if (!next[c].isText) next[c].numbers.reserve(rows);
     }
     for (size_t row = 0; row < rows; ++row) {
         size_t c = 0;
@@ -327,7 +317,7 @@ void SearchStateWriter::writeChanges(platform::Database& db, const StoredHistory
             if (next[c].nulls[row])
                 stmt.bindNull(index);
             else if (next[c].isText)
-                stmt.bind(index, std::string_view(next[c].texts[row]));
+                stmt.bind(index, next[c].texts.at(row));
             else
                 stmt.bind(index, next[c].numbers[row]);
         };
@@ -355,7 +345,7 @@ void SearchStateWriter::writeChanges(platform::Database& db, const StoredHistory
                 const Column& values = next[static_cast<size_t>(column)];
                 if (values.nulls[row]) return platform::SqlValue::null();
                 if (values.isText)
-                    return platform::SqlValue::of(std::string_view(values.texts[row]));
+                    return platform::SqlValue::of(values.texts.at(row));
                 return platform::SqlValue::of(values.numbers[row]);
             });
             std::string sql = "UPDATE Lishi SET ";

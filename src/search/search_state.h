@@ -18,6 +18,7 @@
 #include <optional>
 #include <stdexcept>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace search {
@@ -53,22 +54,22 @@ class SearchStateWriter {
                const Tally& tally);
 
   private:
+    // A value of a column; a text is viewed where it is kept (a column, the history's texts).
     struct Cell {
         bool null = false;
         std::int64_t number = 0;
-        std::string text;
+        std::string_view text;
         bool operator==(const Cell&) const = default;
     };
     // A column as the database holds it: numbers or texts, and which rows are NULL.
     struct Column {
         bool isText = false;
         std::vector<std::int64_t> numbers;
-        std::vector<std::string> texts;
+        TextColumn texts;
         std::vector<std::uint8_t> nulls;
 
         Cell at(size_t row) const;
         bool sameAt(size_t row, const Column& other) const;
-        void set(size_t row, const Cell& cell);
         void push(const Cell& cell);
     };
 
