@@ -4,6 +4,7 @@
 
 #include <sqlite3.h>
 
+#include <algorithm>
 #include <atomic>
 #include <utility>
 
@@ -16,14 +17,32 @@ namespace {
 
 std::atomic<std::uint64_t> nextSerial{1};
 
-using Answer = std::function<SqlValue(std::int64_t, std::int64_t)>;
-
-void callAnswer(sqlite3_context* context, int, sqlite3_value** args) {
-    const auto& answer = *static_cast<const Answer*>(sqlite3_user_data(context));
+void callAnswer(sqlite3_context* context, int count, sqlite3_value** args) {
+    const auto& answer = *static_cast<const Database::Function*>(sqlite3_user_data(context));
     try {
-        const SqlValue value = answer(sqlite3_value_int64(args[0]), sqlite3_value_int64(args[1]));
+        SqlValue values[Database::kMaxArguments];
+        count = std::min(count, Database::kMaxArguments);
+        for (int i = 0; i < count; ++i) {
+            switch (sqlite3_value_type(args[i])) {
+            case SQLITE_NULL:
+                break;
+            case SQLITE_INTEGER:
+                values[i] = SqlValue::of(static_cast<std::int64_t>(sqlite3_value_int64(args[i])));
+                break;
+            case SQLITE_TEXT:
+                values[i] = SqlValue::of(std::string_view(
+                    reinterpret_cast<const char*>(sqlite3_value_text(args[i])),
+                    static_cast<size_t>(sqlite3_value_bytes(args[i]))));
+                break;
+            default: // neither a whole number nor a text: told apart from both
+                values[i].type = SqlValue::Type::Other;
+                break;
+            }
+        }
+        const SqlValue value = answer(std::span<const SqlValue>(values, static_cast<size_t>(count)));
         switch (value.type) {
         case SqlValue::Type::Null:
+        case SqlValue::Type::Other:
             sqlite3_result_null(context);
             break;
         case SqlValue::Type::Integer:
@@ -246,21 +265,20 @@ void Database::replaceFile(const std::string& replacement) {
     *this = Database(live);
 }
 
-void Database::defineFunction(const std::string& name,
-                              std::function<SqlValue(std::int64_t, std::int64_t)> answer) {
+void Database::defineFunction(const std::string& name, Function answer) {
     if (!db_) throw DbError("database is not open");
-    auto* held = new Answer(std::move(answer));
+    auto* held = new Function(std::move(answer));
     // SQLite owns held from here: it deletes it when the function goes, or now on a failure.
-    if (sqlite3_create_function_v2(db_, name.c_str(), 2, SQLITE_UTF8 | SQLITE_DIRECTONLY, held,
-                                   callAnswer, nullptr, nullptr,
-                                   [](void* p) { delete static_cast<Answer*>(p); }) != SQLITE_OK) {
+    if (sqlite3_create_function_v2(
+            db_, name.c_str(), -1, SQLITE_UTF8 | SQLITE_DIRECTONLY, held, callAnswer, nullptr,
+            nullptr, [](void* p) { delete static_cast<Function*>(p); }) != SQLITE_OK) {
         fail(db_, "cannot define function " + name);
     }
 }
 
 void Database::removeFunction(const std::string& name) {
     if (db_)
-        sqlite3_create_function_v2(db_, name.c_str(), 2, SQLITE_UTF8, nullptr, nullptr, nullptr,
+        sqlite3_create_function_v2(db_, name.c_str(), -1, SQLITE_UTF8, nullptr, nullptr, nullptr,
                                    nullptr, nullptr);
 }
 

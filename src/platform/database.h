@@ -10,6 +10,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <span>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -63,7 +64,8 @@ class Statement {
 
 // A value the program hands to SQL through a function of its own (Database::defineFunction).
 struct SqlValue {
-    enum class Type { Null, Integer, Text };
+    // Other: a value SQL holds that is neither (a real number, a blob).
+    enum class Type { Null, Integer, Text, Other };
     Type type = Type::Null;
     std::int64_t integer = 0;
     std::string_view text;
@@ -111,11 +113,13 @@ class Database {
     // the rename fails this connection is reopened on the old file and the error rethrown.
     void replaceFile(const std::string& replacement);
 
-    // SQL on this connection can call name(a, b) with two integers; answer(a, b) gives the value
-    // and may throw to fail the statement. A text it gives must stay valid until the statement
-    // that called it is done. Not callable from the schema (triggers, views).
-    void defineFunction(const std::string& name,
-                        std::function<SqlValue(std::int64_t, std::int64_t)> answer);
+    // SQL on this connection can call name(...) with 1 to kMaxArguments arguments; answer gets
+    // them (texts valid during the call) and gives the value, or throws to fail the statement.
+    // A text it gives must stay valid until the statement that called it is done. Not callable
+    // from the schema (triggers, views).
+    using Function = std::function<SqlValue(std::span<const SqlValue>)>;
+    static constexpr int kMaxArguments = 16;
+    void defineFunction(const std::string& name, Function answer);
     void removeFunction(const std::string& name);
 
     void exec(std::string_view sql);

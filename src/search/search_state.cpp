@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <array>
+#include <span>
 #include <string_view>
 #include <unordered_map>
 
@@ -187,7 +188,8 @@ class RowIndex {
     std::unordered_map<std::int64_t, size_t> sparse_;
 };
 
-// The name SQL calls the new values by while a search's state is written.
+// The names SQL calls the writer by while a search's state is written.
+constexpr const char* kChanged = "k11_row_changes";
 constexpr const char* kNewValue = "k11_new_value";
 
 } // namespace
@@ -336,34 +338,63 @@ void SearchStateWriter::writeChanges(platform::Database& db, const StoredHistory
                 if (db.changes() != 1) throw platform::DbError("a stored draw is missing");
             }
         } else {
-            // Many rows, or nothing known of the stored values: one pass through the table, the
-            // new values handed over by row (column -1: whether the row is known to change).
+            // Many rows, or nothing known of the stored values: one pass through the table. SQL
+            // asks whether a row changes (known here, or told its stored values) and for the new
+            // values of the rows that do.
             const RowIndex index(history.ids);
-            db.defineFunction(kNewValue, [&](std::int64_t column, std::int64_t id) {
-                const size_t row = index.at(id);
-                if (column < 0) return platform::SqlValue::of(std::int64_t{changed[row]});
-                const Column& values = next[static_cast<size_t>(column)];
+            std::int64_t lastId = history.ids[0];
+            size_t lastRow = index.at(lastId);
+            const auto rowOf = [&](const platform::SqlValue& id) {
+                // The questions about one row come one after another.
+                if (id.integer != lastId || id.type != platform::SqlValue::Type::Integer) {
+                    lastRow = index.at(id.integer);
+                    lastId = id.integer;
+                }
+                return lastRow;
+            };
+            db.defineFunction(kChanged, [&](std::span<const platform::SqlValue> args) {
+                const size_t row = rowOf(args[0]);
+                if (args.size() == 1) return platform::SqlValue::of(std::int64_t{changed[row]});
+                for (size_t c = 0; c + 1 < args.size(); ++c) {
+                    const auto& stored = args[c + 1];
+                    const Column& values = next[c];
+                    const bool same =
+                        values.nulls[row]
+                            ? stored.type == platform::SqlValue::Type::Null
+                        : values.isText ? stored.type == platform::SqlValue::Type::Text &&
+                                              stored.text == values.texts.at(row)
+                                        : stored.type == platform::SqlValue::Type::Integer &&
+                                              stored.integer == values.numbers[row];
+                    if (!same) return platform::SqlValue::of(std::int64_t{1});
+                }
+                return platform::SqlValue::of(std::int64_t{0});
+            });
+            db.defineFunction(kNewValue, [&](std::span<const platform::SqlValue> args) {
+                const Column& values = next[static_cast<size_t>(args[1].integer)];
+                const size_t row = rowOf(args[0]);
                 if (values.nulls[row]) return platform::SqlValue::null();
-                if (values.isText)
-                    return platform::SqlValue::of(values.texts.at(row));
+                if (values.isText) return platform::SqlValue::of(values.texts.at(row));
                 return platform::SqlValue::of(values.numbers[row]);
             });
             std::string sql = "UPDATE Lishi SET ";
-            std::string where;
+            std::string stored;
             for (size_t c = 0; c < names.size(); ++c) {
-                const std::string value =
-                    std::string(kNewValue) + "(" + std::to_string(c) + ", ID)";
-                sql += (c ? ", " : "") + names[c] + " = " + value;
-                where += (c ? " OR " : "") + names[c] + " IS NOT " + value;
+                sql += (c ? ", " : "") + names[c] + " = " + kNewValue + "(ID, " +
+                       std::to_string(c) + ")";
+                stored += ", " + names[c];
             }
-            sql += " WHERE " + (mirrored ? std::string(kNewValue) + "(-1, ID)" : where);
+            sql += std::string(" WHERE ") + kChanged + "(ID" + (mirrored ? "" : stored) + ")";
+            const auto forget = [&] {
+                db.removeFunction(kChanged);
+                db.removeFunction(kNewValue);
+            };
             try {
                 db.exec(sql);
             } catch (...) {
-                db.removeFunction(kNewValue);
+                forget();
                 throw;
             }
-            db.removeFunction(kNewValue);
+            forget();
         }
     }
     writeTally(db, tally);
