@@ -227,6 +227,22 @@ void SearchStateWriter::writeChanges(platform::Database& db, const StoredHistory
         }
     }
 
+    // The distinct tokens of the sets, and for each position of each set which one it is.
+    std::vector<std::string> distinctTokens;
+    std::vector<std::vector<int>> tokenIndex(sets.size());
+    for (size_t s = 0; s < sets.size(); ++s) {
+        for (const auto& token : sets[s].tokens) {
+            int index = -1;
+            if (token) {
+                const auto at = std::find(distinctTokens.begin(), distinctTokens.end(), *token);
+                index = static_cast<int>(at - distinctTokens.begin());
+                if (at == distinctTokens.end()) distinctTokens.push_back(*token);
+            }
+            tokenIndex[s].push_back(index);
+        }
+    }
+    if (distinctTokens.size() > 32) throw std::logic_error("more tokens than a row's mask holds");
+
     // The new value of every written column at every row.
     std::vector<Column> next(names.size());
     for (size_t c = 0; c < names.size(); ++c) {
@@ -277,14 +293,19 @@ void SearchStateWriter::writeChanges(platform::Database& db, const StoredHistory
             }
             if (plan.tokensRewritten) next[c++].push(tokens);
         }
+        // Free mode: which of the sets' tokens the row's token text holds, each looked for once.
+        std::uint32_t present = 0;
+        if (r.freePosition() && !tokens.null)
+            for (size_t t = 0; t < distinctTokens.size(); ++t)
+                if (tokens.text.find(distinctTokens[t]) != std::string_view::npos) present |= 1u << t;
         auto agrees = [&](const PositionSet& set, size_t i) {
             const int p = set.positions[i];
             if (!r.freePosition()) {
                 const Cell& v = compared[p - 1];
                 return !v.null && v.number == r.targets[p - 1];
             }
-            return set.tokens[i] && !tokens.null &&
-                   tokens.text.find(*set.tokens[i]) != std::string::npos;
+            const int t = tokenIndex[static_cast<size_t>(&set - sets.data())][i];
+            return t >= 0 && (present & (1u << t)) != 0;
         };
         auto count = [&](const PositionSet& set) {
             std::int64_t agreeing = 0;
