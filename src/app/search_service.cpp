@@ -190,7 +190,7 @@ void SearchService::startWrite(const search::SearchRequest& request, const searc
                            if (!lock.held())
                                return "检索结果未能写入数据库（另一个操作正在修改历史号码）。"
                                       "检索结果仍然正确显示；请稍后重新检索。";
-                writer->write(*db, *stored, request, tally);
+                           writer->write(*db, *stored, request, tally);
                            return {};
                        } catch (const search::StaleSearch&) {
                            return "检索结果未能写入数据库（检索之后另一个程序修改了历史数据库）。"

@@ -30,16 +30,17 @@ void callAnswer(sqlite3_context* context, int count, sqlite3_value** args) {
                 values[i] = SqlValue::of(static_cast<std::int64_t>(sqlite3_value_int64(args[i])));
                 break;
             case SQLITE_TEXT:
-                values[i] = SqlValue::of(std::string_view(
-                    reinterpret_cast<const char*>(sqlite3_value_text(args[i])),
-                    static_cast<size_t>(sqlite3_value_bytes(args[i]))));
+                values[i] = SqlValue::of(
+                    std::string_view(reinterpret_cast<const char*>(sqlite3_value_text(args[i])),
+                                     static_cast<size_t>(sqlite3_value_bytes(args[i]))));
                 break;
             default: // neither a whole number nor a text: told apart from both
                 values[i].type = SqlValue::Type::Other;
                 break;
             }
         }
-        const SqlValue value = answer(std::span<const SqlValue>(values, static_cast<size_t>(count)));
+        const SqlValue value =
+            answer(std::span<const SqlValue>(values, static_cast<size_t>(count)));
         switch (value.type) {
         case SqlValue::Type::Null:
         case SqlValue::Type::Other:

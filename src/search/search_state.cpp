@@ -297,7 +297,8 @@ void SearchStateWriter::writeChanges(platform::Database& db, const StoredHistory
         std::uint32_t present = 0;
         if (r.freePosition() && !tokens.null)
             for (size_t t = 0; t < distinctTokens.size(); ++t)
-                if (tokens.text.find(distinctTokens[t]) != std::string_view::npos) present |= 1u << t;
+                if (tokens.text.find(distinctTokens[t]) != std::string_view::npos)
+                    present |= 1u << t;
         auto agrees = [&](const PositionSet& set, size_t i) {
             const int p = set.positions[i];
             if (!r.freePosition()) {
@@ -380,9 +381,8 @@ void SearchStateWriter::writeChanges(platform::Database& db, const StoredHistory
                     const auto& stored = args[c + 1];
                     const Column& values = next[c];
                     const bool same =
-                        values.nulls[row]
-                            ? stored.type == platform::SqlValue::Type::Null
-                        : values.isText ? stored.type == platform::SqlValue::Type::Text &&
+                        values.nulls[row] ? stored.type == platform::SqlValue::Type::Null
+                        : values.isText   ? stored.type == platform::SqlValue::Type::Text &&
                                               stored.text == values.texts.at(row)
                                         : stored.type == platform::SqlValue::Type::Integer &&
                                               stored.integer == values.numbers[row];
