@@ -28,12 +28,22 @@ best() {
 }
 ratio() { printf '%.2f' "$(echo "$1 / $2" | bc -l)"; }
 
+echo "cores: $(nproc); load average before: $(cut -d' ' -f1-3 /proc/loadavg)"
 import=$(best k import "$dir/h.txt")
+echo "journal mode of the imported file: $(sqlite3 "$db" 'PRAGMA journal_mode;')"
 copy=$(best sqlite3 "$db" "CREATE TABLE Copied AS SELECT * FROM Lishi; DROP TABLE Copied;")
 echo "import of $draws lines: ${import} s; copying the stored table: ${copy} s; ratio $(ratio "$import" "$copy")"
 
 update=$(best sqlite3 "$db" "UPDATE Lishi SET intTh = (intTh + 1) % 7;")
 echo "one table-wide UPDATE of intTh: ${update} s"
+
+# The same references on a copy kept with a rollback journal (SQLite's default), for comparison.
+cp "$db" "$dir/rollback.db"
+sqlite3 "$dir/rollback.db" "PRAGMA journal_mode = DELETE;" >/dev/null
+rollbackCopy=$(best sqlite3 "$dir/rollback.db" "CREATE TABLE Copied AS SELECT * FROM Lishi; DROP TABLE Copied;")
+rollbackUpdate=$(best sqlite3 "$dir/rollback.db" "UPDATE Lishi SET intTh = (intTh + 1) % 7;")
+rm -f "$dir/rollback.db"
+echo "with a rollback journal: copying ${rollbackCopy} s (import ratio $(ratio "$import" "$rollbackCopy")); UPDATE ${rollbackUpdate} s"
 # Each run asks for other targets, so each changes the working columns.
 n=0
 search_once() {
@@ -44,5 +54,7 @@ search_once() {
 for search in "search --fixed --last --positions 1,2" "search --free --back 3 --positions 1,2,3" \
               "combo --fixed --back 2 --size 3" "combo --free --last --size 2"; do
     took=$(best search_once "$search")
-    echo "$search: ${took} s; ratio to the UPDATE $(ratio "$took" "$update")"
+    echo "$search: ${took} s; ratio to the UPDATE $(ratio "$took" "$update")" \
+         "(to the rollback-journal UPDATE $(ratio "$took" "$rollbackUpdate"))"
 done
+echo "load average after: $(cut -d' ' -f1-3 /proc/loadavg)"

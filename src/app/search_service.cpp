@@ -195,10 +195,12 @@ std::vector<std::string> SearchService::previousTexts(const search::SearchReques
 }
 
 void SearchService::startWrite(const search::SearchRequest& request, const search::Tally& tally) {
-    // The history as the search read it; the writer works on a connection of its own.
+    // The history as the search read it. The writer works on the workspace's connection, which
+    // waits for it before anything else uses it.
     auto stored = std::make_shared<search::StoredHistory>();
     const auto& rows = workspace_.rows();
     stored->generation = workspace_.history().generation();
+    stored->dataVersion = workspace_.followedDataVersion();
     stored->ids.reserve(rows.size());
     stored->values.reserve(rows.size());
     for (const auto& row : rows) {
@@ -207,10 +209,11 @@ void SearchService::startWrite(const search::SearchRequest& request, const searc
     }
     stored->plain = column("txtHisLst");
     stored->kindText = column(history::textColumn(false, request.kind));
-    if (!writer_) writer_ = std::make_shared<search::SearchStateWriter>(workspace_.databasePath());
+    if (!writer_) writer_ = std::make_shared<search::SearchStateWriter>();
+    platform::Database* db = &workspace_.database();
     workspace_.setPendingWrite(
         std::async(std::launch::async,
-                   [writer = writer_, stored, request, tally, lockPath = workspace_.lockPath(),
+                   [writer = writer_, stored, request, tally, db, lockPath = workspace_.lockPath(),
                     wait = workspace_.lockWait()]() -> std::string {
                        try {
                            // Another process replacing the file must not swallow these writes.
@@ -218,8 +221,11 @@ void SearchService::startWrite(const search::SearchRequest& request, const searc
                            if (!lock.held())
                                return "检索结果未能写入数据库（另一个操作正在修改历史号码）。"
                                       "检索结果仍然正确显示；请稍后重新检索。";
-                           writer->write(*stored, request, tally);
+                           writer->write(*db, *stored, request, tally);
                            return {};
+                       } catch (const search::StaleSearch&) {
+                           return "检索结果未能写入数据库（检索之后另一个程序修改了历史数据库）。"
+                                  "检索结果仍然正确显示；请重新检索。";
                        } catch (const std::exception& e) {
                            return std::string("检索结果未能写入数据库（") + e.what() +
                                   "）。检索结果仍然正确显示；请检查磁盘空间后重新检索。";
@@ -230,6 +236,9 @@ void SearchService::startWrite(const search::SearchRequest& request, const searc
 Outcome SearchService::run(search::SearchRequest request, SearchResult& result) {
     if (auto ready = completeRequest(request); !ready.ok) return ready;
     try {
+        // Every search reads these (the writer both); one pass through the table reads them.
+        columns_.prefetch(workspace_.database(),
+                          {"txtHisLst", history::textColumn(false, request.kind)});
         result = compute(request);
         // The database's final state is written in the background.
         startWrite(request, result.tally);

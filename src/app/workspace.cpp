@@ -90,6 +90,13 @@ Workspace::Workspace(WorkspaceOptions options)
 
 Workspace::~Workspace() {
     waitForWrites();
+    // Once the program is gone the database file alone holds every change (a copy of it is
+    // whole). Never on a file another process has since replaced; never waiting for a reader.
+    try {
+        if (db_.isOpen() && db_.stillAtPath()) db_.tryCheckpoint();
+    } catch (const std::exception&) {
+        // The log keeps the changes; the next start reads them from there.
+    }
 }
 
 void Workspace::setPendingWrite(std::future<std::string> pending) {
@@ -182,20 +189,12 @@ Outcome Workspace::followOtherWriters() {
             afterHistoryChange();
             return Outcome::success();
         }
-        const std::int64_t version = db_.dataVersion();
-        if (version == dataVersion_) return Outcome::success();
-        dataVersion_ = version;
-        // Changed by another connection: this program's own searches write only working
-        // columns, so compare what tells draws apart.
-        auto stored = db_.prepare("SELECT COUNT(*), COALESCE(MAX(ID), 0) FROM Lishi");
-        stored.step();
-        std::int64_t newest = 0;
-        for (const auto& row : rows()) newest = std::max(newest, row.id);
-        if (stored.int64At(0) != static_cast<std::int64_t>(history_.size()) ||
-            stored.int64At(1) != newest) {
-            history_.load(db_);
-            afterHistoryChange();
-        }
+        if (!changedElsewhere()) return Outcome::success();
+        // Another connection wrote: whatever this workspace keeps about the file is read again.
+        // A new generation of the history also tells the column cache and the search writer to
+        // forget what they hold.
+        history_.load(db_);
+        afterHistoryChange();
     } catch (const std::exception& e) {
         return Outcome::failure(std::string("读取历史数据库失败（") + e.what() +
                                 "），历史号码没有改变。请重试。");
@@ -203,7 +202,21 @@ Outcome Workspace::followOtherWriters() {
     return Outcome::success();
 }
 
+bool Workspace::changedElsewhere() {
+    const std::int64_t version = db_.dataVersion();
+    if (db_.serial() != dataSerial_) {
+        // This workspace reopened the file itself (it replaced it); nothing else wrote since.
+        dataSerial_ = db_.serial();
+        dataVersion_ = version;
+        return false;
+    }
+    if (version == dataVersion_) return false;
+    dataVersion_ = version;
+    return true;
+}
+
 void Workspace::openDatabase() {
+    waitForWrites();
     try {
         std::error_code error;
         std::filesystem::create_directories(options_.dataDir, error);
@@ -212,8 +225,11 @@ void Workspace::openDatabase() {
         if (const auto problem = history::foreignSchemaProblem(db); !problem.empty())
             throw platform::DbError("这不是本程序的历史数据库：" + problem);
         history::createTables(db);
+        // Kept in the file; when another connection holds it in its old mode, it stays so.
+        db.useWriteAheadLog();
         history_.load(db);
         dataVersion_ = db.dataVersion();
+        dataSerial_ = db.serial();
         db_ = std::move(db);
         databaseProblem_.clear();
     } catch (const std::exception& e) {
@@ -228,8 +244,11 @@ void Workspace::openDatabase() {
 
 Outcome Workspace::requireDatabase() {
     waitForWrites();
-    if (db_.isOpen()) return Outcome::success();
-    return Outcome::failure(databaseProblem_.empty() ? "历史数据库没有打开。" : databaseProblem_);
+    if (!db_.isOpen())
+        return Outcome::failure(databaseProblem_.empty() ? "历史数据库没有打开。"
+                                                         : databaseProblem_);
+    // What another process did since is followed before anything is read or written.
+    return followOtherWriters();
 }
 
 std::chrono::year_month_day Workspace::today() const {

@@ -165,8 +165,11 @@ class Workspace {
     }
     history::Zodiac& mutableZodiac() { return zodiac_; }
     SettingsFile& settingsFile() { return settings_; }
-    // Fails with the message for the user when the database is not open.
+    // Fails with the message for the user when the database is not open. Follows what another
+    // process did to the database since this workspace last looked (see lockForWriting).
     Outcome requireDatabase();
+    // The database's data_version as this workspace last followed it.
+    std::int64_t followedDataVersion() const { return dataVersion_; }
     // Takes the data folder's write lock for an operation that changes the database: waits for
     // background writing and for another process's operation (up to the lock wait), then follows
     // what another process did meanwhile (a database file renamed over ours is opened again, a
@@ -195,6 +198,8 @@ class Workspace {
     friend class WriteLock;
     void releaseWriteLock();
     Outcome followOtherWriters();
+    // True when another connection committed to the file since the last look.
+    bool changedElsewhere();
     void openDatabase();
     void modeChanged();
     void reloadHistory();
@@ -228,6 +233,7 @@ class Workspace {
     platform::FileLock fileLock_;
     int writeLocks_ = 0;           // operations now holding the lock
     std::int64_t dataVersion_ = 0; // the database's data_version when last looked at
+    std::uint64_t dataSerial_ = 0; // the connection dataVersion_ was read on
 };
 
 } // namespace app

@@ -32,8 +32,9 @@ class ScratchFile {
     void remove() const {
         std::error_code ignored;
         std::filesystem::remove(path_, ignored);
-        // A journal left by an earlier attempt would be played back into the new file.
-        std::filesystem::remove(path_ + "-journal", ignored);
+        // A journal or log left by an earlier attempt would be played back into the new file.
+        for (const char* suffix : {"-journal", "-wal", "-shm"})
+            std::filesystem::remove(path_ + suffix, ignored);
     }
 
     std::string path_;
@@ -50,17 +51,18 @@ void copyFileSettings(platform::Database& from, platform::Database& to) {
 }
 
 // Copies the rows of the tally table Carcu from the live file.
-void copyTally(platform::Database& fresh, const std::string& live) {
-    auto attach = fresh.prepare("ATTACH DATABASE ?1 AS live");
-    attach.bind(1, live);
-    attach.run();
-    try {
-        fresh.exec("INSERT INTO main.Carcu (Nmb, Count) SELECT Nmb, Count FROM live.Carcu");
-    } catch (...) {
-        fresh.exec("DETACH DATABASE live");
-        throw;
+void copyTally(platform::Database& live, platform::Database& fresh) {
+    auto read = live.prepare("SELECT Nmb, Count FROM Carcu");
+    auto write = fresh.prepare("INSERT INTO Carcu (Nmb, Count) VALUES (?1, ?2)");
+    while (read.step()) {
+        for (int c = 0; c < 2; ++c) {
+            if (read.isNullAt(c))
+                write.bindNull(c + 1);
+            else
+                write.bind(c + 1, read.int64At(c));
+        }
+        write.run();
     }
-    fresh.exec("DETACH DATABASE live");
 }
 
 } // namespace
@@ -90,7 +92,7 @@ std::optional<std::vector<HistoryRow>> replaceHistory(platform::Database& db, Zo
             // The program's own definitions only: whatever else the live file holds (a trigger
             // planted in it, say) does not come along.
             createTables(fresh, false);
-            copyTally(fresh, live);
+            copyTally(db, fresh);
 
             fresh.exec("BEGIN");
             // The index is built once every row is in.
@@ -108,20 +110,15 @@ std::optional<std::vector<HistoryRow>> replaceHistory(platform::Database& db, Zo
             }
             createHistoryIndex(fresh);
             fresh.exec("COMMIT");
+            // The file is born in the journal mode every connection uses.
+            fresh.exec("PRAGMA journal_mode = WAL");
         }
         platform::syncFile(scratch.path());
 
         // The new file is complete on the disk; only the rename remains.
-        db.close();
-        try {
-            platform::renameDurably(scratch.path(), live);
-        } catch (...) {
-            db = platform::Database(live);
-            throw;
-        }
+        db.replaceFile(scratch.path());
         scratch.placed();
         replaced = true;
-        db = platform::Database(live);
     } catch (...) {
         if (!replaced) zodiac = before;
         throw;

@@ -111,10 +111,26 @@ void createHistoryIndex(platform::Database& db) {
     db.exec("CREATE INDEX IF NOT EXISTS LishiBySQQH ON Lishi (SQQH, ID)");
 }
 
+namespace {
+
+bool inViewOrder(const HistoryRow& a, const HistoryRow& b) {
+    return a.period < b.period || (a.period == b.period && a.id < b.id);
+}
+
+bool idsAscending(const std::vector<HistoryRow>& rows) {
+    return std::is_sorted(rows.begin(), rows.end(),
+                          [](const HistoryRow& a, const HistoryRow& b) { return a.id < b.id; });
+}
+
+} // namespace
+
 std::vector<HistoryRow> loadHistory(platform::Database& db, bool allKinds) {
+    // Draws are stored in the order of their periods, so the table read in ID order is the
+    // ordered view already, without a lookup per row through the index. Rows stored out of
+    // order are put in order here.
     std::string sql = "SELECT ID, SQQH, QQH";
     for (int p = 1; p <= kPositions; ++p) sql += ", " + attributeColumn(p, Number);
-    sql += " FROM Lishi ORDER BY SQQH, ID";
+    sql += " FROM Lishi ORDER BY ID";
 
     std::vector<HistoryRow> rows;
     {
@@ -131,6 +147,8 @@ std::vector<HistoryRow> loadHistory(platform::Database& db, bool allKinds) {
             row.values[Number][p] = static_cast<std::int16_t>(stmt.intAt(3 + p));
         rows.push_back(row);
     }
+    if (!std::is_sorted(rows.begin(), rows.end(), inViewOrder))
+        std::sort(rows.begin(), rows.end(), inViewOrder);
     if (allKinds)
         for (int kind = 1; kind < kKinds; ++kind) loadKindValues(db, kind, rows);
     return rows;
@@ -161,7 +179,8 @@ std::vector<HistoryRow> loadNewestRows(platform::Database& db, int count) {
 void loadKindValues(platform::Database& db, int kind, std::vector<HistoryRow>& rows) {
     std::string sql = "SELECT ID";
     for (int p = 1; p <= kPositions; ++p) sql += ", " + attributeColumn(p, kind);
-    sql += " FROM Lishi ORDER BY SQQH, ID";
+    // In ID order when that is the order of rows (as it is unless draws were stored out of order).
+    sql += idsAscending(rows) ? " FROM Lishi ORDER BY ID" : " FROM Lishi ORDER BY SQQH, ID";
     auto stmt = db.prepare(sql);
     size_t r = 0;
     while (stmt.step()) {

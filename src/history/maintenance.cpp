@@ -84,12 +84,17 @@ std::optional<int> periodCount(std::string_view entry) {
 void compactDatabase(platform::Database& db, const std::string& tmpPath) {
     const std::string live = db.path();
     const std::string pending = platform::pendingName(live);
-    const auto reopen = [&] { db = platform::Database(live); };
     try {
         const std::string check = db.integrityCheck();
         if (check != "ok") throw CompactError("the database file is damaged: " + check);
         std::filesystem::remove(tmpPath);
         db.vacuumInto(tmpPath);
+        {
+            // The copy comes out with a rollback journal; it takes the live file's mode.
+            platform::Database copy(tmpPath);
+            copy.exec("PRAGMA locking_mode = EXCLUSIVE");
+            copy.useWriteAheadLog();
+        }
         platform::writeDurableCopy(tmpPath, pending);
     } catch (const CompactError&) {
         throw;
@@ -99,16 +104,13 @@ void compactDatabase(platform::Database& db, const std::string& tmpPath) {
         throw CompactError(e.what());
     }
     // The complete copy is on the disk; only the rename itself remains.
-    db.close();
     try {
-        platform::renameDurably(pending, live);
+        db.replaceFile(pending);
     } catch (const std::exception& e) {
         std::error_code ignored;
         std::filesystem::remove(pending, ignored);
-        reopen();
         throw CompactError(e.what());
     }
-    reopen();
 }
 
 } // namespace history

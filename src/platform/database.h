@@ -2,8 +2,15 @@
 // A thin RAII layer over the SQLite C API (one connection is used by one thread at a time): a
 // connection, prepared statements with bound values, and a transaction guard that rolls back unless
 // committed. Failures throw DbError.
+//
+// Files are kept in write-ahead-log mode (useWriteAheadLog). A connection never checkpoints or
+// removes the log when it closes: a connection left open on a file that another process has since
+// replaced must not touch the log of the file now at the path. The log is checkpointed as SQLite
+// does after large commits, and emptied by checkpoint() before a file is replaced (replaceFile).
 
 #include <cstdint>
+#include <functional>
+#include <span>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -46,11 +53,26 @@ class Statement {
     std::int64_t int64At(int column) const;
     int intAt(int column) const;
     std::string textAt(int column) const;
+    // The text without a copy, valid until the statement steps again.
+    std::string_view textViewAt(int column) const;
     bool isNullAt(int column) const;
 
   private:
     sqlite3* db_ = nullptr;
     sqlite3_stmt* stmt_ = nullptr;
+};
+
+// A value the program hands to SQL through a function of its own (Database::defineFunction).
+struct SqlValue {
+    // Other: a value SQL holds that is neither (a real number, a blob).
+    enum class Type { Null, Integer, Text, Other };
+    Type type = Type::Null;
+    std::int64_t integer = 0;
+    std::string_view text;
+
+    static SqlValue null() { return {}; }
+    static SqlValue of(std::int64_t value) { return {Type::Integer, value, {}}; }
+    static SqlValue of(std::string_view value) { return {Type::Text, 0, value}; }
 };
 
 class Database {
@@ -69,9 +91,36 @@ class Database {
     // False when the file at path() is no longer the one this connection opened (another
     // process renamed a new file over it): writes would go to a file nobody reads.
     bool stillAtPath() const;
-    // Grows when another connection changed the file (SQLite's data_version).
+    // Changes when another connection (of this process or another) committed a change to the
+    // file; this connection's own commits leave it (SQLite's data_version).
     std::int64_t dataVersion();
+    // Tells connections apart: every connection opened by this process has its own.
+    std::uint64_t serial() const { return serial_; }
     void close();
+
+    // Keeps the file in write-ahead-log mode from now on (a setting stored in the file). False
+    // when it stays in its journal mode (another connection is using the file in that mode).
+    bool useWriteAheadLog();
+    // Copies everything the log holds into the file, flushes it and empties the log. Throws
+    // when a reader of another connection keeps the log in use beyond the busy wait.
+    void checkpoint();
+    // The same without waiting for readers; false when one kept it from completing.
+    bool tryCheckpoint();
+    // Puts the complete database file at replacement (flushed to the disk, not open) in the place
+    // of this connection's file, and reopens this connection on it. The log is emptied first and
+    // the old file's log files removed before the rename, so a kill at any moment leaves at the
+    // path either the old file, whole, or the new one, with no log of the other beside it. When
+    // the rename fails this connection is reopened on the old file and the error rethrown.
+    void replaceFile(const std::string& replacement);
+
+    // SQL on this connection can call name(...) with 1 to kMaxArguments arguments; answer gets
+    // them (texts valid during the call) and gives the value, or throws to fail the statement.
+    // A text it gives must stay valid until the statement that called it is done. Not callable
+    // from the schema (triggers, views).
+    using Function = std::function<SqlValue(std::span<const SqlValue>)>;
+    static constexpr int kMaxArguments = 16;
+    void defineFunction(const std::string& name, Function answer);
+    void removeFunction(const std::string& name);
 
     void exec(std::string_view sql);
     Statement prepare(std::string_view sql);
@@ -91,19 +140,28 @@ class Database {
     // The identity of the file opened.
     std::uint64_t device_ = 0;
     std::uint64_t inode_ = 0;
+    std::uint64_t serial_ = 0;
 };
+
+// What a commit promises. Durable: the change survives a power cut once commit() returns (the
+// log is flushed at the commit). MayBeLost: a power cut may undo the change, but never damages the
+// file; for state that is written again by the next run (a search's working columns).
+enum class Durability { Durable, MayBeLost };
 
 // Begins a transaction on construction; rolls back in the destructor unless commit() ran.
 class Transaction {
   public:
-    explicit Transaction(Database& db);
+    explicit Transaction(Database& db, Durability durability = Durability::Durable);
     ~Transaction();
     Transaction(const Transaction&) = delete;
     Transaction& operator=(const Transaction&) = delete;
     void commit();
 
   private:
+    void restoreDurability();
+
     Database& db_;
+    Durability durability_;
     bool done_ = false;
 };
 

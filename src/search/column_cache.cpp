@@ -63,6 +63,17 @@ std::shared_ptr<const TextColumn> ColumnCache::column(platform::Database& db,
     return at->second;
 }
 
+void ColumnCache::prefetch(platform::Database& db, const std::vector<std::string>& names) {
+    sync(db);
+    std::vector<std::string> missing;
+    for (const auto& name : names)
+        if (!columns_.count(name)) missing.push_back(name);
+    if (missing.empty()) return;
+    auto loaded = loadTextColumns(db, missing);
+    for (size_t c = 0; c < missing.size(); ++c)
+        columns_[missing[c]] = std::make_shared<const TextColumn>(std::move(loaded[c]));
+}
+
 const TokenValues& ColumnCache::tokenValues(platform::Database& db, history::Kind kind) {
     const auto text = column(db, history::textColumn(false, kind));
     auto at = tokenValues_.find(kind);
@@ -83,15 +94,12 @@ void ColumnCache::readAhead(const std::string& databasePath, history::Kind kind)
                            platform::Database db(path);
                            auto ahead = std::make_shared<ReadAhead>();
                            ahead->generation = generation;
-                           db.exec("BEGIN"); // one snapshot for every column
-                           auto ids = db.prepare("SELECT ID FROM Lishi ORDER BY SQQH, ID");
-                           while (ids.step()) ahead->ids.push_back(ids.int64At(0));
                            const std::string tokens = history::textColumn(false, kind);
-                           for (const std::string& name : {std::string("txtHisLst"), tokens}) {
-                               ahead->columns[name] =
-                                   std::make_shared<const TextColumn>(loadTextColumn(db, name));
-                           }
-                           db.exec("COMMIT");
+                           const std::vector<std::string> names = {"txtHisLst", tokens};
+                           auto loaded = loadTextColumns(db, names, &ahead->ids);
+                           for (size_t c = 0; c < names.size(); ++c)
+                               ahead->columns[names[c]] =
+                                   std::make_shared<const TextColumn>(std::move(loaded[c]));
                            ahead->tokenValues[kind] =
                                search::tokenValues(*ahead->columns[tokens], kind);
                            return ahead;

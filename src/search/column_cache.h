@@ -25,6 +25,8 @@ class ColumnCache {
     std::shared_ptr<const TextColumn> column(platform::Database& db, const std::string& name);
     // The token column of a kind read as values.
     const TokenValues& tokenValues(platform::Database& db, history::Kind kind);
+    // Reads the columns of names not cached yet, all in one pass through the table.
+    void prefetch(platform::Database& db, const std::vector<std::string>& names);
 
     // Starts reading, on a connection of its own, the columns a search of kind needs first. The
     // next use takes them over when the history is still the one they were read from.

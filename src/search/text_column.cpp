@@ -15,11 +15,37 @@ void TextColumn::clear() {
 }
 
 TextColumn loadTextColumn(platform::Database& db, const std::string& column) {
-    TextColumn result;
+    return std::move(loadTextColumns(db, {column}).front());
+}
+
+std::vector<TextColumn> loadTextColumns(platform::Database& db,
+                                        const std::vector<std::string>& columns,
+                                        std::vector<std::int64_t>* ids) {
     // Column names come from the program's own table, never from user text.
-    auto stmt = db.prepare("SELECT " + column + " FROM Lishi ORDER BY SQQH, ID");
-    while (stmt.step()) result.push(stmt.textAt(0), stmt.isNullAt(0));
-    return result;
+    std::string select = "SELECT ID, SQQH";
+    for (const auto& column : columns) select += ", " + column;
+    select += " FROM Lishi ORDER BY ";
+    // Draws are stored in the order of their periods, so ID order is usually the ordered view and
+    // spares a lookup per row through the index; when it is not, the index gives the order.
+    for (const char* order : {"ID", "SQQH, ID"}) {
+        std::vector<TextColumn> result(columns.size());
+        if (ids) ids->clear();
+        auto stmt = db.prepare(select + order);
+        bool ordered = true;
+        std::int64_t lastPeriod = 0;
+        while (ordered && stmt.step()) {
+            const std::int64_t period = stmt.int64At(1);
+            ordered = period >= lastPeriod;
+            lastPeriod = period;
+            if (ids) ids->push_back(stmt.int64At(0));
+            for (size_t c = 0; c < columns.size(); ++c) {
+                const int at = static_cast<int>(c) + 2;
+                result[c].push(stmt.textViewAt(at), stmt.isNullAt(at));
+            }
+        }
+        if (ordered) return result;
+    }
+    throw platform::DbError("the history changed while it was read");
 }
 
 } // namespace search

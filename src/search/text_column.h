@@ -31,5 +31,10 @@ class TextColumn {
 
 // Reads one column of every row, ordered as the ordered view (SQQH, then ID).
 TextColumn loadTextColumn(platform::Database& db, const std::string& column);
+// Reads several columns of every row in one pass through the table, in the same order; ids, when
+// given, receives the ID of each row.
+std::vector<TextColumn> loadTextColumns(platform::Database& db,
+                                        const std::vector<std::string>& columns,
+                                        std::vector<std::int64_t>* ids = nullptr);
 
 } // namespace search

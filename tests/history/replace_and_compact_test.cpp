@@ -184,8 +184,8 @@ TEST_F(ReplaceHistory, TheNewFileIsMadeFromOurOwnTablesAndTakesThePlaceOfTheLive
               "LishiBySQQH");
     // Ids start afresh, as after emptying the table.
     EXPECT_EQ(one("SELECT min(ID) FROM Lishi"), "1");
-    // The connection writes to the new file, with a journal again.
-    EXPECT_EQ(one("PRAGMA journal_mode"), "delete");
+    // The connection writes to the new file, through a log again.
+    EXPECT_EQ(one("PRAGMA journal_mode"), "wal");
     db.exec("DELETE FROM Lishi WHERE SQQH = 16010101");
     EXPECT_EQ(loadHistory(db).size(), 2999u);
 }

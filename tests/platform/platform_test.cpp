@@ -78,3 +78,47 @@ TEST(SettingsStore, ReadsAndWritesTextValuesBySection) {
     auto again = SettingsStore::fromFile(dir.file("s.ini"));
     EXPECT_EQ(again.read("IniSetting", "GsZl"), "569");
 }
+
+TEST(Database, AReplacedFileIsNeverReadThroughTheOldFilesLog) {
+    testing_support::TempDir dir;
+    const std::string live = dir.file("live.db");
+    const auto values = [](Database& db) {
+        std::string text;
+        auto stmt = db.prepare("SELECT group_concat(v, ' ') FROM (SELECT v FROM t ORDER BY rowid)");
+        if (stmt.step()) text = stmt.textAt(0);
+        return text;
+    };
+    Database db(live);
+    ASSERT_TRUE(db.useWriteAheadLog());
+    db.exec("CREATE TABLE t (v TEXT)");
+    db.exec("INSERT INTO t VALUES ('old')");
+    // Another process's connection to the old file, with the old file's log open.
+    Database other(live);
+    EXPECT_EQ(values(other), "old");
+    {
+        Database next(dir.file("next.db"));
+        next.exec("CREATE TABLE t (v TEXT)");
+        next.exec("INSERT INTO t VALUES ('new')");
+        ASSERT_TRUE(next.useWriteAheadLog());
+    }
+
+    db.replaceFile(dir.file("next.db"));
+    EXPECT_FALSE(std::filesystem::exists(dir.file("next.db")));
+    EXPECT_EQ(values(db), "new");
+    EXPECT_FALSE(other.stillAtPath());
+    // A commit to the new file that is only in its log yet, then the old connection goes: its
+    // leaving must not take the new file's log with it.
+    db.exec("INSERT INTO t VALUES ('added')");
+    other.close();
+    Database reader(live);
+    EXPECT_EQ(values(reader), "new added");
+    EXPECT_EQ(reader.integrityCheck(), "ok");
+    // Emptied into the file, the log leaves the file whole on its own.
+    db.checkpoint();
+    reader.close();
+    db.close();
+    std::filesystem::remove(live + "-wal");
+    std::filesystem::remove(live + "-shm");
+    Database alone(live);
+    EXPECT_EQ(values(alone), "new added");
+}

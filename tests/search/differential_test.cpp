@@ -138,7 +138,7 @@ TEST(SearchDifferential, FastSearchesLeaveWhatTheStatementsLeave) {
     for (auto* db : {&statementsDb, &fastDb}) db->exec("PRAGMA synchronous=OFF");
     statementsDb.exec("PRAGMA journal_mode=MEMORY");
     const auto rows = history::loadHistory(fastDb, true);
-    search::SearchStateWriter writer(b);
+    search::SearchStateWriter writer;
 
     int cases = 0, withHits = 0;
     for (int round = 0; round < 3; ++round) {
@@ -150,6 +150,7 @@ TEST(SearchDifferential, FastSearchesLeaveWhatTheStatementsLeave) {
 
                 search::StoredHistory stored;
                 stored.generation = 1;
+                stored.dataVersion = fastDb.dataVersion();
                 for (const auto& row : rows) {
                     stored.ids.push_back(row.id);
                     stored.values.push_back(row.values[request.kind]);
@@ -167,7 +168,7 @@ TEST(SearchDifferential, FastSearchesLeaveWhatTheStatementsLeave) {
                 ASSERT_EQ(search::findHits(input, request), hits) << describe(request);
                 const auto tally = search::tallyHits(rows, hits, request.resultKind,
                                                      request.zodiacBase, request.segmentBase);
-                writer.write(stored, request, tally);
+                writer.write(fastDb, stored, request, tally);
 
                 std::vector<std::int64_t> hitIds;
                 for (auto h : hits) hitIds.push_back(rows[h].id);
