@@ -2,6 +2,7 @@
 
 #include "app/data_folder.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <ostream>
 
@@ -136,7 +137,21 @@ WorkspaceOptions workspaceOptions(const CommandLine& line) {
 }
 
 int runCommand(const CommandLine& line, std::ostream& out, std::ostream& err) {
-    Workspace workspace(workspaceOptions(line));
+    WorkspaceOptions options = workspaceOptions(line);
+    // A command that searches reads the search's text columns while the history loads.
+    const auto& c = line.command;
+    if (c == "search" || c == "combo" || c == "backtest" || c == "export-sheet") {
+        options.readSearchColumnsAhead = true;
+        const auto type = std::find(line.args.begin(), line.args.end(), "--type");
+        if (type != line.args.end() && type + 1 != line.args.end()) {
+            try {
+                options.searchKindAhead = parseKind(*(type + 1));
+            } catch (const UsageError&) {
+                // The command says so itself.
+            }
+        }
+    }
+    Workspace workspace(options);
     return runCommand(workspace, line.command, line.args, out, err);
 }
 

@@ -52,7 +52,9 @@ search::ChanceBand resultGridBand(const SearchResult& result, size_t row);
 class SearchService {
   public:
     explicit SearchService(Workspace& workspace)
-        : workspace_(workspace), columns_(workspace.history()) {}
+        : workspace_(workspace), columns_(workspace.history()) {
+        columns_.adopt(workspace.takeColumnReading());
+    }
 
     // The pattern search (检索) over the chosen positions (the check boxes of the tab in use).
     Outcome patternSearch(const std::array<bool, 5>& positions, SearchResult& result);

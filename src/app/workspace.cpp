@@ -68,7 +68,26 @@ Workspace::Workspace(WorkspaceOptions options)
     : options_(std::move(options)), settings_(openStore(options_)) {
     const Settings& s = settings();
     drawsPerDay_ = history::drawsPerDay(s.game);
+    // Read ahead only while no other operation writes: the columns and the history read below
+    // must be one state of the file. When another operation holds the lock, nothing is read ahead.
+    platform::FileLock quiet;
+    std::future<void> begun;
+    if (options_.readSearchColumnsAhead) {
+        try {
+            quiet = platform::FileLock::acquire(lockPath(), std::chrono::milliseconds(0));
+        } catch (const std::exception&) {
+        }
+        if (quiet.held()) {
+            std::promise<void> readingBegun;
+            begun = readingBegun.get_future();
+            columnReading_ = search::ColumnCache::readFileAhead(
+                databasePath(), options_.searchKindAhead.value_or(s.searchKind),
+                std::move(readingBegun));
+        }
+    }
     openDatabase();
+    if (begun.valid()) begun.wait();
+    quiet.release();
     refreshNextPeriod();
     // The zodiac year of the next period, or of today while there is none.
     if (nextPeriodText_.empty()) {

@@ -12,6 +12,7 @@
 #include "history/zodiac.h"
 #include "platform/database.h"
 #include "platform/file_lock.h"
+#include "search/column_cache.h"
 #include "search/search_request.h"
 
 #include <array>
@@ -45,6 +46,10 @@ struct WorkspaceOptions {
     std::chrono::milliseconds lockWait{15000};
     // How long the online update waits for one page.
     std::chrono::milliseconds pageTimeout{30000};
+    // A command that searches: the text columns of the search kind (this one, else the settings')
+    // are read on another thread while the history loads.
+    bool readSearchColumnsAhead = false;
+    std::optional<history::Kind> searchKindAhead;
 };
 
 class Workspace;
@@ -83,6 +88,8 @@ class Workspace {
     }
     std::chrono::milliseconds pageTimeout() const { return options_.pageTimeout; }
     std::string databasePath() const;
+    // The text columns read while the history loaded (readSearchColumnsAhead), once.
+    search::ColumnReading takeColumnReading() { return std::move(columnReading_); }
     bool databaseOpen() const { return db_.isOpen(); }
     // Why the database could not be opened; empty when it is open.
     const std::string& databaseProblem() const { return databaseProblem_; }
@@ -228,6 +235,7 @@ class Workspace {
     std::string spanEnd_;
 
     std::future<std::string> pendingWrite_;
+    search::ColumnReading columnReading_;
     std::string writeProblem_;
 
     platform::FileLock fileLock_;

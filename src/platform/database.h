@@ -91,6 +91,8 @@ class Database {
     // False when the file at path() is no longer the one this connection opened (another
     // process renamed a new file over it): writes would go to a file nobody reads.
     bool stillAtPath() const;
+    // The device and inode of the file opened, for telling two connections to one file.
+    std::pair<std::uint64_t, std::uint64_t> fileIdentity() const { return {device_, inode_}; }
     // Changes when another connection (of this process or another) committed a change to the
     // file; this connection's own commits leave it (SQLite's data_version).
     std::int64_t dataVersion();

@@ -1,27 +1,71 @@
 #include "search/column_cache.h"
 
 #include <algorithm>
+#include <filesystem>
 
 namespace search {
 
-void ColumnCache::takeReadAhead() {
+namespace {
+
+// Reads txtHisLst and the token text of kind in one pass, on a connection of its own; begun is
+// told once its view of the file is fixed (or it gave up).
+std::shared_ptr<ColumnReadAhead> readColumns(const std::string& path, history::Kind kind,
+                                             std::optional<std::uint64_t> generation,
+                                             std::promise<void>* begun) {
+    auto tell = [&] {
+        if (begun) begun->set_value();
+        begun = nullptr;
+    };
+    try {
+        platform::Database db(path);
+        // One read transaction: its view of the file is fixed by the first read.
+        db.exec("BEGIN");
+        db.prepare("SELECT count(*) FROM sqlite_master").step();
+        tell();
+        auto ahead = std::make_shared<ColumnReadAhead>();
+        ahead->generation = generation;
+        const std::string tokens = history::textColumn(false, kind);
+        const std::vector<std::string> names = {"txtHisLst", tokens};
+        auto loaded = loadTextColumns(db, names, &ahead->ids);
+        db.exec("COMMIT");
+        // What was read is the file now at the path, whichever that is.
+        if (!db.stillAtPath()) return nullptr;
+        ahead->file = db.fileIdentity();
+        for (size_t c = 0; c < names.size(); ++c)
+            ahead->columns[names[c]] = std::make_shared<const TextColumn>(std::move(loaded[c]));
+        ahead->tokenValues[kind] = search::tokenValues(*ahead->columns[tokens], kind);
+        return ahead;
+    } catch (const std::exception&) {
+        tell();
+        return nullptr; // the search reads them itself
+    }
+}
+
+} // namespace
+
+void ColumnCache::takeReadAhead(platform::Database& db) {
     if (!readAhead_.valid()) return;
     const auto ahead = readAhead_.get();
     const auto& rows = history_.rows();
-    const bool current = ahead && ahead->generation == history_.generation() &&
-                         ahead->ids.size() <= rows.size() &&
+    // A reading from before the history was in memory counts when it read the file the history
+    // came from: the texts it reads change only with the rows themselves, and a rebuild or a
+    // cut-back replaces the file.
+    const bool sameSource =
+        ahead && (ahead->generation ? *ahead->generation == history_.generation()
+                                    : ahead->file == db.fileIdentity() && db.stillAtPath());
+    const bool current = sameSource && ahead->ids.size() <= rows.size() &&
                          std::equal(ahead->ids.begin(), ahead->ids.end(), rows.begin(),
                                     [](std::int64_t id, const auto& row) { return id == row.id; });
     if (!current) return;
     columns_ = ahead->columns;
     tokenValues_ = ahead->tokenValues;
-    generation_ = ahead->generation;
+    generation_ = history_.generation();
     rows_ = ahead->ids.size();
     version_ = ~std::uint64_t{0}; // draws added since are read by sync
 }
 
 void ColumnCache::sync(platform::Database& db) {
-    takeReadAhead();
+    takeReadAhead(db);
     // The txtHisLst columns change only with the stored draws, never through a search.
     if (version_ == history_.version()) return;
     const auto& rows = history_.rows();
@@ -86,27 +130,24 @@ const TokenValues& ColumnCache::tokenValues(platform::Database& db, history::Kin
 
 void ColumnCache::readAhead(const std::string& databasePath, history::Kind kind) {
     if (history_.empty() || readAhead_.valid()) return;
-    readAhead_ =
-        std::async(std::launch::async,
-                   [path = databasePath, generation = history_.generation(),
-                    kind]() -> std::shared_ptr<ReadAhead> {
-                       try {
-                           platform::Database db(path);
-                           auto ahead = std::make_shared<ReadAhead>();
-                           ahead->generation = generation;
-                           const std::string tokens = history::textColumn(false, kind);
-                           const std::vector<std::string> names = {"txtHisLst", tokens};
-                           auto loaded = loadTextColumns(db, names, &ahead->ids);
-                           for (size_t c = 0; c < names.size(); ++c)
-                               ahead->columns[names[c]] =
-                                   std::make_shared<const TextColumn>(std::move(loaded[c]));
-                           ahead->tokenValues[kind] =
-                               search::tokenValues(*ahead->columns[tokens], kind);
-                           return ahead;
-                       } catch (const std::exception&) {
-                           return nullptr; // the search reads them itself
-                       }
-                   });
+    readAhead_ = std::async(std::launch::async, readColumns, databasePath, kind,
+                            std::optional<std::uint64_t>(history_.generation()), nullptr);
+}
+
+ColumnReading ColumnCache::readFileAhead(const std::string& databasePath, history::Kind kind,
+                                         std::promise<void> begun) {
+    std::error_code error;
+    if (!std::filesystem::is_regular_file(databasePath, error)) {
+        begun.set_value();
+        return {};
+    }
+    return std::async(std::launch::async, [databasePath, kind, begun = std::move(begun)]() mutable {
+        return readColumns(databasePath, kind, std::nullopt, &begun);
+    });
+}
+
+void ColumnCache::adopt(ColumnReading reading) {
+    if (reading.valid() && !readAhead_.valid()) readAhead_ = std::move(reading);
 }
 
 } // namespace search
