@@ -1,9 +1,10 @@
-// The omission command: how often each value of a kind came up over a span, how often chance
-// would have it, and how long it has stayed away.
+// The omission command: how often each value of a kind (or of a shape of the whole draw) came up
+// over a span, how often chance would have it, and how long it has stayed away.
 
 #include "app/cli.h"
 #include "history/period.h"
 #include "search/omission.h"
+#include "search/shape.h"
 #include "search/tally.h"
 
 #include <cstdio>
@@ -26,29 +27,51 @@ int parsePeriod(const std::string& option, const std::string& text) {
     return *period;
 }
 
-void printSummary(const search::OmissionTable& table, history::Kind kind, int zodiacBase,
-                  std::ostream& out) {
+// What the user asked for: a kind (at a position) or a shape.
+struct Subject {
+    history::Kind kind = history::Number;
+    std::optional<search::Shape> shape;
+    int zodiacBase = 1;
+
+    std::string label(int value) const {
+        return shape ? search::shapeLabel(*shape, value)
+                     : search::valueText(kind, value, zodiacBase);
+    }
+};
+
+// "0.000123" stays readable; very small p-values keep their digits in exponent form.
+std::string shortNumber(double value) {
+    char buffer[48];
+    std::snprintf(buffer, sizeof buffer, "%.6g", value);
+    return buffer;
+}
+
+void printSummary(const search::OmissionTable& table, const Subject& subject, std::ostream& out) {
     out << "值\t出现次数\t理论次数\t当前遗漏\t最大遗漏\t平均遗漏\t最大连出\n";
     for (const auto& v : table.summary()) {
-        out << search::valueText(kind, v.value, zodiacBase) << '\t' << v.count << '\t'
-            << decimals3(v.expected) << '\t' << v.current << '\t' << v.max << '\t'
-            << decimals3(v.average) << '\t' << v.maxRun << '\n';
+        out << subject.label(v.value) << '\t' << v.count << '\t' << decimals3(v.expected) << '\t'
+            << v.current << '\t' << v.max << '\t' << decimals3(v.average) << '\t' << v.maxRun
+            << '\n';
     }
 }
 
-void printJson(const search::OmissionTable& table, history::Kind kind, int zodiacBase,
-               std::ostream& out) {
+void printJson(const search::OmissionTable& table, const Subject& subject, std::ostream& out) {
     out << "{\"periods\": " << table.periods() << ", \"values\": [";
     bool first = true;
     for (const auto& v : table.summary()) {
         out << (first ? "" : ", ") << "{\"value\": " << v.value
-            << ", \"label\": " << jsonString(search::valueText(kind, v.value, zodiacBase))
-            << ", \"count\": " << v.count << ", \"expected\": " << decimals3(v.expected)
-            << ", \"current\": " << v.current << ", \"max\": " << v.max
-            << ", \"average\": " << decimals3(v.average) << ", \"max_run\": " << v.maxRun << "}";
+            << ", \"label\": " << jsonString(subject.label(v.value)) << ", \"count\": " << v.count
+            << ", \"expected\": " << decimals3(v.expected) << ", \"current\": " << v.current
+            << ", \"max\": " << v.max << ", \"average\": " << decimals3(v.average)
+            << ", \"max_run\": " << v.maxRun << "}";
         first = false;
     }
-    out << "]}\n";
+    out << "]";
+    if (const auto& test = table.uniformity()) {
+        out << ", \"chi2\": " << decimals3(test->chi2) << ", \"df\": " << test->df
+            << ", \"p_value\": " << shortNumber(test->pValue);
+    }
+    out << "}\n";
 }
 
 void printRows(const search::OmissionTable& table, const Workspace& w, std::ostream& out) {
@@ -62,7 +85,8 @@ void printRows(const search::OmissionTable& table, const Workspace& w, std::ostr
 
 int runOmission(CommandContext& c) {
     std::optional<history::Kind> kind;
-    int position = 0;
+    std::optional<search::Shape> shape;
+    std::optional<int> position;
     std::optional<int> from, to;
     enum class Output { Summary, Json, Rows } output = Output::Summary;
     const auto& args = c.args;
@@ -77,7 +101,9 @@ int runOmission(CommandContext& c) {
     for (size_t i = 0; i < args.size(); ++i) {
         const std::string& a = args[i];
         if (a == "--type") {
-            kind = parseKind(value(i));
+            const std::string& name = value(i);
+            shape = search::parseShape(name);
+            if (!shape) kind = parseKind(name);
         } else if (a == "--position") {
             position = parsePosition(value(i));
         } else if (a == "--from") {
@@ -92,7 +118,10 @@ int runOmission(CommandContext& c) {
             throw UsageError{"unknown option " + a};
         }
     }
-    if (!kind) throw UsageError{"--type is needed"};
+    if (!kind && !shape) throw UsageError{"--type is needed"};
+    if (shape && position)
+        throw UsageError{"--position does not apply to a shape of the whole draw (--type " +
+                         std::string(search::shapeName(*shape)) + ")"};
 
     Workspace& w = c.workspace;
     if (w.rows().empty()) {
@@ -100,27 +129,29 @@ int runOmission(CommandContext& c) {
         return kExitRefused;
     }
     search::OmissionRequest request;
-    request.kind = *kind;
-    request.position = position;
+    request.kind = kind.value_or(history::Number);
+    request.shape = shape;
+    request.position = position.value_or(0);
     if (from || to) {
         request.spanStart = from.value_or(0);
         request.spanEnd = to.value_or(history::kLastPeriod);
     }
     request.zodiacBase = w.settings().zodiacBase;
     request.segmentBase = w.settings().segmentBase;
-    w.ensureKinds({*kind});
+    if (kind) w.ensureKinds({*kind});
     const search::OmissionTable table(w.rows(), request, w.zodiac());
     if (table.periods() == 0) {
         c.err << "统计范围内没有开奖期（" << (from ? history::tenDigit(*from) : "最早一期")
               << " 至 " << (to ? history::tenDigit(*to) : "最新一期") << "），请改正起止期号。\n";
         return kExitRefused;
     }
+    const Subject subject{request.kind, shape, request.zodiacBase};
     switch (output) {
     case Output::Summary:
-        printSummary(table, *kind, request.zodiacBase, c.out);
+        printSummary(table, subject, c.out);
         break;
     case Output::Json:
-        printJson(table, *kind, request.zodiacBase, c.out);
+        printJson(table, subject, c.out);
         break;
     case Output::Rows:
         printRows(table, w, c.out);
@@ -133,7 +164,9 @@ int runOmission(CommandContext& c) {
 
 void addOmissionCommands(std::vector<CommandSpec>& table) {
     table.push_back({"omission",
-                     "omission --type K [--position 1..5|any] [--from ID --to ID] [--json|--rows]",
+                     "omission --type K [--position 1..5|any] [--from ID --to ID] [--json|--rows]"
+                     " (K also a shape: sum5 span odd big prime route012 consecutive repeat "
+                     "neighbour sum3)",
                      true, runOmission});
 }
 

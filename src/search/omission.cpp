@@ -13,6 +13,8 @@ namespace search {
 
 namespace {
 
+constexpr std::uint8_t kNoValue = 255;
+
 // The chance that a random draw carries each value (at one position, or at any), given how many
 // of the numbers 01..11 have each value.
 std::vector<double> chances(const std::vector<int>& carriers, bool anyPosition) {
@@ -22,15 +24,31 @@ std::vector<double> chances(const std::vector<int>& carriers, bool anyPosition) 
     return p;
 }
 
+std::array<int, history::kPositions> numbersOf(const history::HistoryRow& row) {
+    std::array<int, history::kPositions> numbers{};
+    for (int p = 0; p < history::kPositions; ++p) numbers[p] = row.values[history::Number][p];
+    return numbers;
+}
+
+NumberSet setOf(const history::HistoryRow& row) {
+    const auto numbers = numbersOf(row);
+    return numberSet(numbers);
+}
+
 } // namespace
 
 OmissionTable::OmissionTable(const std::vector<history::HistoryRow>& rows,
                              const OmissionRequest& request, const history::Zodiac& zodiac) {
     const auto kind = request.kind;
-    if (kind < 0 || kind >= history::kKinds) return;
-    const bool anyPosition = request.position < 1 || request.position > history::kPositions;
+    const auto shape = request.shape;
+    if (!shape && (kind < 0 || kind >= history::kKinds)) return;
+    const bool anyPosition =
+        !shape && (request.position < 1 || request.position > history::kPositions);
+    const bool withPrevious = shape && needsPrevious(*shape);
+    singleValued_ = !anyPosition;
 
-    values_ = resultValues(kind, request.zodiacBase, request.segmentBase);
+    values_ =
+        shape ? shapeValues(*shape) : resultValues(kind, request.zodiacBase, request.segmentBase);
     summary_.resize(values_.size());
     carrying_.resize(values_.size());
     for (size_t v = 0; v < values_.size(); ++v) summary_[v].value = values_[v];
@@ -41,23 +59,31 @@ OmissionTable::OmissionTable(const std::vector<history::HistoryRow>& rows,
     } else {
         std::tie(first_, last) = spanRows(rows, request.spanStart, request.spanEnd);
     }
+    // The history's first period has no draw before it to compare with.
+    if (withPrevious && first_ == 0 && last > 0) first_ = 1;
     periods_ = last > first_ ? last - first_ : 0;
     if (periods_ == 0) {
         first_ = std::min(first_, rows.size());
         return;
     }
 
-    // The values are consecutive integers.
+    // Index of each value, over the range of the values (shape values are not consecutive).
     const int low = values_.front();
-    const size_t valueCount = values_.size();
+    std::vector<int> indexOfValue(static_cast<size_t>(values_.back() - low + 1), -1);
+    for (size_t v = 0; v < values_.size(); ++v)
+        indexOfValue[static_cast<size_t>(values_[v] - low)] = static_cast<int>(v);
     const auto indexOf = [&](int value) -> int {
-        const int index = value - low;
-        return index >= 0 && static_cast<size_t>(index) < valueCount ? index : -1;
+        const int offset = value - low;
+        return offset >= 0 && static_cast<size_t>(offset) < indexOfValue.size()
+                   ? indexOfValue[static_cast<size_t>(offset)]
+                   : -1;
     };
 
+    if (singleValued_) valueIndex_.assign(periods_, kNoValue);
     for (size_t i = 0; i < periods_; ++i) {
-        const auto& stored = rows[first_ + i].values[kind];
+        const auto& row = rows[first_ + i];
         if (anyPosition) {
+            const auto& stored = row.values[kind];
             std::uint32_t seen = 0; // values are at most 12 apart
             for (int p = 0; p < history::kPositions; ++p) {
                 const int index = indexOf(stored[p]);
@@ -65,54 +91,98 @@ OmissionTable::OmissionTable(const std::vector<history::HistoryRow>& rows,
                 seen |= 1u << index;
                 carrying_[index].push_back(static_cast<std::uint32_t>(i));
             }
-        } else {
-            const int index = indexOf(stored[request.position - 1]);
-            if (index >= 0) carrying_[index].push_back(static_cast<std::uint32_t>(i));
+            continue;
         }
+        int index = -1;
+        if (!shape) {
+            index = indexOf(row.values[kind][request.position - 1]);
+        } else if (*shape == Shape::Sum5 || *shape == Shape::Sum3) {
+            const auto numbers = numbersOf(row);
+            index = indexOf(shapeValue(*shape, numbers));
+        } else {
+            const NumberSet previous = withPrevious ? setOf(rows[first_ + i - 1]) : 0;
+            index = indexOf(shapeValueOfSet(*shape, setOf(row), previous));
+        }
+        if (index < 0) continue;
+        carrying_[index].push_back(static_cast<std::uint32_t>(i));
+        valueIndex_[i] = static_cast<std::uint8_t>(index);
     }
 
-    // Expected counts. Outside the zodiac every period has the same chances; zodiac values
-    // depend on the period's own zodiac year, so the periods are counted per year first.
-    std::vector<double> expected(valueCount, 0.0);
-    if (kind == history::ZodiacKind) {
-        std::map<int, std::int64_t> periodsOfYear;
+    // The chances of each period. Outside the zodiac and the shapes that look back, every
+    // period has the same; zodiac values depend on the period's own zodiac year, repeat and
+    // neighbour on the draw before, so the periods are counted per year or per previous draw.
+    const size_t valueCount = values_.size();
+    std::vector<std::int64_t> periodsOfSet;
+    if (shape && withPrevious) {
+        constexpr std::uint16_t none = 0xffff;
+        std::vector<std::uint16_t> setOfPrevious(0x800, none);
+        periodChances_.resize(periods_);
+        for (size_t i = 0; i < periods_; ++i) {
+            const NumberSet previous = setOf(rows[first_ + i - 1]);
+            auto& set = setOfPrevious[previous];
+            if (set == none) {
+                set = static_cast<std::uint16_t>(chanceSets_.size());
+                chanceSets_.push_back(shapeChances(*shape, 5, previous));
+                periodsOfSet.push_back(0);
+            }
+            periodChances_[i] = set;
+            ++periodsOfSet[set];
+        }
+    } else if (shape) {
+        chanceSets_.push_back(shapeChances(*shape));
+        periodsOfSet.push_back(static_cast<std::int64_t>(periods_));
+    } else if (kind == history::ZodiacKind) {
+        std::map<int, std::uint16_t> setOfYear;
+        periodChances_.resize(periods_);
         history::Zodiac byYear = zodiac;
-        int lastDay = -1, year = 0;
+        int lastDay = -1;
+        std::uint16_t current = 0;
         for (size_t i = 0; i < periods_; ++i) {
             const int day = rows[first_ + i].period / 100;
             if (day != lastDay) {
                 lastDay = day;
-                year = history::Zodiac::yearOfPeriod(history::tenDigit(rows[first_ + i].period))
-                           .value_or(byYear.year());
+                const int year =
+                    history::Zodiac::yearOfPeriod(history::tenDigit(rows[first_ + i].period))
+                        .value_or(zodiac.year());
+                auto [at, added] =
+                    setOfYear.emplace(year, static_cast<std::uint16_t>(chanceSets_.size()));
+                if (added) {
+                    byYear.setYear(year);
+                    byYear.updateYearGroups();
+                    std::vector<int> carriers(valueCount, 0);
+                    for (int number = 1; number <= 11; ++number) {
+                        const int index = indexOf(byYear.valueOf(number));
+                        if (index >= 0) ++carriers[static_cast<size_t>(index)];
+                    }
+                    chanceSets_.push_back(chances(carriers, anyPosition));
+                    periodsOfSet.push_back(0);
+                }
+                current = at->second;
             }
-            ++periodsOfYear[year];
-        }
-        for (const auto& [y, n] : periodsOfYear) {
-            byYear.setYear(y);
-            byYear.updateYearGroups();
-            std::vector<int> carriers(valueCount, 0);
-            for (int number = 1; number <= 11; ++number) {
-                const int index = indexOf(byYear.valueOf(number));
-                if (index >= 0) ++carriers[index];
-            }
-            const auto p = chances(carriers, anyPosition);
-            for (size_t v = 0; v < valueCount; ++v) expected[v] += static_cast<double>(n) * p[v];
+            periodChances_[i] = current;
+            ++periodsOfSet[current];
         }
     } else {
         std::vector<int> carriers(valueCount, 0);
         for (int number = 1; number <= 11; ++number) {
             const int index = indexOf(plainValueOf(kind, number, request.segmentBase));
-            if (index >= 0) ++carriers[index];
+            if (index >= 0) ++carriers[static_cast<size_t>(index)];
         }
-        const auto p = chances(carriers, anyPosition);
-        for (size_t v = 0; v < valueCount; ++v) expected[v] = static_cast<double>(periods_) * p[v];
+        chanceSets_.push_back(chances(carriers, anyPosition));
+        periodsOfSet.push_back(static_cast<std::int64_t>(periods_));
     }
+    if (chanceSets_.size() == 1) periodChances_.clear();
+    std::vector<double> expected(valueCount, 0.0);
+    for (size_t s = 0; s < chanceSets_.size(); ++s)
+        for (size_t v = 0; v < valueCount; ++v)
+            expected[v] += static_cast<double>(periodsOfSet[s]) * chanceSets_[s][v];
 
     const auto periods = static_cast<std::int64_t>(periods_);
+    std::vector<std::int64_t> counts(valueCount, 0);
     for (size_t v = 0; v < valueCount; ++v) {
         auto& figures = summary_[v];
         const auto& carrying = carrying_[v];
-        figures.count = static_cast<std::int64_t>(carrying.size());
+        figures.count = counts[v] = static_cast<std::int64_t>(carrying.size());
         figures.expected = expected[v];
         figures.average = static_cast<double>(periods) / static_cast<double>(figures.count + 1);
         figures.current = omission(periods_ - 1, v);
@@ -133,10 +203,12 @@ OmissionTable::OmissionTable(const std::vector<history::HistoryRow>& rows,
         figures.max = longest;
         figures.maxRun = longestRun;
     }
+    if (singleValued_) uniformity_ = chiSquareUniformity(counts, expected);
 }
 
 bool OmissionTable::carries(size_t i, size_t v) const {
     if (v >= carrying_.size() || i >= periods_) return false;
+    if (!valueIndex_.empty()) return valueIndex_[i] == v;
     const auto& carrying = carrying_[v];
     return std::binary_search(carrying.begin(), carrying.end(), static_cast<std::uint32_t>(i));
 }
@@ -149,6 +221,30 @@ std::int64_t OmissionTable::omission(size_t i, size_t v) const {
         std::upper_bound(carrying.begin(), carrying.end(), static_cast<std::uint32_t>(i));
     if (next == carrying.begin()) return static_cast<std::int64_t>(i) + 1;
     return static_cast<std::int64_t>(i) - static_cast<std::int64_t>(*(next - 1));
+}
+
+int OmissionTable::valueAt(size_t i) const {
+    if (i >= valueIndex_.size() || valueIndex_[i] == kNoValue) return -1;
+    return valueIndex_[i];
+}
+
+std::int64_t OmissionTable::lastCarrying(size_t v) const {
+    if (v >= carrying_.size() || carrying_[v].empty()) return -1;
+    return carrying_[v].back();
+}
+
+std::int64_t OmissionTable::countInLast(size_t v, size_t n) const {
+    if (v >= carrying_.size()) return 0;
+    const auto& carrying = carrying_[v];
+    const size_t from = periods_ > n ? periods_ - n : 0;
+    return carrying.end() -
+           std::lower_bound(carrying.begin(), carrying.end(), static_cast<std::uint32_t>(from));
+}
+
+double OmissionTable::chance(size_t i, size_t v) const {
+    if (i >= periods_ || chanceSets_.empty()) return 0;
+    const auto& set = chanceSets_[periodChances_.empty() ? 0 : periodChances_[i]];
+    return v < set.size() ? set[v] : 0;
 }
 
 } // namespace search

@@ -1,15 +1,18 @@
 #pragma once
-// Omission (遗漏) statistics of one attribute kind at one position (or any position) over a span
-// of the ordered history: for each value of the kind, how often the span's periods carry it, how
-// often chance would have it, and how long it stays away. Computed from the history in memory;
-// per period the omission is found on demand from each value's list of carrying periods, so
-// nothing is kept per cell of the whole history.
+// Omission (遗漏) statistics of one attribute kind at one position (or any position), or of one
+// shape of the whole draw, over a span of the ordered history: for each value, how often the
+// span's periods carry it, how often chance would have it, and how long it stays away. Computed
+// from the history in memory; per period the omission is found on demand from each value's list
+// of carrying periods, so nothing is kept per cell of the whole history.
 
 #include "history/attributes.h"
 #include "history/history_table.h"
 #include "history/zodiac.h"
+#include "search/shape.h"
+#include "search/uniformity.h"
 
 #include <cstdint>
+#include <optional>
 #include <vector>
 
 namespace search {
@@ -21,6 +24,9 @@ struct OmissionRequest {
     int spanEnd = 0;
     int zodiacBase = 1;
     int segmentBase = 1;
+    // A shape of the whole draw instead of the kind at the position. Repeat and Neighbour leave
+    // out the history's first period, which has no draw before it.
+    std::optional<Shape> shape;
 };
 
 // One value's figures over the span.
@@ -42,7 +48,8 @@ class OmissionTable {
     OmissionTable(const std::vector<history::HistoryRow>& rows, const OmissionRequest& request,
                   const history::Zodiac& zodiac);
 
-    // The values of the kind under the current bases, ascending (as the result grid lists them).
+    // The values of the kind under the current bases, ascending (as the result grid lists them),
+    // or of the shape.
     const std::vector<int>& values() const { return values_; }
     // Periods in the span, and the index in rows of its first period.
     size_t periods() const { return periods_; }
@@ -57,8 +64,30 @@ class OmissionTable {
     // The figures of each value, in the order of values().
     const std::vector<ValueOmission>& summary() const { return summary_; }
 
+    // Whether each period carries exactly one value (a shape, or a kind at one position).
+    bool singleValued() const { return singleValued_; }
+    // The index of the value the span's i-th period carries, or -1 (kinds of one value a period).
+    int valueAt(size_t i) const;
+    // The span index of the last period carrying the value of index v, or -1.
+    std::int64_t lastCarrying(size_t v) const;
+    // Periods among the span's last n that carry the value of index v.
+    std::int64_t countInLast(size_t v, size_t n) const;
+    // The chance that the span's i-th period carries the value of index v, as `expected` sums it.
+    double chance(size_t i, size_t v) const;
+    // The chi-square test of the counts against their expectation, where a period carries one
+    // value (none over any position, or for an empty span).
+    const std::optional<Uniformity>& uniformity() const { return uniformity_; }
+
   private:
     std::vector<int> values_;
+    bool singleValued_ = false;
+    // Per period, the index of the value carried (255: none), where a period carries one value.
+    std::vector<std::uint8_t> valueIndex_;
+    // Each period's chances are one of these sets (one, unless they depend on the zodiac year or
+    // the previous draw); periodChances_ picks the set of each period when there are several.
+    std::vector<std::vector<double>> chanceSets_;
+    std::vector<std::uint16_t> periodChances_;
+    std::optional<Uniformity> uniformity_;
     size_t first_ = 0;
     size_t periods_ = 0;
     // For each value, the span indexes of the periods carrying it, ascending.
