@@ -80,6 +80,12 @@ OmissionTable::OmissionTable(const std::vector<history::HistoryRow>& rows,
     };
 
     if (singleValued_) valueIndex_.assign(periods_, kNoValue);
+    // The sets of the numbers drawn, from the period before the span's first when it has one.
+    std::vector<NumberSet> sets;
+    if (withPrevious) {
+        sets.resize(periods_ + 1);
+        for (size_t i = 0; i <= periods_; ++i) sets[i] = setOf(rows[first_ + i - 1]);
+    }
     for (size_t i = 0; i < periods_; ++i) {
         const auto& row = rows[first_ + i];
         if (anyPosition) {
@@ -100,8 +106,8 @@ OmissionTable::OmissionTable(const std::vector<history::HistoryRow>& rows,
             const auto numbers = numbersOf(row);
             index = indexOf(shapeValue(*shape, numbers));
         } else {
-            const NumberSet previous = withPrevious ? setOf(rows[first_ + i - 1]) : 0;
-            index = indexOf(shapeValueOfSet(*shape, setOf(row), previous));
+            index = withPrevious ? indexOf(shapeValueOfSet(*shape, sets[i + 1], sets[i]))
+                                 : indexOf(shapeValueOfSet(*shape, setOf(row)));
         }
         if (index < 0) continue;
         carrying_[index].push_back(static_cast<std::uint32_t>(i));
@@ -118,7 +124,7 @@ OmissionTable::OmissionTable(const std::vector<history::HistoryRow>& rows,
         std::vector<std::uint16_t> setOfPrevious(0x800, none);
         periodChances_.resize(periods_);
         for (size_t i = 0; i < periods_; ++i) {
-            const NumberSet previous = setOf(rows[first_ + i - 1]);
+            const NumberSet previous = sets[i];
             auto& set = setOfPrevious[previous];
             if (set == none) {
                 set = static_cast<std::uint16_t>(chanceSets_.size());

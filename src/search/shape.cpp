@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <bit>
+#include <mutex>
 
 namespace search {
 
@@ -47,30 +48,36 @@ int count(NumberSet set) {
 
 // Every set of `size` numbers of 01..11.
 template <typename Fn> void forEachSet(int size, Fn&& fn) {
-    for (unsigned set = 0; set <= kAll; ++set)
-        if (std::popcount(set) == size) fn(static_cast<NumberSet>(set));
+    static const auto bySize = [] {
+        std::array<std::vector<NumberSet>, 12> sets;
+        for (unsigned set = 0; set <= kAll; ++set)
+            sets[static_cast<size_t>(std::popcount(set))].push_back(static_cast<NumberSet>(set));
+        return sets;
+    }();
+    for (NumberSet set : bySize[static_cast<size_t>(size)]) fn(set);
 }
 
-// The values of Repeat and Neighbour over every previous draw of five, per count of numbers.
+// The values of Repeat and Neighbour over every previous draw of five, per count of numbers,
+// worked out on first use of each count.
 const std::vector<int>& previousShapeValues(Shape shape, int size) {
-    static const auto table = [] {
-        std::array<std::array<std::vector<int>, 12>, 2> values;
-        for (int s = 0; s <= 11; ++s) {
-            std::array<bool, 12> seenRepeat{}, seenNeighbour{};
-            forEachSet(5, [&](NumberSet previous) {
-                forEachSet(s, [&](NumberSet set) {
-                    seenRepeat[shapeValueOfSet(Shape::Repeat, set, previous)] = true;
-                    seenNeighbour[shapeValueOfSet(Shape::Neighbour, set, previous)] = true;
-                });
+    static std::array<std::once_flag, 12> once;
+    static std::array<std::array<std::vector<int>, 2>, 12> values;
+    const auto s = static_cast<size_t>(size);
+    std::call_once(once[s], [s] {
+        std::array<bool, 12> seenRepeat{}, seenNeighbour{};
+        forEachSet(5, [&](NumberSet previous) {
+            forEachSet(static_cast<int>(s), [&](NumberSet set) {
+                seenRepeat[static_cast<size_t>(count(set & previous))] = true;
+                seenNeighbour[static_cast<size_t>(
+                    shapeValueOfSet(Shape::Neighbour, set, previous))] = true;
             });
-            for (int v = 0; v < 12; ++v) {
-                if (seenRepeat[v]) values[0][s].push_back(v);
-                if (seenNeighbour[v]) values[1][s].push_back(v);
-            }
+        });
+        for (int v = 0; v < 12; ++v) {
+            if (seenRepeat[static_cast<size_t>(v)]) values[s][0].push_back(v);
+            if (seenNeighbour[static_cast<size_t>(v)]) values[s][1].push_back(v);
         }
-        return values;
-    }();
-    return table[shape == Shape::Repeat ? 0 : 1][size];
+    });
+    return values[s][shape == Shape::Repeat ? 0 : 1];
 }
 
 } // namespace

@@ -62,6 +62,49 @@ TEST_F(OmissionCommandTest, SummaryJsonAndRows) {
     EXPECT_NE(json.out.find("\"value\": 12, \"label\": \"猪\""), std::string::npos);
 }
 
+TEST_F(OmissionCommandTest, ShapesOfTheWholeDrawAndTheirUniformityCheck) {
+    addThreeDraws(); // 01 02 03 04 05, 01 06 07 08 09, 02 03 04 05 06
+    const auto odd = run({"omission", "--type", "odd", "--json"});
+    ASSERT_EQ(odd.status, 0) << odd.err;
+    EXPECT_EQ(odd.out.rfind("{\"periods\": 3, \"values\": [{\"value\": 0, \"label\": \"0:5\", "
+                            "\"count\": 0, \"expected\": 0.006, ",
+                            0),
+              0u)
+        << odd.out;
+    EXPECT_NE(odd.out.find("{\"value\": 3, \"label\": \"3:2\", \"count\": 2, "), std::string::npos);
+    EXPECT_NE(odd.out.find("], \"chi2\": "), std::string::npos);
+    EXPECT_NE(odd.out.find(", \"df\": 5, \"p_value\": "), std::string::npos);
+
+    // Repeat leaves out the first period; a later span looks at the row before it.
+    const auto repeat = run({"omission", "--type", "repeat", "--json"});
+    ASSERT_EQ(repeat.status, 0) << repeat.err;
+    EXPECT_EQ(repeat.out.rfind("{\"periods\": 2, ", 0), 0u);
+    EXPECT_NE(repeat.out.find("{\"value\": 1, \"label\": \"1\", \"count\": 2, "),
+              std::string::npos);
+    const auto last = run({"omission", "--type", "neighbour", "--from", "2016090803", "--rows"});
+    ASSERT_EQ(last.status, 0) << last.err;
+    // 02 03 04 05 06 after 01 06 07 08 09: 02 and 05 lie beside it, so value 2 (the third).
+    EXPECT_EQ(lines(last.out), std::vector<std::string>{"2016090803\t1\t1\t0\t1\t1\t1"});
+    EXPECT_EQ(run({"omission", "--type", "repeat", "--to", "2016090801"}).status, 1);
+
+    const auto routes = run({"omission", "--type", "route012"});
+    ASSERT_EQ(routes.status, 0) << routes.err;
+    EXPECT_EQ(lines(routes.out).size(), 1u + 16u);
+    EXPECT_EQ(lines(routes.out)[1].rfind("0:1:4\t", 0), 0u);
+
+    // Kinds at one position gain the check; at any position a period carries several values.
+    EXPECT_NE(run({"omission", "--type", "tail", "--position", "2", "--json"}).out.find("\"chi2\""),
+              std::string::npos);
+    EXPECT_EQ(run({"omission", "--type", "tail", "--json"}).out.find("\"chi2\""),
+              std::string::npos);
+
+    for (const char* position : {"1", "any"}) {
+        const auto bad = run({"omission", "--type", "sum5", "--position", position});
+        EXPECT_EQ(bad.status, 2);
+        EXPECT_TRUE(bad.out.empty());
+    }
+}
+
 TEST_F(OmissionCommandTest, RefusesEmptyHistoriesAndSpansAndBadOptions) {
     const auto empty = run({"omission", "--type", "number"});
     EXPECT_EQ(empty.status, 1);
