@@ -12,25 +12,39 @@
 #include <QComboBox>
 #include <QGridLayout>
 #include <QHeaderView>
+#include <QHelpEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QLineSeries>
 #include <QPainter>
+#include <QPushButton>
 #include <QRegularExpressionValidator>
 #include <QScrollBar>
+#include <QStandardItemModel>
 #include <QTableView>
+#include <QToolTip>
 #include <QValueAxis>
 
 #include <algorithm>
+#include <chrono>
+#include <cmath>
 
 namespace app::gui {
 
 namespace {
 
 const char* const kSummaryTitles[TrendModel::kSummaryRows] = {"出现次数", "平均遗漏", "最大遗漏",
-                                                              "当前遗漏", "最大连出"};
+                                                              "当前遗漏", "最大连出", "近10期出现"};
 // The periods the chart looks back over.
 constexpr size_t kChartPeriods = 100;
+// Item data of the kind chooser's entries: the kind, or kShapeCode + the shape.
+constexpr int kShapeCode = 100;
+
+const QColor kSummaryBackground(0xee, 0xf2, 0xf8);
+const QColor kMarkBackground(0xfb, 0xf6, 0xe4);
+const QColor kColdBackground(0xdc, 0xe6, 0xf4);
+const QColor kBall(0xd0, 0x30, 0x30);
+const QColor kMarkBall(0x2a, 0x62, 0xb8);
 
 QString numbersText(const history::PositionValues& numbers) {
     QString text;
@@ -41,6 +55,10 @@ QString numbersText(const history::PositionValues& numbers) {
     return text;
 }
 
+QString percent(double chance) {
+    return QString::number(chance * 100, 'f', chance < 0.001 ? 4 : 2) + QLatin1Char('%');
+}
+
 } // namespace
 
 // ---- the model ----
@@ -48,34 +66,89 @@ QString numbersText(const history::PositionValues& numbers) {
 TrendModel::TrendModel(const Workspace& workspace, QObject* parent)
     : QAbstractTableModel(parent), workspace_(workspace) {}
 
-void TrendModel::setTable(std::shared_ptr<const search::OmissionTable> table, history::Kind kind,
-                          int zodiacBase) {
+void TrendModel::setTable(std::shared_ptr<const search::OmissionTable> table,
+                          const TrendSubject& subject) {
     beginResetModel();
     table_ = std::move(table);
-    kind_ = kind;
-    zodiacBase_ = zodiacBase;
+    subject_ = subject;
     endResetModel();
+}
+
+void TrendModel::emitValueCells(int firstRow, int lastRow) {
+    if (!table_ || lastRow < firstRow) return;
+    emit dataChanged(index(firstRow, kLeadColumns), index(lastRow, columnCount() - 1));
 }
 
 void TrendModel::setHideNumbers(bool hide) {
     if (hide == hideNumbers_) return;
     hideNumbers_ = hide;
-    const int periods = table_ ? static_cast<int>(table_->periods()) : 0;
-    if (periods > 0)
-        emit dataChanged(index(0, kLeadColumns), index(periods - 1, columnCount() - 1),
-                         {Qt::DisplayRole});
+    if (table_) emitValueCells(0, static_cast<int>(table_->periods()) - 1);
+}
+
+void TrendModel::setLayered(bool layered) {
+    if (layered == layered_) return;
+    layered_ = layered;
+    if (table_) emitValueCells(0, static_cast<int>(table_->periods()) - 1);
 }
 
 QString TrendModel::valueLabel(size_t v) const {
     if (!table_ || v >= table_->values().size()) return {};
     const int value = table_->values()[v];
-    if (kind_ == history::Number) return QString::fromStdString(history::format00(value));
-    return QString::fromStdString(search::valueText(kind_, value, zodiacBase_));
+    if (subject_.shape) return QString::fromStdString(search::shapeLabel(*subject_.shape, value));
+    if (subject_.kind == history::Number) return QString::fromStdString(history::format00(value));
+    return QString::fromStdString(search::valueText(subject_.kind, value, subject_.zodiacBase));
+}
+
+QString TrendModel::subjectText() const {
+    if (subject_.shape) return QString::fromUtf8(search::shapeCaption(*subject_.shape));
+    const QString kind = QString::fromStdString(history::kindCaptions()[subject_.kind]);
+    return subject_.position == 0 ? kind + QStringLiteral("（任意位）")
+                                  : kind + QStringLiteral("（第%1位）").arg(subject_.position);
+}
+
+int TrendModel::summaryRowCount() const {
+    return kSummaryRows + (table_ && table_->uniformity() ? 1 : 0);
+}
+
+int TrendModel::testRow() const {
+    if (!table_ || !table_->uniformity()) return -1;
+    return static_cast<int>(table_->periods()) + kSummaryRows;
+}
+
+int TrendModel::firstMarkRow() const {
+    return table_ ? static_cast<int>(table_->periods()) + summaryRowCount() : 0;
+}
+
+const TrendModel::Marks* TrendModel::shownMarks() const {
+    const int code =
+        subject_.shape ? kShapeCode + static_cast<int>(*subject_.shape) : subject_.kind;
+    const auto found = marks_.find({code, subject_.shape ? 0 : subject_.position});
+    return found == marks_.end() ? nullptr : &found->second;
+}
+
+void TrendModel::toggleMark(const QModelIndex& index) {
+    if (!table_ || !index.isValid() || index.column() < kLeadColumns) return;
+    const int markRow = index.row() - firstMarkRow();
+    if (markRow < 0 || markRow >= kMarkRows) return;
+    const auto v = static_cast<size_t>(index.column() - kLeadColumns);
+    if (v >= table_->values().size()) return;
+    const int code =
+        subject_.shape ? kShapeCode + static_cast<int>(*subject_.shape) : subject_.kind;
+    auto& marked = marks_[{code, subject_.shape ? 0 : subject_.position}][markRow];
+    const int value = table_->values()[v];
+    if (!marked.erase(value)) marked.insert(value);
+    emit dataChanged(index, index);
+}
+
+void TrendModel::clearMarks() {
+    const Marks* shown = shownMarks();
+    marks_.clear();
+    if (shown && table_) emitValueCells(firstMarkRow(), firstMarkRow() + kMarkRows - 1);
 }
 
 int TrendModel::rowCount(const QModelIndex& parent) const {
     if (parent.isValid() || !table_) return 0;
-    return static_cast<int>(table_->periods()) + kSummaryRows;
+    return static_cast<int>(table_->periods()) + summaryRowCount() + kMarkRows;
 }
 
 int TrendModel::columnCount(const QModelIndex& parent) const {
@@ -86,30 +159,80 @@ int TrendModel::columnCount(const QModelIndex& parent) const {
 QVariant TrendModel::data(const QModelIndex& index, int role) const {
     if (!table_ || !index.isValid()) return {};
     const auto row = static_cast<size_t>(index.row());
-    if (row >= table_->periods()) return summaryData(row - table_->periods(), index.column(), role);
+    const size_t periods = table_->periods();
+    if (row < periods) return periodData(row, index.column(), role);
+    const size_t summaryRows = static_cast<size_t>(summaryRowCount());
+    if (row < periods + summaryRows) return summaryData(row - periods, index.column(), role);
+    return markData(row - periods - summaryRows, index.column(), role);
+}
+
+QVariant TrendModel::periodData(size_t row, int column, int role) const {
     if (role == Qt::TextAlignmentRole) return QVariant(Qt::AlignCenter);
     const size_t stored = table_->firstRow() + row;
-    if (index.column() < kLeadColumns) {
+    if (column < kLeadColumns) {
         if (role != Qt::DisplayRole || stored >= workspace_.rows().size()) return {};
-        if (index.column() == 0)
-            return QString::fromStdString(workspace_.historyPeriodText(stored));
+        if (column == 0) return QString::fromStdString(workspace_.historyPeriodText(stored));
         return numbersText(workspace_.rows()[stored].numbers());
     }
-    const auto v = static_cast<size_t>(index.column() - kLeadColumns);
-    if (role == CarriesRole) return table_->carries(row, v);
-    if (role != Qt::DisplayRole) return {};
-    if (table_->carries(row, v)) return valueLabel(v);
-    if (hideNumbers_) return QString();
-    return QString::number(table_->omission(row, v));
+    const auto v = static_cast<size_t>(column - kLeadColumns);
+    const bool carries = table_->carries(row, v);
+    switch (role) {
+    case CarriesRole:
+        return carries;
+    case Qt::DisplayRole:
+        if (carries) return valueLabel(v);
+        if (hideNumbers_) return QString();
+        return QString::number(table_->omission(row, v));
+    case Qt::BackgroundRole:
+        // The current omission run: every period after the value last came.
+        if (layered_ && !carries && static_cast<std::int64_t>(row) > table_->lastCarrying(v))
+            return kColdBackground;
+        return {};
+    case Qt::ToolTipRole: {
+        if (stored >= workspace_.rows().size()) return {};
+        const QString state = carries ? QStringLiteral("本期开出")
+                                      : QStringLiteral("遗漏 %1 期").arg(table_->omission(row, v));
+        return QStringLiteral("%1期\n%2 %3：%4\n每期开出的机会 %5")
+            .arg(QString::fromStdString(workspace_.historyPeriodText(stored)), subjectText(),
+                 valueLabel(v), state, percent(table_->chance(row, v)));
+    }
+    default:
+        return {};
+    }
 }
 
 QVariant TrendModel::summaryData(size_t summaryRow, int column, int role) const {
-    if (role == Qt::BackgroundRole) return QColor(0xee, 0xf2, 0xf8);
-    if (role == Qt::TextAlignmentRole) return QVariant(Qt::AlignCenter);
+    if (role == Qt::BackgroundRole) return kSummaryBackground;
+    const bool testLine = summaryRow >= static_cast<size_t>(kSummaryRows);
+    if (role == Qt::TextAlignmentRole)
+        return QVariant(testLine && column == 1 ? Qt::AlignLeft | Qt::AlignVCenter
+                                                : Qt::AlignCenter);
+    if (testLine) {
+        const auto& test = table_->uniformity();
+        if (column == 0 && role == Qt::DisplayRole) return QStringLiteral("分布检验");
+        if (column != 1 || !test) return {};
+        if (role == Qt::DisplayRole)
+            return QStringLiteral("χ² = %1，df = %2，p = %3")
+                .arg(QString::number(test->chi2, 'f', 2))
+                .arg(test->df)
+                .arg(QString::number(test->pValue, 'g', 3));
+        if (role == Qt::ToolTipRole)
+            return QStringLiteral("各值的出现次数与理论次数的卡方检验：p 很小（例如小于 0.05）"
+                                  "说明这段期内的分布不像随机开出；试过许多范围后碰到一个小 p "
+                                  "并不说明什么。");
+        return {};
+    }
+    if (column == 0 && role == Qt::DisplayRole)
+        return QString::fromUtf8(kSummaryTitles[summaryRow]);
+    if (column < kLeadColumns) return {};
+    const auto v = static_cast<size_t>(column - kLeadColumns);
+    const auto& figures = table_->summary()[v];
+    if (role == Qt::ToolTipRole && summaryRow == 0)
+        return QStringLiteral("%1 %2：出现 %3 次，理论 %4 次")
+            .arg(subjectText(), valueLabel(v))
+            .arg(figures.count)
+            .arg(QString::number(figures.expected, 'f', 2));
     if (role != Qt::DisplayRole) return {};
-    if (column == 0) return QString::fromUtf8(kSummaryTitles[summaryRow]);
-    if (column < kLeadColumns) return QString();
-    const auto& figures = table_->summary()[static_cast<size_t>(column - kLeadColumns)];
     switch (summaryRow) {
     case 0:
         return QString::number(figures.count);
@@ -120,8 +243,32 @@ QVariant TrendModel::summaryData(size_t summaryRow, int column, int role) const 
         return QString::number(figures.max);
     case 3:
         return QString::number(figures.current);
-    default:
+    case 4:
         return QString::number(figures.maxRun);
+    default:
+        return QString::number(table_->countInLast(v, kRecentPeriods));
+    }
+}
+
+QVariant TrendModel::markData(size_t markRow, int column, int role) const {
+    if (role == Qt::BackgroundRole) return kMarkBackground;
+    if (role == Qt::TextAlignmentRole) return QVariant(Qt::AlignCenter);
+    if (column == 0)
+        return role == Qt::DisplayRole ? QVariant(QStringLiteral("预选%1").arg(markRow + 1))
+                                       : QVariant();
+    if (column < kLeadColumns) return {};
+    const auto v = static_cast<size_t>(column - kLeadColumns);
+    const Marks* marks = shownMarks();
+    const bool marked = marks && (*marks)[markRow].count(table_->values()[v]) > 0;
+    switch (role) {
+    case MarkedRole:
+        return marked;
+    case Qt::DisplayRole:
+        return marked ? valueLabel(v) : QString();
+    case Qt::ToolTipRole:
+        return QStringLiteral("点击标记或取消 %1 %2").arg(subjectText(), valueLabel(v));
+    default:
+        return {};
     }
 }
 
@@ -132,11 +279,13 @@ QVariant TrendModel::headerData(int section, Qt::Orientation orientation, int ro
     return valueLabel(static_cast<size_t>(section - kLeadColumns));
 }
 
-// ---- the balls ----
+// ---- the balls and the line ----
 
 void TrendDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option,
                           const QModelIndex& index) const {
-    if (!index.data(TrendModel::CarriesRole).toBool()) {
+    const bool carries = index.data(TrendModel::CarriesRole).toBool();
+    const bool marked = index.data(TrendModel::MarkedRole).toBool();
+    if (!carries && !marked) {
         QStyledItemDelegate::paint(painter, option, index);
         return;
     }
@@ -150,13 +299,64 @@ void TrendDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option,
     painter->save();
     painter->setRenderHint(QPainter::Antialiasing);
     painter->setPen(Qt::NoPen);
-    painter->setBrush(QColor(0xd0, 0x30, 0x30));
-    painter->drawEllipse(ball);
+    painter->setBrush(carries ? kBall : kMarkBall);
+    // A label wider than the ball (shapes such as "2:2:1") sits on a rounded bar instead.
+    const int textWidth = opt.fontMetrics.horizontalAdvance(text) + 6;
+    if (textWidth > diameter) {
+        const int width = std::min(textWidth, opt.rect.width() - 2);
+        const QRect bar(opt.rect.center().x() - width / 2, ball.top(), width, diameter);
+        painter->drawRoundedRect(bar, diameter / 2.0, diameter / 2.0);
+    } else {
+        painter->drawEllipse(ball);
+    }
     painter->setPen(Qt::white);
     painter->setFont(opt.font);
     painter->drawText(opt.rect, Qt::AlignCenter, text);
     painter->restore();
 }
+
+// The table, with the line through the carrying cells of consecutive periods (折线) drawn over
+// its cells, from the edge of one ball to the edge of the next.
+class TrendTable : public QTableView {
+  public:
+    using QTableView::QTableView;
+    void setLine(bool line) {
+        line_ = line;
+        viewport()->update();
+    }
+
+  protected:
+    void paintEvent(QPaintEvent* event) override {
+        QTableView::paintEvent(event);
+        const auto* model = qobject_cast<const TrendModel*>(this->model());
+        const search::OmissionTable* table = model ? model->table() : nullptr;
+        if (!line_ || !table || !table->singleValued() || table->periods() < 2) return;
+        const int periods = static_cast<int>(table->periods());
+        int top = rowAt(0), bottom = rowAt(viewport()->height() - 1);
+        if (top < 0) return;
+        if (bottom < 0 || bottom >= periods) bottom = periods - 1;
+        top = std::max(0, top - 1);
+        QPainter painter(viewport());
+        painter.setRenderHint(QPainter::Antialiasing);
+        painter.setPen(QPen(kBall, 1.5));
+        for (int r = top; r < bottom; ++r) {
+            const int from = table->valueAt(static_cast<size_t>(r));
+            const int to = table->valueAt(static_cast<size_t>(r + 1));
+            if (from < 0 || to < 0) continue;
+            const QRect a = visualRect(model->index(r, TrendModel::kLeadColumns + from));
+            const QRect b = visualRect(model->index(r + 1, TrendModel::kLeadColumns + to));
+            const QPointF start = QRectF(a).center(), end = QRectF(b).center();
+            const QLineF line(start, end);
+            const double radius = (std::min(a.width(), a.height()) - 2) / 2.0;
+            if (line.length() <= 2 * radius) continue;
+            const QPointF step = (end - start) * (radius / line.length());
+            painter.drawLine(start + step, end - step);
+        }
+    }
+
+  private:
+    bool line_ = false;
+};
 
 // ---- the view ----
 
@@ -168,14 +368,39 @@ TrendView::TrendView(Workspace& workspace, QWidget* parent)
 
     kindBox_ = new QComboBox;
     kindBox_->setObjectName(QStringLiteral("trendKind"));
-    kindBox_->addItems({QStringLiteral("号码"), QStringLiteral("生肖"), QStringLiteral("头数"),
-                        QStringLiteral("尾数"), QStringLiteral("合数"), QStringLiteral("段数")});
+    for (int kind = 0; kind < history::kKinds; ++kind)
+        kindBox_->addItem(QString::fromStdString(history::kindCaptions()[kind]), kind);
+    // The shapes of the whole draw, a group of their own under a heading that cannot be chosen.
+    kindBox_->insertSeparator(kindBox_->count());
+    kindBox_->addItem(QStringLiteral("—— 形态 ——"), -1);
+    if (auto* items = qobject_cast<QStandardItemModel*>(kindBox_->model()))
+        items->item(kindBox_->count() - 1)->setEnabled(false);
+    for (int s = 0; s < search::kShapes; ++s)
+        kindBox_->addItem(QString::fromUtf8(search::shapeCaption(search::Shape(s))),
+                          kShapeCode + s);
+    kindBox_->setToolTip(
+        QStringLiteral("号码的属性，或整期开奖号码的形态（和值、跨度、奇偶比……）"));
     positionBox_ = new QComboBox;
     positionBox_->setObjectName(QStringLiteral("trendPosition"));
     positionBox_->addItem(QStringLiteral("任意位"));
     for (int p = 1; p <= 5; ++p) positionBox_->addItem(QStringLiteral("第%1位").arg(p));
     hideNumbers_ = new QCheckBox(QStringLiteral("隐藏遗漏数"));
     hideNumbers_->setObjectName(QStringLiteral("trendHideNumbers"));
+    layered_ = new QCheckBox(QStringLiteral("遗漏分层"));
+    layered_->setObjectName(QStringLiteral("trendLayers"));
+    layered_->setToolTip(QStringLiteral("给每个值最后一次开出之后的格子加底色，冷门的值一目了然"));
+    line_ = new QCheckBox(QStringLiteral("折线"));
+    line_->setObjectName(QStringLiteral("trendLine"));
+    line_->setToolTip(QStringLiteral("把相邻各期开出的格子连成折线（每期只开出一个值时）"));
+
+    presetBox_ = new QComboBox;
+    presetBox_->setObjectName(QStringLiteral("trendPreset"));
+    presetBox_->addItems({QStringLiteral("近30期"), QStringLiteral("近50期"),
+                          QStringLiteral("近100期"), QStringLiteral("近200期"),
+                          QStringLiteral("今天"), QStringLiteral("昨天"), QStringLiteral("全部"),
+                          QStringLiteral("自定")});
+    presetBox_->setCurrentIndex(static_cast<int>(Preset::All));
+    presetBox_->setToolTip(QStringLiteral("走势图的范围；改动起止期号即为自定"));
 
     const auto periodBox = [](const char* name) {
         auto* box = new QLineEdit;
@@ -191,6 +416,9 @@ TrendView::TrendView(Workspace& workspace, QWidget* parent)
     toBox_ = periodBox("trendTo");
     fromBox_->setToolTip(QStringLiteral("走势图的起始期号（十位）"));
     toBox_->setToolTip(QStringLiteral("走势图的结束期号（十位）"));
+    auto* clearMarks = new QPushButton(QStringLiteral("清除预选"));
+    clearMarks->setObjectName(QStringLiteral("trendClearMarks"));
+    clearMarks->setToolTip(QStringLiteral("清除预选行中标记的值"));
 
     auto* choices = new QHBoxLayout;
     choices->addWidget(new QLabel(QStringLiteral("类型")));
@@ -198,12 +426,16 @@ TrendView::TrendView(Workspace& workspace, QWidget* parent)
     choices->addWidget(new QLabel(QStringLiteral("位置")));
     choices->addWidget(positionBox_);
     choices->addWidget(hideNumbers_);
+    choices->addWidget(layered_);
+    choices->addWidget(line_);
     choices->addStretch(1);
     auto* span = new QHBoxLayout;
+    span->addWidget(presetBox_);
     span->addWidget(new QLabel(QStringLiteral("从")));
     span->addWidget(fromBox_);
     span->addWidget(new QLabel(QStringLiteral("到")));
     span->addWidget(toBox_);
+    span->addWidget(clearMarks);
     note_ = new QLabel;
     note_->setObjectName(QStringLiteral("trendNote"));
     span->addWidget(note_, 1);
@@ -211,7 +443,7 @@ TrendView::TrendView(Workspace& workspace, QWidget* parent)
     layout->addLayout(span, 1, 0);
 
     model_ = new TrendModel(workspace_, this);
-    table_ = new QTableView;
+    table_ = new TrendTable;
     table_->setObjectName(QStringLiteral("trendView"));
     table_->setModel(model_);
     setupGrid(table_);
@@ -232,21 +464,30 @@ TrendView::TrendView(Workspace& workspace, QWidget* parent)
     chart_->setRenderHint(QPainter::Antialiasing);
     chart_->setMinimumHeight(140);
     chart_->setMaximumHeight(180);
+    chart_->viewport()->installEventFilter(this);
     layout->addWidget(chart_, 3, 0);
 
     connect(kindBox_, &QComboBox::currentIndexChanged, this, [this] {
         chartedValue_ = -1;
+        positionBox_->setEnabled(kindBox_->currentData().toInt() < kShapeCode);
         rebuild();
     });
     connect(positionBox_, &QComboBox::currentIndexChanged, this, [this] { rebuild(); });
     connect(hideNumbers_, &QCheckBox::toggled, model_, &TrendModel::setHideNumbers);
+    connect(layered_, &QCheckBox::toggled, model_, &TrendModel::setLayered);
+    connect(line_, &QCheckBox::toggled, table_, &TrendTable::setLine);
+    connect(clearMarks, &QPushButton::clicked, model_, &TrendModel::clearMarks);
+    connect(presetBox_, &QComboBox::activated, this, &TrendView::onPresetChosen);
     connect(fromBox_, &QLineEdit::editingFinished, this, &TrendView::onSpanEdited);
     connect(toBox_, &QLineEdit::editingFinished, this, &TrendView::onSpanEdited);
     connect(table_->horizontalHeader(), &QHeaderView::sectionClicked, this, [this](int section) {
         if (section >= TrendModel::kLeadColumns) showChart(section - TrendModel::kLeadColumns);
     });
     connect(table_, &QTableView::clicked, this, [this](const QModelIndex& index) {
-        if (index.column() >= TrendModel::kLeadColumns)
+        if (index.column() < TrendModel::kLeadColumns) return;
+        if (index.row() >= model_->firstMarkRow())
+            model_->toggleMark(index);
+        else
             showChart(index.column() - TrendModel::kLeadColumns);
     });
     historyChanged();
@@ -254,13 +495,19 @@ TrendView::TrendView(Workspace& workspace, QWidget* parent)
 
 void TrendView::historyChanged() {
     const auto& rows = workspace_.rows();
-    const QString first =
-        rows.empty() ? QString() : QString::fromStdString(history::tenDigit(rows.front().period));
-    const QString newest =
-        rows.empty() ? QString() : QString::fromStdString(history::tenDigit(rows.back().period));
-    if (fromFollows_ || rows.empty()) fromBox_->setText(first);
-    if (toFollows_ || rows.empty()) toBox_->setText(newest);
-    if (rows.empty()) fromFollows_ = toFollows_ = true;
+    if (preset_ != Preset::Custom && !rows.empty()) {
+        applyPreset(preset_);
+    } else {
+        const QString first = rows.empty()
+                                  ? QString()
+                                  : QString::fromStdString(history::tenDigit(rows.front().period));
+        const QString newest = rows.empty()
+                                   ? QString()
+                                   : QString::fromStdString(history::tenDigit(rows.back().period));
+        if (fromFollows_ || rows.empty()) fromBox_->setText(first);
+        if (toFollows_ || rows.empty()) toBox_->setText(newest);
+        if (rows.empty()) fromFollows_ = toFollows_ = true;
+    }
     dirty_ = true;
     rebuild();
 }
@@ -268,20 +515,93 @@ void TrendView::historyChanged() {
 void TrendView::onSpanEdited() {
     const auto& rows = workspace_.rows();
     if (rows.empty()) return;
-    fromFollows_ = fromBox_->text().isEmpty() ||
-                   fromBox_->text().toStdString() == history::tenDigit(rows.front().period);
-    toFollows_ = toBox_->text().isEmpty() ||
-                 toBox_->text().toStdString() == history::tenDigit(rows.back().period);
-    if (fromBox_->text().isEmpty())
-        fromBox_->setText(QString::fromStdString(history::tenDigit(rows.front().period)));
-    if (toBox_->text().isEmpty())
-        toBox_->setText(QString::fromStdString(history::tenDigit(rows.back().period)));
+    const QString first = QString::fromStdString(history::tenDigit(rows.front().period));
+    const QString newest = QString::fromStdString(history::tenDigit(rows.back().period));
+    if (fromBox_->text().isEmpty()) fromBox_->setText(first);
+    if (toBox_->text().isEmpty()) toBox_->setText(newest);
+    const QString from = fromBox_->text(), to = toBox_->text();
+    // Boxes that still say what the preset gave keep the preset; anything else is the user's own
+    // span, whose ends follow the history only where they stand at its first or newest period.
+    if (preset_ != Preset::Custom) {
+        applyPreset(preset_);
+        if (fromBox_->text() == from && toBox_->text() == to) {
+            rebuild();
+            return;
+        }
+        fromBox_->setText(from);
+        toBox_->setText(to);
+    }
+    fromFollows_ = from == first;
+    toFollows_ = to == newest;
+    preset_ = fromFollows_ && toFollows_ ? Preset::All : Preset::Custom;
+    presetBox_->setCurrentIndex(static_cast<int>(preset_));
     rebuild();
+}
+
+void TrendView::onPresetChosen() {
+    preset_ = static_cast<Preset>(presetBox_->currentIndex());
+    if (preset_ == Preset::Custom) return; // the boxes hold it already
+    applyPreset(preset_);
+    rebuild();
+}
+
+void TrendView::applyPreset(Preset preset) {
+    const auto& rows = workspace_.rows();
+    if (rows.empty() || preset == Preset::Custom) return;
+    int start = rows.front().period, end = rows.back().period;
+    switch (preset) {
+    case Preset::Last30:
+    case Preset::Last50:
+    case Preset::Last100:
+    case Preset::Last200: {
+        static constexpr size_t kPeriods[] = {30, 50, 100, 200};
+        const size_t wanted = kPeriods[static_cast<size_t>(preset)];
+        start = rows[rows.size() > wanted ? rows.size() - wanted : 0].period;
+        break;
+    }
+    case Preset::Today:
+    case Preset::Yesterday: {
+        auto day = std::chrono::sys_days(workspace_.today());
+        if (preset == Preset::Yesterday) day -= std::chrono::days(1);
+        const std::chrono::year_month_day date(day);
+        const int stem = (static_cast<int>(date.year()) % 100) * 10000 +
+                         static_cast<int>(static_cast<unsigned>(date.month())) * 100 +
+                         static_cast<int>(static_cast<unsigned>(date.day()));
+        start = stem * 100 + 1;
+        // The day's last draw by the game's count, or a later one the history holds.
+        end = stem * 100 + std::clamp(workspace_.drawsPerDay(), 1, 99);
+        const auto after = std::upper_bound(
+            rows.begin(), rows.end(), stem * 100 + 99,
+            [](int period, const history::HistoryRow& row) { return period < row.period; });
+        if (after != rows.begin() && (after - 1)->period / 100 == stem)
+            end = std::max(end, (after - 1)->period);
+        break;
+    }
+    default:
+        break;
+    }
+    fromBox_->setText(QString::fromStdString(history::tenDigit(start)));
+    toBox_->setText(QString::fromStdString(history::tenDigit(end)));
+    fromFollows_ = preset == Preset::All;
+    toFollows_ = preset != Preset::Today && preset != Preset::Yesterday;
 }
 
 void TrendView::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
     if (dirty_) rebuild();
+}
+
+TrendSubject TrendView::chosenSubject() const {
+    TrendSubject subject;
+    const int code = kindBox_->currentData().toInt();
+    if (code >= kShapeCode) {
+        subject.shape = static_cast<search::Shape>(code - kShapeCode);
+    } else {
+        subject.kind = static_cast<history::Kind>(std::max(code, 0));
+        subject.position = positionBox_->currentIndex();
+    }
+    subject.zodiacBase = workspace_.settings().zodiacBase;
+    return subject;
 }
 
 void TrendView::rebuild() {
@@ -290,17 +610,16 @@ void TrendView::rebuild() {
         dirty_ = true;
         return;
     }
-    const auto kind = static_cast<history::Kind>(kindBox_->currentIndex());
+    const TrendSubject subject = chosenSubject();
     const auto& settings = workspace_.settings();
     Built wanted;
     wanted.version = workspace_.history().version();
-    wanted.kind = kind;
-    wanted.position = positionBox_->currentIndex();
-    wanted.zodiacBase = settings.zodiacBase;
+    wanted.subject = subject;
     wanted.segmentBase = settings.segmentBase;
     search::OmissionRequest request;
-    request.kind = kind;
-    request.position = wanted.position;
+    request.kind = subject.kind;
+    request.position = subject.position;
+    request.shape = subject.shape;
     request.zodiacBase = settings.zodiacBase;
     request.segmentBase = settings.segmentBase;
     if (!workspace_.rows().empty()) {
@@ -317,13 +636,17 @@ void TrendView::rebuild() {
     dirty_ = false;
     built_ = wanted;
 
-    workspace_.ensureKinds({kind});
+    if (!subject.shape) workspace_.ensureKinds({subject.kind});
     const QScrollBar* scroll = table_->verticalScrollBar();
     const bool atEnd = model_->rowCount() == 0 || scroll->value() >= scroll->maximum();
     auto table = std::make_shared<const search::OmissionTable>(workspace_.rows(), request,
                                                                workspace_.zodiac());
     const size_t periods = table->periods();
-    model_->setTable(std::move(table), kind, settings.zodiacBase);
+    model_->setTable(std::move(table), subject);
+    table_->clearSpans();
+    if (model_->testRow() >= 0 && model_->columnCount() > 2)
+        table_->setSpan(model_->testRow(), 1, 1, model_->columnCount() - 1);
+    line_->setEnabled(model_->table()->singleValued());
     note_->setText(workspace_.rows().empty() ? QStringLiteral("没有历史号码")
                                              : QStringLiteral("共 %1 期").arg(periods));
     fitColumns();
@@ -336,7 +659,7 @@ void TrendView::fitColumns() {
     const QFontMetrics header(table_->horizontalHeader()->font());
     const int pad = 12;
     table_->setColumnWidth(0, std::max(metrics.horizontalAdvance(QStringLiteral("2016090852")),
-                                       header.horizontalAdvance(QStringLiteral("最大连出"))) +
+                                       header.horizontalAdvance(QStringLiteral("近10期出现"))) +
                                   pad);
     table_->setColumnWidth(1, metrics.horizontalAdvance(QStringLiteral("03 07 01 11 05")) + pad);
     int widest = metrics.horizontalAdvance(QStringLiteral("888"));
@@ -379,6 +702,7 @@ void TrendView::showChart(int v) {
     chartedValue_ = v;
     const size_t periods = table->periods();
     const size_t shown = std::min(periods, kChartPeriods);
+    chartFirst_ = periods - shown;
     auto* series = new QLineSeries;
     std::int64_t highest = 1;
     for (size_t k = 0; k < shown; ++k) {
@@ -387,7 +711,7 @@ void TrendView::showChart(int v) {
         highest = std::max(highest, omission);
         series->append(static_cast<double>(k + 1), static_cast<double>(omission));
     }
-    series->setColor(QColor(0xd0, 0x30, 0x30));
+    series->setColor(kBall);
     chart->addSeries(series);
     auto* x = new QValueAxis;
     x->setRange(1, static_cast<double>(std::max<size_t>(shown, 2)));
@@ -403,10 +727,49 @@ void TrendView::showChart(int v) {
     chart->addAxis(y, Qt::AlignLeft);
     series->attachAxis(x);
     series->attachAxis(y);
-    chart->setTitle(QStringLiteral("%1 近%2期遗漏（%3）")
-                        .arg(model_->valueLabel(static_cast<size_t>(v)))
-                        .arg(shown)
-                        .arg(positionBox_->currentText()));
+    chart->setTitle(model_->subject().shape ? QStringLiteral("%1 %2 近%3期遗漏")
+                                                  .arg(model_->subjectText(),
+                                                       model_->valueLabel(static_cast<size_t>(v)))
+                                                  .arg(shown)
+                                            : QStringLiteral("%1 近%2期遗漏（%3）")
+                                                  .arg(model_->valueLabel(static_cast<size_t>(v)))
+                                                  .arg(shown)
+                                                  .arg(positionBox_->currentText()));
+}
+
+// The period under the pointer in the chart and the value's omission there.
+QString TrendView::chartTip(const QPoint& position) const {
+    const search::OmissionTable* table = model_->table();
+    QChart* chart = chart_->chart();
+    if (!table || chartedValue_ < 0 || chart->series().isEmpty()) return {};
+    const QPointF scene = chart_->mapToScene(position);
+    if (!chart->plotArea().contains(chart->mapFromScene(scene))) return {};
+    const QPointF value = chart->mapToValue(chart->mapFromScene(scene), chart->series().front());
+    const auto k = static_cast<std::int64_t>(std::llround(value.x())) - 1;
+    const size_t i = chartFirst_ + static_cast<size_t>(std::max<std::int64_t>(k, 0));
+    if (k < 0 || i >= table->periods()) return {};
+    const auto v = static_cast<size_t>(chartedValue_);
+    const size_t stored = table->firstRow() + i;
+    if (stored >= workspace_.rows().size()) return {};
+    const QString state = table->carries(i, v)
+                              ? QStringLiteral("本期开出")
+                              : QStringLiteral("遗漏 %1 期").arg(table->omission(i, v));
+    return QStringLiteral("%1期\n%2 %3：%4")
+        .arg(QString::fromStdString(workspace_.historyPeriodText(stored)), model_->subjectText(),
+             model_->valueLabel(v), state);
+}
+
+bool TrendView::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == chart_->viewport() && event->type() == QEvent::ToolTip) {
+        const auto* help = static_cast<QHelpEvent*>(event);
+        const QString tip = chartTip(help->pos());
+        if (tip.isEmpty())
+            QToolTip::hideText();
+        else
+            QToolTip::showText(help->globalPos(), tip, chart_->viewport());
+        return true;
+    }
+    return QWidget::eventFilter(watched, event);
 }
 
 } // namespace app::gui
