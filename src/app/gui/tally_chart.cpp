@@ -8,7 +8,9 @@
 #include <QBarSet>
 #include <QChart>
 #include <QGraphicsLayout>
+#include <QHelpEvent>
 #include <QLineSeries>
+#include <QToolTip>
 #include <QValueAxis>
 
 #include <algorithm>
@@ -62,6 +64,7 @@ void TallyChart::showResult(const SearchResult& result) {
     auto* bandHigh = new QLineSeries(band);
     auto* bandLow = new QLineSeries(band);
     QStringList categories;
+    barTips_.clear();
     double top = 1;
     const auto& byValue = result.tally.byValue;
     for (size_t i = 0; i < byValue.size(); ++i) {
@@ -76,6 +79,15 @@ void TallyChart::showResult(const SearchResult& result) {
         }
         categories << QString::fromStdString(
             search::valueText(result.tally.resultKind, byValue[i].value, result.tally.zodiacBase));
+        // The same words as the result grid's tooltip.
+        barTips_ << QStringLiteral("%1：出现 %2 次（%3）\n随机期望 %4，95%范围 %5–%6")
+                        .arg(categories.back())
+                        .arg(byValue[i].count)
+                        .arg(QString::fromStdString(
+                            search::percentText(byValue[i].count, result.tally.total)))
+                        .arg(band.expected, 0, 'f', 3)
+                        .arg(band.low, 0, 'f', 1)
+                        .arg(band.high, 0, 'f', 1);
         top = std::max({top, static_cast<double>(byValue[i].count), band.high});
     }
     auto* bars = new QBarSeries;
@@ -116,6 +128,21 @@ void TallyChart::showResult(const SearchResult& result) {
     QChart* old = this->chart();
     setChart(chart);
     delete old;
+}
+
+bool TallyChart::viewportEvent(QEvent* event) {
+    if (event->type() != QEvent::ToolTip) return QChartView::viewportEvent(event);
+    const auto* help = static_cast<QHelpEvent*>(event);
+    QChart* shown = chart();
+    const QPointF at = shown->mapFromScene(mapToScene(help->pos()));
+    int bar = -1;
+    if (!shown->series().isEmpty() && shown->plotArea().contains(at))
+        bar = static_cast<int>(std::lround(shown->mapToValue(at, shown->series().front()).x()));
+    if (bar >= 0 && bar < barTips_.size())
+        QToolTip::showText(help->globalPos(), barTips_[bar], viewport());
+    else
+        QToolTip::hideText();
+    return true;
 }
 
 void TallyChart::setFaded(bool faded) {

@@ -17,6 +17,13 @@ class TallyChart : public QChartView {
     // A faded chart belongs to a history that has changed since; a new result is never faded.
     void setFaded(bool faded);
     bool faded() const;
+
+  protected:
+    // A bar's tooltip: the value, its count and what chance gives it.
+    bool viewportEvent(QEvent* event) override;
+
+  private:
+    QStringList barTips_;
 };
 
 } // namespace app::gui

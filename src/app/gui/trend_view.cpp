@@ -372,7 +372,7 @@ TrendView::TrendView(Workspace& workspace, QWidget* parent)
         kindBox_->addItem(QString::fromStdString(history::kindCaptions()[kind]), kind);
     // The shapes of the whole draw, a group of their own under a heading that cannot be chosen.
     kindBox_->insertSeparator(kindBox_->count());
-    kindBox_->addItem(QStringLiteral("—— 形态 ——"), -1);
+    kindBox_->addItem(QStringLiteral("— 形态 —"), -1);
     if (auto* items = qobject_cast<QStandardItemModel*>(kindBox_->model()))
         items->item(kindBox_->count() - 1)->setEnabled(false);
     for (int s = 0; s < search::kShapes; ++s)
@@ -420,27 +420,31 @@ TrendView::TrendView(Workspace& workspace, QWidget* parent)
     clearMarks->setObjectName(QStringLiteral("trendClearMarks"));
     clearMarks->setToolTip(QStringLiteral("清除预选行中标记的值"));
 
+    // Three short rows, so that the tab stays as narrow as the history grid beside it.
     auto* choices = new QHBoxLayout;
     choices->addWidget(new QLabel(QStringLiteral("类型")));
     choices->addWidget(kindBox_);
     choices->addWidget(new QLabel(QStringLiteral("位置")));
     choices->addWidget(positionBox_);
     choices->addWidget(hideNumbers_);
-    choices->addWidget(layered_);
-    choices->addWidget(line_);
     choices->addStretch(1);
+    auto* tools = new QHBoxLayout;
+    tools->addWidget(layered_);
+    tools->addWidget(line_);
+    tools->addWidget(clearMarks);
+    note_ = new QLabel;
+    note_->setObjectName(QStringLiteral("trendNote"));
+    tools->addWidget(note_, 1);
     auto* span = new QHBoxLayout;
     span->addWidget(presetBox_);
     span->addWidget(new QLabel(QStringLiteral("从")));
     span->addWidget(fromBox_);
     span->addWidget(new QLabel(QStringLiteral("到")));
     span->addWidget(toBox_);
-    span->addWidget(clearMarks);
-    note_ = new QLabel;
-    note_->setObjectName(QStringLiteral("trendNote"));
-    span->addWidget(note_, 1);
+    span->addStretch(1);
     layout->addLayout(choices, 0, 0);
     layout->addLayout(span, 1, 0);
+    layout->addLayout(tools, 2, 0);
 
     model_ = new TrendModel(workspace_, this);
     table_ = new TrendTable;
@@ -452,8 +456,8 @@ TrendView::TrendView(Workspace& workspace, QWidget* parent)
     table_->horizontalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     table_->horizontalHeader()->setMinimumSectionSize(8);
     table_->setToolTip(QStringLiteral("点击一列的号码或格子，下方的图显示它近100期的遗漏"));
-    layout->addWidget(table_, 2, 0);
-    layout->setRowStretch(2, 1);
+    layout->addWidget(table_, 3, 0);
+    layout->setRowStretch(3, 1);
 
     auto* chart = new QChart;
     chart->legend()->hide();
@@ -465,7 +469,7 @@ TrendView::TrendView(Workspace& workspace, QWidget* parent)
     chart_->setMinimumHeight(140);
     chart_->setMaximumHeight(180);
     chart_->viewport()->installEventFilter(this);
-    layout->addWidget(chart_, 3, 0);
+    layout->addWidget(chart_, 4, 0);
 
     connect(kindBox_, &QComboBox::currentIndexChanged, this, [this] {
         chartedValue_ = -1;
@@ -743,7 +747,8 @@ QString TrendView::chartTip(const QPoint& position) const {
     QChart* chart = chart_->chart();
     if (!table || chartedValue_ < 0 || chart->series().isEmpty()) return {};
     const QPointF scene = chart_->mapToScene(position);
-    if (!chart->plotArea().contains(chart->mapFromScene(scene))) return {};
+    // A few pixels of grace around the plot: the newest point lies on its right edge.
+    if (!chart->plotArea().adjusted(-4, -4, 4, 4).contains(chart->mapFromScene(scene))) return {};
     const QPointF value = chart->mapToValue(chart->mapFromScene(scene), chart->series().front());
     const auto k = static_cast<std::int64_t>(std::llround(value.x())) - 1;
     const size_t i = chartFirst_ + static_cast<size_t>(std::max<std::int64_t>(k, 0));

@@ -12,6 +12,7 @@
 #include <QBarSet>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QHelpEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QLineSeries>
@@ -20,6 +21,7 @@
 #include <QTabWidget>
 #include <QTableView>
 #include <QTest>
+#include <QToolTip>
 #include <QValueAxis>
 
 #include <cmath>
@@ -138,6 +140,16 @@ TEST(SearchWindow, TheChartShadesTheChanceBandAndTheTooltipsTellItForTheirOwnVal
                            .arg(expected->at(i).y(), 0, 'f', 3)
                            .arg(band->lowerSeries()->at(2 * i).y(), 0, 'f', 1)
                            .arg(band->upperSeries()->at(2 * i).y(), 0, 'f', 1));
+        // The bar of the value says the same with its count.
+        auto* view = f.window->findChild<app::gui::TallyChart*>("tallyChart");
+        const QPoint at = view->mapFromScene(
+            chart->mapToScene(chart->mapToPosition(QPointF(i, 0.5), chart->series().front())));
+        QHelpEvent hover(QEvent::ToolTip, at, view->viewport()->mapToGlobal(at));
+        QApplication::sendEvent(view->viewport(), &hover);
+        EXPECT_EQ(QToolTip::text(), QStringLiteral("%1：出现 %2 次（%3）\n")
+                                            .arg(categories->categories()[i], cell(tally, row, 2),
+                                                 cell(tally, row, 3)) +
+                                        tip);
     }
     EXPECT_EQ(f.workspace().waitForWrites(), "");
 }

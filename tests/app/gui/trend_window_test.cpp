@@ -12,6 +12,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QHeaderView>
+#include <QHelpEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QLineSeries>
@@ -21,6 +22,7 @@
 #include <QTabWidget>
 #include <QTableView>
 #include <QTest>
+#include <QToolTip>
 
 using app::gui::TrendModel;
 using testing_support::WindowFixture;
@@ -210,6 +212,13 @@ TEST(TrendWindow, AClickedValueShowsItsOmissionInTheChartAndTheTabMakesRoom) {
     EXPECT_EQ(line->at(0).y(), 31.0);
     EXPECT_EQ(line->at(99).y(), 130.0);
     EXPECT_TRUE(chart->title().startsWith(QStringLiteral("06")));
+    // Its tooltip names the period under the pointer and the omission there.
+    auto* chartView = f.find<QChartView>("trendChart");
+    const QPoint at =
+        chartView->mapFromScene(chart->mapToScene(chart->mapToPosition(line->at(99), line)));
+    QHelpEvent hover(QEvent::ToolTip, at, chartView->viewport()->mapToGlobal(at));
+    QApplication::sendEvent(chartView->viewport(), &hover);
+    EXPECT_EQ(QToolTip::text(), QStringLiteral("2016090946期\n号码（任意位） 06：遗漏 130 期"));
 
     tabs->setCurrentIndex(0);
     QApplication::processEvents();
@@ -253,7 +262,7 @@ TEST(TrendWindow, ShapesOfTheDrawHaveTheirOwnGroupAndTheSameFigures) {
     auto* positions = f.find<QComboBox>("trendPosition");
 
     // The shapes follow the six kinds under a heading that cannot be chosen.
-    const int heading = kinds->findText(QStringLiteral("—— 形态 ——"));
+    const int heading = kinds->findText(QStringLiteral("— 形态 —"));
     ASSERT_GT(heading, 6);
     EXPECT_FALSE(qobject_cast<QStandardItemModel*>(kinds->model())->item(heading)->isEnabled());
     for (int s = 0; s < search::kShapes; ++s) {
