@@ -300,12 +300,12 @@ void TrendDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option,
     painter->setRenderHint(QPainter::Antialiasing);
     painter->setPen(Qt::NoPen);
     painter->setBrush(carries ? kBall : kMarkBall);
-    // A label wider than the ball (shapes such as "2:2:1") sits on a rounded bar instead.
+    // A label wider than the ball (shapes such as "2:2:1") sits on a bar with rounded corners.
     const int textWidth = opt.fontMetrics.horizontalAdvance(text) + 6;
-    if (textWidth > diameter) {
+    if (textWidth - 6 > diameter) {
         const int width = std::min(textWidth, opt.rect.width() - 2);
         const QRect bar(opt.rect.center().x() - width / 2, ball.top(), width, diameter);
-        painter->drawRoundedRect(bar, diameter / 2.0, diameter / 2.0);
+        painter->drawRoundedRect(bar, 4, 4);
     } else {
         painter->drawEllipse(ball);
     }
@@ -316,7 +316,7 @@ void TrendDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option,
 }
 
 // The table, with the line through the carrying cells of consecutive periods (折线) drawn over
-// its cells, from the edge of one ball to the edge of the next.
+// its cells; the carrying cells are painted again over the line, so it joins their edges.
 class TrendTable : public QTableView {
   public:
     using QTableView::QTableView;
@@ -336,21 +336,27 @@ class TrendTable : public QTableView {
         if (top < 0) return;
         if (bottom < 0 || bottom >= periods) bottom = periods - 1;
         top = std::max(0, top - 1);
+        bottom = std::min(periods - 1, bottom + 1);
+        const auto cellOf = [&](int r) {
+            const int v = table->valueAt(static_cast<size_t>(r));
+            return v < 0 ? QModelIndex() : model->index(r, TrendModel::kLeadColumns + v);
+        };
         QPainter painter(viewport());
         painter.setRenderHint(QPainter::Antialiasing);
         painter.setPen(QPen(kBall, 1.5));
         for (int r = top; r < bottom; ++r) {
-            const int from = table->valueAt(static_cast<size_t>(r));
-            const int to = table->valueAt(static_cast<size_t>(r + 1));
-            if (from < 0 || to < 0) continue;
-            const QRect a = visualRect(model->index(r, TrendModel::kLeadColumns + from));
-            const QRect b = visualRect(model->index(r + 1, TrendModel::kLeadColumns + to));
-            const QPointF start = QRectF(a).center(), end = QRectF(b).center();
-            const QLineF line(start, end);
-            const double radius = (std::min(a.width(), a.height()) - 2) / 2.0;
-            if (line.length() <= 2 * radius) continue;
-            const QPointF step = (end - start) * (radius / line.length());
-            painter.drawLine(start + step, end - step);
+            const QModelIndex from = cellOf(r), to = cellOf(r + 1);
+            if (from.isValid() && to.isValid())
+                painter.drawLine(QRectF(visualRect(from)).center(),
+                                 QRectF(visualRect(to)).center());
+        }
+        QStyleOptionViewItem option;
+        initViewItemOption(&option);
+        for (int r = top; r <= bottom; ++r) {
+            const QModelIndex cell = cellOf(r);
+            if (!cell.isValid()) continue;
+            option.rect = visualRect(cell);
+            itemDelegate()->paint(&painter, option, cell);
         }
     }
 
@@ -676,7 +682,13 @@ void TrendView::fitColumns() {
             widest = std::max(
                 widest, metrics.horizontalAdvance(model_->index(periods + r, c).data().toString()));
     }
-    const int valueWidth = std::max(widest + 8, table_->verticalHeader()->defaultSectionSize());
+    // A label wider than its ball ("2:1:2") sits on a bar a little wider than the text.
+    int label = 0;
+    const size_t values = model_->table() ? model_->table()->values().size() : 0;
+    for (size_t v = 0; v < values; ++v)
+        label = std::max(label, metrics.horizontalAdvance(model_->valueLabel(v)));
+    const int valueWidth =
+        std::max({widest + 8, label + 12, table_->verticalHeader()->defaultSectionSize()});
     for (int c = TrendModel::kLeadColumns; c < model_->columnCount(); ++c)
         table_->setColumnWidth(c, valueWidth);
 }
@@ -727,6 +739,7 @@ void TrendView::showChart(int v) {
     y->setRange(0, static_cast<double>(step * ((highest + step - 1) / step)));
     y->setTickCount(static_cast<int>((highest + step - 1) / step) + 1);
     y->setLabelFormat(QStringLiteral("%d"));
+    y->setTruncateLabels(false);
     chart->addAxis(x, Qt::AlignBottom);
     chart->addAxis(y, Qt::AlignLeft);
     series->attachAxis(x);
