@@ -598,7 +598,9 @@ void TrendView::applyPreset(Preset preset) {
 
 void TrendView::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
-    if (dirty_) rebuild();
+    // 今天 and 昨天 move on with the clock, even when no draw came meanwhile.
+    if (preset_ == Preset::Today || preset_ == Preset::Yesterday) applyPreset(preset_);
+    rebuild();
 }
 
 TrendSubject TrendView::chosenSubject() const {
