@@ -31,8 +31,10 @@ std::array<int, history::kPositions> numbersOf(const history::HistoryRow& row) {
 }
 
 NumberSet setOf(const history::HistoryRow& row) {
-    const auto numbers = numbersOf(row);
-    return numberSet(numbers);
+    unsigned set = 0;
+    for (const int n : row.values[history::Number])
+        if (n >= 1 && n <= 11) set |= 1u << (n - 1);
+    return static_cast<NumberSet>(set);
 }
 
 } // namespace
