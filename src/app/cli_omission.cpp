@@ -84,6 +84,7 @@ void printRows(const search::OmissionTable& table, const Workspace& w, std::ostr
 }
 
 int runOmission(CommandContext& c) {
+    std::optional<std::string> typeName;
     std::optional<history::Kind> kind;
     std::optional<search::Shape> shape;
     std::optional<int> position;
@@ -101,9 +102,7 @@ int runOmission(CommandContext& c) {
     for (size_t i = 0; i < args.size(); ++i) {
         const std::string& a = args[i];
         if (a == "--type") {
-            const std::string& name = value(i);
-            shape = search::parseShape(name);
-            if (!shape) kind = parseKind(name);
+            typeName = value(i);
         } else if (a == "--position") {
             position = parsePosition(value(i));
         } else if (a == "--from") {
@@ -118,7 +117,9 @@ int runOmission(CommandContext& c) {
             throw UsageError{"unknown option " + a};
         }
     }
-    if (!kind && !shape) throw UsageError{"--type is needed"};
+    if (!typeName) throw UsageError{"--type is needed"};
+    shape = search::parseShape(*typeName);
+    if (!shape) kind = parseKind(*typeName);
     if (shape && position)
         throw UsageError{"--position does not apply to a shape of the whole draw (--type " +
                          std::string(search::shapeName(*shape)) + ")"};
@@ -141,6 +142,8 @@ int runOmission(CommandContext& c) {
     if (kind) w.ensureKinds({*kind});
     const search::OmissionTable table(w.rows(), request, w.zodiac());
     if (table.periods() == 0) {
+        if (shape && search::needsPrevious(*shape))
+            c.err << search::shapeCaption(*shape) << "要和上一期比较，历史的第一期不计入。";
         c.err << "统计范围内没有开奖期（" << (from ? history::tenDigit(*from) : "最早一期")
               << " 至 " << (to ? history::tenDigit(*to) : "最新一期") << "），请改正起止期号。\n";
         return kExitRefused;
