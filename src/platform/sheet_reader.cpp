@@ -1,0 +1,56 @@
+#include "platform/sheet_reader.h"
+
+#include "platform/csv_reader.h"
+#include "platform/file_io.h"
+#include "platform/xls_reader.h"
+#include "platform/xlsx_reader.h"
+
+#include <cmath>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+
+namespace platform {
+
+std::string numberText(double value) {
+    char buffer[32];
+    if (std::isfinite(value) && value == std::floor(value) && std::fabs(value) < 1e15)
+        std::snprintf(buffer, sizeof buffer, "%.0f", value);
+    else
+        std::snprintf(buffer, sizeof buffer, "%.15g", value);
+    return buffer;
+}
+
+SheetKind sheetKindOf(const std::string& firstBytes) {
+    if (firstBytes.rfind("PK\x03\x04", 0) == 0) return SheetKind::Xlsx;
+    // The compound file that holds a BIFF workbook.
+    if (firstBytes.rfind("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1", 0) == 0) return SheetKind::Xls;
+    return SheetKind::DelimitedText;
+}
+
+void readSheet(const std::string& path, const SheetRowSink& sink) {
+    std::error_code error;
+    // A named pipe or a device would block or never end.
+    if (!std::filesystem::is_regular_file(path, error))
+        throw FileError(error ? error.message() : "not a regular file");
+    std::string first(8, '\0');
+    {
+        std::ifstream in(path, std::ios::binary);
+        if (!in) throw FileError("cannot open " + path);
+        in.read(first.data(), static_cast<std::streamsize>(first.size()));
+        first.resize(static_cast<size_t>(in.gcount()));
+    }
+    switch (sheetKindOf(first)) {
+    case SheetKind::Xlsx:
+        readXlsx(path, sink);
+        break;
+    case SheetKind::Xls:
+        readXls(path, sink);
+        break;
+    case SheetKind::DelimitedText:
+        readDelimitedText(readFile(path), sink);
+        break;
+    }
+}
+
+} // namespace platform

@@ -1,0 +1,52 @@
+#pragma once
+// Reading the first worksheet of a spreadsheet file as plain rows of cells, whatever wrote it:
+// .xlsx workbooks, .xls (BIFF) workbooks and delimited text (.csv). The kind is told by the file's
+// first bytes, not its name, because sites often hand out one kind under another's extension.
+// Rows are handed over one at a time, so a large sheet never sits in memory whole.
+
+#include <cstddef>
+#include <functional>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+namespace platform {
+
+struct SheetCell {
+    enum class Kind { Empty, Text, Number };
+    Kind kind = Kind::Empty;
+    std::string text; // UTF-8; for a number, the value as the file wrote it
+    double number = 0;
+};
+
+struct SheetRow {
+    int number = 0;               // 1-based row (for delimited text, the line it starts on)
+    std::vector<SheetCell> cells; // column A first; ends at the last cell that is not empty
+};
+
+// Gets each row that holds a cell, in order; returns false to stop reading.
+using SheetRowSink = std::function<bool(const SheetRow&)>;
+
+// The file cannot be read as a spreadsheet; what() says why, in words for the user.
+class SheetError : public std::runtime_error {
+  public:
+    using std::runtime_error::runtime_error;
+};
+
+// Cells right of this column are not read: a history needs a few columns, and a damaged or
+// hostile file could name a cell far to the right of the data.
+inline constexpr std::size_t kSheetColumnLimit = 256;
+
+// The text of a number as a cell without a format shows it: whole numbers without a fraction.
+std::string numberText(double value);
+
+enum class SheetKind { Xlsx, Xls, DelimitedText };
+
+// The kind of sheet file the bytes start like.
+SheetKind sheetKindOf(const std::string& firstBytes);
+
+// Reads the first worksheet of the file at path. Throws SheetError (or FileError when the file
+// cannot be opened at all).
+void readSheet(const std::string& path, const SheetRowSink& sink);
+
+} // namespace platform
