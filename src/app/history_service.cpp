@@ -136,7 +136,9 @@ HistoryResult HistoryService::importFile(const std::string& path, history::Progr
     history::ParsedHistory parsed;
     try {
         if (sheet) {
-            parsed = history::readSheetHistory(path);
+            auto read = history::readSheetHistory(path, progress);
+            if (!read) return cancelled("读入");
+            parsed = std::move(*read);
         } else {
             const std::string bytes = platform::readFile(path);
             parsed = history::parseHistoryText(platform::decodeText(bytes).text,

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cctype>
 #include <chrono>
+#include <climits>
 #include <cmath>
 #include <filesystem>
 #include <unordered_set>
@@ -350,9 +351,21 @@ ParsedHistory SheetDrawReader::finish() {
     return std::move(parsed_);
 }
 
-ParsedHistory readSheetHistory(const std::string& path) {
+std::optional<ParsedHistory> readSheetHistory(const std::string& path, Progress& progress) {
+    // Reading is told in the file's bytes, whatever the reader counts in (rows, or the bytes of
+    // the unpacked worksheet).
+    std::error_code error;
+    const auto bytes = std::filesystem::file_size(path, error);
+    const size_t steps = error ? 0 : static_cast<size_t>(std::min<std::uintmax_t>(bytes, INT_MAX));
+    progress.setTotal(steps);
     SheetDrawReader reader;
-    platform::readSheet(path, [&reader](const SheetRow& row) { return reader.add(row); });
+    const bool read = platform::readSheet(
+        path, [&reader](const SheetRow& row) { return reader.add(row); },
+        [&progress, steps](size_t done, size_t total) {
+            const double part = total ? std::min(1.0, static_cast<double>(done) / total) : 0;
+            return progress.advance(static_cast<size_t>(part * steps));
+        });
+    if (!read) return std::nullopt;
     return reader.finish();
 }
 

@@ -11,6 +11,7 @@
 // other row that holds no storable draw is reported with the text import's reasons. Draws come
 // out ordered by period, as the history keeps them.
 
+#include "history/progress.h"
 #include "history/text_format.h"
 #include "platform/sheet_reader.h"
 
@@ -63,9 +64,10 @@ class SheetDrawReader {
     ParsedHistory parsed_;
 };
 
-// Reads the first worksheet of the file at path. Throws SheetLayoutError, or platform::SheetError
-// / platform::FileError when the file cannot be read as a sheet.
-ParsedHistory readSheetHistory(const std::string& path);
+// Reads the first worksheet of the file at path; nothing when progress asked to stop. Throws
+// SheetLayoutError, or platform::SheetError / platform::FileError when the file cannot be read as
+// a sheet.
+std::optional<ParsedHistory> readSheetHistory(const std::string& path, Progress& progress);
 
 // Whether the import reads a file of this name as a sheet (.csv, .xls, .xlsx in any case).
 bool isSheetFileName(const std::string& path);

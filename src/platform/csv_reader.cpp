@@ -89,14 +89,16 @@ class Parser {
     Parser(const Parser&) = delete;
     Parser& operator=(const Parser&) = delete;
 
-    void parse(std::string_view text, ParseState& state) {
+    bool parse(std::string_view text, ParseState& state, const SheetReadProgress& progress) {
         for (size_t at = 0; at < text.size() && !state.stopped; at += kChunk) {
+            if (progress && !progress(at, text.size())) return false;
             const size_t length = std::min(kChunk, text.size() - at);
             if (csv_parse(&parser_, text.data() + at, length, onField, onRecordEnd, &state) !=
                 length)
                 throw SheetError(std::string("CSV读取出错：") + csv_strerror(csv_error(&parser_)));
         }
         if (!state.stopped) csv_fini(&parser_, onField, onRecordEnd, &state);
+        return true;
     }
 
   private:
@@ -139,11 +141,12 @@ char guessDelimiter(std::string_view text) {
     return candidates[best];
 }
 
-void readDelimitedText(std::string_view bytes, const SheetRowSink& sink) {
+bool readDelimitedText(std::string_view bytes, const SheetRowSink& sink,
+                       const SheetReadProgress& progress) {
     const std::string text = toUtf8(decodeText(bytes).text);
     ParseState state;
     state.sink = &sink;
-    Parser(guessDelimiter(text)).parse(text, state);
+    return Parser(guessDelimiter(text)).parse(text, state, progress);
 }
 
 } // namespace platform

@@ -14,7 +14,9 @@ namespace platform {
 // The delimiter of UTF-8 text, as described above (a comma when none of the three occurs).
 char guessDelimiter(std::string_view utf8);
 
-// Reads the bytes of a delimited text file. Row numbers are the lines the rows start on.
-void readDelimitedText(std::string_view bytes, const SheetRowSink& sink);
+// Reads the bytes of a delimited text file. Row numbers are the lines the rows start on. Progress
+// counts bytes; false when it asked to stop.
+bool readDelimitedText(std::string_view bytes, const SheetRowSink& sink,
+                       const SheetReadProgress& progress = {});
 
 } // namespace platform

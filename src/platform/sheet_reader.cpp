@@ -5,8 +5,8 @@
 #include "platform/xls_reader.h"
 #include "platform/xlsx_reader.h"
 
+#include <charconv>
 #include <cmath>
-#include <cstdio>
 #include <filesystem>
 #include <fstream>
 
@@ -14,11 +14,12 @@ namespace platform {
 
 std::string numberText(double value) {
     char buffer[32];
+    std::to_chars_result result;
     if (std::isfinite(value) && value == std::floor(value) && std::fabs(value) < 1e15)
-        std::snprintf(buffer, sizeof buffer, "%.0f", value);
+        result = std::to_chars(buffer, buffer + sizeof buffer, static_cast<long long>(value));
     else
-        std::snprintf(buffer, sizeof buffer, "%.15g", value);
-    return buffer;
+        result = std::to_chars(buffer, buffer + sizeof buffer, value);
+    return std::string(buffer, result.ptr);
 }
 
 SheetKind sheetKindOf(const std::string& firstBytes) {
@@ -28,7 +29,8 @@ SheetKind sheetKindOf(const std::string& firstBytes) {
     return SheetKind::DelimitedText;
 }
 
-void readSheet(const std::string& path, const SheetRowSink& sink) {
+bool readSheet(const std::string& path, const SheetRowSink& sink,
+               const SheetReadProgress& progress) {
     std::error_code error;
     // A named pipe or a device would block or never end.
     if (!std::filesystem::is_regular_file(path, error))
@@ -42,15 +44,13 @@ void readSheet(const std::string& path, const SheetRowSink& sink) {
     }
     switch (sheetKindOf(first)) {
     case SheetKind::Xlsx:
-        readXlsx(path, sink);
-        break;
+        return readXlsx(path, sink, progress);
     case SheetKind::Xls:
-        readXls(path, sink);
-        break;
+        return readXls(path, sink, progress);
     case SheetKind::DelimitedText:
-        readDelimitedText(readFile(path), sink);
         break;
     }
+    return readDelimitedText(readFile(path), sink, progress);
 }
 
 } // namespace platform

@@ -27,6 +27,10 @@ struct SheetRow {
 // Gets each row that holds a cell, in order; returns false to stop reading.
 using SheetRowSink = std::function<bool(const SheetRow&)>;
 
+// Told how far reading has come (done of total, in units of the reader's choosing) every few
+// thousand rows; returns false to stop.
+using SheetReadProgress = std::function<bool(std::size_t done, std::size_t total)>;
+
 // The file cannot be read as a spreadsheet; what() says why, in words for the user.
 class SheetError : public std::runtime_error {
   public:
@@ -45,8 +49,12 @@ enum class SheetKind { Xlsx, Xls, DelimitedText };
 // The kind of sheet file the bytes start like.
 SheetKind sheetKindOf(const std::string& firstBytes);
 
-// Reads the first worksheet of the file at path. Throws SheetError (or FileError when the file
-// cannot be opened at all).
-void readSheet(const std::string& path, const SheetRowSink& sink);
+// Reads the first worksheet of the file at path. False when progress asked to stop. Throws
+// SheetError (or FileError when the file cannot be opened at all).
+bool readSheet(const std::string& path, const SheetRowSink& sink,
+               const SheetReadProgress& progress = {});
+
+// Rows read between two reports of progress.
+inline constexpr std::size_t kSheetProgressRows = 4096;
 
 } // namespace platform

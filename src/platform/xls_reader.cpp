@@ -66,7 +66,7 @@ SheetCell cellAt(const void* handle, unsigned row, unsigned short column) {
 
 } // namespace
 
-void readXls(const std::string& path, const SheetRowSink& sink) {
+bool readXls(const std::string& path, const SheetRowSink& sink, const SheetReadProgress& progress) {
     Workbook book(path);
     unsigned sheets = 0;
     if (freexl_get_info(book.handle(), FREEXL_BIFF_SHEET_COUNT, &sheets) != FREEXL_OK ||
@@ -81,14 +81,16 @@ void readXls(const std::string& path, const SheetRowSink& sink) {
     const auto width = static_cast<unsigned short>(std::min<size_t>(columns, kSheetColumnLimit));
     SheetRow row;
     for (unsigned r = 0; r < rows; ++r) {
+        if (progress && r % kSheetProgressRows == 0 && !progress(r, rows)) return false;
         row.cells.clear();
         for (unsigned short c = 0; c < width; ++c) row.cells.push_back(cellAt(book.handle(), r, c));
         while (!row.cells.empty() && row.cells.back().kind == SheetCell::Kind::Empty)
             row.cells.pop_back();
         if (row.cells.empty()) continue;
         row.number = static_cast<int>(r) + 1;
-        if (!sink(row)) return;
+        if (!sink(row)) return true;
     }
+    return true;
 }
 
 } // namespace platform

@@ -6,6 +6,8 @@
 
 namespace platform {
 
-void readXls(const std::string& path, const SheetRowSink& sink);
+// Progress counts rows; false when it asked to stop.
+bool readXls(const std::string& path, const SheetRowSink& sink,
+             const SheetReadProgress& progress = {});
 
 } // namespace platform

@@ -49,8 +49,16 @@ class EntryDevice : public QIODevice {
         if (unzOpenCurrentFile(archive_.handle()) != UNZ_OK)
             throw SheetError("无法读取xlsx工作簿中的" + name_.toStdString() + "，文件可能已损坏");
         entryOpen_ = true;
+        unz_file_info64 info{};
+        if (unzGetCurrentFileInfo64(archive_.handle(), &info, nullptr, 0, nullptr, 0, nullptr, 0) ==
+            UNZ_OK)
+            size_ = static_cast<size_t>(info.uncompressed_size);
         return QIODevice::open(QIODevice::ReadOnly);
     }
+    // The entry's bytes read so far and in all.
+    size_t bytesRead() const { return done_; }
+    size_t bytesInAll() const { return size_; }
+
     void close() override {
         if (entryOpen_) unzCloseCurrentFile(archive_.handle());
         entryOpen_ = false;
@@ -62,6 +70,7 @@ class EntryDevice : public QIODevice {
         if (!entryOpen_ || size <= 0) return 0;
         const unsigned length = static_cast<unsigned>(std::min<qint64>(size, 1 << 20));
         const int read = unzReadCurrentFile(archive_.handle(), data, length);
+        if (read > 0) done_ += static_cast<size_t>(read);
         return read < 0 ? -1 : read;
     }
     qint64 writeData(const char*, qint64) override { return -1; }
@@ -70,6 +79,8 @@ class EntryDevice : public QIODevice {
     Archive& archive_;
     QString name_;
     bool entryOpen_ = false;
+    size_t done_ = 0;
+    size_t size_ = 0;
 };
 
 void checkXml(const QXmlStreamReader& xml, const QString& entry) {
@@ -180,34 +191,34 @@ size_t columnOf(QStringView reference) {
     return column;
 }
 
-SheetCell makeCell(const QString& type, const std::string& value, bool hasValue,
+SheetCell makeCell(const QString& type, const QString& value, bool hasValue,
                    const std::vector<std::string>& strings) {
     SheetCell cell;
     if (!hasValue) return cell;
     if (type == QLatin1String("s")) {
         bool ok = false;
-        const unsigned long index = QString::fromStdString(value).toULong(&ok);
+        const unsigned long index = value.toULong(&ok);
         if (!ok || index >= strings.size()) return cell;
         cell.text = strings[index];
     } else if (type.isEmpty() || type == QLatin1String("n")) {
         bool ok = false;
-        const double number = QString::fromStdString(value).trimmed().toDouble(&ok);
+        const double number = value.trimmed().toDouble(&ok);
         if (ok) {
             cell.kind = SheetCell::Kind::Number;
             cell.number = number;
             cell.text = numberText(number);
             return cell;
         }
-        cell.text = value;
+        cell.text = value.toStdString();
     } else {
-        cell.text = value; // inline strings, formula texts, booleans, errors, ISO dates
+        cell.text = value.toStdString(); // inline strings, formula texts, booleans, errors, dates
     }
     if (!cell.text.empty()) cell.kind = SheetCell::Kind::Text;
     return cell;
 }
 
-void readRows(Archive& archive, const QString& entry, const std::vector<std::string>& strings,
-              const SheetRowSink& sink) {
+bool readRows(Archive& archive, const QString& entry, const std::vector<std::string>& strings,
+              const SheetRowSink& sink, const SheetReadProgress& progress) {
     EntryDevice file(archive, entry);
     if (!file.openEntry())
         throw SheetError("xlsx工作簿中没有第一个工作表（" + entry.toStdString() + "）");
@@ -215,12 +226,16 @@ void readRows(Archive& archive, const QString& entry, const std::vector<std::str
     SheetRow row;
     int previousRow = 0;
     size_t previousColumn = 0;
+    size_t rows = 0;
     while (!xml.atEnd()) {
         xml.readNext();
         if (xml.isEndElement() && xml.name() == QLatin1String("row")) {
             auto& cells = row.cells;
             while (!cells.empty() && cells.back().kind == SheetCell::Kind::Empty) cells.pop_back();
-            if (!cells.empty() && !sink(row)) return;
+            if (!cells.empty() && !sink(row)) return true;
+            if (progress && ++rows % kSheetProgressRows == 0 &&
+                !progress(file.bytesRead(), std::max(file.bytesInAll(), file.bytesRead())))
+                return false;
             continue;
         }
         if (!xml.isStartElement()) continue;
@@ -237,17 +252,17 @@ void readRows(Archive& archive, const QString& entry, const std::vector<std::str
             size_t column = columnOf(attributes.value(QLatin1String("r")));
             if (column == 0) column = previousColumn + 1;
             previousColumn = column;
-            std::string value;
+            QString value;
             bool hasValue = false;
             while (!xml.atEnd()) {
                 xml.readNext();
                 if (xml.isEndElement() && xml.name() == QLatin1String("c")) break;
                 if (!xml.isStartElement()) continue;
                 if (xml.name() == QLatin1String("v")) {
-                    value = xml.readElementText().toStdString();
+                    value = xml.readElementText();
                     hasValue = true;
                 } else if (xml.name() == QLatin1String("is")) {
-                    value = runText(xml);
+                    value = QString::fromStdString(runText(xml));
                     hasValue = true;
                 } else {
                     xml.skipCurrentElement(); // formulas and extensions
@@ -259,15 +274,17 @@ void readRows(Archive& archive, const QString& entry, const std::vector<std::str
         }
     }
     checkXml(xml, entry);
+    return true;
 }
 
 } // namespace
 
-void readXlsx(const std::string& path, const SheetRowSink& sink) {
+bool readXlsx(const std::string& path, const SheetRowSink& sink,
+              const SheetReadProgress& progress) {
     Archive archive(path);
     const Parts parts = findParts(archive);
     const auto strings = readSharedStrings(archive, parts.sharedStrings);
-    readRows(archive, parts.sheet, strings, sink);
+    return readRows(archive, parts.sheet, strings, sink, progress);
 }
 
 } // namespace platform

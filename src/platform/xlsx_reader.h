@@ -10,6 +10,8 @@
 
 namespace platform {
 
-void readXlsx(const std::string& path, const SheetRowSink& sink);
+// Progress counts the worksheet's bytes; false when it asked to stop.
+bool readXlsx(const std::string& path, const SheetRowSink& sink,
+              const SheetReadProgress& progress = {});
 
 } // namespace platform

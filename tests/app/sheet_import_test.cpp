@@ -9,6 +9,7 @@
 #include "app/history_service.h"
 #include "platform/file_io.h"
 #include "support/sheet_files.h"
+#include "support/test_progress.h"
 
 #include <gtest/gtest.h>
 
@@ -121,4 +122,22 @@ TEST(SheetImport, TheCommandReadsSheetsAndPrintsTheRowsItSkipped) {
     EXPECT_EQ(refused.status, 1);
     EXPECT_NE(refused.err.find("需要一列期号"), std::string::npos) << refused.err;
     EXPECT_EQ(run({"history"}).out, "2016090801 05 03 08 01 11 \n2016090802 06 07 08 09 10 \n");
+}
+
+TEST(SheetImport, CancellingWhileTheSheetIsReadKeepsTheHistory) {
+    WorkspaceFixture f;
+    f.type("2016090884", {{"01", "02", "03", "04", "05"}});
+    std::string csv = "期号,号码\n";
+    for (int i = 0; i < 20000; ++i) csv += std::to_string(2017010101 + i) + ",01 02 03 04 05\n";
+    platform::writeFileAtomically(f.dir.file("long.csv"), csv);
+    // Stopped at the second report while reading, and while storing what was read.
+    for (int stopAt : {2, 14}) {
+        testing_support::StopAt stop(stopAt);
+        const auto result =
+            app::HistoryService(*f.workspace).importFile(f.dir.file("long.csv"), stop);
+        EXPECT_TRUE(result.cancelled) << stopAt;
+        EXPECT_EQ(stop.total_, stopAt == 2 ? csv.size() : 20000u);
+        EXPECT_FALSE(result.changed);
+        EXPECT_EQ(f.reopen().rows().size(), 1u);
+    }
 }
