@@ -35,6 +35,9 @@ bool readSheet(const std::string& path, const SheetRowSink& sink,
     // A named pipe or a device would block or never end.
     if (!std::filesystem::is_regular_file(path, error))
         throw FileError(error ? error.message() : "not a regular file");
+    if (std::filesystem::file_size(path, error) > kSheetFileLimit && !error)
+        throw SheetError("文件超过" + std::to_string(kSheetFileLimit >> 20) +
+                         "MB，不像是历史号码表格");
     std::string first(8, '\0');
     {
         std::ifstream in(path, std::ios::binary);

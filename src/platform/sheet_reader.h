@@ -5,6 +5,7 @@
 // Rows are handed over one at a time, so a large sheet never sits in memory whole.
 
 #include <cstddef>
+#include <cstdint>
 #include <functional>
 #include <stdexcept>
 #include <string>
@@ -43,6 +44,12 @@ inline constexpr std::size_t kSheetColumnLimit = 256;
 
 // The text of a number as a cell without a format shows it: whole numbers without a fraction.
 std::string numberText(double value);
+
+// Sheet files above this size are refused before reading: ten years of draws take a few MiB, and
+// the readers hold a delimited text or an .xls workbook whole.
+inline constexpr std::uintmax_t kSheetFileLimit = 256u << 20;
+// The most an .xlsx worksheet may unpack to (ten years of draws: about 60 MiB).
+inline constexpr std::size_t kSheetPartLimit = 1u << 30;
 
 enum class SheetKind { Xlsx, Xls, DelimitedText };
 

@@ -69,6 +69,11 @@ class EntryDevice : public QIODevice {
     qint64 readData(char* data, qint64 size) override {
         if (!entryOpen_ || size <= 0) return 0;
         const unsigned length = static_cast<unsigned>(std::min<qint64>(size, 1 << 20));
+        // A part that unpacks to far more than any history (a zip bomb) is not read on.
+        if (done_ >= kSheetPartLimit) {
+            setErrorString(QStringLiteral("the part unpacks to more than the limit"));
+            return -1;
+        }
         const int read = unzReadCurrentFile(archive_.handle(), data, length);
         if (read > 0) done_ += static_cast<size_t>(read);
         return read < 0 ? -1 : read;

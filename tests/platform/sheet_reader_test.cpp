@@ -194,6 +194,10 @@ TEST(SheetFiles, AreReadByWhatTheyHoldAndRefusedWhenDamaged) {
     writeZip(dir.file("no-workbook.xlsx"), {{"word/document.xml", "<document/>"}});
     for (const char* name : {"cut.xlsx", "ole.xls", "bad-xml.xlsx", "no-workbook.xlsx"})
         EXPECT_THROW(readRows(dir.file(name)), platform::SheetError) << name;
+    // Too large a file is refused before it is read.
+    write(dir.file("huge.csv"), "");
+    std::filesystem::resize_file(dir.file("huge.csv"), platform::kSheetFileLimit + 1);
+    EXPECT_THROW(readRows(dir.file("huge.csv")), platform::SheetError);
     std::filesystem::create_directory(dir.file("folder.csv"));
     EXPECT_THROW(readRows(dir.file("folder.csv")), platform::FileError);
     EXPECT_THROW(readRows(dir.file("missing.xlsx")), platform::FileError);
