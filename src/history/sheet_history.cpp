@@ -64,6 +64,16 @@ bool hasDigit(const SheetCell& cell) {
            std::any_of(cell.text.begin(), cell.text.end(), isDigit);
 }
 
+// Words rather than a mistyped id: letters or any character beyond ASCII (a title such as
+// "2016年开奖记录").
+bool holdsWords(const SheetCell& cell) {
+    return cell.kind == SheetCell::Kind::Text &&
+           std::any_of(cell.text.begin(), cell.text.end(), [](char c) {
+               return static_cast<unsigned char>(c) >= 0x80 ||
+                      std::isalpha(static_cast<unsigned char>(c));
+           });
+}
+
 std::int64_t digitsValue(std::string_view digits) {
     std::int64_t value = 0;
     for (char c : digits) value = value * 10 + (c - '0');
@@ -300,9 +310,9 @@ void SheetDrawReader::read(const SheetRow& row) {
     const auto id = periodIn(periodCell);
     const RowNumbers numbers = numbersOf(row, layout);
     if (!id) {
-        // Headings, notes and rows left empty are passed over, as the text import passes over
-        // lines without digits.
-        if (!hasDigit(periodCell) && !numbers.any) return;
+        // Headings, titles, notes and rows left empty are passed over, as the text import passes
+        // over lines without digits.
+        if (!numbers.any && (!hasDigit(periodCell) || holdsWords(periodCell))) return;
         parsed_.reported.push_back(
             {row.number, periodCell.kind == SheetCell::Kind::Empty
                              ? "没有期号（" + columnName(layout.periodColumn) + "列是空的）"
