@@ -8,6 +8,7 @@
 #include "app/export_service.h"
 #include "app/history_service.h"
 #include "platform/file_io.h"
+#include "platform/sheet_writer.h"
 #include "support/sheet_files.h"
 #include "support/test_progress.h"
 
@@ -140,4 +141,24 @@ TEST(SheetImport, CancellingWhileTheSheetIsReadKeepsTheHistory) {
         EXPECT_FALSE(result.changed);
         EXPECT_EQ(f.reopen().rows().size(), 1u);
     }
+}
+
+TEST(SheetImport, AWorkbookWithoutHeadingsAndTheNumbersAsOneText) {
+    WorkspaceFixture f;
+    // Newest first, the date before the id, notes after the numbers, no heading row.
+    const std::vector<std::vector<std::string>> cells = {
+        {"2016-09-08", "2016090802", "06,07,08,09,10", "大"},
+        {"2016-09-08", "2016090801", "05,03,08,01,11", ""},
+    };
+    platform::SheetGrid grid;
+    grid.rows = cells.size();
+    grid.columns = 4;
+    grid.text = [&](size_t r, size_t c) { return cells[r][c]; };
+    ASSERT_TRUE(platform::writeSheet(f.dir.file("site.xlsx"), grid));
+    history::NoProgress quiet;
+    const auto result =
+        app::HistoryService(*f.workspace).importFile(f.dir.file("site.xlsx"), quiet);
+    ASSERT_TRUE(result.outcome.ok) << result.outcome.message;
+    EXPECT_EQ(historyLines(*f.workspace), (std::vector<std::string>{"2016090801 05 03 08 01 11 ",
+                                                                    "2016090802 06 07 08 09 10 "}));
 }
