@@ -20,6 +20,7 @@ void runStoreBenchmarks(std::ostream& out);
 void runWindowBenchmarks(std::ostream& out);
 void runSearchBenchmarks(std::ostream& out);
 void runImportBenchmarks(std::ostream& out);
+void runSheetImportBenchmarks(std::ostream& out);
 void runUpdateBenchmarks(std::ostream& out);
 void runExportBenchmarks(std::ostream& out);
 void runOmissionBenchmarks(std::ostream& out);

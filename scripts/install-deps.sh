@@ -4,6 +4,9 @@ set -euo pipefail
 packages=(cmake ninja-build g++ pkg-config libgtest-dev libbenchmark-dev
   qt6-base-dev libqt6opengl6-dev qt6-charts-dev qt6-httpserver-dev qt6-websockets-dev
   libxkbcommon-dev libsqlite3-dev libxlsxwriter-dev libgumbo-dev libicu-dev
+  libcsv-dev libfreexl-dev libminizip-dev
+  # the tests write .xls workbooks with it
+  libspreadsheet-writeexcel-perl
   qt6-translations-l10n unzip)
 if [ "${WITH_SCREENSHOT_TOOLS:-0}" = 1 ]; then
   packages+=(xvfb xauth fonts-noto-cjk imagemagick)

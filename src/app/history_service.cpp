@@ -3,6 +3,7 @@
 #include "history/history_import.h"
 #include "history/maintenance.h"
 #include "history/period.h"
+#include "history/sheet_history.h"
 #include "platform/file_io.h"
 #include "platform/text_decoding.h"
 
@@ -124,17 +125,27 @@ void HistoryService::publish(std::optional<std::vector<history::HistoryRow>> row
 
 HistoryResult HistoryService::importFile(const std::string& path, history::Progress& progress) {
     if (auto open = workspace_.requireDatabase(); !open.ok) return failed(open.message);
-    if (!isTextFileName(path))
-        return failed("“" + fileName(path) + "”不是txt文本文件，没有读入，" + kUnchanged +
-                      "请选择扩展名为txt的历史号码文件。");
+    const bool sheet = history::isSheetFileName(path);
+    if (!sheet && !isTextFileName(path))
+        return failed("“" + fileName(path) +
+                      "”不是txt文本文件，也不是csv、xls或xlsx表格，没有读入，" + kUnchanged +
+                      "请选择扩展名为txt、csv、xls或xlsx的历史号码文件。");
 
     WriteLock lock;
     if (auto locked = workspace_.lockForWriting(lock); !locked.ok) return failed(locked.message);
     history::ParsedHistory parsed;
     try {
-        const std::string bytes = platform::readFile(path);
-        parsed = history::parseHistoryText(platform::decodeText(bytes).text,
-                                           workspace_.newestNextPeriod());
+        if (sheet) {
+            auto read = history::readSheetHistory(path, progress);
+            if (!read) return cancelled("读入");
+            parsed = std::move(*read);
+        } else {
+            const std::string bytes = platform::readFile(path);
+            parsed = history::parseHistoryText(platform::decodeText(bytes).text,
+                                               workspace_.newestNextPeriod());
+        }
+    } catch (const history::SheetLayoutError& e) {
+        return failed("表格“" + fileName(path) + "”" + e.what() + "。" + kUnchanged);
     } catch (const std::exception& e) {
         return failed("无法读取文件“" + path + "”（" + e.what() + "）。" + kUnchanged +
                       "请确认文件存在并且可以读取，然后重试。");

@@ -50,8 +50,8 @@ class HistoryService {
     // The compaction copy beside the database file.
     std::string compactionPath() const;
 
-    // The text import, after the confirmation and the file dialog: replaces the history by the
-    // draws of the file.
+    // The import, after the confirmation and the file dialog: replaces the history by the draws
+    // of the file, a text file or (by the name's extension) a .csv, .xls or .xlsx sheet.
     HistoryResult importFile(const std::string& path, history::Progress& progress);
     // Deletes the newest draw, then compacts.
     HistoryResult deleteNewest();

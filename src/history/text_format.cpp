@@ -189,4 +189,8 @@ std::string historyTextLine(int period, const PositionValues& numbers) {
     return line;
 }
 
+std::string drawProblem(const LineFields& fields) {
+    return problemWith(fields);
+}
+
 } // namespace history

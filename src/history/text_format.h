@@ -69,6 +69,10 @@ std::u32string foldWidth(std::u32string_view text);
 // The first line without an id gets newestNextPeriod + 1.
 ParsedHistory parseHistoryText(std::u32string_view text, std::int32_t newestNextPeriod);
 
+// Why a draw read elsewhere (a sheet row) cannot be stored, in the words the text import uses for
+// a line; empty when it can.
+std::string drawProblem(const LineFields& fields);
+
 // A line as the backup and the text export write it: "16090852 05 03 08 01 11 " (no line end).
 std::string historyTextLine(int period, const PositionValues& numbers);
 // Appends the line and CR LF to out.

@@ -7,6 +7,8 @@
 #include <QProgressDialog>
 #include <QString>
 
+#include <algorithm>
+#include <climits>
 #include <memory>
 
 namespace app::gui {
@@ -15,6 +17,12 @@ class DialogProgress : public history::Progress {
   public:
     DialogProgress(QWidget* parent, const QString& label) : parent_(parent), label_(label) {}
     void setTotal(std::size_t total) override {
+        // Work in two phases (reading a file, then storing its draws) keeps one dialog.
+        if (dialog_) {
+            dialog_->setMaximum(static_cast<int>(std::min<std::size_t>(total, INT_MAX)));
+            dialog_->setValue(0);
+            return;
+        }
         if (total < kDialogFrom) return;
         dialog_ = std::make_unique<QProgressDialog>(label_, QStringLiteral("取消"), 0,
                                                     static_cast<int>(total), parent_);

@@ -20,6 +20,10 @@ const QString kImportQuestion =
     QStringLiteral("确实要读入最新历史号码吗？点击'确认'读入,点击'取消'放弃该操作。确要读入请保证安"
                    "装目录下存在历史号码的文本文件文件。读取时可能要花费一段时间,请耐心等候！");
 const QString kDeleteTitle = QStringLiteral("删除期数");
+// The import reads text files and the sheets players download or keep.
+const QString kImportFilter =
+    QStringLiteral("历史号码文件 (*.txt *.csv *.xls *.xlsx);;文本文件 (*.txt);;"
+                   "表格文件 (*.csv *.xls *.xlsx)");
 
 QString text(const std::string& utf8) {
     return QString::fromStdString(utf8);
@@ -54,8 +58,7 @@ void HistoryActions::onImportClicked() {
             QStringLiteral("\n\n现有的%1期历史号码将被替换（替换前会备份到历史号码文件夹）。")
                 .arg(static_cast<qulonglong>(draws));
     if (!prompter_.confirm(kImportTitle, question)) return;
-    const QString path =
-        prompter_.openFile(text(service_.importFolder()), QStringLiteral("Text(*.txt)"));
+    const QString path = prompter_.openFile(text(service_.importFolder()), kImportFilter);
     if (path.isEmpty()) return;
     HistoryResult result;
     {

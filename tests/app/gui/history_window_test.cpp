@@ -72,7 +72,8 @@ TEST(HistoryImport, AsksOpensTheHistoryFolderAndShowsWhatWasRead) {
     const auto& dialog = f.prompter.shown[1];
     EXPECT_EQ(dialog.kind, "open");
     EXPECT_EQ(fs::path(dialog.title.toStdString()), fs::path(f.store.dataDir()) / "历史号码");
-    EXPECT_EQ(dialog.text, "Text(*.txt)");
+    EXPECT_TRUE(dialog.text.startsWith("历史号码文件 (*.txt *.csv *.xls *.xlsx)"))
+        << dialog.text.toStdString();
     EXPECT_TRUE(fs::exists(fs::path(f.store.dataDir()) / "历史号码" / "示例-模拟数据.txt"));
     const auto& result = f.prompter.shown[2];
     EXPECT_EQ(result.kind, "inform");
