@@ -39,6 +39,9 @@ std::string folderWithTwoGames(size_t draws) {
 void runGameSwitchBenchmarks(std::ostream& out) {
     const size_t draws = 300000;
     const std::string folder = folderWithTwoGames(draws);
+    // For comparison: opening the workspace at start, which reads the same history.
+    const double open = medianSeconds(5, [&] { app::Workspace start(workspaceOptions(folder)); });
+    out << "workspace open at start, " << draws << " draws: " << open * 1000 << " ms median of 5\n";
     {
         app::Workspace workspace(workspaceOptions(folder));
         bool toOther = true;

@@ -415,6 +415,7 @@ TEST(SettingsMenus, EachChoiceIsStoredAndChecked) {
     EXPECT_EQ(f.storedSetting("GsZl"), "562");
     EXPECT_EQ(f.workspace().drawsPerDay(), 90);
     EXPECT_EQ(checkedItems(f, "mnu11S5", 4), std::vector<int>{2});
+    f.store.type("2016090801", sameDraws(1)); // 上海's history, so that there is one to rebuild
 
     // Each change of how values are derived offers a rebuild; declined here.
     f.prompter.confirmations = {false, false, false, false};
