@@ -54,11 +54,16 @@ int main(int argc, char* argv[]) {
     bench::root() =
         std::filesystem::temp_directory_path() / ("k11bench-" + std::to_string(getpid()));
     const std::map<std::string, void (*)(std::ostream&)> groups = {
-        {"store", bench::runStoreBenchmarks},        {"window", bench::runWindowBenchmarks},
-        {"search", bench::runSearchBenchmarks},      {"import", bench::runImportBenchmarks},
-        {"update", bench::runUpdateBenchmarks},      {"export", bench::runExportBenchmarks},
-        {"omission", bench::runOmissionBenchmarks},  {"backtest", bench::runBacktestBenchmarks},
+        {"store", bench::runStoreBenchmarks},
+        {"window", bench::runWindowBenchmarks},
+        {"search", bench::runSearchBenchmarks},
+        {"import", bench::runImportBenchmarks},
+        {"update", bench::runUpdateBenchmarks},
+        {"export", bench::runExportBenchmarks},
+        {"omission", bench::runOmissionBenchmarks},
+        {"backtest", bench::runBacktestBenchmarks},
         {"sheets", bench::runSheetImportBenchmarks},
+        {"game-switch", bench::runGameSwitchBenchmarks},
     };
     std::vector<std::string> wanted(argv + 1, argv + argc);
     std::cout << "cores: " << std::thread::hardware_concurrency() << "\n";

@@ -19,6 +19,7 @@ const std::vector<CommandSpec>& commandTable() {
         addExportCommands(t);
         addOmissionCommands(t);
         addBacktestCommands(t);
+        addGamesCommands(t);
         return t;
     }();
     return table;
@@ -85,6 +86,15 @@ CommandLine parseCommandLine(const std::vector<std::string>& arguments) {
                 return line;
             }
             (a == "--data-dir" ? line.dataDir : line.settingsFile) = arguments[++i];
+        } else if (a == "--game") {
+            const std::string code = i + 1 < arguments.size() ? arguments[++i] : std::string();
+            for (const history::Game game : history::kGames)
+                if (code == std::to_string(static_cast<int>(game))) line.game = game;
+            if (!line.game) {
+                line.error = "--game takes a game code: 22, 23, 562 or 569" +
+                             (code.empty() ? std::string() : " (not " + code + ")");
+                return line;
+            }
         } else if (a == "--help" || a == "-h") {
             line.help = true;
         } else if (a == "--version") {
@@ -105,7 +115,8 @@ CommandLine parseCommandLine(const std::vector<std::string>& arguments) {
 }
 
 std::string usageText() {
-    std::string text = "usage: kelvora11s5 [--data-dir DIR] [--settings FILE] [COMMAND ...]\n"
+    std::string text = "usage: kelvora11s5 [--data-dir DIR] [--settings FILE] [--game CODE] "
+                       "[COMMAND ...]\n"
                        "       kelvora11s5 --help | --version\n"
                        "Without a command the window opens. Commands:\n";
     for (const auto& entry : commandTable()) text += "  " + entry.usage + "\n";
@@ -133,6 +144,7 @@ WorkspaceOptions workspaceOptions(const CommandLine& line) {
     WorkspaceOptions options;
     options.dataDir = line.dataDir ? *line.dataDir : defaultDataFolder();
     options.settingsFile = line.settingsFile;
+    options.game = line.game;
     return options;
 }
 

@@ -1,5 +1,6 @@
 #pragma once
-// The command-line interface: `kelvora11s5 [--data-dir DIR] [--settings FILE] [COMMAND ...]`.
+// The command-line interface:
+// `kelvora11s5 [--data-dir DIR] [--settings FILE] [--game CODE] [COMMAND ...]`.
 // Results go to stdout, problems to stderr; exit 0 on success, 1 when an operation is refused or
 // the input is bad, 2 on a usage error.
 
@@ -22,6 +23,8 @@ struct CommandLine {
     std::string error;             // a usage error found while parsing
     bool help = false;             // --help or -h
     bool version = false;          // --version
+    // --game: another game's history for this run.
+    std::optional<history::Game> game;
 };
 
 CommandLine parseCommandLine(int argc, char* argv[]);
@@ -71,6 +74,7 @@ void addMaintenanceCommands(std::vector<CommandSpec>& table);
 void addExportCommands(std::vector<CommandSpec>& table);
 void addOmissionCommands(std::vector<CommandSpec>& table);
 void addBacktestCommands(std::vector<CommandSpec>& table);
+void addGamesCommands(std::vector<CommandSpec>& table);
 
 // ---- shared by the commands ----
 // A kind given as 0..5 or number, zodiac, head, tail, sum, segment; throws UsageError otherwise.

@@ -1,5 +1,6 @@
 #include "app/export_service.h"
 
+#include "history/game_record.h"
 #include "history/period.h"
 #include "platform/file_io.h"
 #include "platform/sheet_writer.h"
@@ -66,8 +67,9 @@ std::string ExportService::dataFile(const std::string& name) const {
 
 std::string ExportService::textPath() const {
     if (workspace_.rows().empty()) return {};
-    return dataFile("更新至" + history::eightDigit(workspace_.rows().back().period) +
-                    "期历史号码.txt");
+    // Named with the game: two games' histories may end at the same period.
+    return dataFile("更新至" + history::eightDigit(workspace_.rows().back().period) + "期" +
+                    history::gameName(workspace_.settings().game) + "历史号码.txt");
 }
 
 std::string ExportService::historySheetPath() const {

@@ -23,8 +23,8 @@ class ExportService {
   public:
     explicit ExportService(Workspace& workspace) : workspace_(workspace) {}
 
-    // The text export's file: 更新至 + the newest period in eight digits + 期历史号码.txt. Empty
-    // while the history is empty.
+    // The text export's file: 更新至 + the newest period in eight digits + 期 + the game's name +
+    // 历史号码.txt. Empty while the history is empty.
     std::string textPath() const;
     // The workbooks of the three grids.
     std::string historySheetPath() const;

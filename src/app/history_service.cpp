@@ -1,5 +1,6 @@
 #include "app/history_service.h"
 
+#include "history/game_record.h"
 #include "history/history_import.h"
 #include "history/maintenance.h"
 #include "history/period.h"
@@ -93,11 +94,18 @@ bool HistoryService::isTextFileName(const std::string& path) {
 }
 
 std::string HistoryService::backupPath() const {
-    return (fs::path(workspace_.dataDir()) / "lsbf.txt").string();
+    return (fs::path(workspace_.dataDir()) / ("lsbf" + workspace_.gameFileSuffix() + ".txt"))
+        .string();
 }
 
 std::string HistoryService::compactionPath() const {
-    return (fs::path(workspace_.dataDir()) / "kelvora11S5Tmp.db").string();
+    return (fs::path(workspace_.dataDir()) /
+            ("kelvora11S5Tmp" + workspace_.gameFileSuffix() + ".db"))
+        .string();
+}
+
+std::string gameFilePrefix(const std::string& prefix, history::Game game) {
+    return prefix + history::gameName(game) + "-";
 }
 
 std::string HistoryService::describeReported(const std::vector<history::ReportedLine>& reported,
@@ -374,7 +382,8 @@ std::string saveDrawsAsText(const std::string& folderPath,
 std::string HistoryService::saveHistoryBeforeReplacing() {
     const auto& rows = workspace_.rows();
     if (rows.empty()) return {};
-    return saveDrawsAsText(importFolder(), rows, rows.size(), kBackupPrefix, kKeptBackups);
+    return saveDrawsAsText(importFolder(), rows, rows.size(),
+                           gameFilePrefix(kBackupPrefix, workspace_.settings().game), kKeptBackups);
 }
 
 HistoryResult HistoryService::rebuild(history::Progress& progress) {

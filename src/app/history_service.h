@@ -36,6 +36,10 @@ struct HistoryResult {
 std::string saveDrawsAsText(const std::string& folder, const std::vector<history::HistoryRow>& rows,
                             size_t count, const std::string& prefix, size_t keep);
 
+// The start of the name of a text copy of draws of a game: prefix, the game's name and "-"
+// ("备份-江西11选5-"), so that each game keeps its own copies.
+std::string gameFilePrefix(const std::string& prefix, history::Game game);
+
 class HistoryService {
   public:
     explicit HistoryService(Workspace& workspace) : workspace_(workspace) {}
@@ -45,9 +49,10 @@ class HistoryService {
     std::string importFolder();
     // The file name rule of the import: the name, lower-cased, ends in "txt".
     static bool isTextFileName(const std::string& path);
-    // The backup file the cut-backs write and the rebuild reads.
+    // The backup file the cut-backs write and the rebuild reads (lsbf.txt, one per game like the
+    // database file).
     std::string backupPath() const;
-    // The compaction copy beside the database file.
+    // The compaction copy beside the database file, one per game.
     std::string compactionPath() const;
 
     // The import, after the confirmation and the file dialog: replaces the history by the draws

@@ -1,6 +1,7 @@
 #include "app/update_service.h"
 
 #include "app/history_service.h"
+#include "history/game_record.h"
 #include "platform/html_table.h"
 #include "platform/page_fetch.h"
 
@@ -67,6 +68,7 @@ UpdateResult UpdateService::update(UpdateProgress& progress) {
                       "再在线更新。历史号码没有改变。");
     const auto window = days();
     const int newest = workspace_.rows().empty() ? 0 : workspace_.rows().back().period;
+    const history::Game game = s.game;
 
     // Fetch every day first; the history is locked only for storing.
     UpdateResult result;
@@ -107,7 +109,16 @@ UpdateResult UpdateService::update(UpdateProgress& progress) {
             stoppedAt = i;
             break;
         }
-        const auto table = history::readDayTable(*rows, s.game, window[i], newest);
+        const auto table = history::readDayTable(*rows, game, window[i], newest);
+        if (table.otherGame) {
+            // Nothing of a day that seems to be another game's goes into this game's history.
+            result.stoppedDay = day;
+            result.stopReason = "网页上列出的" + std::to_string(table.listed) + "期都不符合" +
+                                history::gameName(game) +
+                                "（期号的格式或当天的期数不对），这个网页似乎属于另一个彩种";
+            stoppedAt = i;
+            break;
+        }
         for (const auto& draw : table.draws) found.emplace(draw.period, draw);
         for (const auto& skipped : table.skipped) {
             const bool known = std::any_of(
@@ -123,6 +134,11 @@ UpdateResult UpdateService::update(UpdateProgress& progress) {
         return result;
     }
 
+    // The draws were fetched for one game; they go into that game's history only.
+    if (workspace_.settings().game != game)
+        return failed("在线更新期间彩种改成了" + history::gameName(workspace_.settings().game) +
+                      "，取到的" + history::gameName(game) + "的开奖号码没有存入，" +
+                      "历史号码没有改变。请重新在线更新。");
     WriteLock lock;
     if (auto locked = workspace_.lockForWriting(lock); !locked.ok) return failed(locked.message);
     // Another process may have stored some of these draws meanwhile.
@@ -136,7 +152,7 @@ UpdateResult UpdateService::update(UpdateProgress& progress) {
         try {
             result.removedFile =
                 saveDrawsAsText(HistoryService(workspace_).importFolder(), workspace_.rows(),
-                                removed, kRemovedPrefix, kKeptFiles);
+                                removed, gameFilePrefix(kRemovedPrefix, game), kKeptFiles);
         } catch (const std::exception& e) {
             return failed(std::string("无法先把要删除的旧历史号码保存到历史号码文件夹（") +
                           e.what() + "），没有更新，历史号码没有改变。请检查磁盘空间后重试。");

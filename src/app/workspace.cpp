@@ -1,6 +1,7 @@
 #include "app/workspace.h"
 
 #include "history/draw_appender.h"
+#include "history/game_record.h"
 #include "history/period.h"
 
 #include <algorithm>
@@ -66,8 +67,11 @@ std::string position(int index) {
 
 Workspace::Workspace(WorkspaceOptions options)
     : options_(std::move(options)), settings_(openStore(options_)) {
+    startGame_ = settings().game;
+    if (options_.game) settings_.mutableValues().game = *options_.game;
     const Settings& s = settings();
     drawsPerDay_ = history::drawsPerDay(s.game);
+    databasePath_ = (std::filesystem::path(options_.dataDir) / historyFileName(s.game)).string();
     // Read ahead only while no other operation writes: the columns and the history read below
     // must be one state of the file. When another operation holds the lock, nothing is read ahead.
     platform::FileLock quiet;
@@ -89,15 +93,7 @@ Workspace::Workspace(WorkspaceOptions options)
     if (begun.valid()) begun.wait();
     quiet.release();
     refreshNextPeriod();
-    // The zodiac year of the next period, or of today while there is none.
-    if (nextPeriodText_.empty()) {
-        const auto d = today();
-        zodiac_.setYear(history::Zodiac::yearOfDate(
-            static_cast<int>(d.year()), static_cast<int>(static_cast<unsigned>(d.month())),
-            static_cast<int>(static_cast<unsigned>(d.day()))));
-    } else {
-        zodiac_.setYearOfPeriod(nextPeriodText_);
-    }
+    followZodiacYear();
     resetSpanStart();
     updateSpan();
     reloadTargets();
@@ -146,8 +142,59 @@ void Workspace::ensureKinds(std::initializer_list<history::Kind> kinds) {
     history_.ensureKinds(database(), kinds);
 }
 
-std::string Workspace::databasePath() const {
-    return (std::filesystem::path(options_.dataDir) / "kelvora11S5.db").string();
+void Workspace::followZodiacYear() {
+    // The zodiac year of the next period, or of today while there is none.
+    if (nextPeriodText_.empty()) {
+        const auto d = today();
+        zodiac_.setYear(history::Zodiac::yearOfDate(
+            static_cast<int>(d.year()), static_cast<int>(static_cast<unsigned>(d.month())),
+            static_cast<int>(static_cast<unsigned>(d.day()))));
+    } else {
+        zodiac_.setYearOfPeriod(nextPeriodText_);
+    }
+}
+
+namespace {
+constexpr const char* kHistoryStem = "kelvora11S5";
+
+// The game whose history a game code uses: a code the menu does not offer plays like 江西 and
+// keeps 江西's history.
+history::Game historyGame(history::Game game) {
+    return history::gameMenuIndex(game) < 0 ? history::Game::Jiangxi : game;
+}
+} // namespace
+
+history::Game Workspace::mainFileGame() const {
+    const auto main = std::filesystem::path(options_.dataDir) / (std::string(kHistoryStem) + ".db");
+    std::error_code error;
+    if (std::filesystem::is_regular_file(main, error)) {
+        try {
+            platform::Database db(main.string());
+            const auto record = history::readGameRecord(db);
+            if (record.state == history::GameRecord::State::Recorded)
+                return history::Game{record.code};
+        } catch (const std::exception&) {
+            // Opening it as the game's file says what is wrong with it.
+        }
+    }
+    return historyGame(startGame_);
+}
+
+std::string Workspace::gameFileSuffix(history::Game code) const {
+    const history::Game game = historyGame(code);
+    const std::string own = "-" + std::to_string(static_cast<int>(game));
+    if (game != mainFileGame()) return own;
+    // A history kept beside a main file that has since gone stays the game's history.
+    const auto dir = std::filesystem::path(options_.dataDir);
+    std::error_code error;
+    if (!std::filesystem::exists(dir / (std::string(kHistoryStem) + ".db"), error) &&
+        std::filesystem::is_regular_file(dir / (kHistoryStem + own + ".db"), error))
+        return own;
+    return "";
+}
+
+std::string Workspace::historyFileName(history::Game game) const {
+    return kHistoryStem + gameFileSuffix(game) + ".db";
 }
 
 WriteLock::~WriteLock() {
@@ -236,6 +283,8 @@ bool Workspace::changedElsewhere() {
 
 void Workspace::openDatabase() {
     waitForWrites();
+    refusedFileGame_.reset();
+    const history::Game game = historyGame(settings().game);
     try {
         std::error_code error;
         std::filesystem::create_directories(options_.dataDir, error);
@@ -243,7 +292,35 @@ void Workspace::openDatabase() {
         // A file that is not ours is left exactly as it is.
         if (const auto problem = history::foreignSchemaProblem(db); !problem.empty())
             throw platform::DbError("这不是本程序的历史数据库：" + problem);
+        const auto record = history::readGameRecord(db);
+        if (record.state == history::GameRecord::State::Foreign)
+            throw platform::DbError("这不是本程序的历史数据库：文件头中是另一个程序的标记");
+        if (record.state == history::GameRecord::State::Recorded &&
+            record.code != static_cast<int>(game)) {
+            // Two games' draws must never meet in one history: nothing is read or written.
+            refusedFileGame_ = record.code;
+            db_.close();
+            history_.clear();
+            const std::string file = std::filesystem::path(databasePath()).filename().string();
+            const std::string recorded = history::gameName(history::Game{record.code});
+            const std::string chosen = history::gameName(game);
+            databaseProblem_ = "历史数据库文件“" + file + "”记录的是" + recorded +
+                               "的历史号码，与所选的彩种" + chosen +
+                               "不符（这个文件可能是手工复制进来的）。为了不把两个彩种的号码混在"
+                               "一起，没有使用这个文件，也没有做任何改动。请把这个文件改名移走，"
+                               "或者选择别的彩种；如果它确实是" +
+                               chosen + "的历史号码，可以在窗口中确认把它作为" + chosen +
+                               "的历史号码使用。";
+            return;
+        }
         history::createTables(db);
+        if (record.state == history::GameRecord::State::Unrecorded) {
+            try {
+                history::recordGame(db, game);
+            } catch (const platform::DbError&) {
+                // A file that cannot be written is still this game's for this run.
+            }
+        }
         // Kept in the file; when another connection holds it in its old mode, it stays so.
         db.useWriteAheadLog();
         history_.load(db);
@@ -259,6 +336,40 @@ void Workspace::openDatabase() {
                            "已损坏或不是本程序的，请把它改名保存，重新启动程序（会新建一个空的"
                            "数据库），再读入历史号码文件夹中的文本备份。";
     }
+}
+
+void Workspace::switchHistory() {
+    waitForWrites();
+    // The file left behind holds every change of this workspace by itself, as at the end.
+    try {
+        if (db_.isOpen() && db_.stillAtPath()) db_.tryCheckpoint();
+    } catch (const std::exception&) {
+        // The log keeps the changes; the next start reads them from there.
+    }
+    databasePath_ =
+        (std::filesystem::path(options_.dataDir) / historyFileName(settings().game)).string();
+    openDatabase();
+    spanStart_.clear();
+    spanEnd_.clear();
+    afterHistoryChange();
+    followZodiacYear();
+    zodiac_.updateYearGroups();
+}
+
+Outcome Workspace::takeFileAsCurrentGame() {
+    if (!refusedFileGame_) return requireDatabase();
+    try {
+        platform::Database db(databasePath());
+        if (const auto problem = history::foreignSchemaProblem(db); !problem.empty())
+            return Outcome::failure("这不是本程序的历史数据库：" + problem);
+        history::recordGame(db, historyGame(settings().game));
+    } catch (const std::exception& e) {
+        return Outcome::failure(std::string("无法在历史数据库文件中记录彩种（") + e.what() +
+                                "），文件没有改变。请检查数据文件夹是否可写。");
+    }
+    switchHistory();
+    if (!db_.isOpen()) return Outcome::failure(databaseProblem_);
+    return Outcome::success();
 }
 
 Outcome Workspace::requireDatabase() {
@@ -443,11 +554,17 @@ Outcome Workspace::setBackDistance(const std::string& text) {
     return Outcome::success();
 }
 
-void Workspace::setGame(history::Game game) {
-    if (history::gameMenuIndex(game) < 0) return;
+Outcome Workspace::setGame(history::Game game) {
+    if (history::gameMenuIndex(game) < 0) return Outcome::success();
+    const bool same = game == settings().game;
     settings_.mutableValues().game = game;
     drawsPerDay_ = history::drawsPerDay(game);
     settings_.save("GsZl");
+    // Each game has its own history: the other game's is shown at once.
+    if (same && db_.isOpen()) return Outcome::success();
+    switchHistory();
+    if (!db_.isOpen()) return Outcome::failure(databaseProblem_);
+    return Outcome::success();
 }
 
 void Workspace::setZodiacBase(int base) {
@@ -534,7 +651,12 @@ Outcome Workspace::setSetting(const std::string& key, const std::string& value) 
     const auto before = settings_.text(key);
     if (auto error = settings_.set(key, value)) return Outcome::failure(*error);
     const Settings& s = settings();
-    if (key == "GsZl") setGame(s.game);
+    if (key == "GsZl") {
+        // settings_.set has changed the game already; setGame switches the history.
+        const history::Game game = s.game;
+        settings_.mutableValues().game = before ? history::Game{std::stoi(*before)} : game;
+        if (auto switched = setGame(game); !switched.ok) return switched;
+    }
     if (key == "SxIni") setZodiacBase(s.zodiacBase);
     if (key == "bolSq" || key == "intPreQi") {
         reloadTargets();

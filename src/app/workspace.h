@@ -50,6 +50,8 @@ struct WorkspaceOptions {
     // are read on another thread while the history loads.
     bool readSearchColumnsAhead = false;
     std::optional<history::Kind> searchKindAhead;
+    // The game of this run instead of the settings' (the command line's --game); not saved.
+    std::optional<history::Game> game;
 };
 
 class Workspace;
@@ -87,7 +89,22 @@ class Workspace {
         options_.today = [day] { return day; };
     }
     std::chrono::milliseconds pageTimeout() const { return options_.pageTimeout; }
-    std::string databasePath() const;
+    // The history file of the current game (see historyFileName).
+    std::string databasePath() const { return databasePath_; }
+    // Each game keeps its own history file in the data folder: kelvora11S5.db holds the game it
+    // records (a file that records none yet holds the game the settings named when this workspace
+    // started), every other game has kelvora11S5-<code>.db beside it. The name of the file of a
+    // game, and the suffix the files that go with it (the compaction copy, the cut-back's backup)
+    // carry: "" for the game of kelvora11S5.db, "-<code>" for the others.
+    std::string historyFileName(history::Game game) const;
+    std::string gameFileSuffix(history::Game game) const;
+    std::string gameFileSuffix() const { return gameFileSuffix(settings().game); }
+    // When the current game's file records another game (a file copied in by hand), it is left
+    // untouched and the database stays closed: the game it records. The user may then take the
+    // file as the current game's history (takeFileAsCurrentGame) or choose another game.
+    std::optional<int> refusedFileGame() const { return refusedFileGame_; }
+    // Records the current game in its refused file and opens it.
+    Outcome takeFileAsCurrentGame();
     // The text columns read while the history loaded (readSearchColumnsAhead), once.
     search::ColumnReading takeColumnReading() { return std::move(columnReading_); }
     bool databaseOpen() const { return db_.isOpen(); }
@@ -132,7 +149,10 @@ class Workspace {
     void reloadTargets();
 
     // ---- settings menus ----
-    void setGame(history::Game game);
+    // Saves the game and switches to its history at once (a game the menu does not offer is
+    // ignored). Fails with the message when the game's history file cannot be opened or records
+    // another game; the database is closed then and nothing was changed in any file.
+    Outcome setGame(history::Game game);
     void setZodiacBase(int base);
     void setSegmentBase(int base);
     // Whether zodiac values follow the animal order or the age; used from the next zodiac base
@@ -208,6 +228,12 @@ class Workspace {
     // True when another connection committed to the file since the last look.
     bool changedElsewhere();
     void openDatabase();
+    // Opens the history of the current game after a game switch.
+    void switchHistory();
+    // The zodiac year of the next period, or of today while the history is empty.
+    void followZodiacYear();
+    // The game kelvora11S5.db holds: the one it records, else the settings' game at start.
+    history::Game mainFileGame() const;
     void modeChanged();
     void reloadHistory();
     void refreshNextPeriod();
@@ -217,8 +243,12 @@ class Workspace {
 
     WorkspaceOptions options_;
     SettingsFile settings_;
+    // The game the stored settings named when this workspace started.
+    history::Game startGame_ = history::Game::Jiangxi;
     platform::Database db_;
+    std::string databasePath_;
     std::string databaseProblem_;
+    std::optional<int> refusedFileGame_;
     history::OrderedHistory history_;
 
     int drawsPerDay_ = 84;

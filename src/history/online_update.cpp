@@ -1,6 +1,7 @@
 #include "history/online_update.h"
 
 #include "history/draw_appender.h"
+#include "history/game_record.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -112,11 +113,16 @@ size_t rowsBefore(const std::vector<HistoryRow>& rows, Date start) {
     return count;
 }
 
+bool drawNumberFitsGame(int drawOfDay, Game game) {
+    return drawOfDay >= 1 && drawOfDay <= drawsPerDay(game);
+}
+
 DayTable readDayTable(const std::vector<std::vector<std::string>>& rows, Game game, Date date,
                       int newestStored) {
     const size_t idLength = showsEightDigitIds(game) ? 8 : 10;
     const int today = dayNumber(date);
     DayTable table;
+    size_t fitting = 0;
     for (size_t r = 1; r < rows.size(); ++r) {
         const auto& cells = rows[r];
         std::string id, numbersText;
@@ -126,6 +132,8 @@ DayTable readDayTable(const std::vector<std::vector<std::string>>& rows, Game ga
             (characters(text) <= idLength ? id : numbersText) = text;
         }
         if (id.empty() && numbersText.empty()) continue; // a spacer row
+        Numbers listedNumbers{};
+        if (allDigits(id) || readNumbers(numbersText, listedNumbers)) ++table.listed;
         if (id.empty()) {
             table.skipped.push_back({rowText(cells), "这一行没有期号"});
             continue;
@@ -135,6 +143,7 @@ DayTable readDayTable(const std::vector<std::vector<std::string>>& rows, Game ga
             continue;
         }
         const int listed = std::stoi(id.substr(id.size() - 8));
+        if (drawNumberFitsGame(listed % 100, game)) ++fitting;
         if (listed / 100 != today) {
             table.skipped.push_back({id, "期号不是" + isoDay(date) + "这一天的"});
             continue;
@@ -144,6 +153,12 @@ DayTable readDayTable(const std::vector<std::vector<std::string>>& rows, Game ga
         if (period <= newestStored) continue; // held already
         if (drawOfDay < 1) {
             table.skipped.push_back({id, "当天期数不能是00"});
+            continue;
+        }
+        if (!drawNumberFitsGame(drawOfDay, game)) {
+            table.skipped.push_back({id, "当天第" + std::to_string(drawOfDay) + "期超过了" +
+                                             gameName(game) + "每天的" +
+                                             std::to_string(drawsPerDay(game)) + "期"});
             continue;
         }
         ListedDraw draw{period, {}};
@@ -166,6 +181,7 @@ DayTable readDayTable(const std::vector<std::vector<std::string>>& rows, Game ga
     }
     std::sort(table.draws.begin(), table.draws.end(),
               [](const ListedDraw& a, const ListedDraw& b) { return a.period < b.period; });
+    table.otherGame = table.listed > 0 && fitting == 0;
     return table;
 }
 

@@ -51,14 +51,23 @@ struct SkippedDraw {
 struct DayTable {
     std::vector<ListedDraw> draws;
     std::vector<SkippedDraw> skipped;
+    // The rows that look like draws (an id of digits, or five numbers), and whether none of them
+    // fits the game (an id of the game's length with a draw number the game has): the page then
+    // seems to be another game's.
+    size_t listed = 0;
+    bool otherGame = false;
 };
+
+// A draw number the game has: 1 up to its draws per day.
+bool drawNumberFitsGame(int drawOfDay, Game game);
 
 // Reads the rows of a day's table (row 0 is the heading). In each row the cells but the first and
 // the last are read: a cell at most as long as the game's period id (ten characters for games 22
 // and 562, eight for 23 and 569) is the id, a longer one the numbers (two digits, one separator
 // character between them). A draw is new when its id day x 100 + NN lies above newestStored; it
 // is stored under the page's day with its NN. Draws whose id is not of this day, not a number, or
-// whose numbers are not five different ones of 01..11 are skipped and reported.
+// whose numbers are not five different ones of 01..11 are skipped and reported, and so are draw
+// numbers above the game's draws per day.
 DayTable readDayTable(const std::vector<std::vector<std::string>>& rows, Game game, Date day,
                       int newestStored);
 

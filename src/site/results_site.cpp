@@ -105,7 +105,9 @@ struct ResultsSite::Impl {
     std::string page(int gameCode, const std::string& day) const;
 };
 
-std::string ResultsSite::Impl::page(int gameCode, const std::string& dayText) const {
+std::string ResultsSite::Impl::page(int askedGame, const std::string& dayText) const {
+    if (!gameName(askedGame)) return {};
+    const int gameCode = style.servedGame ? style.servedGame : askedGame;
     const char* name = gameName(gameCode);
     if (!name || byDay.empty() || missingDays.count(dayText)) return {};
     const std::optional<QDate> day = parseDay(dayText);

@@ -28,6 +28,8 @@ struct PageStyle {
     bool gbk = false;                 // body in GBK, the charset named only in the page's meta tag
     bool decoyTableInComment = false; // a commented-out table with the same id before the real one
     std::chrono::milliseconds delay{0}; // each page answers this late
+    int servedGame = 0; // every game's address shows this game's page (a site that mixes games
+                        // up); 0: the game asked for
 };
 
 class ResultsSite {

@@ -41,9 +41,11 @@ TEST_F(CommandLineTest, AddNextAndHistory) {
     EXPECT_EQ(bad.status, 1);
     EXPECT_NE(bad.err.find("第5个号码"), std::string::npos);
     EXPECT_EQ(run({"add", "01", "02"}).status, 2);
-    // The game decides how the history shows periods.
+    // Another game has its own history; the first one stays as it was.
     EXPECT_EQ(run({"set", "GsZl", "23"}).status, 0);
-    EXPECT_EQ(run({"history"}).out, "16090884 03 07 01 11 05 \n16090901 01 02 03 04 05 \n");
+    EXPECT_EQ(run({"history"}).out, "");
+    EXPECT_EQ(run({"set", "GsZl", "22"}).status, 0);
+    EXPECT_EQ(run({"history"}).out, "2016090884 03 07 01 11 05 \n2016090901 01 02 03 04 05 \n");
 }
 
 TEST_F(CommandLineTest, GetAndSetValidateAsTheMenusDo) {

@@ -47,7 +47,8 @@ TEST(TextExport, WritesTheGridLinesUnderTheNewestPeriodsName) {
     f.type("2009090850", {{"07", "01", "11", "02", "03"}, {"10", "09", "08", "05", "04"}});
     const auto first = service.exportText();
     ASSERT_TRUE(first.outcome.ok) << first.outcome.message;
-    EXPECT_EQ(first.path, (fs::path(f.dataDir()) / "更新至09090851期历史号码.txt").string());
+    EXPECT_EQ(first.path,
+              (fs::path(f.dataDir()) / "更新至09090851期广东11选5历史号码.txt").string());
     EXPECT_EQ(platform::readFile(first.path),
               "09090850 07 01 11 02 03 \r\n09090851 10 09 08 05 04 \r\n");
 
@@ -55,22 +56,27 @@ TEST(TextExport, WritesTheGridLinesUnderTheNewestPeriodsName) {
     f.type("", {{"01", "02", "03", "04", "05"}});
     const auto second = service.exportText();
     ASSERT_TRUE(second.outcome.ok);
-    EXPECT_EQ(fs::path(second.path).filename(), "更新至09090852期历史号码.txt");
+    EXPECT_EQ(fs::path(second.path).filename(), "更新至09090852期广东11选5历史号码.txt");
     EXPECT_EQ(platform::readFile(second.path).substr(52), "09090852 01 02 03 04 05 \r\n");
     EXPECT_EQ(platform::readFile(first.path).size(), 52u);
 
-    // The games with ten-digit ids write them so; the file name keeps eight digits.
+    // The games with ten-digit ids write them so; the file name keeps eight digits. Each game
+    // has its own history and file, also when both end at the same period.
     ASSERT_TRUE(f.workspace->setSetting("GsZl", "22").ok);
+    f.type("2009090850", {{"07", "01", "11", "02", "03"},
+                          {"10", "09", "08", "05", "04"},
+                          {"01", "02", "03", "04", "05"}});
     const auto tenDigit = service.exportText();
-    EXPECT_EQ(tenDigit.path, second.path);
+    EXPECT_EQ(fs::path(tenDigit.path).filename(), "更新至09090852期江西11选5历史号码.txt");
     EXPECT_EQ(platform::readFile(tenDigit.path).substr(0, 28), "2009090850 07 01 11 02 03 \r\n");
+    EXPECT_EQ(platform::readFile(second.path).substr(0, 26), "09090850 07 01 11 02 03 \r\n");
 
     // A write that fails keeps the earlier file and says where.
-    fs::create_directory(platform::pendingName(second.path));
+    fs::create_directory(platform::pendingName(tenDigit.path));
     const auto failed = service.exportText();
     EXPECT_FALSE(failed.outcome.ok);
-    EXPECT_NE(failed.outcome.message.find(second.path), std::string::npos);
-    EXPECT_EQ(platform::readFile(second.path).substr(0, 28), "2009090850 07 01 11 02 03 \r\n");
+    EXPECT_NE(failed.outcome.message.find(tenDigit.path), std::string::npos);
+    EXPECT_EQ(platform::readFile(tenDigit.path).substr(0, 28), "2009090850 07 01 11 02 03 \r\n");
 }
 
 TEST(SheetExport, HistoryGridWithItsHeaderAsTheWindowShowsIt) {
@@ -90,8 +96,9 @@ TEST(SheetExport, HistoryGridWithItsHeaderAsTheWindowShowsIt) {
     EXPECT_FALSE(book.at(5, 1).number); // the leading zero stays
     EXPECT_TRUE(book.at(5, 2).number);
 
-    // Cancelled, or failing: the earlier workbook stays.
+    // Cancelled, or failing: the earlier workbook stays. (The same draws in 江西's history.)
     ASSERT_TRUE(f.workspace->setSetting("GsZl", "22").ok);
+    typeHistory(f, "2009090801");
     testing_support::StopAt stop(1);
     const auto cancelled = service.exportHistorySheet(stop);
     EXPECT_TRUE(cancelled.cancelled);
@@ -183,7 +190,7 @@ TEST(ExportCommands, PrintTheWrittenPathOrWhyNot) {
     typeHistory(f);
     const fs::path data = f.dataDir();
     EXPECT_EQ(run(f, "export-text", {}).out,
-              (data / "更新至16090805期历史号码.txt").string() + "\n");
+              (data / "更新至16090805期江西11选5历史号码.txt").string() + "\n");
     EXPECT_EQ(run(f, "export-text", {"x"}).status, 2);
 
     EXPECT_EQ(run(f, "export-sheet", {"history"}).out, (data / "lishi.xlsx").string() + "\n");

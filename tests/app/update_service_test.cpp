@@ -247,3 +247,36 @@ TEST_F(OnlineUpdate, TheCommandLinePrintsWhatItDidAndFailsWhenADayIsMissing) {
     std::tie(status, out, err) = run({"set", "IniSerchDay", "17"});
     EXPECT_EQ(status, 1);
 }
+
+TEST_F(OnlineUpdate, APageThatSeemsAnotherGamesStopsTheUpdateThereStoringNothingOfIt) {
+    // 09-07 lists only draws 85 and 86, which 江西 (84 a day) has not: another game's page.
+    std::vector<site::SiteDraw> draws = drawsOfDays(160906, 1, 2);
+    draws.push_back({16090785, {1, 2, 3, 4, 5}});
+    draws.push_back({16090786, {2, 3, 4, 5, 6}});
+    draws.push_back({16090801, {3, 4, 5, 6, 7}});
+    site::ResultsSite site(draws);
+    open(site);
+    f.type("2016090601", {{"01", "02", "03", "04", "05"}});
+    Watch watch;
+    const auto result = update(watch);
+    EXPECT_FALSE(result.complete());
+    EXPECT_EQ(result.stoppedDay, "2016-09-07");
+    EXPECT_NE(result.outcome.message.find("似乎属于另一个彩种"), std::string::npos)
+        << result.outcome.message;
+    EXPECT_EQ(periods(), (std::vector<int>{16090601, 16090602}));
+
+    // A site that shows 广东's pages (eight-digit ids) at 江西's address: the first day already.
+    site::PageStyle mixedUp;
+    mixedUp.servedGame = 23;
+    site::ResultsSite other(drawsOfDays(160906, 3, 2), mixedUp);
+    ASSERT_NE(other.listen(), 0);
+    f.workspace.reset();
+    const auto run =
+        testing_support::runCli(f.dataDir(), f.settingsPath(),
+                                {"update", "--site", other.baseUrl(), "--today", "2016-09-08"});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_NE(run.err.find("另一个彩种"), std::string::npos) << run.err;
+    EXPECT_EQ(run.out, "stored 0, skipped 0, removed 0\n");
+    f.reopen();
+    EXPECT_EQ(periods(), (std::vector<int>{16090601, 16090602}));
+}

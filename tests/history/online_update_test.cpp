@@ -110,3 +110,40 @@ TEST(DayTable, UnsoundListedDrawsAreSkippedAndSaid) {
     EXPECT_NE(table.skipped[2].reason.find("无法读出"), std::string::npos);
     EXPECT_NE(table.skipped[3].reason.find("2016-09-08"), std::string::npos);
 }
+
+TEST(DayTable, DrawNumbersAboveTheGamesDrawsPerDayAreSkippedAndSaid) {
+    // A page of 上海 (90 a day) read for 黑龙江 (79 a day).
+    Rows rows = {kHeading};
+    for (int n : {78, 79, 80, 90})
+        rows.push_back({"", "160908" + std::to_string(n), "01 02 03 04 05", ""});
+    const auto table = readDayTable(rows, Game::Heilongjiang, date(2016, 9, 8), 0);
+    ASSERT_EQ(table.draws.size(), 2u);
+    EXPECT_EQ(table.draws[1].period, 16090879);
+    ASSERT_EQ(table.skipped.size(), 2u);
+    EXPECT_EQ(table.skipped[0].what, "16090880");
+    EXPECT_NE(table.skipped[0].reason.find("黑龙江11选5每天的79期"), std::string::npos)
+        << table.skipped[0].reason;
+    EXPECT_FALSE(table.otherGame);
+}
+
+TEST(DayTable, APageOfWhichNoListedDrawFitsTheGameSeemsAnotherGames) {
+    const Rows eightDigitIds = {
+        kHeading, {"1", "16090801", "01 02 03 04 05", ""}, {"2", "16090802", "06 07 08 09 10", ""}};
+    const Rows tenDigitIds = {kHeading,
+                              {"1", "2016090801", "01 02 03 04 05", ""},
+                              {"2", "2016090802", "06 07 08 09 10", ""}};
+    // 广东's eight-digit ids on a page read for 江西, and 江西's ten-digit ones read for 广东.
+    const auto forJiangxi = readDayTable(eightDigitIds, Game::Jiangxi, date(2016, 9, 8), 0);
+    EXPECT_TRUE(forJiangxi.otherGame);
+    EXPECT_EQ(forJiangxi.listed, 2u);
+    EXPECT_TRUE(forJiangxi.draws.empty());
+    EXPECT_TRUE(readDayTable(tenDigitIds, Game::Guangdong, date(2016, 9, 8), 0).otherGame);
+    // Draws held already still fit; so do draws of another day; a heading alone or a note row
+    // lists no draw.
+    EXPECT_FALSE(readDayTable(tenDigitIds, Game::Jiangxi, date(2016, 9, 8), 16090802).otherGame);
+    EXPECT_FALSE(readDayTable(tenDigitIds, Game::Jiangxi, date(2016, 9, 9), 0).otherGame);
+    EXPECT_FALSE(readDayTable({kHeading}, Game::Jiangxi, date(2016, 9, 8), 0).otherGame);
+    EXPECT_FALSE(
+        readDayTable({kHeading, {"", "暂无开奖数据", ""}}, Game::Jiangxi, date(2016, 9, 8), 0)
+            .otherGame);
+}

@@ -11,6 +11,7 @@
 #include "app/gui/update_actions.h"
 #include "app/help_pages.h"
 #include "app/workspace.h"
+#include "history/game_record.h"
 
 #include <QAction>
 #include <QComboBox>
@@ -32,6 +33,8 @@ namespace app::gui {
 namespace {
 // From this many draws on, the grid opens at its newest rows.
 constexpr size_t kScrollFromDraws = 39;
+// The note over results that belong to the history before it changed.
+const QString kStaleResultsText = QStringLiteral("以下检索结果属于更改前的历史号码，请重新检索");
 } // namespace
 
 MainWindow::MainWindow(Workspace& workspace, Prompter& prompter, QWidget* parent)
@@ -51,12 +54,7 @@ MainWindow::MainWindow(Workspace& workspace, Prompter& prompter, QWidget* parent
     showSpan();
     showTargets();
     showHistory();
-    if (!workspace_.databaseOpen()) {
-        databaseStatus_ = new QLabel(QStringLiteral("历史数据库未打开"));
-        databaseStatus_->setObjectName(QStringLiteral("databaseStatus"));
-        databaseStatus_->setToolTip(QString::fromStdString(workspace_.databaseProblem()));
-        statusBar()->addPermanentWidget(databaseStatus_);
-    }
+    showDatabaseStatus();
     connectHandlers();
     auto* search = new SearchActions(*this, workspace_, prompter_);
     historyActions_ = new HistoryActions(*this, workspace_, prompter_);
@@ -148,8 +146,41 @@ void MainWindow::scrollHistoryToEnd() {
     if (workspace_.rows().size() >= kScrollFromDraws) historyGrid_->scrollToBottom();
 }
 
+void MainWindow::showDatabaseStatus() {
+    if (workspace_.databaseOpen()) {
+        if (databaseStatus_) databaseStatus_->hide();
+        return;
+    }
+    if (!databaseStatus_) {
+        databaseStatus_ = new QLabel(QStringLiteral("历史数据库未打开"));
+        databaseStatus_->setObjectName(QStringLiteral("databaseStatus"));
+        statusBar()->addPermanentWidget(databaseStatus_);
+    }
+    databaseStatus_->setToolTip(QString::fromStdString(workspace_.databaseProblem()));
+    databaseStatus_->show();
+}
+
+void MainWindow::offerRefusedFile() {
+    const auto recorded = workspace_.refusedFileGame();
+    if (!recorded) return;
+    const int current = history::gameMenuIndex(workspace_.settings().game);
+    const QString chosen = current < 0 ? QString() : gameItems_[current]->text();
+    const QString text =
+        QString::fromStdString(workspace_.databaseProblem()) +
+        QStringLiteral("\n\n要把这个文件作为%1的历史号码使用吗？选“取消”则不改动这个文件。")
+            .arg(chosen);
+    if (!prompter_.confirm(QStringLiteral("彩种不符"), text)) return;
+    const Outcome taken = workspace_.takeFileAsCurrentGame();
+    refreshAfterHistoryChange();
+    showDatabaseStatus();
+    if (!taken.ok)
+        prompter_.warn(QStringLiteral("历史数据库"), QString::fromStdString(taken.message));
+}
+
 void MainWindow::markResultsCurrent() {
     resultsShown_ = true;
+    resultsGame_ = static_cast<int>(workspace_.settings().game);
+    staleResultsHint_->setText(kStaleResultsText);
     staleResultsHint_->hide();
     // A search shows its results even while the trend view holds their room.
     if (resultColumn_->isHidden()) restoreResultColumn();
@@ -157,8 +188,18 @@ void MainWindow::markResultsCurrent() {
     if (auto* chart = tallyChartHost_->findChild<TallyChart*>()) chart->setFaded(false);
 }
 
+void MainWindow::markResultsOfOtherGame() {
+    if (!resultsShown_) return;
+    markResultsStale();
+    staleResultsHint_->setText(
+        QStringLiteral("以下检索结果属于%1的历史号码，请重新检索")
+            .arg(QString::fromStdString(history::gameName(history::Game{resultsGame_}))));
+}
+
 void MainWindow::markResultsStale() {
     if (!resultsShown_) return; // the grids show column titles only: nothing to mark
+    // A later change of the history keeps a note that names the other game.
+    if (staleResultsHint_->isHidden()) staleResultsHint_->setText(kStaleResultsText);
     staleResultsHint_->show();
     // The grids keep scrolling and selecting; their texts and background turn grey.
     for (QTableView* grid : {hitGrid_, resultGrid_}) {
@@ -178,7 +219,10 @@ void MainWindow::showEvent(QShowEvent* event) {
     shownOnce_ = true;
     // The grid knows its height only now.
     scrollHistoryToEnd();
-    if (!workspace_.databaseOpen()) QTimer::singleShot(0, this, &MainWindow::reportDatabaseProblem);
+    if (workspace_.refusedFileGame())
+        QTimer::singleShot(0, this, &MainWindow::offerRefusedFile);
+    else if (!workspace_.databaseOpen())
+        QTimer::singleShot(0, this, &MainWindow::reportDatabaseProblem);
 }
 
 void MainWindow::reportDatabaseProblem() {

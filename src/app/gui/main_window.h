@@ -56,6 +56,8 @@ class MainWindow : public QMainWindow {
     // the next search shows its result.
     void markResultsCurrent();
     void markResultsStale();
+    // After a switch of the game: the results are marked as the other game's.
+    void markResultsOfOtherGame();
 
     // Shows a help page in the system web browser; false when no browser took it. The window
     // tests put their own in place.
@@ -96,6 +98,11 @@ class MainWindow : public QMainWindow {
     void showHistory();
     void scrollHistoryToEnd();
     void reportDatabaseProblem();
+    // The status bar's note while the database is not open.
+    void showDatabaseStatus();
+    // The current game's file records another game: asks whether to take it as this game's
+    // history; nothing changes unless the user says so.
+    void offerRefusedFile();
     void connectHandlers();
     void openHelpPage(HelpPage page);
 
@@ -142,8 +149,9 @@ class MainWindow : public QMainWindow {
     bool entryRefused_ = false;
     bool shownOnce_ = false;
     bool settingsProblemTold_ = false;
-    // A search has shown its result in the grids.
+    // A search has shown its result in the grids, and the game whose history it searched.
     bool resultsShown_ = false;
+    int resultsGame_ = 0;
     // The result grid and the chart were arranged for the width of their splitter.
     bool tallyFitted_ = false;
 

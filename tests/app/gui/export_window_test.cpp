@@ -97,7 +97,7 @@ TEST(ExportWindow, TextButtonAndMenuItemSayWhereTheFileIsWhenNothingOpensIt) {
     f.prompter.shown.clear();
     f.prompter.documentsOpen = false;
     QTest::mouseClick(f.find<QPushButton>("Command4"), Qt::LeftButton);
-    const QString text = dataFile(f, "更新至16090805期历史号码.txt");
+    const QString text = dataFile(f, "更新至16090805期江西11选5历史号码.txt");
     EXPECT_EQ(opened(f), std::vector<QString>{text});
     ASSERT_EQ(f.prompter.texts(QStringLiteral("inform")).size(), 1u);
     EXPECT_TRUE(f.prompter.texts(QStringLiteral("inform"))[0].contains(text));
