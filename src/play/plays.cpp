@@ -165,6 +165,15 @@ void SelectionSet::winners(const Draw& draw, std::vector<std::uint32_t>& out) co
     std::sort(out.begin(), out.end());
 }
 
+const SelectionSet& selectionsOf(Play play) {
+    static const std::vector<SelectionSet> sets = [] {
+        std::vector<SelectionSet> all;
+        for (const auto& p : kPlayTable) all.emplace_back(p.play);
+        return all;
+    }();
+    return sets[static_cast<size_t>(play)];
+}
+
 bool wins(Play play, const Selection& s, const Draw& draw) {
     const auto among = [&](int n, int count) {
         return std::find(draw.begin(), draw.begin() + count, n) != draw.begin() + count;

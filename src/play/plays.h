@@ -89,6 +89,9 @@ class SelectionSet {
     std::vector<std::uint32_t> byMask_;
 };
 
+// The selections of each play, built once and shared.
+const SelectionSet& selectionsOf(Play play);
+
 // Whether a selection wins with a draw, straight from the rule (for checking the tables).
 bool wins(Play play, const Selection& selection, const Draw& draw);
 
