@@ -58,6 +58,7 @@ int main(int argc, char* argv[]) {
         {"search", bench::runSearchBenchmarks},     {"import", bench::runImportBenchmarks},
         {"update", bench::runUpdateBenchmarks},     {"export", bench::runExportBenchmarks},
         {"omission", bench::runOmissionBenchmarks}, {"backtest", bench::runBacktestBenchmarks},
+        {"plays", bench::runPlayBenchmarks},
     };
     std::vector<std::string> wanted(argv + 1, argv + argc);
     std::cout << "cores: " << std::thread::hardware_concurrency() << "\n";

@@ -55,8 +55,10 @@ struct Period {
     std::vector<std::uint32_t> winners;
 };
 
-// The winning tickets when `bought` distinct selections of n are taken at random: Floyd's way
-// of drawing a set, marks kept in `chosen` (all false before and after).
+// The winning tickets when `bought` distinct selections of n are taken at random. Only how many
+// of the period's winners are among them matters, so whichever side is smaller is walked: the
+// bought tickets (Floyd's way of drawing a set, marks kept in `chosen`, all false before and
+// after), or the winners, each taken with the chance left of the tickets still to place.
 std::int64_t randomHits(Random& random, std::uint32_t n, const Period& period,
                         std::vector<std::uint8_t>& chosen, std::vector<std::uint32_t>& picked) {
     const std::uint32_t m = std::min(period.bought, n);
@@ -64,6 +66,15 @@ std::int64_t randomHits(Random& random, std::uint32_t n, const Period& period,
     if (m == 1) {
         const std::uint32_t s = random.below(n);
         return std::count(period.winners.begin(), period.winners.end(), s);
+    }
+    const auto w = static_cast<std::uint32_t>(period.winners.size());
+    if (m > w) {
+        // Winner j (of the n - j selections not yet decided) is among the tickets with the
+        // chance (tickets left) / (n - j).
+        std::uint32_t left = m;
+        for (std::uint32_t j = 0; j < w && left > 0; ++j)
+            if (random.below(n - j) < left) --left;
+        return m - left;
     }
     picked.clear();
     for (std::uint32_t j = n - m; j < n; ++j) {
@@ -73,7 +84,7 @@ std::int64_t randomHits(Random& random, std::uint32_t n, const Period& period,
         picked.push_back(t);
     }
     std::int64_t hits = 0;
-    for (std::uint32_t w : period.winners) hits += chosen[w];
+    for (std::uint32_t winner : period.winners) hits += chosen[winner];
     for (std::uint32_t t : picked) chosen[t] = 0;
     return hits;
 }

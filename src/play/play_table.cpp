@@ -11,38 +11,46 @@ PlayTable::PlayTable(const SelectionSet& selections, const std::vector<history::
     last = std::min(last, rows.size());
     periods_ = last > first ? last - first : 0;
     const size_t n = selections.size();
-    figures_.assign(n, {});
-    // Per selection, while walking the span: the span index of its last win (-1 before any),
-    // the current winning run, the length and start of the losing run before its last win.
-    std::vector<std::int64_t> lastWin(n, -1), run(n, 0);
-    std::vector<std::uint32_t> winners;
-    auto noteLosingRun = [&](SelectionFigures& f, std::int64_t from, std::int64_t length) {
-        // The latest run wins ties: runs are seen in time order.
-        if (length > 0 && length >= f.max) {
-            f.max = length;
-            f.maxFrom = first + static_cast<size_t>(from);
-            f.maxTo = first + static_cast<size_t>(from + length - 1);
-        }
+    // Per selection, while walking the span (span indexes): its last win (-1 before any), its
+    // current winning run, the losing run before its last win, the longest losing run so far and
+    // where it starts, and the longest winning run. Kept apart so the walk touches little memory.
+    struct Walk {
+        std::int32_t lastWin = -1, run = 0, previous = 0, longest = 0, longestFrom = 0, maxRun = 0;
+        std::int32_t count = 0;
     };
+    std::vector<Walk> walk(n);
+    std::vector<std::uint32_t> winners;
     for (size_t i = 0; i < periods_; ++i) {
         selections.winners(rows[first + i].numbers(), winners);
-        const auto at = static_cast<std::int64_t>(i);
+        const auto at = static_cast<std::int32_t>(i);
         for (std::uint32_t s : winners) {
-            SelectionFigures& f = figures_[s];
-            const std::int64_t gap = at - lastWin[s] - 1;
-            noteLosingRun(f, lastWin[s] + 1, gap);
-            f.previous = gap;
-            run[s] = gap == 0 && lastWin[s] >= 0 ? run[s] + 1 : 1;
-            f.maxRun = std::max(f.maxRun, run[s]);
-            ++f.count;
-            lastWin[s] = at;
+            Walk& w = walk[s];
+            const std::int32_t gap = at - w.lastWin - 1;
+            // The latest run wins ties: runs are seen in time order.
+            if (gap > 0 && gap >= w.longest) w.longest = gap, w.longestFrom = w.lastWin + 1;
+            w.previous = gap;
+            w.run = gap == 0 && w.lastWin >= 0 ? w.run + 1 : 1;
+            w.maxRun = std::max(w.maxRun, w.run);
+            ++w.count;
+            w.lastWin = at;
         }
     }
     const auto periods = static_cast<std::int64_t>(periods_);
+    figures_.assign(n, {});
     for (size_t s = 0; s < n; ++s) {
+        const Walk& w = walk[s];
         SelectionFigures& f = figures_[s];
-        f.current = periods - 1 - lastWin[s];
-        noteLosingRun(f, lastWin[s] + 1, f.current);
+        f.count = w.count;
+        f.current = periods - 1 - w.lastWin;
+        std::int64_t longest = w.longest, from = w.longestFrom;
+        if (f.current > 0 && f.current >= longest) longest = f.current, from = w.lastWin + 1;
+        f.max = longest;
+        if (longest > 0) {
+            f.maxFrom = first + static_cast<size_t>(from);
+            f.maxTo = first + static_cast<size_t>(from + longest - 1);
+        }
+        if (w.lastWin >= 0) f.previous = w.previous;
+        f.maxRun = w.maxRun;
         f.expected = static_cast<double>(periods) * chance_;
         f.average = static_cast<double>(periods) / static_cast<double>(f.count + 1);
         f.ratio = f.average > 0 ? static_cast<double>(f.current) / f.average : 0;

@@ -120,6 +120,19 @@ SelectionSet::SelectionSet(Play play)
         }
     };
     visit(visit, 0, 0);
+    if (isAnyPlay(play) || isCoverPlay(play)) {
+        // Every set of five numbers once: its winners, looked up by the draw's mask from then on.
+        winnersFrom_.assign((1u << 11) + 1, 0);
+        std::vector<std::uint32_t> flat, out;
+        for (std::uint32_t mask = 0; mask < (1u << 11); ++mask) {
+            winnersFrom_[mask] = static_cast<std::uint32_t>(flat.size());
+            if (std::popcount(mask) != 5) continue;
+            enumerateWinners(mask, out);
+            flat.insert(flat.end(), out.begin(), out.end());
+        }
+        winnersFrom_[1u << 11] = static_cast<std::uint32_t>(flat.size());
+        winnersFlat_ = std::move(flat);
+    }
 }
 
 std::optional<std::uint32_t> SelectionSet::indexOf(const Selection& s) const {
@@ -148,6 +161,12 @@ void SelectionSet::winners(const Draw& draw, std::vector<std::uint32_t>& out) co
         out.push_back(byMask_[mask]);
         return;
     }
+    const std::uint32_t* from = winnersFlat_.data() + winnersFrom_[drawMask];
+    out.assign(from, winnersFlat_.data() + winnersFrom_[drawMask + 1]);
+}
+
+void SelectionSet::enumerateWinners(std::uint32_t drawMask, std::vector<std::uint32_t>& out) const {
+    out.clear();
     if (isAnyPlay(play_)) {
         // Every k-subset of the five drawn numbers.
         for (std::uint32_t sub = drawMask;; sub = (sub - 1) & drawMask) {

@@ -79,7 +79,7 @@ class SelectionSet {
     void winners(const Draw& draw, std::vector<std::uint32_t>& out) const;
 
   private:
-    std::uint32_t indexOfMask(std::uint32_t mask) const { return byMask_[mask]; }
+    void enumerateWinners(std::uint32_t drawMask, std::vector<std::uint32_t>& out) const;
 
     Play play_;
     int size_;
@@ -87,6 +87,9 @@ class SelectionSet {
     std::vector<Selection> selections_;
     // Sets: index by the mask of their numbers (bit n-1); 直选: index by the numbers in base 12.
     std::vector<std::uint32_t> byMask_;
+    // 任选: the winners of each draw's set of numbers, flat, from winnersFrom_[mask] on.
+    std::vector<std::uint32_t> winnersFrom_;
+    std::vector<std::uint32_t> winnersFlat_;
 };
 
 // The selections of each play, built once and shared.

@@ -7,6 +7,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 namespace {
 
 using play::Play;
@@ -169,6 +171,26 @@ TEST(MoneyFigures, RandomRunsRepeatBySeedWhateverTheThreads) {
     const auto tenOfEleven = figures(periods, 200, 3);
     EXPECT_LT(tenOfEleven.random->netMean, 5 * (13 - 20));
     EXPECT_GE(tenOfEleven.curve.back().low, 5 * (0 - 20));
+}
+
+TEST(MoneyFigures, RandomRunsOfSeveralTicketsMatchTheirExpectation) {
+    // 任二 has ten winners of 55 each period: 3 tickets are drawn one by one, 30 by their
+    // winners; either way a run's mean net comes near tickets × (6 × 10/55 − 2) a period.
+    std::vector<history::HistoryRow> rows(41);
+    for (size_t i = 0; i < rows.size(); ++i)
+        rows[i].values[history::Number] = {static_cast<std::int16_t>(1 + i % 7), 8, 9, 10, 11};
+    const play::SelectionSet set(Play::Any2);
+    history::NoProgress progress;
+    for (std::uint32_t bought : {3u, 30u}) {
+        auto periods = play::testedPeriods(rows, 1);
+        std::vector<std::uint32_t> tickets(bought);
+        for (std::uint32_t t = 0; t < bought; ++t) tickets[t] = t;
+        play::buyFixed(periods, tickets);
+        const auto r = play::moneyFigures(set, 6, periods, {3000, 2}, progress);
+        const double expected = 40.0 * bought * (6.0 * 10 / 55 - 2);
+        EXPECT_NEAR(r.random->netMean, expected, 0.05 * std::abs(expected)) << bought;
+        EXPECT_NEAR(r.curve.back().expectedNet, expected, 1e-9);
+    }
 }
 
 TEST(MoneyFigures, CancellingTheRandomRunsReportsIt) {
