@@ -124,7 +124,17 @@ PlayView::PlayView(Workspace& workspace, Prompter& prompter, QWidget* parent)
       searches_(std::make_unique<SearchService>(workspace)),
       service_(std::make_unique<PlayService>(workspace, *searches_)) {
     setObjectName(QStringLiteral("playView"));
-    auto* layout = new QVBoxLayout(this);
+    // The tab shares the history column: on a small screen its contents scroll rather than
+    // widen the window.
+    auto* outer = new QVBoxLayout(this);
+    outer->setContentsMargins(0, 0, 0, 0);
+    auto* scroller = new QScrollArea;
+    scroller->setWidgetResizable(true);
+    scroller->setFrameShape(QFrame::NoFrame);
+    outer->addWidget(scroller);
+    auto* content = new QWidget;
+    scroller->setWidget(content);
+    auto* layout = new QVBoxLayout(content);
     layout->setContentsMargins(2, 2, 2, 2);
 
     auto* top = new QHBoxLayout;
@@ -211,7 +221,7 @@ PlayView::PlayView(Workspace& workspace, Prompter& prompter, QWidget* parent)
     showChartNote(*chart_,
                   QStringLiteral("回测后在此显示累计盈亏、理论盈亏与随机投注的5%–95%范围"));
     panelLayout->addWidget(chart_, 1);
-    figuresArea->setMinimumWidth(440);
+    figuresArea->setMinimumWidth(400);
     splitter->addWidget(panel);
     splitter->setStretchFactor(0, 3);
     splitter->setStretchFactor(1, 2);
