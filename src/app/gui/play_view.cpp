@@ -217,11 +217,11 @@ PlayView::PlayView(Workspace& workspace, Prompter& prompter, QWidget* parent)
     chart_ = new QChartView;
     chart_->setObjectName(QStringLiteral("betChart"));
     chart_->setRenderHint(QPainter::Antialiasing);
-    chart_->setMinimumSize(260, 180);
+    chart_->setMinimumSize(240, 180);
     showChartNote(*chart_,
                   QStringLiteral("回测后在此显示累计盈亏、理论盈亏与随机投注的5%–95%范围"));
     panelLayout->addWidget(chart_, 1);
-    figuresArea->setMinimumWidth(400);
+    figuresArea->setMinimumWidth(320);
     splitter->addWidget(panel);
     splitter->setStretchFactor(0, 3);
     splitter->setStretchFactor(1, 2);
