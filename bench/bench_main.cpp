@@ -64,6 +64,7 @@ int main(int argc, char* argv[]) {
         {"backtest", bench::runBacktestBenchmarks},
         {"sheets", bench::runSheetImportBenchmarks},
         {"game-switch", bench::runGameSwitchBenchmarks},
+        {"plays", bench::runPlayBenchmarks},
     };
     std::vector<std::string> wanted(argv + 1, argv + argc);
     std::cout << "cores: " << std::thread::hardware_concurrency() << "\n";

@@ -20,6 +20,7 @@ const std::vector<CommandSpec>& commandTable() {
         addOmissionCommands(t);
         addBacktestCommands(t);
         addGamesCommands(t);
+        addPlayCommands(t);
         return t;
     }();
     return table;
@@ -152,7 +153,9 @@ int runCommand(const CommandLine& line, std::ostream& out, std::ostream& err) {
     WorkspaceOptions options = workspaceOptions(line);
     // A command that searches reads the search's text columns while the history loads.
     const auto& c = line.command;
-    if (c == "search" || c == "combo" || c == "backtest" || c == "export-sheet") {
+    const bool searchingBet =
+        c == "bet" && std::find(line.args.begin(), line.args.end(), "search") != line.args.end();
+    if (c == "search" || c == "combo" || c == "backtest" || c == "export-sheet" || searchingBet) {
         options.readSearchColumnsAhead = true;
         const auto type = std::find(line.args.begin(), line.args.end(), "--type");
         if (type != line.args.end() && type + 1 != line.args.end()) {

@@ -39,6 +39,14 @@ std::optional<std::string> putSite(Settings& s, const std::string& raw) {
     return std::nullopt;
 }
 
+// Each play's prize: "r2=6,r3=19"; a play left out keeps its default.
+std::optional<std::string> putPrizes(Settings& s, const std::string& text) {
+    auto parsed = play::parsePrizes(text);
+    if (!parsed.prizes) return parsed.error;
+    s.prizes = *parsed.prizes;
+    return std::nullopt;
+}
+
 bool in16Bit(int v) {
     return v >= -32768 && v <= 32767;
 }
@@ -127,6 +135,8 @@ const std::vector<Key>& keyTable() {
         intKey("IniSerchDay", &Settings::updateDays, range(2, 16), range(2, 16), "2 到 16"),
         textKey(
             "UpdateSite", [](const Settings& s) { return s.updateSite; }, putSite),
+        textKey(
+            "Prizes", [](const Settings& s) { return play::prizesText(s.prizes); }, putPrizes),
     };
     return table;
 }

@@ -6,6 +6,7 @@
 #include "history/attributes.h"
 #include "history/period.h"
 #include "platform/settings_store.h"
+#include "play/plays.h"
 #include "search/search_request.h"
 
 #include <optional>
@@ -32,6 +33,7 @@ struct Settings {
     bool zodiacInAnimalOrder = false; // SxSetup: zodiac values in animal order, else by age
     int updateDays = 6;               // IniSerchDay: days the online update keeps, 2..16
     std::string updateSite;           // UpdateSite: the results site's base address
+    play::Prizes prizes;              // Prizes: each play's prize, "q1=13,r2=6,..."
 };
 
 class SettingsFile {

@@ -19,6 +19,7 @@ struct Outcome {
     bool hit = false;
     std::vector<std::uint8_t> success;
     std::vector<double> chance;
+    std::vector<int> top;
 };
 
 // Everything the steps share, read-only while they run.
@@ -70,6 +71,7 @@ Outcome testPeriod(const Plan& plan, size_t i, Scratch& scratch) {
         outcome.chance.push_back(
             chanceOfAny(static_cast<int>(std::count_if(numbers.begin(), numbers.end(), inChosen))));
     }
+    outcome.top = std::move(chosen);
     return outcome;
 }
 
@@ -158,8 +160,8 @@ BacktestResult runBacktest(const SearchInput& input, const BacktestRequest& requ
             result.top[k].expected += outcome.chance[k];
             chances[k].push_back(outcome.chance[k]);
         }
-        result.steps.push_back(
-            {rows[firstTested + s].period, std::move(outcome.success), std::move(outcome.chance)});
+        result.steps.push_back({rows[firstTested + s].period, std::move(outcome.success),
+                                std::move(outcome.chance), std::move(outcome.top)});
     }
     for (size_t k = 0; k < topCount; ++k)
         result.top[k].pValue = poissonBinomialTail(chances[k], result.top[k].successes);

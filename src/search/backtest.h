@@ -29,6 +29,7 @@ struct BacktestStep {
     std::int32_t period = 0;
     std::vector<std::uint8_t> success; // per k: the draw held one of the top k values
     std::vector<double> chance;        // per k: the chance of that for a random draw
+    std::vector<int> top;              // the top values of the result grid, first row first
 };
 
 // The figures of the top k values over the tested periods.

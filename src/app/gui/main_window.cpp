@@ -4,6 +4,7 @@
 #include "app/gui/export_actions.h"
 #include "app/gui/history_actions.h"
 #include "app/gui/history_model.h"
+#include "app/gui/play_view.h"
 #include "app/gui/prompter.h"
 #include "app/gui/search_actions.h"
 #include "app/gui/tally_chart.h"
@@ -61,6 +62,7 @@ MainWindow::MainWindow(Workspace& workspace, Prompter& prompter, QWidget* parent
     new UpdateActions(*this, workspace_, prompter_);
     new ExportActions(*this, workspace_, prompter_, *search);
     new BacktestActions(*this, workspace_, prompter_, *search);
+    playView_->setPositionSource([search] { return search->chosenPositions(); });
     // Typing starts where the next draw goes, or at the first period while there is none.
     if (workspace_.rows().empty() && workspace_.databaseOpen())
         nextPeriodBox_->setFocus();
@@ -81,6 +83,7 @@ void MainWindow::refreshAfterHistoryChange() {
     showTargets();
     showSpan();
     trendView_->historyChanged();
+    playView_->historyChanged();
 }
 
 void MainWindow::showSettings() {

@@ -34,6 +34,7 @@ namespace app::gui {
 class HistoryActions;
 class HistoryModel;
 class Prompter;
+class PlayView;
 class TrendView;
 
 class MainWindow : public QMainWindow {
@@ -180,6 +181,8 @@ class MainWindow : public QMainWindow {
     // History grid and, on the tab beside it, the trend view.
     QTabWidget* historyTabs_ = nullptr;
     TrendView* trendView_ = nullptr;
+    PlayView* playView_ = nullptr;
+    int lastHistoryTab_ = 0;
     // The history column's width before the trend view's tab widened it.
     int historyColumnWidth_ = 0;
     QTableView* historyGrid_ = nullptr;

@@ -3,6 +3,7 @@
 #include "app/gui/grid_style.h"
 #include "app/gui/history_model.h"
 #include "app/gui/main_window.h"
+#include "app/gui/play_view.h"
 #include "app/gui/trend_view.h"
 
 #include <QActionGroup>
@@ -203,6 +204,8 @@ QWidget* MainWindow::buildHistoryColumn() {
     historyTabs_->addTab(historyGrid_, QStringLiteral("历史号码"));
     trendView_ = new TrendView(workspace_);
     historyTabs_->addTab(trendView_, QStringLiteral("走势图"));
+    playView_ = new PlayView(workspace_, prompter_);
+    historyTabs_->addTab(playView_, QStringLiteral("玩法"));
     connect(historyTabs_, &QTabWidget::currentChanged, this, &MainWindow::onHistoryTabChanged);
     layout->addWidget(historyTabs_, 1);
     return column;
@@ -211,11 +214,15 @@ QWidget* MainWindow::buildHistoryColumn() {
 void MainWindow::onHistoryTabChanged(int index) {
     QList<int> sizes = columnSplitter_->sizes();
     if (sizes.size() != 3) return;
-    if (index == 1) {
+    if (index == 1 || index == 2) {
         // Widened from the results column; when even its least width leaves too little, the
-        // results give way while the trend view is open.
-        historyColumnWidth_ = sizes[0];
-        const int gain = std::max(0, trendView_->preferredWidth() - sizes[0]);
+        // results give way while the trend view or the plays are open.
+        // The width to go back to is the one the history grid had.
+        if (lastHistoryTab_ == 0 || historyColumnWidth_ <= 0) historyColumnWidth_ = sizes[0];
+        lastHistoryTab_ = index;
+        const int preferred =
+            index == 1 ? trendView_->preferredWidth() : playView_->preferredWidth();
+        const int gain = std::max(0, preferred - sizes[0]);
         if (gain <= sizes[2] - resultColumn_->minimumSizeHint().width()) {
             sizes[0] += gain;
             sizes[2] -= gain;
@@ -227,6 +234,7 @@ void MainWindow::onHistoryTabChanged(int index) {
         columnSplitter_->setSizes(sizes);
         return;
     }
+    lastHistoryTab_ = index;
     restoreResultColumn();
 }
 

@@ -1,0 +1,259 @@
+// The commands of the plays: plays (a play's omission table) and bet (the money back-test of a
+// way of picking tickets). Neither changes anything stored.
+
+#include "app/cli.h"
+#include "app/play_service.h"
+#include "history/period.h"
+
+#include <charconv>
+#include <cstdio>
+#include <ostream>
+
+namespace app {
+
+namespace {
+
+play::Play parsePlay(const std::string& code) {
+    if (const auto p = play::playOfCode(code)) return *p;
+    throw UsageError{"--play is one of q1, r2, r3, r4, r5, r6, r7, r8, q2d, q2g, q3d, q3g: " +
+                     code};
+}
+
+int parsePeriod(const std::string& option, const std::string& text) {
+    const auto period = history::parseTenDigitPeriod(text);
+    if (!period) throw UsageError{option + " takes a ten-digit period id such as 2016090801"};
+    return *period;
+}
+
+std::uint64_t parseWhole(const std::string& option, const std::string& text, std::uint64_t low,
+                         std::uint64_t high) {
+    std::uint64_t value = 0;
+    const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (text.empty() || ec != std::errc() || end != text.data() + text.size() || value < low ||
+        value > high)
+        throw UsageError{option + " takes a whole number from " + std::to_string(low) + " to " +
+                         std::to_string(high)};
+    return value;
+}
+
+std::string number(double value, const char* format) {
+    char buffer[48];
+    std::snprintf(buffer, sizeof buffer, format, value);
+    return buffer;
+}
+
+std::string optionalNumber(const std::optional<std::int64_t>& value) {
+    return value ? std::to_string(*value) : "null";
+}
+
+int runPlays(CommandContext& c) {
+    std::optional<play::Play> which;
+    std::optional<int> from, to;
+    int sortColumn = -1;
+    std::optional<size_t> top;
+    bool json = false;
+    const auto& args = c.args;
+    auto value = [&](size_t& i) -> const std::string& {
+        if (i + 1 >= args.size()) throw UsageError{args[i] + " needs a value"};
+        return args[++i];
+    };
+    for (size_t i = 0; i < args.size(); ++i) {
+        const std::string& a = args[i];
+        if (a == "--play") {
+            which = parsePlay(value(i));
+        } else if (a == "--from") {
+            from = parsePeriod(a, value(i));
+        } else if (a == "--to") {
+            to = parsePeriod(a, value(i));
+        } else if (a == "--sort") {
+            const std::string& s = value(i);
+            sortColumn = s == "current" ? 3
+                         : s == "count" ? 1
+                         : s == "max"   ? 6
+                         : s == "ratio" ? 9
+                                        : -2;
+            if (sortColumn == -2) throw UsageError{"--sort is current, count, max or ratio: " + s};
+        } else if (a == "--top") {
+            top = static_cast<size_t>(parseWhole(a, value(i), 1, 1000000));
+        } else if (a == "--json") {
+            json = true;
+        } else {
+            throw UsageError{"unknown option " + a};
+        }
+    }
+    if (!which) throw UsageError{"--play is needed"};
+
+    SearchService searches(c.workspace);
+    PlayService service(c.workspace, searches);
+    PlayTableResult result;
+    if (const Outcome outcome = service.table(*which, from, to, result); !outcome.ok) {
+        c.err << outcome.message << "\n";
+        return kExitRefused;
+    }
+    const play::PlayTable& table = *result.table;
+    const play::TableSort sort = sortColumn == 3   ? play::TableSort::Current
+                                 : sortColumn == 1 ? play::TableSort::Count
+                                 : sortColumn == 6 ? play::TableSort::Max
+                                 : sortColumn == 9 ? play::TableSort::Ratio
+                                                   : play::TableSort::Selection;
+    auto order = table.order(sort);
+    if (top && *top < order.size()) order.resize(*top);
+
+    const Workspace& w = c.workspace;
+    if (!json) {
+        const auto header = playTableHeader();
+        for (size_t k = 0; k < header.size(); ++k) c.out << (k ? "\t" : "") << header[k];
+        c.out << '\n';
+        for (const auto s : order) {
+            for (int k = 0; k < static_cast<int>(header.size()); ++k)
+                c.out << (k ? "\t" : "") << playTableCell(w, table, s, k);
+            c.out << '\n';
+        }
+        return kExitOk;
+    }
+    auto period = [&](const std::optional<size_t>& row) {
+        return row ? jsonString(w.historyPeriodText(*row)) : std::string("null");
+    };
+    c.out << "{\"play\": " << jsonString(play::info(*which).code)
+          << ", \"periods\": " << table.periods() << ", \"p\": " << number(table.chance(), "%.10g")
+          << ", \"rows\": [";
+    bool first = true;
+    for (const auto s : order) {
+        const play::SelectionFigures& f = table.figures()[s];
+        c.out << (first ? "" : ", ")
+              << "{\"selection\": " << jsonString(play::selectionText(table.selections()[s]))
+              << ", \"count\": " << f.count << ", \"expected\": " << decimals3(f.expected)
+              << ", \"current\": " << f.current << ", \"previous\": " << optionalNumber(f.previous)
+              << ", \"max\": " << f.max << ", \"max_from\": " << period(f.maxFrom)
+              << ", \"max_to\": " << period(f.maxTo) << ", \"average\": " << decimals3(f.average)
+              << ", \"ratio\": " << decimals3(f.ratio) << ", \"max_run\": " << f.maxRun << "}";
+        first = false;
+    }
+    c.out << "]}\n";
+    return kExitOk;
+}
+
+void printBetJson(const BetRequest& request, const BetResult& r, std::ostream& out) {
+    const play::MoneyResult& m = r.money;
+    static const char* rules[] = {"fixed", "coldest", "hottest", "search"};
+    auto optional = [](const std::optional<double>& v, const char* format) {
+        return v ? number(*v, format) : std::string("null");
+    };
+    out << "{\"play\": " << jsonString(play::info(r.play).code)
+        << ", \"rule\": " << jsonString(rules[static_cast<int>(request.rule)])
+        << ", \"prize\": " << r.prize << ", \"steps\": " << m.steps
+        << ", \"skipped\": " << r.skipped << ", \"tickets\": " << m.tickets
+        << ", \"cost\": " << m.cost << ", \"won\": " << m.won << ", \"net\": " << m.net
+        << ", \"return_rate\": " << optional(m.returnRate, "%.6f")
+        << ", \"expected_return_rate\": " << number(m.expectedReturnRate, "%.6f")
+        << ", \"hits\": " << m.hits << ", \"expected_hits\": " << number(m.expectedHits, "%.6f")
+        << ", \"p_value\": " << optional(m.pValue, "%.6g")
+        << ", \"max_drawdown\": " << m.maxDrawdown
+        << ", \"longest_losing_streak\": " << m.longestLosingStreak << ", \"random\": ";
+    if (m.random)
+        out << "{\"runs\": " << m.random->runs
+            << ", \"net_mean\": " << number(m.random->netMean, "%.3f")
+            << ", \"percentile\": " << number(m.random->percentile, "%.4f") << "}";
+    else
+        out << "null";
+    out << "}\n";
+}
+
+int runBet(CommandContext& c) {
+    BetRequest request;
+    std::optional<play::Play> which;
+    std::optional<PickRule> rule;
+    bool json = false;
+    std::vector<std::string> searchArgs;
+    const auto& args = c.args;
+    auto value = [&](size_t& i) -> const std::string& {
+        if (i + 1 >= args.size()) throw UsageError{args[i] + " needs a value"};
+        return args[++i];
+    };
+    auto setRule = [&](PickRule chosen) {
+        if (rule && !(*rule == PickRule::Fixed && chosen == PickRule::Fixed))
+            throw UsageError{"give one pick rule: --pick TICKET (repeatable) or --pick-from "
+                             "coldest|hottest|search"};
+        rule = chosen;
+    };
+    for (size_t i = 0; i < args.size(); ++i) {
+        const std::string& a = args[i];
+        if (a == "--play") {
+            which = parsePlay(value(i));
+        } else if (a == "--pick") {
+            setRule(PickRule::Fixed);
+            request.tickets.push_back(value(i));
+        } else if (a == "--pick-from") {
+            const std::string& from = value(i);
+            if (from == "coldest")
+                setRule(PickRule::Coldest);
+            else if (from == "hottest")
+                setRule(PickRule::Hottest);
+            else if (from == "search")
+                setRule(PickRule::Search);
+            else
+                throw UsageError{"--pick-from is coldest, hottest or search: " + from};
+        } else if (a == "--steps") {
+            request.steps = static_cast<int>(parseWhole(a, value(i), 1, kMaxBetSteps));
+        } else if (a == "--random") {
+            request.randomRuns = static_cast<int>(parseWhole(a, value(i), 0, kMaxRandomRuns));
+        } else if (a == "--seed") {
+            request.seed = parseWhole(a, value(i), 0, UINT64_MAX);
+        } else if (a == "--json") {
+            json = true;
+        } else if (a == "--from" || a == "--to") {
+            throw UsageError{"bet uses the whole history before each tested period; " + a +
+                             " does not apply"};
+        } else {
+            // The options of search or combo, for --pick-from search.
+            searchArgs.push_back(a);
+        }
+    }
+    if (!which) throw UsageError{"--play is needed"};
+    if (!rule) throw UsageError{"a pick rule is needed: --pick TICKET or --pick-from RULE"};
+    if (*rule != PickRule::Search && !searchArgs.empty())
+        throw UsageError{"unknown option " + searchArgs.front()};
+    request.play = *which;
+    request.rule = *rule;
+    if (*rule == PickRule::Search) {
+        SearchShape shape;
+        if (const int status = applySearchOptions(c, searchArgs, SearchChoice::BySize, shape);
+            status != kExitOk)
+            return status;
+        request.searchType =
+            shape.combination ? search::SearchType::Combination : search::SearchType::Pattern;
+        request.positions = shape.positions;
+    }
+
+    SearchService searches(c.workspace);
+    PlayService service(c.workspace, searches);
+    history::NoProgress progress;
+    BetResult result;
+    if (const Outcome outcome = service.bet(request, progress, result); !outcome.ok) {
+        c.err << outcome.message << "\n";
+        return kExitRefused;
+    }
+    if (json) {
+        printBetJson(request, result, c.out);
+    } else {
+        for (const auto& [label, text] : betFigureLines(result))
+            c.out << label << '\t' << text << '\n';
+    }
+    return kExitOk;
+}
+
+} // namespace
+
+void addPlayCommands(std::vector<CommandSpec>& table) {
+    table.push_back({"plays",
+                     "plays --play P [--from ID --to ID] [--sort current|count|max|ratio] "
+                     "[--top N] [--json]   (P: q1, r2..r8, q2d, q2g, q3d, q3g)",
+                     true, runPlays});
+    table.push_back({"bet",
+                     "bet --play P (--pick TICKET ... | --pick-from coldest|hottest | --pick-from "
+                     "search [options of search, or of combo with --size K]) [--steps M] "
+                     "[--random R] [--seed S] [--json]",
+                     true, runBet});
+}
+
+} // namespace app

@@ -1,0 +1,395 @@
+#include "app/gui/play_view.h"
+
+#include "app/gui/dialog_progress.h"
+#include "app/gui/grid_style.h"
+#include "app/gui/prompter.h"
+#include "app/workspace.h"
+
+#include <QAreaSeries>
+#include <QChart>
+#include <QChartView>
+#include <QColor>
+#include <QComboBox>
+#include <QFormLayout>
+#include <QGraphicsLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QLineSeries>
+#include <QPen>
+#include <QPushButton>
+#include <QRegularExpression>
+#include <QScrollArea>
+#include <QSortFilterProxyModel>
+#include <QSpinBox>
+#include <QSplitter>
+#include <QTableView>
+#include <QVBoxLayout>
+#include <QValueAxis>
+
+#include <algorithm>
+
+namespace app::gui {
+
+namespace {
+
+// Rows sorted by the value a column sorts by, not by its text.
+class PlaySortModel : public QSortFilterProxyModel {
+  public:
+    using QSortFilterProxyModel::QSortFilterProxyModel;
+
+  protected:
+    bool lessThan(const QModelIndex& a, const QModelIndex& b) const override {
+        const double x = a.data(PlayTableModel::SortRole).toDouble();
+        const double y = b.data(PlayTableModel::SortRole).toDouble();
+        if (x != y) return x < y;
+        // Ties keep selection order whichever way the column is sorted.
+        const bool descending = sortOrder() == Qt::DescendingOrder;
+        return descending ? a.row() > b.row() : a.row() < b.row();
+    }
+};
+
+void replaceChart(QChartView& view, QChart* chart) {
+    chart->setAnimationOptions(QChart::NoAnimation);
+    chart->setBackgroundRoundness(0);
+    chart->layout()->setContentsMargins(0, 0, 0, 0);
+    chart->setMargins(QMargins(2, 2, 2, 2));
+    QChart* old = view.chart();
+    view.setChart(chart);
+    delete old;
+}
+
+void showChartNote(QChartView& view, const QString& note) {
+    auto* chart = new QChart;
+    chart->setTitle(note);
+    chart->legend()->hide();
+    replaceChart(view, chart);
+}
+
+} // namespace
+
+void PlayTableModel::setTable(std::unique_ptr<play::PlayTable> table) {
+    beginResetModel();
+    table_ = std::move(table);
+    coldest_ = table_ && table_->periods() ? table_->largestCurrent() : -1;
+    endResetModel();
+}
+
+int PlayTableModel::rowCount(const QModelIndex& parent) const {
+    return parent.isValid() || !table_ ? 0 : static_cast<int>(table_->selections().size());
+}
+
+int PlayTableModel::columnCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : static_cast<int>(playTableHeader().size());
+}
+
+QVariant PlayTableModel::data(const QModelIndex& index, int role) const {
+    if (!table_ || !index.isValid()) return {};
+    const auto selection = static_cast<std::uint32_t>(index.row());
+    switch (role) {
+    case Qt::DisplayRole:
+        return QString::fromStdString(
+            playTableCell(workspace_, *table_, selection, index.column()));
+    case SortRole:
+        return playTableSortKey(*table_, selection, index.column());
+    case Qt::TextAlignmentRole:
+        return index.column() == 0 ? int(Qt::AlignLeft | Qt::AlignVCenter)
+                                   : int(Qt::AlignRight | Qt::AlignVCenter);
+    case Qt::BackgroundRole:
+        // The coldest tickets: the largest current omission.
+        if (table_->figures()[selection].current == coldest_) return QColor(0xcf, 0xe8, 0xff);
+        return {};
+    case Qt::ToolTipRole:
+        if (table_->figures()[selection].current == coldest_)
+            return QStringLiteral("最冷：本次遗漏最大");
+        return {};
+    default:
+        return {};
+    }
+}
+
+QVariant PlayTableModel::headerData(int section, Qt::Orientation orientation, int role) const {
+    if (role != Qt::DisplayRole) return {};
+    if (orientation == Qt::Vertical) return section + 1;
+    const auto header = playTableHeader();
+    return section >= 0 && static_cast<size_t>(section) < header.size()
+               ? QString::fromStdString(header[static_cast<size_t>(section)])
+               : QVariant();
+}
+
+PlayView::PlayView(Workspace& workspace, Prompter& prompter, QWidget* parent)
+    : QWidget(parent), workspace_(workspace), prompter_(prompter),
+      searches_(std::make_unique<SearchService>(workspace)),
+      service_(std::make_unique<PlayService>(workspace, *searches_)) {
+    setObjectName(QStringLiteral("playView"));
+    // The tab shares the history column: on a small screen its contents scroll rather than
+    // widen the window.
+    auto* outer = new QVBoxLayout(this);
+    outer->setContentsMargins(0, 0, 0, 0);
+    auto* scroller = new QScrollArea;
+    scroller->setWidgetResizable(true);
+    scroller->setFrameShape(QFrame::NoFrame);
+    outer->addWidget(scroller);
+    auto* content = new QWidget;
+    scroller->setWidget(content);
+    auto* layout = new QVBoxLayout(content);
+    layout->setContentsMargins(2, 2, 2, 2);
+
+    auto* top = new QHBoxLayout;
+    top->addWidget(new QLabel(QStringLiteral("玩法")));
+    playBox_ = new QComboBox;
+    playBox_->setObjectName(QStringLiteral("playChooser"));
+    for (const auto& p : play::plays())
+        playBox_->addItem(QString::fromUtf8(p.name), QString::fromUtf8(p.code));
+    playBox_->setCurrentIndex(static_cast<int>(play::Play::Any5));
+    top->addWidget(playBox_);
+    tableNote_ = new QLabel;
+    tableNote_->setObjectName(QStringLiteral("playTableNote"));
+    top->addWidget(tableNote_, 1);
+    layout->addLayout(top);
+
+    auto* splitter = new QSplitter(Qt::Vertical);
+    layout->addWidget(splitter, 1);
+    model_ = new PlayTableModel(workspace_, this);
+    auto* sorted = new PlaySortModel(this);
+    sorted->setSourceModel(model_);
+    sorted->setSortRole(PlayTableModel::SortRole);
+    grid_ = new QTableView;
+    grid_->setObjectName(QStringLiteral("playTable"));
+    grid_->setModel(sorted);
+    setupGrid(grid_);
+    grid_->setSortingEnabled(true);
+    grid_->sortByColumn(-1, Qt::AscendingOrder);
+    grid_->horizontalHeader()->setSortIndicatorShown(true);
+    grid_->setToolTip(QStringLiteral("点列标题排序；浅蓝色的行是本次遗漏最大的号码（最冷）"));
+    splitter->addWidget(grid_);
+
+    auto* panel = new QGroupBox(QStringLiteral("投注回测：这样选号，过去会赢还是输"));
+    panel->setObjectName(QStringLiteral("betPanel"));
+    auto* panelLayout = new QHBoxLayout(panel);
+    auto* left = new QVBoxLayout;
+    auto* form = new QFormLayout;
+    ruleBox_ = new QComboBox;
+    ruleBox_->setObjectName(QStringLiteral("betRule"));
+    ruleBox_->addItem(QStringLiteral("追最冷（本次遗漏最大）"), int(PickRule::Coldest));
+    ruleBox_->addItem(QStringLiteral("追最热（本次遗漏最小）"), int(PickRule::Hottest));
+    ruleBox_->addItem(QStringLiteral("固定号码"), int(PickRule::Fixed));
+    ruleBox_->addItem(QStringLiteral("检索结果前几位（当前检索条件）"), int(PickRule::Search));
+    ruleBox_->addItem(QStringLiteral("组合检索结果前几位（当前条件）"), 100);
+    form->addRow(QStringLiteral("选号规则"), ruleBox_);
+    ticketsBox_ = new QLineEdit;
+    ticketsBox_->setObjectName(QStringLiteral("betTickets"));
+    ticketsBox_->setPlaceholderText(
+        QStringLiteral("每注号码用空格分开，多注用分号分开：01 02；03 04"));
+    form->addRow(QStringLiteral("固定号码"), ticketsBox_);
+    stepsBox_ = new QSpinBox;
+    stepsBox_->setObjectName(QStringLiteral("betSteps"));
+    stepsBox_->setRange(1, kMaxBetSteps);
+    stepsBox_->setValue(1000);
+    form->addRow(QStringLiteral("回测期数"), stepsBox_);
+    randomBox_ = new QSpinBox;
+    randomBox_->setObjectName(QStringLiteral("betRandomRuns"));
+    randomBox_->setRange(0, kMaxRandomRuns);
+    randomBox_->setValue(1000);
+    form->addRow(QStringLiteral("随机对照次数"), randomBox_);
+    seedBox_ = new QSpinBox;
+    seedBox_->setObjectName(QStringLiteral("betSeed"));
+    seedBox_->setRange(0, 1000000000);
+    seedBox_->setValue(1);
+    form->addRow(QStringLiteral("随机种子"), seedBox_);
+    left->addLayout(form);
+    runButton_ = new QPushButton(QStringLiteral("回测投注"));
+    runButton_->setObjectName(QStringLiteral("betButton"));
+    left->addWidget(runButton_);
+    figures_ = new QLabel;
+    figures_->setObjectName(QStringLiteral("betFigures"));
+    figures_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    figures_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    // The figures scroll rather than push the table off a small screen.
+    auto* figuresArea = new QScrollArea;
+    figuresArea->setWidget(figures_);
+    figuresArea->setWidgetResizable(true);
+    figuresArea->setFrameShape(QFrame::NoFrame);
+    left->addWidget(figuresArea, 1);
+    panelLayout->addLayout(left, 1);
+    chart_ = new QChartView;
+    chart_->setObjectName(QStringLiteral("betChart"));
+    chart_->setRenderHint(QPainter::Antialiasing);
+    chart_->setMinimumSize(240, 180);
+    showChartNote(*chart_,
+                  QStringLiteral("回测后在此显示累计盈亏、理论盈亏与随机投注的5%–95%范围"));
+    panelLayout->addWidget(chart_, 1);
+    figuresArea->setMinimumWidth(320);
+    splitter->addWidget(panel);
+    splitter->setStretchFactor(0, 3);
+    splitter->setStretchFactor(1, 2);
+    splitter->setSizes({300, 200});
+
+    // A column sorts from its largest value first (the coldest on top for 本次遗漏); a second
+    // click turns it round.
+    connect(grid_->horizontalHeader(), &QHeaderView::sectionClicked, this, [this](int section) {
+        if (section == sortedColumn_) return;
+        sortedColumn_ = section;
+        grid_->sortByColumn(section, Qt::DescendingOrder);
+    });
+
+    connect(playBox_, &QComboBox::currentIndexChanged, this, [this] { refreshTable(); });
+    connect(ruleBox_, &QComboBox::currentIndexChanged, this, &PlayView::onRuleChanged);
+    connect(runButton_, &QPushButton::clicked, this, &PlayView::runBet);
+    onRuleChanged();
+}
+
+PlayView::~PlayView() = default;
+
+int PlayView::preferredWidth() const {
+    return 780;
+}
+
+play::Play PlayView::chosenPlay() const {
+    return static_cast<play::Play>(std::max(0, playBox_->currentIndex()));
+}
+
+void PlayView::historyChanged() {
+    stale_ = true;
+    if (isVisible()) refreshTable();
+}
+
+void PlayView::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    if (stale_) refreshTable();
+}
+
+void PlayView::refreshTable() {
+    stale_ = false;
+    PlayTableResult result;
+    const Outcome outcome = service_->table(chosenPlay(), std::nullopt, std::nullopt, result);
+    if (!outcome.ok) {
+        model_->setTable(nullptr);
+        tableNote_->setText(QString::fromStdString(outcome.message));
+        return;
+    }
+    const play::PlayTable& table = *result.table;
+    tableNote_->setText(QStringLiteral("全部%1期，每注中奖机会 %2，奖金%3元")
+                            .arg(table.periods())
+                            .arg(table.chance(), 0, 'g', 4)
+                            .arg(workspace_.settings().prizes.of(chosenPlay())));
+    model_->setTable(std::move(result.table));
+    grid_->resizeColumnsToContents();
+}
+
+void PlayView::onRuleChanged() {
+    ticketsBox_->setEnabled(ruleBox_->currentData().toInt() == int(PickRule::Fixed));
+}
+
+void PlayView::runBet() {
+    BetRequest request;
+    request.play = chosenPlay();
+    const int rule = ruleBox_->currentData().toInt();
+    request.rule = rule == 100 ? PickRule::Search : static_cast<PickRule>(rule);
+    request.searchType =
+        rule == 100 ? search::SearchType::Combination : search::SearchType::Pattern;
+    if (positions_) request.positions = positions_();
+    if (request.rule == PickRule::Fixed) {
+        for (QString part :
+             ticketsBox_->text().split(QRegularExpression(QStringLiteral("[;；]")))) {
+            part = part.trimmed();
+            if (!part.isEmpty()) request.tickets.push_back(part.toStdString());
+        }
+    }
+    request.steps = stepsBox_->value();
+    request.randomRuns = randomBox_->value();
+    request.seed = static_cast<std::uint64_t>(seedBox_->value());
+    DialogProgress progress(this, QStringLiteral("正在回测投注…"));
+    BetResult result;
+    runButton_->setEnabled(false);
+    const Outcome outcome = service_->bet(request, progress, result);
+    runButton_->setEnabled(true);
+    if (!outcome.ok) {
+        if (!outcome.message.empty())
+            prompter_.warn(QStringLiteral("投注回测"), QString::fromStdString(outcome.message));
+        else
+            showChartNote(*chart_, QStringLiteral("回测已取消"));
+        return;
+    }
+    showBet(result);
+}
+
+void PlayView::showBet(const BetResult& result) {
+    // Two figures a row, so they fit beside the chart.
+    QString text = QStringLiteral("<table cellspacing=2>");
+    const auto lines = betFigureLines(result);
+    for (size_t i = 0; i < lines.size(); ++i) {
+        if (i % 2 == 0) text += QStringLiteral("<tr>");
+        text += QStringLiteral("<td>%1</td><td><b>%2</b>&nbsp;&nbsp;</td>")
+                    .arg(QString::fromStdString(lines[i].first).toHtmlEscaped(),
+                         QString::fromStdString(lines[i].second).toHtmlEscaped());
+        if (i % 2 == 1 || i + 1 == lines.size()) text += QStringLiteral("</tr>");
+    }
+    figures_->setText(text + QStringLiteral("</table>"));
+
+    const auto& curve = result.money.curve;
+    if (curve.empty()) {
+        showChartNote(*chart_, QStringLiteral("没有检验期"));
+        return;
+    }
+    auto* chart = new QChart;
+    chart->setTitle(QStringLiteral("累计盈亏（元）"));
+    auto* net = new QLineSeries;
+    net->setName(QStringLiteral("本规则"));
+    net->setPen(QPen(QColor(0x20, 0x9f, 0xdf), 2));
+    auto* expected = new QLineSeries;
+    expected->setName(QStringLiteral("理论"));
+    expected->setPen(QPen(QColor(0xf0, 0xa0, 0x20), 2, Qt::DashLine));
+    auto* low = new QLineSeries;
+    auto* high = new QLineSeries;
+    double least = 0, most = 0;
+    net->append(0, 0);
+    expected->append(0, 0);
+    low->append(0, 0);
+    high->append(0, 0);
+    for (const auto& point : curve) {
+        const double x = static_cast<double>(point.index + 1);
+        net->append(x, static_cast<double>(point.net));
+        expected->append(x, point.expectedNet);
+        low->append(x, point.low);
+        high->append(x, point.high);
+        least = std::min({least, static_cast<double>(point.net), point.low, point.expectedNet});
+        most = std::max({most, static_cast<double>(point.net), point.high, point.expectedNet});
+    }
+    QAbstractSeries* band = nullptr;
+    if (result.money.random) {
+        auto* area = new QAreaSeries(high, low);
+        area->setName(QStringLiteral("随机5%–95%"));
+        area->setBrush(QColor(0x90, 0x90, 0x90, 0x50));
+        area->setPen(Qt::NoPen);
+        band = area;
+        chart->addSeries(area);
+    } else {
+        delete low;
+        delete high;
+    }
+    chart->addSeries(expected);
+    chart->addSeries(net);
+    auto* x = new QValueAxis;
+    x->setRange(0, static_cast<double>(curve.back().index + 1));
+    x->setLabelFormat(QStringLiteral("%d"));
+    x->setTitleText(QStringLiteral("检验期"));
+    auto* y = new QValueAxis;
+    const double pad = std::max(1.0, (most - least) * 0.05);
+    y->setRange(least - pad, most + pad);
+    y->setLabelFormat(QStringLiteral("%d"));
+    chart->addAxis(x, Qt::AlignBottom);
+    chart->addAxis(y, Qt::AlignLeft);
+    for (QAbstractSeries* series :
+         {band, static_cast<QAbstractSeries*>(expected), static_cast<QAbstractSeries*>(net)}) {
+        if (!series) continue;
+        series->attachAxis(x);
+        series->attachAxis(y);
+    }
+    chart->legend()->setAlignment(Qt::AlignBottom);
+    replaceChart(*chart_, chart);
+}
+
+} // namespace app::gui

@@ -1,0 +1,251 @@
+#include "play/money.h"
+
+#include <algorithm>
+#include <atomic>
+#include <cmath>
+#include <future>
+#include <thread>
+
+namespace play {
+
+namespace {
+
+std::uint64_t splitMix(std::uint64_t& state) {
+    std::uint64_t z = (state += 0x9e3779b97f4a7c15ull);
+    z = (z ^ (z >> 30)) * 0xbf58476d1ce4e5b9ull;
+    z = (z ^ (z >> 27)) * 0x94d049bb133111ebull;
+    return z ^ (z >> 31);
+}
+
+// xoshiro256**: fast, small state, and the same numbers on every machine.
+class Random {
+  public:
+    Random(std::uint64_t seed, std::uint64_t run) {
+        std::uint64_t state = seed ^ (run * 0xd1b54a32d192ed03ull);
+        for (auto& word : s_) word = splitMix(state);
+    }
+    std::uint64_t next() {
+        const std::uint64_t result = rotl(s_[1] * 5, 7) * 9;
+        const std::uint64_t t = s_[1] << 17;
+        s_[2] ^= s_[0];
+        s_[3] ^= s_[1];
+        s_[1] ^= s_[2];
+        s_[0] ^= s_[3];
+        s_[2] ^= t;
+        s_[3] = rotl(s_[3], 45);
+        return result;
+    }
+    // Uniform in [0, n), without the bias of a plain remainder.
+    std::uint32_t below(std::uint32_t n) {
+        const std::uint64_t threshold = (0 - static_cast<std::uint64_t>(n)) % n;
+        for (;;) {
+            const std::uint64_t x = next();
+            if (x >= threshold) return static_cast<std::uint32_t>(x % n);
+        }
+    }
+
+  private:
+    static std::uint64_t rotl(std::uint64_t x, int k) { return (x << k) | (x >> (64 - k)); }
+    std::uint64_t s_[4];
+};
+
+// What the random runs need of each tested period.
+struct Period {
+    std::uint32_t bought = 0;
+    std::vector<std::uint32_t> winners;
+};
+
+// The winning tickets when `bought` distinct selections of n are taken at random. Only how many
+// of the period's winners are among them matters, so whichever side is smaller is walked: the
+// bought tickets (Floyd's way of drawing a set, marks kept in `chosen`, all false before and
+// after), or the winners, each taken with the chance left of the tickets still to place.
+std::int64_t randomHits(Random& random, std::uint32_t n, const Period& period,
+                        std::vector<std::uint8_t>& chosen, std::vector<std::uint32_t>& picked) {
+    const std::uint32_t m = std::min(period.bought, n);
+    if (m == 0) return 0;
+    if (m == 1) {
+        const std::uint32_t s = random.below(n);
+        return std::count(period.winners.begin(), period.winners.end(), s);
+    }
+    const auto w = static_cast<std::uint32_t>(period.winners.size());
+    if (m > w) {
+        // Winner j (of the n - j selections not yet decided) is among the tickets with the
+        // chance (tickets left) / (n - j).
+        std::uint32_t left = m;
+        for (std::uint32_t j = 0; j < w && left > 0; ++j)
+            if (random.below(n - j) < left) --left;
+        return m - left;
+    }
+    picked.clear();
+    for (std::uint32_t j = n - m; j < n; ++j) {
+        std::uint32_t t = random.below(j + 1);
+        if (chosen[t]) t = j;
+        chosen[t] = 1;
+        picked.push_back(t);
+    }
+    std::int64_t hits = 0;
+    for (std::uint32_t winner : period.winners) hits += chosen[winner];
+    for (std::uint32_t t : picked) chosen[t] = 0;
+    return hits;
+}
+
+double quantile(std::vector<std::int64_t>& values, double share) {
+    if (values.empty()) return 0;
+    const size_t at = std::min(values.size() - 1,
+                               static_cast<size_t>(share * static_cast<double>(values.size())));
+    std::nth_element(values.begin(), values.begin() + static_cast<long>(at), values.end());
+    return static_cast<double>(values[at]);
+}
+
+} // namespace
+
+double binomialTail(std::int64_t n, double p, std::int64_t k) {
+    if (k <= 0) return 1.0;
+    if (k > n) return 0.0;
+    if (p <= 0) return 0.0;
+    if (p >= 1) return 1.0;
+    const double logP = std::log(p), logQ = std::log1p(-p);
+    const double logN = std::lgamma(static_cast<double>(n) + 1);
+    auto term = [&](std::int64_t j) {
+        const auto dj = static_cast<double>(j);
+        return std::exp(logN - std::lgamma(dj + 1) - std::lgamma(static_cast<double>(n - j) + 1) +
+                        dj * logP + static_cast<double>(n - j) * logQ);
+    };
+    // Sum the side of k away from the mean, where the terms fall off, until they are negligible.
+    double sum = 0;
+    if (static_cast<double>(k) > static_cast<double>(n) * p) {
+        for (std::int64_t j = k; j <= n; ++j) {
+            const double t = term(j);
+            sum += t;
+            if (t < sum * 1e-17) break;
+        }
+        return std::min(1.0, sum);
+    }
+    for (std::int64_t j = k - 1; j >= 0; --j) {
+        const double t = term(j);
+        sum += t;
+        if (t < sum * 1e-17) break;
+    }
+    return std::clamp(1.0 - sum, 0.0, 1.0);
+}
+
+MoneyResult moneyFigures(const SelectionSet& selections, int prize,
+                         const std::vector<BetPeriod>& periods, const RandomOptions& options,
+                         history::Progress& progress, unsigned threads) {
+    MoneyResult r;
+    const double p = chance(selections.play());
+    const auto n = static_cast<std::uint32_t>(selections.size());
+    r.steps = static_cast<std::int64_t>(periods.size());
+    r.expectedReturnRate = prize * p / kTicketPrice;
+
+    // Which tested periods the chart shows.
+    const size_t stride = std::max<size_t>(1, (periods.size() + kCurvePoints - 1) / kCurvePoints);
+    std::vector<size_t> shown;
+    for (size_t i = 0; i < periods.size(); ++i)
+        if ((i + 1) % stride == 0 || i + 1 == periods.size()) shown.push_back(i);
+
+    std::vector<Period> plain(periods.size());
+    std::vector<std::uint32_t> winners;
+    std::int64_t peak = 0, losing = 0, periodsWithTicket = 0;
+    bool atMostOne = true;
+    double expectedNet = 0;
+    size_t nextShown = 0;
+    r.hitsByPeriod.reserve(periods.size());
+    for (size_t i = 0; i < periods.size(); ++i) {
+        const BetPeriod& bet = periods[i];
+        selections.winners(bet.draw, winners);
+        std::int64_t hits = 0;
+        for (std::uint32_t t : bet.tickets)
+            hits += std::binary_search(winners.begin(), winners.end(), t) ? 1 : 0;
+        const auto bought = static_cast<std::int64_t>(bet.tickets.size());
+        r.tickets += bought;
+        r.hits += hits;
+        r.net += hits * prize - bought * kTicketPrice;
+        expectedNet += static_cast<double>(bought) * (prize * p - kTicketPrice);
+        peak = std::max(peak, r.net);
+        r.maxDrawdown = std::max(r.maxDrawdown, peak - r.net);
+        losing = hits ? 0 : losing + 1;
+        r.longestLosingStreak = std::max(r.longestLosingStreak, losing);
+        atMostOne = atMostOne && bought <= 1;
+        periodsWithTicket += bought > 0;
+        r.hitsByPeriod.push_back(static_cast<std::int32_t>(hits));
+        plain[i] = {static_cast<std::uint32_t>(bought), winners};
+        if (nextShown < shown.size() && shown[nextShown] == i) {
+            r.curve.push_back({i, r.net, expectedNet, expectedNet, expectedNet});
+            ++nextShown;
+        }
+    }
+    r.cost = r.tickets * kTicketPrice;
+    r.won = r.hits * prize;
+    if (r.cost > 0) r.returnRate = static_cast<double>(r.won) / static_cast<double>(r.cost);
+    r.expectedHits = static_cast<double>(r.tickets) * p;
+    if (atMostOne && periodsWithTicket > 0) r.pValue = binomialTail(periodsWithTicket, p, r.hits);
+    if (options.runs <= 0) return r;
+
+    // The random runs: each its own stream of the seed, so the thread count changes nothing.
+    const auto runs = static_cast<size_t>(options.runs);
+    std::vector<std::int64_t> finalNet(runs);
+    std::vector<std::int64_t> shownNet(runs * shown.size());
+    std::atomic<size_t> next{0}, done{0};
+    std::atomic<bool> stop{false};
+    // Helpers take runs one by one while this thread takes its share too and tells the progress
+    // between its runs.
+    auto work = [&](bool reporting) {
+        std::vector<std::uint8_t> chosen(n, 0);
+        std::vector<std::uint32_t> picked;
+        for (;;) {
+            const size_t run = next.fetch_add(1);
+            if (run >= runs || stop.load()) return;
+            Random random(options.seed, run);
+            std::int64_t net = 0;
+            size_t s = 0;
+            for (size_t i = 0; i < plain.size(); ++i) {
+                net += randomHits(random, n, plain[i], chosen, picked) * prize -
+                       static_cast<std::int64_t>(plain[i].bought) * kTicketPrice;
+                if (s < shown.size() && shown[s] == i) shownNet[run * shown.size() + s++] = net;
+            }
+            finalNet[run] = net;
+            const size_t finished = done.fetch_add(1) + 1;
+            if (reporting && !progress.advance(finished)) stop = true;
+        }
+    };
+    if (threads == 0) threads = std::max(1u, std::thread::hardware_concurrency());
+    threads = static_cast<unsigned>(std::min<size_t>(threads, runs));
+    progress.setTotal(runs);
+    std::vector<std::future<void>> helpers;
+    for (unsigned t = 1; t < threads; ++t)
+        helpers.push_back(std::async(std::launch::async, work, false));
+    try {
+        work(true);
+    } catch (...) {
+        stop = true;
+        for (auto& helper : helpers) helper.wait();
+        throw;
+    }
+    for (auto& helper : helpers) helper.get();
+    if (stop || !progress.advance(runs)) {
+        r.cancelled = true;
+        return r;
+    }
+
+    RandomFigures random;
+    random.runs = options.runs;
+    double sum = 0;
+    std::int64_t notAbove = 0;
+    for (std::int64_t net : finalNet) {
+        sum += static_cast<double>(net);
+        notAbove += net <= r.net;
+    }
+    random.netMean = sum / static_cast<double>(runs);
+    random.percentile = static_cast<double>(notAbove) / static_cast<double>(runs);
+    r.random = random;
+    std::vector<std::int64_t> column(runs);
+    for (size_t s = 0; s < shown.size(); ++s) {
+        for (size_t run = 0; run < runs; ++run) column[run] = shownNet[run * shown.size() + s];
+        r.curve[s].low = quantile(column, 0.05);
+        r.curve[s].high = quantile(column, 0.95);
+    }
+    return r;
+}
+
+} // namespace play
