@@ -2,6 +2,7 @@
 
 #include "history/draw_appender.h"
 #include "history/period.h"
+#include "platform/file_io.h"
 
 #include <algorithm>
 #include <filesystem>
@@ -68,6 +69,9 @@ Workspace::Workspace(WorkspaceOptions options)
     : options_(std::move(options)), settings_(openStore(options_)) {
     const Settings& s = settings();
     drawsPerDay_ = history::drawsPerDay(s.game);
+    removeLeftoversOfKilledRuns();
+    // Before any connection (the reading ahead's included) opens the file.
+    keepForeignLogAside();
     // Read ahead only while no other operation writes: the columns and the history read below
     // must be one state of the file. When another operation holds the lock, nothing is read ahead.
     platform::FileLock quiet;
@@ -208,17 +212,36 @@ Outcome Workspace::followOtherWriters() {
             afterHistoryChange();
             return Outcome::success();
         }
-        if (!changedElsewhere()) return Outcome::success();
+        // Under the write lock nothing changes the file until this operation ends: what the
+        // operation depends on is checked against the file itself, not only its version.
+        const bool locked = writeLocks_ == 0 && fileLock_.held();
+        if (!changedElsewhere() && (!locked || fileAgreesWithMemory())) return Outcome::success();
         // Another connection wrote: whatever this workspace keeps about the file is read again.
         // A new generation of the history also tells the column cache and the search writer to
         // forget what they hold.
-        history_.load(db_);
+        loadHistory(db_);
         afterHistoryChange();
     } catch (const std::exception& e) {
         return Outcome::failure(std::string("读取历史数据库失败（") + e.what() +
                                 "），历史号码没有改变。请重试。");
     }
     return Outcome::success();
+}
+
+void Workspace::loadHistory(platform::Database& db) {
+    dataVersion_ = history_.load(db, options_.historyReadHook);
+    dataSerial_ = db.serial();
+}
+
+bool Workspace::fileAgreesWithMemory() {
+    auto query = db_.prepare(
+        "SELECT COUNT(*), (SELECT SQQH FROM Lishi ORDER BY SQQH DESC, ID DESC LIMIT 1), "
+        "(SELECT ID FROM Lishi ORDER BY SQQH DESC, ID DESC LIMIT 1) FROM Lishi");
+    if (!query.step()) return false;
+    const auto count = static_cast<size_t>(query.int64At(0));
+    if (count != history_.size()) return false;
+    if (count == 0) return true;
+    return query.intAt(1) == history_.newest().period && query.int64At(2) == history_.newest().id;
 }
 
 bool Workspace::changedElsewhere() {
@@ -234,11 +257,48 @@ bool Workspace::changedElsewhere() {
     return true;
 }
 
+void Workspace::removeLeftoversOfKilledRuns() {
+    // Only while no other operation runs: its files in the making are no leftovers.
+    platform::FileLock quiet;
+    try {
+        quiet = platform::FileLock::acquire(lockPath(), std::chrono::milliseconds(0));
+    } catch (const std::exception&) {
+        return;
+    }
+    if (!quiet.held()) return;
+    const std::filesystem::path folder = options_.dataDir;
+    const std::string replacement = platform::pendingName("kelvora11S5.db");
+    for (const std::string& name :
+         {replacement, replacement + "-journal", replacement + "-wal", replacement + "-shm",
+          std::string("kelvora11S5Tmp.db-journal"), platform::pendingName("kelvora11S5Tmp.db"),
+          platform::pendingName("lsbf.txt")}) {
+        std::error_code ignored;
+        std::filesystem::remove(folder / name, ignored);
+    }
+}
+
+void Workspace::keepForeignLogAside() {
+    std::string keptAt;
+    try {
+        keptAt = platform::keepForeignLogAside(databasePath());
+    } catch (const std::exception&) {
+        return; // opening the database says what stands in the way
+    }
+    if (keptAt.empty()) return;
+    databaseNotice_ =
+        "历史数据库旁边的日志文件kelvora11S5.db-wal不是现在这个数据库文件留下的（数据库文件被换成了"
+        "另一个副本），为了不把另一个文件的修改混进来，没有使用它，已移到“" +
+        keptAt +
+        "”保存。现在的历史号码就是这个数据库文件里的内容；如果放回的副本不对，请退出程序，"
+        "换回原来的数据库文件，再把保存的日志文件改名为kelvora11S5.db-wal放在它旁边。";
+}
+
 void Workspace::openDatabase() {
     waitForWrites();
     try {
         std::error_code error;
         std::filesystem::create_directories(options_.dataDir, error);
+        keepForeignLogAside();
         platform::Database db(databasePath());
         // A file that is not ours is left exactly as it is.
         if (const auto problem = history::foreignSchemaProblem(db); !problem.empty())
@@ -246,9 +306,7 @@ void Workspace::openDatabase() {
         history::createTables(db);
         // Kept in the file; when another connection holds it in its old mode, it stays so.
         db.useWriteAheadLog();
-        history_.load(db);
-        dataVersion_ = db.dataVersion();
-        dataSerial_ = db.serial();
+        loadHistory(db);
         db_ = std::move(db);
         databaseProblem_.clear();
     } catch (const std::exception& e) {
@@ -334,6 +392,13 @@ Outcome Workspace::addDraw(const std::array<std::string, 5>& boxes,
         spanEnd_ == history::tenDigit(history_.empty() ? 0 : history_.newest().period);
     try {
         history_.insert(history::storeDraw(db_, zodiac_, settings().segmentBase, period, numbers));
+    } catch (const history::PeriodTaken&) {
+        // Never reached while the lock is honoured; if it is not, nothing is stored twice.
+        reloadHistory();
+        afterHistoryChange();
+        return Outcome::failure("第" + history::tenDigit(period) +
+                                "期或更新的一期已经存入历史号码（另一个窗口或命令行刚存入），"
+                                "这注号码没有存入。请看一下最新一期后重新输入。");
     } catch (const std::exception& e) {
         return Outcome::failure(std::string("保存号码失败：") + e.what() +
                                 "。历史号码没有改变，请检查磁盘空间和数据文件夹后重试。");
@@ -370,7 +435,8 @@ void Workspace::historyChanged(std::vector<history::HistoryRow> rows, bool reset
 void Workspace::reloadHistory() {
     if (!db_.isOpen()) return;
     try {
-        history_.load(database());
+        // The version read with the rows takes in what others stored meanwhile, now in memory.
+        loadHistory(database());
     } catch (const std::exception&) {
         // The rows in memory stay as they were.
     }

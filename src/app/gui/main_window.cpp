@@ -179,6 +179,10 @@ void MainWindow::showEvent(QShowEvent* event) {
     // The grid knows its height only now.
     scrollHistoryToEnd();
     if (!workspace_.databaseOpen()) QTimer::singleShot(0, this, &MainWindow::reportDatabaseProblem);
+    if (const std::string notice = workspace_.takeDatabaseNotice(); !notice.empty())
+        QTimer::singleShot(0, this, [this, notice] {
+            prompter_.warn(QStringLiteral("历史数据库"), QString::fromStdString(notice));
+        });
 }
 
 void MainWindow::reportDatabaseProblem() {
