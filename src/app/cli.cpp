@@ -181,6 +181,8 @@ int runCommand(Workspace& workspace, const std::string& command,
         err << workspace.databaseProblem() << "\n";
         return kExitRefused;
     }
+    if (const std::string notice = workspace.takeDatabaseNotice(); !notice.empty())
+        err << notice << "\n";
     CommandContext context{workspace, args, out, err};
     try {
         return entry->run(context);

@@ -29,6 +29,10 @@ int add(CommandContext& c) {
         }
     }
     if (numbers.size() != 5) throw UsageError{"add needs exactly five numbers"};
+    // Whole numbers only: "1e1" or "1.9" are no draw numbers (their leading digit is not meant).
+    for (const auto& n : numbers)
+        if (n.empty() || n.size() > 2 || n.find_first_not_of("0123456789") != std::string::npos)
+            throw UsageError{"add takes the five numbers as whole numbers 01..11: " + n};
     Workspace& w = c.workspace;
     if (!period.empty() && !w.rows().empty() && period != w.nextPeriodText()) {
         c.err << "历史号码不为空，下一期是 " << w.nextPeriodText()

@@ -5,7 +5,10 @@
 #include "app/history_service.h"
 #include "app/update_service.h"
 
+#include <csignal>
 #include <ostream>
+
+#include <signal.h>
 
 namespace app {
 
@@ -78,6 +81,39 @@ int rebuild(CommandContext& c) {
     return kExitOk;
 }
 
+// Ctrl+C or a termination request during an update: the update stops at its next look (within
+// a few milliseconds of waiting for a page), before anything is stored. Once storing has begun it
+// completes; it is one transaction either way.
+volatile std::sig_atomic_t stopAsked = 0;
+
+void askToStop(int) {
+    stopAsked = 1;
+}
+
+class StoppableUpdate : public UpdateProgress {
+  public:
+    StoppableUpdate() {
+        stopAsked = 0;
+        struct sigaction action {};
+        action.sa_handler = askToStop;
+        sigemptyset(&action.sa_mask);
+        sigaction(SIGINT, &action, &oldInterrupt_);
+        sigaction(SIGTERM, &action, &oldTerminate_);
+    }
+    ~StoppableUpdate() override {
+        sigaction(SIGINT, &oldInterrupt_, nullptr);
+        sigaction(SIGTERM, &oldTerminate_, nullptr);
+    }
+    StoppableUpdate(const StoppableUpdate&) = delete;
+    StoppableUpdate& operator=(const StoppableUpdate&) = delete;
+    void fetching(const std::string&, size_t, size_t) override {}
+    bool cancelled() override { return stopAsked != 0; }
+
+  private:
+    struct sigaction oldInterrupt_ {};
+    struct sigaction oldTerminate_ {};
+};
+
 int update(CommandContext& c) {
     Workspace& w = c.workspace;
     w.settingsFile().setPersistent(false); // --site is for this run only
@@ -95,7 +131,7 @@ int update(CommandContext& c) {
             w.setToday(day);
         }
     }
-    QuietUpdate progress;
+    StoppableUpdate progress;
     const UpdateResult result = UpdateService(w).update(progress);
     if (!result.outcome.ok && result.stoppedDay.empty()) {
         c.err << result.outcome.message << "\n";

@@ -139,6 +139,14 @@ HistoryResult HistoryService::importFile(const std::string& path, history::Progr
                       "”不是txt文本文件，也不是csv、xls或xlsx表格，没有读入，" + kUnchanged +
                       "请选择扩展名为txt、csv、xls或xlsx的历史号码文件。");
 
+    // Refused at once, before anything is read: no history file comes near this size.
+    std::error_code sizeUnknown;
+    if (const auto size = fs::file_size(path, sizeUnknown); !sizeUnknown && size > kMaxImportBytes)
+        return failed("文件“" + fileName(path) + "”有" + std::to_string(size / (1024 * 1024)) +
+                      "MB，超过了历史号码文件的上限" +
+                      std::to_string(kMaxImportBytes / (1024 * 1024)) + "MB（十年的开奖号码不到" +
+                      "10MB），没有读入，" + kUnchanged + "请确认选择的是历史号码文件。");
+
     WriteLock lock;
     if (auto locked = workspace_.lockForWriting(lock); !locked.ok) return failed(locked.message);
     history::ParsedHistory parsed;
@@ -148,9 +156,8 @@ HistoryResult HistoryService::importFile(const std::string& path, history::Progr
             if (!read) return cancelled("读入");
             parsed = std::move(*read);
         } else {
-            const std::string bytes = platform::readFile(path);
-            parsed = history::parseHistoryText(platform::decodeText(bytes).text,
-                                               workspace_.newestNextPeriod());
+            parsed = history::parseHistoryBytes(platform::readFile(path, kMaxImportBytes),
+                                                workspace_.newestNextPeriod());
         }
     } catch (const history::SheetLayoutError& e) {
         return failed("表格“" + fileName(path) + "”" + e.what() + "。" + kUnchanged);
@@ -164,7 +171,7 @@ HistoryResult HistoryService::importFile(const std::string& path, history::Progr
     if (parsed.draws.empty()) {
         const std::string invalid =
             parsed.reported.empty() ? std::string()
-                                    : "（" + std::to_string(parsed.reported.size()) + "行无效）";
+                                    : "（" + std::to_string(parsed.reportedCount()) + "行无效）";
         HistoryResult refused = failed(
             "文件“" + fileName(path) + "”中没有可以读入的开奖号码" + invalid + "，" + kUnchanged +
             "请确认选择的是历史号码文件，每行一期，例如“16090852 05 03 08 01 11”。\n" +
@@ -203,14 +210,15 @@ HistoryResult HistoryService::importFile(const std::string& path, history::Progr
     HistoryResult result;
     result.changed = true;
     result.stored = rows->size();
+    const size_t reportedCount = parsed.reportedCount();
     result.reported = std::move(parsed.reported);
     result.backupFile = saved;
     publish(std::move(*rows), true);
     std::string message = "已读入" + std::to_string(result.stored) + "期历史号码。";
     if (!saved.empty()) message += "原来的历史号码已备份到“" + saved + "”。";
     if (!result.reported.empty())
-        message += "\n有" + std::to_string(result.reported.size()) +
-                   "行不是有效的开奖号码，没有读入：\n" + describeReported(result.reported, 20);
+        message += "\n有" + std::to_string(reportedCount) + "行不是有效的开奖号码，没有读入：\n" +
+                   describeReported(result.reported, 20);
     result.outcome = Outcome::success(message);
     return result;
 }
@@ -220,9 +228,8 @@ HistoryResult HistoryService::rebuildFromBackup(history::Progress& progress) {
     if (auto locked = workspace_.lockForWriting(lock); !locked.ok) return failed(locked.message);
     history::ParsedHistory parsed;
     try {
-        const std::string bytes = platform::readFile(backupPath());
-        parsed = history::parseHistoryText(platform::decodeText(bytes).text,
-                                           workspace_.newestNextPeriod());
+        parsed = history::parseHistoryBytes(platform::readFile(backupPath()),
+                                            workspace_.newestNextPeriod());
     } catch (const std::exception& e) {
         return failed("无法读取备份文件lsbf.txt（" + std::string(e.what()) + "）。" + kUnchanged +
                       "请检查数据文件夹后重试。");

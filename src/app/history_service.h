@@ -11,6 +11,7 @@
 #include "history/text_format.h"
 
 #include <cstddef>
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <vector>
@@ -75,6 +76,8 @@ class HistoryService {
     // the zodiac rule changed): the cut-back's rebuild, keeping every draw.
     HistoryResult rebuild(history::Progress& progress);
 
+    // The largest file the import reads (a decade of one game's draws is under 10 MB).
+    static constexpr std::uintmax_t kMaxImportBytes = 64 * 1024 * 1024;
     // How many text copies of replaced histories 历史号码 keeps.
     static constexpr size_t kKeptBackups = 10;
     // Checks and compacts the database file and reopens it.

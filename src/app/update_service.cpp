@@ -5,9 +5,14 @@
 #include "platform/html_table.h"
 #include "platform/page_fetch.h"
 
+#include <QCoreApplication>
+
 #include <algorithm>
 #include <filesystem>
-#include <map>
+#include <future>
+#include <memory>
+#include <set>
+#include <thread>
 
 namespace app {
 
@@ -60,92 +65,205 @@ std::string UpdateService::pageAddress(history::Date day) const {
            "?d=" + history::isoDay(day);
 }
 
+namespace {
+
+using Clock = std::chrono::steady_clock;
+using Rows = std::vector<std::vector<std::string>>;
+
+std::chrono::milliseconds until(Clock::time_point deadline) {
+    return std::max(std::chrono::milliseconds(1),
+                    std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()));
+}
+
+std::string wholeSeconds(std::chrono::milliseconds time) {
+    return std::to_string((time.count() + 999) / 1000);
+}
+
+// The results table of a page, read on a helper thread so that the wait can end at the deadline
+// and the window (or a Ctrl+C) is heard meanwhile. A page not read by the deadline is given up:
+// the helper finishes on its own and its rows are dropped.
+struct TableReading {
+    enum class Status { Read, TooDeep, TimedOut, Cancelled };
+    Status status = Status::Read;
+    std::optional<Rows> rows;
+};
+
+TableReading readTableWithin(std::string text, Clock::time_point deadline,
+                             UpdateProgress& progress) {
+    if (platform::nestingDepth(text) > platform::kMaxNesting)
+        return {TableReading::Status::TooDeep, std::nullopt};
+    struct Job {
+        std::string text;
+        std::promise<std::optional<Rows>> rows;
+    };
+    auto job = std::make_shared<Job>();
+    job->text = std::move(text);
+    auto rows = job->rows.get_future();
+    std::thread([job] {
+        try {
+            job->rows.set_value(platform::tableRows(job->text, "draw_list"));
+        } catch (...) {
+            job->rows.set_exception(std::current_exception());
+        }
+    }).detach();
+    while (rows.wait_for(std::chrono::milliseconds(10)) != std::future_status::ready) {
+        QCoreApplication::processEvents();
+        if (progress.cancelled()) return {TableReading::Status::Cancelled, std::nullopt};
+        if (Clock::now() >= deadline) return {TableReading::Status::TimedOut, std::nullopt};
+    }
+    return {TableReading::Status::Read, rows.get()};
+}
+
+} // namespace
+
+UpdateService::DayReading UpdateService::readDay(history::Date day, Clock::time_point updateEnd,
+                                                 UpdateProgress& progress) const {
+    DayReading reading;
+    for (int attempt = 0;; ++attempt) {
+        if (Clock::now() >= updateEnd) {
+            reading.problem = "在线更新超过了" + wholeSeconds(workspace_.updateTimeout()) +
+                              "秒的时限，剩下的天没有读取";
+            return reading;
+        }
+        // One limit for the whole of reading the day: the download and the reading of the page.
+        const auto dayEnd = std::min(Clock::now() + workspace_.pageTimeout(), updateEnd);
+        const auto page = platform::fetchPage(pageAddress(day), until(dayEnd),
+                                              [&] { return progress.cancelled(); });
+        if (page.cancelled || progress.cancelled()) {
+            reading.cancelled = true;
+            return reading;
+        }
+        if (!page.ok) {
+            reading.problem = page.error;
+            return reading;
+        }
+        auto text = platform::decodePage(page.body, page.contentType);
+        if (!text) {
+            reading.problem = "网页的字符集无法识别";
+            return reading;
+        }
+        auto table = readTableWithin(std::move(*text), dayEnd, progress);
+        switch (table.status) {
+        case TableReading::Status::Cancelled:
+            reading.cancelled = true;
+            return reading;
+        case TableReading::Status::TooDeep:
+            reading.problem = "网页的元素嵌套超过" + std::to_string(platform::kMaxNesting) +
+                              "层，不是开奖网页，没有读取";
+            return reading;
+        case TableReading::Status::TimedOut:
+            reading.problem = "网页在" + wholeSeconds(workspace_.pageTimeout()) + "秒内没有读完";
+            return reading;
+        case TableReading::Status::Read:
+            break;
+        }
+        if (table.rows && !table.rows->empty()) {
+            reading.rows = std::move(table.rows);
+            return reading;
+        }
+        // A list not filled in yet: this day again, a bounded number of times.
+        if (attempt < kRestarts) continue;
+        reading.problem = table.rows ? "开奖表中没有任何一行" : "网页中没有开奖表";
+        return reading;
+    }
+}
+
 UpdateResult UpdateService::update(UpdateProgress& progress) {
     if (auto open = workspace_.requireDatabase(); !open.ok) return failed(open.message);
     const Settings& s = workspace_.settings();
     if (s.updateSite.empty())
         return failed("还没有设置开奖网站的地址：请先设置网址（例如 http://127.0.0.1:8080），"
                       "再在线更新。历史号码没有改变。");
-    const auto window = days();
-    const int newest = workspace_.rows().empty() ? 0 : workspace_.rows().back().period;
+    const auto updateEnd = Clock::now() + workspace_.updateTimeout();
     const history::Game game = s.game;
 
-    // Fetch every day first; the history is locked only for storing.
+    // Pages are fetched without the lock. Every sound draw a page lists is kept: which of them
+    // are new is decided under the lock, against the history as it is then.
     UpdateResult result;
-    std::map<int, history::ListedDraw> found;
-    size_t stoppedAt = window.size();
-    int restarts = 0;
-    for (size_t i = 0; i < window.size(); ++i) {
-        const std::string day = history::isoDay(window[i]);
-        progress.fetching(day, i, window.size());
-        const auto page = platform::fetchPage(pageAddress(window[i]), workspace_.pageTimeout(),
-                                              [&] { return progress.cancelled(); });
-        if (page.cancelled || progress.cancelled()) {
-            result.cancelled = true;
-            result.outcome = Outcome::failure("在线更新已取消，历史号码没有改变。");
+    std::map<int, history::ListedDraw> found; // by period
+    std::set<int> daysRead;                   // day numbers of the days read whole
+    std::optional<int> stoppedAt;             // the day number of the day that could not be read
+    for (int round = 1;; ++round) {
+        const auto window = days();
+        for (size_t i = 0; i < window.size(); ++i) {
+            const int number = history::dayNumber(window[i]);
+            if (stoppedAt && number >= *stoppedAt) break;
+            if (daysRead.count(number)) continue;
+            const std::string day = history::isoDay(window[i]);
+            progress.fetching(day, i, window.size());
+            const DayReading reading = readDay(window[i], updateEnd, progress);
+            if (reading.cancelled || progress.cancelled()) {
+                result.cancelled = true;
+                result.outcome = Outcome::failure("在线更新已取消，历史号码没有改变。");
+                return result;
+            }
+            if (!reading.problem.empty()) {
+                stoppedAt = number;
+                result.stoppedDay = day;
+                result.stopReason = reading.problem;
+                break;
+            }
+            const auto table = history::readDayTable(*reading.rows, game, window[i], 0);
+            if (table.otherGame) {
+                // Nothing of a day that seems to be another game's goes into this game's history.
+                stoppedAt = number;
+                result.stoppedDay = day;
+                result.stopReason = "网页上列出的" + std::to_string(table.listed) + "期都不符合" +
+                                    history::gameName(game) +
+                                    "（期号的格式或当天的期数不对），这个网页似乎属于另一个彩种";
+                break;
+            }
+            for (const auto& draw : table.draws) found[draw.period] = draw;
+            for (const auto& skipped : table.skipped) {
+                const bool known =
+                    std::any_of(result.skipped.begin(), result.skipped.end(),
+                                [&](const history::SkippedDraw& k) {
+                                    return k.what == skipped.what && k.reason == skipped.reason;
+                                });
+                if (!known) result.skipped.push_back(skipped);
+            }
+            daysRead.insert(number);
+        }
+
+        // The draws were fetched for one game; they go into that game's history only.
+        if (workspace_.settings().game != game)
+            return failed("在线更新期间彩种改成了" + history::gameName(workspace_.settings().game) +
+                          "，取到的" + history::gameName(game) + "的开奖号码没有存入，" +
+                          "历史号码没有改变。请重新在线更新。");
+        WriteLock lock;
+        if (auto locked = workspace_.lockForWriting(lock); !locked.ok)
+            return failed(locked.message);
+        // Another process may have stored, cut back or replaced the history meanwhile: the days
+        // it needs now must all have been read (up to a day that could not be), else the days
+        // missing are read first, without the lock.
+        const auto needed = days();
+        const bool allRead = std::all_of(needed.begin(), needed.end(), [&](history::Date d) {
+            const int number = history::dayNumber(d);
+            return (stoppedAt && number >= *stoppedAt) || daysRead.count(number) > 0;
+        });
+        if (!allRead) {
+            if (round < kRounds) continue;
+            return failed("在线更新期间，另一个操作（另一个窗口或命令行）一再改变历史号码，"
+                          "在线更新没有存入任何一期，历史号码没有改变。请稍后再更新。");
+        }
+        if (stoppedAt && (needed.empty() || *stoppedAt <= history::dayNumber(needed.front()))) {
+            // Not even the first day: nothing changes at all.
+            result.outcome = Outcome::failure(describe(result));
             return result;
         }
-        std::string problem;
-        std::optional<std::vector<std::vector<std::string>>> rows;
-        if (!page.ok) {
-            problem = page.error;
-        } else if (const auto text = platform::decodePage(page.body, page.contentType); !text) {
-            problem = "网页的字符集无法识别";
-        } else {
-            rows = platform::tableRows(*text, "draw_list");
-            if (!rows || rows->empty()) {
-                // A list not filled in yet: the whole pass again, a bounded number of times.
-                if (restarts < kRestarts) {
-                    ++restarts;
-                    i = static_cast<size_t>(-1);
-                    continue;
-                }
-                problem = rows ? "开奖表中没有任何一行" : "网页中没有开奖表";
-            }
-        }
-        if (!problem.empty()) {
-            result.stoppedDay = day;
-            result.stopReason = problem;
-            stoppedAt = i;
-            break;
-        }
-        const auto table = history::readDayTable(*rows, game, window[i], newest);
-        if (table.otherGame) {
-            // Nothing of a day that seems to be another game's goes into this game's history.
-            result.stoppedDay = day;
-            result.stopReason = "网页上列出的" + std::to_string(table.listed) + "期都不符合" +
-                                history::gameName(game) +
-                                "（期号的格式或当天的期数不对），这个网页似乎属于另一个彩种";
-            stoppedAt = i;
-            break;
-        }
-        for (const auto& draw : table.draws) found.emplace(draw.period, draw);
-        for (const auto& skipped : table.skipped) {
-            const bool known = std::any_of(
-                result.skipped.begin(), result.skipped.end(), [&](const history::SkippedDraw& k) {
-                    return k.what == skipped.what && k.reason == skipped.reason;
-                });
-            if (!known) result.skipped.push_back(skipped);
-        }
+        return store(result, found, stoppedAt);
     }
-    if (!result.stoppedDay.empty() && stoppedAt == 0) {
-        // Not even the first day: nothing changes at all.
-        result.outcome = Outcome::failure(describe(result));
-        return result;
-    }
+}
 
-    // The draws were fetched for one game; they go into that game's history only.
-    if (workspace_.settings().game != game)
-        return failed("在线更新期间彩种改成了" + history::gameName(workspace_.settings().game) +
-                      "，取到的" + history::gameName(game) + "的开奖号码没有存入，" +
-                      "历史号码没有改变。请重新在线更新。");
-    WriteLock lock;
-    if (auto locked = workspace_.lockForWriting(lock); !locked.ok) return failed(locked.message);
-    // Another process may have stored some of these draws meanwhile.
-    const int newestNow = workspace_.rows().empty() ? 0 : workspace_.rows().back().period;
+UpdateResult UpdateService::store(UpdateResult result,
+                                  const std::map<int, history::ListedDraw>& found,
+                                  std::optional<int> stoppedAt) {
+    const Settings& s = workspace_.settings();
+    const history::Game game = s.game;
+    const int newest = workspace_.rows().empty() ? 0 : workspace_.rows().back().period;
     std::vector<history::ListedDraw> draws;
     for (const auto& [period, draw] : found)
-        if (period > newestNow) draws.push_back(draw);
+        if (period > newest && (!stoppedAt || period / 100 < *stoppedAt)) draws.push_back(draw);
     const history::Date keepFrom = history::retentionStart(workspace_.today(), s.updateDays);
     const size_t removed = history::rowsBefore(workspace_.rows(), keepFrom);
     if (removed > 0) {

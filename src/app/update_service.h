@@ -2,12 +2,16 @@
 // The online update as the window and the command line run it: every day from the newest stored
 // draw (or the kept days) up to today is fetched from the results site, the new sound draws are
 // stored and the draws older than the kept days removed, in one transaction. Pages are fetched
-// before the history is locked; a day that cannot be read ends the update there.
+// before the history is locked, what is new is decided once it is locked; a day that cannot be
+// read ends the update there. Reading a day and the whole update have time limits.
 
 #include "app/workspace.h"
 #include "history/online_update.h"
 
+#include <chrono>
 #include <cstddef>
+#include <map>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -56,12 +60,29 @@ class UpdateService {
 
     UpdateResult update(UpdateProgress& progress);
 
-    // How often a pass starts again when a page's table has no rows at all.
+    // How often a day's page is read again when its table has no rows at all.
     static constexpr int kRestarts = 2;
+    // How often the days are fetched again when another process changed the history meanwhile
+    // so that it needs days not read yet.
+    static constexpr int kRounds = 3;
     // How many text copies of removed draws 历史号码 keeps.
     static constexpr size_t kKeptFiles = 10;
 
   private:
+    using Clock = std::chrono::steady_clock;
+    // One day's page read whole: its rows, or why not.
+    struct DayReading {
+        bool cancelled = false;
+        std::string problem;
+        std::optional<std::vector<std::vector<std::string>>> rows;
+    };
+    DayReading readDay(history::Date day, Clock::time_point updateEnd,
+                       UpdateProgress& progress) const;
+    // Under the write lock: stores the found draws newer than the newest stored one (and before
+    // the day that could not be read) and removes the draws older than the kept days.
+    UpdateResult store(UpdateResult result, const std::map<int, history::ListedDraw>& found,
+                       std::optional<int> stoppedAt);
+
     Workspace& workspace_;
 };
 

@@ -3,6 +3,7 @@
 #include "history/draw_appender.h"
 #include "history/game_record.h"
 #include "history/period.h"
+#include "platform/file_io.h"
 
 #include <algorithm>
 #include <filesystem>
@@ -71,6 +72,9 @@ Workspace::Workspace(WorkspaceOptions options)
     if (options_.game) settings_.mutableValues().game = *options_.game;
     const Settings& s = settings();
     drawsPerDay_ = history::drawsPerDay(s.game);
+    removeLeftoversOfKilledRuns();
+    // Before any connection (the reading ahead's included) opens a file.
+    keepForeignLogsAside();
     databasePath_ = (std::filesystem::path(options_.dataDir) / historyFileName(s.game)).string();
     // Read ahead only while no other operation writes: the columns and the history read below
     // must be one state of the file. When another operation holds the lock, nothing is read ahead.
@@ -255,17 +259,36 @@ Outcome Workspace::followOtherWriters() {
             afterHistoryChange();
             return Outcome::success();
         }
-        if (!changedElsewhere()) return Outcome::success();
+        // Under the write lock nothing changes the file until this operation ends: what the
+        // operation depends on is checked against the file itself, not only its version.
+        const bool locked = writeLocks_ == 0 && fileLock_.held();
+        if (!changedElsewhere() && (!locked || fileAgreesWithMemory())) return Outcome::success();
         // Another connection wrote: whatever this workspace keeps about the file is read again.
         // A new generation of the history also tells the column cache and the search writer to
         // forget what they hold.
-        history_.load(db_);
+        loadHistory(db_);
         afterHistoryChange();
     } catch (const std::exception& e) {
         return Outcome::failure(std::string("读取历史数据库失败（") + e.what() +
                                 "），历史号码没有改变。请重试。");
     }
     return Outcome::success();
+}
+
+void Workspace::loadHistory(platform::Database& db) {
+    dataVersion_ = history_.load(db, options_.historyReadHook);
+    dataSerial_ = db.serial();
+}
+
+bool Workspace::fileAgreesWithMemory() {
+    auto query = db_.prepare(
+        "SELECT COUNT(*), (SELECT SQQH FROM Lishi ORDER BY SQQH DESC, ID DESC LIMIT 1), "
+        "(SELECT ID FROM Lishi ORDER BY SQQH DESC, ID DESC LIMIT 1) FROM Lishi");
+    if (!query.step()) return false;
+    const auto count = static_cast<size_t>(query.int64At(0));
+    if (count != history_.size()) return false;
+    if (count == 0) return true;
+    return query.intAt(1) == history_.newest().period && query.int64At(2) == history_.newest().id;
 }
 
 bool Workspace::changedElsewhere() {
@@ -281,6 +304,61 @@ bool Workspace::changedElsewhere() {
     return true;
 }
 
+// The suffixes every game's files may carry: "" for kelvora11S5.db, "-<code>" for the others.
+static std::vector<std::string> allGameSuffixes() {
+    std::vector<std::string> suffixes{""};
+    for (const history::Game game : history::kGames)
+        suffixes.push_back("-" + std::to_string(static_cast<int>(game)));
+    return suffixes;
+}
+
+void Workspace::removeLeftoversOfKilledRuns() {
+    // Only while no other operation runs: its files in the making are no leftovers.
+    platform::FileLock quiet;
+    try {
+        quiet = platform::FileLock::acquire(lockPath(), std::chrono::milliseconds(0));
+    } catch (const std::exception&) {
+        return;
+    }
+    if (!quiet.held()) return;
+    const std::filesystem::path folder = options_.dataDir;
+    for (const std::string& suffix : allGameSuffixes()) {
+        const std::string replacement = platform::pendingName(kHistoryStem + suffix + ".db");
+        const std::string copy = std::string("kelvora11S5Tmp") + suffix + ".db";
+        for (const std::string& name :
+             {replacement, replacement + "-journal", replacement + "-wal", replacement + "-shm",
+              copy + "-journal", platform::pendingName(copy),
+              platform::pendingName("lsbf" + suffix + ".txt")}) {
+            std::error_code ignored;
+            std::filesystem::remove(folder / name, ignored);
+        }
+    }
+}
+
+void Workspace::keepForeignLogsAside() {
+    // Every game's file, before any connection (finding which game a file holds included) reads
+    // one of them through a log that is not its own.
+    for (const std::string& suffix : allGameSuffixes()) {
+        const std::string file = kHistoryStem + suffix + ".db";
+        const std::string path = (std::filesystem::path(options_.dataDir) / file).string();
+        std::string keptAt;
+        try {
+            keptAt = platform::keepForeignLogAside(path);
+        } catch (const std::exception&) {
+            continue; // opening the database says what stands in the way
+        }
+        if (keptAt.empty()) continue;
+        databaseNotice_ +=
+            "历史数据库旁边的日志文件" + file +
+            "-wal不是现在这个数据库文件留下的（数据库文件被换成了"
+            "另一个副本），为了不把另一个文件的修改混进来，没有使用它，已移到“" +
+            keptAt +
+            "”保存。现在的历史号码就是这个数据库文件里的内容；如果放回的副本不对，请退出程序，"
+            "换回原来的数据库文件，再把保存的日志文件改名为" +
+            file + "-wal放在它旁边。";
+    }
+}
+
 void Workspace::openDatabase() {
     waitForWrites();
     refusedFileGame_.reset();
@@ -288,6 +366,7 @@ void Workspace::openDatabase() {
     try {
         std::error_code error;
         std::filesystem::create_directories(options_.dataDir, error);
+        keepForeignLogsAside();
         platform::Database db(databasePath());
         // A file that is not ours is left exactly as it is.
         if (const auto problem = history::foreignSchemaProblem(db); !problem.empty())
@@ -323,9 +402,7 @@ void Workspace::openDatabase() {
         }
         // Kept in the file; when another connection holds it in its old mode, it stays so.
         db.useWriteAheadLog();
-        history_.load(db);
-        dataVersion_ = db.dataVersion();
-        dataSerial_ = db.serial();
+        loadHistory(db);
         db_ = std::move(db);
         databaseProblem_.clear();
     } catch (const std::exception& e) {
@@ -445,6 +522,13 @@ Outcome Workspace::addDraw(const std::array<std::string, 5>& boxes,
         spanEnd_ == history::tenDigit(history_.empty() ? 0 : history_.newest().period);
     try {
         history_.insert(history::storeDraw(db_, zodiac_, settings().segmentBase, period, numbers));
+    } catch (const history::PeriodTaken&) {
+        // Never reached while the lock is honoured; if it is not, nothing is stored twice.
+        reloadHistory();
+        afterHistoryChange();
+        return Outcome::failure("第" + history::tenDigit(period) +
+                                "期或更新的一期已经存入历史号码（另一个窗口或命令行刚存入），"
+                                "这注号码没有存入。请看一下最新一期后重新输入。");
     } catch (const std::exception& e) {
         return Outcome::failure(std::string("保存号码失败：") + e.what() +
                                 "。历史号码没有改变，请检查磁盘空间和数据文件夹后重试。");
@@ -481,7 +565,8 @@ void Workspace::historyChanged(std::vector<history::HistoryRow> rows, bool reset
 void Workspace::reloadHistory() {
     if (!db_.isOpen()) return;
     try {
-        history_.load(database());
+        // The version read with the rows takes in what others stored meanwhile, now in memory.
+        loadHistory(database());
     } catch (const std::exception&) {
         // The rows in memory stay as they were.
     }

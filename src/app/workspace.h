@@ -23,6 +23,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace app {
@@ -44,14 +45,19 @@ struct WorkspaceOptions {
     std::function<std::chrono::year_month_day()> today;
     // How long an operation that changes the database waits for another process's operation.
     std::chrono::milliseconds lockWait{15000};
-    // How long the online update waits for one page.
+    // How long the online update may take to read one day's page (download and reading), and
+    // the whole update (every day, every page read again).
     std::chrono::milliseconds pageTimeout{30000};
+    std::chrono::milliseconds updateTimeout{5 * 60 * 1000};
     // A command that searches: the text columns of the search kind (this one, else the settings')
     // are read on another thread while the history loads.
     bool readSearchColumnsAhead = false;
     std::optional<history::Kind> searchKindAhead;
     // The game of this run instead of the settings' (the command line's --game); not saved.
     std::optional<history::Game> game;
+    // Tests: runs whenever the history is read from the file, after its rows and before the
+    // file's version (another writer put there meets the reading at its most delicate point).
+    std::function<void()> historyReadHook;
 };
 
 class Workspace;
@@ -105,11 +111,15 @@ class Workspace {
     std::optional<int> refusedFileGame() const { return refusedFileGame_; }
     // Records the current game in its refused file and opens it.
     Outcome takeFileAsCurrentGame();
+    std::chrono::milliseconds updateTimeout() const { return options_.updateTimeout; }
     // The text columns read while the history loaded (readSearchColumnsAhead), once.
     search::ColumnReading takeColumnReading() { return std::move(columnReading_); }
     bool databaseOpen() const { return db_.isOpen(); }
     // Why the database could not be opened; empty when it is open.
     const std::string& databaseProblem() const { return databaseProblem_; }
+    // What the user should know about the opening of the database although it opened (a log
+    // that was not the file's own, kept aside), once; empty when nothing.
+    std::string takeDatabaseNotice() { return std::exchange(databaseNotice_, std::string()); }
 
     // The stored draws in the order of the ordered view. Numbers are always there; the values of
     // the other kinds are read on first use (ensureKinds). Rows stored in this session carry
@@ -227,6 +237,11 @@ class Workspace {
     Outcome followOtherWriters();
     // True when another connection committed to the file since the last look.
     bool changedElsewhere();
+    // Reads the history and the version it counts as (one state of the file).
+    void loadHistory(platform::Database& db);
+    // Under the write lock: true when the file's rows agree with the history in memory in what
+    // writing depends on (how many, the newest period and row).
+    bool fileAgreesWithMemory();
     void openDatabase();
     // Opens the history of the current game after a game switch.
     void switchHistory();
@@ -234,6 +249,11 @@ class Workspace {
     void followZodiacYear();
     // The game kelvora11S5.db holds: the one it records, else the settings' game at start.
     history::Game mainFileGame() const;
+    // Removes what a killed import, rebuild or compaction left half-made in the data folder.
+    void removeLeftoversOfKilledRuns();
+    // Keeps aside a log beside a game's history file that is not its own, and says so in the
+    // notice.
+    void keepForeignLogsAside();
     void modeChanged();
     void reloadHistory();
     void refreshNextPeriod();
@@ -249,6 +269,7 @@ class Workspace {
     std::string databasePath_;
     std::string databaseProblem_;
     std::optional<int> refusedFileGame_;
+    std::string databaseNotice_;
     history::OrderedHistory history_;
 
     int drawsPerDay_ = 84;

@@ -74,6 +74,9 @@ HistoryRow storeDraw(platform::Database& db, Zodiac& zodiac, int segmentBase, in
     DrawAppender appender(db, zodiac, segmentBase, false);
     const auto newest = loadNewestRows(db, 2);
     const size_t n = newest.size();
+    if (n >= 1 && newest.back().period >= period)
+        throw PeriodTaken("period " + std::to_string(period) + " is not after the newest stored " +
+                          std::to_string(newest.back().period));
     appender.seed(n >= 2 ? &newest[n - 2].values : nullptr,
                   n >= 1 ? &newest[n - 1].values : nullptr);
     HistoryRow row = appender.append(period, numbers);

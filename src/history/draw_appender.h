@@ -9,6 +9,7 @@
 #include "platform/database.h"
 
 #include <optional>
+#include <stdexcept>
 
 namespace history {
 
@@ -41,8 +42,16 @@ class DrawAppender {
     std::optional<Previous> secondNewest_;
 };
 
+// The file holds a draw of this period or of a later one already (another process stored it since
+// the caller looked): storing would put two draws under one period. Nothing was stored.
+class PeriodTaken : public std::runtime_error {
+  public:
+    using std::runtime_error::runtime_error;
+};
+
 // Stores one draw after the newest stored rows, in a transaction of its own: a typed draw. The
 // previous-draw columns come from the newest stored rows. Returns the stored row with every kind.
+// Throws PeriodTaken when the newest stored period is not before period.
 HistoryRow storeDraw(platform::Database& db, Zodiac& zodiac, int segmentBase, int period,
                      const Numbers& numbers);
 

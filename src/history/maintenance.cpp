@@ -88,6 +88,9 @@ void compactDatabase(platform::Database& db, const std::string& tmpPath) {
         const std::string check = db.integrityCheck();
         if (check != "ok") throw CompactError("the database file is damaged: " + check);
         std::filesystem::remove(tmpPath);
+        // A journal or log a killed compaction left would be played into the new copy.
+        for (const char* suffix : {"-journal", "-wal", "-shm"})
+            std::filesystem::remove(tmpPath + suffix);
         db.vacuumInto(tmpPath);
         {
             // The copy comes out with a rollback journal; it takes the live file's mode.

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <set>
 
 namespace history {
 
@@ -55,9 +56,31 @@ bool soundNumbers(const Numbers& numbers) {
     return true;
 }
 
+// How much of a cell a report quotes: a page's cell may hold megabytes.
+constexpr size_t kExcerptCharacters = 40;
+
+// The text, cut after kExcerptCharacters characters (never inside one) with "…" added.
+std::string excerpt(const std::string& utf8) {
+    size_t seen = 0;
+    for (size_t i = 0; i < utf8.size(); ++i) {
+        if ((static_cast<unsigned char>(utf8[i]) & 0xc0) == 0x80) continue;
+        if (seen++ == kExcerptCharacters) return utf8.substr(0, i) + "…";
+    }
+    return utf8;
+}
+
 std::string rowText(const std::vector<std::string>& cells) {
     std::string text;
-    for (const auto& cell : cells) text += (text.empty() ? "" : " ") + cell;
+    for (const auto& cell : cells) {
+        text += (text.empty() ? "" : " ") + excerpt(cell);
+        if (text.size() > 4 * kExcerptCharacters) break;
+    }
+    return excerpt(text);
+}
+
+std::string drawText(const Numbers& numbers) {
+    std::string text;
+    for (int n : numbers) text += (text.empty() ? "" : " ") + format00(n);
     return text;
 }
 
@@ -121,6 +144,7 @@ DayTable readDayTable(const std::vector<std::vector<std::string>>& rows, Game ga
                       int newestStored) {
     const size_t idLength = showsEightDigitIds(game) ? 8 : 10;
     const int today = dayNumber(date);
+    std::set<int> conflicting; // periods listed with two different draws
     DayTable table;
     size_t fitting = 0;
     for (size_t r = 1; r < rows.size(); ++r) {
@@ -139,7 +163,7 @@ DayTable readDayTable(const std::vector<std::vector<std::string>>& rows, Game ga
             continue;
         }
         if (!allDigits(id) || id.size() != idLength) {
-            table.skipped.push_back({id, "期号无法读出"});
+            table.skipped.push_back({excerpt(id), "期号无法读出"});
             continue;
         }
         const int listed = std::stoi(id.substr(id.size() - 8));
@@ -163,21 +187,27 @@ DayTable readDayTable(const std::vector<std::vector<std::string>>& rows, Game ga
         }
         ListedDraw draw{period, {}};
         if (!readNumbers(numbersText, draw.numbers)) {
-            table.skipped.push_back({id, "开奖号码无法读出（" + numbersText + "）"});
+            table.skipped.push_back({id, "开奖号码无法读出（" + excerpt(numbersText) + "）"});
             continue;
         }
         if (!soundNumbers(draw.numbers)) {
             table.skipped.push_back(
-                {id, "开奖号码不是01到11之间互不相同的五个号码（" + numbersText + "）"});
+                {id, "开奖号码不是01到11之间互不相同的五个号码（" + excerpt(numbersText) + "）"});
             continue;
         }
-        const bool repeated = std::any_of(table.draws.begin(), table.draws.end(),
-                                          [&](const ListedDraw& d) { return d.period == period; });
-        if (repeated) {
-            table.skipped.push_back({id, "同一期列出了两次"});
+        const auto same = std::find_if(table.draws.begin(), table.draws.end(),
+                                       [&](const ListedDraw& d) { return d.period == period; });
+        if (same == table.draws.end()) {
+            if (!conflicting.count(period)) table.draws.push_back(draw);
             continue;
         }
-        table.draws.push_back(draw);
+        // Listed twice alike is one draw; listed twice with different numbers, neither listing
+        // can be trusted: the one the site means is not known, so neither is stored.
+        if (same->numbers == draw.numbers) continue;
+        table.skipped.push_back({id, "同一期列出了两次，号码不同（" + drawText(same->numbers) +
+                                         "与" + drawText(draw.numbers) + "），两次都没有存入"});
+        conflicting.insert(period);
+        table.draws.erase(same);
     }
     std::sort(table.draws.begin(), table.draws.end(),
               [](const ListedDraw& a, const ListedDraw& b) { return a.period < b.period; });
@@ -195,6 +225,10 @@ void storeUpdate(platform::Database& db, Zodiac& zodiac, int segmentBase, Date k
         DrawAppender appender(db, zodiac, segmentBase, false);
         const auto newest = loadNewestRows(db, 2);
         const size_t n = newest.size();
+        if (n >= 1 && newest.back().period >= draws.front().period)
+            throw PeriodTaken("period " + std::to_string(draws.front().period) +
+                              " is not after the newest stored " +
+                              std::to_string(newest.back().period));
         appender.seed(n >= 2 ? &newest[n - 2].values : nullptr,
                       n >= 1 ? &newest[n - 1].values : nullptr);
         for (const auto& draw : draws) appender.append(draw.period, draw.numbers);

@@ -72,7 +72,8 @@ DayTable readDayTable(const std::vector<std::vector<std::string>>& rows, Game ga
                       int newestStored);
 
 // Stores an update in one transaction: removes the draws dated before keepFrom, then appends the
-// new draws (ascending, after the newest stored one) with every derived column.
+// new draws (ascending, after the newest stored one) with every derived column. Throws
+// PeriodTaken (nothing stored) when the file holds the first draw's period or a later one.
 void storeUpdate(platform::Database& db, Zodiac& zodiac, int segmentBase, Date keepFrom,
                  const std::vector<ListedDraw>& draws);
 

@@ -9,10 +9,13 @@ void OrderedHistory::changed(bool rowsMoved) {
     if (rowsMoved) ++generation_;
 }
 
-void OrderedHistory::load(platform::Database& db) {
+std::int64_t OrderedHistory::load(platform::Database& db, const std::function<void()>& afterRows) {
     changed(true);
+    platform::ReadTransaction reading(db);
     rows_ = loadHistory(db);
     loadedKinds_ = 1u << Number;
+    if (afterRows) afterRows();
+    return db.dataVersion();
 }
 
 void OrderedHistory::clear() {

@@ -8,6 +8,7 @@
 #include "platform/database.h"
 
 #include <cstdint>
+#include <functional>
 #include <initializer_list>
 #include <vector>
 
@@ -27,9 +28,12 @@ class OrderedHistory {
     // earlier rows still holds.
     std::uint64_t generation() const { return generation_; }
 
-    // Reads the history from db with the numbers of each draw. Throws platform::DbError; the rows
-    // stay as they were then, though readers are told to read again.
-    void load(platform::Database& db);
+    // Reads the history from db with the numbers of each draw, and the file's data_version, in one
+    // read transaction: the version returned counts exactly the state the rows were read from, so
+    // a change another process commits meanwhile is seen as a change at the next look. afterRows
+    // runs between the two reads (tests put another writer there). Throws platform::DbError; the
+    // rows stay as they were then, though readers are told to read again.
+    std::int64_t load(platform::Database& db, const std::function<void()>& afterRows = {});
     // Forgets every draw (no database could be opened).
     void clear();
     // Takes freshly stored rows, which carry every kind, as the whole history.

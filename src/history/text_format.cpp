@@ -1,6 +1,7 @@
 #include "history/text_format.h"
 
 #include "history/period.h"
+#include "platform/text_decoding.h"
 
 #include <unicode/uchar.h>
 
@@ -147,29 +148,95 @@ std::u32string foldWidth(std::u32string_view text) {
     return folded;
 }
 
-ParsedHistory parseHistoryText(std::u32string_view original, std::int32_t newestNextPeriod) {
-    ParsedHistory parsed;
-    const std::u32string text = foldWidth(original);
-    std::int64_t previousId = newestNextPeriod;
-    int number = 0;
-    for (const auto raw : splitLines(text)) {
-        ++number;
-        const auto line = trimBlanks(raw);
-        const LineFields fields = readLine(line, previousId);
+namespace {
+
+// Reads the lines of a file one after another into a ParsedHistory.
+class HistoryReader {
+  public:
+    explicit HistoryReader(std::int32_t newestNextPeriod) : previousId_(newestNextPeriod) {}
+
+    // One line without its line end, folded by foldWidth.
+    void take(std::u32string_view folded) {
+        ++number_;
+        const auto line = trimBlanks(folded);
+        const LineFields fields = readLine(line, previousId_);
         if (!fields.hasDigit) {
             // A line of digits this format cannot read is told, not taken for a header.
             if (std::find_if(line.begin(), line.end(), isOtherDigit) != line.end())
-                parsed.reported.push_back({number, "含有无法识别的数字，请改用0到9的数字"});
-            continue;
+                report("含有无法识别的数字，请改用0到9的数字");
+            return;
         }
-        previousId = fields.id;
+        previousId_ = fields.id;
         if (std::string problem = problemWith(fields); !problem.empty()) {
-            parsed.reported.push_back({number, std::move(problem)});
-            continue;
+            report(std::move(problem));
+            return;
         }
-        parsed.draws.push_back({number, static_cast<int>(fields.id), fields.numbers});
+        parsed_.draws.push_back({number_, static_cast<int>(fields.id), fields.numbers});
     }
-    return parsed;
+
+    // A line too long to be a draw, passed over unread (it still counts as a line).
+    void tooLong() {
+        ++number_;
+        report("这一行超过" + std::to_string(kMaxLineCharacters) + "个字符，不是开奖号码");
+    }
+
+    ParsedHistory finish() { return std::move(parsed_); }
+
+  private:
+    void report(std::string reason) {
+        if (parsed_.reported.size() < kMaxReportedLines)
+            parsed_.reported.push_back({number_, std::move(reason)});
+        else
+            ++parsed_.unreported;
+    }
+
+    ParsedHistory parsed_;
+    std::int64_t previousId_;
+    int number_ = 0;
+};
+
+} // namespace
+
+ParsedHistory parseHistoryText(std::u32string_view original, std::int32_t newestNextPeriod) {
+    HistoryReader reader(newestNextPeriod);
+    for (const auto raw : splitLines(original)) {
+        if (raw.size() > kMaxLineCharacters)
+            reader.tooLong();
+        else
+            reader.take(foldWidth(raw));
+    }
+    return reader.finish();
+}
+
+ParsedHistory parseHistoryBytes(std::string_view bytes, std::int32_t newestNextPeriod) {
+    const platform::TextEncoding encoding = platform::detectEncoding(bytes);
+    // UTF-16 has line ends of two bytes; such files are read whole.
+    if (encoding == platform::TextEncoding::Utf16WithBom)
+        return parseHistoryText(platform::decodeText(bytes).text, newestNextPeriod);
+    if (encoding == platform::TextEncoding::Utf8WithBom) bytes.remove_prefix(3);
+    HistoryReader reader(newestNextPeriod);
+    // Line ends are single bytes that no UTF-8 or GB18030 character contains.
+    size_t start = 0;
+    const auto line = [&](size_t end) {
+        const std::string_view raw = bytes.substr(start, end - start);
+        // No character takes fewer than one byte: a line of fewer bytes is short enough.
+        if (raw.size() > kMaxLineCharacters * 4)
+            reader.tooLong();
+        else if (const auto text = platform::decodeAs(raw, encoding);
+                 text.size() > kMaxLineCharacters)
+            reader.tooLong();
+        else
+            reader.take(foldWidth(text));
+    };
+    for (size_t i = 0; i < bytes.size(); ++i) {
+        const char c = bytes[i];
+        if (c != '\r' && c != '\n') continue;
+        line(i);
+        if (c == '\r' && i + 1 < bytes.size() && bytes[i + 1] == '\n') ++i;
+        start = i + 1;
+    }
+    if (start < bytes.size()) line(bytes.size());
+    return reader.finish();
 }
 
 void appendHistoryTextLine(std::string& out, int period, const PositionValues& numbers) {

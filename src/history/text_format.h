@@ -29,8 +29,18 @@ struct ReportedLine {
 
 struct ParsedHistory {
     std::vector<ParsedDraw> draws;
+    // The first kMaxReportedLines lines not stored; how many more there were.
     std::vector<ReportedLine> reported;
+    size_t unreported = 0;
+
+    size_t reportedCount() const { return reported.size() + unreported; }
 };
+
+// At most so many reported lines are kept (a file of millions of bad lines must not fill the
+// memory with reasons); the rest are counted.
+constexpr size_t kMaxReportedLines = 10000;
+// A line longer than this is no draw and is not read (a file of one endless line stays cheap).
+constexpr size_t kMaxLineCharacters = 1000;
 
 // The lines of a text: CR LF, a lone CR and a lone LF each end a line. A final line end does not
 // start another line.
@@ -72,6 +82,9 @@ ParsedHistory parseHistoryText(std::u32string_view text, std::int32_t newestNext
 // Why a draw read elsewhere (a sheet row) cannot be stored, in the words the text import uses for
 // a line; empty when it can.
 std::string drawProblem(const LineFields& fields);
+// The same from a file's bytes, decoded as platform::decodeText decodes them but one line at a
+// time: the memory it takes is the draws and reports it keeps, besides the bytes.
+ParsedHistory parseHistoryBytes(std::string_view bytes, std::int32_t newestNextPeriod);
 
 // A line as the backup and the text export write it: "16090852 05 03 08 01 11 " (no line end).
 std::string historyTextLine(int period, const PositionValues& numbers);

@@ -6,8 +6,14 @@
 
 #include <algorithm>
 #include <atomic>
+#include <cerrno>
+#include <cstring>
+#include <ctime>
+#include <fstream>
+#include <optional>
 #include <utility>
 
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -67,7 +73,157 @@ void callAnswer(sqlite3_context* context, int count, sqlite3_value** args) {
     throw DbError(message);
 }
 
+// What tells one database file from another, also from a copy put back in its place (which may
+// keep the inode: cp writes into the file it replaces): the file itself and its size and time of
+// last change. The program's connections write the file only when they checkpoint the log (or
+// change its journal mode), and record the new identity right after.
+struct FileIdentity {
+    std::uint64_t device = 0;
+    std::uint64_t inode = 0;
+    std::uint64_t size = 0;
+    std::int64_t changedSeconds = 0;
+    std::int64_t changedNanoseconds = 0;
+    bool operator==(const FileIdentity&) const = default;
+};
+
+std::optional<FileIdentity> identityOf(const std::string& path) {
+    struct stat info {};
+    if (::stat(path.c_str(), &info) != 0) return std::nullopt;
+    return FileIdentity{
+        static_cast<std::uint64_t>(info.st_dev), static_cast<std::uint64_t>(info.st_ino),
+        static_cast<std::uint64_t>(info.st_size), static_cast<std::int64_t>(info.st_mtim.tv_sec),
+        static_cast<std::int64_t>(info.st_mtim.tv_nsec)};
+}
+
+// The record beside the file: its identity, and whether a checkpoint was under way (the file
+// may then have changed after the record was written).
+struct LogOwner {
+    FileIdentity identity;
+    bool checkpointing = false;
+};
+
+std::optional<LogOwner> recordedOwner(const std::string& databasePath) {
+    std::ifstream in(logOwnerPath(databasePath));
+    LogOwner owner;
+    FileIdentity& id = owner.identity;
+    std::string state;
+    if (!(in >> id.device >> id.inode >> id.size >> id.changedSeconds >> id.changedNanoseconds >>
+          state))
+        return std::nullopt;
+    owner.checkpointing = state == "checkpointing";
+    return owner;
+}
+
+void writeOwner(const std::string& databasePath, const FileIdentity& id, bool checkpointing) {
+    try {
+        writeFileAtomically(logOwnerPath(databasePath),
+                            std::to_string(id.device) + " " + std::to_string(id.inode) + " " +
+                                std::to_string(id.size) + " " + std::to_string(id.changedSeconds) +
+                                " " + std::to_string(id.changedNanoseconds) + " " +
+                                (checkpointing ? "checkpointing" : "settled") + "\n");
+    } catch (const FileError&) {
+        // A read-only folder: no log can be written there either.
+    }
+}
+
+// A log with frames in it: a header alone (or nothing) changes no file.
+bool logHoldsChanges(const std::string& logPath) {
+    struct stat info {};
+    return ::stat(logPath.c_str(), &info) == 0 && info.st_size > 32;
+}
+
+// True when a connection of another process has the log open: it holds a shared lock on
+// SQLite's "dead man switch" byte of the shared index (-shm) for as long as it is connected. Such
+// a log is alive and never moved (that process follows the file it writes under the lock).
+bool logInUse(const std::string& databasePath) {
+    const int fd = ::open((databasePath + "-shm").c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return false;
+    struct flock probe {};
+    probe.l_type = F_WRLCK;
+    probe.l_whence = SEEK_SET;
+    probe.l_start = 128; // UNIX_SHM_DMS in SQLite's unix VFS
+    probe.l_len = 1;
+    const bool held = ::fcntl(fd, F_GETLK, &probe) == 0 && probe.l_type != F_UNLCK;
+    ::close(fd);
+    return held;
+}
+
+// Before a file is opened: a log beside it that another file left is moved aside (returned), and
+// the file's identity is recorded as the owner of the log its connections will write.
+std::string guardLog(const std::string& path) {
+    const auto identity = identityOf(path);
+    if (!identity) return {}; // a new file: any log beside it would be played into nothing
+    const std::string log = path + "-wal";
+    std::string keptAt;
+    const auto owner = recordedOwner(path);
+    const bool sameFile = !owner || owner->checkpointing || owner->identity == *identity;
+    if (!sameFile && logHoldsChanges(log) && !logInUse(path)) {
+        char stamp[32];
+        const std::time_t now = std::time(nullptr);
+        std::tm local{};
+        localtime_r(&now, &local);
+        std::strftime(stamp, sizeof stamp, "%Y%m%d-%H%M%S", &local);
+        keptAt = log + ".foreign-" + stamp;
+        for (int n = 2; ::access(keptAt.c_str(), F_OK) == 0; ++n)
+            keptAt = log + ".foreign-" + stamp + "-" + std::to_string(n);
+        if (::rename(log.c_str(), keptAt.c_str()) != 0)
+            throw DbError("a log file beside " + path +
+                          " belongs to another database file and "
+                          "cannot be moved aside (" +
+                          std::strerror(errno) + "); move " + log + " away before opening it");
+        // The shared index describes the log moved away.
+        ::unlink((path + "-shm").c_str());
+    }
+    if (!owner || owner->checkpointing || !(owner->identity == *identity))
+        writeOwner(path, *identity, false);
+    return keptAt;
+}
+
+// How many frames of log make a checkpoint after a commit (SQLite's own default).
+constexpr int kCheckpointFrames = 1000;
+
 } // namespace
+
+// Writes the file's identity beside it after the connection wrote to the file itself.
+class LogOwnerRecord {
+  public:
+    explicit LogOwnerRecord(std::string path) : path_(std::move(path)) {}
+    template <typename Write> auto around(Write write) {
+        if (const auto before = identityOf(path_)) writeOwner(path_, *before, true);
+        struct Settle {
+            const std::string& path;
+            ~Settle() {
+                if (const auto after = identityOf(path)) writeOwner(path, *after, false);
+            }
+        } settle{path_};
+        return write();
+    }
+
+  private:
+    std::string path_;
+};
+
+namespace {
+
+// SQLite's checkpoint after large commits, with the file's identity recorded around it.
+int checkpointAfterCommit(void* record, sqlite3* db, const char* schema, int frames) {
+    if (frames >= kCheckpointFrames)
+        static_cast<LogOwnerRecord*>(record)->around([&] {
+            return sqlite3_wal_checkpoint_v2(db, schema, SQLITE_CHECKPOINT_PASSIVE, nullptr,
+                                             nullptr);
+        });
+    return SQLITE_OK;
+}
+
+} // namespace
+
+std::string logOwnerPath(const std::string& databasePath) {
+    return databasePath + "-wal.owner";
+}
+
+std::string keepForeignLogAside(const std::string& databasePath) {
+    return guardLog(databasePath);
+}
 
 Statement::Statement(sqlite3* db, std::string_view sql) : db_(db) {
     if (sqlite3_prepare_v2(db, sql.data(), static_cast<int>(sql.size()), &stmt_, nullptr) !=
@@ -159,7 +315,10 @@ bool Statement::isNullAt(int column) const {
     return sqlite3_column_type(stmt_, column) == SQLITE_NULL;
 }
 
+Database::Database() = default;
+
 Database::Database(const std::string& path) : path_(path) {
+    foreignLogKept_ = guardLog(path);
     sqlite3* db = nullptr;
     const int rc =
         sqlite3_open_v2(path.c_str(), &db,
@@ -172,6 +331,8 @@ Database::Database(const std::string& path) : path_(path) {
     }
     db_ = db;
     serial_ = nextSerial++;
+    ownerRecord_ = std::make_unique<LogOwnerRecord>(path);
+    sqlite3_wal_hook(db_, checkpointAfterCommit, ownerRecord_.get());
     sqlite3_busy_timeout(db_, 2000);
     // Closing leaves the log alone (see the header); commits are durable unless a transaction
     // says otherwise; a log grown by a large commit shrinks back at the next one.
@@ -207,7 +368,9 @@ Database::~Database() {
 
 Database::Database(Database&& other) noexcept
     : db_(std::exchange(other.db_, nullptr)), path_(std::move(other.path_)), device_(other.device_),
-      inode_(other.inode_), serial_(other.serial_) {}
+      inode_(other.inode_), serial_(other.serial_),
+      foreignLogKept_(std::move(other.foreignLogKept_)),
+      ownerRecord_(std::move(other.ownerRecord_)) {}
 
 Database& Database::operator=(Database&& other) noexcept {
     if (this != &other) {
@@ -217,6 +380,8 @@ Database& Database::operator=(Database&& other) noexcept {
         device_ = other.device_;
         inode_ = other.inode_;
         serial_ = other.serial_;
+        foreignLogKept_ = std::move(other.foreignLogKept_);
+        ownerRecord_ = std::move(other.ownerRecord_);
     }
     return *this;
 }
@@ -224,7 +389,12 @@ Database& Database::operator=(Database&& other) noexcept {
 bool Database::useWriteAheadLog() {
     auto stmt = prepare("PRAGMA journal_mode = WAL");
     try {
-        return stmt.step() && stmt.textAt(0) == "wal";
+        // Changing the mode writes the file's header.
+        return ownerRecord_->around([&] {
+            const bool wal = stmt.step() && stmt.textAt(0) == "wal";
+            stmt.reset(); // the mode is written when the statement ends
+            return wal;
+        });
     } catch (const DbError&) {
         return false; // busy: the file keeps its journal
     }
@@ -232,7 +402,11 @@ bool Database::useWriteAheadLog() {
 
 void Database::checkpoint() {
     auto stmt = prepare("PRAGMA wal_checkpoint(TRUNCATE)");
-    if (stmt.step() && stmt.intAt(0) != 0)
+    if (ownerRecord_->around([&] {
+            const bool busy = stmt.step() && stmt.intAt(0) != 0;
+            stmt.reset();
+            return busy;
+        }))
         throw DbError("the database's log is in use by a reader; nothing was changed, try again");
 }
 
@@ -241,7 +415,11 @@ bool Database::tryCheckpoint() {
     bool done = false;
     try {
         auto stmt = prepare("PRAGMA wal_checkpoint(TRUNCATE)");
-        done = stmt.step() && stmt.intAt(0) == 0;
+        done = ownerRecord_->around([&] {
+            const bool emptied = stmt.step() && stmt.intAt(0) == 0;
+            stmt.reset();
+            return emptied;
+        });
     } catch (const DbError&) {
         done = false;
     }
@@ -326,6 +504,21 @@ void Database::vacuumInto(const std::string& target) {
     auto stmt = prepare("VACUUM INTO ?1");
     stmt.bind(1, target);
     stmt.run();
+}
+
+ReadTransaction::ReadTransaction(Database& db) : db_(db) {
+    if (!sqlite3_get_autocommit(db_.handle())) return;
+    db_.exec("BEGIN");
+    began_ = true;
+}
+
+ReadTransaction::~ReadTransaction() {
+    if (!began_) return;
+    try {
+        db_.exec("COMMIT");
+    } catch (const DbError&) {
+        // A read changed nothing; closing the connection ends it as well.
+    }
 }
 
 Transaction::Transaction(Database& db, Durability durability) : db_(db), durability_(durability) {

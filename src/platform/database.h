@@ -7,9 +7,16 @@
 // removes the log when it closes: a connection left open on a file that another process has since
 // replaced must not touch the log of the file now at the path. The log is checkpointed as SQLite
 // does after large commits, and emptied by checkpoint() before a file is replaced (replaceFile).
+//
+// SQLite plays any log it finds beside a file into it, whichever file wrote the log. So before a
+// connection opens a file, the identity of the file (device and inode) is recorded beside it
+// (logOwnerPath); a log left beside a file that the record names as another file (a copy put
+// back over the file a killed program left its log beside) is moved aside and kept, never
+// applied. A log without a record (left before records were kept) is the file's own.
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <span>
 #include <stdexcept>
 #include <string>
@@ -19,6 +26,8 @@ struct sqlite3;
 struct sqlite3_stmt;
 
 namespace platform {
+
+class LogOwnerRecord;
 
 class DbError : public std::runtime_error {
   public:
@@ -77,7 +86,7 @@ struct SqlValue {
 
 class Database {
   public:
-    Database() = default;
+    Database();
     // Opens (and creates when missing) the database file at path.
     explicit Database(const std::string& path);
     ~Database();
@@ -87,6 +96,10 @@ class Database {
     Database& operator=(const Database&) = delete;
 
     bool isOpen() const { return db_ != nullptr; }
+    // Where a log found beside the file that was not its own (a copy of the file put back beside
+    // the log another file left) was moved at this opening, instead of being played into the
+    // file; empty when none was. See the header comment.
+    const std::string& foreignLogKept() const { return foreignLogKept_; }
     const std::string& path() const { return path_; }
     // False when the file at path() is no longer the one this connection opened (another
     // process renamed a new file over it): writes would go to a file nobody reads.
@@ -143,6 +156,31 @@ class Database {
     std::uint64_t device_ = 0;
     std::uint64_t inode_ = 0;
     std::uint64_t serial_ = 0;
+    std::string foreignLogKept_;
+    // Heap-held: SQLite's commit hook points at it, and it stays put when the connection moves.
+    std::unique_ptr<LogOwnerRecord> ownerRecord_;
+};
+
+// The file that records whose log lies beside a database file: path + "-wal.owner".
+std::string logOwnerPath(const std::string& databasePath);
+// What every opening does first: moves a log that is not the file's own aside, returning where
+// it was kept (empty when the log is the file's own or there is none), and records the file as
+// the owner of the log its connections write. Throws DbError when such a log cannot be moved.
+std::string keepForeignLogAside(const std::string& databasePath);
+
+// A read transaction: every statement within it reads one state of the file, and PRAGMA
+// data_version inside it counts that same state. Ends (it changed nothing) when it goes. Inside a
+// transaction already open it does nothing.
+class ReadTransaction {
+  public:
+    explicit ReadTransaction(Database& db);
+    ~ReadTransaction();
+    ReadTransaction(const ReadTransaction&) = delete;
+    ReadTransaction& operator=(const ReadTransaction&) = delete;
+
+  private:
+    Database& db_;
+    bool began_ = false;
 };
 
 // What a commit promises. Durable: the change survives a power cut once commit() returns (the

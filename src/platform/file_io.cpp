@@ -81,7 +81,7 @@ std::string pendingName(const std::string& path) {
     return path + ".new";
 }
 
-std::string readFile(const std::string& path) {
+std::string readFile(const std::string& path, std::uintmax_t maxBytes) {
     // Not blocking on the open: a named pipe would otherwise wait for a writer for ever.
     Fd in(path, O_RDONLY | O_NONBLOCK);
     if (!in.ok()) throw FileError("cannot open " + path + ": " + reason(errno));
@@ -91,6 +91,11 @@ std::string readFile(const std::string& path) {
     if (S_ISDIR(info.st_mode)) throw FileError("cannot read " + path + ": it is a folder");
     if (!S_ISREG(info.st_mode))
         throw FileError("cannot read " + path + ": it is not a regular file");
+    const auto tooLarge = [&] {
+        return FileError("cannot read " + path + ": it is larger than " + std::to_string(maxBytes) +
+                         " bytes");
+    };
+    if (info.st_size > 0 && static_cast<std::uintmax_t>(info.st_size) > maxBytes) throw tooLarge();
     std::string bytes;
     if (info.st_size > 0) bytes.reserve(static_cast<size_t>(info.st_size));
     char buffer[1 << 16];
@@ -101,6 +106,7 @@ std::string readFile(const std::string& path) {
             throw FileError("cannot read " + path + ": " + reason(errno));
         }
         if (got == 0) break;
+        if (bytes.size() + static_cast<size_t>(got) > maxBytes) throw tooLarge();
         bytes.append(buffer, static_cast<size_t>(got));
     }
     return bytes;

@@ -3,6 +3,7 @@
 // under a temporary name beside it, flushed to the disk, and then renamed over the old one, so a
 // reader (or the next start after a power cut) sees either the old file or the new one.
 
+#include <cstdint>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -15,8 +16,8 @@ class FileError : public std::runtime_error {
 };
 
 // The whole file as bytes; throws FileError saying why it cannot be read (also for anything that
-// is not a regular file: a folder, a named pipe, a device).
-std::string readFile(const std::string& path);
+// is not a regular file: a folder, a named pipe, a device, or one larger than maxBytes).
+std::string readFile(const std::string& path, std::uintmax_t maxBytes = UINTMAX_MAX);
 
 // Replaces (or creates) path with bytes, atomically.
 void writeFileAtomically(const std::string& path, std::string_view bytes);

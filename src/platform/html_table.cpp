@@ -7,7 +7,9 @@
 
 #include <algorithm>
 #include <cctype>
+#include <iterator>
 #include <memory>
+#include <unordered_map>
 
 namespace platform {
 
@@ -132,9 +134,22 @@ bool isElement(const GumboNode* node, GumboTag tag) {
     return node->type == GUMBO_NODE_ELEMENT && node->v.element.tag == tag;
 }
 
-// Elements whose content a browser does not display as text.
+// Elements whose content a browser does not display as text (an iframe shows another page, an
+// object its resource; noscript, noembed and noframes are for browsers without those).
 bool isHidden(GumboTag tag) {
-    return tag == GUMBO_TAG_SCRIPT || tag == GUMBO_TAG_STYLE || tag == GUMBO_TAG_NOSCRIPT;
+    switch (tag) {
+    case GUMBO_TAG_SCRIPT:
+    case GUMBO_TAG_STYLE:
+    case GUMBO_TAG_NOSCRIPT:
+    case GUMBO_TAG_IFRAME:
+    case GUMBO_TAG_OBJECT:
+    case GUMBO_TAG_TEMPLATE:
+    case GUMBO_TAG_NOEMBED:
+    case GUMBO_TAG_NOFRAMES:
+        return true;
+    default:
+        return false;
+    }
 }
 
 // Elements a browser shows on lines or in cells of their own: their text is kept apart from
@@ -163,41 +178,73 @@ bool isSeparated(GumboTag tag) {
     }
 }
 
+const GumboVector* childrenOf(const GumboNode* node) {
+    if (node->type == GUMBO_NODE_DOCUMENT) return &node->v.document.children;
+    if (node->type == GUMBO_NODE_ELEMENT) return &node->v.element.children;
+    return nullptr; // text, comments, templates
+}
+
+// The displayed text of node and everything inside it, appended to out. The tree is walked with
+// a stack of its own: a page may nest deeper than the call stack reaches.
 void appendText(const GumboNode* node, std::string& out) {
-    switch (node->type) {
-    case GUMBO_NODE_TEXT:
-    case GUMBO_NODE_WHITESPACE:
-    case GUMBO_NODE_CDATA:
-        out += node->v.text.text;
-        return;
-    case GUMBO_NODE_ELEMENT: {
-        const GumboTag tag = node->v.element.tag;
-        if (isHidden(tag)) return;
-        const bool separated = isSeparated(tag);
-        if (separated) out.push_back(' ');
-        const GumboVector& children = node->v.element.children;
-        for (unsigned i = 0; i < children.length; ++i)
-            appendText(static_cast<const GumboNode*>(children.data[i]), out);
-        if (separated) out.push_back(' ');
-        return;
-    }
-    default: // comments, templates
-        return;
+    // A node to visit, or (closing) the blank after a separated element's content.
+    struct Step {
+        const GumboNode* node;
+        bool closing;
+    };
+    std::vector<Step> steps{{node, false}};
+    while (!steps.empty()) {
+        const Step step = steps.back();
+        steps.pop_back();
+        if (step.closing) {
+            out.push_back(' ');
+            continue;
+        }
+        const GumboNode* at = step.node;
+        switch (at->type) {
+        case GUMBO_NODE_TEXT:
+        case GUMBO_NODE_WHITESPACE:
+        case GUMBO_NODE_CDATA:
+            out += at->v.text.text;
+            break;
+        case GUMBO_NODE_ELEMENT: {
+            const GumboTag tag = at->v.element.tag;
+            if (isHidden(tag)) break;
+            if (isSeparated(tag)) {
+                out.push_back(' ');
+                steps.push_back({at, true});
+            }
+            const GumboVector& children = at->v.element.children;
+            for (unsigned i = children.length; i-- > 0;)
+                steps.push_back({static_cast<const GumboNode*>(children.data[i]), false});
+            break;
+        }
+        default: // comments, templates
+            break;
+        }
     }
 }
 
-// The first table with the given id in document order (a depth-first walk of the tree).
-const GumboNode* findTable(const GumboNode* node, std::string_view id) {
-    if (node->type != GUMBO_NODE_ELEMENT && node->type != GUMBO_NODE_DOCUMENT) return nullptr;
-    if (node->type == GUMBO_NODE_ELEMENT && node->v.element.tag == GUMBO_TAG_TABLE) {
-        const GumboAttribute* attribute = gumbo_get_attribute(&node->v.element.attributes, "id");
-        if (attribute && id == attribute->value) return node;
+// The first table with the given id in document order (a depth-first walk of the tree with a
+// stack of its own), outside the elements whose content is not displayed.
+const GumboNode* findTable(const GumboNode* root, std::string_view id) {
+    std::vector<const GumboNode*> pending{root};
+    while (!pending.empty()) {
+        const GumboNode* node = pending.back();
+        pending.pop_back();
+        if (node->type == GUMBO_NODE_ELEMENT) {
+            const GumboTag tag = node->v.element.tag;
+            if (isHidden(tag)) continue;
+            if (tag == GUMBO_TAG_TABLE) {
+                const GumboAttribute* attribute =
+                    gumbo_get_attribute(&node->v.element.attributes, "id");
+                if (attribute && id == attribute->value) return node;
+            }
+        }
+        if (const GumboVector* children = childrenOf(node))
+            for (unsigned i = children->length; i-- > 0;)
+                pending.push_back(static_cast<const GumboNode*>(children->data[i]));
     }
-    const GumboVector& children =
-        node->type == GUMBO_NODE_DOCUMENT ? node->v.document.children : node->v.element.children;
-    for (unsigned i = 0; i < children.length; ++i)
-        if (const GumboNode* found = findTable(static_cast<const GumboNode*>(children.data[i]), id))
-            return found;
     return nullptr;
 }
 
@@ -216,6 +263,58 @@ std::vector<std::string> rowCells(const GumboNode* row) {
     return cells;
 }
 
+// ---- nesting depth without a tree ----
+
+bool isNameChar(char c) {
+    return std::isalnum(static_cast<unsigned char>(c)) || c == '-' || c == ':' || c == '_';
+}
+
+// Elements that never hold content.
+bool isVoid(std::string_view name) {
+    static constexpr std::string_view kVoid[] = {"area",  "base",   "br",    "col",  "embed",
+                                                 "hr",    "img",    "input", "link", "meta",
+                                                 "param", "source", "track", "wbr",  "keygen"};
+    return std::find(std::begin(kVoid), std::end(kVoid), name) != std::end(kVoid);
+}
+
+// Elements whose content is text up to their own end tag.
+bool isRawText(std::string_view name) {
+    static constexpr std::string_view kRaw[] = {"script", "style",   "textarea", "title",    "xmp",
+                                                "iframe", "noembed", "noframes", "plaintext"};
+    return std::find(std::begin(kRaw), std::end(kRaw), name) != std::end(kRaw);
+}
+
+// A start tag that closes an open element of the listed kinds first (as a new cell closes the
+// cell before it), searching no further down than the nearest boundary element.
+struct ImpliedClose {
+    std::string_view tag;
+    std::vector<std::string_view> closes;
+    std::vector<std::string_view> boundaries;
+};
+
+const ImpliedClose* impliedCloseOf(std::string_view name) {
+    static const std::vector<ImpliedClose> kRules = {
+        {"td", {"td", "th"}, {"table", "tr"}},
+        {"th", {"td", "th"}, {"table", "tr"}},
+        {"tr", {"tr"}, {"table", "tbody", "thead", "tfoot"}},
+        {"tbody", {"tbody", "thead", "tfoot"}, {"table"}},
+        {"thead", {"tbody", "thead", "tfoot"}, {"table"}},
+        {"tfoot", {"tbody", "thead", "tfoot"}, {"table"}},
+        {"li", {"li"}, {"ul", "ol", "table", "td", "th"}},
+        {"dt", {"dt", "dd"}, {"dl", "table", "td", "th"}},
+        {"dd", {"dt", "dd"}, {"dl", "table", "td", "th"}},
+        {"option", {"option"}, {"select", "datalist"}},
+        {"p", {"p"}, {"table", "td", "th", "button"}},
+    };
+    for (const auto& rule : kRules)
+        if (rule.tag == name) return &rule;
+    return nullptr;
+}
+
+bool among(std::string_view name, const std::vector<std::string_view>& names) {
+    return std::find(names.begin(), names.end(), name) != names.end();
+}
+
 struct OutputDeleter {
     void operator()(GumboOutput* output) const {
         gumbo_destroy_output(&kGumboDefaultOptions, output);
@@ -230,8 +329,93 @@ std::optional<std::string> decodePage(std::string_view bytes, std::string_view c
     return decodeAs(isValidUtf8(bytes) ? "utf-8" : "gb18030", bytes);
 }
 
+size_t nestingDepth(std::string_view html, size_t stopAbove) {
+    std::vector<std::string> open;                     // the elements open now, innermost last
+    std::unordered_map<std::string, size_t> openCount; // how many of each name are open
+    size_t deepest = 0;
+    const auto popThrough = [&](size_t index) {
+        for (size_t i = index; i < open.size(); ++i) --openCount[open[i]];
+        open.resize(index);
+    };
+    // Where the innermost open element named one of names is, searching down to a boundary.
+    const auto innermost =
+        [&](const std::vector<std::string_view>& names,
+            const std::vector<std::string_view>& boundaries) -> std::optional<size_t> {
+        for (size_t i = open.size(); i-- > 0;) {
+            if (among(open[i], names)) return i;
+            if (among(open[i], boundaries)) return std::nullopt;
+        }
+        return std::nullopt;
+    };
+    size_t at = 0;
+    while ((at = html.find('<', at)) != std::string_view::npos) {
+        if (html.substr(at, 4) == "<!--") {
+            const size_t end = html.find("-->", at + 4);
+            if (end == std::string_view::npos) break;
+            at = end + 3;
+            continue;
+        }
+        const bool closing = at + 1 < html.size() && html[at + 1] == '/';
+        size_t nameStart = at + (closing ? 2 : 1);
+        size_t nameEnd = nameStart;
+        while (nameEnd < html.size() && isNameChar(html[nameEnd])) ++nameEnd;
+        if (nameEnd == nameStart || !std::isalpha(static_cast<unsigned char>(html[nameStart]))) {
+            // "<!doctype", "<?xml", a lone "<": no element.
+            at = nameEnd > at + 1 ? nameEnd : at + 1;
+            continue;
+        }
+        const std::string name = lowerCase(html.substr(nameStart, nameEnd - nameStart));
+        // The tag ends at the first '>' outside a quoted attribute value.
+        size_t end = nameEnd;
+        char quote = 0;
+        for (; end < html.size(); ++end) {
+            const char c = html[end];
+            if (quote) {
+                if (c == quote) quote = 0;
+            } else if (c == '"' || c == '\'') {
+                quote = c;
+            } else if (c == '>') {
+                break;
+            }
+        }
+        if (end >= html.size()) break;
+        const bool selfClosing = html[end - 1] == '/';
+        at = end + 1;
+        if (closing) {
+            // An end tag of nothing open is ignored (and costs no search).
+            if (const auto count = openCount.find(name);
+                count == openCount.end() || count->second == 0)
+                continue;
+            for (size_t i = open.size(); i-- > 0;) {
+                if (open[i] == name) {
+                    popThrough(i);
+                    break;
+                }
+            }
+            continue;
+        }
+        if (isRawText(name)) {
+            // Its text holds no elements; skip to its end tag.
+            const size_t close = findNoCase(html, "</" + name, at);
+            if (close == std::string_view::npos) break;
+            at = close;
+            continue;
+        }
+        if (isVoid(name) || selfClosing) continue;
+        if (const ImpliedClose* rule = impliedCloseOf(name))
+            if (const auto index = innermost(rule->closes, rule->boundaries)) popThrough(*index);
+        ++openCount[name];
+        open.push_back(name);
+        deepest = std::max(deepest, open.size());
+        if (deepest > stopAbove) return deepest;
+    }
+    return deepest;
+}
+
 std::optional<std::vector<std::vector<std::string>>> tableRows(std::string_view html,
                                                                std::string_view id) {
+    // Parsing a page nested this deeply would take minutes; it is no results page.
+    if (nestingDepth(html) > kMaxNesting) return std::nullopt;
     std::unique_ptr<GumboOutput, OutputDeleter> output(
         gumbo_parse_with_options(&kGumboDefaultOptions, html.data(), html.size()));
     if (!output) return std::nullopt;

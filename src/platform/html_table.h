@@ -17,12 +17,23 @@ namespace platform {
 // holds both. Nothing when the declared character set is not known.
 std::optional<std::string> decodePage(std::string_view bytes, std::string_view contentType);
 
+// How deeply a page may nest its elements. Results pages nest a few dozen levels; a page far
+// deeper is no results page, and parsing it would take minutes.
+constexpr size_t kMaxNesting = 1000;
+
+// How deeply the page's elements nest, read from its tags without building the tree (elements
+// whose end tag may be left out, such as td and li, close as a browser closes them). Counting
+// stops once the depth exceeds stopAbove, which is then returned; linear in the page's length.
+size_t nestingDepth(std::string_view html, size_t stopAbove = kMaxNesting);
+
 // The rows of the table element with the given id, wherever it stands in the page (inside other
 // elements; rows directly in the table or in its thead, tbody and tfoot, in document order; rows
 // of tables nested in a cell are not its rows). Each row is the displayed text of each of its
-// cells (td and th) in order: the text of everything inside the cell except comments, scripts
-// and styles, with every run of blanks (spaces, tabs, line breaks, no-break spaces) collapsed to
-// one blank, trimmed. Nothing when no table has that id (a table inside a comment is no table).
+// cells (td and th) in order: the text of everything inside the cell a browser displays (not
+// comments, scripts, styles, nor the content of iframe, noscript, template, object, noembed and
+// noframes), with every run of blanks (spaces, tabs, line breaks, no-break spaces) collapsed to
+// one blank, trimmed. Nothing when no table has that id (a table inside a comment or one of those
+// elements is no table), and nothing for a page nested deeper than kMaxNesting.
 std::optional<std::vector<std::vector<std::string>>> tableRows(std::string_view html,
                                                                std::string_view id);
 

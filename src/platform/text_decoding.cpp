@@ -3,6 +3,7 @@
 #include <unicode/ucnv.h>
 #include <unicode/utf16.h>
 
+#include <algorithm>
 #include <memory>
 #include <stdexcept>
 #include <vector>
@@ -124,6 +125,34 @@ DecodedText decodeText(std::string_view bytes) {
     result.text = decodeWith("GB18030", bytes);
     result.encoding = TextEncoding::Gb18030;
     return result;
+}
+
+TextEncoding detectEncoding(std::string_view bytes) {
+    if (bytes.substr(0, 2) == "\xFF\xFE" || bytes.substr(0, 2) == "\xFE\xFF")
+        return TextEncoding::Utf16WithBom;
+    if (bytes.substr(0, 3) == "\xEF\xBB\xBF") return TextEncoding::Utf8WithBom;
+    return isValidUtf8(bytes) ? TextEncoding::Utf8 : TextEncoding::Gb18030;
+}
+
+std::u32string decodeAs(std::string_view part, TextEncoding encoding) {
+    std::u32string text;
+    // Lines of draws are plain ASCII, the same in every encoding here but UTF-16.
+    if (encoding != TextEncoding::Utf16WithBom &&
+        std::all_of(part.begin(), part.end(), [](char c) { return (c & 0x80) == 0; })) {
+        text.assign(part.begin(), part.end());
+        return text;
+    }
+    switch (encoding) {
+    case TextEncoding::Utf8:
+    case TextEncoding::Utf8WithBom:
+        decodeUtf8(part, &text, true);
+        return text;
+    case TextEncoding::Utf16WithBom:
+        return decodeWith("UTF-16", part);
+    case TextEncoding::Gb18030:
+        break;
+    }
+    return decodeWith("GB18030", part);
 }
 
 std::string toUtf8(std::u32string_view text) {

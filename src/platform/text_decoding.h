@@ -22,6 +22,12 @@ bool isValidUtf8(std::string_view bytes);
 // Decodes as described above. Bytes GB18030 cannot map become U+FFFD.
 DecodedText decodeText(std::string_view bytes);
 
+// The encoding decodeText reads bytes in, without decoding them.
+TextEncoding detectEncoding(std::string_view bytes);
+// A part of bytes of that encoding (UTF-8 or GB18030, whole characters, no byte-order mark)
+// decoded as decodeText decodes the whole.
+std::u32string decodeAs(std::string_view part, TextEncoding encoding);
+
 // Code points to UTF-8 (invalid code points become U+FFFD).
 std::string toUtf8(std::u32string_view text);
 

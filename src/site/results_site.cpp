@@ -97,6 +97,7 @@ struct ResultsSite::Impl {
     PageStyle style;
     std::map<QDate, std::vector<SiteDraw>> byDay; // oldest first within a day
     std::set<std::string> missingDays;
+    std::map<std::string, std::string> pages; // days answered with a page of their own
     std::atomic<int> requests{0};
     quint16 port = 0;
     std::unique_ptr<Server> server;
@@ -107,6 +108,7 @@ struct ResultsSite::Impl {
 
 std::string ResultsSite::Impl::page(int askedGame, const std::string& dayText) const {
     if (!gameName(askedGame)) return {};
+    if (const auto own = pages.find(dayText); own != pages.end()) return own->second;
     const int gameCode = style.servedGame ? style.servedGame : askedGame;
     const char* name = gameName(gameCode);
     if (!name || byDay.empty() || missingDays.count(dayText)) return {};
@@ -224,6 +226,10 @@ std::string ResultsSite::baseUrl() const {
 
 void ResultsSite::setMissingDays(std::set<std::string> days) {
     impl_->missingDays = std::move(days);
+}
+
+void ResultsSite::setPage(const std::string& day, std::string html) {
+    impl_->pages[day] = std::move(html);
 }
 
 int ResultsSite::requests() const {

@@ -46,6 +46,9 @@ class ResultsSite {
 
     // Days ("YYYY-MM-DD") that answer 404 although they lie within the history.
     void setMissingDays(std::set<std::string> days);
+    // A day ("YYYY-MM-DD") answered with the given page, whatever the game (tests: odd and
+    // hostile pages).
+    void setPage(const std::string& day, std::string html);
     // How many pages were asked for so far (tests).
     int requests() const;
 

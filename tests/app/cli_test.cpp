@@ -41,6 +41,10 @@ TEST_F(CommandLineTest, AddNextAndHistory) {
     EXPECT_EQ(bad.status, 1);
     EXPECT_NE(bad.err.find("第5个号码"), std::string::npos);
     EXPECT_EQ(run({"add", "01", "02"}).status, 2);
+    // Whole numbers only: nothing stored for a number with an exponent, a fraction or a sign.
+    for (const char* odd : {"1e1", "1.9", "+6", "-6", "0x6", "006"})
+        EXPECT_EQ(run({"add", odd, "02", "03", "04", "05"}).status, 2) << odd;
+    EXPECT_EQ(run({"next"}).out, "2016090902\n");
     // Another game has its own history; the first one stays as it was.
     EXPECT_EQ(run({"set", "GsZl", "23"}).status, 0);
     EXPECT_EQ(run({"history"}).out, "");

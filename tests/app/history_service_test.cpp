@@ -14,6 +14,7 @@
 #include <filesystem>
 #include <fstream>
 
+#include <sys/resource.h>
 #include <sys/stat.h>
 
 using testing_support::WorkspaceFixture;
@@ -341,4 +342,48 @@ TEST(HistoryServiceNames, TheTxtRule) {
     EXPECT_TRUE(app::HistoryService::isTextFileName("/a/draws.txt"));
     EXPECT_FALSE(app::HistoryService::isTextFileName("/a/draws.text"));
     EXPECT_FALSE(app::HistoryService::isTextFileName("/a.txt/draws"));
+}
+
+namespace {
+
+// The most memory this process has held at once, in bytes.
+long peakMemory() {
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return usage.ru_maxrss * 1024L;
+}
+
+} // namespace
+
+TEST(ImportMemory, HugeFilesAreRefusedAtOnceAndEmptyLinesCostNothing) {
+    WorkspaceFixture f;
+    f.type("2016090801", {{"01", "02", "03", "04", "05"}});
+    history::NoProgress progress;
+    app::HistoryService service(*f.workspace);
+    constexpr long kMiB = 1024 * 1024;
+
+    // A sparse file of 1 GB: refused before a byte is read, naming the limit.
+    const std::string sparse = f.dir.file("huge.txt");
+    std::ofstream(sparse).close();
+    std::filesystem::resize_file(sparse, 1024 * kMiB);
+    long before = peakMemory();
+    auto result = service.importFile(sparse, progress);
+    EXPECT_FALSE(result.outcome.ok);
+    EXPECT_NE(result.outcome.message.find("64MB"), std::string::npos) << result.outcome.message;
+    EXPECT_LT(peakMemory() - before, 16 * kMiB);
+
+    // 40 MB of empty lines (and one endless line) within the limit: the memory is the file's
+    // bytes and little more.
+    const std::string blank = f.dir.file("blank.txt");
+    {
+        std::ofstream out(blank, std::ios::binary);
+        const std::string lines(kMiB, '\n');
+        for (int i = 0; i < 36; ++i) out << lines;
+        out << std::string(4 * kMiB, '7') << "\n";
+    }
+    before = peakMemory();
+    result = service.importFile(blank, progress);
+    EXPECT_FALSE(result.outcome.ok);
+    EXPECT_LT(peakMemory() - before, 80 * kMiB);
+    EXPECT_EQ(f.workspace->rows().size(), 1u);
 }

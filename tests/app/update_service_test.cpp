@@ -8,10 +8,18 @@
 #include "site/results_site.h"
 #include "support/core_application.h"
 
+#include <QCoreApplication>
+#include <QProcess>
+
 #include <gtest/gtest.h>
+
+#include <csignal>
+
+#include "app/history_service.h"
 
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <sstream>
 
 using testing_support::WorkspaceFixture;
@@ -279,4 +287,159 @@ TEST_F(OnlineUpdate, APageThatSeemsAnotherGamesStopsTheUpdateThereStoringNothing
     EXPECT_EQ(run.out, "stored 0, skipped 0, removed 0\n");
     f.reopen();
     EXPECT_EQ(periods(), (std::vector<int>{16090601, 16090602}));
+}
+
+namespace {
+
+// Runs an action when the update starts fetching its first day: another process at work while
+// the pages come in.
+class ActWhileFetching : public Watch {
+  public:
+    explicit ActWhileFetching(std::function<void()> act) : act_(std::move(act)) {}
+    void fetching(const std::string& day, size_t index, size_t count) override {
+        Watch::fetching(day, index, count);
+        if (act_) std::exchange(act_, nullptr)();
+    }
+
+  private:
+    std::function<void()> act_;
+};
+
+// The import-format lines of draws.
+std::string linesOf(const std::vector<site::SiteDraw>& draws) {
+    std::string text;
+    for (const auto& d : draws) {
+        text += std::to_string(d.period);
+        for (int n : d.numbers) text += " " + history::format00(n);
+        text += "\n";
+    }
+    return text;
+}
+
+} // namespace
+
+TEST_F(OnlineUpdate, WhatIsNewIsDecidedAgainstTheHistoryAsItIsOnceLocked) {
+    const auto listed = drawsOfDays(160906, 3, 40);
+    site::ResultsSite site(listed);
+    auto& w = open(site);
+    history::NoProgress quiet;
+    const auto importUpTo = [&](app::Workspace& into, int lastPeriod) {
+        std::vector<site::SiteDraw> kept;
+        for (const auto& d : listed)
+            if (d.period <= lastPeriod) kept.push_back(d);
+        std::ofstream(f.dir.file("kept.txt")) << linesOf(kept);
+        const auto imported = app::HistoryService(into).importFile(f.dir.file("kept.txt"), quiet);
+        ASSERT_TRUE(imported.outcome.ok) << imported.outcome.message;
+    };
+    importUpTo(w, 16090836);
+    auto other = std::make_unique<app::Workspace>(f.options()); // another process, already open
+    const auto expectWhole = [&] {
+        const auto stored = periods();
+        ASSERT_EQ(stored.size(), listed.size());
+        for (size_t i = 0; i < stored.size(); ++i) ASSERT_EQ(stored[i], listed[i].period);
+    };
+
+    // Cut back to 31 while the page of 09-08 comes in: 32 to 40 are stored, no hole.
+    ActWhileFetching trim([&] {
+        ASSERT_TRUE(app::HistoryService(*other).cutBackTo("2016090831", quiet).outcome.ok);
+    });
+    auto result = update(trim);
+    ASSERT_TRUE(result.complete()) << result.outcome.message;
+    EXPECT_EQ(result.stored, 9u);
+    expectWhole();
+
+    // An older history imported meanwhile: the days it lacks are fetched as well.
+    ActWhileFetching import([&] { importUpTo(*other, 16090610); });
+    result = update(import);
+    ASSERT_TRUE(result.complete()) << result.outcome.message;
+    EXPECT_EQ(result.stored, 110u);
+    EXPECT_EQ(import.days, (std::vector<std::string>{"2016-09-08", "2016-09-06", "2016-09-07"}));
+    expectWhole();
+
+    // A draw typed meanwhile keeps its period; the listed draw of that period is not added.
+    importUpTo(w, 16090836);
+    ActWhileFetching type([&] { ASSERT_TRUE(other->addDraw({"11", "10", "09", "08", "07"}).ok); });
+    result = update(type);
+    ASSERT_TRUE(result.complete()) << result.outcome.message;
+    EXPECT_EQ(result.stored, 3u);
+    const auto stored = periods();
+    ASSERT_EQ(stored.size(), listed.size());
+    EXPECT_EQ(stored[stored.size() - 4], 16090837);
+    EXPECT_EQ(w.rows()[w.rows().size() - 4].numbers(), (history::PositionValues{11, 10, 9, 8, 7}));
+}
+
+TEST_F(OnlineUpdate, HostilePagesStopTheUpdateAtTheirDayQuickly) {
+    site::ResultsSite site(drawsOfDays(160905, 4, 3));
+    auto& w = open(site);
+    f.type("2016090503", {{"01", "02", "03", "04", "05"}});
+    // 09-06 lists its draws inside 300,000 spans, 09-07 after 100,000 nested divs.
+    std::string spans, divs;
+    for (int i = 0; i < 300000; ++i) spans += "<span>";
+    for (int i = 0; i < 100000; ++i) divs += "<div>";
+    site.setPage("2016-09-06", spans + site.page(22, "2016-09-06"));
+    site.setPage("2016-09-07", divs + site.page(22, "2016-09-07"));
+    Watch watch;
+    const auto started = std::chrono::steady_clock::now();
+    const auto result = update(watch);
+    EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(20));
+    EXPECT_EQ(result.stoppedDay, "2016-09-06");
+    EXPECT_NE(result.stopReason.find("嵌套"), std::string::npos) << result.stopReason;
+    EXPECT_EQ(w.rows().size(), 1u);
+}
+
+TEST_F(OnlineUpdate, AnEmptyTableIsReadAgainForItsDayOnlyAndTheWholeUpdateIsBounded) {
+    site::ResultsSite site(drawsOfDays(160905, 4, 3));
+    open(site);
+    f.type("2016090503", {{"01", "02", "03", "04", "05"}});
+    site.setPage("2016-09-07", "<table id=draw_list></table>");
+    Watch watch;
+    auto result = update(watch);
+    EXPECT_EQ(result.stoppedDay, "2016-09-07");
+    EXPECT_EQ(site.requests(), 2 + 1 + app::UpdateService::kRestarts); // 05, 06, 07 three times
+    EXPECT_EQ(result.stored, 3u);
+
+    // The whole update has a limit: past it the update stops at the day it reached.
+    site::ResultsSite slow(drawsOfDays(160906, 3, 3),
+                           site::PageStyle{.delay = std::chrono::milliseconds(300)});
+    ASSERT_NE(slow.listen(), 0);
+    auto options = f.options();
+    options.updateTimeout = std::chrono::milliseconds(500);
+    f.workspace.reset();
+    app::Workspace bounded(options);
+    bounded.settingsFile().setPersistent(false);
+    bounded.setSetting("UpdateSite", slow.baseUrl());
+    Watch timed;
+    result = app::UpdateService(bounded).update(timed);
+    EXPECT_FALSE(result.complete());
+    EXPECT_FALSE(result.stoppedDay.empty());
+    EXPECT_LE(timed.days.size(), 2u);
+}
+
+TEST_F(OnlineUpdate, CtrlCStopsTheCommandLineUpdateCleanly) {
+    site::ResultsSite slow(drawsOfDays(160906, 3, 3),
+                           site::PageStyle{.delay = std::chrono::seconds(20)});
+    ASSERT_NE(slow.listen(), 0);
+    f.type("2016090601", {{"01", "02", "03", "04", "05"}});
+    f.workspace.reset();
+    for (const int signal : {SIGINT, SIGTERM}) {
+        SCOPED_TRACE(signal);
+        const int asked = slow.requests();
+        QProcess update;
+        update.start(QString::fromUtf8(K11_EXECUTABLE),
+                     {"--data-dir", QString::fromStdString(f.dataDir()), "--settings",
+                      QString::fromStdString(f.settingsPath()), "update", "--site",
+                      QString::fromStdString(slow.baseUrl()), "--today", "2016-09-08"});
+        ASSERT_TRUE(update.waitForStarted(5000));
+        // Once its first page is asked for, the update is waiting for it.
+        const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+        while (slow.requests() == asked && std::chrono::steady_clock::now() < until)
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+        ASSERT_GT(slow.requests(), asked);
+        ::kill(static_cast<pid_t>(update.processId()), signal);
+        ASSERT_TRUE(update.waitForFinished(5000));
+        EXPECT_EQ(update.exitStatus(), QProcess::NormalExit);
+        EXPECT_EQ(update.exitCode(), 1);
+        EXPECT_NE(update.readAllStandardError().toStdString().find("取消"), std::string::npos);
+    }
+    EXPECT_EQ(f.reopen().rows().size(), 1u);
 }

@@ -99,16 +99,53 @@ TEST(DayTable, UnsoundListedDrawsAreSkippedAndSaid) {
                        {"5", "2016090905", "01 02 03 04 05", ""}, // another day
                        {"6", "20160908x6", "01 02 03 04 05", ""}, // not a number
                        {"7", "2016090800", "01 02 03 04 05", ""}, // draw 00
-                       {"8", "2016090801", "06 07 08 09 10", ""}, // listed twice
-                       {"9", "", "01 02 03 04 05", ""}};          // no id
+                       {"8", "2016090885", "01 02 03 04 05", ""}, // above 84 draws a day
+                       {"9", "", "01 02 03 04 05", ""},           // no id
+                       {"10", "2016090810", "01 02 03 04 05", ""}};
     const auto table = readDayTable(rows, Game::Jiangxi, date(2016, 9, 8), 0);
-    ASSERT_EQ(table.draws.size(), 1u);
+    ASSERT_EQ(table.draws.size(), 2u);
     EXPECT_EQ(table.draws[0].period, 16090801);
     ASSERT_EQ(table.skipped.size(), 8u);
     EXPECT_EQ(table.skipped[0].what, "2016090802");
     EXPECT_NE(table.skipped[0].reason.find("互不相同"), std::string::npos);
     EXPECT_NE(table.skipped[2].reason.find("无法读出"), std::string::npos);
     EXPECT_NE(table.skipped[3].reason.find("2016-09-08"), std::string::npos);
+    EXPECT_EQ(table.skipped[6].what, "2016090885");
+    EXPECT_NE(table.skipped[6].reason.find("84"), std::string::npos) << table.skipped[6].reason;
+
+    // 上海 has 90 draws a day: its 85 is a draw.
+    EXPECT_EQ(readDayTable({kHeading, {"1", "2016090885", "01 02 03 04 05", ""}}, Game::Shanghai,
+                           date(2016, 9, 8), 0)
+                  .draws.size(),
+              1u);
+}
+
+TEST(DayTable, APeriodListedTwiceWithOtherNumbersIsStoredFromNeitherListing) {
+    const Rows rows = {kHeading,
+                       {"1", "2016090801", "01 02 03 04 05", ""},
+                       {"2", "2016090802", "01 02 03 04 06", ""},
+                       {"3", "2016090801", "06 07 08 09 10", ""}, // a decoy of 01
+                       {"4", "2016090802", "01 02 03 04 06", ""}, // 02 again, alike
+                       {"5", "2016090801", "01 02 03 04 05", ""}};
+    const auto table = readDayTable(rows, Game::Jiangxi, date(2016, 9, 8), 0);
+    ASSERT_EQ(table.draws.size(), 1u);
+    EXPECT_EQ(table.draws[0].period, 16090802);
+    ASSERT_EQ(table.skipped.size(), 1u);
+    EXPECT_EQ(table.skipped[0].what, "2016090801");
+    EXPECT_NE(table.skipped[0].reason.find("01 02 03 04 05与06 07 08 09 10"), std::string::npos)
+        << table.skipped[0].reason;
+}
+
+TEST(DayTable, ReportsQuoteOnlyAShortExcerptOfAHugeCell) {
+    const std::string huge(9 * 1024 * 1024, '7');
+    const Rows rows = {
+        kHeading, {"1", "2016090801", "01 02 " + huge, ""}, {"2", "", "开奖" + huge, huge}};
+    const auto table = readDayTable(rows, Game::Jiangxi, date(2016, 9, 8), 0);
+    ASSERT_EQ(table.skipped.size(), 2u);
+    for (const auto& skipped : table.skipped) {
+        EXPECT_LT(skipped.what.size() + skipped.reason.size(), 400u);
+        EXPECT_NE((skipped.what + skipped.reason).find("…"), std::string::npos);
+    }
 }
 
 TEST(DayTable, DrawNumbersAboveTheGamesDrawsPerDayAreSkippedAndSaid) {

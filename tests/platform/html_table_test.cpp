@@ -124,3 +124,57 @@ TEST(DecodePage, UnknownCharsetIsNotGuessed) {
     const std::string late = std::string(8000, ' ') + "<meta charset=big5>期号";
     EXPECT_EQ(decodePage(late, ""), late);
 }
+
+namespace {
+
+std::string repeated(const std::string& text, size_t times) {
+    std::string out;
+    out.reserve(text.size() * times);
+    for (size_t i = 0; i < times; ++i) out += text;
+    return out;
+}
+
+} // namespace
+
+TEST(TableRows, PagesNestedTooDeeplyAreRefusedBeforeParsing) {
+    // 300,000 spans around the table or inside its cell, 100,000 divs: refused, no crash.
+    const std::string table = "<table id=t><tr><td>x</td><td>2016090801</td><td>01 02 03 04 05"
+                              "</td><td>y</td></tr></table>";
+    for (const std::string& page :
+         {repeated("<span>", 300000) + table,
+          "<table id=t><tr><td>" + repeated("<span>", 300000) + "x</td></tr></table>",
+          repeated("<div>", 100000) + table}) {
+        EXPECT_GT(nestingDepth(page), kMaxNesting);
+        EXPECT_EQ(tableRows(page, "t"), std::nullopt);
+    }
+
+    // Just within the limit the table is found and its cell read.
+    const std::string deep = repeated("<div>", kMaxNesting - 10) + "<table id=t><tr><td>" +
+                             repeated("<b>", 5) + "05</td></tr></table>";
+    EXPECT_LE(nestingDepth(deep), kMaxNesting);
+    EXPECT_EQ(tableRows(deep, "t"), (Rows{{"05"}}));
+}
+
+TEST(TableRows, ElementsABrowserClosesByItselfDoNotCountAsNesting) {
+    // Cells, rows, list items and paragraphs left open, unclosed spans in cells, end tags of
+    // nothing, comments, scripts and attributes holding '<' and '>'.
+    const std::string rows = repeated("<tr><td><span>1<td><span title='a>b<c'>2<td>x", 5000);
+    const std::string page = "<!doctype html><html><body><!-- <div><div> --><script>var s = "
+                             "'<div><div><div>';</script><ul>" +
+                             repeated("<li><p>item</span></em>", 3000) + "</ul><table id=t>" +
+                             rows + "</table></body></html>";
+    EXPECT_LT(nestingDepth(page), 12u);
+    const auto read = tableRows(page, "t");
+    ASSERT_TRUE(read);
+    EXPECT_EQ(read->size(), 5000u);
+    EXPECT_EQ(read->back(), (std::vector<std::string>{"1", "2", "x"}));
+}
+
+TEST(TableRows, TextABrowserDoesNotDisplayIsNotRead) {
+    const std::string page =
+        "<p>list</p><noscript><table id=t><tr><td>decoy</td></tr></table></noscript>"
+        "<table id=t><tr><td>05<iframe>2016090801 01 02 03 04 05</iframe></td>"
+        "<td><noscript>06</noscript>07<template>08</template><object>09</object></td>"
+        "<td><noembed>10</noembed><noframes>11</noframes>12</td></tr></table>";
+    EXPECT_EQ(tableRows(page, "t"), (Rows{{"05", "07", "12"}}));
+}

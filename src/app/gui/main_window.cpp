@@ -226,6 +226,10 @@ void MainWindow::showEvent(QShowEvent* event) {
         QTimer::singleShot(0, this, &MainWindow::offerRefusedFile);
     else if (!workspace_.databaseOpen())
         QTimer::singleShot(0, this, &MainWindow::reportDatabaseProblem);
+    if (const std::string notice = workspace_.takeDatabaseNotice(); !notice.empty())
+        QTimer::singleShot(0, this, [this, notice] {
+            prompter_.warn(QStringLiteral("历史数据库"), QString::fromStdString(notice));
+        });
 }
 
 void MainWindow::reportDatabaseProblem() {
