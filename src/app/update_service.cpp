@@ -135,7 +135,7 @@ UpdateResult UpdateService::update(UpdateProgress& progress) {
     if (removed > 0) {
         try {
             result.removedFile =
-                saveDrawsAsText(HistoryService(workspace_).importFolder(), workspace_.rows(),
+                saveDrawsAsText(HistoryService(workspace_).importFolder(), workspace_.rows(), 0,
                                 removed, kRemovedPrefix, kKeptFiles);
         } catch (const std::exception& e) {
             return failed(std::string("无法先把要删除的旧历史号码保存到历史号码文件夹（") +

@@ -16,6 +16,8 @@ namespace history {
 
 // The backup text of the first count rows: one line per draw in the text format, CR LF ends.
 std::string backupText(const std::vector<HistoryRow>& rows, size_t count);
+// The same for the rows from..to-1 (the draws a deletion removes).
+std::string backupText(const std::vector<HistoryRow>& rows, size_t from, size_t to);
 
 // The rows among the first count that the backup text cannot carry: a period id outside
 // 1..99999999, or numbers that are not five different ones of 01..11 (a damaged or foreign row).
