@@ -28,7 +28,7 @@ std::vector<size_t> rowsBackupCannotCarry(const std::vector<HistoryRow>& rows, s
     count = std::min(count, rows.size());
     for (size_t i = 0; i < count; ++i) {
         const auto& numbers = rows[i].numbers();
-        bool sound = rows[i].period >= 1 && rows[i].period <= 99999999;
+        bool sound = rows[i].period >= 1 && rows[i].period <= 99999999 && rows[i].period % 100;
         unsigned seen = 0;
         for (int n : numbers) {
             if (n < 1 || n > 11 || (seen & (1u << n))) sound = false;

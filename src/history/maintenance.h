@@ -20,7 +20,7 @@ std::string backupText(const std::vector<HistoryRow>& rows, size_t count);
 std::string backupText(const std::vector<HistoryRow>& rows, size_t from, size_t to);
 
 // The rows among the first count that the backup text cannot carry: a period id outside
-// 1..99999999, or numbers that are not five different ones of 01..11 (a damaged or foreign row).
+// 1..99999999 or of draw number 00, or numbers that are not five different ones of 01..11 (a damaged or foreign row).
 // A rebuild from the backup would lose them.
 std::vector<size_t> rowsBackupCannotCarry(const std::vector<HistoryRow>& rows, size_t count);
 

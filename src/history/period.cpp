@@ -39,7 +39,8 @@ std::string gridPeriodText(int period, Game game) {
 std::string nextPeriodText(int newestPeriod, int perDay) {
     if (newestPeriod >= kLastPeriod) return {};
     const int drawNumber = newestPeriod % 100;
-    if (drawNumber == perDay) {
+    // A draw number above the game's (an imported id) counts on, except that 99 would make 00.
+    if (drawNumber == perDay || drawNumber == 99) {
         using namespace std::chrono;
         const int yy = newestPeriod / 1000000;
         const int mm = newestPeriod / 10000 % 100;

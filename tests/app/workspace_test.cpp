@@ -2,6 +2,7 @@
 
 #include "workspace_fixture.h"
 
+#include "app/history_service.h"
 #include "history/history_table.h"
 
 #include <gtest/gtest.h>
@@ -146,6 +147,16 @@ TEST(TypedDraw, TheFirstDrawNeedsAValidPeriod) {
     EXPECT_FALSE(w.addDraw({"01", "02", "03", "04", "05"}).ok);
     EXPECT_FALSE(w.addDraw({"01", "02", "03", "04", "05"}, "2016130801").ok);
     EXPECT_FALSE(w.addDraw({"01", "02", "03", "04", "05"}, "16090801").ok);
+    // A draw number the game has not: 00, or above its draws per day (84 here, 90 in 上海).
+    for (const std::string period : {"2016090800", "2016090885", "2016090899"})
+        EXPECT_FALSE(w.addDraw({"01", "02", "03", "04", "05"}, period).ok) << period;
+    EXPECT_NE(w.addDraw({"01", "02", "03", "04", "05"}, "2016090885").message.find("01到84"),
+              std::string::npos);
+    w.setGame(history::Game::Shanghai);
+    ASSERT_TRUE(w.addDraw({"01", "02", "03", "04", "05"}, "2016090890").ok);
+    EXPECT_EQ(w.nextPeriodText(), "2016090901");
+    ASSERT_TRUE(app::HistoryService(w).clearHistory().outcome.ok);
+    w.setGame(history::Game::Jiangxi);
     EXPECT_TRUE(w.rows().empty());
     ASSERT_TRUE(w.addDraw({"01", "02", "03", "04", "05"}, "2016090801").ok);
     EXPECT_EQ(w.rows().front().period, 16090801);
