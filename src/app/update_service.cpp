@@ -34,10 +34,19 @@ std::string describe(const UpdateResult& r) {
         if (r.skipped.size() > 20)
             text += "……另有" + std::to_string(r.skipped.size() - 20) + "期。\n";
     }
-    if (!r.stoppedDay.empty())
+    if (r.cancelled)
+        text += "\n在线更新已取消：取消前已读完的各天已经存入，其余的天下次更新时再读。";
+    else if (!r.stoppedDay.empty())
         text += "\n" + r.stoppedDay + "的网页无法读取（" + r.stopReason + "），更新停在这一天；" +
                 "之前各天已经存入，下次更新从这一天继续。";
     return text;
+}
+
+// Nothing was read before the update stopped: nothing was stored, nothing removed.
+std::string nothingRead(const UpdateResult& r) {
+    if (r.cancelled) return "在线更新已取消，历史号码没有改变。";
+    return r.stoppedDay + "的网页无法读取（" + r.stopReason +
+           "），没有更新：历史号码没有改变，也没有删除早于保留天数的历史号码。";
 }
 
 } // namespace
@@ -79,9 +88,10 @@ UpdateResult UpdateService::update(UpdateProgress& progress) {
         const auto page = platform::fetchPage(pageAddress(window[i]), workspace_.pageTimeout(),
                                               [&] { return progress.cancelled(); });
         if (page.cancelled || progress.cancelled()) {
+            // The days read completely before are kept.
             result.cancelled = true;
-            result.outcome = Outcome::failure("在线更新已取消，历史号码没有改变。");
-            return result;
+            stoppedAt = i;
+            break;
         }
         std::string problem;
         std::optional<std::vector<std::vector<std::string>>> rows;
@@ -104,6 +114,7 @@ UpdateResult UpdateService::update(UpdateProgress& progress) {
         if (!problem.empty()) {
             result.stoppedDay = day;
             result.stopReason = problem;
+            result.siteUnreachable = page.unreachable;
             stoppedAt = i;
             break;
         }
@@ -117,9 +128,9 @@ UpdateResult UpdateService::update(UpdateProgress& progress) {
             if (!known) result.skipped.push_back(skipped);
         }
     }
-    if (!result.stoppedDay.empty() && stoppedAt == 0) {
+    if (stoppedAt == 0) {
         // Not even the first day: nothing changes at all.
-        result.outcome = Outcome::failure(describe(result));
+        result.outcome = Outcome::failure(nothingRead(result));
         return result;
     }
 
@@ -157,7 +168,8 @@ UpdateResult UpdateService::update(UpdateProgress& progress) {
     // The span as at start: over the whole history.
     workspace_.historyChanged(true);
     const std::string text = describe(result);
-    result.outcome = result.stoppedDay.empty() ? Outcome::success(text) : Outcome::failure(text);
+    result.outcome =
+        result.complete() || result.cancelled ? Outcome::success(text) : Outcome::failure(text);
     return result;
 }
 

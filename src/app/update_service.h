@@ -2,7 +2,8 @@
 // The online update as the window and the command line run it: every day from the newest stored
 // draw (or the kept days) up to today is fetched from the results site, the new sound draws are
 // stored and the draws older than the kept days removed, in one transaction. Pages are fetched
-// before the history is locked; a day that cannot be read ends the update there.
+// before the history is locked; a day that cannot be read, or a cancel, ends the update there,
+// and the days read completely before are stored.
 
 #include "app/workspace.h"
 #include "history/online_update.h"
@@ -23,6 +24,8 @@ struct UpdateResult {
     std::string stoppedDay; // the day that could not be read; empty when every day was
     std::string stopReason;
     std::string removedFile; // where the removed draws were saved
+    // The stopped day's site gave no answer at all: its address may be wrong.
+    bool siteUnreachable = false;
 
     // Every day of the window was read (and stored).
     bool complete() const { return outcome.ok && !cancelled && stoppedDay.empty(); }

@@ -101,9 +101,8 @@ Workspace::Workspace(WorkspaceOptions options)
     resetSpanStart();
     updateSpan();
     reloadTargets();
-    // At start the zodiac values follow the animal order whatever rule is chosen; the by-age rule
-    // takes effect when a zodiac base is picked.
-    zodiac_.setValueOrder(true, s.zodiacBase);
+    // The zodiac values follow the rule the menu shows, in the window and on the command line.
+    zodiac_.setValueOrder(s.zodiacInAnimalOrder, s.zodiacBase);
     zodiac_.updateYearGroups();
 }
 
@@ -268,6 +267,38 @@ Outcome Workspace::requireDatabase() {
                                                          : databaseProblem_);
     // What another process did since is followed before anything is read or written.
     return followOtherWriters();
+}
+
+bool Workspace::followOutsideChanges() {
+    if (!db_.isOpen() || writeLocks_ > 0 || writePending()) return false;
+    const auto generation = history_.generation();
+    const auto version = history_.version();
+    const auto serial = db_.serial();
+    if (!followOtherWriters().ok) return false;
+    return history_.generation() != generation || history_.version() != version ||
+           db_.serial() != serial;
+}
+
+bool Workspace::rereadSettings() {
+    std::vector<std::optional<std::string>> before;
+    for (const auto& key : SettingsFile::keys()) before.push_back(settings_.text(key));
+    settings_.reload();
+    bool changed = false;
+    bool spanStartMoves = false;
+    for (size_t i = 0; i < before.size(); ++i) {
+        const std::string& key = SettingsFile::keys()[i];
+        if (settings_.text(key) == before[i]) continue;
+        changed = true;
+        spanStartMoves = spanStartMoves || key == "bolSq" || key == "intPreQi";
+    }
+    if (!changed) return false;
+    const Settings& s = settings();
+    drawsPerDay_ = history::drawsPerDay(s.game);
+    zodiac_.setValueOrder(s.zodiacInAnimalOrder, s.zodiacBase);
+    refreshNextPeriod();
+    reloadTargets();
+    if (spanStartMoves) resetSpanStart();
+    return true;
 }
 
 std::chrono::year_month_day Workspace::today() const {
@@ -470,6 +501,7 @@ void Workspace::setSegmentBase(int base) {
 void Workspace::setZodiacOrder(bool animalOrder) {
     settings_.mutableValues().zodiacInAnimalOrder = animalOrder;
     settings_.save("SxSetup");
+    zodiac_.setValueOrder(animalOrder, settings().zodiacBase);
 }
 
 void Workspace::setPositionMode(search::PositionMode mode) {
@@ -540,6 +572,7 @@ Outcome Workspace::setSetting(const std::string& key, const std::string& value) 
     const Settings& s = settings();
     if (key == "GsZl") setGame(s.game);
     if (key == "SxIni") setZodiacBase(s.zodiacBase);
+    if (key == "SxSetup") setZodiacOrder(s.zodiacInAnimalOrder);
     if (key == "bolSq" || key == "intPreQi") {
         reloadTargets();
         resetSpanStart();

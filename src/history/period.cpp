@@ -56,7 +56,8 @@ std::string nextPeriodText(int newestPeriod, int perDay) {
             return buffer;
         }
     }
-    return tenDigit(newestPeriod + 1);
+    // Draw 99 of an id that is no date: the next "day" of the id, still never a draw 00.
+    return tenDigit(newestPeriod + (drawNumber == 99 ? 2 : 1));
 }
 
 std::optional<int> parseTenDigitPeriod(std::string_view text) {

@@ -55,7 +55,7 @@ void HistoryActions::onImportClicked() {
                 .arg(static_cast<qulonglong>(draws));
     if (!prompter_.confirm(kImportTitle, question)) return;
     const QString path =
-        prompter_.openFile(text(service_.importFolder()), QStringLiteral("Text(*.txt)"));
+        prompter_.openFile(text(service_.importFolder()), QStringLiteral("文本文件 (*.txt)"));
     if (path.isEmpty()) return;
     HistoryResult result;
     {

@@ -13,6 +13,7 @@
 #include "app/workspace.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QComboBox>
 #include <QDesktopServices>
 #include <QDir>
@@ -30,8 +31,8 @@
 namespace app::gui {
 
 namespace {
-// From this many draws on, the grid opens at its newest rows.
-constexpr size_t kScrollFromDraws = 39;
+// How often the window looks whether another process changed the database.
+constexpr int kOutsideCheckMs = 500;
 } // namespace
 
 MainWindow::MainWindow(Workspace& workspace, Prompter& prompter, QWidget* parent)
@@ -63,6 +64,9 @@ MainWindow::MainWindow(Workspace& workspace, Prompter& prompter, QWidget* parent
     new UpdateActions(*this, workspace_, prompter_);
     new ExportActions(*this, workspace_, prompter_, *search);
     new BacktestActions(*this, workspace_, prompter_, *search);
+    auto* outsideCheck = new QTimer(this);
+    connect(outsideCheck, &QTimer::timeout, this, &MainWindow::followOutsideChanges);
+    outsideCheck->start(kOutsideCheckMs);
     // Typing starts where the next draw goes, or at the first period while there is none.
     if (workspace_.rows().empty() && workspace_.databaseOpen())
         nextPeriodBox_->setFocus();
@@ -145,7 +149,9 @@ void MainWindow::showHistory() {
 }
 
 void MainWindow::scrollHistoryToEnd() {
-    if (workspace_.rows().size() >= kScrollFromDraws) historyGrid_->scrollToBottom();
+    // The newest draw is in view whatever the window's height (a grid that holds every row does
+    // not move).
+    historyGrid_->scrollToBottom();
 }
 
 void MainWindow::markResultsCurrent() {
@@ -181,6 +187,35 @@ void MainWindow::showEvent(QShowEvent* event) {
     if (!workspace_.databaseOpen()) QTimer::singleShot(0, this, &MainWindow::reportDatabaseProblem);
 }
 
+void MainWindow::changeEvent(QEvent* event) {
+    QMainWindow::changeEvent(event);
+    if (event->type() == QEvent::ActivationChange && isActiveWindow() && shownOnce_) {
+        followOutsideSettings();
+        followOutsideChanges();
+    }
+}
+
+void MainWindow::followOutsideChanges() {
+    // A dialog may be in the middle of an operation (its progress runs the event loop).
+    if (QApplication::activeModalWidget() || QApplication::activePopupWidget()) return;
+    if (!workspace_.followOutsideChanges()) return;
+    refreshAfterHistoryChange();
+    markResultsStale();
+    statusBar()->showMessage(QStringLiteral("历史号码已被另一个程序修改，已重新读入（共%1期）。")
+                                 .arg(static_cast<qulonglong>(workspace_.rows().size())),
+                             8000);
+}
+
+void MainWindow::followOutsideSettings() {
+    if (QApplication::activeModalWidget()) return;
+    if (!workspace_.rereadSettings()) return;
+    showSettings();
+    showTitle();
+    showNextPeriod();
+    showTargets();
+    showSpan();
+}
+
 void MainWindow::reportDatabaseProblem() {
     prompter_.warn(QStringLiteral("历史数据库"),
                    QString::fromStdString(workspace_.databaseProblem()));
@@ -194,10 +229,17 @@ void MainWindow::openHelpPage(HelpPage page) {
         return;
     }
     const QString path = QString::fromStdString(pages.path);
-    if (!pageOpener_(QUrl::fromLocalFile(path)))
+    if (!pageOpener_(QUrl::fromLocalFile(path))) {
         prompter_.inform(
             title, QStringLiteral("无法打开网页浏览器。页面在：\n%1\n请用浏览器打开这个文件。")
                        .arg(QDir::toNativeSeparators(path)));
+        return;
+    }
+    // The desktop may have handed the page to no browser at all without saying so.
+    statusBar()->showMessage(
+        QStringLiteral("帮助页面在“%1”；如果浏览器没有打开它，请用浏览器打开这个文件。")
+            .arg(QDir::toNativeSeparators(path)),
+        15000);
 }
 
 void MainWindow::connectHandlers() {

@@ -72,7 +72,7 @@ TEST(HistoryImport, AsksOpensTheHistoryFolderAndShowsWhatWasRead) {
     const auto& dialog = f.prompter.shown[1];
     EXPECT_EQ(dialog.kind, "open");
     EXPECT_EQ(fs::path(dialog.title.toStdString()), fs::path(f.store.dataDir()) / "历史号码");
-    EXPECT_EQ(dialog.text, "Text(*.txt)");
+    EXPECT_EQ(dialog.text, "文本文件 (*.txt)");
     EXPECT_TRUE(fs::exists(fs::path(f.store.dataDir()) / "历史号码" / "示例-模拟数据.txt"));
     const auto& result = f.prompter.shown[2];
     EXPECT_EQ(result.kind, "inform");
@@ -154,7 +154,8 @@ TEST(HistoryMaintenance, InputBoxesForCuttingBack) {
     // Asked first, naming what goes; declining changes nothing.
     lastN->trigger();
     EXPECT_EQ(gridRows(f), 4);
-    EXPECT_EQ(f.prompter.shown.back().text, "将删除3期历史号码（2016090901至2016090903），确定吗？");
+    EXPECT_EQ(f.prompter.shown.back().text,
+              "将删除3期历史号码（2016090901至2016090903），确定吗？");
     lastN->trigger();
     EXPECT_EQ(gridRows(f), 1);
     EXPECT_EQ(f.find<QLineEdit>("Text1")->text(), "2016090901");
