@@ -111,6 +111,9 @@ CommandLine parseCommandLine(const std::vector<std::string>& arguments) {
         line.command = arguments[i];
         line.args.assign(arguments.begin() + static_cast<long>(i) + 1, arguments.end());
         if (!findCommand(line.command)) line.error = "unknown command " + line.command;
+        line.commandHelp =
+            std::find(line.args.begin(), line.args.end(), "--help") != line.args.end() ||
+            std::find(line.args.begin(), line.args.end(), "-h") != line.args.end();
     }
     return line;
 }
@@ -132,6 +135,10 @@ std::optional<int> answerWithoutWorkspace(const CommandLine& line, std::ostream&
     }
     if (line.help) {
         out << usageText();
+        return kExitOk;
+    }
+    if (line.commandHelp) {
+        out << "usage: kelvora11s5 " << findCommand(line.command)->usage << "\n";
         return kExitOk;
     }
     if (line.version) {

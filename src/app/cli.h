@@ -22,6 +22,7 @@ struct CommandLine {
     std::vector<std::string> args; // the command's own arguments
     std::string error;             // a usage error found while parsing
     bool help = false;             // --help or -h
+    bool commandHelp = false;      // COMMAND --help: that command's usage
     bool version = false;          // --version
     // --game: another game's history for this run.
     std::optional<history::Game> game;

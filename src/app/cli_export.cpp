@@ -31,6 +31,10 @@ int exportSheet(CommandContext& c) {
     ExportService service(c.workspace);
     if (grid == "history") {
         if (!options.empty()) throw UsageError{"export-sheet history takes no options"};
+        if (c.workspace.rows().empty()) {
+            c.err << "历史号码为空，没有可以导出的号码。请先输入或读入历史号码后再导出。\n";
+            return kExitRefused;
+        }
         history::NoProgress progress;
         return report(service.exportHistorySheet(progress), c);
     }

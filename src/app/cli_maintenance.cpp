@@ -45,6 +45,8 @@ int import(CommandContext& c) {
 int reportDeletion(const HistoryResult& result, CommandContext& c) {
     if (!result.outcome.ok && !result.changed) return refused(result, c);
     printReported(result, c.err);
+    if (!result.backupFile.empty() && result.removed > 0)
+        c.err << "删除的历史号码已保存到 " << result.backupFile << "\n";
     c.out << "deleted " << result.removed << ", kept " << c.workspace.rows().size() << "\n";
     if (!result.outcome.ok) return refused(result, c);
     return kExitOk;
@@ -55,6 +57,19 @@ int trim(CommandContext& c) {
         throw UsageError{"trim needs --to ID or --last N"};
     HistoryService service(c.workspace);
     history::NoProgress progress;
+    if (c.args[0] == "--last") {
+        // Asking for more than there is would empty the history: that is what clear is for.
+        if (auto open = c.workspace.requireDatabase(); !open.ok) {
+            c.err << open.message << "\n";
+            return kExitRefused;
+        }
+        const DeletionPlan plan = service.planDeleteLast(c.args[1]);
+        if (plan.outcome.ok && plan.moreThanStored) {
+            c.err << "历史号码只有" << plan.stored << "期，没有删除，历史号码没有改变。"
+                  << "要删除全部历史号码请用 clear。\n";
+            return kExitRefused;
+        }
+    }
     const HistoryResult result = c.args[0] == "--to" ? service.cutBackTo(c.args[1], progress)
                                                      : service.deleteLast(c.args[1], progress);
     return reportDeletion(result, c);
@@ -62,14 +77,18 @@ int trim(CommandContext& c) {
 
 int deleteNewest(CommandContext& c) {
     if (!c.args.empty()) throw UsageError{"delete-newest takes no arguments"};
-    return reportDeletion(HistoryService(c.workspace).deleteNewest(), c);
+    const HistoryResult result = HistoryService(c.workspace).deleteNewest();
+    if (result.outcome.ok && result.removed == 0) return refused(result, c);
+    return reportDeletion(result, c);
 }
 
 int clear(CommandContext& c) {
     if (!c.args.empty()) throw UsageError{"clear takes no arguments"};
     const HistoryResult result = HistoryService(c.workspace).clearHistory();
     if (!result.backupFile.empty()) c.err << "清空前已备份到 " << result.backupFile << "\n";
-    return reportDeletion(result, c);
+    HistoryResult reported = result;
+    reported.backupFile.clear(); // said above
+    return reportDeletion(reported, c);
 }
 
 int rebuild(CommandContext& c) {

@@ -5,6 +5,7 @@
 #include "app/search_service.h"
 
 #include <algorithm>
+#include <charconv>
 #include <ostream>
 #include <sstream>
 
@@ -18,6 +19,41 @@ std::vector<std::string> splitCommas(const std::string& text) {
     std::string part;
     while (std::getline(stream, part, ',')) parts.push_back(part);
     return parts;
+}
+
+// The values a kind can take under the current settings, lowest first.
+std::vector<int> kindValues(const Workspace& w, history::Kind kind) {
+    if (kind == history::ZodiacKind) {
+        std::vector<int> values;
+        for (int v = 0; v < 12; ++v) values.push_back(w.settings().zodiacBase + v);
+        return values;
+    }
+    std::vector<int> values;
+    for (const history::Numbers& numbers :
+         {history::Numbers{1, 2, 3, 4, 5}, history::Numbers{6, 7, 8, 9, 10},
+          history::Numbers{11, 1, 2, 3, 4}}) {
+        const auto derived = history::deriveDraw(numbers, w.zodiac(), w.settings().segmentBase);
+        for (int v : derived[kind])
+            if (std::find(values.begin(), values.end(), v) == values.end()) values.push_back(v);
+    }
+    std::sort(values.begin(), values.end());
+    return values;
+}
+
+// Typed targets the search type cannot take would only find nothing: a usage error.
+void checkTypedTargets(const Workspace& w, const std::vector<std::string>& parts) {
+    const history::Kind kind = w.settings().searchKind;
+    const auto values = kindValues(w, kind);
+    for (const auto& part : parts) {
+        int value = 0;
+        const auto [end, error] = std::from_chars(part.data(), part.data() + part.size(), value);
+        const bool number =
+            !part.empty() && error == std::errc() && end == part.data() + part.size();
+        if (!number || std::find(values.begin(), values.end(), value) == values.end())
+            throw UsageError{"--targets: \"" + part + "\" is no value of the search type " +
+                             history::kindCaptions()[kind] + " (" + std::to_string(values.front()) +
+                             ".." + std::to_string(values.back()) + ")"};
+    }
 }
 
 void printText(const SearchResult& r, std::ostream& out) {
@@ -115,6 +151,7 @@ int applySearchOptions(CommandContext& c, const std::vector<std::string>& args, 
     if (typed) {
         const auto parts = splitCommas(*typed);
         if (parts.size() != 5) throw UsageError{"--targets needs five values a,b,c,d,e"};
+        checkTypedTargets(w, parts);
         w.setTargetSource(TargetSource::Typed, {parts[0], parts[1], parts[2], parts[3], parts[4]});
     }
     std::array<bool, 5>& positions = shape.positions;
@@ -134,6 +171,14 @@ int applySearchOptions(CommandContext& c, const std::vector<std::string>& args, 
         }
     }
     if (from || to) w.setSpan(from.value_or(w.spanStart()), to.value_or(w.spanEnd()));
+    // A reversed span would only find nothing.
+    const auto start = history::lastEightAsNumber(w.spanStart());
+    const auto end = history::lastEightAsNumber(w.spanEnd());
+    if (start && end && *start > *end) {
+        c.err << "检索起始期 " << w.spanStart() << " 晚于结束期 " << w.spanEnd()
+              << "：请把 --from 和 --to 对调。\n";
+        return kExitRefused;
+    }
     return kExitOk;
 }
 

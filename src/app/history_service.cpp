@@ -29,6 +29,22 @@ constexpr const char* kUnchanged = "历史号码没有改变。";
 
 // The name of a text copy of a replaced history starts so, followed by the date and time.
 constexpr const char* kBackupPrefix = "备份-";
+// The same for the draws a cut-back or a deletion removed.
+constexpr const char* kDeletedPrefix = "删除-";
+
+std::string savedNote(const std::string& path) {
+    return path.empty() ? std::string() : "删除的历史号码已保存到“" + path + "”。";
+}
+
+void forget(const std::string& path) {
+    std::error_code ignored;
+    if (!path.empty()) fs::remove(path, ignored);
+}
+
+std::string cannotSave(const std::string& what, const std::exception& e) {
+    return "无法先把要删除的历史号码保存到历史号码文件夹（" + std::string(e.what()) + "），没有" +
+           what + "，" + kUnchanged + "请检查磁盘空间和数据文件夹后重试。";
+}
 
 HistoryResult failed(std::string message) {
     HistoryResult result;
@@ -277,12 +293,18 @@ HistoryResult HistoryService::deleteNewest() {
     if (auto locked = workspace_.lockForWriting(lock); !locked.ok) return failed(locked.message);
     HistoryResult result;
     std::string deleted;
-    if (!workspace_.rows().empty()) {
+    if (const size_t n = workspace_.rows().size(); n > 0) {
+        try {
+            result.backupFile = saveDrawsBeforeDeleting(n - 1, n);
+        } catch (const std::exception& e) {
+            return failed(cannotSave("删除", e));
+        }
         try {
             platform::Transaction transaction(workspace_.database());
             history::deleteNewestDraw(workspace_.database());
             transaction.commit();
         } catch (const std::exception& e) {
+            forget(result.backupFile);
             return failed(databaseFailure("删除最后一期", e));
         }
         deleted = history::tenDigit(workspace_.rows().back().period);
@@ -294,12 +316,15 @@ HistoryResult HistoryService::deleteNewest() {
     publish(std::nullopt, false);
     if (!compacted.ok) {
         result.outcome =
-            Outcome::failure((deleted.empty() ? std::string() : "已删除第" + deleted + "期，但") +
+            Outcome::failure((deleted.empty() ? std::string()
+                                              : "已删除第" + deleted + "期（" +
+                                                    savedNote(result.backupFile) + "），但") +
                              compacted.message);
         return result;
     }
     result.outcome = Outcome::success(deleted.empty() ? "历史号码为空，没有可删除的期。"
-                                                      : "已删除第" + deleted + "期。");
+                                                      : "已删除第" + deleted + "期。" +
+                                                            savedNote(result.backupFile));
     return result;
 }
 
@@ -334,32 +359,95 @@ std::string HistoryService::cutBackDefault() const {
                                      : history::tenDigit(workspace_.newestNextPeriod() - 1);
 }
 
+namespace {
+
+Outcome checkCutBackEntry(const std::string& entry, int& limit) {
+    const auto parsed = history::cutBackLimit(entry);
+    if (!parsed)
+        return Outcome::failure("“" + entry + "”不是十位期号，" + kUnchanged +
+                                "请输入要保留到的那一期，例如2016090852。");
+    if (*parsed <= 0) return Outcome::failure("期号须大于2000000000，" + std::string(kUnchanged));
+    limit = *parsed;
+    return Outcome::success();
+}
+
+Outcome checkDeleteLastEntry(const std::string& entry, int& count) {
+    const auto parsed = history::periodCount(entry);
+    if (!parsed)
+        return Outcome::failure("“" + entry + "”不是整数，" + kUnchanged +
+                                "请输入要删除的期数，例如3。");
+    if (*parsed <= 0) return Outcome::failure("删除的期数须大于0，" + std::string(kUnchanged));
+    count = *parsed;
+    return Outcome::success();
+}
+
+DeletionPlan planKeeping(const std::vector<history::HistoryRow>& rows, size_t keep) {
+    DeletionPlan plan;
+    plan.stored = rows.size();
+    plan.remove = plan.stored - std::min(keep, plan.stored);
+    if (plan.remove > 0) {
+        plan.first = history::tenDigit(rows[plan.stored - plan.remove].period);
+        plan.last = history::tenDigit(rows.back().period);
+    }
+    return plan;
+}
+
+} // namespace
+
+std::string DeletionPlan::question() const {
+    const std::string range = "（" + first + "至" + last + "）";
+    if (moreThanStored)
+        return "历史号码只有" + std::to_string(stored) + "期" + range +
+               "，将全部删除。确定要清空所有的历史号码吗？";
+    return "将删除" + std::to_string(remove) + "期历史号码" + range + "，确定吗？";
+}
+
+DeletionPlan HistoryService::planCutBack(const std::string& entry) const {
+    int limit = 0;
+    if (auto checked = checkCutBackEntry(entry, limit); !checked.ok) {
+        DeletionPlan refused;
+        refused.outcome = checked;
+        return refused;
+    }
+    return planKeeping(workspace_.rows(), history::rowsUpTo(workspace_.rows(), limit));
+}
+
+DeletionPlan HistoryService::planDeleteLast(const std::string& entry) const {
+    int count = 0;
+    if (auto checked = checkDeleteLastEntry(entry, count); !checked.ok) {
+        DeletionPlan refused;
+        refused.outcome = checked;
+        return refused;
+    }
+    const size_t n = workspace_.rows().size();
+    const size_t remove = std::min(n, static_cast<size_t>(count));
+    DeletionPlan plan = planKeeping(workspace_.rows(), n - remove);
+    plan.moreThanStored = static_cast<size_t>(count) > n;
+    return plan;
+}
+
 HistoryResult HistoryService::cutBackTo(const std::string& entry, history::Progress& progress) {
-    const auto limit = history::cutBackLimit(entry);
-    if (!limit)
-        return failed("“" + entry + "”不是十位期号，" + kUnchanged +
-                      "请输入要保留到的那一期，例如2016090852。");
-    if (*limit <= 0) return failed("期号须大于2000000000，" + std::string(kUnchanged));
+    int limit = 0;
+    if (auto checked = checkCutBackEntry(entry, limit); !checked.ok) return failed(checked.message);
     WriteLock lock;
     if (auto locked = workspace_.lockForWriting(lock); !locked.ok) return failed(locked.message);
-    return keepFirst(history::rowsUpTo(workspace_.rows(), *limit),
-                     "删除到第" + history::tenDigit(*limit) + "期", progress);
+    return keepFirst(history::rowsUpTo(workspace_.rows(), limit),
+                     "删除到第" + history::tenDigit(limit) + "期", progress);
 }
 
 HistoryResult HistoryService::deleteLast(const std::string& entry, history::Progress& progress) {
-    const auto count = history::periodCount(entry);
-    if (!count)
-        return failed("“" + entry + "”不是整数，" + kUnchanged + "请输入要删除的期数，例如3。");
-    if (*count <= 0) return failed("删除的期数须大于0，" + std::string(kUnchanged));
+    int count = 0;
+    if (auto checked = checkDeleteLastEntry(entry, count); !checked.ok)
+        return failed(checked.message);
     WriteLock lock;
     if (auto locked = workspace_.lockForWriting(lock); !locked.ok) return failed(locked.message);
     const size_t n = workspace_.rows().size();
-    const size_t remove = std::min(n, static_cast<size_t>(*count));
-    return keepFirst(n - remove, "删除最后" + std::to_string(*count) + "期", progress);
+    const size_t remove = std::min(n, static_cast<size_t>(count));
+    return keepFirst(n - remove, "删除最后" + std::to_string(count) + "期", progress);
 }
 
 std::string saveDrawsAsText(const std::string& folderPath,
-                            const std::vector<history::HistoryRow>& rows, size_t count,
+                            const std::vector<history::HistoryRow>& rows, size_t from, size_t to,
                             const std::string& prefix, size_t keep) {
     const fs::path folder = folderPath;
     const std::time_t now = std::time(nullptr);
@@ -371,7 +459,7 @@ std::string saveDrawsAsText(const std::string& folderPath,
     fs::path path = folder / (stem + ".txt");
     for (int n = 2; fs::exists(path); ++n)
         path = folder / (stem + "-" + std::to_string(n) + ".txt");
-    platform::writeFileAtomically(path.string(), history::backupText(rows, count));
+    platform::writeFileAtomically(path.string(), history::backupText(rows, from, to));
 
     // The newest `keep` stay; their names sort by time.
     std::vector<fs::path> saved;
@@ -389,8 +477,17 @@ std::string saveDrawsAsText(const std::string& folderPath,
 std::string HistoryService::saveHistoryBeforeReplacing() {
     const auto& rows = workspace_.rows();
     if (rows.empty()) return {};
-    return saveDrawsAsText(importFolder(), rows, rows.size(),
+    return saveDrawsAsText(importFolder(), rows, 0, rows.size(),
                            gameFilePrefix(kBackupPrefix, workspace_.settings().game), kKeptBackups);
+}
+
+std::string HistoryService::saveDrawsBeforeDeleting(size_t from, size_t to) {
+    const auto& rows = workspace_.rows();
+    to = std::min(to, rows.size());
+    if (from >= to) return {};
+    return saveDrawsAsText(importFolder(), rows, from, to,
+                           gameFilePrefix(kDeletedPrefix, workspace_.settings().game),
+                           kKeptDeletions);
 }
 
 HistoryResult HistoryService::rebuild(history::Progress& progress) {
@@ -424,14 +521,29 @@ HistoryResult HistoryService::keepFirst(size_t keep, const std::string& what,
                       "会丢失这些期，所以没有删除，" +
                       kUnchanged + "请重新读入完整的历史号码文件后再删除。");
     }
+    // The draws that go are saved first, from the rows as they are under the lock.
+    std::string saved;
+    try {
+        saved = saveDrawsBeforeDeleting(keep, before);
+    } catch (const std::exception& e) {
+        return failed(cannotSave("删除", e));
+    }
     try {
         platform::writeFileAtomically(backupPath(), history::backupText(workspace_.rows(), keep));
     } catch (const std::exception& e) {
+        forget(saved);
         return failed("无法写入备份文件lsbf.txt（" + std::string(e.what()) + "），" + kUnchanged +
                       "请检查磁盘空间和数据文件夹后重试。");
     }
     HistoryResult result = rebuildFromBackup(progress);
-    if (!result.outcome.ok) return result;
+    if (!result.outcome.ok) {
+        if (!result.changed)
+            forget(saved);
+        else
+            result.backupFile = saved;
+        return result;
+    }
+    result.backupFile = saved;
     result.removed = before > result.stored ? before - result.stored : 0;
     // The rebuild wrote the database file afresh, so it is compact already: the compaction only
     // leaves its copy.
@@ -442,7 +554,8 @@ HistoryResult HistoryService::keepFirst(size_t keep, const std::string& what,
         compacted = Outcome::failure(compactionFailure(e));
     }
     std::string message = what + "：删除" + std::to_string(result.removed) + "期，保留" +
-                          std::to_string(result.stored) + "期，并已按当前设置重新计算。";
+                          std::to_string(result.stored) + "期，并已按当前设置重新计算。" +
+                          savedNote(saved);
     if (!result.reported.empty())
         message += "\n备份文件中有" + std::to_string(result.reported.size()) +
                    "行无效，没有保留：\n" + describeReported(result.reported, 20);

@@ -31,11 +31,25 @@ struct HistoryResult {
     std::string backupFile;
 };
 
-// Saves the first count rows as an import-format text in folder, named prefix + the date and
+// Saves the rows from..to-1 as an import-format text in folder, named prefix + the date and
 // time, and keeps the newest `keep` files of that prefix. Returns the path; throws
 // platform::FileError when it cannot be written.
 std::string saveDrawsAsText(const std::string& folder, const std::vector<history::HistoryRow>& rows,
-                            size_t count, const std::string& prefix, size_t keep);
+                            size_t from, size_t to, const std::string& prefix, size_t keep);
+
+// What a deletion the user typed would remove from the history as it is now, for the question
+// asked before it.
+struct DeletionPlan {
+    Outcome outcome;             // the entry is refused when not ok (the message says why)
+    size_t remove = 0;           // draws that would go
+    size_t stored = 0;           // draws the history holds
+    bool moreThanStored = false; // more periods asked for than the history holds
+    std::string first, last;     // the oldest and the newest period that would go (ten digits)
+
+    // The question before the deletion ("将删除N期历史号码（…至…），确定吗？"), or, when more
+    // than the history holds is asked for, the question of a clear.
+    std::string question() const;
+};
 
 // The start of the name of a text copy of draws of a game: prefix, the game's name and "-"
 // ("备份-江西11选5-"), so that each game keeps its own copies.
@@ -70,6 +84,9 @@ class HistoryService {
     // Deleting the last N periods: the input box's default text and the operation.
     static std::string deleteLastDefault() { return "1"; }
     HistoryResult deleteLast(const std::string& entry, history::Progress& progress);
+    // What cutBackTo and deleteLast would remove with this entry.
+    DeletionPlan planCutBack(const std::string& entry) const;
+    DeletionPlan planDeleteLast(const std::string& entry) const;
     // Rebuilds the history from the backup file, re-deriving every draw.
     HistoryResult rebuildFromBackup(history::Progress& progress);
     // Re-derives every stored draw under the current settings (after a zodiac or segment base or
@@ -80,6 +97,8 @@ class HistoryService {
     static constexpr std::uintmax_t kMaxImportBytes = 64 * 1024 * 1024;
     // How many text copies of replaced histories 历史号码 keeps.
     static constexpr size_t kKeptBackups = 10;
+    // The same for the copies of draws a cut-back or a deletion removed.
+    static constexpr size_t kKeptDeletions = 10;
     // Checks and compacts the database file and reopens it.
     Outcome compact();
 
@@ -92,6 +111,10 @@ class HistoryService {
     // named with the date and time, and keeps the newest kKeptBackups of them. Returns its path
     // (empty for an empty history); throws platform::FileError when it cannot be written.
     std::string saveHistoryBeforeReplacing();
+    // Saves the rows from..to-1 of the history as it is under the write lock, before they are
+    // deleted, as "删除-" and the date and time in 历史号码 (the newest kKeptDeletions stay).
+    // Returns its path (empty when nothing goes); throws platform::FileError.
+    std::string saveDrawsBeforeDeleting(size_t from, size_t to);
     HistoryResult keepFirst(size_t keep, const std::string& what, history::Progress& progress);
     // Hands the new history to the workspace: rows that carry every kind, or nothing to have it
     // read from the database. replaced: a new history, whose span starts afresh.

@@ -189,6 +189,12 @@ const std::vector<std::string>& SettingsFile::keys() {
     return names;
 }
 
+void SettingsFile::reload() {
+    if (!persistent_) return;
+    store_.reload();
+    load();
+}
+
 void SettingsFile::load() {
     values_ = Settings{};
     for (const auto& key : keyTable()) {

@@ -26,14 +26,14 @@ struct Settings {
     search::PeriodMode periodMode = search::PeriodMode::Last;       // bolSq (True: 上期)
     history::Kind searchKind = history::Number;                     // intLei
     history::Kind resultKind = history::Number;                     // intXianshiLei
-    int backDistance = 2;             // intPreQi: N of 前期, one digit
-    int combinationSize = 2;          // intZhWSetup
-    int zodiacBase = 1;               // SxIni: zodiac values start at 0 or 1
-    int segmentBase = 1;              // DsIni: segment values start at 0 or 1
-    bool zodiacInAnimalOrder = false; // SxSetup: zodiac values in animal order, else by age
-    int updateDays = 6;               // IniSerchDay: days the online update keeps, 2..16
-    std::string updateSite;           // UpdateSite: the results site's base address
-    play::Prizes prizes;              // Prizes: each play's prize, "q1=13,r2=6,..."
+    int backDistance = 2;            // intPreQi: N of 前期, one digit
+    int combinationSize = 2;         // intZhWSetup
+    int zodiacBase = 1;              // SxIni: zodiac values start at 0 or 1
+    int segmentBase = 1;             // DsIni: segment values start at 0 or 1
+    bool zodiacInAnimalOrder = true; // SxSetup: zodiac values in animal order, else by age
+    int updateDays = 6;              // IniSerchDay: days the online update keeps, 2..16
+    std::string updateSite;          // UpdateSite: the results site's base address
+    play::Prizes prizes;             // Prizes: each play's prize, "q1=13,r2=6,..."
 };
 
 class SettingsFile {
@@ -63,6 +63,9 @@ class SettingsFile {
     Settings& mutableValues() { return values_; }
 
     std::string location() const { return store_.location(); }
+    // Reads every key from the store again (another process may have changed them); a run that
+    // is not persistent keeps its own values.
+    void reload();
 
   private:
     void load();

@@ -40,10 +40,19 @@ std::string describe(const UpdateResult& r) {
         if (r.skipped.size() > 20)
             text += "……另有" + std::to_string(r.skipped.size() - 20) + "期。\n";
     }
-    if (!r.stoppedDay.empty())
+    if (r.cancelled)
+        text += "\n在线更新已取消：取消前已读完的各天已经存入，其余的天下次更新时再读。";
+    else if (!r.stoppedDay.empty())
         text += "\n" + r.stoppedDay + "的网页无法读取（" + r.stopReason + "），更新停在这一天；" +
                 "之前各天已经存入，下次更新从这一天继续。";
     return text;
+}
+
+// Nothing was read before the update stopped: nothing was stored, nothing removed.
+std::string nothingRead(const UpdateResult& r) {
+    if (r.cancelled) return "在线更新已取消，历史号码没有改变。";
+    return r.stoppedDay + "的网页无法读取（" + r.stopReason +
+           "），没有更新：历史号码没有改变，也没有删除早于保留天数的历史号码。";
 }
 
 } // namespace
@@ -135,6 +144,7 @@ UpdateService::DayReading UpdateService::readDay(history::Date day, Clock::time_
         }
         if (!page.ok) {
             reading.problem = page.error;
+            reading.unreachable = page.unreachable;
             return reading;
         }
         auto text = platform::decodePage(page.body, page.contentType);
@@ -193,14 +203,16 @@ UpdateResult UpdateService::update(UpdateProgress& progress) {
             progress.fetching(day, i, window.size());
             const DayReading reading = readDay(window[i], updateEnd, progress);
             if (reading.cancelled || progress.cancelled()) {
+                // The days read completely before are kept.
                 result.cancelled = true;
-                result.outcome = Outcome::failure("在线更新已取消，历史号码没有改变。");
-                return result;
+                stoppedAt = number;
+                break;
             }
             if (!reading.problem.empty()) {
                 stoppedAt = number;
                 result.stoppedDay = day;
                 result.stopReason = reading.problem;
+                result.siteUnreachable = reading.unreachable;
                 break;
             }
             const auto table = history::readDayTable(*reading.rows, game, window[i], 0);
@@ -242,13 +254,17 @@ UpdateResult UpdateService::update(UpdateProgress& progress) {
             return (stoppedAt && number >= *stoppedAt) || daysRead.count(number) > 0;
         });
         if (!allRead) {
+            if (result.cancelled) {
+                result.outcome = Outcome::failure(nothingRead(result));
+                return result;
+            }
             if (round < kRounds) continue;
             return failed("在线更新期间，另一个操作（另一个窗口或命令行）一再改变历史号码，"
                           "在线更新没有存入任何一期，历史号码没有改变。请稍后再更新。");
         }
         if (stoppedAt && (needed.empty() || *stoppedAt <= history::dayNumber(needed.front()))) {
             // Not even the first day: nothing changes at all.
-            result.outcome = Outcome::failure(describe(result));
+            result.outcome = Outcome::failure(nothingRead(result));
             return result;
         }
         return store(result, found, stoppedAt);
@@ -269,7 +285,7 @@ UpdateResult UpdateService::store(UpdateResult result,
     if (removed > 0) {
         try {
             result.removedFile =
-                saveDrawsAsText(HistoryService(workspace_).importFolder(), workspace_.rows(),
+                saveDrawsAsText(HistoryService(workspace_).importFolder(), workspace_.rows(), 0,
                                 removed, gameFilePrefix(kRemovedPrefix, game), kKeptFiles);
         } catch (const std::exception& e) {
             return failed(std::string("无法先把要删除的旧历史号码保存到历史号码文件夹（") +
@@ -291,7 +307,8 @@ UpdateResult UpdateService::store(UpdateResult result,
     // The span as at start: over the whole history.
     workspace_.historyChanged(true);
     const std::string text = describe(result);
-    result.outcome = result.stoppedDay.empty() ? Outcome::success(text) : Outcome::failure(text);
+    result.outcome =
+        result.complete() || result.cancelled ? Outcome::success(text) : Outcome::failure(text);
     return result;
 }
 

@@ -3,7 +3,8 @@
 // draw (or the kept days) up to today is fetched from the results site, the new sound draws are
 // stored and the draws older than the kept days removed, in one transaction. Pages are fetched
 // before the history is locked, what is new is decided once it is locked; a day that cannot be
-// read ends the update there. Reading a day and the whole update have time limits.
+// read, or a cancel, ends the update there, and the days read completely before are stored.
+// Reading a day and the whole update have time limits.
 
 #include "app/workspace.h"
 #include "history/online_update.h"
@@ -27,6 +28,8 @@ struct UpdateResult {
     std::string stoppedDay; // the day that could not be read; empty when every day was
     std::string stopReason;
     std::string removedFile; // where the removed draws were saved
+    // The stopped day's site gave no answer at all: its address may be wrong.
+    bool siteUnreachable = false;
 
     // Every day of the window was read (and stored).
     bool complete() const { return outcome.ok && !cancelled && stoppedDay.empty(); }
@@ -74,6 +77,7 @@ class UpdateService {
     struct DayReading {
         bool cancelled = false;
         std::string problem;
+        bool unreachable = false; // the site gave no answer at all
         std::optional<std::vector<std::vector<std::string>>> rows;
     };
     DayReading readDay(history::Date day, Clock::time_point updateEnd,

@@ -101,9 +101,8 @@ Workspace::Workspace(WorkspaceOptions options)
     resetSpanStart();
     updateSpan();
     reloadTargets();
-    // At start the zodiac values follow the animal order whatever rule is chosen; the by-age rule
-    // takes effect when a zodiac base is picked.
-    zodiac_.setValueOrder(true, s.zodiacBase);
+    // The zodiac values follow the rule the menu shows, in the window and on the command line.
+    zodiac_.setValueOrder(s.zodiacInAnimalOrder, s.zodiacBase);
     zodiac_.updateYearGroups();
 }
 
@@ -458,6 +457,38 @@ Outcome Workspace::requireDatabase() {
     return followOtherWriters();
 }
 
+bool Workspace::followOutsideChanges() {
+    if (!db_.isOpen() || writeLocks_ > 0 || writePending()) return false;
+    const auto generation = history_.generation();
+    const auto version = history_.version();
+    const auto serial = db_.serial();
+    if (!followOtherWriters().ok) return false;
+    return history_.generation() != generation || history_.version() != version ||
+           db_.serial() != serial;
+}
+
+bool Workspace::rereadSettings() {
+    std::vector<std::optional<std::string>> before;
+    for (const auto& key : SettingsFile::keys()) before.push_back(settings_.text(key));
+    settings_.reload();
+    bool changed = false;
+    bool spanStartMoves = false;
+    for (size_t i = 0; i < before.size(); ++i) {
+        const std::string& key = SettingsFile::keys()[i];
+        if (settings_.text(key) == before[i]) continue;
+        changed = true;
+        spanStartMoves = spanStartMoves || key == "bolSq" || key == "intPreQi";
+    }
+    if (!changed) return false;
+    const Settings& s = settings();
+    drawsPerDay_ = history::drawsPerDay(s.game);
+    zodiac_.setValueOrder(s.zodiacInAnimalOrder, s.zodiacBase);
+    refreshNextPeriod();
+    reloadTargets();
+    if (spanStartMoves) resetSpanStart();
+    return true;
+}
+
 std::chrono::year_month_day Workspace::today() const {
     if (options_.today) return options_.today();
     return std::chrono::year_month_day{
@@ -511,6 +542,10 @@ Outcome Workspace::addDraw(const std::array<std::string, 5>& boxes,
             return Outcome::failure("期号“" + firstPeriod +
                                     "”无效：请输入十位数字的期号（年月日加当天期数，例如"
                                     "2016090801）。");
+        if (*parsed % 100 > drawsPerDay_)
+            return Outcome::failure("期号“" + firstPeriod + "”无效：这个彩种每天只有" +
+                                    std::to_string(drawsPerDay_) + "期，当天期数须在01到" +
+                                    std::to_string(drawsPerDay_) + "之间。");
         period = *parsed;
     } else if (nextPeriodText_.empty()) {
         return Outcome::failure(kNoPeriodLeft);
@@ -668,6 +703,7 @@ void Workspace::setSegmentBase(int base) {
 void Workspace::setZodiacOrder(bool animalOrder) {
     settings_.mutableValues().zodiacInAnimalOrder = animalOrder;
     settings_.save("SxSetup");
+    zodiac_.setValueOrder(animalOrder, settings().zodiacBase);
 }
 
 void Workspace::setPositionMode(search::PositionMode mode) {
@@ -743,6 +779,7 @@ Outcome Workspace::setSetting(const std::string& key, const std::string& value) 
         if (auto switched = setGame(game); !switched.ok) return switched;
     }
     if (key == "SxIni") setZodiacBase(s.zodiacBase);
+    if (key == "SxSetup") setZodiacOrder(s.zodiacInAnimalOrder);
     if (key == "bolSq" || key == "intPreQi") {
         reloadTargets();
         resetSpanStart();

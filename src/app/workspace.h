@@ -165,8 +165,8 @@ class Workspace {
     Outcome setGame(history::Game game);
     void setZodiacBase(int base);
     void setSegmentBase(int base);
-    // Whether zodiac values follow the animal order or the age; used from the next zodiac base
-    // picked on.
+    // Whether zodiac values follow the animal order or the age; applies to draws stored from now
+    // on (the stored ones keep theirs until a rebuild).
     void setZodiacOrder(bool animalOrder);
 
     // ---- search options ----
@@ -185,6 +185,15 @@ class Workspace {
     // True for the settings under which the stored values were derived (zodiac base and rule,
     // segment base): after a change the stored history should be re-derived.
     static bool changesDerivedValues(const std::string& key);
+
+    // ---- what another process did (the window looks now and then) ----
+    // Follows another process's change of the database (a commit or a replaced file) now, unless
+    // an operation or this workspace's own writing is going on. True when the history was read
+    // again (the grids, next period, targets and span have to be shown anew).
+    bool followOutsideChanges();
+    // Reads the settings store again; true when a value changed (another process's `set`). The
+    // next period, zodiac values, targets and span follow.
+    bool rereadSettings();
 
     // ---- settings by key (command line) ----
     std::optional<std::string> settingText(const std::string& key) const;

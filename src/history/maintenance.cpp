@@ -10,10 +10,15 @@
 namespace history {
 
 std::string backupText(const std::vector<HistoryRow>& rows, size_t count) {
-    count = std::min(count, rows.size());
+    return backupText(rows, 0, count);
+}
+
+std::string backupText(const std::vector<HistoryRow>& rows, size_t from, size_t to) {
+    to = std::min(to, rows.size());
     std::string text;
-    text.reserve(count * 26);
-    for (size_t i = 0; i < count; ++i)
+    if (from >= to) return text;
+    text.reserve((to - from) * 26);
+    for (size_t i = from; i < to; ++i)
         appendHistoryTextLine(text, rows[i].period, rows[i].numbers());
     return text;
 }
@@ -23,7 +28,7 @@ std::vector<size_t> rowsBackupCannotCarry(const std::vector<HistoryRow>& rows, s
     count = std::min(count, rows.size());
     for (size_t i = 0; i < count; ++i) {
         const auto& numbers = rows[i].numbers();
-        bool sound = rows[i].period >= 1 && rows[i].period <= 99999999;
+        bool sound = rows[i].period >= 1 && rows[i].period <= 99999999 && rows[i].period % 100;
         unsigned seen = 0;
         for (int n : numbers) {
             if (n < 1 || n > 11 || (seen & (1u << n))) sound = false;

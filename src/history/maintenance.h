@@ -16,10 +16,12 @@ namespace history {
 
 // The backup text of the first count rows: one line per draw in the text format, CR LF ends.
 std::string backupText(const std::vector<HistoryRow>& rows, size_t count);
+// The same for the rows from..to-1 (the draws a deletion removes).
+std::string backupText(const std::vector<HistoryRow>& rows, size_t from, size_t to);
 
 // The rows among the first count that the backup text cannot carry: a period id outside
-// 1..99999999, or numbers that are not five different ones of 01..11 (a damaged or foreign row).
-// A rebuild from the backup would lose them.
+// 1..99999999 or of draw number 00, or numbers that are not five different ones of 01..11 (a
+// damaged or foreign row). A rebuild from the backup would lose them.
 std::vector<size_t> rowsBackupCannotCarry(const std::vector<HistoryRow>& rows, size_t count);
 
 // How many rows (from the oldest) a cut back to limit keeps: those up to the first row above it.

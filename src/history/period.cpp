@@ -39,7 +39,8 @@ std::string gridPeriodText(int period, Game game) {
 std::string nextPeriodText(int newestPeriod, int perDay) {
     if (newestPeriod >= kLastPeriod) return {};
     const int drawNumber = newestPeriod % 100;
-    if (drawNumber == perDay) {
+    // A draw number above the game's (an imported id) counts on, except that 99 would make 00.
+    if (drawNumber == perDay || drawNumber == 99) {
         using namespace std::chrono;
         const int yy = newestPeriod / 1000000;
         const int mm = newestPeriod / 10000 % 100;
@@ -55,7 +56,8 @@ std::string nextPeriodText(int newestPeriod, int perDay) {
             return buffer;
         }
     }
-    return tenDigit(newestPeriod + 1);
+    // Draw 99 of an id that is no date: the next "day" of the id, still never a draw 00.
+    return tenDigit(newestPeriod + (drawNumber == 99 ? 2 : 1));
 }
 
 std::optional<int> parseTenDigitPeriod(std::string_view text) {

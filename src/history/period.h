@@ -34,8 +34,8 @@ std::string gridPeriodText(int period, Game game);
 inline constexpr int kLastPeriod = 99123199;
 
 // The next period after the newest stored draw, in ten-digit form: the next day's draw 01 when
-// the newest draw is the last of its day, else the stored id plus one (no roll-over). Empty when
-// that would lie past kLastPeriod.
+// the newest draw is the last of its day (or draw 99, which has no successor that day), else the
+// stored id plus one (no roll-over). Never a draw 00. Empty when that would lie past kLastPeriod.
 std::string nextPeriodText(int newestPeriod, int drawsPerDay);
 
 // Reads a ten-digit id yyyymmddNN typed by the user: a real date of 2000..2099 and a draw

@@ -60,6 +60,10 @@ std::string quoted(int number) {
 std::string problemWith(const LineFields& fields) {
     if (fields.id <= 0 || fields.id > 99999999)
         return "期号" + std::to_string(fields.id) + "无效：期号须为1到99999999（年月日加当天期数）";
+    // Provinces number their days differently, but none has a draw 00.
+    if (fields.id % 100 == 0)
+        return "期号" + eightDigit(static_cast<int>(fields.id)) +
+               "的当天期数是00：每天的期数从01开始";
     if (fields.count < kPositions) {
         if (fields.count == 0) return "没有读到号码：号码须写成两位数（如05），用空格隔开";
         return "只读到" + std::to_string(fields.count) +

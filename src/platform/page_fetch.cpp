@@ -14,6 +14,8 @@ namespace platform {
 
 namespace {
 
+constexpr const char* kNotAnAddress = "网址无效";
+
 // How often cancelled() is asked while waiting.
 constexpr std::chrono::milliseconds kCancelPoll{20};
 // A page larger than this is no results page: the fetch stops instead of filling the memory.
@@ -28,24 +30,30 @@ std::string seconds(std::chrono::milliseconds timeout) {
     return text;
 }
 
-std::string networkErrorText(QNetworkReply* reply) {
+// The words the user reads; true in unreachable when no connection to the site was made at all
+// (a wrong address is the likely cause).
+std::string networkErrorText(QNetworkReply* reply, bool& unreachable) {
+    unreachable = true;
     switch (reply->error()) {
     case QNetworkReply::ConnectionRefusedError:
-        return "connection refused";
-    case QNetworkReply::RemoteHostClosedError:
-        return "the server closed the connection";
+        return "连接被拒绝";
     case QNetworkReply::HostNotFoundError:
-        return "host not found";
+        return "找不到网站的主机";
     case QNetworkReply::TimeoutError:
-        return "the connection timed out";
+        return "连接超时";
     case QNetworkReply::NetworkSessionFailedError:
     case QNetworkReply::TemporaryNetworkFailureError:
-        return "no network";
+        return "网络不通";
     case QNetworkReply::ProtocolUnknownError:
-        return "not a web address";
+        return kNotAnAddress;
     default:
-        return reply->errorString().toStdString();
+        break;
     }
+    unreachable = false;
+    if (reply->error() == QNetworkReply::RemoteHostClosedError) return "网站断开了连接";
+    if (reply->error() == QNetworkReply::SslHandshakeFailedError) return "安全连接失败";
+    if (reply->error() == QNetworkReply::TooManyRedirectsError) return "网址转向的次数太多";
+    return "网络错误（代码" + std::to_string(static_cast<int>(reply->error())) + "）";
 }
 
 } // namespace
@@ -55,12 +63,13 @@ FetchedPage fetchPage(const std::string& url, std::chrono::milliseconds timeout,
     FetchedPage page;
     if (cancelled && cancelled()) {
         page.cancelled = true;
-        page.error = "cancelled";
+        page.error = "已取消";
         return page;
     }
     const QUrl address(QString::fromStdString(url), QUrl::StrictMode);
     if (!address.isValid() || address.host().isEmpty()) {
-        page.error = "not a web address";
+        page.error = kNotAnAddress;
+        page.unreachable = true;
         return page;
     }
 
@@ -105,17 +114,18 @@ FetchedPage fetchPage(const std::string& url, std::chrono::milliseconds timeout,
     page.status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
     page.contentType = reply->rawHeader("Content-Type").toStdString();
     if (page.cancelled) {
-        page.error = "cancelled";
+        page.error = "已取消";
     } else if (timedOut) {
-        page.error = "timed out after " + seconds(timeout) + " s";
+        page.error = "等了" + seconds(timeout) + "秒网页还没有读完（超时）";
+        page.unreachable = page.status == 0;
     } else if (tooLarge) {
-        page.error = "the page is too large";
+        page.error = "网页太大，不是开奖网页";
     } else if (page.status != 0 && (page.status < 200 || page.status > 299)) {
-        page.error = "HTTP " + std::to_string(page.status);
+        page.error = "网站回答错误 HTTP " + std::to_string(page.status);
     } else if (reply->error() != QNetworkReply::NoError) {
-        page.error = networkErrorText(reply.get());
+        page.error = networkErrorText(reply.get(), page.unreachable);
     } else if (page.status == 0) {
-        page.error = "no HTTP answer";
+        page.error = "网站没有回答";
     } else {
         const QByteArray body = reply->readAll();
         page.body.assign(body.constData(), static_cast<size_t>(body.size()));

@@ -15,7 +15,10 @@ struct FetchedPage {
     int status = 0;          // the HTTP status, 0 when no answer came
     std::string body;        // the bytes of the answer
     std::string contentType; // the Content-Type header value, empty when none
-    std::string error;       // why not ok, in words: "connection refused", "HTTP 404", ...
+    std::string error;       // why not ok, in words: "连接被拒绝", "HTTP 404" ...
+    // No answer came from the address at all (refused, no such host, not an address, no
+    // answer in time): the site's address may be wrong.
+    bool unreachable = false;
 };
 
 // GETs url, waiting at most timeout for the whole answer. cancelled is asked every few

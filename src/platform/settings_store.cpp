@@ -35,6 +35,10 @@ bool SettingsStore::write(const std::string& section, const std::string& key,
     return settings_->status() == QSettings::NoError;
 }
 
+void SettingsStore::reload() {
+    settings_->sync();
+}
+
 std::string SettingsStore::location() const {
     return settings_->fileName().toStdString();
 }

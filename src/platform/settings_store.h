@@ -25,6 +25,8 @@ class SettingsStore {
     bool write(const std::string& section, const std::string& key, const std::string& value);
     // Where the values live (a file path), for messages.
     std::string location() const;
+    // Reads the store again (another process may have written it).
+    void reload();
 
   private:
     SettingsStore() = default;

@@ -73,7 +73,38 @@ TEST_F(MaintenanceCommands, TrimDeleteNewestAndClear) {
     EXPECT_EQ(run({"trim", "--first", "3"}).status, 2);
     EXPECT_EQ(run({"clear", "now"}).status, 2);
 
+    // More than the history holds would empty it: told, and left to clear.
+    const auto tooMany = run({"trim", "--last", "99999"});
+    EXPECT_EQ(tooMany.status, 1);
+    EXPECT_NE(tooMany.err.find("历史号码只有3期"), std::string::npos);
+    EXPECT_EQ(run({"history"}).out.size(), history().size());
+
     EXPECT_EQ(run({"clear"}).out, "deleted 3, kept 0\n");
-    EXPECT_EQ(run({"delete-newest"}).out, "deleted 0, kept 0\n");
+    const auto nothing = run({"delete-newest"});
+    EXPECT_EQ(nothing.status, 1);
+    EXPECT_EQ(nothing.out, "");
     EXPECT_EQ(history(), "");
+}
+
+TEST_F(MaintenanceCommands, EveryDeletionSavesTheDrawsItRemoves) {
+    std::ofstream(dir.file("draws.txt"))
+        << "16090884 01 02 03 04 05\n16090901 06 07 08 09 10\n16090902 11 01 02 03 04\n"
+           "16090903 05 06 07 08 09\n";
+    ASSERT_EQ(run({"import", dir.file("draws.txt")}).status, 0);
+    const auto saved = [](const std::string& err) {
+        const std::string mark = "删除的历史号码已保存到 ";
+        const auto at = err.find(mark);
+        if (at == std::string::npos) return std::string();
+        const auto from = at + mark.size();
+        std::ifstream in(err.substr(from, err.find('\n', from) - from), std::ios::binary);
+        return std::string(std::istreambuf_iterator<char>(in), {});
+    };
+    const auto newest = run({"delete-newest"});
+    EXPECT_EQ(saved(newest.err), "16090903 05 06 07 08 09 \r\n");
+    const auto cut = run({"trim", "--to", "2016090884"});
+    EXPECT_EQ(saved(cut.err), "16090901 06 07 08 09 10 \r\n16090902 11 01 02 03 04 \r\n");
+    // The saved draws import back.
+    ASSERT_EQ(run({"import", dir.file("draws.txt")}).status, 0);
+    const auto last = run({"trim", "--last", "2"});
+    EXPECT_EQ(saved(last.err), "16090902 11 01 02 03 04 \r\n16090903 05 06 07 08 09 \r\n");
 }

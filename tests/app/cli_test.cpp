@@ -4,6 +4,9 @@
 #include "platform/database.h"
 #include "support/temp_dir.h"
 
+#include <QProcess>
+#include <QProcessEnvironment>
+
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -54,6 +57,8 @@ TEST_F(CommandLineTest, AddNextAndHistory) {
 
 TEST_F(CommandLineTest, GetAndSetValidateAsTheMenusDo) {
     EXPECT_EQ(run({"get", "GsZl"}).out, "22\n");
+    EXPECT_EQ(run({"get", "SxSetup"}).out, "True\n");
+    EXPECT_EQ(run({"set", "SxSetup", "false"}).status, 0);
     EXPECT_EQ(run({"get", "SxSetup"}).out, "False\n");
     EXPECT_EQ(run({"set", "GsZl", "569"}).status, 0);
     EXPECT_EQ(run({"get", "GsZl"}).out, "569\n");
@@ -76,9 +81,32 @@ TEST_F(CommandLineTest, HelpAndVersionNeedNoDatabase) {
         EXPECT_EQ(help.out, app::usageText());
         EXPECT_NE(help.out.find("trim --to ID"), std::string::npos);
     }
+    // A command's own usage.
+    const auto search = run({"search", "--help"});
+    EXPECT_EQ(search.status, 0);
+    EXPECT_EQ(search.out.rfind("usage: kelvora11s5 search ", 0), 0u) << search.out;
+    EXPECT_EQ(run({"trim", "-h"}).out, "usage: kelvora11s5 trim --to ID | trim --last N\n");
     const auto version = run({"--version"});
     EXPECT_EQ(version.status, 0);
     EXPECT_EQ(version.out.rfind("kelvora11s5 ", 0), 0u);
+}
+
+TEST_F(CommandLineTest, TheWindowWithoutADisplaySaysSoAndEndsWithStatusTwo) {
+    QProcess program;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.remove(QStringLiteral("DISPLAY"));
+    environment.remove(QStringLiteral("WAYLAND_DISPLAY"));
+    environment.remove(QStringLiteral("QT_QPA_PLATFORM"));
+    program.setProcessEnvironment(environment);
+    program.start(QString::fromUtf8(K11_EXECUTABLE),
+                  {"--data-dir", QString::fromStdString(dir.file("data")), "--settings",
+                   QString::fromStdString(dir.file("s.ini"))});
+    ASSERT_TRUE(program.waitForFinished(20000));
+    EXPECT_EQ(program.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(program.exitCode(), 2);
+    EXPECT_NE(
+        QString::fromUtf8(program.readAllStandardError()).indexOf(QStringLiteral("没有图形显示")),
+        -1);
 }
 
 TEST_F(CommandLineTest, ADatabaseThatCannotBeOpenedFailsEveryCommandThatNeedsIt) {
@@ -157,4 +185,15 @@ TEST_F(CommandLineTest, SearchesOfAnEmptyHistoryOrAnyComboSizeRunAndFindNothing)
     const auto zero = run({"search", "--back", "0"});
     EXPECT_EQ(zero.status, 1);
     EXPECT_NE(zero.err.find("1到9"), std::string::npos);
+
+    // A reversed span and targets the search type cannot take are told, not answered empty.
+    const auto reversed = run({"search", "--from", "2016090802", "--to", "2016090801"});
+    EXPECT_EQ(reversed.status, 1);
+    EXPECT_EQ(reversed.out, "");
+    EXPECT_NE(reversed.err.find("对调"), std::string::npos);
+    EXPECT_EQ(run({"search", "--targets", "1,2,3,4,12"}).status, 2);
+    EXPECT_EQ(run({"search", "--type", "head", "--targets", "0,1,0,1,2"}).status, 2);
+    EXPECT_EQ(run({"search", "--type", "head", "--targets", "0,1,0,1,1"}).status, 0);
+    EXPECT_EQ(run({"search", "--type", "zodiac", "--targets", "1,2,3,12,x"}).status, 2);
+    EXPECT_EQ(run({"search", "--type", "zodiac", "--targets", "1,2,3,12,12"}).status, 0);
 }

@@ -15,7 +15,8 @@ namespace {
 
 void importDraws(WorkspaceFixture& f, const std::string& numbers, int count) {
     std::string text;
-    for (int i = 0; i < count; ++i) text += std::to_string(17010101 + i) + " " + numbers + "\n";
+    for (int i = 0; i < count; ++i)
+        text += std::to_string(testing_support::syntheticPeriod(i)) + " " + numbers + "\n";
     std::ofstream(f.dir.file("draws.txt")) << text;
     history::NoProgress quiet;
     ASSERT_TRUE(

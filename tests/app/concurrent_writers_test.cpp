@@ -73,7 +73,7 @@ TEST_F(ConcurrentWriters, AWriterWaitsForAReplacementAndThenWritesIntoTheNewFile
     // imported history and is there for everyone.
     const auto added = other.addDraw({"11", "10", "09", "08", "07"});
     ASSERT_TRUE(added.ok) << added.message;
-    EXPECT_EQ(added.message, "2017020101"); // after the newest imported id, 17020100
+    EXPECT_EQ(added.message, "2017020202"); // after the newest imported id, 17020201
     EXPECT_EQ(other.rows().size(), 10001u);
     const auto& reread = f.reopen();
     ASSERT_EQ(reread.rows().size(), 10001u);
@@ -96,7 +96,7 @@ TEST_F(ConcurrentWriters, AnotherProcessAddingDuringAnImportLosesNothing) {
     ASSERT_TRUE(imported.outcome.ok) << imported.outcome.message;
     ASSERT_TRUE(child.waitForFinished(20000));
     EXPECT_EQ(child.exitCode(), 0) << child.readAllStandardError().toStdString();
-    EXPECT_EQ(child.readAllStandardOutput().toStdString(), "2017020101\n");
+    EXPECT_EQ(child.readAllStandardOutput().toStdString(), "2017020202\n");
     const auto& reread = f.reopen();
     ASSERT_EQ(reread.rows().size(), 10001u);
     EXPECT_EQ(reread.rows().back().numbers(), (history::PositionValues{11, 10, 9, 8, 7}));

@@ -186,6 +186,10 @@ TEST(ExportCommands, PrintTheWrittenPathOrWhyNot) {
     EXPECT_EQ(empty.status, 1);
     EXPECT_EQ(empty.out, "");
     EXPECT_NE(empty.err.find("没有可以导出"), std::string::npos);
+    const auto emptySheet = run(f, "export-sheet", {"history"});
+    EXPECT_EQ(emptySheet.status, 1);
+    EXPECT_EQ(emptySheet.out, "");
+    EXPECT_FALSE(fs::exists(fs::path(f.dataDir()) / "lishi.xlsx"));
 
     typeHistory(f);
     const fs::path data = f.dataDir();

@@ -234,10 +234,54 @@ TEST_F(HistoryServiceTest, DeleteTheLastPeriodsAcrossADay) {
               "16090884 01 02 03 04 05 \r\n");
     EXPECT_EQ(storedPeriods(f), std::vector<int>{16090884});
 
-    // More than there are: the history is emptied.
+    // More than there are: the history is emptied (the window asks as for a clear).
+    const auto plan = service().planDeleteLast("9");
+    EXPECT_TRUE(plan.moreThanStored);
+    EXPECT_EQ(
+        plan.question(),
+        "历史号码只有1期（2016090884至2016090884），将全部删除。确定要清空所有的历史号码吗？");
     EXPECT_TRUE(service().deleteLast("9", quiet).outcome.ok);
     EXPECT_TRUE(w().rows().empty());
     EXPECT_EQ(w().spanEnd(), "");
+}
+
+TEST_F(HistoryServiceTest, DeletionsSayWhatGoesAndKeepACopyOfIt) {
+    const auto plan = service().planCutBack("2016090884");
+    EXPECT_EQ(plan.remove, 3u);
+    EXPECT_EQ(plan.question(), "将删除3期历史号码（2016090901至2016090903），确定吗？");
+    EXPECT_FALSE(service().planCutBack("abc").outcome.ok);
+    EXPECT_EQ(service().planCutBack(service().cutBackDefault()).remove, 0u);
+    EXPECT_EQ(service().planDeleteLast("2").first, "2016090902");
+
+    // The copy holds the removed draws, the result names it, and the kept draws stay in lsbf.txt.
+    const auto newest = service().deleteNewest();
+    ASSERT_TRUE(newest.outcome.ok);
+    EXPECT_EQ(platform::readFile(newest.backupFile), "16090903 05 06 07 08 09 \r\n");
+    EXPECT_NE(newest.outcome.message.find(newest.backupFile), std::string::npos);
+    const auto cut = service().cutBackTo("2016090884", quiet);
+    ASSERT_TRUE(cut.outcome.ok) << cut.outcome.message;
+    EXPECT_EQ(platform::readFile(cut.backupFile),
+              "16090901 06 07 08 09 10 \r\n16090902 11 01 02 03 04 \r\n");
+    EXPECT_NE(cut.outcome.message.find(cut.backupFile), std::string::npos);
+    EXPECT_EQ(fs::path(cut.backupFile).parent_path(), fs::path(service().importFolder()));
+    // A cut-back that removes nothing leaves no copy.
+    EXPECT_TRUE(service().cutBackTo("2016090884", quiet).backupFile.empty());
+
+    // A cancelled deletion changes nothing and leaves no copy behind.
+    write(file("long.txt"), manyDrawLines(3000));
+    ASSERT_TRUE(service().importFile(file("long.txt"), quiet).outcome.ok);
+    const auto copies = [&] {
+        size_t n = 0;
+        for (const auto& entry : fs::directory_iterator(service().importFolder()))
+            n += entry.path().filename().string().rfind("删除-", 0) == 0 ? 1 : 0;
+        return n;
+    };
+    const size_t before = copies();
+    StopAt cancel(2);
+    EXPECT_TRUE(service().deleteLast("10", cancel).cancelled);
+    EXPECT_EQ(copies(), before);
+    for (int i = 0; i < 12; ++i) ASSERT_TRUE(service().deleteNewest().outcome.ok);
+    EXPECT_EQ(copies(), app::HistoryService::kKeptDeletions);
 }
 
 TEST_F(HistoryServiceTest, EntriesThatAreNoCountOrPeriodChangeNothing) {
@@ -316,7 +360,7 @@ TEST_F(HistoryServiceTest, AReplacementWhoseNewFileCannotBeWrittenChangesNothing
 TEST_F(HistoryServiceTest, DeleteNewestClearAndCompaction) {
     auto result = service().deleteNewest();
     ASSERT_TRUE(result.outcome.ok) << result.outcome.message;
-    EXPECT_EQ(result.outcome.message, "已删除第2016090903期。");
+    EXPECT_EQ(result.outcome.message.rfind("已删除第2016090903期。删除的历史号码已保存到", 0), 0u);
     EXPECT_EQ(periods(w()), (std::vector<int>{16090884, 16090901, 16090902}));
     EXPECT_EQ(w().nextPeriodText(), "2016090903");
     EXPECT_TRUE(fs::exists(service().compactionPath()));

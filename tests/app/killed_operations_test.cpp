@@ -41,7 +41,7 @@ int fromEnvironment(const char* name, int fallback) {
 std::string drawLines(int count, int salt) {
     std::string text;
     for (int i = 0; i < count; ++i) {
-        text += std::to_string(17010101 + i);
+        text += std::to_string(testing_support::syntheticPeriod(i));
         int used = 0;
         for (int k = 0, n = (i * 7 + salt) % 11; k < 5; n = (n + 3 + salt) % 11) {
             if (used & (1 << n)) {

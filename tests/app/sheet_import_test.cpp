@@ -129,7 +129,9 @@ TEST(SheetImport, CancellingWhileTheSheetIsReadKeepsTheHistory) {
     WorkspaceFixture f;
     f.type("2016090884", {{"01", "02", "03", "04", "05"}});
     std::string csv = "期号,号码\n";
-    for (int i = 0; i < 20000; ++i) csv += std::to_string(2017010101 + i) + ",01 02 03 04 05\n";
+    // Draw numbers 01..99 (a draw number 00 is skipped on import).
+    for (int i = 0; i < 20000; ++i)
+        csv += std::to_string(2017010101 + i / 99 * 100 + i % 99) + ",01 02 03 04 05\n";
     platform::writeFileAtomically(f.dir.file("long.csv"), csv);
     // Stopped at the second report while reading, and while storing what was read.
     for (int stopAt : {2, 14}) {

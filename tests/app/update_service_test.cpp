@@ -219,9 +219,9 @@ TEST_F(OnlineUpdate, EightDigitIdsNewYearInvalidDrawsSlowPagesAndCancel) {
     Watch timed;
     const auto late = app::UpdateService(impatient).update(timed);
     EXPECT_EQ(late.stoppedDay, "2017-01-01");
-    EXPECT_NE(late.stopReason.find("timed out"), std::string::npos) << late.stopReason;
+    EXPECT_NE(late.stopReason.find("超时"), std::string::npos) << late.stopReason;
 
-    // A cancel stores nothing.
+    // A cancel before the first day is read stores nothing.
     site::ResultsSite more(drawsOfDays(170102, 1, 3));
     ASSERT_NE(more.listen(), 0);
     impatient.setSetting("UpdateSite", more.baseUrl());
@@ -230,6 +230,34 @@ TEST_F(OnlineUpdate, EightDigitIdsNewYearInvalidDrawsSlowPagesAndCancel) {
     const auto cancelled = app::UpdateService(impatient).update(cancel);
     EXPECT_TRUE(cancelled.cancelled);
     EXPECT_EQ(impatient.rows().size(), 4u);
+}
+
+TEST_F(OnlineUpdate, ACancelKeepsTheDaysReadBeforeItAndAFailedFirstDayChangesNothing) {
+    site::ResultsSite site(drawsOfDays(160902, 7, 2));
+    open(site); // an empty history: the days 09-02 .. 09-08
+    Watch cancel;
+    cancel.cancelAt = 3; // while the third day comes in
+    const auto cancelled = update(cancel);
+    EXPECT_TRUE(cancelled.cancelled);
+    EXPECT_TRUE(cancelled.outcome.ok);
+    EXPECT_EQ(cancelled.stored, 4u);
+    EXPECT_NE(cancelled.outcome.message.find("取消前已读完的各天已经存入"), std::string::npos);
+    EXPECT_EQ(periods(), (std::vector<int>{16090201, 16090202, 16090301, 16090302}));
+    EXPECT_EQ(f.reopen().rows().size(), 4u);
+
+    // The first day cannot be read: nothing stored, nothing removed, and the message says so.
+    auto& again = *f.workspace;
+    again.setSetting("IniSerchDay", "5"); // the draws of 09-02 would go
+    ASSERT_EQ(app::UpdateService(again).drawsToRemove(), 2u);
+    site.setMissingDays({"2016-09-03"});
+    Watch watch;
+    const auto failed = app::UpdateService(again).update(watch);
+    EXPECT_FALSE(failed.outcome.ok);
+    EXPECT_EQ(failed.removed, 0u);
+    EXPECT_NE(failed.outcome.message.find("没有更新：历史号码没有改变"), std::string::npos)
+        << failed.outcome.message;
+    EXPECT_EQ(failed.outcome.message.find("之前各天已经存入"), std::string::npos);
+    EXPECT_EQ(periods(), (std::vector<int>{16090201, 16090202, 16090301, 16090302}));
 }
 
 TEST_F(OnlineUpdate, TheCommandLinePrintsWhatItDidAndFailsWhenADayIsMissing) {

@@ -58,9 +58,15 @@ class WorkspaceFixture {
 };
 
 // count lines of the import format, one draw each, ids 17010101 on (no day roll-over).
+// The i-th of many synthetic periods from 17010101 on: 99 draws a "day", never a draw 00.
+inline int syntheticPeriod(int i) {
+    return 17010101 + i + i / 99;
+}
+
 inline std::string manyDrawLines(int count) {
     std::string text;
-    for (int i = 0; i < count; ++i) text += std::to_string(17010101 + i) + " 01 02 03 04 05\n";
+    for (int i = 0; i < count; ++i)
+        text += std::to_string(syntheticPeriod(i)) + " 01 02 03 04 05\n";
     return text;
 }
 

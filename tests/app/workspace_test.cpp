@@ -2,6 +2,7 @@
 
 #include "workspace_fixture.h"
 
+#include "app/history_service.h"
 #include "history/history_table.h"
 
 #include <gtest/gtest.h>
@@ -32,7 +33,7 @@ TEST(WorkspaceStart, FirstStartUsesTheDefaultsAndCreatesTheDatabase) {
     EXPECT_EQ(s.resultKind, 0);
     EXPECT_EQ(s.zodiacBase, 1);
     EXPECT_EQ(s.segmentBase, 1);
-    EXPECT_FALSE(s.zodiacInAnimalOrder);
+    EXPECT_TRUE(s.zodiacInAnimalOrder);
     EXPECT_EQ(s.backDistance, 2);
     EXPECT_EQ(s.combinationSize, 2);
     EXPECT_EQ(s.updateDays, 6);
@@ -146,6 +147,16 @@ TEST(TypedDraw, TheFirstDrawNeedsAValidPeriod) {
     EXPECT_FALSE(w.addDraw({"01", "02", "03", "04", "05"}).ok);
     EXPECT_FALSE(w.addDraw({"01", "02", "03", "04", "05"}, "2016130801").ok);
     EXPECT_FALSE(w.addDraw({"01", "02", "03", "04", "05"}, "16090801").ok);
+    // A draw number the game has not: 00, or above its draws per day (84 here, 90 in 上海).
+    for (const std::string period : {"2016090800", "2016090885", "2016090899"})
+        EXPECT_FALSE(w.addDraw({"01", "02", "03", "04", "05"}, period).ok) << period;
+    EXPECT_NE(w.addDraw({"01", "02", "03", "04", "05"}, "2016090885").message.find("01到84"),
+              std::string::npos);
+    w.setGame(history::Game::Shanghai);
+    ASSERT_TRUE(w.addDraw({"01", "02", "03", "04", "05"}, "2016090890").ok);
+    EXPECT_EQ(w.nextPeriodText(), "2016090901");
+    ASSERT_TRUE(app::HistoryService(w).clearHistory().outcome.ok);
+    w.setGame(history::Game::Jiangxi);
     EXPECT_TRUE(w.rows().empty());
     ASSERT_TRUE(w.addDraw({"01", "02", "03", "04", "05"}, "2016090801").ok);
     EXPECT_EQ(w.rows().front().period, 16090801);
@@ -191,14 +202,36 @@ TEST(SettingsMenus, GameAndBasesPersistAndApplyToLaterDraws) {
     EXPECT_EQ(newest.values[history::ZodiacKind][0], 8);
     EXPECT_EQ(w.rows().front().values[history::ZodiacKind][0], 9);
 
-    w.setZodiacOrder(false); // by age: nothing changes until a base is picked
-    EXPECT_EQ(w.zodiac().values()[0], 0);
+    w.setZodiacOrder(false); // by age, from the next draw on; a base change keeps the rule
     EXPECT_NE(f.settingsFileText().find("SxSetup=False"), std::string::npos);
     w.setZodiacBase(1);
     EXPECT_NE(f.settingsFileText().find("SxIni=1"), std::string::npos);
     w.addDraw({"01", "02", "03", "04", "11"});
     EXPECT_EQ(w.rows().back().values[history::ZodiacKind],
               (history::PositionValues{1, 2, 3, 4, 11}));
+}
+
+TEST(SettingsMenus, EveryFrontEndStoresTheValuesOfTheTickedZodiacRule) {
+    // Fresh settings: the ticked rule (in order) is the one applied.
+    WorkspaceFixture f;
+    f.type("2016090801", {{"01", "02", "03", "04", "05"}});
+    f.workspace->ensureKinds({history::ZodiacKind});
+    // 2016, the monkey's year: 01 is the monkey (9th animal), 02 the goat, ...
+    EXPECT_EQ(f.workspace->rows()[0].values[history::ZodiacKind],
+              (history::PositionValues{9, 8, 7, 6, 5}));
+
+    // By age, then a new base: this workspace (the window) and a fresh one (a command) store
+    // the same values.
+    f.workspace->setZodiacOrder(false);
+    f.workspace->setZodiacBase(0);
+    f.type("", {{"01", "02", "03", "04", "05"}});
+    auto& fresh = f.reopen();
+    f.type("", {{"01", "02", "03", "04", "05"}});
+    fresh.ensureKinds({history::ZodiacKind});
+    EXPECT_EQ(fresh.rows()[1].values[history::ZodiacKind],
+              (history::PositionValues{0, 1, 2, 3, 4}));
+    EXPECT_EQ(fresh.rows()[2].values[history::ZodiacKind],
+              fresh.rows()[1].values[history::ZodiacKind]);
 }
 
 TEST(SettingsMenus, PeriodDistanceBox) {

@@ -14,6 +14,9 @@ TEST(Period, NextPeriodRollsOverOnlyAfterTheLastDrawOfTheDay) {
     EXPECT_EQ(nextPeriodText(16090884, 90), "2016090885");
     // A draw number above the draws per day never rolls the day.
     EXPECT_EQ(nextPeriodText(16090885, 84), "2016090886");
+    // Draw 99 has no successor that day: the next day's 01, never 00.
+    EXPECT_EQ(nextPeriodText(16090899, 84), "2016090901");
+    EXPECT_EQ(nextPeriodText(17013299, 84), "2017013301"); // an imported id that is no date
     EXPECT_EQ(nextPeriodText(9123179, 79), "2010010101");
 }
 

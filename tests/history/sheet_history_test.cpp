@@ -124,13 +124,15 @@ TEST(SheetHistory, ReportsRowsWithoutADrawAndPassesOverHeadingsAndNotes) {
 TEST(SheetHistory, FindsTheColumnsFromTheFirstRowsAndReadsTheRest) {
     CellGrid grid = textGrid({{"期号", "开奖号码"}});
     const int count = static_cast<int>(SheetDrawReader::kSampleRows) + 500;
+    // Draw numbers 01..99 (a draw number 00 is skipped).
+    const auto period = [](int i) { return 16010101 + i / 99 * 100 + i % 99; };
     for (int i = 0; i < count; ++i)
-        grid.push_back(
-            {numberCell(2016010101 + i), textCell(i == count - 1 ? "01 02" : "01 02 03 04 05")});
+        grid.push_back({numberCell(2000000000 + period(i)),
+                        textCell(i == count - 1 ? "01 02" : "01 02 03 04 05")});
     const auto parsed = parse(grid);
     ASSERT_EQ(parsed.draws.size(), static_cast<size_t>(count - 1));
     EXPECT_EQ(parsed.draws.front().line, 2);
-    EXPECT_EQ(parsed.draws.back().period, 16010101 + count - 2);
+    EXPECT_EQ(parsed.draws.back().period, period(count - 2));
     ASSERT_EQ(parsed.reported.size(), 1u);
     EXPECT_EQ(parsed.reported[0].line, count + 1);
 }

@@ -122,11 +122,16 @@ TEST(TextFormat, NoMadeUpDraws) {
                               "01 02 03 04 05\r\n"          // 9 counts on from 0: id 1
                               "第2期\r\n"                   // 10 a digit but no numbers
                               "16090860 00 01 02 03 04\r\n" // 11 00 is no number
-                              "16090861 06 07 08 09 10\r\n");
+                              "16090861 06 07 08 09 10\r\n"
+                              "16090900 06 07 08 09 10\r\n" // 13 draw number 00
+                              "16090999 06 07 08 09 10\r\n" // 14 stored (provinces differ)
+                              "06 07 08 09 10\r\n");        // 15 counts on to 16091000
     EXPECT_EQ(stored(parsed), (std::vector<Stored>{{3, 16090850, {5, 3, 8, 1, 11}},
                                                    {9, 1, {1, 2, 3, 4, 5}},
-                                                   {12, 16090861, {6, 7, 8, 9, 10}}}));
-    ASSERT_EQ(reportedLines(parsed), (std::vector<int>{5, 6, 7, 8, 10, 11}));
+                                                   {12, 16090861, {6, 7, 8, 9, 10}},
+                                                   {14, 16090999, {6, 7, 8, 9, 10}}}));
+    ASSERT_EQ(reportedLines(parsed), (std::vector<int>{5, 6, 7, 8, 10, 11, 13, 15}));
+    EXPECT_NE(parsed.reported[6].reason.find("00"), std::string::npos);
     EXPECT_NE(parsed.reported[0].reason.find("3个"), std::string::npos);
     EXPECT_NE(parsed.reported[1].reason.find("12"), std::string::npos);
     EXPECT_NE(parsed.reported[2].reason.find("重复"), std::string::npos);

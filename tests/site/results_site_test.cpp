@@ -130,7 +130,8 @@ TEST_F(SiteFetch, PagesAndNotFound) {
         const auto missing = platform::fetchPage(site.baseUrl() + path, 5s);
         EXPECT_FALSE(missing.ok) << path;
         EXPECT_EQ(missing.status, 404) << path;
-        EXPECT_EQ(missing.error, "HTTP 404") << path;
+        EXPECT_EQ(missing.error, "网站回答错误 HTTP 404") << path;
+        EXPECT_FALSE(missing.unreachable);
     }
     EXPECT_EQ(site.requests(), 5);
 }
@@ -162,7 +163,7 @@ TEST_F(SiteFetch, SlowPageTimesOutWhileTheSiteKeepsServing) {
     const auto late = platform::fetchPage(dayUrl(site, 22, "2016-09-08"), 150ms);
     EXPECT_FALSE(late.ok);
     EXPECT_FALSE(late.cancelled);
-    EXPECT_EQ(late.error, "timed out after 0.15 s");
+    EXPECT_EQ(late.error, "等了0.15秒网页还没有读完（超时）");
     EXPECT_LT(clock.elapsed(), 550);
 
     // The abandoned answer is due while the next request waits; the next one comes whole.
@@ -178,7 +179,9 @@ TEST_F(SiteFetch, RefusedAndCancelled) {
         platform::fetchPage("http://127.0.0.1:" + std::to_string(closedPort()) + "/", 5s);
     EXPECT_FALSE(refused.ok);
     EXPECT_EQ(refused.status, 0);
-    EXPECT_EQ(refused.error, "connection refused");
+    EXPECT_EQ(refused.error, "连接被拒绝");
+    EXPECT_TRUE(refused.unreachable);
+    EXPECT_EQ(platform::fetchPage("http//nowhere", 5s).error, "网址无效");
 
     PageStyle style;
     style.delay = 10s;
@@ -193,7 +196,7 @@ TEST_F(SiteFetch, RefusedAndCancelled) {
     });
     EXPECT_TRUE(cancelled.cancelled);
     EXPECT_FALSE(cancelled.ok);
-    EXPECT_EQ(cancelled.error, "cancelled");
+    EXPECT_EQ(cancelled.error, "已取消");
     EXPECT_LT(clock.elapsed(), 1000);
     EXPECT_GT(asked, 1);
 

@@ -54,6 +54,7 @@ BacktestSubject BacktestActions::subject() const {
 }
 
 void BacktestActions::onBacktestClicked() {
+    window_.commitEditedBoxes();
     // A size typed into the box counts as it would for 组合检索.
     if (!search_.takeCombinationSize()) return;
     auto* dialog = new BacktestDialog(&window_, service_, prompter_, subject(), choice_);

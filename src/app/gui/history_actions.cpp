@@ -99,6 +99,7 @@ void HistoryActions::onCutBackClicked() {
                           text(service_.cutBackDefault()));
     // Cancel, or OK on an empty box, changes nothing.
     if (!entry || entry->trimmed().isEmpty()) return;
+    if (!confirmDeletion(service_.planCutBack(entry->toStdString()))) return;
     HistoryResult result;
     {
         BusyCursor busy;
@@ -115,6 +116,7 @@ void HistoryActions::onDeleteLastClicked() {
             "请输入需要删除最后多少期历史号码（例如输入3，那么就将删除最后的3期历史号码）"),
         text(HistoryService::deleteLastDefault()));
     if (!entry || entry->trimmed().isEmpty()) return;
+    if (!confirmDeletion(service_.planDeleteLast(entry->toStdString()))) return;
     HistoryResult result;
     {
         BusyCursor busy;
@@ -122,6 +124,12 @@ void HistoryActions::onDeleteLastClicked() {
         result = service_.deleteLast(entry->toStdString(), progress);
     }
     finish(result, kDeleteTitle, ResultsStay::No);
+}
+
+bool HistoryActions::confirmDeletion(const DeletionPlan& plan) {
+    if (!plan.outcome.ok || plan.remove == 0) return true;
+    return prompter_.confirm(plan.moreThanStored ? QStringLiteral("确认清空") : kDeleteTitle,
+                             text(plan.question()));
 }
 
 void HistoryActions::offerRebuild() {

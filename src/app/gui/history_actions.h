@@ -35,6 +35,9 @@ class HistoryActions : public QObject {
     // many times a day, and leaves a search of the rest of the history as good as it was.
     enum class ResultsStay { Yes, No };
 
+    // Asks before a deletion the user typed, naming how many draws go; true to go on. An entry
+    // that removes nothing or is refused is not asked about (the operation says why).
+    bool confirmDeletion(const DeletionPlan& plan);
     // Shows what a maintenance operation did and refreshes the window when the history changed.
     void finish(const HistoryResult& result, const QString& title, ResultsStay results);
 

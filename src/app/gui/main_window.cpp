@@ -15,6 +15,7 @@
 #include "history/game_record.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QComboBox>
 #include <QDesktopServices>
 #include <QDir>
@@ -32,10 +33,10 @@
 namespace app::gui {
 
 namespace {
-// From this many draws on, the grid opens at its newest rows.
-constexpr size_t kScrollFromDraws = 39;
 // The note over results that belong to the history before it changed.
 const QString kStaleResultsText = QStringLiteral("以下检索结果属于更改前的历史号码，请重新检索");
+// How often the window looks whether another process changed the database.
+constexpr int kOutsideCheckMs = 500;
 } // namespace
 
 MainWindow::MainWindow(Workspace& workspace, Prompter& prompter, QWidget* parent)
@@ -63,6 +64,9 @@ MainWindow::MainWindow(Workspace& workspace, Prompter& prompter, QWidget* parent
     new ExportActions(*this, workspace_, prompter_, *search);
     new BacktestActions(*this, workspace_, prompter_, *search);
     playView_->setPositionSource([search] { return search->chosenPositions(); });
+    auto* outsideCheck = new QTimer(this);
+    connect(outsideCheck, &QTimer::timeout, this, &MainWindow::followOutsideChanges);
+    outsideCheck->start(kOutsideCheckMs);
     // Typing starts where the next draw goes, or at the first period while there is none.
     if (workspace_.rows().empty() && workspace_.databaseOpen())
         nextPeriodBox_->setFocus();
@@ -146,7 +150,9 @@ void MainWindow::showHistory() {
 }
 
 void MainWindow::scrollHistoryToEnd() {
-    if (workspace_.rows().size() >= kScrollFromDraws) historyGrid_->scrollToBottom();
+    // The newest draw is in view whatever the window's height (a grid that holds every row does
+    // not move).
+    historyGrid_->scrollToBottom();
 }
 
 void MainWindow::showDatabaseStatus() {
@@ -232,6 +238,35 @@ void MainWindow::showEvent(QShowEvent* event) {
         });
 }
 
+void MainWindow::changeEvent(QEvent* event) {
+    QMainWindow::changeEvent(event);
+    if (event->type() == QEvent::ActivationChange && isActiveWindow() && shownOnce_) {
+        followOutsideSettings();
+        followOutsideChanges();
+    }
+}
+
+void MainWindow::followOutsideChanges() {
+    // A dialog may be in the middle of an operation (its progress runs the event loop).
+    if (QApplication::activeModalWidget() || QApplication::activePopupWidget()) return;
+    if (!workspace_.followOutsideChanges()) return;
+    refreshAfterHistoryChange();
+    markResultsStale();
+    statusBar()->showMessage(QStringLiteral("历史号码已被另一个程序修改，已重新读入（共%1期）。")
+                                 .arg(static_cast<qulonglong>(workspace_.rows().size())),
+                             8000);
+}
+
+void MainWindow::followOutsideSettings() {
+    if (QApplication::activeModalWidget()) return;
+    if (!workspace_.rereadSettings()) return;
+    showSettings();
+    showTitle();
+    showNextPeriod();
+    showTargets();
+    showSpan();
+}
+
 void MainWindow::reportDatabaseProblem() {
     prompter_.warn(QStringLiteral("历史数据库"),
                    QString::fromStdString(workspace_.databaseProblem()));
@@ -245,10 +280,17 @@ void MainWindow::openHelpPage(HelpPage page) {
         return;
     }
     const QString path = QString::fromStdString(pages.path);
-    if (!pageOpener_(QUrl::fromLocalFile(path)))
+    if (!pageOpener_(QUrl::fromLocalFile(path))) {
         prompter_.inform(
             title, QStringLiteral("无法打开网页浏览器。页面在：\n%1\n请用浏览器打开这个文件。")
                        .arg(QDir::toNativeSeparators(path)));
+        return;
+    }
+    // The desktop may have handed the page to no browser at all without saying so.
+    statusBar()->showMessage(
+        QStringLiteral("帮助页面在“%1”；如果浏览器没有打开它，请用浏览器打开这个文件。")
+            .arg(QDir::toNativeSeparators(path)),
+        15000);
 }
 
 void MainWindow::connectHandlers() {

@@ -52,6 +52,10 @@ class MainWindow : public QMainWindow {
     // Tells the user when a choice could not be written to the settings store.
     void reportSettingsProblem();
 
+    // Before a search started by its shortcut (the focus stays where it was): a period distance
+    // still being typed is taken as leaving its box would take it.
+    void commitEditedBoxes();
+
     // The result grids and the tally chart show the latest search; after the history was
     // replaced, cut back or cleared they are marked as belonging to the history before, until
     // the next search shows its result.
@@ -68,6 +72,7 @@ class MainWindow : public QMainWindow {
   protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
     void showEvent(QShowEvent* event) override;
+    void changeEvent(QEvent* event) override;
 
   private:
     // ---- building the window (main_window_layout.cpp) ----
@@ -106,6 +111,12 @@ class MainWindow : public QMainWindow {
     void offerRefusedFile();
     void connectHandlers();
     void openHelpPage(HelpPage page);
+    // Another process (a command line, another window) changed the database: shows the history
+    // as it is now, the results marked as belonging to the history before. Looked at on a short
+    // timer and when the window is activated; never while a dialog or an operation runs.
+    void followOutsideChanges();
+    // Settings another process wrote, read again when the window is activated.
+    void followOutsideSettings();
 
     // ---- draw entry and period distance (main_window_entry.cpp) ----
     void connectEntry();

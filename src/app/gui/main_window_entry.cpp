@@ -19,6 +19,7 @@
 #include <QSignalBlocker>
 #include <QSplitter>
 #include <QStatusBar>
+#include <QTimer>
 
 #include <algorithm>
 #include <optional>
@@ -52,6 +53,12 @@ void MainWindow::connectEntry() {
                 [this, i] { onEntryBoxChanged(i + 1); });
     }
     backDistanceBox_->installEventFilter(this);
+    // The ten digits of the first period typed: the numbers come next.
+    connect(nextPeriodBox_, &QLineEdit::textEdited, this, [this](const QString& text) {
+        static const QRegularExpression tenDigits(QStringLiteral("^\\s*\\d{10}\\s*$"));
+        if (workspace_.rows().empty() && tenDigits.match(text).hasMatch())
+            entryBoxes_[0]->setFocus(Qt::TabFocusReason);
+    });
 }
 
 bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
@@ -69,6 +76,16 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
         }
     }
     if (event->type() == QEvent::Resize && watched == tallySplitter_) fitTallyToWidth();
+    // A click anywhere in an empty masked box starts typing at its first place.
+    if ((event->type() == QEvent::MouseButtonRelease || event->type() == QEvent::FocusIn) &&
+        (watched == backDistanceBox_ ||
+         std::find(entryBoxes_.begin(), entryBoxes_.end(), watched) != entryBoxes_.end())) {
+        auto* box = static_cast<QLineEdit*>(watched);
+        if (box->text().isEmpty())
+            QTimer::singleShot(0, box, [box] {
+                if (box->text().isEmpty()) box->setCursorPosition(0);
+            });
+    }
     if (event->type() == QEvent::FocusOut && watched == backDistanceBox_) {
         // Leaving the box for another control counts; a menu or another window opening does not.
         const auto reason = static_cast<QFocusEvent*>(event)->reason();
@@ -173,6 +190,10 @@ void MainWindow::focusEntryProblem(const QString& message) {
     if (!target) return;
     target->setFocus(Qt::OtherFocusReason);
     target->selectAll();
+}
+
+void MainWindow::commitEditedBoxes() {
+    if (backDistanceBox_->hasFocus()) onBackDistanceLeft();
 }
 
 void MainWindow::onBackDistanceLeft() {

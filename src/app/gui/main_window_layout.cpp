@@ -138,6 +138,7 @@ void MainWindow::buildMenus() {
     settingsMenu_->addSeparator();
     updateDaysItem_ = addItem(settingsMenu_, QStringLiteral("mnuSetDay"),
                               QStringLiteral("历史号码更新检索天(&Y)"));
+    addItem(settingsMenu_, QStringLiteral("mnuUpdateSite"), QStringLiteral("更新网址设置(&W)"));
     homePageItem_ = addItem(settingsMenu_, QStringLiteral("mnuFrontPage"),
                             QStringLiteral("软件介绍服务主页(&P)"));
     descriptionItem_ =

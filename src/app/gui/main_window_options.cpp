@@ -10,6 +10,7 @@
 
 #include <QAction>
 #include <QCursor>
+#include <QHeaderView>
 #include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
@@ -40,6 +41,11 @@ void MainWindow::connectOptions() {
     connect(settingsButton_, &QPushButton::clicked, this, &MainWindow::onSettingsClicked);
     connect(historyGrid_, &QTableView::customContextMenuRequested, this,
             &MainWindow::onHistoryGridContextMenu);
+    // The header row offers the same menu as the cells.
+    QHeaderView* header = historyGrid_->horizontalHeader();
+    header->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(header, &QHeaderView::customContextMenuRequested, this,
+            [this, header](QPoint at) { historyMenu_->popup(header->mapToGlobal(at)); });
 }
 
 void MainWindow::connectMenus() {

@@ -22,6 +22,11 @@ void WidgetPrompter::warn(const QString& title, const QString& text) {
     QMessageBox::warning(parent_, title, text);
 }
 
+void WidgetPrompter::tell(const QString& title, const QString& text) {
+    QMessageBox box(QMessageBox::NoIcon, title, text, QMessageBox::Ok, parent_);
+    box.exec();
+}
+
 std::optional<QString> WidgetPrompter::askText(const QString& title, const QString& prompt,
                                                const QString& defaultText) {
     bool ok = false;

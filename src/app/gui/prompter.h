@@ -19,6 +19,8 @@ class Prompter {
     virtual bool confirm(const QString& title, const QString& text) = 0;
     virtual void inform(const QString& title, const QString& text) = 0;
     virtual void warn(const QString& title, const QString& text) = 0;
+    // A plain message box with the OK button and no icon.
+    virtual void tell(const QString& title, const QString& text) = 0;
     // A line of text; empty when the user cancels.
     virtual std::optional<QString> askText(const QString& title, const QString& prompt,
                                            const QString& defaultText) = 0;
@@ -38,6 +40,7 @@ class WidgetPrompter : public Prompter {
     bool confirm(const QString& title, const QString& text) override;
     void inform(const QString& title, const QString& text) override;
     void warn(const QString& title, const QString& text) override;
+    void tell(const QString& title, const QString& text) override;
     std::optional<QString> askText(const QString& title, const QString& prompt,
                                    const QString& defaultText) override;
     QString openFile(const QString& dir, const QString& filter) override;

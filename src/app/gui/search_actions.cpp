@@ -87,6 +87,7 @@ std::array<bool, 5> SearchActions::chosenPositions() const {
 }
 
 void SearchActions::onSearchClicked() {
+    window_.commitEditedBoxes();
     const std::array<bool, 5> positions = chosenPositions();
     SearchResult result;
     Outcome outcome;
@@ -98,6 +99,7 @@ void SearchActions::onSearchClicked() {
 }
 
 void SearchActions::onCombinationSearchClicked() {
+    window_.commitEditedBoxes();
     if (!takeCombinationSize()) return;
     SearchResult result;
     Outcome outcome;

@@ -7,6 +7,7 @@
 #include <QBarSeries>
 #include <QBarSet>
 #include <QChart>
+#include <QCursor>
 #include <QGraphicsLayout>
 #include <QHelpEvent>
 #include <QLineSeries>
@@ -92,6 +93,24 @@ void TallyChart::showResult(const SearchResult& result) {
     }
     auto* bars = new QBarSeries;
     bars->append(counts);
+    // A bar's figures on hover: its count beside what chance gives.
+    QStringList tips;
+    for (size_t i = 0; i < byValue.size(); ++i) {
+        const search::ChanceBand b =
+            i < result.bands.size() ? result.bands[i] : search::ChanceBand{};
+        tips << QStringLiteral("%1：出现%2次\n随机期望%3次（95%范围 %4～%5）")
+                    .arg(categories[static_cast<int>(i)])
+                    .arg(static_cast<qlonglong>(byValue[i].count))
+                    .arg(b.expected, 0, 'f', 1)
+                    .arg(b.low, 0, 'f', 1)
+                    .arg(b.high, 0, 'f', 1);
+    }
+    connect(bars, &QBarSeries::hovered, this, [tips](bool over, int index, QBarSet*) {
+        if (over && index >= 0 && index < tips.size())
+            QToolTip::showText(QCursor::pos(), tips[index]);
+        else
+            QToolTip::hideText();
+    });
     band->setUpperSeries(bandHigh);
     band->setLowerSeries(bandLow);
     band->setName(QStringLiteral("随机范围（95%）"));
@@ -115,6 +134,8 @@ void TallyChart::showResult(const SearchResult& result) {
     y->setRange(0, static_cast<double>(step * steps));
     y->setTickCount(static_cast<int>(steps) + 1);
     y->setLabelFormat(QStringLiteral("%d"));
+    // Counts in the ten thousands keep every digit, however narrow the chart.
+    y->setTruncateLabels(false);
     chart->addAxis(x, Qt::AlignBottom);
     chart->addAxis(y, Qt::AlignLeft);
     for (QAbstractSeries* series :

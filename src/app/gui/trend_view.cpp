@@ -741,6 +741,8 @@ void TrendView::showChart(int v) {
     y->setRange(0, static_cast<double>(step * ((highest + step - 1) / step)));
     y->setTickCount(static_cast<int>((highest + step - 1) / step) + 1);
     y->setLabelFormat(QStringLiteral("%d"));
+    // Counts of five digits in a narrow chart are shown whole, never cut to "…".
+    x->setTruncateLabels(false);
     y->setTruncateLabels(false);
     chart->addAxis(x, Qt::AlignBottom);
     chart->addAxis(y, Qt::AlignLeft);

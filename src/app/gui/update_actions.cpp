@@ -66,14 +66,28 @@ UpdateActions::UpdateActions(MainWindow& window, Workspace& workspace, Prompter&
             this, &UpdateActions::onUpdateClicked);
     connect(window.findChild<QAction*>(QStringLiteral("mnuSetDay")), &QAction::triggered, this,
             &UpdateActions::onKeptDaysClicked);
+    connect(window.findChild<QAction*>(QStringLiteral("mnuUpdateSite")), &QAction::triggered, this,
+            &UpdateActions::onSiteClicked);
 }
 
 bool UpdateActions::ensureSite() {
     if (!workspace_.settings().updateSite.empty()) return true;
+    return askSite();
+}
+
+void UpdateActions::onSiteClicked() {
+    if (askSite())
+        window_.statusBar()->showMessage(
+            QStringLiteral("开奖网站的地址已改为 %1").arg(text(workspace_.settings().updateSite)),
+            8000);
+}
+
+bool UpdateActions::askSite() {
     for (;;) {
-        const auto entry = prompter_.askText(
-            QStringLiteral("开奖网站"),
-            QStringLiteral("请输入开奖网站的地址，例如 http://127.0.0.1:8080"), QString());
+        const auto entry =
+            prompter_.askText(QStringLiteral("开奖网站"),
+                              QStringLiteral("请输入开奖网站的地址，例如 http://127.0.0.1:8080"),
+                              text(workspace_.settings().updateSite));
         if (!entry || entry->trimmed().isEmpty()) return false;
         const Outcome saved = workspace_.setSetting("UpdateSite", entry->trimmed().toStdString());
         window_.reportSettingsProblem();
@@ -100,10 +114,18 @@ void UpdateActions::onUpdateClicked() {
     window_.refreshAfterHistoryChange();
     // Old draws removed: the results no longer describe this history.
     if (result.removed > 0) window_.markResultsStale();
-    if (result.cancelled || result.complete())
+    if (result.cancelled || result.complete()) {
         prompter_.inform(kTitle, text(result.outcome.message));
-    else
+    } else if (result.siteUnreachable) {
+        // No answer at all: the address may be wrong; offer to change it.
+        if (prompter_.confirm(kTitle, text(result.outcome.message) +
+                                          QStringLiteral("\n\n开奖网站 %1 没有回答，地址可能不对。"
+                                                         "要修改开奖网站的地址吗？")
+                                              .arg(text(workspace_.settings().updateSite))))
+            onSiteClicked();
+    } else {
         prompter_.warn(kTitle, text(result.outcome.message));
+    }
 }
 
 void UpdateActions::onKeptDaysClicked() {
@@ -118,7 +140,7 @@ void UpdateActions::onKeptDaysClicked() {
             window_.reportSettingsProblem();
             return;
         }
-        prompter_.warn(kDaysWrongTitle, kDaysWrong);
+        prompter_.tell(kDaysWrongTitle, kDaysWrong);
     }
 }
 

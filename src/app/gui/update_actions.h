@@ -1,7 +1,8 @@
 #pragma once
 // The online update in the window: 历史号在线更新(&O) with its question, a progress dialog that
 // shows the day being fetched and can cancel, and the result; and 历史号码更新检索天(&Y), the days
-// the update keeps.
+// the update keeps; 更新网址设置(&W), the results site's address, also offered when the site
+// could not be reached.
 
 #include "app/update_service.h"
 
@@ -22,6 +23,10 @@ class UpdateActions : public QObject {
     void onKeptDaysClicked();
     // The results site's address; asked once when none is set. False when the user gave none.
     bool ensureSite();
+    void onSiteClicked();
+    // Asks for the site's address, showing the current one, until a web address or nothing is
+    // entered; true when one was saved.
+    bool askSite();
 
     MainWindow& window_;
     Workspace& workspace_;

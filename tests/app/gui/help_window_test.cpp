@@ -7,6 +7,7 @@
 #include <QAction>
 #include <QDir>
 #include <QFileInfo>
+#include <QStatusBar>
 #include <QUrl>
 
 #include <vector>
@@ -40,6 +41,10 @@ TEST(HelpWindowTest, EachHelpItemOpensItsPageFromTheDataFolder) {
         EXPECT_EQ(QFileInfo(folder.filePath(page)).absoluteFilePath(),
                   QFileInfo(opened[0].toLocalFile()).absoluteFilePath());
         EXPECT_TRUE(QFileInfo(opened[0].toLocalFile()).isFile());
+        // The status bar names the file, in case the desktop opened nothing.
+        const QString said = f.window->statusBar()->currentMessage();
+        EXPECT_TRUE(said.contains(page) && said.contains(QStringLiteral("帮助")))
+            << said.toStdString();
     }
     EXPECT_TRUE(f.prompter.shown.empty());
 }

@@ -146,11 +146,17 @@ TEST(HistoryMaintenance, InputBoxesForCuttingBack) {
     typeDayTurn(f);
     f.open();
     // Cancel and an empty entry change nothing and say nothing.
-    f.prompter.answers = {std::nullopt, QString(), QStringLiteral("3")};
+    f.prompter.answers = {std::nullopt, QString(), QStringLiteral("3"), QStringLiteral("3")};
+    f.prompter.confirmations = {false, true};
     auto* lastN = f.find<QAction>("mnuEszhzd");
     lastN->trigger();
     lastN->trigger();
     EXPECT_EQ(gridRows(f), 4);
+    // Asked first, naming what goes; declining changes nothing.
+    lastN->trigger();
+    EXPECT_EQ(gridRows(f), 4);
+    EXPECT_EQ(f.prompter.shown.back().text,
+              "将删除3期历史号码（2016090901至2016090903），确定吗？");
     lastN->trigger();
     EXPECT_EQ(gridRows(f), 1);
     EXPECT_EQ(f.find<QLineEdit>("Text1")->text(), "2016090901");
@@ -167,5 +173,15 @@ TEST(HistoryMaintenance, InputBoxesForCuttingBack) {
     EXPECT_EQ(f.prompter.shown[0].title, "删除期数");
     EXPECT_EQ(f.prompter.shown[0].text, "请输入需要删除到的期数，例如‘2016090852’");
     EXPECT_EQ(f.prompter.shown[1].kind, "warn");
+    EXPECT_EQ(gridRows(f), 1);
+
+    // More than the history holds is told and asked like a clear.
+    f.prompter.shown.clear();
+    f.prompter.answers = {QStringLiteral("99999")};
+    f.prompter.confirmations = {false};
+    lastN->trigger();
+    ASSERT_EQ(f.prompter.shown.size(), 2u);
+    EXPECT_EQ(f.prompter.shown[1].title, "确认清空");
+    EXPECT_TRUE(f.prompter.shown[1].text.startsWith(QStringLiteral("历史号码只有1期")));
     EXPECT_EQ(gridRows(f), 1);
 }

@@ -257,6 +257,7 @@ TEST(SearchWindow, ResultsOfAReplacedHistoryAreMarkedUntilTheNextSearch) {
 
     // Before the first search the empty grids have nothing to mark.
     f.prompter.answers = {QStringLiteral("1")};
+    f.prompter.confirmations = {true};
     f.find<QAction>("mnuEszhzd")->trigger();
     ASSERT_EQ(f.workspace().rows().size(), 4u);
     EXPECT_FALSE(marked());
@@ -278,11 +279,13 @@ TEST(SearchWindow, ResultsOfAReplacedHistoryAreMarkedUntilTheNextSearch) {
         {"删除最后指定数量期历史",
          [&] {
              f.prompter.answers = {QStringLiteral("1")};
+             f.prompter.confirmations = {true};
              f.find<QAction>("mnuEszhzd")->trigger();
          }},
         {"删除到选定期",
          [&] {
              f.prompter.answers = {QStringLiteral("2016090802")};
+             f.prompter.confirmations = {true};
              f.find<QAction>("mnuDlzd")->trigger();
          }},
         {"读取历史号文本",
@@ -306,6 +309,7 @@ TEST(SearchWindow, ResultsOfAReplacedHistoryAreMarkedUntilTheNextSearch) {
 
     // A refused search (an unreadable span end) keeps the mark.
     f.prompter.answers = {QStringLiteral("1")};
+    f.prompter.confirmations = {true};
     f.find<QAction>("mnuEszhzd")->trigger();
     ASSERT_TRUE(marked());
     auto* end = f.find<QLineEdit>("Text3_1");

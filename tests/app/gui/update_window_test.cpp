@@ -80,8 +80,11 @@ TEST(UpdateWindow, TheDaysToKeepAreAskedUntilTheyAreTwoToSixteen) {
                           QStringLiteral("16")};
     item->trigger();
     EXPECT_EQ(f.storedSetting("IniSerchDay"), "16");
-    ASSERT_EQ(f.prompter.warnings().size(), 3u);
-    EXPECT_EQ(f.prompter.warnings()[0], kWrong);
+    // A plain OK box, without a warning icon.
+    const auto told = f.prompter.texts(QStringLiteral("tell"));
+    ASSERT_EQ(told.size(), 3u);
+    EXPECT_EQ(told[0], kWrong);
+    EXPECT_TRUE(f.prompter.warnings().empty());
     EXPECT_EQ(f.prompter.shown[0].title, "设置天数");
     // An empty entry or Cancel keeps the days.
     f.prompter.answers = {QString()};
@@ -89,5 +92,39 @@ TEST(UpdateWindow, TheDaysToKeepAreAskedUntilTheyAreTwoToSixteen) {
     f.prompter.answers = {std::nullopt};
     item->trigger();
     EXPECT_EQ(f.storedSetting("IniSerchDay"), "16");
-    EXPECT_EQ(f.prompter.warnings().size(), 3u);
+    EXPECT_EQ(f.prompter.texts(QStringLiteral("tell")).size(), 3u);
+}
+
+TEST(UpdateWindow, TheSiteCanBeChangedAndASiteThatDoesNotAnswerOffersToChangeIt) {
+    WindowFixture f;
+    site::ResultsSite site(twoDays());
+    ASSERT_NE(site.listen(), 0);
+    f.store.type("2016090701", {{"01", "02", "03", "04", "05"}});
+    ASSERT_TRUE(f.workspace().setSetting("UpdateSite", "http://127.0.0.1:1").ok);
+    f.open();
+
+    // Nothing answers at the address: the message is in Chinese and offers to change it.
+    f.prompter.confirmations = {true, true};
+    f.prompter.answers = {QString::fromStdString(site.baseUrl())};
+    QTest::mouseClick(f.find<QPushButton>("Command21"), Qt::LeftButton);
+    ASSERT_GE(f.prompter.shown.size(), 3u);
+    const auto& offer = f.prompter.shown[1];
+    EXPECT_EQ(offer.kind, "confirm");
+    EXPECT_NE(offer.text.indexOf(QStringLiteral("连接被拒绝")), -1) << offer.text.toStdString();
+    EXPECT_NE(offer.text.indexOf(QStringLiteral("没有更新：历史号码没有改变")), -1)
+        << offer.text.toStdString();
+    EXPECT_NE(offer.text.indexOf(QStringLiteral("要修改开奖网站的地址吗")), -1);
+    EXPECT_EQ(f.storedSetting("UpdateSite"), QString::fromStdString(site.baseUrl()));
+
+    // 更新网址设置: anything but a web address is refused and asked again.
+    auto* item = f.find<QAction>("mnuUpdateSite");
+    EXPECT_EQ(item->text(), "更新网址设置(&W)");
+    f.prompter.answers = {QStringLiteral("ftp://x"), QStringLiteral("http://127.0.0.1:9/")};
+    item->trigger();
+    EXPECT_EQ(f.prompter.warnings().size(), 1u);
+    EXPECT_EQ(f.storedSetting("UpdateSite"), "http://127.0.0.1:9");
+    // Cancel keeps the address.
+    f.prompter.answers = {std::nullopt};
+    item->trigger();
+    EXPECT_EQ(f.storedSetting("UpdateSite"), "http://127.0.0.1:9");
 }

@@ -34,6 +34,10 @@ void ScriptedPrompter::warn(const QString& title, const QString& text) {
     shown.push_back({QStringLiteral("warn"), title, text});
 }
 
+void ScriptedPrompter::tell(const QString& title, const QString& text) {
+    shown.push_back({QStringLiteral("tell"), title, text});
+}
+
 std::optional<QString> ScriptedPrompter::askText(const QString& title, const QString& prompt,
                                                  const QString&) {
     shown.push_back({QStringLiteral("ask"), title, prompt});

@@ -32,7 +32,7 @@ void ensureApplication();
 class ScriptedPrompter : public app::gui::Prompter {
   public:
     struct Message {
-        QString kind; // "confirm", "inform", "warn", "ask", "open", "document" (text: its path)
+        QString kind; // "confirm", "inform", "warn", "tell", "ask", "open", "document" (its path)
         QString title;
         QString text;
     };
@@ -40,6 +40,7 @@ class ScriptedPrompter : public app::gui::Prompter {
     bool confirm(const QString& title, const QString& text) override;
     void inform(const QString& title, const QString& text) override;
     void warn(const QString& title, const QString& text) override;
+    void tell(const QString& title, const QString& text) override;
     std::optional<QString> askText(const QString& title, const QString& prompt,
                                    const QString& defaultText) override;
     QString openFile(const QString& dir, const QString& filter) override;

@@ -1,0 +1,70 @@
+// The window follows what another process does to the same data folder: draws stored or a
+// history imported by a command line show within a second, and settings written meanwhile are
+// read again when the window is activated.
+
+#include "window_fixture.h"
+
+#include <QApplication>
+#include <QEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTableView>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+using testing_support::WindowFixture;
+
+namespace {
+
+int gridRows(WindowFixture& f) {
+    return f.find<QTableView>("MSFlexGrid1")->model()->rowCount();
+}
+
+// Another process on the same folder: its own workspace, its own connection.
+std::unique_ptr<app::Workspace> otherProcess(WindowFixture& f) {
+    return std::make_unique<app::Workspace>(f.store.options());
+}
+
+} // namespace
+
+TEST(OutsideChanges, DrawsStoredElsewhereShowWithinASecond) {
+    WindowFixture f;
+    f.open();
+    EXPECT_TRUE(f.find<QLabel>("emptyHistoryHint")->isVisible());
+
+    auto other = otherProcess(f);
+    ASSERT_TRUE(other->addDraw({"01", "02", "03", "04", "05"}, "2016090884").ok);
+    ASSERT_TRUE(other->addDraw({"06", "07", "08", "09", "10"}).ok);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return gridRows(f) == 2; }, 1500));
+    EXPECT_FALSE(f.find<QLabel>("emptyHistoryHint")->isVisible());
+    EXPECT_EQ(f.find<QLineEdit>("Text1")->text(), "2016090902");
+    EXPECT_TRUE(f.find<QLineEdit>("Text1")->isReadOnly());
+    EXPECT_EQ(f.find<QLineEdit>("Text2_1")->text(), "6");
+    EXPECT_EQ(f.find<QLineEdit>("Text3_1")->text(), "2016090901");
+
+    // A search shows its result; a change elsewhere marks it as belonging to the history before.
+    f.find<QPushButton>("Command1")->click();
+    EXPECT_FALSE(f.find<QLabel>("staleResultsHint")->isVisible());
+    ASSERT_TRUE(other->addDraw({"11", "01", "02", "03", "04"}).ok);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return gridRows(f) == 3; }, 1500));
+    EXPECT_TRUE(f.find<QLabel>("staleResultsHint")->isVisible());
+    // The window's own typing goes on from the newest draw.
+    EXPECT_EQ(f.workspace().nextPeriodText(), "2016090903");
+    EXPECT_TRUE(f.prompter.warnings().empty());
+}
+
+TEST(OutsideChanges, SettingsWrittenElsewhereAreReadOnActivation) {
+    WindowFixture f;
+    f.store.type("2016090801", {{"01", "02", "03", "04", "05"}});
+    f.open();
+    auto other = otherProcess(f);
+    ASSERT_TRUE(other->setSetting("UpdateSite", "http://127.0.0.1:9").ok);
+    ASSERT_TRUE(other->setSetting("intXianshiLei", "3").ok);
+    QEvent activated(QEvent::ActivationChange);
+    QApplication::sendEvent(f.window.get(), &activated);
+    EXPECT_EQ(f.workspace().settings().updateSite, "http://127.0.0.1:9");
+    EXPECT_TRUE(f.find<QRadioButton>("Option4_3")->isChecked());
+}
