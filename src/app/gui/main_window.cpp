@@ -5,6 +5,7 @@
 #include "app/gui/history_actions.h"
 #include "app/gui/history_model.h"
 #include "app/gui/play_view.h"
+#include "app/gui/shrink_view.h"
 #include "app/gui/prompter.h"
 #include "app/gui/search_actions.h"
 #include "app/gui/tally_chart.h"
@@ -84,6 +85,7 @@ void MainWindow::refreshAfterHistoryChange() {
     showSpan();
     trendView_->historyChanged();
     playView_->historyChanged();
+    shrinkView_->historyChanged();
 }
 
 void MainWindow::showSettings() {

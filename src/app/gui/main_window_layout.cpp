@@ -4,6 +4,7 @@
 #include "app/gui/history_model.h"
 #include "app/gui/main_window.h"
 #include "app/gui/play_view.h"
+#include "app/gui/shrink_view.h"
 #include "app/gui/trend_view.h"
 
 #include <QActionGroup>
@@ -206,6 +207,8 @@ QWidget* MainWindow::buildHistoryColumn() {
     historyTabs_->addTab(trendView_, QStringLiteral("走势图"));
     playView_ = new PlayView(workspace_, prompter_);
     historyTabs_->addTab(playView_, QStringLiteral("玩法"));
+    shrinkView_ = new ShrinkView(workspace_, prompter_);
+    historyTabs_->addTab(shrinkView_, QStringLiteral("缩水"));
     connect(historyTabs_, &QTabWidget::currentChanged, this, &MainWindow::onHistoryTabChanged);
     layout->addWidget(historyTabs_, 1);
     return column;
