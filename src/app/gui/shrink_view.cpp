@@ -176,6 +176,7 @@ ShrinkView::ShrinkView(Workspace& workspace, Prompter& prompter, QWidget* parent
                                        QStringLiteral("保留比例"), QStringLiteral("通过率"),
                                        QStringLiteral("通过率÷保留比例")});
     table_->verticalHeader()->hide();
+    table_->verticalHeader()->setDefaultSectionSize(table_->fontMetrics().height() + 6);
     table_->setEditTriggers(QAbstractItemView::NoEditTriggers);
     table_->setMinimumHeight(150);
     table_->setToolTip(

@@ -37,6 +37,7 @@ class ShrinkView : public QWidget {
 
     // The history changed: the counts follow when shown, else when next shown.
     void historyChanged();
+    int preferredWidth() const { return 780; }
 
   protected:
     void showEvent(QShowEvent* event) override;
