@@ -77,6 +77,7 @@ void addOmissionCommands(std::vector<CommandSpec>& table);
 void addBacktestCommands(std::vector<CommandSpec>& table);
 void addGamesCommands(std::vector<CommandSpec>& table);
 void addPlayCommands(std::vector<CommandSpec>& table);
+void addShrinkCommands(std::vector<CommandSpec>& table);
 
 // ---- shared by the commands ----
 // A kind given as 0..5 or number, zodiac, head, tail, sum, segment; throws UsageError otherwise.

@@ -7,6 +7,7 @@
 #include "app/gui/play_view.h"
 #include "app/gui/prompter.h"
 #include "app/gui/search_actions.h"
+#include "app/gui/shrink_view.h"
 #include "app/gui/tally_chart.h"
 #include "app/gui/trend_view.h"
 #include "app/gui/update_actions.h"
@@ -88,6 +89,7 @@ void MainWindow::refreshAfterHistoryChange() {
     showSpan();
     trendView_->historyChanged();
     playView_->historyChanged();
+    shrinkView_->historyChanged();
 }
 
 void MainWindow::showSettings() {

@@ -35,6 +35,7 @@ class HistoryActions;
 class HistoryModel;
 class Prompter;
 class PlayView;
+class ShrinkView;
 class TrendView;
 
 class MainWindow : public QMainWindow {
@@ -193,6 +194,7 @@ class MainWindow : public QMainWindow {
     QTabWidget* historyTabs_ = nullptr;
     TrendView* trendView_ = nullptr;
     PlayView* playView_ = nullptr;
+    ShrinkView* shrinkView_ = nullptr;
     int lastHistoryTab_ = 0;
     // The history column's width before the trend view's tab widened it.
     int historyColumnWidth_ = 0;

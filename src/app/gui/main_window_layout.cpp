@@ -4,6 +4,7 @@
 #include "app/gui/history_model.h"
 #include "app/gui/main_window.h"
 #include "app/gui/play_view.h"
+#include "app/gui/shrink_view.h"
 #include "app/gui/trend_view.h"
 
 #include <QActionGroup>
@@ -207,6 +208,8 @@ QWidget* MainWindow::buildHistoryColumn() {
     historyTabs_->addTab(trendView_, QStringLiteral("走势图"));
     playView_ = new PlayView(workspace_, prompter_);
     historyTabs_->addTab(playView_, QStringLiteral("玩法"));
+    shrinkView_ = new ShrinkView(workspace_, prompter_);
+    historyTabs_->addTab(shrinkView_, QStringLiteral("缩水"));
     connect(historyTabs_, &QTabWidget::currentChanged, this, &MainWindow::onHistoryTabChanged);
     layout->addWidget(historyTabs_, 1);
     return column;
@@ -215,14 +218,15 @@ QWidget* MainWindow::buildHistoryColumn() {
 void MainWindow::onHistoryTabChanged(int index) {
     QList<int> sizes = columnSplitter_->sizes();
     if (sizes.size() != 3) return;
-    if (index == 1 || index == 2) {
+    if (index >= 1 && index <= 3) {
         // Widened from the results column; when even its least width leaves too little, the
         // results give way while the trend view or the plays are open.
         // The width to go back to is the one the history grid had.
         if (lastHistoryTab_ == 0 || historyColumnWidth_ <= 0) historyColumnWidth_ = sizes[0];
         lastHistoryTab_ = index;
-        const int preferred =
-            index == 1 ? trendView_->preferredWidth() : playView_->preferredWidth();
+        const int preferred = index == 1   ? trendView_->preferredWidth()
+                              : index == 2 ? playView_->preferredWidth()
+                                           : shrinkView_->preferredWidth();
         const int gain = std::max(0, preferred - sizes[0]);
         if (gain <= sizes[2] - resultColumn_->minimumSizeHint().width()) {
             sizes[0] += gain;

@@ -1,0 +1,474 @@
+#include "app/gui/shrink_view.h"
+
+#include "app/gui/dialog_progress.h"
+#include "app/gui/prompter.h"
+#include "app/workspace.h"
+#include "platform/file_io.h"
+
+#include <QApplication>
+#include <QChart>
+#include <QChartView>
+#include <QCheckBox>
+#include <QClipboard>
+#include <QComboBox>
+#include <QDir>
+#include <QGraphicsLayout>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QLineSeries>
+#include <QPen>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QScrollArea>
+#include <QSpinBox>
+#include <QTableWidget>
+#include <QVBoxLayout>
+#include <QValueAxis>
+
+#include <algorithm>
+#include <bit>
+
+namespace app::gui {
+
+namespace {
+
+const play::Play kPlays[] = {play::Play::Any5, play::Play::Front3Group, play::Play::Front3Direct,
+                             play::Play::Any6, play::Play::Any7,        play::Play::Any8};
+
+QString percent(double share) {
+    return QString::number(share * 100, 'f', 2) + QLatin1Char('%');
+}
+
+QString ratio(double passRate, double keptShare) {
+    return keptShare > 0 ? QString::number(passRate / keptShare, 'f', 3) : QStringLiteral("—");
+}
+
+void setChart(QChartView& view, QChart* chart) {
+    chart->setAnimationOptions(QChart::NoAnimation);
+    chart->setBackgroundRoundness(0);
+    chart->layout()->setContentsMargins(0, 0, 0, 0);
+    chart->setMargins(QMargins(2, 2, 2, 2));
+    QChart* old = view.chart();
+    view.setChart(chart);
+    delete old;
+}
+
+void chartNote(QChartView& view, const QString& note) {
+    auto* chart = new QChart;
+    chart->setTitle(note);
+    chart->legend()->hide();
+    setChart(view, chart);
+}
+
+} // namespace
+
+ShrinkView::ShrinkView(Workspace& workspace, Prompter& prompter, QWidget* parent)
+    : QWidget(parent), workspace_(workspace), prompter_(prompter),
+      service_(std::make_unique<ShrinkService>(workspace)) {
+    setObjectName(QStringLiteral("shrinkView"));
+    // Like the plays tab, the contents scroll on a small screen instead of widening the window.
+    auto* outer = new QVBoxLayout(this);
+    outer->setContentsMargins(0, 0, 0, 0);
+    auto* scroller = new QScrollArea;
+    scroller->setWidgetResizable(true);
+    scroller->setFrameShape(QFrame::NoFrame);
+    outer->addWidget(scroller);
+    auto* content = new QWidget;
+    scroller->setWidget(content);
+    auto* layout = new QVBoxLayout(content);
+    layout->setContentsMargins(2, 2, 2, 2);
+
+    auto* top = new QHBoxLayout;
+    top->addWidget(new QLabel(QStringLiteral("玩法")));
+    playBox_ = new QComboBox;
+    playBox_->setObjectName(QStringLiteral("shrinkPlay"));
+    for (const auto p : kPlays)
+        playBox_->addItem(QString::fromUtf8(play::info(p).name), static_cast<int>(p));
+    top->addWidget(playBox_);
+    top->addWidget(new QLabel(QStringLiteral("统计期数")));
+    window_ = new QSpinBox;
+    window_->setObjectName(QStringLiteral("shrinkWindow"));
+    window_->setRange(1, kMaxShrinkWindow);
+    window_->setValue(200);
+    top->addWidget(window_);
+    count_ = new QLabel;
+    count_->setObjectName(QStringLiteral("shrinkCount"));
+    top->addWidget(count_, 1);
+    layout->addLayout(top);
+
+    // The pad: a click makes a number 胆, a second click 杀, a third neither.
+    auto* padBox = new QGroupBox(QStringLiteral("胆码 / 杀号（点一次为胆，两次为杀，三次取消）"));
+    auto* pad = new QHBoxLayout(padBox);
+    for (int n = 1; n <= 11; ++n) {
+        auto* button = new QPushButton(QStringLiteral("%1").arg(n, 2, 10, QLatin1Char('0')));
+        button->setObjectName(QStringLiteral("shrinkPad%1").arg(n));
+        button->setFixedWidth(34);
+        connect(button, &QPushButton::clicked, this, [this, n] { cycleNumber(n); });
+        padButtons_[static_cast<size_t>(n - 1)] = button;
+        pad->addWidget(button);
+    }
+    pad->addWidget(new QLabel(QStringLiteral("至少含胆")));
+    danAtLeast_ = new QSpinBox;
+    danAtLeast_->setObjectName(QStringLiteral("shrinkDanAtLeast"));
+    danAtLeast_->setRange(1, 11);
+    danAtLeast_->setValue(11);
+    danAtLeast_->setToolTip(QStringLiteral("胆码多于这个数时，至少要含其中几个"));
+    pad->addWidget(danAtLeast_);
+    pad->addStretch(1);
+    layout->addWidget(padBox);
+
+    auto* conditionsBox = new QGroupBox(QStringLiteral("条件（勾选后生效，范围含两端）"));
+    auto* grid = new QGridLayout(conditionsBox);
+    const play::ConditionKind rangeKinds[] = {
+        play::ConditionKind::Sum,    play::ConditionKind::Span,
+        play::ConditionKind::Odd,    play::ConditionKind::Big,
+        play::ConditionKind::Prime,  play::ConditionKind::Consecutive,
+        play::ConditionKind::Repeat, play::ConditionKind::Neighbour};
+    int cell = 0;
+    for (const auto kind : rangeKinds) {
+        RangeRow row{kind};
+        row.use = new QCheckBox(QString::fromUtf8(play::conditionCaption(kind)));
+        row.use->setObjectName(QStringLiteral("shrinkUse_%1").arg(play::conditionName(kind)));
+        row.low = new QSpinBox;
+        row.high = new QSpinBox;
+        row.low->setObjectName(QStringLiteral("shrinkLow_%1").arg(play::conditionName(kind)));
+        row.high->setObjectName(QStringLiteral("shrinkHigh_%1").arg(play::conditionName(kind)));
+        auto* line = new QHBoxLayout;
+        line->addWidget(row.use);
+        line->addWidget(row.low);
+        line->addWidget(new QLabel(QStringLiteral("至")));
+        line->addWidget(row.high);
+        line->addStretch(1);
+        grid->addLayout(line, cell / 2, cell % 2);
+        ++cell;
+        ranges_.push_back(row);
+    }
+    routeUse_ = new QCheckBox(QStringLiteral("012路"));
+    routeUse_->setObjectName(QStringLiteral("shrinkUse_route"));
+    routes_ = new QLineEdit;
+    routes_->setObjectName(QStringLiteral("shrinkRoutes"));
+    routes_->setPlaceholderText(QStringLiteral("允许的比例，如 2:2:1,1:2:2"));
+    auto* routeLine = new QHBoxLayout;
+    routeLine->addWidget(routeUse_);
+    routeLine->addWidget(routes_, 1);
+    grid->addLayout(routeLine, cell / 2, cell % 2);
+    ++cell;
+    excludeUse_ = new QCheckBox(QStringLiteral("排除最近开出的号码，期数"));
+    excludeUse_->setObjectName(QStringLiteral("shrinkUse_exclude_drawn"));
+    exclude_ = new QSpinBox;
+    exclude_->setObjectName(QStringLiteral("shrinkExclude"));
+    exclude_->setRange(1, 10000);
+    exclude_->setValue(10);
+    auto* excludeLine = new QHBoxLayout;
+    excludeLine->addWidget(excludeUse_);
+    excludeLine->addWidget(exclude_);
+    excludeLine->addStretch(1);
+    grid->addLayout(excludeLine, cell / 2, cell % 2);
+    layout->addWidget(conditionsBox);
+
+    table_ = new QTableWidget(0, 5);
+    table_->setObjectName(QStringLiteral("shrinkTable"));
+    table_->setHorizontalHeaderLabels({QStringLiteral("条件"), QStringLiteral("保留注数"),
+                                       QStringLiteral("保留比例"), QStringLiteral("通过率"),
+                                       QStringLiteral("通过率÷保留比例")});
+    table_->verticalHeader()->hide();
+    table_->verticalHeader()->setDefaultSectionSize(table_->fontMetrics().height() + 6);
+    table_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    table_->setMinimumHeight(150);
+    table_->setToolTip(
+        QStringLiteral("比值接近1的条件只是少买了号码，并没有提高中奖的机会；明显大于1才有用"));
+    layout->addWidget(table_);
+
+    auto* bottom = new QHBoxLayout;
+    auto* ticketColumn = new QVBoxLayout;
+    tickets_ = new QPlainTextEdit;
+    tickets_->setObjectName(QStringLiteral("shrinkTickets"));
+    tickets_->setReadOnly(true);
+    tickets_->setMinimumHeight(160);
+    ticketColumn->addWidget(tickets_, 1);
+    auto* ticketButtons = new QHBoxLayout;
+    auto* copy = new QPushButton(QStringLiteral("复制号码"));
+    copy->setObjectName(QStringLiteral("shrinkCopy"));
+    auto* save = new QPushButton(QStringLiteral("保存为文本…"));
+    save->setObjectName(QStringLiteral("shrinkSave"));
+    ticketButtons->addWidget(copy);
+    ticketButtons->addWidget(save);
+    ticketColumn->addLayout(ticketButtons);
+    bottom->addLayout(ticketColumn, 1);
+
+    auto* backtestColumn = new QVBoxLayout;
+    auto* stepsLine = new QHBoxLayout;
+    stepsLine->addWidget(new QLabel(QStringLiteral("回测期数")));
+    steps_ = new QSpinBox;
+    steps_->setObjectName(QStringLiteral("shrinkSteps"));
+    steps_->setRange(1, kMaxBacktestSteps);
+    steps_->setValue(1000);
+    stepsLine->addWidget(steps_);
+    backtestButton_ = new QPushButton(QStringLiteral("回测缩水投注"));
+    backtestButton_->setObjectName(QStringLiteral("shrinkBacktest"));
+    stepsLine->addWidget(backtestButton_);
+    stepsLine->addStretch(1);
+    backtestColumn->addLayout(stepsLine);
+    figures_ = new QLabel;
+    figures_->setObjectName(QStringLiteral("shrinkFigures"));
+    figures_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    figures_->setWordWrap(true);
+    backtestColumn->addWidget(figures_);
+    chart_ = new QChartView;
+    chart_->setObjectName(QStringLiteral("shrinkChart"));
+    chart_->setRenderHint(QPainter::Antialiasing);
+    chart_->setMinimumSize(240, 180);
+    chartNote(*chart_, QStringLiteral("回测后在此显示累计盈亏与理论盈亏"));
+    backtestColumn->addWidget(chart_, 1);
+    bottom->addLayout(backtestColumn, 2);
+    layout->addLayout(bottom, 1);
+
+    connect(playBox_, &QComboBox::currentIndexChanged, this, &ShrinkView::onPlayChanged);
+    connect(danAtLeast_, &QSpinBox::valueChanged, this, &ShrinkView::recount);
+    connect(window_, &QSpinBox::valueChanged, this, &ShrinkView::recount);
+    for (const auto& row : ranges_) {
+        connect(row.use, &QCheckBox::toggled, this, &ShrinkView::recount);
+        connect(row.low, &QSpinBox::valueChanged, this, &ShrinkView::recount);
+        connect(row.high, &QSpinBox::valueChanged, this, &ShrinkView::recount);
+    }
+    connect(routeUse_, &QCheckBox::toggled, this, &ShrinkView::recount);
+    connect(routes_, &QLineEdit::editingFinished, this, &ShrinkView::recount);
+    connect(excludeUse_, &QCheckBox::toggled, this, &ShrinkView::recount);
+    connect(exclude_, &QSpinBox::valueChanged, this, &ShrinkView::recount);
+    connect(copy, &QPushButton::clicked, this, &ShrinkView::copyTickets);
+    connect(save, &QPushButton::clicked, this, &ShrinkView::saveTickets);
+    connect(backtestButton_, &QPushButton::clicked, this, &ShrinkView::runBacktest);
+    onPlayChanged();
+}
+
+ShrinkView::~ShrinkView() = default;
+
+void ShrinkView::historyChanged() {
+    stale_ = true;
+    if (isVisible()) recount();
+}
+
+void ShrinkView::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    if (stale_) recount();
+}
+
+void ShrinkView::onPlayChanged() {
+    const auto p = static_cast<play::Play>(playBox_->currentData().toInt());
+    const int size = play::info(p).size;
+    // Each range spans its kind's values for the play's ticket size.
+    for (auto& row : ranges_) {
+        const auto values = search::shapeValues(*play::conditionShape(row.kind), size);
+        const int low = values.empty() ? 0 : values.front();
+        const int high = values.empty() ? 0 : values.back();
+        for (QSpinBox* box : {row.low, row.high}) {
+            const QSignalBlocker block(box);
+            box->setRange(low, high);
+        }
+        const QSignalBlocker blockLow(row.low), blockHigh(row.high);
+        row.low->setValue(low);
+        row.high->setValue(high);
+    }
+    recount();
+}
+
+void ShrinkView::cycleNumber(int number) {
+    int& state = pad_[static_cast<size_t>(number - 1)];
+    state = (state + 1) % 3;
+    QPushButton* button = padButtons_[static_cast<size_t>(number - 1)];
+    button->setStyleSheet(state == 1   ? QStringLiteral("background:#e04040;color:white")
+                          : state == 2 ? QStringLiteral("background:#606060;color:white")
+                                       : QString());
+    button->setToolTip(state == 1   ? QStringLiteral("胆码")
+                       : state == 2 ? QStringLiteral("杀号")
+                                    : QString());
+    recount();
+}
+
+QString ShrinkView::request(ShrinkRequest& r) const {
+    r.play = static_cast<play::Play>(playBox_->currentData().toInt());
+    r.window = window_->value();
+    search::NumberSet dan = 0, kill = 0;
+    for (int n = 0; n < 11; ++n) {
+        if (pad_[static_cast<size_t>(n)] == 1) dan |= static_cast<search::NumberSet>(1u << n);
+        if (pad_[static_cast<size_t>(n)] == 2) kill |= static_cast<search::NumberSet>(1u << n);
+    }
+    if (dan) {
+        const int count = std::popcount(static_cast<unsigned>(dan));
+        r.conditions.push_back(
+            {play::ConditionKind::Dan, dan, std::min(count, danAtLeast_->value()), 0, 0, {}});
+    }
+    if (kill) r.conditions.push_back({play::ConditionKind::Kill, kill, 0, 0, 0, {}});
+    for (const auto& row : ranges_)
+        if (row.use->isChecked())
+            r.conditions.push_back({row.kind, 0, 0, row.low->value(), row.high->value(), {}});
+    if (routeUse_->isChecked()) {
+        play::Condition route{play::ConditionKind::Route, 0, 0, 0, 0, {}};
+        for (const QString& part : routes_->text().split(QLatin1Char(','), Qt::SkipEmptyParts)) {
+            const QStringList counts = part.trimmed().split(QLatin1Char(':'));
+            int value = 0;
+            for (const QString& count : counts) {
+                bool ok = false;
+                const int n = count.toInt(&ok);
+                if (counts.size() != 3 || !ok || n < 0 || n > 9)
+                    return QStringLiteral("012路比例“%1”应写成 2:2:1 这样的三个数").arg(part);
+                value = value * 10 + n;
+            }
+            route.routes.push_back(value);
+        }
+        r.conditions.push_back(route);
+    }
+    if (excludeUse_->isChecked())
+        r.conditions.push_back(
+            {play::ConditionKind::ExcludeDrawn, 0, 0, exclude_->value(), exclude_->value(), {}});
+    return {};
+}
+
+void ShrinkView::recount() {
+    stale_ = false;
+    ShrinkRequest r;
+    ShrinkResult result;
+    QString problem = request(r);
+    if (problem.isEmpty()) {
+        history::NoProgress progress;
+        const Outcome outcome = service_->run(r, progress, result);
+        if (!outcome.ok) problem = QString::fromStdString(outcome.message);
+    }
+    const play::ShrinkFigures& f = result.figures;
+    table_->setRowCount(0);
+    ticketsText_.clear();
+    tickets_->clear();
+    backtestButton_->setEnabled(problem.isEmpty());
+    if (!problem.isEmpty()) {
+        count_->setText(
+            QStringLiteral("<span style='color:#b00000'>%1</span>").arg(problem.toHtmlEscaped()));
+        return;
+    }
+    count_->setText(QStringLiteral("剩余 <b>%1</b> / %2 注（统计%3期）")
+                        .arg(f.kept)
+                        .arg(f.total)
+                        .arg(f.window));
+    auto addRow = [&](const QString& name, std::int64_t kept, double keptShare, double passRate) {
+        const int row = table_->rowCount();
+        table_->insertRow(row);
+        const QString cells[] = {name, QString::number(kept), percent(keptShare), percent(passRate),
+                                 ratio(passRate, keptShare)};
+        for (int c = 0; c < 5; ++c) {
+            auto* item = new QTableWidgetItem(cells[c]);
+            if (c > 0) item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
+            table_->setItem(row, c, item);
+        }
+    };
+    for (size_t c = 0; c < f.conditions.size(); ++c)
+        addRow(QString::fromUtf8(play::conditionCaption(r.conditions[c].kind)),
+               f.conditions[c].kept, f.conditions[c].keptShare, f.conditions[c].passRate);
+    addRow(QStringLiteral("全部条件（p值 %1）").arg(f.pValue, 0, 'g', 4), f.kept, f.keptShare,
+           f.passRate);
+    table_->resizeColumnsToContents();
+    ticketsText_ = shrinkTicketsText(f);
+    const play::SelectionSet& selections = play::selectionsOf(f.play);
+    QStringList lines;
+    for (const auto s : f.tickets)
+        lines << QString::fromStdString(play::selectionText(selections[s]));
+    tickets_->setPlainText(lines.join(QLatin1Char('\n')));
+}
+
+void ShrinkView::copyTickets() {
+    QApplication::clipboard()->setText(tickets_->toPlainText());
+}
+
+void ShrinkView::saveTickets() {
+    if (ticketsText_.empty()) return;
+    const auto path = prompter_.askText(QStringLiteral("保存为文本"),
+                                        QStringLiteral("保存到文件（每行一注，Windows换行）："),
+                                        QDir::home().filePath(QStringLiteral("缩水号码.txt")));
+    if (!path || path->trimmed().isEmpty()) return;
+    try {
+        platform::writeFileAtomically(path->trimmed().toStdString(), ticketsText_);
+    } catch (const platform::FileError& e) {
+        prompter_.warn(QStringLiteral("保存为文本"),
+                       QStringLiteral("无法写入：%1").arg(QString::fromUtf8(e.what())));
+    }
+}
+
+void ShrinkView::runBacktest() {
+    ShrinkRequest r;
+    if (const QString problem = request(r); !problem.isEmpty()) {
+        prompter_.warn(QStringLiteral("缩水回测"), problem);
+        return;
+    }
+    r.backtestSteps = steps_->value();
+    DialogProgress progress(this, QStringLiteral("正在回测缩水投注…"));
+    ShrinkResult result;
+    backtestButton_->setEnabled(false);
+    const Outcome outcome = service_->run(r, progress, result);
+    backtestButton_->setEnabled(true);
+    if (!outcome.ok) {
+        if (!outcome.message.empty())
+            prompter_.warn(QStringLiteral("缩水回测"), QString::fromStdString(outcome.message));
+        else
+            chartNote(*chart_, QStringLiteral("回测已取消"));
+        return;
+    }
+    const play::MoneyResult& m = result.money;
+    figures_->setText(
+        QStringLiteral("%1期共买%2注，成本%3元，中奖%4元，盈亏<b>%5元</b>，返奖率%6（理论%7），"
+                       "中奖%8注，最大回撤%9元，最长连续不中%10期")
+            .arg(m.steps)
+            .arg(m.tickets)
+            .arg(m.cost)
+            .arg(m.won)
+            .arg(m.net)
+            .arg(m.returnRate ? percent(*m.returnRate) : QStringLiteral("—"))
+            .arg(percent(m.expectedReturnRate))
+            .arg(m.hits)
+            .arg(m.maxDrawdown)
+            .arg(m.longestLosingStreak));
+    if (m.curve.empty()) {
+        chartNote(*chart_, QStringLiteral("没有检验期"));
+        return;
+    }
+    auto* chart = new QChart;
+    chart->setTitle(QStringLiteral("累计盈亏（元）"));
+    auto* net = new QLineSeries;
+    net->setName(QStringLiteral("缩水投注"));
+    net->setPen(QPen(QColor(0x20, 0x9f, 0xdf), 2));
+    auto* expected = new QLineSeries;
+    expected->setName(QStringLiteral("理论"));
+    expected->setPen(QPen(QColor(0xf0, 0xa0, 0x20), 2, Qt::DashLine));
+    double least = 0, most = 0;
+    net->append(0, 0);
+    expected->append(0, 0);
+    for (const auto& point : m.curve) {
+        const double x = static_cast<double>(point.index + 1);
+        net->append(x, static_cast<double>(point.net));
+        expected->append(x, point.expectedNet);
+        least = std::min({least, static_cast<double>(point.net), point.expectedNet});
+        most = std::max({most, static_cast<double>(point.net), point.expectedNet});
+    }
+    chart->addSeries(expected);
+    chart->addSeries(net);
+    auto* x = new QValueAxis;
+    x->setRange(0, static_cast<double>(m.curve.back().index + 1));
+    x->setLabelFormat(QStringLiteral("%d"));
+    x->setTitleText(QStringLiteral("检验期"));
+    auto* y = new QValueAxis;
+    const double pad = std::max(1.0, (most - least) * 0.05);
+    y->setRange(least - pad, most + pad);
+    y->setLabelFormat(QStringLiteral("%d"));
+    chart->addAxis(x, Qt::AlignBottom);
+    chart->addAxis(y, Qt::AlignLeft);
+    for (QAbstractSeries* series :
+         {static_cast<QAbstractSeries*>(expected), static_cast<QAbstractSeries*>(net)}) {
+        series->attachAxis(x);
+        series->attachAxis(y);
+    }
+    chart->legend()->setAlignment(Qt::AlignBottom);
+    setChart(*chart_, chart);
+}
+
+} // namespace app::gui

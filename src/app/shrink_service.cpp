@@ -1,0 +1,123 @@
+#include "app/shrink_service.h"
+
+#include "play/pick_rules.h"
+
+#include <cstdio>
+
+namespace app {
+
+namespace {
+
+std::string percent(double share) {
+    char buffer[48];
+    std::snprintf(buffer, sizeof buffer, "%.2f%%", share * 100);
+    return buffer;
+}
+
+std::string significant4(double value) {
+    char buffer[48];
+    std::snprintf(buffer, sizeof buffer, "%.4g", value);
+    return buffer;
+}
+
+std::string ratioText(double passRate, double keptShare) {
+    if (keptShare <= 0) return "—";
+    char buffer[48];
+    std::snprintf(buffer, sizeof buffer, "%.3f", passRate / keptShare);
+    return buffer;
+}
+
+} // namespace
+
+std::string shrinkTicketsText(const play::ShrinkFigures& figures) {
+    const play::SelectionSet& selections = play::selectionsOf(figures.play);
+    std::string text;
+    text.reserve(figures.tickets.size() * 26);
+    for (const auto s : figures.tickets) text += play::selectionText(selections[s]) + "\r\n";
+    return text;
+}
+
+std::vector<std::pair<std::string, std::string>> shrinkFigureLines(const ShrinkResult& r) {
+    const play::ShrinkFigures& f = r.figures;
+    std::vector<std::pair<std::string, std::string>> lines = {
+        {"玩法", play::info(f.play).name},
+        {"全部注数", std::to_string(f.total)},
+        {"缩水后注数", std::to_string(f.kept)},
+        {"保留比例", percent(f.keptShare)},
+        {"统计期数", std::to_string(f.window)},
+        {"通过率", percent(f.passRate) + "（" + std::to_string(f.passed) + "期）"},
+        {"通过率÷保留比例", ratioText(f.passRate, f.keptShare)},
+        {"p值（双侧精确二项检验）", significant4(f.pValue)},
+    };
+    for (size_t c = 0; c < f.conditions.size(); ++c) {
+        const auto& cf = f.conditions[c];
+        lines.push_back({std::string("条件：") + play::conditionCaption(r.conditions[c].kind),
+                         "保留" + percent(cf.keptShare) + "，通过率" + percent(cf.passRate) +
+                             "，比值" + ratioText(cf.passRate, cf.keptShare)});
+    }
+    if (r.backtested) {
+        const play::MoneyResult& m = r.money;
+        lines.push_back({"回测期数", std::to_string(m.steps)});
+        lines.push_back({"投注注数", std::to_string(m.tickets)});
+        lines.push_back({"投注成本", std::to_string(m.cost) + "元"});
+        lines.push_back({"中奖金额", std::to_string(m.won) + "元"});
+        lines.push_back({"盈亏", std::to_string(m.net) + "元"});
+        lines.push_back({"返奖率", m.returnRate ? percent(*m.returnRate) : "—"});
+        lines.push_back({"理论返奖率", percent(m.expectedReturnRate)});
+        lines.push_back({"中奖注数", std::to_string(m.hits)});
+        lines.push_back({"最大回撤", std::to_string(m.maxDrawdown) + "元"});
+        lines.push_back({"最长连续不中", std::to_string(m.longestLosingStreak) + "期"});
+    }
+    return lines;
+}
+
+Outcome ShrinkService::run(const ShrinkRequest& request, history::Progress& progress,
+                           ShrinkResult& result) {
+    result = ShrinkResult{};
+    result.figures.play = request.play;
+    result.conditions = request.conditions;
+    const play::PlayInfo& info = play::info(request.play);
+    if (!play::shrinkable(request.play))
+        return Outcome::failure(std::string(info.name) +
+                                "不能缩水：缩水只用于任五、任六、任七、任八、前三组选和前三直选。");
+    if (request.window < 1 || request.window > kMaxShrinkWindow)
+        return Outcome::failure("统计期数“" + std::to_string(request.window) + "”不在1到" +
+                                std::to_string(kMaxShrinkWindow) + "之间，请改正。");
+    if (request.backtestSteps < 0 || request.backtestSteps > kMaxBacktestSteps)
+        return Outcome::failure("回测期数“" + std::to_string(request.backtestSteps) + "”不在1到" +
+                                std::to_string(kMaxBacktestSteps) + "之间，请改正。");
+    for (const auto& c : request.conditions)
+        if (const std::string problem = play::conditionProblem(request.play, c); !problem.empty())
+            return Outcome::failure(problem + "，请改正。");
+    const auto& rows = workspace_.rows();
+    if (rows.size() < 2)
+        return Outcome::failure("历史号码不足两期，无法统计通过率：请先输入或导入历史号码。");
+
+    result.figures = play::shrinkFigures(request.play, request.conditions, rows, request.window);
+    if (result.figures.kept == 0) return Outcome::failure("这些条件一注也不保留，请放宽条件。");
+
+    if (request.backtestSteps > 0) {
+        const play::SelectionSet& selections = play::selectionsOf(request.play);
+        result.backtested = true;
+        result.prize = workspace_.settings().prizes.of(request.play);
+        result.periods =
+            play::testedPeriods(rows, play::firstTestedRow(rows.size(), request.backtestSteps));
+        play::ShrinkFilter filter(selections, request.conditions, rows);
+        progress.setTotal(result.periods.size());
+        for (size_t p = 0; p < result.periods.size(); ++p) {
+            filter.moveTo(result.periods[p].row);
+            result.periods[p].tickets = filter.kept();
+            if ((p & 63) == 63 && !progress.advance(p + 1)) {
+                result.money.cancelled = true;
+                return Outcome::failure("");
+            }
+        }
+        result.money =
+            play::moneyFigures(selections, result.prize, result.periods, {0, 1}, progress);
+        if (result.money.cancelled) return Outcome::failure("");
+        result.money.steps = static_cast<std::int64_t>(result.periods.size());
+    }
+    return Outcome::success();
+}
+
+} // namespace app

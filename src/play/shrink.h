@@ -1,0 +1,118 @@
+#pragma once
+// Shrinking a bet (缩水): conditions that cut a play's tickets down, the tickets they keep for the
+// next period, and how often each condition held on the real draws, each period judged as if it
+// were the one bet on (its own previous draw, its own last periods). A condition looks only at a
+// ticket's numbers as a set, so the order of a 前三直选 ticket never matters to it.
+
+#include "history/history_table.h"
+#include "play/plays.h"
+#include "search/shape.h"
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace play {
+
+enum class ConditionKind {
+    Dan,  // 胆码: at least `atLeast` of `numbers`
+    Kill, // 杀号: none of `numbers`
+    Sum,
+    Span,
+    Odd,
+    Big,
+    Prime,
+    Consecutive,
+    Repeat,       // against the previous draw
+    Neighbour,    // against the previous draw
+    Route,        // 012路: one of `routes` (r0·100 + r1·10 + r2)
+    ExcludeDrawn, // drop the tickets that won in any of the last `low` periods
+};
+constexpr int kConditionKinds = 12;
+
+struct Condition {
+    ConditionKind kind = ConditionKind::Sum;
+    search::NumberSet numbers = 0; // Dan, Kill
+    int atLeast = 0;               // Dan
+    int low = 0, high = 0;         // the ranges (inclusive); ExcludeDrawn: K in low
+    std::vector<int> routes;       // Route
+};
+
+// "dan", "kill", "sum", ..., "exclude_drawn": the names of the JSON and the options.
+const char* conditionName(ConditionKind kind);
+const char* conditionCaption(ConditionKind kind);
+// The shape a range condition stands for; nothing for Dan, Kill, Route and ExcludeDrawn.
+std::optional<search::Shape> conditionShape(ConditionKind kind);
+
+// The plays that can be shrunk: r5, r6..r8, q3g, q3d.
+bool shrinkable(Play play);
+
+// What is wrong with a condition for the play's tickets (a range outside its kind's values, a
+// number outside 01..11, ...); empty when nothing is.
+std::string conditionProblem(Play play, const Condition& condition);
+
+struct ConditionFigures {
+    std::int64_t kept = 0;
+    double keptShare = 0;
+    std::int64_t passed = 0; // window periods whose winning tickets satisfy it
+    double passRate = 0;
+};
+
+struct ShrinkFigures {
+    Play play = Play::Any5;
+    std::int64_t total = 0;
+    std::int64_t kept = 0;
+    double keptShare = 0;
+    std::int64_t window = 0; // periods the pass rates are over
+    std::int64_t passed = 0;
+    double passRate = 0;
+    double pValue = 1; // of passed over window against keptShare, two-sided
+    std::vector<ConditionFigures> conditions;
+    std::vector<std::uint32_t> tickets; // the kept selections for the period after the newest
+};
+
+// Tracks, period by period, the last periods' winners for the ExcludeDrawn conditions of a
+// filter. Moving from one row to the next costs only that row's winners.
+class ShrinkFilter {
+  public:
+    ShrinkFilter(const SelectionSet& selections, std::vector<Condition> conditions,
+                 const std::vector<history::HistoryRow>& rows);
+
+    // Makes row `row` the period bet on (rows before it are its past; `row` may be rows.size()
+    // for the next period). Rows must only move forward between calls.
+    void moveTo(size_t row);
+
+    // Whether condition c (or every condition) holds for selection s in the current period.
+    bool holds(size_t c, std::uint32_t s) const;
+    bool holdsAll(std::uint32_t s) const;
+
+    // The current period's kept selections, ascending.
+    std::vector<std::uint32_t> kept() const;
+
+    const std::vector<Condition>& conditions() const { return conditions_; }
+
+  private:
+    void addRow(size_t c, size_t row, int sign);
+
+    const SelectionSet& selections_;
+    std::vector<Condition> conditions_;
+    const std::vector<history::HistoryRow>& rows_;
+    std::vector<search::NumberSet> masks_;
+    std::vector<std::vector<std::uint16_t>> recent_; // per condition (ExcludeDrawn only)
+    size_t current_ = 0;
+    bool started_ = false;
+    search::NumberSet previous_ = 0;
+    std::vector<std::uint32_t> winners_;
+};
+
+// Every figure of a filter over the last `window` periods of rows (each with a draw before it),
+// the tickets kept for the period after the newest. The conditions must have no problem.
+ShrinkFigures shrinkFigures(Play play, const std::vector<Condition>& conditions,
+                            const std::vector<history::HistoryRow>& rows, int window);
+
+// The two-sided exact binomial p-value of k successes in n trials of chance p: the sum of the
+// chances of every outcome no more likely than k.
+double binomialTwoSided(std::int64_t n, double p, std::int64_t k);
+
+} // namespace play

@@ -1,0 +1,127 @@
+// The shrink command on a small history worked by hand: its JSON, the back-test's money, the
+// --out file's bytes, and what it refuses without writing anything.
+
+#include "cli_run.h"
+#include "platform/file_io.h"
+#include "support/temp_dir.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+
+namespace {
+
+using testing_support::CliRun;
+
+class ShrinkCommandTest : public ::testing::Test {
+  protected:
+    CliRun run(std::vector<std::string> arguments) {
+        return testing_support::runCli(dir.file("data"), dir.file("s.ini"), std::move(arguments));
+    }
+
+    // 01..05, 06..10, 01 02 03 04 11, 01 02 03 05 06.
+    void addFourDraws() {
+        ASSERT_EQ(run({"add", "--period", "2016090801", "01", "02", "03", "04", "05"}).status, 0);
+        ASSERT_EQ(run({"add", "06", "07", "08", "09", "10"}).status, 0);
+        ASSERT_EQ(run({"add", "01", "02", "03", "04", "11"}).status, 0);
+        ASSERT_EQ(run({"add", "01", "02", "03", "05", "06"}).status, 0);
+    }
+
+    std::string read(const std::string& path) {
+        std::ifstream in(path, std::ios::binary);
+        return {std::istreambuf_iterator<char>(in), {}};
+    }
+
+    testing_support::TempDir dir;
+};
+
+// 胆 01 02 03 04 keeps the seven tickets 01 02 03 04 x. Dropping what was drawn in the last period
+// takes 01 02 03 04 05 away in the second period and 01 02 03 04 11 in the fourth: 6 + 7 + 6
+// tickets bought, the third period's 540 won.
+TEST_F(ShrinkCommandTest, FiguresTicketsAndBacktestByHand) {
+    addFourDraws();
+    const auto r = run({"shrink", "--play", "r5", "--dan", "01,02,03,04", "--exclude-drawn", "1",
+                        "--json", "--tickets", "--backtest", "3"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    // Window: the second to fourth draws. Only the third holds all four 胆; none repeats the
+    // draw before it. p-value: 1 pass in 3 against 7/462.
+    EXPECT_EQ(r.out,
+              "{\"play\": \"r5\", \"total\": 462, \"kept\": 7, \"kept_share\": 0.015152, "
+              "\"pass_rate\": 0.333333, \"p_value\": 0.0447693, \"conditions\": ["
+              "{\"name\": \"dan\", \"kept_share\": 0.015152, \"pass_rate\": 0.333333}, "
+              "{\"name\": \"exclude_drawn\", \"kept_share\": 0.997835, \"pass_rate\": 1.000000}], "
+              "\"tickets\": [\"01 02 03 04 05\", \"01 02 03 04 06\", \"01 02 03 04 07\", "
+              "\"01 02 03 04 08\", \"01 02 03 04 09\", \"01 02 03 04 10\", \"01 02 03 04 11\"], "
+              "\"backtest\": {\"tickets\": 19, \"cost\": 38, \"won\": 540, \"net\": 502, "
+              "\"return_rate\": 14.210526, \"expected_return_rate\": 0.584416, \"hits\": 1, "
+              "\"max_drawdown\": 12, \"longest_losing_streak\": 1}}\n");
+
+    // The text form names each condition with its ratio.
+    const auto text = run({"shrink", "--play", "r5", "--dan", "01,02,03,04"});
+    ASSERT_EQ(text.status, 0) << text.err;
+    EXPECT_NE(text.out.find("缩水后注数\t7\n"), std::string::npos) << text.out;
+    EXPECT_NE(text.out.find("条件：胆码\t保留1.52%，通过率33.33%，比值22.000"), std::string::npos);
+}
+
+TEST_F(ShrinkCommandTest, OutWritesTheTicketsWithCrLf) {
+    addFourDraws();
+    const std::string out = dir.file("bet.txt");
+    {
+        std::ofstream old(out, std::ios::binary);
+        old << "old";
+    }
+    const auto r = run({"shrink", "--play", "q3d", "--dan", "01,02,11", "--out", out});
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(read(out),
+              "01 02 11\r\n01 11 02\r\n02 01 11\r\n02 11 01\r\n11 01 02\r\n11 02 01\r\n");
+    EXPECT_FALSE(std::filesystem::exists(platform::pendingName(out)));
+
+    // A refusal leaves the file as it was.
+    const auto refused =
+        run({"shrink", "--play", "q3d", "--dan", "01,02,11", "--kill", "11", "--out", out});
+    EXPECT_EQ(refused.status, 1);
+    EXPECT_EQ(read(out),
+              "01 02 11\r\n01 11 02\r\n02 01 11\r\n02 11 01\r\n11 01 02\r\n11 02 01\r\n");
+}
+
+TEST_F(ShrinkCommandTest, Refusals) {
+    addFourDraws();
+    const std::string out = dir.file("never.txt");
+    const struct {
+        std::vector<std::string> args;
+        int status;
+        const char* says;
+    } cases[] = {
+        {{"--sum", "5-20"}, 1, "和值"},     // five numbers sum to at least 15
+        {{"--odd", "0-6"}, 1, "奇数个数"},  // five numbers have at most five odd
+        {{"--route", "1:1:1"}, 1, "012路"}, // three counts for five numbers
+        {{"--kill", "12"}, 1, "12"},        // not a number of the game
+        {{"--dan", "00,01"}, 1, "0"},
+        {{"--dan", "01,02", "--kill", "02"}, 1, "一注也不保留"},
+        {{"--dan", "01,02:3"}, 1, "胆码"},
+        {{"--sum", "abc"}, 2, "--sum"},
+        {{"--route", "2:2"}, 2, "--route"},
+        {{"--exclude-drawn", "0"}, 2, "--exclude-drawn"},
+        {{"--colour", "red"}, 2, "unknown option"},
+    };
+    for (const auto& c : cases) {
+        std::vector<std::string> args = {"shrink", "--play", "r5", "--out", out};
+        args.insert(args.end(), c.args.begin(), c.args.end());
+        const auto r = run(args);
+        EXPECT_EQ(r.status, c.status) << c.args.front() << ": " << r.err;
+        EXPECT_NE(r.err.find(c.says), std::string::npos) << r.err;
+        EXPECT_TRUE(r.out.empty());
+        EXPECT_FALSE(std::filesystem::exists(out));
+    }
+    EXPECT_EQ(run({"shrink", "--play", "r2"}).status, 2); // not a play that is shrunk
+}
+
+TEST_F(ShrinkCommandTest, RefusedWithoutAHistory) {
+    const auto r = run({"shrink", "--play", "r5", "--json"});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_TRUE(r.out.empty());
+}
+
+} // namespace
