@@ -1,5 +1,6 @@
 #include "app/backtest_service.h"
 
+#include "app/number_text.h"
 #include <cstdio>
 
 namespace app {
@@ -13,9 +14,7 @@ std::string percent(double share) {
 }
 
 std::string pValueText(double value) {
-    char buffer[48];
-    std::snprintf(buffer, sizeof buffer, "%.4g", value);
-    return buffer;
+    return significant4(value);
 }
 
 } // namespace

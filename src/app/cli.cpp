@@ -59,18 +59,6 @@ std::string jsonString(const std::string& text) {
     return out + "\"";
 }
 
-std::string decimals3(double value) {
-    char buffer[48];
-    std::snprintf(buffer, sizeof buffer, "%.3f", value);
-    return buffer;
-}
-
-std::string significant4(double value) {
-    char buffer[48];
-    std::snprintf(buffer, sizeof buffer, "%.4g", value);
-    return buffer;
-}
-
 CommandLine parseCommandLine(int argc, char* argv[]) {
     std::vector<std::string> arguments;
     for (int i = 1; i < argc; ++i) arguments.emplace_back(argv[i]);

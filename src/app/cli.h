@@ -4,6 +4,7 @@
 // Results go to stdout, problems to stderr; exit 0 on success, 1 when an operation is refused or
 // the input is bad, 2 on a usage error.
 
+#include "app/number_text.h"
 #include "app/search_service.h"
 #include "app/workspace.h"
 
@@ -84,9 +85,6 @@ void addShrinkCommands(std::vector<CommandSpec>& table);
 history::Kind parseKind(const std::string& text);
 // text as a JSON string literal, quotes included.
 std::string jsonString(const std::string& text);
-// A figure with three decimals ("12.346"), and one with four significant digits ("0.0001235").
-std::string decimals3(double value);
-std::string significant4(double value);
 
 // ---- shared by the commands that run a search ----
 // Which search the options ask for: the pattern search, the combination search, or the

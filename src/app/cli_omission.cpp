@@ -1,4 +1,6 @@
 // The omission command: how often each value of a kind (or of a shape of the whole draw) came up
+
+#include "app/number_text.h"
 // over a span, how often chance would have it, and how long it has stayed away.
 
 #include "app/cli.h"
@@ -7,7 +9,6 @@
 #include "search/shape.h"
 #include "search/tally.h"
 
-#include <cstdio>
 #include <optional>
 #include <ostream>
 
@@ -41,9 +42,7 @@ struct Subject {
 
 // "0.000123" stays readable; very small p-values keep their digits in exponent form.
 std::string shortNumber(double value) {
-    char buffer[48];
-    std::snprintf(buffer, sizeof buffer, "%.6g", value);
-    return buffer;
+    return formatted(value, "%.6g");
 }
 
 void printSummary(const search::OmissionTable& table, const Subject& subject, std::ostream& out) {

@@ -1,4 +1,6 @@
 // The commands of the plays: plays (a play's omission table) and bet (the money back-test of a
+
+#include "app/number_text.h"
 // way of picking tickets). Neither changes anything stored.
 
 #include "app/cli.h"
@@ -6,7 +8,6 @@
 #include "history/period.h"
 
 #include <charconv>
-#include <cstdio>
 #include <ostream>
 
 namespace app {
@@ -34,12 +35,6 @@ std::uint64_t parseWhole(const std::string& option, const std::string& text, std
         throw UsageError{option + " takes a whole number from " + std::to_string(low) + " to " +
                          std::to_string(high)};
     return value;
-}
-
-std::string number(double value, const char* format) {
-    char buffer[48];
-    std::snprintf(buffer, sizeof buffer, format, value);
-    return buffer;
 }
 
 std::string optionalNumber(const std::optional<std::int64_t>& value) {
@@ -115,8 +110,8 @@ int runPlays(CommandContext& c) {
         return row ? jsonString(w.historyPeriodText(*row)) : std::string("null");
     };
     c.out << "{\"play\": " << jsonString(play::info(*which).code)
-          << ", \"periods\": " << table.periods() << ", \"p\": " << number(table.chance(), "%.10g")
-          << ", \"rows\": [";
+          << ", \"periods\": " << table.periods()
+          << ", \"p\": " << formatted(table.chance(), "%.10g") << ", \"rows\": [";
     bool first = true;
     for (const auto s : order) {
         const play::SelectionFigures& f = table.figures()[s];
@@ -137,7 +132,7 @@ void printBetJson(const BetRequest& request, const BetResult& r, std::ostream& o
     const play::MoneyResult& m = r.money;
     static const char* rules[] = {"fixed", "coldest", "hottest", "search"};
     auto optional = [](const std::optional<double>& v, const char* format) {
-        return v ? number(*v, format) : std::string("null");
+        return v ? formatted(*v, format) : std::string("null");
     };
     out << "{\"play\": " << jsonString(play::info(r.play).code)
         << ", \"rule\": " << jsonString(rules[static_cast<int>(request.rule)])
@@ -145,15 +140,15 @@ void printBetJson(const BetRequest& request, const BetResult& r, std::ostream& o
         << ", \"skipped\": " << r.skipped << ", \"tickets\": " << m.tickets
         << ", \"cost\": " << m.cost << ", \"won\": " << m.won << ", \"net\": " << m.net
         << ", \"return_rate\": " << optional(m.returnRate, "%.6f")
-        << ", \"expected_return_rate\": " << number(m.expectedReturnRate, "%.6f")
-        << ", \"hits\": " << m.hits << ", \"expected_hits\": " << number(m.expectedHits, "%.6f")
+        << ", \"expected_return_rate\": " << formatted(m.expectedReturnRate, "%.6f")
+        << ", \"hits\": " << m.hits << ", \"expected_hits\": " << formatted(m.expectedHits, "%.6f")
         << ", \"p_value\": " << optional(m.pValue, "%.6g")
         << ", \"max_drawdown\": " << m.maxDrawdown
         << ", \"longest_losing_streak\": " << m.longestLosingStreak << ", \"random\": ";
     if (m.random)
         out << "{\"runs\": " << m.random->runs
-            << ", \"net_mean\": " << number(m.random->netMean, "%.3f")
-            << ", \"percentile\": " << number(m.random->percentile, "%.4f") << "}";
+            << ", \"net_mean\": " << formatted(m.random->netMean, "%.3f")
+            << ", \"percentile\": " << formatted(m.random->percentile, "%.4f") << "}";
     else
         out << "null";
     out << "}\n";

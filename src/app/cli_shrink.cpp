@@ -1,4 +1,6 @@
 // The command that shrinks a bet: shrink (the tickets a filter keeps, how often each condition
+
+#include "app/number_text.h"
 // held, the money of the shrunk bet). It changes nothing stored; --out writes the tickets.
 
 #include "app/cli.h"
@@ -7,7 +9,6 @@
 
 #include <bit>
 #include <charconv>
-#include <cstdio>
 #include <ostream>
 
 namespace app {
@@ -77,23 +78,17 @@ std::vector<int> parseRoutes(const std::string& option, const std::string& text)
     return routes;
 }
 
-std::string number(double value, const char* format) {
-    char buffer[48];
-    std::snprintf(buffer, sizeof buffer, format, value);
-    return buffer;
-}
-
 void printJson(const ShrinkResult& r, bool tickets, std::ostream& out) {
     const play::ShrinkFigures& f = r.figures;
     out << "{\"play\": " << jsonString(play::info(f.play).code) << ", \"total\": " << f.total
-        << ", \"kept\": " << f.kept << ", \"kept_share\": " << number(f.keptShare, "%.6f")
-        << ", \"pass_rate\": " << number(f.passRate, "%.6f")
-        << ", \"p_value\": " << number(f.pValue, "%.6g") << ", \"conditions\": [";
+        << ", \"kept\": " << f.kept << ", \"kept_share\": " << formatted(f.keptShare, "%.6f")
+        << ", \"pass_rate\": " << formatted(f.passRate, "%.6f")
+        << ", \"p_value\": " << formatted(f.pValue, "%.6g") << ", \"conditions\": [";
     for (size_t c = 0; c < f.conditions.size(); ++c)
         out << (c ? ", " : "")
             << "{\"name\": " << jsonString(play::conditionName(r.conditions[c].kind))
-            << ", \"kept_share\": " << number(f.conditions[c].keptShare, "%.6f")
-            << ", \"pass_rate\": " << number(f.conditions[c].passRate, "%.6f") << "}";
+            << ", \"kept_share\": " << formatted(f.conditions[c].keptShare, "%.6f")
+            << ", \"pass_rate\": " << formatted(f.conditions[c].passRate, "%.6f") << "}";
     out << "]";
     if (tickets) {
         const play::SelectionSet& selections = play::selectionsOf(f.play);
@@ -106,8 +101,8 @@ void printJson(const ShrinkResult& r, bool tickets, std::ostream& out) {
         const play::MoneyResult& m = r.money;
         out << ", \"backtest\": {\"tickets\": " << m.tickets << ", \"cost\": " << m.cost
             << ", \"won\": " << m.won << ", \"net\": " << m.net << ", \"return_rate\": "
-            << (m.returnRate ? number(*m.returnRate, "%.6f") : std::string("null"))
-            << ", \"expected_return_rate\": " << number(m.expectedReturnRate, "%.6f")
+            << (m.returnRate ? formatted(*m.returnRate, "%.6f") : std::string("null"))
+            << ", \"expected_return_rate\": " << formatted(m.expectedReturnRate, "%.6f")
             << ", \"hits\": " << m.hits << ", \"max_drawdown\": " << m.maxDrawdown
             << ", \"longest_losing_streak\": " << m.longestLosingStreak << "}";
     }

@@ -1,31 +1,13 @@
 #include "app/play_service.h"
 
+#include "app/number_text.h"
 #include "search/hit_finder.h"
 
 #include <algorithm>
-#include <cstdio>
 
 namespace app {
 
 namespace {
-
-std::string fixed3(double value) {
-    char buffer[48];
-    std::snprintf(buffer, sizeof buffer, "%.3f", value);
-    return buffer;
-}
-
-std::string percent(double share) {
-    char buffer[48];
-    std::snprintf(buffer, sizeof buffer, "%.2f%%", share * 100);
-    return buffer;
-}
-
-std::string significant4(double value) {
-    char buffer[48];
-    std::snprintf(buffer, sizeof buffer, "%.4g", value);
-    return buffer;
-}
 
 std::string yuan(std::int64_t amount) {
     return std::to_string(amount) + "元";
@@ -60,13 +42,13 @@ std::string playTableCell(const Workspace& workspace, const play::PlayTable& tab
     case 1:
         return std::to_string(f.count);
     case 2:
-        return fixed3(f.expected);
+        return decimals3(f.expected);
     case 3:
         return std::to_string(f.current);
     case 4:
         return f.previous ? std::to_string(*f.previous) : "";
     case 5:
-        return fixed3(f.average);
+        return decimals3(f.average);
     case 6:
         return std::to_string(f.max);
     case 7:
@@ -74,7 +56,7 @@ std::string playTableCell(const Workspace& workspace, const play::PlayTable& tab
     case 8:
         return f.maxTo ? workspace.historyPeriodText(*f.maxTo) : "";
     case 9:
-        return fixed3(f.ratio);
+        return decimals3(f.ratio);
     default:
         return std::to_string(f.maxRun);
     }
@@ -122,18 +104,18 @@ std::vector<std::pair<std::string, std::string>> betFigureLines(const BetResult&
         {"投注成本", yuan(m.cost)},
         {"中奖金额", yuan(m.won)},
         {"盈亏", yuan(m.net)},
-        {"返奖率", m.returnRate ? percent(*m.returnRate) : "—"},
-        {"理论返奖率", percent(m.expectedReturnRate)},
+        {"返奖率", m.returnRate ? percent2(*m.returnRate) : "—"},
+        {"理论返奖率", percent2(m.expectedReturnRate)},
         {"中奖注数", std::to_string(m.hits)},
-        {"理论中奖注数", fixed3(m.expectedHits)},
+        {"理论中奖注数", decimals3(m.expectedHits)},
         {"p值（至少这么多中奖的机会）", m.pValue ? significant4(*m.pValue) : "—（每期不止一注）"},
         {"最大回撤", yuan(m.maxDrawdown)},
         {"最长连续不中", std::to_string(m.longestLosingStreak) + "期"},
     };
     if (m.random) {
         lines.push_back({"随机投注对照", std::to_string(m.random->runs) + "次，平均盈亏" +
-                                             fixed3(m.random->netMean) + "元"});
-        lines.push_back({"随机投注中不高于本规则的比例", percent(m.random->percentile)});
+                                             decimals3(m.random->netMean) + "元"});
+        lines.push_back({"随机投注中不高于本规则的比例", percent2(m.random->percentile)});
     }
     return lines;
 }

@@ -1,30 +1,15 @@
 #include "app/shrink_service.h"
 
+#include "app/number_text.h"
 #include "play/pick_rules.h"
-
-#include <cstdio>
 
 namespace app {
 
 namespace {
 
-std::string percent(double share) {
-    char buffer[48];
-    std::snprintf(buffer, sizeof buffer, "%.2f%%", share * 100);
-    return buffer;
-}
-
-std::string significant4(double value) {
-    char buffer[48];
-    std::snprintf(buffer, sizeof buffer, "%.4g", value);
-    return buffer;
-}
-
 std::string ratioText(double passRate, double keptShare) {
     if (keptShare <= 0) return "—";
-    char buffer[48];
-    std::snprintf(buffer, sizeof buffer, "%.3f", passRate / keptShare);
-    return buffer;
+    return decimals3(passRate / keptShare);
 }
 
 } // namespace
@@ -43,16 +28,16 @@ std::vector<std::pair<std::string, std::string>> shrinkFigureLines(const ShrinkR
         {"玩法", play::info(f.play).name},
         {"全部注数", std::to_string(f.total)},
         {"缩水后注数", std::to_string(f.kept)},
-        {"保留比例", percent(f.keptShare)},
+        {"保留比例", percent2(f.keptShare)},
         {"统计期数", std::to_string(f.window)},
-        {"通过率", percent(f.passRate) + "（" + std::to_string(f.passed) + "期）"},
+        {"通过率", percent2(f.passRate) + "（" + std::to_string(f.passed) + "期）"},
         {"通过率÷保留比例", ratioText(f.passRate, f.keptShare)},
         {"p值（双侧精确二项检验）", significant4(f.pValue)},
     };
     for (size_t c = 0; c < f.conditions.size(); ++c) {
         const auto& cf = f.conditions[c];
         lines.push_back({std::string("条件：") + play::conditionCaption(r.conditions[c].kind),
-                         "保留" + percent(cf.keptShare) + "，通过率" + percent(cf.passRate) +
+                         "保留" + percent2(cf.keptShare) + "，通过率" + percent2(cf.passRate) +
                              "，比值" + ratioText(cf.passRate, cf.keptShare)});
     }
     if (r.backtested) {
@@ -62,8 +47,8 @@ std::vector<std::pair<std::string, std::string>> shrinkFigureLines(const ShrinkR
         lines.push_back({"投注成本", std::to_string(m.cost) + "元"});
         lines.push_back({"中奖金额", std::to_string(m.won) + "元"});
         lines.push_back({"盈亏", std::to_string(m.net) + "元"});
-        lines.push_back({"返奖率", m.returnRate ? percent(*m.returnRate) : "—"});
-        lines.push_back({"理论返奖率", percent(m.expectedReturnRate)});
+        lines.push_back({"返奖率", m.returnRate ? percent2(*m.returnRate) : "—"});
+        lines.push_back({"理论返奖率", percent2(m.expectedReturnRate)});
         lines.push_back({"中奖注数", std::to_string(m.hits)});
         lines.push_back({"最大回撤", std::to_string(m.maxDrawdown) + "元"});
         lines.push_back({"最长连续不中", std::to_string(m.longestLosingStreak) + "期"});

@@ -1,5 +1,6 @@
 #include "app/gui/play_view.h"
 
+#include "app/gui/chart_setup.h"
 #include "app/gui/dialog_progress.h"
 #include "app/gui/grid_style.h"
 #include "app/gui/prompter.h"
@@ -50,23 +51,6 @@ class PlaySortModel : public QSortFilterProxyModel {
         return descending ? a.row() > b.row() : a.row() < b.row();
     }
 };
-
-void replaceChart(QChartView& view, QChart* chart) {
-    chart->setAnimationOptions(QChart::NoAnimation);
-    chart->setBackgroundRoundness(0);
-    chart->layout()->setContentsMargins(0, 0, 0, 0);
-    chart->setMargins(QMargins(2, 2, 2, 2));
-    QChart* old = view.chart();
-    view.setChart(chart);
-    delete old;
-}
-
-void showChartNote(QChartView& view, const QString& note) {
-    auto* chart = new QChart;
-    chart->setTitle(note);
-    chart->legend()->hide();
-    replaceChart(view, chart);
-}
 
 } // namespace
 

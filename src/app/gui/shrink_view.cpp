@@ -1,5 +1,6 @@
 #include "app/gui/shrink_view.h"
 
+#include "app/gui/chart_setup.h"
 #include "app/gui/dialog_progress.h"
 #include "app/gui/prompter.h"
 #include "app/workspace.h"
@@ -45,23 +46,6 @@ QString percent(double share) {
 
 QString ratio(double passRate, double keptShare) {
     return keptShare > 0 ? QString::number(passRate / keptShare, 'f', 3) : QStringLiteral("—");
-}
-
-void setChart(QChartView& view, QChart* chart) {
-    chart->setAnimationOptions(QChart::NoAnimation);
-    chart->setBackgroundRoundness(0);
-    chart->layout()->setContentsMargins(0, 0, 0, 0);
-    chart->setMargins(QMargins(2, 2, 2, 2));
-    QChart* old = view.chart();
-    view.setChart(chart);
-    delete old;
-}
-
-void chartNote(QChartView& view, const QString& note) {
-    auto* chart = new QChart;
-    chart->setTitle(note);
-    chart->legend()->hide();
-    setChart(view, chart);
 }
 
 } // namespace
@@ -222,7 +206,7 @@ ShrinkView::ShrinkView(Workspace& workspace, Prompter& prompter, QWidget* parent
     chart_->setObjectName(QStringLiteral("shrinkChart"));
     chart_->setRenderHint(QPainter::Antialiasing);
     chart_->setMinimumSize(240, 180);
-    chartNote(*chart_, QStringLiteral("回测后在此显示累计盈亏与理论盈亏"));
+    showChartNote(*chart_, QStringLiteral("回测后在此显示累计盈亏与理论盈亏"));
     backtestColumn->addWidget(chart_, 1);
     bottom->addLayout(backtestColumn, 2);
     layout->addLayout(bottom, 1);
@@ -411,7 +395,7 @@ void ShrinkView::runBacktest() {
         if (!outcome.message.empty())
             prompter_.warn(QStringLiteral("缩水回测"), QString::fromStdString(outcome.message));
         else
-            chartNote(*chart_, QStringLiteral("回测已取消"));
+            showChartNote(*chart_, QStringLiteral("回测已取消"));
         return;
     }
     const play::MoneyResult& m = result.money;
@@ -429,7 +413,7 @@ void ShrinkView::runBacktest() {
             .arg(m.maxDrawdown)
             .arg(m.longestLosingStreak));
     if (m.curve.empty()) {
-        chartNote(*chart_, QStringLiteral("没有检验期"));
+        showChartNote(*chart_, QStringLiteral("没有检验期"));
         return;
     }
     auto* chart = new QChart;
@@ -468,7 +452,7 @@ void ShrinkView::runBacktest() {
         series->attachAxis(y);
     }
     chart->legend()->setAlignment(Qt::AlignBottom);
-    setChart(*chart_, chart);
+    replaceChart(*chart_, chart);
 }
 
 } // namespace app::gui

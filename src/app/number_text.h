@@ -1,0 +1,16 @@
+#pragma once
+// Figures as the command line and the window's tables write them.
+
+#include <string>
+
+namespace app {
+
+// value in a printf format for one double ("%.3f", "%.6g").
+std::string formatted(double value, const char* format);
+// Three decimals ("12.346"), four significant digits ("0.0001235").
+std::string decimals3(double value);
+std::string significant4(double value);
+// A share as a percentage with two decimals ("12.35%").
+std::string percent2(double share);
+
+} // namespace app
