@@ -1,8 +1,14 @@
 #include "app/gui/chart_setup.h"
 
+#include <QAreaSeries>
 #include <QChart>
 #include <QGraphicsLayout>
 #include <QLegend>
+#include <QLineSeries>
+#include <QPen>
+#include <QValueAxis>
+
+#include <algorithm>
 
 namespace app::gui {
 
@@ -21,6 +27,65 @@ void showChartNote(QChartView& view, const QString& note) {
     chart->setTitle(note);
     chart->legend()->hide();
     replaceChart(view, chart);
+}
+
+QChart* moneyChart(const play::MoneyResult& money, const QString& ruleName) {
+    auto* chart = new QChart;
+    chart->setTitle(QStringLiteral("累计盈亏（元）"));
+    auto* net = new QLineSeries;
+    net->setName(ruleName);
+    net->setPen(QPen(QColor(0x20, 0x9f, 0xdf), 2));
+    auto* expected = new QLineSeries;
+    expected->setName(QStringLiteral("理论"));
+    expected->setPen(QPen(QColor(0xf0, 0xa0, 0x20), 2, Qt::DashLine));
+    auto* low = new QLineSeries;
+    auto* high = new QLineSeries;
+    double least = 0, most = 0;
+    net->append(0, 0);
+    expected->append(0, 0);
+    low->append(0, 0);
+    high->append(0, 0);
+    for (const auto& point : money.curve) {
+        const double x = static_cast<double>(point.index + 1);
+        net->append(x, static_cast<double>(point.net));
+        expected->append(x, point.expectedNet);
+        low->append(x, point.low);
+        high->append(x, point.high);
+        least = std::min({least, static_cast<double>(point.net), point.low, point.expectedNet});
+        most = std::max({most, static_cast<double>(point.net), point.high, point.expectedNet});
+    }
+    QAbstractSeries* band = nullptr;
+    if (money.random) {
+        auto* area = new QAreaSeries(high, low);
+        area->setName(QStringLiteral("随机5%–95%"));
+        area->setBrush(QColor(0x90, 0x90, 0x90, 0x50));
+        area->setPen(Qt::NoPen);
+        band = area;
+        chart->addSeries(area);
+    } else {
+        delete low;
+        delete high;
+    }
+    chart->addSeries(expected);
+    chart->addSeries(net);
+    auto* x = new QValueAxis;
+    x->setRange(0, static_cast<double>(money.curve.back().index + 1));
+    x->setLabelFormat(QStringLiteral("%d"));
+    x->setTitleText(QStringLiteral("检验期"));
+    auto* y = new QValueAxis;
+    const double pad = std::max(1.0, (most - least) * 0.05);
+    y->setRange(least - pad, most + pad);
+    y->setLabelFormat(QStringLiteral("%d"));
+    chart->addAxis(x, Qt::AlignBottom);
+    chart->addAxis(y, Qt::AlignLeft);
+    for (QAbstractSeries* series :
+         {band, static_cast<QAbstractSeries*>(expected), static_cast<QAbstractSeries*>(net)}) {
+        if (!series) continue;
+        series->attachAxis(x);
+        series->attachAxis(y);
+    }
+    chart->legend()->setAlignment(Qt::AlignBottom);
+    return chart;
 }
 
 } // namespace app::gui

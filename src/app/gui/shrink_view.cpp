@@ -20,15 +20,12 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
-#include <QLineSeries>
-#include <QPen>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScrollArea>
 #include <QSpinBox>
 #include <QTableWidget>
 #include <QVBoxLayout>
-#include <QValueAxis>
 
 #include <algorithm>
 #include <bit>
@@ -416,43 +413,7 @@ void ShrinkView::runBacktest() {
         showChartNote(*chart_, QStringLiteral("没有检验期"));
         return;
     }
-    auto* chart = new QChart;
-    chart->setTitle(QStringLiteral("累计盈亏（元）"));
-    auto* net = new QLineSeries;
-    net->setName(QStringLiteral("缩水投注"));
-    net->setPen(QPen(QColor(0x20, 0x9f, 0xdf), 2));
-    auto* expected = new QLineSeries;
-    expected->setName(QStringLiteral("理论"));
-    expected->setPen(QPen(QColor(0xf0, 0xa0, 0x20), 2, Qt::DashLine));
-    double least = 0, most = 0;
-    net->append(0, 0);
-    expected->append(0, 0);
-    for (const auto& point : m.curve) {
-        const double x = static_cast<double>(point.index + 1);
-        net->append(x, static_cast<double>(point.net));
-        expected->append(x, point.expectedNet);
-        least = std::min({least, static_cast<double>(point.net), point.expectedNet});
-        most = std::max({most, static_cast<double>(point.net), point.expectedNet});
-    }
-    chart->addSeries(expected);
-    chart->addSeries(net);
-    auto* x = new QValueAxis;
-    x->setRange(0, static_cast<double>(m.curve.back().index + 1));
-    x->setLabelFormat(QStringLiteral("%d"));
-    x->setTitleText(QStringLiteral("检验期"));
-    auto* y = new QValueAxis;
-    const double pad = std::max(1.0, (most - least) * 0.05);
-    y->setRange(least - pad, most + pad);
-    y->setLabelFormat(QStringLiteral("%d"));
-    chart->addAxis(x, Qt::AlignBottom);
-    chart->addAxis(y, Qt::AlignLeft);
-    for (QAbstractSeries* series :
-         {static_cast<QAbstractSeries*>(expected), static_cast<QAbstractSeries*>(net)}) {
-        series->attachAxis(x);
-        series->attachAxis(y);
-    }
-    chart->legend()->setAlignment(Qt::AlignBottom);
-    replaceChart(*chart_, chart);
+    replaceChart(*chart_, moneyChart(m, QStringLiteral("缩水投注")));
 }
 
 } // namespace app::gui
