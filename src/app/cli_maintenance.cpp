@@ -4,6 +4,7 @@
 #include "app/cli.h"
 #include "app/history_service.h"
 #include "app/update_service.h"
+#include "history/period.h"
 
 #include <csignal>
 #include <ostream>
@@ -158,6 +159,9 @@ int update(CommandContext& c) {
     }
     for (const auto& skipped : result.skipped)
         c.err << "skipped " << skipped.what << ": " << skipped.reason << "\n";
+    for (int period : result.unlisted)
+        c.err << "unlisted " << history::gridPeriodText(period, w.settings().game)
+              << ": 页面未列出\n";
     if (!result.stoppedDay.empty())
         c.err << "stopped at " << result.stoppedDay << ": " << result.stopReason << "\n";
     if (!result.removedFile.empty())

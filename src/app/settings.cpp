@@ -1,5 +1,7 @@
 #include "app/settings.h"
 
+#include "history/page_address.h"
+
 #include <algorithm>
 #include <charconv>
 #include <functional>
@@ -26,16 +28,10 @@ struct Key {
     std::function<std::optional<std::string>(Settings&, const std::string&)> putText;
 };
 
-// The results site's base address: http:// or https:// and a host; a final "/" is dropped.
+// The results site's address: a base address, or a full address with placeholders.
 std::optional<std::string> putSite(Settings& s, const std::string& raw) {
-    std::string text = raw;
-    while (!text.empty() && (text.back() == '/' || text.back() == ' ')) text.pop_back();
-    while (!text.empty() && text.front() == ' ') text.erase(text.begin());
-    const bool web = text.rfind("http://", 0) == 0 || text.rfind("https://", 0) == 0;
-    if (!text.empty() && (!web || text.find_first_of(" \t\r\n") != std::string::npos ||
-                          text.size() <= text.find("//") + 2))
-        return std::string("UpdateSite 的值必须是网址，例如 http://127.0.0.1:8080");
-    s.updateSite = text;
+    if (auto problem = history::siteAddressProblem(raw)) return problem;
+    s.updateSite = history::normalisedSiteAddress(raw);
     return std::nullopt;
 }
 

@@ -32,7 +32,7 @@ struct Settings {
     int segmentBase = 1;             // DsIni: segment values start at 0 or 1
     bool zodiacInAnimalOrder = true; // SxSetup: zodiac values in animal order, else by age
     int updateDays = 6;              // IniSerchDay: days the online update keeps, 2..16
-    std::string updateSite;          // UpdateSite: the results site's base address
+    std::string updateSite;          // UpdateSite: the site's base address or address pattern
     play::Prizes prizes;             // Prizes: each play's prize, "q1=13,r2=6,..."
 };
 

@@ -2,6 +2,8 @@
 
 #include "app/history_service.h"
 #include "history/game_record.h"
+#include "history/page_address.h"
+#include "history/period.h"
 #include "platform/html_table.h"
 #include "platform/page_fetch.h"
 
@@ -27,8 +29,10 @@ UpdateResult failed(std::string message) {
     return result;
 }
 
-std::string describe(const UpdateResult& r) {
+std::string describe(const UpdateResult& r, history::Game game) {
     std::string text = "在线更新：新存入" + std::to_string(r.stored) + "期";
+    if (r.filled > 0)
+        text += "（其中" + std::to_string(r.filled) + "期补上了以前网页上没有列出的）";
     if (r.removed > 0)
         text += "，删除" + std::to_string(r.removed) + "期早于保留天数的历史号码（已保存到“" +
                 r.removedFile + "”）";
@@ -39,6 +43,14 @@ std::string describe(const UpdateResult& r) {
             text += r.skipped[i].what + "：" + r.skipped[i].reason + "\n";
         if (r.skipped.size() > 20)
             text += "……另有" + std::to_string(r.skipped.size() - 20) + "期。\n";
+    }
+    if (!r.unlisted.empty()) {
+        text += "\n";
+        for (size_t i = 0; i < r.unlisted.size() && i < 20; ++i)
+            text += "第" + history::gridPeriodText(r.unlisted[i], game) + "期页面未列出\n";
+        if (r.unlisted.size() > 20)
+            text += "……另有" + std::to_string(r.unlisted.size() - 20) + "期页面未列出。\n";
+        text += "这些期没有存入，下次在线更新时再读这一天。\n";
     }
     if (r.cancelled)
         text += "\n在线更新已取消：取消前已读完的各天已经存入，其余的天下次更新时再读。";
@@ -70,8 +82,7 @@ size_t UpdateService::drawsToRemove() const {
 
 std::string UpdateService::pageAddress(history::Date day) const {
     const Settings& s = workspace_.settings();
-    return s.updateSite + "/lottery/draw/list/" + std::to_string(static_cast<int>(s.game)) +
-           "?d=" + history::isoDay(day);
+    return history::dayPageAddress(s.updateSite, static_cast<int>(s.game), day);
 }
 
 namespace {
@@ -267,20 +278,37 @@ UpdateResult UpdateService::update(UpdateProgress& progress) {
             result.outcome = Outcome::failure(nothingRead(result));
             return result;
         }
-        return store(result, found, stoppedAt);
+        return store(result, found, daysRead, stoppedAt);
     }
 }
 
 UpdateResult UpdateService::store(UpdateResult result,
                                   const std::map<int, history::ListedDraw>& found,
-                                  std::optional<int> stoppedAt) {
+                                  const std::set<int>& daysRead, std::optional<int> stoppedAt) {
     const Settings& s = workspace_.settings();
     const history::Game game = s.game;
-    const int newest = workspace_.rows().empty() ? 0 : workspace_.rows().back().period;
-    std::vector<history::ListedDraw> draws;
-    for (const auto& [period, draw] : found)
-        if (period > newest && (!stoppedAt || period / 100 < *stoppedAt)) draws.push_back(draw);
+    const auto& rows = workspace_.rows();
+    const int newest = rows.empty() ? 0 : rows.back().period;
     const history::Date keepFrom = history::retentionStart(workspace_.today(), s.updateDays);
+    const auto isStored = [&rows](int period) {
+        const auto row =
+            std::lower_bound(rows.begin(), rows.end(), period,
+                             [](const history::HistoryRow& r, int p) { return r.period < p; });
+        return row != rows.end() && row->period == period;
+    };
+    // New: after the newest stored draw, or missing from a day the history holds draws of.
+    std::vector<history::ListedDraw> draws;
+    size_t filled = 0;
+    for (const auto& [period, draw] : found) {
+        if (stoppedAt && period / 100 >= *stoppedAt) continue;
+        if (period / 100 < history::dayNumber(keepFrom)) continue;
+        if (period > newest) {
+            draws.push_back(draw);
+        } else if (!isStored(period)) {
+            draws.push_back(draw);
+            ++filled;
+        }
+    }
     const size_t removed = history::rowsBefore(workspace_.rows(), keepFrom);
     if (removed > 0) {
         try {
@@ -302,11 +330,19 @@ UpdateResult UpdateService::store(UpdateResult result,
                       "），历史号码没有改变。请检查磁盘空间和数据文件夹后重试。");
     }
     result.stored = draws.size();
+    result.filled = filled;
     result.removed = removed;
     result.changed = result.stored > 0 || result.removed > 0;
     // The span as at start: over the whole history.
     workspace_.historyChanged(true);
-    const std::string text = describe(result);
+    // Draws a page passed over within a day: told, and read again by the next update.
+    for (int day : daysRead) {
+        if (stoppedAt && day >= *stoppedAt) continue;
+        for (int period :
+             history::missingDraws(workspace_.rows(), history::dateOfPeriod(day * 100)))
+            result.unlisted.push_back(period);
+    }
+    const std::string text = describe(result, game);
     result.outcome =
         result.complete() || result.cancelled ? Outcome::success(text) : Outcome::failure(text);
     return result;

@@ -13,6 +13,7 @@
 #include <cstddef>
 #include <map>
 #include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -23,7 +24,10 @@ struct UpdateResult {
     bool cancelled = false;
     bool changed = false;
     size_t stored = 0;
+    size_t filled = 0; // of the stored: draws missing before within a day
     size_t removed = 0;
+    // Periods a page did not list between the first and the last stored draw of its day.
+    std::vector<int> unlisted;
     std::vector<history::SkippedDraw> skipped;
     std::string stoppedDay; // the day that could not be read; empty when every day was
     std::string stopReason;
@@ -85,7 +89,7 @@ class UpdateService {
     // Under the write lock: stores the found draws newer than the newest stored one (and before
     // the day that could not be read) and removes the draws older than the kept days.
     UpdateResult store(UpdateResult result, const std::map<int, history::ListedDraw>& found,
-                       std::optional<int> stoppedAt);
+                       const std::set<int>& daysRead, std::optional<int> stoppedAt);
 
     Workspace& workspace_;
 };

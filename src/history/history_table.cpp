@@ -154,13 +154,14 @@ std::vector<HistoryRow> loadHistory(platform::Database& db, bool allKinds) {
     return rows;
 }
 
-std::vector<HistoryRow> loadNewestRows(platform::Database& db, int count) {
+std::vector<HistoryRow> loadNewestRows(platform::Database& db, int count, int before) {
     std::string sql = "SELECT ID, SQQH, QQH";
     for (int kind = 0; kind < kKinds; ++kind)
         for (int p = 1; p <= kPositions; ++p) sql += ", " + attributeColumn(p, kind);
-    sql += " FROM Lishi ORDER BY SQQH DESC, ID DESC LIMIT ?1";
+    sql += " FROM Lishi WHERE SQQH < ?2 ORDER BY SQQH DESC, ID DESC LIMIT ?1";
     auto stmt = db.prepare(sql);
     stmt.bind(1, count);
+    stmt.bind(2, before);
     std::vector<HistoryRow> rows;
     while (stmt.step()) {
         HistoryRow row;
@@ -172,6 +173,25 @@ std::vector<HistoryRow> loadNewestRows(platform::Database& db, int count) {
             for (int p = 0; p < kPositions; ++p)
                 row.values[kind][p] = static_cast<std::int16_t>(stmt.intAt(column++));
         rows.insert(rows.begin(), row);
+    }
+    return rows;
+}
+
+std::vector<HistoryRow> loadRowsFrom(platform::Database& db, int from) {
+    std::string sql = "SELECT ID, SQQH, QQH";
+    for (int p = 1; p <= kPositions; ++p) sql += ", " + attributeColumn(p, Number);
+    sql += " FROM Lishi WHERE SQQH >= ?1 ORDER BY SQQH, ID";
+    auto stmt = db.prepare(sql);
+    stmt.bind(1, from);
+    std::vector<HistoryRow> rows;
+    while (stmt.step()) {
+        HistoryRow row;
+        row.id = stmt.int64At(0);
+        row.period = stmt.intAt(1);
+        row.nextPeriod = stmt.intAt(2);
+        for (int p = 0; p < kPositions; ++p)
+            row.values[Number][p] = static_cast<std::int16_t>(stmt.intAt(3 + p));
+        rows.push_back(row);
     }
     return rows;
 }

@@ -6,6 +6,7 @@
 #include "platform/database.h"
 
 #include <cstdint>
+#include <limits>
 #include <string>
 #include <vector>
 
@@ -43,9 +44,12 @@ void createHistoryIndex(platform::Database& db);
 std::vector<HistoryRow> loadHistory(platform::Database& db, bool allKinds = false);
 // Reads the stored values of one kind into rows loaded by loadHistory (same order and count).
 void loadKindValues(platform::Database& db, int kind, std::vector<HistoryRow>& rows);
-// The newest `count` rows of the ordered view with every kind, oldest first: what a draw appended
-// after them derives its previous-draw columns from.
-std::vector<HistoryRow> loadNewestRows(platform::Database& db, int count);
+// The newest `count` rows of the ordered view with every kind (of those with a period before
+// `before`), oldest first: what a draw appended after them derives its previous-draw columns from.
+std::vector<HistoryRow> loadNewestRows(platform::Database& db, int count,
+                                       int before = std::numeric_limits<int>::max());
+// The rows with a period of at least `from` with their numbers, in the order of the ordered view.
+std::vector<HistoryRow> loadRowsFrom(platform::Database& db, int from);
 
 // deleteAllDraws: deletes every row of Lishi.
 void deleteAllDraws(platform::Database& db);

@@ -119,14 +119,30 @@ Date retentionStart(Date today, int keepDays) {
 }
 
 std::vector<Date> updateDays(const std::vector<HistoryRow>& rows, Date today, int keepDays) {
-    Date first = retentionStart(today, keepDays);
+    const Date kept = retentionStart(today, keepDays);
+    Date first = kept;
+    std::vector<Date> result;
     if (!rows.empty()) {
         const Date newest = dateOfPeriod(rows.back().period);
         if (newest.ok() && sys_days{newest} > sys_days{first}) first = newest;
+        for (sys_days d{kept}; d < sys_days{first}; d += days{1})
+            if (!missingDraws(rows, Date{d}).empty()) result.emplace_back(d);
     }
-    std::vector<Date> result;
     for (sys_days d{first}; d <= sys_days{today}; d += days{1}) result.emplace_back(d);
     return result;
+}
+
+std::vector<int> missingDraws(const std::vector<HistoryRow>& rows, Date date) {
+    const int first = dayNumber(date) * 100;
+    const auto byPeriod = [](const HistoryRow& row, int period) { return row.period < period; };
+    auto row = std::lower_bound(rows.begin(), rows.end(), first, byPeriod);
+    const auto end = std::lower_bound(row, rows.end(), first + 100, byPeriod);
+    std::vector<int> missing;
+    for (int expected = row == end ? 0 : row->period; row != end; ++row) {
+        for (; expected < row->period; ++expected) missing.push_back(expected);
+        expected = row->period + 1;
+    }
+    return missing;
 }
 
 size_t rowsBefore(const std::vector<HistoryRow>& rows, Date start) {
@@ -222,16 +238,34 @@ void storeUpdate(platform::Database& db, Zodiac& zodiac, int segmentBase, Date k
     prune.bind(1, dayNumber(keepFrom) * 100);
     prune.run();
     if (!draws.empty()) {
+        const int first = draws.front().period;
+        // The stored draws from the first new one on (none unless a gap is filled) go after it
+        // again, each at its place among the new ones.
+        std::vector<ListedDraw> all;
+        for (const auto& row : loadRowsFrom(db, first)) {
+            ListedDraw kept{row.period, {}};
+            for (int p = 0; p < kPositions; ++p) kept.numbers[p] = row.numbers()[p];
+            all.push_back(kept);
+        }
+        for (const auto& draw : draws) {
+            const auto at =
+                std::upper_bound(all.begin(), all.end(), draw.period,
+                                 [](int period, const ListedDraw& d) { return period < d.period; });
+            if (at != all.begin() && std::prev(at)->period == draw.period)
+                throw PeriodTaken("period " + std::to_string(draw.period) + " is stored already");
+            all.insert(at, draw);
+        }
+        if (all.size() > draws.size()) {
+            auto remove = db.prepare("DELETE FROM Lishi WHERE SQQH >= ?1");
+            remove.bind(1, first);
+            remove.run();
+        }
         DrawAppender appender(db, zodiac, segmentBase, false);
-        const auto newest = loadNewestRows(db, 2);
-        const size_t n = newest.size();
-        if (n >= 1 && newest.back().period >= draws.front().period)
-            throw PeriodTaken("period " + std::to_string(draws.front().period) +
-                              " is not after the newest stored " +
-                              std::to_string(newest.back().period));
-        appender.seed(n >= 2 ? &newest[n - 2].values : nullptr,
-                      n >= 1 ? &newest[n - 1].values : nullptr);
-        for (const auto& draw : draws) appender.append(draw.period, draw.numbers);
+        const auto before = loadNewestRows(db, 2, first);
+        const size_t n = before.size();
+        appender.seed(n >= 2 ? &before[n - 2].values : nullptr,
+                      n >= 1 ? &before[n - 1].values : nullptr);
+        for (const auto& draw : all) appender.append(draw.period, draw.numbers);
     }
     transaction.commit();
 }

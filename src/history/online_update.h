@@ -28,8 +28,13 @@ std::string isoDay(Date day);
 Date parseIsoDay(const std::string& text);
 
 // The days an update fetches, oldest first: from the later of the newest stored draw's day and
-// today minus keepDays (an empty history: today minus keepDays) up to today.
+// today minus keepDays (an empty history: today minus keepDays) up to today, and before those the
+// kept days with draws missing between their first and last stored draw (read again, so that
+// draws a page had not listed yet are filled in once it lists them).
 std::vector<Date> updateDays(const std::vector<HistoryRow>& rows, Date today, int keepDays);
+
+// The draws of a day missing between its first and its last stored draw, as periods, ascending.
+std::vector<int> missingDraws(const std::vector<HistoryRow>& rows, Date day);
 
 // The first day whose draws the retention keeps: today minus keepDays. Draws dated before it go.
 Date retentionStart(Date today, int keepDays);
@@ -71,9 +76,11 @@ bool drawNumberFitsGame(int drawOfDay, Game game);
 DayTable readDayTable(const std::vector<std::vector<std::string>>& rows, Game game, Date day,
                       int newestStored);
 
-// Stores an update in one transaction: removes the draws dated before keepFrom, then appends the
-// new draws (ascending, after the newest stored one) with every derived column. Throws
-// PeriodTaken (nothing stored) when the file holds the first draw's period or a later one.
+// Stores an update in one transaction: removes the draws dated before keepFrom, then stores the
+// new draws (ascending) with every derived column. Draws after the newest stored one are appended;
+// a draw before it fills a gap: the stored draws after it are stored again behind it, so that their
+// previous-draw columns follow the filled order. Throws PeriodTaken (nothing stored) when the file
+// holds the period of one of the draws already.
 void storeUpdate(platform::Database& db, Zodiac& zodiac, int segmentBase, Date keepFrom,
                  const std::vector<ListedDraw>& draws);
 

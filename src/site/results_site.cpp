@@ -74,6 +74,37 @@ std::string utf8ToGbk(const std::string& text) {
     return U_SUCCESS(status) ? out : std::string();
 }
 
+// A day's page asked for at an address of another form (a site address pattern): the game code
+// and the day are the path segments or query values that read as one ("/kj/22/20160908.html",
+// "/draws?game=23&day=160908"). Without a code the game is 22.
+struct AskedPage {
+    int gameCode = 22;
+    std::string day; // YYYY-MM-DD
+};
+
+std::optional<AskedPage> readAddress(const QUrl& url) {
+    QStringList parts = url.path().split(u'/', Qt::SkipEmptyParts);
+    for (const auto& item : QUrlQuery(url).queryItems()) parts << item.second;
+    AskedPage asked;
+    for (QString part : parts) {
+        // "20160908.html": the name without its extension.
+        if (const auto dot = part.indexOf(u'.'); dot > 0) part.truncate(dot);
+        QDate day;
+        if (part.size() == 10)
+            day = QDate::fromString(part, u"yyyy-MM-dd");
+        else if (part.size() == 8)
+            day = QDate::fromString(part, u"yyyyMMdd");
+        else if (part.size() == 6)
+            day = QDate::fromString(QStringLiteral("20") + part, u"yyyyMMdd");
+        if (day.isValid())
+            asked.day = day.toString(u"yyyy-MM-dd").toStdString();
+        else if (gameName(part.toInt()) && part == QString::number(part.toInt()))
+            asked.gameCode = part.toInt();
+    }
+    if (asked.day.empty()) return std::nullopt;
+    return asked;
+}
+
 // The HTTP side: every request goes to one handler.
 class Server : public QAbstractHttpServer {
   public:
@@ -170,6 +201,8 @@ void ResultsSite::Impl::answer(const QHttpServerRequest& request,
         const QUrlQuery query(request.url());
         if (isNumber && query.hasQueryItem(QStringLiteral("d")))
             body = page(code.toInt(), query.queryItemValue(QStringLiteral("d")).toStdString());
+    } else if (const auto asked = readAddress(request.url())) {
+        body = page(asked->gameCode, asked->day);
     }
 
     const bool found = !body.empty();

@@ -2,7 +2,9 @@
 // A results site of our own: serves the draw-list pages of a draw history on a loopback port,
 // "/lottery/draw/list/<game code>?d=YYYY-MM-DD", for trying and testing the online update
 // without the internet. Every day from the first draw's day to the last draw's day has a page
-// (a day without draws shows the heading row only); other days answer 404.
+// (a day without draws shows the heading row only); other days answer 404. A day's page is also
+// served at any other address whose path or query holds the day and the game code as parts of
+// their own ("/kj/22/20160908.html"), for trying address patterns.
 
 #include <QtGlobal>
 

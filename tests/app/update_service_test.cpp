@@ -471,3 +471,68 @@ TEST_F(OnlineUpdate, CtrlCStopsTheCommandLineUpdateCleanly) {
     }
     EXPECT_EQ(f.reopen().rows().size(), 1u);
 }
+
+TEST_F(OnlineUpdate, AnAddressPatternIsFetchedWithTheGameAndTheDayFilledIn) {
+    site::ResultsSite site(drawsOfDays(160902, 7, 2));
+    auto& w = open(site);
+    ASSERT_TRUE(w.setSetting("UpdateSite", site.baseUrl() + "/kj/{code}/{yyyymmdd}.html").ok);
+    app::UpdateService service(w);
+    EXPECT_EQ(service.pageAddress(history::parseIsoDay("2016-09-08")),
+              site.baseUrl() + "/kj/22/20160908.html");
+    Watch watch;
+    const auto result = update(watch);
+    ASSERT_TRUE(result.complete()) << result.outcome.message;
+    EXPECT_EQ(result.stored, 14u);
+    // A pattern the site cannot answer: the first day stops the update and nothing changes.
+    ASSERT_TRUE(w.setSetting("UpdateSite", site.baseUrl() + "/kj/{code}.html?d={code}{date}").ok);
+    Watch missing;
+    EXPECT_FALSE(update(missing).outcome.ok);
+    EXPECT_EQ(w.rows().size(), 14u);
+    // Refused values keep the address in use.
+    EXPECT_FALSE(w.setSetting("UpdateSite", site.baseUrl() + "/kj/{code}.html").ok);
+    EXPECT_FALSE(w.setSetting("UpdateSite", site.baseUrl() + "/kj/{day}.html").ok);
+    EXPECT_EQ(w.settings().updateSite, site.baseUrl() + "/kj/{code}.html?d={code}{date}");
+}
+
+TEST_F(OnlineUpdate, ADrawAPageDoesNotListIsToldAndFilledInOnceItIsListed) {
+    const auto all = drawsOfDays(160902, 7, 6);
+    auto partial = all;
+    std::erase_if(partial, [](const site::SiteDraw& d) { return d.period == 16090703; });
+    site::ResultsSite first(partial);
+    auto& w = open(first);
+    Watch watch;
+    auto result = update(watch);
+    ASSERT_TRUE(result.complete()) << result.outcome.message;
+    EXPECT_EQ(result.unlisted, std::vector<int>{16090703});
+    EXPECT_NE(result.outcome.message.find("第2016090703期页面未列出"), std::string::npos);
+    EXPECT_EQ(w.rows().size(), all.size() - 1);
+
+    // The site lists it later: the next update reads that day again and stores it in its place.
+    site::ResultsSite second(all);
+    ASSERT_NE(second.listen(), 0);
+    ASSERT_TRUE(w.setSetting("UpdateSite", second.baseUrl()).ok);
+    Watch again;
+    result = update(again);
+    ASSERT_TRUE(result.complete()) << result.outcome.message;
+    EXPECT_EQ(again.days, (std::vector<std::string>{"2016-09-07", "2016-09-08"}));
+    EXPECT_EQ(result.stored, 1u);
+    EXPECT_EQ(result.filled, 1u);
+    EXPECT_TRUE(result.unlisted.empty());
+    std::vector<int> expected;
+    for (const auto& draw : all) expected.push_back(draw.period);
+    EXPECT_EQ(periods(), expected);
+    // Every row's previous-draw columns hold the draw before it in the filled order.
+    auto stmt = w.database().prepare("SELECT L1A, L1AS, L5AP FROM Lishi ORDER BY ID");
+    std::vector<std::array<int, 3>> stored;
+    while (stmt.step()) stored.push_back({stmt.intAt(0), stmt.intAt(1), stmt.intAt(2)});
+    ASSERT_EQ(stored.size(), all.size());
+    for (size_t i = 2; i < all.size(); ++i) {
+        EXPECT_EQ(stored[i][0], all[i].numbers[0]) << i;
+        EXPECT_EQ(stored[i][1], all[i - 1].numbers[0]) << i;
+        EXPECT_EQ(stored[i][2], all[i - 2].numbers[4]) << i;
+    }
+    // Nothing is missing any more: only today is read.
+    Watch third;
+    EXPECT_EQ(update(third).stored, 0u);
+    EXPECT_EQ(third.days, std::vector<std::string>{"2016-09-08"});
+}

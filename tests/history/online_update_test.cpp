@@ -184,3 +184,19 @@ TEST(DayTable, APageOfWhichNoListedDrawFitsTheGameSeemsAnotherGames) {
         readDayTable({kHeading, {"", "暂无开奖数据", ""}}, Game::Jiangxi, date(2016, 9, 8), 0)
             .otherGame);
 }
+
+TEST(UpdateDays, KeptDaysWithDrawsMissingWithinThemAreReadAgain) {
+    const Date today = date(2016, 9, 8);
+    // 09-03 lacks 03 and 04 between its first and last draw; 09-05 starts late and ends early,
+    // which is no gap; 09-01 lies before the kept days.
+    const auto rows =
+        rowsOf({16090101, 16090103, 16090301, 16090302, 16090305, 16090505, 16090506, 16090701});
+    EXPECT_EQ(missingDraws(rows, date(2016, 9, 3)), (std::vector<int>{16090303, 16090304}));
+    EXPECT_TRUE(missingDraws(rows, date(2016, 9, 5)).empty());
+    EXPECT_TRUE(missingDraws(rows, date(2016, 9, 4)).empty());
+    EXPECT_EQ(days(updateDays(rows, today, 6)),
+              (std::vector<std::string>{"2016-09-03", "2016-09-07", "2016-09-08"}));
+    // The newest day's own gap is read anyway, once.
+    EXPECT_EQ(days(updateDays(rowsOf({16090801, 16090803}), today, 6)),
+              std::vector<std::string>{"2016-09-08"});
+}

@@ -5,6 +5,7 @@
 #include <QPointer>
 #include <QString>
 
+#include <functional>
 #include <optional>
 
 class QWidget;
@@ -24,6 +25,14 @@ class Prompter {
     // A line of text; empty when the user cancels.
     virtual std::optional<QString> askText(const QString& title, const QString& prompt,
                                            const QString& defaultText) = 0;
+    // A line of text with, under it, what the text as it stands would do (shown again as it is
+    // typed); nothing when the user cancels. Without a live dialog: the default text's preview
+    // follows the prompt.
+    virtual std::optional<QString>
+    askTextShowing(const QString& title, const QString& prompt, const QString& defaultText,
+                   const std::function<QString(const QString&)>& preview) {
+        return askText(title, prompt + QStringLiteral("\n\n") + preview(defaultText), defaultText);
+    }
     // A file to open; an empty text when the user cancels.
     virtual QString openFile(const QString& dir, const QString& filter) = 0;
     // Opens a written file with the desktop's default application for it, without waiting;
@@ -43,6 +52,9 @@ class WidgetPrompter : public Prompter {
     void tell(const QString& title, const QString& text) override;
     std::optional<QString> askText(const QString& title, const QString& prompt,
                                    const QString& defaultText) override;
+    std::optional<QString>
+    askTextShowing(const QString& title, const QString& prompt, const QString& defaultText,
+                   const std::function<QString(const QString&)>& preview) override;
     QString openFile(const QString& dir, const QString& filter) override;
     bool openDocument(const QString& path) override;
 

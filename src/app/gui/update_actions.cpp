@@ -3,6 +3,7 @@
 #include "app/gui/busy_cursor.h"
 #include "app/gui/main_window.h"
 #include "app/gui/prompter.h"
+#include "history/page_address.h"
 
 #include <QAction>
 #include <QProgressDialog>
@@ -83,11 +84,25 @@ void UpdateActions::onSiteClicked() {
 }
 
 bool UpdateActions::askSite() {
+    const int gameCode = static_cast<int>(workspace_.settings().game);
+    const history::Date today = workspace_.today();
+    // The address the update would fetch for today, as a check of what is typed.
+    const auto preview = [gameCode, today](const QString& typed) {
+        const std::string site = typed.trimmed().toStdString();
+        if (site.empty()) return QString();
+        if (auto problem = history::siteAddressProblem(site)) return text(*problem);
+        return QStringLiteral("今天（%1）将读取的网页：\n%2")
+            .arg(text(history::isoDay(today)),
+                 text(history::dayPageAddress(site, gameCode, today)));
+    };
     for (;;) {
-        const auto entry =
-            prompter_.askText(QStringLiteral("开奖网站"),
-                              QStringLiteral("请输入开奖网站的地址，例如 http://127.0.0.1:8080"),
-                              text(workspace_.settings().updateSite));
+        const auto entry = prompter_.askTextShowing(
+            QStringLiteral("开奖网站"),
+            QStringLiteral(
+                "请输入开奖网站的地址，例如 http://127.0.0.1:8080\n"
+                "或带占位符的完整网址，例如 http://127.0.0.1:8080/kj/{code}/{date}.html\n"
+                "（{code}：彩种代码，{date}：YYYY-MM-DD，{yyyymmdd}、{yymmdd}：日期）"),
+            text(workspace_.settings().updateSite), preview);
         if (!entry || entry->trimmed().isEmpty()) return false;
         const Outcome saved = workspace_.setSetting("UpdateSite", entry->trimmed().toStdString());
         window_.reportSettingsProblem();
