@@ -203,13 +203,14 @@ UpdateResult UpdateService::update(UpdateProgress& progress) {
     UpdateResult result;
     std::map<int, history::ListedDraw> found; // by period
     std::set<int> daysRead;                   // day numbers of the days read whole
-    std::optional<int> stoppedAt;             // the day number of the day that could not be read
+    std::set<int> daysPassed;     // days read again for draws missing that could not be read
+    std::optional<int> stoppedAt; // the day number of the day that could not be read
     for (int round = 1;; ++round) {
         const auto window = days();
         for (size_t i = 0; i < window.size(); ++i) {
             const int number = history::dayNumber(window[i]);
             if (stoppedAt && number >= *stoppedAt) break;
-            if (daysRead.count(number)) continue;
+            if (daysRead.count(number) || daysPassed.count(number)) continue;
             const std::string day = history::isoDay(window[i]);
             progress.fetching(day, i, window.size());
             const DayReading reading = readDay(window[i], updateEnd, progress);
@@ -218,6 +219,15 @@ UpdateResult UpdateService::update(UpdateProgress& progress) {
                 result.cancelled = true;
                 stoppedAt = number;
                 break;
+            }
+            const auto& rows = workspace_.rows();
+            if (!reading.problem.empty() && !rows.empty() && number < rows.back().period / 100) {
+                // A day read again only for draws missing within it: the update goes on without
+                // it, and a later update tries it again.
+                result.skipped.push_back({day, "这一天的网页无法再读（" + reading.problem +
+                                                   "），其中未列出的期没有补上"});
+                daysPassed.insert(number);
+                continue;
             }
             if (!reading.problem.empty()) {
                 stoppedAt = number;
@@ -262,7 +272,8 @@ UpdateResult UpdateService::update(UpdateProgress& progress) {
         const auto needed = days();
         const bool allRead = std::all_of(needed.begin(), needed.end(), [&](history::Date d) {
             const int number = history::dayNumber(d);
-            return (stoppedAt && number >= *stoppedAt) || daysRead.count(number) > 0;
+            return (stoppedAt && number >= *stoppedAt) || daysRead.count(number) > 0 ||
+                   daysPassed.count(number) > 0;
         });
         if (!allRead) {
             if (result.cancelled) {
@@ -290,13 +301,15 @@ UpdateResult UpdateService::store(UpdateResult result,
     const auto& rows = workspace_.rows();
     const int newest = rows.empty() ? 0 : rows.back().period;
     const history::Date keepFrom = history::retentionStart(workspace_.today(), s.updateDays);
-    const auto isStored = [&rows](int period) {
+    // A period not stored between two stored draws of its day.
+    const auto isGap = [&rows](int period) {
         const auto row =
             std::lower_bound(rows.begin(), rows.end(), period,
                              [](const history::HistoryRow& r, int p) { return r.period < p; });
-        return row != rows.end() && row->period == period;
+        return row != rows.end() && row != rows.begin() && row->period != period &&
+               row->period / 100 == period / 100 && std::prev(row)->period / 100 == period / 100;
     };
-    // New: after the newest stored draw, or missing from a day the history holds draws of.
+    // New: after the newest stored draw, or missing between two stored draws of its day.
     std::vector<history::ListedDraw> draws;
     size_t filled = 0;
     for (const auto& [period, draw] : found) {
@@ -304,7 +317,7 @@ UpdateResult UpdateService::store(UpdateResult result,
         if (period / 100 < history::dayNumber(keepFrom)) continue;
         if (period > newest) {
             draws.push_back(draw);
-        } else if (!isStored(period)) {
+        } else if (isGap(period)) {
             draws.push_back(draw);
             ++filled;
         }

@@ -507,6 +507,15 @@ TEST_F(OnlineUpdate, ADrawAPageDoesNotListIsToldAndFilledInOnceItIsListed) {
     EXPECT_NE(result.outcome.message.find("第2016090703期页面未列出"), std::string::npos);
     EXPECT_EQ(w.rows().size(), all.size() - 1);
 
+    // That day's page gone: the update goes on with today and says what it could not do.
+    first.setMissingDays({"2016-09-07"});
+    Watch gone;
+    result = update(gone);
+    ASSERT_TRUE(result.complete()) << result.outcome.message;
+    EXPECT_EQ(gone.days, (std::vector<std::string>{"2016-09-07", "2016-09-08"}));
+    ASSERT_EQ(result.skipped.size(), 1u);
+    EXPECT_EQ(result.skipped[0].what, "2016-09-07");
+
     // The site lists it later: the next update reads that day again and stores it in its place.
     site::ResultsSite second(all);
     ASSERT_NE(second.listen(), 0);

@@ -123,8 +123,17 @@ TEST(UpdateWindow, TheSiteCanBeChangedAndASiteThatDoesNotAnswerOffersToChangeIt)
     item->trigger();
     EXPECT_EQ(f.prompter.warnings().size(), 1u);
     EXPECT_EQ(f.storedSetting("UpdateSite"), "http://127.0.0.1:9");
+    // The dialog shows the address today's page is fetched from; a pattern is taken.
+    f.prompter.answers = {QStringLiteral("http://127.0.0.1:9/kj/{code}/{yymmdd}.html")};
+    item->trigger();
+    EXPECT_NE(f.prompter.shown.back().text.indexOf(
+                  QStringLiteral("今天（2016-09-08）将读取的网页：\n"
+                                 "http://127.0.0.1:9/lottery/draw/list/22?d=2016-09-08")),
+              -1)
+        << f.prompter.shown.back().text.toStdString();
+    EXPECT_EQ(f.storedSetting("UpdateSite"), "http://127.0.0.1:9/kj/{code}/{yymmdd}.html");
     // Cancel keeps the address.
     f.prompter.answers = {std::nullopt};
     item->trigger();
-    EXPECT_EQ(f.storedSetting("UpdateSite"), "http://127.0.0.1:9");
+    EXPECT_EQ(f.storedSetting("UpdateSite"), "http://127.0.0.1:9/kj/{code}/{yymmdd}.html");
 }
