@@ -122,6 +122,17 @@ bool idsAscending(const std::vector<HistoryRow>& rows) {
                           [](const HistoryRow& a, const HistoryRow& b) { return a.id < b.id; });
 }
 
+// The row a statement selecting "ID, SQQH, QQH" and the five number columns stands on.
+HistoryRow rowWithNumbers(platform::Statement& stmt) {
+    HistoryRow row;
+    row.id = stmt.int64At(0);
+    row.period = stmt.intAt(1);
+    row.nextPeriod = stmt.intAt(2);
+    for (int p = 0; p < kPositions; ++p)
+        row.values[Number][p] = static_cast<std::int16_t>(stmt.intAt(3 + p));
+    return row;
+}
+
 } // namespace
 
 std::vector<HistoryRow> loadHistory(platform::Database& db, bool allKinds) {
@@ -138,15 +149,7 @@ std::vector<HistoryRow> loadHistory(platform::Database& db, bool allKinds) {
         if (count.step()) rows.reserve(static_cast<size_t>(count.int64At(0)));
     }
     auto stmt = db.prepare(sql);
-    while (stmt.step()) {
-        HistoryRow row;
-        row.id = stmt.int64At(0);
-        row.period = stmt.intAt(1);
-        row.nextPeriod = stmt.intAt(2);
-        for (int p = 0; p < kPositions; ++p)
-            row.values[Number][p] = static_cast<std::int16_t>(stmt.intAt(3 + p));
-        rows.push_back(row);
-    }
+    while (stmt.step()) rows.push_back(rowWithNumbers(stmt));
     if (!std::is_sorted(rows.begin(), rows.end(), inViewOrder))
         std::sort(rows.begin(), rows.end(), inViewOrder);
     if (allKinds)
@@ -184,15 +187,7 @@ std::vector<HistoryRow> loadRowsFrom(platform::Database& db, int from) {
     auto stmt = db.prepare(sql);
     stmt.bind(1, from);
     std::vector<HistoryRow> rows;
-    while (stmt.step()) {
-        HistoryRow row;
-        row.id = stmt.int64At(0);
-        row.period = stmt.intAt(1);
-        row.nextPeriod = stmt.intAt(2);
-        for (int p = 0; p < kPositions; ++p)
-            row.values[Number][p] = static_cast<std::int16_t>(stmt.intAt(3 + p));
-        rows.push_back(row);
-    }
+    while (stmt.step()) rows.push_back(rowWithNumbers(stmt));
     return rows;
 }
 
