@@ -240,9 +240,9 @@ UpdateResult UpdateService::update(UpdateProgress& progress) {
                 result.siteUnreachable = reading.unreachable;
                 break;
             }
-            const auto table =
-                reading.rows ? history::readDayTable(*reading.rows, game, window[i], 0)
-                             : history::readPageDraws(*reading.page, game, window[i], 0);
+            const auto table = reading.rows
+                                   ? history::readDayTable(*reading.rows, game, window[i], 0)
+                                   : history::readPageDraws(*reading.page, game, window[i], 0);
             if (table.otherGame) {
                 // Nothing of a day that seems to be another game's goes into this game's history.
                 stoppedAt = number;

@@ -60,7 +60,8 @@ std::string blanked(std::string text, std::string_view from) {
 int dayOf(std::string_view yymmdd) {
     using namespace std::chrono;
     const int value = toInt(yymmdd);
-    const year_month_day date{year{2000 + value / 10000}, month{static_cast<unsigned>(value / 100 % 100)},
+    const year_month_day date{year{2000 + value / 10000},
+                              month{static_cast<unsigned>(value / 100 % 100)},
                               day{static_cast<unsigned>(value % 100)}};
     return date.ok() ? value : -1;
 }
@@ -115,8 +116,8 @@ bool readFive(std::string text, Numbers& numbers) {
 
 // Marks of a draw not made yet: dashes, stars, question marks, dots, or words saying so.
 bool isPlaceholder(std::string text) {
-    for (std::string_view mark : {"待开奖", "未开奖", "开奖中", "等待开奖", "—", "－", "？", "…",
-                                  "-", "*", "?", ".", "_"})
+    for (std::string_view mark :
+         {"等待开奖", "待开奖", "未开奖", "开奖中", "—", "－", "？", "…", "-", "*", "?", ".", "_"})
         text = blanked(text, mark);
     return trimmed(text).empty();
 }
@@ -281,7 +282,7 @@ void readRow(const std::vector<Item>& items, PageDraws& page) {
             page.draws.push_back(draw);
             i = at + kPositions;
         } else {
-            ++page.slots;
+            ++page.unmade;
             i = at;
             while (i < n && items[i].kind == Kind::Placeholder) ++i;
         }
@@ -326,10 +327,11 @@ DayTable readPageDraws(const PageDraws& page, Game game, Date date, int newestSt
     for (const PageDraw& draw : page.draws) {
         const int day = draw.day < 0 ? today : draw.day;
         if (draw.drawOfDay > 99) {
-            beyond.push_back({draw.id, day != today ? "期号不是" + isoDay(date) + "这一天的"
-                                                    : "当天第" + std::to_string(draw.drawOfDay) +
-                                                          "期超过了" + gameName(game) + "每天的" +
-                                                          std::to_string(drawsPerDay(game)) + "期"});
+            beyond.push_back({draw.id, day != today
+                                           ? "期号不是" + isoDay(date) + "这一天的"
+                                           : "当天第" + std::to_string(draw.drawOfDay) +
+                                                 "期超过了" + gameName(game) + "每天的" +
+                                                 std::to_string(drawsPerDay(game)) + "期"});
             continue;
         }
         const std::string eight = eightDigits(day * 100 + draw.drawOfDay);

@@ -23,7 +23,7 @@ struct PageDraw {
 
 struct PageDraws {
     std::vector<PageDraw> draws; // in page order
-    size_t slots = 0;            // ids of draws not made yet (no numbers, or "--")
+    size_t unmade = 0;           // ids of draws not made yet (no numbers, or "--")
     bool heading = false;        // a heading row names the period and the numbers columns
 };
 

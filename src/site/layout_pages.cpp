@@ -133,8 +133,7 @@ std::string footer(const std::vector<ListedEntry>& entries) {
 }
 
 // A commented-out row a reader must not take for a draw.
-const char* const kCommentedRow =
-    "<!-- <tr><td>2099010101</td><td>01 02 03 04 05</td></tr> -->\n";
+const char* const kCommentedRow = "<!-- <tr><td>2099010101</td><td>01 02 03 04 05</td></tr> -->\n";
 
 // The mixed layout's rows: every layout in turn, ids in every form in turn.
 std::string mixedTable(const std::vector<ListedEntry>& entries, size_t from, size_t to,
@@ -198,9 +197,9 @@ std::string layoutList(const std::vector<ListedEntry>& entries, bool tenDigits,
         const auto table = style.layout == Layout::Mixed ? mixedTable : singleTable;
         PageStyle inner = style;
         inner.layout = Layout::NumbersText;
-        return "<table class=\"frame\"><tr><td>\n" +
-               table(entries, 0, half, tenDigits, inner) + "</td><td>\n" +
-               table(entries, half, entries.size(), tenDigits, inner) + "</td></tr></table>\n";
+        return "<table class=\"frame\"><tr><td>\n" + table(entries, 0, half, tenDigits, inner) +
+               "</td><td>\n" + table(entries, half, entries.size(), tenDigits, inner) +
+               "</td></tr></table>\n";
     }
     case Layout::NumbersAttribute: {
         // The newest draw also stands in a box of its own above the list, in its attributes.

@@ -154,17 +154,17 @@ std::string ResultsSite::Impl::page(int askedGame, const std::string& dayText) c
         for (const SiteDraw& draw : draws) entries.push_back({draw.period, draw.numbers});
         if (style.placeholders) {
             // The draws still to come today, in the order of the list.
-            const int dayBase = (day->year() % 100) * 1000000 +
-                                day->month() * 10000 + day->day() * 100;
+            const int dayBase =
+                (day->year() % 100) * 1000000 + day->month() * 10000 + day->day() * 100;
             int last = 0;
             for (const SiteDraw& draw : draws) last = std::max(last, draw.period % 100);
-            std::vector<ListedEntry> slots;
+            std::vector<ListedEntry> toCome;
             for (int n = last + 1; n <= drawsPerDay(gameCode); ++n)
-                slots.push_back({dayBase + n, std::nullopt});
+                toCome.push_back({dayBase + n, std::nullopt});
             if (style.newestFirst)
-                entries.insert(entries.begin(), slots.rbegin(), slots.rend());
+                entries.insert(entries.begin(), toCome.rbegin(), toCome.rend());
             else
-                entries.insert(entries.end(), slots.begin(), slots.end());
+                entries.insert(entries.end(), toCome.begin(), toCome.end());
         }
         html += layoutList(entries, tenDigits, style);
         html += "</div>\n<div class=\"footer\">开奖数据仅供参考</div>\n</div>\n</body>\n"
@@ -270,9 +270,9 @@ bool addStyle(const std::string& name, PageStyle& style) {
 }
 
 std::vector<std::string> layoutNames() {
-    return {"numbers-text",  "numbers-em",        "numbers-split", "numbers-list",
-            "numbers-cells", "numbers-attribute", "side-by-side",  "tables-side-by-side",
-            "mixed"};
+    return {"numbers-text", "numbers-em",          "numbers-split",
+            "numbers-list", "numbers-cells",       "numbers-attribute",
+            "side-by-side", "tables-side-by-side", "mixed"};
 }
 
 ResultsSite::ResultsSite(std::vector<SiteDraw> draws, PageStyle style)

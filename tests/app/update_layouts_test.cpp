@@ -56,8 +56,8 @@ class UpdateLayouts : public ::testing::Test {
 };
 
 // The draws as the history should hold them.
-std::vector<std::pair<int, history::PositionValues>> expected(
-    const std::vector<site::SiteDraw>& draws) {
+std::vector<std::pair<int, history::PositionValues>>
+expected(const std::vector<site::SiteDraw>& draws) {
     std::vector<std::pair<int, history::PositionValues>> out;
     for (const auto& d : draws) {
         history::PositionValues values{};
@@ -123,7 +123,7 @@ TEST_F(UpdateLayouts, AHeadingWithoutDrawsIsADayWithoutDrawsButNothingReadableSt
 }
 
 TEST_F(UpdateLayouts, WrongDrawsOfAPageAreReportedAndTheRestStored) {
-    site::ResultsSite site(drawsOn({160908}, 1), styleOf({"numbers-cells"}));
+    site::ResultsSite site(drawsOn({160906, 160907, 160908}, 1), styleOf({"numbers-cells"}));
     site.setPage("2016-09-08", R"(<meta charset="utf-8"><table>
         <tr><th>期号</th><th colspan=5>开奖号码</th></tr>
         <tr><td>20160908-01</td><td>03</td><td>07</td><td>01</td><td>11</td><td>05</td></tr>
@@ -134,8 +134,8 @@ TEST_F(UpdateLayouts, WrongDrawsOfAPageAreReportedAndTheRestStored) {
     ASSERT_TRUE(f.workspace->setSetting("IniSerchDay", "2").ok);
     const auto result = update(site);
     EXPECT_TRUE(result.complete()) << result.outcome.message;
-    ASSERT_EQ(stored().size(), 1u);
-    EXPECT_EQ(stored()[0].first, 16090801);
+    ASSERT_EQ(stored().size(), 3u);
+    EXPECT_EQ(stored()[2].first, 16090801);
     ASSERT_EQ(result.skipped.size(), 2u);
     EXPECT_EQ(result.skipped[0].what, "20160907-02");
     EXPECT_EQ(result.skipped[1].what, "20160908-03");

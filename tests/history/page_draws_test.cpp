@@ -95,7 +95,8 @@ TEST(PageDraws, PeriodIdsInEveryFormOldestOrNewestFirst) {
     EXPECT_EQ(draws(read(page, Game::Jiangxi)), kThree);
     EXPECT_EQ(draws(read(page, Game::Guangdong)), kThree);
     for (const std::string id : {"16090802", "2016090802", "160908-02", "160908002", "02", "2"}) {
-        const auto table = read("<table><tr><td>" + id + "</td><td>02 04 06 08 10</td></tr></table>");
+        const auto table =
+            read("<table><tr><td>" + id + "</td><td>02 04 06 08 10</td></tr></table>");
         EXPECT_EQ(draws(table), "2: 2 4 6 8 10\n") << id;
     }
     // Short ids with five number cells, a serial number before them.
@@ -134,7 +135,8 @@ TEST(PageDraws, SlotsPassSilentlyAndWrongDrawsAreReported) {
 TEST(PageDraws, WhatIsNoDrawIsPassedOver) {
     // Comments, scripts, styles, hidden content, headings, a footer, dates and times, numbers
     // without an id, and the same draw listed twice alike.
-    const DayTable table = read(R"(<html><head><style>td { content: "2016090809 01 02 03 04 05" }</style>
+    const DayTable table =
+        read(R"(<html><head><style>td { content: "2016090809 01 02 03 04 05" }</style>
         <script>var d = ["2016090809", "01 02 03 04 05"];</script></head><body>
         <p>开奖日期 2016-09-08</p><div>最新 03 07 01 11 05</div>
         <table><thead><tr><th>期号</th><th>时间</th><th>开奖号码</th></tr></thead>
@@ -158,7 +160,7 @@ TEST(PageDraws, AHeadingTellsADayWithoutDrawsFromAnUnreadablePage) {
     const PageDraws slots = found(R"(<table><tr><td>期号</td><td>号码</td></tr>
         <tr><td>2016090801</td><td>--</td></tr><tr><td>2016090802</td><td>--</td></tr></table>)");
     EXPECT_TRUE(slots.draws.empty());
-    EXPECT_EQ(slots.slots, 2u);
+    EXPECT_EQ(slots.unmade, 2u);
     EXPECT_TRUE(slots.heading);
     // A page whose draws cannot be read (numbers run together, a layout of plain divs) is
     // neither draws nor a heading.
