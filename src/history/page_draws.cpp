@@ -49,11 +49,22 @@ std::string_view trimmed(std::string_view text) {
 }
 
 // Every occurrence of from replaced by a blank.
-std::string blanked(std::string text, std::string_view from) {
-    for (size_t at = text.find(from); at != std::string::npos; at = text.find(from, at + 1))
-        text.replace(at, from.size(), " ");
-    return text;
+std::string blanked(const std::string& text, std::string_view from) {
+    std::string out;
+    out.reserve(text.size());
+    size_t at = 0;
+    for (size_t found = text.find(from); found != std::string::npos; found = text.find(from, at)) {
+        out.append(text, at, found - at);
+        out.push_back(' ');
+        at = found + from.size();
+    }
+    out.append(text, at);
+    return out;
 }
+
+// How long a text of five numbers, or of a placeholder, may be: a cell of a page may hold
+// megabytes, which are neither.
+constexpr size_t kMaxShortText = 120;
 
 // yymmdd of a real day, -1 when the digits name none (a date such as 20260908 read as yymmddNN
 // names month 26).
@@ -96,6 +107,7 @@ bool readId(std::string_view text, Item& item) {
 
 // Five numbers of one or two digits, apart by blanks, commas ("," "，"), "、" or "+".
 bool readFive(std::string text, Numbers& numbers) {
+    if (text.size() > kMaxShortText) return false;
     for (std::string_view separator : {"，", "、", ",", "+", "|"}) text = blanked(text, separator);
     int count = 0;
     size_t at = 0;
@@ -116,6 +128,7 @@ bool readFive(std::string text, Numbers& numbers) {
 
 // Marks of a draw not made yet: dashes, stars, question marks, dots, or words saying so.
 bool isPlaceholder(std::string text) {
+    if (text.size() > kMaxShortText) return false;
     for (std::string_view mark :
          {"等待开奖", "待开奖", "未开奖", "开奖中", "—", "－", "？", "…", "-", "*", "?", ".", "_"})
         text = blanked(text, mark);

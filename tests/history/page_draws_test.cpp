@@ -213,7 +213,7 @@ TEST(PageDraws, APageOfDrawNumbersTheGameDoesNotHaveSeemsAnotherGames) {
               1u);
 }
 
-TEST(PageDraws, DeeplyNestedPagesAreWalkedWithoutRecursion) {
+TEST(PageDraws, DeepAndHugePagesAreReadWithoutRecursionOrQuadraticWork) {
     // Tables nested in cells hundreds deep, the draw in the innermost, and elements nested nearly
     // as deep as a page may be.
     std::string tables, inner = "<tr><td>2016090801</td><td>03 07 01 11 05</td></tr>";
@@ -226,6 +226,13 @@ TEST(PageDraws, DeeplyNestedPagesAreWalkedWithoutRecursion) {
     for (size_t i = 0; i + 20 < platform::kMaxNesting; ++i) spans += "<span data-x=\"123456\">";
     EXPECT_EQ(draws(read("<table><tr><td>2016090801</td><td>" + spans +
                          "03 07 01 11 05</td></tr></table>")),
+              "1: 3 7 1 11 5\n");
+
+    // Cells of megabytes of separators and dashes are read in one pass each.
+    std::string commas, dashes(2'000'000, '-');
+    for (int i = 0; i < 500'000; ++i) commas += "01,";
+    EXPECT_EQ(draws(read("<table><tr><td>" + commas + "</td><td>" + dashes + "</td></tr>" + inner +
+                         "</table>")),
               "1: 3 7 1 11 5\n");
 
     std::string tooDeep;
