@@ -194,11 +194,14 @@ UpdateService::DayReading UpdateService::readDay(history::Date day, Clock::time_
         if (attempt < kRestarts) continue;
         // Only a page that shows the heading of a results list is a day without draws: a page
         // read as none (its layout changed, or no results page) must not pass for a holiday.
-        if (table.page->heading) {
+        if (table.page->dayWithoutDraws()) {
             reading.page = std::move(table.page);
             return reading;
         }
         reading.problem = "网页上找不到开奖号码：没有开奖表，也没有能读出的期号和开奖号码";
+        if (table.page->unread > 0)
+            reading.problem +=
+                "（有" + std::to_string(table.page->unread) + "个期号后面的开奖号码格式无法识别）";
         return reading;
     }
 }

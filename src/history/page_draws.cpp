@@ -221,6 +221,14 @@ bool isHeading(const platform::PageRow& row) {
     return period && numbers;
 }
 
+// A text that may hold a draw's numbers in a form not read (run together, four or six of them):
+// five digits or more, and not a date or a time.
+bool looksLikeNumbers(const std::string& text) {
+    const auto digits = std::count_if(text.begin(), text.end(), isDigit);
+    return digits >= kPositions && text.find_first_of(":-/") == std::string::npos &&
+           !contains(text, "年") && !contains(text, "月");
+}
+
 bool soundGroup(const std::vector<Item>& items, size_t at) {
     if (items[at].value < 1) return false;
     unsigned seen = 0;
@@ -295,7 +303,10 @@ void readRow(const std::vector<Item>& items, PageDraws& page) {
             page.draws.push_back(draw);
             i = at + kPositions;
         } else {
-            ++page.unmade;
+            const bool unreadable = std::any_of(
+                items.begin() + static_cast<long>(i) + 1, items.begin() + static_cast<long>(at),
+                [](const Item& other) { return looksLikeNumbers(other.text); });
+            ++(unreadable ? page.unread : page.unmade);
             i = at;
             while (i < n && items[i].kind == Kind::Placeholder) ++i;
         }

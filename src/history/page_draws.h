@@ -23,8 +23,14 @@ struct PageDraw {
 
 struct PageDraws {
     std::vector<PageDraw> draws; // in page order
-    size_t unmade = 0;           // ids of draws not made yet (no numbers, or "--")
-    bool heading = false;        // a heading row names the period and the numbers columns
+    // ids whose numbers are written in a form not read ("0307011105"): a layout not understood
+    size_t unread = 0;
+    size_t unmade = 0;    // ids of draws not made yet (no numbers, or "--")
+    bool heading = false; // a heading row names the period and the numbers columns
+
+    // A page of no draws is a day without draws only when it shows the heading of a results
+    // list and nothing in it that might be draws not understood.
+    bool dayWithoutDraws() const { return draws.empty() && heading && unread == 0; }
 };
 
 // Finds the draws in a page's rows (platform::readResultsPage). Rows with numbers and no id, and

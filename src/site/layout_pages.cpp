@@ -97,7 +97,8 @@ std::string numbersCellsRow(const std::string& id, const ListedEntry& entry) {
 
 std::string numbersAttributeRow(const std::string& id, const ListedEntry& entry) {
     return "<tr><td class=\"period\">" + id + "</td><td class=\"balls\" data-award=\"" +
-           (entry.numbers ? joined(*entry.numbers, " ") : "") + "\"><canvas></canvas></td></tr>\n";
+           (entry.numbers ? joined(*entry.numbers, " ") + "\"><canvas></canvas>" : "\">待开奖") +
+           "</td></tr>\n";
 }
 
 std::string row(Layout layout, const std::string& id, const ListedEntry& entry, size_t index) {

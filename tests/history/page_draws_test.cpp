@@ -162,16 +162,22 @@ TEST(PageDraws, AHeadingTellsADayWithoutDrawsFromAnUnreadablePage) {
     EXPECT_TRUE(slots.draws.empty());
     EXPECT_EQ(slots.unmade, 2u);
     EXPECT_TRUE(slots.heading);
-    // A page whose draws cannot be read (numbers run together, a layout of plain divs) is
-    // neither draws nor a heading.
+    EXPECT_TRUE(heading.dayWithoutDraws());
+    EXPECT_TRUE(slots.dayWithoutDraws());
+    // A page whose draws cannot be read (numbers run together, a layout of plain divs) is no
+    // day without draws, with a heading or without.
     for (const std::string page :
-         {R"(<table><tr><td>2016090801</td><td>0307011105</td></tr></table>)",
+         {R"(<table><tr><th>期号</th><th>开奖号码</th></tr>
+             <tr><td>2016090801</td><td>2016-09-08 09:10</td><td>0307011105</td></tr>
+             <tr><td>2016090802</td><td>03 07 01 11</td></tr></table>)",
           R"(<div class=row><span>2016090801</span> <span>03 07 01 11 05</span></div>)",
           R"(<p>页面不存在</p>)"}) {
         const PageDraws none = found(page);
         EXPECT_TRUE(none.draws.empty()) << page;
-        EXPECT_FALSE(none.heading) << page;
+        EXPECT_FALSE(none.dayWithoutDraws()) << page;
     }
+    EXPECT_EQ(found(R"(<table><tr><td>2016090801</td><td>0307011105</td></tr></table>)").unread,
+              1u);
 }
 
 TEST(PageDraws, AMixedPageOfEveryLayout) {

@@ -126,13 +126,11 @@ TEST(ResultsSite, LayoutsWithoutTheDrawListTable) {
             const auto page = platform::readResultsPage(html);
             ASSERT_TRUE(page);
             EXPECT_FALSE(page->drawList) << layout;
-            // The three draws of the day, none else, and the 81 draws still to come as slots
-            // (a draw number alone with nothing after it tells nothing).
+            // The three draws of the day, none else, and the 81 draws still to come as slots.
             const auto found = history::findPageDraws(page->rows);
             EXPECT_TRUE(found.heading) << layout;
-            if (std::string(ids) != "short-ids" && layout != "mixed") {
-                EXPECT_EQ(found.unmade, 81u) << layout << " " << ids;
-            }
+            EXPECT_EQ(found.unmade, 81u) << layout << " " << ids;
+            EXPECT_EQ(found.unread, 0u) << layout << " " << ids;
             const auto table = history::readPageDraws(found, history::Game::Guangdong, day, 0);
             ASSERT_EQ(table.draws.size(), 3u) << layout << " " << ids;
             EXPECT_EQ(table.draws[0].period, 16090801);
