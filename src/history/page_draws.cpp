@@ -263,8 +263,11 @@ void readNumberCells(const std::vector<Item>& items, size_t from, size_t to, Pag
     }
 }
 
+// How many other texts may stand between an id and its numbers.
+constexpr size_t kMaxBetween = 4;
+
 // Groups the items of one row into draws and slots.
-void readRow(const std::vector<Item>& items, PageDraws& page) {
+void readRow(const std::vector<Item>& items, bool flow, PageDraws& page) {
     const size_t n = items.size();
     auto fiveSmallAt = [&](size_t at) {
         if (at + kPositions > n) return false;
@@ -292,8 +295,9 @@ void readRow(const std::vector<Item>& items, PageDraws& page) {
             continue;
         }
         PageDraw draw{item.text, item.kind == Kind::Id ? item.day : -1, item.value, {}};
+        // A time, a date, a weekday between them; not more: text outside tables is one row.
         size_t at = i + 1;
-        while (at < n && items[at].kind == Kind::Other) ++at; // a time or a date between them
+        while (at < n && at <= i + kMaxBetween && items[at].kind == Kind::Other) ++at;
         if (at < n && items[at].kind == Kind::Numbers) {
             draw.numbers = items[at].numbers;
             page.draws.push_back(draw);
@@ -306,7 +310,8 @@ void readRow(const std::vector<Item>& items, PageDraws& page) {
             const bool unreadable = std::any_of(
                 items.begin() + static_cast<long>(i) + 1, items.begin() + static_cast<long>(at),
                 [](const Item& other) { return looksLikeNumbers(other.text); });
-            ++(unreadable ? page.unread : page.unmade);
+            // Text outside tables holds too much else to tell numbers not understood.
+            ++(unreadable && !flow ? page.unread : page.unmade);
             i = at;
             while (i < n && items[i].kind == Kind::Placeholder) ++i;
         }
@@ -325,7 +330,7 @@ PageDraws findPageDraws(const std::vector<platform::PageRow>& rows) {
     PageDraws page;
     std::vector<Item> items;
     for (const auto& row : rows) {
-        if (isHeading(row)) {
+        if (!row.flow && isHeading(row)) {
             page.heading = true;
             continue;
         }
@@ -335,7 +340,7 @@ PageDraws findPageDraws(const std::vector<platform::PageRow>& rows) {
             for (const auto& value : cell.attributes) readAttribute(value, items);
             readCellText(cell.text, items);
         }
-        readRow(items, page);
+        readRow(items, row.flow, page);
     }
     return page;
 }

@@ -321,6 +321,7 @@ std::vector<PageRow> allRows(const GumboNode* root) {
     };
     std::vector<PageRow> rows;
     Place place;
+    long flow = -1; // the row of the text outside tables now, -1: none yet since the last table
     std::vector<Step> steps{{root, false, {}}};
     while (!steps.empty()) {
         const Step step = steps.back();
@@ -336,6 +337,13 @@ std::vector<PageRow> allRows(const GumboNode* root) {
                 std::string& text = rows[place.row].cells[place.cell].text;
                 text += node->v.text.text;
                 text.push_back(' ');
+            } else if (place.row < 0 && node->type != GUMBO_NODE_WHITESPACE) {
+                if (flow < 0) {
+                    rows.emplace_back();
+                    rows.back().flow = true;
+                    flow = static_cast<long>(rows.size()) - 1;
+                }
+                rows[flow].cells.push_back({node->v.text.text, false, {}});
             }
             continue;
         }
@@ -345,6 +353,7 @@ std::vector<PageRow> allRows(const GumboNode* root) {
             Place inner = place;
             if (tag == GUMBO_TAG_TABLE) {
                 inner = {}; // a nested table's rows are rows of their own
+                flow = -1;
             } else if (tag == GUMBO_TAG_TR) {
                 rows.emplace_back();
                 appendAttributes(node, rows.back().attributes);

@@ -54,11 +54,15 @@ struct PageRow {
     // outside every table whose own attributes hold such values.
     std::vector<std::string> attributes;
     std::vector<PageCell> cells;
+    // The text outside tables between two tables (or the page's start or end), each text of it a
+    // cell of its own: pages that list their draws in lists or blocks rather than tables.
+    bool flow = false;
 };
 
 // What a results page holds: the rows of its table "draw_list" when it has one (as tableRows
 // reads them), else every table row of the page (in document order, rows of nested tables after
-// the row that holds them) and the elements outside tables with attributes that hold digits.
+// the row that holds them), the text outside tables, and the elements outside tables with
+// attributes that hold digits.
 struct ResultsPage {
     std::optional<std::vector<std::vector<std::string>>> drawList;
     std::vector<PageRow> rows;

@@ -126,11 +126,15 @@ std::string heading(Layout layout) {
     return "<tr><th>期号</th><th>开奖号码</th></tr>\n";
 }
 
-std::string footer(const std::vector<ListedEntry>& entries) {
+// "今日已开N期", N the draws made.
+std::string madeSoFar(const std::vector<ListedEntry>& entries) {
     size_t drawn = 0;
     for (const auto& entry : entries) drawn += entry.numbers ? 1 : 0;
-    return "<tr class=\"total\"><td colspan=\"7\">今日已开" + std::to_string(drawn) +
-           "期</td></tr>\n";
+    return "今日已开" + std::to_string(drawn) + "期";
+}
+
+std::string footer(const std::vector<ListedEntry>& entries) {
+    return "<tr class=\"total\"><td colspan=\"7\">" + madeSoFar(entries) + "</td></tr>\n";
 }
 
 // A commented-out row a reader must not take for a draw.
@@ -185,6 +189,20 @@ std::string sideBySide(const std::vector<ListedEntry>& entries, bool tenDigits,
     return html + footer(entries) + "</table>\n";
 }
 
+// A heading table, then each draw as a block: its id, its time and its numbers in spans.
+std::string blocks(const std::vector<ListedEntry>& entries, bool tenDigits,
+                   const PageStyle& style) {
+    std::string html = "<table class=\"head\"><tr><th>期号</th><th>开奖时间</th>"
+                       "<th>开奖号码</th></tr></table>\n<div class=\"list\">\n";
+    for (const auto& entry : entries) {
+        html += "<div class=\"row\"><span class=\"period\">" +
+                idText(entry.period, tenDigits, style.ids) + "</span> <span class=\"time\">" +
+                drawTime(entry.period) + "</span> <span class=\"balls\">" +
+                (entry.numbers ? wrapped(*entry.numbers, 0, 5, "i") : "--") + "</span></div>\n";
+    }
+    return html + "</div>\n<p class=\"total\">" + madeSoFar(entries) + "</p>\n";
+}
+
 } // namespace
 
 std::string layoutList(const std::vector<ListedEntry>& entries, bool tenDigits,
@@ -193,6 +211,8 @@ std::string layoutList(const std::vector<ListedEntry>& entries, bool tenDigits,
     switch (style.layout) {
     case Layout::SideBySide:
         return sideBySide(entries, tenDigits, style);
+    case Layout::Blocks:
+        return blocks(entries, tenDigits, style);
     case Layout::TablesSideBySide:
     case Layout::Mixed: {
         const auto table = style.layout == Layout::Mixed ? mixedTable : singleTable;

@@ -20,7 +20,7 @@ constexpr const char* kUsage =
     "usage: kelvora11s5-site [--port N] [--delay MS] [--style NAME,NAME...] FILE\n"
     "styles: newest-first, no-tbody, comma, gbk, decoy (the draw_list table);\n"
     "  layouts without it: numbers-text, numbers-em, numbers-split, numbers-list, numbers-cells,\n"
-    "  numbers-attribute, side-by-side, tables-side-by-side, mixed;\n"
+    "  numbers-attribute, side-by-side, tables-side-by-side, mixed, blocks;\n"
     "  with them: short-ids, dash-ids, three-digit-ids, placeholders\n";
 
 bool parseNumber(const std::string& text, long max, long& out) {

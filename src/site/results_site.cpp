@@ -252,6 +252,7 @@ const StyleName kStyleNames[] = {
     {"side-by-side", [](PageStyle& s) { s.layout = Layout::SideBySide; }},
     {"tables-side-by-side", [](PageStyle& s) { s.layout = Layout::TablesSideBySide; }},
     {"mixed", [](PageStyle& s) { s.layout = Layout::Mixed; }},
+    {"blocks", [](PageStyle& s) { s.layout = Layout::Blocks; }},
     {"short-ids", [](PageStyle& s) { s.ids = IdForm::Short; }},
     {"dash-ids", [](PageStyle& s) { s.ids = IdForm::Dash; }},
     {"three-digit-ids", [](PageStyle& s) { s.ids = IdForm::ThreeDigit; }},

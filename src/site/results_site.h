@@ -34,6 +34,7 @@ enum class Layout {
     SideBySide,       // three draws side by side in each row, heading row of td cells
     TablesSideBySide, // two tables side by side, each with half the day's draws
     Mixed,            // rows of every layout above in two tables side by side
+    Blocks,           // no table but the heading's: each draw a block of divs and spans
 };
 
 // How the ids of a page are written (not for DrawList pages).
@@ -61,8 +62,8 @@ struct PageStyle {
 
 // Adds a style by its name (newest-first, no-tbody, comma, gbk, decoy, numbers-text, numbers-em,
 // numbers-split, numbers-list, numbers-cells, numbers-attribute, side-by-side,
-// tables-side-by-side, mixed, short-ids, dash-ids, three-digit-ids, placeholders). False for an
-// unknown name.
+// tables-side-by-side, mixed, blocks, short-ids, dash-ids, three-digit-ids, placeholders). False
+// for an unknown name.
 bool addStyle(const std::string& name, PageStyle& style);
 // The names of the layouts other than the draw_list table's, for trying each.
 std::vector<std::string> layoutNames();

@@ -108,16 +108,16 @@ TEST_F(UpdateLayouts, AHeadingWithoutDrawsIsADayWithoutDrawsButNothingReadableSt
     EXPECT_EQ(stored().size(), 4u);
     EXPECT_EQ(site.requests(), 3 + app::UpdateService::kRestarts); // 09-07 read again
 
-    // A page whose draws cannot be read: the update stops there, and the day is read again
-    // first. What was read before it is stored.
+    // A page whose draws cannot be read, although it shows a heading: the update stops there,
+    // and the day is read again first. What was read before it is stored.
     ASSERT_TRUE(app::HistoryService(*f.workspace).clearHistory().outcome.ok);
-    site::ResultsSite changed(draws, styleOf({"numbers-text"}));
-    changed.setPage("2016-09-07",
-                    "<html><body><div class=row>2016090701 03 07 01 11 05</div></body></html>");
+    site::ResultsSite changed(draws, styleOf({"blocks"}));
+    changed.setPage("2016-09-07", "<table><tr><th>期号</th><th>开奖号码</th></tr>"
+                                  "<tr><td>2016090701</td><td>0307011105</td></tr></table>");
     result = update(changed);
     EXPECT_FALSE(result.complete());
     EXPECT_EQ(result.stoppedDay, "2016-09-07");
-    EXPECT_NE(result.stopReason.find("找不到开奖号码"), std::string::npos) << result.stopReason;
+    EXPECT_NE(result.stopReason.find("格式无法识别"), std::string::npos) << result.stopReason;
     EXPECT_EQ(changed.requests(), 2 + app::UpdateService::kRestarts);
     EXPECT_EQ(stored().size(), 2u);
 }

@@ -72,6 +72,12 @@ TEST(PageDraws, EveryLayoutReadsToTheDrawsItLists) {
         R"(<table><tr><td>期号</td><td>号码</td><td></td><td>期号</td><td>号码</td></tr>
            <tr><td>01</td><td>03 07 01 11 05</td><td class=sep></td><td>02</td><td>02 04 06 08 10</td>
                <td></td><td>03</td><td>01 09 05 11 07</td></tr></table>)",
+        // no table: items of a list, blocks of divs, with labels between id and numbers
+        R"(<ul><li><a href="#">2016090801期</a> <em>03</em><em>07</em><em>01</em><em>11</em><em>05</em></li>
+           <li>20160908-02 02 04 06 08 10</li></ul>
+           <div class=row><div class=id>第03期</div><div class=time>09:30</div><div>开奖号码：</div>
+           <div class=balls><span>01</span><span>09</span><span>05</span><span>11</span><span>07</span></div></div>
+           <div class=row><div class=id>2016090804</div><div>-- -- -- -- --</div></div>)",
         // two tables side by side in the cells of a third
         R"(<table><tr><td><table><tr><th>期号</th><th>开奖号码</th></tr><tr><td>16090801</td><td>03 07 01 11 05</td></tr>
            <tr><td>16090802</td><td>02 04 06 08 10</td></tr></table></td>
@@ -166,12 +172,10 @@ TEST(PageDraws, AHeadingTellsADayWithoutDrawsFromAnUnreadablePage) {
     EXPECT_TRUE(slots.dayWithoutDraws());
     // A page whose draws cannot be read (numbers run together, a layout of plain divs) is no
     // day without draws, with a heading or without.
-    for (const std::string page :
-         {R"(<table><tr><th>期号</th><th>开奖号码</th></tr>
+    for (const std::string page : {R"(<table><tr><th>期号</th><th>开奖号码</th></tr>
              <tr><td>2016090801</td><td>2016-09-08 09:10</td><td>0307011105</td></tr>
              <tr><td>2016090802</td><td>03 07 01 11</td></tr></table>)",
-          R"(<div class=row><span>2016090801</span> <span>03 07 01 11 05</span></div>)",
-          R"(<p>页面不存在</p>)"}) {
+                                   R"(<p>页面不存在</p>)"}) {
         const PageDraws none = found(page);
         EXPECT_TRUE(none.draws.empty()) << page;
         EXPECT_FALSE(none.dayWithoutDraws()) << page;
