@@ -242,11 +242,12 @@ bool soundGroup(const std::vector<Item>& items, size_t at) {
 
 // A run of cells of one number each: draw numbers alone, each followed by five numbers, in
 // groups of six. Cells the groups leave over (a row's serial number before them, a sum after
-// them) stand where the most groups read as sound draws.
-void readNumberCells(const std::vector<Item>& items, size_t from, size_t to, PageDraws& page) {
+// them) stand where the most groups read as sound draws. When two places read as well, which
+// is meant is not known: nothing is read (false), rather than a draw made up.
+bool readNumberCells(const std::vector<Item>& items, size_t from, size_t to, PageDraws& page) {
     constexpr size_t kGroup = 1 + kPositions;
     const size_t extra = (to - from) % kGroup;
-    size_t best = 0, bestSound = 0;
+    size_t best = 0, bestSound = 0, ties = 0;
     for (size_t offset = 0; offset <= extra; ++offset) {
         size_t sound = 0;
         for (size_t at = from + offset; at + kGroup <= to; at += kGroup)
@@ -254,13 +255,18 @@ void readNumberCells(const std::vector<Item>& items, size_t from, size_t to, Pag
         if (sound > bestSound) {
             best = offset;
             bestSound = sound;
+            ties = 0;
+        } else if (sound == bestSound) {
+            ++ties;
         }
     }
+    if (ties > 0) return false;
     for (size_t at = from + best; at + kGroup <= to; at += kGroup) {
         PageDraw draw{items[at].text, -1, items[at].value, {}};
         for (int k = 0; k < kPositions; ++k) draw.numbers[k] = items[at + 1 + k].value;
         page.draws.push_back(draw);
     }
+    return true;
 }
 
 // How many other texts may stand between an id and its numbers.
@@ -277,18 +283,20 @@ void readRow(const std::vector<Item>& items, bool flow, PageDraws& page) {
     };
     for (size_t i = 0; i < n;) {
         const Item& item = items[i];
-        if (item.kind == Kind::Small) {
+        // Text outside tables has no cells to tell a draw number alone from a number: there,
+        // only ids that say they are ids count.
+        if (item.kind == Kind::Small && !flow) {
             size_t run = i;
             while (run < n && items[run].kind == Kind::Small) ++run;
             if (run - i >= 1 + kPositions) {
-                readNumberCells(items, i, run, page);
+                if (!readNumberCells(items, i, run, page)) ++page.unread;
                 i = run;
                 continue;
             }
         }
         bool isId = item.kind == Kind::Id || item.kind == Kind::ShortId;
         // A number alone is a draw number when the numbers (or their placeholder) follow it.
-        if (item.kind == Kind::Small && i + 1 < n)
+        if (item.kind == Kind::Small && !flow && i + 1 < n)
             isId = items[i + 1].kind == Kind::Numbers || items[i + 1].kind == Kind::Placeholder;
         if (!isId) {
             ++i;

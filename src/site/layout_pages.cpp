@@ -195,9 +195,12 @@ std::string blocks(const std::vector<ListedEntry>& entries, bool tenDigits,
     std::string html = "<table class=\"head\"><tr><th>期号</th><th>开奖时间</th>"
                        "<th>开奖号码</th></tr></table>\n<div class=\"list\">\n";
     for (const auto& entry : entries) {
+        // Outside a table a draw number alone says what it is: 第05期.
+        const std::string id = idText(entry.period, tenDigits, style.ids);
         html += "<div class=\"row\"><span class=\"period\">" +
-                idText(entry.period, tenDigits, style.ids) + "</span> <span class=\"time\">" +
-                drawTime(entry.period) + "</span> <span class=\"balls\">" +
+                (style.ids == IdForm::Short ? "第" + id + "期" : id) +
+                "</span> <span class=\"time\">" + drawTime(entry.period) +
+                "</span> <span class=\"balls\">" +
                 (entry.numbers ? wrapped(*entry.numbers, 0, 5, "i") : "--") + "</span></div>\n";
     }
     return html + "</div>\n<p class=\"total\">" + madeSoFar(entries) + "</p>\n";

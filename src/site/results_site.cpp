@@ -271,9 +271,9 @@ bool addStyle(const std::string& name, PageStyle& style) {
 }
 
 std::vector<std::string> layoutNames() {
-    return {"numbers-text", "numbers-em",          "numbers-split",
-            "numbers-list", "numbers-cells",       "numbers-attribute",
-            "side-by-side", "tables-side-by-side", "mixed"};
+    return {
+        "numbers-text",      "numbers-em",   "numbers-split",       "numbers-list", "numbers-cells",
+        "numbers-attribute", "side-by-side", "tables-side-by-side", "mixed",        "blocks"};
 }
 
 ResultsSite::ResultsSite(std::vector<SiteDraw> draws, PageStyle style)

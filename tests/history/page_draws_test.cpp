@@ -105,7 +105,19 @@ TEST(PageDraws, PeriodIdsInEveryFormOldestOrNewestFirst) {
             read("<table><tr><td>" + id + "</td><td>02 04 06 08 10</td></tr></table>");
         EXPECT_EQ(draws(table), "2: 2 4 6 8 10\n") << id;
     }
-    // Short ids with five number cells, a serial number before them.
+    // Short ids with five number cells, a serial number before them: where the serial number
+    // stands is told by which reading gives sound draws; when both do, nothing is made up.
+    const PageDraws ambiguous = found(R"(<table>
+        <tr><td>1</td><td>02</td><td>03</td><td>07</td><td>01</td><td>11</td><td>05</td></tr></table>)");
+    EXPECT_TRUE(ambiguous.draws.empty());
+    EXPECT_EQ(ambiguous.unread, 1u);
+    // Outside tables a number alone is no draw number: 09:10 and the next block's 02 would
+    // otherwise read as draws.
+    EXPECT_EQ(
+        draws(read(R"(<div><span>01</span> <span>09:10</span> <span>03 07 01 11 05</span></div>
+        <div><span>02</span> 09:20 <i>02</i><i>04</i><i>06</i><i>08</i><i>10</i></div>
+        <div><span>第03期</span> 09:30 <i>01</i><i>09</i><i>05</i><i>11</i><i>07</i></div>)")),
+        "3: 1 9 5 11 7\n");
     EXPECT_EQ(draws(read(R"(<table>
         <tr><td>1</td><td>01</td><td>03</td><td>07</td><td>01</td><td>11</td><td>05</td></tr>
         <tr><td>2</td><td>02</td><td>02</td><td>04</td><td>06</td><td>08</td><td>10</td>
