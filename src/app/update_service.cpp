@@ -187,6 +187,12 @@ UpdateService::DayReading UpdateService::readDay(history::Date day, Clock::time_
             reading.problem = "开奖表中没有任何一行";
             return reading;
         }
+        if (table.page->shortIdsOfAnotherDay(day)) {
+            reading.problem = "网页上的日期都不是" + history::isoDay(day) +
+                              "，而期号只写了当天的期数（01、02……），无法确认这些开奖号码属于" +
+                              history::isoDay(day) + "，没有读取";
+            return reading;
+        }
         if (!table.page->draws.empty()) {
             reading.page = std::move(table.page);
             return reading;

@@ -332,12 +332,59 @@ std::string eightDigits(int period) {
     return text;
 }
 
+// Digits at text[at], at most maxDigits of them, as a number; the count read goes to length.
+int digitsAt(const std::string& text, size_t at, size_t maxDigits, size_t& length) {
+    length = 0;
+    int value = 0;
+    while (at + length < text.size() && length < maxDigits && isDigit(text[at + length]))
+        value = value * 10 + (text[at + length++] - '0');
+    return value;
+}
+
+// The length of a date separator at text[at] ("-", "/", ".", or the given word), 0 if none.
+size_t separatorAt(const std::string& text, size_t at, std::string_view word) {
+    if (at >= text.size()) return 0;
+    if (text[at] == '-' || text[at] == '/' || text[at] == '.') return 1;
+    return text.compare(at, word.size(), word) == 0 ? word.size() : 0;
+}
+
+// The days a text names: a year 20yy, a month and a day, apart by "-", "/", "." or 年 and 月.
+void collectDates(const std::string& text, std::set<int>& dates) {
+    for (size_t at = text.find("20"); at != std::string::npos; at = text.find("20", at + 1)) {
+        if (at > 0 && isDigit(text[at - 1])) continue;
+        size_t length = 0, cursor = at;
+        const int year = digitsAt(text, cursor, 4, length);
+        if (length != 4) continue;
+        cursor += length;
+        size_t separator = separatorAt(text, cursor, "年");
+        if (!separator) continue;
+        cursor += separator;
+        const int month = digitsAt(text, cursor, 2, length);
+        if (length == 0) continue;
+        cursor += length;
+        separator = separatorAt(text, cursor, "月");
+        if (!separator) continue;
+        cursor += separator;
+        const int dayOfMonth = digitsAt(text, cursor, 2, length);
+        if (length == 0 || (cursor + length < text.size() && isDigit(text[cursor + length])))
+            continue;
+        const int day = dayOf(std::to_string(year % 100 * 10000 + month * 100 + dayOfMonth));
+        if (day >= 0) dates.insert(day);
+    }
+}
+
 } // namespace
+
+bool PageDraws::shortIdsOfAnotherDay(Date day) const {
+    if (dates.empty() || dates.count(dayNumber(day))) return false;
+    return std::any_of(draws.begin(), draws.end(), [](const PageDraw& d) { return d.day < 0; });
+}
 
 PageDraws findPageDraws(const std::vector<platform::PageRow>& rows) {
     PageDraws page;
     std::vector<Item> items;
     for (const auto& row : rows) {
+        for (const auto& cell : row.cells) collectDates(cell.text, page.dates);
         if (!row.flow && isHeading(row)) {
             page.heading = true;
             continue;

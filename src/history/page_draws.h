@@ -7,6 +7,7 @@
 #include "history/online_update.h"
 #include "platform/html_table.h"
 
+#include <set>
 #include <string>
 #include <vector>
 
@@ -27,10 +28,16 @@ struct PageDraws {
     size_t unread = 0;
     size_t unmade = 0;    // ids of draws not made yet (no numbers, or "--")
     bool heading = false; // a heading row names the period and the numbers columns
+    // The days the page's texts name (2016-09-08, 2016/9/8, 2016年9月8日) as yymmdd.
+    std::set<int> dates;
 
     // A page of no draws is a day without draws only when it shows the heading of a results
     // list and nothing in it that might be draws not understood.
     bool dayWithoutDraws() const { return draws.empty() && heading && unread == 0; }
+    // The page lists draws by their draw number alone, yet the days it names are all other
+    // than the given one: a site that shows another day's page (the latest) for the day asked.
+    // Those draws cannot be told to be the day's.
+    bool shortIdsOfAnotherDay(Date day) const;
 };
 
 // Finds the draws in a page's rows (platform::readResultsPage). Rows with numbers and no id, and

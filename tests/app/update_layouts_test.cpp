@@ -140,3 +140,16 @@ TEST_F(UpdateLayouts, WrongDrawsOfAPageAreReportedAndTheRestStored) {
     EXPECT_EQ(result.skipped[0].what, "20160907-02");
     EXPECT_EQ(result.skipped[1].what, "20160908-03");
 }
+
+TEST_F(UpdateLayouts, ASiteShowingAnotherDaysPageOfDrawNumbersAloneStopsTheUpdate) {
+    // Asked for 09-07, the site answers with the page of 09-08 (its latest), ids 01, 02, ...
+    const auto draws = drawsOn({160906, 160907, 160908}, 2);
+    site::ResultsSite site(draws, styleOf({"numbers-text", "short-ids"}));
+    site.setPage("2016-09-07", site.page(22, "2016-09-08"));
+    ASSERT_TRUE(f.workspace->setSetting("IniSerchDay", "2").ok);
+    const auto result = update(site);
+    EXPECT_EQ(result.stoppedDay, "2016-09-07");
+    EXPECT_NE(result.stopReason.find("无法确认"), std::string::npos) << result.stopReason;
+    ASSERT_EQ(stored().size(), 2u);
+    EXPECT_EQ(stored()[1].first, 16090602);
+}

@@ -261,3 +261,19 @@ TEST(PageDraws, DeepAndHugePagesAreReadWithoutRecursionOrQuadraticWork) {
     for (size_t i = 0; i <= platform::kMaxNesting; ++i) tooDeep += "<div>";
     EXPECT_FALSE(platform::readResultsPage(tooDeep + "<table>" + inner + "</table>"));
 }
+
+TEST(PageDraws, DrawNumbersAloneOnAPageOfAnotherDayAreNotTakenForTheDays) {
+    const std::string list = R"(<table><tr><td>01</td><td>03 07 01 11 05</td></tr></table>)";
+    // The page names the day asked for (among others), names no day, or names only others.
+    for (const std::string header :
+         {"<p>开奖日期：2016-09-08</p><p>2016/09/07</p>", "<title>2016年9月8日 开奖</title>", "",
+          "<p>期号 2016090701</p>"})
+        EXPECT_FALSE(found(header + list).shortIdsOfAnotherDay(kDay)) << header;
+    for (const std::string header : {"<p>开奖日期：2016-09-09</p>", "<h1>2016年9月9日</h1>",
+                                     "<table><tr><td>2016.09.09</td></tr></table>"})
+        EXPECT_TRUE(found(header + list).shortIdsOfAnotherDay(kDay)) << header;
+    // Ids that name their day are checked one by one instead.
+    EXPECT_FALSE(found("<p>2016-09-09</p><table><tr><td>2016090801</td><td>03 07 01 11 05</td>"
+                       "</tr></table>")
+                     .shortIdsOfAnotherDay(kDay));
+}
