@@ -470,7 +470,12 @@ struct OutputDeleter {
 std::optional<std::string> decodePage(std::string_view bytes, std::string_view contentType) {
     if (auto charset = charsetIn(contentType)) return decodeAs(*charset, bytes);
     if (auto charset = byteOrderMark(bytes)) return decodeAs(charset, bytes);
-    if (auto charset = metaCharset(bytes)) return decodeAs(*charset, bytes);
+    if (auto charset = metaCharset(bytes)) {
+        // A meta tag read as ASCII cannot be in UTF-16: such a tag is a mistake for UTF-8, as
+        // browsers take it.
+        if (lowerCase(*charset).rfind("utf-16", 0) == 0) return decodeAs("utf-8", bytes);
+        return decodeAs(*charset, bytes);
+    }
     return decodeAs(isValidUtf8(bytes) ? "utf-8" : "gb18030", bytes);
 }
 

@@ -124,6 +124,8 @@ TEST(DecodePage, AByteOrderMarkComesAfterTheHeaderAndBeforeTheMetaTag) {
     EXPECT_EQ(decodePage(le, "text/html"), "期号<p>");
     EXPECT_EQ(decodePage(be, ""), "期号<p>");
     EXPECT_EQ(decodePage("\xEF\xBB\xBF<meta charset=gbk>期号", ""), "<meta charset=gbk>期号");
+    // A meta tag naming UTF-16 in a page readable as ASCII is taken for UTF-8.
+    EXPECT_EQ(decodePage("<meta charset=utf-16>期号", ""), "<meta charset=utf-16>期号");
     // UTF-16 named by the header without a byte order: the mark tells it.
     EXPECT_EQ(decodePage(be, "text/html; charset=utf-16"), "期号<p>");
 }
