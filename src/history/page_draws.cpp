@@ -182,8 +182,13 @@ void readCellText(const std::string& text, std::vector<Item>& items) {
     if (const size_t blank = text.find(' '); blank != std::string::npos) {
         Item id, numbers;
         const std::string_view first = undecorated(std::string_view(text).substr(0, blank), marked);
-        if (readId(first, id) && readFive(text.substr(blank + 1), numbers.numbers)) {
-            id.text = std::string(first);
+        const bool shortId = marked && allDigits(first) && first.size() <= 3;
+        if (shortId) {
+            id.kind = Kind::ShortId;
+            id.value = toInt(first);
+        }
+        if ((shortId || readId(first, id)) && readFive(text.substr(blank + 1), numbers.numbers)) {
+            id.text = text.substr(0, blank);
             numbers.kind = Kind::Numbers;
             items.push_back(id);
             items.push_back(numbers);

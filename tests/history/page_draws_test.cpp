@@ -74,7 +74,7 @@ TEST(PageDraws, EveryLayoutReadsToTheDrawsItLists) {
                <td></td><td>03</td><td>01 09 05 11 07</td></tr></table>)",
         // no table: items of a list, blocks of divs, with labels between id and numbers
         R"(<ul><li><a href="#">2016090801期</a> <em>03</em><em>07</em><em>01</em><em>11</em><em>05</em></li>
-           <li>20160908-02 02 04 06 08 10</li></ul>
+           <li>20160908-02 02 04 06 08 10</li><li>第03期 01 09 05 11 07</li></ul>
            <div class=row><div class=id>第03期</div><div class=time>09:30</div><div>开奖号码：</div>
            <div class=balls><span>01</span><span>09</span><span>05</span><span>11</span><span>07</span></div></div>
            <div class=row><div class=id>2016090804</div><div>-- -- -- -- --</div></div>)",
