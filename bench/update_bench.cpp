@@ -2,6 +2,7 @@
 // from a results site of our own, with the share of fetching, parsing and storing.
 
 #include "app/update_service.h"
+#include "history/page_draws.h"
 #include "benchmarks.h"
 #include "platform/html_table.h"
 #include "platform/page_fetch.h"
@@ -70,6 +71,33 @@ void runUpdateBenchmarks(std::ostream& out) {
         << " ms to the refreshed workspace; fetching " << fetch * 1000 << " ms, parsing "
         << parse * 1000 << " ms, storing and the rest " << (total - fetch - parse) * 1000
         << " ms (medians of 3)\n";
+
+    // One day's page of 84 draws in each layout the site writes: decoding, parsing and finding
+    // the draws, as the update reads a page.
+    const history::Date lastDay = days.back();
+    const std::string dayText = history::isoDay(lastDay);
+    std::vector<std::string> layouts{"draw_list"};
+    for (const auto& name : site::layoutNames()) layouts.push_back(name);
+    for (const auto& layout : layouts) {
+        site::PageStyle style;
+        if (layout != "draw_list") site::addStyle(layout, style);
+        const std::string page = site::ResultsSite(served, style).page(22, dayText);
+        size_t read = 0;
+        const double seconds = medianSeconds(21, [&] {
+            const auto text = platform::decodePage(page, "text/html; charset=utf-8");
+            const auto parsed = text ? platform::readResultsPage(*text) : std::nullopt;
+            if (!parsed) throw std::runtime_error("a page cannot be read");
+            const auto table =
+                parsed->drawList
+                    ? history::readDayTable(*parsed->drawList, history::Game::Jiangxi, lastDay, 0)
+                    : history::readPageDraws(history::findPageDraws(parsed->rows),
+                                             history::Game::Jiangxi, lastDay, 0);
+            read = table.draws.size();
+        });
+        if (read != 84) throw std::runtime_error(layout + ": " + std::to_string(read) + " draws");
+        out << "one day's page of 84 draws, " << layout << " (" << page.size() / 1024
+            << " KiB): " << seconds * 1000 << " ms to its draws (median of 21)\n";
+    }
 }
 
 } // namespace bench

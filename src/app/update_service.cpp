@@ -99,39 +99,49 @@ std::string wholeSeconds(std::chrono::milliseconds time) {
     return std::to_string((time.count() + 999) / 1000);
 }
 
-// The results table of a page, read on a helper thread so that the wait can end at the deadline
-// and the window (or a Ctrl+C) is heard meanwhile. A page not read by the deadline is given up:
-// the helper finishes on its own and its rows are dropped.
+// What a page lists, read on a helper thread so that the wait can end at the deadline and the
+// window (or a Ctrl+C) is heard meanwhile: the rows of its "draw_list" table, else the draws found
+// in its own layout. A page not read by the deadline is given up: the helper finishes on its own
+// and what it read is dropped.
 struct TableReading {
     enum class Status { Read, TooDeep, TimedOut, Cancelled };
     Status status = Status::Read;
     std::optional<Rows> rows;
+    std::optional<history::PageDraws> page;
 };
 
 TableReading readTableWithin(std::string text, Clock::time_point deadline,
                              UpdateProgress& progress) {
     if (platform::nestingDepth(text) > platform::kMaxNesting)
-        return {TableReading::Status::TooDeep, std::nullopt};
+        return {TableReading::Status::TooDeep, std::nullopt, std::nullopt};
     struct Job {
         std::string text;
-        std::promise<std::optional<Rows>> rows;
+        std::promise<TableReading> reading;
     };
     auto job = std::make_shared<Job>();
     job->text = std::move(text);
-    auto rows = job->rows.get_future();
+    auto reading = job->reading.get_future();
     std::thread([job] {
         try {
-            job->rows.set_value(platform::tableRows(job->text, "draw_list"));
+            TableReading read;
+            auto page = platform::readResultsPage(job->text);
+            if (!page)
+                read.status = TableReading::Status::TooDeep;
+            else if (page->drawList)
+                read.rows = std::move(page->drawList);
+            else
+                read.page = history::findPageDraws(page->rows);
+            job->reading.set_value(std::move(read));
         } catch (...) {
-            job->rows.set_exception(std::current_exception());
+            job->reading.set_exception(std::current_exception());
         }
     }).detach();
-    while (rows.wait_for(std::chrono::milliseconds(10)) != std::future_status::ready) {
+    while (reading.wait_for(std::chrono::milliseconds(10)) != std::future_status::ready) {
         QCoreApplication::processEvents();
-        if (progress.cancelled()) return {TableReading::Status::Cancelled, std::nullopt};
-        if (Clock::now() >= deadline) return {TableReading::Status::TimedOut, std::nullopt};
+        if (progress.cancelled()) return {TableReading::Status::Cancelled, {}, {}};
+        if (Clock::now() >= deadline) return {TableReading::Status::TimedOut, {}, {}};
     }
-    return {TableReading::Status::Read, rows.get()};
+    return reading.get();
 }
 
 } // namespace
@@ -178,13 +188,37 @@ UpdateService::DayReading UpdateService::readDay(history::Date day, Clock::time_
         case TableReading::Status::Read:
             break;
         }
-        if (table.rows && !table.rows->empty()) {
-            reading.rows = std::move(table.rows);
+        if (table.rows) {
+            if (!table.rows->empty()) {
+                reading.rows = std::move(table.rows);
+                return reading;
+            }
+            // A list not filled in yet: this day again, a bounded number of times.
+            if (attempt < kRestarts) continue;
+            reading.problem = "开奖表中没有任何一行";
             return reading;
         }
-        // A list not filled in yet: this day again, a bounded number of times.
+        if (table.page->shortIdsOfAnotherDay(day)) {
+            reading.problem = "网页上的日期都不是" + history::isoDay(day) +
+                              "，而期号只写了当天的期数（01、02……），无法确认这些开奖号码属于" +
+                              history::isoDay(day) + "，没有读取";
+            return reading;
+        }
+        if (!table.page->draws.empty()) {
+            reading.page = std::move(table.page);
+            return reading;
+        }
         if (attempt < kRestarts) continue;
-        reading.problem = table.rows ? "开奖表中没有任何一行" : "网页中没有开奖表";
+        // Only a page that shows the heading of a results list is a day without draws: a page
+        // read as none (its layout changed, or no results page) must not pass for a holiday.
+        if (table.page->dayWithoutDraws()) {
+            reading.page = std::move(table.page);
+            return reading;
+        }
+        reading.problem = "网页上找不到开奖号码：没有开奖表，也没有能读出的期号和开奖号码";
+        if (table.page->unread > 0)
+            reading.problem +=
+                "（有" + std::to_string(table.page->unread) + "个期号后面的开奖号码格式无法识别）";
         return reading;
     }
 }
@@ -236,7 +270,9 @@ UpdateResult UpdateService::update(UpdateProgress& progress) {
                 result.siteUnreachable = reading.unreachable;
                 break;
             }
-            const auto table = history::readDayTable(*reading.rows, game, window[i], 0);
+            const auto table = reading.rows
+                                   ? history::readDayTable(*reading.rows, game, window[i], 0)
+                                   : history::readPageDraws(*reading.page, game, window[i], 0);
             if (table.otherGame) {
                 // Nothing of a day that seems to be another game's goes into this game's history.
                 stoppedAt = number;

@@ -8,6 +8,7 @@
 
 #include "app/workspace.h"
 #include "history/online_update.h"
+#include "history/page_draws.h"
 
 #include <chrono>
 #include <cstddef>
@@ -67,7 +68,8 @@ class UpdateService {
 
     UpdateResult update(UpdateProgress& progress);
 
-    // How often a day's page is read again when its table has no rows at all.
+    // How often a day's page is read again when its table has no rows at all, or when it lists
+    // no draw (a heading alone, or nothing readable).
     static constexpr int kRestarts = 2;
     // How often the days are fetched again when another process changed the history meanwhile
     // so that it needs days not read yet.
@@ -77,12 +79,14 @@ class UpdateService {
 
   private:
     using Clock = std::chrono::steady_clock;
-    // One day's page read whole: its rows, or why not.
+    // One day's page read whole: the rows of its "draw_list" table, or the draws found in a
+    // layout of its own, or why not.
     struct DayReading {
         bool cancelled = false;
         std::string problem;
         bool unreachable = false; // the site gave no answer at all
         std::optional<std::vector<std::vector<std::string>>> rows;
+        std::optional<history::PageDraws> page;
     };
     DayReading readDay(history::Date day, Clock::time_point updateEnd,
                        UpdateProgress& progress) const;

@@ -93,12 +93,27 @@ std::optional<std::string> convertToUtf8(const char* converterName, std::string_
     return out;
 }
 
+// The character set a byte-order mark at the start of bytes names; nullptr when there is none.
+const char* byteOrderMark(std::string_view bytes) {
+    if (bytes.substr(0, 3) == "\xEF\xBB\xBF") return "utf-8";
+    if (bytes.substr(0, 2) == "\xFF\xFE") return "utf-16le";
+    if (bytes.substr(0, 2) == "\xFE\xFF") return "utf-16be";
+    return nullptr;
+}
+
 std::optional<std::string> decodeAs(std::string_view charset, std::string_view bytes) {
     const std::string name = lowerCase(charset);
     if (name == "utf-8" || name == "utf8") {
         if (bytes.substr(0, 3) == "\xEF\xBB\xBF") bytes.remove_prefix(3);
         if (isValidUtf8(bytes)) return std::string(bytes);
         return convertToUtf8("UTF-8", bytes);
+    }
+    // UTF-16 without a byte order named: the mark tells it, else little-endian as Windows writes.
+    if (name == "utf-16" || name == "utf-16le" || name == "utf-16be") {
+        const char* mark = byteOrderMark(bytes);
+        const bool big = mark ? std::string_view(mark) == "utf-16be" : name == "utf-16be";
+        if (mark && std::string_view(mark) != "utf-8") bytes.remove_prefix(2);
+        return convertToUtf8(big ? "UTF-16BE" : "UTF-16LE", bytes);
     }
     if (name == "gbk" || name == "gb2312" || name == "gb18030")
         return convertToUtf8("GB18030", bytes);
@@ -263,6 +278,135 @@ std::vector<std::string> rowCells(const GumboNode* row) {
     return cells;
 }
 
+// ---- the rows of a page in any layout ----
+
+// Attribute values worth keeping: those that may hold a period id or five numbers.
+bool holdsDigits(std::string_view value) {
+    constexpr size_t kMinDigits = 5, kMaxLength = 200;
+    if (value.size() > kMaxLength) return false;
+    return static_cast<size_t>(std::count_if(value.begin(), value.end(), [](char c) {
+               return c >= '0' && c <= '9';
+           })) >= kMinDigits;
+}
+
+void appendAttributes(const GumboNode* element, std::vector<std::string>& out) {
+    const GumboVector& attributes = element->v.element.attributes;
+    for (unsigned i = 0; i < attributes.length; ++i) {
+        const auto* attribute = static_cast<const GumboAttribute*>(attributes.data[i]);
+        if (holdsDigits(attribute->value)) out.emplace_back(attribute->value);
+    }
+}
+
+bool hasAttributeWithDigits(const GumboNode* element) {
+    const GumboVector& attributes = element->v.element.attributes;
+    for (unsigned i = 0; i < attributes.length; ++i)
+        if (holdsDigits(static_cast<const GumboAttribute*>(attributes.data[i])->value)) return true;
+    return false;
+}
+
+// Every table row of the page and every element outside tables with attributes that hold
+// digits. The tree is walked with a stack of its own: a page may nest deeper than the call stack
+// reaches.
+std::vector<PageRow> allRows(const GumboNode* root) {
+    // Where the text met now goes: the row and cell it stands in (-1: none).
+    struct Place {
+        long row = -1;
+        long cell = -1;
+    };
+    // A node to visit, or (leaving) the place to go back to once its content is read.
+    struct Step {
+        const GumboNode* node;
+        bool leaving;
+        Place back;
+    };
+    std::vector<PageRow> rows;
+    Place place;
+    long flow = -1; // the row of the text outside tables now, -1: none yet since the last table
+    std::vector<Step> steps{{root, false, {}}};
+    while (!steps.empty()) {
+        const Step step = steps.back();
+        steps.pop_back();
+        if (step.leaving) {
+            place = step.back;
+            continue;
+        }
+        const GumboNode* node = step.node;
+        if (node->type == GUMBO_NODE_TEXT || node->type == GUMBO_NODE_CDATA ||
+            node->type == GUMBO_NODE_WHITESPACE) {
+            if (place.cell >= 0) {
+                std::string& text = rows[place.row].cells[place.cell].text;
+                text += node->v.text.text;
+                text.push_back(' ');
+            } else if (place.row < 0 && node->type != GUMBO_NODE_WHITESPACE) {
+                if (flow < 0) {
+                    rows.emplace_back();
+                    rows.back().flow = true;
+                    flow = static_cast<long>(rows.size()) - 1;
+                }
+                rows[flow].cells.push_back({node->v.text.text, false, {}});
+            }
+            continue;
+        }
+        if (node->type == GUMBO_NODE_ELEMENT) {
+            const GumboTag tag = node->v.element.tag;
+            if (isHidden(tag)) continue;
+            Place inner = place;
+            if (tag == GUMBO_TAG_TABLE) {
+                inner = {}; // a nested table's rows are rows of their own
+                flow = -1;
+            } else if (tag == GUMBO_TAG_TR) {
+                rows.emplace_back();
+                appendAttributes(node, rows.back().attributes);
+                inner = {static_cast<long>(rows.size()) - 1, -1};
+            } else if ((tag == GUMBO_TAG_TD || tag == GUMBO_TAG_TH) && place.row >= 0) {
+                auto& cells = rows[place.row].cells;
+                cells.push_back({});
+                cells.back().heading = tag == GUMBO_TAG_TH;
+                appendAttributes(node, cells.back().attributes);
+                inner.cell = static_cast<long>(cells.size()) - 1;
+            } else if (place.cell >= 0) {
+                appendAttributes(node, rows[place.row].cells[place.cell].attributes);
+            } else if (place.row >= 0) {
+                appendAttributes(node, rows[place.row].attributes);
+            } else if (hasAttributeWithDigits(node)) {
+                rows.emplace_back();
+                appendAttributes(node, rows.back().attributes);
+            }
+            steps.push_back({node, true, place});
+            place = inner;
+        }
+        if (const GumboVector* children = childrenOf(node))
+            for (unsigned i = children->length; i-- > 0;)
+                steps.push_back({static_cast<const GumboNode*>(children->data[i]), false, {}});
+    }
+    for (auto& row : rows)
+        for (auto& cell : row.cells) {
+            cell.text = collapseBlanks(cell.text);
+            if (!cell.text.empty() && cell.text.back() == ' ') cell.text.pop_back();
+        }
+    return rows;
+}
+
+// The rows of a table element as tableRows reads them.
+std::vector<std::vector<std::string>> rowsOf(const GumboNode* table) {
+    std::vector<std::vector<std::string>> rows;
+    const GumboVector& children = table->v.element.children;
+    for (unsigned i = 0; i < children.length; ++i) {
+        const auto* child = static_cast<const GumboNode*>(children.data[i]);
+        if (isElement(child, GUMBO_TAG_TR)) {
+            rows.push_back(rowCells(child));
+        } else if (isElement(child, GUMBO_TAG_THEAD) || isElement(child, GUMBO_TAG_TBODY) ||
+                   isElement(child, GUMBO_TAG_TFOOT)) {
+            const GumboVector& sectionRows = child->v.element.children;
+            for (unsigned k = 0; k < sectionRows.length; ++k) {
+                const auto* row = static_cast<const GumboNode*>(sectionRows.data[k]);
+                if (isElement(row, GUMBO_TAG_TR)) rows.push_back(rowCells(row));
+            }
+        }
+    }
+    return rows;
+}
+
 // ---- nesting depth without a tree ----
 
 bool isNameChar(char c) {
@@ -325,7 +469,13 @@ struct OutputDeleter {
 
 std::optional<std::string> decodePage(std::string_view bytes, std::string_view contentType) {
     if (auto charset = charsetIn(contentType)) return decodeAs(*charset, bytes);
-    if (auto charset = metaCharset(bytes)) return decodeAs(*charset, bytes);
+    if (auto charset = byteOrderMark(bytes)) return decodeAs(charset, bytes);
+    if (auto charset = metaCharset(bytes)) {
+        // A meta tag read as ASCII cannot be in UTF-16: such a tag is a mistake for UTF-8, as
+        // browsers take it.
+        if (lowerCase(*charset).rfind("utf-16", 0) == 0) return decodeAs("utf-8", bytes);
+        return decodeAs(*charset, bytes);
+    }
     return decodeAs(isValidUtf8(bytes) ? "utf-8" : "gb18030", bytes);
 }
 
@@ -412,32 +562,37 @@ size_t nestingDepth(std::string_view html, size_t stopAbove) {
     return deepest;
 }
 
+namespace {
+
+using Parsed = std::unique_ptr<GumboOutput, OutputDeleter>;
+
+// The page parsed; nothing for a page nested deeper than kMaxNesting (parsing it would take
+// minutes; it is no results page).
+Parsed parsed(std::string_view html) {
+    if (nestingDepth(html) > kMaxNesting) return nullptr;
+    return Parsed(gumbo_parse_with_options(&kGumboDefaultOptions, html.data(), html.size()));
+}
+
+} // namespace
+
 std::optional<std::vector<std::vector<std::string>>> tableRows(std::string_view html,
                                                                std::string_view id) {
-    // Parsing a page nested this deeply would take minutes; it is no results page.
-    if (nestingDepth(html) > kMaxNesting) return std::nullopt;
-    std::unique_ptr<GumboOutput, OutputDeleter> output(
-        gumbo_parse_with_options(&kGumboDefaultOptions, html.data(), html.size()));
+    const Parsed output = parsed(html);
     if (!output) return std::nullopt;
     const GumboNode* table = findTable(output->document, id);
     if (!table) return std::nullopt;
+    return rowsOf(table);
+}
 
-    std::vector<std::vector<std::string>> rows;
-    const GumboVector& children = table->v.element.children;
-    for (unsigned i = 0; i < children.length; ++i) {
-        const auto* child = static_cast<const GumboNode*>(children.data[i]);
-        if (isElement(child, GUMBO_TAG_TR)) {
-            rows.push_back(rowCells(child));
-        } else if (isElement(child, GUMBO_TAG_THEAD) || isElement(child, GUMBO_TAG_TBODY) ||
-                   isElement(child, GUMBO_TAG_TFOOT)) {
-            const GumboVector& sectionRows = child->v.element.children;
-            for (unsigned k = 0; k < sectionRows.length; ++k) {
-                const auto* row = static_cast<const GumboNode*>(sectionRows.data[k]);
-                if (isElement(row, GUMBO_TAG_TR)) rows.push_back(rowCells(row));
-            }
-        }
-    }
-    return rows;
+std::optional<ResultsPage> readResultsPage(std::string_view html) {
+    const Parsed output = parsed(html);
+    if (!output) return std::nullopt;
+    ResultsPage page;
+    if (const GumboNode* table = findTable(output->document, "draw_list"))
+        page.drawList = rowsOf(table);
+    else
+        page.rows = allRows(output->document);
+    return page;
 }
 
 } // namespace platform

@@ -11,10 +11,11 @@
 namespace platform {
 
 // The page's text as UTF-8. The character set comes from the Content-Type header value
-// ("text/html; charset=gbk"), else from the page's own meta tag (<meta charset=...> or the
-// http-equiv Content-Type form), else UTF-8 when the bytes are valid UTF-8, else GB18030. UTF-8,
-// GBK, GB2312 and GB18030 (any letter case) are known; GBK and GB2312 are read as GB18030, which
-// holds both. Nothing when the declared character set is not known.
+// ("text/html; charset=gbk"), else from a byte-order mark (UTF-8, UTF-16LE, UTF-16BE), else from
+// the page's own meta tag (<meta charset=...> or the http-equiv Content-Type form), else UTF-8
+// when the bytes are valid UTF-8, else GB18030. UTF-8, UTF-16 (LE, BE), GBK, GB2312 and GB18030
+// (any letter case) are known; GBK and GB2312 are read as GB18030, which holds both. Nothing when
+// the declared character set is not known.
 std::optional<std::string> decodePage(std::string_view bytes, std::string_view contentType);
 
 // How deeply a page may nest its elements. Results pages nest a few dozen levels; a page far
@@ -36,5 +37,38 @@ size_t nestingDepth(std::string_view html, size_t stopAbove = kMaxNesting);
 // elements is no table), and nothing for a page nested deeper than kMaxNesting.
 std::optional<std::vector<std::vector<std::string>>> tableRows(std::string_view html,
                                                                std::string_view id);
+
+// A table row of a page as found, for pages that list their draws in a layout of their own.
+struct PageCell {
+    // Every text inside the cell in document order, each apart from the next by a blank (so
+    // <em>03</em><em>07</em> reads "03 07"), blanks collapsed, trimmed; not the text of tables
+    // nested in the cell (their rows are rows of their own), nor what a browser does not display.
+    std::string text;
+    bool heading = false; // a th cell
+    // The values of the attributes of the cell and of the elements inside it that hold at least
+    // five digits (data-award="03 07 01 11 05"), in document order.
+    std::vector<std::string> attributes;
+};
+struct PageRow {
+    // Such attribute values of the row element itself; a row with no cells stands for an element
+    // outside every table whose own attributes hold such values.
+    std::vector<std::string> attributes;
+    std::vector<PageCell> cells;
+    // The text outside tables between two tables (or the page's start or end), each text of it a
+    // cell of its own: pages that list their draws in lists or blocks rather than tables.
+    bool flow = false;
+};
+
+// What a results page holds: the rows of its table "draw_list" when it has one (as tableRows
+// reads them), else every table row of the page (in document order, rows of nested tables after
+// the row that holds them), the text outside tables, and the elements outside tables with
+// attributes that hold digits.
+struct ResultsPage {
+    std::optional<std::vector<std::vector<std::string>>> drawList;
+    std::vector<PageRow> rows;
+};
+
+// Reads the page once. Nothing for a page nested deeper than kMaxNesting.
+std::optional<ResultsPage> readResultsPage(std::string_view html);
 
 } // namespace platform

@@ -1,6 +1,7 @@
 // kelvora11s5-site: serves the draw-list pages of a draw-history file on 127.0.0.1, for trying
 // the online update without the internet.
-//     kelvora11s5-site [--port N] [--delay MS] [--style newest-first,no-tbody,comma,gbk,decoy] FILE
+//     kelvora11s5-site [--port N] [--delay MS] [--style NAME,NAME...] FILE
+// (the style names: see site::addStyle)
 
 #include "history/text_format.h"
 #include "platform/file_io.h"
@@ -15,8 +16,12 @@
 
 namespace {
 
-constexpr const char* kUsage = "usage: kelvora11s5-site [--port N] [--delay MS] "
-                               "[--style newest-first,no-tbody,comma,gbk,decoy] FILE\n";
+constexpr const char* kUsage =
+    "usage: kelvora11s5-site [--port N] [--delay MS] [--style NAME,NAME...] FILE\n"
+    "styles: newest-first, no-tbody, comma, gbk, decoy (the draw_list table);\n"
+    "  layouts without it: numbers-text, numbers-em, numbers-split, numbers-list, numbers-cells,\n"
+    "  numbers-attribute, side-by-side, tables-side-by-side, mixed, blocks;\n"
+    "  with them: short-ids, dash-ids, three-digit-ids, placeholders\n";
 
 bool parseNumber(const std::string& text, long max, long& out) {
     if (text.empty() || text.size() > 9) return false;
@@ -30,18 +35,7 @@ bool applyStyle(const std::string& list, site::PageStyle& style) {
     std::stringstream items(list);
     std::string item;
     while (std::getline(items, item, ',')) {
-        if (item == "newest-first")
-            style.newestFirst = true;
-        else if (item == "no-tbody")
-            style.withTbody = false;
-        else if (item == "comma")
-            style.commaNumbers = true;
-        else if (item == "gbk")
-            style.gbk = true;
-        else if (item == "decoy")
-            style.decoyTableInComment = true;
-        else if (!item.empty())
-            return false;
+        if (!item.empty() && !site::addStyle(item, style)) return false;
     }
     return true;
 }

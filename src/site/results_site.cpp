@@ -1,5 +1,7 @@
 #include "site/results_site.h"
 
+#include "site/layout_pages.h"
+
 #include <QAbstractHttpServer>
 #include <QDate>
 #include <QHostAddress>
@@ -34,6 +36,17 @@ const char* gameName(int gameCode) {
         return "黑龙江";
     default:
         return nullptr;
+    }
+}
+
+int drawsPerDay(int gameCode) {
+    switch (gameCode) {
+    case 562:
+        return 90;
+    case 569:
+        return 79;
+    default:
+        return 84;
     }
 }
 
@@ -167,6 +180,28 @@ std::string ResultsSite::Impl::page(int askedGame, const std::string& dayText) c
     if (style.decoyTableInComment)
         html += "<!-- <table id=\"draw_list\"><tr><td>x</td><td>2099010101</td>"
                 "<td>01 02 03 04 05</td><td>y</td></tr></table> -->\n";
+    if (style.layout != Layout::DrawList) {
+        std::vector<ListedEntry> entries;
+        for (const SiteDraw& draw : draws) entries.push_back({draw.period, draw.numbers});
+        if (style.placeholders) {
+            // The draws still to come today, in the order of the list.
+            const int dayBase =
+                (day->year() % 100) * 1000000 + day->month() * 10000 + day->day() * 100;
+            int last = 0;
+            for (const SiteDraw& draw : draws) last = std::max(last, draw.period % 100);
+            std::vector<ListedEntry> toCome;
+            for (int n = last + 1; n <= drawsPerDay(gameCode); ++n)
+                toCome.push_back({dayBase + n, std::nullopt});
+            if (style.newestFirst)
+                entries.insert(entries.begin(), toCome.rbegin(), toCome.rend());
+            else
+                entries.insert(entries.end(), toCome.begin(), toCome.end());
+        }
+        html += layoutList(entries, tenDigits, style);
+        html += "</div>\n<div class=\"footer\">开奖数据仅供参考</div>\n</div>\n</body>\n"
+                "</html>\n";
+        return style.gbk ? utf8ToGbk(html) : html;
+    }
     html += "<table id=\"draw_list\" class=\"list\">\n";
     const std::string heading =
         "<tr><th>序号</th><th>期号</th><th>开奖号码</th><th>详情</th></tr>\n";
@@ -226,6 +261,52 @@ void ResultsSite::Impl::answer(const QHttpServerRequest& request,
         if (socket && socket->state() == QAbstractSocket::ConnectedState)
             held->write(bytes, type, status);
     });
+}
+
+namespace {
+
+struct StyleName {
+    const char* name;
+    void (*apply)(PageStyle&);
+};
+
+const StyleName kStyleNames[] = {
+    {"newest-first", [](PageStyle& s) { s.newestFirst = true; }},
+    {"no-tbody", [](PageStyle& s) { s.withTbody = false; }},
+    {"comma", [](PageStyle& s) { s.commaNumbers = true; }},
+    {"gbk", [](PageStyle& s) { s.gbk = true; }},
+    {"decoy", [](PageStyle& s) { s.decoyTableInComment = true; }},
+    {"numbers-text", [](PageStyle& s) { s.layout = Layout::NumbersText; }},
+    {"numbers-em", [](PageStyle& s) { s.layout = Layout::NumbersEm; }},
+    {"numbers-split", [](PageStyle& s) { s.layout = Layout::NumbersSplit; }},
+    {"numbers-list", [](PageStyle& s) { s.layout = Layout::NumbersList; }},
+    {"numbers-cells", [](PageStyle& s) { s.layout = Layout::NumbersCells; }},
+    {"numbers-attribute", [](PageStyle& s) { s.layout = Layout::NumbersAttribute; }},
+    {"side-by-side", [](PageStyle& s) { s.layout = Layout::SideBySide; }},
+    {"tables-side-by-side", [](PageStyle& s) { s.layout = Layout::TablesSideBySide; }},
+    {"mixed", [](PageStyle& s) { s.layout = Layout::Mixed; }},
+    {"blocks", [](PageStyle& s) { s.layout = Layout::Blocks; }},
+    {"short-ids", [](PageStyle& s) { s.ids = IdForm::Short; }},
+    {"dash-ids", [](PageStyle& s) { s.ids = IdForm::Dash; }},
+    {"three-digit-ids", [](PageStyle& s) { s.ids = IdForm::ThreeDigit; }},
+    {"placeholders", [](PageStyle& s) { s.placeholders = true; }},
+};
+
+} // namespace
+
+bool addStyle(const std::string& name, PageStyle& style) {
+    for (const auto& known : kStyleNames)
+        if (name == known.name) {
+            known.apply(style);
+            return true;
+        }
+    return false;
+}
+
+std::vector<std::string> layoutNames() {
+    return {
+        "numbers-text",      "numbers-em",   "numbers-split",       "numbers-list", "numbers-cells",
+        "numbers-attribute", "side-by-side", "tables-side-by-side", "mixed",        "blocks"};
 }
 
 ResultsSite::ResultsSite(std::vector<SiteDraw> draws, PageStyle style)

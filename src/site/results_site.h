@@ -22,6 +22,31 @@ struct SiteDraw {
     std::array<int, 5> numbers{};
 };
 
+// Where a page lists its draws. DrawList: the table "draw_list" (id cell, numbers cell); the
+// others have no table of that id, as many real sites have none.
+enum class Layout {
+    DrawList,
+    NumbersText,      // the numbers as one text, the separator changing from row to row
+    NumbersEm,        // the numbers as five em elements of one cell, the id inside a link
+    NumbersSplit,     // the numbers in two groups of elements, 3 + 2
+    NumbersList,      // the numbers as the li items of a ul in one cell
+    NumbersCells,     // the numbers in five cells of their own, a spacer cell before them
+    NumbersAttribute, // the numbers only in an attribute of their cell; the newest draw also in
+                      // the attributes of a box above the table
+    SideBySide,       // three draws side by side in each row, heading row of td cells
+    TablesSideBySide, // two tables side by side, each with half the day's draws
+    Mixed,            // rows of every layout above in two tables side by side
+    Blocks,           // no table but the heading's: each draw a block of divs and spans
+};
+
+// How the ids of a page are written (not for DrawList pages).
+enum class IdForm {
+    Game,       // ten digits (games 22 and 562) or eight digits (23 and 569)
+    Short,      // the draw number alone: 01
+    Dash,       // 20160908-01
+    ThreeDigit, // 20160908001
+};
+
 // How the pages are written: the variants of real sites the reader must cope with.
 struct PageStyle {
     bool newestFirst = false;         // rows listed newest first
@@ -32,7 +57,18 @@ struct PageStyle {
     std::chrono::milliseconds delay{0}; // each page answers this late
     int servedGame = 0; // every game's address shows this game's page (a site that mixes games
                         // up); 0: the game asked for
+    Layout layout = Layout::DrawList;
+    IdForm ids = IdForm::Game;
+    bool placeholders = false; // the draws of the day not made yet listed with "--"
 };
+
+// Adds a style by its name (newest-first, no-tbody, comma, gbk, decoy, numbers-text, numbers-em,
+// numbers-split, numbers-list, numbers-cells, numbers-attribute, side-by-side,
+// tables-side-by-side, mixed, blocks, short-ids, dash-ids, three-digit-ids, placeholders). False
+// for an unknown name.
+bool addStyle(const std::string& name, PageStyle& style);
+// The names of the layouts other than the draw_list table's, for trying each.
+std::vector<std::string> layoutNames();
 
 class ResultsSite {
   public:

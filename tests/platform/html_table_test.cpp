@@ -117,6 +117,19 @@ TEST(DecodePage, CharsetFromHeaderMetaOrTheBytes) {
     EXPECT_EQ(decodePage("\xEF\xBB\xBFok", "text/html; charset=utf-8"), "ok");
 }
 
+TEST(DecodePage, AByteOrderMarkComesAfterTheHeaderAndBeforeTheMetaTag) {
+    // 期号 in UTF-16, little- and big-endian, after their marks; the meta tag's gbk is wrong.
+    const std::string le("\xFF\xFE\x1F\x67\xF7\x53<\0p\0>\0", 12);
+    const std::string be("\xFE\xFF\x67\x1F\x53\xF7\0<\0p\0>", 12);
+    EXPECT_EQ(decodePage(le, "text/html"), "期号<p>");
+    EXPECT_EQ(decodePage(be, ""), "期号<p>");
+    EXPECT_EQ(decodePage("\xEF\xBB\xBF<meta charset=gbk>期号", ""), "<meta charset=gbk>期号");
+    // A meta tag naming UTF-16 in a page readable as ASCII is taken for UTF-8.
+    EXPECT_EQ(decodePage("<meta charset=utf-16>期号", ""), "<meta charset=utf-16>期号");
+    // UTF-16 named by the header without a byte order: the mark tells it.
+    EXPECT_EQ(decodePage(be, "text/html; charset=utf-16"), "期号<p>");
+}
+
 TEST(DecodePage, UnknownCharsetIsNotGuessed) {
     EXPECT_FALSE(decodePage("<p>x</p>", "text/html; charset=iso-8859-1"));
     EXPECT_FALSE(decodePage("<meta charset=\"Shift_JIS\"><p>x</p>", "text/html"));

@@ -1,5 +1,6 @@
 #include "site/results_site.h"
 
+#include "history/page_draws.h"
 #include "platform/html_table.h"
 #include "platform/page_fetch.h"
 #include "support/core_application.h"
@@ -112,6 +113,33 @@ TEST(ResultsSite, StylesOfRealSites) {
     EXPECT_EQ(gbkPage.find("期号"), std::string::npos); // not UTF-8
     EXPECT_NE(gbkPage.find("charset=gbk"), std::string::npos);
     EXPECT_EQ(rowsOf(gbkPage), rowsOf(ResultsSite(sampleDraws()).page(22, "2016-09-08")));
+}
+
+TEST(ResultsSite, LayoutsWithoutTheDrawListTable) {
+    const history::Date day{std::chrono::year{2016}, std::chrono::month{9}, std::chrono::day{8}};
+    for (const auto& layout : layoutNames())
+        for (const char* ids : {"short-ids", "dash-ids", "three-digit-ids", "newest-first"}) {
+            PageStyle style;
+            ASSERT_TRUE(addStyle(layout, style) && addStyle(ids, style));
+            ASSERT_TRUE(addStyle("placeholders", style));
+            const std::string html = ResultsSite(sampleDraws(), style).page(23, "2016-09-08");
+            const auto page = platform::readResultsPage(html);
+            ASSERT_TRUE(page);
+            EXPECT_FALSE(page->drawList) << layout;
+            // The three draws of the day, none else, and the 81 draws still to come as slots.
+            const auto found = history::findPageDraws(page->rows);
+            EXPECT_TRUE(found.heading) << layout;
+            EXPECT_EQ(found.unmade, 81u) << layout << " " << ids;
+            EXPECT_EQ(found.unread, 0u) << layout << " " << ids;
+            const auto table = history::readPageDraws(found, history::Game::Guangdong, day, 0);
+            ASSERT_EQ(table.draws.size(), 3u) << layout << " " << ids;
+            EXPECT_EQ(table.draws[0].period, 16090801);
+            EXPECT_EQ(table.draws[0].numbers, (history::Numbers{5, 3, 8, 1, 11}));
+            EXPECT_EQ(table.draws[2].period, 16090803);
+            EXPECT_TRUE(table.skipped.empty()) << layout;
+        }
+    PageStyle style;
+    EXPECT_FALSE(addStyle("numbers-everywhere", style));
 }
 
 TEST_F(SiteFetch, PagesAndNotFound) {
