@@ -14,6 +14,7 @@
 #include <future>
 #include <memory>
 #include <set>
+#include <utility>
 #include <thread>
 
 namespace app {
@@ -235,8 +236,9 @@ UpdateResult UpdateService::update(UpdateProgress& progress) {
     // Pages are fetched without the lock. Every sound draw a page lists is kept: which of them
     // are new is decided under the lock, against the history as it is then.
     UpdateResult result;
-    std::map<int, history::ListedDraw> found; // by period
-    std::set<int> daysRead;                   // day numbers of the days read whole
+    std::map<int, history::ListedDraw> found;               // by period
+    std::set<int> daysRead;                                 // day numbers of the days read whole
+    std::set<std::pair<std::string, std::string>> reported; // skipped draws told already
     std::set<int> daysPassed;     // days read again for draws missing that could not be read
     std::optional<int> stoppedAt; // the day number of the day that could not be read
     for (int round = 1;; ++round) {
@@ -283,14 +285,11 @@ UpdateResult UpdateService::update(UpdateProgress& progress) {
                 break;
             }
             for (const auto& draw : table.draws) found[draw.period] = draw;
-            for (const auto& skipped : table.skipped) {
-                const bool known =
-                    std::any_of(result.skipped.begin(), result.skipped.end(),
-                                [&](const history::SkippedDraw& k) {
-                                    return k.what == skipped.what && k.reason == skipped.reason;
-                                });
-                if (!known) result.skipped.push_back(skipped);
-            }
+            // A day read again in a later round reports its skipped draws again: said once. A
+            // set keeps this linear on pages with many thousands of wrong rows.
+            for (const auto& skipped : table.skipped)
+                if (reported.insert({skipped.what, skipped.reason}).second)
+                    result.skipped.push_back(skipped);
             daysRead.insert(number);
         }
 
