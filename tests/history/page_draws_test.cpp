@@ -277,3 +277,16 @@ TEST(PageDraws, DrawNumbersAloneOnAPageOfAnotherDayAreNotTakenForTheDays) {
                        "</tr></table>")
                      .shortIdsOfAnotherDay(kDay));
 }
+
+TEST(PageDraws, OtherFiguresInADrawsRowAreNotItsNumbers) {
+    // A column of the draw before, a time, omission figures: the numbers next to the id are read.
+    const auto table = read(R"(<table><tr><th>期号</th><th>开奖号码</th><th>上期</th></tr>
+        <tr><td>2016090801</td><td>03 07 01 11 05</td><td>02 04 06 08 10</td></tr>
+        <tr><td>2016090802</td><td>02 04 06 08 10</td><td>03 07 01 11 05</td></tr></table>)");
+    EXPECT_EQ(draws(table), "1: 3 7 1 11 5\n2: 2 4 6 8 10\n");
+    const auto timed = read(R"(<table><tr><th>期号</th><th>开奖号码</th></tr>
+        <tr><td>2016090801</td><td>03 07 01 11 05</td><td>2016-09-08 09:10</td><td>遗漏 2 3 4 5 6</td></tr>
+        <tr><td>2016090802</td><td>02 04 06 08 10</td><td>2016-09-08 09:20</td><td>遗漏 01 02 03 04 05</td></tr></table>)");
+    EXPECT_EQ(draws(timed), "1: 3 7 1 11 5\n2: 2 4 6 8 10\n");
+    EXPECT_TRUE(timed.skipped.empty()) << skipped(timed);
+}
