@@ -484,7 +484,7 @@ TEST(SettingsMenus, TheSettingsButtonPopsUpTheSettingsMenu) {
     f.open();
     auto* menu = f.find<QMenu>("mnuSetup");
     QTest::mouseClick(f.find<QPushButton>("Command9"), Qt::LeftButton);
-    EXPECT_TRUE(QTest::qWaitFor([&] { return menu->isVisible(); }, 1000));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return menu->isVisible(); }, 10000));
     menu->close();
 }
 
