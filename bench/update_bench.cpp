@@ -2,8 +2,9 @@
 // from a results site of our own, with the share of fetching, parsing and storing.
 
 #include "app/update_service.h"
-#include "history/page_draws.h"
 #include "benchmarks.h"
+#include "history/history_table.h"
+#include "history/page_draws.h"
 #include "platform/html_table.h"
 #include "platform/page_fetch.h"
 #include "site/results_site.h"
@@ -98,6 +99,40 @@ void runUpdateBenchmarks(std::ostream& out) {
         out << "one day's page of 84 draws, " << layout << " (" << page.size() / 1024
             << " KiB): " << seconds * 1000 << " ms to its draws (median of 21)\n";
     }
+
+    // Storing into a history of 300,000 draws: one new draw after the newest, and one draw that
+    // a page had left out in the middle of the newest day (the day's later draws are stored
+    // again behind it).
+    const std::string folder = folderWithHistory(300000);
+    platform::Database db(folder + "/kelvora11S5.db");
+    history::Zodiac zodiac;
+    const int newest = history::loadNewestRows(db, 1).back().period;
+    const int gap = newest / 100 * 100 + 10;
+    const auto stored = [&](int period) {
+        history::ListedDraw draw{period, {}};
+        for (const auto& row : history::loadRowsFrom(db, period))
+            if (row.period == period)
+                for (int p = 0; p < history::kPositions; ++p) draw.numbers[p] = row.numbers()[p];
+        return draw;
+    };
+    const history::Date keepAll = history::parseIsoDay("2000-01-01");
+    const auto timeStore = [&](const history::ListedDraw& draw) {
+        std::vector<double> runs;
+        for (int run = 0; run < 5; ++run) {
+            auto remove = db.prepare("DELETE FROM Lishi WHERE SQQH = ?1");
+            remove.bind(1, draw.period);
+            remove.run();
+            runs.push_back(
+                medianSeconds(1, [&] { history::storeUpdate(db, zodiac, 1, keepAll, {draw}); }));
+        }
+        std::sort(runs.begin(), runs.end());
+        return runs[2];
+    };
+    const double appended = timeStore(stored(newest));
+    const double filled = timeStore(stored(gap));
+    out << "storing into 300000 draws: one new draw " << appended * 1000
+        << " ms; one draw missing within the newest day (" << newest % 100 - 10
+        << " later draws stored again) " << filled * 1000 << " ms (medians of 5)\n";
 }
 
 } // namespace bench
