@@ -10,12 +10,26 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <iostream>
 #include <memory>
 #include <optional>
 #include <string>
 
 namespace {
+
+// On Linux an X server also listens on an abstract socket of the same name, which stays reachable
+// when the file in /tmp/.X11-unix is gone (removed by a cleaner, or another /tmp).
+bool listensAbstract(const std::string& socket) {
+    std::ifstream table("/proc/net/unix");
+    const std::string wanted = "@" + socket;
+    std::string line;
+    while (std::getline(table, line))
+        if (line.size() >= wanted.size() &&
+            line.compare(line.size() - wanted.size(), wanted.size(), wanted) == 0)
+            return true;
+    return false;
+}
 
 // Qt ends the program when it cannot reach a display; the reason is told instead. Empty when a
 // display seems to be there (or a platform that needs none is asked for).
@@ -32,8 +46,9 @@ std::optional<std::string> missingDisplay() {
     // A local display :N listens on its socket in /tmp/.X11-unix.
     if (display[0] == ':') {
         const std::string number = display.substr(1, display.find('.') - 1);
+        const std::string socket = "/tmp/.X11-unix/X" + number;
         std::error_code error;
-        if (!std::filesystem::exists("/tmp/.X11-unix/X" + number, error))
+        if (!std::filesystem::exists(socket, error) && !listensAbstract(socket))
             return "没有图形显示（" + display + " 上没有运行的显示服务）";
     }
     return std::nullopt;

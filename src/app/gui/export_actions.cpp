@@ -110,9 +110,7 @@ void ExportActions::finish(const ExportResult& result, const QString& title) {
         window_.statusBar()->showMessage(text(result.outcome.message), 8000);
         return;
     }
-    prompter_.inform(title, QStringLiteral("文件已保存在“%1”，但没有找到可以打开它的程序。"
-                                           "请在文件管理器中找到并打开它。")
-                                .arg(QDir::toNativeSeparators(path)));
+    prompter_.tell(title, noProgramText(path));
 }
 
 } // namespace app::gui

@@ -18,7 +18,6 @@
 #include <QAction>
 #include <QApplication>
 #include <QComboBox>
-#include <QDesktopServices>
 #include <QDir>
 #include <QLabel>
 #include <QLineEdit>
@@ -42,7 +41,7 @@ constexpr int kOutsideCheckMs = 500;
 
 MainWindow::MainWindow(Workspace& workspace, Prompter& prompter, QWidget* parent)
     : QMainWindow(parent), workspace_(workspace), prompter_(prompter),
-      pageOpener_([](const QUrl& url) { return QDesktopServices::openUrl(url); }) {
+      pageOpener_([this](const QUrl& url) { return prompter_.openDocument(url.toLocalFile()); }) {
     setObjectName(QStringLiteral("frmMain"));
     historyModel_ = new HistoryModel(workspace_, this);
     buildMenus();
@@ -193,8 +192,6 @@ void MainWindow::markResultsCurrent() {
     resultsGame_ = static_cast<int>(workspace_.settings().game);
     staleResultsHint_->setText(kStaleResultsText);
     staleResultsHint_->hide();
-    // A search shows its results even while the trend view holds their room.
-    if (resultColumn_->isHidden()) restoreResultColumn();
     for (QTableView* grid : {hitGrid_, resultGrid_}) grid->setPalette(QPalette());
     if (auto* chart = tallyChartHost_->findChild<TallyChart*>()) chart->setFaded(false);
 }
@@ -283,9 +280,7 @@ void MainWindow::openHelpPage(HelpPage page) {
     }
     const QString path = QString::fromStdString(pages.path);
     if (!pageOpener_(QUrl::fromLocalFile(path))) {
-        prompter_.inform(
-            title, QStringLiteral("无法打开网页浏览器。页面在：\n%1\n请用浏览器打开这个文件。")
-                       .arg(QDir::toNativeSeparators(path)));
+        prompter_.tell(title, noProgramText(path));
         return;
     }
     // The desktop may have handed the page to no browser at all without saying so.

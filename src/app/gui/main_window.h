@@ -82,8 +82,9 @@ class MainWindow : public QMainWindow {
     QWidget* buildHistoryColumn();
     // The history column gives the trend view the width it needs while its tab is open.
     void onHistoryTabChanged(int index);
-    // The results column back at its width before the trend view widened the history column.
+    // The results column back at its width before a wider tab widened the history column.
     void restoreResultColumn();
+    void repaintBesideHistoryTabs();
     QWidget* buildSearchColumn();
     QWidget* buildResultColumn();
     QWidget* buildEntryLine();

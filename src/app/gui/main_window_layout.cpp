@@ -27,6 +27,7 @@
 #include <QStandardItemModel>
 #include <QTabWidget>
 #include <QTableView>
+#include <QTimer>
 #include <QVBoxLayout>
 
 #include <algorithm>
@@ -219,37 +220,43 @@ void MainWindow::onHistoryTabChanged(int index) {
     QList<int> sizes = columnSplitter_->sizes();
     if (sizes.size() != 3) return;
     if (index >= 1 && index <= 3) {
-        // Widened from the results column; when even its least width leaves too little, the
-        // results give way while the trend view or the plays are open.
+        // Widened from the results column toward the width that shows the tab whole. The results
+        // stay in sight beside it: a search started from the tab shows its hits at once, and no
+        // splitter handle is pushed to the window's edge. They keep a third of the width the two
+        // columns share, and never less than their least width; what the tab then lacks, its
+        // contents scroll.
         // The width to go back to is the one the history grid had.
         if (lastHistoryTab_ == 0 || historyColumnWidth_ <= 0) historyColumnWidth_ = sizes[0];
         lastHistoryTab_ = index;
         const int preferred = index == 1   ? trendView_->preferredWidth()
                               : index == 2 ? playView_->preferredWidth()
                                            : shrinkView_->preferredWidth();
-        const int gain = std::max(0, preferred - sizes[0]);
-        if (gain <= sizes[2] - resultColumn_->minimumSizeHint().width()) {
-            sizes[0] += gain;
-            sizes[2] -= gain;
-        } else {
-            sizes[0] += sizes[2];
-            sizes[2] = 0;
-            resultColumn_->hide();
-        }
+        const int shared = sizes[0] + sizes[2];
+        const int resultsLeast =
+            std::max(resultColumn_->minimumSizeHint().width(), resultColumn_->minimumWidth());
+        const int resultsKept = std::min(sizes[2], std::max(resultsLeast, shared / 3));
+        const int gain = std::clamp(preferred - sizes[0], 0, sizes[2] - resultsKept);
+        sizes[0] += gain;
+        sizes[2] -= gain;
         columnSplitter_->setSizes(sizes);
+        QTimer::singleShot(0, this, &MainWindow::repaintBesideHistoryTabs);
         return;
     }
     lastHistoryTab_ = index;
     restoreResultColumn();
 }
 
+void MainWindow::repaintBesideHistoryTabs() {
+    // A page of the tabs shown for the first time on X11 was seen leaving pixels of its table
+    // over the column beside it (the search panel, at 1024x640) until something covered it; an
+    // update of the splitter alone does not repaint its children there, so each is asked.
+    for (QWidget* widget : columnSplitter_->findChildren<QWidget*>())
+        if (widget != historyTabs_ && !historyTabs_->isAncestorOf(widget)) widget->update();
+}
+
 void MainWindow::restoreResultColumn() {
     QList<int> sizes = columnSplitter_->sizes();
     if (sizes.size() != 3 || historyColumnWidth_ <= 0) return;
-    if (resultColumn_->isHidden()) {
-        resultColumn_->show();
-        sizes[2] = 0;
-    }
     const int total = sizes[0] + sizes[2];
     sizes[0] = std::min(historyColumnWidth_, total);
     sizes[2] = total - sizes[0];

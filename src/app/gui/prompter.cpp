@@ -3,11 +3,15 @@
 #include <QDesktopServices>
 #include <QDialog>
 #include <QDialogButtonBox>
+#include <QDir>
 #include <QFileDialog>
+#include <QGuiApplication>
 #include <QInputDialog>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QProcess>
+#include <QStandardPaths>
 #include <QUrl>
 #include <QVBoxLayout>
 
@@ -72,8 +76,42 @@ QString WidgetPrompter::openFile(const QString& dir, const QString& filter) {
     return QFileDialog::getOpenFileName(parent_, QString(), dir, filter);
 }
 
+QString noProgramText(const QString& path) {
+    return QStringLiteral("没有程序能打开这个文件，它保存在：\n%1")
+        .arg(QDir::toNativeSeparators(path));
+}
+
+namespace {
+
+// On X11 and Wayland desktops the document is handed to xdg-open, which starts even when no
+// application is set up for the file and then exits with an error code. Started here, its exit
+// code is seen and the user is told where the file is instead of nothing happening.
+QString documentLauncher() {
+#if defined(Q_OS_UNIX) && !defined(Q_OS_MACOS)
+    const QString platform = QGuiApplication::platformName();
+    if (platform == QLatin1String("xcb") || platform.startsWith(QLatin1String("wayland")))
+        return QStandardPaths::findExecutable(QStringLiteral("xdg-open"));
+#endif
+    return {};
+}
+
+} // namespace
+
 bool WidgetPrompter::openDocument(const QString& path) {
-    return QDesktopServices::openUrl(QUrl::fromLocalFile(path));
+    const QString launcher = documentLauncher();
+    if (launcher.isEmpty()) return QDesktopServices::openUrl(QUrl::fromLocalFile(path));
+    // xdg-open may stay until the application it started closes; it is not waited for.
+    auto* process = new QProcess(parent_);
+    QObject::connect(process, &QProcess::finished, process,
+                     [this, process, path](int code, QProcess::ExitStatus status) {
+                         process->deleteLater();
+                         if (status == QProcess::NormalExit && code != 0)
+                             tell(QStringLiteral("打开文件"), noProgramText(path));
+                     });
+    process->start(launcher, {path});
+    if (process->waitForStarted(3000)) return true;
+    process->deleteLater();
+    return false;
 }
 
 } // namespace app::gui

@@ -36,9 +36,13 @@ class Prompter {
     // A file to open; an empty text when the user cancels.
     virtual QString openFile(const QString& dir, const QString& filter) = 0;
     // Opens a written file with the desktop's default application for it, without waiting;
-    // false when none could be started.
+    // false when none could be started. A launcher that starts but then finds no application
+    // for the file has the user told where the file is, later.
     virtual bool openDocument(const QString& path) = 0;
 };
+
+// What the user is told when no program opened a file: where it is, in full.
+QString noProgramText(const QString& path);
 
 // The real dialogs, owned by the window they are shown over.
 class WidgetPrompter : public Prompter {

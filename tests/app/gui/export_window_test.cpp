@@ -8,6 +8,7 @@
 
 #include <QAction>
 #include <QCheckBox>
+#include <QDir>
 #include <QHeaderView>
 #include <QLineEdit>
 #include <QPushButton>
@@ -99,8 +100,9 @@ TEST(ExportWindow, TextButtonAndMenuItemSayWhereTheFileIsWhenNothingOpensIt) {
     QTest::mouseClick(f.find<QPushButton>("Command4"), Qt::LeftButton);
     const QString text = dataFile(f, "更新至16090805期江西11选5历史号码.txt");
     EXPECT_EQ(opened(f), std::vector<QString>{text});
-    ASSERT_EQ(f.prompter.texts(QStringLiteral("inform")).size(), 1u);
-    EXPECT_TRUE(f.prompter.texts(QStringLiteral("inform"))[0].contains(text));
+    ASSERT_EQ(f.prompter.texts(QStringLiteral("tell")).size(), 1u);
+    EXPECT_TRUE(
+        f.prompter.texts(QStringLiteral("tell"))[0].contains(QDir::toNativeSeparators(text)));
     EXPECT_EQ(platform::readFile(text.toStdString()).substr(0, 28),
               "2016090801 03 01 02 04 06 \r\n");
 

@@ -54,7 +54,7 @@ TEST(HelpWindowTest, APageNoBrowserTookIsNamedToTheUser) {
     f.open();
     f.window->setPageOpener([](const QUrl&) { return false; });
     f.find<QAction>(QStringLiteral("mnuDescrb"))->trigger();
-    const auto told = f.prompter.texts(QStringLiteral("inform"));
+    const auto told = f.prompter.texts(QStringLiteral("tell"));
     ASSERT_EQ(told.size(), 1u);
     const QString page =
         QDir::toNativeSeparators(QDir(QString::fromStdString(app::helpFolder(f.store.dataDir())))

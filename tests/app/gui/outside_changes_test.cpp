@@ -49,6 +49,9 @@ TEST(OutsideChanges, DrawsStoredElsewhereShowWithinASecond) {
     // A search shows its result; a change elsewhere marks it as belonging to the history before.
     f.find<QPushButton>("Command1")->click();
     EXPECT_FALSE(f.find<QLabel>("staleResultsHint")->isVisible());
+    // The search's state is stored in the background; a draw stored elsewhere before that ends
+    // would rightly make it say that the state could not be stored.
+    EXPECT_EQ(f.workspace().waitForWrites(), "");
     ASSERT_TRUE(other->addDraw({"11", "01", "02", "03", "04"}).ok);
     EXPECT_TRUE(QTest::qWaitFor([&] { return gridRows(f) == 3; }, 10000));
     EXPECT_TRUE(f.find<QLabel>("staleResultsHint")->isVisible());

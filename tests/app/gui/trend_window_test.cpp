@@ -184,8 +184,7 @@ TEST(TrendWindow, AClickedValueShowsItsOmissionInTheChartAndTheTabMakesRoom) {
     WindowFixture f;
     f.store.type("2016090801", std::vector<std::array<std::string, 5>>(
                                    130, std::array<std::string, 5>{"01", "02", "03", "04", "05"}));
-    f.open();
-    f.window->resize(1024, 640);
+    f.open(); // 1366x768
     QTest::qWait(10);
     auto* tabs = f.find<QTabWidget>("historyTabs");
     const int narrow = tabs->width();

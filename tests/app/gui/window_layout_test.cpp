@@ -111,3 +111,67 @@ TEST(WindowLayout, TheResultsTakeTheRoomOfALargerWindow) {
     EXPECT_EQ(f.find<QSplitter>("tallySplitter")->orientation(), Qt::Vertical);
     EXPECT_TRUE(f.window->rect().contains(rectIn(chart, f.window.get())));
 }
+
+// Whichever tab the history column shows, the tab, the search panel and the results are all in
+// the window, side by side, on a laptop's screen and on a small one.
+TEST(WindowLayout, EveryTabOfTheHistoryColumnLeavesThePanelAndTheResultsInSight) {
+    WindowFixture f;
+    prepare(f);
+    auto* tabs = f.find<QTabWidget>("historyTabs");
+    auto* splitter = f.find<QSplitter>("columnSplitter");
+    auto* panel = f.find<QScrollArea>("searchPanelScroll");
+    auto* hits = f.find<QTableView>("MSFlexGrid2");
+    auto* tally = f.find<QTableView>("MSFlexGrid3");
+    for (const QSize screen : {QSize(1366, 768), QSize(1024, 640)}) {
+        resizeWindow(f, screen.width(), screen.height());
+        ASSERT_EQ(f.window->size(), screen);
+        const QRect window = f.window->rect();
+        tabs->setCurrentIndex(0);
+        QApplication::processEvents();
+        const int historyWidth = tabs->width();
+        for (int tab = 0; tab < tabs->count(); ++tab) {
+            SCOPED_TRACE(QStringLiteral("%1x%2, %3")
+                             .arg(screen.width())
+                             .arg(screen.height())
+                             .arg(tabs->tabText(tab))
+                             .toStdString());
+            tabs->setCurrentIndex(tab);
+            QTest::qWait(10);
+            QApplication::processEvents();
+            QWidget* page = tabs->currentWidget();
+            ASSERT_TRUE(page->isVisible());
+            EXPECT_TRUE(window.contains(rectIn(page, f.window.get())));
+            EXPECT_GE(page->width(), historyWidth);
+            EXPECT_GE(page->height(), 400);
+            EXPECT_TRUE(panel->isVisible());
+            EXPECT_TRUE(window.contains(rectIn(panel, f.window.get())));
+            EXPECT_GE(panel->width(), panel->minimumWidth());
+            // The results keep at least the tally's four columns, and the hit grid beside it
+            // is as wide.
+            for (QTableView* grid : {hits, tally}) {
+                EXPECT_TRUE(grid->isVisible());
+                EXPECT_TRUE(window.contains(rectIn(grid, f.window.get())));
+            }
+            EXPECT_GE(tally->viewport()->width(), columnsWidth(tally));
+            EXPECT_GE(hits->width(), tally->width());
+            // Both handles stay where they can be taken.
+            for (int i = 1; i < splitter->count(); ++i)
+                EXPECT_TRUE(window.contains(rectIn(splitter->handle(i), f.window.get())));
+        }
+        // On the laptop's screen the trend table is shown whole, and the hit grid beside it
+        // still shows a hit's period and most of its draw.
+        if (screen.width() >= 1366) {
+            tabs->setCurrentIndex(1);
+            QApplication::processEvents();
+            auto* trend = f.find<QTableView>("trendView");
+            EXPECT_GE(trend->viewport()->width(), columnsWidth(trend));
+            int draw = 0;
+            for (int c = 0; c < 5; ++c) draw += hits->columnWidth(c);
+            EXPECT_GE(hits->viewport()->width(), draw);
+        }
+        // Back on the history, the column has its width again.
+        tabs->setCurrentIndex(0);
+        QApplication::processEvents();
+        EXPECT_EQ(tabs->width(), historyWidth);
+    }
+}
