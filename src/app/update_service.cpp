@@ -14,8 +14,8 @@
 #include <future>
 #include <memory>
 #include <set>
-#include <utility>
 #include <thread>
+#include <utility>
 
 namespace app {
 
