@@ -148,7 +148,7 @@ shape_mark_9=(371 540)
 shape_mark_10=(402 540)
 shape_mark_6=(278 560)
 # The plays tab.
-bet_button=(180 607)
+bet_button=(160 627)
 # The shrink tab.
 pad_01=(36 125)
 pad_02=(76 125)

@@ -23,6 +23,7 @@
 #include <QSortFilterProxyModel>
 #include <QSpinBox>
 #include <QSplitter>
+#include <QTabWidget>
 #include <QTableView>
 #include <QVBoxLayout>
 
@@ -183,25 +184,30 @@ PlayView::PlayView(Workspace& workspace, Prompter& prompter, QWidget* parent)
     runButton_ = new QPushButton(QStringLiteral("回测投注"));
     runButton_->setObjectName(QStringLiteral("betButton"));
     left->addWidget(runButton_);
-    figures_ = new QLabel;
-    figures_->setObjectName(QStringLiteral("betFigures"));
-    figures_->setTextInteractionFlags(Qt::TextSelectableByMouse);
-    figures_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    // The figures scroll rather than push the table off a small screen.
-    auto* figuresArea = new QScrollArea;
-    figuresArea->setWidget(figures_);
-    figuresArea->setWidgetResizable(true);
-    figuresArea->setFrameShape(QFrame::NoFrame);
-    left->addWidget(figuresArea, 1);
-    panelLayout->addLayout(left, 1);
+    left->addStretch(1);
+    panelLayout->addLayout(left);
+    // The chart and the figures take turns on the right: beside the form neither fits whole.
+    auto* results = new QTabWidget;
+    results->setObjectName(QStringLiteral("betResults"));
     chart_ = new QChartView;
     chart_->setObjectName(QStringLiteral("betChart"));
     chart_->setRenderHint(QPainter::Antialiasing);
     chart_->setMinimumSize(240, 180);
-    showChartNote(*chart_,
-                  QStringLiteral("回测后在此显示累计盈亏、理论盈亏与随机投注的5%–95%范围"));
-    panelLayout->addWidget(chart_, 1);
-    figuresArea->setMinimumWidth(320);
+    // In lines: a note of one line would be cut to "…" in a narrow chart.
+    showChartNote(*chart_, QStringLiteral("回测后在此显示<br>累计盈亏、理论盈亏<br>"
+                                          "与随机投注的5%–95%范围"));
+    results->addTab(chart_, QStringLiteral("累计盈亏图"));
+    figures_ = new QLabel(QStringLiteral("回测后在此显示投注成本、中奖金额、返奖率等数字"));
+    figures_->setObjectName(QStringLiteral("betFigures"));
+    figures_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    figures_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    figures_->setWordWrap(true);
+    auto* figuresArea = new QScrollArea;
+    figuresArea->setWidget(figures_);
+    figuresArea->setWidgetResizable(true);
+    figuresArea->setFrameShape(QFrame::NoFrame);
+    results->addTab(figuresArea, QStringLiteral("回测数字"));
+    panelLayout->addWidget(results, 1);
     splitter->addWidget(panel);
     splitter->setStretchFactor(0, 3);
     splitter->setStretchFactor(1, 2);
@@ -297,16 +303,11 @@ void PlayView::runBet() {
 }
 
 void PlayView::showBet(const BetResult& result) {
-    // Two figures a row, so they fit beside the chart.
     QString text = QStringLiteral("<table cellspacing=2>");
-    const auto lines = betFigureLines(result);
-    for (size_t i = 0; i < lines.size(); ++i) {
-        if (i % 2 == 0) text += QStringLiteral("<tr>");
-        text += QStringLiteral("<td>%1</td><td><b>%2</b>&nbsp;&nbsp;</td>")
-                    .arg(QString::fromStdString(lines[i].first).toHtmlEscaped(),
-                         QString::fromStdString(lines[i].second).toHtmlEscaped());
-        if (i % 2 == 1 || i + 1 == lines.size()) text += QStringLiteral("</tr>");
-    }
+    for (const auto& [label, value] : betFigureLines(result))
+        text += QStringLiteral("<tr><td>%1</td><td><b>%2</b></td></tr>")
+                    .arg(QString::fromStdString(label).toHtmlEscaped(),
+                         QString::fromStdString(value).toHtmlEscaped());
     figures_->setText(text + QStringLiteral("</table>"));
 
     if (result.money.curve.empty()) {
