@@ -221,9 +221,9 @@ backtest_shot() {
     keys Escape
 }
 
-# The guide's example 1, its back-test (example 4), the back-test with the zodiac as the result
-# and example 3, one after the other on the same window.
-scene_search() {
+# The window on the sample with the guide's example 1 searched: positions 1 and 2 fixed, from
+# 2025020501.
+open_example_one() {
     fresh_data sample
     example_settings 0
     open_window
@@ -232,6 +232,12 @@ scene_search() {
     retype "${span_from[@]}" 2025020501
     keys alt+s
     settle 1.5
+}
+
+# The guide's example 1, its back-test (example 4), the back-test with the zodiac as the result
+# and example 3, one after the other on the same window.
+scene_search() {
+    open_example_one
     park
     shot "$docs/screenshot.png"
     cp "$docs/screenshot.png" "$images/main-window.png"
@@ -273,14 +279,7 @@ scene_combination() {
 
 # The trend tab beside example 1's results, with the chart of the number 06.
 scene_trend() {
-    fresh_data sample
-    example_settings 0
-    open_window
-    click "${check_first[@]}"
-    click "${check_second[@]}"
-    retype "${span_from[@]}" 2025020501
-    keys alt+s
-    settle 1.5
+    open_example_one
     click "${tab_trend[@]}"
     settle 1.5
     click "${trend_header_06[@]}"
