@@ -29,6 +29,8 @@ void showChartNote(QChartView& view, const QString& note) {
     replaceChart(view, chart);
 }
 
+namespace {
+
 QChart* moneyChart(const play::MoneyResult& money, const QString& ruleName) {
     auto* chart = new QChart;
     chart->setTitle(QStringLiteral("累计盈亏（元）"));
@@ -86,6 +88,25 @@ QChart* moneyChart(const play::MoneyResult& money, const QString& ruleName) {
     }
     chart->legend()->setAlignment(Qt::AlignBottom);
     return chart;
+}
+
+} // namespace
+
+QChartView* newMoneyChartView(const QString& objectName, const QString& note) {
+    auto* view = new QChartView;
+    view->setObjectName(objectName);
+    view->setRenderHint(QPainter::Antialiasing);
+    view->setMinimumSize(240, 180);
+    showChartNote(*view, note);
+    return view;
+}
+
+void showMoneyChart(QChartView& view, const play::MoneyResult& money, const QString& ruleName) {
+    if (money.curve.empty()) {
+        showChartNote(view, QStringLiteral("没有检验期"));
+        return;
+    }
+    replaceChart(view, moneyChart(money, ruleName));
 }
 
 } // namespace app::gui

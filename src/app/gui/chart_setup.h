@@ -11,10 +11,12 @@ namespace app::gui {
 
 // Shows chart in view (which takes it) and deletes the chart shown before.
 void replaceChart(QChartView& view, QChart* chart);
-// The running net of a money back-test against the expected net, with the random runs' 5–95 %
-// band when there were random runs; the curve must not be empty.
-QChart* moneyChart(const play::MoneyResult& money, const QString& ruleName);
 // Shows an empty chart whose title says note ("回测已取消").
 void showChartNote(QChartView& view, const QString& note);
+// The view of a money back-test's chart, named objectName, showing note until the first run.
+QChartView* newMoneyChartView(const QString& objectName, const QString& note);
+// Shows the running net of a money back-test (the line ruleName) against the expected net, with
+// the random runs' 5–95 % band when there were random runs; a note when it had no draws to test.
+void showMoneyChart(QChartView& view, const play::MoneyResult& money, const QString& ruleName);
 
 } // namespace app::gui

@@ -4,6 +4,7 @@
 #include "app/gui/dialog_progress.h"
 #include "app/gui/grid_style.h"
 #include "app/gui/prompter.h"
+#include "app/gui/scrolling_tab.h"
 #include "app/workspace.h"
 
 #include <QChart>
@@ -105,18 +106,7 @@ PlayView::PlayView(Workspace& workspace, Prompter& prompter, QWidget* parent)
       searches_(std::make_unique<SearchService>(workspace)),
       service_(std::make_unique<PlayService>(workspace, *searches_)) {
     setObjectName(QStringLiteral("playView"));
-    // The tab shares the history column: on a small screen its contents scroll rather than
-    // widen the window.
-    auto* outer = new QVBoxLayout(this);
-    outer->setContentsMargins(0, 0, 0, 0);
-    auto* scroller = new QScrollArea;
-    scroller->setWidgetResizable(true);
-    scroller->setFrameShape(QFrame::NoFrame);
-    outer->addWidget(scroller);
-    auto* content = new QWidget;
-    scroller->setWidget(content);
-    auto* layout = new QVBoxLayout(content);
-    layout->setContentsMargins(2, 2, 2, 2);
+    auto* layout = scrollingColumn(*this);
 
     auto* top = new QHBoxLayout;
     top->addWidget(new QLabel(QStringLiteral("玩法")));
@@ -189,13 +179,10 @@ PlayView::PlayView(Workspace& workspace, Prompter& prompter, QWidget* parent)
     // The chart and the figures take turns on the right: beside the form neither fits whole.
     auto* results = new QTabWidget;
     results->setObjectName(QStringLiteral("betResults"));
-    chart_ = new QChartView;
-    chart_->setObjectName(QStringLiteral("betChart"));
-    chart_->setRenderHint(QPainter::Antialiasing);
-    chart_->setMinimumSize(240, 180);
-    // In lines: a note of one line would be cut to "…" in a narrow chart.
-    showChartNote(*chart_, QStringLiteral("回测后在此显示<br>累计盈亏、理论盈亏<br>"
-                                          "与随机投注的5%–95%范围"));
+    // The note in lines: one line would be cut to "…" in a narrow chart.
+    chart_ = newMoneyChartView(QStringLiteral("betChart"),
+                               QStringLiteral("回测后在此显示<br>累计盈亏、理论盈亏<br>"
+                                              "与随机投注的5%–95%范围"));
     results->addTab(chart_, QStringLiteral("累计盈亏图"));
     figures_ = new QLabel(QStringLiteral("回测后在此显示投注成本、中奖金额、返奖率等数字"));
     figures_->setObjectName(QStringLiteral("betFigures"));
@@ -310,11 +297,7 @@ void PlayView::showBet(const BetResult& result) {
                          QString::fromStdString(value).toHtmlEscaped());
     figures_->setText(text + QStringLiteral("</table>"));
 
-    if (result.money.curve.empty()) {
-        showChartNote(*chart_, QStringLiteral("没有检验期"));
-        return;
-    }
-    replaceChart(*chart_, moneyChart(result.money, QStringLiteral("本规则")));
+    showMoneyChart(*chart_, result.money, QStringLiteral("本规则"));
 }
 
 } // namespace app::gui

@@ -3,6 +3,7 @@
 #include "app/gui/chart_setup.h"
 #include "app/gui/dialog_progress.h"
 #include "app/gui/prompter.h"
+#include "app/gui/scrolling_tab.h"
 #include "app/workspace.h"
 #include "platform/file_io.h"
 
@@ -22,7 +23,6 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QScrollArea>
 #include <QSpinBox>
 #include <QTableWidget>
 #include <QVBoxLayout>
@@ -51,17 +51,7 @@ ShrinkView::ShrinkView(Workspace& workspace, Prompter& prompter, QWidget* parent
     : QWidget(parent), workspace_(workspace), prompter_(prompter),
       service_(std::make_unique<ShrinkService>(workspace)) {
     setObjectName(QStringLiteral("shrinkView"));
-    // Like the plays tab, the contents scroll on a small screen instead of widening the window.
-    auto* outer = new QVBoxLayout(this);
-    outer->setContentsMargins(0, 0, 0, 0);
-    auto* scroller = new QScrollArea;
-    scroller->setWidgetResizable(true);
-    scroller->setFrameShape(QFrame::NoFrame);
-    outer->addWidget(scroller);
-    auto* content = new QWidget;
-    scroller->setWidget(content);
-    auto* layout = new QVBoxLayout(content);
-    layout->setContentsMargins(2, 2, 2, 2);
+    auto* layout = scrollingColumn(*this);
 
     auto* top = new QHBoxLayout;
     top->addWidget(new QLabel(QStringLiteral("玩法")));
@@ -199,11 +189,8 @@ ShrinkView::ShrinkView(Workspace& workspace, Prompter& prompter, QWidget* parent
     figures_->setTextInteractionFlags(Qt::TextSelectableByMouse);
     figures_->setWordWrap(true);
     backtestColumn->addWidget(figures_);
-    chart_ = new QChartView;
-    chart_->setObjectName(QStringLiteral("shrinkChart"));
-    chart_->setRenderHint(QPainter::Antialiasing);
-    chart_->setMinimumSize(240, 180);
-    showChartNote(*chart_, QStringLiteral("回测后在此显示累计盈亏与理论盈亏"));
+    chart_ = newMoneyChartView(QStringLiteral("shrinkChart"),
+                               QStringLiteral("回测后在此显示累计盈亏与理论盈亏"));
     backtestColumn->addWidget(chart_, 1);
     bottom->addLayout(backtestColumn, 2);
     layout->addLayout(bottom, 1);
@@ -409,11 +396,7 @@ void ShrinkView::runBacktest() {
             .arg(m.hits)
             .arg(m.maxDrawdown)
             .arg(m.longestLosingStreak));
-    if (m.curve.empty()) {
-        showChartNote(*chart_, QStringLiteral("没有检验期"));
-        return;
-    }
-    replaceChart(*chart_, moneyChart(m, QStringLiteral("缩水投注")));
+    showMoneyChart(*chart_, m, QStringLiteral("缩水投注"));
 }
 
 } // namespace app::gui
