@@ -4,11 +4,13 @@
 // over a span, how often chance would have it, and how long it has stayed away.
 
 #include "app/cli.h"
+#include "app/cli_basic_trend.h"
 #include "history/period.h"
 #include "search/omission.h"
 #include "search/shape.h"
 #include "search/tally.h"
 
+#include <algorithm>
 #include <optional>
 #include <ostream>
 
@@ -90,6 +92,7 @@ int runOmission(CommandContext& c) {
     std::optional<int> from, to;
     enum class Output { Summary, Json, Rows } output = Output::Summary;
     const auto& args = c.args;
+    if (std::find(args.begin(), args.end(), "--basic") != args.end()) return runBasicTrend(c);
     auto value = [&](size_t& i) -> const std::string& {
         if (i + 1 >= args.size()) throw UsageError{args[i] + " needs a value"};
         return args[++i];
@@ -168,7 +171,8 @@ void addOmissionCommands(std::vector<CommandSpec>& table) {
     table.push_back({"omission",
                      "omission --type K [--position 1..5|any] [--from ID --to ID] [--json|--rows]"
                      " (K also a shape: sum5 span odd big prime route012 consecutive repeat "
-                     "neighbour sum3)",
+                     "neighbour sum3); omission --basic [--from ID --to ID] [--json]: the basic "
+                     "trend chart",
                      true, runOmission});
 }
 

@@ -24,6 +24,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QSpinBox>
+#include <QSplitter>
 #include <QTableWidget>
 #include <QVBoxLayout>
 
@@ -51,7 +52,22 @@ ShrinkView::ShrinkView(Workspace& workspace, Prompter& prompter, QWidget* parent
     : QWidget(parent), workspace_(workspace), prompter_(prompter),
       service_(std::make_unique<ShrinkService>(workspace)) {
     setObjectName(QStringLiteral("shrinkView"));
-    auto* layout = scrollingColumn(*this);
+    // The choices on the left, the tickets and the back-test on the right, with a handle
+    // between them.
+    auto* sides = new QSplitter(Qt::Horizontal);
+    sides->setObjectName(QStringLiteral("shrinkSplitter"));
+    sides->setChildrenCollapsible(false);
+    scrollingColumn(*this)->addWidget(sides, 1);
+    auto* leftSide = new QWidget;
+    auto* layout = new QVBoxLayout(leftSide);
+    layout->setContentsMargins(0, 0, 4, 0);
+    auto* rightSide = new QWidget;
+    auto* right = new QVBoxLayout(rightSide);
+    right->setContentsMargins(4, 0, 0, 0);
+    sides->addWidget(leftSide);
+    sides->addWidget(rightSide);
+    sides->setStretchFactor(0, 3);
+    sides->setStretchFactor(1, 2);
 
     auto* top = new QHBoxLayout;
     top->addWidget(new QLabel(QStringLiteral("玩法")));
@@ -154,7 +170,6 @@ ShrinkView::ShrinkView(Workspace& workspace, Prompter& prompter, QWidget* parent
         QStringLiteral("比值接近1的条件只是少买了号码，并没有提高中奖的机会；明显大于1才有用"));
     layout->addWidget(table_);
 
-    auto* bottom = new QHBoxLayout;
     auto* ticketColumn = new QVBoxLayout;
     tickets_ = new QPlainTextEdit;
     tickets_->setObjectName(QStringLiteral("shrinkTickets"));
@@ -169,7 +184,7 @@ ShrinkView::ShrinkView(Workspace& workspace, Prompter& prompter, QWidget* parent
     ticketButtons->addWidget(copy);
     ticketButtons->addWidget(save);
     ticketColumn->addLayout(ticketButtons);
-    bottom->addLayout(ticketColumn, 1);
+    right->addLayout(ticketColumn, 1);
 
     auto* backtestColumn = new QVBoxLayout;
     auto* stepsLine = new QHBoxLayout;
@@ -192,8 +207,7 @@ ShrinkView::ShrinkView(Workspace& workspace, Prompter& prompter, QWidget* parent
     chart_ = newMoneyChartView(QStringLiteral("shrinkChart"),
                                QStringLiteral("回测后在此显示累计盈亏与理论盈亏"));
     backtestColumn->addWidget(chart_, 1);
-    bottom->addLayout(backtestColumn, 2);
-    layout->addLayout(bottom, 1);
+    right->addLayout(backtestColumn, 2);
 
     connect(playBox_, &QComboBox::currentIndexChanged, this, &ShrinkView::onPlayChanged);
     connect(danAtLeast_, &QSpinBox::valueChanged, this, &ShrinkView::recount);

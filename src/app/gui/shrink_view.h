@@ -28,6 +28,7 @@ class Workspace;
 namespace app::gui {
 
 class Prompter;
+class WindowState;
 
 class ShrinkView : public QWidget {
     Q_OBJECT
@@ -38,6 +39,10 @@ class ShrinkView : public QWidget {
     // The history changed: the counts follow when shown, else when next shown.
     void historyChanged();
     int preferredWidth() const { return 780; }
+
+    // The play, the pad and the conditions as the player left them.
+    void saveState(WindowState& state) const;
+    void restoreState(const WindowState& state);
 
   protected:
     void showEvent(QShowEvent* event) override;
