@@ -66,6 +66,7 @@ int main(int argc, char* argv[]) {
         {"game-switch", bench::runGameSwitchBenchmarks},
         {"plays", bench::runPlayBenchmarks},
         {"shrink", bench::runShrinkBenchmarks},
+        {"pages", bench::runPagesBenchmarks},
     };
     std::vector<std::string> wanted(argv + 1, argv + argc);
     std::cout << "cores: " << std::thread::hardware_concurrency() << "\n";
