@@ -35,8 +35,8 @@ namespace {
 
 const QString kGridTip = QStringLiteral("鼠标双击列表可以将列表导出到EXCEL");
 const QString kEmptyHistoryHint =
-    QStringLiteral("历史号码为空：请在右边“在下面输入”后的期号框输入第一期的十位期号"
-                   "（如 2016090801），再在其下的五个框输入五个号码；或点击“读取历史号文本(W)”"
+    QStringLiteral("历史号码为空：请在右上方“在下面输入”后的期号框输入第一期的十位期号"
+                   "（如 2016090801），再在其后的五个框输入五个号码；或点击“读取历史号文本(W)”"
                    "导入历史号码文件。");
 const QString kStaleResultsHint = QStringLiteral("以下检索结果属于更改前的历史号码，请重新检索");
 

@@ -146,7 +146,9 @@ TrendView::TrendView(Workspace& workspace, QWidget* parent)
     legend_->setWordWrap(true);
     // The legend takes what the row has left, never its least width.
     legend_->setMinimumWidth(1);
-    tools->addWidget(legend_, 1);
+    tools->addWidget(legend_, 100);
+    // Where the legend is hidden (one kind at a time) the tools keep their own width.
+    tools->addStretch(1);
     layout->addLayout(choices, 0, 0);
     layout->addLayout(tools, 1, 0);
 
