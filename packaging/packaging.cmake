@@ -5,8 +5,10 @@ include(GNUInstallDirs)
 # One application id for the desktop entry, the metadata, the icon and the window.
 set(K11_APP_ID "org.kelvora.kelvora11s5")
 set(K11_RELEASE_DATE "2026-12-09")
-execute_process(COMMAND date -u -R -d "${K11_RELEASE_DATE} 12:00" OUTPUT_VARIABLE K11_RELEASE_DATE_RFC2822
-                OUTPUT_STRIP_TRAILING_WHITESPACE COMMAND_ERROR_IS_FATAL ANY)
+# The changelog's form of the same day.
+execute_process(COMMAND date -u -R -d "${K11_RELEASE_DATE} 12:00"
+                OUTPUT_VARIABLE K11_RELEASE_DATE_RFC2822 OUTPUT_STRIP_TRAILING_WHITESPACE
+                COMMAND_ERROR_IS_FATAL ANY)
 set(K11_MAINTAINER "kelvora11s5 maintainers <maintainers@kelvora11s5.invalid>"
     CACHE STRING "The package's Maintainer field")
 # The metadata's screenshot needs a web address; give it once the screenshot is published.

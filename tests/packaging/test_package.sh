@@ -5,7 +5,6 @@
 # usage: tests/packaging/test_package.sh [BUILD]
 set -euo pipefail
 cd "$(dirname "$0")/../.."
-source=$PWD
 build=$(realpath "${1:-build}")
 app_id=org.kelvora.kelvora11s5
 
@@ -179,8 +178,9 @@ if [ "${CI:-}" = true ] && [ "$(id -u)" -eq 0 ]; then
         [ "$(command -v kelvora11s5)" = /usr/bin/kelvora11s5 ] || fail "kelvora11s5 is not on PATH"
         [ "$(kelvora11s5 --version)" = "kelvora11s5 $version" ] || fail "installed --version"
         # Root can write /usr/bin, yet the installed program keeps its data in the user's folder.
-        first_start "$scratch/roothome/.local/share/Vantrel11S5/Vantrel11S5/历史号码/示例-模拟数据.txt" \
-            env HOME="$scratch/roothome" XDG_DATA_HOME= XDG_CONFIG_HOME= kelvora11s5 ||
+        user_data=$scratch/roothome/.local/share/Vantrel11S5/Vantrel11S5
+        first_start "$user_data/历史号码/示例-模拟数据.txt" env HOME="$scratch/roothome" \
+            XDG_DATA_HOME= XDG_CONFIG_HOME= kelvora11s5 ||
             fail "the installed program's data folder is not under ~/.local/share"
         [ ! -e /usr/bin/kelvora11S5.db ] && [ ! -e /usr/bin/历史号码 ] ||
             fail "the installed program wrote its data into /usr/bin"
