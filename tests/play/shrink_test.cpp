@@ -300,6 +300,23 @@ TEST(ShrinkChance, NoEdgeOnRandomDraws) {
             EXPECT_NEAR(*f.ratio, 1.0, 0.1) << play::info(play).code << " " << f.chance;
             EXPECT_GT(f.pValue, 0.001) << play::info(play).code << " " << f.chance;
         }
+    // Nor do the conditions whose kept set follows the previous draws, on any play.
+    for (const Play play : kShrinkPlays) {
+        // A ticket of k numbers repeats at least k − 6 of the previous five.
+        const int fewest = std::max(0, play::info(play).size - 6);
+        const Condition moving[] = {
+            {ConditionKind::Repeat, 0, 0, fewest, fewest + 1, {}},
+            {ConditionKind::Neighbour, 0, 0, 1, 2, {}},
+            {ConditionKind::ExcludeDrawn, 0, 0, 3, 3, {}},
+        };
+        for (const auto& c : moving) {
+            const auto f = play::shrinkFigures(play, {c}, rows, 1200);
+            ASSERT_TRUE(f.ratio);
+            EXPECT_NEAR(*f.ratio, 1.0, 0.15)
+                << play::info(play).code << " " << play::conditionName(c.kind);
+            EXPECT_GT(f.pValue, 0.001) << play::info(play).code << " " << f.chance;
+        }
+    }
 }
 
 TEST(Shrink, TwoSidedBinomialPValue) {
