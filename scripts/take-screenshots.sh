@@ -157,7 +157,7 @@ dan_least=(525 124)
 sum_use=(27 194)
 sum_low=(90 194)
 sum_high=(155 194)
-shrink_backtest=(954 300)
+shrink_backtest=(1089 300)
 # Menus.
 menu_history=(33 11)
 menu_settings=(84 11)
