@@ -420,7 +420,7 @@ ShrinkFigures shrinkFigures(Play play, const std::vector<Condition>& conditions,
     std::vector<double> chanceSum(conditions.size(), 0.0);
     double allChanceSum = 0;
     std::vector<std::uint32_t> winners;
-    std::vector<std::uint8_t> failed(selections.size());
+    std::vector<std::uint8_t> failed(selections.size()), fixedFailed(selections.size());
     f.tolerance = tolerance;
     for (size_t row = first; row < rows.size(); ++row) {
         filter.moveTo(row);
@@ -430,7 +430,19 @@ ShrinkFigures shrinkFigures(Play play, const std::vector<Condition>& conditions,
                                [&](std::uint32_t w) { return bits.test(w); });
         };
         TicketBits all(selections.size(), true);
-        if (tolerance > 0) std::fill(failed.begin(), failed.end(), 0);
+        // Failures of the conditions on the ticket alone are the same every period: counted
+        // once, then only those that follow the previous draws are added.
+        if (tolerance > 0 && row == first) {
+            std::fill(fixedFailed.begin(), fixedFailed.end(), 0);
+            for (size_t c = 0; c < conditions.size(); ++c) {
+                if (alwaysHolds(conditions[c].kind) || dependsOnPeriod(conditions[c].kind))
+                    continue;
+                const TicketBits& bits = kept.of(c).first;
+                for (std::uint32_t s = 0; s < selections.size(); ++s)
+                    fixedFailed[s] += !bits.test(s);
+            }
+        }
+        if (tolerance > 0) failed = fixedFailed;
         for (size_t c = 0; c < conditions.size(); ++c) {
             const auto& [bits, chance] = kept.of(c);
             f.conditions[c].passed += wins(bits);
@@ -439,6 +451,7 @@ ShrinkFigures shrinkFigures(Play play, const std::vector<Condition>& conditions,
                 all &= bits;
                 continue;
             }
+            if (!dependsOnPeriod(conditions[c].kind)) continue;
             for (std::uint32_t s = 0; s < selections.size(); ++s) failed[s] += !bits.test(s);
         }
         if (tolerance > 0) {
