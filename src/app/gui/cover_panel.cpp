@@ -50,6 +50,9 @@ CoverPanel::CoverPanel(Workspace& workspace, Prompter& prompter,
         button->setObjectName(QStringLiteral("coverPool%1").arg(n));
         button->setCheckable(true);
         button->setChecked(n <= 8);
+        button->setStyleSheet(
+            QStringLiteral("QPushButton:checked{background:#2060c0;color:white}"));
+        button->setToolTip(QStringLiteral("点一下放入号码池，再点取消"));
         button->setFixedWidth(34);
         pool_[static_cast<size_t>(n - 1)] = button;
         pad->addWidget(button);
