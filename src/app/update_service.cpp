@@ -280,6 +280,7 @@ UpdateResult UpdateService::update(UpdateProgress& progress) {
     std::set<int> withoutDraws;       // days read that had no draws
     std::set<std::string> drawFrames; // the frames of the lists days with draws had them in
     bool drawsSeen = false;           // a day read had draws
+    const std::set<int> earlierBreak = history::loadDaysWithoutDraws(workspace_.database());
     for (int round = 1;; ++round) {
         const auto window = days();
         // Days whose page lists nothing, without a heading, waiting for a later day with draws
@@ -328,8 +329,9 @@ UpdateResult UpdateService::update(UpdateProgress& progress) {
                     return row.period / 100 == number;
                 });
                 if (held > 0)
-                    reading.problem = "网页上没有读出任何一期，而历史号码中已有这一天的" +
-                                      std::to_string(held) + "期；网页的格式可能无法识别";
+                    reading.problem =
+                        "网页上找不到开奖号码：网页上没有读出任何一期，而历史号码中已有这一天的" +
+                        std::to_string(held) + "期；网页的格式可能无法识别";
             }
             if (!reading.problem.empty() && !rows.empty() && number < rows.back().period / 100) {
                 // A day read again only for draws missing within it: the update goes on without
@@ -349,7 +351,10 @@ UpdateResult UpdateService::update(UpdateProgress& progress) {
                     std::any_of(drawFrames.begin(), drawFrames.end(), [&](const std::string& f) {
                         return reading.page->showsEmptyList(f);
                     });
-                if (sameList) {
+                // Or it goes on a break an earlier update found (the day before had no draws).
+                const int dayBefore = history::dayNumber(
+                    history::Date{std::chrono::sys_days{window[i]} - std::chrono::days{1}});
+                if (sameList || earlierBreak.count(dayBefore)) {
                     withoutDraws.insert(number);
                     daysRead.insert(number);
                 } else {

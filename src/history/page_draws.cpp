@@ -303,6 +303,14 @@ bool readNumberCells(const std::vector<Item>& items, size_t from, size_t to, Pag
         for (int k = 0; k < kPositions; ++k) draw.numbers[k] = items[at + 1 + k].value;
         addDraw(page, draw, items[at].element, elements);
     };
+    // A trend chart's row: a draw number and its five numbers, then 11 omission figures for each
+    // of the five positions (small early in a day, so that they may read as draws too).
+    constexpr size_t kChart = 11 * kPositions;
+    const size_t after = to - from - kGroup;
+    if (soundGroup(items, from) && after >= kChart && after % 11 == 0) {
+        take(from);
+        return true;
+    }
     if (whole.size() > 1 || (whole.empty() && bestSound * 2 > groups && ties > 0)) {
         page.unclear.push_back({rowExcerpt(items), "这一行的数字可以读成不同的几期开奖号码，"
                                                    "无法确定哪一种是对的，这一行没有存入"});
@@ -312,12 +320,6 @@ bool readNumberCells(const std::vector<Item>& items, size_t from, size_t to, Pag
         // Every group, or most of them: the groups not sound are reported as listed wrongly.
         const size_t offset = whole.size() == 1 ? whole.front() : best;
         for (size_t at = from + offset; at + kGroup <= to; at += kGroup) take(at);
-        return true;
-    }
-    // A draw number and its five numbers, then a chart's figures (at least a position's 11).
-    constexpr size_t kChart = 11;
-    if (soundGroup(items, from) && to - from >= kGroup + kChart) {
-        take(from);
         return true;
     }
     return false;

@@ -101,8 +101,16 @@ std::string timeCellsRow(const std::string& id, const ListedEntry& entry) {
            "</td></tr>\n";
 }
 
+// An id's text without the elements it may be written with.
+std::string plainText(std::string html) {
+    for (size_t at = html.find('<'); at != std::string::npos; at = html.find('<', at))
+        html.erase(at, html.find('>', at) - at + 1);
+    return html;
+}
+
 std::string numbersEmRow(const std::string& id, const ListedEntry& entry) {
-    return "<tr><td><a href=\"/draw/" + id + "\">" + id + "</a></td><td class=\"balls\">" +
+    return "<tr><td><a href=\"/draw/" + plainText(id) + "\">" + id +
+           "</a></td><td class=\"balls\">" +
            (entry.numbers ? wrapped(*entry.numbers, 0, 5, "em") : "等待开奖") + "</td></tr>\n";
 }
 
@@ -228,8 +236,8 @@ std::string trendChart(const std::vector<ListedEntry>& entries, bool tenDigits,
     std::vector<std::string> rows(entries.size());
     for (size_t i : order) {
         const ListedEntry& entry = entries[i];
-        std::string line = "<tr><td class=\"no\">" + idText(entry.period, tenDigits, style.ids) +
-                           "</td>";
+        std::string line =
+            "<tr><td class=\"no\">" + idText(entry.period, tenDigits, style.ids) + "</td>";
         for (int p = 0; p < kPlaces; ++p)
             line += "<td class=\"ball\">" +
                     (entry.numbers ? twoDigits((*entry.numbers)[p]) : std::string("--")) + "</td>";
@@ -256,7 +264,8 @@ std::string trendChart(const std::vector<ListedEntry>& entries, bool tenDigits,
     const auto statistics = [&](const char* label, auto value) {
         html += std::string("<tr class=\"stat\"><td colspan=\"6\">") + label + "</td>";
         for (int p = 0; p < kPlaces; ++p)
-            for (int n = 0; n < kNumbers; ++n) html += "<td>" + std::to_string(value(p, n)) + "</td>";
+            for (int n = 0; n < kNumbers; ++n)
+                html += "<td>" + std::to_string(value(p, n)) + "</td>";
         html += "</tr>\n";
     };
     statistics("出现次数", [&](int p, int n) { return count[p][n]; });
@@ -290,8 +299,10 @@ std::string allGames(const std::vector<ListedEntry>& entries, int gameCode) {
         const char* name;
         int perDay;
     };
-    static const Game kGames[] = {
-        {22, "江西11选5", 84}, {23, "广东11选5", 84}, {562, "上海11选5", 90}, {569, "黑龙江11选5", 79}};
+    static const Game kGames[] = {{22, "江西11选5", 84},
+                                  {23, "广东11选5", 84},
+                                  {562, "上海11选5", 90},
+                                  {569, "黑龙江11选5", 79}};
     const ListedEntry* newest = nullptr;
     for (const auto& entry : entries)
         if (entry.numbers && (!newest || entry.period > newest->period)) newest = &entry;

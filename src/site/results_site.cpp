@@ -157,11 +157,11 @@ std::string ResultsSite::Impl::page(int askedGame, const std::string& dayText) c
     const char* name = gameName(gameCode);
     if (!name || byDay.empty() || missingDays.count(dayText)) return {};
     const std::optional<QDate> day = parseDay(dayText);
-    const QDate until = style.servedUntil.empty()
-                            ? byDay.rbegin()->first
-                            : std::max(byDay.rbegin()->first,
-                                       QDate::fromString(QString::fromStdString(style.servedUntil),
-                                                         u"yyyy-MM-dd"));
+    const QDate until =
+        style.servedUntil.empty()
+            ? byDay.rbegin()->first
+            : std::max(byDay.rbegin()->first,
+                       QDate::fromString(QString::fromStdString(style.servedUntil), u"yyyy-MM-dd"));
     if (!day || *day < byDay.begin()->first || *day > until) return {};
     const bool tenDigits = gameCode == 22 || gameCode == 562;
 
@@ -322,9 +322,10 @@ bool addStyle(const std::string& name, PageStyle& style) {
 }
 
 std::vector<std::string> layoutNames() {
-    return {"numbers-text", "numbers-em",          "numbers-split", "numbers-list",
-            "numbers-cells", "numbers-attribute",  "side-by-side",  "tables-side-by-side",
-            "mixed",         "blocks",             "time-cells",    "trend"};
+    return {"numbers-text", "numbers-em",          "numbers-split",
+            "numbers-list", "numbers-cells",       "numbers-attribute",
+            "side-by-side", "tables-side-by-side", "mixed",
+            "blocks",       "time-cells",          "trend"};
 }
 
 ResultsSite::ResultsSite(std::vector<SiteDraw> draws, PageStyle style)

@@ -13,7 +13,6 @@
 #include <memory>
 #include <set>
 #include <string>
-#include <string>
 #include <vector>
 
 namespace site {
@@ -71,7 +70,8 @@ struct PageStyle {
     bool hiddenCopies = false; // hidden copies of rows and numbers (display:none, hidden)
     int newestOnly = 0;        // a page lists only the day's newest N draws, with 下一页
     bool bareEmpty = false;    // a day without draws is the list empty, without its heading
-    std::string servedUntil = std::string(); // days up to this one ("YYYY-MM-DD") have pages, draws or none
+    std::string servedUntil =
+        std::string(); // days up to this one ("YYYY-MM-DD") have pages, draws or none
 };
 
 // Adds a style by its name (newest-first, no-tbody, comma, gbk, decoy, numbers-text, numbers-em,
