@@ -281,6 +281,7 @@ UpdateResult UpdateService::update(UpdateProgress& progress) {
     std::set<std::string> drawFrames; // the frames of the lists days with draws had them in
     bool drawsSeen = false;           // a day read had draws
     const std::set<int> earlierBreak = history::loadDaysWithoutDraws(workspace_.database());
+    const bool startedEmpty = workspace_.rows().empty();
     for (int round = 1;; ++round) {
         const auto window = days();
         // Days whose page lists nothing, without a heading, waiting for a later day with draws
@@ -401,6 +402,16 @@ UpdateResult UpdateService::update(UpdateProgress& progress) {
         if (!waiting.empty() && !result.cancelled &&
             (!stoppedAt || waiting.front().number < *stoppedAt))
             stopAt(0, {}, {}, false);
+        // An empty history and not one page with draws: a site whose lists are filled by a
+        // script shows the heading alone every day, which must not pass for days without draws
+        // (and be passed for good).
+        if (startedEmpty && !drawsSeen && !result.cancelled && !stoppedAt && !window.empty()) {
+            stoppedAt = history::dayNumber(window.front());
+            result.stoppedDay = history::isoDay(window.front());
+            result.stopReason =
+                "网页上找不到开奖号码：所读的各天网页都没有列出开奖号码（只有表头或空的"
+                "列表），无法确认这个网站的网页列出开奖号码";
+        }
 
         // The draws were fetched for one game; they go into that game's history only.
         if (workspace_.settings().game != game)

@@ -592,7 +592,13 @@ std::vector<PageRow> allRows(const GumboNode* root, std::vector<PageElement>& el
                                        });
             // The word's first character follows the joint that starts its text.
             const long element = at == starts.begin() ? -1 : std::prev(at)->second;
-            rows[flowOf[i]].cells.push_back({std::move(word.text), false, {}, element});
+            // Balls run together are words of their own.
+            for (size_t from = 0; from < word.text.size();) {
+                const size_t blank = std::min(word.text.find(' ', from), word.text.size());
+                rows[flowOf[i]].cells.push_back(
+                    {word.text.substr(from, blank - from), false, {}, element});
+                from = blank + 1;
+            }
         }
     }
     return rows;

@@ -199,4 +199,23 @@ TEST_F(UpdatePages, PagesWithoutDrawsOfTheirOwnStayRefused) {
             EXPECT_EQ(stored(), was);
         }
     }
+    // An ajax list whose heading stands in the page: with draws stored it cannot be the day's
+    // page; without, no day of a site that never shows a draw passes for a day without draws.
+    const std::string ajax = "<table class=\"list\"><thead><tr><th>期号</th><th>开奖号码</th></tr>"
+                             "</thead><tbody id=\"body\"></tbody></table><script>$.ajax({url: "
+                             "\"/api\", success: fill});</script>";
+    for (const bool history : {false, true}) {
+        SCOPED_TRACE(history ? "ajax with a heading, with a history" : "ajax with a heading");
+        ASSERT_TRUE(app::HistoryService(*f.workspace).clearHistory().outcome.ok);
+        if (history) f.type("2016090701", {{"01", "02", "03", "04", "05"}});
+        const Stored was = stored();
+        site::ResultsSite site(draws);
+        for (const std::string day : {"2016-09-06", "2016-09-07", "2016-09-08"})
+            site.setPage(day, ajax);
+        const auto result = update(site);
+        EXPECT_FALSE(result.complete());
+        EXPECT_EQ(result.stopReason.rfind("网页上找不到开奖号码", 0), 0u) << result.stopReason;
+        EXPECT_TRUE(result.daysWithoutDraws.empty());
+        EXPECT_EQ(stored(), was);
+    }
 }
