@@ -1,9 +1,6 @@
 #include "platform/html_table.h"
 
-#include "platform/text_decoding.h"
-
 #include <gumbo.h>
-#include <unicode/ucnv.h>
 
 #include <algorithm>
 #include <cctype>
@@ -15,10 +12,6 @@ namespace platform {
 
 namespace {
 
-// How far into a page its meta tag is looked for (browsers look within the first 1024 bytes; a
-// little more costs nothing).
-constexpr size_t kMetaScanBytes = 4096;
-
 char lowered(char c) {
     return static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
 }
@@ -29,95 +22,8 @@ std::string lowerCase(std::string_view text) {
     return out;
 }
 
-// Where needle (lower case) first occurs in text at or after from, ignoring letter case.
-size_t findNoCase(std::string_view text, std::string_view needle, size_t from = 0) {
-    if (needle.size() > text.size()) return std::string_view::npos;
-    for (size_t i = from; i + needle.size() <= text.size(); ++i) {
-        bool match = true;
-        for (size_t k = 0; k < needle.size() && match; ++k)
-            match = lowered(text[i + k]) == needle[k];
-        if (match) return i;
-    }
-    return std::string_view::npos;
-}
-
 bool isAsciiBlank(char c) {
     return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\f';
-}
-
-// The value of "charset=..." within text (a header value or a meta tag), if any: quotes removed,
-// up to the next quote, semicolon, blank, slash or tag end.
-std::optional<std::string> charsetIn(std::string_view text) {
-    for (size_t at = findNoCase(text, "charset"); at != std::string_view::npos;
-         at = findNoCase(text, "charset", at + 1)) {
-        size_t i = at + 7;
-        while (i < text.size() && isAsciiBlank(text[i])) ++i;
-        if (i >= text.size() || text[i] != '=') continue;
-        ++i;
-        while (i < text.size() && isAsciiBlank(text[i])) ++i;
-        while (i < text.size() && (text[i] == '"' || text[i] == '\'')) ++i;
-        size_t end = i;
-        while (end < text.size() && !isAsciiBlank(text[end]) && text[end] != '"' &&
-               text[end] != '\'' && text[end] != ';' && text[end] != '>' && text[end] != '/')
-            ++end;
-        if (end > i) return std::string(text.substr(i, end - i));
-    }
-    return std::nullopt;
-}
-
-// The character set the page's meta tags name within the first few KiB.
-std::optional<std::string> metaCharset(std::string_view bytes) {
-    const std::string_view head = bytes.substr(0, std::min(bytes.size(), kMetaScanBytes));
-    for (size_t at = findNoCase(head, "<meta"); at != std::string_view::npos;
-         at = findNoCase(head, "<meta", at + 5)) {
-        const size_t end = head.find('>', at);
-        const std::string_view tag =
-            head.substr(at, end == std::string_view::npos ? std::string_view::npos : end - at);
-        if (auto charset = charsetIn(tag)) return charset;
-    }
-    return std::nullopt;
-}
-
-// bytes converted from the named ICU converter to UTF-8; bytes it cannot map become U+FFFD.
-std::optional<std::string> convertToUtf8(const char* converterName, std::string_view bytes) {
-    if (bytes.empty()) return std::string();
-    UErrorCode status = U_ZERO_ERROR;
-    const int32_t length = ucnv_convert("UTF-8", converterName, nullptr, 0, bytes.data(),
-                                        static_cast<int32_t>(bytes.size()), &status);
-    if (status != U_BUFFER_OVERFLOW_ERROR && U_FAILURE(status)) return std::nullopt;
-    std::string out(static_cast<size_t>(length), '\0');
-    status = U_ZERO_ERROR;
-    ucnv_convert("UTF-8", converterName, out.data(), length, bytes.data(),
-                 static_cast<int32_t>(bytes.size()), &status);
-    if (U_FAILURE(status)) return std::nullopt;
-    return out;
-}
-
-// The character set a byte-order mark at the start of bytes names; nullptr when there is none.
-const char* byteOrderMark(std::string_view bytes) {
-    if (bytes.substr(0, 3) == "\xEF\xBB\xBF") return "utf-8";
-    if (bytes.substr(0, 2) == "\xFF\xFE") return "utf-16le";
-    if (bytes.substr(0, 2) == "\xFE\xFF") return "utf-16be";
-    return nullptr;
-}
-
-std::optional<std::string> decodeAs(std::string_view charset, std::string_view bytes) {
-    const std::string name = lowerCase(charset);
-    if (name == "utf-8" || name == "utf8") {
-        if (bytes.substr(0, 3) == "\xEF\xBB\xBF") bytes.remove_prefix(3);
-        if (isValidUtf8(bytes)) return std::string(bytes);
-        return convertToUtf8("UTF-8", bytes);
-    }
-    // UTF-16 without a byte order named: the mark tells it, else little-endian as Windows writes.
-    if (name == "utf-16" || name == "utf-16le" || name == "utf-16be") {
-        const char* mark = byteOrderMark(bytes);
-        const bool big = mark ? std::string_view(mark) == "utf-16be" : name == "utf-16be";
-        if (mark && std::string_view(mark) != "utf-8") bytes.remove_prefix(2);
-        return convertToUtf8(big ? "UTF-16BE" : "UTF-16LE", bytes);
-    }
-    if (name == "gbk" || name == "gb2312" || name == "gb18030")
-        return convertToUtf8("GB18030", bytes);
-    return std::nullopt;
 }
 
 // Blanks a cell's text collapses: ASCII blanks and the no-break space (U+00A0, C2 A0 in UTF-8).
@@ -627,58 +533,6 @@ std::vector<std::vector<std::string>> rowsOf(const GumboNode* table) {
     return rows;
 }
 
-// ---- nesting depth without a tree ----
-
-bool isNameChar(char c) {
-    return std::isalnum(static_cast<unsigned char>(c)) || c == '-' || c == ':' || c == '_';
-}
-
-// Elements that never hold content.
-bool isVoid(std::string_view name) {
-    static constexpr std::string_view kVoid[] = {"area",  "base",   "br",    "col",  "embed",
-                                                 "hr",    "img",    "input", "link", "meta",
-                                                 "param", "source", "track", "wbr",  "keygen"};
-    return std::find(std::begin(kVoid), std::end(kVoid), name) != std::end(kVoid);
-}
-
-// Elements whose content is text up to their own end tag.
-bool isRawText(std::string_view name) {
-    static constexpr std::string_view kRaw[] = {"script", "style",   "textarea", "title",    "xmp",
-                                                "iframe", "noembed", "noframes", "plaintext"};
-    return std::find(std::begin(kRaw), std::end(kRaw), name) != std::end(kRaw);
-}
-
-// A start tag that closes an open element of the listed kinds first (as a new cell closes the
-// cell before it), searching no further down than the nearest boundary element.
-struct ImpliedClose {
-    std::string_view tag;
-    std::vector<std::string_view> closes;
-    std::vector<std::string_view> boundaries;
-};
-
-const ImpliedClose* impliedCloseOf(std::string_view name) {
-    static const std::vector<ImpliedClose> kRules = {
-        {"td", {"td", "th"}, {"table", "tr"}},
-        {"th", {"td", "th"}, {"table", "tr"}},
-        {"tr", {"tr"}, {"table", "tbody", "thead", "tfoot"}},
-        {"tbody", {"tbody", "thead", "tfoot"}, {"table"}},
-        {"thead", {"tbody", "thead", "tfoot"}, {"table"}},
-        {"tfoot", {"tbody", "thead", "tfoot"}, {"table"}},
-        {"li", {"li"}, {"ul", "ol", "table", "td", "th"}},
-        {"dt", {"dt", "dd"}, {"dl", "table", "td", "th"}},
-        {"dd", {"dt", "dd"}, {"dl", "table", "td", "th"}},
-        {"option", {"option"}, {"select", "datalist"}},
-        {"p", {"p"}, {"table", "td", "th", "button"}},
-    };
-    for (const auto& rule : kRules)
-        if (rule.tag == name) return &rule;
-    return nullptr;
-}
-
-bool among(std::string_view name, const std::vector<std::string_view>& names) {
-    return std::find(names.begin(), names.end(), name) != names.end();
-}
-
 struct OutputDeleter {
     void operator()(GumboOutput* output) const {
         gumbo_destroy_output(&kGumboDefaultOptions, output);
@@ -686,101 +540,6 @@ struct OutputDeleter {
 };
 
 } // namespace
-
-std::optional<std::string> decodePage(std::string_view bytes, std::string_view contentType) {
-    if (auto charset = charsetIn(contentType)) return decodeAs(*charset, bytes);
-    if (auto charset = byteOrderMark(bytes)) return decodeAs(charset, bytes);
-    if (auto charset = metaCharset(bytes)) {
-        // A meta tag read as ASCII cannot be in UTF-16: such a tag is a mistake for UTF-8, as
-        // browsers take it.
-        if (lowerCase(*charset).rfind("utf-16", 0) == 0) return decodeAs("utf-8", bytes);
-        return decodeAs(*charset, bytes);
-    }
-    return decodeAs(isValidUtf8(bytes) ? "utf-8" : "gb18030", bytes);
-}
-
-size_t nestingDepth(std::string_view html, size_t stopAbove) {
-    std::vector<std::string> open;                     // the elements open now, innermost last
-    std::unordered_map<std::string, size_t> openCount; // how many of each name are open
-    size_t deepest = 0;
-    const auto popThrough = [&](size_t index) {
-        for (size_t i = index; i < open.size(); ++i) --openCount[open[i]];
-        open.resize(index);
-    };
-    // Where the innermost open element named one of names is, searching down to a boundary.
-    const auto innermost =
-        [&](const std::vector<std::string_view>& names,
-            const std::vector<std::string_view>& boundaries) -> std::optional<size_t> {
-        for (size_t i = open.size(); i-- > 0;) {
-            if (among(open[i], names)) return i;
-            if (among(open[i], boundaries)) return std::nullopt;
-        }
-        return std::nullopt;
-    };
-    size_t at = 0;
-    while ((at = html.find('<', at)) != std::string_view::npos) {
-        if (html.substr(at, 4) == "<!--") {
-            const size_t end = html.find("-->", at + 4);
-            if (end == std::string_view::npos) break;
-            at = end + 3;
-            continue;
-        }
-        const bool closing = at + 1 < html.size() && html[at + 1] == '/';
-        size_t nameStart = at + (closing ? 2 : 1);
-        size_t nameEnd = nameStart;
-        while (nameEnd < html.size() && isNameChar(html[nameEnd])) ++nameEnd;
-        if (nameEnd == nameStart || !std::isalpha(static_cast<unsigned char>(html[nameStart]))) {
-            // "<!doctype", "<?xml", a lone "<": no element.
-            at = nameEnd > at + 1 ? nameEnd : at + 1;
-            continue;
-        }
-        const std::string name = lowerCase(html.substr(nameStart, nameEnd - nameStart));
-        // The tag ends at the first '>' outside a quoted attribute value.
-        size_t end = nameEnd;
-        char quote = 0;
-        for (; end < html.size(); ++end) {
-            const char c = html[end];
-            if (quote) {
-                if (c == quote) quote = 0;
-            } else if (c == '"' || c == '\'') {
-                quote = c;
-            } else if (c == '>') {
-                break;
-            }
-        }
-        if (end >= html.size()) break;
-        const bool selfClosing = html[end - 1] == '/';
-        at = end + 1;
-        if (closing) {
-            // An end tag of nothing open is ignored (and costs no search).
-            if (const auto count = openCount.find(name);
-                count == openCount.end() || count->second == 0)
-                continue;
-            for (size_t i = open.size(); i-- > 0;) {
-                if (open[i] == name) {
-                    popThrough(i);
-                    break;
-                }
-            }
-            continue;
-        }
-        if (isRawText(name)) {
-            // Its text holds no elements; skip to its end tag.
-            const size_t close = findNoCase(html, "</" + name, at);
-            if (close == std::string_view::npos) break;
-            at = close;
-            continue;
-        }
-        if (isVoid(name) || selfClosing) continue;
-        if (const ImpliedClose* rule = impliedCloseOf(name))
-            if (const auto index = innermost(rule->closes, rule->boundaries)) popThrough(*index);
-        ++openCount[name];
-        open.push_back(name);
-        deepest = std::max(deepest, open.size());
-        if (deepest > stopAbove) return deepest;
-    }
-    return deepest;
-}
 
 namespace {
 
