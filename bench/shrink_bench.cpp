@@ -79,7 +79,7 @@ void coverBenchmark(play::Play play, std::ostream& out) {
     result = play::findCover(request);
     const double seconds =
         std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-    out << "travelling matrix " << play::info(play).name
+    out << "covering (旋转矩阵) " << play::info(play).name
         << " 中5 from 11 numbers: " << result.tickets.size() << " tickets (bound " << result.bound
         << ", full " << result.full << ", uncovered " << result.uncovered << "): " << seconds * 1000
         << " ms (goal 2000 ms)\n";
