@@ -1,9 +1,12 @@
 #include "app/gui/shrink_view.h"
 
 #include "app/gui/chart_setup.h"
+#include "app/gui/cover_panel.h"
 #include "app/gui/dialog_progress.h"
 #include "app/gui/prompter.h"
 #include "app/gui/scrolling_tab.h"
+#include "app/gui/shrink_more_conditions.h"
+#include "app/gui/ticket_save.h"
 #include "app/number_text.h"
 #include "app/play_service.h"
 #include "app/workspace.h"
@@ -27,6 +30,7 @@
 #include <QPushButton>
 #include <QSpinBox>
 #include <QSplitter>
+#include <QTabWidget>
 #include <QTableWidget>
 #include <QVBoxLayout>
 
@@ -38,8 +42,10 @@ namespace app::gui {
 
 namespace {
 
-const play::Play kPlays[] = {play::Play::Any5, play::Play::Front3Group, play::Play::Front3Direct,
-                             play::Play::Any6, play::Play::Any7,        play::Play::Any8};
+const play::Play kPlays[] = {play::Play::Any5,   play::Play::Front3Group,  play::Play::Front3Direct,
+                             play::Play::Any6,   play::Play::Any7,         play::Play::Any8,
+                             play::Play::Front1, play::Play::Any2,         play::Play::Any3,
+                             play::Play::Any4,   play::Play::Front2Direct, play::Play::Front2Group};
 
 QString percent(double share) {
     return QString::number(share * 100, 'f', 2) + QLatin1Char('%');
@@ -64,11 +70,20 @@ ShrinkView::ShrinkView(Workspace& workspace, Prompter& prompter, QWidget* parent
     auto* leftSide = new QWidget;
     auto* layout = new QVBoxLayout(leftSide);
     layout->setContentsMargins(0, 0, 4, 0);
+    // On the right, pages of their own: the tickets left, their back-test and the 旋转矩阵, so
+    // that each has the column's whole height on a small screen.
+    auto* rightTabs = new QTabWidget;
+    rightTabs->setObjectName(QStringLiteral("shrinkResultTabs"));
     auto* rightSide = new QWidget;
     auto* right = new QVBoxLayout(rightSide);
-    right->setContentsMargins(4, 0, 0, 0);
+    right->setContentsMargins(4, 4, 4, 4);
+    rightTabs->addTab(rightSide, QStringLiteral("留下的号码"));
+    auto* backtestSide = new QWidget;
+    auto* backtestPage = new QVBoxLayout(backtestSide);
+    backtestPage->setContentsMargins(4, 4, 4, 4);
+    rightTabs->addTab(backtestSide, QStringLiteral("回测"));
     sides->addWidget(leftSide);
-    sides->addWidget(rightSide);
+    sides->addWidget(rightTabs);
     sides->setStretchFactor(0, 3);
     sides->setStretchFactor(1, 2);
 
@@ -159,6 +174,8 @@ ShrinkView::ShrinkView(Workspace& workspace, Prompter& prompter, QWidget* parent
     excludeLine->addStretch(1);
     grid->addLayout(excludeLine, cell / 2, cell % 2);
     layout->addWidget(conditionsBox);
+    more_ = new ShrinkMoreConditions;
+    layout->addWidget(more_);
 
     table_ = new QTableWidget(0, 6);
     table_->setObjectName(QStringLiteral("shrinkTable"));
@@ -169,7 +186,8 @@ ShrinkView::ShrinkView(Workspace& workspace, Prompter& prompter, QWidget* parent
     table_->verticalHeader()->hide();
     table_->verticalHeader()->setDefaultSectionSize(table_->fontMetrics().height() + 6);
     table_->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    table_->setMinimumHeight(150);
+    // Its rows scroll when the conditions above leave it little room.
+    table_->setMinimumHeight(64);
     table_->setToolTip(
         QStringLiteral("随机通过率：开奖完全随机时，统计期内每期留下的号码中奖的机会的平均；"
                        "任六至任八一注覆盖多种开奖结果，所以它不等于保留比例。"
@@ -180,7 +198,7 @@ ShrinkView::ShrinkView(Workspace& workspace, Prompter& prompter, QWidget* parent
     tickets_ = new QPlainTextEdit;
     tickets_->setObjectName(QStringLiteral("shrinkTickets"));
     tickets_->setReadOnly(true);
-    tickets_->setMinimumHeight(160);
+    tickets_->setMinimumHeight(120);
     ticketColumn->addWidget(tickets_, 1);
     auto* ticketButtons = new QHBoxLayout;
     auto* copy = new QPushButton(QStringLiteral("复制号码"));
@@ -188,7 +206,12 @@ ShrinkView::ShrinkView(Workspace& workspace, Prompter& prompter, QWidget* parent
     auto* save = new QPushButton(QStringLiteral("保存为文本…"));
     save->setObjectName(QStringLiteral("shrinkSave"));
     ticketButtons->addWidget(copy);
+    format_ = newTicketFormatBox(QStringLiteral("shrinkFormat"));
+    ticketButtons->addWidget(format_);
     ticketButtons->addWidget(save);
+    ticketNote_ = new QLabel;
+    ticketNote_->setObjectName(QStringLiteral("shrinkTicketNote"));
+    ticketButtons->addWidget(ticketNote_, 1);
     ticketColumn->addLayout(ticketButtons);
     right->addLayout(ticketColumn, 1);
 
@@ -221,7 +244,9 @@ ShrinkView::ShrinkView(Workspace& workspace, Prompter& prompter, QWidget* parent
     chart_ = newMoneyChartView(QStringLiteral("shrinkChart"),
                                QStringLiteral("回测后在此显示累计盈亏与理论盈亏"));
     backtestColumn->addWidget(chart_, 1);
-    right->addLayout(backtestColumn, 2);
+    backtestPage->addLayout(backtestColumn, 1);
+    cover_ = new CoverPanel(workspace_, prompter_, [this](ShrinkRequest& r) { return request(r); });
+    rightTabs->addTab(cover_, QStringLiteral("旋转矩阵"));
 
     connect(playBox_, &QComboBox::currentIndexChanged, this, &ShrinkView::onPlayChanged);
     connect(danAtLeast_, &QSpinBox::valueChanged, this, &ShrinkView::recount);
@@ -235,6 +260,7 @@ ShrinkView::ShrinkView(Workspace& workspace, Prompter& prompter, QWidget* parent
     connect(routes_, &QLineEdit::editingFinished, this, &ShrinkView::recount);
     connect(excludeUse_, &QCheckBox::toggled, this, &ShrinkView::recount);
     connect(exclude_, &QSpinBox::valueChanged, this, &ShrinkView::recount);
+    connect(more_, &ShrinkMoreConditions::changed, this, &ShrinkView::recount);
     connect(copy, &QPushButton::clicked, this, &ShrinkView::copyTickets);
     connect(save, &QPushButton::clicked, this, &ShrinkView::saveTickets);
     connect(backtestButton_, &QPushButton::clicked, this, &ShrinkView::runBacktest);
@@ -269,6 +295,8 @@ void ShrinkView::onPlayChanged() {
         row.low->setValue(low);
         row.high->setValue(high);
     }
+    more_->setPlay(p);
+    setTicketFormatsFor(*format_, play::info(p).ordered);
     recount();
 }
 
@@ -321,7 +349,7 @@ QString ShrinkView::request(ShrinkRequest& r) const {
     if (excludeUse_->isChecked())
         r.conditions.push_back(
             {play::ConditionKind::ExcludeDrawn, 0, 0, exclude_->value(), exclude_->value(), {}});
-    return {};
+    return more_->addTo(r);
 }
 
 void ShrinkView::recount() {
@@ -337,6 +365,8 @@ void ShrinkView::recount() {
     const play::ShrinkFigures& f = result.figures;
     table_->setRowCount(0);
     ticketsText_.clear();
+    kept_.clear();
+    ticketNote_->clear();
     tickets_->clear();
     backtestButton_->setEnabled(problem.isEmpty());
     if (!problem.isEmpty()) {
@@ -371,8 +401,20 @@ void ShrinkView::recount() {
     }
     addRow(QStringLiteral("全部条件（p值 %1）").arg(QString::fromStdString(pValueText(f.pValue))),
            f.kept, f.keptShare, f.chance, f.passRate, f.ratio);
+    if (f.tolerance > 0)
+        for (size_t k = 0; k < f.failures.size(); ++k) {
+            const int row = table_->rowCount();
+            table_->insertRow(row);
+            table_->setItem(row, 0,
+                            new QTableWidgetItem(QStringLiteral("容错：不符%1个条件").arg(k)));
+            auto* item = new QTableWidgetItem(QString::number(f.failures[k]));
+            item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
+            table_->setItem(row, 1, item);
+        }
     table_->resizeColumnsToContents();
     ticketsText_ = shrinkTicketsText(f);
+    kept_ = f.tickets;
+    keptPlay_ = f.play;
     const play::SelectionSet& selections = play::selectionsOf(f.play);
     QStringList lines;
     for (const auto s : f.tickets)
@@ -382,20 +424,13 @@ void ShrinkView::recount() {
 
 void ShrinkView::copyTickets() {
     QApplication::clipboard()->setText(tickets_->toPlainText());
+    ticketNote_->setText(QStringLiteral("已复制%1注").arg(kept_.size()));
 }
 
 void ShrinkView::saveTickets() {
-    if (ticketsText_.empty()) return;
-    const auto path = prompter_.askText(QStringLiteral("保存为文本"),
-                                        QStringLiteral("保存到文件（每行一注，Windows换行）："),
-                                        QDir::home().filePath(QStringLiteral("缩水号码.txt")));
-    if (!path || path->trimmed().isEmpty()) return;
-    try {
-        platform::writeFileAtomically(path->trimmed().toStdString(), ticketsText_);
-    } catch (const platform::FileError& e) {
-        prompter_.warn(QStringLiteral("保存为文本"),
-                       QStringLiteral("无法写入：%1").arg(QString::fromUtf8(e.what())));
-    }
+    if (kept_.empty()) return;
+    app::gui::saveTickets(prompter_, keptPlay_, kept_, QStringLiteral("缩水号码.txt"),
+                          ticketFormatOf(*format_));
 }
 
 void ShrinkView::runBacktest() {
