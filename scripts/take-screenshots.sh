@@ -157,7 +157,8 @@ dan_least=(525 124)
 sum_use=(27 194)
 sum_low=(90 194)
 sum_high=(155 194)
-shrink_backtest=(1089 300)
+shrink_backtest_tab=(881 68)
+shrink_backtest=(1091 97)
 # Menus.
 menu_history=(33 11)
 menu_settings=(84 11)
@@ -342,6 +343,7 @@ scene_shrink() {
     keys Tab
     retype "${sum_high[@]}" 35
     keys Tab
+    click "${shrink_backtest_tab[@]}"
     click "${shrink_backtest[@]}"
     settle 6
     park
