@@ -41,7 +41,7 @@ search::NumberSet parseNumbers(const std::string& option, std::string_view text,
     search::NumberSet set = 0;
     for (const auto part : split(text, ',')) {
         const auto n = wholeNumber(part);
-        if (!n) throw UsageError{option + " takes numbers separated by commas, such as 01,02"};
+        if (!n) throw UsageError{option + " 后面要跟用逗号分开的号码，例如01,02"};
         if (*n < 1 || *n > 11) {
             if (!outside) outside = *n;
             continue;
@@ -57,7 +57,7 @@ std::pair<int, int> parseRange(const std::string& option, const std::string& tex
     const auto low = wholeNumber(std::string_view(text).substr(0, dash));
     const auto high =
         dash == std::string::npos ? low : wholeNumber(std::string_view(text).substr(dash + 1));
-    if (!low || !high) throw UsageError{option + " takes a range A-B or a single value A: " + text};
+    if (!low || !high) throw UsageError{option + " 后面要跟范围A-B或一个值A，不是“" + text + "”"};
     return {*low, *high};
 }
 
@@ -70,7 +70,8 @@ std::vector<int> parseRoutes(const std::string& option, const std::string& text)
         for (const auto count : counts) {
             const auto n = wholeNumber(count);
             if (counts.size() != 3 || !n || *n < 0 || *n > 9)
-                throw UsageError{option + " takes 012 counts such as 2:2:1,1:2:2: " + text};
+                throw UsageError{option + " 后面要跟012路比例，例如2:2:1,1:2:2，不是“" + text +
+                                 "”"};
             value = value * 10 + *n;
         }
         routes.push_back(value);
@@ -117,15 +118,15 @@ int runShrink(CommandContext& c) {
     std::optional<int> outside;
     const auto& args = c.args;
     auto value = [&](size_t& i) -> const std::string& {
-        if (i + 1 >= args.size()) throw UsageError{args[i] + " needs a value"};
+        if (i + 1 >= args.size()) throw UsageError{args[i] + " 后面要跟一个值"};
         return args[++i];
     };
     auto whole = [&](size_t& i, int low, int high) {
         const std::string& option = args[i];
         const auto n = wholeNumber(value(i));
         if (!n || *n < low || *n > high)
-            throw UsageError{option + " takes a whole number from " + std::to_string(low) + " to " +
-                             std::to_string(high)};
+            throw UsageError{option + " 后面要跟" + std::to_string(low) + "到" +
+                             std::to_string(high) + "之间的整数"};
         return *n;
     };
     for (size_t i = 0; i < args.size(); ++i) {
@@ -135,7 +136,7 @@ int runShrink(CommandContext& c) {
         if (a == "--play") {
             which = play::playOfCode(value(i));
             if (!which || !play::shrinkable(*which))
-                throw UsageError{"--play is one of r5, r6, r7, r8, q3g, q3d: " + args[i]};
+                throw UsageError{"--play 是 r5、r6、r7、r8、q3g、q3d 之一，不是“" + args[i] + "”"};
             isCondition = false;
         } else if (a == "--dan" || a == "--kill") {
             const std::string& text = value(i);
@@ -145,7 +146,9 @@ int runShrink(CommandContext& c) {
             const int count = std::popcount(static_cast<unsigned>(condition.numbers));
             if (colon != std::string::npos) {
                 const auto m = wholeNumber(std::string_view(text).substr(colon + 1));
-                if (a == "--kill" || !m) throw UsageError{a + " takes NUMBERS[:m]: " + text};
+                if (a == "--kill" || !m)
+                    throw UsageError{a + " 后面要跟号码（--dan 可加“:至少几个”），不是“" + text +
+                                     "”"};
                 condition.atLeast = *m;
             } else {
                 condition.atLeast = count;
@@ -175,13 +178,13 @@ int runShrink(CommandContext& c) {
                 if (play::conditionShape(play::ConditionKind(k)) &&
                     a == std::string("--") + play::conditionName(play::ConditionKind(k)))
                     kind = play::ConditionKind(k);
-            if (!kind) throw UsageError{"unknown option " + a};
+            if (!kind) throw UsageError{"没有这个选项：" + a};
             condition.kind = *kind;
             std::tie(condition.low, condition.high) = parseRange(a, value(i));
         }
         if (isCondition) request.conditions.push_back(std::move(condition));
     }
-    if (!which) throw UsageError{"--play is needed"};
+    if (!which) throw UsageError{"要用 --play 给出玩法"};
     request.play = *which;
     if (outside) {
         c.err << "号码“" << *outside << "”不在01到11之间，请改正。\n";

@@ -198,6 +198,8 @@ class LogOwnerRecord {
         } settle{path_};
         return write();
     }
+    // Set by every commit of the connection.
+    bool committed = false;
 
   private:
     std::string path_;
@@ -207,8 +209,10 @@ namespace {
 
 // SQLite's checkpoint after large commits, with the file's identity recorded around it.
 int checkpointAfterCommit(void* record, sqlite3* db, const char* schema, int frames) {
+    auto* owner = static_cast<LogOwnerRecord*>(record);
+    owner->committed = true;
     if (frames >= kCheckpointFrames)
-        static_cast<LogOwnerRecord*>(record)->around([&] {
+        owner->around([&] {
             return sqlite3_wal_checkpoint_v2(db, schema, SQLITE_CHECKPOINT_PASSIVE, nullptr,
                                              nullptr);
         });
@@ -355,6 +359,10 @@ bool Database::stillAtPath() const {
     struct stat info {};
     if (::stat(path_.c_str(), &info) != 0) return false;
     return info.st_dev == device_ && info.st_ino == inode_;
+}
+
+bool Database::hasCommitted() const {
+    return ownerRecord_ && ownerRecord_->committed;
 }
 
 std::int64_t Database::dataVersion() {

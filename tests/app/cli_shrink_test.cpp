@@ -104,7 +104,7 @@ TEST_F(ShrinkCommandTest, Refusals) {
         {{"--sum", "abc"}, 2, "--sum"},
         {{"--route", "2:2"}, 2, "--route"},
         {{"--exclude-drawn", "0"}, 2, "--exclude-drawn"},
-        {{"--colour", "red"}, 2, "unknown option"},
+        {{"--colour", "red"}, 2, "没有这个选项"},
     };
     for (const auto& c : cases) {
         std::vector<std::string> args = {"shrink", "--play", "r5", "--out", out};

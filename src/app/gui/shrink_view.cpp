@@ -3,8 +3,10 @@
 #include "app/gui/chart_setup.h"
 #include "app/gui/dialog_progress.h"
 #include "app/gui/prompter.h"
+#include "app/gui/result_note.h"
 #include "app/gui/scrolling_tab.h"
 #include "app/workspace.h"
+#include "history/game_record.h"
 #include "platform/file_io.h"
 
 #include <QApplication>
@@ -85,9 +87,10 @@ ShrinkView::ShrinkView(Workspace& workspace, Prompter& prompter, QWidget* parent
     pad->addWidget(new QLabel(QStringLiteral("至少含胆")));
     danAtLeast_ = new QSpinBox;
     danAtLeast_->setObjectName(QStringLiteral("shrinkDanAtLeast"));
-    danAtLeast_->setRange(1, 11);
-    danAtLeast_->setValue(11);
-    danAtLeast_->setToolTip(QStringLiteral("胆码多于这个数时，至少要含其中几个"));
+    // Every 胆 until the player asks for fewer: the box follows the number of 胆 chosen.
+    danAtLeast_->setRange(1, 1);
+    danAtLeast_->setEnabled(false);
+    danAtLeast_->setToolTip(QStringLiteral("每注至少含几个胆码（默认全部）"));
     pad->addWidget(danAtLeast_);
     pad->addStretch(1);
     layout->addWidget(padBox);
@@ -152,6 +155,8 @@ ShrinkView::ShrinkView(Workspace& workspace, Prompter& prompter, QWidget* parent
     table_->setMinimumHeight(150);
     table_->setToolTip(
         QStringLiteral("比值接近1的条件只是少买了号码，并没有提高中奖的机会；明显大于1才有用"));
+    countNote_ = new ResultNote(QStringLiteral("shrinkResultNote"));
+    layout->addWidget(countNote_);
     layout->addWidget(table_);
 
     auto* bottom = new QHBoxLayout;
@@ -188,15 +193,25 @@ ShrinkView::ShrinkView(Workspace& workspace, Prompter& prompter, QWidget* parent
     figures_->setObjectName(QStringLiteral("shrinkFigures"));
     figures_->setTextInteractionFlags(Qt::TextSelectableByMouse);
     figures_->setWordWrap(true);
+    backtestNote_ = new ResultNote(QStringLiteral("shrinkBacktestNote"));
+    backtestColumn->addWidget(backtestNote_);
     backtestColumn->addWidget(figures_);
     chart_ = newMoneyChartView(QStringLiteral("shrinkChart"),
                                QStringLiteral("回测后在此显示累计盈亏与理论盈亏"));
     backtestColumn->addWidget(chart_, 1);
     bottom->addLayout(backtestColumn, 2);
     layout->addLayout(bottom, 1);
+    countNote_->addResult(table_);
+    countNote_->addResult(tickets_);
+    backtestNote_->addResult(figures_);
+    backtestNote_->addResult(chart_);
 
     connect(playBox_, &QComboBox::currentIndexChanged, this, &ShrinkView::onPlayChanged);
     connect(danAtLeast_, &QSpinBox::valueChanged, this, &ShrinkView::recount);
+    // The counts follow the 012 box when it is left; until then they belong to what it held.
+    connect(routes_, &QLineEdit::textEdited, this, [this] {
+        if (routeUse_->isChecked()) countNote_->setInputsDiffer(true, inputsChangedText());
+    });
     connect(window_, &QSpinBox::valueChanged, this, &ShrinkView::recount);
     for (const auto& row : ranges_) {
         connect(row.use, &QCheckBox::toggled, this, &ShrinkView::recount);
@@ -210,12 +225,21 @@ ShrinkView::ShrinkView(Workspace& workspace, Prompter& prompter, QWidget* parent
     connect(copy, &QPushButton::clicked, this, &ShrinkView::copyTickets);
     connect(save, &QPushButton::clicked, this, &ShrinkView::saveTickets);
     connect(backtestButton_, &QPushButton::clicked, this, &ShrinkView::runBacktest);
+    connect(steps_, &QSpinBox::valueChanged, this, [this] {
+        backtestNote_->setInputsDiffer(conditionsText() != backtestFor_, inputsChangedText());
+    });
     onPlayChanged();
 }
 
 ShrinkView::~ShrinkView() = default;
 
 void ShrinkView::historyChanged() {
+    // The back-test is not run again by itself: it says what it belongs to.
+    if (backtestNote_->hasResult() && workspace_.history().version() != backtestVersion_)
+        backtestNote_->setStale(static_cast<int>(workspace_.settings().game) != backtestGame_
+                                    ? gameChangedText(QString::fromStdString(
+                                          history::gameName(history::Game{backtestGame_})))
+                                    : historyChangedText());
     stale_ = true;
     if (isVisible()) recount();
 }
@@ -254,6 +278,15 @@ void ShrinkView::cycleNumber(int number) {
     button->setToolTip(state == 1   ? QStringLiteral("胆码")
                        : state == 2 ? QStringLiteral("杀号")
                                     : QString());
+    // 至少含胆 follows the number of 胆 unless the player asked for fewer.
+    const int dan = static_cast<int>(std::count(pad_.begin(), pad_.end(), 1));
+    const bool follows = danAtLeast_->value() >= danAtLeast_->maximum();
+    {
+        const QSignalBlocker block(danAtLeast_);
+        danAtLeast_->setRange(1, std::max(1, dan));
+        if (follows) danAtLeast_->setValue(danAtLeast_->maximum());
+        danAtLeast_->setEnabled(dan > 1);
+    }
     recount();
 }
 
@@ -311,11 +344,16 @@ void ShrinkView::recount() {
     ticketsText_.clear();
     tickets_->clear();
     backtestButton_->setEnabled(problem.isEmpty());
+    backtestNote_->setInputsDiffer(conditionsText() != backtestFor_, inputsChangedText());
     if (!problem.isEmpty()) {
+        countNote_->setEmpty();
         count_->setText(
             QStringLiteral("<span style='color:#b00000'>%1</span>").arg(problem.toHtmlEscaped()));
         return;
     }
+    countNote_->setCurrent(QStringLiteral("%1 %2，最近%3期的通过率")
+                               .arg(historyText(workspace_), playBox_->currentText())
+                               .arg(f.window));
     count_->setText(QStringLiteral("剩余 <b>%1</b> / %2 注（统计%3期）")
                         .arg(f.kept)
                         .arg(f.total)
@@ -345,6 +383,22 @@ void ShrinkView::recount() {
     tickets_->setPlainText(lines.join(QLatin1Char('\n')));
 }
 
+QString ShrinkView::conditionsText() const {
+    ShrinkRequest r;
+    if (!request(r).isEmpty()) return {};
+    QString text = QStringLiteral("%1|%2").arg(static_cast<int>(r.play)).arg(steps_->value());
+    for (const auto& c : r.conditions) {
+        text += QStringLiteral("|%1:%2:%3:%4:%5")
+                    .arg(static_cast<int>(c.kind))
+                    .arg(c.numbers)
+                    .arg(c.atLeast)
+                    .arg(c.low)
+                    .arg(c.high);
+        for (const int route : c.routes) text += QStringLiteral(",%1").arg(route);
+    }
+    return text;
+}
+
 void ShrinkView::copyTickets() {
     QApplication::clipboard()->setText(tickets_->toPlainText());
 }
@@ -358,8 +412,10 @@ void ShrinkView::saveTickets() {
     try {
         platform::writeFileAtomically(path->trimmed().toStdString(), ticketsText_);
     } catch (const platform::FileError& e) {
+        // The message names the file and folder the player chose.
         prompter_.warn(QStringLiteral("保存为文本"),
-                       QStringLiteral("无法写入：%1").arg(QString::fromUtf8(e.what())));
+                       QStringLiteral("%1。号码没有保存，请换一个文件夹后再试。")
+                           .arg(QString::fromUtf8(e.what())));
     }
 }
 
@@ -383,9 +439,15 @@ void ShrinkView::runBacktest() {
         return;
     }
     const play::MoneyResult& m = result.money;
+    backtestFor_ = conditionsText();
+    backtestGame_ = static_cast<int>(workspace_.settings().game);
+    backtestVersion_ = workspace_.history().version();
+    backtestNote_->setCurrent(QStringLiteral("%1 %2 缩水投注的回测")
+                                  .arg(historyText(workspace_), playBox_->currentText()));
     figures_->setText(
-        QStringLiteral("%1期共买%2注，成本%3元，中奖%4元，盈亏<b>%5元</b>，返奖率%6（理论%7），"
-                       "中奖%8注，最大回撤%9元，最长连续不中%10期")
+        QStringLiteral(
+            "%11：%1期共买%2注，成本%3元，中奖%4元，盈亏<b>%5元</b>，返奖率%6（理论%7），"
+            "中奖%8注，最大回撤%9元，最长连续不中%10期")
             .arg(m.steps)
             .arg(m.tickets)
             .arg(m.cost)
@@ -395,7 +457,8 @@ void ShrinkView::runBacktest() {
             .arg(percent(m.expectedReturnRate))
             .arg(m.hits)
             .arg(m.maxDrawdown)
-            .arg(m.longestLosingStreak));
+            .arg(m.longestLosingStreak)
+            .arg(playBox_->currentText()));
     showMoneyChart(*chart_, m, QStringLiteral("缩水投注"));
 }
 
