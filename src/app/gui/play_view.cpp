@@ -8,6 +8,7 @@
 #include "app/gui/scrolling_tab.h"
 #include "app/workspace.h"
 #include "history/game_record.h"
+#include "history/period.h"
 
 #include <QChart>
 #include <QChartView>
@@ -120,6 +121,7 @@ PlayView::PlayView(Workspace& workspace, Prompter& prompter, QWidget* parent)
     top->addWidget(playBox_);
     tableNote_ = new QLabel;
     tableNote_->setObjectName(QStringLiteral("playTableNote"));
+    tableNote_->setWordWrap(true);
     top->addWidget(tableNote_, 1);
     layout->addLayout(top);
 
@@ -264,11 +266,15 @@ void PlayView::refreshTable() {
     }
     const play::PlayTable& table = *result.table;
     // The table follows the history by itself; the note names what it was counted over.
-    tableNote_->setText(QStringLiteral("%1 %2，全部%3期，每注中奖机会 %4，奖金%5元")
-                            .arg(historyText(workspace_), playBox_->currentText())
-                            .arg(table.periods())
-                            .arg(table.chance(), 0, 'g', 4)
-                            .arg(workspace_.settings().prizes.of(chosenPlay())));
+    const auto& rows = workspace_.rows();
+    tableNote_->setText(
+        QStringLiteral("%1 %2，全部%3期（至%4期），每注中奖机会 %5，奖金%6元")
+            .arg(gameText(workspace_), playBox_->currentText())
+            .arg(table.periods())
+            .arg(rows.empty() ? QStringLiteral("—")
+                              : QString::fromStdString(history::tenDigit(rows.back().period)))
+            .arg(table.chance(), 0, 'g', 4)
+            .arg(workspace_.settings().prizes.of(chosenPlay())));
     model_->setTable(std::move(result.table));
     grid_->resizeColumnsToContents();
 }
@@ -330,9 +336,10 @@ void PlayView::showBet(const BetResult& result) {
     betGame_ = static_cast<int>(workspace_.settings().game);
     betVersion_ = workspace_.history().version();
     betNote_->setCurrent(
-        QStringLiteral("%1 %2 %3，回测%4期")
-            .arg(historyText(workspace_), playBox_->currentText(), ruleBox_->currentText())
-            .arg(result.money.steps));
+        QStringLiteral("%1 %2 %3，回测%4期，%5")
+            .arg(gameText(workspace_), playBox_->currentText(), ruleBox_->currentText())
+            .arg(result.money.steps)
+            .arg(historyText(workspace_)));
     QString text = QStringLiteral("<table cellspacing=2>");
     for (const auto& [label, value] : betFigureLines(result))
         text += QStringLiteral("<tr><td>%1</td><td><b>%2</b></td></tr>")

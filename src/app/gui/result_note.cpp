@@ -97,9 +97,9 @@ QString gameText(const Workspace& workspace) {
 
 QString historyText(const Workspace& workspace) {
     const auto& rows = workspace.rows();
-    if (rows.empty()) return gameText(workspace) + QStringLiteral("，历史号码为空");
-    return QStringLiteral("%1，至%2期（共%3期）")
-        .arg(gameText(workspace), QString::fromStdString(history::tenDigit(rows.back().period)))
+    if (rows.empty()) return QStringLiteral("历史号码为空");
+    return QStringLiteral("历史号码至%1期（共%2期）")
+        .arg(QString::fromStdString(history::tenDigit(rows.back().period)))
         .arg(static_cast<qulonglong>(rows.size()));
 }
 

@@ -55,7 +55,7 @@ void setGreyed(QWidget* widget, bool greyed);
 
 // What results are computed for, in the words of the notes.
 QString gameText(const Workspace& workspace);
-// "江西11选5，至2016090852期（共300期）" or "江西11选5，历史号码为空".
+// "历史号码至2016090852期（共300期）", or "历史号码为空".
 QString historyText(const Workspace& workspace);
 
 // The reasons a note gives.

@@ -351,9 +351,10 @@ void ShrinkView::recount() {
             QStringLiteral("<span style='color:#b00000'>%1</span>").arg(problem.toHtmlEscaped()));
         return;
     }
-    countNote_->setCurrent(QStringLiteral("%1 %2，最近%3期的通过率")
-                               .arg(historyText(workspace_), playBox_->currentText())
-                               .arg(f.window));
+    countNote_->setCurrent(
+        QStringLiteral("%1 %2，%3，通过率按最近%4期")
+            .arg(gameText(workspace_), playBox_->currentText(), historyText(workspace_))
+            .arg(f.window));
     count_->setText(QStringLiteral("剩余 <b>%1</b> / %2 注（统计%3期）")
                         .arg(f.kept)
                         .arg(f.total)
@@ -442,8 +443,9 @@ void ShrinkView::runBacktest() {
     backtestFor_ = conditionsText();
     backtestGame_ = static_cast<int>(workspace_.settings().game);
     backtestVersion_ = workspace_.history().version();
-    backtestNote_->setCurrent(QStringLiteral("%1 %2 缩水投注的回测")
-                                  .arg(historyText(workspace_), playBox_->currentText()));
+    backtestNote_->setCurrent(
+        QStringLiteral("%1 %2 缩水投注回测，%3")
+            .arg(gameText(workspace_), playBox_->currentText(), historyText(workspace_)));
     figures_->setText(
         QStringLiteral(
             "%11：%1期共买%2注，成本%3元，中奖%4元，盈亏<b>%5元</b>，返奖率%6（理论%7），"

@@ -442,6 +442,8 @@ TrendView::TrendView(Workspace& workspace, QWidget* parent)
     tools->addWidget(clearMarks);
     note_ = new QLabel;
     note_->setObjectName(QStringLiteral("trendNote"));
+    // It names the game, the kind and the span: wrapped, it never widens the tab.
+    note_->setWordWrap(true);
     tools->addWidget(note_, 1);
     auto* span = new QHBoxLayout;
     span->addWidget(presetBox_);

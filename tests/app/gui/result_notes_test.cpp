@@ -147,7 +147,8 @@ TEST(ResultNotes, ShrinkBacktestNamesItsPlayAndGreysWhenTheConditionsChange) {
     testing_support::openWithFiveDraws(f);
     showTab(f, 3);
     auto* counts = f.find<QLabel>("shrinkResultNote");
-    EXPECT_TRUE(counts->text().contains(QStringLiteral("江西11选5，至2016090805期（共5期） 任五")))
+    EXPECT_TRUE(
+        counts->text().contains(QStringLiteral("江西11选5 任五，历史号码至2016090805期（共5期）")))
         << counts->text().toStdString();
     f.find<QPushButton>("shrinkPad11")->click(); // 11 as 胆
     f.find<QSpinBox>("shrinkSteps")->setValue(3);
