@@ -202,7 +202,8 @@ int runShrink(CommandContext& c) {
         try {
             platform::writeFileAtomically(*outFile, shrinkTicketsText(result.figures));
         } catch (const platform::FileError& e) {
-            c.err << "无法写入“" << *outFile << "”：" << e.what() << "\n";
+            // The message names the file asked for (and its folder when that is missing).
+            c.err << e.what() << "。号码没有保存。\n";
             return kExitRefused;
         }
     }

@@ -167,10 +167,8 @@ std::string guardLog(const std::string& path) {
         for (int n = 2; ::access(keptAt.c_str(), F_OK) == 0; ++n)
             keptAt = log + ".foreign-" + stamp + "-" + std::to_string(n);
         if (::rename(log.c_str(), keptAt.c_str()) != 0)
-            throw DbError("a log file beside " + path +
-                          " belongs to another database file and "
-                          "cannot be moved aside (" +
-                          std::strerror(errno) + "); move " + log + " away before opening it");
+            throw DbError("“" + path + "”旁边的日志文件属于另一个数据库文件，无法移开（" +
+                          systemReason(errno) + "）；请先把“" + log + "”移走再打开");
         // The shared index describes the log moved away.
         ::unlink((path + "-shm").c_str());
     }
@@ -328,7 +326,7 @@ Database::Database(const std::string& path) : path_(path) {
         sqlite3_open_v2(path.c_str(), &db,
                         SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX, nullptr);
     if (rc != SQLITE_OK) {
-        std::string message = "cannot open database " + path;
+        std::string message = "无法打开数据库“" + path + "”";
         if (db) message += ": " + std::string(sqlite3_errmsg(db));
         sqlite3_close(db);
         throw DbError(message);
@@ -415,7 +413,7 @@ void Database::checkpoint() {
             stmt.reset();
             return busy;
         }))
-        throw DbError("the database's log is in use by a reader; nothing was changed, try again");
+        throw DbError("数据库的日志文件正被另一个程序读取，没有改动，请稍后重试");
 }
 
 bool Database::tryCheckpoint() {
@@ -453,7 +451,7 @@ void Database::replaceFile(const std::string& replacement) {
 }
 
 void Database::defineFunction(const std::string& name, Function answer) {
-    if (!db_) throw DbError("database is not open");
+    if (!db_) throw DbError("数据库没有打开");
     auto* held = new Function(std::move(answer));
     // SQLite owns held from here: it deletes it when the function goes, or now on a failure.
     if (sqlite3_create_function_v2(
@@ -475,7 +473,7 @@ void Database::close() {
 }
 
 void Database::exec(std::string_view sql) {
-    if (!db_) throw DbError("database is not open");
+    if (!db_) throw DbError("数据库没有打开");
     char* error = nullptr;
     const std::string text(sql);
     if (sqlite3_exec(db_, text.c_str(), nullptr, nullptr, &error) != SQLITE_OK) {
@@ -486,7 +484,7 @@ void Database::exec(std::string_view sql) {
 }
 
 Statement Database::prepare(std::string_view sql) {
-    if (!db_) throw DbError("database is not open");
+    if (!db_) throw DbError("数据库没有打开");
     return Statement(db_, sql);
 }
 

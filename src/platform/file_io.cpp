@@ -10,10 +10,7 @@
 
 namespace platform {
 
-namespace {
-
-// Why a file operation failed, in the words of the program's messages.
-std::string reason(int error) {
+std::string systemReason(int error) {
     switch (error) {
     case ENOENT:
         return "文件或文件夹不存在";
@@ -37,6 +34,12 @@ std::string reason(int error) {
     default:
         return std::string("系统错误：") + std::strerror(error);
     }
+}
+
+namespace {
+
+std::string reason(int error) {
+    return systemReason(error);
 }
 
 std::string quoted(const std::string& path) {

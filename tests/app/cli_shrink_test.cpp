@@ -84,6 +84,13 @@ TEST_F(ShrinkCommandTest, OutWritesTheTicketsWithCrLf) {
     EXPECT_EQ(refused.status, 1);
     EXPECT_EQ(read(out),
               "01 02 11\r\n01 11 02\r\n02 01 11\r\n02 11 01\r\n11 01 02\r\n11 02 01\r\n");
+
+    // A folder that is not there is named, in the words of the other refusals.
+    const std::string missing = dir.file("gone");
+    const auto nowhere = run({"shrink", "--play", "q3d", "--out", missing + "/bet.txt"});
+    EXPECT_EQ(nowhere.status, 1);
+    EXPECT_NE(nowhere.err.find("文件夹“" + missing + "”不存在"), std::string::npos) << nowhere.err;
+    EXPECT_EQ(nowhere.err.find(".new"), std::string::npos) << nowhere.err;
 }
 
 TEST_F(ShrinkCommandTest, Refusals) {
