@@ -27,6 +27,7 @@ class Workspace;
 namespace app::gui {
 
 class Prompter;
+class ResultNote;
 
 class PlayTableModel : public QAbstractTableModel {
     Q_OBJECT
@@ -73,6 +74,9 @@ class PlayView : public QWidget {
     void runBet();
     void showBet(const BetResult& result);
     play::Play chosenPlay() const;
+    // What the back-test's boxes ask for, to tell whether the figures shown still answer it.
+    QString betInputs() const;
+    void betInputsChanged();
 
     Workspace& workspace_;
     Prompter& prompter_;
@@ -94,6 +98,11 @@ class PlayView : public QWidget {
     QPushButton* runButton_ = nullptr;
     QLabel* figures_ = nullptr;
     QChartView* chart_ = nullptr;
+    ResultNote* betNote_ = nullptr;
+    // What the figures shown were computed for: the boxes, the game and the history's version.
+    QString betShownFor_;
+    int betGame_ = 0;
+    std::uint64_t betVersion_ = 0;
 };
 
 } // namespace app::gui

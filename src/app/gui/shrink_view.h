@@ -30,6 +30,7 @@ namespace app::gui {
 class CoverPanel;
 class Prompter;
 class ShrinkMoreConditions;
+class ResultNote;
 
 class ShrinkView : public QWidget {
     Q_OBJECT
@@ -60,6 +61,9 @@ class ShrinkView : public QWidget {
     void runBacktest();
     void copyTickets();
     void saveTickets();
+    // The conditions of the boxes as text, to tell whether the back-test shown still belongs to
+    // them; empty when the boxes cannot be read.
+    QString conditionsText() const;
 
     Workspace& workspace_;
     Prompter& prompter_;
@@ -92,6 +96,12 @@ class ShrinkView : public QWidget {
     QPushButton* backtestButton_ = nullptr;
     QLabel* figures_ = nullptr;
     QChartView* chart_ = nullptr;
+    // What the counts and tickets were computed for, and the back-test with what it was run for.
+    ResultNote* countNote_ = nullptr;
+    ResultNote* backtestNote_ = nullptr;
+    QString backtestFor_;
+    int backtestGame_ = 0;
+    std::uint64_t backtestVersion_ = 0;
 };
 
 } // namespace app::gui
