@@ -21,6 +21,7 @@ const std::vector<CommandSpec>& commandTable() {
         addBacktestCommands(t);
         addGamesCommands(t);
         addPlayCommands(t);
+        addPlanCommands(t);
         addShrinkCommands(t);
         return t;
     }();

@@ -78,6 +78,7 @@ void addOmissionCommands(std::vector<CommandSpec>& table);
 void addBacktestCommands(std::vector<CommandSpec>& table);
 void addGamesCommands(std::vector<CommandSpec>& table);
 void addPlayCommands(std::vector<CommandSpec>& table);
+void addPlanCommands(std::vector<CommandSpec>& table);
 void addShrinkCommands(std::vector<CommandSpec>& table);
 
 // ---- shared by the commands ----

@@ -3,6 +3,7 @@
 #include "app/gui/chart_setup.h"
 #include "app/gui/dialog_progress.h"
 #include "app/gui/grid_style.h"
+#include "app/gui/plan_panel.h"
 #include "app/gui/prompter.h"
 #include "app/gui/result_note.h"
 #include "app/gui/scrolling_tab.h"
@@ -205,7 +206,14 @@ PlayView::PlayView(Workspace& workspace, Prompter& prompter, QWidget* parent)
     resultColumn->addWidget(betNote_);
     resultColumn->addWidget(results, 1);
     panelLayout->addLayout(resultColumn, 1);
-    splitter->addWidget(panel);
+    // The bet and the chase plan (追号/倍投) share the lower part; the plan takes the bet's play,
+    // pick rule, periods and random runs.
+    auto* lower = new QTabWidget;
+    lower->setObjectName(QStringLiteral("playLowerTabs"));
+    lower->addTab(panel, QStringLiteral("投注回测"));
+    lower->addTab(new PlanPanel(workspace_, prompter_, *searches_, [this] { return betRequest(); }),
+                  QStringLiteral("追号/倍投"));
+    splitter->addWidget(lower);
     splitter->setStretchFactor(0, 3);
     splitter->setStretchFactor(1, 2);
     splitter->setSizes({300, 200});
@@ -283,7 +291,7 @@ void PlayView::onRuleChanged() {
     ticketsBox_->setEnabled(ruleBox_->currentData().toInt() == int(PickRule::Fixed));
 }
 
-void PlayView::runBet() {
+BetRequest PlayView::betRequest() const {
     BetRequest request;
     request.play = chosenPlay();
     const int rule = ruleBox_->currentData().toInt();
@@ -301,6 +309,11 @@ void PlayView::runBet() {
     request.steps = stepsBox_->value();
     request.randomRuns = randomBox_->value();
     request.seed = static_cast<std::uint64_t>(seedBox_->value());
+    return request;
+}
+
+void PlayView::runBet() {
+    const BetRequest request = betRequest();
     DialogProgress progress(this, QStringLiteral("正在回测投注…"));
     BetResult result;
     runButton_->setEnabled(false);

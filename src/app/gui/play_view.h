@@ -71,6 +71,8 @@ class PlayView : public QWidget {
   private:
     void refreshTable();
     void onRuleChanged();
+    // The bet as the form sets it.
+    BetRequest betRequest() const;
     void runBet();
     void showBet(const BetResult& result);
     play::Play chosenPlay() const;
