@@ -43,7 +43,7 @@ search::NumberSet parseNumbers(const std::string& option, std::string_view text,
     search::NumberSet set = 0;
     for (const auto part : split(text, ',')) {
         const auto n = wholeNumber(part);
-        if (!n) throw UsageError{option + " takes numbers separated by commas, such as 01,02"};
+        if (!n) throw UsageError{option + " 后面要跟用逗号分开的号码，例如01,02"};
         if (*n < 1 || *n > 11) {
             if (!outside) outside = *n;
             continue;
@@ -59,7 +59,7 @@ std::pair<int, int> parseRange(const std::string& option, const std::string& tex
     const auto low = wholeNumber(std::string_view(text).substr(0, dash));
     const auto high =
         dash == std::string::npos ? low : wholeNumber(std::string_view(text).substr(dash + 1));
-    if (!low || !high) throw UsageError{option + " takes a range A-B or a single value A: " + text};
+    if (!low || !high) throw UsageError{option + " 后面要跟范围A-B或一个值A，不是“" + text + "”"};
     return {*low, *high};
 }
 
@@ -72,7 +72,8 @@ std::vector<int> parseRoutes(const std::string& option, const std::string& text)
         for (const auto count : counts) {
             const auto n = wholeNumber(count);
             if (counts.size() != 3 || !n || *n < 0 || *n > 9)
-                throw UsageError{option + " takes 012 counts such as 2:2:1,1:2:2: " + text};
+                throw UsageError{option + " 后面要跟012路比例，例如2:2:1,1:2:2，不是“" + text +
+                                 "”"};
             value = value * 10 + *n;
         }
         routes.push_back(value);
@@ -181,15 +182,15 @@ int runShrink(CommandContext& c) {
     std::optional<int> outside;
     const auto& args = c.args;
     auto value = [&](size_t& i) -> const std::string& {
-        if (i + 1 >= args.size()) throw UsageError{args[i] + " needs a value"};
+        if (i + 1 >= args.size()) throw UsageError{args[i] + " 后面要跟一个值"};
         return args[++i];
     };
     auto whole = [&](size_t& i, int low, int high) {
         const std::string& option = args[i];
         const auto n = wholeNumber(value(i));
         if (!n || *n < low || *n > high)
-            throw UsageError{option + " takes a whole number from " + std::to_string(low) + " to " +
-                             std::to_string(high)};
+            throw UsageError{option + " 后面要跟" + std::to_string(low) + "到" +
+                             std::to_string(high) + "之间的整数"};
         return *n;
     };
     for (size_t i = 0; i < args.size(); ++i) {
@@ -199,13 +200,14 @@ int runShrink(CommandContext& c) {
         if (a == "--play") {
             which = play::playOfCode(value(i));
             if (!which || !play::shrinkable(*which))
-                throw UsageError{"--play is one of q1, r2..r8, q2d, q2g, q3d, q3g: " + args[i]};
+                throw UsageError{"--play 是 q1、r2至r8、q2d、q2g、q3d、q3g 之一，不是“" + args[i] +
+                                 "”"};
             isCondition = false;
         } else if (a == "--dan-group") {
             const std::string& text = value(i);
             const size_t colon = text.find(':');
             if (colon == std::string::npos)
-                throw UsageError{a + " takes NUMBERS:m or NUMBERS:m-n: " + text};
+                throw UsageError{a + " 要写成 号码:m 或 号码:m-n，不是“" + text + "”"};
             condition.kind = play::ConditionKind::DanGroup;
             condition.numbers = parseNumbers(a, std::string_view(text).substr(0, colon), outside);
             std::tie(condition.low, condition.high) = parseRange(a, text.substr(colon + 1));
@@ -218,7 +220,7 @@ int runShrink(CommandContext& c) {
             condition.kind = play::ConditionKind::SumTail;
             for (const auto part : split(value(i), ',')) {
                 const auto n = wholeNumber(part);
-                if (!n) throw UsageError{a + " takes digits separated by commas, such as 0,3,7"};
+                if (!n) throw UsageError{a + " 要写成以逗号分开的个位数，例如 0,3,7"};
                 condition.values.push_back(*n);
             }
         } else if (a == "--pattern") {
@@ -226,7 +228,7 @@ int runShrink(CommandContext& c) {
             const size_t equals = text.find('=');
             const std::string kind = text.substr(0, equals);
             if (equals == std::string::npos || (kind != "odd" && kind != "big" && kind != "route"))
-                throw UsageError{a + " takes odd=..., big=... or route=..., such as odd=110,101"};
+                throw UsageError{a + " 要写成 odd=…、big=… 或 route=…，例如 odd=110,101"};
             condition.kind = kind == "odd"   ? play::ConditionKind::PatternOdd
                              : kind == "big" ? play::ConditionKind::PatternBig
                                              : play::ConditionKind::PatternRoute;
@@ -249,7 +251,7 @@ int runShrink(CommandContext& c) {
         } else if (a == "--format") {
             format = value(i);
             if (*format != "space" && *format != "comma" && *format != "pipe")
-                throw UsageError{"--format is one of space, comma, pipe: " + *format};
+                throw UsageError{"--format 是 space、comma、pipe 之一，不是“" + *format + "”"};
             isCondition = false;
         } else if (a == "--pool") {
             pool = parseNumbers(a, value(i), outside);
@@ -265,7 +267,9 @@ int runShrink(CommandContext& c) {
             const int count = std::popcount(static_cast<unsigned>(condition.numbers));
             if (colon != std::string::npos) {
                 const auto m = wholeNumber(std::string_view(text).substr(colon + 1));
-                if (a == "--kill" || !m) throw UsageError{a + " takes NUMBERS[:m]: " + text};
+                if (a == "--kill" || !m)
+                    throw UsageError{a + " 后面要跟号码（--dan 可加“:至少几个”），不是“" + text +
+                                     "”"};
                 condition.atLeast = *m;
             } else {
                 condition.atLeast = count;
@@ -291,8 +295,7 @@ int runShrink(CommandContext& c) {
             const auto [end, ec] =
                 std::from_chars(text.data(), text.data() + text.size(), request.seed);
             if (text.empty() || ec != std::errc() || end != text.data() + text.size())
-                throw UsageError{"--seed takes a whole number from 0 to " +
-                                 std::to_string(UINT64_MAX)};
+                throw UsageError{"--seed 后面要跟0到" + std::to_string(UINT64_MAX) + "之间的整数"};
             isCondition = false;
             randomGiven = true;
         } else if (a == "--json" || a == "--tickets") {
@@ -308,29 +311,27 @@ int runShrink(CommandContext& c) {
                 if (play::conditionShape(play::ConditionKind(k)) &&
                     a == std::string("--") + play::conditionName(play::ConditionKind(k)))
                     kind = play::ConditionKind(k);
-            if (!kind) throw UsageError{"unknown option " + a};
+            if (!kind) throw UsageError{"没有这个选项：" + a};
             condition.kind = *kind;
             std::tie(condition.low, condition.high) = parseRange(a, value(i));
         }
         if (isCondition) request.conditions.push_back(std::move(condition));
     }
-    if (!which) throw UsageError{"--play is needed"};
+    if (!which) throw UsageError{"要用 --play 给出玩法"};
     if (randomGiven && request.backtestSteps == 0)
-        throw UsageError{"--random and --seed go with --backtest M"};
+        throw UsageError{"--random 和 --seed 要与 --backtest M 一起用"};
     request.play = *which;
     const bool ordered = play::info(*which).ordered;
-    if (patternGiven && !ordered)
-        throw UsageError{"--pattern goes with the ordered plays q2d and q3d"};
-    if (format && !outFile) throw UsageError{"--format goes with --out FILE"};
+    if (patternGiven && !ordered) throw UsageError{"--pattern 只用于有顺序的玩法 q2d 和 q3d"};
+    if (format && !outFile) throw UsageError{"--format 要与 --out FILE 一起用"};
     if (format && *format == "pipe" && !ordered)
-        throw UsageError{"--format pipe goes with the ordered plays q2d and q3d"};
-    if (pool.has_value() != coverM.has_value())
-        throw UsageError{"--pool and --cover m go together"};
-    if (pool && request.backtestSteps > 0) throw UsageError{"--backtest does not go with --cover"};
+        throw UsageError{"--format pipe 只用于有顺序的玩法 q2d 和 q3d"};
+    if (pool.has_value() != coverM.has_value()) throw UsageError{"--pool 和 --cover m 要一起用"};
+    if (pool && request.backtestSteps > 0) throw UsageError{"--backtest 不能与 --cover 一起用"};
     if (pool) {
         const auto p = *which;
         if (p < play::Play::Any2 || p > play::Play::Any8)
-            throw UsageError{"--cover goes with the plays r2..r8"};
+            throw UsageError{"--cover 只用于 r2 至 r8"};
         request.cover = play::CoverRequest{};
         request.cover->pool = *pool;
         request.cover->m = *coverM;
@@ -355,7 +356,8 @@ int runShrink(CommandContext& c) {
             platform::writeFileAtomically(*outFile,
                                           ticketsText(request.play, resultTickets(result), how));
         } catch (const platform::FileError& e) {
-            c.err << "无法写入“" << *outFile << "”：" << e.what() << "\n";
+            // The message names the file asked for (and its folder when that is missing).
+            c.err << e.what() << "。号码没有保存。\n";
             return kExitRefused;
         }
     }

@@ -30,6 +30,7 @@ namespace app::gui {
 class CoverPanel;
 class Prompter;
 class ShrinkMoreConditions;
+class ResultNote;
 class WindowState;
 
 class ShrinkView : public QWidget {
@@ -65,6 +66,9 @@ class ShrinkView : public QWidget {
     void runBacktest();
     void copyTickets();
     void saveTickets();
+    // The conditions of the boxes as text, to tell whether the back-test shown still belongs to
+    // them; empty when the boxes cannot be read.
+    QString conditionsText() const;
 
     Workspace& workspace_;
     Prompter& prompter_;
@@ -97,6 +101,12 @@ class ShrinkView : public QWidget {
     QPushButton* backtestButton_ = nullptr;
     QLabel* figures_ = nullptr;
     QChartView* chart_ = nullptr;
+    // What the counts and tickets were computed for, and the back-test with what it was run for.
+    ResultNote* countNote_ = nullptr;
+    ResultNote* backtestNote_ = nullptr;
+    QString backtestFor_;
+    int backtestGame_ = 0;
+    std::uint64_t backtestVersion_ = 0;
 };
 
 } // namespace app::gui

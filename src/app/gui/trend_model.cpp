@@ -79,7 +79,11 @@ void TrendModel::setGroups(std::vector<Group> groups, const TrendSubject& subjec
 void TrendModel::setTable(std::shared_ptr<const search::OmissionTable> table,
                           const TrendSubject& subject) {
     basic_.reset();
-    setGroups({Group{std::move(table), subject.position}}, subject);
+    // No table: a span without a draw shows nothing.
+    if (!table)
+        setGroups({}, subject);
+    else
+        setGroups({Group{std::move(table), subject.position}}, subject);
 }
 
 void TrendModel::setBasic(std::shared_ptr<const search::BasicTrend> basic,
