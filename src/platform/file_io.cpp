@@ -77,8 +77,22 @@ template <typename Fill> void writeDurably(const std::string& destination, Fill 
 
 } // namespace
 
+std::string replacedFile(const std::string& path) {
+    namespace fs = std::filesystem;
+    fs::path file = path;
+    // As many links as the system itself follows before it gives up (ELOOP).
+    for (int links = 0; links < 40; ++links) {
+        std::error_code error;
+        if (!fs::is_symlink(fs::symlink_status(file, error))) break;
+        const fs::path target = fs::read_symlink(file, error);
+        if (error) break;
+        file = target.is_absolute() ? target : file.parent_path() / target;
+    }
+    return file.string();
+}
+
 std::string pendingName(const std::string& path) {
-    return path + ".new";
+    return replacedFile(path) + ".new";
 }
 
 std::string readFile(const std::string& path, std::uintmax_t maxBytes) {
@@ -113,9 +127,12 @@ std::string readFile(const std::string& path, std::uintmax_t maxBytes) {
 }
 
 void renameDurably(const std::string& from, const std::string& to) {
-    if (::rename(from.c_str(), to.c_str()) != 0)
-        throw FileError("cannot rename " + from + " to " + to + ": " + reason(errno));
-    syncFolderOf(to);
+    // Renamed over a symbolic link, the new file would take the link's place and the file it
+    // leads to would keep the old content, still read by everything that follows the link.
+    const std::string replaced = replacedFile(to);
+    if (::rename(from.c_str(), replaced.c_str()) != 0)
+        throw FileError("cannot rename " + from + " to " + replaced + ": " + reason(errno));
+    syncFolderOf(replaced);
 }
 
 void syncFile(const std::string& path) {

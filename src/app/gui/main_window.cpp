@@ -157,17 +157,46 @@ void MainWindow::scrollHistoryToEnd() {
 }
 
 void MainWindow::showDatabaseStatus() {
-    if (workspace_.databaseOpen()) {
+    const bool open = workspace_.databaseOpen();
+    if (open && !workspace_.readOnly()) {
         if (databaseStatus_) databaseStatus_->hide();
         return;
     }
     if (!databaseStatus_) {
-        databaseStatus_ = new QLabel(QStringLiteral("历史数据库未打开"));
+        databaseStatus_ = new QLabel;
         databaseStatus_->setObjectName(QStringLiteral("databaseStatus"));
         statusBar()->addPermanentWidget(databaseStatus_);
     }
-    databaseStatus_->setToolTip(QString::fromStdString(workspace_.databaseProblem()));
+    // A history that can only be read says so as long as it is shown.
+    databaseStatus_->setText(open ? QStringLiteral("历史号码只读（数据文件夹不能写入）")
+                                  : QStringLiteral("历史数据库未打开"));
+    databaseStatus_->setToolTip(
+        QString::fromStdString(open ? workspace_.readOnlyProblem() : workspace_.databaseProblem()));
     databaseStatus_->show();
+}
+
+MainWindow::ShownHistory MainWindow::shownHistory() const {
+    return {workspace_.settings().game, workspace_.databasePath(), workspace_.databaseOpen()};
+}
+
+void MainWindow::showGameSwitch(const ShownHistory& before) {
+    updateMenuChecks();
+    showTitle();
+    const ShownHistory now = shownHistory();
+    const bool switched =
+        now.game != before.game || now.file != before.file || now.open != before.open;
+    if (switched) {
+        refreshAfterHistoryChange();
+        if (now.game != before.game) markResultsOfOtherGame();
+    }
+    // The period column is eight or ten digits by game.
+    historyGrid_->viewport()->update();
+    showDatabaseStatus();
+    reportSettingsProblem();
+    if (workspace_.refusedFileGame())
+        offerRefusedFile();
+    else if (switched && !now.open)
+        reportDatabaseProblem();
 }
 
 void MainWindow::offerRefusedFile() {
@@ -258,9 +287,11 @@ void MainWindow::followOutsideChanges() {
 
 void MainWindow::followOutsideSettings() {
     if (QApplication::activeModalWidget()) return;
+    const ShownHistory before = shownHistory();
     if (!workspace_.rereadSettings()) return;
     showSettings();
-    showTitle();
+    // A game chosen elsewhere brings its history, as choosing it in the menu does.
+    showGameSwitch(before);
     showNextPeriod();
     showTargets();
     showSpan();
