@@ -98,9 +98,6 @@ Workspace::Workspace(WorkspaceOptions options)
     openDatabase();
     if (begun.valid()) begun.wait();
     quiet.release();
-    // Two files of another game are told now as well: the user learns it before choosing it.
-    if (const history::Game other = mainFileGame(); other != historyGame(s.game))
-        if (const auto two = twoFilesProblem(other)) databaseNotice_ += *two;
     refreshNextPeriod();
     followZodiacYear();
     resetSpanStart();

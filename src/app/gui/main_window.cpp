@@ -146,7 +146,8 @@ void MainWindow::showSpan() {
 
 void MainWindow::showHistory() {
     historyModel_->refresh();
-    emptyHistoryHint_->setVisible(workspace_.rows().empty());
+    // How to begin a history means nothing while none is open.
+    emptyHistoryHint_->setVisible(workspace_.rows().empty() && workspace_.databaseOpen());
     scrollHistoryToEnd();
 }
 
@@ -260,7 +261,13 @@ void MainWindow::showEvent(QShowEvent* event) {
         QTimer::singleShot(0, this, &MainWindow::offerRefusedFile);
     else if (!workspace_.databaseOpen())
         QTimer::singleShot(0, this, &MainWindow::reportDatabaseProblem);
-    if (const std::string notice = workspace_.takeDatabaseNotice(); !notice.empty())
+    std::string notice = workspace_.takeDatabaseNotice();
+    // Two files of another game are told now as well: the user learns it before choosing it.
+    for (const history::Game game : history::kGames)
+        if (game != workspace_.settings().game)
+            if (const auto two = workspace_.twoFilesProblem(game))
+                notice += (notice.empty() ? "" : "\n\n") + *two;
+    if (!notice.empty())
         QTimer::singleShot(0, this, [this, notice] {
             prompter_.warn(QStringLiteral("历史数据库"), QString::fromStdString(notice));
         });

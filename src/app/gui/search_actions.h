@@ -50,6 +50,8 @@ class SearchActions : public QObject {
     HitModel* hitModel_ = nullptr;
     TallyModel* tallyModel_ = nullptr;
     TallyChart* chart_ = nullptr;
+    // A history that can only be read keeps no search's state: told in a box once.
+    bool readOnlyTold_ = false;
 };
 
 } // namespace app::gui

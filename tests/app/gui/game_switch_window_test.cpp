@@ -116,4 +116,15 @@ TEST(GameSwitchWindow, TwoFilesOfTheGameAreToldAtStartAndWhenItIsChosen) {
     ASSERT_EQ(warnings.size(), 2u);
     EXPECT_TRUE(warnings[1].contains(QStringLiteral("江西11选5有两个历史数据库文件")));
     EXPECT_EQ(f.storedSetting("GsZl"), "23");
+
+    // A start on 广东 tells 江西's two files all the same.
+    f.window.reset();
+    f.prompter.shown.clear();
+    f.store.reopen();
+    f.open();
+    QApplication::processEvents();
+    EXPECT_TRUE(f.workspace().databaseOpen());
+    warnings = f.prompter.warnings();
+    ASSERT_EQ(warnings.size(), 1u);
+    EXPECT_TRUE(warnings[0].contains(QStringLiteral("江西11选5有两个历史数据库文件")));
 }
