@@ -384,7 +384,9 @@ void Database::openReadOnly() {
     // A log with changes is read through its index; the file alone is read as a file nothing
     // changes (no lock, no index: a read-only folder can hold neither).
     const bool throughLog = logHoldsChanges(filePath_ + "-wal");
-    const std::string uri = fileUri(filePath_) + (throughLog ? "?mode=ro" : "?immutable=1");
+    // The log's index is only read as well (a file of the folder that its owner could write).
+    const std::string uri =
+        fileUri(filePath_) + (throughLog ? "?mode=ro&readonly_shm=1" : "?immutable=1");
     sqlite3* db = nullptr;
     const int rc = sqlite3_open_v2(
         uri.c_str(), &db, SQLITE_OPEN_READONLY | SQLITE_OPEN_URI | SQLITE_OPEN_NOMUTEX, nullptr);

@@ -16,6 +16,7 @@
 #include <map>
 
 #include <grp.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 using testing_support::WorkspaceFixture;
@@ -29,19 +30,42 @@ struct ProgramRun {
     std::string err;
 };
 
-// Every file of a folder with its bytes.
-std::map<std::string, std::string> contents(const std::string& folder) {
-    std::map<std::string, std::string> files;
+// Every file of a folder with its size and a hash of its bytes.
+std::map<std::string, std::pair<size_t, size_t>> contents(const std::string& folder) {
+    std::map<std::string, std::pair<size_t, size_t>> files;
     for (const auto& entry : fs::directory_iterator(folder)) {
         std::ifstream in(entry.path(), std::ios::binary);
-        files[entry.path().filename().string()] =
-            std::string(std::istreambuf_iterator<char>(in), {});
+        const std::string bytes(std::istreambuf_iterator<char>(in), {});
+        files[entry.path().filename().string()] = {bytes.size(), std::hash<std::string>{}(bytes)};
     }
     return files;
 }
 
+// The user the program runs as can be one without write access: root can give up its rights.
+bool canRunUnprivileged() {
+    if (::geteuid() != 0) return true;
+    const pid_t child = ::fork();
+    if (child == 0)
+        ::_exit(::setgroups(0, nullptr) == 0 && ::setgid(65534) == 0 && ::setuid(65534) == 0 ? 0
+                                                                                             : 1);
+    int status = 0;
+    return child > 0 && ::waitpid(child, &status, 0) == child && WIFEXITED(status) &&
+           WEXITSTATUS(status) == 0;
+}
+
 class ReadOnlyFolder : public ::testing::Test {
   protected:
+    void SetUp() override {
+        if (!canRunUnprivileged()) GTEST_SKIP() << "cannot run the program as another user";
+    }
+    ~ReadOnlyFolder() override {
+        // Writable again, so that the temporary folder can be removed.
+        for (const auto& folder : readOnly_) {
+            std::error_code ignored;
+            fs::permissions(folder, fs::perms::owner_write, fs::perm_options::add, ignored);
+        }
+    }
+
     ReadOnlyFolder() {
         // The unprivileged user reads the test's files.
         fs::permissions(f.dir.path(), fs::perms::owner_all | fs::perms::group_read |
@@ -67,6 +91,7 @@ class ReadOnlyFolder : public ::testing::Test {
             fs::copy_file(f.dataDir() + "/kelvora11S5.db" + suffix,
                           folder + "/kelvora11S5.db" + suffix);
         }
+        readOnly_.push_back(folder);
         fs::permissions(folder, fs::perms::owner_read | fs::perms::owner_exec |
                                     fs::perms::group_read | fs::perms::group_exec |
                                     fs::perms::others_read | fs::perms::others_exec);
@@ -130,6 +155,7 @@ class ReadOnlyFolder : public ::testing::Test {
     }
 
     WorkspaceFixture f;
+    std::vector<std::string> readOnly_;
 };
 
 const std::string kFiveDraws = "2016090801 03 01 02 04 06 \n2016090802 07 01 02 04 06 \n"
