@@ -148,7 +148,7 @@ TEST_F(ShrinkCommandTest, Refusals) {
         EXPECT_TRUE(r.out.empty());
         EXPECT_FALSE(std::filesystem::exists(out));
     }
-    EXPECT_EQ(run({"shrink", "--play", "r2"}).status, 2); // not a play that is shrunk
+    EXPECT_EQ(run({"shrink", "--play", "r9"}).status, 2); // not a play
 }
 
 TEST_F(ShrinkCommandTest, RefusedWithoutAHistory) {

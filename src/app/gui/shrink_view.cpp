@@ -1,9 +1,12 @@
 #include "app/gui/shrink_view.h"
 
 #include "app/gui/chart_setup.h"
+#include "app/gui/cover_panel.h"
 #include "app/gui/dialog_progress.h"
 #include "app/gui/prompter.h"
 #include "app/gui/scrolling_tab.h"
+#include "app/gui/shrink_more_conditions.h"
+#include "app/gui/ticket_save.h"
 #include "app/number_text.h"
 #include "app/play_service.h"
 #include "app/workspace.h"
@@ -37,8 +40,10 @@ namespace app::gui {
 
 namespace {
 
-const play::Play kPlays[] = {play::Play::Any5, play::Play::Front3Group, play::Play::Front3Direct,
-                             play::Play::Any6, play::Play::Any7,        play::Play::Any8};
+const play::Play kPlays[] = {play::Play::Any5,   play::Play::Front3Group,  play::Play::Front3Direct,
+                             play::Play::Any6,   play::Play::Any7,         play::Play::Any8,
+                             play::Play::Front1, play::Play::Any2,         play::Play::Any3,
+                             play::Play::Any4,   play::Play::Front2Direct, play::Play::Front2Group};
 
 QString percent(double share) {
     return QString::number(share * 100, 'f', 2) + QLatin1Char('%');
@@ -143,6 +148,8 @@ ShrinkView::ShrinkView(Workspace& workspace, Prompter& prompter, QWidget* parent
     excludeLine->addStretch(1);
     grid->addLayout(excludeLine, cell / 2, cell % 2);
     layout->addWidget(conditionsBox);
+    more_ = new ShrinkMoreConditions;
+    layout->addWidget(more_);
 
     table_ = new QTableWidget(0, 6);
     table_->setObjectName(QStringLiteral("shrinkTable"));
@@ -173,7 +180,12 @@ ShrinkView::ShrinkView(Workspace& workspace, Prompter& prompter, QWidget* parent
     auto* save = new QPushButton(QStringLiteral("保存为文本…"));
     save->setObjectName(QStringLiteral("shrinkSave"));
     ticketButtons->addWidget(copy);
+    format_ = newTicketFormatBox(QStringLiteral("shrinkFormat"));
+    ticketButtons->addWidget(format_);
     ticketButtons->addWidget(save);
+    ticketNote_ = new QLabel;
+    ticketNote_->setObjectName(QStringLiteral("shrinkTicketNote"));
+    ticketButtons->addWidget(ticketNote_, 1);
     ticketColumn->addLayout(ticketButtons);
     bottom->addLayout(ticketColumn, 1);
 
@@ -208,6 +220,8 @@ ShrinkView::ShrinkView(Workspace& workspace, Prompter& prompter, QWidget* parent
     backtestColumn->addWidget(chart_, 1);
     bottom->addLayout(backtestColumn, 2);
     layout->addLayout(bottom, 1);
+    cover_ = new CoverPanel(workspace_, prompter_, [this](ShrinkRequest& r) { return request(r); });
+    layout->addWidget(cover_);
 
     connect(playBox_, &QComboBox::currentIndexChanged, this, &ShrinkView::onPlayChanged);
     connect(danAtLeast_, &QSpinBox::valueChanged, this, &ShrinkView::recount);
@@ -221,6 +235,7 @@ ShrinkView::ShrinkView(Workspace& workspace, Prompter& prompter, QWidget* parent
     connect(routes_, &QLineEdit::editingFinished, this, &ShrinkView::recount);
     connect(excludeUse_, &QCheckBox::toggled, this, &ShrinkView::recount);
     connect(exclude_, &QSpinBox::valueChanged, this, &ShrinkView::recount);
+    connect(more_, &ShrinkMoreConditions::changed, this, &ShrinkView::recount);
     connect(copy, &QPushButton::clicked, this, &ShrinkView::copyTickets);
     connect(save, &QPushButton::clicked, this, &ShrinkView::saveTickets);
     connect(backtestButton_, &QPushButton::clicked, this, &ShrinkView::runBacktest);
@@ -255,6 +270,8 @@ void ShrinkView::onPlayChanged() {
         row.low->setValue(low);
         row.high->setValue(high);
     }
+    more_->setPlay(p);
+    setTicketFormatsFor(*format_, play::info(p).ordered);
     recount();
 }
 
@@ -307,7 +324,7 @@ QString ShrinkView::request(ShrinkRequest& r) const {
     if (excludeUse_->isChecked())
         r.conditions.push_back(
             {play::ConditionKind::ExcludeDrawn, 0, 0, exclude_->value(), exclude_->value(), {}});
-    return {};
+    return more_->addTo(r);
 }
 
 void ShrinkView::recount() {
@@ -323,6 +340,8 @@ void ShrinkView::recount() {
     const play::ShrinkFigures& f = result.figures;
     table_->setRowCount(0);
     ticketsText_.clear();
+    kept_.clear();
+    ticketNote_->clear();
     tickets_->clear();
     backtestButton_->setEnabled(problem.isEmpty());
     if (!problem.isEmpty()) {
@@ -357,8 +376,20 @@ void ShrinkView::recount() {
     }
     addRow(QStringLiteral("全部条件（p值 %1）").arg(QString::fromStdString(pValueText(f.pValue))),
            f.kept, f.keptShare, f.chance, f.passRate, f.ratio);
+    if (f.tolerance > 0)
+        for (size_t k = 0; k < f.failures.size(); ++k) {
+            const int row = table_->rowCount();
+            table_->insertRow(row);
+            table_->setItem(row, 0,
+                            new QTableWidgetItem(QStringLiteral("容错：不符%1个条件").arg(k)));
+            auto* item = new QTableWidgetItem(QString::number(f.failures[k]));
+            item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
+            table_->setItem(row, 1, item);
+        }
     table_->resizeColumnsToContents();
     ticketsText_ = shrinkTicketsText(f);
+    kept_ = f.tickets;
+    keptPlay_ = f.play;
     const play::SelectionSet& selections = play::selectionsOf(f.play);
     QStringList lines;
     for (const auto s : f.tickets)
@@ -368,20 +399,13 @@ void ShrinkView::recount() {
 
 void ShrinkView::copyTickets() {
     QApplication::clipboard()->setText(tickets_->toPlainText());
+    ticketNote_->setText(QStringLiteral("已复制%1注").arg(kept_.size()));
 }
 
 void ShrinkView::saveTickets() {
-    if (ticketsText_.empty()) return;
-    const auto path = prompter_.askText(QStringLiteral("保存为文本"),
-                                        QStringLiteral("保存到文件（每行一注，Windows换行）："),
-                                        QDir::home().filePath(QStringLiteral("缩水号码.txt")));
-    if (!path || path->trimmed().isEmpty()) return;
-    try {
-        platform::writeFileAtomically(path->trimmed().toStdString(), ticketsText_);
-    } catch (const platform::FileError& e) {
-        prompter_.warn(QStringLiteral("保存为文本"),
-                       QStringLiteral("无法写入：%1").arg(QString::fromUtf8(e.what())));
-    }
+    if (kept_.empty()) return;
+    app::gui::saveTickets(prompter_, keptPlay_, kept_, QStringLiteral("缩水号码.txt"),
+                          ticketFormatOf(*format_));
 }
 
 void ShrinkView::runBacktest() {

@@ -27,7 +27,9 @@ class Workspace;
 
 namespace app::gui {
 
+class CoverPanel;
 class Prompter;
+class ShrinkMoreConditions;
 
 class ShrinkView : public QWidget {
     Q_OBJECT
@@ -66,6 +68,8 @@ class ShrinkView : public QWidget {
     // 0: neither, 1: 胆, 2: 杀, for 01..11.
     std::array<int, 11> pad_{};
     std::string ticketsText_;
+    play::Play keptPlay_ = play::Play::Any5;
+    std::vector<std::uint32_t> kept_;
 
     QComboBox* playBox_ = nullptr;
     std::array<QPushButton*, 11> padButtons_{};
@@ -75,6 +79,10 @@ class ShrinkView : public QWidget {
     QLineEdit* routes_ = nullptr;
     QCheckBox* excludeUse_ = nullptr;
     QSpinBox* exclude_ = nullptr;
+    ShrinkMoreConditions* more_ = nullptr;
+    QComboBox* format_ = nullptr;
+    QLabel* ticketNote_ = nullptr;
+    CoverPanel* cover_ = nullptr;
     QSpinBox* window_ = nullptr;
     QLabel* count_ = nullptr;
     QTableWidget* table_ = nullptr;
