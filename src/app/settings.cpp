@@ -26,6 +26,8 @@ struct Key {
     // when it is not one the program accepts).
     std::function<std::string(const Settings&)> getText;
     std::function<std::optional<std::string>(Settings&, const std::string&)> putText;
+    // Copies the key's value from one set of values to another.
+    std::function<void(Settings&, const Settings&)> copy;
 };
 
 // The results site's address: a base address, or a full address with placeholders.
@@ -65,6 +67,9 @@ Key numberKey(const char* name, bool isBool, std::function<int(const Settings&)>
     key.readable = std::move(readable);
     key.offered = std::move(offered);
     key.offeredText = offeredText;
+    key.copy = [get = key.get, put = key.put](Settings& to, const Settings& from) {
+        put(to, get(from));
+    };
     return key;
 }
 
@@ -101,12 +106,14 @@ Key codeKey(const char* name, E Settings::*member, std::function<bool(int)> read
         std::move(offered), offeredText);
 }
 
-Key textKey(const char* name, std::function<std::string(const Settings&)> get,
+template <typename T>
+Key textKey(const char* name, T Settings::*member, std::function<std::string(const Settings&)> get,
             std::function<std::optional<std::string>(Settings&, const std::string&)> put) {
     Key key;
     key.name = name;
     key.getText = std::move(get);
     key.putText = std::move(put);
+    key.copy = [member](Settings& to, const Settings& from) { to.*member = from.*member; };
     return key;
 }
 
@@ -130,9 +137,11 @@ const std::vector<Key>& keyTable() {
         boolKey("SxSetup", &Settings::zodiacInAnimalOrder),
         intKey("IniSerchDay", &Settings::updateDays, range(2, 16), range(2, 16), "2 到 16"),
         textKey(
-            "UpdateSite", [](const Settings& s) { return s.updateSite; }, putSite),
+            "UpdateSite", &Settings::updateSite, [](const Settings& s) { return s.updateSite; },
+            putSite),
         textKey(
-            "Prizes", [](const Settings& s) { return play::prizesText(s.prizes); }, putPrizes),
+            "Prizes", &Settings::prizes,
+            [](const Settings& s) { return play::prizesText(s.prizes); }, putPrizes),
     };
     return table;
 }
@@ -173,7 +182,7 @@ std::optional<bool> parseBool(const std::string& raw) {
 } // namespace
 
 SettingsFile::SettingsFile(platform::SettingsStore store) : store_(std::move(store)) {
-    load();
+    values_ = load(stored_);
 }
 
 const std::vector<std::string>& SettingsFile::keys() {
@@ -185,26 +194,41 @@ const std::vector<std::string>& SettingsFile::keys() {
     return names;
 }
 
-void SettingsFile::reload() {
-    if (!persistent_) return;
+std::vector<std::string> SettingsFile::reload() {
+    if (!persistent_) return {};
     store_.reload();
-    load();
+    std::vector<std::optional<std::string>> stored;
+    const Settings fromStore = load(stored);
+    std::vector<std::string> changed;
+    const auto& table = keyTable();
+    for (size_t i = 0; i < table.size(); ++i) {
+        // A value this run holds but did not store (the command line's --game) stays as it is
+        // until the store's value changes.
+        if (stored[i] == stored_[i]) continue;
+        table[i].copy(values_, fromStore);
+        changed.emplace_back(table[i].name);
+    }
+    stored_ = std::move(stored);
+    return changed;
 }
 
-void SettingsFile::load() {
-    values_ = Settings{};
+Settings SettingsFile::load(std::vector<std::optional<std::string>>& stored) const {
+    Settings values;
+    stored.clear();
     for (const auto& key : keyTable()) {
-        const auto stored = store_.read(kSettingsSection, key.name);
-        if (!stored) continue;
+        stored.push_back(store_.read(kSettingsSection, key.name));
+        if (!stored.back()) continue;
+        const std::string& text = *stored.back();
         if (key.putText) {
-            Settings read = values_;
-            if (!key.putText(read, *stored)) values_ = read;
+            Settings read = values;
+            if (!key.putText(read, text)) values = read;
         } else if (key.isBool) {
-            if (const auto b = parseBool(*stored)) key.put(values_, *b ? 1 : 0);
-        } else if (const auto v = parseInt(*stored); v && key.readable(*v)) {
-            key.put(values_, *v);
+            if (const auto b = parseBool(text)) key.put(values, *b ? 1 : 0);
+        } else if (const auto v = parseInt(text); v && key.readable(*v)) {
+            key.put(values, *v);
         }
     }
+    return values;
 }
 
 std::optional<std::string> SettingsFile::text(const std::string& name) const {
@@ -215,7 +239,7 @@ std::optional<std::string> SettingsFile::text(const std::string& name) const {
     return std::to_string(key->get(values_));
 }
 
-std::optional<std::string> SettingsFile::set(const std::string& name, const std::string& text) {
+std::optional<std::string> SettingsFile::assign(const std::string& name, const std::string& text) {
     const Key* key = findKey(name);
     if (!key) return "没有这个设置项：" + name;
     if (key->putText) {
@@ -229,13 +253,24 @@ std::optional<std::string> SettingsFile::set(const std::string& name, const std:
         if (!v || !key->offered(*v)) return name + " 的值必须是 " + key->offeredText;
         key->put(values_, *v);
     }
+    return std::nullopt;
+}
+
+std::optional<std::string> SettingsFile::set(const std::string& name, const std::string& text) {
+    if (auto error = assign(name, text)) return error;
     return save(name);
 }
 
 std::optional<std::string> SettingsFile::save(const std::string& name) {
     if (!persistent_) return std::nullopt;
     const auto value = text(name);
-    if (!value || store_.write(kSettingsSection, name, *value)) return std::nullopt;
+    if (!value) return std::nullopt;
+    if (store_.write(kSettingsSection, name, *value)) {
+        const auto& table = keyTable();
+        for (size_t i = 0; i < table.size(); ++i)
+            if (name == table[i].name) stored_[i] = *value;
+        return std::nullopt;
+    }
     saveProblem_ = "设置 " + name + " 无法保存到 " + store_.location() +
                    "：请检查这个文件是否可写。本次运行中仍使用新的设置。";
     return saveProblem_;

@@ -51,6 +51,8 @@ class SettingsFile {
     // Changes one value as the menus and boxes would, and writes it. Returns an error text when
     // the key is unknown or the value is not one the program offers; nothing changes then.
     std::optional<std::string> set(const std::string& key, const std::string& text);
+    // The same without writing it: the caller saves it once what goes with it has been done.
+    std::optional<std::string> assign(const std::string& key, const std::string& text);
 
     // Writes the key's current value to the store (after a member was changed in values()).
     // Returns why it could not be saved; the value in memory stays changed for this run.
@@ -63,15 +65,18 @@ class SettingsFile {
     Settings& mutableValues() { return values_; }
 
     std::string location() const { return store_.location(); }
-    // Reads every key from the store again (another process may have changed them); a run that
-    // is not persistent keeps its own values.
-    void reload();
+    // Reads every key from the store again (another process may have changed them) and takes the
+    // values whose stored text changed since this run last read or wrote them; returns those
+    // keys. A run that is not persistent keeps its own values.
+    std::vector<std::string> reload();
 
   private:
-    void load();
+    // The values the store holds, and each key's stored text (in the order of keys()).
+    Settings load(std::vector<std::optional<std::string>>& stored) const;
 
     platform::SettingsStore store_;
     Settings values_;
+    std::vector<std::optional<std::string>> stored_;
     bool persistent_ = true;
     std::optional<std::string> saveProblem_;
 };
