@@ -22,6 +22,7 @@ const std::vector<CommandSpec>& commandTable() {
         addGamesCommands(t);
         addPlayCommands(t);
         addShrinkCommands(t);
+        addLiveCommands(t);
         return t;
     }();
     return table;

@@ -491,8 +491,9 @@ bool Workspace::rereadSettings() {
 
 std::chrono::year_month_day Workspace::today() const {
     if (options_.today) return options_.today();
-    return std::chrono::year_month_day{
-        std::chrono::floor<std::chrono::days>(std::chrono::system_clock::now())};
+    // The games' days are Beijing days (UTC+8), whatever the computer's zone.
+    return std::chrono::year_month_day{std::chrono::floor<std::chrono::days>(
+        std::chrono::system_clock::now() + std::chrono::hours(8))};
 }
 
 std::string Workspace::historyPeriodText(size_t row) const {
