@@ -31,7 +31,7 @@ void BackgroundUpdate::wait() {
 }
 
 bool BackgroundUpdate::start(WorkspaceOptions options, std::function<void()> finished) {
-    if (running_) return false;
+    if (running_ || !options.game) return false;
     wait();
     running_ = true;
     cancel_ = false;
@@ -40,9 +40,17 @@ bool BackgroundUpdate::start(WorkspaceOptions options, std::function<void()> fin
     thread_.reset(QThread::create([this, options = std::move(options), finished]() mutable {
         BackgroundOutcome outcome;
         try {
-            Workspace workspace(std::move(options));
+            // One workspace for the updates of a game: it follows the file and the settings as
+            // they change, and its history is not read whole for every try.
+            if (!workspace_ || workspace_->settings().game != *options.game) {
+                workspace_.reset();
+                workspace_ = std::make_unique<Workspace>(options);
+            } else {
+                workspace_->rereadSettings();
+                if (options.today) workspace_->setToday(options.today());
+            }
             CancelFlag progress(cancel_);
-            const UpdateResult result = UpdateService(workspace).update(progress);
+            const UpdateResult result = UpdateService(*workspace_).update(progress);
             outcome.complete = result.complete();
             outcome.stored = result.stored;
             outcome.message = result.outcome.message;

@@ -30,8 +30,8 @@ class BackgroundUpdate {
     BackgroundUpdate(const BackgroundUpdate&) = delete;
     BackgroundUpdate& operator=(const BackgroundUpdate&) = delete;
 
-    // Starts the update of the game with these workspace options; finished runs on the update's
-    // thread when it is done. False while one still runs.
+    // Starts the update of the game the options name (options.game) on a workspace with these
+    // options; finished runs on the update's thread when it is done. False while one still runs.
     bool start(WorkspaceOptions options, std::function<void()> finished = {});
     bool running() const { return running_; }
     // The outcome of the update that finished, once.
@@ -42,6 +42,8 @@ class BackgroundUpdate {
     void wait();
 
     std::unique_ptr<QThread> thread_;
+    // Used by one update thread at a time.
+    std::unique_ptr<Workspace> workspace_;
     std::atomic<bool> running_{false};
     std::atomic<bool> cancel_{false};
     std::mutex mutex_;

@@ -270,6 +270,10 @@ class Workspace {
     void refreshNextPeriod();
     void resetSpanStart();
     void updateSpan();
+    // The span end box's text when it follows the history: the newest draw's id.
+    std::string followingSpanEnd() const {
+        return history::tenDigit(history_.empty() ? 0 : history_.newest().period);
+    }
     void afterHistoryChange();
 
     WorkspaceOptions options_;
