@@ -170,6 +170,9 @@ void LiveView::onUpdateFinished() {
 void LiveView::followNews() {
     // A dialog may be in the middle of an operation; the news waits for it.
     if (QApplication::activeModalWidget()) return;
+    // The search runs again on the file as it is now, not on a history another writer has
+    // changed since.
+    if (workspace_.followOutsideChanges()) window_.refreshAfterHistoryChange();
     const LiveNews news = live_->takeNews();
     if (news.draws.empty()) return;
     // The search first: its own status line gives way to the notices.
