@@ -1,10 +1,13 @@
 #include "app/settings.h"
 
+#include "app/omission_alerts.h"
 #include "history/page_address.h"
 
 #include <algorithm>
 #include <charconv>
+#include <deque>
 #include <functional>
+#include <sstream>
 
 namespace app {
 
@@ -42,6 +45,32 @@ std::optional<std::string> putPrizes(Settings& s, const std::string& text) {
     auto parsed = play::parsePrizes(text);
     if (!parsed.prizes) return parsed.error;
     s.prizes = *parsed.prizes;
+    return std::nullopt;
+}
+
+// DrawFirst<code> and DrawEvery<code>: a time "HH:MM" or whole minutes; the day's last draw
+// must still fall on that day (24:00 at the latest).
+std::optional<std::string> putSchedule(Settings& s, size_t index, bool first,
+                                       const std::string& raw) {
+    const history::Game game = history::kGames[index];
+    history::DrawSchedule schedule = s.schedules[index];
+    const std::string name =
+        std::string(first ? "DrawFirst" : "DrawEvery") + std::to_string(static_cast<int>(game));
+    if (first) {
+        const auto minute = history::parseClockTime(raw);
+        if (!minute) return name + " 的值必须是 00:00 到 23:59 之间的时间（HH:MM）";
+        schedule.firstMinute = *minute;
+    } else {
+        int minutes = 0;
+        const auto [end, error] = std::from_chars(raw.data(), raw.data() + raw.size(), minutes);
+        if (raw.empty() || error != std::errc() || end != raw.data() + raw.size() || minutes < 1 ||
+            minutes > 1440)
+            return name + " 的值必须是 1 到 1440 之间的整分钟数";
+        schedule.everyMinutes = minutes;
+    }
+    if (auto problem = history::scheduleProblem(schedule, history::drawsPerDay(game)))
+        return name + "：" + *problem;
+    s.schedules[index] = schedule;
     return std::nullopt;
 }
 
@@ -142,8 +171,41 @@ const std::vector<Key>& keyTable() {
         textKey(
             "Prizes", &Settings::prizes,
             [](const Settings& s) { return play::prizesText(s.prizes); }, putPrizes),
+        boolKey("AutoUpdate", &Settings::autoUpdate),
+        boolKey("AutoSearch", &Settings::autoSearch),
+        textKey(
+            "AlertRules", &Settings::alertRules, [](const Settings& s) { return s.alertRules; },
+            [](Settings& s, const std::string& text) -> std::optional<std::string> {
+                std::istringstream items(text);
+                std::string item;
+                while (std::getline(items, item, ';'))
+                    if (auto parsed = parseAlertRule(item); !parsed.rule) return parsed.error;
+                s.alertRules = alertRulesText(parseAlertRules(text));
+                return std::nullopt;
+            }),
     };
-    return table;
+    static const std::vector<Key> withSchedules = [] {
+        std::vector<Key> all = table;
+        for (size_t i = 0; i < 4; ++i) {
+            const std::string code = std::to_string(static_cast<int>(history::kGames[i]));
+            // The keys' names live as long as the table; a deque never moves them.
+            static std::deque<std::string> names;
+            names.push_back("DrawFirst" + code);
+            all.push_back(textKey(
+                names.back().c_str(), &Settings::schedules,
+                [i](const Settings& s) {
+                    return history::clockTimeText(s.schedules[i].firstMinute);
+                },
+                [i](Settings& s, const std::string& t) { return putSchedule(s, i, true, t); }));
+            names.push_back("DrawEvery" + code);
+            all.push_back(textKey(
+                names.back().c_str(), &Settings::schedules,
+                [i](const Settings& s) { return std::to_string(s.schedules[i].everyMinutes); },
+                [i](Settings& s, const std::string& t) { return putSchedule(s, i, false, t); }));
+        }
+        return all;
+    }();
+    return withSchedules;
 }
 
 const Key* findKey(const std::string& name) {

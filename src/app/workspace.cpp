@@ -226,7 +226,10 @@ Outcome Workspace::followOtherWriters() {
         // Another connection wrote: whatever this workspace keeps about the file is read again.
         // A new generation of the history also tells the column cache and the search writer to
         // forget what they hold.
+        // A span end at the newest draw follows the draws stored elsewhere, as it does typing.
+        const bool spanFollows = spanEnd_ == followingSpanEnd();
         loadHistory(db_);
+        if (spanFollows) spanEnd_.clear();
         afterHistoryChange();
     } catch (const std::exception& e) {
         return Outcome::failure(std::string("读取历史数据库失败（") + e.what() +
@@ -494,8 +497,9 @@ bool Workspace::rereadSettings() {
 
 std::chrono::year_month_day Workspace::today() const {
     if (options_.today) return options_.today();
-    return std::chrono::year_month_day{
-        std::chrono::floor<std::chrono::days>(std::chrono::system_clock::now())};
+    // The games' days are Beijing days (UTC+8), whatever the computer's zone.
+    return std::chrono::year_month_day{std::chrono::floor<std::chrono::days>(
+        std::chrono::system_clock::now() + std::chrono::hours(8))};
 }
 
 std::string Workspace::historyPeriodText(size_t row) const {
@@ -556,8 +560,7 @@ Outcome Workspace::addDraw(const std::array<std::string, 5>& boxes,
         period = history::lastEightAsNumber(nextPeriodText_).value_or(history_.newest().period + 1);
     }
 
-    const bool spanFollows =
-        spanEnd_ == history::tenDigit(history_.empty() ? 0 : history_.newest().period);
+    const bool spanFollows = spanEnd_ == followingSpanEnd();
     try {
         history_.insert(history::storeDraw(db_, zodiac_, settings().segmentBase, period, numbers));
     } catch (const history::PeriodTaken&) {

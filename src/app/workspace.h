@@ -89,6 +89,8 @@ class Workspace {
     // ---- state ----
     const Settings& settings() const { return settings_.values(); }
     const std::string& dataDir() const { return options_.dataDir; }
+    // The options this workspace was opened with (another workspace on the same folder).
+    const WorkspaceOptions& options() const { return options_; }
     // Today's date (the clock tests and the command line's --today can set).
     std::chrono::year_month_day today() const;
     void setToday(std::chrono::year_month_day day) {
@@ -284,6 +286,10 @@ class Workspace {
     void refreshNextPeriod();
     void resetSpanStart();
     void updateSpan();
+    // The span end box's text when it follows the history: the newest draw's id.
+    std::string followingSpanEnd() const {
+        return history::tenDigit(history_.empty() ? 0 : history_.newest().period);
+    }
     void afterHistoryChange();
 
     WorkspaceOptions options_;

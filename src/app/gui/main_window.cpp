@@ -4,6 +4,7 @@
 #include "app/gui/export_actions.h"
 #include "app/gui/history_actions.h"
 #include "app/gui/history_model.h"
+#include "app/gui/live_view.h"
 #include "app/gui/play_view.h"
 #include "app/gui/prompter.h"
 #include "app/gui/search_actions.h"
@@ -61,6 +62,7 @@ MainWindow::MainWindow(Workspace& workspace, Prompter& prompter, QWidget* parent
     auto* search = new SearchActions(*this, workspace_, prompter_);
     historyActions_ = new HistoryActions(*this, workspace_, prompter_);
     new UpdateActions(*this, workspace_, prompter_);
+    new LiveView(*this, workspace_, prompter_);
     new ExportActions(*this, workspace_, prompter_, *search);
     new BacktestActions(*this, workspace_, prompter_, *search);
     playView_->setPositionSource([search] { return search->chosenPositions(); });
