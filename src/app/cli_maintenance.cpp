@@ -2,10 +2,12 @@
 // rebuild, update.
 
 #include "app/cli.h"
+#include "app/cli_live.h"
 #include "app/history_service.h"
 #include "app/update_service.h"
 #include "history/period.h"
 
+#include <algorithm>
 #include <csignal>
 #include <ostream>
 
@@ -135,6 +137,7 @@ class StoppableUpdate : public UpdateProgress {
 };
 
 int update(CommandContext& c) {
+    if (std::find(c.args.begin(), c.args.end(), "--watch") != c.args.end()) return watchUpdates(c);
     Workspace& w = c.workspace;
     w.settingsFile().setPersistent(false); // --site is for this run only
     for (size_t i = 0; i < c.args.size(); ++i) {
@@ -182,7 +185,9 @@ void addMaintenanceCommands(std::vector<CommandSpec>& table) {
     table.push_back({"delete-newest", "delete-newest", true, deleteNewest});
     table.push_back({"clear", "clear", true, clear});
     table.push_back({"rebuild", "rebuild", true, rebuild});
-    table.push_back({"update", "update [--site URL] [--today YYYY-MM-DD]", true, update});
+    table.push_back(
+        {"update", "update [--site URL] [--today YYYY-MM-DD] [--watch [--until HH:MM] [--poll S]]",
+         true, update});
 }
 
 } // namespace app

@@ -265,7 +265,13 @@ void SearchActions::reportWriteProblem() {
         return;
     }
     const std::string problem = workspace_.takeWriteProblem();
-    if (!problem.empty()) prompter_.warn(QStringLiteral("检索"), QString::fromStdString(problem));
+    if (problem.empty()) return;
+    if (workspace_.readOnly()) {
+        // The status bar says it all along; a box after every search would only be in the way.
+        if (readOnlyTold_) return;
+        readOnlyTold_ = true;
+    }
+    prompter_.warn(QStringLiteral("检索"), QString::fromStdString(problem));
 }
 
 } // namespace app::gui
