@@ -67,6 +67,7 @@ int main(int argc, char* argv[]) {
         {"plays", bench::runPlayBenchmarks},
         {"plans", bench::runPlanBenchmarks},
         {"shrink", bench::runShrinkBenchmarks},
+        {"pages", bench::runPagesBenchmarks},
     };
     std::vector<std::string> wanted(argv + 1, argv + argc);
     std::cout << "cores: " << std::thread::hardware_concurrency() << "\n";

@@ -29,6 +29,7 @@ void runGameSwitchBenchmarks(std::ostream& out);
 void runPlayBenchmarks(std::ostream& out);
 void runPlanBenchmarks(std::ostream& out);
 void runShrinkBenchmarks(std::ostream& out);
+void runPagesBenchmarks(std::ostream& out);
 
 // A data folder whose database holds `draws` synthetic draws, stored through the bulk path.
 std::string folderWithHistory(size_t draws);

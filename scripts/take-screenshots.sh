@@ -124,41 +124,41 @@ shot() {
     echo "$(basename "$file") $(identify -format '%wx%h' "$file") $(($(stat -c %s "$file") / 1024)) KB"
 }
 
-# --- positions of the window at 1366x768 with the history tab in front -------------------------
+# --- positions of the window at 1366x768 with the search page in front --------------------------
 
-# Left column: its tabs.
-tab_trend=(107 42)
-tab_plays=(162 42)
-tab_shrink=(210 42)
-# Search panel.
-period_box=(462 40)
-check_first=(364 297)
-check_second=(436 297)
-span_from=(403 380)
-result_zodiac=(611 118)
-# The trend tab (the left column widened).
-trend_kind=(80 69)
-trend_preset=(45 98)
-trend_layers=(15 128)
-trend_line=(93 128)
-trend_header_06=(415 158)
+# The page tabs under the menus, and the entry line beside them.
+tab_trend=(84 38)
+tab_plays=(138 38)
+tab_shrink=(186 38)
+period_box=(1022 38)
+# Search page.
+check_first=(364 265)
+check_second=(436 265)
+span_from=(403 349)
+result_zodiac=(609 87)
+# The trend page.
+trend_kind=(80 66)
+trend_preset=(285 66)
+trend_layers=(108 96)
+trend_line=(186 96)
+trend_header_06=(415 133)
 # The span over the last 50 draws: its value columns 4..10 and its rows of marks.
-shape_header_9=(371 158)
-shape_mark_9=(371 540)
-shape_mark_10=(402 540)
-shape_mark_6=(278 560)
-# The plays tab.
-bet_button=(160 627)
-# The shrink tab.
-pad_01=(36 125)
-pad_02=(76 125)
-pad_11=(436 125)
-dan_least=(525 126)
-sum_use=(27 197)
-sum_low=(90 197)
-sum_high=(155 197)
-shrink_backtest=(535 518)
-shrink_scroll_bottom=(646 725)
+shape_header_9=(371 133)
+shape_mark_9=(371 686)
+shape_mark_10=(402 686)
+shape_mark_6=(278 706)
+# The plays page.
+bet_button=(160 626)
+# The shrink page.
+pad_01=(36 123)
+pad_02=(76 123)
+pad_11=(436 123)
+dan_least=(525 124)
+sum_use=(27 194)
+sum_low=(90 194)
+sum_high=(155 194)
+shrink_backtest_tab=(881 68)
+shrink_backtest=(1091 97)
 # Menus.
 menu_history=(33 11)
 menu_settings=(84 11)
@@ -182,7 +182,7 @@ scene_entry() {
     xdotool type --delay 60 2025021001030701
     settle
     park
-    shot "$images/entry.png" 600x105+0+25
+    shot "$images/entry.png" 470x30+896+23
     close_window
 }
 
@@ -241,7 +241,7 @@ scene_search() {
     park
     shot "$docs/screenshot.png"
     cp "$docs/screenshot.png" "$images/main-window.png"
-    shot "$images/search-results.png" 640x716+726+26
+    shot "$images/search-results.png" 642x690+724+52
 
     backtest_shot "$images/backtest.png"
     click "${result_zodiac[@]}"
@@ -270,14 +270,14 @@ scene_combination() {
     keys alt+g
     settle 1.5
     park
-    shot "$images/combination.png" 1026x716+340+26
-    xdotool mousemove 1180 61
+    shot "$images/combination.png" 1026x690+340+52
+    xdotool mousemove 1180 86
     settle 2
-    shot "$images/hit-marks.png" 640x150+726+26
+    shot "$images/hit-marks.png" 642x150+724+52
     close_window
 }
 
-# The trend tab beside example 1's results, with the chart of the number 06.
+# The trend page's basic chart over the sample, with the chart of the number 06.
 scene_trend() {
     open_example_one
     click "${tab_trend[@]}"
@@ -296,7 +296,8 @@ scene_shape() {
     click "${tab_trend[@]}"
     settle 1.5
     click "${trend_kind[@]}"
-    keys Down Down Down Down Down Down Down Return # 跨度, after the six kinds and 和值
+    # 跨度: after the two charts, the six kinds and 和值
+    keys Down Down Down Down Down Down Down Down Down Return
     click "${trend_preset[@]}"
     keys Up Up Up Up Up Return # 近50期, from 全部
     click "${trend_layers[@]}"
@@ -306,12 +307,12 @@ scene_shape() {
     click "${shape_mark_6[@]}"
     click "${shape_header_9[@]}"
     park
-    shot "$images/shape-trend.png" 648x712+0+26
+    shot "$images/shape-trend.png" 1366x716+0+26
     cp "$images/shape-trend.png" "$docs/shape.png"
     close_window
 }
 
-# The plays tab: 任五's table and the back-test of the coldest ticket over 1000 draws.
+# The plays page: 任五's table and the back-test of the coldest ticket over 1000 draws.
 scene_plays() {
     fresh_data sample
     open_window
@@ -325,8 +326,7 @@ scene_plays() {
     close_window
 }
 
-# The shrink tab: 胆 01 02 (at least one), 杀 11, the sum 20 to 35, and its back-test. The tab is
-# taller than the window: its top and, scrolled down, its bottom make one picture of the column.
+# The shrink page: 胆 01 02 (at least one), 杀 11, the sum 20 to 35, and its back-test.
 scene_shrink() {
     fresh_data sample
     open_window
@@ -343,17 +343,12 @@ scene_shrink() {
     keys Tab
     retype "${sum_high[@]}" 35
     keys Tab
+    click "${shrink_backtest_tab[@]}"
     click "${shrink_backtest[@]}"
     settle 6
     park
-    shot "$scratch/shrink-top.png" 650x519+0+26
-    xdotool mousemove "${shrink_scroll_bottom[@]}" click --repeat 3 --delay 100 1
-    park
-    shot "$scratch/shrink-bottom.png" 650x573+0+167
-    convert "$scratch/shrink-top.png" "$scratch/shrink-bottom.png" -append -strip \
-        -define png:exclude-chunks=date,time "$images/shrink-tab.png"
+    shot "$images/shrink-tab.png"
     cp "$images/shrink-tab.png" "$docs/shrink.png"
-    echo "shrink-tab.png $(identify -format '%wx%h' "$images/shrink-tab.png")"
     close_window
 }
 

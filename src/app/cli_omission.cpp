@@ -2,12 +2,14 @@
 // over a span, how often chance would have it, and how long it has stayed away.
 
 #include "app/cli.h"
+#include "app/cli_basic_trend.h"
 #include "app/number_text.h"
 #include "history/period.h"
 #include "search/omission.h"
 #include "search/shape.h"
 #include "search/tally.h"
 
+#include <algorithm>
 #include <optional>
 #include <ostream>
 
@@ -103,6 +105,7 @@ int runOmission(CommandContext& c) {
     std::optional<int> from, to;
     enum class Output { Summary, Json, Rows } output = Output::Summary;
     const auto& args = c.args;
+    if (std::find(args.begin(), args.end(), "--basic") != args.end()) return runBasicTrend(c);
     auto value = [&](size_t& i) -> const std::string& {
         if (i + 1 >= args.size()) throw UsageError{args[i] + " 后面要跟一个值"};
         return args[++i];
@@ -181,7 +184,8 @@ void addOmissionCommands(std::vector<CommandSpec>& table) {
     table.push_back({"omission",
                      "omission --type K [--position 1..5|any] [--from ID --to ID] [--json|--rows]"
                      " (K also a shape: sum5 span odd big prime route012 consecutive repeat "
-                     "neighbour sum3)",
+                     "neighbour sum3); omission --basic [--from ID --to ID] [--json]: the basic "
+                     "trend chart",
                      true, runOmission});
 }
 

@@ -82,6 +82,8 @@ class SettingsFile {
     Settings& mutableValues() { return values_; }
 
     std::string location() const { return store_.location(); }
+    // The store itself, for what the window keeps of its layout in sections of its own.
+    platform::SettingsStore& store() { return store_; }
     // Reads every key from the store again (another process may have changed them) and takes the
     // values whose stored text changed since this run last read or wrote them; returns those
     // keys. A run that is not persistent keeps its own values.

@@ -12,6 +12,7 @@
 #include "app/gui/tally_chart.h"
 #include "app/gui/trend_view.h"
 #include "app/gui/update_actions.h"
+#include "app/gui/window_state.h"
 #include "app/help_pages.h"
 #include "app/workspace.h"
 #include "history/game_record.h"
@@ -66,6 +67,7 @@ MainWindow::MainWindow(Workspace& workspace, Prompter& prompter, QWidget* parent
     new ExportActions(*this, workspace_, prompter_, *search);
     new BacktestActions(*this, workspace_, prompter_, *search);
     playView_->setPositionSource([search] { return search->chosenPositions(); });
+    restoreWindowState();
     auto* outsideCheck = new QTimer(this);
     connect(outsideCheck, &QTimer::timeout, this, &MainWindow::followOutsideChanges);
     outsideCheck->start(kOutsideCheckMs);
@@ -77,6 +79,7 @@ MainWindow::MainWindow(Workspace& workspace, Prompter& prompter, QWidget* parent
 }
 
 MainWindow::~MainWindow() {
+    delete windowState_;
     // Widgets losing the focus while the window is torn down must not reach the handlers.
     for (QLineEdit* box : entryBoxes_) box->removeEventFilter(this);
     backDistanceBox_->removeEventFilter(this);
@@ -259,6 +262,7 @@ void MainWindow::showEvent(QShowEvent* event) {
     shownOnce_ = true;
     // The grid knows its height only now.
     scrollHistoryToEnd();
+    QTimer::singleShot(0, this, &MainWindow::restoreLayoutAfterShow);
     if (workspace_.refusedFileGame())
         QTimer::singleShot(0, this, &MainWindow::offerRefusedFile);
     else if (!workspace_.databaseOpen())

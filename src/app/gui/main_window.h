@@ -23,6 +23,8 @@ class QPushButton;
 class QRadioButton;
 class QScrollArea;
 class QSplitter;
+class QStackedWidget;
+class QTabBar;
 class QTabWidget;
 class QTableView;
 class QUrl;
@@ -40,6 +42,7 @@ class Prompter;
 class PlayView;
 class ShrinkView;
 class TrendView;
+class WindowState;
 
 class MainWindow : public QMainWindow {
     Q_OBJECT
@@ -73,21 +76,26 @@ class MainWindow : public QMainWindow {
     using PageOpener = std::function<bool(const QUrl&)>;
     void setPageOpener(PageOpener opener) { pageOpener_ = std::move(opener); }
 
+    // The pages chosen by the tab bar under the menus: 检索, 走势图, 玩法, 缩水.
+    enum class Page { Search, Trend, Plays, Shrink };
+    void showPage(Page page);
+    Page currentPage() const;
+    // The window's size when it was last closed, or an invalid size.
+    QSize rememberedSize() const;
+    bool rememberedMaximized() const;
+
   protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
     void showEvent(QShowEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
     void changeEvent(QEvent* event) override;
 
   private:
     // ---- building the window (main_window_layout.cpp) ----
     void buildMenus();
     void buildCentral();
+    QWidget* buildSearchPage();
     QWidget* buildHistoryColumn();
-    // The history column gives the trend view the width it needs while its tab is open.
-    void onHistoryTabChanged(int index);
-    // The results column back at its width before a wider tab widened the history column.
-    void restoreResultColumn();
-    void repaintBesideHistoryTabs();
     QWidget* buildSearchColumn();
     QWidget* buildResultColumn();
     QWidget* buildEntryLine();
@@ -98,6 +106,14 @@ class MainWindow : public QMainWindow {
     void fitTallyToWidth();
     QGroupBox* buildKindFrame(const char* name, const QString& title,
                               std::array<QRadioButton*, 6>& buttons, const char* prefix);
+
+    // ---- the pages and what the window remembers of them (main_window_pages.cpp) ----
+    // The tab bar with the draw entry line beside it, over the pages.
+    void buildPages(QWidget* searchPage);
+    void restoreWindowState();
+    // Once the window has its size: the splitters as they were left, the newest draw in view.
+    void restoreLayoutAfterShow();
+    void saveWindowState();
 
     // ---- start-up and refresh (main_window.cpp) ----
     void showSettings();
@@ -203,14 +219,15 @@ class MainWindow : public QMainWindow {
     QLineEdit* nextPeriodBox_ = nullptr;
     std::array<QLineEdit*, 5> entryBoxes_{}; // MaskEdBox1(1..5) at [0..4]
 
-    // History grid and, on the tab beside it, the trend view.
-    QTabWidget* historyTabs_ = nullptr;
+    // The pages and the tab bar that chooses them.
+    QTabBar* pageBar_ = nullptr;
+    QStackedWidget* pages_ = nullptr;
     TrendView* trendView_ = nullptr;
     PlayView* playView_ = nullptr;
     ShrinkView* shrinkView_ = nullptr;
-    int lastHistoryTab_ = 0;
-    // The history column's width before the trend view's tab widened it.
-    int historyColumnWidth_ = 0;
+    WindowState* windowState_ = nullptr;
+
+    // History grid.
     QTableView* historyGrid_ = nullptr;
     QLabel* emptyHistoryHint_ = nullptr;
 

@@ -3,9 +3,6 @@
 #include "app/gui/grid_style.h"
 #include "app/gui/history_model.h"
 #include "app/gui/main_window.h"
-#include "app/gui/play_view.h"
-#include "app/gui/shrink_view.h"
-#include "app/gui/trend_view.h"
 
 #include <QActionGroup>
 #include <QCheckBox>
@@ -27,7 +24,6 @@
 #include <QStandardItemModel>
 #include <QTabWidget>
 #include <QTableView>
-#include <QTimer>
 #include <QVBoxLayout>
 
 #include <algorithm>
@@ -39,8 +35,8 @@ namespace {
 
 const QString kGridTip = QStringLiteral("鼠标双击列表可以将列表导出到EXCEL");
 const QString kEmptyHistoryHint =
-    QStringLiteral("历史号码为空：请在右边“在下面输入”后的期号框输入第一期的十位期号"
-                   "（如 2016090801），再在其下的五个框输入五个号码；或点击“读取历史号文本(W)”"
+    QStringLiteral("历史号码为空：请在右上方“在下面输入”后的期号框输入第一期的十位期号"
+                   "（如 2016090801），再在其后的五个框输入五个号码；或点击“读取历史号文本(W)”"
                    "导入历史号码文件。");
 const QString kStaleResultsHint = QStringLiteral("以下检索结果属于更改前的历史号码，请重新检索");
 
@@ -150,10 +146,10 @@ void MainWindow::buildMenus() {
 }
 
 void MainWindow::buildCentral() {
-    auto* central = new QWidget;
-    auto* layout = new QHBoxLayout(central);
-    layout->setContentsMargins(6, 6, 6, 6);
+    buildPages(buildSearchPage());
+}
 
+QWidget* MainWindow::buildSearchPage() {
     // The search panel keeps the width of its controls; when the window is too low for it, it
     // scrolls rather than cutting off its lower part.
     QWidget* panel = buildSearchColumn();
@@ -175,8 +171,7 @@ void MainWindow::buildCentral() {
     // what is left and everything a larger window gains. The splitter handles move the borders.
     columnSplitter_->setStretchFactor(2, 1);
     columnSplitter_->setSizes({widthForAllColumns(historyGrid_), panelWidth, 1});
-    layout->addWidget(columnSplitter_);
-    setCentralWidget(central);
+    return columnSplitter_;
 }
 
 QWidget* MainWindow::buildHistoryColumn() {
@@ -201,73 +196,14 @@ QWidget* MainWindow::buildHistoryColumn() {
     // sideways.
     historyGrid_->setMinimumWidth(widthForAllColumns(historyGrid_) -
                                   3 * historyGrid_->columnWidth(1));
-
-    historyTabs_ = named(new QTabWidget, QStringLiteral("historyTabs"));
-    historyTabs_->setDocumentMode(true); // no frame: the grid keeps the column's width
-    historyTabs_->addTab(historyGrid_, QStringLiteral("历史号码"));
-    trendView_ = new TrendView(workspace_);
-    historyTabs_->addTab(trendView_, QStringLiteral("走势图"));
-    playView_ = new PlayView(workspace_, prompter_);
-    historyTabs_->addTab(playView_, QStringLiteral("玩法"));
-    shrinkView_ = new ShrinkView(workspace_, prompter_);
-    historyTabs_->addTab(shrinkView_, QStringLiteral("缩水"));
-    connect(historyTabs_, &QTabWidget::currentChanged, this, &MainWindow::onHistoryTabChanged);
-    layout->addWidget(historyTabs_, 1);
+    layout->addWidget(historyGrid_, 1);
     return column;
-}
-
-void MainWindow::onHistoryTabChanged(int index) {
-    QList<int> sizes = columnSplitter_->sizes();
-    if (sizes.size() != 3) return;
-    if (index >= 1 && index <= 3) {
-        // Widened from the results column toward the width that shows the tab whole. The results
-        // stay in sight beside it: a search started from the tab shows its hits at once, and no
-        // splitter handle is pushed to the window's edge. They keep a third of the width the two
-        // columns share, and never less than their least width; what the tab then lacks, its
-        // contents scroll.
-        // The width to go back to is the one the history grid had.
-        if (lastHistoryTab_ == 0 || historyColumnWidth_ <= 0) historyColumnWidth_ = sizes[0];
-        lastHistoryTab_ = index;
-        const int preferred = index == 1   ? trendView_->preferredWidth()
-                              : index == 2 ? playView_->preferredWidth()
-                                           : shrinkView_->preferredWidth();
-        const int shared = sizes[0] + sizes[2];
-        const int resultsLeast =
-            std::max(resultColumn_->minimumSizeHint().width(), resultColumn_->minimumWidth());
-        const int resultsKept = std::min(sizes[2], std::max(resultsLeast, shared / 3));
-        const int gain = std::clamp(preferred - sizes[0], 0, sizes[2] - resultsKept);
-        sizes[0] += gain;
-        sizes[2] -= gain;
-        columnSplitter_->setSizes(sizes);
-        QTimer::singleShot(0, this, &MainWindow::repaintBesideHistoryTabs);
-        return;
-    }
-    lastHistoryTab_ = index;
-    restoreResultColumn();
-}
-
-void MainWindow::repaintBesideHistoryTabs() {
-    // A page of the tabs shown for the first time on X11 was seen leaving pixels of its table
-    // over the column beside it (the search panel, at 1024x640) until something covered it; an
-    // update of the splitter alone does not repaint its children there, so each is asked.
-    for (QWidget* widget : columnSplitter_->findChildren<QWidget*>())
-        if (widget != historyTabs_ && !historyTabs_->isAncestorOf(widget)) widget->update();
-}
-
-void MainWindow::restoreResultColumn() {
-    QList<int> sizes = columnSplitter_->sizes();
-    if (sizes.size() != 3 || historyColumnWidth_ <= 0) return;
-    const int total = sizes[0] + sizes[2];
-    sizes[0] = std::min(historyColumnWidth_, total);
-    sizes[2] = total - sizes[0];
-    columnSplitter_->setSizes(sizes);
 }
 
 QWidget* MainWindow::buildSearchColumn() {
     auto* column = new QWidget;
     auto* layout = new QVBoxLayout(column);
     layout->setContentsMargins(0, 0, 0, 0);
-    layout->addWidget(buildEntryLine());
     layout->addWidget(buildOptionFrames());
     layout->addWidget(buildTargetTabs());
     layout->addWidget(buildSpanAndCombination());
@@ -277,8 +213,9 @@ QWidget* MainWindow::buildSearchColumn() {
 }
 
 QWidget* MainWindow::buildEntryLine() {
-    auto* line = new QWidget;
-    auto* layout = new QGridLayout(line);
+    // One line beside the page tabs, so that a new draw can be typed on every page.
+    auto* line = named(new QWidget, QStringLiteral("entryLine"));
+    auto* layout = new QHBoxLayout(line);
     layout->setContentsMargins(0, 0, 0, 0);
 
     // The sentence reads 在下面输入 [next period id] 期历史号码: with the id in Text1.
@@ -290,23 +227,16 @@ QWidget* MainWindow::buildEntryLine() {
     nextPeriodBox_->setPlaceholderText(QStringLiteral("如2016090801"));
     fitWidth(nextPeriodBox_, QStringLiteral("2016090801__"));
     entryLabel_->setBuddy(nextPeriodBox_);
-    auto* sentence = new QHBoxLayout;
-    sentence->addWidget(entryLabel_);
-    sentence->addWidget(nextPeriodBox_);
-    sentence->addWidget(new QLabel(QStringLiteral("期历史号码:")));
-    sentence->addStretch(1);
-    layout->addLayout(sentence, 0, 0);
-
-    auto* boxes = new QHBoxLayout;
+    layout->addWidget(entryLabel_);
+    layout->addWidget(nextPeriodBox_);
+    layout->addWidget(new QLabel(QStringLiteral("期历史号码:")));
     for (int i = 0; i < 5; ++i) {
         entryBoxes_[i] =
             maskedBox(indexed("MaskEdBox1", i + 1), QStringLiteral("00;_"), QStringLiteral("000"));
         entryBoxes_[i]->setMaxLength(2);
         entryBoxes_[i]->setToolTip(QStringLiteral("在此补充输入最新历史号码"));
-        boxes->addWidget(entryBoxes_[i]);
+        layout->addWidget(entryBoxes_[i]);
     }
-    boxes->addStretch(1);
-    layout->addLayout(boxes, 1, 0);
     return line;
 }
 

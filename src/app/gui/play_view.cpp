@@ -127,6 +127,7 @@ PlayView::PlayView(Workspace& workspace, Prompter& prompter, QWidget* parent)
     layout->addLayout(top);
 
     auto* splitter = new QSplitter(Qt::Vertical);
+    splitter->setObjectName(QStringLiteral("playSplitter"));
     layout->addWidget(splitter, 1);
     model_ = new PlayTableModel(workspace_, this);
     auto* sorted = new PlaySortModel(this);

@@ -17,10 +17,17 @@ int runWindow(Workspace& workspace) {
     gui::MainWindow window(workspace, prompter);
     prompter.setParentWidget(&window);
 
-    // The grids, the entry and the search panel all fit a 1366x768 screen; use it all.
+    // The grids, the entry and the search panel all fit a 1366x768 screen; use it all, unless
+    // the window was left at another size that fits this screen.
     const QRect screen = QApplication::primaryScreen()->availableGeometry();
-    window.resize(std::min(screen.width(), 1366), std::min(screen.height(), 768));
-    if (window.width() >= screen.width() || window.height() >= screen.height()) {
+    const QSize remembered = window.rememberedSize();
+    if (remembered.isValid() && remembered.width() <= screen.width() &&
+        remembered.height() <= screen.height())
+        window.resize(remembered);
+    else
+        window.resize(std::min(screen.width(), 1366), std::min(screen.height(), 768));
+    if (window.rememberedMaximized() || window.width() >= screen.width() ||
+        window.height() >= screen.height()) {
         window.move(screen.topLeft());
         window.showMaximized();
     } else {

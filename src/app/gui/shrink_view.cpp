@@ -31,6 +31,8 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QSpinBox>
+#include <QSplitter>
+#include <QTabWidget>
 #include <QTableWidget>
 #include <QVBoxLayout>
 
@@ -61,7 +63,33 @@ ShrinkView::ShrinkView(Workspace& workspace, Prompter& prompter, QWidget* parent
     : QWidget(parent), workspace_(workspace), prompter_(prompter),
       service_(std::make_unique<ShrinkService>(workspace)) {
     setObjectName(QStringLiteral("shrinkView"));
-    auto* layout = scrollingColumn(*this);
+    // The choices on the left, the tickets and the back-test on the right, with a handle
+    // between them.
+    auto* sides = new QSplitter(Qt::Horizontal);
+    sides->setObjectName(QStringLiteral("shrinkSplitter"));
+    sides->setChildrenCollapsible(false);
+    scrollingColumn(*this)->addWidget(sides, 1);
+    auto* leftSide = new QWidget;
+    auto* layout = new QVBoxLayout(leftSide);
+    layout->setContentsMargins(0, 0, 4, 0);
+    // Close together, so that the whole column fits a 1024x640 screen.
+    layout->setSpacing(2);
+    // On the right, pages of their own: the tickets left, their back-test and the 旋转矩阵, so
+    // that each has the column's whole height on a small screen.
+    auto* rightTabs = new QTabWidget;
+    rightTabs->setObjectName(QStringLiteral("shrinkResultTabs"));
+    auto* rightSide = new QWidget;
+    auto* right = new QVBoxLayout(rightSide);
+    right->setContentsMargins(4, 4, 4, 4);
+    rightTabs->addTab(rightSide, QStringLiteral("留下的号码"));
+    auto* backtestSide = new QWidget;
+    auto* backtestPage = new QVBoxLayout(backtestSide);
+    backtestPage->setContentsMargins(4, 4, 4, 4);
+    rightTabs->addTab(backtestSide, QStringLiteral("回测"));
+    sides->addWidget(leftSide);
+    sides->addWidget(rightTabs);
+    sides->setStretchFactor(0, 3);
+    sides->setStretchFactor(1, 2);
 
     auto* top = new QHBoxLayout;
     top->addWidget(new QLabel(QStringLiteral("玩法")));
@@ -163,7 +191,8 @@ ShrinkView::ShrinkView(Workspace& workspace, Prompter& prompter, QWidget* parent
     table_->verticalHeader()->hide();
     table_->verticalHeader()->setDefaultSectionSize(table_->fontMetrics().height() + 6);
     table_->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    table_->setMinimumHeight(150);
+    // Its rows scroll when the conditions above leave it little room.
+    table_->setMinimumHeight(56);
     table_->setToolTip(
         QStringLiteral("随机通过率：开奖完全随机时，统计期内每期留下的号码中奖的机会的平均；"
                        "任六至任八一注覆盖多种开奖结果，所以它不等于保留比例。"
@@ -172,12 +201,11 @@ ShrinkView::ShrinkView(Workspace& workspace, Prompter& prompter, QWidget* parent
     layout->addWidget(countNote_);
     layout->addWidget(table_);
 
-    auto* bottom = new QHBoxLayout;
     auto* ticketColumn = new QVBoxLayout;
     tickets_ = new QPlainTextEdit;
     tickets_->setObjectName(QStringLiteral("shrinkTickets"));
     tickets_->setReadOnly(true);
-    tickets_->setMinimumHeight(160);
+    tickets_->setMinimumHeight(120);
     ticketColumn->addWidget(tickets_, 1);
     auto* ticketButtons = new QHBoxLayout;
     auto* copy = new QPushButton(QStringLiteral("复制号码"));
@@ -192,7 +220,7 @@ ShrinkView::ShrinkView(Workspace& workspace, Prompter& prompter, QWidget* parent
     ticketNote_->setObjectName(QStringLiteral("shrinkTicketNote"));
     ticketButtons->addWidget(ticketNote_, 1);
     ticketColumn->addLayout(ticketButtons);
-    bottom->addLayout(ticketColumn, 1);
+    right->addLayout(ticketColumn, 1);
 
     auto* backtestColumn = new QVBoxLayout;
     auto* stepsLine = new QHBoxLayout;
@@ -225,10 +253,9 @@ ShrinkView::ShrinkView(Workspace& workspace, Prompter& prompter, QWidget* parent
     chart_ = newMoneyChartView(QStringLiteral("shrinkChart"),
                                QStringLiteral("回测后在此显示累计盈亏与理论盈亏"));
     backtestColumn->addWidget(chart_, 1);
-    bottom->addLayout(backtestColumn, 2);
-    layout->addLayout(bottom, 1);
+    backtestPage->addLayout(backtestColumn, 1);
     cover_ = new CoverPanel(workspace_, prompter_, [this](ShrinkRequest& r) { return request(r); });
-    layout->addWidget(cover_);
+    rightTabs->addTab(cover_, QStringLiteral("旋转矩阵"));
     countNote_->addResult(table_);
     countNote_->addResult(tickets_);
     backtestNote_->addResult(figures_);

@@ -31,6 +31,7 @@ class CoverPanel;
 class Prompter;
 class ShrinkMoreConditions;
 class ResultNote;
+class WindowState;
 
 class ShrinkView : public QWidget {
     Q_OBJECT
@@ -41,6 +42,10 @@ class ShrinkView : public QWidget {
     // The history changed: the counts follow when shown, else when next shown.
     void historyChanged();
     int preferredWidth() const { return 780; }
+
+    // The play, the pad and the conditions as the player left them.
+    void saveState(WindowState& state) const;
+    void restoreState(const WindowState& state);
 
   protected:
     void showEvent(QShowEvent* event) override;

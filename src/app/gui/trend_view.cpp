@@ -3,6 +3,8 @@
 #include "app/gui/chart_setup.h"
 #include "app/gui/grid_style.h"
 #include "app/gui/result_note.h"
+#include "app/gui/trend_table.h"
+#include "app/gui/window_state.h"
 #include "app/workspace.h"
 #include "history/period.h"
 #include "search/tally.h"
@@ -22,6 +24,7 @@
 #include <QPushButton>
 #include <QRegularExpressionValidator>
 #include <QScrollBar>
+#include <QSplitter>
 #include <QStandardItemModel>
 #include <QTableView>
 #include <QToolTip>
@@ -35,343 +38,20 @@ namespace app::gui {
 
 namespace {
 
-const char* const kSummaryTitles[TrendModel::kSummaryRows] = {"出现次数", "平均遗漏", "最大遗漏",
-                                                              "当前遗漏", "最大连出", "近10期出现"};
 // The periods the chart looks back over.
 constexpr size_t kChartPeriods = 100;
-// Item data of the kind chooser's entries: the kind, or kShapeCode + the shape.
+// Item data of the kind chooser's entries: the kind, kShapeCode + the shape, or kChartCode + the
+// chart.
 constexpr int kShapeCode = 100;
+constexpr int kChartCode = 200;
 
-const QColor kSummaryBackground(0xee, 0xf2, 0xf8);
-const QColor kMarkBackground(0xfb, 0xf6, 0xe4);
-const QColor kColdBackground(0xdc, 0xe6, 0xf4);
 const QColor kBall(0xd0, 0x30, 0x30);
-const QColor kMarkBall(0x2a, 0x62, 0xb8);
 
-QString numbersText(const history::PositionValues& numbers) {
-    QString text;
-    for (int n : numbers) {
-        if (!text.isEmpty()) text += QLatin1Char(' ');
-        text += QString::fromStdString(history::format00(n));
-    }
-    return text;
-}
-
-QString percent(double chance) {
-    return QString::number(chance * 100, 'f', chance < 0.001 ? 4 : 2) + QLatin1Char('%');
-}
+const QString kLegend =
+    QStringLiteral("冷温热：近10期开出3次及以上为热，1–2次为温，0次为冷；"
+                   "欲出几率 = 当前遗漏 ÷ 平均遗漏；理论次数：随机开奖平均会开出的次数");
 
 } // namespace
-
-// ---- the model ----
-
-TrendModel::TrendModel(const Workspace& workspace, QObject* parent)
-    : QAbstractTableModel(parent), workspace_(workspace) {}
-
-void TrendModel::setTable(std::shared_ptr<const search::OmissionTable> table,
-                          const TrendSubject& subject) {
-    beginResetModel();
-    table_ = std::move(table);
-    subject_ = subject;
-    endResetModel();
-}
-
-void TrendModel::emitValueCells(int firstRow, int lastRow) {
-    if (!table_ || lastRow < firstRow) return;
-    emit dataChanged(index(firstRow, kLeadColumns), index(lastRow, columnCount() - 1));
-}
-
-void TrendModel::setHideNumbers(bool hide) {
-    if (hide == hideNumbers_) return;
-    hideNumbers_ = hide;
-    if (table_) emitValueCells(0, static_cast<int>(table_->periods()) - 1);
-}
-
-void TrendModel::setLayered(bool layered) {
-    if (layered == layered_) return;
-    layered_ = layered;
-    if (table_) emitValueCells(0, static_cast<int>(table_->periods()) - 1);
-}
-
-QString TrendModel::valueLabel(size_t v) const {
-    if (!table_ || v >= table_->values().size()) return {};
-    const int value = table_->values()[v];
-    if (subject_.shape) return QString::fromStdString(search::shapeLabel(*subject_.shape, value));
-    if (subject_.kind == history::Number) return QString::fromStdString(history::format00(value));
-    return QString::fromStdString(search::valueText(subject_.kind, value, subject_.zodiacBase));
-}
-
-QString TrendModel::subjectText() const {
-    if (subject_.shape) return QString::fromUtf8(search::shapeCaption(*subject_.shape));
-    const QString kind = QString::fromStdString(history::kindCaptions()[subject_.kind]);
-    return subject_.position == 0 ? kind + QStringLiteral("（任意位）")
-                                  : kind + QStringLiteral("（第%1位）").arg(subject_.position);
-}
-
-int TrendModel::summaryRowCount() const {
-    return kSummaryRows + (table_ && table_->uniformity() ? 1 : 0);
-}
-
-int TrendModel::testRow() const {
-    if (!table_ || !table_->uniformity()) return -1;
-    return static_cast<int>(table_->periods()) + kSummaryRows;
-}
-
-int TrendModel::firstMarkRow() const {
-    return table_ ? static_cast<int>(table_->periods()) + summaryRowCount() : 0;
-}
-
-const TrendModel::Marks* TrendModel::shownMarks() const {
-    const int code =
-        subject_.shape ? kShapeCode + static_cast<int>(*subject_.shape) : subject_.kind;
-    const auto found = marks_.find({code, subject_.shape ? 0 : subject_.position});
-    return found == marks_.end() ? nullptr : &found->second;
-}
-
-void TrendModel::toggleMark(const QModelIndex& index) {
-    if (!table_ || !index.isValid() || index.column() < kLeadColumns) return;
-    const int markRow = index.row() - firstMarkRow();
-    if (markRow < 0 || markRow >= kMarkRows) return;
-    const auto v = static_cast<size_t>(index.column() - kLeadColumns);
-    if (v >= table_->values().size()) return;
-    const int code =
-        subject_.shape ? kShapeCode + static_cast<int>(*subject_.shape) : subject_.kind;
-    auto& marked = marks_[{code, subject_.shape ? 0 : subject_.position}][markRow];
-    const int value = table_->values()[v];
-    if (!marked.erase(value)) marked.insert(value);
-    emit dataChanged(index, index);
-}
-
-void TrendModel::clearMarks() {
-    const Marks* shown = shownMarks();
-    marks_.clear();
-    if (shown && table_) emitValueCells(firstMarkRow(), firstMarkRow() + kMarkRows - 1);
-}
-
-int TrendModel::rowCount(const QModelIndex& parent) const {
-    if (parent.isValid() || !table_) return 0;
-    return static_cast<int>(table_->periods()) + summaryRowCount() + kMarkRows;
-}
-
-int TrendModel::columnCount(const QModelIndex& parent) const {
-    if (parent.isValid() || !table_) return 0;
-    return kLeadColumns + static_cast<int>(table_->values().size());
-}
-
-QVariant TrendModel::data(const QModelIndex& index, int role) const {
-    if (!table_ || !index.isValid()) return {};
-    const auto row = static_cast<size_t>(index.row());
-    const size_t periods = table_->periods();
-    if (row < periods) return periodData(row, index.column(), role);
-    const size_t summaryRows = static_cast<size_t>(summaryRowCount());
-    if (row < periods + summaryRows) return summaryData(row - periods, index.column(), role);
-    return markData(row - periods - summaryRows, index.column(), role);
-}
-
-QVariant TrendModel::periodData(size_t row, int column, int role) const {
-    if (role == Qt::TextAlignmentRole) return QVariant(Qt::AlignCenter);
-    const size_t stored = table_->firstRow() + row;
-    if (column < kLeadColumns) {
-        if (role != Qt::DisplayRole || stored >= workspace_.rows().size()) return {};
-        if (column == 0) return QString::fromStdString(workspace_.historyPeriodText(stored));
-        return numbersText(workspace_.rows()[stored].numbers());
-    }
-    const auto v = static_cast<size_t>(column - kLeadColumns);
-    const bool carries = table_->carries(row, v);
-    switch (role) {
-    case CarriesRole:
-        return carries;
-    case Qt::DisplayRole:
-        if (carries) return valueLabel(v);
-        if (hideNumbers_) return QString();
-        return QString::number(table_->omission(row, v));
-    case Qt::BackgroundRole:
-        // The current omission run: every period after the value last came.
-        if (layered_ && !carries && static_cast<std::int64_t>(row) > table_->lastCarrying(v))
-            return kColdBackground;
-        return {};
-    case Qt::ToolTipRole: {
-        if (stored >= workspace_.rows().size()) return {};
-        const QString state = carries ? QStringLiteral("本期开出")
-                                      : QStringLiteral("遗漏 %1 期").arg(table_->omission(row, v));
-        return QStringLiteral("%1期\n%2 %3：%4\n每期开出的机会 %5")
-            .arg(QString::fromStdString(workspace_.historyPeriodText(stored)), subjectText(),
-                 valueLabel(v), state, percent(table_->chance(row, v)));
-    }
-    default:
-        return {};
-    }
-}
-
-QVariant TrendModel::summaryData(size_t summaryRow, int column, int role) const {
-    if (role == Qt::BackgroundRole) return kSummaryBackground;
-    const bool testLine = summaryRow >= static_cast<size_t>(kSummaryRows);
-    if (role == Qt::TextAlignmentRole)
-        return QVariant(testLine && column == 1 ? Qt::AlignLeft | Qt::AlignVCenter
-                                                : Qt::AlignCenter);
-    if (testLine) {
-        const auto& test = table_->uniformity();
-        if (column == 0 && role == Qt::DisplayRole) return QStringLiteral("分布检验");
-        if (column != 1 || !test) return {};
-        if (role == Qt::DisplayRole) {
-            if (!test->tested()) return QStringLiteral("期数太少，无法检验");
-            return QStringLiteral("χ² = %1，df = %2，p = %3（%4组）")
-                .arg(QString::number(test->chi2, 'f', 2))
-                .arg(test->df)
-                .arg(test->pValue < 1e-300 ? QStringLiteral("< 1e-300")
-                                           : QString::number(test->pValue, 'g', 3))
-                .arg(test->groups);
-        }
-        if (role == Qt::ToolTipRole)
-            return QStringLiteral(
-                "各值的出现次数与理论次数的卡方检验：理论次数不到5次的值按从小到大"
-                "与相邻的值合并成组，每组理论次数至少5次，卡方分布才适用；"
-                "不到两组就无法检验。p 很小（例如小于 0.05）"
-                "说明这段期内的分布不像随机开出；试过许多范围后碰到一个小 p "
-                "并不说明什么。");
-        return {};
-    }
-    if (column == 0 && role == Qt::DisplayRole)
-        return QString::fromUtf8(kSummaryTitles[summaryRow]);
-    if (column < kLeadColumns) return {};
-    const auto v = static_cast<size_t>(column - kLeadColumns);
-    const auto& figures = table_->summary()[v];
-    if (role == Qt::ToolTipRole && summaryRow == 0)
-        return QStringLiteral("%1 %2：出现 %3 次，理论 %4 次")
-            .arg(subjectText(), valueLabel(v))
-            .arg(figures.count)
-            .arg(QString::number(figures.expected, 'f', 2));
-    if (role != Qt::DisplayRole) return {};
-    switch (summaryRow) {
-    case 0:
-        return QString::number(figures.count);
-    case 1:
-        // Tenths while they matter; whole periods keep the column narrow.
-        return QString::number(figures.average, 'f', figures.average < 10 ? 1 : 0);
-    case 2:
-        return QString::number(figures.max);
-    case 3:
-        return QString::number(figures.current);
-    case 4:
-        return QString::number(figures.maxRun);
-    default:
-        return QString::number(table_->countInLast(v, kRecentPeriods));
-    }
-}
-
-QVariant TrendModel::markData(size_t markRow, int column, int role) const {
-    if (role == Qt::BackgroundRole) return kMarkBackground;
-    if (role == Qt::TextAlignmentRole) return QVariant(Qt::AlignCenter);
-    if (column == 0)
-        return role == Qt::DisplayRole ? QVariant(QStringLiteral("预选%1").arg(markRow + 1))
-                                       : QVariant();
-    if (column < kLeadColumns) return {};
-    const auto v = static_cast<size_t>(column - kLeadColumns);
-    const Marks* marks = shownMarks();
-    const bool marked = marks && (*marks)[markRow].count(table_->values()[v]) > 0;
-    switch (role) {
-    case MarkedRole:
-        return marked;
-    case Qt::DisplayRole:
-        return marked ? valueLabel(v) : QString();
-    case Qt::ToolTipRole:
-        return QStringLiteral("点击标记或取消 %1 %2").arg(subjectText(), valueLabel(v));
-    default:
-        return {};
-    }
-}
-
-QVariant TrendModel::headerData(int section, Qt::Orientation orientation, int role) const {
-    if (orientation != Qt::Horizontal || role != Qt::DisplayRole) return {};
-    if (section == 0) return QStringLiteral("期号");
-    if (section == 1) return QStringLiteral("开奖号码");
-    return valueLabel(static_cast<size_t>(section - kLeadColumns));
-}
-
-// ---- the balls and the line ----
-
-void TrendDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option,
-                          const QModelIndex& index) const {
-    const bool carries = index.data(TrendModel::CarriesRole).toBool();
-    const bool marked = index.data(TrendModel::MarkedRole).toBool();
-    if (!carries && !marked) {
-        QStyledItemDelegate::paint(painter, option, index);
-        return;
-    }
-    QStyle* style = nullptr;
-    const QStyleOptionViewItem opt = paintWithoutText(painter, option, index, style);
-    const QString text = opt.text;
-
-    const int diameter = std::min(opt.rect.width(), opt.rect.height()) - 2;
-    const QRect ball(opt.rect.center().x() - diameter / 2, opt.rect.center().y() - diameter / 2,
-                     diameter, diameter);
-    painter->save();
-    painter->setRenderHint(QPainter::Antialiasing);
-    painter->setPen(Qt::NoPen);
-    painter->setBrush(carries ? kBall : kMarkBall);
-    // A label wider than the ball (shapes such as "2:2:1") sits on a bar with rounded corners.
-    const int textWidth = opt.fontMetrics.horizontalAdvance(text) + 6;
-    if (textWidth - 6 > diameter) {
-        const int width = std::min(textWidth, opt.rect.width() - 2);
-        const QRect bar(opt.rect.center().x() - width / 2, ball.top(), width, diameter);
-        painter->drawRoundedRect(bar, 4, 4);
-    } else {
-        painter->drawEllipse(ball);
-    }
-    painter->setPen(Qt::white);
-    painter->setFont(opt.font);
-    painter->drawText(opt.rect, Qt::AlignCenter, text);
-    painter->restore();
-}
-
-// The table, with the line through the carrying cells of consecutive periods (折线) drawn over
-// its cells; the carrying cells are painted again over the line, so it joins their edges.
-class TrendTable : public QTableView {
-  public:
-    using QTableView::QTableView;
-    void setLine(bool line) {
-        line_ = line;
-        viewport()->update();
-    }
-
-  protected:
-    void paintEvent(QPaintEvent* event) override {
-        QTableView::paintEvent(event);
-        const auto* model = qobject_cast<const TrendModel*>(this->model());
-        const search::OmissionTable* table = model ? model->table() : nullptr;
-        if (!line_ || !table || !table->singleValued() || table->periods() < 2) return;
-        const int periods = static_cast<int>(table->periods());
-        int top = rowAt(0), bottom = rowAt(viewport()->height() - 1);
-        if (top < 0) return;
-        if (bottom < 0 || bottom >= periods) bottom = periods - 1;
-        top = std::max(0, top - 1);
-        bottom = std::min(periods - 1, bottom + 1);
-        const auto cellOf = [&](int r) {
-            const int v = table->valueAt(static_cast<size_t>(r));
-            return v < 0 ? QModelIndex() : model->index(r, TrendModel::kLeadColumns + v);
-        };
-        QPainter painter(viewport());
-        painter.setRenderHint(QPainter::Antialiasing);
-        painter.setPen(QPen(kBall, 1.5));
-        for (int r = top; r < bottom; ++r) {
-            const QModelIndex from = cellOf(r), to = cellOf(r + 1);
-            if (from.isValid() && to.isValid())
-                painter.drawLine(QRectF(visualRect(from)).center(),
-                                 QRectF(visualRect(to)).center());
-        }
-        QStyleOptionViewItem option;
-        initViewItemOption(&option);
-        for (int r = top; r <= bottom; ++r) {
-            const QModelIndex cell = cellOf(r);
-            if (!cell.isValid()) continue;
-            option.rect = visualRect(cell);
-            itemDelegate()->paint(&painter, option, cell);
-        }
-    }
-
-  private:
-    bool line_ = false;
-};
 
 // ---- the view ----
 
@@ -383,6 +63,12 @@ TrendView::TrendView(Workspace& workspace, QWidget* parent)
 
     kindBox_ = new QComboBox;
     kindBox_->setObjectName(QStringLiteral("trendKind"));
+    // The charts of the numbers first, then one kind at a time, then the shapes.
+    kindBox_->addItem(QStringLiteral("基本走势图"),
+                      kChartCode + static_cast<int>(TrendChart::Basic));
+    kindBox_->addItem(QStringLiteral("定位走势"),
+                      kChartCode + static_cast<int>(TrendChart::Positions));
+    kindBox_->insertSeparator(kindBox_->count());
     for (int kind = 0; kind < history::kKinds; ++kind)
         kindBox_->addItem(QString::fromStdString(history::kindCaptions()[kind]), kind);
     // The shapes of the whole draw, a group of their own under a heading that cannot be chosen.
@@ -394,7 +80,8 @@ TrendView::TrendView(Workspace& workspace, QWidget* parent)
         kindBox_->addItem(QString::fromUtf8(search::shapeCaption(search::Shape(s))),
                           kShapeCode + s);
     kindBox_->setToolTip(
-        QStringLiteral("号码的属性，或整期开奖号码的形态（和值、跨度、奇偶比……）"));
+        QStringLiteral("基本走势图、各位置的号码、号码的属性，或整期开奖号码的形态（和值、跨度、"
+                       "奇偶比……）"));
     positionBox_ = new QComboBox;
     positionBox_->setObjectName(QStringLiteral("trendPosition"));
     positionBox_->addItem(QStringLiteral("任意位"));
@@ -435,33 +122,39 @@ TrendView::TrendView(Workspace& workspace, QWidget* parent)
     clearMarks->setObjectName(QStringLiteral("trendClearMarks"));
     clearMarks->setToolTip(QStringLiteral("清除预选行中标记的值"));
 
-    // Three short rows, so that the tab stays as narrow as the history grid beside it.
+    // Two rows: what the table shows and over which span; then its tools, the note and the
+    // legend of the charts.
     auto* choices = new QHBoxLayout;
     choices->addWidget(new QLabel(QStringLiteral("类型")));
     choices->addWidget(kindBox_);
     choices->addWidget(new QLabel(QStringLiteral("位置")));
     choices->addWidget(positionBox_);
-    choices->addWidget(hideNumbers_);
-    choices->addStretch(1);
+    choices->addSpacing(12);
+    choices->addWidget(presetBox_);
+    choices->addWidget(new QLabel(QStringLiteral("从")));
+    choices->addWidget(fromBox_);
+    choices->addWidget(new QLabel(QStringLiteral("到")));
+    choices->addWidget(toBox_);
+    note_ = new QLabel;
+    note_->setObjectName(QStringLiteral("trendNote"));
+    // It names the game, the kind and the span: wrapped, it never widens the page.
+    note_->setWordWrap(true);
+    choices->addWidget(note_, 1);
     auto* tools = new QHBoxLayout;
+    tools->addWidget(hideNumbers_);
     tools->addWidget(layered_);
     tools->addWidget(line_);
     tools->addWidget(clearMarks);
-    note_ = new QLabel;
-    note_->setObjectName(QStringLiteral("trendNote"));
-    // It names the game, the kind and the span: wrapped, it never widens the tab.
-    note_->setWordWrap(true);
-    tools->addWidget(note_, 1);
-    auto* span = new QHBoxLayout;
-    span->addWidget(presetBox_);
-    span->addWidget(new QLabel(QStringLiteral("从")));
-    span->addWidget(fromBox_);
-    span->addWidget(new QLabel(QStringLiteral("到")));
-    span->addWidget(toBox_);
-    span->addStretch(1);
+    legend_ = new QLabel(kLegend);
+    legend_->setObjectName(QStringLiteral("trendLegend"));
+    legend_->setWordWrap(true);
+    // The legend takes what the row has left, never its least width.
+    legend_->setMinimumWidth(1);
+    tools->addWidget(legend_, 100);
+    // Where the legend is hidden (one kind at a time) the tools keep their own width.
+    tools->addStretch(1);
     layout->addLayout(choices, 0, 0);
-    layout->addLayout(span, 1, 0);
-    layout->addLayout(tools, 2, 0);
+    layout->addLayout(tools, 1, 0);
 
     model_ = new TrendModel(workspace_, this);
     table_ = new TrendTable;
@@ -472,9 +165,7 @@ TrendView::TrendView(Workspace& workspace, QWidget* parent)
     table_->setItemDelegate(new TrendDelegate(table_));
     table_->horizontalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     table_->horizontalHeader()->setMinimumSectionSize(8);
-    table_->setToolTip(QStringLiteral("点击一列的号码或格子，下方的图显示它近100期的遗漏"));
-    layout->addWidget(table_, 3, 0);
-    layout->setRowStretch(3, 1);
+    table_->setToolTip(QStringLiteral("点击一列的号码或格子，右边的图显示它近100期的遗漏"));
 
     auto* chart = new QChart;
     chart->legend()->hide();
@@ -483,14 +174,26 @@ TrendView::TrendView(Workspace& workspace, QWidget* parent)
     chart_ = new QChartView(chart);
     chart_->setObjectName(QStringLiteral("trendChart"));
     chart_->setRenderHint(QPainter::Antialiasing);
-    chart_->setMinimumHeight(140);
-    chart_->setMaximumHeight(180);
+    chart_->setMinimumSize(220, 140);
     chart_->viewport()->installEventFilter(this);
-    layout->addWidget(chart_, 4, 0);
+
+    // The table takes what the page gains; the chart keeps its width beside it.
+    splitter_ = new QSplitter(Qt::Horizontal);
+    splitter_->setObjectName(QStringLiteral("trendSplitter"));
+    splitter_->setChildrenCollapsible(false);
+    splitter_->addWidget(table_);
+    splitter_->addWidget(chart_);
+    splitter_->setStretchFactor(0, 1);
+    splitter_->setStretchFactor(1, 0);
+    splitter_->setSizes({1000, 320});
+    layout->addWidget(splitter_, 2, 0);
+    layout->setRowStretch(2, 1);
 
     connect(kindBox_, &QComboBox::currentIndexChanged, this, [this] {
         chartedValue_ = -1;
-        positionBox_->setEnabled(kindBox_->currentData().toInt() < kShapeCode);
+        const int code = kindBox_->currentData().toInt();
+        positionBox_->setEnabled(code < kShapeCode);
+        legend_->setVisible(code >= kChartCode);
         rebuild();
     });
     connect(positionBox_, &QComboBox::currentIndexChanged, this, [this] { rebuild(); });
@@ -501,16 +204,19 @@ TrendView::TrendView(Workspace& workspace, QWidget* parent)
     connect(presetBox_, &QComboBox::activated, this, &TrendView::onPresetChosen);
     connect(fromBox_, &QLineEdit::editingFinished, this, &TrendView::onSpanEdited);
     connect(toBox_, &QLineEdit::editingFinished, this, &TrendView::onSpanEdited);
-    connect(table_->horizontalHeader(), &QHeaderView::sectionClicked, this, [this](int section) {
-        if (section >= TrendModel::kLeadColumns) showChart(section - TrendModel::kLeadColumns);
-    });
-    connect(table_, &QTableView::clicked, this, [this](const QModelIndex& index) {
+    const auto chartColumn = [this](int column) {
+        if (const auto value = model_->valueOfColumn(column))
+            showChart(value->first, static_cast<int>(value->second));
+    };
+    connect(table_->horizontalHeader(), &QHeaderView::sectionClicked, this, chartColumn);
+    connect(table_, &QTableView::clicked, this, [this, chartColumn](const QModelIndex& index) {
         if (index.column() < TrendModel::kLeadColumns) return;
         if (index.row() >= model_->firstMarkRow())
             model_->toggleMark(index);
         else
-            showChart(index.column() - TrendModel::kLeadColumns);
+            chartColumn(index.column());
     });
+    positionBox_->setEnabled(false); // the basic chart counts the numbers at any position
     historyChanged();
 }
 
@@ -617,7 +323,9 @@ void TrendView::showEvent(QShowEvent* event) {
 TrendSubject TrendView::chosenSubject() const {
     TrendSubject subject;
     const int code = kindBox_->currentData().toInt();
-    if (code >= kShapeCode) {
+    if (code >= kChartCode) {
+        subject.chart = static_cast<TrendChart>(code - kChartCode);
+    } else if (code >= kShapeCode) {
         subject.shape = static_cast<search::Shape>(code - kShapeCode);
     } else {
         subject.kind = static_cast<history::Kind>(std::max(code, 0));
@@ -671,9 +379,22 @@ void TrendView::rebuild() {
     if (!subject.shape) workspace_.ensureKinds({subject.kind});
     const QScrollBar* scroll = table_->verticalScrollBar();
     const bool atEnd = model_->rowCount() == 0 || scroll->value() >= scroll->maximum();
-    auto table = std::make_shared<const search::OmissionTable>(workspace_.rows(), request,
-                                                               workspace_.zodiac());
-    const size_t periods = table->periods();
+    const auto& rows = workspace_.rows();
+    std::shared_ptr<const search::BasicTrend> basic;
+    std::vector<std::shared_ptr<const search::OmissionTable>> tables;
+    if (subject.chart == TrendChart::Basic) {
+        basic = std::make_shared<const search::BasicTrend>(rows, request, workspace_.zodiac());
+    } else if (subject.chart == TrendChart::Positions) {
+        for (int p = 1; p <= history::kPositions; ++p) {
+            request.position = p;
+            tables.push_back(
+                std::make_shared<const search::OmissionTable>(rows, request, workspace_.zodiac()));
+        }
+    } else {
+        tables.push_back(
+            std::make_shared<const search::OmissionTable>(rows, request, workspace_.zodiac()));
+    }
+    const size_t periods = basic ? basic->periods() : tables.front()->periods();
     table_->clearSpans();
     if (periods == 0 && !workspace_.rows().empty()) {
         // A span without a draw has nothing to count: no table of zeros, the note says so.
@@ -681,13 +402,20 @@ void TrendView::rebuild() {
         line_->setEnabled(false);
         shownFor_.clear();
         note_->setText(emptySpanText());
-        showChart(-1);
+        showChart(0, -1);
         return;
     }
-    model_->setTable(std::move(table), subject);
+    if (basic)
+        model_->setBasic(std::move(basic), subject);
+    else if (subject.chart == TrendChart::Positions)
+        model_->setPositions(std::move(tables), subject);
+    else
+        model_->setTable(std::move(tables.front()), subject);
     if (model_->testRow() >= 0 && model_->columnCount() > 2)
         table_->setSpan(model_->testRow(), 1, 1, model_->columnCount() - 1);
-    line_->setEnabled(model_->table()->singleValued());
+    bool line = false;
+    for (int g = 0; g < model_->groupCount(); ++g) line |= model_->groupTable(g)->singleValued();
+    line_->setEnabled(line);
     shownFor_ = workspace_.rows().empty() ? QStringLiteral("没有历史号码")
                                           : QStringLiteral("%1 %2，%3至%4期，共 %5 期")
                                                 .arg(gameText(workspace_), model_->subjectText(),
@@ -696,7 +424,7 @@ void TrendView::rebuild() {
     note_->setText(shownFor_);
     fitColumns();
     if (atEnd) table_->scrollToBottom();
-    showChart(chartedValue_);
+    showChart(chartedGroup_, chartedValue_);
 }
 
 QString TrendView::emptySpanText() const {
@@ -717,53 +445,66 @@ void TrendView::fitColumns() {
     const QFontMetrics metrics(table_->font());
     const QFontMetrics header(table_->horizontalHeader()->font());
     const int pad = 12;
+    const auto headerWidth = [&](int c) {
+        int widest = 0;
+        for (const QString& line :
+             model_->headerData(c, Qt::Horizontal).toString().split(QLatin1Char('\n')))
+            widest = std::max(widest, header.horizontalAdvance(line));
+        return widest;
+    };
     table_->setColumnWidth(0, std::max(metrics.horizontalAdvance(QStringLiteral("2016090852")),
                                        header.horizontalAdvance(QStringLiteral("近10期出现"))) +
                                   pad);
     table_->setColumnWidth(1, metrics.horizontalAdvance(QStringLiteral("03 07 01 11 05")) + pad);
+    // The headers and the summary rows (counts of six digits over a long history) are shown
+    // whole; every value column has the width of the widest.
     int widest = metrics.horizontalAdvance(QStringLiteral("888"));
-    // The headers and the summary rows (counts reach four digits and more) are shown whole.
-    const int periods = model_->table() ? static_cast<int>(model_->table()->periods()) : 0;
-    for (int c = TrendModel::kLeadColumns; c < model_->columnCount(); ++c) {
-        widest = std::max(
-            widest, header.horizontalAdvance(model_->headerData(c, Qt::Horizontal).toString()));
-        for (int r = 0; r < TrendModel::kSummaryRows; ++r)
+    int label = 0;
+    const int periods = model_->periods();
+    const int summaryRows =
+        model_->testRow() >= 0 ? TrendModel::kSummaryRows : model_->summaryRowCount();
+    const int shapes = model_->firstShapeColumn();
+    const int values = shapes >= 0 ? shapes : model_->columnCount();
+    for (int c = TrendModel::kLeadColumns; c < values; ++c) {
+        widest = std::max(widest, headerWidth(c));
+        for (int r = 0; r < summaryRows; ++r)
             widest = std::max(
                 widest, metrics.horizontalAdvance(model_->index(periods + r, c).data().toString()));
+        // A label wider than its ball ("2:1:2") sits on a bar a little wider than the text.
+        if (const auto value = model_->valueOfColumn(c))
+            label = std::max(
+                label, metrics.horizontalAdvance(model_->valueLabel(value->first, value->second)));
     }
-    // A label wider than its ball ("2:1:2") sits on a bar a little wider than the text.
-    int label = 0;
-    const size_t values = model_->table() ? model_->table()->values().size() : 0;
-    for (size_t v = 0; v < values; ++v)
-        label = std::max(label, metrics.horizontalAdvance(model_->valueLabel(v)));
     const int valueWidth =
         std::max({widest + 8, label + 12, table_->verticalHeader()->defaultSectionSize()});
-    for (int c = TrendModel::kLeadColumns; c < model_->columnCount(); ++c)
-        table_->setColumnWidth(c, valueWidth);
+    for (int c = TrendModel::kLeadColumns; c < values; ++c) table_->setColumnWidth(c, valueWidth);
+    // The shape columns fit their caption and their widest value ("0:0:5").
+    for (int c = std::max(shapes, 0); shapes >= 0 && c < model_->columnCount(); ++c)
+        table_->setColumnWidth(
+            c, std::max(headerWidth(c), metrics.horizontalAdvance(QStringLiteral("0:0:5"))) + pad);
 }
 
-int TrendView::preferredWidth() const {
-    int width = 2 * table_->frameWidth() + table_->verticalScrollBar()->sizeHint().width();
-    for (int c = 0; c < model_->columnCount(); ++c) width += table_->columnWidth(c);
-    if (model_->columnCount() == 0) width += 400;
-    const QMargins margins = layout()->contentsMargins();
-    return std::max(width, minimumSizeHint().width()) + margins.left() + margins.right();
+void TrendView::scrollToNewest() {
+    if (!isVisible() || model_->rowCount() == 0) return;
+    table_->scrollToBottom();
 }
 
-void TrendView::showChart(int v) {
+void TrendView::showChart(int group, int v) {
     QChart* chart = chart_->chart();
     chart->removeAllSeries();
     for (QAbstractAxis* axis : chart->axes()) {
         chart->removeAxis(axis);
         delete axis;
     }
-    const search::OmissionTable* table = model_->table();
+    const search::OmissionTable* table = model_->groupTable(group);
     if (!table || v < 0 || static_cast<size_t>(v) >= table->values().size() ||
         table->periods() == 0) {
+        chartedGroup_ = 0;
         chartedValue_ = -1;
         chart->setTitle(QStringLiteral("点击上表的一列，看它近%1期的遗漏").arg(kChartPeriods));
         return;
     }
+    chartedGroup_ = group;
     chartedValue_ = v;
     const size_t periods = table->periods();
     const size_t shown = std::min(periods, kChartPeriods);
@@ -789,19 +530,24 @@ void TrendView::showChart(int v) {
     chart->addAxis(y, Qt::AlignLeft);
     series->attachAxis(x);
     series->attachAxis(y);
-    chart->setTitle(model_->subject().shape ? QStringLiteral("%1 %2 近%3期遗漏")
-                                                  .arg(model_->subjectText(),
-                                                       model_->valueLabel(static_cast<size_t>(v)))
-                                                  .arg(shown)
-                                            : QStringLiteral("%1 近%2期遗漏（%3）")
-                                                  .arg(model_->valueLabel(static_cast<size_t>(v)))
-                                                  .arg(shown)
-                                                  .arg(positionBox_->currentText()));
+    const QString label = model_->valueLabel(group, static_cast<size_t>(v));
+    const int position = model_->subject().chart == TrendChart::Positions ? group + 1
+                         : model_->subject().chart == TrendChart::Basic
+                             ? 0
+                             : positionBox_->currentIndex();
+    chart->setTitle(
+        model_->subject().shape
+            ? QStringLiteral("%1 %2 近%3期遗漏").arg(model_->subjectText(), label).arg(shown)
+            : QStringLiteral("%1 近%2期遗漏（%3）")
+                  .arg(label)
+                  .arg(shown)
+                  .arg(position == 0 ? QStringLiteral("任意位")
+                                     : QStringLiteral("第%1位").arg(position)));
 }
 
 // The period under the pointer in the chart and the value's omission there.
 QString TrendView::chartTip(const QPoint& position) const {
-    const search::OmissionTable* table = model_->table();
+    const search::OmissionTable* table = model_->groupTable(chartedGroup_);
     QChart* chart = chart_->chart();
     if (!table || chartedValue_ < 0 || chart->series().isEmpty()) return {};
     const QPointF scene = chart_->mapToScene(position);
@@ -818,8 +564,8 @@ QString TrendView::chartTip(const QPoint& position) const {
                               ? QStringLiteral("本期开出")
                               : QStringLiteral("遗漏 %1 期").arg(table->omission(i, v));
     return QStringLiteral("%1期\n%2 %3：%4")
-        .arg(QString::fromStdString(workspace_.historyPeriodText(stored)), model_->subjectText(),
-             model_->valueLabel(v), state);
+        .arg(QString::fromStdString(workspace_.historyPeriodText(stored)),
+             model_->subjectText(chartedGroup_), model_->valueLabel(chartedGroup_, v), state);
 }
 
 bool TrendView::eventFilter(QObject* watched, QEvent* event) {

@@ -13,6 +13,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QStatusBar>
+#include <QTabBar>
 #include <QTabWidget>
 #include <QTableView>
 #include <QTest>
@@ -73,12 +74,7 @@ TEST_F(LiveWindow, RevealedDrawsAppearWithoutAClickAndTheSearchRunsAgain) {
     EXPECT_EQ(clockText(), "下期 2016090802 09:20 开奖（还有 04:59）");
     QTest::mouseClick(f.find<QPushButton>("Command1"), Qt::LeftButton);
     // The trend on show.
-    auto* trend = f.find<QWidget>("trendPage");
-    for (QWidget* up = trend->parentWidget(); up; up = up->parentWidget())
-        if (auto* tabs = qobject_cast<QTabWidget*>(up)) {
-            tabs->setCurrentWidget(trend);
-            break;
-        }
+    f.find<QTabBar>("pageTabs")->setCurrentIndex(1);
     QTest::qWait(50);
     const int trendRows = f.find<QTableView>("trendView")->model()->rowCount();
 

@@ -9,6 +9,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSpinBox>
+#include <QTabBar>
 #include <QTabWidget>
 #include <QTableWidget>
 #include <QTest>
@@ -24,7 +25,7 @@ TEST(PlanWindow, TableWarningAndBacktest) {
                                 {"03", "09", "10", "11", "07"},
                                 {"01", "09", "10", "11", "07"}});
     f.open();
-    f.find<QTabWidget>("historyTabs")->setCurrentIndex(2);
+    f.find<QTabBar>("pageTabs")->setCurrentIndex(2);
     f.find<QComboBox>("playChooser")->setCurrentIndex(0); // 前一
     auto* rule = f.find<QComboBox>("betRule");
     rule->setCurrentIndex(rule->findData(0)); // fixed tickets

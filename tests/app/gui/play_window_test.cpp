@@ -13,6 +13,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSpinBox>
+#include <QTabBar>
 #include <QTabWidget>
 #include <QTableView>
 #include <QTest>
@@ -27,7 +28,7 @@ void prepare(WindowFixture& f) {
                                 {"01", "05", "06", "07", "08"},
                                 {"03", "05", "06", "07", "08"}});
     f.open();
-    f.find<QTabWidget>("historyTabs")->setCurrentIndex(2);
+    f.find<QTabBar>("pageTabs")->setCurrentIndex(2);
     QApplication::processEvents();
 }
 

@@ -17,6 +17,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSpinBox>
+#include <QTabBar>
 #include <QTabWidget>
 #include <QTableView>
 #include <QTableWidget>
@@ -42,7 +43,7 @@ void typeDraw(WindowFixture& f, const std::array<const char*, 5>& numbers) {
 }
 
 void showTab(WindowFixture& f, int index) {
-    f.find<QTabWidget>("historyTabs")->setCurrentIndex(index);
+    f.find<QTabBar>("pageTabs")->setCurrentIndex(index);
     QApplication::processEvents();
 }
 

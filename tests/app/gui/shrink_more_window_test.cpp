@@ -11,6 +11,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QSpinBox>
+#include <QTabBar>
 #include <QTabWidget>
 #include <QTableWidget>
 
@@ -26,7 +27,7 @@ void prepare(WindowFixture& f) {
                                 {"06", "07", "08", "09", "10"},
                                 {"01", "03", "02", "04", "11"}});
     f.open();
-    f.find<QTabWidget>("historyTabs")->setCurrentIndex(3);
+    f.find<QTabBar>("pageTabs")->setCurrentIndex(3);
     QApplication::processEvents();
 }
 

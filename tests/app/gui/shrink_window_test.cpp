@@ -14,6 +14,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QSpinBox>
+#include <QTabBar>
 #include <QTabWidget>
 #include <QTableWidget>
 
@@ -31,7 +32,7 @@ void prepare(WindowFixture& f) {
                                 {"01", "02", "03", "04", "11"},
                                 {"01", "02", "03", "05", "06"}});
     f.open();
-    f.find<QTabWidget>("historyTabs")->setCurrentIndex(3);
+    f.find<QTabBar>("pageTabs")->setCurrentIndex(3);
     QApplication::processEvents();
 }
 

@@ -2,12 +2,20 @@
 
 #include "window_fixture.h"
 
+#include <QAbstractSpinBox>
 #include <QApplication>
+#include <QChartView>
 #include <QCheckBox>
+#include <QComboBox>
+#include <QHeaderView>
+#include <QLineEdit>
+#include <QMouseEvent>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScrollArea>
 #include <QSplitter>
+#include <QSplitterHandle>
+#include <QTabBar>
 #include <QTabWidget>
 #include <QTableView>
 #include <QTest>
@@ -112,66 +120,139 @@ TEST(WindowLayout, TheResultsTakeTheRoomOfALargerWindow) {
     EXPECT_TRUE(f.window->rect().contains(rectIn(chart, f.window.get())));
 }
 
-// Whichever tab the history column shows, the tab, the search panel and the results are all in
-// the window, side by side, on a laptop's screen and on a small one.
-TEST(WindowLayout, EveryTabOfTheHistoryColumnLeavesThePanelAndTheResultsInSight) {
+namespace {
+
+// Every control a page shows, with the tab bar and the entry line above it.
+std::vector<QWidget*> shownControls(QWidget* window) {
+    std::vector<QWidget*> controls;
+    for (QWidget* w : window->findChildren<QWidget*>()) {
+        if (!w->isVisible() || qobject_cast<QHeaderView*>(w)) continue;
+        // The boxes inside a spin box or a combo box are part of it.
+        if (qobject_cast<QLineEdit*>(w) &&
+            (qobject_cast<QAbstractSpinBox*>(w->parent()) || qobject_cast<QComboBox*>(w->parent())))
+            continue;
+        if (qobject_cast<QAbstractButton*>(w) || qobject_cast<QComboBox*>(w) ||
+            qobject_cast<QAbstractSpinBox*>(w) || qobject_cast<QLineEdit*>(w) ||
+            qobject_cast<QTabBar*>(w) || qobject_cast<QAbstractItemView*>(w) ||
+            qobject_cast<QChartView*>(w))
+            controls.push_back(w);
+    }
+    return controls;
+}
+
+// The part of the widget its scroll areas let be seen, in the window's coordinates.
+QRect seenPart(QWidget* widget, QWidget* window) {
+    QRect seen = rectIn(widget, window);
+    for (QWidget* p = widget->parentWidget(); p && p != window; p = p->parentWidget())
+        if (auto* area = qobject_cast<QAbstractScrollArea*>(p);
+            area && area->viewport()->isAncestorOf(widget))
+            seen &= rectIn(area->viewport(), window);
+    return seen;
+}
+
+} // namespace
+
+// Each page has the window's whole width; on a laptop's screen and on a small one every control
+// of every page is in the window, whole (no scrolling sideways or down to reach it) and clear of
+// the others; the entry line is there on every page.
+TEST(WindowLayout, EveryPageShowsEveryControlWholeOnBothScreens) {
     WindowFixture f;
     prepare(f);
-    auto* tabs = f.find<QTabWidget>("historyTabs");
-    auto* splitter = f.find<QSplitter>("columnSplitter");
-    auto* panel = f.find<QScrollArea>("searchPanelScroll");
-    auto* hits = f.find<QTableView>("MSFlexGrid2");
-    auto* tally = f.find<QTableView>("MSFlexGrid3");
+    auto* pages = f.find<QTabBar>("pageTabs");
+    ASSERT_EQ(pages->count(), 4);
+    EXPECT_EQ(pages->tabText(0), QStringLiteral("检索"));
+    EXPECT_EQ(pages->tabText(1), QStringLiteral("走势图"));
+    EXPECT_EQ(pages->tabText(2), QStringLiteral("玩法"));
+    EXPECT_EQ(pages->tabText(3), QStringLiteral("缩水"));
     for (const QSize screen : {QSize(1366, 768), QSize(1024, 640)}) {
         resizeWindow(f, screen.width(), screen.height());
         ASSERT_EQ(f.window->size(), screen);
         const QRect window = f.window->rect();
-        tabs->setCurrentIndex(0);
-        QApplication::processEvents();
-        const int historyWidth = tabs->width();
-        for (int tab = 0; tab < tabs->count(); ++tab) {
-            SCOPED_TRACE(QStringLiteral("%1x%2, %3")
-                             .arg(screen.width())
-                             .arg(screen.height())
-                             .arg(tabs->tabText(tab))
-                             .toStdString());
-            tabs->setCurrentIndex(tab);
+        for (int page = 0; page < pages->count(); ++page) {
+            const std::string where = QStringLiteral("%1x%2, %3")
+                                          .arg(screen.width())
+                                          .arg(screen.height())
+                                          .arg(pages->tabText(page))
+                                          .toStdString();
+            SCOPED_TRACE(where);
+            pages->setCurrentIndex(page);
             QTest::qWait(10);
             QApplication::processEvents();
-            QWidget* page = tabs->currentWidget();
-            ASSERT_TRUE(page->isVisible());
-            EXPECT_TRUE(window.contains(rectIn(page, f.window.get())));
-            EXPECT_GE(page->width(), historyWidth);
-            EXPECT_GE(page->height(), 400);
-            EXPECT_TRUE(panel->isVisible());
-            EXPECT_TRUE(window.contains(rectIn(panel, f.window.get())));
-            EXPECT_GE(panel->width(), panel->minimumWidth());
-            // The results keep at least the tally's four columns, and the hit grid beside it
-            // is as wide.
-            for (QTableView* grid : {hits, tally}) {
-                EXPECT_TRUE(grid->isVisible());
-                EXPECT_TRUE(window.contains(rectIn(grid, f.window.get())));
+            for (const char* name : {"Text1", "MaskEdBox1_1", "MaskEdBox1_5"})
+                EXPECT_TRUE(f.find<QLineEdit>(QLatin1String(name))->isVisible()) << name;
+            const std::vector<QWidget*> controls = shownControls(f.window.get());
+            EXPECT_GT(controls.size(), 10u);
+            for (QWidget* control : controls) {
+                SCOPED_TRACE(control->objectName().toStdString() + " " +
+                             control->metaObject()->className());
+                const QRect rect = rectIn(control, f.window.get());
+                EXPECT_TRUE(window.contains(rect));
+                EXPECT_EQ(seenPart(control, f.window.get()), rect) << "scrolled out of sight";
+                // As large as its least size (one set on purpose, else the style's), as the
+                // layouts take it.
+                if (!qobject_cast<QAbstractScrollArea*>(control)) {
+                    const QSize hint = control->minimumSizeHint();
+                    const QSize set = control->minimumSize();
+                    EXPECT_GE(control->width(), set.width() > 0 ? set.width() : hint.width());
+                    EXPECT_GE(control->height(), set.height() > 0 ? set.height() : hint.height());
+                }
+                for (QWidget* other : controls) {
+                    if (other == control || other->isAncestorOf(control) ||
+                        control->isAncestorOf(other))
+                        continue;
+                    EXPECT_FALSE(rect.intersects(rectIn(other, f.window.get())))
+                        << "overlaps " << other->objectName().toStdString();
+                }
             }
-            EXPECT_GE(tally->viewport()->width(), columnsWidth(tally));
-            EXPECT_GE(hits->width(), tally->width());
-            // Both handles stay where they can be taken.
-            for (int i = 1; i < splitter->count(); ++i)
-                EXPECT_TRUE(window.contains(rectIn(splitter->handle(i), f.window.get())));
+            // Every splitter handle stays where it can be taken.
+            for (QSplitter* splitter : f.window->findChildren<QSplitter*>()) {
+                if (!splitter->isVisible()) continue;
+                for (int i = 1; i < splitter->count(); ++i)
+                    EXPECT_TRUE(window.contains(rectIn(splitter->handle(i), f.window.get())))
+                        << splitter->objectName().toStdString();
+            }
         }
-        // On the laptop's screen the trend table is shown whole, and the hit grid beside it
-        // still shows a hit's period and most of its draw.
-        if (screen.width() >= 1366) {
-            tabs->setCurrentIndex(1);
+    }
+}
+
+// A handle dragged moves the border between its two sides (on a laptop's screen: on the small one
+// the shrink page's two halves are both at their least widths).
+TEST(WindowLayout, SplittersOfEveryPageDrag) {
+    WindowFixture f;
+    prepare(f);
+    resizeWindow(f, 1366, 768);
+    auto* pages = f.find<QTabBar>("pageTabs");
+    for (const auto& [page, name] :
+         std::vector<std::pair<int, const char*>>{{0, "columnSplitter"},
+                                                  {0, "resultSplitter"},
+                                                  {1, "trendSplitter"},
+                                                  {2, "playSplitter"},
+                                                  {3, "shrinkSplitter"}}) {
+        SCOPED_TRACE(name);
+        pages->setCurrentIndex(page);
+        QTest::qWait(10);
+        auto* splitter = f.find<QSplitter>(QLatin1String(name));
+        ASSERT_TRUE(splitter->isVisible());
+        QSplitterHandle* handle = splitter->handle(1);
+        const bool across = splitter->orientation() == Qt::Horizontal;
+        const auto drag = [&](int by) {
+            const QPoint middle = handle->rect().center();
+            const QPoint moved = middle + (across ? QPoint(by, 0) : QPoint(0, by));
+            QTest::mousePress(handle, Qt::LeftButton, {}, middle);
+            QMouseEvent move(QEvent::MouseMove, moved, handle->mapToGlobal(moved), Qt::NoButton,
+                             Qt::LeftButton, Qt::NoModifier);
+            QApplication::sendEvent(handle, &move);
+            QTest::mouseRelease(handle, Qt::LeftButton, {}, moved);
             QApplication::processEvents();
-            auto* trend = f.find<QTableView>("trendView");
-            EXPECT_GE(trend->viewport()->width(), columnsWidth(trend));
-            int draw = 0;
-            for (int c = 0; c < 5; ++c) draw += hits->columnWidth(c);
-            EXPECT_GE(hits->viewport()->width(), draw);
+        };
+        // Toward the side that has room to give: a side at its least width gives nothing.
+        const QList<int> before = splitter->sizes();
+        drag(-40);
+        if (splitter->sizes() == before) {
+            drag(40);
+            EXPECT_GT(splitter->sizes()[0], before[0]);
+        } else {
+            EXPECT_LT(splitter->sizes()[0], before[0]);
         }
-        // Back on the history, the column has its width again.
-        tabs->setCurrentIndex(0);
-        QApplication::processEvents();
-        EXPECT_EQ(tabs->width(), historyWidth);
     }
 }
