@@ -1,6 +1,7 @@
 #include "platform/sheet_writer.h"
 
 #include "platform/file_io.h"
+#include "platform/xlsx_check.h"
 
 #include <xlsxwriter.h>
 
@@ -9,6 +10,7 @@
 #include <clocale>
 #include <cstdint>
 #include <cstring>
+#include <filesystem>
 #include <limits>
 #include <map>
 #include <optional>
@@ -118,7 +120,8 @@ std::string libraryError(lxw_error error) {
 // One workbook being written; closed (and so freed) in every case.
 class Workbook {
   public:
-    explicit Workbook(const std::string& path) : path_(path) {
+    explicit Workbook(const std::string& path)
+        : path_(path), tmpdir_(std::filesystem::path(path).parent_path().string()) {
         // The library opens the file only at the end; a file that cannot be created is found
         // before the rows are written, with the system's reason.
         const int probe = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
@@ -127,6 +130,9 @@ class Workbook {
         lxw_workbook_options options{};
         options.constant_memory = LXW_TRUE; // rows go to a temporary file as they are written
         options.use_zip64 = LXW_TRUE;
+        // The library's own temporary files go beside the workbook, on the disk that must take
+        // it anyway, not into a system folder that may be small or full.
+        if (!tmpdir_.empty()) options.tmpdir = tmpdir_.data();
         workbook_ = workbook_new_opt(path.c_str(), &options);
         if (!workbook_) throw FileError("cannot write " + path + ": out of memory");
         sheet_ = workbook_add_worksheet(workbook_, "Sheet1");
@@ -155,7 +161,30 @@ class Workbook {
             close();
             throw FileError("cannot write " + path_ + ": " + libraryError(error));
         }
+        ++cells_;
+        if (row != lastRow_) {
+            lastRow_ = row;
+            ++rows_;
+        }
     }
+
+    // The rows written so far reach the library's temporary file, which the library writes
+    // without telling of a failure: its error flag is looked at here.
+    void checkRowFile() {
+        FILE* rows = sheet_ ? sheet_->optimize_tmpfile : nullptr;
+        if (!rows) return;
+        if (std::fflush(rows) != 0 || std::ferror(rows)) {
+            const int error = errno;
+            close();
+            throw FileError("cannot write " + path_ +
+                            ": writing the rows to a temporary file failed (" +
+                            std::strerror(error) + ")");
+        }
+    }
+
+    // Rows that have a cell, and cells, written so far.
+    std::size_t rowsWritten() const { return rows_; }
+    std::size_t cellsWritten() const { return cells_; }
 
     // Ends without a usable file (what was written so far is the caller's to remove).
     void abandon() { close(); }
@@ -188,9 +217,13 @@ class Workbook {
     }
 
     std::string path_;
+    std::string tmpdir_;
     lxw_workbook* workbook_ = nullptr;
     lxw_worksheet* sheet_ = nullptr;
     std::map<int, lxw_format*> formats_;
+    std::size_t rows_ = 0;
+    std::size_t cells_ = 0;
+    lxw_row_t lastRow_ = std::numeric_limits<lxw_row_t>::max();
 };
 
 } // namespace
@@ -214,6 +247,7 @@ bool writeSheet(const std::string& path, const SheetGrid& grid, const SheetProgr
                 workbook.write(static_cast<lxw_row_t>(r), static_cast<lxw_col_t>(c),
                                grid.text(r, c));
             const std::size_t done = r + 1;
+            if (done % kReportEvery == 0) workbook.checkRowFile();
             if (progress && (done % kReportEvery == 0 || done == grid.rows) &&
                 !progress(done, grid.rows)) {
                 workbook.abandon();
@@ -221,7 +255,17 @@ bool writeSheet(const std::string& path, const SheetGrid& grid, const SheetProgr
                 return false;
             }
         }
+        workbook.checkRowFile();
+        const std::size_t rows = workbook.rowsWritten();
+        const std::size_t cells = workbook.cellsWritten();
         workbook.finish();
+        // Only a workbook read back whole, with every row and cell, replaces the earlier file.
+        const WorksheetCounts found = checkWrittenWorkbook(pending);
+        if (found.rows != rows || found.cells != cells)
+            throw FileError("cannot write " + path + ": the workbook came out with " +
+                            std::to_string(found.rows) + " of " + std::to_string(rows) +
+                            " rows and " + std::to_string(found.cells) + " of " +
+                            std::to_string(cells) + " cells");
         syncFile(pending);
         renameDurably(pending, path);
     } catch (...) {
