@@ -315,6 +315,10 @@ bool Statement::isNullAt(int column) const {
     return sqlite3_column_type(stmt_, column) == SQLITE_NULL;
 }
 
+bool Statement::isIntegerAt(int column) const {
+    return sqlite3_column_type(stmt_, column) == SQLITE_INTEGER;
+}
+
 Database::Database() = default;
 
 Database::Database(const std::string& path) : path_(path) {

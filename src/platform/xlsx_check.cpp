@@ -38,7 +38,8 @@ void readEntry(unzFile zip, const std::string& name, const std::string& path,
     std::vector<char> buffer(1 << 16);
     bool ended = false;
     for (;;) {
-        const int read = unzReadCurrentFile(zip, buffer.data(), static_cast<unsigned>(buffer.size()));
+        const int read =
+            unzReadCurrentFile(zip, buffer.data(), static_cast<unsigned>(buffer.size()));
         if (read < 0) {
             unzCloseCurrentFile(zip);
             throw broken("cannot be unpacked");
@@ -48,8 +49,10 @@ void readEntry(unzFile zip, const std::string& name, const std::string& path,
             const auto token = xml.readNext();
             if (token == QXmlStreamReader::EndDocument) ended = true;
             if (counts && token == QXmlStreamReader::StartElement) {
-                if (xml.name() == QLatin1String("row")) ++counts->rows;
-                else if (xml.name() == QLatin1String("c")) ++counts->cells;
+                if (xml.name() == QLatin1String("row"))
+                    ++counts->rows;
+                else if (xml.name() == QLatin1String("c"))
+                    ++counts->cells;
             }
         }
         if (xml.hasError() && xml.error() != QXmlStreamReader::PrematureEndOfDocumentError) {
@@ -70,7 +73,8 @@ WorksheetCounts checkWrittenWorkbook(const std::string& path) {
     if (!zip.handle()) throw FileError("the workbook " + path + " came out damaged: not a zip");
     WorksheetCounts counts;
     bool sawSheet = false;
-    for (int at = unzGoToFirstFile(zip.handle()); at == UNZ_OK; at = unzGoToNextFile(zip.handle())) {
+    for (int at = unzGoToFirstFile(zip.handle()); at == UNZ_OK;
+         at = unzGoToNextFile(zip.handle())) {
         char name[512] = {};
         if (unzGetCurrentFileInfo64(zip.handle(), nullptr, name, sizeof name, nullptr, 0, nullptr,
                                     0) != UNZ_OK)

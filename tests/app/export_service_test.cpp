@@ -259,7 +259,8 @@ TEST(ExportCommands, AWorkbookThatCannotBeWrittenWholeFailsAndKeepsTheEarlierOne
     EXPECT_EQ(program.exitStatus(), QProcess::NormalExit);
     EXPECT_EQ(program.exitCode(), 1);
     EXPECT_EQ(program.readAllStandardOutput(), QByteArray());
-    EXPECT_NE(QString::fromUtf8(program.readAllStandardError()).indexOf(QStringLiteral("原有的同名文件保持不变")),
+    EXPECT_NE(QString::fromUtf8(program.readAllStandardError())
+                  .indexOf(QStringLiteral("原有的同名文件保持不变")),
               -1);
     EXPECT_EQ(platform::readFile(sheet), before);
     EXPECT_EQ(readWorkbook(sheet).rowCount(), 6001);

@@ -139,6 +139,9 @@ void SearchActions::reportWriteProblem() {
     }
     const std::string problem = workspace_.takeWriteProblem();
     if (!problem.empty()) prompter_.warn(QStringLiteral("检索"), QString::fromStdString(problem));
+    // The result stands; the window says what it is based on without stopping the user.
+    if (const std::string notice = workspace_.takeWriteNotice(); !notice.empty() && problem.empty())
+        window_.statusBar()->showMessage(QString::fromStdString(notice), 15000);
 }
 
 } // namespace app::gui
