@@ -1,8 +1,8 @@
 # Front door: `make run` opens the window, `make test` runs the whole suite, `make bench` the benchmarks.
 BUILD ?= build
-CMAKE_FLAGS ?= -DCMAKE_BUILD_TYPE=RelWithDebInfo
+CMAKE_FLAGS ?= -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_INSTALL_PREFIX=/usr
 
-.PHONY: deps configure build run test bench format clean
+.PHONY: deps configure build run test bench format clean package
 
 deps:
 	bash scripts/install-deps.sh
@@ -27,3 +27,22 @@ format:
 
 clean:
 	rm -rf $(BUILD)
+
+# Install: `make package` builds kelvora11s5_<version>_<arch>.deb here, from a Release build of
+# the two programs alone (no tests) in build-release, with the compiler and linker flags Debian
+# builds its packages with (dpkg-buildflags: -O2, hardening); CPack strips the programs.
+PACKAGE_BUILD ?= build-release
+# e.g. PACKAGE_FLAGS='-DK11_MAINTAINER="Name <address>" -DK11_SCREENSHOT_URL=https://...'
+PACKAGE_FLAGS ?=
+
+package:
+	WITH_PACKAGE_TOOLS=1 bash scripts/install-deps.sh
+	cmake -S . -B $(PACKAGE_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX=/usr \
+	  -DK11_TESTS=OFF -DCMAKE_CXX_FLAGS_RELEASE=-DNDEBUG \
+	  -DCMAKE_CXX_FLAGS="$$(dpkg-buildflags --get CXXFLAGS) $$(dpkg-buildflags --get CPPFLAGS)" \
+	  -DCMAKE_EXE_LINKER_FLAGS="$$(dpkg-buildflags --get LDFLAGS)" $(PACKAGE_FLAGS)
+	cmake --build $(PACKAGE_BUILD)
+	rm -f $(PACKAGE_BUILD)/kelvora11s5_*.deb
+	cd $(PACKAGE_BUILD) && cpack -G DEB
+	cp $(PACKAGE_BUILD)/kelvora11s5_*.deb .
+	lintian --fail-on error --allow-root $(PACKAGE_BUILD)/kelvora11s5_*.deb

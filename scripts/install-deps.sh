@@ -7,9 +7,15 @@ packages=(cmake ninja-build g++ pkg-config libgtest-dev libbenchmark-dev
   libcsv-dev libfreexl-dev libminizip-dev
   # the tests write .xls workbooks with it
   libspreadsheet-writeexcel-perl
-  qt6-translations-l10n unzip)
+  qt6-translations-l10n unzip
+  # renders the icon's PNG sizes
+  librsvg2-bin)
 if [ "${WITH_SCREENSHOT_TOOLS:-0}" = 1 ]; then
   packages+=(xvfb xauth fonts-noto-cjk imagemagick)
+fi
+# The Debian package: dpkg-shlibdeps computes its dependencies; its test checks it with these.
+if [ "${WITH_PACKAGE_TOOLS:-0}" = 1 ]; then
+  packages+=(dpkg-dev file lintian desktop-file-utils appstream)
 fi
 missing=()
 for p in "${packages[@]}"; do

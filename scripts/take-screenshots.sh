@@ -157,7 +157,7 @@ dan_least=(525 126)
 sum_use=(27 197)
 sum_low=(90 197)
 sum_high=(155 197)
-shrink_backtest=(400 518)
+shrink_backtest=(535 518)
 shrink_scroll_bottom=(646 725)
 # Menus.
 menu_history=(33 11)

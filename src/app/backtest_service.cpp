@@ -13,18 +13,14 @@ std::string percent(double share) {
     return buffer;
 }
 
-std::string pValueText(double value) {
-    return significant4(value);
-}
-
 } // namespace
 
-std::string backtestVerdict(double pValue) {
-    return pValue >= 0.05 ? "与随机无明显差别" : "明显高于随机";
+std::string backtestVerdict(double pAdjusted) {
+    return pAdjusted >= 0.05 ? "与随机无明显差别" : "明显高于随机";
 }
 
 std::vector<std::string> backtestTableHeader() {
-    return {"前k位", "检验期数", "命中期数", "命中率", "随机命中率", "p值", "结论"};
+    return {"前k位", "检验期数", "命中期数", "命中率", "随机命中率", "p值", "校正p值", "结论"};
 }
 
 std::string backtestTableCell(const search::BacktestResult& result, size_t row, int column) {
@@ -43,8 +39,10 @@ std::string backtestTableCell(const search::BacktestResult& result, size_t row, 
         return result.tested() ? percent(f.expected / tested) : "";
     case 5:
         return pValueText(f.pValue);
+    case 6:
+        return pValueText(f.pAdjusted);
     default:
-        return backtestVerdict(f.pValue);
+        return backtestVerdict(f.pAdjusted);
     }
 }
 

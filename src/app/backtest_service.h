@@ -24,11 +24,11 @@ struct BacktestOptions {
 constexpr int kMaxBacktestSteps = 100000;
 constexpr int kMaxBacktestTop = 12;
 
-// The verdict on a p-value in plain words.
-std::string backtestVerdict(double pValue);
+// The verdict in plain words on a p-value adjusted for the values of k tested together.
+std::string backtestVerdict(double pAdjusted);
 
 // The back-test's table as the window and the command line show it: one row per entry of
-// result.top (k, tested, successes, rate, chance rate, p-value, verdict).
+// result.top (k, tested, successes, rate, chance rate, p-value, adjusted p-value, verdict).
 std::vector<std::string> backtestTableHeader();
 std::string backtestTableCell(const search::BacktestResult& result, size_t row, int column);
 

@@ -42,7 +42,8 @@ void printJson(const search::BacktestResult& r, std::ostream& out) {
         const auto& f = r.top[i];
         out << (i ? "," : "") << "{\"k\":" << f.k << ",\"successes\":" << f.successes
             << ",\"expected\":" << decimals3(f.expected)
-            << ",\"p_value\":" << significant4(f.pValue) << "}";
+            << ",\"p_value\":" << significant4(f.pValue)
+            << ",\"p_adjusted\":" << significant4(f.pAdjusted) << "}";
     }
     out << "]}\n";
 }

@@ -1,9 +1,8 @@
 // The omission command: how often each value of a kind (or of a shape of the whole draw) came up
-
-#include "app/number_text.h"
 // over a span, how often chance would have it, and how long it has stayed away.
 
 #include "app/cli.h"
+#include "app/number_text.h"
 #include "history/period.h"
 #include "search/omission.h"
 #include "search/shape.h"
@@ -40,6 +39,8 @@ struct Subject {
     }
 };
 
+const char* const kTooFewToTest = "期数太少，无法检验";
+
 // "0.000123" stays readable; very small p-values keep their digits in exponent form.
 std::string shortNumber(double value) {
     return formatted(value, "%.6g");
@@ -51,6 +52,14 @@ void printSummary(const search::OmissionTable& table, const Subject& subject, st
         out << subject.label(v.value) << '\t' << v.count << '\t' << decimals3(v.expected) << '\t'
             << v.current << '\t' << v.max << '\t' << decimals3(v.average) << '\t' << v.maxRun
             << '\n';
+    }
+    if (const auto& test = table.uniformity()) {
+        out << "分布检验\t";
+        if (test->tested())
+            out << "χ² = " << decimals3(test->chi2) << "，df = " << test->df
+                << "，p = " << pValueText(test->pValue) << "（" << test->groups << "组）\n";
+        else
+            out << kTooFewToTest << '\n';
     }
 }
 
@@ -67,8 +76,12 @@ void printJson(const search::OmissionTable& table, const Subject& subject, std::
     }
     out << "]";
     if (const auto& test = table.uniformity()) {
-        out << ", \"chi2\": " << decimals3(test->chi2) << ", \"df\": " << test->df
-            << ", \"p_value\": " << shortNumber(test->pValue);
+        if (test->tested())
+            out << ", \"chi2\": " << decimals3(test->chi2) << ", \"df\": " << test->df
+                << ", \"p_value\": " << shortNumber(test->pValue);
+        else
+            out << ", \"chi2\": null, \"df\": null, \"p_value\": null";
+        out << ", \"groups\": " << test->groups;
     }
     out << "}\n";
 }

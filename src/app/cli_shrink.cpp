@@ -1,14 +1,15 @@
 // The command that shrinks a bet: shrink (the tickets a filter keeps, how often each condition
-
-#include "app/number_text.h"
 // held, the money of the shrunk bet). It changes nothing stored; --out writes the tickets.
 
 #include "app/cli.h"
+#include "app/number_text.h"
+#include "app/play_service.h"
 #include "app/shrink_service.h"
 #include "platform/file_io.h"
 
 #include <bit>
 #include <charconv>
+#include <cstdint>
 #include <ostream>
 
 namespace app {
@@ -78,17 +79,27 @@ std::vector<int> parseRoutes(const std::string& option, const std::string& text)
     return routes;
 }
 
+std::string optionalJson(const std::optional<double>& value) {
+    return value ? formatted(*value, "%.6f") : std::string("null");
+}
+
 void printJson(const ShrinkResult& r, bool tickets, std::ostream& out) {
     const play::ShrinkFigures& f = r.figures;
     out << "{\"play\": " << jsonString(play::info(f.play).code) << ", \"total\": " << f.total
         << ", \"kept\": " << f.kept << ", \"kept_share\": " << formatted(f.keptShare, "%.6f")
+        << ", \"chance\": " << formatted(f.chance, "%.6f")
         << ", \"pass_rate\": " << formatted(f.passRate, "%.6f")
+        << ", \"ratio\": " << optionalJson(f.ratio)
         << ", \"p_value\": " << formatted(f.pValue, "%.6g") << ", \"conditions\": [";
-    for (size_t c = 0; c < f.conditions.size(); ++c)
+    for (size_t c = 0; c < f.conditions.size(); ++c) {
+        const play::ConditionFigures& cf = f.conditions[c];
         out << (c ? ", " : "")
             << "{\"name\": " << jsonString(play::conditionName(r.conditions[c].kind))
-            << ", \"kept_share\": " << formatted(f.conditions[c].keptShare, "%.6f")
-            << ", \"pass_rate\": " << formatted(f.conditions[c].passRate, "%.6f") << "}";
+            << ", \"kept_share\": " << formatted(cf.keptShare, "%.6f")
+            << ", \"chance\": " << formatted(cf.chance, "%.6f")
+            << ", \"pass_rate\": " << formatted(cf.passRate, "%.6f")
+            << ", \"ratio\": " << optionalJson(cf.ratio) << "}";
+    }
     out << "]";
     if (tickets) {
         const play::SelectionSet& selections = play::selectionsOf(f.play);
@@ -104,7 +115,14 @@ void printJson(const ShrinkResult& r, bool tickets, std::ostream& out) {
             << (m.returnRate ? formatted(*m.returnRate, "%.6f") : std::string("null"))
             << ", \"expected_return_rate\": " << formatted(m.expectedReturnRate, "%.6f")
             << ", \"hits\": " << m.hits << ", \"max_drawdown\": " << m.maxDrawdown
-            << ", \"longest_losing_streak\": " << m.longestLosingStreak << "}";
+            << ", \"longest_losing_streak\": " << m.longestLosingStreak << ", \"random\": ";
+        if (m.random)
+            out << "{\"runs\": " << m.random->runs
+                << ", \"net_mean\": " << formatted(m.random->netMean, "%.3f")
+                << ", \"percentile\": " << formatted(m.random->percentile, "%.4f") << "}";
+        else
+            out << "null";
+        out << "}";
     }
     out << "}\n";
 }
@@ -112,7 +130,7 @@ void printJson(const ShrinkResult& r, bool tickets, std::ostream& out) {
 int runShrink(CommandContext& c) {
     ShrinkRequest request;
     std::optional<play::Play> which;
-    bool json = false, tickets = false;
+    bool json = false, tickets = false, randomGiven = false;
     std::optional<std::string> outFile;
     std::optional<int> outside;
     const auto& args = c.args;
@@ -162,6 +180,19 @@ int runShrink(CommandContext& c) {
         } else if (a == "--backtest") {
             request.backtestSteps = whole(i, 1, kMaxBacktestSteps);
             isCondition = false;
+        } else if (a == "--random") {
+            request.randomRuns = whole(i, 0, kMaxRandomRuns);
+            isCondition = false;
+            randomGiven = true;
+        } else if (a == "--seed") {
+            const std::string& text = value(i);
+            const auto [end, ec] =
+                std::from_chars(text.data(), text.data() + text.size(), request.seed);
+            if (text.empty() || ec != std::errc() || end != text.data() + text.size())
+                throw UsageError{"--seed takes a whole number from 0 to " +
+                                 std::to_string(UINT64_MAX)};
+            isCondition = false;
+            randomGiven = true;
         } else if (a == "--json" || a == "--tickets") {
             (a == "--json" ? json : tickets) = true;
             isCondition = false;
@@ -182,6 +213,8 @@ int runShrink(CommandContext& c) {
         if (isCondition) request.conditions.push_back(std::move(condition));
     }
     if (!which) throw UsageError{"--play is needed"};
+    if (randomGiven && request.backtestSteps == 0)
+        throw UsageError{"--random and --seed go with --backtest M"};
     request.play = *which;
     if (outside) {
         c.err << "号码“" << *outside << "”不在01到11之间，请改正。\n";
@@ -224,7 +257,8 @@ void addShrinkCommands(std::vector<CommandSpec>& table) {
                      "shrink --play P [--dan N,N[:m]] [--kill N,N] [--sum A-B] [--span A-B] "
                      "[--odd A-B] [--big A-B] [--prime A-B] [--consecutive A-B] [--repeat A-B] "
                      "[--neighbour A-B] [--route 2:2:1,...] [--exclude-drawn K] [--window W] "
-                     "[--json] [--tickets] [--out FILE] [--backtest M]   (P: r5..r8, q3g, q3d)",
+                     "[--json] [--tickets] [--out FILE] [--backtest M [--random R] [--seed S]]   "
+                     "(P: r5..r8, q3g, q3d)",
                      true, runShrink});
 }
 

@@ -7,6 +7,7 @@
 
 #include <QApplication>
 #include <QCoreApplication>
+#include <QIcon>
 
 #include <cstdlib>
 #include <filesystem>
@@ -69,6 +70,12 @@ int main(int argc, char* argv[]) {
         QApplication application(argc, argv);
         QApplication::setApplicationName(app::kApplicationName);
         QApplication::setOrganizationName(app::kApplicationName);
+        // The desktop matches the window to its menu entry and icon by this name.
+        QGuiApplication::setDesktopFileName(QString::fromUtf8(K11_APP_ID));
+        QIcon icon;
+        for (const char* size : {"48", "128", "256"})
+            icon.addFile(QStringLiteral(":/icon/%1.png").arg(QLatin1String(size)));
+        QApplication::setWindowIcon(icon);
         app::Workspace workspace(app::workspaceOptions(parsed));
         return app::runWindow(workspace);
     }

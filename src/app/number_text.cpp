@@ -18,6 +18,12 @@ std::string significant4(double value) {
     return formatted(value, "%.4g");
 }
 
+std::string pValueText(double value) {
+    // Below this the tails lose their digits and reach 0, which no test of a real event gives.
+    if (value < 1e-300) return "< 1e-300";
+    return significant4(value);
+}
+
 std::string percent2(double share) {
     return formatted(share * 100, "%.2f%%");
 }

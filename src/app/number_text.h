@@ -10,6 +10,8 @@ std::string formatted(double value, const char* format);
 // Three decimals ("12.346"), four significant digits ("0.0001235").
 std::string decimals3(double value);
 std::string significant4(double value);
+// A p-value with four significant digits; one too small for a double reads "< 1e-300", not 0.
+std::string pValueText(double value);
 // A share as a percentage with two decimals ("12.35%").
 std::string percent2(double share);
 

@@ -108,7 +108,7 @@ std::vector<std::pair<std::string, std::string>> betFigureLines(const BetResult&
         {"理论返奖率", percent2(m.expectedReturnRate)},
         {"中奖注数", std::to_string(m.hits)},
         {"理论中奖注数", decimals3(m.expectedHits)},
-        {"p值（至少这么多中奖的机会）", m.pValue ? significant4(*m.pValue) : "—（每期不止一注）"},
+        {"p值（至少这么多中奖的机会）", m.pValue ? pValueText(*m.pValue) : "—（每期不止一注）"},
         {"最大回撤", yuan(m.maxDrawdown)},
         {"最长连续不中", std::to_string(m.longestLosingStreak) + "期"},
     };

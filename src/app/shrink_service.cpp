@@ -1,15 +1,15 @@
 #include "app/shrink_service.h"
 
 #include "app/number_text.h"
+#include "app/play_service.h"
 #include "play/pick_rules.h"
 
 namespace app {
 
 namespace {
 
-std::string ratioText(double passRate, double keptShare) {
-    if (keptShare <= 0) return "—";
-    return decimals3(passRate / keptShare);
+std::string ratioText(const std::optional<double>& ratio) {
+    return ratio ? decimals3(*ratio) : "—";
 }
 
 } // namespace
@@ -30,15 +30,16 @@ std::vector<std::pair<std::string, std::string>> shrinkFigureLines(const ShrinkR
         {"缩水后注数", std::to_string(f.kept)},
         {"保留比例", percent2(f.keptShare)},
         {"统计期数", std::to_string(f.window)},
+        {"随机通过率", percent2(f.chance)},
         {"通过率", percent2(f.passRate) + "（" + std::to_string(f.passed) + "期）"},
-        {"通过率÷保留比例", ratioText(f.passRate, f.keptShare)},
-        {"p值（双侧精确二项检验）", significant4(f.pValue)},
+        {"通过率÷随机通过率", ratioText(f.ratio)},
+        {"p值（双侧精确二项检验）", pValueText(f.pValue)},
     };
     for (size_t c = 0; c < f.conditions.size(); ++c) {
         const auto& cf = f.conditions[c];
         lines.push_back({std::string("条件：") + play::conditionCaption(r.conditions[c].kind),
-                         "保留" + percent2(cf.keptShare) + "，通过率" + percent2(cf.passRate) +
-                             "，比值" + ratioText(cf.passRate, cf.keptShare)});
+                         "保留" + percent2(cf.keptShare) + "，随机通过率" + percent2(cf.chance) +
+                             "，通过率" + percent2(cf.passRate) + "，比值" + ratioText(cf.ratio)});
     }
     if (r.backtested) {
         const play::MoneyResult& m = r.money;
@@ -52,6 +53,12 @@ std::vector<std::pair<std::string, std::string>> shrinkFigureLines(const ShrinkR
         lines.push_back({"中奖注数", std::to_string(m.hits)});
         lines.push_back({"最大回撤", std::to_string(m.maxDrawdown) + "元"});
         lines.push_back({"最长连续不中", std::to_string(m.longestLosingStreak) + "期"});
+        if (m.random) {
+            lines.push_back({"随机投注对照", std::to_string(m.random->runs) +
+                                                 "次（每期随机买同样多注），平均盈亏" +
+                                                 decimals3(m.random->netMean) + "元"});
+            lines.push_back({"随机投注中不高于缩水投注的比例", percent2(m.random->percentile)});
+        }
     }
     return lines;
 }
@@ -72,6 +79,9 @@ Outcome ShrinkService::run(const ShrinkRequest& request, history::Progress& prog
     if (request.backtestSteps < 0 || request.backtestSteps > kMaxBacktestSteps)
         return Outcome::failure("回测期数“" + std::to_string(request.backtestSteps) + "”不在1到" +
                                 std::to_string(kMaxBacktestSteps) + "之间，请改正。");
+    if (request.randomRuns < 0 || request.randomRuns > kMaxRandomRuns)
+        return Outcome::failure("随机对照次数“" + std::to_string(request.randomRuns) + "”不在0到" +
+                                std::to_string(kMaxRandomRuns) + "之间，请改正。");
     for (const auto& c : request.conditions)
         if (const std::string problem = play::conditionProblem(request.play, c); !problem.empty())
             return Outcome::failure(problem + "，请改正。");
@@ -98,8 +108,8 @@ Outcome ShrinkService::run(const ShrinkRequest& request, history::Progress& prog
                 return Outcome::failure("");
             }
         }
-        result.money =
-            play::moneyFigures(selections, result.prize, result.periods, {0, 1}, progress);
+        result.money = play::moneyFigures(selections, result.prize, result.periods,
+                                          {request.randomRuns, request.seed}, progress);
         if (result.money.cancelled) return Outcome::failure("");
         result.money.steps = static_cast<std::int64_t>(result.periods.size());
     }

@@ -9,6 +9,7 @@
 #include "play/money.h"
 #include "play/shrink.h"
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <utility>
@@ -21,6 +22,9 @@ struct ShrinkRequest {
     std::vector<play::Condition> conditions;
     int window = 200;
     int backtestSteps = 0; // 0: no back-test
+    // The back-test's runs that buy as many tickets at random each period (0: none).
+    int randomRuns = 1000;
+    std::uint64_t seed = 1;
 };
 
 constexpr int kMaxShrinkWindow = 100000;

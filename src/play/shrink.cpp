@@ -1,10 +1,12 @@
 #include "play/shrink.h"
 
 #include "play/pick_rules.h"
+#include "play/shrink_chance.h"
 
 #include <algorithm>
 #include <bit>
 #include <cmath>
+#include <unordered_map>
 
 namespace play {
 
@@ -67,6 +69,11 @@ std::optional<search::Shape> conditionShape(ConditionKind kind) {
     default:
         return std::nullopt;
     }
+}
+
+bool dependsOnPeriod(ConditionKind kind) {
+    return kind == ConditionKind::Repeat || kind == ConditionKind::Neighbour ||
+           kind == ConditionKind::ExcludeDrawn;
 }
 
 bool shrinkable(Play play) {
@@ -194,30 +201,90 @@ std::vector<std::uint32_t> ShrinkFilter::kept() const {
     return out;
 }
 
+namespace {
+
+// What each condition keeps in a period and the chance of that, found afresh only where it can
+// change: once for the conditions on the ticket alone, once per previous draw for repeat and
+// neighbour, every period for the last periods' winners.
+class KeptByPeriod {
+  public:
+    KeptByPeriod(const ShrinkFilter& filter, size_t tickets, const OutcomeCover& cover)
+        : filter_(filter), tickets_(tickets), cover_(cover), fixed_(filter.conditions().size()),
+          byPrevious_(filter.conditions().size()) {}
+
+    // Condition c in the filter's current period.
+    const std::pair<TicketBits, double>& of(size_t c) {
+        const ConditionKind kind = filter_.conditions()[c].kind;
+        if (!dependsOnPeriod(kind)) {
+            if (!fixed_[c]) fixed_[c] = compute(c);
+            return *fixed_[c];
+        }
+        if (kind == ConditionKind::ExcludeDrawn) {
+            scratch_ = compute(c);
+            return scratch_;
+        }
+        auto& cache = byPrevious_[c];
+        auto at = cache.find(filter_.previous());
+        if (at == cache.end()) at = cache.emplace(filter_.previous(), compute(c)).first;
+        return at->second;
+    }
+
+  private:
+    std::pair<TicketBits, double> compute(size_t c) const {
+        TicketBits bits(tickets_);
+        for (std::uint32_t s = 0; s < tickets_; ++s)
+            if (filter_.holds(c, s)) bits.set(s);
+        const double chance = cover_.chance(bits);
+        return {std::move(bits), chance};
+    }
+
+    const ShrinkFilter& filter_;
+    size_t tickets_;
+    const OutcomeCover& cover_;
+    std::vector<std::optional<std::pair<TicketBits, double>>> fixed_;
+    std::vector<std::unordered_map<search::NumberSet, std::pair<TicketBits, double>>> byPrevious_;
+    std::pair<TicketBits, double> scratch_;
+};
+
+std::optional<double> ratioOf(double passRate, double chance) {
+    if (chance <= 0) return std::nullopt;
+    return passRate / chance;
+}
+
+} // namespace
+
 ShrinkFigures shrinkFigures(Play play, const std::vector<Condition>& conditions,
                             const std::vector<history::HistoryRow>& rows, int window) {
     const SelectionSet& selections = selectionsOf(play);
+    const OutcomeCover& cover = outcomeCoverOf(play);
     ShrinkFilter filter(selections, conditions, rows);
     ShrinkFigures f;
     f.play = play;
     f.total = static_cast<std::int64_t>(selections.size());
     f.conditions.resize(conditions.size());
 
-    // The pass rates: each window period judged as the one bet on.
+    // The pass rates and chances: each window period judged as the one bet on.
     const size_t first = firstTestedRow(rows.size(), window);
+    KeptByPeriod kept(filter, selections.size(), cover);
+    std::vector<double> chanceSum(conditions.size(), 0.0);
+    double allChanceSum = 0;
     std::vector<std::uint32_t> winners;
     for (size_t row = first; row < rows.size(); ++row) {
         filter.moveTo(row);
         selections.winners(rows[row].numbers(), winners);
-        bool all = false;
+        const auto wins = [&](const TicketBits& bits) {
+            return std::any_of(winners.begin(), winners.end(),
+                               [&](std::uint32_t w) { return bits.test(w); });
+        };
+        TicketBits all(selections.size(), true);
         for (size_t c = 0; c < conditions.size(); ++c) {
-            const bool any = std::any_of(winners.begin(), winners.end(),
-                                         [&](std::uint32_t w) { return filter.holds(c, w); });
-            f.conditions[c].passed += any;
+            const auto& [bits, chance] = kept.of(c);
+            f.conditions[c].passed += wins(bits);
+            chanceSum[c] += chance;
+            all &= bits;
         }
-        all = std::any_of(winners.begin(), winners.end(),
-                          [&](std::uint32_t w) { return filter.holdsAll(w); });
-        f.passed += all;
+        f.passed += wins(all);
+        allChanceSum += cover.chance(all);
     }
     f.window = static_cast<std::int64_t>(rows.size() - first);
 
@@ -236,13 +303,18 @@ ShrinkFigures shrinkFigures(Play play, const std::vector<Condition>& conditions,
 
     const double total = static_cast<double>(f.total);
     const double periods = static_cast<double>(f.window);
-    for (auto& c : f.conditions) {
-        c.keptShare = c.kept / total;
-        c.passRate = f.window ? c.passed / periods : 0;
+    for (size_t c = 0; c < conditions.size(); ++c) {
+        auto& figures = f.conditions[c];
+        figures.keptShare = figures.kept / total;
+        figures.passRate = f.window ? figures.passed / periods : 0;
+        figures.chance = f.window ? chanceSum[c] / periods : 0;
+        figures.ratio = ratioOf(figures.passRate, figures.chance);
     }
     f.keptShare = f.kept / total;
     f.passRate = f.window ? f.passed / periods : 0;
-    f.pValue = binomialTwoSided(f.window, f.keptShare, f.passed);
+    f.chance = f.window ? allChanceSum / periods : 0;
+    f.ratio = ratioOf(f.passRate, f.chance);
+    f.pValue = binomialTwoSided(f.window, f.chance, f.passed);
     return f;
 }
 

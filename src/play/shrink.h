@@ -45,6 +45,10 @@ const char* conditionCaption(ConditionKind kind);
 // The shape a range condition stands for; nothing for Dan, Kill, Route and ExcludeDrawn.
 std::optional<search::Shape> conditionShape(ConditionKind kind);
 
+// Whether what a condition keeps changes from period to period (the previous draw, the last
+// periods' winners).
+bool dependsOnPeriod(ConditionKind kind);
+
 // The plays that can be shrunk: r5, r6..r8, q3g, q3d.
 bool shrinkable(Play play);
 
@@ -52,11 +56,16 @@ bool shrinkable(Play play);
 // number outside 01..11, ...); empty when nothing is.
 std::string conditionProblem(Play play, const Condition& condition);
 
+// Over the window, each period evaluated as the one bet on: `chance` is the mean over its periods
+// of the chance that a uniformly random draw passes (some ticket kept then wins), the rate a
+// condition with no edge would pass at; `ratio` is passRate ÷ chance (nothing when chance is 0).
 struct ConditionFigures {
     std::int64_t kept = 0;
     double keptShare = 0;
     std::int64_t passed = 0; // window periods whose winning tickets satisfy it
     double passRate = 0;
+    double chance = 0;
+    std::optional<double> ratio;
 };
 
 struct ShrinkFigures {
@@ -67,7 +76,9 @@ struct ShrinkFigures {
     std::int64_t window = 0; // periods the pass rates are over
     std::int64_t passed = 0;
     double passRate = 0;
-    double pValue = 1; // of passed over window against keptShare, two-sided
+    double chance = 0;
+    std::optional<double> ratio;
+    double pValue = 1; // of passed over window against chance, two-sided
     std::vector<ConditionFigures> conditions;
     std::vector<std::uint32_t> tickets; // the kept selections for the period after the newest
 };
@@ -91,6 +102,8 @@ class ShrinkFilter {
     std::vector<std::uint32_t> kept() const;
 
     const std::vector<Condition>& conditions() const { return conditions_; }
+    // The current period's previous draw as a set (none before the first row).
+    search::NumberSet previous() const { return previous_; }
 
   private:
     void addRow(size_t c, size_t row, int sign);

@@ -1,6 +1,7 @@
 #include "search/backtest.h"
 
 #include "search/chance.h"
+#include "search/multiple_tests.h"
 #include "search/tally.h"
 
 #include <algorithm>
@@ -163,8 +164,13 @@ BacktestResult runBacktest(const SearchInput& input, const BacktestRequest& requ
         result.steps.push_back({rows[firstTested + s].period, std::move(outcome.success),
                                 std::move(outcome.chance), std::move(outcome.top)});
     }
+    std::vector<double> pValues(topCount);
     for (size_t k = 0; k < topCount; ++k)
-        result.top[k].pValue = poissonBinomialTail(chances[k], result.top[k].successes);
+        pValues[k] = result.top[k].pValue =
+            poissonBinomialTail(chances[k], result.top[k].successes);
+    // The T values of k are looked at together, so each is judged adjusted for the others.
+    const auto adjusted = holmAdjusted(pValues);
+    for (size_t k = 0; k < topCount; ++k) result.top[k].pAdjusted = adjusted[k];
     return result;
 }
 

@@ -36,8 +36,9 @@ struct BacktestStep {
 struct BacktestFigures {
     int k = 0;
     std::int64_t successes = 0;
-    double expected = 0; // the sum of the chances
-    double pValue = 1;   // the chance of at least as many successes by chance alone
+    double expected = 0;  // the sum of the chances
+    double pValue = 1;    // the chance of at least as many successes by chance alone
+    double pAdjusted = 1; // pValue adjusted (Holm) for the T values of k tested together
 };
 
 struct BacktestResult {

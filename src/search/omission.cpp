@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <array>
 #include <map>
+#include <numeric>
 
 namespace search {
 
@@ -211,7 +212,20 @@ OmissionTable::OmissionTable(const std::vector<history::HistoryRow>& rows,
         figures.max = longest;
         figures.maxRun = longestRun;
     }
-    if (singleValued_) uniformity_ = chiSquareUniformity(counts, expected);
+    if (singleValued_) {
+        // The merging of rare values goes by ascending value.
+        std::vector<size_t> order(valueCount);
+        std::iota(order.begin(), order.end(), size_t{0});
+        std::stable_sort(order.begin(), order.end(),
+                         [&](size_t a, size_t b) { return values_[a] < values_[b]; });
+        std::vector<std::int64_t> sortedCounts;
+        std::vector<double> sortedExpected;
+        for (const size_t v : order) {
+            sortedCounts.push_back(counts[v]);
+            sortedExpected.push_back(expected[v]);
+        }
+        uniformity_ = chiSquareUniformity(sortedCounts, sortedExpected);
+    }
 }
 
 bool OmissionTable::carries(size_t i, size_t v) const {

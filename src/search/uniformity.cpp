@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <limits>
+#include <utility>
 
 namespace search {
 
@@ -9,6 +10,8 @@ namespace {
 
 constexpr int kMaxSteps = 10000;
 constexpr double kEpsilon = 1e-16;
+// The expected count a group needs for the chi-square distribution to describe it.
+constexpr double kMinimumExpected = 5;
 
 // P(a, x) by its power series; converges quickly for x < a + 1.
 double lowerBySeries(double a, double x) {
@@ -55,16 +58,36 @@ double chiSquareTail(double x, int df) {
 
 std::optional<Uniformity> chiSquareUniformity(const std::vector<std::int64_t>& counts,
                                               const std::vector<double>& expected) {
-    Uniformity result;
-    int used = 0;
+    // Each group's observed and expected count.
+    std::vector<std::pair<double, double>> groups;
+    double observed = 0, due = 0;
+    bool open = false;
     for (size_t v = 0; v < counts.size() && v < expected.size(); ++v) {
         if (!(expected[v] > 0)) continue;
-        const double difference = static_cast<double>(counts[v]) - expected[v];
-        result.chi2 += difference * difference / expected[v];
-        ++used;
+        observed += static_cast<double>(counts[v]);
+        due += expected[v];
+        open = true;
+        // Sums of chances such as 30 × 1/6 reach 5 up to rounding.
+        if (due >= kMinimumExpected * (1 - 1e-12)) {
+            groups.emplace_back(observed, due);
+            observed = due = 0;
+            open = false;
+        }
     }
-    if (used == 0) return std::nullopt;
-    result.df = used - 1;
+    if (open) {
+        if (groups.empty()) {
+            groups.emplace_back(observed, due);
+        } else {
+            groups.back().first += observed;
+            groups.back().second += due;
+        }
+    }
+    if (groups.empty()) return std::nullopt;
+    Uniformity result;
+    result.groups = static_cast<int>(groups.size());
+    if (!result.tested()) return result;
+    for (const auto& [o, e] : groups) result.chi2 += (o - e) * (o - e) / e;
+    result.df = result.groups - 1;
     result.pValue = chiSquareTail(result.chi2, result.df);
     return result;
 }

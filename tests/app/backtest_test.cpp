@@ -8,6 +8,7 @@
 #include "cli_run.h"
 #include "history/period.h"
 #include "search/chance.h"
+#include "search/multiple_tests.h"
 #include "support/test_progress.h"
 #include "workspace_fixture.h"
 
@@ -254,11 +255,12 @@ TEST(Backtest, CommandLineChangesNothingStoredAndReportsTheFigures) {
     ASSERT_EQ(json.status, 0) << json.err;
     EXPECT_NE(json.out.find("\"top\":[{\"k\":1,\"successes\":"), std::string::npos) << json.out;
     EXPECT_NE(json.out.find("{\"k\":2,"), std::string::npos) << json.out;
+    EXPECT_NE(json.out.find(",\"p_adjusted\":"), std::string::npos) << json.out;
     EXPECT_EQ(json.out.find("{\"k\":3,"), std::string::npos) << json.out;
     const auto text = testing_support::runCli(f.dataDir(), f.settingsPath(),
                                               {"backtest", "--type", "head", "--positions", "1"});
     ASSERT_EQ(text.status, 0) << text.err;
-    EXPECT_NE(text.out.find("前k位\t检验期数\t命中期数\t命中率\t随机命中率\tp值\t结论"),
+    EXPECT_NE(text.out.find("前k位\t检验期数\t命中期数\t命中率\t随机命中率\tp值\t校正p值\t结论"),
               std::string::npos)
         << text.out;
     EXPECT_EQ(bytes(), before);
@@ -275,6 +277,31 @@ TEST(Backtest, CommandLineChangesNothingStoredAndReportsTheFigures) {
             << bad.back();
     }
     EXPECT_EQ(bytes(), before);
+}
+
+TEST(Backtest, VerdictWeighsTheValuesOfKTestedTogether) {
+    // Three values of k tested at once: the smallest of three p-values is below 0.04 about one
+    // time in nine by chance alone, so 0.04 is adjusted to 0.12; 0.001 stays clearly above
+    // chance adjusted.
+    search::BacktestResult result;
+    result.steps.resize(100);
+    for (const double p : {0.04, 0.3, 0.6}) {
+        search::BacktestFigures f;
+        f.k = static_cast<int>(result.top.size()) + 1;
+        f.pValue = p;
+        result.top.push_back(f);
+    }
+    const auto adjusted = search::holmAdjusted({0.04, 0.3, 0.6});
+    for (size_t k = 0; k < 3; ++k) result.top[k].pAdjusted = adjusted[k];
+    EXPECT_EQ(app::backtestTableCell(result, 0, 5), "0.04");
+    EXPECT_EQ(app::backtestTableCell(result, 0, 6), "0.12");
+    EXPECT_EQ(app::backtestTableCell(result, 0, 7), "与随机无明显差别");
+    result.top[0].pValue = 0.001;
+    result.top[0].pAdjusted = 0.003;
+    EXPECT_EQ(app::backtestTableCell(result, 0, 7), "明显高于随机");
+    // A tail too small for a double is not shown as an impossible 0.
+    result.top[0].pValue = result.top[0].pAdjusted = 0;
+    EXPECT_EQ(app::backtestTableCell(result, 0, 5), "< 1e-300");
 }
 
 TEST(Backtest, CancelStopsWithoutFigures) {

@@ -1,10 +1,12 @@
 // The omission command: its three outputs, spans, and what it refuses.
 
 #include "cli_run.h"
+#include "platform/file_io.h"
 #include "support/temp_dir.h"
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <sstream>
 
 namespace {
@@ -38,11 +40,13 @@ TEST_F(OmissionCommandTest, SummaryJsonAndRows) {
     const auto summary = run({"omission", "--type", "number", "--position", "1"});
     ASSERT_EQ(summary.status, 0) << summary.err;
     const auto text = lines(summary.out);
-    ASSERT_EQ(text.size(), 12u);
+    ASSERT_EQ(text.size(), 13u);
     EXPECT_EQ(text[0], "值\t出现次数\t理论次数\t当前遗漏\t最大遗漏\t平均遗漏\t最大连出");
     EXPECT_EQ(text[1], "1\t2\t0.273\t1\t1\t1.000\t2");
     EXPECT_EQ(text[2], "2\t1\t0.273\t0\t2\t1.500\t1");
     EXPECT_EQ(text[3], "3\t0\t0.273\t3\t3\t3.000\t0");
+    // Three periods expect 3 in all: too few for any test.
+    EXPECT_EQ(text[12], "分布检验\t期数太少，无法检验");
 
     const auto rows = run({"omission", "--type", "0", "--position", "1", "--rows"});
     ASSERT_EQ(rows.status, 0) << rows.err;
@@ -72,8 +76,10 @@ TEST_F(OmissionCommandTest, ShapesOfTheWholeDrawAndTheirUniformityCheck) {
               0u)
         << odd.out;
     EXPECT_NE(odd.out.find("{\"value\": 3, \"label\": \"3:2\", \"count\": 2, "), std::string::npos);
-    EXPECT_NE(odd.out.find("], \"chi2\": "), std::string::npos);
-    EXPECT_NE(odd.out.find(", \"df\": 5, \"p_value\": "), std::string::npos);
+    // Three periods make one group of merged values: no test.
+    EXPECT_NE(odd.out.find("], \"chi2\": null, \"df\": null, \"p_value\": null, \"groups\": 1}"),
+              std::string::npos)
+        << odd.out;
 
     // Repeat leaves out the first period; a later span looks at the row before it.
     const auto repeat = run({"omission", "--type", "repeat", "--json"});
@@ -89,7 +95,7 @@ TEST_F(OmissionCommandTest, ShapesOfTheWholeDrawAndTheirUniformityCheck) {
 
     const auto routes = run({"omission", "--type", "route012"});
     ASSERT_EQ(routes.status, 0) << routes.err;
-    EXPECT_EQ(lines(routes.out).size(), 1u + 16u);
+    EXPECT_EQ(lines(routes.out).size(), 1u + 16u + 1u);
     EXPECT_EQ(lines(routes.out)[1].rfind("0:1:4\t", 0), 0u);
 
     // Kinds at one position gain the check; at any position a period carries several values.
@@ -103,6 +109,39 @@ TEST_F(OmissionCommandTest, ShapesOfTheWholeDrawAndTheirUniformityCheck) {
         EXPECT_EQ(bad.status, 2);
         EXPECT_TRUE(bad.out.empty());
     }
+}
+
+TEST_F(OmissionCommandTest, UniformityOverMergedGroups) {
+    // 30 draws: the first number runs 01..11 and over again.
+    std::string file;
+    for (int i = 0; i < 30; ++i) {
+        char line[64];
+        std::snprintf(line, sizeof line, "160909%02d %02d %02d %02d %02d %02d\r\n", i + 1,
+                      i % 11 + 1, (i + 1) % 11 + 1, (i + 2) % 11 + 1, (i + 3) % 11 + 1,
+                      (i + 4) % 11 + 1);
+        file += line;
+    }
+    const std::string path = dir.file("draws.txt");
+    platform::writeFileAtomically(path, file);
+    ASSERT_EQ(run({"import", path}).status, 0);
+
+    // 30/11 expected of each number: (01 02) (03 04) (05 06) (07 08) (09 10 11), 4 degrees.
+    const auto json = run({"omission", "--type", "number", "--position", "1", "--json"});
+    ASSERT_EQ(json.status, 0) << json.err;
+    EXPECT_NE(json.out.find(", \"df\": 4, \"p_value\": "), std::string::npos) << json.out;
+    EXPECT_NE(json.out.find(", \"groups\": 5}"), std::string::npos) << json.out;
+    // Observed 6, 6, 6, 6, 6 against 60/11, 60/11, 60/11, 60/11, 90/11.
+    const double small = 6 - 60.0 / 11, large = 6 - 90.0 / 11;
+    const double chi2 = 4 * small * small / (60.0 / 11) + large * large / (90.0 / 11);
+    char expected[32];
+    std::snprintf(expected, sizeof expected, "\"chi2\": %.3f,", chi2);
+    EXPECT_NE(json.out.find(expected), std::string::npos) << json.out;
+
+    const auto text = lines(run({"omission", "--type", "number", "--position", "1"}).out);
+    ASSERT_FALSE(text.empty());
+    EXPECT_EQ(text.back().rfind("分布检验\tχ² = ", 0), 0u) << text.back();
+    EXPECT_NE(text.back().find("，df = 4，p = "), std::string::npos);
+    EXPECT_NE(text.back().find("（5组）"), std::string::npos);
 }
 
 TEST_F(OmissionCommandTest, RefusesEmptyHistoriesAndSpansAndBadOptions) {

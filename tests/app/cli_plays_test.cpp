@@ -93,6 +93,9 @@ TEST_F(PlayCommandTest, BetFiguresOfEveryRuleByHand) {
     const auto hottest = bet({"--play", "q1", "--pick-from", "hottest"});
     EXPECT_NE(hottest.find("\"won\": 0, \"net\": -8,"), std::string::npos) << hottest;
     EXPECT_NE(hottest.find("\"p_value\": 1,"), std::string::npos) << hottest;
+    // More steps than the history has: every draw with one before it, and it says how many.
+    const auto longer = run({"bet", "--play", "q1", "--pick", "01", "--steps", "5000"});
+    EXPECT_NE(longer.out.find("检验期数\t5\n"), std::string::npos) << longer.out;
     // Two tickets a period: no p-value.
     const auto two = bet({"--play", "r2", "--pick", "05 06", "--pick", "1,2"});
     EXPECT_NE(two.find("\"tickets\": 8, \"cost\": 16, \"won\": 24, \"net\": 8,"), std::string::npos)

@@ -43,26 +43,59 @@ class ShrinkCommandTest : public ::testing::Test {
 TEST_F(ShrinkCommandTest, FiguresTicketsAndBacktestByHand) {
     addFourDraws();
     const auto r = run({"shrink", "--play", "r5", "--dan", "01,02,03,04", "--exclude-drawn", "1",
-                        "--json", "--tickets", "--backtest", "3"});
+                        "--json", "--tickets", "--backtest", "3", "--random", "0"});
     ASSERT_EQ(r.status, 0) << r.err;
     // Window: the second to fourth draws. Only the third holds all four 胆; none repeats the
-    // draw before it. p-value: 1 pass in 3 against 7/462.
+    // draw before it. The whole filter keeps 6, 7 and 6 of the 462 draws in the three periods
+    // (the second and fourth lose the draw before them): chance 19/1386, and the p-value of 1
+    // pass in 3 against it.
     EXPECT_EQ(r.out,
               "{\"play\": \"r5\", \"total\": 462, \"kept\": 7, \"kept_share\": 0.015152, "
-              "\"pass_rate\": 0.333333, \"p_value\": 0.0447693, \"conditions\": ["
-              "{\"name\": \"dan\", \"kept_share\": 0.015152, \"pass_rate\": 0.333333}, "
-              "{\"name\": \"exclude_drawn\", \"kept_share\": 0.997835, \"pass_rate\": 1.000000}], "
+              "\"chance\": 0.013709, \"pass_rate\": 0.333333, \"ratio\": 24.315789, "
+              "\"p_value\": 0.0405643, \"conditions\": ["
+              "{\"name\": \"dan\", \"kept_share\": 0.015152, \"chance\": 0.015152, "
+              "\"pass_rate\": 0.333333, \"ratio\": 22.000000}, "
+              "{\"name\": \"exclude_drawn\", \"kept_share\": 0.997835, \"chance\": 0.997835, "
+              "\"pass_rate\": 1.000000, \"ratio\": 1.002169}], "
               "\"tickets\": [\"01 02 03 04 05\", \"01 02 03 04 06\", \"01 02 03 04 07\", "
               "\"01 02 03 04 08\", \"01 02 03 04 09\", \"01 02 03 04 10\", \"01 02 03 04 11\"], "
               "\"backtest\": {\"tickets\": 19, \"cost\": 38, \"won\": 540, \"net\": 502, "
               "\"return_rate\": 14.210526, \"expected_return_rate\": 0.584416, \"hits\": 1, "
-              "\"max_drawdown\": 12, \"longest_losing_streak\": 1}}\n");
+              "\"max_drawdown\": 12, \"longest_losing_streak\": 1, \"random\": null}}\n");
 
     // The text form names each condition with its ratio.
     const auto text = run({"shrink", "--play", "r5", "--dan", "01,02,03,04"});
     ASSERT_EQ(text.status, 0) << text.err;
     EXPECT_NE(text.out.find("缩水后注数\t7\n"), std::string::npos) << text.out;
-    EXPECT_NE(text.out.find("条件：胆码\t保留1.52%，通过率33.33%，比值22.000"), std::string::npos);
+    EXPECT_NE(text.out.find("条件：胆码\t保留1.52%，随机通过率1.52%，通过率33.33%，比值22.000"),
+              std::string::npos)
+        << text.out;
+    EXPECT_NE(text.out.find("通过率÷随机通过率\t22.000\n"), std::string::npos);
+}
+
+TEST_F(ShrinkCommandTest, ChanceOfCoveringPlaysAndRandomRunsBySeed) {
+    addFourDraws();
+    // 任七 with 11 killed keeps 120 of 330 tickets and wins whenever 11 is not drawn: 6/11.
+    const auto r7 = run({"shrink", "--play", "r7", "--kill", "11", "--json"});
+    ASSERT_EQ(r7.status, 0) << r7.err;
+    EXPECT_NE(r7.out.find("\"kept_share\": 0.363636, \"chance\": 0.545455, "), std::string::npos)
+        << r7.out;
+
+    // The random runs buy as many tickets as the filter kept each period, the same for a seed.
+    const std::vector<std::string> args = {"shrink", "--play",     "r5", "--kill",   "11",
+                                           "--json", "--backtest", "3",  "--random", "50"};
+    auto withSeed = [&](const char* seed) {
+        auto a = args;
+        a.insert(a.end(), {"--seed", seed});
+        const auto r = run(a);
+        EXPECT_EQ(r.status, 0) << r.err;
+        return r.out.substr(r.out.find("\"random\": "));
+    };
+    const std::string first = withSeed("7");
+    EXPECT_EQ(first.rfind("\"random\": {\"runs\": 50, \"net_mean\": ", 0), 0u) << first;
+    EXPECT_EQ(withSeed("7"), first);
+    EXPECT_NE(withSeed("8"), first);
+    EXPECT_EQ(run({"shrink", "--play", "r5", "--random", "5"}).status, 2); // needs --backtest
 }
 
 TEST_F(ShrinkCommandTest, OutWritesTheTicketsWithCrLf) {

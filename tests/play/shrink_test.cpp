@@ -160,8 +160,161 @@ TEST(Shrink, PassRatesAndKeptSharesMatchARecountOnRandomHistories) {
                 EXPECT_EQ(f.kept, allKept);
                 EXPECT_EQ(f.tickets.size(), static_cast<size_t>(allKept));
                 EXPECT_DOUBLE_EQ(f.passRate, double(allPassed) / double(f.window));
-                EXPECT_DOUBLE_EQ(f.pValue, play::binomialTwoSided(f.window, f.keptShare, f.passed));
+                EXPECT_DOUBLE_EQ(f.pValue, play::binomialTwoSided(f.window, f.chance, f.passed));
             }
+        }
+    }
+}
+
+// Every outcome of a period as a draw: the 462 sets of five for 任五..任八, each first three of
+// 前三 followed by the smallest two numbers not in it (which neither 前三 play looks at).
+std::vector<play::Draw> everyOutcome(Play play) {
+    std::vector<play::Draw> out;
+    const auto pad = [&](std::vector<int> front) {
+        for (int n = 1; front.size() < 5; ++n)
+            if (std::find(front.begin(), front.end(), n) == front.end()) front.push_back(n);
+        play::Draw draw{};
+        for (size_t i = 0; i < 5; ++i) draw[i] = static_cast<std::int16_t>(front[i]);
+        out.push_back(draw);
+    };
+    if (play::info(play).size >= 5) {
+        for (int a = 1; a <= 11; ++a)
+            for (int b = a + 1; b <= 11; ++b)
+                for (int c = b + 1; c <= 11; ++c)
+                    for (int d = c + 1; d <= 11; ++d)
+                        for (int e = d + 1; e <= 11; ++e) pad({a, b, c, d, e});
+        return out;
+    }
+    const bool ordered = play::info(play).ordered;
+    for (int a = 1; a <= 11; ++a)
+        for (int b = ordered ? 1 : a + 1; b <= 11; ++b)
+            for (int c = ordered ? 1 : b + 1; c <= 11; ++c)
+                if (a != b && b != c && a != c) pad({a, b, c});
+    return out;
+}
+
+// The share of outcomes some ticket kept by `conditions` at `row` wins, straight from the rules.
+double directChance(Play play, const std::vector<Condition>& conditions,
+                    const std::vector<history::HistoryRow>& rows, size_t row) {
+    std::vector<play::Selection> kept;
+    for (const auto& s : play::selectionsOf(play).all())
+        if (std::all_of(conditions.begin(), conditions.end(),
+                        [&](const Condition& c) { return directlyHolds(play, c, s, rows, row); }))
+            kept.push_back(s);
+    const auto outcomes = everyOutcome(play);
+    std::int64_t won = 0;
+    for (const auto& draw : outcomes)
+        won += std::any_of(kept.begin(), kept.end(),
+                           [&](const play::Selection& s) { return play::wins(play, s, draw); });
+    return static_cast<double>(won) / static_cast<double>(outcomes.size());
+}
+
+TEST(ShrinkChance, MatchesACountOverEveryOutcomeForEachPlay) {
+    const auto rows = randomHistory(30, 5);
+    const auto conditions = sampleConditions();
+    const int window = 3;
+    for (const Play play : kShrinkPlays) {
+        const auto f = play::shrinkFigures(play, conditions, rows, window);
+        double all = 0;
+        std::vector<double> each(conditions.size(), 0.0);
+        for (size_t row = rows.size() - window; row < rows.size(); ++row) {
+            all += directChance(play, conditions, rows, row);
+            for (size_t c = 0; c < conditions.size(); ++c)
+                each[c] += directChance(play, {conditions[c]}, rows, row);
+        }
+        EXPECT_NEAR(f.chance, all / window, 1e-12) << play::info(play).code;
+        for (size_t c = 0; c < conditions.size(); ++c) {
+            EXPECT_NEAR(f.conditions[c].chance, each[c] / window, 1e-12)
+                << play::info(play).code << " " << play::conditionName(conditions[c].kind);
+            if (f.conditions[c].chance > 0) {
+                EXPECT_DOUBLE_EQ(*f.conditions[c].ratio,
+                                 f.conditions[c].passRate / f.conditions[c].chance);
+            }
+        }
+    }
+}
+
+TEST(ShrinkChance, KnownValues) {
+    const auto rows = randomHistory(50, 3);
+    // 任七 with 11 killed wins whenever 11 is not drawn, though it keeps only 120 of 330 tickets.
+    const Condition kill11{ConditionKind::Kill, 0b10000000000, 0, 0, 0, {}};
+    const auto r7 = play::shrinkFigures(Play::Any7, {kill11}, rows, 40);
+    EXPECT_NEAR(r7.chance, 6.0 / 11, 1e-12);
+    EXPECT_NEAR(r7.keptShare, 120.0 / 330, 1e-12);
+    EXPECT_NEAR(r7.pValue, play::binomialTwoSided(40, 6.0 / 11, r7.passed), 1e-9);
+    // A 胆 on 任七 keeps 210 of 330 tickets and still covers every draw.
+    const Condition dan1{ConditionKind::Dan, 0b1, 1, 0, 0, {}};
+    EXPECT_NEAR(play::shrinkFigures(Play::Any7, {dan1}, rows, 40).chance, 1.0, 1e-12);
+    // Where each outcome has one winning ticket and the kept set stays, chance is the kept share.
+    const Condition sum{ConditionKind::Sum, 0, 0, 24, 32, {}};
+    for (const Play play : {Play::Any5, Play::Front3Group, Play::Front3Direct}) {
+        Condition c = sum;
+        if (play::info(play).size == 3) c.low = 14, c.high = 20;
+        const auto f = play::shrinkFigures(play, {c, kill11}, rows, 40);
+        EXPECT_NEAR(f.chance, f.keptShare, 1e-12) << play::info(play).code;
+        EXPECT_NEAR(f.conditions[0].chance, f.conditions[0].keptShare, 1e-12);
+    }
+}
+
+TEST(ShrinkChance, RepeatOnAHandMadeHistory) {
+    // Draws 01..05, 03..07, 07..11: each period's kept set follows the draw before it.
+    std::vector<history::HistoryRow> rows(3);
+    const int draws[3][5] = {{1, 2, 3, 4, 5}, {3, 4, 5, 6, 7}, {7, 8, 9, 10, 11}};
+    for (size_t i = 0; i < 3; ++i) {
+        rows[i].period = 16010101 + static_cast<int>(i);
+        for (size_t p = 0; p < 5; ++p)
+            rows[i].values[history::Number][p] = static_cast<std::int16_t>(draws[i][p]);
+    }
+    // 任七 holding all five of the previous draw: 15 of 330 tickets, yet they cover every draw
+    // sharing at least three numbers with it, (10·15 + 5·6 + 1) / 462 = 181/462.
+    const Condition all5{ConditionKind::Repeat, 0, 0, 5, 5, {}};
+    const auto r7 = play::shrinkFigures(Play::Any7, {all5}, rows, 2);
+    EXPECT_NEAR(r7.chance, 181.0 / 462, 1e-12);
+    EXPECT_NEAR(r7.keptShare, 15.0 / 330, 1e-12);
+    // The second draw shares 3 numbers with the first and passes; the third shares 1 and fails.
+    EXPECT_EQ(r7.passed, 1);
+    // 任五 with exactly two repeats: C(5,2)·C(6,3) = 200 of 462 every period.
+    const Condition two{ConditionKind::Repeat, 0, 0, 2, 2, {}};
+    const auto r5 = play::shrinkFigures(Play::Any5, {two}, rows, 2);
+    EXPECT_NEAR(r5.chance, 200.0 / 462, 1e-12);
+    EXPECT_EQ(r5.passed, 0); // 3 repeats, then 1
+    // 前三组选 with no repeat: the previous draw's five leave six numbers, C(6,3) = 20 of 165.
+    const Condition none{ConditionKind::Repeat, 0, 0, 0, 0, {}};
+    EXPECT_NEAR(play::shrinkFigures(Play::Front3Group, {none}, rows, 2).chance, 20.0 / 165, 1e-12);
+}
+
+TEST(ShrinkChance, NoEdgeOnRandomDraws) {
+    // Where no number can have an edge, kills and 胆 on 任六..任八 pass about as often as their
+    // chance says, whatever share of the tickets they keep.
+    const auto rows = randomHistory(1201, 11);
+    const Condition kills[] = {
+        {ConditionKind::Kill, 0b10000000000, 0, 0, 0, {}},
+        {ConditionKind::Kill, 0b11000000000, 0, 0, 0, {}},
+        {ConditionKind::Dan, 0b1, 1, 0, 0, {}},
+        {ConditionKind::Dan, 0b111, 2, 0, 0, {}},
+    };
+    for (const Play play : {Play::Any6, Play::Any7, Play::Any8})
+        for (const auto& c : kills) {
+            const auto f = play::shrinkFigures(play, {c}, rows, 1200);
+            ASSERT_TRUE(f.ratio);
+            EXPECT_NEAR(*f.ratio, 1.0, 0.1) << play::info(play).code << " " << f.chance;
+            EXPECT_GT(f.pValue, 0.001) << play::info(play).code << " " << f.chance;
+        }
+    // Nor do the conditions whose kept set follows the previous draws, on any play.
+    for (const Play play : kShrinkPlays) {
+        // A ticket of k numbers repeats at least k − 6 of the previous five.
+        const int fewest = std::max(0, play::info(play).size - 6);
+        const Condition moving[] = {
+            {ConditionKind::Repeat, 0, 0, fewest, fewest + 1, {}},
+            {ConditionKind::Neighbour, 0, 0, 1, 2, {}},
+            {ConditionKind::ExcludeDrawn, 0, 0, 3, 3, {}},
+        };
+        for (const auto& c : moving) {
+            const auto f = play::shrinkFigures(play, {c}, rows, 1200);
+            ASSERT_TRUE(f.ratio);
+            EXPECT_NEAR(*f.ratio, 1.0, 0.15)
+                << play::info(play).code << " " << play::conditionName(c.kind);
+            EXPECT_GT(f.pValue, 0.001) << play::info(play).code << " " << f.chance;
         }
     }
 }

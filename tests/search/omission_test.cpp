@@ -264,3 +264,50 @@ TEST(Omission, EmptySpansListTheValuesWithZeroFigures) {
 }
 
 } // namespace
+
+namespace {
+
+TEST(Omission, UniformityHoldsItsLevelOnShortRandomSpans) {
+    // 和值 over 30 periods: most of its 31 values are expected less than once, where unmerged
+    // counts gave p < 0.05 about 11 % of the time. Merged into groups of at least 5 expected,
+    // 2,000 random spans stay near the 5 % the test promises.
+    const auto zodiac = zodiacWithBase(1);
+    search::OmissionRequest request;
+    request.shape = search::Shape::Sum5;
+    std::mt19937 random(2024);
+    std::vector<HistoryRow> rows(30);
+    int small = 0, tested = 0;
+    for (int span = 0; span < 2000; ++span) {
+        // A shape reads the numbers alone.
+        for (size_t i = 0; i < rows.size(); ++i) {
+            std::array<std::int16_t, 11> all{};
+            std::iota(all.begin(), all.end(), std::int16_t{1});
+            std::shuffle(all.begin(), all.end(), random);
+            rows[i].period = 16010101 + static_cast<int>(i);
+            std::copy_n(all.begin(), 5, rows[i].values[history::Number].begin());
+        }
+        const search::OmissionTable table(rows, request, zodiac);
+        const auto& test = table.uniformity();
+        ASSERT_TRUE(test);
+        ASSERT_TRUE(test->tested());
+        EXPECT_EQ(test->df, test->groups - 1);
+        ++tested;
+        small += test->pValue < 0.05;
+    }
+    EXPECT_LE(small, tested * 7 / 100);
+    EXPECT_GE(small, tested / 100); // a test that never rejects would pass the line above too
+}
+
+TEST(Omission, UniformityOfTooShortASpanIsNoTest) {
+    // Two periods of a number at one position: 2/11 expected of each value, one group.
+    const auto zodiac = zodiacWithBase(1);
+    const auto rows = randomRows(2, 16010101, 84, zodiac, 1, 3);
+    search::OmissionRequest request;
+    request.position = 1;
+    const search::OmissionTable table(rows, request, zodiac);
+    ASSERT_TRUE(table.uniformity());
+    EXPECT_EQ(table.uniformity()->groups, 1);
+    EXPECT_FALSE(table.uniformity()->tested());
+}
+
+} // namespace

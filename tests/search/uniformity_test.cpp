@@ -49,12 +49,49 @@ TEST(Uniformity, ValuesChanceNeverGivesAreLeftOut) {
     EXPECT_EQ(test->df, 2);
     EXPECT_NEAR(test->pValue, std::exp(-0.4), 1e-14);
 
+    // One value chance can give makes one group: nothing to test.
     const auto one = search::chiSquareUniformity({7, 0}, {7, 0});
     ASSERT_TRUE(one);
-    EXPECT_EQ(one->df, 0);
-    EXPECT_EQ(one->pValue, 1.0);
+    EXPECT_EQ(one->groups, 1);
+    EXPECT_FALSE(one->tested());
     EXPECT_FALSE(search::chiSquareUniformity({0, 0}, {0, 0}));
     EXPECT_FALSE(search::chiSquareUniformity({}, {}));
+}
+
+TEST(Uniformity, RareValuesAreMergedWithTheirNeighbours) {
+    // Every expected count at least 5: each value is its own group, as without merging.
+    const auto plain = search::chiSquareUniformity({4, 9, 7}, {5, 5, 10});
+    ASSERT_TRUE(plain);
+    EXPECT_EQ(plain->groups, 3);
+    EXPECT_EQ(plain->df, 2);
+    EXPECT_DOUBLE_EQ(plain->chi2, 1.0 / 5 + 16.0 / 5 + 9.0 / 10);
+
+    // Expected 1, 2, 2.5 | 6 | 3, 0, 1: the first group closes at 5.5, the second at 6, and the
+    // last group's 4 (the value of expected 0 left out) joins the one before it.
+    const auto merged = search::chiSquareUniformity({3, 0, 2, 9, 1, 5, 0}, {1, 2, 2.5, 6, 3, 0, 1});
+    ASSERT_TRUE(merged);
+    EXPECT_EQ(merged->groups, 2);
+    EXPECT_EQ(merged->df, 1);
+    // Groups: observed 5 against 5.5, observed 10 against 10.
+    EXPECT_DOUBLE_EQ(merged->chi2, 0.25 / 5.5);
+    EXPECT_NEAR(merged->pValue, std::erfc(std::sqrt(0.25 / 5.5 / 2)), 1e-14);
+
+    // Sums such as 6 × (5/6) reach 5 despite rounding and close their group.
+    const double sixth = 5.0 / 6;
+    const auto exact = search::chiSquareUniformity({1, 1, 1, 1, 1, 0, 5},
+                                                   {sixth, sixth, sixth, sixth, sixth, sixth, 5});
+    ASSERT_TRUE(exact);
+    EXPECT_EQ(exact->groups, 2);
+
+    // All the expected counts together below 5, or one group and a remainder: no test.
+    const auto few = search::chiSquareUniformity({1, 2, 0}, {1, 1.5, 2});
+    ASSERT_TRUE(few);
+    EXPECT_EQ(few->groups, 1);
+    EXPECT_FALSE(few->tested());
+    const auto remainder = search::chiSquareUniformity({4, 2}, {5, 4.9});
+    ASSERT_TRUE(remainder);
+    EXPECT_EQ(remainder->groups, 1);
+    EXPECT_FALSE(remainder->tested());
 }
 
 } // namespace

@@ -30,7 +30,9 @@ namespace app::gui {
 namespace {
 
 const QString kCaution =
-    QStringLiteral("p值是随机开奖时命中期数不少于实际期数的概率，p值不小于0.05即与随机无明显差别。"
+    QStringLiteral("p值是随机开奖时命中期数不少于实际期数的概率。一次回测同时检验前1到前T位，"
+                   "其中最小的p值本来就容易偶然偏小，所以结论看校正p值（Holm法）："
+                   "校正p值不小于0.05即与随机无明显差别。"
                    "试过的设置越多，越容易偶然碰到小p值（试20种设置，随机就约有1种p值小于0.05），"
                    "这样找到的设置请在以后的新开奖上再检验。");
 
@@ -152,10 +154,11 @@ void BacktestDialog::buildLayout(const BacktestChoice& choice) {
     table_->setModel(model_);
     setupGrid(table_);
     table_->setSelectionMode(QAbstractItemView::SingleSelection);
-    setColumnTwips(table_, {700, 960, 960, 1100, 1200, 900, 1900},
+    setColumnTwips(table_, {700, 960, 960, 1100, 1200, 900, 900, 1900},
                    {QStringLiteral("前k位"), QStringLiteral("检验期数"), QStringLiteral("命中期数"),
                     QStringLiteral("100.000%"), QStringLiteral("随机命中率"),
-                    QStringLiteral("0.0001234"), QStringLiteral("与随机无明显差别")});
+                    QStringLiteral("0.0001234"), QStringLiteral("0.0001234"),
+                    QStringLiteral("与随机无明显差别")});
     table_->horizontalHeader()->setStretchLastSection(true);
 
     kBox_ = new QComboBox;

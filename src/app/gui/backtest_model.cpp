@@ -10,7 +10,8 @@ namespace app::gui {
 namespace {
 
 constexpr int kPValueColumn = 5;
-constexpr int kVerdictColumn = 6;
+constexpr int kAdjustedColumn = 6;
+constexpr int kVerdictColumn = 7;
 
 } // namespace
 
@@ -40,11 +41,15 @@ QVariant BacktestModel::data(const QModelIndex& index, int role) const {
         return QVariant(Qt::AlignCenter);
     case Qt::ForegroundRole:
         // A verdict above chance stands out; it is the one a reader must weigh.
-        if (index.column() == kVerdictColumn && f.pValue < 0.05)
+        if (index.column() == kVerdictColumn && f.pAdjusted < 0.05)
             return QBrush(QColor(0xb0, 0x30, 0x00));
         return {};
     case Qt::ToolTipRole:
-        if (index.column() == kPValueColumn || index.column() == kVerdictColumn)
+        if (index.column() == kAdjustedColumn || index.column() == kVerdictColumn)
+            return QStringLiteral("同时检验了前1到前%1位共%1种取法，校正p值（Holm法）已计入这一点："
+                                  "它小于0.05才算明显高于随机")
+                .arg(result_->top.size());
+        if (index.column() == kPValueColumn)
             return QStringLiteral("随机情况下，%1期中前%2位命中不少于%3期的概率是%4")
                 .arg(result_->tested())
                 .arg(f.k)

@@ -4,6 +4,8 @@
 #include "app/gui/dialog_progress.h"
 #include "app/gui/prompter.h"
 #include "app/gui/scrolling_tab.h"
+#include "app/number_text.h"
+#include "app/play_service.h"
 #include "app/workspace.h"
 #include "platform/file_io.h"
 
@@ -29,6 +31,7 @@
 
 #include <algorithm>
 #include <bit>
+#include <optional>
 
 namespace app::gui {
 
@@ -41,8 +44,8 @@ QString percent(double share) {
     return QString::number(share * 100, 'f', 2) + QLatin1Char('%');
 }
 
-QString ratio(double passRate, double keptShare) {
-    return keptShare > 0 ? QString::number(passRate / keptShare, 'f', 3) : QStringLiteral("—");
+QString ratio(const std::optional<double>& value) {
+    return value ? QString::number(*value, 'f', 3) : QStringLiteral("—");
 }
 
 } // namespace
@@ -141,17 +144,20 @@ ShrinkView::ShrinkView(Workspace& workspace, Prompter& prompter, QWidget* parent
     grid->addLayout(excludeLine, cell / 2, cell % 2);
     layout->addWidget(conditionsBox);
 
-    table_ = new QTableWidget(0, 5);
+    table_ = new QTableWidget(0, 6);
     table_->setObjectName(QStringLiteral("shrinkTable"));
     table_->setHorizontalHeaderLabels({QStringLiteral("条件"), QStringLiteral("保留注数"),
-                                       QStringLiteral("保留比例"), QStringLiteral("通过率"),
-                                       QStringLiteral("通过率÷保留比例")});
+                                       QStringLiteral("保留比例"), QStringLiteral("随机通过率"),
+                                       QStringLiteral("通过率"),
+                                       QStringLiteral("通过率÷随机通过率")});
     table_->verticalHeader()->hide();
     table_->verticalHeader()->setDefaultSectionSize(table_->fontMetrics().height() + 6);
     table_->setEditTriggers(QAbstractItemView::NoEditTriggers);
     table_->setMinimumHeight(150);
     table_->setToolTip(
-        QStringLiteral("比值接近1的条件只是少买了号码，并没有提高中奖的机会；明显大于1才有用"));
+        QStringLiteral("随机通过率：开奖完全随机时，统计期内每期留下的号码中奖的机会的平均；"
+                       "任六至任八一注覆盖多种开奖结果，所以它不等于保留比例。"
+                       "比值接近1的条件只是少买了号码，并没有提高中奖的机会；明显大于1才有用"));
     layout->addWidget(table_);
 
     auto* bottom = new QHBoxLayout;
@@ -179,6 +185,14 @@ ShrinkView::ShrinkView(Workspace& workspace, Prompter& prompter, QWidget* parent
     steps_->setRange(1, kMaxBacktestSteps);
     steps_->setValue(1000);
     stepsLine->addWidget(steps_);
+    stepsLine->addWidget(new QLabel(QStringLiteral("随机对照")));
+    randomRuns_ = new QSpinBox;
+    randomRuns_->setObjectName(QStringLiteral("shrinkRandomRuns"));
+    randomRuns_->setRange(0, kMaxRandomRuns);
+    randomRuns_->setValue(1000);
+    randomRuns_->setToolTip(
+        QStringLiteral("每期随机买同样多注，重复这么多次，图中显示其5%–95%范围"));
+    stepsLine->addWidget(randomRuns_);
     backtestButton_ = new QPushButton(QStringLiteral("回测缩水投注"));
     backtestButton_->setObjectName(QStringLiteral("shrinkBacktest"));
     stepsLine->addWidget(backtestButton_);
@@ -320,22 +334,29 @@ void ShrinkView::recount() {
                         .arg(f.kept)
                         .arg(f.total)
                         .arg(f.window));
-    auto addRow = [&](const QString& name, std::int64_t kept, double keptShare, double passRate) {
+    auto addRow = [&](const QString& name, std::int64_t kept, double keptShare, double chance,
+                      double passRate, const std::optional<double>& passRatio) {
         const int row = table_->rowCount();
         table_->insertRow(row);
-        const QString cells[] = {name, QString::number(kept), percent(keptShare), percent(passRate),
-                                 ratio(passRate, keptShare)};
-        for (int c = 0; c < 5; ++c) {
+        const QString cells[] = {name,
+                                 QString::number(kept),
+                                 percent(keptShare),
+                                 percent(chance),
+                                 percent(passRate),
+                                 ratio(passRatio)};
+        for (int c = 0; c < 6; ++c) {
             auto* item = new QTableWidgetItem(cells[c]);
             if (c > 0) item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
             table_->setItem(row, c, item);
         }
     };
-    for (size_t c = 0; c < f.conditions.size(); ++c)
-        addRow(QString::fromUtf8(play::conditionCaption(r.conditions[c].kind)),
-               f.conditions[c].kept, f.conditions[c].keptShare, f.conditions[c].passRate);
-    addRow(QStringLiteral("全部条件（p值 %1）").arg(f.pValue, 0, 'g', 4), f.kept, f.keptShare,
-           f.passRate);
+    for (size_t c = 0; c < f.conditions.size(); ++c) {
+        const play::ConditionFigures& cf = f.conditions[c];
+        addRow(QString::fromUtf8(play::conditionCaption(r.conditions[c].kind)), cf.kept,
+               cf.keptShare, cf.chance, cf.passRate, cf.ratio);
+    }
+    addRow(QStringLiteral("全部条件（p值 %1）").arg(QString::fromStdString(pValueText(f.pValue))),
+           f.kept, f.keptShare, f.chance, f.passRate, f.ratio);
     table_->resizeColumnsToContents();
     ticketsText_ = shrinkTicketsText(f);
     const play::SelectionSet& selections = play::selectionsOf(f.play);
@@ -370,6 +391,7 @@ void ShrinkView::runBacktest() {
         return;
     }
     r.backtestSteps = steps_->value();
+    r.randomRuns = randomRuns_->value();
     DialogProgress progress(this, QStringLiteral("正在回测缩水投注…"));
     ShrinkResult result;
     backtestButton_->setEnabled(false);

@@ -80,6 +80,7 @@ class ShrinkView : public QWidget {
     QTableWidget* table_ = nullptr;
     QPlainTextEdit* tickets_ = nullptr;
     QSpinBox* steps_ = nullptr;
+    QSpinBox* randomRuns_ = nullptr;
     QPushButton* backtestButton_ = nullptr;
     QLabel* figures_ = nullptr;
     QChartView* chart_ = nullptr;

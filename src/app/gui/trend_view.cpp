@@ -211,15 +211,22 @@ QVariant TrendModel::summaryData(size_t summaryRow, int column, int role) const 
         const auto& test = table_->uniformity();
         if (column == 0 && role == Qt::DisplayRole) return QStringLiteral("分布检验");
         if (column != 1 || !test) return {};
-        if (role == Qt::DisplayRole)
-            return QStringLiteral("χ² = %1，df = %2，p = %3")
+        if (role == Qt::DisplayRole) {
+            if (!test->tested()) return QStringLiteral("期数太少，无法检验");
+            return QStringLiteral("χ² = %1，df = %2，p = %3（%4组）")
                 .arg(QString::number(test->chi2, 'f', 2))
                 .arg(test->df)
-                .arg(QString::number(test->pValue, 'g', 3));
+                .arg(test->pValue < 1e-300 ? QStringLiteral("< 1e-300")
+                                           : QString::number(test->pValue, 'g', 3))
+                .arg(test->groups);
+        }
         if (role == Qt::ToolTipRole)
-            return QStringLiteral("各值的出现次数与理论次数的卡方检验：p 很小（例如小于 0.05）"
-                                  "说明这段期内的分布不像随机开出；试过许多范围后碰到一个小 p "
-                                  "并不说明什么。");
+            return QStringLiteral(
+                "各值的出现次数与理论次数的卡方检验：理论次数不到5次的值按从小到大"
+                "与相邻的值合并成组，每组理论次数至少5次，卡方分布才适用；"
+                "不到两组就无法检验。p 很小（例如小于 0.05）"
+                "说明这段期内的分布不像随机开出；试过许多范围后碰到一个小 p "
+                "并不说明什么。");
         return {};
     }
     if (column == 0 && role == Qt::DisplayRole)

@@ -6,6 +6,7 @@
 #include "app/backtest_service.h"
 #include "app/gui/backtest_chart.h"
 #include "app/gui/backtest_dialog.h"
+#include "app/gui/backtest_model.h"
 #include "app/search_service.h"
 
 #include <QCheckBox>
@@ -21,6 +22,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <memory>
 #include <numeric>
 
 using testing_support::WindowFixture;
@@ -193,4 +195,26 @@ TEST(BacktestWindow, AHistoryTooShortIsToldAndShowsNoFigures) {
     EXPECT_TRUE(f.prompter.warnings().front().contains(QStringLiteral("不足两期")));
     EXPECT_EQ(in<QTableView>(dialog, "backtestTable")->model()->rowCount(), 0);
     dialog->reject();
+}
+
+TEST(BacktestWindow, TheRedMarkGoesByTheAdjustedPValue) {
+    // k = 1 with p 0.03 but adjusted 0.06 over three values of k: no mark; k = 2 adjusted 0.006.
+    auto result = std::make_shared<search::BacktestResult>();
+    result->steps.resize(50);
+    const double p[] = {0.03, 0.002, 0.5}, adjusted[] = {0.06, 0.006, 0.5};
+    for (int k = 0; k < 3; ++k) {
+        search::BacktestFigures f;
+        f.k = k + 1;
+        f.pValue = p[k];
+        f.pAdjusted = adjusted[k];
+        result->top.push_back(f);
+    }
+    app::gui::BacktestModel model;
+    model.setResult(result);
+    const int verdict = model.columnCount() - 1;
+    EXPECT_EQ(model.headerData(verdict - 1, Qt::Horizontal).toString(), "校正p值");
+    EXPECT_FALSE(model.data(model.index(0, verdict), Qt::ForegroundRole).isValid());
+    EXPECT_TRUE(model.data(model.index(1, verdict), Qt::ForegroundRole).isValid());
+    EXPECT_EQ(model.data(model.index(0, verdict)).toString(), "与随机无明显差别");
+    EXPECT_EQ(model.data(model.index(1, verdict)).toString(), "明显高于随机");
 }

@@ -5,6 +5,9 @@
 #include "window_fixture.h"
 
 #include <QApplication>
+#include <QAreaSeries>
+#include <QChart>
+#include <QChartView>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
@@ -14,6 +17,7 @@
 #include <QTabWidget>
 #include <QTableWidget>
 
+#include <algorithm>
 #include <fstream>
 #include <iterator>
 
@@ -46,7 +50,12 @@ TEST(ShrinkWindow, PadAndConditionsCountAtOnceAndSaveTheTickets) {
     ASSERT_EQ(table->rowCount(), 3); // 胆码, 杀号, the whole filter
     EXPECT_EQ(table->item(0, 0)->text(), "胆码");
     EXPECT_EQ(table->item(0, 1)->text(), "7");
-    EXPECT_EQ(table->item(0, 3)->text(), "33.33%"); // the third of the three window periods
+    ASSERT_EQ(table->columnCount(), 6);
+    EXPECT_EQ(table->horizontalHeaderItem(3)->text(), "随机通过率");
+    EXPECT_EQ(table->horizontalHeaderItem(5)->text(), "通过率÷随机通过率");
+    EXPECT_EQ(table->item(0, 3)->text(), "1.52%");  // 7 of 462 draws, the same every period
+    EXPECT_EQ(table->item(0, 4)->text(), "33.33%"); // the third of the three window periods
+    EXPECT_EQ(table->item(0, 5)->text(), "22.000");
     EXPECT_EQ(f.find<QPlainTextEdit>("shrinkTickets")->toPlainText().count('\n'), 5);
 
     const std::string path = f.store.dir.file("tickets.txt");
@@ -62,6 +71,11 @@ TEST(ShrinkWindow, PadAndConditionsCountAtOnceAndSaveTheTickets) {
     f.find<QPushButton>("shrinkBacktest")->click();
     const QString figures = f.find<QLabel>("shrinkFigures")->text();
     EXPECT_NE(figures.indexOf("3期共买18注，成本36元，中奖540元"), -1) << figures.toStdString();
+    // The random runs' band lies under the net, as on the plays tab.
+    const auto series = f.find<QChartView>("shrinkChart")->chart()->series();
+    EXPECT_TRUE(std::any_of(series.begin(), series.end(), [](QAbstractSeries* s) {
+        return qobject_cast<QAreaSeries*>(s) && s->name() == QStringLiteral("随机5%–95%");
+    }));
     EXPECT_TRUE(f.prompter.warnings().empty());
 
     // A sum of 15 is 01..05 alone, which the killed 05 rules out: nothing left, no back-test.
