@@ -27,7 +27,7 @@ void runUpdateBenchmarks(std::ostream& out) {
     if (site.listen() == 0) throw std::runtime_error("the results site cannot listen");
 
     const auto today = history::parseIsoDay("2016-09-08");
-    const auto days = history::updateDays({}, today, 16);
+    const auto days = history::updateDays({}, today, 16, history::Game::Jiangxi);
     std::vector<std::string> pages;
     const double fetch = medianSeconds(3, [&] {
         pages.clear();
@@ -91,7 +91,7 @@ void runUpdateBenchmarks(std::ostream& out) {
             const auto table =
                 parsed->drawList
                     ? history::readDayTable(*parsed->drawList, history::Game::Jiangxi, lastDay, 0)
-                    : history::readPageDraws(history::findPageDraws(parsed->rows),
+                    : history::readPageDraws(history::findPageDraws(parsed->rows, parsed->elements),
                                              history::Game::Jiangxi, lastDay, 0);
             read = table.draws.size();
         });

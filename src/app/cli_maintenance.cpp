@@ -173,6 +173,8 @@ int update(CommandContext& c) {
     for (int period : result.unlisted)
         c.err << "unlisted " << history::gridPeriodText(period, w.settings().game)
               << ": 页面未列出\n";
+    for (const auto& day : result.daysWithoutDraws)
+        c.err << "no draws " << day << ": 当天没有开奖\n";
     if (!result.stoppedDay.empty())
         c.err << "stopped at " << result.stoppedDay << ": " << result.stopReason << "\n";
     if (!result.removedFile.empty())

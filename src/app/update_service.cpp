@@ -46,12 +46,29 @@ std::string describe(const UpdateResult& r, history::Game game) {
             text += "……另有" + std::to_string(r.skipped.size() - 20) + "期。\n";
     }
     if (!r.unlisted.empty()) {
+        // Runs of a day's draws: 第2016090801–64期.
         text += "\n";
-        for (size_t i = 0; i < r.unlisted.size() && i < 20; ++i)
-            text += "第" + history::gridPeriodText(r.unlisted[i], game) + "期页面未列出\n";
-        if (r.unlisted.size() > 20)
-            text += "……另有" + std::to_string(r.unlisted.size() - 20) + "期页面未列出。\n";
+        size_t runs = 0;
+        for (size_t i = 0; i < r.unlisted.size();) {
+            size_t end = i + 1;
+            while (end < r.unlisted.size() && r.unlisted[end] == r.unlisted[end - 1] + 1 &&
+                   r.unlisted[end] / 100 == r.unlisted[i] / 100)
+                ++end;
+            if (++runs <= 20) {
+                text += "第" + history::gridPeriodText(r.unlisted[i], game);
+                if (end - i > 1) text += "–" + history::format00(r.unlisted[end - 1] % 100);
+                text += "期页面未列出\n";
+            }
+            i = end;
+        }
+        if (runs > 20) text += "……另有" + std::to_string(runs - 20) + "段页面未列出。\n";
         text += "这些期没有存入，下次在线更新时再读这一天。\n";
+    }
+    if (!r.daysWithoutDraws.empty()) {
+        text += "\n";
+        for (size_t i = 0; i < r.daysWithoutDraws.size(); ++i)
+            text += (i ? "、" : "") + r.daysWithoutDraws[i];
+        text += "当天没有开奖（网页上没有列出开奖号码），更新跳过了这些天，以后也不再读取。\n";
     }
     if (r.cancelled)
         text += "\n在线更新已取消：取消前已读完的各天已经存入，其余的天下次更新时再读。";
@@ -72,7 +89,11 @@ std::string nothingRead(const UpdateResult& r) {
 
 std::vector<history::Date> UpdateService::days() const {
     const Settings& s = workspace_.settings();
-    return history::updateDays(workspace_.rows(), workspace_.today(), s.updateDays);
+    std::set<int> withoutDraws;
+    if (workspace_.databaseOpen())
+        withoutDraws = history::loadDaysWithoutDraws(workspace_.database());
+    return history::updateDays(workspace_.rows(), workspace_.today(), s.updateDays, s.game,
+                               withoutDraws);
 }
 
 size_t UpdateService::drawsToRemove() const {
@@ -131,7 +152,7 @@ TableReading readTableWithin(std::string text, Clock::time_point deadline,
             else if (page->drawList)
                 read.rows = std::move(page->drawList);
             else
-                read.page = history::findPageDraws(page->rows);
+                read.page = history::findPageDraws(page->rows, page->elements);
             job->reading.set_value(std::move(read));
         } catch (...) {
             job->reading.set_exception(std::current_exception());
@@ -205,15 +226,30 @@ UpdateService::DayReading UpdateService::readDay(history::Date day, Clock::time_
                               history::isoDay(day) + "，没有读取";
             return reading;
         }
+        if (table.page->severalGames()) {
+            std::string names;
+            for (const auto& name : table.page->gameNames)
+                names += (names.empty() ? "" : "、") + name;
+            reading.problem = "网页上找不到开奖号码：网页列出的是几个彩种（" + names +
+                              "）的开奖，不是" + history::isoDay(day) + "这一天的开奖表，没有读取";
+            return reading;
+        }
         if (!table.page->draws.empty()) {
             reading.page = std::move(table.page);
             return reading;
         }
         if (attempt < kRestarts) continue;
-        // Only a page that shows the heading of a results list is a day without draws: a page
-        // read as none (its layout changed, or no results page) must not pass for a holiday.
+        // A page that shows the heading of a results list is a day without draws; one that reads
+        // as nothing at all is one only when the other days of the site tell so (the caller's):
+        // a page read as none (its layout changed, or no results page) must not pass for a
+        // holiday.
         if (table.page->dayWithoutDraws()) {
             reading.page = std::move(table.page);
+            return reading;
+        }
+        if (table.page->readsEmpty()) {
+            reading.page = std::move(table.page);
+            reading.emptyList = "网页上找不到开奖号码：没有开奖表，也没有能读出的期号和开奖号码";
             return reading;
         }
         reading.problem = "网页上找不到开奖号码：没有开奖表，也没有能读出的期号和开奖号码";
@@ -241,24 +277,65 @@ UpdateResult UpdateService::update(UpdateProgress& progress) {
     std::map<int, history::ListedDraw> found;               // by period
     std::set<int> daysRead;                                 // day numbers of the days read whole
     std::set<std::pair<std::string, std::string>> reported; // skipped draws told already
-    std::set<int> daysPassed;     // days read again for draws missing that could not be read
-    std::optional<int> stoppedAt; // the day number of the day that could not be read
+    std::set<int> daysPassed;         // days read again for draws missing that could not be read
+    std::optional<int> stoppedAt;     // the day number of the day that could not be read
+    std::set<int> withoutDraws;       // days read that had no draws
+    std::set<std::string> drawFrames; // the frames of the lists days with draws had them in
+    bool drawsSeen = false;           // a day read had draws
+    const std::set<int> earlierBreak = history::loadDaysWithoutDraws(workspace_.database());
+    const bool startedEmpty = workspace_.rows().empty();
     for (int round = 1;; ++round) {
         const auto window = days();
+        // Days whose page lists nothing, without a heading, waiting for a later day with draws
+        // to tell that they are days without draws: day number, day and why.
+        struct Waiting {
+            int number;
+            std::string day;
+            std::string reason;
+        };
+        std::vector<Waiting> waiting;
+        const auto stopAt = [&](int number, const std::string& day, const std::string& reason,
+                                bool unreachable) {
+            // A day waiting before it could not be told: the update stops there.
+            if (!waiting.empty()) {
+                stoppedAt = waiting.front().number;
+                result.stoppedDay = waiting.front().day;
+                result.stopReason = waiting.front().reason;
+                return;
+            }
+            stoppedAt = number;
+            result.stoppedDay = day;
+            result.stopReason = reason;
+            result.siteUnreachable = unreachable;
+        };
         for (size_t i = 0; i < window.size(); ++i) {
             const int number = history::dayNumber(window[i]);
             if (stoppedAt && number >= *stoppedAt) break;
             if (daysRead.count(number) || daysPassed.count(number)) continue;
             const std::string day = history::isoDay(window[i]);
             progress.fetching(day, i, window.size());
-            const DayReading reading = readDay(window[i], updateEnd, progress);
+            DayReading reading = readDay(window[i], updateEnd, progress);
             if (reading.cancelled || progress.cancelled()) {
                 // The days read completely before are kept.
                 result.cancelled = true;
-                stoppedAt = number;
+                stoppedAt = waiting.empty() ? number : waiting.front().number;
                 break;
             }
             const auto& rows = workspace_.rows();
+            const bool listsNothing =
+                reading.problem.empty() &&
+                (reading.rows ? reading.rows->size() <= 1
+                              : !reading.emptyList.empty() || reading.page->draws.empty());
+            if (listsNothing) {
+                // A page that lists nothing for a day the history holds draws of is no holiday.
+                const auto held = std::count_if(rows.begin(), rows.end(), [&](const auto& row) {
+                    return row.period / 100 == number;
+                });
+                if (held > 0)
+                    reading.problem =
+                        "网页上找不到开奖号码：网页上没有读出任何一期，而历史号码中已有这一天的" +
+                        std::to_string(held) + "期；网页的格式可能无法识别";
+            }
             if (!reading.problem.empty() && !rows.empty() && number < rows.back().period / 100) {
                 // A day read again only for draws missing within it: the update goes on without
                 // it, and a later update tries it again.
@@ -268,23 +345,52 @@ UpdateResult UpdateService::update(UpdateProgress& progress) {
                 continue;
             }
             if (!reading.problem.empty()) {
-                stoppedAt = number;
-                result.stoppedDay = day;
-                result.stopReason = reading.problem;
-                result.siteUnreachable = reading.unreachable;
+                stopAt(number, day, reading.problem, reading.unreachable);
                 break;
+            }
+            if (!reading.emptyList.empty()) {
+                // The list the days with draws had, shown empty: a day without draws.
+                const bool sameList =
+                    std::any_of(drawFrames.begin(), drawFrames.end(), [&](const std::string& f) {
+                        return reading.page->showsEmptyList(f);
+                    });
+                // Or it goes on a break an earlier update found (the day before had no draws).
+                const int dayBefore = history::dayNumber(
+                    history::Date{std::chrono::sys_days{window[i]} - std::chrono::days{1}});
+                if (sameList || earlierBreak.count(dayBefore)) {
+                    withoutDraws.insert(number);
+                    daysRead.insert(number);
+                } else {
+                    waiting.push_back({number, day, reading.emptyList});
+                }
+                continue;
             }
             const auto table = reading.rows
                                    ? history::readDayTable(*reading.rows, game, window[i], 0)
                                    : history::readPageDraws(*reading.page, game, window[i], 0);
             if (table.otherGame) {
                 // Nothing of a day that seems to be another game's goes into this game's history.
-                stoppedAt = number;
-                result.stoppedDay = day;
-                result.stopReason = "网页上列出的" + std::to_string(table.listed) + "期都不符合" +
-                                    history::gameName(game) +
-                                    "（期号的格式或当天的期数不对），这个网页似乎属于另一个彩种";
+                stopAt(number, day,
+                       "网页上列出的" + std::to_string(table.listed) + "期都不符合" +
+                           history::gameName(game) +
+                           "（期号的格式或当天的期数不对），这个网页似乎属于另一个彩种",
+                       false);
                 break;
+            }
+            if (!table.draws.empty()) {
+                // Days that listed nothing between days with draws (or after stored draws) had
+                // none.
+                if (drawsSeen || (!rows.empty() && rows.front().period / 100 < number))
+                    for (const auto& w : waiting) {
+                        withoutDraws.insert(w.number);
+                        daysRead.insert(w.number);
+                    }
+                waiting.clear();
+                drawsSeen = true;
+                if (reading.page && !reading.page->drawFrame.empty())
+                    drawFrames.insert(reading.page->drawFrame);
+            } else if (table.listed == 0 && table.skipped.empty()) {
+                withoutDraws.insert(number); // a heading alone
             }
             for (const auto& draw : table.draws) found[draw.period] = draw;
             // A day read again in a later round reports its skipped draws again: said once. A
@@ -293,6 +399,20 @@ UpdateResult UpdateService::update(UpdateProgress& progress) {
                 if (reported.insert({skipped.what, skipped.reason}).second)
                     result.skipped.push_back(skipped);
             daysRead.insert(number);
+        }
+        // Days still waiting at the end: nothing after them told what they are.
+        if (!waiting.empty() && !result.cancelled &&
+            (!stoppedAt || waiting.front().number < *stoppedAt))
+            stopAt(0, {}, {}, false);
+        // An empty history and not one page with draws: a site whose lists are filled by a
+        // script shows the heading alone every day, which must not pass for days without draws
+        // (and be passed for good).
+        if (startedEmpty && !drawsSeen && !result.cancelled && !stoppedAt && !window.empty()) {
+            stoppedAt = history::dayNumber(window.front());
+            result.stoppedDay = history::isoDay(window.front());
+            result.stopReason =
+                "网页上找不到开奖号码：所读的各天网页都没有列出开奖号码（只有表头或空的"
+                "列表），无法确认这个网站的网页列出开奖号码";
         }
 
         // The draws were fetched for one game; they go into that game's history only.
@@ -326,25 +446,31 @@ UpdateResult UpdateService::update(UpdateProgress& progress) {
             result.outcome = Outcome::failure(nothingRead(result));
             return result;
         }
-        return store(result, found, daysRead, stoppedAt);
+        return store(result, found, daysRead, stoppedAt, withoutDraws);
     }
 }
 
 UpdateResult UpdateService::store(UpdateResult result,
                                   const std::map<int, history::ListedDraw>& found,
-                                  const std::set<int>& daysRead, std::optional<int> stoppedAt) {
+                                  const std::set<int>& daysRead, std::optional<int> stoppedAt,
+                                  const std::set<int>& withoutDraws) {
     const Settings& s = workspace_.settings();
     const history::Game game = s.game;
     const auto& rows = workspace_.rows();
     const int newest = rows.empty() ? 0 : rows.back().period;
-    const history::Date keepFrom = history::retentionStart(workspace_.today(), s.updateDays);
-    // A period not stored between two stored draws of its day.
-    const auto isGap = [&rows](int period) {
-        const auto row =
-            std::lower_bound(rows.begin(), rows.end(), period,
-                             [](const history::HistoryRow& r, int p) { return r.period < p; });
-        return row != rows.end() && row != rows.begin() && row->period != period &&
-               row->period / 100 == period / 100 && std::prev(row)->period / 100 == period / 100;
+    const history::Date today = workspace_.today();
+    const history::Date keepFrom = history::retentionStart(today, s.updateDays);
+    // A period of a day with stored draws that the history lacks (a page had not listed it).
+    std::map<int, std::set<int>> missing; // by day number
+    const auto isGap = [&](int period) {
+        const int day = period / 100;
+        auto known = missing.find(day);
+        if (known == missing.end()) {
+            const auto list =
+                history::unlistedDraws(rows, history::dateOfPeriod(period), game, today);
+            known = missing.emplace(day, std::set<int>(list.begin(), list.end())).first;
+        }
+        return known->second.count(period) > 0;
     };
     // New: after the newest stored draw, or missing between two stored draws of its day.
     std::vector<history::ListedDraw> draws;
@@ -370,9 +496,16 @@ UpdateResult UpdateService::store(UpdateResult result,
                           e.what() + "），没有更新，历史号码没有改变。请检查磁盘空间后重试。");
         }
     }
+    // Past days without draws are recorded, for later updates to pass them.
+    std::vector<int> passed;
+    for (int day : withoutDraws)
+        if ((!stoppedAt || day < *stoppedAt) && day < history::dayNumber(today)) {
+            passed.push_back(day);
+            result.daysWithoutDraws.push_back(history::isoDay(history::dateOfPeriod(day * 100)));
+        }
     try {
         history::storeUpdate(workspace_.database(), workspace_.mutableZodiac(), s.segmentBase,
-                             keepFrom, draws);
+                             keepFrom, draws, passed);
     } catch (const std::exception& e) {
         std::error_code ignored;
         if (!result.removedFile.empty()) std::filesystem::remove(result.removedFile, ignored);
@@ -388,8 +521,8 @@ UpdateResult UpdateService::store(UpdateResult result,
     // Draws a page passed over within a day: told, and read again by the next update.
     for (int day : daysRead) {
         if (stoppedAt && day >= *stoppedAt) continue;
-        for (int period :
-             history::missingDraws(workspace_.rows(), history::dateOfPeriod(day * 100)))
+        for (int period : history::unlistedDraws(workspace_.rows(),
+                                                 history::dateOfPeriod(day * 100), game, today))
             result.unlisted.push_back(period);
     }
     const std::string text = describe(result, game);

@@ -27,8 +27,11 @@ struct UpdateResult {
     size_t stored = 0;
     size_t filled = 0; // of the stored: draws missing before within a day
     size_t removed = 0;
-    // Periods a page did not list between the first and the last stored draw of its day.
+    // Periods of the days read that are not stored because their page did not list them:
+    // before its first draw, between its draws, after its last on a day that is over.
     std::vector<int> unlisted;
+    // The days read that had no draws (holidays), "YYYY-MM-DD": later updates pass them.
+    std::vector<std::string> daysWithoutDraws;
     std::vector<history::SkippedDraw> skipped;
     std::string stoppedDay; // the day that could not be read; empty when every day was
     std::string stopReason;
@@ -87,13 +90,17 @@ class UpdateService {
         bool unreachable = false; // the site gave no answer at all
         std::optional<std::vector<std::vector<std::string>>> rows;
         std::optional<history::PageDraws> page;
+        // The page lists nothing, without a heading that says it is a results list: a day
+        // without draws only when the other days tell so; else why it cannot be read.
+        std::string emptyList;
     };
     DayReading readDay(history::Date day, Clock::time_point updateEnd,
                        UpdateProgress& progress) const;
     // Under the write lock: stores the found draws newer than the newest stored one (and before
     // the day that could not be read) and removes the draws older than the kept days.
     UpdateResult store(UpdateResult result, const std::map<int, history::ListedDraw>& found,
-                       const std::set<int>& daysRead, std::optional<int> stoppedAt);
+                       const std::set<int>& daysRead, std::optional<int> stoppedAt,
+                       const std::set<int>& withoutDraws);
 
     Workspace& workspace_;
 };

@@ -118,17 +118,60 @@ Date retentionStart(Date today, int keepDays) {
     return Date{sys_days{today} - days{keepDays}};
 }
 
-std::vector<Date> updateDays(const std::vector<HistoryRow>& rows, Date today, int keepDays) {
+std::vector<Date> updateDays(const std::vector<HistoryRow>& rows, Date today, int keepDays,
+                             Game game, const std::set<int>& withoutDraws) {
     const Date kept = retentionStart(today, keepDays);
     Date first = kept;
     std::vector<Date> result;
     if (!rows.empty()) {
         const Date newest = dateOfPeriod(rows.back().period);
         if (newest.ok() && sys_days{newest} > sys_days{first}) first = newest;
+        // Days without draws found before, right after the newest day: passed.
+        sys_days next = sys_days{first} + days{1};
+        while (next < sys_days{today} && withoutDraws.count(dayNumber(Date{next}))) next += days{1};
+        if (next > sys_days{first} + days{1}) first = Date{next};
         for (sys_days d{kept}; d < sys_days{first}; d += days{1})
-            if (!missingDraws(rows, Date{d}).empty()) result.emplace_back(d);
+            if (!unlistedDraws(rows, Date{d}, game, today).empty()) result.emplace_back(d);
     }
     for (sys_days d{first}; d <= sys_days{today}; d += days{1}) result.emplace_back(d);
+    return result;
+}
+
+std::vector<int> unlistedDraws(const std::vector<HistoryRow>& rows, Date date, Game game,
+                               Date today) {
+    const int first = dayNumber(date) * 100;
+    const auto byPeriod = [](const HistoryRow& row, int period) { return row.period < period; };
+    auto row = std::lower_bound(rows.begin(), rows.end(), first, byPeriod);
+    const auto end = std::lower_bound(row, rows.end(), first + 100, byPeriod);
+    std::vector<int> missing;
+    if (row == end) return missing;
+    int expected = first + 1;
+    for (; row != end; ++row) {
+        for (; expected < row->period; ++expected) missing.push_back(expected);
+        expected = std::max(expected, row->period + 1);
+    }
+    if (sys_days{date} < sys_days{today})
+        for (; expected <= first + drawsPerDay(game); ++expected) missing.push_back(expected);
+    return missing;
+}
+
+namespace {
+
+constexpr const char* kDaysWithoutDraws = "DaysWithoutDraws";
+
+bool hasDaysTable(platform::Database& db) {
+    auto stmt = db.prepare("SELECT 1 FROM sqlite_master WHERE type = 'table' AND name = ?1");
+    stmt.bind(1, std::string_view(kDaysWithoutDraws));
+    return stmt.step();
+}
+
+} // namespace
+
+std::set<int> loadDaysWithoutDraws(platform::Database& db) {
+    std::set<int> result;
+    if (!hasDaysTable(db)) return result;
+    auto stmt = db.prepare(std::string("SELECT Day FROM ") + kDaysWithoutDraws);
+    while (stmt.step()) result.insert(stmt.intAt(0));
     return result;
 }
 
@@ -232,11 +275,25 @@ DayTable readDayTable(const std::vector<std::vector<std::string>>& rows, Game ga
 }
 
 void storeUpdate(platform::Database& db, Zodiac& zodiac, int segmentBase, Date keepFrom,
-                 const std::vector<ListedDraw>& draws) {
+                 const std::vector<ListedDraw>& draws, const std::vector<int>& daysWithoutDraws) {
     platform::Transaction transaction(db);
     auto prune = db.prepare("DELETE FROM Lishi WHERE SQQH < ?1");
     prune.bind(1, dayNumber(keepFrom) * 100);
     prune.run();
+    const std::string table = kDaysWithoutDraws;
+    if (!daysWithoutDraws.empty())
+        db.prepare("CREATE TABLE IF NOT EXISTS " + table + " (Day INTEGER PRIMARY KEY)").run();
+    if (hasDaysTable(db)) {
+        auto old = db.prepare("DELETE FROM " + table + " WHERE Day < ?1");
+        old.bind(1, dayNumber(keepFrom));
+        old.run();
+        for (int day : daysWithoutDraws) {
+            if (day < dayNumber(keepFrom)) continue;
+            auto insert = db.prepare("INSERT OR IGNORE INTO " + table + " (Day) VALUES (?1)");
+            insert.bind(1, day);
+            insert.run();
+        }
+    }
     if (!draws.empty()) {
         const int first = draws.front().period;
         // The stored draws from the first new one on (none unless a gap is filled) go after it

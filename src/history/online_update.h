@@ -11,6 +11,7 @@
 
 #include <chrono>
 #include <cstdint>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -29,12 +30,23 @@ Date parseIsoDay(const std::string& text);
 
 // The days an update fetches, oldest first: from the later of the newest stored draw's day and
 // today minus keepDays (an empty history: today minus keepDays) up to today, and before those the
-// kept days with draws missing between their first and last stored draw (read again, so that
-// draws a page had not listed yet are filled in once it lists them).
-std::vector<Date> updateDays(const std::vector<HistoryRow>& rows, Date today, int keepDays);
+// kept days with draws not stored (unlistedDraws: read again, so that draws a page had not listed
+// yet are filled in once it lists them). Days without draws found by an earlier update
+// (withoutDraws, yymmdd) right after the newest stored draw's day are not fetched again.
+std::vector<Date> updateDays(const std::vector<HistoryRow>& rows, Date today, int keepDays,
+                             Game game, const std::set<int>& withoutDraws = {});
 
 // The draws of a day missing between its first and its last stored draw, as periods, ascending.
 std::vector<int> missingDraws(const std::vector<HistoryRow>& rows, Date day);
+
+// The draws of a day with stored draws that are not stored, as periods, ascending: before its
+// first stored draw, between its stored draws, and after its last one when the day is over
+// (before today), up to the game's draws per day. None for a day without stored draws.
+std::vector<int> unlistedDraws(const std::vector<HistoryRow>& rows, Date day, Game game,
+                               Date today);
+
+// The days without draws an earlier update found (yymmdd); none when the file has no record.
+std::set<int> loadDaysWithoutDraws(platform::Database& db);
 
 // The first day whose draws the retention keeps: today minus keepDays. Draws dated before it go.
 Date retentionStart(Date today, int keepDays);
@@ -81,7 +93,10 @@ DayTable readDayTable(const std::vector<std::vector<std::string>>& rows, Game ga
 // a draw before it fills a gap: the stored draws after it are stored again behind it, so that their
 // previous-draw columns follow the filled order. Throws PeriodTaken (nothing stored) when the file
 // holds the period of one of the draws already.
+// daysWithoutDraws (yymmdd) are recorded in the same transaction, for later updates to pass;
+// records dated before keepFrom go.
 void storeUpdate(platform::Database& db, Zodiac& zodiac, int segmentBase, Date keepFrom,
-                 const std::vector<ListedDraw>& draws);
+                 const std::vector<ListedDraw>& draws,
+                 const std::vector<int>& daysWithoutDraws = {});
 
 } // namespace history

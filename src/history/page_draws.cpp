@@ -26,6 +26,7 @@ struct Item {
     int day = -1; // yymmdd of an Id
     int value = 0;
     Numbers numbers{};
+    long element = -1; // where it stands on the page
 };
 
 bool isDigit(char c) {
@@ -245,18 +246,50 @@ bool soundGroup(const std::vector<Item>& items, size_t at) {
     return true;
 }
 
-// A run of cells of one number each: draw numbers alone, each followed by five numbers, in
-// groups of six. Cells the groups leave over (a row's serial number before them, a sum after
-// them) stand where the most groups read as sound draws. When two places read as well, which
-// is meant is not known: nothing is read (false), rather than a draw made up.
-bool readNumberCells(const std::vector<Item>& items, size_t from, size_t to, PageDraws& page) {
+// A row of column labels: 1, 2, ... 11 in a run (the heading of a trend chart's columns).
+bool countsUpToEleven(const std::vector<Item>& items, size_t from, size_t to) {
+    size_t run = 0;
+    for (size_t k = from; k < to; ++k) {
+        run = items[k].value == static_cast<int>(run) + 1 ? run + 1 : (items[k].value == 1);
+        if (run == 11) return true;
+    }
+    return false;
+}
+
+// The row's text, shortened, for a report.
+std::string rowExcerpt(const std::vector<Item>& items) {
+    constexpr size_t kMaxItems = 16;
+    std::string text;
+    for (size_t k = 0; k < items.size() && k < kMaxItems; ++k)
+        text += (text.empty() ? "" : " ") + items[k].text.substr(0, 24);
+    if (items.size() > kMaxItems) text += " …";
+    return text;
+}
+
+void addDraw(PageDraws& page, PageDraw draw, long element, std::vector<long>& elements) {
+    page.draws.push_back(std::move(draw));
+    elements.push_back(element);
+}
+
+// A run of cells of one number each that starts a row: draw numbers alone, each followed by five
+// numbers, in groups of six (several draws side by side). Cells the groups leave over (a row's
+// serial number before them, a sum after them) stand where the groups read as sound draws. Such a
+// run is read only where one place does that: where two places read as well, which is meant is not
+// known, and the row is reported rather than a draw made up. A trend chart's row (a draw number,
+// its five numbers, then omission figures) reads as its first group alone. False when the run
+// reads as no draws.
+bool readNumberCells(const std::vector<Item>& items, size_t from, size_t to, PageDraws& page,
+                     std::vector<long>& elements) {
     constexpr size_t kGroup = 1 + kPositions;
     const size_t extra = (to - from) % kGroup;
+    const size_t groups = (to - from) / kGroup;
+    std::vector<size_t> whole; // offsets where every group is a sound draw
     size_t best = 0, bestSound = 0, ties = 0;
     for (size_t offset = 0; offset <= extra; ++offset) {
         size_t sound = 0;
         for (size_t at = from + offset; at + kGroup <= to; at += kGroup)
             sound += soundGroup(items, at) ? 1 : 0;
+        if (sound == groups) whole.push_back(offset);
         if (sound > bestSound) {
             best = offset;
             bestSound = sound;
@@ -265,20 +298,42 @@ bool readNumberCells(const std::vector<Item>& items, size_t from, size_t to, Pag
             ++ties;
         }
     }
-    if (ties > 0) return false;
-    for (size_t at = from + best; at + kGroup <= to; at += kGroup) {
+    const auto take = [&](size_t at) {
         PageDraw draw{items[at].text, -1, items[at].value, {}};
         for (int k = 0; k < kPositions; ++k) draw.numbers[k] = items[at + 1 + k].value;
-        page.draws.push_back(draw);
+        addDraw(page, draw, items[at].element, elements);
+    };
+    // A trend chart's row: a draw number and its five numbers, then 11 omission figures for each
+    // of the five positions (small early in a day, so that they may read as draws too).
+    constexpr size_t kChart = 11 * kPositions;
+    const size_t after = to - from - kGroup;
+    if (soundGroup(items, from) && after >= kChart && after % 11 == 0) {
+        take(from);
+        return true;
     }
-    return true;
+    if (whole.size() > 1 || (whole.empty() && bestSound * 2 > groups && ties > 0)) {
+        page.unclear.push_back({rowExcerpt(items), "这一行的数字可以读成不同的几期开奖号码，"
+                                                   "无法确定哪一种是对的，这一行没有存入"});
+        return true;
+    }
+    if (whole.size() == 1 || bestSound * 2 > groups) {
+        // Every group, or most of them: the groups not sound are reported as listed wrongly.
+        const size_t offset = whole.size() == 1 ? whole.front() : best;
+        for (size_t at = from + offset; at + kGroup <= to; at += kGroup) take(at);
+        return true;
+    }
+    return false;
 }
 
 // How many other texts may stand between an id and its numbers.
 constexpr size_t kMaxBetween = 4;
 
-// Groups the items of one row into draws and slots.
-void readRow(const std::vector<Item>& items, bool flow, PageDraws& page) {
+// Groups the items of one row into draws and slots. A draw's numbers are where the row's
+// structure puts them: right after its id (a time, a date or a label between), as one text or as
+// five numbers in a row; every other run of numbers in the row (omission figures, sums, the
+// numbers of the draw before) is no draw.
+void readRow(const std::vector<Item>& items, bool flow, PageDraws& page,
+             std::vector<long>& elements) {
     const size_t n = items.size();
     auto fiveSmallAt = [&](size_t at) {
         if (at + kPositions > n) return false;
@@ -286,39 +341,65 @@ void readRow(const std::vector<Item>& items, bool flow, PageDraws& page) {
             if (items[k].kind != Kind::Small) return false;
         return true;
     };
+    auto smallRun = [&](size_t at) {
+        size_t end = at;
+        while (end < n && items[end].kind == Kind::Small) ++end;
+        return end - at;
+    };
+    bool drawRead = false; // a draw of this row was read by its id
     for (size_t i = 0; i < n;) {
         const Item& item = items[i];
+        // A row that starts with number cells: several draws side by side, or a chart's row.
         // Text outside tables has no cells to tell a draw number alone from a number: there,
         // only ids that say they are ids count.
-        if (item.kind == Kind::Small && !flow) {
-            size_t run = i;
-            while (run < n && items[run].kind == Kind::Small) ++run;
-            if (run - i >= 1 + kPositions) {
-                if (!readNumberCells(items, i, run, page)) ++page.unread;
-                i = run;
+        if (item.kind == Kind::Small && !flow && i == 0) {
+            const size_t run = smallRun(i);
+            if (run >= 1 + kPositions) {
+                if (countsUpToEleven(items, i, i + run)) {
+                    // Column labels: no draws.
+                } else if (readNumberCells(items, i, i + run, page, elements)) {
+                    drawRead = true;
+                } else {
+                    ++page.unread;
+                }
+                i += run;
                 continue;
             }
         }
         bool isId = item.kind == Kind::Id || item.kind == Kind::ShortId;
-        // A number alone is a draw number when the numbers (or their placeholder) follow it.
-        if (item.kind == Kind::Small && !flow && i + 1 < n)
-            isId = items[i + 1].kind == Kind::Numbers || items[i + 1].kind == Kind::Placeholder;
+        // Past a time, a date or a label.
+        size_t at = i + 1;
+        while (at < n && at <= i + kMaxBetween && items[at].kind == Kind::Other) ++at;
+        if (item.kind == Kind::Small && !flow && at < n) {
+            // A number alone is a draw number when the numbers (or their placeholder) follow
+            // it, or, past a time or a label, five numbers of their own (the row's first draw,
+            // or five alone before the next draw number and its time).
+            const Kind next = items[at].kind;
+            const size_t run = next == Kind::Small ? smallRun(at) : 0;
+            isId =
+                next == Kind::Numbers || next == Kind::Placeholder ||
+                (at > i + 1 && run >= kPositions &&
+                 (!drawRead || run == kPositions ||
+                  (run == kPositions + 1 && at + run < n && items[at + run].kind == Kind::Other)));
+        }
         if (!isId) {
             ++i;
             continue;
         }
         PageDraw draw{item.text, item.kind == Kind::Id ? item.day : -1, item.value, {}};
-        // A time, a date, a weekday between them; not more: text outside tables is one row.
-        size_t at = i + 1;
-        while (at < n && at <= i + kMaxBetween && items[at].kind == Kind::Other) ++at;
         if (at < n && items[at].kind == Kind::Numbers) {
             draw.numbers = items[at].numbers;
-            page.draws.push_back(draw);
+            addDraw(page, draw, item.element, elements);
+            drawRead = true;
             i = at + 1;
         } else if (fiveSmallAt(at)) {
             for (int k = 0; k < kPositions; ++k) draw.numbers[k] = items[at + k].value;
-            page.draws.push_back(draw);
+            addDraw(page, draw, item.element, elements);
+            drawRead = true;
             i = at + kPositions;
+            // The rest of a run of numbers after a draw's five (omission figures) is no draw.
+            if (!flow && item.kind == Kind::Id)
+                while (i < n && items[i].kind == Kind::Small) ++i;
         } else {
             const bool unreadable = std::any_of(
                 items.begin() + static_cast<long>(i) + 1, items.begin() + static_cast<long>(at),
@@ -378,6 +459,40 @@ void collectDates(const std::string& text, std::set<int>& dates) {
     }
 }
 
+// The game a text names ("江西11选5开奖" names 江西11选5), "" when none.
+std::string gameNamed(const std::string& text) {
+    for (std::string_view kind : {"11选5", "11选五"}) {
+        const size_t at = text.find(kind);
+        if (at == std::string::npos) continue;
+        const size_t blank = text.rfind(' ', at);
+        const size_t start = blank == std::string::npos ? 0 : blank + 1;
+        return text.substr(start, at + kind.size() - start);
+    }
+    return {};
+}
+
+// The frame of the innermost element holding every draw of the page (the list they stand in);
+// "" when there is none, or it has no frame.
+std::string frameHolding(const std::vector<long>& drawElements,
+                         const std::vector<platform::PageElement>& elements) {
+    const auto valid = [&](long e) { return e >= 0 && static_cast<size_t>(e) < elements.size(); };
+    std::set<long> distinct;
+    for (long e : drawElements)
+        if (valid(e)) distinct.insert(e);
+    if (distinct.empty()) return {};
+    // The first one's ancestors, innermost first; the innermost of them holding all the others.
+    std::vector<long> chain;
+    for (long e = *distinct.begin(); valid(e); e = elements[e].parent) chain.push_back(e);
+    size_t holding = 0;
+    for (long other : distinct) {
+        std::set<long> ancestors;
+        for (long e = other; valid(e); e = elements[e].parent) ancestors.insert(e);
+        while (holding < chain.size() && !ancestors.count(chain[holding])) ++holding;
+    }
+    if (holding >= chain.size()) return {};
+    return elements[chain[holding]].frame;
+}
+
 } // namespace
 
 bool PageDraws::shortIdsOfAnotherDay(Date day) const {
@@ -385,9 +500,11 @@ bool PageDraws::shortIdsOfAnotherDay(Date day) const {
     return std::any_of(draws.begin(), draws.end(), [](const PageDraw& d) { return d.day < 0; });
 }
 
-PageDraws findPageDraws(const std::vector<platform::PageRow>& rows) {
+PageDraws findPageDraws(const std::vector<platform::PageRow>& rows,
+                        const std::vector<platform::PageElement>& elements) {
     PageDraws page;
     std::vector<Item> items;
+    std::vector<long> drawElements; // where each draw found stands
     for (const auto& row : rows) {
         for (const auto& cell : row.cells) collectDates(cell.text, page.dates);
         if (!row.flow && isHeading(row)) {
@@ -395,13 +512,47 @@ PageDraws findPageDraws(const std::vector<platform::PageRow>& rows) {
             continue;
         }
         items.clear();
+        // The games the row names: before each draw outside tables (the last one named), or
+        // anywhere in a table's row.
+        std::vector<std::string> names; // for each item, the game named last before it
+        std::set<std::string> rowNames;
+        std::string named;
+        const auto add = [&](size_t before, long element) {
+            for (size_t k = before; k < items.size(); ++k) {
+                items[k].element = element;
+                names.push_back(named);
+            }
+        };
         for (const auto& value : row.attributes) readAttribute(value, items);
+        add(0, row.element);
         for (const auto& cell : row.cells) {
+            if (auto name = gameNamed(cell.text); !name.empty()) {
+                named = name;
+                rowNames.insert(name);
+            }
+            const size_t before = items.size();
             for (const auto& value : cell.attributes) readAttribute(value, items);
             readCellText(cell.text, items);
+            add(before, row.flow ? cell.element : row.element);
         }
-        readRow(items, row.flow, page);
+        const size_t found = page.draws.size();
+        readRow(items, row.flow, page, drawElements);
+        // Which game each draw of the row belongs to, where the row says so.
+        if (page.draws.size() > found) {
+            if (!row.flow) {
+                page.gameNames.insert(rowNames.begin(), rowNames.end());
+            } else {
+                for (size_t d = found; d < page.draws.size(); ++d)
+                    for (size_t k = 0; k < items.size(); ++k)
+                        if (items[k].text == page.draws[d].id && !names[k].empty()) {
+                            page.gameNames.insert(names[k]);
+                            break;
+                        }
+            }
+        }
     }
+    page.drawFrame = frameHolding(drawElements, elements);
+    for (const auto& element : elements) page.frames.insert(element.frame);
     return page;
 }
 
@@ -434,6 +585,8 @@ DayTable readPageDraws(const PageDraws& page, Game game, Date date, int newestSt
     for (auto& skipped : table.skipped)
         if (const auto listed = listedAs.find(skipped.what); listed != listedAs.end())
             skipped.what = listed->second;
+    // Rows read in neither of their readings are told with the draws passed over.
+    table.skipped.insert(table.skipped.end(), page.unclear.begin(), page.unclear.end());
     if (!beyond.empty()) {
         // A page of nothing but draw numbers the game does not have is another game's.
         if (table.listed == 0) table.otherGame = true;

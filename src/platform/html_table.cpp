@@ -1,9 +1,6 @@
 #include "platform/html_table.h"
 
-#include "platform/text_decoding.h"
-
 #include <gumbo.h>
-#include <unicode/ucnv.h>
 
 #include <algorithm>
 #include <cctype>
@@ -15,10 +12,6 @@ namespace platform {
 
 namespace {
 
-// How far into a page its meta tag is looked for (browsers look within the first 1024 bytes; a
-// little more costs nothing).
-constexpr size_t kMetaScanBytes = 4096;
-
 char lowered(char c) {
     return static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
 }
@@ -29,95 +22,8 @@ std::string lowerCase(std::string_view text) {
     return out;
 }
 
-// Where needle (lower case) first occurs in text at or after from, ignoring letter case.
-size_t findNoCase(std::string_view text, std::string_view needle, size_t from = 0) {
-    if (needle.size() > text.size()) return std::string_view::npos;
-    for (size_t i = from; i + needle.size() <= text.size(); ++i) {
-        bool match = true;
-        for (size_t k = 0; k < needle.size() && match; ++k)
-            match = lowered(text[i + k]) == needle[k];
-        if (match) return i;
-    }
-    return std::string_view::npos;
-}
-
 bool isAsciiBlank(char c) {
     return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\f';
-}
-
-// The value of "charset=..." within text (a header value or a meta tag), if any: quotes removed,
-// up to the next quote, semicolon, blank, slash or tag end.
-std::optional<std::string> charsetIn(std::string_view text) {
-    for (size_t at = findNoCase(text, "charset"); at != std::string_view::npos;
-         at = findNoCase(text, "charset", at + 1)) {
-        size_t i = at + 7;
-        while (i < text.size() && isAsciiBlank(text[i])) ++i;
-        if (i >= text.size() || text[i] != '=') continue;
-        ++i;
-        while (i < text.size() && isAsciiBlank(text[i])) ++i;
-        while (i < text.size() && (text[i] == '"' || text[i] == '\'')) ++i;
-        size_t end = i;
-        while (end < text.size() && !isAsciiBlank(text[end]) && text[end] != '"' &&
-               text[end] != '\'' && text[end] != ';' && text[end] != '>' && text[end] != '/')
-            ++end;
-        if (end > i) return std::string(text.substr(i, end - i));
-    }
-    return std::nullopt;
-}
-
-// The character set the page's meta tags name within the first few KiB.
-std::optional<std::string> metaCharset(std::string_view bytes) {
-    const std::string_view head = bytes.substr(0, std::min(bytes.size(), kMetaScanBytes));
-    for (size_t at = findNoCase(head, "<meta"); at != std::string_view::npos;
-         at = findNoCase(head, "<meta", at + 5)) {
-        const size_t end = head.find('>', at);
-        const std::string_view tag =
-            head.substr(at, end == std::string_view::npos ? std::string_view::npos : end - at);
-        if (auto charset = charsetIn(tag)) return charset;
-    }
-    return std::nullopt;
-}
-
-// bytes converted from the named ICU converter to UTF-8; bytes it cannot map become U+FFFD.
-std::optional<std::string> convertToUtf8(const char* converterName, std::string_view bytes) {
-    if (bytes.empty()) return std::string();
-    UErrorCode status = U_ZERO_ERROR;
-    const int32_t length = ucnv_convert("UTF-8", converterName, nullptr, 0, bytes.data(),
-                                        static_cast<int32_t>(bytes.size()), &status);
-    if (status != U_BUFFER_OVERFLOW_ERROR && U_FAILURE(status)) return std::nullopt;
-    std::string out(static_cast<size_t>(length), '\0');
-    status = U_ZERO_ERROR;
-    ucnv_convert("UTF-8", converterName, out.data(), length, bytes.data(),
-                 static_cast<int32_t>(bytes.size()), &status);
-    if (U_FAILURE(status)) return std::nullopt;
-    return out;
-}
-
-// The character set a byte-order mark at the start of bytes names; nullptr when there is none.
-const char* byteOrderMark(std::string_view bytes) {
-    if (bytes.substr(0, 3) == "\xEF\xBB\xBF") return "utf-8";
-    if (bytes.substr(0, 2) == "\xFF\xFE") return "utf-16le";
-    if (bytes.substr(0, 2) == "\xFE\xFF") return "utf-16be";
-    return nullptr;
-}
-
-std::optional<std::string> decodeAs(std::string_view charset, std::string_view bytes) {
-    const std::string name = lowerCase(charset);
-    if (name == "utf-8" || name == "utf8") {
-        if (bytes.substr(0, 3) == "\xEF\xBB\xBF") bytes.remove_prefix(3);
-        if (isValidUtf8(bytes)) return std::string(bytes);
-        return convertToUtf8("UTF-8", bytes);
-    }
-    // UTF-16 without a byte order named: the mark tells it, else little-endian as Windows writes.
-    if (name == "utf-16" || name == "utf-16le" || name == "utf-16be") {
-        const char* mark = byteOrderMark(bytes);
-        const bool big = mark ? std::string_view(mark) == "utf-16be" : name == "utf-16be";
-        if (mark && std::string_view(mark) != "utf-8") bytes.remove_prefix(2);
-        return convertToUtf8(big ? "UTF-16BE" : "UTF-16LE", bytes);
-    }
-    if (name == "gbk" || name == "gb2312" || name == "gb18030")
-        return convertToUtf8("GB18030", bytes);
-    return std::nullopt;
 }
 
 // Blanks a cell's text collapses: ASCII blanks and the no-break space (U+00A0, C2 A0 in UTF-8).
@@ -167,8 +73,8 @@ bool isHidden(GumboTag tag) {
     }
 }
 
-// Elements a browser shows on lines or in cells of their own: their text is kept apart from
-// the text around them by a blank.
+// Elements a browser lays out as blocks, lines or cells of their own: their text is kept apart
+// from the text around them by a blank. Inline elements (span, em, a, b) add none.
 bool isSeparated(GumboTag tag) {
     switch (tag) {
     case GUMBO_TAG_BR:
@@ -177,7 +83,14 @@ bool isSeparated(GumboTag tag) {
     case GUMBO_TAG_LI:
     case GUMBO_TAG_UL:
     case GUMBO_TAG_OL:
+    case GUMBO_TAG_DL:
+    case GUMBO_TAG_DT:
+    case GUMBO_TAG_DD:
     case GUMBO_TAG_TABLE:
+    case GUMBO_TAG_CAPTION:
+    case GUMBO_TAG_THEAD:
+    case GUMBO_TAG_TBODY:
+    case GUMBO_TAG_TFOOT:
     case GUMBO_TAG_TR:
     case GUMBO_TAG_TD:
     case GUMBO_TAG_TH:
@@ -187,10 +100,69 @@ bool isSeparated(GumboTag tag) {
     case GUMBO_TAG_H4:
     case GUMBO_TAG_H5:
     case GUMBO_TAG_H6:
+    case GUMBO_TAG_HR:
+    case GUMBO_TAG_PRE:
+    case GUMBO_TAG_BLOCKQUOTE:
+    case GUMBO_TAG_ADDRESS:
+    case GUMBO_TAG_SECTION:
+    case GUMBO_TAG_ARTICLE:
+    case GUMBO_TAG_HEADER:
+    case GUMBO_TAG_FOOTER:
+    case GUMBO_TAG_NAV:
+    case GUMBO_TAG_ASIDE:
+    case GUMBO_TAG_MAIN:
+    case GUMBO_TAG_FIGURE:
+    case GUMBO_TAG_FIGCAPTION:
+    case GUMBO_TAG_FORM:
+    case GUMBO_TAG_FIELDSET:
+    case GUMBO_TAG_LEGEND:
         return true;
     default:
         return false;
     }
+}
+
+// A style attribute's value without blanks, in lower case ("display: none" gives "display:none").
+std::string compactStyle(std::string_view style) {
+    std::string out;
+    for (char c : style)
+        if (!isAsciiBlank(c)) out.push_back(lowered(c));
+    return out;
+}
+
+// Whether the declarations of a style text hide what they apply to.
+bool hidesByStyle(std::string_view declarations) {
+    const std::string style = compactStyle(declarations);
+    for (std::string_view hiding : {"display:none", "visibility:hidden", "visibility:collapse"}) {
+        for (size_t at = style.find(hiding); at != std::string::npos;
+             at = style.find(hiding, at + 1)) {
+            // A whole declaration: not part of another property ("xdisplay:none") or value.
+            const bool starts = at == 0 || style[at - 1] == ';' || style[at - 1] == '{' ||
+                                style[at - 1] == '"' || style[at - 1] == '\'';
+            const size_t end = at + hiding.size();
+            const bool ends = end == style.size() || style[end] == ';' || style[end] == '!' ||
+                              style[end] == '}' || style[end] == '"' || style[end] == '\'';
+            if (starts && ends) return true;
+        }
+    }
+    return false;
+}
+
+// An element a browser does not display: by its kind, by the hidden attribute, by its own style
+// (display:none, visibility:hidden), or a hidden form field (whose value would read as text).
+bool isHiddenElement(const GumboNode* node) {
+    const GumboElement& element = node->v.element;
+    if (isHidden(element.tag)) return true;
+    const GumboVector* attributes = &element.attributes;
+    if (gumbo_get_attribute(attributes, "hidden")) return true;
+    if (const GumboAttribute* style = gumbo_get_attribute(attributes, "style");
+        style && hidesByStyle(style->value))
+        return true;
+    if (element.tag == GUMBO_TAG_INPUT) {
+        const GumboAttribute* type = gumbo_get_attribute(attributes, "type");
+        if (type && lowerCase(type->value) == "hidden") return true;
+    }
+    return false;
 }
 
 const GumboVector* childrenOf(const GumboNode* node) {
@@ -224,7 +196,7 @@ void appendText(const GumboNode* node, std::string& out) {
             break;
         case GUMBO_NODE_ELEMENT: {
             const GumboTag tag = at->v.element.tag;
-            if (isHidden(tag)) break;
+            if (isHiddenElement(at)) break;
             if (isSeparated(tag)) {
                 out.push_back(' ');
                 steps.push_back({at, true});
@@ -270,6 +242,11 @@ std::vector<std::string> rowCells(const GumboNode* row) {
         const auto* cell = static_cast<const GumboNode*>(children.data[i]);
         if (!isElement(cell, GUMBO_TAG_TD) && !isElement(cell, GUMBO_TAG_TH)) continue;
         std::string text;
+        // A hidden cell keeps its place among the cells, with no text.
+        if (isHiddenElement(cell)) {
+            cells.emplace_back();
+            continue;
+        }
         const GumboVector& content = cell->v.element.children;
         for (unsigned k = 0; k < content.length; ++k)
             appendText(static_cast<const GumboNode*>(content.data[k]), text);
@@ -304,60 +281,185 @@ bool hasAttributeWithDigits(const GumboNode* element) {
     return false;
 }
 
+// Stands between the texts of two elements while a cell's text is gathered: where a browser runs
+// texts together that a page may mean apart (balls drawn as elements of their own).
+constexpr char kJoint = '\x01';
+
+bool isOneOrTwoDigits(std::string_view part) {
+    return !part.empty() && part.size() <= 2 &&
+           std::all_of(part.begin(), part.end(), [](char c) { return c >= '0' && c <= '9'; });
+}
+
+// Marks a page puts between its balls (<i>03</i>+<i>07</i>).
+bool isBallSeparator(std::string_view part) {
+    for (std::string_view mark : {"+", ",", "，", "、", "|", "/", "-", "·"})
+        if (part == mark) return true;
+    return false;
+}
+
+// A word of texts gathered with kJoint between them: run together as a browser shows it
+// (20160908<span>052</span> is 20160908052), except when its texts are numbers of one or two
+// digits, at least two, and marks between them (<i>03</i><i>07</i>, <i>01</i>+<b>11</b>): those
+// are balls, each shown on its own, and stay apart.
+void appendWord(std::string_view word, std::string& out) {
+    std::vector<std::string_view> parts;
+    for (size_t at = 0; at <= word.size();) {
+        size_t end = word.find(kJoint, at);
+        if (end == std::string_view::npos) end = word.size();
+        if (end > at) parts.push_back(word.substr(at, end - at));
+        at = end + 1;
+    }
+    if (parts.empty()) return;
+    const auto numbers = std::count_if(parts.begin(), parts.end(), isOneOrTwoDigits);
+    const bool balls = numbers >= 2 && std::all_of(parts.begin(), parts.end(), [](auto part) {
+                           return isOneOrTwoDigits(part) || isBallSeparator(part);
+                       });
+    if (!out.empty()) out.push_back(' ');
+    for (size_t i = 0; i < parts.size(); ++i) {
+        if (balls && i > 0) out.push_back(' ');
+        out.append(parts[i]);
+    }
+}
+
+struct Word {
+    std::string text;
+    size_t at = 0; // where it starts in the gathered text
+};
+
+// The words of gathered text as a browser lays them out, blanks collapsed, trimmed.
+std::vector<Word> laidOutWords(const std::string& raw) {
+    std::vector<Word> words;
+    size_t start = 0;
+    for (size_t i = 0; i <= raw.size();) {
+        const size_t blank = i < raw.size() ? blankAt(raw, i) : 1;
+        if (blank == 0) {
+            ++i;
+            continue;
+        }
+        std::string word;
+        appendWord(std::string_view(raw).substr(start, i - start), word);
+        if (!word.empty()) words.push_back({std::move(word), start});
+        i += blank;
+        start = i;
+    }
+    return words;
+}
+
+std::string laidOut(const std::string& raw) {
+    std::string text;
+    for (const auto& word : laidOutWords(raw)) text += (text.empty() ? "" : " ") + word.text;
+    return text;
+}
+
+// An element's mark in a frame: its tag with its class and id (digits left out of the id, which
+// may name the day), "" for an element with neither.
+std::string markOf(const GumboNode* node) {
+    const GumboAttribute* cls = gumbo_get_attribute(&node->v.element.attributes, "class");
+    const GumboAttribute* id = gumbo_get_attribute(&node->v.element.attributes, "id");
+    if (!cls && !id) return {};
+    std::string mark = gumbo_normalized_tagname(node->v.element.tag);
+    if (mark.empty()) mark = "x";
+    if (cls) mark += "." + collapseBlanks(cls->value);
+    if (id) {
+        mark += "#";
+        for (const char* c = id->value; *c; ++c)
+            if (*c < '0' || *c > '9') mark.push_back(*c);
+    }
+    return mark;
+}
+
+// A text node's text for gathering: the joint before it, and no joint of its own.
+void gather(std::string& out, const char* text) {
+    out.push_back(kJoint);
+    for (const char* c = text; *c; ++c)
+        if (*c != kJoint) out.push_back(*c);
+}
+
 // Every table row of the page and every element outside tables with attributes that hold
 // digits. The tree is walked with a stack of its own: a page may nest deeper than the call stack
 // reaches.
-std::vector<PageRow> allRows(const GumboNode* root) {
+std::vector<PageRow> allRows(const GumboNode* root, std::vector<PageElement>& elements) {
     // Where the text met now goes: the row and cell it stands in (-1: none).
     struct Place {
         long row = -1;
         long cell = -1;
+        long element = -1; // the innermost element, in elements
     };
-    // A node to visit, or (leaving) the place to go back to once its content is read.
+    // A node to visit, or (leaving) the place to go back to once its content is read, and
+    // whether the element left is laid out apart from what follows.
     struct Step {
         const GumboNode* node;
         bool leaving;
         Place back;
+        bool separated = false;
     };
     std::vector<PageRow> rows;
+    std::vector<std::string> flowTexts; // the gathered text of each flow row, by flowOf
+    std::vector<long> flowOf;           // for each flow text, its row
+    // For each flow text, where each of its texts starts and the element it stands in.
+    std::vector<std::vector<std::pair<size_t, long>>> flowElements;
     Place place;
-    long flow = -1; // the row of the text outside tables now, -1: none yet since the last table
+    long flow = -1; // the flow text now, -1: none yet since the last table
+    // Where text at a place goes: its cell, the text outside tables, or nowhere (between the
+    // cells of a row).
+    const auto textAt = [&](const Place& at, bool create) -> std::string* {
+        if (at.cell >= 0) return &rows[at.row].cells[at.cell].text;
+        if (at.row >= 0) return nullptr;
+        if (flow < 0) {
+            if (!create) return nullptr;
+            rows.emplace_back();
+            rows.back().flow = true;
+            flowTexts.emplace_back();
+            flowElements.emplace_back();
+            flowOf.push_back(static_cast<long>(rows.size()) - 1);
+            flow = static_cast<long>(flowTexts.size()) - 1;
+        }
+        return &flowTexts[flow];
+    };
     std::vector<Step> steps{{root, false, {}}};
     while (!steps.empty()) {
         const Step step = steps.back();
         steps.pop_back();
         if (step.leaving) {
             place = step.back;
+            if (step.separated)
+                if (std::string* text = textAt(place, false)) text->push_back(' ');
             continue;
         }
         const GumboNode* node = step.node;
-        if (node->type == GUMBO_NODE_TEXT || node->type == GUMBO_NODE_CDATA ||
-            node->type == GUMBO_NODE_WHITESPACE) {
-            if (place.cell >= 0) {
-                std::string& text = rows[place.row].cells[place.cell].text;
-                text += node->v.text.text;
-                text.push_back(' ');
-            } else if (place.row < 0 && node->type != GUMBO_NODE_WHITESPACE) {
-                if (flow < 0) {
-                    rows.emplace_back();
-                    rows.back().flow = true;
-                    flow = static_cast<long>(rows.size()) - 1;
-                }
-                rows[flow].cells.push_back({node->v.text.text, false, {}});
+        if (node->type == GUMBO_NODE_WHITESPACE) {
+            if (std::string* text = textAt(place, false)) text->push_back(' ');
+            continue;
+        }
+        if (node->type == GUMBO_NODE_TEXT || node->type == GUMBO_NODE_CDATA) {
+            if (std::string* text = textAt(place, true)) {
+                if (place.row < 0) flowElements[flow].emplace_back(text->size(), place.element);
+                gather(*text, node->v.text.text);
             }
             continue;
         }
         if (node->type == GUMBO_NODE_ELEMENT) {
             const GumboTag tag = node->v.element.tag;
-            if (isHidden(tag)) continue;
+            if (isHiddenElement(node)) continue;
             Place inner = place;
+            {
+                // Its frame: the frame it stands in, and its own mark.
+                PageElement element{place.element, {}};
+                const std::string mark = markOf(node);
+                const std::string& outer =
+                    place.element >= 0 ? elements[place.element].frame : std::string();
+                element.frame = mark.empty() ? outer : outer + ">" + mark;
+                elements.push_back(std::move(element));
+                inner.element = static_cast<long>(elements.size()) - 1;
+            }
             if (tag == GUMBO_TAG_TABLE) {
                 inner = {}; // a nested table's rows are rows of their own
                 flow = -1;
             } else if (tag == GUMBO_TAG_TR) {
                 rows.emplace_back();
+                rows.back().element = place.element;
                 appendAttributes(node, rows.back().attributes);
-                inner = {static_cast<long>(rows.size()) - 1, -1};
+                inner = {static_cast<long>(rows.size()) - 1, -1, inner.element};
             } else if ((tag == GUMBO_TAG_TD || tag == GUMBO_TAG_TH) && place.row >= 0) {
                 auto& cells = rows[place.row].cells;
                 cells.push_back({});
@@ -370,9 +472,13 @@ std::vector<PageRow> allRows(const GumboNode* root) {
                 appendAttributes(node, rows[place.row].attributes);
             } else if (hasAttributeWithDigits(node)) {
                 rows.emplace_back();
+                rows.back().element = place.element;
                 appendAttributes(node, rows.back().attributes);
             }
-            steps.push_back({node, true, place});
+            const bool separated = isSeparated(tag);
+            if (separated && tag != GUMBO_TAG_TABLE)
+                if (std::string* text = textAt(place, false)) text->push_back(' ');
+            steps.push_back({node, true, place, separated});
             place = inner;
         }
         if (const GumboVector* children = childrenOf(node))
@@ -380,10 +486,27 @@ std::vector<PageRow> allRows(const GumboNode* root) {
                 steps.push_back({static_cast<const GumboNode*>(children->data[i]), false, {}});
     }
     for (auto& row : rows)
-        for (auto& cell : row.cells) {
-            cell.text = collapseBlanks(cell.text);
-            if (!cell.text.empty() && cell.text.back() == ' ') cell.text.pop_back();
+        for (auto& cell : row.cells) cell.text = laidOut(cell.text);
+    // The text outside tables has no cells: each word of it is one, in the element its first
+    // text stands in.
+    for (size_t i = 0; i < flowTexts.size(); ++i) {
+        const auto& starts = flowElements[i];
+        for (auto& word : laidOutWords(flowTexts[i])) {
+            auto at = std::upper_bound(starts.begin(), starts.end(), word.at,
+                                       [](size_t position, const std::pair<size_t, long>& s) {
+                                           return position < s.first;
+                                       });
+            // The word's first character follows the joint that starts its text.
+            const long element = at == starts.begin() ? -1 : std::prev(at)->second;
+            // Balls run together are words of their own.
+            for (size_t from = 0; from < word.text.size();) {
+                const size_t blank = std::min(word.text.find(' ', from), word.text.size());
+                rows[flowOf[i]].cells.push_back(
+                    {word.text.substr(from, blank - from), false, {}, element});
+                from = blank + 1;
+            }
         }
+    }
     return rows;
 }
 
@@ -393,6 +516,8 @@ std::vector<std::vector<std::string>> rowsOf(const GumboNode* table) {
     const GumboVector& children = table->v.element.children;
     for (unsigned i = 0; i < children.length; ++i) {
         const auto* child = static_cast<const GumboNode*>(children.data[i]);
+        // Rows a browser does not show are no rows of the list (a hidden copy of a row).
+        if (child->type != GUMBO_NODE_ELEMENT || isHiddenElement(child)) continue;
         if (isElement(child, GUMBO_TAG_TR)) {
             rows.push_back(rowCells(child));
         } else if (isElement(child, GUMBO_TAG_THEAD) || isElement(child, GUMBO_TAG_TBODY) ||
@@ -400,63 +525,12 @@ std::vector<std::vector<std::string>> rowsOf(const GumboNode* table) {
             const GumboVector& sectionRows = child->v.element.children;
             for (unsigned k = 0; k < sectionRows.length; ++k) {
                 const auto* row = static_cast<const GumboNode*>(sectionRows.data[k]);
-                if (isElement(row, GUMBO_TAG_TR)) rows.push_back(rowCells(row));
+                if (isElement(row, GUMBO_TAG_TR) && !isHiddenElement(row))
+                    rows.push_back(rowCells(row));
             }
         }
     }
     return rows;
-}
-
-// ---- nesting depth without a tree ----
-
-bool isNameChar(char c) {
-    return std::isalnum(static_cast<unsigned char>(c)) || c == '-' || c == ':' || c == '_';
-}
-
-// Elements that never hold content.
-bool isVoid(std::string_view name) {
-    static constexpr std::string_view kVoid[] = {"area",  "base",   "br",    "col",  "embed",
-                                                 "hr",    "img",    "input", "link", "meta",
-                                                 "param", "source", "track", "wbr",  "keygen"};
-    return std::find(std::begin(kVoid), std::end(kVoid), name) != std::end(kVoid);
-}
-
-// Elements whose content is text up to their own end tag.
-bool isRawText(std::string_view name) {
-    static constexpr std::string_view kRaw[] = {"script", "style",   "textarea", "title",    "xmp",
-                                                "iframe", "noembed", "noframes", "plaintext"};
-    return std::find(std::begin(kRaw), std::end(kRaw), name) != std::end(kRaw);
-}
-
-// A start tag that closes an open element of the listed kinds first (as a new cell closes the
-// cell before it), searching no further down than the nearest boundary element.
-struct ImpliedClose {
-    std::string_view tag;
-    std::vector<std::string_view> closes;
-    std::vector<std::string_view> boundaries;
-};
-
-const ImpliedClose* impliedCloseOf(std::string_view name) {
-    static const std::vector<ImpliedClose> kRules = {
-        {"td", {"td", "th"}, {"table", "tr"}},
-        {"th", {"td", "th"}, {"table", "tr"}},
-        {"tr", {"tr"}, {"table", "tbody", "thead", "tfoot"}},
-        {"tbody", {"tbody", "thead", "tfoot"}, {"table"}},
-        {"thead", {"tbody", "thead", "tfoot"}, {"table"}},
-        {"tfoot", {"tbody", "thead", "tfoot"}, {"table"}},
-        {"li", {"li"}, {"ul", "ol", "table", "td", "th"}},
-        {"dt", {"dt", "dd"}, {"dl", "table", "td", "th"}},
-        {"dd", {"dt", "dd"}, {"dl", "table", "td", "th"}},
-        {"option", {"option"}, {"select", "datalist"}},
-        {"p", {"p"}, {"table", "td", "th", "button"}},
-    };
-    for (const auto& rule : kRules)
-        if (rule.tag == name) return &rule;
-    return nullptr;
-}
-
-bool among(std::string_view name, const std::vector<std::string_view>& names) {
-    return std::find(names.begin(), names.end(), name) != names.end();
 }
 
 struct OutputDeleter {
@@ -466,101 +540,6 @@ struct OutputDeleter {
 };
 
 } // namespace
-
-std::optional<std::string> decodePage(std::string_view bytes, std::string_view contentType) {
-    if (auto charset = charsetIn(contentType)) return decodeAs(*charset, bytes);
-    if (auto charset = byteOrderMark(bytes)) return decodeAs(charset, bytes);
-    if (auto charset = metaCharset(bytes)) {
-        // A meta tag read as ASCII cannot be in UTF-16: such a tag is a mistake for UTF-8, as
-        // browsers take it.
-        if (lowerCase(*charset).rfind("utf-16", 0) == 0) return decodeAs("utf-8", bytes);
-        return decodeAs(*charset, bytes);
-    }
-    return decodeAs(isValidUtf8(bytes) ? "utf-8" : "gb18030", bytes);
-}
-
-size_t nestingDepth(std::string_view html, size_t stopAbove) {
-    std::vector<std::string> open;                     // the elements open now, innermost last
-    std::unordered_map<std::string, size_t> openCount; // how many of each name are open
-    size_t deepest = 0;
-    const auto popThrough = [&](size_t index) {
-        for (size_t i = index; i < open.size(); ++i) --openCount[open[i]];
-        open.resize(index);
-    };
-    // Where the innermost open element named one of names is, searching down to a boundary.
-    const auto innermost =
-        [&](const std::vector<std::string_view>& names,
-            const std::vector<std::string_view>& boundaries) -> std::optional<size_t> {
-        for (size_t i = open.size(); i-- > 0;) {
-            if (among(open[i], names)) return i;
-            if (among(open[i], boundaries)) return std::nullopt;
-        }
-        return std::nullopt;
-    };
-    size_t at = 0;
-    while ((at = html.find('<', at)) != std::string_view::npos) {
-        if (html.substr(at, 4) == "<!--") {
-            const size_t end = html.find("-->", at + 4);
-            if (end == std::string_view::npos) break;
-            at = end + 3;
-            continue;
-        }
-        const bool closing = at + 1 < html.size() && html[at + 1] == '/';
-        size_t nameStart = at + (closing ? 2 : 1);
-        size_t nameEnd = nameStart;
-        while (nameEnd < html.size() && isNameChar(html[nameEnd])) ++nameEnd;
-        if (nameEnd == nameStart || !std::isalpha(static_cast<unsigned char>(html[nameStart]))) {
-            // "<!doctype", "<?xml", a lone "<": no element.
-            at = nameEnd > at + 1 ? nameEnd : at + 1;
-            continue;
-        }
-        const std::string name = lowerCase(html.substr(nameStart, nameEnd - nameStart));
-        // The tag ends at the first '>' outside a quoted attribute value.
-        size_t end = nameEnd;
-        char quote = 0;
-        for (; end < html.size(); ++end) {
-            const char c = html[end];
-            if (quote) {
-                if (c == quote) quote = 0;
-            } else if (c == '"' || c == '\'') {
-                quote = c;
-            } else if (c == '>') {
-                break;
-            }
-        }
-        if (end >= html.size()) break;
-        const bool selfClosing = html[end - 1] == '/';
-        at = end + 1;
-        if (closing) {
-            // An end tag of nothing open is ignored (and costs no search).
-            if (const auto count = openCount.find(name);
-                count == openCount.end() || count->second == 0)
-                continue;
-            for (size_t i = open.size(); i-- > 0;) {
-                if (open[i] == name) {
-                    popThrough(i);
-                    break;
-                }
-            }
-            continue;
-        }
-        if (isRawText(name)) {
-            // Its text holds no elements; skip to its end tag.
-            const size_t close = findNoCase(html, "</" + name, at);
-            if (close == std::string_view::npos) break;
-            at = close;
-            continue;
-        }
-        if (isVoid(name) || selfClosing) continue;
-        if (const ImpliedClose* rule = impliedCloseOf(name))
-            if (const auto index = innermost(rule->closes, rule->boundaries)) popThrough(*index);
-        ++openCount[name];
-        open.push_back(name);
-        deepest = std::max(deepest, open.size());
-        if (deepest > stopAbove) return deepest;
-    }
-    return deepest;
-}
 
 namespace {
 
@@ -591,7 +570,7 @@ std::optional<ResultsPage> readResultsPage(std::string_view html) {
     if (const GumboNode* table = findTable(output->document, "draw_list"))
         page.drawList = rowsOf(table);
     else
-        page.rows = allRows(output->document);
+        page.rows = allRows(output->document, page.elements);
     return page;
 }
 

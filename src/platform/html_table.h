@@ -32,30 +32,48 @@ size_t nestingDepth(std::string_view html, size_t stopAbove = kMaxNesting);
 // of tables nested in a cell are not its rows). Each row is the displayed text of each of its
 // cells (td and th) in order: the text of everything inside the cell a browser displays (not
 // comments, scripts, styles, nor the content of iframe, noscript, template, object, noembed and
-// noframes), with every run of blanks (spaces, tabs, line breaks, no-break spaces) collapsed to
-// one blank, trimmed. Nothing when no table has that id (a table inside a comment or one of those
-// elements is no table), and nothing for a page nested deeper than kMaxNesting.
+// noframes, nor elements hidden by the hidden attribute or a style of display:none or
+// visibility:hidden), block elements apart by a blank, inline ones run together, with every run
+// of blanks (spaces, tabs, line breaks, no-break spaces) collapsed to one blank, trimmed. Hidden
+// rows are left out; a hidden cell reads as empty. Nothing when no table has that id (a table
+// inside a comment or one of those elements is no table), and nothing for a page nested deeper than
+// kMaxNesting.
 std::optional<std::vector<std::vector<std::string>>> tableRows(std::string_view html,
                                                                std::string_view id);
 
 // A table row of a page as found, for pages that list their draws in a layout of their own.
 struct PageCell {
-    // Every text inside the cell in document order, each apart from the next by a blank (so
-    // <em>03</em><em>07</em> reads "03 07"), blanks collapsed, trimmed; not the text of tables
-    // nested in the cell (their rows are rows of their own), nor what a browser does not display.
+    // The cell's text as a browser lays it out: block elements apart by a blank, inline elements
+    // run together (20160908<span>052</span> reads "20160908052"), except numbers of one or two
+    // digits each in an element of its own, which a page draws as balls (<em>03</em><em>07</em>
+    // reads "03 07"); blanks collapsed, trimmed. Not the text of tables nested in the cell (their
+    // rows are rows of their own), nor what a browser does not display (hidden elements too).
     std::string text;
     bool heading = false; // a th cell
     // The values of the attributes of the cell and of the elements inside it that hold at least
     // five digits (data-award="03 07 01 11 05"), in document order.
     std::vector<std::string> attributes;
+    // For a word of the text outside tables: the element it stands in (in ResultsPage::elements).
+    long element = -1;
+};
+// An element of the page as a layout is told by: the element it stands in (-1: none) and its
+// frame, the marks (tag, class and id) of it and the elements around it that have a class or an
+// id, outermost first ("div.page>div.content>ul.list"). Pages of one site in one layout have the
+// same frames where they hold the same parts, with draws or without.
+struct PageElement {
+    long parent = -1;
+    std::string frame;
 };
 struct PageRow {
     // Such attribute values of the row element itself; a row with no cells stands for an element
     // outside every table whose own attributes hold such values.
     std::vector<std::string> attributes;
     std::vector<PageCell> cells;
-    // The text outside tables between two tables (or the page's start or end), each text of it a
-    // cell of its own: pages that list their draws in lists or blocks rather than tables.
+    // The element a table row (or an element outside tables) stands in.
+    long element = -1;
+    // The text outside tables between two tables (or the page's start or end), laid out as in a
+    // cell, each word of it a cell of its own: pages that list their draws in lists or blocks
+    // rather than tables.
     bool flow = false;
 };
 
@@ -66,6 +84,7 @@ struct PageRow {
 struct ResultsPage {
     std::optional<std::vector<std::vector<std::string>>> drawList;
     std::vector<PageRow> rows;
+    std::vector<PageElement> elements; // every element displayed, without a draw_list table
 };
 
 // Reads the page once. Nothing for a page nested deeper than kMaxNesting.

@@ -1,5 +1,6 @@
 #include "site/layout_pages.h"
 
+#include <algorithm>
 #include <cstdio>
 
 namespace site {
@@ -29,6 +30,8 @@ std::string idText(int period, bool tenDigits, IdForm form) {
         return "20" + eight.substr(0, 6) + "-" + eight.substr(6);
     case IdForm::ThreeDigit:
         return "20" + eight.substr(0, 6) + "0" + eight.substr(6);
+    case IdForm::Split:
+        return "20" + eight.substr(0, 6) + "<span class=\"no\">0" + eight.substr(6) + "</span>";
     }
     return eight;
 }
@@ -62,16 +65,52 @@ int sum(const std::array<int, 5>& numbers) {
 }
 
 // One row of a layout: the id, then where the numbers stand.
-std::string numbersTextRow(const std::string& id, const ListedEntry& entry, size_t index) {
+// What a page hides beside the numbers: their sizes and parities, shown on a click.
+std::string hiddenShapes(const std::array<int, 5>& numbers) {
+    std::string text;
+    for (int n : numbers) text += std::string(text.empty() ? "" : " ") + (n > 5 ? "大" : "小");
+    for (int n : numbers) text += std::string(" ") + (n % 2 ? "单" : "双");
+    return "<span class=\"shape\" style=\"display: none\">" + text + "</span>";
+}
+
+// A hidden copy of a draw's row, with other numbers (the draw's turned round), which a reader
+// must not take for a second listing.
+std::string hiddenRow(const std::string& id, const ListedEntry& entry, bool attribute) {
+    if (!entry.numbers) return {};
+    std::array<int, 5> turned = *entry.numbers;
+    std::rotate(turned.begin(), turned.begin() + 1, turned.end());
+    return std::string(attribute ? "<tr hidden>" : "<tr style=\"visibility:hidden\">") + "<td>" +
+           id + "</td><td>" + joined(turned, " ") + "</td></tr>\n";
+}
+
+std::string numbersTextRow(const std::string& id, const ListedEntry& entry, size_t index,
+                           bool hidden) {
     static const char* const kSeparators[] = {" ", ",", "，", "、", "+"};
     const std::string separator = kSeparators[index % 5];
     return "<tr><td>" + id + "期</td><td>" + drawTime(entry.period) + "</td><td>" +
-           (entry.numbers ? joined(*entry.numbers, separator) : "--") + "</td><td>" +
-           (entry.numbers ? std::to_string(sum(*entry.numbers)) : "") + "</td></tr>\n";
+           (entry.numbers ? joined(*entry.numbers, separator) : "--") +
+           (hidden && entry.numbers ? hiddenShapes(*entry.numbers) : "") + "</td><td>" +
+           (entry.numbers ? std::to_string(sum(*entry.numbers)) : "") + "</td></tr>\n" +
+           (hidden ? hiddenRow(id, entry, index % 2 == 0) : "");
+}
+
+// The draw number (or id), its time, then the numbers as one text: each a cell.
+std::string timeCellsRow(const std::string& id, const ListedEntry& entry) {
+    return "<tr><td class=\"no\">" + id + "</td><td class=\"time\">" + drawTime(entry.period) +
+           "</td><td class=\"balls\">" + (entry.numbers ? joined(*entry.numbers, " ") : "--") +
+           "</td></tr>\n";
+}
+
+// An id's text without the elements it may be written with.
+std::string plainText(std::string html) {
+    for (size_t at = html.find('<'); at != std::string::npos; at = html.find('<', at))
+        html.erase(at, html.find('>', at) - at + 1);
+    return html;
 }
 
 std::string numbersEmRow(const std::string& id, const ListedEntry& entry) {
-    return "<tr><td><a href=\"/draw/" + id + "\">" + id + "</a></td><td class=\"balls\">" +
+    return "<tr><td><a href=\"/draw/" + plainText(id) + "\">" + id +
+           "</a></td><td class=\"balls\">" +
            (entry.numbers ? wrapped(*entry.numbers, 0, 5, "em") : "等待开奖") + "</td></tr>\n";
 }
 
@@ -101,7 +140,9 @@ std::string numbersAttributeRow(const std::string& id, const ListedEntry& entry)
            "</td></tr>\n";
 }
 
-std::string row(Layout layout, const std::string& id, const ListedEntry& entry, size_t index) {
+std::string row(Layout layout, const std::string& id, const ListedEntry& entry, size_t index,
+                bool hidden = false) {
+    if (hidden && layout == Layout::NumbersText) return numbersTextRow(id, entry, index, true);
     switch (layout) {
     case Layout::NumbersEm:
         return numbersEmRow(id, entry);
@@ -113,8 +154,10 @@ std::string row(Layout layout, const std::string& id, const ListedEntry& entry, 
         return numbersCellsRow(id, entry);
     case Layout::NumbersAttribute:
         return numbersAttributeRow(id, entry);
+    case Layout::TimeCells:
+        return timeCellsRow(id, entry);
     default:
-        return numbersTextRow(id, entry, index);
+        return numbersTextRow(id, entry, index, false);
     }
 }
 
@@ -123,6 +166,8 @@ std::string heading(Layout layout) {
         return "<tr><th>期号</th><th></th><th colspan=\"5\">开奖号码</th></tr>\n";
     if (layout == Layout::NumbersText)
         return "<tr><th>期次</th><th>开奖时间</th><th>开奖号码</th><th>和值</th></tr>\n";
+    if (layout == Layout::TimeCells)
+        return "<tr><th>期号</th><th>开奖时间</th><th>开奖号码</th></tr>\n";
     return "<tr><th>期号</th><th>开奖号码</th></tr>\n";
 }
 
@@ -157,11 +202,122 @@ std::string mixedTable(const std::vector<ListedEntry>& entries, size_t from, siz
 
 std::string singleTable(const std::vector<ListedEntry>& entries, size_t from, size_t to,
                         bool tenDigits, const PageStyle& style) {
+    // A day without draws: the list as it is, empty, without its heading.
+    if (entries.empty() && style.bareEmpty)
+        return "<table class=\"list\">\n<tbody>\n</tbody>\n</table>\n";
     std::string html = "<table class=\"list\">\n<thead>\n" + heading(style.layout) +
                        "</thead>\n<tbody>\n" + kCommentedRow;
     for (size_t i = from; i < to; ++i)
-        html += row(style.layout, idText(entries[i].period, tenDigits, style.ids), entries[i], i);
+        html += row(style.layout, idText(entries[i].period, tenDigits, style.ids), entries[i], i,
+                    style.hiddenCopies);
     return html + "</tbody>\n<tfoot>\n" + footer(entries) + "</tfoot>\n</table>\n";
+}
+
+// A trend chart: each row the id, the five numbers in cells of their own, then for each position
+// the 11 numbers' omissions (how many draws since the number last stood there; the number itself
+// where it is drawn); column labels 1..11 under a heading, statistics rows after the draws.
+std::string trendChart(const std::vector<ListedEntry>& entries, bool tenDigits,
+                       const PageStyle& style) {
+    constexpr int kNumbers = 11, kPlaces = 5;
+    std::string html = "<table class=\"chart\" id=\"chartsTable\">\n<tr class=\"head\">"
+                       "<td rowspan=\"2\">期号</td><td rowspan=\"2\" colspan=\"5\">开奖号码</td>";
+    for (const char* place : {"万位", "千位", "百位", "十位", "个位"})
+        html += std::string("<td colspan=\"11\">") + place + "</td>";
+    html += "</tr>\n<tr class=\"head\">";
+    for (int p = 0; p < kPlaces; ++p)
+        for (int n = 1; n <= kNumbers; ++n) html += "<td>" + std::to_string(n) + "</td>";
+    html += "</tr>\n";
+    // Omissions run in the order of the draws, whatever order the page lists them in.
+    std::vector<size_t> order(entries.size());
+    for (size_t i = 0; i < order.size(); ++i) order[i] = i;
+    std::sort(order.begin(), order.end(),
+              [&](size_t a, size_t b) { return entries[a].period < entries[b].period; });
+    std::array<std::array<int, kNumbers>, kPlaces> omission{}, count{}, longest{};
+    std::vector<std::string> rows(entries.size());
+    for (size_t i : order) {
+        const ListedEntry& entry = entries[i];
+        std::string line =
+            "<tr><td class=\"no\">" + idText(entry.period, tenDigits, style.ids) + "</td>";
+        for (int p = 0; p < kPlaces; ++p)
+            line += "<td class=\"ball\">" +
+                    (entry.numbers ? twoDigits((*entry.numbers)[p]) : std::string("--")) + "</td>";
+        for (int p = 0; p < kPlaces; ++p)
+            for (int n = 1; n <= kNumbers; ++n) {
+                if (!entry.numbers) {
+                    line += "<td></td>";
+                    continue;
+                }
+                int& gap = omission[p][n - 1];
+                if ((*entry.numbers)[p] == n) {
+                    gap = 0;
+                    ++count[p][n - 1];
+                    line += "<td class=\"hit\">" + twoDigits(n) + "</td>";
+                } else {
+                    ++gap;
+                    longest[p][n - 1] = std::max(longest[p][n - 1], gap);
+                    line += "<td>" + std::to_string(gap) + "</td>";
+                }
+            }
+        rows[i] = line + "</tr>\n";
+    }
+    for (const auto& line : rows) html += line;
+    const auto statistics = [&](const char* label, auto value) {
+        html += std::string("<tr class=\"stat\"><td colspan=\"6\">") + label + "</td>";
+        for (int p = 0; p < kPlaces; ++p)
+            for (int n = 0; n < kNumbers; ++n)
+                html += "<td>" + std::to_string(value(p, n)) + "</td>";
+        html += "</tr>\n";
+    };
+    statistics("出现次数", [&](int p, int n) { return count[p][n]; });
+    statistics("当前遗漏", [&](int p, int n) { return omission[p][n]; });
+    statistics("最大遗漏", [&](int p, int n) { return longest[p][n]; });
+    return html + "</table>\n";
+}
+
+// The draws only as data of a script that would fill the list.
+std::string scriptOnly(const std::vector<ListedEntry>& entries, bool tenDigits) {
+    std::string data;
+    for (const auto& entry : entries)
+        if (entry.numbers)
+            data += std::string(data.empty() ? "" : ",") + "{\"expect\":\"" +
+                    idText(entry.period, tenDigits, IdForm::Game) + "\",\"opencode\":\"" +
+                    joined(*entry.numbers, ",") + "\"}";
+    return "<ul class=\"list\" id=\"list\"></ul>\n<script>\nvar data = [" + data +
+           "];\nfor (var i = 0; i < data.length; i++) { /* fills #list */ }\n</script>\n";
+}
+
+// An empty table a script fills from another address.
+std::string ajaxTable() {
+    return "<table class=\"list\" id=\"kjlist\"><tbody id=\"kjbody\"></tbody></table>\n"
+           "<script>$.ajax({url: \"/api/draws\", success: function (d) { fill(d); }});</script>\n";
+}
+
+// The newest draw of every game: the asked game's newest of the day, and the others'.
+std::string allGames(const std::vector<ListedEntry>& entries, int gameCode) {
+    struct Game {
+        int code;
+        const char* name;
+        int perDay;
+    };
+    static const Game kGames[] = {{22, "江西11选5", 84},
+                                  {23, "广东11选5", 84},
+                                  {562, "上海11选5", 90},
+                                  {569, "黑龙江11选5", 79}};
+    const ListedEntry* newest = nullptr;
+    for (const auto& entry : entries)
+        if (entry.numbers && (!newest || entry.period > newest->period)) newest = &entry;
+    std::string html = "<table class=\"games\"><tr><th>彩种</th><th>期号</th><th>开奖号码</th>"
+                       "</tr>\n";
+    for (const auto& game : kGames) {
+        const int day = newest ? newest->period / 100 : 160908;
+        const int draw = game.code == gameCode && newest ? newest->period % 100 : game.perDay;
+        std::array<int, 5> numbers = newest ? *newest->numbers : std::array<int, 5>{1, 2, 3, 4, 5};
+        if (game.code != gameCode) std::rotate(numbers.begin(), numbers.begin() + 2, numbers.end());
+        html += std::string("<tr><td>") + game.name + "</td><td>" +
+                idText(day * 100 + draw, game.code == 22 || game.code == 562, IdForm::Game) +
+                "</td><td>" + joined(numbers, " ") + "</td></tr>\n";
+    }
+    return html + "</table>\n";
 }
 
 // Three draws in each row, the first column holding the first third of the day.
@@ -192,8 +348,10 @@ std::string sideBySide(const std::vector<ListedEntry>& entries, bool tenDigits,
 // A heading table, then each draw as a block: its id, its time and its numbers in spans.
 std::string blocks(const std::vector<ListedEntry>& entries, bool tenDigits,
                    const PageStyle& style) {
-    std::string html = "<table class=\"head\"><tr><th>期号</th><th>开奖时间</th>"
-                       "<th>开奖号码</th></tr></table>\n<div class=\"list\">\n";
+    std::string html = entries.empty() && style.bareEmpty
+                           ? "<div class=\"list\">\n"
+                           : "<table class=\"head\"><tr><th>期号</th><th>开奖时间</th>"
+                             "<th>开奖号码</th></tr></table>\n<div class=\"list\">\n";
     for (const auto& entry : entries) {
         // Outside a table a draw number alone says what it is: 第05期.
         const std::string id = idText(entry.period, tenDigits, style.ids);
@@ -209,9 +367,17 @@ std::string blocks(const std::vector<ListedEntry>& entries, bool tenDigits,
 } // namespace
 
 std::string layoutList(const std::vector<ListedEntry>& entries, bool tenDigits,
-                       const PageStyle& style) {
+                       const PageStyle& style, int gameCode) {
     const size_t half = (entries.size() + 1) / 2;
     switch (style.layout) {
+    case Layout::Trend:
+        return trendChart(entries, tenDigits, style);
+    case Layout::ScriptOnly:
+        return scriptOnly(entries, tenDigits);
+    case Layout::Ajax:
+        return ajaxTable();
+    case Layout::AllGames:
+        return allGames(entries, gameCode);
     case Layout::SideBySide:
         return sideBySide(entries, tenDigits, style);
     case Layout::Blocks:

@@ -19,6 +19,6 @@ struct ListedEntry {
 // The list of the entries (in page order) as style.layout lays it out, ids as style.ids writes
 // them; tenDigits: the game's own ids have ten digits.
 std::string layoutList(const std::vector<ListedEntry>& entries, bool tenDigits,
-                       const PageStyle& style);
+                       const PageStyle& style, int gameCode = 22);
 
 } // namespace site

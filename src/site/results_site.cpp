@@ -157,11 +157,19 @@ std::string ResultsSite::Impl::page(int askedGame, const std::string& dayText) c
     const char* name = gameName(gameCode);
     if (!name || byDay.empty() || missingDays.count(dayText)) return {};
     const std::optional<QDate> day = parseDay(dayText);
-    if (!day || *day < byDay.begin()->first || *day > byDay.rbegin()->first) return {};
+    const QDate until =
+        style.servedUntil.empty()
+            ? byDay.rbegin()->first
+            : std::max(byDay.rbegin()->first,
+                       QDate::fromString(QString::fromStdString(style.servedUntil), u"yyyy-MM-dd"));
+    if (!day || *day < byDay.begin()->first || *day > until) return {};
     const bool tenDigits = gameCode == 22 || gameCode == 562;
 
     std::vector<SiteDraw> draws;
     if (auto found = byDay.find(*day); found != byDay.end()) draws = found->second;
+    // A page of the newest draws only; the others are on pages of their own (下一页).
+    const bool morePages = style.newestOnly > 0 && draws.size() > size_t(style.newestOnly);
+    if (morePages) draws.erase(draws.begin(), draws.end() - style.newestOnly);
     if (style.newestFirst) std::reverse(draws.begin(), draws.end());
 
     std::string html = "<!DOCTYPE html>\n<html lang=\"zh-CN\">\n<head>\n";
@@ -197,7 +205,8 @@ std::string ResultsSite::Impl::page(int askedGame, const std::string& dayText) c
             else
                 entries.insert(entries.end(), toCome.begin(), toCome.end());
         }
-        html += layoutList(entries, tenDigits, style);
+        html += layoutList(entries, tenDigits, style, gameCode);
+        if (morePages) html += "<div class=\"pages\"><a href=\"?page=2\">下一页</a></div>\n";
         html += "</div>\n<div class=\"footer\">开奖数据仅供参考</div>\n</div>\n</body>\n"
                 "</html>\n";
         return style.gbk ? utf8ToGbk(html) : html;
@@ -290,6 +299,15 @@ const StyleName kStyleNames[] = {
     {"dash-ids", [](PageStyle& s) { s.ids = IdForm::Dash; }},
     {"three-digit-ids", [](PageStyle& s) { s.ids = IdForm::ThreeDigit; }},
     {"placeholders", [](PageStyle& s) { s.placeholders = true; }},
+    {"time-cells", [](PageStyle& s) { s.layout = Layout::TimeCells; }},
+    {"trend", [](PageStyle& s) { s.layout = Layout::Trend; }},
+    {"script-only", [](PageStyle& s) { s.layout = Layout::ScriptOnly; }},
+    {"ajax", [](PageStyle& s) { s.layout = Layout::Ajax; }},
+    {"all-games", [](PageStyle& s) { s.layout = Layout::AllGames; }},
+    {"split-ids", [](PageStyle& s) { s.ids = IdForm::Split; }},
+    {"hidden-copies", [](PageStyle& s) { s.hiddenCopies = true; }},
+    {"newest-20", [](PageStyle& s) { s.newestOnly = 20; }},
+    {"bare-holidays", [](PageStyle& s) { s.bareEmpty = true; }},
 };
 
 } // namespace
@@ -304,9 +322,10 @@ bool addStyle(const std::string& name, PageStyle& style) {
 }
 
 std::vector<std::string> layoutNames() {
-    return {
-        "numbers-text",      "numbers-em",   "numbers-split",       "numbers-list", "numbers-cells",
-        "numbers-attribute", "side-by-side", "tables-side-by-side", "mixed",        "blocks"};
+    return {"numbers-text", "numbers-em",          "numbers-split",
+            "numbers-list", "numbers-cells",       "numbers-attribute",
+            "side-by-side", "tables-side-by-side", "mixed",
+            "blocks",       "time-cells",          "trend"};
 }
 
 ResultsSite::ResultsSite(std::vector<SiteDraw> draws, PageStyle style)

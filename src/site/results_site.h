@@ -37,6 +37,12 @@ enum class Layout {
     TablesSideBySide, // two tables side by side, each with half the day's draws
     Mixed,            // rows of every layout above in two tables side by side
     Blocks,           // no table but the heading's: each draw a block of divs and spans
+    TimeCells,        // the draw number, its time, then the numbers, each a cell
+    Trend,            // a trend chart: the id, five number cells, 55 omission cells a row, a
+                      // row of column labels 1..11 and statistics rows
+    ScriptOnly,       // the draws only as data in a script, an empty list to fill
+    Ajax,             // an empty table whose rows a script fetches
+    AllGames,         // the newest draw of every game, one row each
 };
 
 // How the ids of a page are written (not for DrawList pages).
@@ -45,6 +51,7 @@ enum class IdForm {
     Short,      // the draw number alone: 01
     Dash,       // 20160908-01
     ThreeDigit, // 20160908001
+    Split,      // 20160908<span>001</span>: the draw number in an element of its own
 };
 
 // How the pages are written: the variants of real sites the reader must cope with.
@@ -60,12 +67,18 @@ struct PageStyle {
     Layout layout = Layout::DrawList;
     IdForm ids = IdForm::Game;
     bool placeholders = false; // the draws of the day not made yet listed with "--"
+    bool hiddenCopies = false; // hidden copies of rows and numbers (display:none, hidden)
+    int newestOnly = 0;        // a page lists only the day's newest N draws, with 下一页
+    bool bareEmpty = false;    // a day without draws is the list empty, without its heading
+    std::string servedUntil =
+        std::string(); // days up to this one ("YYYY-MM-DD") have pages, draws or none
 };
 
 // Adds a style by its name (newest-first, no-tbody, comma, gbk, decoy, numbers-text, numbers-em,
 // numbers-split, numbers-list, numbers-cells, numbers-attribute, side-by-side,
-// tables-side-by-side, mixed, blocks, short-ids, dash-ids, three-digit-ids, placeholders). False
-// for an unknown name.
+// tables-side-by-side, mixed, blocks, time-cells, trend, script-only, ajax, all-games, short-ids,
+// dash-ids, three-digit-ids, split-ids, placeholders, hidden-copies, newest-20, bare-holidays).
+// False for an unknown name.
 bool addStyle(const std::string& name, PageStyle& style);
 // The names of the layouts other than the draw_list table's, for trying each.
 std::vector<std::string> layoutNames();

@@ -85,17 +85,21 @@ TEST_F(OnlineUpdate, FromTheNewestDrawToTodayStoringOnlyWhatIsNew) {
     const auto result = update(watch);
     ASSERT_TRUE(result.complete()) << result.outcome.message;
     EXPECT_EQ(watch.days, (std::vector<std::string>{"2016-09-06", "2016-09-07", "2016-09-08"}));
-    EXPECT_EQ(result.stored, 12u); // 04 and 05 of the first day, five on each later day
-    EXPECT_EQ(w.rows().size(), 13u);
-    EXPECT_EQ(w.rows()[1].period, 16090604);
+    // 01 and 02 before the typed draw and 04, 05 after it on the first day, five on each later.
+    EXPECT_EQ(result.stored, 14u);
+    EXPECT_EQ(w.rows().size(), 15u);
+    EXPECT_EQ(w.rows()[1].period, 16090602);
+    EXPECT_EQ(w.rows()[3].period, 16090604);
     EXPECT_EQ(w.rows().back().period, 16090805);
     EXPECT_EQ(w.nextPeriodText(), "2016090806");
     EXPECT_EQ(w.spanEnd(), "2016090805");
-    // Again: nothing new, nothing stored twice.
+    // The site lists five of the 84 draws of days that are over: the rest are told, and those
+    // days are read again. Nothing new, nothing stored twice.
+    EXPECT_EQ(result.unlisted.size(), 2u * 79u);
     Watch again;
     EXPECT_EQ(update(again).stored, 0u);
-    EXPECT_EQ(again.days, std::vector<std::string>{"2016-09-08"});
-    EXPECT_EQ(w.rows().size(), 13u);
+    EXPECT_EQ(again.days, (std::vector<std::string>{"2016-09-06", "2016-09-07", "2016-09-08"}));
+    EXPECT_EQ(w.rows().size(), 15u);
 }
 
 TEST_F(OnlineUpdate, AnEmptyHistoryFetchesTheKeptDaysAndHolidaysAreDaysWithoutDraws) {
@@ -131,7 +135,9 @@ TEST_F(OnlineUpdate, ADayThatCannotBeReadStopsThereAndTheNextUpdateResumes) {
     Watch resumed;
     const auto done = update(resumed);
     ASSERT_TRUE(done.complete()) << done.outcome.message;
-    EXPECT_EQ(resumed.days.front(), "2016-09-06");
+    // 09-05 (over, two of its 84 draws listed) is read again first.
+    EXPECT_EQ(resumed.days.front(), "2016-09-05");
+    EXPECT_EQ(resumed.days[1], "2016-09-06");
     EXPECT_EQ(done.stored, 4u);
     EXPECT_EQ(periods().back(), 16090802);
 }
@@ -381,7 +387,8 @@ TEST_F(OnlineUpdate, WhatIsNewIsDecidedAgainstTheHistoryAsItIsOnceLocked) {
     result = update(import);
     ASSERT_TRUE(result.complete()) << result.outcome.message;
     EXPECT_EQ(result.stored, 110u);
-    EXPECT_EQ(import.days, (std::vector<std::string>{"2016-09-08", "2016-09-06", "2016-09-07"}));
+    // (09-06 and 09-07 list 40 of their 84 draws: those days are read again in any case.)
+    EXPECT_EQ(import.days, (std::vector<std::string>{"2016-09-06", "2016-09-07", "2016-09-08"}));
     expectWhole();
 
     // A draw typed meanwhile keeps its period; the listed draw of that period is not added.
@@ -412,7 +419,7 @@ TEST_F(OnlineUpdate, HostilePagesStopTheUpdateAtTheirDayQuickly) {
     EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(20));
     EXPECT_EQ(result.stoppedDay, "2016-09-06");
     EXPECT_NE(result.stopReason.find("嵌套"), std::string::npos) << result.stopReason;
-    EXPECT_EQ(w.rows().size(), 1u);
+    EXPECT_EQ(w.rows().size(), 3u); // 01 and 02 of 09-05 filled in before the typed 03
 }
 
 TEST_F(OnlineUpdate, AnEmptyTableIsReadAgainForItsDayOnlyAndTheWholeUpdateIsBounded) {
@@ -424,7 +431,7 @@ TEST_F(OnlineUpdate, AnEmptyTableIsReadAgainForItsDayOnlyAndTheWholeUpdateIsBoun
     auto result = update(watch);
     EXPECT_EQ(result.stoppedDay, "2016-09-07");
     EXPECT_EQ(site.requests(), 2 + 1 + app::UpdateService::kRestarts); // 05, 06, 07 three times
-    EXPECT_EQ(result.stored, 3u);
+    EXPECT_EQ(result.stored, 5u); // 01, 02 before the typed 03 of 09-05, and 09-06
 
     // The whole update has a limit: past it the update stops at the day it reached.
     site::ResultsSite slow(drawsOfDays(160906, 3, 3),
@@ -495,7 +502,7 @@ TEST_F(OnlineUpdate, AnAddressPatternIsFetchedWithTheGameAndTheDayFilledIn) {
 }
 
 TEST_F(OnlineUpdate, ADrawAPageDoesNotListIsToldAndFilledInOnceItIsListed) {
-    const auto all = drawsOfDays(160902, 7, 6);
+    const auto all = drawsOfDays(160902, 7, 84);
     auto partial = all;
     std::erase_if(partial, [](const site::SiteDraw& d) { return d.period == 16090703; });
     site::ResultsSite first(partial);

@@ -36,17 +36,52 @@ const std::vector<std::string> kHeading = {"序号", "期号", "开奖号码", "
 
 TEST(UpdateDays, FromTheNewestDrawOrTheKeptDaysUpToToday) {
     const Date today = date(2016, 9, 8);
-    EXPECT_EQ(days(updateDays(rowsOf({16090852}), today, 6)),
+    EXPECT_EQ(days(updateDays(rowsOf({16090852}), today, 6, Game::Jiangxi)),
               std::vector<std::string>{"2016-09-08"});
-    EXPECT_EQ(days(updateDays(rowsOf({16090601, 16090684}), today, 6)),
+    EXPECT_EQ(days(updateDays(rowsOf({16090601, 16090684}), today, 6, Game::Jiangxi)),
               (std::vector<std::string>{"2016-09-06", "2016-09-07", "2016-09-08"}));
     // An empty history, and one whose newest draw is months old: the kept days only.
-    EXPECT_EQ(updateDays({}, today, 6).size(), 7u);
-    EXPECT_EQ(isoDay(updateDays({}, today, 6).front()), "2016-09-02");
-    EXPECT_EQ(isoDay(updateDays(rowsOf({16050101}), today, 16).front()), "2016-08-23");
+    EXPECT_EQ(updateDays({}, today, 6, Game::Jiangxi).size(), 7u);
+    EXPECT_EQ(isoDay(updateDays({}, today, 6, Game::Jiangxi).front()), "2016-09-02");
+    EXPECT_EQ(isoDay(updateDays(rowsOf({16050101}), today, 16, Game::Jiangxi).front()),
+              "2016-08-23");
     // Across a new year.
-    EXPECT_EQ(days(updateDays(rowsOf({16123184}), date(2017, 1, 1), 6)),
+    EXPECT_EQ(days(updateDays(rowsOf({16123184}), date(2017, 1, 1), 6, Game::Jiangxi)),
               (std::vector<std::string>{"2016-12-31", "2017-01-01"}));
+}
+
+TEST(UpdateDays, DrawsAPageLeftOutAreReadAgainAndDaysWithoutDrawsPassed) {
+    const Date today = date(2016, 9, 8);
+    // 09-06 lacks its first draws, 09-07 its last ones (over), 09-08 (today) is going on.
+    const auto rows = rowsOf({16090603, 16090684, 16090701, 16090780, 16090801, 16090810});
+    const auto sixth = unlistedDraws(rows, date(2016, 9, 6), Game::Jiangxi, today);
+    ASSERT_EQ(sixth.size(), 2u + 80u); // 01, 02 before, 04..83 between
+    EXPECT_EQ(sixth[1], 16090602);
+    EXPECT_EQ(sixth[2], 16090604);
+    const auto seventh = unlistedDraws(rows, date(2016, 9, 7), Game::Jiangxi, today);
+    ASSERT_EQ(seventh.size(), 78u + 4u); // 02..79 between, 81..84 after
+    EXPECT_EQ(seventh.back(), 16090784);
+    EXPECT_EQ(unlistedDraws(rows, date(2016, 9, 8), Game::Jiangxi, today).size(), 8u);
+    EXPECT_TRUE(unlistedDraws(rows, date(2016, 9, 5), Game::Jiangxi, today).empty());
+    // 上海 has 90 draws a day.
+    EXPECT_EQ(unlistedDraws(rows, date(2016, 9, 7), Game::Shanghai, today).size(), 78u + 10u);
+
+    // Days without draws found before, right after the newest stored day, are not read again;
+    // the newest day is read again only for its own draws missing.
+    std::vector<HistoryRow> holiday; // the whole of 09-03
+    for (int n = 1; n <= 84; ++n) holiday.push_back({n, 16090300 + n, n, {}});
+    EXPECT_EQ(days(updateDays(holiday, today, 6, Game::Jiangxi, {160904, 160905, 160906})),
+              (std::vector<std::string>{"2016-09-07", "2016-09-08"}));
+    EXPECT_EQ(days(updateDays(holiday, today, 6, Game::Jiangxi, {160905, 160906})),
+              (std::vector<std::string>{"2016-09-03", "2016-09-04", "2016-09-05", "2016-09-06",
+                                        "2016-09-07", "2016-09-08"}));
+    // A day of the history left incomplete before the holidays is read again.
+    holiday.pop_back();
+    EXPECT_EQ(days(updateDays(holiday, today, 6, Game::Jiangxi, {160904, 160905, 160906})),
+              (std::vector<std::string>{"2016-09-03", "2016-09-07", "2016-09-08"}));
+    // Today is always read.
+    EXPECT_EQ(days(updateDays(rowsOf({16090784}), today, 6, Game::Jiangxi, {160908})),
+              (std::vector<std::string>{"2016-09-07", "2016-09-08"}));
 }
 
 TEST(UpdateDays, RetentionRemovesOnlyDrawsBeforeTheKeptDays) {
@@ -188,15 +223,15 @@ TEST(DayTable, APageOfWhichNoListedDrawFitsTheGameSeemsAnotherGames) {
 TEST(UpdateDays, KeptDaysWithDrawsMissingWithinThemAreReadAgain) {
     const Date today = date(2016, 9, 8);
     // 09-03 lacks 03 and 04 between its first and last draw; 09-05 starts late and ends early,
-    // which is no gap; 09-01 lies before the kept days.
+    // so a page listed only part of it; 09-01 lies before the kept days.
     const auto rows =
         rowsOf({16090101, 16090103, 16090301, 16090302, 16090305, 16090505, 16090506, 16090701});
     EXPECT_EQ(missingDraws(rows, date(2016, 9, 3)), (std::vector<int>{16090303, 16090304}));
     EXPECT_TRUE(missingDraws(rows, date(2016, 9, 5)).empty());
     EXPECT_TRUE(missingDraws(rows, date(2016, 9, 4)).empty());
-    EXPECT_EQ(days(updateDays(rows, today, 6)),
-              (std::vector<std::string>{"2016-09-03", "2016-09-07", "2016-09-08"}));
+    EXPECT_EQ(days(updateDays(rows, today, 6, Game::Jiangxi)),
+              (std::vector<std::string>{"2016-09-03", "2016-09-05", "2016-09-07", "2016-09-08"}));
     // The newest day's own gap is read anyway, once.
-    EXPECT_EQ(days(updateDays(rowsOf({16090801, 16090803}), today, 6)),
+    EXPECT_EQ(days(updateDays(rowsOf({16090801, 16090803}), today, 6, Game::Jiangxi)),
               std::vector<std::string>{"2016-09-08"});
 }

@@ -16,7 +16,7 @@ const Date kDay{std::chrono::year{2016}, std::chrono::month{9}, std::chrono::day
 PageDraws found(const std::string& html) {
     const auto page = platform::readResultsPage(html);
     EXPECT_TRUE(page && !page->drawList);
-    return page ? findPageDraws(page->rows) : PageDraws{};
+    return page ? findPageDraws(page->rows, page->elements) : PageDraws{};
 }
 
 DayTable read(const std::string& html, Game game = Game::Jiangxi) {
@@ -106,11 +106,14 @@ TEST(PageDraws, PeriodIdsInEveryFormOldestOrNewestFirst) {
         EXPECT_EQ(draws(table), "2: 2 4 6 8 10\n") << id;
     }
     // Short ids with five number cells, a serial number before them: where the serial number
-    // stands is told by which reading gives sound draws; when both do, nothing is made up.
+    // stands is told by which reading gives sound draws; when both do, nothing is made up and
+    // the row is reported.
     const PageDraws ambiguous = found(R"(<table>
         <tr><td>1</td><td>02</td><td>03</td><td>07</td><td>01</td><td>11</td><td>05</td></tr></table>)");
     EXPECT_TRUE(ambiguous.draws.empty());
-    EXPECT_EQ(ambiguous.unread, 1u);
+    ASSERT_EQ(ambiguous.unclear.size(), 1u);
+    EXPECT_EQ(ambiguous.unclear[0].what, "1 02 03 07 01 11 05");
+    EXPECT_FALSE(ambiguous.readsEmpty());
     // Outside tables a number alone is no draw number: 09:10 and the next block's 02 would
     // otherwise read as draws.
     EXPECT_EQ(

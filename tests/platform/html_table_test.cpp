@@ -191,3 +191,48 @@ TEST(TableRows, TextABrowserDoesNotDisplayIsNotRead) {
         "<td><noembed>10</noembed><noframes>11</noframes>12</td></tr></table>";
     EXPECT_EQ(tableRows(page, "t"), (Rows{{"05", "07", "12"}}));
 }
+
+namespace {
+
+// The cell texts of every row of a page without a draw_list table, rows apart by " | ".
+std::string cellTexts(const std::string& html) {
+    const auto page = readResultsPage(html);
+    std::string text;
+    if (!page) return "(too deep)";
+    for (const auto& row : page->rows) {
+        if (!text.empty()) text += " | ";
+        for (size_t i = 0; i < row.cells.size(); ++i) text += (i ? "/" : "") + row.cells[i].text;
+    }
+    return text;
+}
+
+} // namespace
+
+TEST(ResultsPage, TextIsLaidOutAsABrowserShowsIt) {
+    // Inline elements run together, blocks and cells stand apart; numbers drawn as balls in
+    // elements of their own (with marks between them) stay apart.
+    EXPECT_EQ(cellTexts("<table><tr><td>20160908<span>052</span></td><td>第<b>05</b>期</td>"
+                        "<td><em>03</em><em>07</em><em>01</em></td><td><i>03</i>+<b>11</b></td>"
+                        "<td><div>03</div><div>07</div></td><td><a>2016090801</a>期</td>"
+                        "<td>2016<b>0908</b>52</td></tr></table>"),
+              "20160908052/第05期/03 07 01/03 + 11/03 07/2016090801期/2016090852");
+    // Outside tables each word is a cell, laid out the same way.
+    EXPECT_EQ(cellTexts("<div>20160908<span>052</span> <i>03</i><i>07</i></div><p>09:10</p>"),
+              "20160908052/03/07/09:10");
+}
+
+TEST(ResultsPage, HiddenElementsAreNotRead) {
+    EXPECT_EQ(cellTexts(R"(<table><tr><td>01 02 03 04 05<span style="display: none">大小</span></td>
+        <td><span hidden>x</span><span style="VISIBILITY:hidden;">y</span>z</td>
+        <td style="color:red; display:none !important">w</td><td style="xdisplay:none">v</td></tr>
+        <tr style="display:none"><td>2016090801</td><td>06 07 08 09 10</td></tr>
+        <tr hidden><td>2016090801</td></tr></table>
+        <div style="display:none"><p>2016090802 01 02 03 04 05</p></div>
+        <input type="hidden" value="2016090803"><input type=HIDDEN name="01 02 03 04 05">)"),
+              "01 02 03 04 05/z/v");
+    // In a draw_list table: hidden rows are left out, a hidden cell keeps its place, empty.
+    EXPECT_EQ(tableRows("<table id=t><tr><td>a</td><td hidden>b</td><td>c<i style='display:"
+                        "none'>d</i></td></tr><tr style='display:none'><td>e</td></tr></table>",
+                        "t"),
+              (Rows{{"a", "", "c"}}));
+}
