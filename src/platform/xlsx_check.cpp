@@ -7,6 +7,8 @@
 #include <QByteArray>
 #include <QXmlStreamReader>
 
+#include <functional>
+#include <string_view>
 #include <vector>
 
 namespace platform {
@@ -27,16 +29,20 @@ class Zip {
     unzFile zip_;
 };
 
-// Reads the current entry through the XML reader; counts rows and cells when asked to.
-void readEntry(unzFile zip, const std::string& name, const std::string& path,
-               WorksheetCounts* counts) {
-    const auto broken = [&](const std::string& why) {
-        return FileError("the workbook " + path + " came out damaged: " + name + " " + why);
-    };
+// Counts the matches of tag in text that end past `from` (bytes before it were counted already).
+std::size_t countTags(std::string_view text, std::string_view tag, std::size_t from) {
+    std::size_t count = 0;
+    for (auto at = text.find(tag); at != std::string_view::npos; at = text.find(tag, at + 1))
+        if (at + tag.size() > from) ++count;
+    return count;
+}
+
+// Reads the current entry to its end, handing its bytes on; throws when they are not whole.
+template <class Consume>
+void readEntryBytes(unzFile zip, const std::function<FileError(const std::string&)>& broken,
+                    Consume consume) {
     if (unzOpenCurrentFile(zip) != UNZ_OK) throw broken("cannot be opened");
-    QXmlStreamReader xml;
     std::vector<char> buffer(1 << 16);
-    bool ended = false;
     for (;;) {
         const int read =
             unzReadCurrentFile(zip, buffer.data(), static_cast<unsigned>(buffer.size()));
@@ -44,26 +50,45 @@ void readEntry(unzFile zip, const std::string& name, const std::string& path,
             unzCloseCurrentFile(zip);
             throw broken("cannot be unpacked");
         }
-        if (read > 0) xml.addData(QByteArray(buffer.data(), read));
-        while (!xml.atEnd()) {
-            const auto token = xml.readNext();
-            if (token == QXmlStreamReader::EndDocument) ended = true;
-            if (counts && token == QXmlStreamReader::StartElement) {
-                if (xml.name() == QLatin1String("row"))
-                    ++counts->rows;
-                else if (xml.name() == QLatin1String("c"))
-                    ++counts->cells;
-            }
-        }
-        if (xml.hasError() && xml.error() != QXmlStreamReader::PrematureEndOfDocumentError) {
-            unzCloseCurrentFile(zip);
-            throw broken("is not well-formed XML (" + xml.errorString().toStdString() + ")");
-        }
         if (read == 0) break;
+        consume(std::string_view(buffer.data(), static_cast<std::size_t>(read)));
     }
     // Closing after the last byte checks the entry's CRC.
     if (unzCloseCurrentFile(zip) != UNZ_OK) throw broken("fails its checksum");
+}
+
+// A small part: read through the XML reader to its end.
+void checkXmlEntry(unzFile zip, const std::function<FileError(const std::string&)>& broken) {
+    QXmlStreamReader xml;
+    bool ended = false;
+    readEntryBytes(zip, broken, [&](std::string_view bytes) {
+        xml.addData(QByteArray(bytes.data(), static_cast<qsizetype>(bytes.size())));
+        while (!xml.atEnd())
+            if (xml.readNext() == QXmlStreamReader::EndDocument) ended = true;
+        if (xml.hasError() && xml.error() != QXmlStreamReader::PrematureEndOfDocumentError)
+            throw broken("is not well-formed XML (" + xml.errorString().toStdString() + ")");
+    });
     if (!ended) throw broken("ends before its XML does");
+}
+
+// The worksheet, which holds nearly all of the bytes: its row and cell tags are counted and its
+// end is looked for, without parsing it (a lost or cut piece loses tags or the end).
+WorksheetCounts checkSheetEntry(unzFile zip,
+                                const std::function<FileError(const std::string&)>& broken) {
+    WorksheetCounts counts;
+    std::string window;
+    readEntryBytes(zip, broken, [&](std::string_view bytes) {
+        const std::size_t carried = window.size();
+        window.append(bytes);
+        counts.rows += countTags(window, "<row ", carried);
+        counts.cells += countTags(window, "<c ", carried);
+        window.erase(0, window.size() > 16 ? window.size() - 16 : 0);
+    });
+    const auto end = window.find_last_not_of(" \r\n\t");
+    if (end == std::string::npos ||
+        !std::string_view(window).substr(0, end + 1).ends_with("</worksheet>"))
+        throw broken("ends before its XML does");
+    return counts;
 }
 
 } // namespace
@@ -79,9 +104,16 @@ WorksheetCounts checkWrittenWorkbook(const std::string& path) {
         if (unzGetCurrentFileInfo64(zip.handle(), nullptr, name, sizeof name, nullptr, 0, nullptr,
                                     0) != UNZ_OK)
             throw FileError("the workbook " + path + " came out damaged: an unreadable entry");
-        const bool sheet = std::string(name) == "xl/worksheets/sheet1.xml";
-        sawSheet = sawSheet || sheet;
-        readEntry(zip.handle(), name, path, sheet ? &counts : nullptr);
+        const std::string entry = name;
+        const std::function<FileError(const std::string&)> broken = [&](const std::string& why) {
+            return FileError("the workbook " + path + " came out damaged: " + entry + " " + why);
+        };
+        if (entry == "xl/worksheets/sheet1.xml") {
+            sawSheet = true;
+            counts = checkSheetEntry(zip.handle(), broken);
+        } else {
+            checkXmlEntry(zip.handle(), broken);
+        }
     }
     if (!sawSheet)
         throw FileError("the workbook " + path + " came out damaged: it holds no worksheet");

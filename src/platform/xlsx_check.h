@@ -14,8 +14,9 @@ struct WorksheetCounts {
     std::size_t cells = 0;
 };
 
-// Reads every part of the workbook at path as XML to its end, checking each part's checksum, and
-// counts the rows and cells of xl/worksheets/sheet1.xml. Throws FileError saying what is wrong.
+// Reads every part of the workbook at path to its end, checking each part's checksum: the small
+// parts through the XML reader, the worksheet xl/worksheets/sheet1.xml (nearly all the bytes) by
+// counting its row and cell tags and finding its end tag. Throws FileError saying what is wrong.
 WorksheetCounts checkWrittenWorkbook(const std::string& path);
 
 } // namespace platform
