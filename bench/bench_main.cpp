@@ -65,6 +65,7 @@ int main(int argc, char* argv[]) {
         {"sheets", bench::runSheetImportBenchmarks},
         {"game-switch", bench::runGameSwitchBenchmarks},
         {"plays", bench::runPlayBenchmarks},
+        {"plans", bench::runPlanBenchmarks},
         {"shrink", bench::runShrinkBenchmarks},
     };
     std::vector<std::string> wanted(argv + 1, argv + argc);

@@ -27,6 +27,7 @@ void runOmissionBenchmarks(std::ostream& out);
 void runBacktestBenchmarks(std::ostream& out);
 void runGameSwitchBenchmarks(std::ostream& out);
 void runPlayBenchmarks(std::ostream& out);
+void runPlanBenchmarks(std::ostream& out);
 void runShrinkBenchmarks(std::ostream& out);
 
 // A data folder whose database holds `draws` synthetic draws, stored through the bulk path.

@@ -6,7 +6,9 @@
 
 #include "app/shrink_service.h"
 #include "app/workspace.h"
+#include "play/cover.h"
 
+#include <chrono>
 #include <ostream>
 
 namespace bench {
@@ -46,6 +48,43 @@ std::vector<play::Condition> everyCondition(play::Play play) {
             range(ConditionKind::ExcludeDrawn, 10, 10)};
 }
 
+// The conditions players' own tools add, on every play, two of them forgiven.
+std::vector<play::Condition> newerConditions(play::Play play) {
+    using play::ConditionKind;
+    auto conditions = everyCondition(play);
+    const int size = play::info(play).size;
+    play::Condition group{ConditionKind::DanGroup, 0b111000, 0, 0, std::min(size, 2), {}};
+    play::Condition ac{ConditionKind::Ac, 0, 0, 0, 4, {}};
+    play::Condition tail{ConditionKind::SumTail, 0, 0, 0, 0, {}, {0, 2, 4, 6, 8}};
+    play::Condition low{ConditionKind::Min, 0, 0, 1, 5, {}};
+    play::Condition high{ConditionKind::Max, 0, 0, 4, 11, {}};
+    conditions.insert(conditions.end(), {group, ac, tail, low, high});
+    if (play::info(play).ordered) {
+        const std::string ones(static_cast<size_t>(size), '1');
+        const std::string zeros(static_cast<size_t>(size), '0');
+        conditions.push_back({ConditionKind::PatternOdd, 0, 0, 0, 0, {}, {}, {ones, zeros}});
+        conditions.push_back({ConditionKind::PatternRoute, 0, 0, 0, 0, {}, {}, {zeros, ones}});
+    }
+    return conditions;
+}
+
+// A 旋转矩阵 from all eleven numbers.
+void coverBenchmark(play::Play play, std::ostream& out) {
+    play::CoverRequest request;
+    request.play = play;
+    request.pool = 0x7ff;
+    request.m = 5;
+    play::CoverResult result;
+    const auto start = std::chrono::steady_clock::now();
+    result = play::findCover(request);
+    const double seconds =
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    out << "covering (旋转矩阵) " << play::info(play).name
+        << " 中5 from 11 numbers: " << result.tickets.size() << " tickets (bound " << result.bound
+        << ", full " << result.full << ", uncovered " << result.uncovered << "): " << seconds * 1000
+        << " ms (goal 2000 ms)\n";
+}
+
 } // namespace
 
 void runShrinkBenchmarks(std::ostream& out) {
@@ -68,6 +107,21 @@ void runShrinkBenchmarks(std::ostream& out) {
             << "over 1000 periods: " << seconds * 1000 << " ms (goal " << goal(p) << " ms)"
             << (checksum < 0 ? " !" : "") << "\n";
     }
+    for (const auto& info : play::plays()) {
+        const auto conditions = newerConditions(info.play);
+        std::int64_t checksum = 0;
+        const double seconds = medianSeconds(3, [&] {
+            checksum += play::shrinkFigures(info.play, conditions, rows, 1000, 2).passed;
+        });
+        out << draws << " draws, shrink " << info.name << " ("
+            << play::selectionsOf(info.play).size() << " tickets), " << conditions.size()
+            << " conditions with 2 forgiven, pass rates and "
+            << "chances over 1000 periods: " << seconds * 1000 << " ms (goal "
+            << (info.play == play::Play::Any8 ? "300" : "100") << " ms)"
+            << (checksum < 0 ? " !" : "") << "\n";
+    }
+    coverBenchmark(play::Play::Any3, out);
+    coverBenchmark(play::Play::Any6, out);
     // The chance of 任六..任八 unites what each kept ticket covers; it costs most where nearly
     // every ticket is kept and the kept set changes every period.
     for (const play::Play p : {play::Play::Any6, play::Play::Any8}) {

@@ -22,6 +22,7 @@ const std::vector<CommandSpec>& commandTable() {
         addBacktestCommands(t);
         addGamesCommands(t);
         addPlayCommands(t);
+        addPlanCommands(t);
         addShrinkCommands(t);
         return t;
     }();
@@ -40,7 +41,7 @@ history::Kind parseKind(const std::string& text) {
     static const char* names[] = {"number", "zodiac", "head", "tail", "sum", "segment"};
     for (int i = 0; i < history::kKinds; ++i)
         if (text == names[i] || text == std::to_string(i)) return history::Kind(i);
-    throw UsageError{"a kind is 0..5 or number, zodiac, head, tail, sum, segment: " + text};
+    throw UsageError{"类型是0到5或 number、zodiac、head、tail、sum、segment，不是“" + text + "”"};
 }
 
 std::string jsonString(const std::string& text) {
@@ -73,7 +74,7 @@ CommandLine parseCommandLine(const std::vector<std::string>& arguments) {
         const std::string& a = arguments[i];
         if (a == "--data-dir" || a == "--settings") {
             if (i + 1 >= arguments.size()) {
-                line.error = a + " needs a value";
+                line.error = a + " 后面要跟一个值";
                 return line;
             }
             (a == "--data-dir" ? line.dataDir : line.settingsFile) = arguments[++i];
@@ -82,8 +83,8 @@ CommandLine parseCommandLine(const std::vector<std::string>& arguments) {
             for (const history::Game game : history::kGames)
                 if (code == std::to_string(static_cast<int>(game))) line.game = game;
             if (!line.game) {
-                line.error = "--game takes a game code: 22, 23, 562 or 569" +
-                             (code.empty() ? std::string() : " (not " + code + ")");
+                line.error = "--game 后面要跟彩种代码：22、23、562或569" +
+                             (code.empty() ? std::string() : "（不是“" + code + "”）");
                 return line;
             }
         } else if (a == "--help" || a == "-h") {
@@ -91,7 +92,7 @@ CommandLine parseCommandLine(const std::vector<std::string>& arguments) {
         } else if (a == "--version") {
             line.version = true;
         } else if (a.rfind("--", 0) == 0) {
-            line.error = "unknown option " + a;
+            line.error = "没有这个选项：" + a;
             return line;
         } else {
             break;
@@ -100,7 +101,7 @@ CommandLine parseCommandLine(const std::vector<std::string>& arguments) {
     if (i < arguments.size()) {
         line.command = arguments[i];
         line.args.assign(arguments.begin() + static_cast<long>(i) + 1, arguments.end());
-        if (!findCommand(line.command)) line.error = "unknown command " + line.command;
+        if (!findCommand(line.command)) line.error = "没有这个命令：" + line.command;
         line.commandHelp =
             std::find(line.args.begin(), line.args.end(), "--help") != line.args.end() ||
             std::find(line.args.begin(), line.args.end(), "-h") != line.args.end();
@@ -171,7 +172,7 @@ int runCommand(Workspace& workspace, const std::string& command,
                const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
     const CommandSpec* entry = findCommand(command);
     if (!entry) {
-        err << "unknown command " << command << "\n" << usageText();
+        err << "没有这个命令：" << command << "\n" << usageText();
         return kExitUsage;
     }
     if (entry->needsDatabase && !workspace.databaseOpen()) {

@@ -78,6 +78,7 @@ void addOmissionCommands(std::vector<CommandSpec>& table);
 void addBacktestCommands(std::vector<CommandSpec>& table);
 void addGamesCommands(std::vector<CommandSpec>& table);
 void addPlayCommands(std::vector<CommandSpec>& table);
+void addPlanCommands(std::vector<CommandSpec>& table);
 void addShrinkCommands(std::vector<CommandSpec>& table);
 
 // ---- shared by the commands ----
@@ -102,8 +103,9 @@ int applySearchOptions(CommandContext& c, const std::vector<std::string>& args, 
                        SearchShape& shape, bool* json = nullptr);
 // Applies the options of `search` or `combo` in args to the workspace for this run only and runs
 // that search into result. --json is taken only when json is given (and sets it). Returns kExitOk,
-// or kExitRefused with the message on c.err; throws UsageError for a bad option.
+// or kExitRefused with the message on c.err; throws UsageError for a bad option. Without
+// storeState the search is computed in memory only and the history file is left as it was.
 int searchWithOptions(CommandContext& c, const std::vector<std::string>& args, SearchChoice choice,
-                      SearchResult& result, bool* json = nullptr);
+                      SearchResult& result, bool* json = nullptr, bool storeState = true);
 
 } // namespace app

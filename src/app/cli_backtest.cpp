@@ -18,8 +18,8 @@ int wholeOption(const std::string& name, const std::string& text, int low, int h
         if (value <= high) value = value * 10 + (ch - '0');
     }
     if (text.empty() || value < low || value > high)
-        throw UsageError{name + " takes a whole number from " + std::to_string(low) + " to " +
-                         std::to_string(high)};
+        throw UsageError{name + " 后面要跟" + std::to_string(low) + "到" + std::to_string(high) +
+                         "之间的整数"};
     return value;
 }
 
@@ -54,15 +54,14 @@ int runBacktestCommand(CommandContext& c) {
     for (size_t i = 0; i < c.args.size(); ++i) {
         const std::string& a = c.args[i];
         if (a == "--steps" || a == "--top") {
-            if (i + 1 >= c.args.size()) throw UsageError{a + " needs a value"};
+            if (i + 1 >= c.args.size()) throw UsageError{a + " 后面要跟一个值"};
             const std::string& text = c.args[++i];
             if (a == "--steps")
                 options.steps = wholeOption(a, text, 1, kMaxBacktestSteps);
             else
                 options.top = wholeOption(a, text, 1, kMaxBacktestTop);
         } else if (a == "--from" || a == "--to") {
-            throw UsageError{"backtest searches the whole history before each tested period; " + a +
-                             " does not apply"};
+            throw UsageError{"backtest 每个检验期都检索它之前的全部历史号码，不能用 " + a};
         } else {
             searchArgs.push_back(a);
         }

@@ -21,7 +21,7 @@ int report(const ExportResult& result, CommandContext& c) {
 }
 
 int exportText(CommandContext& c) {
-    if (!c.args.empty()) throw UsageError{"export-text takes no arguments"};
+    if (!c.args.empty()) throw UsageError{"export-text 不带参数"};
     return report(ExportService(c.workspace).exportText(), c);
 }
 
@@ -30,7 +30,7 @@ int exportSheet(CommandContext& c) {
     const std::vector<std::string> options(c.args.begin() + (c.args.empty() ? 0 : 1), c.args.end());
     ExportService service(c.workspace);
     if (grid == "history") {
-        if (!options.empty()) throw UsageError{"export-sheet history takes no options"};
+        if (!options.empty()) throw UsageError{"export-sheet history 不带选项"};
         if (c.workspace.rows().empty()) {
             c.err << "历史号码为空，没有可以导出的号码。请先输入或读入历史号码后再导出。\n";
             return kExitRefused;
@@ -39,9 +39,11 @@ int exportSheet(CommandContext& c) {
         return report(service.exportHistorySheet(progress), c);
     }
     if (grid != "hits" && grid != "tally")
-        throw UsageError{"export-sheet needs the grid: history, hits or tally"};
+        throw UsageError{"export-sheet 后面要写导出哪个表：history、hits或tally"};
     SearchResult result;
-    if (const int status = searchWithOptions(c, options, SearchChoice::BySize, result);
+    // The grid is exported as the search finds it; the history file is only read.
+    if (const int status =
+            searchWithOptions(c, options, SearchChoice::BySize, result, nullptr, false);
         status != kExitOk)
         return status;
     const int status = report(

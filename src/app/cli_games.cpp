@@ -17,7 +17,7 @@ std::string periodText(int period) {
 int games(CommandContext& c) {
     bool json = false;
     for (const auto& a : c.args) {
-        if (a != "--json") throw UsageError{"unknown option " + a};
+        if (a != "--json") throw UsageError{"没有这个选项：" + a};
         json = true;
     }
     const GameHistories found = listGameHistories(c.workspace);

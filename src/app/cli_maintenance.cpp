@@ -27,7 +27,7 @@ int refused(const HistoryResult& result, CommandContext& c) {
 }
 
 int import(CommandContext& c) {
-    if (c.args.size() != 1) throw UsageError{"import needs one file"};
+    if (c.args.size() != 1) throw UsageError{"import 后面要跟一个文件"};
     history::NoProgress progress;
     const HistoryResult result = HistoryService(c.workspace).importFile(c.args[0], progress);
     printReported(result, c.err);
@@ -55,7 +55,7 @@ int reportDeletion(const HistoryResult& result, CommandContext& c) {
 
 int trim(CommandContext& c) {
     if (c.args.size() != 2 || (c.args[0] != "--to" && c.args[0] != "--last"))
-        throw UsageError{"trim needs --to ID or --last N"};
+        throw UsageError{"trim 要用 --to 期号 或 --last 期数"};
     HistoryService service(c.workspace);
     history::NoProgress progress;
     if (c.args[0] == "--last") {
@@ -77,14 +77,14 @@ int trim(CommandContext& c) {
 }
 
 int deleteNewest(CommandContext& c) {
-    if (!c.args.empty()) throw UsageError{"delete-newest takes no arguments"};
+    if (!c.args.empty()) throw UsageError{"delete-newest 不带参数"};
     const HistoryResult result = HistoryService(c.workspace).deleteNewest();
     if (result.outcome.ok && result.removed == 0) return refused(result, c);
     return reportDeletion(result, c);
 }
 
 int clear(CommandContext& c) {
-    if (!c.args.empty()) throw UsageError{"clear takes no arguments"};
+    if (!c.args.empty()) throw UsageError{"clear 不带参数"};
     const HistoryResult result = HistoryService(c.workspace).clearHistory();
     if (!result.backupFile.empty()) c.err << "清空前已备份到 " << result.backupFile << "\n";
     HistoryResult reported = result;
@@ -93,7 +93,7 @@ int clear(CommandContext& c) {
 }
 
 int rebuild(CommandContext& c) {
-    if (!c.args.empty()) throw UsageError{"rebuild takes no arguments"};
+    if (!c.args.empty()) throw UsageError{"rebuild 不带参数"};
     history::NoProgress progress;
     const HistoryResult result = HistoryService(c.workspace).rebuild(progress);
     if (!result.outcome.ok) return refused(result, c);
@@ -151,14 +151,15 @@ int update(CommandContext& c) {
     for (size_t i = 0; i < c.args.size(); ++i) {
         const std::string& a = c.args[i];
         if (i + 1 >= c.args.size() || (a != "--site" && a != "--today"))
-            throw UsageError{"update takes --site URL and --today YYYY-MM-DD"};
+            throw UsageError{"update 只有 --site 网址 和 --today 年-月-日 两个选项"};
         const std::string& value = c.args[++i];
         if (a == "--site") {
             if (auto outcome = w.setSetting("UpdateSite", value); !outcome.ok)
                 throw UsageError{outcome.message};
         } else {
             const auto day = history::parseIsoDay(value);
-            if (!day.ok()) throw UsageError{"--today takes a date YYYY-MM-DD: " + value};
+            if (!day.ok())
+                throw UsageError{"--today 后面要跟日期，如2016-09-08，不是“" + value + "”"};
             w.setToday(day);
         }
     }

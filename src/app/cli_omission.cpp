@@ -18,12 +18,12 @@ namespace {
 int parsePosition(const std::string& text) {
     if (text == "any") return 0;
     if (text.size() == 1 && text[0] >= '1' && text[0] <= '5') return text[0] - '0';
-    throw UsageError{"--position is 1..5 or any: " + text};
+    throw UsageError{"--position 是1到5或 any，不是“" + text + "”"};
 }
 
 int parsePeriod(const std::string& option, const std::string& text) {
     const auto period = history::parseTenDigitPeriod(text);
-    if (!period) throw UsageError{option + " takes a ten-digit period id such as 2016090801"};
+    if (!period) throw UsageError{option + " 后面要跟十位期号，例如2016090801"};
     return *period;
 }
 
@@ -104,11 +104,11 @@ int runOmission(CommandContext& c) {
     enum class Output { Summary, Json, Rows } output = Output::Summary;
     const auto& args = c.args;
     auto value = [&](size_t& i) -> const std::string& {
-        if (i + 1 >= args.size()) throw UsageError{args[i] + " needs a value"};
+        if (i + 1 >= args.size()) throw UsageError{args[i] + " 后面要跟一个值"};
         return args[++i];
     };
     auto setOutput = [&](Output chosen) {
-        if (output != Output::Summary) throw UsageError{"--json and --rows exclude each other"};
+        if (output != Output::Summary) throw UsageError{"--json 和 --rows 只能用一个"};
         output = chosen;
     };
     for (size_t i = 0; i < args.size(); ++i) {
@@ -126,15 +126,15 @@ int runOmission(CommandContext& c) {
         } else if (a == "--rows") {
             setOutput(Output::Rows);
         } else {
-            throw UsageError{"unknown option " + a};
+            throw UsageError{"没有这个选项：" + a};
         }
     }
-    if (!typeName) throw UsageError{"--type is needed"};
+    if (!typeName) throw UsageError{"要用 --type 给出类型"};
     shape = search::parseShape(*typeName);
     if (!shape) kind = parseKind(*typeName);
     if (shape && position)
-        throw UsageError{"--position does not apply to a shape of the whole draw (--type " +
-                         std::string(search::shapeName(*shape)) + ")"};
+        throw UsageError{"--position 不能用于整期号码的形态（--type " +
+                         std::string(search::shapeName(*shape)) + "）"};
 
     Workspace& w = c.workspace;
     if (w.rows().empty()) {

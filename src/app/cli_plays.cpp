@@ -16,13 +16,13 @@ namespace {
 
 play::Play parsePlay(const std::string& code) {
     if (const auto p = play::playOfCode(code)) return *p;
-    throw UsageError{"--play is one of q1, r2, r3, r4, r5, r6, r7, r8, q2d, q2g, q3d, q3g: " +
-                     code};
+    throw UsageError{"--play 是 q1、r2、r3、r4、r5、r6、r7、r8、q2d、q2g、q3d、q3g 之一，不是“" +
+                     code + "”"};
 }
 
 int parsePeriod(const std::string& option, const std::string& text) {
     const auto period = history::parseTenDigitPeriod(text);
-    if (!period) throw UsageError{option + " takes a ten-digit period id such as 2016090801"};
+    if (!period) throw UsageError{option + " 后面要跟十位期号，例如2016090801"};
     return *period;
 }
 
@@ -32,8 +32,8 @@ std::uint64_t parseWhole(const std::string& option, const std::string& text, std
     const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
     if (text.empty() || ec != std::errc() || end != text.data() + text.size() || value < low ||
         value > high)
-        throw UsageError{option + " takes a whole number from " + std::to_string(low) + " to " +
-                         std::to_string(high)};
+        throw UsageError{option + " 后面要跟" + std::to_string(low) + "到" + std::to_string(high) +
+                         "之间的整数"};
     return value;
 }
 
@@ -49,7 +49,7 @@ int runPlays(CommandContext& c) {
     bool json = false;
     const auto& args = c.args;
     auto value = [&](size_t& i) -> const std::string& {
-        if (i + 1 >= args.size()) throw UsageError{args[i] + " needs a value"};
+        if (i + 1 >= args.size()) throw UsageError{args[i] + " 后面要跟一个值"};
         return args[++i];
     };
     for (size_t i = 0; i < args.size(); ++i) {
@@ -67,16 +67,17 @@ int runPlays(CommandContext& c) {
                          : s == "max"   ? 6
                          : s == "ratio" ? 9
                                         : -2;
-            if (sortColumn == -2) throw UsageError{"--sort is current, count, max or ratio: " + s};
+            if (sortColumn == -2)
+                throw UsageError{"--sort 是 current、count、max或ratio，不是“" + s + "”"};
         } else if (a == "--top") {
             top = static_cast<size_t>(parseWhole(a, value(i), 1, 1000000));
         } else if (a == "--json") {
             json = true;
         } else {
-            throw UsageError{"unknown option " + a};
+            throw UsageError{"没有这个选项：" + a};
         }
     }
-    if (!which) throw UsageError{"--play is needed"};
+    if (!which) throw UsageError{"要用 --play 给出玩法"};
 
     SearchService searches(c.workspace);
     PlayService service(c.workspace, searches);
@@ -162,12 +163,12 @@ int runBet(CommandContext& c) {
     std::vector<std::string> searchArgs;
     const auto& args = c.args;
     auto value = [&](size_t& i) -> const std::string& {
-        if (i + 1 >= args.size()) throw UsageError{args[i] + " needs a value"};
+        if (i + 1 >= args.size()) throw UsageError{args[i] + " 后面要跟一个值"};
         return args[++i];
     };
     auto setRule = [&](PickRule chosen) {
         if (rule && !(*rule == PickRule::Fixed && chosen == PickRule::Fixed))
-            throw UsageError{"give one pick rule: --pick TICKET (repeatable) or --pick-from "
+            throw UsageError{"只能用一种选号规则：--pick 号码（可重复）或 --pick-from "
                              "coldest|hottest|search"};
         rule = chosen;
     };
@@ -187,7 +188,7 @@ int runBet(CommandContext& c) {
             else if (from == "search")
                 setRule(PickRule::Search);
             else
-                throw UsageError{"--pick-from is coldest, hottest or search: " + from};
+                throw UsageError{"--pick-from 是 coldest、hottest或search，不是“" + from + "”"};
         } else if (a == "--steps") {
             request.steps = static_cast<int>(parseWhole(a, value(i), 1, kMaxBetSteps));
         } else if (a == "--random") {
@@ -197,17 +198,16 @@ int runBet(CommandContext& c) {
         } else if (a == "--json") {
             json = true;
         } else if (a == "--from" || a == "--to") {
-            throw UsageError{"bet uses the whole history before each tested period; " + a +
-                             " does not apply"};
+            throw UsageError{"bet 每个检验期都用它之前的全部历史号码，不能用 " + a};
         } else {
             // The options of search or combo, for --pick-from search.
             searchArgs.push_back(a);
         }
     }
-    if (!which) throw UsageError{"--play is needed"};
-    if (!rule) throw UsageError{"a pick rule is needed: --pick TICKET or --pick-from RULE"};
+    if (!which) throw UsageError{"要用 --play 给出玩法"};
+    if (!rule) throw UsageError{"要给出选号规则：--pick 号码 或 --pick-from 规则"};
     if (*rule != PickRule::Search && !searchArgs.empty())
-        throw UsageError{"unknown option " + searchArgs.front()};
+        throw UsageError{"没有这个选项：" + searchArgs.front()};
     request.play = *which;
     request.rule = *rule;
     if (*rule == PickRule::Search) {

@@ -50,9 +50,9 @@ void checkTypedTargets(const Workspace& w, const std::vector<std::string>& parts
         const bool number =
             !part.empty() && error == std::errc() && end == part.data() + part.size();
         if (!number || std::find(values.begin(), values.end(), value) == values.end())
-            throw UsageError{"--targets: \"" + part + "\" is no value of the search type " +
-                             history::kindCaptions()[kind] + " (" + std::to_string(values.front()) +
-                             ".." + std::to_string(values.back()) + ")"};
+            throw UsageError{
+                "--targets：“" + part + "”不是检索类型" + history::kindCaptions()[kind] + "的值（" +
+                std::to_string(values.front()) + "到" + std::to_string(values.back()) + "）"};
     }
 }
 
@@ -109,7 +109,7 @@ int applySearchOptions(CommandContext& c, const std::vector<std::string>& args, 
     w.settingsFile().setPersistent(false);
     std::optional<std::string> from, to, typed, positionsText, size;
     auto value = [&](size_t& i) -> const std::string& {
-        if (i + 1 >= args.size()) throw UsageError{args[i] + " needs a value"};
+        if (i + 1 >= args.size()) throw UsageError{args[i] + " 后面要跟一个值"};
         return args[++i];
     };
     for (size_t i = 0; i < args.size(); ++i) {
@@ -126,7 +126,7 @@ int applySearchOptions(CommandContext& c, const std::vector<std::string>& args, 
         } else if (a == "--back") {
             const std::string n = value(i);
             if (n.size() != 1 || n[0] < '0' || n[0] > '9')
-                throw UsageError{"--back takes one digit, 1 to 9"};
+                throw UsageError{"--back 后面要跟1到9的一位数字"};
             w.setPeriodMode(search::PeriodMode::Back);
             if (const auto outcome = w.setBackDistance(n); !outcome.ok) {
                 c.err << outcome.message << "\n";
@@ -145,12 +145,12 @@ int applySearchOptions(CommandContext& c, const std::vector<std::string>& args, 
         } else if (combination && a == "--size") {
             size = value(i);
         } else {
-            throw UsageError{"unknown option " + a};
+            throw UsageError{"没有这个选项：" + a};
         }
     }
     if (typed) {
         const auto parts = splitCommas(*typed);
-        if (parts.size() != 5) throw UsageError{"--targets needs five values a,b,c,d,e"};
+        if (parts.size() != 5) throw UsageError{"--targets 要五个值，写成 a,b,c,d,e"};
         checkTypedTargets(w, parts);
         w.setTargetSource(TargetSource::Typed, {parts[0], parts[1], parts[2], parts[3], parts[4]});
     }
@@ -160,7 +160,7 @@ int applySearchOptions(CommandContext& c, const std::vector<std::string>& args, 
         positions = {};
         for (const auto& part : splitCommas(*positionsText)) {
             if (part.size() != 1 || part[0] < '1' || part[0] > '5')
-                throw UsageError{"--positions lists positions 1 to 5, e.g. 1,3"};
+                throw UsageError{"--positions 列出1到5的位置，例如1,3"};
             positions[part[0] - '1'] = true;
         }
     }
@@ -183,11 +183,12 @@ int applySearchOptions(CommandContext& c, const std::vector<std::string>& args, 
 }
 
 int searchWithOptions(CommandContext& c, const std::vector<std::string>& args, SearchChoice choice,
-                      SearchResult& result, bool* json) {
+                      SearchResult& result, bool* json, bool storeState) {
     SearchShape shape;
     if (const int status = applySearchOptions(c, args, choice, shape, json); status != kExitOk)
         return status;
     SearchService service(c.workspace);
+    service.setStoresState(storeState);
     const Outcome outcome = shape.combination ? service.combinationSearch(result)
                                               : service.patternSearch(shape.positions, result);
     if (!outcome.ok) {

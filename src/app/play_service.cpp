@@ -140,7 +140,24 @@ Outcome PlayService::table(play::Play play, std::optional<int> from, std::option
     return Outcome::success();
 }
 
-Outcome PlayService::bet(const BetRequest& request, history::Progress& progress,
+Outcome readTickets(play::Play play, const std::vector<std::string>& texts,
+                    std::vector<std::uint32_t>& tickets) {
+    tickets.clear();
+    const play::SelectionSet& selections = play::selectionsOf(play);
+    if (texts.empty()) return Outcome::failure("请至少输入一注号码。");
+    for (const auto& text : texts) {
+        const auto parsed = play::parseSelection(play, text);
+        if (!parsed.selection) return Outcome::failure(parsed.error + "，请改正。");
+        const auto index = selections.indexOf(*parsed.selection);
+        if (std::find(tickets.begin(), tickets.end(), *index) != tickets.end())
+            return Outcome::failure("号码“" + play::selectionText(*parsed.selection) +
+                                    "”输入了两次，每注号码只能买一次。");
+        tickets.push_back(*index);
+    }
+    return Outcome::success();
+}
+
+Outcome PlayService::buy(const BetRequest& request, history::Progress& progress,
                          BetResult& result) {
     result = BetResult{};
     result.play = request.play;
@@ -159,16 +176,8 @@ Outcome PlayService::bet(const BetRequest& request, history::Progress& progress,
     // The tickets of a fixed rule are read before anything else is looked at.
     std::vector<std::uint32_t> fixed;
     if (request.rule == PickRule::Fixed) {
-        if (request.tickets.empty()) return Outcome::failure("请至少输入一注号码。");
-        for (const auto& text : request.tickets) {
-            const auto parsed = play::parseSelection(request.play, text);
-            if (!parsed.selection) return Outcome::failure(parsed.error + "，请改正。");
-            const auto index = selections.indexOf(*parsed.selection);
-            if (std::find(fixed.begin(), fixed.end(), *index) != fixed.end())
-                return Outcome::failure("号码“" + play::selectionText(*parsed.selection) +
-                                        "”输入了两次，每注号码只能买一次。");
-            fixed.push_back(*index);
-        }
+        if (const Outcome read = readTickets(request.play, request.tickets, fixed); !read.ok)
+            return read;
     }
     if (request.rule == PickRule::Search) {
         if (info.ordered)
@@ -222,8 +231,14 @@ Outcome PlayService::bet(const BetRequest& request, history::Progress& progress,
         break;
     }
     }
-    result.money = play::moneyFigures(selections, result.prize, result.periods,
-                                      {request.randomRuns, request.seed}, progress);
+    return Outcome::success();
+}
+
+Outcome PlayService::bet(const BetRequest& request, history::Progress& progress,
+                         BetResult& result) {
+    if (const Outcome bought = buy(request, progress, result); !bought.ok) return bought;
+    result.money = play::moneyFigures(play::selectionsOf(request.play), result.prize,
+                                      result.periods, {request.randomRuns, request.seed}, progress);
     if (result.money.cancelled) return Outcome::failure("");
     result.money.steps = static_cast<std::int64_t>(result.periods.size());
     return Outcome::success();

@@ -65,6 +65,10 @@ std::string playTableCell(const Workspace& workspace, const play::PlayTable& tab
 // The value a column sorts by (selection order for the selection's own column).
 double playTableSortKey(const play::PlayTable& table, std::uint32_t selection, int column);
 
+// Reads typed tickets of a play into selection indexes; each ticket at most once.
+Outcome readTickets(play::Play play, const std::vector<std::string>& texts,
+                    std::vector<std::uint32_t>& tickets);
+
 class PlayService {
   public:
     PlayService(Workspace& workspace, SearchService& searches)
@@ -73,6 +77,10 @@ class PlayService {
     // The table over the stored ids [from, to] (the whole history when both are empty).
     Outcome table(play::Play play, std::optional<int> from, std::optional<int> to,
                   PlayTableResult& result);
+
+    // The tested periods of a back-test with the tickets the rule buys in each, without the
+    // money figures. A cancelled run fails with no message and sets money.cancelled.
+    Outcome buy(const BetRequest& request, history::Progress& progress, BetResult& result);
 
     // The money back-test. A cancelled run fails with no message and sets money.cancelled.
     Outcome bet(const BetRequest& request, history::Progress& progress, BetResult& result);

@@ -252,7 +252,7 @@ Outcome SearchService::run(search::SearchRequest request, SearchResult& result) 
                           {"txtHisLst", history::textColumn(false, request.kind)});
         result = compute(request);
         // The database's final state is written in the background.
-        startWrite(request, result.tally);
+        if (storesState_) startWrite(request, result.tally);
     } catch (const std::exception& e) {
         return Outcome::failure(std::string("检索失败：") + e.what() +
                                 "。数据库没有改变，请重试；如果问题依旧，请重新启动程序。");

@@ -60,6 +60,10 @@ class SearchService {
     Outcome patternSearch(const std::array<bool, 5>& positions, SearchResult& result);
     // The combination search (组合检索) with the combination size of the settings.
     Outcome combinationSearch(SearchResult& result);
+    // Whether a search leaves its state in the database (the working columns and Carcu, written
+    // in the background), as 检索 does; an export of a search's grids computes it in memory only
+    // and leaves the history file untouched. On by default.
+    void setStoresState(bool stores) { storesState_ = stores; }
     // Starts reading, in the background, the texts the first search with the current search kind
     // needs, so that it answers as fast as the ones after it.
     void warmUp();
@@ -88,6 +92,7 @@ class SearchService {
     search::ColumnCache columns_;
     // Used by one background write at a time (each waits for the one before).
     std::shared_ptr<search::SearchStateWriter> writer_;
+    bool storesState_ = true;
 };
 
 } // namespace app

@@ -110,8 +110,10 @@ Workspace::~Workspace() {
     waitForWrites();
     // Once the program is gone the database file alone holds every change (a copy of it is
     // whole). Never on a file another process has since replaced; never waiting for a reader.
+    // A run that only read leaves the log alone: emptying it counts as a change for everyone
+    // else who has the file open (a window would read its history again for nothing).
     try {
-        if (db_.isOpen() && db_.stillAtPath()) db_.tryCheckpoint();
+        if (db_.isOpen() && db_.hasCommitted() && db_.stillAtPath()) db_.tryCheckpoint();
     } catch (const std::exception&) {
         // The log keeps the changes; the next start reads them from there.
     }
@@ -432,7 +434,7 @@ void Workspace::switchHistory() {
     waitForWrites();
     // The file left behind holds every change of this workspace by itself, as at the end.
     try {
-        if (db_.isOpen() && db_.stillAtPath()) db_.tryCheckpoint();
+        if (db_.isOpen() && db_.hasCommitted() && db_.stillAtPath()) db_.tryCheckpoint();
     } catch (const std::exception&) {
         // The log keeps the changes; the next start reads them from there.
     }

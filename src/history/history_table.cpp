@@ -268,7 +268,7 @@ void loadKindValues(platform::Database& db, int kind, std::vector<HistoryRow>& r
     size_t r = 0;
     while (stmt.step()) {
         if (r >= rows.size() || rows[r].id != stmt.int64At(0))
-            throw platform::DbError("the history changed while it was read");
+            throw platform::DbError("读取时历史号码被另一个程序改动了");
         for (int p = 0; p < kPositions; ++p)
             rows[r].values[kind][p] = static_cast<std::int16_t>(stmt.intAt(1 + p));
         ++r;

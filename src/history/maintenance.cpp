@@ -91,7 +91,7 @@ void compactDatabase(platform::Database& db, const std::string& tmpPath) {
     const std::string pending = platform::pendingName(live);
     try {
         const std::string check = db.integrityCheck();
-        if (check != "ok") throw CompactError("the database file is damaged: " + check);
+        if (check != "ok") throw CompactError("数据库文件已损坏：" + check);
         std::filesystem::remove(tmpPath);
         // A journal or log a killed compaction left would be played into the new copy.
         for (const char* suffix : {"-journal", "-wal", "-shm"})

@@ -167,10 +167,8 @@ std::string guardLog(const std::string& path) {
         for (int n = 2; ::access(keptAt.c_str(), F_OK) == 0; ++n)
             keptAt = log + ".foreign-" + stamp + "-" + std::to_string(n);
         if (::rename(log.c_str(), keptAt.c_str()) != 0)
-            throw DbError("a log file beside " + path +
-                          " belongs to another database file and "
-                          "cannot be moved aside (" +
-                          std::strerror(errno) + "); move " + log + " away before opening it");
+            throw DbError("“" + path + "”旁边的日志文件属于另一个数据库文件，无法移开（" +
+                          systemReason(errno) + "）；请先把“" + log + "”移走再打开");
         // The shared index describes the log moved away.
         ::unlink((path + "-shm").c_str());
     }
@@ -198,6 +196,8 @@ class LogOwnerRecord {
         } settle{path_};
         return write();
     }
+    // Set by every commit of the connection.
+    bool committed = false;
 
   private:
     std::string path_;
@@ -207,8 +207,10 @@ namespace {
 
 // SQLite's checkpoint after large commits, with the file's identity recorded around it.
 int checkpointAfterCommit(void* record, sqlite3* db, const char* schema, int frames) {
+    auto* owner = static_cast<LogOwnerRecord*>(record);
+    owner->committed = true;
     if (frames >= kCheckpointFrames)
-        static_cast<LogOwnerRecord*>(record)->around([&] {
+        owner->around([&] {
             return sqlite3_wal_checkpoint_v2(db, schema, SQLITE_CHECKPOINT_PASSIVE, nullptr,
                                              nullptr);
         });
@@ -328,7 +330,7 @@ Database::Database(const std::string& path) : path_(path) {
         sqlite3_open_v2(path.c_str(), &db,
                         SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX, nullptr);
     if (rc != SQLITE_OK) {
-        std::string message = "cannot open database " + path;
+        std::string message = "无法打开数据库“" + path + "”";
         if (db) message += ": " + std::string(sqlite3_errmsg(db));
         sqlite3_close(db);
         throw DbError(message);
@@ -359,6 +361,10 @@ bool Database::stillAtPath() const {
     struct stat info {};
     if (::stat(path_.c_str(), &info) != 0) return false;
     return info.st_dev == device_ && info.st_ino == inode_;
+}
+
+bool Database::hasCommitted() const {
+    return ownerRecord_ && ownerRecord_->committed;
 }
 
 std::int64_t Database::dataVersion() {
@@ -411,7 +417,7 @@ void Database::checkpoint() {
             stmt.reset();
             return busy;
         }))
-        throw DbError("the database's log is in use by a reader; nothing was changed, try again");
+        throw DbError("数据库的日志文件正被另一个程序读取，没有改动，请稍后重试");
 }
 
 bool Database::tryCheckpoint() {
@@ -449,7 +455,7 @@ void Database::replaceFile(const std::string& replacement) {
 }
 
 void Database::defineFunction(const std::string& name, Function answer) {
-    if (!db_) throw DbError("database is not open");
+    if (!db_) throw DbError("数据库没有打开");
     auto* held = new Function(std::move(answer));
     // SQLite owns held from here: it deletes it when the function goes, or now on a failure.
     if (sqlite3_create_function_v2(
@@ -471,7 +477,7 @@ void Database::close() {
 }
 
 void Database::exec(std::string_view sql) {
-    if (!db_) throw DbError("database is not open");
+    if (!db_) throw DbError("数据库没有打开");
     char* error = nullptr;
     const std::string text(sql);
     if (sqlite3_exec(db_, text.c_str(), nullptr, nullptr, &error) != SQLITE_OK) {
@@ -482,7 +488,7 @@ void Database::exec(std::string_view sql) {
 }
 
 Statement Database::prepare(std::string_view sql) {
-    if (!db_) throw DbError("database is not open");
+    if (!db_) throw DbError("数据库没有打开");
     return Statement(db_, sql);
 }
 

@@ -111,6 +111,9 @@ class Database {
     // Changes when another connection (of this process or another) committed a change to the
     // file; this connection's own commits leave it (SQLite's data_version).
     std::int64_t dataVersion();
+    // True once this connection committed a change (in write-ahead-log mode, where emptying the
+    // log at the end is this connection's business only when it wrote there).
+    bool hasCommitted() const;
     // Tells connections apart: every connection opened by this process has its own.
     std::uint64_t serial() const { return serial_; }
     void close();

@@ -10,10 +10,40 @@
 
 namespace platform {
 
+std::string systemReason(int error) {
+    switch (error) {
+    case ENOENT:
+        return "文件或文件夹不存在";
+    case EACCES:
+    case EPERM:
+        return "没有权限";
+    case ENOSPC:
+        return "磁盘空间不足";
+    case EDQUOT:
+        return "磁盘配额已用完";
+    case EROFS:
+        return "所在的磁盘是只读的";
+    case EISDIR:
+        return "这是一个文件夹";
+    case ENOTDIR:
+        return "路径中有一段不是文件夹";
+    case ENAMETOOLONG:
+        return "文件名太长";
+    case EIO:
+        return "读写出错，磁盘可能有问题";
+    default:
+        return std::string("系统错误：") + std::strerror(error);
+    }
+}
+
 namespace {
 
 std::string reason(int error) {
-    return std::strerror(error);
+    return systemReason(error);
+}
+
+std::string quoted(const std::string& path) {
+    return "“" + path + "”";
 }
 
 class Fd {
@@ -44,7 +74,7 @@ void writeAll(int fd, const char* data, size_t size, const std::string& path) {
         const ssize_t written = ::write(fd, data, size);
         if (written < 0) {
             if (errno == EINTR) continue;
-            throw FileError("cannot write " + path + ": " + reason(errno));
+            throw FileError("无法写入" + quoted(path) + "：" + reason(errno));
         }
         data += written;
         size -= static_cast<size_t>(written);
@@ -59,16 +89,26 @@ void syncFolderOf(const std::string& path) {
     if (dir.ok()) ::fsync(dir.get());
 }
 
-// Creates destination, fills it through fill(fd, destination) and flushes it to the disk; on any
-// failure the destination is removed.
-template <typename Fill> void writeDurably(const std::string& destination, Fill fill) {
+// Creates destination, fills it through fill(fd, shown) and flushes it to the disk; on any failure
+// the destination is removed. Messages name shown, the file the caller asked for (destination may
+// be the temporary one in its place).
+template <typename Fill>
+void writeDurably(const std::string& destination, const std::string& shown, Fill fill) {
     Fd out(destination, O_WRONLY | O_CREAT | O_TRUNC);
-    if (!out.ok()) throw FileError("cannot create " + destination + ": " + reason(errno));
+    if (!out.ok()) {
+        const int error = errno;
+        const auto folder = std::filesystem::path(shown).parent_path();
+        std::error_code ignored;
+        if (error == ENOENT && !folder.empty() && !std::filesystem::exists(folder, ignored))
+            throw FileError("无法建立文件" + quoted(shown) + "：文件夹" + quoted(folder.string()) +
+                            "不存在");
+        throw FileError("无法建立文件" + quoted(shown) + "：" + reason(error));
+    }
     try {
-        fill(out.get(), destination);
+        fill(out.get(), shown);
         if (::fsync(out.get()) != 0)
-            throw FileError("cannot flush " + destination + ": " + reason(errno));
-        if (!out.close()) throw FileError("cannot close " + destination + ": " + reason(errno));
+            throw FileError("无法把" + quoted(shown) + "写到磁盘上：" + reason(errno));
+        if (!out.close()) throw FileError("无法写完" + quoted(shown) + "：" + reason(errno));
     } catch (...) {
         ::unlink(destination.c_str());
         throw;
@@ -84,16 +124,15 @@ std::string pendingName(const std::string& path) {
 std::string readFile(const std::string& path, std::uintmax_t maxBytes) {
     // Not blocking on the open: a named pipe would otherwise wait for a writer for ever.
     Fd in(path, O_RDONLY | O_NONBLOCK);
-    if (!in.ok()) throw FileError("cannot open " + path + ": " + reason(errno));
+    if (!in.ok()) throw FileError("无法打开" + quoted(path) + "：" + reason(errno));
     struct stat info {};
     if (::fstat(in.get(), &info) != 0)
-        throw FileError("cannot read " + path + ": " + reason(errno));
-    if (S_ISDIR(info.st_mode)) throw FileError("cannot read " + path + ": it is a folder");
-    if (!S_ISREG(info.st_mode))
-        throw FileError("cannot read " + path + ": it is not a regular file");
+        throw FileError("无法读取" + quoted(path) + "：" + reason(errno));
+    if (S_ISDIR(info.st_mode)) throw FileError("无法读取" + quoted(path) + "：这是一个文件夹");
+    if (!S_ISREG(info.st_mode)) throw FileError("无法读取" + quoted(path) + "：这不是普通文件");
     const auto tooLarge = [&] {
-        return FileError("cannot read " + path + ": it is larger than " + std::to_string(maxBytes) +
-                         " bytes");
+        return FileError("无法读取" + quoted(path) + "：文件大于" + std::to_string(maxBytes) +
+                         "字节");
     };
     if (info.st_size > 0 && static_cast<std::uintmax_t>(info.st_size) > maxBytes) throw tooLarge();
     std::string bytes;
@@ -103,7 +142,7 @@ std::string readFile(const std::string& path, std::uintmax_t maxBytes) {
         const ssize_t got = ::read(in.get(), buffer, sizeof buffer);
         if (got < 0) {
             if (errno == EINTR) continue;
-            throw FileError("cannot read " + path + ": " + reason(errno));
+            throw FileError("无法读取" + quoted(path) + "：" + reason(errno));
         }
         if (got == 0) break;
         if (bytes.size() + static_cast<size_t>(got) > maxBytes) throw tooLarge();
@@ -114,40 +153,41 @@ std::string readFile(const std::string& path, std::uintmax_t maxBytes) {
 
 void renameDurably(const std::string& from, const std::string& to) {
     if (::rename(from.c_str(), to.c_str()) != 0)
-        throw FileError("cannot rename " + from + " to " + to + ": " + reason(errno));
+        throw FileError("无法把" + quoted(from) + "改名为" + quoted(to) + "：" + reason(errno));
     syncFolderOf(to);
 }
 
 void syncFile(const std::string& path) {
     Fd file(path, O_RDWR);
-    if (!file.ok()) throw FileError("cannot open " + path + ": " + reason(errno));
-    if (::fsync(file.get()) != 0) throw FileError("cannot flush " + path + ": " + reason(errno));
-    if (!file.close()) throw FileError("cannot close " + path + ": " + reason(errno));
+    if (!file.ok()) throw FileError("无法打开" + quoted(path) + "：" + reason(errno));
+    if (::fsync(file.get()) != 0)
+        throw FileError("无法把" + quoted(path) + "写到磁盘上：" + reason(errno));
+    if (!file.close()) throw FileError("无法写完" + quoted(path) + "：" + reason(errno));
 }
 
 void writeFileAtomically(const std::string& path, std::string_view bytes) {
     const std::string pending = pendingName(path);
-    writeDurably(pending, [&](int fd, const std::string& name) {
+    writeDurably(pending, path, [&](int fd, const std::string& name) {
         writeAll(fd, bytes.data(), bytes.size(), name);
     });
-    try {
-        renameDurably(pending, path);
-    } catch (...) {
+    if (::rename(pending.c_str(), path.c_str()) != 0) {
+        const int error = errno;
         ::unlink(pending.c_str());
-        throw;
+        throw FileError("无法写入" + quoted(path) + "：" + reason(error));
     }
+    syncFolderOf(path);
 }
 
 void writeDurableCopy(const std::string& source, const std::string& destination) {
     Fd in(source, O_RDONLY);
-    if (!in.ok()) throw FileError("cannot open " + source + ": " + reason(errno));
-    writeDurably(destination, [&](int fd, const std::string& name) {
+    if (!in.ok()) throw FileError("无法打开" + quoted(source) + "：" + reason(errno));
+    writeDurably(destination, destination, [&](int fd, const std::string& name) {
         std::string buffer(1 << 20, '\0');
         for (;;) {
             const ssize_t got = ::read(in.get(), buffer.data(), buffer.size());
             if (got < 0) {
                 if (errno == EINTR) continue;
-                throw FileError("cannot read " + source + ": " + reason(errno));
+                throw FileError("无法读取" + quoted(source) + "：" + reason(errno));
             }
             if (got == 0) break;
             writeAll(fd, buffer.data(), static_cast<size_t>(got), name);

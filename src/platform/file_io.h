@@ -15,6 +15,9 @@ class FileError : public std::runtime_error {
     using std::runtime_error::runtime_error;
 };
 
+// Why a system call failed (errno), in the words of the program's messages.
+std::string systemReason(int error);
+
 // The whole file as bytes; throws FileError saying why it cannot be read (also for anything that
 // is not a regular file: a folder, a named pipe, a device, or one larger than maxBytes).
 std::string readFile(const std::string& path, std::uintmax_t maxBytes = UINTMAX_MAX);

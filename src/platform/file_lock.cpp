@@ -34,7 +34,7 @@ void FileLock::release() {
 
 FileLock FileLock::acquire(const std::string& path, std::chrono::milliseconds wait) {
     const int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
-    if (fd < 0) throw FileError("cannot open " + path + ": " + std::strerror(errno));
+    if (fd < 0) throw FileError("无法打开“" + path + "”：" + systemReason(errno));
     FileLock lock;
     const auto deadline = std::chrono::steady_clock::now() + wait;
     for (;;) {
@@ -45,7 +45,7 @@ FileLock FileLock::acquire(const std::string& path, std::chrono::milliseconds wa
         if (errno != EWOULDBLOCK && errno != EINTR) {
             const int error = errno;
             ::close(fd);
-            throw FileError("cannot lock " + path + ": " + std::strerror(error));
+            throw FileError("无法锁定“" + path + "”：" + systemReason(error));
         }
         if (std::chrono::steady_clock::now() >= deadline) break;
         std::this_thread::sleep_for(std::chrono::milliseconds(20));

@@ -34,14 +34,14 @@ bool readSheet(const std::string& path, const SheetRowSink& sink,
     std::error_code error;
     // A named pipe or a device would block or never end.
     if (!std::filesystem::is_regular_file(path, error))
-        throw FileError(error ? error.message() : "not a regular file");
+        throw FileError(error ? error.message() : "这不是普通文件");
     if (std::filesystem::file_size(path, error) > kSheetFileLimit && !error)
         throw SheetError("文件超过" + std::to_string(kSheetFileLimit >> 20) +
                          "MB，不像是历史号码表格");
     std::string first(8, '\0');
     {
         std::ifstream in(path, std::ios::binary);
-        if (!in) throw FileError("cannot open " + path);
+        if (!in) throw FileError("无法打开“" + path + "”");
         in.read(first.data(), static_cast<std::streamsize>(first.size()));
         first.resize(static_cast<size_t>(in.gcount()));
     }

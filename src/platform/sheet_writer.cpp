@@ -125,7 +125,7 @@ class Workbook {
         // The library opens the file only at the end; a file that cannot be created is found
         // before the rows are written, with the system's reason.
         const int probe = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-        if (probe < 0) throw FileError("cannot create " + path + ": " + std::strerror(errno));
+        if (probe < 0) throw FileError("无法建立文件“" + path + "”：" + systemReason(errno));
         ::close(probe);
         lxw_workbook_options options{};
         options.constant_memory = LXW_TRUE; // rows go to a temporary file as they are written
@@ -134,12 +134,11 @@ class Workbook {
         // it anyway, not into a system folder that may be small or full.
         if (!tmpdir_.empty()) options.tmpdir = tmpdir_.data();
         workbook_ = workbook_new_opt(path.c_str(), &options);
-        if (!workbook_) throw FileError("cannot write " + path + ": out of memory");
+        if (!workbook_) throw FileError("无法写入“" + path + "”：内存不足");
         sheet_ = workbook_add_worksheet(workbook_, "Sheet1");
         if (!sheet_) {
             close();
-            throw FileError("cannot write " + path +
-                            ": no temporary file for the worksheet could be created");
+            throw FileError("无法写入“" + path + "”：无法为工作表建立临时文件");
         }
     }
     ~Workbook() { close(); }
@@ -159,7 +158,7 @@ class Workbook {
         }
         if (error != LXW_NO_ERROR) {
             close();
-            throw FileError("cannot write " + path_ + ": " + libraryError(error));
+            throw FileError("无法写入“" + path_ + "”：" + libraryError(error));
         }
         ++cells_;
         if (row != lastRow_) {
@@ -193,7 +192,7 @@ class Workbook {
     void finish() {
         const lxw_error error = close();
         if (error != LXW_NO_ERROR)
-            throw FileError("cannot write " + path_ + ": " + libraryError(error));
+            throw FileError("无法写入“" + path_ + "”：" + libraryError(error));
     }
 
   private:
@@ -230,10 +229,9 @@ class Workbook {
 
 bool writeSheet(const std::string& path, const SheetGrid& grid, const SheetProgress& progress) {
     if (grid.rows > kMaxRows || grid.columns > kMaxColumns)
-        throw FileError("cannot write " + path + ": a worksheet holds at most " +
-                        std::to_string(kMaxRows) + " rows and " + std::to_string(kMaxColumns) +
-                        " columns, the grid has " + std::to_string(grid.rows) + " rows and " +
-                        std::to_string(grid.columns) + " columns");
+        throw FileError("无法写入“" + path + "”：一个工作表最多" + std::to_string(kMaxRows) +
+                        "行、" + std::to_string(kMaxColumns) + "列，这个表格有" +
+                        std::to_string(grid.rows) + "行、" + std::to_string(grid.columns) + "列");
     if (progress && !progress(0, grid.rows)) return false;
 
     const NumericCLocale numbers;

@@ -87,7 +87,7 @@ std::u32string decodeWith(const char* encoding, std::string_view bytes) {
         ucnv_toUChars(converter.get(), units.data(), static_cast<int32_t>(units.size()),
                       bytes.data(), static_cast<int32_t>(bytes.size()), &status);
     if (U_FAILURE(status))
-        throw std::runtime_error(std::string("the text cannot be decoded as ") + encoding);
+        throw std::runtime_error(std::string("无法按") + encoding + "编码读出文字");
 
     std::u32string text;
     text.reserve(static_cast<size_t>(count));

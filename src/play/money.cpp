@@ -1,5 +1,7 @@
 #include "play/money.h"
 
+#include "play/random_tickets.h"
+
 #include <algorithm>
 #include <atomic>
 #include <cmath>
@@ -7,97 +9,6 @@
 #include <thread>
 
 namespace play {
-
-namespace {
-
-std::uint64_t splitMix(std::uint64_t& state) {
-    std::uint64_t z = (state += 0x9e3779b97f4a7c15ull);
-    z = (z ^ (z >> 30)) * 0xbf58476d1ce4e5b9ull;
-    z = (z ^ (z >> 27)) * 0x94d049bb133111ebull;
-    return z ^ (z >> 31);
-}
-
-// xoshiro256**: fast, small state, and the same numbers on every machine.
-class Random {
-  public:
-    Random(std::uint64_t seed, std::uint64_t run) {
-        std::uint64_t state = seed ^ (run * 0xd1b54a32d192ed03ull);
-        for (auto& word : s_) word = splitMix(state);
-    }
-    std::uint64_t next() {
-        const std::uint64_t result = rotl(s_[1] * 5, 7) * 9;
-        const std::uint64_t t = s_[1] << 17;
-        s_[2] ^= s_[0];
-        s_[3] ^= s_[1];
-        s_[1] ^= s_[2];
-        s_[0] ^= s_[3];
-        s_[2] ^= t;
-        s_[3] = rotl(s_[3], 45);
-        return result;
-    }
-    // Uniform in [0, n), without the bias of a plain remainder.
-    std::uint32_t below(std::uint32_t n) {
-        const std::uint64_t threshold = (0 - static_cast<std::uint64_t>(n)) % n;
-        for (;;) {
-            const std::uint64_t x = next();
-            if (x >= threshold) return static_cast<std::uint32_t>(x % n);
-        }
-    }
-
-  private:
-    static std::uint64_t rotl(std::uint64_t x, int k) { return (x << k) | (x >> (64 - k)); }
-    std::uint64_t s_[4];
-};
-
-// What the random runs need of each tested period.
-struct Period {
-    std::uint32_t bought = 0;
-    std::vector<std::uint32_t> winners;
-};
-
-// The winning tickets when `bought` distinct selections of n are taken at random. Only how many
-// of the period's winners are among them matters, so whichever side is smaller is walked: the
-// bought tickets (Floyd's way of drawing a set, marks kept in `chosen`, all false before and
-// after), or the winners, each taken with the chance left of the tickets still to place.
-std::int64_t randomHits(Random& random, std::uint32_t n, const Period& period,
-                        std::vector<std::uint8_t>& chosen, std::vector<std::uint32_t>& picked) {
-    const std::uint32_t m = std::min(period.bought, n);
-    if (m == 0) return 0;
-    if (m == 1) {
-        const std::uint32_t s = random.below(n);
-        return std::count(period.winners.begin(), period.winners.end(), s);
-    }
-    const auto w = static_cast<std::uint32_t>(period.winners.size());
-    if (m > w) {
-        // Winner j (of the n - j selections not yet decided) is among the tickets with the
-        // chance (tickets left) / (n - j).
-        std::uint32_t left = m;
-        for (std::uint32_t j = 0; j < w && left > 0; ++j)
-            if (random.below(n - j) < left) --left;
-        return m - left;
-    }
-    picked.clear();
-    for (std::uint32_t j = n - m; j < n; ++j) {
-        std::uint32_t t = random.below(j + 1);
-        if (chosen[t]) t = j;
-        chosen[t] = 1;
-        picked.push_back(t);
-    }
-    std::int64_t hits = 0;
-    for (std::uint32_t winner : period.winners) hits += chosen[winner];
-    for (std::uint32_t t : picked) chosen[t] = 0;
-    return hits;
-}
-
-double quantile(std::vector<std::int64_t>& values, double share) {
-    if (values.empty()) return 0;
-    const size_t at = std::min(values.size() - 1,
-                               static_cast<size_t>(share * static_cast<double>(values.size())));
-    std::nth_element(values.begin(), values.begin() + static_cast<long>(at), values.end());
-    return static_cast<double>(values[at]);
-}
-
-} // namespace
 
 double binomialTail(std::int64_t n, double p, std::int64_t k) {
     if (k <= 0) return 1.0;
@@ -144,7 +55,7 @@ MoneyResult moneyFigures(const SelectionSet& selections, int prize,
     for (size_t i = 0; i < periods.size(); ++i)
         if ((i + 1) % stride == 0 || i + 1 == periods.size()) shown.push_back(i);
 
-    std::vector<Period> plain(periods.size());
+    std::vector<RandomPeriod> plain(periods.size());
     std::vector<std::uint32_t> winners;
     std::int64_t peak = 0, losing = 0, periodsWithTicket = 0;
     bool atMostOne = true;

@@ -28,8 +28,16 @@ enum class ConditionKind {
     Neighbour,    // against the previous draw
     Route,        // 012路: one of `routes` (r0·100 + r1·10 + r2)
     ExcludeDrawn, // drop the tickets that won in any of the last `low` periods
+    DanGroup,     // a group of 胆: between `low` and `high` of `numbers`
+    Ac,           // AC值: distinct positive differences minus (count - 1)
+    SumTail,      // 和尾: the sum mod 10 is one of `values`
+    Min,          // the smallest number
+    Max,          // the largest number
+    PatternOdd,   // 直选 only: the per-position odd pattern is one of `patterns` ("110")
+    PatternBig,   // 1 for 06..11
+    PatternRoute, // the number mod 3
 };
-constexpr int kConditionKinds = 12;
+constexpr int kConditionKinds = 20;
 
 struct Condition {
     ConditionKind kind = ConditionKind::Sum;
@@ -37,6 +45,9 @@ struct Condition {
     int atLeast = 0;               // Dan
     int low = 0, high = 0;         // the ranges (inclusive); ExcludeDrawn: K in low
     std::vector<int> routes;       // Route
+    std::vector<int> values{};     // SumTail
+    std::vector<std::string>
+        patterns{}; // PatternOdd, PatternBig, PatternRoute: one digit a position
 };
 
 // "dan", "kill", "sum", ..., "exclude_drawn": the names of the JSON and the options.
@@ -49,8 +60,18 @@ std::optional<search::Shape> conditionShape(ConditionKind kind);
 // periods' winners).
 bool dependsOnPeriod(ConditionKind kind);
 
-// The plays that can be shrunk: r5, r6..r8, q3g, q3d.
+// The plays that can be shrunk: every play.
 bool shrinkable(Play play);
+
+// Whether a condition of this kind always holds under a tolerance (胆, 胆组 and 杀号 are never
+// forgiven).
+bool alwaysHolds(ConditionKind kind);
+
+// Whether the kind reads the order of a 直选 ticket (the position patterns).
+bool isPattern(ConditionKind kind);
+
+// The AC value of a set of numbers: its distinct positive differences minus (count - 1).
+int acValue(search::NumberSet numbers);
 
 // What is wrong with a condition for the play's tickets (a range outside its kind's values, a
 // number outside 01..11, ...); empty when nothing is.
@@ -79,6 +100,9 @@ struct ShrinkFigures {
     double chance = 0;
     std::optional<double> ratio;
     double pValue = 1; // of passed over window against chance, two-sided
+    int tolerance = 0;
+    // The next period's kept tickets by how many forgivable conditions they fail (0..tolerance).
+    std::vector<std::int64_t> failures;
     std::vector<ConditionFigures> conditions;
     std::vector<std::uint32_t> tickets; // the kept selections for the period after the newest
 };
@@ -87,8 +111,10 @@ struct ShrinkFigures {
 // filter. Moving from one row to the next costs only that row's winners.
 class ShrinkFilter {
   public:
+    // A ticket is kept when every 胆, 胆组 and 杀号 condition holds and at most `tolerance` of the
+    // others fail.
     ShrinkFilter(const SelectionSet& selections, std::vector<Condition> conditions,
-                 const std::vector<history::HistoryRow>& rows);
+                 const std::vector<history::HistoryRow>& rows, int tolerance = 0);
 
     // Makes row `row` the period bet on (rows before it are its past; `row` may be rows.size()
     // for the next period). Rows must only move forward between calls.
@@ -97,6 +123,9 @@ class ShrinkFilter {
     // Whether condition c (or every condition) holds for selection s in the current period.
     bool holds(size_t c, std::uint32_t s) const;
     bool holdsAll(std::uint32_t s) const;
+    // How many forgivable conditions s fails, or -1 when one that always holds fails.
+    int failures(std::uint32_t s) const;
+    int tolerance() const { return tolerance_; }
 
     // The current period's kept selections, ascending.
     std::vector<std::uint32_t> kept() const;
@@ -112,6 +141,9 @@ class ShrinkFilter {
     std::vector<Condition> conditions_;
     const std::vector<history::HistoryRow>& rows_;
     std::vector<search::NumberSet> masks_;
+    int tolerance_ = 0;
+    // Per condition, the accepted pattern codes (1 and the positions' digits in base 10), sorted.
+    std::vector<std::vector<int>> patternCodes_;
     std::vector<std::vector<std::uint16_t>> recent_; // per condition (ExcludeDrawn only)
     size_t current_ = 0;
     bool started_ = false;
@@ -122,7 +154,11 @@ class ShrinkFilter {
 // Every figure of a filter over the last `window` periods of rows (each with a draw before it),
 // the tickets kept for the period after the newest. The conditions must have no problem.
 ShrinkFigures shrinkFigures(Play play, const std::vector<Condition>& conditions,
-                            const std::vector<history::HistoryRow>& rows, int window);
+                            const std::vector<history::HistoryRow>& rows, int window,
+                            int tolerance = 0);
+
+// The pattern code of a 直选 ticket for a pattern kind: 1 followed by its digits ("110" -> 1110).
+int patternCode(ConditionKind kind, const Selection& selection);
 
 // The two-sided exact binomial p-value of k successes in n trials of chance p: the sum of the
 // chances of every outcome no more likely than k.

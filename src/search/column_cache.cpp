@@ -78,7 +78,7 @@ void ColumnCache::sync(platform::Database& db) {
             auto stmt = db.prepare("SELECT " + name + " FROM Lishi WHERE ID = ?1");
             for (size_t r = rows_; r < rows.size(); ++r) {
                 stmt.bind(1, rows[r].id);
-                if (!stmt.step()) throw platform::DbError("a stored draw is missing");
+                if (!stmt.step()) throw platform::DbError("有一期已存的号码不见了");
                 extended->push(stmt.textAt(0), stmt.isNullAt(0));
                 stmt.reset();
             }

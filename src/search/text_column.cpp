@@ -45,7 +45,7 @@ std::vector<TextColumn> loadTextColumns(platform::Database& db,
         }
         if (ordered) return result;
     }
-    throw platform::DbError("the history changed while it was read");
+    throw platform::DbError("读取时历史号码被另一个程序改动了");
 }
 
 } // namespace search

@@ -117,6 +117,13 @@ TEST_F(ShrinkCommandTest, OutWritesTheTicketsWithCrLf) {
     EXPECT_EQ(refused.status, 1);
     EXPECT_EQ(read(out),
               "01 02 11\r\n01 11 02\r\n02 01 11\r\n02 11 01\r\n11 01 02\r\n11 02 01\r\n");
+
+    // A folder that is not there is named, in the words of the other refusals.
+    const std::string missing = dir.file("gone");
+    const auto nowhere = run({"shrink", "--play", "q3d", "--out", missing + "/bet.txt"});
+    EXPECT_EQ(nowhere.status, 1);
+    EXPECT_NE(nowhere.err.find("文件夹“" + missing + "”不存在"), std::string::npos) << nowhere.err;
+    EXPECT_EQ(nowhere.err.find(".new"), std::string::npos) << nowhere.err;
 }
 
 TEST_F(ShrinkCommandTest, Refusals) {
@@ -137,7 +144,7 @@ TEST_F(ShrinkCommandTest, Refusals) {
         {{"--sum", "abc"}, 2, "--sum"},
         {{"--route", "2:2"}, 2, "--route"},
         {{"--exclude-drawn", "0"}, 2, "--exclude-drawn"},
-        {{"--colour", "red"}, 2, "unknown option"},
+        {{"--colour", "red"}, 2, "没有这个选项"},
     };
     for (const auto& c : cases) {
         std::vector<std::string> args = {"shrink", "--play", "r5", "--out", out};
@@ -148,7 +155,7 @@ TEST_F(ShrinkCommandTest, Refusals) {
         EXPECT_TRUE(r.out.empty());
         EXPECT_FALSE(std::filesystem::exists(out));
     }
-    EXPECT_EQ(run({"shrink", "--play", "r2"}).status, 2); // not a play that is shrunk
+    EXPECT_EQ(run({"shrink", "--play", "r9"}).status, 2); // not a play
 }
 
 TEST_F(ShrinkCommandTest, RefusedWithoutAHistory) {

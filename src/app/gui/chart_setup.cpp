@@ -9,8 +9,25 @@
 #include <QValueAxis>
 
 #include <algorithm>
+#include <cmath>
 
 namespace app::gui {
+
+void setRoundRange(QValueAxis& axis, double low, double high) {
+    if (!(high > low)) high = low + 1;
+    const double rough = (high - low) / 5;
+    const double magnitude = std::pow(10.0, std::floor(std::log10(std::max(rough, 1.0))));
+    double step = magnitude;
+    for (const double m : {1.0, 2.0, 5.0, 10.0}) {
+        step = m * magnitude;
+        if (step >= rough) break;
+    }
+    const double first = std::floor(low / step) * step;
+    const double last = std::ceil(high / step) * step;
+    axis.setRange(first, last);
+    axis.setTickCount(static_cast<int>(std::lround((last - first) / step)) + 1);
+    axis.setLabelFormat(QStringLiteral("%d"));
+}
 
 void replaceChart(QChartView& view, QChart* chart) {
     chart->setAnimationOptions(QChart::NoAnimation);
@@ -71,13 +88,10 @@ QChart* moneyChart(const play::MoneyResult& money, const QString& ruleName) {
     chart->addSeries(expected);
     chart->addSeries(net);
     auto* x = new QValueAxis;
-    x->setRange(0, static_cast<double>(money.curve.back().index + 1));
-    x->setLabelFormat(QStringLiteral("%d"));
+    setRoundRange(*x, 0, static_cast<double>(money.curve.back().index + 1));
     x->setTitleText(QStringLiteral("检验期"));
     auto* y = new QValueAxis;
-    const double pad = std::max(1.0, (most - least) * 0.05);
-    y->setRange(least - pad, most + pad);
-    y->setLabelFormat(QStringLiteral("%d"));
+    setRoundRange(*y, least, most);
     chart->addAxis(x, Qt::AlignBottom);
     chart->addAxis(y, Qt::AlignLeft);
     for (QAbstractSeries* series :

@@ -7,8 +7,13 @@
 #include <QChartView>
 #include <QString>
 
+class QValueAxis;
+
 namespace app::gui {
 
+// Puts axis over a range holding low..high whose ticks are round whole numbers: about five
+// steps of 1, 2 or 5 times a power of ten, from a multiple of the step to a multiple of it.
+void setRoundRange(QValueAxis& axis, double low, double high);
 // Shows chart in view (which takes it) and deletes the chart shown before.
 void replaceChart(QChartView& view, QChart* chart);
 // Shows an empty chart whose title says note ("回测已取消").

@@ -3,9 +3,13 @@
 #include "app/gui/chart_setup.h"
 #include "app/gui/dialog_progress.h"
 #include "app/gui/grid_style.h"
+#include "app/gui/plan_panel.h"
 #include "app/gui/prompter.h"
+#include "app/gui/result_note.h"
 #include "app/gui/scrolling_tab.h"
 #include "app/workspace.h"
+#include "history/game_record.h"
+#include "history/period.h"
 
 #include <QChart>
 #include <QChartView>
@@ -118,6 +122,7 @@ PlayView::PlayView(Workspace& workspace, Prompter& prompter, QWidget* parent)
     top->addWidget(playBox_);
     tableNote_ = new QLabel;
     tableNote_->setObjectName(QStringLiteral("playTableNote"));
+    tableNote_->setWordWrap(true);
     top->addWidget(tableNote_, 1);
     layout->addLayout(top);
 
@@ -194,8 +199,21 @@ PlayView::PlayView(Workspace& workspace, Prompter& prompter, QWidget* parent)
     figuresArea->setWidgetResizable(true);
     figuresArea->setFrameShape(QFrame::NoFrame);
     results->addTab(figuresArea, QStringLiteral("回测数字"));
-    panelLayout->addWidget(results, 1);
-    splitter->addWidget(panel);
+    auto* resultColumn = new QVBoxLayout;
+    betNote_ = new ResultNote(QStringLiteral("betResultNote"));
+    betNote_->addResult(chart_);
+    betNote_->addResult(figures_);
+    resultColumn->addWidget(betNote_);
+    resultColumn->addWidget(results, 1);
+    panelLayout->addLayout(resultColumn, 1);
+    // The bet and the chase plan (追号/倍投) share the lower part; the plan takes the bet's play,
+    // pick rule, periods and random runs.
+    auto* lower = new QTabWidget;
+    lower->setObjectName(QStringLiteral("playLowerTabs"));
+    lower->addTab(panel, QStringLiteral("投注回测"));
+    lower->addTab(new PlanPanel(workspace_, prompter_, *searches_, [this] { return betRequest(); }),
+                  QStringLiteral("追号/倍投"));
+    splitter->addWidget(lower);
     splitter->setStretchFactor(0, 3);
     splitter->setStretchFactor(1, 2);
     splitter->setSizes({300, 200});
@@ -211,6 +229,11 @@ PlayView::PlayView(Workspace& workspace, Prompter& prompter, QWidget* parent)
     connect(playBox_, &QComboBox::currentIndexChanged, this, [this] { refreshTable(); });
     connect(ruleBox_, &QComboBox::currentIndexChanged, this, &PlayView::onRuleChanged);
     connect(runButton_, &QPushButton::clicked, this, &PlayView::runBet);
+    connect(playBox_, &QComboBox::currentIndexChanged, this, &PlayView::betInputsChanged);
+    connect(ruleBox_, &QComboBox::currentIndexChanged, this, &PlayView::betInputsChanged);
+    connect(ticketsBox_, &QLineEdit::textChanged, this, &PlayView::betInputsChanged);
+    for (QSpinBox* box : {stepsBox_, randomBox_, seedBox_})
+        connect(box, &QSpinBox::valueChanged, this, &PlayView::betInputsChanged);
     onRuleChanged();
 }
 
@@ -225,6 +248,12 @@ play::Play PlayView::chosenPlay() const {
 }
 
 void PlayView::historyChanged() {
+    // The back-test's figures are not run again by themselves: they say what they belong to.
+    if (betNote_->hasResult() && workspace_.history().version() != betVersion_)
+        betNote_->setStale(static_cast<int>(workspace_.settings().game) != betGame_
+                               ? gameChangedText(QString::fromStdString(
+                                     history::gameName(history::Game{betGame_})))
+                               : historyChangedText());
     stale_ = true;
     if (isVisible()) refreshTable();
 }
@@ -244,10 +273,16 @@ void PlayView::refreshTable() {
         return;
     }
     const play::PlayTable& table = *result.table;
-    tableNote_->setText(QStringLiteral("全部%1期，每注中奖机会 %2，奖金%3元")
-                            .arg(table.periods())
-                            .arg(table.chance(), 0, 'g', 4)
-                            .arg(workspace_.settings().prizes.of(chosenPlay())));
+    // The table follows the history by itself; the note names what it was counted over.
+    const auto& rows = workspace_.rows();
+    tableNote_->setText(
+        QStringLiteral("%1 %2，全部%3期（至%4期），每注中奖机会 %5，奖金%6元")
+            .arg(gameText(workspace_), playBox_->currentText())
+            .arg(table.periods())
+            .arg(rows.empty() ? QStringLiteral("—")
+                              : QString::fromStdString(history::tenDigit(rows.back().period)))
+            .arg(table.chance(), 0, 'g', 4)
+            .arg(workspace_.settings().prizes.of(chosenPlay())));
     model_->setTable(std::move(result.table));
     grid_->resizeColumnsToContents();
 }
@@ -256,7 +291,7 @@ void PlayView::onRuleChanged() {
     ticketsBox_->setEnabled(ruleBox_->currentData().toInt() == int(PickRule::Fixed));
 }
 
-void PlayView::runBet() {
+BetRequest PlayView::betRequest() const {
     BetRequest request;
     request.play = chosenPlay();
     const int rule = ruleBox_->currentData().toInt();
@@ -274,6 +309,11 @@ void PlayView::runBet() {
     request.steps = stepsBox_->value();
     request.randomRuns = randomBox_->value();
     request.seed = static_cast<std::uint64_t>(seedBox_->value());
+    return request;
+}
+
+void PlayView::runBet() {
+    const BetRequest request = betRequest();
     DialogProgress progress(this, QStringLiteral("正在回测投注…"));
     BetResult result;
     runButton_->setEnabled(false);
@@ -289,7 +329,30 @@ void PlayView::runBet() {
     showBet(result);
 }
 
+QString PlayView::betInputs() const {
+    return QStringLiteral("%1|%2|%3|%4|%5|%6")
+        .arg(playBox_->currentIndex())
+        .arg(ruleBox_->currentIndex())
+        .arg(ruleBox_->currentData().toInt() == int(PickRule::Fixed) ? ticketsBox_->text()
+                                                                     : QString())
+        .arg(stepsBox_->value())
+        .arg(randomBox_->value())
+        .arg(seedBox_->value());
+}
+
+void PlayView::betInputsChanged() {
+    betNote_->setInputsDiffer(betInputs() != betShownFor_, inputsChangedText());
+}
+
 void PlayView::showBet(const BetResult& result) {
+    betShownFor_ = betInputs();
+    betGame_ = static_cast<int>(workspace_.settings().game);
+    betVersion_ = workspace_.history().version();
+    betNote_->setCurrent(
+        QStringLiteral("%1 %2 %3，回测%4期，%5")
+            .arg(gameText(workspace_), playBox_->currentText(), ruleBox_->currentText())
+            .arg(result.money.steps)
+            .arg(historyText(workspace_)));
     QString text = QStringLiteral("<table cellspacing=2>");
     for (const auto& [label, value] : betFigureLines(result))
         text += QStringLiteral("<tr><td>%1</td><td><b>%2</b></td></tr>")

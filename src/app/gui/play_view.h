@@ -27,6 +27,7 @@ class Workspace;
 namespace app::gui {
 
 class Prompter;
+class ResultNote;
 
 class PlayTableModel : public QAbstractTableModel {
     Q_OBJECT
@@ -70,9 +71,14 @@ class PlayView : public QWidget {
   private:
     void refreshTable();
     void onRuleChanged();
+    // The bet as the form sets it.
+    BetRequest betRequest() const;
     void runBet();
     void showBet(const BetResult& result);
     play::Play chosenPlay() const;
+    // What the back-test's boxes ask for, to tell whether the figures shown still answer it.
+    QString betInputs() const;
+    void betInputsChanged();
 
     Workspace& workspace_;
     Prompter& prompter_;
@@ -94,6 +100,11 @@ class PlayView : public QWidget {
     QPushButton* runButton_ = nullptr;
     QLabel* figures_ = nullptr;
     QChartView* chart_ = nullptr;
+    ResultNote* betNote_ = nullptr;
+    // What the figures shown were computed for: the boxes, the game and the history's version.
+    QString betShownFor_;
+    int betGame_ = 0;
+    std::uint64_t betVersion_ = 0;
 };
 
 } // namespace app::gui

@@ -17,6 +17,7 @@ namespace app::gui {
 class HitModel;
 class MainWindow;
 class Prompter;
+class ResultNote;
 class TallyChart;
 class TallyModel;
 
@@ -38,6 +39,12 @@ class SearchActions : public QObject {
     void onCombinationSearchClicked();
     void show(SearchResult result, const Outcome& outcome);
     void reportWriteProblem();
+    // The note over the grids: what the result shown was searched for, and whether the options,
+    // targets, span or history shown now still give it. Checked once the handlers of a change ran.
+    void watchInputs();
+    void scheduleInputCheck();
+    void checkInputs();
+    QString resultText() const;
 
     MainWindow& window_;
     Workspace& workspace_;
@@ -50,6 +57,10 @@ class SearchActions : public QObject {
     HitModel* hitModel_ = nullptr;
     TallyModel* tallyModel_ = nullptr;
     TallyChart* chart_ = nullptr;
+    ResultNote* note_ = nullptr;
+    // The history's version when the result shown was searched.
+    std::uint64_t searchedVersion_ = 0;
+    bool checkPending_ = false;
 };
 
 } // namespace app::gui

@@ -1,12 +1,17 @@
 #include "app/gui/shrink_view.h"
 
 #include "app/gui/chart_setup.h"
+#include "app/gui/cover_panel.h"
 #include "app/gui/dialog_progress.h"
 #include "app/gui/prompter.h"
+#include "app/gui/result_note.h"
 #include "app/gui/scrolling_tab.h"
+#include "app/gui/shrink_more_conditions.h"
+#include "app/gui/ticket_save.h"
 #include "app/number_text.h"
 #include "app/play_service.h"
 #include "app/workspace.h"
+#include "history/game_record.h"
 #include "platform/file_io.h"
 
 #include <QApplication>
@@ -37,8 +42,10 @@ namespace app::gui {
 
 namespace {
 
-const play::Play kPlays[] = {play::Play::Any5, play::Play::Front3Group, play::Play::Front3Direct,
-                             play::Play::Any6, play::Play::Any7,        play::Play::Any8};
+const play::Play kPlays[] = {play::Play::Any5,   play::Play::Front3Group,  play::Play::Front3Direct,
+                             play::Play::Any6,   play::Play::Any7,         play::Play::Any8,
+                             play::Play::Front1, play::Play::Any2,         play::Play::Any3,
+                             play::Play::Any4,   play::Play::Front2Direct, play::Play::Front2Group};
 
 QString percent(double share) {
     return QString::number(share * 100, 'f', 2) + QLatin1Char('%');
@@ -88,9 +95,10 @@ ShrinkView::ShrinkView(Workspace& workspace, Prompter& prompter, QWidget* parent
     pad->addWidget(new QLabel(QStringLiteral("至少含胆")));
     danAtLeast_ = new QSpinBox;
     danAtLeast_->setObjectName(QStringLiteral("shrinkDanAtLeast"));
-    danAtLeast_->setRange(1, 11);
-    danAtLeast_->setValue(11);
-    danAtLeast_->setToolTip(QStringLiteral("胆码多于这个数时，至少要含其中几个"));
+    // Every 胆 until the player asks for fewer: the box follows the number of 胆 chosen.
+    danAtLeast_->setRange(1, 1);
+    danAtLeast_->setEnabled(false);
+    danAtLeast_->setToolTip(QStringLiteral("每注至少含几个胆码（默认全部）"));
     pad->addWidget(danAtLeast_);
     pad->addStretch(1);
     layout->addWidget(padBox);
@@ -143,6 +151,8 @@ ShrinkView::ShrinkView(Workspace& workspace, Prompter& prompter, QWidget* parent
     excludeLine->addStretch(1);
     grid->addLayout(excludeLine, cell / 2, cell % 2);
     layout->addWidget(conditionsBox);
+    more_ = new ShrinkMoreConditions;
+    layout->addWidget(more_);
 
     table_ = new QTableWidget(0, 6);
     table_->setObjectName(QStringLiteral("shrinkTable"));
@@ -158,6 +168,8 @@ ShrinkView::ShrinkView(Workspace& workspace, Prompter& prompter, QWidget* parent
         QStringLiteral("随机通过率：开奖完全随机时，统计期内每期留下的号码中奖的机会的平均；"
                        "任六至任八一注覆盖多种开奖结果，所以它不等于保留比例。"
                        "比值接近1的条件只是少买了号码，并没有提高中奖的机会；明显大于1才有用"));
+    countNote_ = new ResultNote(QStringLiteral("shrinkResultNote"));
+    layout->addWidget(countNote_);
     layout->addWidget(table_);
 
     auto* bottom = new QHBoxLayout;
@@ -173,7 +185,12 @@ ShrinkView::ShrinkView(Workspace& workspace, Prompter& prompter, QWidget* parent
     auto* save = new QPushButton(QStringLiteral("保存为文本…"));
     save->setObjectName(QStringLiteral("shrinkSave"));
     ticketButtons->addWidget(copy);
+    format_ = newTicketFormatBox(QStringLiteral("shrinkFormat"));
+    ticketButtons->addWidget(format_);
     ticketButtons->addWidget(save);
+    ticketNote_ = new QLabel;
+    ticketNote_->setObjectName(QStringLiteral("shrinkTicketNote"));
+    ticketButtons->addWidget(ticketNote_, 1);
     ticketColumn->addLayout(ticketButtons);
     bottom->addLayout(ticketColumn, 1);
 
@@ -202,15 +219,27 @@ ShrinkView::ShrinkView(Workspace& workspace, Prompter& prompter, QWidget* parent
     figures_->setObjectName(QStringLiteral("shrinkFigures"));
     figures_->setTextInteractionFlags(Qt::TextSelectableByMouse);
     figures_->setWordWrap(true);
+    backtestNote_ = new ResultNote(QStringLiteral("shrinkBacktestNote"));
+    backtestColumn->addWidget(backtestNote_);
     backtestColumn->addWidget(figures_);
     chart_ = newMoneyChartView(QStringLiteral("shrinkChart"),
                                QStringLiteral("回测后在此显示累计盈亏与理论盈亏"));
     backtestColumn->addWidget(chart_, 1);
     bottom->addLayout(backtestColumn, 2);
     layout->addLayout(bottom, 1);
+    cover_ = new CoverPanel(workspace_, prompter_, [this](ShrinkRequest& r) { return request(r); });
+    layout->addWidget(cover_);
+    countNote_->addResult(table_);
+    countNote_->addResult(tickets_);
+    backtestNote_->addResult(figures_);
+    backtestNote_->addResult(chart_);
 
     connect(playBox_, &QComboBox::currentIndexChanged, this, &ShrinkView::onPlayChanged);
     connect(danAtLeast_, &QSpinBox::valueChanged, this, &ShrinkView::recount);
+    // The counts follow the 012 box when it is left; until then they belong to what it held.
+    connect(routes_, &QLineEdit::textEdited, this, [this] {
+        if (routeUse_->isChecked()) countNote_->setInputsDiffer(true, inputsChangedText());
+    });
     connect(window_, &QSpinBox::valueChanged, this, &ShrinkView::recount);
     for (const auto& row : ranges_) {
         connect(row.use, &QCheckBox::toggled, this, &ShrinkView::recount);
@@ -221,15 +250,26 @@ ShrinkView::ShrinkView(Workspace& workspace, Prompter& prompter, QWidget* parent
     connect(routes_, &QLineEdit::editingFinished, this, &ShrinkView::recount);
     connect(excludeUse_, &QCheckBox::toggled, this, &ShrinkView::recount);
     connect(exclude_, &QSpinBox::valueChanged, this, &ShrinkView::recount);
+    connect(more_, &ShrinkMoreConditions::changed, this, &ShrinkView::recount);
     connect(copy, &QPushButton::clicked, this, &ShrinkView::copyTickets);
     connect(save, &QPushButton::clicked, this, &ShrinkView::saveTickets);
     connect(backtestButton_, &QPushButton::clicked, this, &ShrinkView::runBacktest);
+    for (QSpinBox* box : {steps_, randomRuns_})
+        connect(box, &QSpinBox::valueChanged, this, [this] {
+            backtestNote_->setInputsDiffer(conditionsText() != backtestFor_, inputsChangedText());
+        });
     onPlayChanged();
 }
 
 ShrinkView::~ShrinkView() = default;
 
 void ShrinkView::historyChanged() {
+    // The back-test is not run again by itself: it says what it belongs to.
+    if (backtestNote_->hasResult() && workspace_.history().version() != backtestVersion_)
+        backtestNote_->setStale(static_cast<int>(workspace_.settings().game) != backtestGame_
+                                    ? gameChangedText(QString::fromStdString(
+                                          history::gameName(history::Game{backtestGame_})))
+                                    : historyChangedText());
     stale_ = true;
     if (isVisible()) recount();
 }
@@ -255,6 +295,8 @@ void ShrinkView::onPlayChanged() {
         row.low->setValue(low);
         row.high->setValue(high);
     }
+    more_->setPlay(p);
+    setTicketFormatsFor(*format_, play::info(p).ordered);
     recount();
 }
 
@@ -268,6 +310,15 @@ void ShrinkView::cycleNumber(int number) {
     button->setToolTip(state == 1   ? QStringLiteral("胆码")
                        : state == 2 ? QStringLiteral("杀号")
                                     : QString());
+    // 至少含胆 follows the number of 胆 unless the player asked for fewer.
+    const int dan = static_cast<int>(std::count(pad_.begin(), pad_.end(), 1));
+    const bool follows = danAtLeast_->value() >= danAtLeast_->maximum();
+    {
+        const QSignalBlocker block(danAtLeast_);
+        danAtLeast_->setRange(1, std::max(1, dan));
+        if (follows) danAtLeast_->setValue(danAtLeast_->maximum());
+        danAtLeast_->setEnabled(dan > 1);
+    }
     recount();
 }
 
@@ -307,7 +358,7 @@ QString ShrinkView::request(ShrinkRequest& r) const {
     if (excludeUse_->isChecked())
         r.conditions.push_back(
             {play::ConditionKind::ExcludeDrawn, 0, 0, exclude_->value(), exclude_->value(), {}});
-    return {};
+    return more_->addTo(r);
 }
 
 void ShrinkView::recount() {
@@ -323,13 +374,21 @@ void ShrinkView::recount() {
     const play::ShrinkFigures& f = result.figures;
     table_->setRowCount(0);
     ticketsText_.clear();
+    kept_.clear();
+    ticketNote_->clear();
     tickets_->clear();
     backtestButton_->setEnabled(problem.isEmpty());
+    backtestNote_->setInputsDiffer(conditionsText() != backtestFor_, inputsChangedText());
     if (!problem.isEmpty()) {
+        countNote_->setEmpty();
         count_->setText(
             QStringLiteral("<span style='color:#b00000'>%1</span>").arg(problem.toHtmlEscaped()));
         return;
     }
+    countNote_->setCurrent(
+        QStringLiteral("%1 %2，%3，通过率按最近%4期")
+            .arg(gameText(workspace_), playBox_->currentText(), historyText(workspace_))
+            .arg(f.window));
     count_->setText(QStringLiteral("剩余 <b>%1</b> / %2 注（统计%3期）")
                         .arg(f.kept)
                         .arg(f.total)
@@ -357,8 +416,20 @@ void ShrinkView::recount() {
     }
     addRow(QStringLiteral("全部条件（p值 %1）").arg(QString::fromStdString(pValueText(f.pValue))),
            f.kept, f.keptShare, f.chance, f.passRate, f.ratio);
+    if (f.tolerance > 0)
+        for (size_t k = 0; k < f.failures.size(); ++k) {
+            const int row = table_->rowCount();
+            table_->insertRow(row);
+            table_->setItem(row, 0,
+                            new QTableWidgetItem(QStringLiteral("容错：不符%1个条件").arg(k)));
+            auto* item = new QTableWidgetItem(QString::number(f.failures[k]));
+            item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
+            table_->setItem(row, 1, item);
+        }
     table_->resizeColumnsToContents();
     ticketsText_ = shrinkTicketsText(f);
+    kept_ = f.tickets;
+    keptPlay_ = f.play;
     const play::SelectionSet& selections = play::selectionsOf(f.play);
     QStringList lines;
     for (const auto s : f.tickets)
@@ -366,22 +437,38 @@ void ShrinkView::recount() {
     tickets_->setPlainText(lines.join(QLatin1Char('\n')));
 }
 
+QString ShrinkView::conditionsText() const {
+    ShrinkRequest r;
+    if (!request(r).isEmpty()) return {};
+    QString text = QStringLiteral("%1|%2|%3")
+                       .arg(static_cast<int>(r.play))
+                       .arg(steps_->value())
+                       .arg(randomRuns_->value());
+    for (const auto& c : r.conditions) {
+        text += QStringLiteral("|%1:%2:%3:%4:%5")
+                    .arg(static_cast<int>(c.kind))
+                    .arg(c.numbers)
+                    .arg(c.atLeast)
+                    .arg(c.low)
+                    .arg(c.high);
+        for (const int route : c.routes) text += QStringLiteral(",%1").arg(route);
+        for (const int v : c.values) text += QStringLiteral(";%1").arg(v);
+        for (const auto& pattern : c.patterns)
+            text += QStringLiteral("/%1").arg(QString::fromStdString(pattern));
+    }
+    text += QStringLiteral("|t%1").arg(r.tolerance);
+    return text;
+}
+
 void ShrinkView::copyTickets() {
     QApplication::clipboard()->setText(tickets_->toPlainText());
+    ticketNote_->setText(QStringLiteral("已复制%1注").arg(kept_.size()));
 }
 
 void ShrinkView::saveTickets() {
-    if (ticketsText_.empty()) return;
-    const auto path = prompter_.askText(QStringLiteral("保存为文本"),
-                                        QStringLiteral("保存到文件（每行一注，Windows换行）："),
-                                        QDir::home().filePath(QStringLiteral("缩水号码.txt")));
-    if (!path || path->trimmed().isEmpty()) return;
-    try {
-        platform::writeFileAtomically(path->trimmed().toStdString(), ticketsText_);
-    } catch (const platform::FileError& e) {
-        prompter_.warn(QStringLiteral("保存为文本"),
-                       QStringLiteral("无法写入：%1").arg(QString::fromUtf8(e.what())));
-    }
+    if (kept_.empty()) return;
+    app::gui::saveTickets(prompter_, keptPlay_, kept_, QStringLiteral("缩水号码.txt"),
+                          ticketFormatOf(*format_));
 }
 
 void ShrinkView::runBacktest() {
@@ -405,9 +492,16 @@ void ShrinkView::runBacktest() {
         return;
     }
     const play::MoneyResult& m = result.money;
+    backtestFor_ = conditionsText();
+    backtestGame_ = static_cast<int>(workspace_.settings().game);
+    backtestVersion_ = workspace_.history().version();
+    backtestNote_->setCurrent(
+        QStringLiteral("%1 %2 缩水投注回测，%3")
+            .arg(gameText(workspace_), playBox_->currentText(), historyText(workspace_)));
     figures_->setText(
-        QStringLiteral("%1期共买%2注，成本%3元，中奖%4元，盈亏<b>%5元</b>，返奖率%6（理论%7），"
-                       "中奖%8注，最大回撤%9元，最长连续不中%10期")
+        QStringLiteral(
+            "%11：%1期共买%2注，成本%3元，中奖%4元，盈亏<b>%5元</b>，返奖率%6（理论%7），"
+            "中奖%8注，最大回撤%9元，最长连续不中%10期")
             .arg(m.steps)
             .arg(m.tickets)
             .arg(m.cost)
@@ -417,7 +511,8 @@ void ShrinkView::runBacktest() {
             .arg(percent(m.expectedReturnRate))
             .arg(m.hits)
             .arg(m.maxDrawdown)
-            .arg(m.longestLosingStreak));
+            .arg(m.longestLosingStreak)
+            .arg(playBox_->currentText()));
     showMoneyChart(*chart_, m, QStringLiteral("缩水投注"));
 }
 

@@ -27,7 +27,10 @@ class Workspace;
 
 namespace app::gui {
 
+class CoverPanel;
 class Prompter;
+class ShrinkMoreConditions;
+class ResultNote;
 
 class ShrinkView : public QWidget {
     Q_OBJECT
@@ -58,6 +61,9 @@ class ShrinkView : public QWidget {
     void runBacktest();
     void copyTickets();
     void saveTickets();
+    // The conditions of the boxes as text, to tell whether the back-test shown still belongs to
+    // them; empty when the boxes cannot be read.
+    QString conditionsText() const;
 
     Workspace& workspace_;
     Prompter& prompter_;
@@ -66,6 +72,8 @@ class ShrinkView : public QWidget {
     // 0: neither, 1: 胆, 2: 杀, for 01..11.
     std::array<int, 11> pad_{};
     std::string ticketsText_;
+    play::Play keptPlay_ = play::Play::Any5;
+    std::vector<std::uint32_t> kept_;
 
     QComboBox* playBox_ = nullptr;
     std::array<QPushButton*, 11> padButtons_{};
@@ -75,6 +83,10 @@ class ShrinkView : public QWidget {
     QLineEdit* routes_ = nullptr;
     QCheckBox* excludeUse_ = nullptr;
     QSpinBox* exclude_ = nullptr;
+    ShrinkMoreConditions* more_ = nullptr;
+    QComboBox* format_ = nullptr;
+    QLabel* ticketNote_ = nullptr;
+    CoverPanel* cover_ = nullptr;
     QSpinBox* window_ = nullptr;
     QLabel* count_ = nullptr;
     QTableWidget* table_ = nullptr;
@@ -84,6 +96,12 @@ class ShrinkView : public QWidget {
     QPushButton* backtestButton_ = nullptr;
     QLabel* figures_ = nullptr;
     QChartView* chart_ = nullptr;
+    // What the counts and tickets were computed for, and the back-test with what it was run for.
+    ResultNote* countNote_ = nullptr;
+    ResultNote* backtestNote_ = nullptr;
+    QString backtestFor_;
+    int backtestGame_ = 0;
+    std::uint64_t backtestVersion_ = 0;
 };
 
 } // namespace app::gui

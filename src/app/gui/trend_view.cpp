@@ -1,6 +1,8 @@
 #include "app/gui/trend_view.h"
 
+#include "app/gui/chart_setup.h"
 #include "app/gui/grid_style.h"
+#include "app/gui/result_note.h"
 #include "app/workspace.h"
 #include "history/period.h"
 #include "search/tally.h"
@@ -447,6 +449,8 @@ TrendView::TrendView(Workspace& workspace, QWidget* parent)
     tools->addWidget(clearMarks);
     note_ = new QLabel;
     note_->setObjectName(QStringLiteral("trendNote"));
+    // It names the game, the kind and the span: wrapped, it never widens the tab.
+    note_->setWordWrap(true);
     tools->addWidget(note_, 1);
     auto* span = new QHBoxLayout;
     span->addWidget(presetBox_);
@@ -645,13 +649,22 @@ void TrendView::rebuild() {
         const auto start = history::lastEightAsNumber(fromBox_->text().toStdString());
         const auto end = history::lastEightAsNumber(toBox_->text().toStdString());
         if (fromBox_->text().size() != 10 || toBox_->text().size() != 10 || !start || !end) {
-            note_->setText(QStringLiteral("请输入十位期号，例如2016090801"));
+            // The table stays, greyed: it shows the span it was made for, not the boxes'.
+            note_->setText(shownFor_.isEmpty()
+                               ? QStringLiteral("请输入十位期号，例如2016090801")
+                               : QStringLiteral("请输入十位期号，例如2016090801（下表仍是%1）")
+                                     .arg(shownFor_));
+            setGreyed(table_, true);
             return;
         }
         request.spanStart = wanted.start = *start;
         request.spanEnd = wanted.end = *end;
     }
-    if (!dirty_ && wanted == built_) return;
+    setGreyed(table_, false);
+    if (!dirty_ && wanted == built_) {
+        note_->setText(shownFor_);
+        return;
+    }
     dirty_ = false;
     built_ = wanted;
 
@@ -661,16 +674,43 @@ void TrendView::rebuild() {
     auto table = std::make_shared<const search::OmissionTable>(workspace_.rows(), request,
                                                                workspace_.zodiac());
     const size_t periods = table->periods();
-    model_->setTable(std::move(table), subject);
     table_->clearSpans();
+    if (periods == 0 && !workspace_.rows().empty()) {
+        // A span without a draw has nothing to count: no table of zeros, the note says so.
+        model_->setTable(nullptr, subject);
+        line_->setEnabled(false);
+        shownFor_.clear();
+        note_->setText(emptySpanText());
+        showChart(-1);
+        return;
+    }
+    model_->setTable(std::move(table), subject);
     if (model_->testRow() >= 0 && model_->columnCount() > 2)
         table_->setSpan(model_->testRow(), 1, 1, model_->columnCount() - 1);
     line_->setEnabled(model_->table()->singleValued());
-    note_->setText(workspace_.rows().empty() ? QStringLiteral("没有历史号码")
-                                             : QStringLiteral("共 %1 期").arg(periods));
+    shownFor_ = workspace_.rows().empty() ? QStringLiteral("没有历史号码")
+                                          : QStringLiteral("%1 %2，%3至%4期，共 %5 期")
+                                                .arg(gameText(workspace_), model_->subjectText(),
+                                                     fromBox_->text(), toBox_->text())
+                                                .arg(periods);
+    note_->setText(shownFor_);
     fitColumns();
     if (atEnd) table_->scrollToBottom();
     showChart(chartedValue_);
+}
+
+QString TrendView::emptySpanText() const {
+    const auto day = [this](int back) {
+        const std::chrono::year_month_day date(std::chrono::sys_days(workspace_.today()) -
+                                               std::chrono::days(back));
+        return QStringLiteral("%1-%2-%3")
+            .arg(static_cast<int>(date.year()))
+            .arg(static_cast<unsigned>(date.month()), 2, 10, QLatin1Char('0'))
+            .arg(static_cast<unsigned>(date.day()), 2, 10, QLatin1Char('0'));
+    };
+    if (preset_ == Preset::Today) return QStringLiteral("今天（%1）还没有开奖号码").arg(day(0));
+    if (preset_ == Preset::Yesterday) return QStringLiteral("昨天（%1）没有开奖号码").arg(day(1));
+    return QStringLiteral("%1至%2期之间没有开奖号码").arg(fromBox_->text(), toBox_->text());
 }
 
 void TrendView::fitColumns() {
@@ -739,15 +779,9 @@ void TrendView::showChart(int v) {
     series->setColor(kBall);
     chart->addSeries(series);
     auto* x = new QValueAxis;
-    x->setRange(1, static_cast<double>(std::max<size_t>(shown, 2)));
-    x->setLabelFormat(QStringLiteral("%d"));
-    x->setTickCount(std::min<int>(static_cast<int>(shown), 11) < 2 ? 2 : 11);
+    setRoundRange(*x, 1, static_cast<double>(std::max<size_t>(shown, 2)));
     auto* y = new QValueAxis;
-    // Whole-number ticks: the range is a multiple of the tick step.
-    const std::int64_t step = std::max<std::int64_t>(1, (highest + 4) / 5);
-    y->setRange(0, static_cast<double>(step * ((highest + step - 1) / step)));
-    y->setTickCount(static_cast<int>((highest + step - 1) / step) + 1);
-    y->setLabelFormat(QStringLiteral("%d"));
+    setRoundRange(*y, 0, static_cast<double>(highest));
     // Counts of five digits in a narrow chart are shown whole, never cut to "…".
     x->setTruncateLabels(false);
     y->setTruncateLabels(false);

@@ -149,6 +149,8 @@ class TrendView : public QWidget {
     QString chartTip(const QPoint& position) const;
     void fitColumns();
     TrendSubject chosenSubject() const;
+    // What the note says when the span holds no draw.
+    QString emptySpanText() const;
 
     Workspace& workspace_;
     TrendModel* model_ = nullptr;
@@ -179,6 +181,8 @@ class TrendView : public QWidget {
     bool fromFollows_ = true;
     bool toFollows_ = true;
     Preset preset_ = Preset::All;
+    // What the table shown was made for: the game, the kind and the span.
+    QString shownFor_;
     int chartedValue_ = -1;
 };
 

@@ -8,6 +8,7 @@
 #include <QEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QProcess>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTableView>
@@ -71,4 +72,29 @@ TEST(OutsideChanges, SettingsWrittenElsewhereAreReadOnActivation) {
     QApplication::sendEvent(f.window.get(), &activated);
     EXPECT_EQ(f.workspace().settings().updateSite, "http://127.0.0.1:9");
     EXPECT_TRUE(f.find<QRadioButton>("Option4_3")->isChecked());
+}
+
+TEST(OutsideChanges, ReadingCommandsElsewhereLeaveTheResultsAsTheyAre) {
+    WindowFixture f;
+    testing_support::openWithFiveDraws(f);
+    f.find<QPushButton>("Command1")->click();
+    ASSERT_EQ(f.workspace().waitForWrites(), "");
+    const int rows = gridRows(f);
+    for (const QStringList& command :
+         {QStringList{"history"}, QStringList{"backtest", "--steps", "2"},
+          QStringList{"export-sheet", "hits"}, QStringList{"plays", "--play", "r5"}}) {
+        QProcess child;
+        child.start(QString::fromUtf8(K11_EXECUTABLE),
+                    QStringList{"--data-dir", QString::fromStdString(f.store.dataDir()),
+                                "--settings", QString::fromStdString(f.store.settingsPath())} +
+                        command);
+        ASSERT_TRUE(child.waitForFinished(30000));
+        EXPECT_EQ(child.exitCode(), 0) << child.readAllStandardError().toStdString();
+    }
+    // Longer than the window's look at the file takes.
+    QTest::qWait(1500);
+    EXPECT_TRUE(f.find<QLabel>("staleResultsHint")->isHidden());
+    EXPECT_FALSE(f.find<QLabel>("searchResultNote")->text().contains(QStringLiteral("已更改")));
+    EXPECT_EQ(gridRows(f), rows);
+    EXPECT_TRUE(f.prompter.warnings().empty());
 }

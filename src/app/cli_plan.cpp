@@ -1,0 +1,231 @@
+// The plan command: a chase plan's (追号/倍投) calculator table with its exact chances, or what the
+// plan would have done over the last periods against the same plan on random tickets. It changes
+// nothing stored.
+
+#include "app/cli.h"
+#include "app/number_text.h"
+#include "app/plan_service.h"
+
+#include <charconv>
+#include <ostream>
+
+namespace app {
+
+namespace {
+
+std::int64_t parseWhole(const std::string& option, const std::string& text, std::int64_t low,
+                        std::int64_t high) {
+    std::int64_t value = 0;
+    const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (text.empty() || ec != std::errc() || end != text.data() + text.size() || value < low ||
+        value > high)
+        throw UsageError{option + " takes a whole number from " + std::to_string(low) + " to " +
+                         std::to_string(high)};
+    return value;
+}
+
+std::string optional(const std::optional<double>& v, const char* format) {
+    return v ? formatted(*v, format) : std::string("null");
+}
+
+void printTableJson(const PlanRequest& request, const PlanResult& r, std::ostream& out) {
+    const play::ChasePlan& plan = request.plan;
+    out << "{\"play\": " << jsonString(play::info(r.play).code) << ", \"chase\": " << plan.length
+        << ", \"schedule\": " << jsonString(play::scheduleText(plan.schedule))
+        << ", \"max_multiplier\": " << plan.maxMultiplier
+        << ", \"stop_on_win\": " << (plan.stopOnWin ? "true" : "false")
+        << ", \"bankroll\": " << (plan.bankroll ? std::to_string(*plan.bankroll) : "null")
+        << ", \"tickets\": " << r.tickets << ", \"prize\": " << r.prize
+        << ", \"p\": " << formatted(r.table.winChance, "%.10g") << ", \"table\": [";
+    for (size_t k = 0; k < r.table.rows.size(); ++k) {
+        const play::ChaseRow& row = r.table.rows[k];
+        out << (k ? ", " : "") << "{\"i\": " << row.i << ", \"multiplier\": " << row.multiplier
+            << ", \"stake\": " << row.stake << ", \"staked\": " << row.staked
+            << ", \"prize\": " << row.prize << ", \"profit\": " << row.profit
+            << ", \"profit_rate\": " << formatted(row.profitRate, "%.6f")
+            << ", \"no_win_yet\": " << formatted(row.noWinYet, "%.10g") << "}";
+    }
+    out << "], \"expected_staked\": " << formatted(r.table.expectedStaked, "%.6f")
+        << ", \"expected_chase_net\": " << formatted(r.table.expectedNet, "%.6f");
+}
+
+void printBacktestJson(const Workspace& w, const PlanResult& r, std::ostream& out) {
+    const play::ChaseBacktest& b = *r.backtest;
+    out << "{\"steps\": " << b.steps << ", \"skipped\": " << r.bought.skipped
+        << ", \"played\": " << b.played << ", \"chases\": " << b.chases
+        << ", \"chases_won\": " << b.chasesWon << ", \"chases_lost\": " << b.chasesLost
+        << ", \"chases_open\": " << b.chasesOpen << ", \"ruined_at\": "
+        << (b.ruinedIndex ? jsonString(w.historyPeriodText(r.bought.periods[*b.ruinedIndex].row))
+                          : std::string("null"))
+        << ", \"staked\": " << b.staked << ", \"won\": " << b.won << ", \"net\": " << b.net
+        << ", \"return_rate\": " << optional(b.returnRate, "%.6f")
+        << ", \"expected_return_rate\": " << formatted(b.expectedReturnRate, "%.6f")
+        << ", \"max_drawdown\": " << b.maxDrawdown << ", \"max_stake\": " << b.maxStake
+        << ", \"longest_chase\": " << b.longestChase << ", \"random\": ";
+    if (b.random)
+        out << "{\"runs\": " << b.random->runs
+            << ", \"net_mean\": " << formatted(b.random->netMean, "%.3f")
+            << ", \"percentile\": " << formatted(b.random->percentile, "%.4f")
+            << ", \"ruin_share\": " << formatted(b.random->ruinShare, "%.4f") << "}";
+    else
+        out << "null";
+    out << "}";
+}
+
+int runPlan(CommandContext& c) {
+    PlanRequest request;
+    BetRequest& bet = request.bet;
+    play::ChasePlan& plan = request.plan;
+    std::optional<play::Play> which;
+    std::optional<PickRule> rule;
+    bool json = false, tableOnly = false, haveChase = false, haveSchedule = false;
+    std::optional<bool> stopOnWin;
+    std::vector<std::string> searchArgs;
+    const auto& args = c.args;
+    auto value = [&](size_t& i) -> const std::string& {
+        if (i + 1 >= args.size()) throw UsageError{args[i] + " needs a value"};
+        return args[++i];
+    };
+    auto setRule = [&](PickRule chosen) {
+        if (rule && !(*rule == PickRule::Fixed && chosen == PickRule::Fixed))
+            throw UsageError{"give one pick rule: --pick TICKET (repeatable) or --pick-from "
+                             "coldest|hottest|search"};
+        rule = chosen;
+    };
+    auto setStop = [&](bool stop) {
+        if (stopOnWin && *stopOnWin != stop)
+            throw UsageError{"give one of --stop-on-win and --no-stop"};
+        stopOnWin = stop;
+    };
+    for (size_t i = 0; i < args.size(); ++i) {
+        const std::string& a = args[i];
+        if (a == "--play") {
+            const std::string& code = value(i);
+            which = play::playOfCode(code);
+            if (!which)
+                throw UsageError{
+                    "--play is one of q1, r2, r3, r4, r5, r6, r7, r8, q2d, q2g, q3d, q3g: " + code};
+        } else if (a == "--pick") {
+            setRule(PickRule::Fixed);
+            bet.tickets.push_back(value(i));
+        } else if (a == "--pick-from") {
+            const std::string& from = value(i);
+            if (from == "coldest")
+                setRule(PickRule::Coldest);
+            else if (from == "hottest")
+                setRule(PickRule::Hottest);
+            else if (from == "search")
+                setRule(PickRule::Search);
+            else
+                throw UsageError{"--pick-from is coldest, hottest or search: " + from};
+        } else if (a == "--chase") {
+            plan.length = static_cast<int>(parseWhole(a, value(i), 1, play::kMaxChase));
+            haveChase = true;
+        } else if (a == "--multiplier") {
+            const auto parsed = play::parseSchedule(value(i));
+            if (!parsed.schedule) throw UsageError{"--multiplier: " + parsed.error};
+            plan.schedule = *parsed.schedule;
+            haveSchedule = true;
+        } else if (a == "--max-multiplier") {
+            plan.maxMultiplier = parseWhole(a, value(i), 1, kMaxMultiplierCap);
+        } else if (a == "--stop-on-win") {
+            setStop(true);
+        } else if (a == "--no-stop") {
+            setStop(false);
+        } else if (a == "--bankroll") {
+            plan.bankroll = parseWhole(a, value(i), 1, kMaxBankroll);
+        } else if (a == "--steps") {
+            bet.steps = static_cast<int>(parseWhole(a, value(i), 1, kMaxBetSteps));
+        } else if (a == "--random") {
+            bet.randomRuns = static_cast<int>(parseWhole(a, value(i), 0, kMaxRandomRuns));
+        } else if (a == "--seed") {
+            const std::string& text = value(i);
+            std::uint64_t seed = 0;
+            const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), seed);
+            if (text.empty() || ec != std::errc() || end != text.data() + text.size())
+                throw UsageError{"--seed takes a whole number from 0 to 18446744073709551615"};
+            bet.seed = seed;
+        } else if (a == "--table") {
+            tableOnly = true;
+        } else if (a == "--json") {
+            json = true;
+        } else if (a == "--from" || a == "--to") {
+            throw UsageError{"plan uses the whole history before each tested period; " + a +
+                             " does not apply"};
+        } else {
+            // The options of search or combo, for --pick-from search.
+            searchArgs.push_back(a);
+        }
+    }
+    if (!which) throw UsageError{"--play is needed"};
+    if (!rule) throw UsageError{"a pick rule is needed: --pick TICKET or --pick-from RULE"};
+    if (!haveChase) throw UsageError{"--chase is needed: the periods of a chase, 1 to 200"};
+    if (!haveSchedule)
+        throw UsageError{"--multiplier is needed: fixed:m, double[:m], list:m,m,... or "
+                         "profit:R[:m]"};
+    if (*rule != PickRule::Search && !searchArgs.empty())
+        throw UsageError{"unknown option " + searchArgs.front()};
+    plan.stopOnWin = stopOnWin.value_or(true);
+    bet.play = *which;
+    bet.rule = *rule;
+    if (*rule == PickRule::Search) {
+        SearchShape shape;
+        if (const int status = applySearchOptions(c, searchArgs, SearchChoice::BySize, shape);
+            status != kExitOk)
+            return status;
+        bet.searchType =
+            shape.combination ? search::SearchType::Combination : search::SearchType::Pattern;
+        bet.positions = shape.positions;
+    }
+
+    SearchService searches(c.workspace);
+    PlanService service(c.workspace, searches);
+    history::NoProgress progress;
+    PlanResult result;
+    const Outcome outcome =
+        tableOnly ? service.table(request, result) : service.backtest(request, progress, result);
+    if (!outcome.ok) {
+        c.err << outcome.message << "\n";
+        return kExitRefused;
+    }
+    if (json) {
+        printTableJson(request, result, c.out);
+        c.out << ", \"backtest\": ";
+        if (result.backtest)
+            printBacktestJson(c.workspace, result, c.out);
+        else
+            c.out << "null";
+        c.out << "}\n";
+        return kExitOk;
+    }
+    if (tableOnly) {
+        const auto header = planTableHeader();
+        for (size_t k = 0; k < header.size(); ++k) c.out << (k ? "\t" : "") << header[k];
+        c.out << '\n';
+        for (const auto& row : result.table.rows) {
+            const auto cells = planTableCells(row);
+            for (size_t k = 0; k < cells.size(); ++k) c.out << (k ? "\t" : "") << cells[k];
+            c.out << '\n';
+        }
+        for (const auto& [label, text] : planTableLines(result))
+            c.out << label << '\t' << text << '\n';
+        return kExitOk;
+    }
+    for (const auto& [label, text] : planBacktestLines(c.workspace, result))
+        c.out << label << '\t' << text << '\n';
+    return kExitOk;
+}
+
+} // namespace
+
+void addPlanCommands(std::vector<CommandSpec>& table) {
+    table.push_back({"plan",
+                     "plan --play P (--pick TICKET ... | --pick-from coldest|hottest | --pick-from "
+                     "search [options of search or combo]) --chase L --multiplier "
+                     "fixed:m|double[:m]|list:m,m,...|profit:R[:m] [--max-multiplier X] "
+                     "[--stop-on-win|--no-stop] [--bankroll B] [--steps M] [--random R] "
+                     "[--seed S] [--table] [--json]",
+                     true, runPlan});
+}
+
+} // namespace app

@@ -1,0 +1,235 @@
+#include "play/chase_backtest.h"
+
+#include "play/random_tickets.h"
+
+#include <algorithm>
+#include <atomic>
+#include <future>
+#include <thread>
+
+namespace play {
+
+namespace {
+
+// The running figures of one play of the plan, the real one or a random run.
+struct RunFigures {
+    std::int64_t played = 0;
+    std::int64_t chases = 0, chasesWon = 0, chasesLost = 0, chasesOpen = 0;
+    std::int64_t staked = 0, won = 0, net = 0, peak = 0, maxDrawdown = 0, maxStake = 0;
+    std::int64_t longestChase = 0;
+    double expectedNet = 0; // what the stakes so far lose on average
+    std::optional<size_t> ruinedIndex;
+};
+
+// Plays the plan over the tested periods. bought[k] is the ticket count a chase starting at k
+// buys, multipliersOf[t] the chase's multipliers for t tickets, hits(k, start) the winning
+// tickets at k of a chase begun at start; atShown(k, net, expected) is told the net after each
+// tested period until a ruin. Each yuan staked returns ticketReturn on average.
+template <class Hits, class Shown>
+RunFigures playPlan(const ChasePlan& plan, int prize, double ticketReturn,
+                    const std::vector<std::uint32_t>& bought,
+                    const std::vector<std::vector<std::int64_t>>& multipliersOf, Hits&& hits,
+                    Shown&& atShown) {
+    RunFigures f;
+    const std::optional<std::int64_t>& bankroll = plan.bankroll;
+    bool active = false, wonInChase = false;
+    size_t start = 0;
+    std::uint32_t tickets = 0;
+    int i = 0; // periods of the current chase bought
+    const std::vector<std::int64_t>* multipliers = nullptr;
+    for (size_t k = 0; k < bought.size(); ++k) {
+        if (!active && bought[k] > 0) {
+            active = true;
+            wonInChase = false;
+            start = k;
+            tickets = bought[k];
+            i = 0;
+            multipliers = &multipliersOf[tickets];
+        }
+        if (active) {
+            const std::int64_t multiplier = (*multipliers)[static_cast<size_t>(i)];
+            const std::int64_t stake = multiplier * tickets * kTicketPrice;
+            if (bankroll && stake > *bankroll + f.net) {
+                f.ruinedIndex = k;
+                return f;
+            }
+            if (i == 0) ++f.chases;
+            ++f.played;
+            f.staked += stake;
+            f.expectedNet += static_cast<double>(stake) * (ticketReturn - 1);
+            f.maxStake = std::max(f.maxStake, stake);
+            const std::int64_t h = hits(k, start, tickets);
+            const std::int64_t win = multiplier * h * prize;
+            f.won += win;
+            f.net += win - stake;
+            f.peak = std::max(f.peak, f.net);
+            f.maxDrawdown = std::max(f.maxDrawdown, f.peak - f.net);
+            ++i;
+            f.longestChase = std::max<std::int64_t>(f.longestChase, i);
+            wonInChase = wonInChase || h > 0;
+            if ((h > 0 && plan.stopOnWin) || i == plan.length) {
+                ++(wonInChase ? f.chasesWon : f.chasesLost);
+                active = false;
+            }
+        }
+        atShown(k, f.net, f.expectedNet);
+    }
+    if (active) {
+        if (wonInChase)
+            ++f.chasesWon;
+        else
+            ++f.chasesOpen;
+    }
+    return f;
+}
+
+} // namespace
+
+ChaseBacktest chaseBacktest(const SelectionSet& selections, int prize, const ChasePlan& plan,
+                            const std::vector<BetPeriod>& periods, const RandomOptions& options,
+                            history::Progress& progress, unsigned threads) {
+    ChaseBacktest r;
+    r.steps = static_cast<std::int64_t>(periods.size());
+    r.expectedReturnRate = prize * chance(selections.play()) / kTicketPrice;
+    const auto n = static_cast<std::uint32_t>(selections.size());
+
+    // The multipliers of a chase for every ticket count a chase can start with.
+    std::vector<std::uint32_t> bought(periods.size());
+    std::uint32_t most = 0;
+    for (size_t k = 0; k < periods.size(); ++k) {
+        bought[k] = static_cast<std::uint32_t>(periods[k].tickets.size());
+        most = std::max(most, bought[k]);
+    }
+    std::vector<std::vector<std::int64_t>> multipliersOf(most + 1);
+    for (size_t k = 0; k < periods.size(); ++k) {
+        auto& m = multipliersOf[bought[k]];
+        if (bought[k] == 0 || !m.empty()) continue;
+        Multipliers made = chaseMultipliers(plan.schedule, plan.length, static_cast<int>(bought[k]),
+                                            prize, plan.maxMultiplier);
+        if (made.failedAt) {
+            r.failedAt = made.failedAt;
+            r.unreachable = made.unreachable;
+            r.failedTickets = static_cast<int>(bought[k]);
+            return r;
+        }
+        m = std::move(made.values);
+    }
+
+    const size_t stride = std::max<size_t>(1, (periods.size() + kCurvePoints - 1) / kCurvePoints);
+    std::vector<size_t> shown;
+    for (size_t k = 0; k < periods.size(); ++k)
+        if ((k + 1) % stride == 0 || k + 1 == periods.size()) shown.push_back(k);
+
+    std::vector<std::vector<std::uint32_t>> winners(periods.size());
+    for (size_t k = 0; k < periods.size(); ++k) selections.winners(periods[k].draw, winners[k]);
+
+    // The plan itself, on the tickets each chase began with.
+    size_t s = 0;
+    const RunFigures real = playPlan(
+        plan, prize, r.expectedReturnRate, bought, multipliersOf,
+        [&](size_t k, size_t start, std::uint32_t) {
+            std::int64_t h = 0;
+            for (std::uint32_t t : periods[start].tickets)
+                h += std::binary_search(winners[k].begin(), winners[k].end(), t) ? 1 : 0;
+            return h;
+        },
+        [&](size_t k, std::int64_t net, double expected) {
+            if (s < shown.size() && shown[s] == k) {
+                r.curve.push_back({k, net, expected, expected, expected});
+                ++s;
+            }
+        });
+    for (; s < shown.size(); ++s)
+        r.curve.push_back(
+            {shown[s], real.net, real.expectedNet, real.expectedNet, real.expectedNet});
+    r.played = real.played;
+    r.chases = real.chases;
+    r.chasesWon = real.chasesWon;
+    r.chasesLost = real.chasesLost;
+    r.chasesOpen = real.chasesOpen;
+    r.ruinedIndex = real.ruinedIndex;
+    if (real.ruinedIndex) r.ruinedAt = periods[*real.ruinedIndex].period;
+    r.staked = real.staked;
+    r.won = real.won;
+    r.net = real.net;
+    if (r.staked > 0) r.returnRate = static_cast<double>(r.won) / static_cast<double>(r.staked);
+    r.maxDrawdown = real.maxDrawdown;
+    r.maxStake = real.maxStake;
+    r.longestChase = real.longestChase;
+    if (options.runs <= 0) return r;
+
+    // The random runs: each its own stream of the seed, so the thread count changes nothing.
+    // Every period of a run buys fresh random tickets, as many as the chase began with.
+    const auto runs = static_cast<size_t>(options.runs);
+    std::vector<std::int64_t> finalNet(runs);
+    std::vector<std::uint8_t> ruined(runs);
+    std::vector<std::int64_t> shownNet(runs * shown.size());
+    std::atomic<size_t> next{0}, done{0};
+    std::atomic<bool> stop{false};
+    auto work = [&](bool reporting) {
+        std::vector<std::uint8_t> chosen(n, 0);
+        std::vector<std::uint32_t> picked;
+        for (;;) {
+            const size_t run = next.fetch_add(1);
+            if (run >= runs || stop.load()) return;
+            Random random(options.seed, run);
+            std::int64_t* row = shownNet.data() + run * shown.size();
+            size_t at = 0;
+            const RunFigures f = playPlan(
+                plan, prize, r.expectedReturnRate, bought, multipliersOf,
+                [&](size_t k, size_t, std::uint32_t tickets) {
+                    return randomHits(random, n, tickets, winners[k], chosen, picked);
+                },
+                [&](size_t k, std::int64_t net, double) {
+                    if (at < shown.size() && shown[at] == k) row[at++] = net;
+                });
+            for (; at < shown.size(); ++at) row[at] = f.net;
+            finalNet[run] = f.net;
+            ruined[run] = f.ruinedIndex.has_value();
+            const size_t finished = done.fetch_add(1) + 1;
+            if (reporting && !progress.advance(finished)) stop = true;
+        }
+    };
+    if (threads == 0) threads = std::max(1u, std::thread::hardware_concurrency());
+    threads = static_cast<unsigned>(std::min<size_t>(threads, runs));
+    progress.setTotal(runs);
+    std::vector<std::future<void>> helpers;
+    for (unsigned t = 1; t < threads; ++t)
+        helpers.push_back(std::async(std::launch::async, work, false));
+    try {
+        work(true);
+    } catch (...) {
+        stop = true;
+        for (auto& helper : helpers) helper.wait();
+        throw;
+    }
+    for (auto& helper : helpers) helper.get();
+    if (stop || !progress.advance(runs)) {
+        r.cancelled = true;
+        return r;
+    }
+
+    ChaseRandomFigures random;
+    random.runs = options.runs;
+    double sum = 0;
+    std::int64_t notAbove = 0, ruinedRuns = 0;
+    for (size_t run = 0; run < runs; ++run) {
+        sum += static_cast<double>(finalNet[run]);
+        notAbove += finalNet[run] <= r.net;
+        ruinedRuns += ruined[run];
+    }
+    const auto count = static_cast<double>(runs);
+    random.netMean = sum / count;
+    random.percentile = static_cast<double>(notAbove) / count;
+    random.ruinShare = static_cast<double>(ruinedRuns) / count;
+    r.random = random;
+    std::vector<std::int64_t> column(runs);
+    for (size_t k = 0; k < shown.size(); ++k) {
+        for (size_t run = 0; run < runs; ++run) column[run] = shownNet[run * shown.size() + k];
+        r.curve[k].low = quantile(column, 0.05);
+        r.curve[k].high = quantile(column, 0.95);
+    }
+    return r;
+}
+
+} // namespace play
