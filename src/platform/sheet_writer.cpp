@@ -175,9 +175,8 @@ class Workbook {
         if (std::fflush(rows) != 0 || std::ferror(rows)) {
             const int error = errno;
             close();
-            throw FileError("cannot write " + path_ +
-                            ": writing the rows to a temporary file failed (" +
-                            std::strerror(error) + ")");
+            throw FileError("无法写入“" + path_ + "”：写入临时文件失败（" + systemReason(error) +
+                            "）");
         }
     }
 
@@ -258,12 +257,17 @@ bool writeSheet(const std::string& path, const SheetGrid& grid, const SheetProgr
         const std::size_t cells = workbook.cellsWritten();
         workbook.finish();
         // Only a workbook read back whole, with every row and cell, replaces the earlier file.
-        const WorksheetCounts found = checkWrittenWorkbook(pending);
+        WorksheetCounts found;
+        try {
+            found = checkWrittenWorkbook(pending);
+        } catch (const FileError& e) {
+            throw FileError("无法写入“" + path + "”：" + e.what());
+        }
         if (found.rows != rows || found.cells != cells)
-            throw FileError("cannot write " + path + ": the workbook came out with " +
-                            std::to_string(found.rows) + " of " + std::to_string(rows) +
-                            " rows and " + std::to_string(found.cells) + " of " +
-                            std::to_string(cells) + " cells");
+            throw FileError("无法写入“" + path + "”：写出的工作簿不完整（" + std::to_string(rows) +
+                            "行中只有" + std::to_string(found.rows) + "行，" +
+                            std::to_string(cells) + "个单元格中只有" + std::to_string(found.cells) +
+                            "个）");
         syncFile(pending);
         renameDurably(pending, path);
     } catch (...) {

@@ -41,20 +41,20 @@ std::size_t countTags(std::string_view text, std::string_view tag, std::size_t f
 template <class Consume>
 void readEntryBytes(unzFile zip, const std::function<FileError(const std::string&)>& broken,
                     Consume consume) {
-    if (unzOpenCurrentFile(zip) != UNZ_OK) throw broken("cannot be opened");
+    if (unzOpenCurrentFile(zip) != UNZ_OK) throw broken("无法打开");
     std::vector<char> buffer(1 << 16);
     for (;;) {
         const int read =
             unzReadCurrentFile(zip, buffer.data(), static_cast<unsigned>(buffer.size()));
         if (read < 0) {
             unzCloseCurrentFile(zip);
-            throw broken("cannot be unpacked");
+            throw broken("无法解压");
         }
         if (read == 0) break;
         consume(std::string_view(buffer.data(), static_cast<std::size_t>(read)));
     }
     // Closing after the last byte checks the entry's CRC.
-    if (unzCloseCurrentFile(zip) != UNZ_OK) throw broken("fails its checksum");
+    if (unzCloseCurrentFile(zip) != UNZ_OK) throw broken("校验和不符");
 }
 
 // A small part: read through the XML reader to its end.
@@ -66,9 +66,9 @@ void checkXmlEntry(unzFile zip, const std::function<FileError(const std::string&
         while (!xml.atEnd())
             if (xml.readNext() == QXmlStreamReader::EndDocument) ended = true;
         if (xml.hasError() && xml.error() != QXmlStreamReader::PrematureEndOfDocumentError)
-            throw broken("is not well-formed XML (" + xml.errorString().toStdString() + ")");
+            throw broken("不是完整的XML（" + xml.errorString().toStdString() + "）");
     });
-    if (!ended) throw broken("ends before its XML does");
+    if (!ended) throw broken("不完整");
 }
 
 // The worksheet, which holds nearly all of the bytes: its row and cell tags are counted and its
@@ -87,7 +87,7 @@ WorksheetCounts checkSheetEntry(unzFile zip,
     const auto end = window.find_last_not_of(" \r\n\t");
     if (end == std::string::npos ||
         !std::string_view(window).substr(0, end + 1).ends_with("</worksheet>"))
-        throw broken("ends before its XML does");
+        throw broken("不完整");
     return counts;
 }
 
@@ -95,7 +95,7 @@ WorksheetCounts checkSheetEntry(unzFile zip,
 
 WorksheetCounts checkWrittenWorkbook(const std::string& path) {
     Zip zip(path);
-    if (!zip.handle()) throw FileError("the workbook " + path + " came out damaged: not a zip");
+    if (!zip.handle()) throw FileError("写出的工作簿不是有效的zip文件");
     WorksheetCounts counts;
     bool sawSheet = false;
     for (int at = unzGoToFirstFile(zip.handle()); at == UNZ_OK;
@@ -103,10 +103,10 @@ WorksheetCounts checkWrittenWorkbook(const std::string& path) {
         char name[512] = {};
         if (unzGetCurrentFileInfo64(zip.handle(), nullptr, name, sizeof name, nullptr, 0, nullptr,
                                     0) != UNZ_OK)
-            throw FileError("the workbook " + path + " came out damaged: an unreadable entry");
+            throw FileError("写出的工作簿中有无法读取的部分");
         const std::string entry = name;
         const std::function<FileError(const std::string&)> broken = [&](const std::string& why) {
-            return FileError("the workbook " + path + " came out damaged: " + entry + " " + why);
+            return FileError("写出的工作簿中的" + entry + why);
         };
         if (entry == "xl/worksheets/sheet1.xml") {
             sawSheet = true;
@@ -115,8 +115,7 @@ WorksheetCounts checkWrittenWorkbook(const std::string& path) {
             checkXmlEntry(zip.handle(), broken);
         }
     }
-    if (!sawSheet)
-        throw FileError("the workbook " + path + " came out damaged: it holds no worksheet");
+    if (!sawSheet) throw FileError("写出的工作簿中没有工作表");
     return counts;
 }
 

@@ -16,7 +16,8 @@ struct WorksheetCounts {
 
 // Reads every part of the workbook at path to its end, checking each part's checksum: the small
 // parts through the XML reader, the worksheet xl/worksheets/sheet1.xml (nearly all the bytes) by
-// counting its row and cell tags and finding its end tag. Throws FileError saying what is wrong.
+// counting its row and cell tags and finding its end tag. Throws FileError saying what is wrong
+// (in words for the user, without the path).
 WorksheetCounts checkWrittenWorkbook(const std::string& path);
 
 } // namespace platform
