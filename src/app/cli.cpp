@@ -24,6 +24,7 @@ const std::vector<CommandSpec>& commandTable() {
         addPlayCommands(t);
         addPlanCommands(t);
         addShrinkCommands(t);
+        addLiveCommands(t);
         return t;
     }();
     return table;

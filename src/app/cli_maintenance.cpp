@@ -2,10 +2,12 @@
 // rebuild, repair, update.
 
 #include "app/cli.h"
+#include "app/cli_live.h"
 #include "app/history_service.h"
 #include "app/update_service.h"
 #include "history/period.h"
 
+#include <algorithm>
 #include <csignal>
 #include <ostream>
 
@@ -146,6 +148,7 @@ class StoppableUpdate : public UpdateProgress {
 };
 
 int update(CommandContext& c) {
+    if (std::find(c.args.begin(), c.args.end(), "--watch") != c.args.end()) return watchUpdates(c);
     Workspace& w = c.workspace;
     w.settingsFile().setPersistent(false); // --site is for this run only
     for (size_t i = 0; i < c.args.size(); ++i) {
@@ -194,7 +197,9 @@ void addMaintenanceCommands(std::vector<CommandSpec>& table) {
     table.push_back({"clear", "clear", true, clear});
     table.push_back({"rebuild", "rebuild", true, rebuild});
     table.push_back({"repair", "repair", true, repair});
-    table.push_back({"update", "update [--site URL] [--today YYYY-MM-DD]", true, update});
+    table.push_back(
+        {"update", "update [--site URL] [--today YYYY-MM-DD] [--watch [--until HH:MM] [--poll S]]",
+         true, update});
 }
 
 } // namespace app

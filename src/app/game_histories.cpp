@@ -19,8 +19,12 @@ GameHistories listGameHistories(Workspace& workspace) {
         const fs::path path = fs::path(workspace.dataDir()) / entry.file;
         std::error_code error;
         if (!fs::is_regular_file(path, error)) continue;
+        if (auto two = workspace.twoFilesProblem(game)) {
+            result.problems.push_back(std::move(*two));
+            continue;
+        }
         try {
-            platform::Database db(path.string());
+            platform::Database db = workspace.openToRead(path.string());
             if (const auto problem = history::foreignSchemaProblem(db); !problem.empty()) {
                 result.problems.push_back(entry.file + "：不是本程序的历史数据库（" + problem +
                                           "）");

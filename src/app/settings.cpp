@@ -1,10 +1,13 @@
 #include "app/settings.h"
 
+#include "app/omission_alerts.h"
 #include "history/page_address.h"
 
 #include <algorithm>
 #include <charconv>
+#include <deque>
 #include <functional>
+#include <sstream>
 
 namespace app {
 
@@ -26,6 +29,8 @@ struct Key {
     // when it is not one the program accepts).
     std::function<std::string(const Settings&)> getText;
     std::function<std::optional<std::string>(Settings&, const std::string&)> putText;
+    // Copies the key's value from one set of values to another.
+    std::function<void(Settings&, const Settings&)> copy;
 };
 
 // The results site's address: a base address, or a full address with placeholders.
@@ -40,6 +45,32 @@ std::optional<std::string> putPrizes(Settings& s, const std::string& text) {
     auto parsed = play::parsePrizes(text);
     if (!parsed.prizes) return parsed.error;
     s.prizes = *parsed.prizes;
+    return std::nullopt;
+}
+
+// DrawFirst<code> and DrawEvery<code>: a time "HH:MM" or whole minutes; the day's last draw
+// must still fall on that day (24:00 at the latest).
+std::optional<std::string> putSchedule(Settings& s, size_t index, bool first,
+                                       const std::string& raw) {
+    const history::Game game = history::kGames[index];
+    history::DrawSchedule schedule = s.schedules[index];
+    const std::string name =
+        std::string(first ? "DrawFirst" : "DrawEvery") + std::to_string(static_cast<int>(game));
+    if (first) {
+        const auto minute = history::parseClockTime(raw);
+        if (!minute) return name + " 的值必须是 00:00 到 23:59 之间的时间（HH:MM）";
+        schedule.firstMinute = *minute;
+    } else {
+        int minutes = 0;
+        const auto [end, error] = std::from_chars(raw.data(), raw.data() + raw.size(), minutes);
+        if (raw.empty() || error != std::errc() || end != raw.data() + raw.size() || minutes < 1 ||
+            minutes > 1440)
+            return name + " 的值必须是 1 到 1440 之间的整分钟数";
+        schedule.everyMinutes = minutes;
+    }
+    if (auto problem = history::scheduleProblem(schedule, history::drawsPerDay(game)))
+        return name + "：" + *problem;
+    s.schedules[index] = schedule;
     return std::nullopt;
 }
 
@@ -65,6 +96,9 @@ Key numberKey(const char* name, bool isBool, std::function<int(const Settings&)>
     key.readable = std::move(readable);
     key.offered = std::move(offered);
     key.offeredText = offeredText;
+    key.copy = [get = key.get, put = key.put](Settings& to, const Settings& from) {
+        put(to, get(from));
+    };
     return key;
 }
 
@@ -101,12 +135,14 @@ Key codeKey(const char* name, E Settings::*member, std::function<bool(int)> read
         std::move(offered), offeredText);
 }
 
-Key textKey(const char* name, std::function<std::string(const Settings&)> get,
+template <typename T>
+Key textKey(const char* name, T Settings::*member, std::function<std::string(const Settings&)> get,
             std::function<std::optional<std::string>(Settings&, const std::string&)> put) {
     Key key;
     key.name = name;
     key.getText = std::move(get);
     key.putText = std::move(put);
+    key.copy = [member](Settings& to, const Settings& from) { to.*member = from.*member; };
     return key;
 }
 
@@ -130,11 +166,46 @@ const std::vector<Key>& keyTable() {
         boolKey("SxSetup", &Settings::zodiacInAnimalOrder),
         intKey("IniSerchDay", &Settings::updateDays, range(2, 16), range(2, 16), "2 到 16"),
         textKey(
-            "UpdateSite", [](const Settings& s) { return s.updateSite; }, putSite),
+            "UpdateSite", &Settings::updateSite, [](const Settings& s) { return s.updateSite; },
+            putSite),
         textKey(
-            "Prizes", [](const Settings& s) { return play::prizesText(s.prizes); }, putPrizes),
+            "Prizes", &Settings::prizes,
+            [](const Settings& s) { return play::prizesText(s.prizes); }, putPrizes),
+        boolKey("AutoUpdate", &Settings::autoUpdate),
+        boolKey("AutoSearch", &Settings::autoSearch),
+        textKey(
+            "AlertRules", &Settings::alertRules, [](const Settings& s) { return s.alertRules; },
+            [](Settings& s, const std::string& text) -> std::optional<std::string> {
+                std::istringstream items(text);
+                std::string item;
+                while (std::getline(items, item, ';'))
+                    if (auto parsed = parseAlertRule(item); !parsed.rule) return parsed.error;
+                s.alertRules = alertRulesText(parseAlertRules(text));
+                return std::nullopt;
+            }),
     };
-    return table;
+    static const std::vector<Key> withSchedules = [] {
+        std::vector<Key> all = table;
+        for (size_t i = 0; i < 4; ++i) {
+            const std::string code = std::to_string(static_cast<int>(history::kGames[i]));
+            // The keys' names live as long as the table; a deque never moves them.
+            static std::deque<std::string> names;
+            names.push_back("DrawFirst" + code);
+            all.push_back(textKey(
+                names.back().c_str(), &Settings::schedules,
+                [i](const Settings& s) {
+                    return history::clockTimeText(s.schedules[i].firstMinute);
+                },
+                [i](Settings& s, const std::string& t) { return putSchedule(s, i, true, t); }));
+            names.push_back("DrawEvery" + code);
+            all.push_back(textKey(
+                names.back().c_str(), &Settings::schedules,
+                [i](const Settings& s) { return std::to_string(s.schedules[i].everyMinutes); },
+                [i](Settings& s, const std::string& t) { return putSchedule(s, i, false, t); }));
+        }
+        return all;
+    }();
+    return withSchedules;
 }
 
 const Key* findKey(const std::string& name) {
@@ -173,7 +244,7 @@ std::optional<bool> parseBool(const std::string& raw) {
 } // namespace
 
 SettingsFile::SettingsFile(platform::SettingsStore store) : store_(std::move(store)) {
-    load();
+    values_ = load(stored_);
 }
 
 const std::vector<std::string>& SettingsFile::keys() {
@@ -185,26 +256,41 @@ const std::vector<std::string>& SettingsFile::keys() {
     return names;
 }
 
-void SettingsFile::reload() {
-    if (!persistent_) return;
+std::vector<std::string> SettingsFile::reload() {
+    if (!persistent_) return {};
     store_.reload();
-    load();
+    std::vector<std::optional<std::string>> stored;
+    const Settings fromStore = load(stored);
+    std::vector<std::string> changed;
+    const auto& table = keyTable();
+    for (size_t i = 0; i < table.size(); ++i) {
+        // A value this run holds but did not store (the command line's --game) stays as it is
+        // until the store's value changes.
+        if (stored[i] == stored_[i]) continue;
+        table[i].copy(values_, fromStore);
+        changed.emplace_back(table[i].name);
+    }
+    stored_ = std::move(stored);
+    return changed;
 }
 
-void SettingsFile::load() {
-    values_ = Settings{};
+Settings SettingsFile::load(std::vector<std::optional<std::string>>& stored) const {
+    Settings values;
+    stored.clear();
     for (const auto& key : keyTable()) {
-        const auto stored = store_.read(kSettingsSection, key.name);
-        if (!stored) continue;
+        stored.push_back(store_.read(kSettingsSection, key.name));
+        if (!stored.back()) continue;
+        const std::string& text = *stored.back();
         if (key.putText) {
-            Settings read = values_;
-            if (!key.putText(read, *stored)) values_ = read;
+            Settings read = values;
+            if (!key.putText(read, text)) values = read;
         } else if (key.isBool) {
-            if (const auto b = parseBool(*stored)) key.put(values_, *b ? 1 : 0);
-        } else if (const auto v = parseInt(*stored); v && key.readable(*v)) {
-            key.put(values_, *v);
+            if (const auto b = parseBool(text)) key.put(values, *b ? 1 : 0);
+        } else if (const auto v = parseInt(text); v && key.readable(*v)) {
+            key.put(values, *v);
         }
     }
+    return values;
 }
 
 std::optional<std::string> SettingsFile::text(const std::string& name) const {
@@ -215,7 +301,7 @@ std::optional<std::string> SettingsFile::text(const std::string& name) const {
     return std::to_string(key->get(values_));
 }
 
-std::optional<std::string> SettingsFile::set(const std::string& name, const std::string& text) {
+std::optional<std::string> SettingsFile::assign(const std::string& name, const std::string& text) {
     const Key* key = findKey(name);
     if (!key) return "没有这个设置项：" + name;
     if (key->putText) {
@@ -229,13 +315,24 @@ std::optional<std::string> SettingsFile::set(const std::string& name, const std:
         if (!v || !key->offered(*v)) return name + " 的值必须是 " + key->offeredText;
         key->put(values_, *v);
     }
+    return std::nullopt;
+}
+
+std::optional<std::string> SettingsFile::set(const std::string& name, const std::string& text) {
+    if (auto error = assign(name, text)) return error;
     return save(name);
 }
 
 std::optional<std::string> SettingsFile::save(const std::string& name) {
     if (!persistent_) return std::nullopt;
     const auto value = text(name);
-    if (!value || store_.write(kSettingsSection, name, *value)) return std::nullopt;
+    if (!value) return std::nullopt;
+    if (store_.write(kSettingsSection, name, *value)) {
+        const auto& table = keyTable();
+        for (size_t i = 0; i < table.size(); ++i)
+            if (name == table[i].name) stored_[i] = *value;
+        return std::nullopt;
+    }
     saveProblem_ = "设置 " + name + " 无法保存到 " + store_.location() +
                    "：请检查这个文件是否可写。本次运行中仍使用新的设置。";
     return saveProblem_;

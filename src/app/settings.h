@@ -4,11 +4,13 @@
 // True and False. A stored value that cannot be read or is out of range gives the default.
 
 #include "history/attributes.h"
+#include "history/draw_schedule.h"
 #include "history/period.h"
 #include "platform/settings_store.h"
 #include "play/plays.h"
 #include "search/search_request.h"
 
+#include <array>
 #include <optional>
 #include <string>
 #include <utility>
@@ -34,6 +36,21 @@ struct Settings {
     int updateDays = 6;              // IniSerchDay: days the online update keeps, 2..16
     std::string updateSite;          // UpdateSite: the site's base address or address pattern
     play::Prizes prizes;             // Prizes: each play's prize, "q1=13,r2=6,..."
+    // Each game's draw times, in menu order: DrawFirst<code> "HH:MM", DrawEvery<code> minutes.
+    std::array<history::DrawSchedule, 4> schedules{
+        history::defaultSchedule(history::Game::Jiangxi),
+        history::defaultSchedule(history::Game::Guangdong),
+        history::defaultSchedule(history::Game::Shanghai),
+        history::defaultSchedule(history::Game::Heilongjiang)};
+    bool autoUpdate = false; // AutoUpdate: the online update runs by itself after each draw
+    bool autoSearch = true;  // AutoSearch: the last search runs again after a new draw
+    std::string alertRules;  // AlertRules: the omission alerts, "q1 any current>=30;..."
+
+    // The draw times of a game (a code the menu does not offer has 江西's).
+    const history::DrawSchedule& schedule(history::Game game) const {
+        const int index = history::gameMenuIndex(game);
+        return schedules[static_cast<size_t>(index < 0 ? 0 : index)];
+    }
 };
 
 class SettingsFile {
@@ -51,6 +68,8 @@ class SettingsFile {
     // Changes one value as the menus and boxes would, and writes it. Returns an error text when
     // the key is unknown or the value is not one the program offers; nothing changes then.
     std::optional<std::string> set(const std::string& key, const std::string& text);
+    // The same without writing it: the caller saves it once what goes with it has been done.
+    std::optional<std::string> assign(const std::string& key, const std::string& text);
 
     // Writes the key's current value to the store (after a member was changed in values()).
     // Returns why it could not be saved; the value in memory stays changed for this run.
@@ -63,15 +82,18 @@ class SettingsFile {
     Settings& mutableValues() { return values_; }
 
     std::string location() const { return store_.location(); }
-    // Reads every key from the store again (another process may have changed them); a run that
-    // is not persistent keeps its own values.
-    void reload();
+    // Reads every key from the store again (another process may have changed them) and takes the
+    // values whose stored text changed since this run last read or wrote them; returns those
+    // keys. A run that is not persistent keeps its own values.
+    std::vector<std::string> reload();
 
   private:
-    void load();
+    // The values the store holds, and each key's stored text (in the order of keys()).
+    Settings load(std::vector<std::optional<std::string>>& stored) const;
 
     platform::SettingsStore store_;
     Settings values_;
+    std::vector<std::optional<std::string>> stored_;
     bool persistent_ = true;
     std::optional<std::string> saveProblem_;
 };

@@ -261,7 +261,7 @@ UpdateService::DayReading UpdateService::readDay(history::Date day, Clock::time_
 }
 
 UpdateResult UpdateService::update(UpdateProgress& progress) {
-    if (auto open = workspace_.requireDatabase(); !open.ok) return failed(open.message);
+    if (auto open = workspace_.requireWritable(); !open.ok) return failed(open.message);
     // New draws would be derived after the damaged rows.
     if (auto sound = workspace_.checkDraws(); !sound.ok) return failed(sound.message);
     const Settings& s = workspace_.settings();

@@ -1,5 +1,7 @@
 #include "app/workspace.h"
 
+#include "app/history_file_names.h"
+
 #include "history/draw_appender.h"
 #include "history/game_record.h"
 #include "history/period.h"
@@ -173,49 +175,6 @@ void Workspace::followZodiacYear() {
     }
 }
 
-namespace {
-constexpr const char* kHistoryStem = "kelvora11S5";
-
-// The game whose history a game code uses: a code the menu does not offer plays like 江西 and
-// keeps 江西's history.
-history::Game historyGame(history::Game game) {
-    return history::gameMenuIndex(game) < 0 ? history::Game::Jiangxi : game;
-}
-} // namespace
-
-history::Game Workspace::mainFileGame() const {
-    const auto main = std::filesystem::path(options_.dataDir) / (std::string(kHistoryStem) + ".db");
-    std::error_code error;
-    if (std::filesystem::is_regular_file(main, error)) {
-        try {
-            platform::Database db(main.string());
-            const auto record = history::readGameRecord(db);
-            if (record.state == history::GameRecord::State::Recorded)
-                return history::Game{record.code};
-        } catch (const std::exception&) {
-            // Opening it as the game's file says what is wrong with it.
-        }
-    }
-    return historyGame(startGame_);
-}
-
-std::string Workspace::gameFileSuffix(history::Game code) const {
-    const history::Game game = historyGame(code);
-    const std::string own = "-" + std::to_string(static_cast<int>(game));
-    if (game != mainFileGame()) return own;
-    // A history kept beside a main file that has since gone stays the game's history.
-    const auto dir = std::filesystem::path(options_.dataDir);
-    std::error_code error;
-    if (!std::filesystem::exists(dir / (std::string(kHistoryStem) + ".db"), error) &&
-        std::filesystem::is_regular_file(dir / (kHistoryStem + own + ".db"), error))
-        return own;
-    return "";
-}
-
-std::string Workspace::historyFileName(history::Game game) const {
-    return kHistoryStem + gameFileSuffix(game) + ".db";
-}
-
 WriteLock::~WriteLock() {
     if (workspace_) workspace_->releaseWriteLock();
 }
@@ -236,7 +195,7 @@ std::string Workspace::lockPath() const {
 }
 
 Outcome Workspace::lockForWriting(WriteLock& lock) {
-    if (auto open = requireDatabase(); !open.ok) return open;
+    if (auto open = requireWritable(); !open.ok) return open;
     if (lock.workspace_ == this) return Outcome::success();
     if (writeLocks_ == 0) {
         try {
@@ -281,7 +240,10 @@ Outcome Workspace::followOtherWriters() {
         // Another connection wrote: whatever this workspace keeps about the file is read again.
         // A new generation of the history also tells the column cache and the search writer to
         // forget what they hold.
+        // A span end at the newest draw follows the draws stored elsewhere, as it does typing.
+        const bool spanFollows = spanEnd_ == followingSpanEnd();
         loadHistory(db_);
+        if (spanFollows) spanEnd_.clear();
         afterHistoryChange();
     } catch (const std::exception& e) {
         return Outcome::failure(std::string("读取历史数据库失败（") + e.what() +
@@ -328,6 +290,7 @@ static std::vector<std::string> allGameSuffixes() {
 }
 
 void Workspace::removeLeftoversOfKilledRuns() {
+    if (!folderWritable()) return;
     // Only while no other operation runs: its files in the making are no leftovers.
     platform::FileLock quiet;
     try {
@@ -338,19 +301,22 @@ void Workspace::removeLeftoversOfKilledRuns() {
     if (!quiet.held()) return;
     const std::filesystem::path folder = options_.dataDir;
     for (const std::string& suffix : allGameSuffixes()) {
-        const std::string replacement = platform::pendingName(kHistoryStem + suffix + ".db");
-        const std::string copy = std::string("kelvora11S5Tmp") + suffix + ".db";
-        for (const std::string& name :
+        // Replacements are made beside the file a link in the folder leads to.
+        const std::string replacement =
+            platform::pendingName((folder / (kHistoryStem + suffix + ".db")).string());
+        const std::string copy = (folder / ("kelvora11S5Tmp" + suffix + ".db")).string();
+        for (const std::string& path :
              {replacement, replacement + "-journal", replacement + "-wal", replacement + "-shm",
               copy + "-journal", platform::pendingName(copy),
-              platform::pendingName("lsbf" + suffix + ".txt")}) {
+              platform::pendingName((folder / ("lsbf" + suffix + ".txt")).string())}) {
             std::error_code ignored;
-            std::filesystem::remove(folder / name, ignored);
+            std::filesystem::remove(path, ignored);
         }
     }
 }
 
 void Workspace::keepForeignLogsAside() {
+    if (!folderWritable()) return; // nothing can be moved there, and nothing is written
     // Every game's file, before any connection (finding which game a file holds included) reads
     // one of them through a log that is not its own.
     for (const std::string& suffix : allGameSuffixes()) {
@@ -378,11 +344,31 @@ void Workspace::openDatabase() {
     waitForWrites();
     refusedFileGame_.reset();
     const history::Game game = historyGame(settings().game);
+    bool writable = true;
     try {
         std::error_code error;
         std::filesystem::create_directories(options_.dataDir, error);
-        keepForeignLogsAside();
-        platform::Database db(databasePath());
+        writable = folderWritable();
+        if (auto two = twoFilesProblem(game)) {
+            db_.close();
+            history_.clear();
+            databaseProblem_ = std::move(*two);
+            return;
+        }
+        const std::string file = std::filesystem::path(databasePath()).filename().string();
+        if (!writable && !std::filesystem::exists(databasePath(), error)) {
+            db_.close();
+            history_.clear();
+            databaseProblem_ = "数据文件夹“" + options_.dataDir +
+                               "”是只读的（不能写入），无法在其中新建" + history::gameName(game) +
+                               "的历史数据库文件" + file +
+                               "。请选择已有历史号码的彩种，或者用 --data-dir 指定一个可以写入的"
+                               "数据文件夹。";
+            return;
+        }
+        if (writable) keepForeignLogsAside();
+        platform::Database db(databasePath(),
+                              writable ? platform::Access::ReadWrite : platform::Access::ReadOnly);
         // A file that is not ours is left exactly as it is.
         if (const auto problem = history::foreignSchemaProblem(db); !problem.empty())
             throw platform::DbError("这不是本程序的历史数据库：" + problem);
@@ -395,7 +381,6 @@ void Workspace::openDatabase() {
             refusedFileGame_ = record.code;
             db_.close();
             history_.clear();
-            const std::string file = std::filesystem::path(databasePath()).filename().string();
             const std::string recorded = history::gameName(history::Game{record.code});
             const std::string chosen = history::gameName(game);
             databaseProblem_ = "历史数据库文件“" + file + "”记录的是" + recorded +
@@ -407,22 +392,33 @@ void Workspace::openDatabase() {
                                "的历史号码使用。";
             return;
         }
-        history::createTables(db);
-        if (record.state == history::GameRecord::State::Unrecorded) {
-            try {
-                history::recordGame(db, game);
-            } catch (const platform::DbError&) {
-                // A file that cannot be written is still this game's for this run.
+        // A file that can only be read is read as it is.
+        if (writable) {
+            history::createTables(db);
+            if (record.state == history::GameRecord::State::Unrecorded) {
+                try {
+                    history::recordGame(db, game);
+                } catch (const platform::DbError&) {
+                    // A file that cannot be written is still this game's for this run.
+                }
             }
+            // Kept in the file; when another connection holds it in its old mode, it stays so.
+            db.useWriteAheadLog();
         }
-        // Kept in the file; when another connection holds it in its old mode, it stays so.
-        db.useWriteAheadLog();
         loadHistory(db);
         db_ = std::move(db);
         databaseProblem_.clear();
     } catch (const std::exception& e) {
         db_.close();
         history_.clear();
+        if (!writable) {
+            // Nothing in a read-only folder can be renamed or created: no advice to do so.
+            databaseProblem_ = "无法读取历史数据库 " + databasePath() + "（" + e.what() +
+                               "）。数据文件夹“" + options_.dataDir +
+                               "”是只读的（不能写入）：请把整个文件夹复制到可以写入的地方，再用 "
+                               "--data-dir 指定复制的文件夹启动程序。";
+            return;
+        }
         databaseProblem_ = "无法打开历史数据库 " + databasePath() + "（" + e.what() +
                            "）。请检查数据文件夹是否存在并可写，然后重新启动程序。如果这个文件"
                            "已损坏或不是本程序的，请把它改名保存，重新启动程序（会新建一个空的"
@@ -461,6 +457,13 @@ Outcome Workspace::takeFileAsCurrentGame() {
     }
     switchHistory();
     if (!db_.isOpen()) return Outcome::failure(databaseProblem_);
+    settings_.save("GsZl");
+    return Outcome::success();
+}
+
+Outcome Workspace::requireWritable() {
+    if (auto open = requireDatabase(); !open.ok) return open;
+    if (readOnly()) return Outcome::failure(readOnlyProblem());
     return Outcome::success();
 }
 
@@ -484,31 +487,33 @@ bool Workspace::followOutsideChanges() {
 }
 
 bool Workspace::rereadSettings() {
-    std::vector<std::optional<std::string>> before;
-    for (const auto& key : SettingsFile::keys()) before.push_back(settings_.text(key));
-    settings_.reload();
-    bool changed = false;
-    bool spanStartMoves = false;
-    for (size_t i = 0; i < before.size(); ++i) {
-        const std::string& key = SettingsFile::keys()[i];
-        if (settings_.text(key) == before[i]) continue;
-        changed = true;
-        spanStartMoves = spanStartMoves || key == "bolSq" || key == "intPreQi";
+    const history::Game shown = settings().game;
+    const auto changed = settings_.reload();
+    if (changed.empty()) return false;
+    const auto has = [&](const char* key) {
+        return std::find(changed.begin(), changed.end(), key) != changed.end();
+    };
+    if (has("GsZl")) {
+        const history::Game chosen = settings().game;
+        settings_.mutableValues().game = shown;
+        // A game chosen elsewhere is switched to as the menu does (the history with it); a run
+        // given its game on the command line keeps it.
+        if (!options_.game && (chosen != shown || !db_.isOpen())) switchGame(chosen, false);
     }
-    if (!changed) return false;
     const Settings& s = settings();
     drawsPerDay_ = history::drawsPerDay(s.game);
     zodiac_.setValueOrder(s.zodiacInAnimalOrder, s.zodiacBase);
     refreshNextPeriod();
     reloadTargets();
-    if (spanStartMoves) resetSpanStart();
+    if (has("bolSq") || has("intPreQi")) resetSpanStart();
     return true;
 }
 
 std::chrono::year_month_day Workspace::today() const {
     if (options_.today) return options_.today();
-    return std::chrono::year_month_day{
-        std::chrono::floor<std::chrono::days>(std::chrono::system_clock::now())};
+    // The games' days are Beijing days (UTC+8), whatever the computer's zone.
+    return std::chrono::year_month_day{std::chrono::floor<std::chrono::days>(
+        std::chrono::system_clock::now() + std::chrono::hours(8))};
 }
 
 std::string Workspace::historyPeriodText(size_t row) const {
@@ -571,8 +576,7 @@ Outcome Workspace::addDraw(const std::array<std::string, 5>& boxes,
         period = history::lastEightAsNumber(nextPeriodText_).value_or(history_.newest().period + 1);
     }
 
-    const bool spanFollows =
-        spanEnd_ == history::tenDigit(history_.empty() ? 0 : history_.newest().period);
+    const bool spanFollows = spanEnd_ == followingSpanEnd();
     try {
         history_.insert(history::storeDraw(db_, zodiac_, settings().segmentBase, period, numbers));
     } catch (const history::PeriodTaken&) {
@@ -694,14 +698,21 @@ Outcome Workspace::setBackDistance(const std::string& text) {
 
 Outcome Workspace::setGame(history::Game game) {
     if (history::gameMenuIndex(game) < 0) return Outcome::success();
+    return switchGame(game, true);
+}
+
+Outcome Workspace::switchGame(history::Game game, bool store) {
     const bool same = game == settings().game;
     settings_.mutableValues().game = game;
     drawsPerDay_ = history::drawsPerDay(game);
-    settings_.save("GsZl");
-    // Each game has its own history: the other game's is shown at once.
-    if (same && db_.isOpen()) return Outcome::success();
-    switchHistory();
-    if (!db_.isOpen()) return Outcome::failure(databaseProblem_);
+    // Each game has its own history: the other game's is shown at once. The choice is stored
+    // only once that history is open, so that the next run does not start on a game whose file
+    // could not be opened (or made).
+    if (!same || !db_.isOpen()) {
+        switchHistory();
+        if (!db_.isOpen()) return Outcome::failure(databaseProblem_);
+    }
+    if (store) settings_.save("GsZl");
     return Outcome::success();
 }
 
@@ -788,14 +799,16 @@ std::optional<std::string> Workspace::settingText(const std::string& key) const 
 Outcome Workspace::setSetting(const std::string& key, const std::string& value) {
     // Keys with a menu or box go through it, so everything that follows a choice follows.
     const auto before = settings_.text(key);
+    if (key == "GsZl") {
+        // Stored by setGame once the game's history is open.
+        const history::Game shown = settings().game;
+        if (auto error = settings_.assign(key, value)) return Outcome::failure(*error);
+        const history::Game game = settings().game;
+        settings_.mutableValues().game = shown;
+        return setGame(game);
+    }
     if (auto error = settings_.set(key, value)) return Outcome::failure(*error);
     const Settings& s = settings();
-    if (key == "GsZl") {
-        // settings_.set has changed the game already; setGame switches the history.
-        const history::Game game = s.game;
-        settings_.mutableValues().game = before ? history::Game{std::stoi(*before)} : game;
-        if (auto switched = setGame(game); !switched.ok) return switched;
-    }
     if (key == "SxIni") setZodiacBase(s.zodiacBase);
     if (key == "SxSetup") setZodiacOrder(s.zodiacInAnimalOrder);
     if (key == "bolSq" || key == "intPreQi") {

@@ -96,6 +96,8 @@ class Workspace {
     // ---- state ----
     const Settings& settings() const { return settings_.values(); }
     const std::string& dataDir() const { return options_.dataDir; }
+    // The options this workspace was opened with (another workspace on the same folder).
+    const WorkspaceOptions& options() const { return options_; }
     // Today's date (the clock tests and the command line's --today can set).
     std::chrono::year_month_day today() const;
     void setToday(std::chrono::year_month_day day) {
@@ -122,6 +124,17 @@ class Workspace {
     // The text columns read while the history loaded (readSearchColumnsAhead), once.
     search::ColumnReading takeColumnReading() { return std::move(columnReading_); }
     bool databaseOpen() const { return db_.isOpen(); }
+    // The history is open for reading only: the data folder cannot be written (a read-only
+    // folder or disk). Everything that would change it is refused with readOnlyProblem().
+    bool readOnly() const { return db_.isOpen() && db_.readOnly(); }
+    std::string readOnlyProblem() const;
+    // When two files of the data folder may each be the game's history (kelvora11S5.db is the
+    // game's and kelvora11S5-<code>.db is there as well, a copy put in by hand, say): the
+    // message naming both and what each holds. Neither is used for the game while both are there.
+    std::optional<std::string> twoFilesProblem(history::Game game) const;
+    // Opens a file of the data folder to read what it holds (for reading only when the folder
+    // cannot be written).
+    platform::Database openToRead(const std::string& path) const;
     // Why the database could not be opened; empty when it is open.
     const std::string& databaseProblem() const { return databaseProblem_; }
     // What the user should know about the opening of the database although it opened (a log
@@ -226,6 +239,8 @@ class Workspace {
     // Fails with the message for the user when the database is not open. Follows what another
     // process did to the database since this workspace last looked (see lockForWriting).
     Outcome requireDatabase();
+    // The same, and fails when the history can only be read (see readOnly).
+    Outcome requireWritable();
     // The database's data_version as this workspace last followed it.
     std::int64_t followedDataVersion() const { return dataVersion_; }
     // Takes the data folder's write lock for an operation that changes the database: waits for
@@ -269,6 +284,9 @@ class Workspace {
     void openDatabase();
     // Opens the history of the current game after a game switch.
     void switchHistory();
+    // Switches to the game's history; stores the choice (store) only once its file is open.
+    Outcome switchGame(history::Game game, bool store);
+    bool folderWritable() const;
     // The zodiac year of the next period, or of today while the history is empty.
     void followZodiacYear();
     // The game kelvora11S5.db holds: the one it records, else the settings' game at start.
@@ -283,6 +301,10 @@ class Workspace {
     void refreshNextPeriod();
     void resetSpanStart();
     void updateSpan();
+    // The span end box's text when it follows the history: the newest draw's id.
+    std::string followingSpanEnd() const {
+        return history::tenDigit(history_.empty() ? 0 : history_.newest().period);
+    }
     void afterHistoryChange();
 
     WorkspaceOptions options_;

@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <cctype>
 #include <cerrno>
 #include <cstring>
 #include <ctime>
@@ -224,7 +225,7 @@ std::string logOwnerPath(const std::string& databasePath) {
 }
 
 std::string keepForeignLogAside(const std::string& databasePath) {
-    return guardLog(databasePath);
+    return guardLog(replacedFile(databasePath));
 }
 
 Statement::Statement(sqlite3* db, std::string_view sql) : db_(db) {
@@ -323,8 +324,13 @@ bool Statement::isIntegerAt(int column) const {
 
 Database::Database() = default;
 
-Database::Database(const std::string& path) : path_(path) {
-    foreignLogKept_ = guardLog(path);
+Database::Database(const std::string& path, Access access)
+    : path_(path), filePath_(replacedFile(path)) {
+    if (access == Access::ReadOnly) {
+        openReadOnly();
+        return;
+    }
+    foreignLogKept_ = guardLog(filePath_);
     sqlite3* db = nullptr;
     const int rc =
         sqlite3_open_v2(path.c_str(), &db,
@@ -337,7 +343,7 @@ Database::Database(const std::string& path) : path_(path) {
     }
     db_ = db;
     serial_ = nextSerial++;
-    ownerRecord_ = std::make_unique<LogOwnerRecord>(path);
+    ownerRecord_ = std::make_unique<LogOwnerRecord>(filePath_);
     sqlite3_wal_hook(db_, checkpointAfterCommit, ownerRecord_.get());
     sqlite3_busy_timeout(db_, 2000);
     // Closing leaves the log alone (see the header); commits are durable unless a transaction
@@ -355,6 +361,66 @@ Database::Database(const std::string& path) : path_(path) {
         device_ = info.st_dev;
         inode_ = info.st_ino;
     }
+}
+
+namespace {
+
+// An SQLite URI naming the file at path: every byte but the plain ones escaped.
+std::string fileUri(const std::string& path) {
+    static const char* hex = "0123456789ABCDEF";
+    std::string uri = "file:";
+    for (const unsigned char c : path) {
+        if (std::isalnum(c) || c == '/' || c == '-' || c == '.' || c == '_' || c == '~') {
+            uri += static_cast<char>(c);
+        } else {
+            uri += '%';
+            uri += hex[c >> 4];
+            uri += hex[c & 15];
+        }
+    }
+    return uri;
+}
+
+} // namespace
+
+void Database::openReadOnly() {
+    struct stat info {};
+    if (::stat(filePath_.c_str(), &info) != 0)
+        throw DbError("cannot open database " + path_ + ": " + std::strerror(errno));
+    // A log with changes is read through its index; the file alone is read as a file nothing
+    // changes (no lock, no index: a read-only folder can hold neither).
+    const bool throughLog = logHoldsChanges(filePath_ + "-wal");
+    // The log's index is only read as well (a file of the folder that its owner could write).
+    const std::string uri =
+        fileUri(filePath_) + (throughLog ? "?mode=ro&readonly_shm=1" : "?immutable=1");
+    sqlite3* db = nullptr;
+    const int rc = sqlite3_open_v2(
+        uri.c_str(), &db, SQLITE_OPEN_READONLY | SQLITE_OPEN_URI | SQLITE_OPEN_NOMUTEX, nullptr);
+    if (rc != SQLITE_OK) {
+        std::string message = "cannot open database " + path_;
+        if (db) message += ": " + std::string(sqlite3_errmsg(db));
+        sqlite3_close(db);
+        throw DbError(message);
+    }
+    db_ = db;
+    readOnly_ = true;
+    serial_ = nextSerial++;
+    sqlite3_busy_timeout(db_, 2000);
+    sqlite3_db_config(db_, SQLITE_DBCONFIG_NO_CKPT_ON_CLOSE, 1, nullptr);
+    try {
+        // SQLite opens lazily: a log that cannot be read shows at the first read.
+        exec("SELECT count(*) FROM sqlite_master");
+    } catch (const DbError& e) {
+        close();
+        if (throughLog)
+            throw DbError("the log " + filePath_ +
+                          "-wal beside the database holds changes that cannot be read in a "
+                          "folder that cannot be written without its index file " +
+                          filePath_ + "-shm (" + e.what() + ")");
+        throw;
+    }
+    device_ = info.st_dev;
+    inode_ = info.st_ino;
 }
 
 bool Database::stillAtPath() const {
@@ -377,7 +443,8 @@ Database::~Database() {
 }
 
 Database::Database(Database&& other) noexcept
-    : db_(std::exchange(other.db_, nullptr)), path_(std::move(other.path_)), device_(other.device_),
+    : db_(std::exchange(other.db_, nullptr)), path_(std::move(other.path_)),
+      filePath_(std::move(other.filePath_)), readOnly_(other.readOnly_), device_(other.device_),
       inode_(other.inode_), serial_(other.serial_),
       foreignLogKept_(std::move(other.foreignLogKept_)),
       ownerRecord_(std::move(other.ownerRecord_)) {}
@@ -387,6 +454,8 @@ Database& Database::operator=(Database&& other) noexcept {
         close();
         db_ = std::exchange(other.db_, nullptr);
         path_ = std::move(other.path_);
+        filePath_ = std::move(other.filePath_);
+        readOnly_ = other.readOnly_;
         device_ = other.device_;
         inode_ = other.inode_;
         serial_ = other.serial_;
@@ -397,6 +466,7 @@ Database& Database::operator=(Database&& other) noexcept {
 }
 
 bool Database::useWriteAheadLog() {
+    if (readOnly_) return false;
     auto stmt = prepare("PRAGMA journal_mode = WAL");
     try {
         // Changing the mode writes the file's header.
@@ -411,6 +481,7 @@ bool Database::useWriteAheadLog() {
 }
 
 void Database::checkpoint() {
+    if (readOnly_) throw DbError("the database is open for reading only");
     auto stmt = prepare("PRAGMA wal_checkpoint(TRUNCATE)");
     if (ownerRecord_->around([&] {
             const bool busy = stmt.step() && stmt.intAt(0) != 0;
@@ -421,6 +492,7 @@ void Database::checkpoint() {
 }
 
 bool Database::tryCheckpoint() {
+    if (readOnly_) return false;
     sqlite3_busy_timeout(db_, 0);
     bool done = false;
     try {
@@ -439,12 +511,14 @@ bool Database::tryCheckpoint() {
 
 void Database::replaceFile(const std::string& replacement) {
     const std::string live = path_;
+    const std::string file = filePath_;
     // The old file holds everything its log held; the log is empty.
     checkpoint();
     close();
     // Were the old log files left, the new file would be read through them.
-    ::unlink((live + "-wal").c_str());
-    ::unlink((live + "-shm").c_str());
+    ::unlink((file + "-wal").c_str());
+    ::unlink((file + "-shm").c_str());
+    // A link at the path stays: the file it leads to is replaced.
     try {
         renameDurably(replacement, live);
     } catch (...) {

@@ -86,11 +86,17 @@ struct SqlValue {
     static SqlValue of(std::string_view value) { return {Type::Text, 0, value}; }
 };
 
+// How a connection opens its file. ReadOnly: an existing file in a folder that cannot be written,
+// read without writing anything beside it: through its log when the log holds changes (the log's
+// index file must then be there as well), else the file alone, which nothing can change then.
+enum class Access { ReadWrite, ReadOnly };
+
 class Database {
   public:
     Database();
-    // Opens (and creates when missing) the database file at path.
-    explicit Database(const std::string& path);
+    // Opens (and, to write, creates when missing) the database file at path. A symbolic link at
+    // path is followed: the log and what goes with it lie beside the file it leads to.
+    explicit Database(const std::string& path, Access access = Access::ReadWrite);
     ~Database();
     Database(Database&& other) noexcept;
     Database& operator=(Database&& other) noexcept;
@@ -98,11 +104,15 @@ class Database {
     Database& operator=(const Database&) = delete;
 
     bool isOpen() const { return db_ != nullptr; }
+    // Opened with Access::ReadOnly: every write fails, and nothing is checkpointed.
+    bool readOnly() const { return readOnly_; }
     // Where a log found beside the file that was not its own (a copy of the file put back beside
     // the log another file left) was moved at this opening, instead of being played into the
     // file; empty when none was. See the header comment.
     const std::string& foreignLogKept() const { return foreignLogKept_; }
     const std::string& path() const { return path_; }
+    // The file itself: path(), or the file a symbolic link at path() leads to.
+    const std::string& filePath() const { return filePath_; }
     // False when the file at path() is no longer the one this connection opened (another
     // process renamed a new file over it): writes would go to a file nobody reads.
     bool stillAtPath() const;
@@ -155,8 +165,12 @@ class Database {
     sqlite3* handle() const { return db_; }
 
   private:
+    void openReadOnly();
+
     sqlite3* db_ = nullptr;
     std::string path_;
+    std::string filePath_;
+    bool readOnly_ = false;
     // The identity of the file opened.
     std::uint64_t device_ = 0;
     std::uint64_t inode_ = 0;
@@ -166,7 +180,8 @@ class Database {
     std::unique_ptr<LogOwnerRecord> ownerRecord_;
 };
 
-// The file that records whose log lies beside a database file: path + "-wal.owner".
+// The file that records whose log lies beside a database file: path + "-wal.owner" (path is the
+// file itself, not a link to it).
 std::string logOwnerPath(const std::string& databasePath);
 // What every opening does first: moves a log that is not the file's own aside, returning where
 // it was kept (empty when the log is the file's own or there is none), and records the file as

@@ -117,8 +117,22 @@ void writeDurably(const std::string& destination, const std::string& shown, Fill
 
 } // namespace
 
+std::string replacedFile(const std::string& path) {
+    namespace fs = std::filesystem;
+    fs::path file = path;
+    // As many links as the system itself follows before it gives up (ELOOP).
+    for (int links = 0; links < 40; ++links) {
+        std::error_code error;
+        if (!fs::is_symlink(fs::symlink_status(file, error))) break;
+        const fs::path target = fs::read_symlink(file, error);
+        if (error) break;
+        file = target.is_absolute() ? target : file.parent_path() / target;
+    }
+    return file.string();
+}
+
 std::string pendingName(const std::string& path) {
-    return path + ".new";
+    return replacedFile(path) + ".new";
 }
 
 std::string readFile(const std::string& path, std::uintmax_t maxBytes) {
@@ -152,9 +166,13 @@ std::string readFile(const std::string& path, std::uintmax_t maxBytes) {
 }
 
 void renameDurably(const std::string& from, const std::string& to) {
-    if (::rename(from.c_str(), to.c_str()) != 0)
-        throw FileError("无法把" + quoted(from) + "改名为" + quoted(to) + "：" + reason(errno));
-    syncFolderOf(to);
+    // Renamed over a symbolic link, the new file would take the link's place and the file it
+    // leads to would keep the old content, still read by everything that follows the link.
+    const std::string replaced = replacedFile(to);
+    if (::rename(from.c_str(), replaced.c_str()) != 0)
+        throw FileError("无法把" + quoted(from) + "改名为" + quoted(replaced) + "：" +
+                        reason(errno));
+    syncFolderOf(replaced);
 }
 
 void syncFile(const std::string& path) {
@@ -170,12 +188,14 @@ void writeFileAtomically(const std::string& path, std::string_view bytes) {
     writeDurably(pending, path, [&](int fd, const std::string& name) {
         writeAll(fd, bytes.data(), bytes.size(), name);
     });
-    if (::rename(pending.c_str(), path.c_str()) != 0) {
+    // Through a symbolic link, the file it leads to is replaced and the link stays.
+    const std::string replaced = replacedFile(path);
+    if (::rename(pending.c_str(), replaced.c_str()) != 0) {
         const int error = errno;
         ::unlink(pending.c_str());
         throw FileError("无法写入" + quoted(path) + "：" + reason(error));
     }
-    syncFolderOf(path);
+    syncFolderOf(replaced);
 }
 
 void writeDurableCopy(const std::string& source, const std::string& destination) {

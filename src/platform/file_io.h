@@ -30,14 +30,20 @@ void replaceWithCopy(const std::string& source, const std::string& target);
 
 // The two halves of a replacement, for callers that must act in between (close a database):
 // writeDurableCopy copies source to destination and flushes it to the disk; renameDurably moves
-// from over to and makes the rename itself durable.
+// from over to (over the file a symbolic link at to leads to) and makes the rename itself durable.
 void writeDurableCopy(const std::string& source, const std::string& destination);
 void renameDurably(const std::string& from, const std::string& to);
 
 // Flushes a file written by other means (a database connection, since closed) to the disk.
 void syncFile(const std::string& path);
 
-// The temporary name a replacement of path is written under before the rename.
+// The file a replacement of path replaces: path itself, or the file a symbolic link at path
+// leads to (through any chain of links), so that the link stays and keeps leading to the new
+// file. A link that leads nowhere gives the path it names.
+std::string replacedFile(const std::string& path);
+
+// The temporary name a replacement of path is written under before the rename: beside the file
+// replaced (see replacedFile), on its disk.
 std::string pendingName(const std::string& path);
 
 } // namespace platform

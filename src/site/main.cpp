@@ -1,6 +1,9 @@
 // kelvora11s5-site: serves the draw-list pages of a draw-history file on 127.0.0.1, for trying
 // the online update without the internet.
-//     kelvora11s5-site [--port N] [--delay MS] [--style NAME,NAME...] FILE
+//     kelvora11s5-site [--port N] [--delay MS] [--style NAME,NAME...] [--reveal-every S
+//                      [--revealed N]] FILE
+// With --reveal-every the file's last day is today: its pages list N of its draws at first
+// (none without --revealed), then one more every S seconds.
 // (the style names: see site::addStyle)
 
 #include "history/text_format.h"
@@ -9,15 +12,18 @@
 #include "site/results_site.h"
 
 #include <QCoreApplication>
+#include <QTimer>
 
 #include <cstdio>
 #include <iostream>
+#include <memory>
 #include <sstream>
 
 namespace {
 
 constexpr const char* kUsage =
-    "usage: kelvora11s5-site [--port N] [--delay MS] [--style NAME,NAME...] FILE\n"
+    "usage: kelvora11s5-site [--port N] [--delay MS] [--style NAME,NAME...]\n"
+    "                        [--reveal-every S [--revealed N]] FILE\n"
     "styles: newest-first, no-tbody, comma, gbk, decoy (the draw_list table);\n"
     "  layouts without it: numbers-text, numbers-em, numbers-split, numbers-list, numbers-cells,\n"
     "  numbers-attribute, side-by-side, tables-side-by-side, mixed, blocks;\n"
@@ -47,6 +53,8 @@ int main(int argc, char** argv) {
     long port = 8080;
     site::PageStyle style;
     std::string file;
+    long revealEvery = -1;
+    long revealed = 0;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
         const bool hasValue = i + 1 < argc;
@@ -58,6 +66,11 @@ int main(int argc, char** argv) {
             ++i;
         } else if (arg == "--delay" && hasValue && parseNumber(argv[i + 1], 600000, number)) {
             style.delay = std::chrono::milliseconds(number);
+            ++i;
+        } else if (arg == "--reveal-every" && hasValue &&
+                   parseNumber(argv[i + 1], 86400, revealEvery)) {
+            ++i;
+        } else if (arg == "--revealed" && hasValue && parseNumber(argv[i + 1], 99, revealed)) {
             ++i;
         } else if (arg == "--style" && hasValue && applyStyle(argv[i + 1], style)) {
             ++i;
@@ -96,5 +109,19 @@ int main(int argc, char** argv) {
         return 1;
     }
     std::cout << "serving " << results.baseUrl() << std::endl;
+    QTimer revealTimer;
+    if (revealEvery >= 0) {
+        results.revealGradually(std::chrono::seconds(revealEvery), static_cast<int>(revealed));
+        // Each draw is told as it appears on the pages.
+        auto told = std::make_shared<int>(-1);
+        QObject::connect(&revealTimer, &QTimer::timeout, [&results, told] {
+            const int now = results.revealedDraws();
+            if (now != *told) {
+                std::cout << "revealed " << now << " of " << results.lastDayDraws() << std::endl;
+                *told = now;
+            }
+        });
+        revealTimer.start(200);
+    }
     return app.exec();
 }

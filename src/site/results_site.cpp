@@ -145,6 +145,12 @@ struct ResultsSite::Impl {
     std::atomic<int> requests{0};
     quint16 port = 0;
     std::unique_ptr<Server> server;
+    // The gradual reveal of the last day's draws, when on.
+    bool revealing = false;
+    int revealedAtStart = 0;
+    std::chrono::milliseconds revealEvery{0};
+    std::chrono::steady_clock::time_point revealStart;
+    int revealed() const;
 
     void answer(const QHttpServerRequest& request, QHttpServerResponder&& responder);
     std::string page(int gameCode, const std::string& day) const;
@@ -167,6 +173,8 @@ std::string ResultsSite::Impl::page(int askedGame, const std::string& dayText) c
 
     std::vector<SiteDraw> draws;
     if (auto found = byDay.find(*day); found != byDay.end()) draws = found->second;
+    if (revealing && *day == byDay.rbegin()->first)
+        draws.resize(std::min(draws.size(), static_cast<size_t>(revealed())));
     // A page of the newest draws only; the others are on pages of their own (下一页).
     const bool morePages = style.newestOnly > 0 && draws.size() > size_t(style.newestOnly);
     if (morePages) draws.erase(draws.begin(), draws.end() - style.newestOnly);
@@ -367,6 +375,30 @@ void ResultsSite::setPage(const std::string& day, std::string html) {
 
 int ResultsSite::requests() const {
     return impl_->requests;
+}
+
+int ResultsSite::Impl::revealed() const {
+    const int all = byDay.empty() ? 0 : static_cast<int>(byDay.rbegin()->second.size());
+    if (!revealing) return all;
+    long long count = revealedAtStart;
+    if (revealEvery.count() > 0)
+        count += (std::chrono::steady_clock::now() - revealStart) / revealEvery;
+    return static_cast<int>(std::min<long long>(count, all));
+}
+
+void ResultsSite::revealGradually(std::chrono::milliseconds every, int shown) {
+    impl_->revealing = true;
+    impl_->revealedAtStart = std::max(0, shown);
+    impl_->revealEvery = every;
+    impl_->revealStart = std::chrono::steady_clock::now();
+}
+
+int ResultsSite::revealedDraws() const {
+    return impl_->revealed();
+}
+
+int ResultsSite::lastDayDraws() const {
+    return impl_->byDay.empty() ? 0 : static_cast<int>(impl_->byDay.rbegin()->second.size());
 }
 
 std::string ResultsSite::page(int gameCode, const std::string& day) const {

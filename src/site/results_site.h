@@ -103,6 +103,13 @@ class ResultsSite {
     // How many pages were asked for so far (tests).
     int requests() const;
 
+    // The history's last day is today and shows its draws as they are made: `shown` of them at
+    // once, then one more every `every` (zero: no more by themselves).
+    void revealGradually(std::chrono::milliseconds every, int shown = 0);
+    // How many of the last day's draws the pages list now, and how many that day has.
+    int revealedDraws() const;
+    int lastDayDraws() const;
+
     // The page of a game and day as served; empty when there is none (404). Game codes 22 and
     // 562 show ten-digit ids, 23 and 569 eight digits; other codes have no pages.
     std::string page(int gameCode, const std::string& day) const;

@@ -205,16 +205,20 @@ TEST_F(OneHistoryPerGame, AFileThatRecordsAnotherGameIsRefusedUntouchedUntilTheU
     const auto added = w.addDraw({"01", "02", "03", "04", "05"}, "2016090801");
     EXPECT_FALSE(added.ok);
     EXPECT_EQ(bytesOf(data("kelvora11S5-569.db")), copied);
-    // A new start refuses it the same way.
-    EXPECT_FALSE(f.reopen().databaseOpen());
+    // The refused choice was not stored: a new start opens 江西 again; choosing 黑龙江 there
+    // refuses the file the same way.
+    EXPECT_TRUE(f.reopen().databaseOpen());
+    EXPECT_EQ(f.workspace->databasePath(), data("kelvora11S5.db"));
+    EXPECT_FALSE(f.workspace->setGame(Game::Heilongjiang).ok);
     EXPECT_EQ(bytesOf(data("kelvora11S5-569.db")), copied);
 
-    // The user takes it as the 黑龙江 history.
+    // The user takes it as the 黑龙江 history: that choice is stored.
     ASSERT_TRUE(f.workspace->takeFileAsCurrentGame().ok);
     EXPECT_TRUE(f.workspace->databaseOpen());
     EXPECT_EQ(periods(*f.workspace), (std::vector<int>{16090801}));
     EXPECT_TRUE(recordsGame(data("kelvora11S5-569.db"), Game::Heilongjiang));
     EXPECT_TRUE(recordsGame(data("kelvora11S5.db"), Game::Jiangxi));
+    EXPECT_EQ(f.reopen().databasePath(), data("kelvora11S5-569.db"));
 }
 
 TEST_F(OneHistoryPerGame, TheCommandLineActsOnTheSettingsGameOrOnGameForOneRun) {

@@ -1,4 +1,5 @@
 #include "platform/database.h"
+#include "platform/file_io.h"
 #include "platform/lunar_calendar.h"
 #include "platform/settings_store.h"
 #include "support/temp_dir.h"
@@ -121,4 +122,42 @@ TEST(Database, AReplacedFileIsNeverReadThroughTheOldFilesLog) {
     std::filesystem::remove(live + "-shm");
     Database alone(live);
     EXPECT_EQ(values(alone), "new added");
+}
+
+TEST(FileIo, AReplacementThroughALinkReplacesTheFileItLeadsToAndKeepsTheLink) {
+    namespace fs = std::filesystem;
+    testing_support::TempDir dir;
+    fs::create_directories(dir.file("a/b"));
+    const auto text = [](const std::string& path) {
+        std::ifstream in(path, std::ios::binary);
+        return std::string(std::istreambuf_iterator<char>(in), {});
+    };
+    // data/export.txt -> a/first -> b/real.txt (a chain of relative links in other folders).
+    fs::create_directory(dir.file("data"));
+    std::ofstream(dir.file("a/b/real.txt")) << "old";
+    fs::create_symlink("b/real.txt", dir.file("a/first"));
+    fs::create_symlink("../a/first", dir.file("data/export.txt"));
+    EXPECT_EQ(replacedFile(dir.file("data/export.txt")), dir.file("data/../a/b/real.txt"));
+    EXPECT_EQ(pendingName(dir.file("data/export.txt")), dir.file("data/../a/b/real.txt.new"));
+
+    writeFileAtomically(dir.file("data/export.txt"), "new");
+    EXPECT_TRUE(fs::is_symlink(dir.file("data/export.txt")));
+    EXPECT_TRUE(fs::is_symlink(dir.file("a/first")));
+    EXPECT_EQ(text(dir.file("a/b/real.txt")), "new");
+    std::ofstream(dir.file("source.txt")) << "copied";
+    replaceWithCopy(dir.file("source.txt"), dir.file("data/export.txt"));
+    EXPECT_EQ(text(dir.file("a/b/real.txt")), "copied");
+    // Nothing was written beside the link.
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir.file("data")), fs::directory_iterator()), 1);
+    EXPECT_FALSE(fs::exists(dir.file("a/b/real.txt.new")));
+
+    // A link that leads nowhere yet: the file is made where it leads.
+    fs::create_symlink("a/b/later.txt", dir.file("dangling"));
+    writeFileAtomically(dir.file("dangling"), "made");
+    EXPECT_TRUE(fs::is_symlink(dir.file("dangling")));
+    EXPECT_EQ(text(dir.file("a/b/later.txt")), "made");
+    // A plain file is replaced in place, as ever.
+    writeFileAtomically(dir.file("plain.txt"), "plain");
+    EXPECT_EQ(replacedFile(dir.file("plain.txt")), dir.file("plain.txt"));
+    EXPECT_EQ(text(dir.file("plain.txt")), "plain");
 }

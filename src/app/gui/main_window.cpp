@@ -4,6 +4,7 @@
 #include "app/gui/export_actions.h"
 #include "app/gui/history_actions.h"
 #include "app/gui/history_model.h"
+#include "app/gui/live_view.h"
 #include "app/gui/play_view.h"
 #include "app/gui/prompter.h"
 #include "app/gui/search_actions.h"
@@ -61,6 +62,7 @@ MainWindow::MainWindow(Workspace& workspace, Prompter& prompter, QWidget* parent
     auto* search = new SearchActions(*this, workspace_, prompter_);
     historyActions_ = new HistoryActions(*this, workspace_, prompter_);
     new UpdateActions(*this, workspace_, prompter_);
+    new LiveView(*this, workspace_, prompter_);
     new ExportActions(*this, workspace_, prompter_, *search);
     new BacktestActions(*this, workspace_, prompter_, *search);
     playView_->setPositionSource([search] { return search->chosenPositions(); });
@@ -146,7 +148,8 @@ void MainWindow::showSpan() {
 
 void MainWindow::showHistory() {
     historyModel_->refresh();
-    emptyHistoryHint_->setVisible(workspace_.rows().empty());
+    // How to begin a history means nothing while none is open.
+    emptyHistoryHint_->setVisible(workspace_.rows().empty() && workspace_.databaseOpen());
     scrollHistoryToEnd();
 }
 
@@ -157,17 +160,46 @@ void MainWindow::scrollHistoryToEnd() {
 }
 
 void MainWindow::showDatabaseStatus() {
-    if (workspace_.databaseOpen()) {
+    const bool open = workspace_.databaseOpen();
+    if (open && !workspace_.readOnly()) {
         if (databaseStatus_) databaseStatus_->hide();
         return;
     }
     if (!databaseStatus_) {
-        databaseStatus_ = new QLabel(QStringLiteral("历史数据库未打开"));
+        databaseStatus_ = new QLabel;
         databaseStatus_->setObjectName(QStringLiteral("databaseStatus"));
         statusBar()->addPermanentWidget(databaseStatus_);
     }
-    databaseStatus_->setToolTip(QString::fromStdString(workspace_.databaseProblem()));
+    // A history that can only be read says so as long as it is shown.
+    databaseStatus_->setText(open ? QStringLiteral("历史号码只读（数据文件夹不能写入）")
+                                  : QStringLiteral("历史数据库未打开"));
+    databaseStatus_->setToolTip(
+        QString::fromStdString(open ? workspace_.readOnlyProblem() : workspace_.databaseProblem()));
     databaseStatus_->show();
+}
+
+MainWindow::ShownHistory MainWindow::shownHistory() const {
+    return {workspace_.settings().game, workspace_.databasePath(), workspace_.databaseOpen()};
+}
+
+void MainWindow::showGameSwitch(const ShownHistory& before) {
+    updateMenuChecks();
+    showTitle();
+    const ShownHistory now = shownHistory();
+    const bool switched =
+        now.game != before.game || now.file != before.file || now.open != before.open;
+    if (switched) {
+        refreshAfterHistoryChange();
+        if (now.game != before.game) markResultsOfOtherGame();
+    }
+    // The period column is eight or ten digits by game.
+    historyGrid_->viewport()->update();
+    showDatabaseStatus();
+    reportSettingsProblem();
+    if (workspace_.refusedFileGame())
+        offerRefusedFile();
+    else if (switched && !now.open)
+        reportDatabaseProblem();
 }
 
 void MainWindow::offerRefusedFile() {
@@ -231,7 +263,13 @@ void MainWindow::showEvent(QShowEvent* event) {
         QTimer::singleShot(0, this, &MainWindow::offerRefusedFile);
     else if (!workspace_.databaseOpen())
         QTimer::singleShot(0, this, &MainWindow::reportDatabaseProblem);
-    if (const std::string notice = workspace_.takeDatabaseNotice(); !notice.empty())
+    std::string notice = workspace_.takeDatabaseNotice();
+    // Two files of another game are told now as well: the user learns it before choosing it.
+    for (const history::Game game : history::kGames)
+        if (game != workspace_.settings().game)
+            if (const auto two = workspace_.twoFilesProblem(game))
+                notice += (notice.empty() ? "" : "\n\n") + *two;
+    if (!notice.empty())
         QTimer::singleShot(0, this, [this, notice] {
             prompter_.warn(QStringLiteral("历史数据库"), QString::fromStdString(notice));
         });
@@ -262,9 +300,11 @@ void MainWindow::followOutsideChanges() {
 
 void MainWindow::followOutsideSettings() {
     if (QApplication::activeModalWidget()) return;
+    const ShownHistory before = shownHistory();
     if (!workspace_.rereadSettings()) return;
     showSettings();
-    showTitle();
+    // A game chosen elsewhere brings its history, as choosing it in the menu does.
+    showGameSwitch(before);
     showNextPeriod();
     showTargets();
     showSpan();

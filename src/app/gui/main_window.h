@@ -3,10 +3,13 @@
 // set, calls the workspace and shows the result. Controls keep their names as objectName; arrays
 // of controls are named Name_Index (Option3_0, MaskEdBox1_5).
 
+#include "history/period.h"
+
 #include <QMainWindow>
 
 #include <array>
 #include <functional>
+#include <string>
 
 class QAction;
 class QActionGroup;
@@ -111,6 +114,15 @@ class MainWindow : public QMainWindow {
     // The current game's file records another game: asks whether to take it as this game's
     // history; nothing changes unless the user says so.
     void offerRefusedFile();
+    // The history the window shows: after a game switch (from the menu or from settings another
+    // process wrote) the window follows when any of it changed.
+    struct ShownHistory {
+        history::Game game;
+        std::string file;
+        bool open;
+    };
+    ShownHistory shownHistory() const;
+    void showGameSwitch(const ShownHistory& before);
     void connectHandlers();
     void openHelpPage(HelpPage page);
     // Another process (a command line, another window) changed the database: shows the history

@@ -130,23 +130,10 @@ void MainWindow::reportSettingsProblem() {
 }
 
 void MainWindow::onGameChosen(int index) {
-    const history::Game before = workspace_.settings().game;
-    const std::string fileBefore = workspace_.databasePath();
-    const bool openBefore = workspace_.databaseOpen();
+    const ShownHistory before = shownHistory();
     // Each game has its own history: the chosen game's is shown at once.
     workspace_.setGame(history::kGames[index]);
-    updateMenuChecks();
-    showTitle();
-    if (workspace_.settings().game != before || workspace_.databasePath() != fileBefore ||
-        workspace_.databaseOpen() != openBefore) {
-        refreshAfterHistoryChange();
-        if (workspace_.settings().game != before) markResultsOfOtherGame();
-    }
-    // The period column is eight or ten digits by game.
-    historyGrid_->viewport()->update();
-    showDatabaseStatus();
-    reportSettingsProblem();
-    if (workspace_.refusedFileGame()) offerRefusedFile();
+    showGameSwitch(before);
 }
 
 void MainWindow::onZodiacBaseChosen(int index) {

@@ -265,10 +265,16 @@ void SearchActions::reportWriteProblem() {
         return;
     }
     const std::string problem = workspace_.takeWriteProblem();
-    if (!problem.empty()) prompter_.warn(QStringLiteral("检索"), QString::fromStdString(problem));
     // The result stands; the window says what it is based on without stopping the user.
     if (const std::string notice = workspace_.takeWriteNotice(); !notice.empty() && problem.empty())
         window_.statusBar()->showMessage(QString::fromStdString(notice), 15000);
+    if (problem.empty()) return;
+    if (workspace_.readOnly()) {
+        // The status bar says it all along; a box after every search would only be in the way.
+        if (readOnlyTold_) return;
+        readOnlyTold_ = true;
+    }
+    prompter_.warn(QStringLiteral("检索"), QString::fromStdString(problem));
 }
 
 } // namespace app::gui

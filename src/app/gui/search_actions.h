@@ -61,6 +61,8 @@ class SearchActions : public QObject {
     // The history's version when the result shown was searched.
     std::uint64_t searchedVersion_ = 0;
     bool checkPending_ = false;
+    // A history that can only be read keeps no search's state: told in a box once.
+    bool readOnlyTold_ = false;
 };
 
 } // namespace app::gui

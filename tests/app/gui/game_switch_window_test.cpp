@@ -5,6 +5,7 @@
 #include "window_fixture.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QCheckBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -80,4 +81,50 @@ TEST(GameSwitchWindow, AFileThatRecordsAnotherGameIsUsedOnlyWhenTheUserSaysSo) {
     EXPECT_TRUE(f.workspace().databaseOpen());
     EXPECT_EQ(grid->model()->rowCount(), 2);
     EXPECT_FALSE(f.find<QLabel>("databaseStatus")->isVisible());
+}
+
+TEST(GameSwitchWindow, TwoFilesOfTheGameAreToldAtStartAndWhenItIsChosen) {
+    WindowFixture f;
+    f.store.type("2016090801", {{"03", "01", "02", "04", "06"}});
+    ASSERT_TRUE(f.workspace().setGame(history::Game::Guangdong).ok);
+    f.store.type("2016090801", {{"07", "01", "02", "04", "06"}});
+    ASSERT_TRUE(f.workspace().setGame(history::Game::Jiangxi).ok);
+    f.store.workspace.reset();
+    // 江西's file copied over as 广东's own as well: both record 江西.
+    const std::string folder = f.store.dataDir();
+    std::filesystem::copy_file(folder + "/kelvora11S5.db", folder + "/kelvora11S5-22.db");
+    f.store.reopen();
+    f.open();
+    QApplication::processEvents();
+    auto warnings = f.prompter.warnings();
+    ASSERT_EQ(warnings.size(), 1u);
+    EXPECT_TRUE(warnings[0].contains(QStringLiteral("江西11选5有两个历史数据库文件")) &&
+                warnings[0].contains(QStringLiteral("kelvora11S5.db（")) &&
+                warnings[0].contains(QStringLiteral("kelvora11S5-22.db（")))
+        << warnings[0].toStdString();
+    EXPECT_FALSE(f.workspace().databaseOpen());
+    EXPECT_TRUE(f.find<QLabel>("databaseStatus")->isVisible());
+    EXPECT_EQ(f.find<QTableView>("MSFlexGrid1")->model()->rowCount(), 0);
+
+    // Another game opens; choosing 江西 again tells it again and stores nothing.
+    f.find<QAction>("mnu11S5_1")->trigger();
+    EXPECT_TRUE(f.workspace().databaseOpen());
+    EXPECT_EQ(f.find<QTableView>("MSFlexGrid1")->model()->rowCount(), 1);
+    EXPECT_FALSE(f.find<QLabel>("databaseStatus")->isVisible());
+    f.find<QAction>("mnu11S5_0")->trigger();
+    warnings = f.prompter.warnings();
+    ASSERT_EQ(warnings.size(), 2u);
+    EXPECT_TRUE(warnings[1].contains(QStringLiteral("江西11选5有两个历史数据库文件")));
+    EXPECT_EQ(f.storedSetting("GsZl"), "23");
+
+    // A start on 广东 tells 江西's two files all the same.
+    f.window.reset();
+    f.prompter.shown.clear();
+    f.store.reopen();
+    f.open();
+    QApplication::processEvents();
+    EXPECT_TRUE(f.workspace().databaseOpen());
+    warnings = f.prompter.warnings();
+    ASSERT_EQ(warnings.size(), 1u);
+    EXPECT_TRUE(warnings[0].contains(QStringLiteral("江西11选5有两个历史数据库文件")));
 }

@@ -16,6 +16,8 @@
 
 #include <gtest/gtest.h>
 
+#include "history/period.h"
+
 using testing_support::WindowFixture;
 
 namespace {
@@ -33,7 +35,8 @@ std::unique_ptr<app::Workspace> otherProcess(WindowFixture& f) {
 
 // The window polls every 500 ms; the waits are long only so that a loaded machine cannot fail them.
 TEST(OutsideChanges, DrawsStoredElsewhereShowWithinASecond) {
-    WindowFixture f;
+    // Without running the last search again after a new draw: its results are greyed.
+    WindowFixture f("[IniSetting]\nAutoSearch=False\n");
     f.open();
     EXPECT_TRUE(f.find<QLabel>("emptyHistoryHint")->isVisible());
 
@@ -96,5 +99,45 @@ TEST(OutsideChanges, ReadingCommandsElsewhereLeaveTheResultsAsTheyAre) {
     EXPECT_TRUE(f.find<QLabel>("staleResultsHint")->isHidden());
     EXPECT_FALSE(f.find<QLabel>("searchResultNote")->text().contains(QStringLiteral("已更改")));
     EXPECT_EQ(gridRows(f), rows);
+    EXPECT_TRUE(f.prompter.warnings().empty());
+}
+
+TEST(OutsideChanges, AGameChosenElsewhereBringsItsHistoryAndTypedDrawsGoToIt) {
+    WindowFixture f;
+    testing_support::openWithFiveDraws(f);
+    QTest::mouseClick(f.find<QPushButton>("Command1"), Qt::LeftButton);
+    EXPECT_EQ(f.workspace().waitForWrites(), "");
+    auto* grid = f.find<QTableView>("MSFlexGrid1");
+    auto* next = f.find<QLineEdit>("Text1");
+    ASSERT_EQ(gridRows(f), 5);
+
+    // `set GsZl 23` run by another process while the window is open, then the window activated.
+    {
+        auto other = otherProcess(f);
+        ASSERT_TRUE(other->setSetting("GsZl", "23").ok);
+    }
+    QEvent activated(QEvent::ActivationChange);
+    QApplication::sendEvent(f.window.get(), &activated);
+    EXPECT_TRUE(f.window->windowTitle().contains(QStringLiteral("广东11选5")));
+    EXPECT_EQ(f.workspace().databasePath(), f.store.dataDir() + "/kelvora11S5-23.db");
+    EXPECT_EQ(grid->model()->rowCount(), 0);
+    EXPECT_TRUE(next->text().isEmpty());
+    EXPECT_FALSE(next->isReadOnly());
+    EXPECT_EQ(f.find<QLabel>("staleResultsHint")->text(),
+              QStringLiteral("以下检索结果属于江西11选5的历史号码，请重新检索"));
+
+    // A draw typed now is 广东's; 江西's history keeps its five.
+    next->setFocus();
+    QTest::keyClicks(next, "2016090801");
+    for (int i = 0; i < 5; ++i)
+        QTest::keyClicks(f.find<QLineEdit>(QStringLiteral("MaskEdBox1_%1").arg(i + 1)),
+                         QStringLiteral("%1").arg(i + 7, 2, 10, QLatin1Char('0')));
+    ASSERT_EQ(gridRows(f), 1);
+    EXPECT_EQ(grid->model()->index(0, 0).data().toString(), "16090801");
+    auto options = f.store.options();
+    options.game = history::Game::Jiangxi;
+    EXPECT_EQ(app::Workspace(options).rows().size(), 5u);
+    options.game = history::Game::Guangdong;
+    EXPECT_EQ(app::Workspace(options).rows().size(), 1u);
     EXPECT_TRUE(f.prompter.warnings().empty());
 }

@@ -1,0 +1,43 @@
+#include "history/draw_schedule.h"
+
+namespace history {
+
+DrawSchedule defaultSchedule(Game game) {
+    if (game == Game::Heilongjiang) return {8 * 60 + 35, 10};
+    return {9 * 60 + 10, 10};
+}
+
+std::optional<int> parseClockTime(std::string_view text) {
+    if (text.size() != 5 || text[2] != ':') return std::nullopt;
+    for (size_t i : {0, 1, 3, 4})
+        if (text[i] < '0' || text[i] > '9') return std::nullopt;
+    const int hours = (text[0] - '0') * 10 + (text[1] - '0');
+    const int minutes = (text[3] - '0') * 10 + (text[4] - '0');
+    if (hours > 23 || minutes > 59) return std::nullopt;
+    return hours * 60 + minutes;
+}
+
+std::string clockTimeText(int minute) {
+    const int hours = minute / 60;
+    const int minutes = minute % 60;
+    std::string text;
+    text += static_cast<char>('0' + hours / 10);
+    text += static_cast<char>('0' + hours % 10);
+    text += ':';
+    text += static_cast<char>('0' + minutes / 10);
+    text += static_cast<char>('0' + minutes % 10);
+    return text;
+}
+
+std::optional<std::string> scheduleProblem(const DrawSchedule& schedule, int drawsPerDay) {
+    if (schedule.firstMinute < 0 || schedule.firstMinute >= 24 * 60)
+        return "第一期的开奖时间必须在 00:00 到 23:59 之间";
+    if (schedule.everyMinutes < 1) return "每期间隔必须至少1分钟";
+    const int last = dueMinute(schedule, drawsPerDay);
+    if (last > 24 * 60)
+        return "按这个时间，当天第" + std::to_string(drawsPerDay) + "期要到次日" +
+               clockTimeText(last - 24 * 60) + "才开奖：最后一期最晚在 24:00 开奖";
+    return std::nullopt;
+}
+
+} // namespace history
