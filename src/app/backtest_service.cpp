@@ -49,6 +49,7 @@ std::string backtestTableCell(const search::BacktestResult& result, size_t row, 
 Outcome BacktestService::run(search::SearchType type, const std::array<bool, 5>& positions,
                              const BacktestOptions& options, history::Progress& progress,
                              search::BacktestResult& result) {
+    if (auto sound = workspace_.checkDraws(); !sound.ok) return sound;
     if (options.steps < 1 || options.steps > kMaxBacktestSteps)
         return Outcome::failure("回测期数“" + std::to_string(options.steps) + "”不在1到" +
                                 std::to_string(kMaxBacktestSteps) + "之间，请改正。");

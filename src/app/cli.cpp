@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <ostream>
+#include <set>
 
 namespace app {
 
@@ -181,6 +182,19 @@ int runCommand(Workspace& workspace, const std::string& command,
     }
     if (const std::string notice = workspace.takeDatabaseNotice(); !notice.empty())
         err << notice << "\n";
+    // Rows that cannot be a draw are named by every command; only the commands that remove them,
+    // replace the history or leave its draws unread run while they are there.
+    if (const Outcome sound = workspace.checkDraws(); !sound.ok) {
+        static const std::set<std::string> runAnyway = {
+            "repair", "import", "clear", "delete-newest", "games", "get", "set"};
+        if (!runAnyway.count(command)) {
+            err << sound.message << "\n";
+            return kExitRefused;
+        }
+        if (command != "repair")
+            err << "历史号码中有损坏的行：" << history::describeDamagedRows(workspace.damagedRows())
+                << "。\n";
+    }
     CommandContext context{workspace, args, out, err};
     try {
         return entry->run(context);

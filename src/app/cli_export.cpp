@@ -48,6 +48,7 @@ int exportSheet(CommandContext& c) {
         return status;
     const int status = report(
         grid == "hits" ? service.exportHitsSheet(result) : service.exportTallySheet(result), c);
+    if (const auto notice = c.workspace.takeWriteNotice(); !notice.empty()) c.err << notice << "\n";
     if (const auto problem = c.workspace.takeWriteProblem(); !problem.empty()) {
         c.err << problem << "\n";
         return kExitRefused;

@@ -1,5 +1,5 @@
 // Commands that replace, trim or bring up to date the history: import, trim, delete-newest, clear,
-// rebuild, update.
+// rebuild, repair, update.
 
 #include "app/cli.h"
 #include "app/cli_live.h"
@@ -103,6 +103,17 @@ int rebuild(CommandContext& c) {
     return kExitOk;
 }
 
+int repair(CommandContext& c) {
+    if (!c.args.empty()) throw UsageError{"repair takes no arguments"};
+    history::NoProgress progress;
+    const HistoryResult result = HistoryService(c.workspace).repairDamaged(progress);
+    if (!result.outcome.ok) return refused(result, c);
+    // What was removed and where it was saved, then the count as the other commands print it.
+    c.err << result.outcome.message << "\n";
+    c.out << "removed " << result.removed << ", kept " << result.stored << "\n";
+    return kExitOk;
+}
+
 // Ctrl+C or a termination request during an update: the update stops at its next look (within
 // a few milliseconds of waiting for a page), before anything is stored. Once storing has begun it
 // completes; it is one transaction either way.
@@ -185,6 +196,7 @@ void addMaintenanceCommands(std::vector<CommandSpec>& table) {
     table.push_back({"delete-newest", "delete-newest", true, deleteNewest});
     table.push_back({"clear", "clear", true, clear});
     table.push_back({"rebuild", "rebuild", true, rebuild});
+    table.push_back({"repair", "repair", true, repair});
     table.push_back(
         {"update", "update [--site URL] [--today YYYY-MM-DD] [--watch [--until HH:MM] [--poll S]]",
          true, update});

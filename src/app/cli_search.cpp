@@ -210,6 +210,7 @@ int runSearch(CommandContext& c, bool combination) {
         printJson(result, c.out);
     else
         printText(result, c.out);
+    if (const auto notice = c.workspace.takeWriteNotice(); !notice.empty()) c.err << notice << "\n";
     if (const auto problem = c.workspace.takeWriteProblem(); !problem.empty()) {
         c.err << problem << "\n";
         return kExitRefused;

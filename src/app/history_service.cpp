@@ -30,7 +30,7 @@ constexpr const char* kUnchanged = "历史号码没有改变。";
 // The name of a text copy of a replaced history starts so, followed by the date and time.
 constexpr const char* kBackupPrefix = "备份-";
 // The same for the draws a cut-back or a deletion removed.
-constexpr const char* kDeletedPrefix = "删除-";
+constexpr const char* kDeletedPrefix = kDeletedCopyPrefix;
 
 std::string savedNote(const std::string& path) {
     return path.empty() ? std::string() : "删除的历史号码已保存到“" + path + "”。";
@@ -449,6 +449,11 @@ HistoryResult HistoryService::deleteLast(const std::string& entry, history::Prog
 std::string saveDrawsAsText(const std::string& folderPath,
                             const std::vector<history::HistoryRow>& rows, size_t from, size_t to,
                             const std::string& prefix, size_t keep) {
+    return saveTextCopy(folderPath, history::backupText(rows, from, to), prefix, keep);
+}
+
+std::string saveTextCopy(const std::string& folderPath, const std::string& text,
+                         const std::string& prefix, size_t keep) {
     const fs::path folder = folderPath;
     const std::time_t now = std::time(nullptr);
     std::tm local{};
@@ -459,7 +464,7 @@ std::string saveDrawsAsText(const std::string& folderPath,
     fs::path path = folder / (stem + ".txt");
     for (int n = 2; fs::exists(path); ++n)
         path = folder / (stem + "-" + std::to_string(n) + ".txt");
-    platform::writeFileAtomically(path.string(), history::backupText(rows, from, to));
+    platform::writeFileAtomically(path.string(), text);
 
     // The newest `keep` stay; their names sort by time.
     std::vector<fs::path> saved;

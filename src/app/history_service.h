@@ -36,6 +36,9 @@ struct HistoryResult {
 // platform::FileError when it cannot be written.
 std::string saveDrawsAsText(const std::string& folder, const std::vector<history::HistoryRow>& rows,
                             size_t from, size_t to, const std::string& prefix, size_t keep);
+// The same for a text already made (lines ended by CR LF).
+std::string saveTextCopy(const std::string& folder, const std::string& text,
+                         const std::string& prefix, size_t keep);
 
 // What a deletion the user typed would remove from the history as it is now, for the question
 // asked before it.
@@ -54,6 +57,9 @@ struct DeletionPlan {
 // The start of the name of a text copy of draws of a game: prefix, the game's name and "-"
 // ("备份-江西11选5-"), so that each game keeps its own copies.
 std::string gameFilePrefix(const std::string& prefix, history::Game game);
+
+// The start of the names of the copies of removed draws in 历史号码, followed by the game's name.
+inline constexpr const char* kDeletedCopyPrefix = "删除-";
 
 class HistoryService {
   public:
@@ -92,6 +98,10 @@ class HistoryService {
     // Re-derives every stored draw under the current settings (after a zodiac or segment base or
     // the zodiac rule changed): the cut-back's rebuild, keeping every draw.
     HistoryResult rebuild(history::Progress& progress);
+    // Removes the stored rows that cannot be a draw, after saving them as they are stored (a
+    // line of the period and the five numbers each) as a deletion copy in 历史号码, and
+    // re-derives the rest under the current settings; the history is replaced in one step.
+    HistoryResult repairDamaged(history::Progress& progress);
 
     // The largest file the import reads (a decade of one game's draws is under 10 MB).
     static constexpr std::uintmax_t kMaxImportBytes = 64 * 1024 * 1024;

@@ -122,6 +122,7 @@ std::vector<std::pair<std::string, std::string>> betFigureLines(const BetResult&
 
 Outcome PlayService::table(play::Play play, std::optional<int> from, std::optional<int> to,
                            PlayTableResult& result) {
+    if (auto sound = workspace_.checkDraws(); !sound.ok) return sound;
     const auto& rows = workspace_.rows();
     if (rows.empty())
         return Outcome::failure("没有历史号码，无法统计玩法遗漏。请先输入或导入历史号码。");
@@ -162,6 +163,7 @@ Outcome PlayService::buy(const BetRequest& request, history::Progress& progress,
     result.play = request.play;
     result.rule = request.rule;
     result.prize = workspace_.settings().prizes.of(request.play);
+    if (auto sound = workspace_.checkDraws(); !sound.ok) return sound;
     const play::PlayInfo& info = play::info(request.play);
     if (request.steps < 1 || request.steps > kMaxBetSteps)
         return Outcome::failure("回测期数“" + std::to_string(request.steps) + "”不在1到" +

@@ -197,9 +197,10 @@ std::vector<std::string> SearchService::previousTexts(const search::SearchReques
 void SearchService::startWrite(const search::SearchRequest& request, const search::Tally& tally) {
     if (workspace_.readOnly()) {
         // Nothing can be written there; the result stands as shown.
-        std::promise<std::string> told;
-        told.set_value("检索结果的工作状态没有保存：数据文件夹“" + workspace_.dataDir() +
-                       "”是只读的（不能写入）。检索结果仍然正确显示。");
+        std::promise<WriteReport> told;
+        told.set_value({"检索结果的工作状态没有保存：数据文件夹“" + workspace_.dataDir() +
+                            "”是只读的（不能写入）。检索结果仍然正确显示。",
+                        {}});
         workspace_.setPendingWrite(told.get_future());
         return;
     }
@@ -219,30 +220,41 @@ void SearchService::startWrite(const search::SearchRequest& request, const searc
     stored->kindText = column(history::textColumn(false, request.kind));
     if (!writer_) writer_ = std::make_shared<search::SearchStateWriter>();
     platform::Database* db = &workspace_.database();
-    workspace_.setPendingWrite(
-        std::async(std::launch::async,
-                   [writer = writer_, stored, request, tally, db, lockPath = workspace_.lockPath(),
-                    wait = workspace_.lockWait()]() -> std::string {
-                       try {
-                           // Another process replacing the file must not swallow these writes.
-                           const auto lock = platform::FileLock::acquire(lockPath, wait);
-                           if (!lock.held())
-                               return "检索结果未能写入数据库（另一个操作正在修改历史号码）。"
-                                      "检索结果仍然正确显示；请稍后重新检索。";
-                           writer->write(*db, *stored, request, tally);
-                           return {};
-                       } catch (const search::StaleSearch&) {
-                           return "检索结果未能写入数据库（检索之后另一个程序修改了历史数据库）。"
-                                  "检索结果仍然正确显示；请重新检索。";
-                       } catch (const std::exception& e) {
-                           return std::string("检索结果未能写入数据库（") + e.what() +
-                                  "）。检索结果仍然正确显示；请检查磁盘空间后重新检索。";
-                       }
-                   }));
+    // The search read one consistent state of the history, so its result stands even when its
+    // working state cannot be kept because another process changed the history since.
+    const std::string basis =
+        rows.empty()
+            ? std::string("检索结果基于当时为空的历史号码")
+            : "检索结果基于第" + history::tenDigit(rows.back().period) + "期及以前的历史号码";
+    workspace_.setPendingWrite(std::async(
+        std::launch::async,
+        [writer = writer_, stored, request, tally, db, basis, lockPath = workspace_.lockPath(),
+         wait = workspace_.lockWait()]() -> WriteReport {
+            try {
+                // Another process replacing the file must not swallow these writes.
+                const auto lock = platform::FileLock::acquire(lockPath, wait);
+                if (!lock.held())
+                    return {{},
+                            basis +
+                                "；另一个程序正在修改历史数据库，检索的工作状态没有保存到数据库。"};
+                writer->write(*db, *stored, request, tally);
+                return {};
+            } catch (const search::StaleSearch&) {
+                return {
+                    {},
+                    basis +
+                        "；检索之后另一个程序修改了历史数据库，检索的工作状态没有保存到数据库。"};
+            } catch (const std::exception& e) {
+                return {std::string("检索结果未能写入数据库（") + e.what() +
+                            "）。检索结果仍然正确显示；请检查磁盘空间后重新检索。",
+                        {}};
+            }
+        }));
 }
 
 Outcome SearchService::run(search::SearchRequest request, SearchResult& result) {
     if (auto ready = completeRequest(request); !ready.ok) return ready;
+    if (auto sound = workspace_.checkDraws(); !sound.ok) return sound;
     try {
         // Every search reads these (the writer both); one pass through the table reads them.
         columns_.prefetch(workspace_.database(),

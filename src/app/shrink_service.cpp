@@ -112,6 +112,7 @@ Outcome ShrinkService::run(const ShrinkRequest& request, history::Progress& prog
     result = ShrinkResult{};
     result.figures.play = request.play;
     result.conditions = request.conditions;
+    if (auto sound = workspace_.checkDraws(); !sound.ok) return sound;
     const play::PlayInfo& info = play::info(request.play);
     if (!play::shrinkable(request.play))
         return Outcome::failure(std::string(info.name) + "不能缩水。");

@@ -262,6 +262,8 @@ UpdateService::DayReading UpdateService::readDay(history::Date day, Clock::time_
 
 UpdateResult UpdateService::update(UpdateProgress& progress) {
     if (auto open = workspace_.requireWritable(); !open.ok) return failed(open.message);
+    // New draws would be derived after the damaged rows.
+    if (auto sound = workspace_.checkDraws(); !sound.ok) return failed(sound.message);
     const Settings& s = workspace_.settings();
     if (s.updateSite.empty())
         return failed("还没有设置开奖网站的地址：请先设置网址（例如 http://127.0.0.1:8080），"

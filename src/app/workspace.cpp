@@ -121,15 +121,16 @@ Workspace::~Workspace() {
     }
 }
 
-void Workspace::setPendingWrite(std::future<std::string> pending) {
+void Workspace::setPendingWrite(std::future<WriteReport> pending) {
     waitForWrites();
     pendingWrite_ = std::move(pending);
 }
 
 std::string Workspace::waitForWrites() {
     if (pendingWrite_.valid()) {
-        std::string problem = pendingWrite_.get();
-        if (!problem.empty()) writeProblem_ = problem;
+        WriteReport report = pendingWrite_.get();
+        if (!report.problem.empty()) writeProblem_ = std::move(report.problem);
+        if (!report.notice.empty()) writeNotice_ = std::move(report.notice);
     }
     return writeProblem_;
 }
@@ -142,6 +143,19 @@ bool Workspace::writePending() const {
 std::string Workspace::takeWriteProblem() {
     waitForWrites();
     return std::exchange(writeProblem_, std::string());
+}
+
+Outcome Workspace::checkDraws() const {
+    if (history_.damaged().empty()) return Outcome::success();
+    return Outcome::failure(
+        "历史号码中有损坏的行：" + history::describeDamagedRows(history_.damaged()) +
+        "。损坏的行不是开奖号码，不能用来分析；请先用“历史管理”菜单中的“修复损坏的历史号码”"
+        "（命令repair）把它们另存到历史号码文件夹并从历史中删除。");
+}
+
+std::string Workspace::takeWriteNotice() {
+    waitForWrites();
+    return std::exchange(writeNotice_, std::string());
 }
 
 void Workspace::ensureKinds(std::initializer_list<history::Kind> kinds) {
@@ -540,6 +554,8 @@ Outcome Workspace::addDraw(const std::array<std::string, 5>& boxes,
     WriteLock lock;
     if (auto locked = lockForWriting(lock); !locked.ok) return locked;
     int period = 0;
+    // A draw stored after damaged rows would be derived from them.
+    if (auto sound = checkDraws(); !sound.ok) return sound;
     if (history_.empty()) {
         const auto parsed = history::parseTenDigitPeriod(firstPeriod);
         if (firstPeriod.empty())

@@ -37,6 +37,13 @@ struct Outcome {
     static Outcome failure(std::string text) { return {false, std::move(text)}; }
 };
 
+// What a background write came to: a problem that fails the operation, or a notice that leaves
+// its result standing; both empty when all went well.
+struct WriteReport {
+    std::string problem;
+    std::string notice;
+};
+
 struct WorkspaceOptions {
     std::string dataDir;
     // An INI file instead of the user's settings store.
@@ -139,6 +146,11 @@ class Workspace {
     // every kind.
     const history::OrderedHistory& history() const { return history_; }
     const std::vector<history::HistoryRow>& rows() const { return history_.rows(); }
+    // The stored rows that cannot be a draw; none in a sound history.
+    const std::vector<history::DamagedRow>& damagedRows() const { return history_.damaged(); }
+    // Fails, naming the damaged rows, while the history holds any: nothing may be computed from
+    // them, and no draw derived after them, until they are repaired.
+    Outcome checkDraws() const;
     void ensureKinds(std::initializer_list<history::Kind> kinds);
     // The period column of the history grid for a row (eight or ten digits by game).
     std::string historyPeriodText(size_t row) const;
@@ -241,13 +253,16 @@ class Workspace {
     std::chrono::milliseconds lockWait() const { return options_.lockWait; }
     // Writing that goes on in the background (a search's final state). Every use of the database
     // through database() or requireDatabase() waits for it first.
-    void setPendingWrite(std::future<std::string> pending);
+    void setPendingWrite(std::future<WriteReport> pending);
     // True while background writing goes on.
     bool writePending() const;
     // Waits for background writing; returns what went wrong with it, once (empty when nothing).
     std::string waitForWrites();
     // A failure of background writing not yet reported to the user.
     std::string takeWriteProblem();
+    // A notice of background writing that left the operation's result standing (the search's
+    // working state was not kept), not yet reported to the user.
+    std::string takeWriteNotice();
     // After the stored draws changed: the history in memory is replaced by rows (already stored,
     // in the order of the ordered view) or, without rows, re-read from the database; then the
     // next period, the targets and the span follow. resetSpan puts the span over the whole
@@ -316,9 +331,10 @@ class Workspace {
     std::string spanStart_;
     std::string spanEnd_;
 
-    std::future<std::string> pendingWrite_;
+    std::future<WriteReport> pendingWrite_;
     search::ColumnReading columnReading_;
     std::string writeProblem_;
+    std::string writeNotice_;
 
     platform::FileLock fileLock_;
     int writeLocks_ = 0;           // operations now holding the lock

@@ -1,7 +1,10 @@
 #include "history/history_table.h"
 
+#include "history/period.h"
+
 #include <algorithm>
 #include <cctype>
+#include <cstdint>
 
 namespace history {
 
@@ -122,6 +125,57 @@ bool idsAscending(const std::vector<HistoryRow>& rows) {
                           [](const HistoryRow& a, const HistoryRow& b) { return a.id < b.id; });
 }
 
+bool soundPeriod(platform::Statement& stmt, int column) {
+    if (!stmt.isIntegerAt(column)) return false;
+    const std::int64_t period = stmt.int64At(column);
+    return period >= 1 && period <= 99999999 && period % 100 != 0;
+}
+
+// A stored value as the copy of a damaged row shows it: numbers of 0..99 in two digits, as the
+// text format writes them, anything else as it is.
+std::string storedText(platform::Statement& stmt, int column) {
+    if (stmt.isNullAt(column)) return "NULL";
+    if (stmt.isIntegerAt(column)) {
+        const std::int64_t n = stmt.int64At(column);
+        if (n >= 0 && n <= 99) return (n < 10 ? "0" : "") + std::to_string(n);
+    }
+    return stmt.textAt(column);
+}
+
+// The row a statement selecting "ID, SQQH, QQH" and the five number columns stands on, checked
+// for damage: numbers that are not of 1..11 are taken as 0, so that no reader indexes by them.
+HistoryRow checkedRowWithNumbers(platform::Statement& stmt, size_t place,
+                                 std::vector<DamagedRow>* damaged) {
+    HistoryRow row;
+    row.id = stmt.int64At(0);
+    const bool periodSound = soundPeriod(stmt, 1);
+    // A damaged period keeps its place in the order where it can (SQL orders it so too).
+    const std::int64_t period = stmt.isIntegerAt(1) ? stmt.int64At(1) : 0;
+    row.period = period >= INT32_MIN && period <= INT32_MAX ? static_cast<std::int32_t>(period) : 0;
+    row.nextPeriod = stmt.intAt(2);
+    unsigned seen = 0;
+    bool numbersSound = true;
+    for (int p = 0; p < kPositions; ++p) {
+        const int column = 3 + p;
+        const std::int64_t n = stmt.isIntegerAt(column) ? stmt.int64At(column) : 0;
+        const bool inRange = n >= 1 && n <= 11;
+        if (!inRange || (seen & (1u << n))) numbersSound = false;
+        if (inRange) seen |= 1u << n;
+        row.values[Number][p] = static_cast<std::int16_t>(inRange ? n : 0);
+    }
+    if ((!periodSound || !numbersSound) && damaged) {
+        DamagedRow d;
+        d.id = row.id;
+        d.place = place;
+        d.periodDamaged = !periodSound;
+        d.period = row.period;
+        d.stored = storedText(stmt, 1);
+        for (int p = 0; p < kPositions; ++p) d.stored += " " + storedText(stmt, 3 + p);
+        damaged->push_back(std::move(d));
+    }
+    return row;
+}
+
 // The row a statement selecting "ID, SQQH, QQH" and the five number columns stands on.
 HistoryRow rowWithNumbers(platform::Statement& stmt) {
     HistoryRow row;
@@ -135,7 +189,20 @@ HistoryRow rowWithNumbers(platform::Statement& stmt) {
 
 } // namespace
 
-std::vector<HistoryRow> loadHistory(platform::Database& db, bool allKinds) {
+std::string describeDamagedRows(const std::vector<DamagedRow>& rows, size_t most) {
+    std::string text;
+    for (size_t i = 0; i < rows.size() && i < most; ++i) {
+        const DamagedRow& row = rows[i];
+        if (i) text += "，";
+        text += row.periodDamaged ? "历史号码表第" + std::to_string(row.place) + "行的期号已损坏"
+                                  : "第" + eightDigit(row.period) + "期的号码已损坏";
+    }
+    if (rows.size() > most) text += "，等" + std::to_string(rows.size()) + "行";
+    return text;
+}
+
+std::vector<HistoryRow> loadHistory(platform::Database& db, bool allKinds,
+                                    std::vector<DamagedRow>* damaged) {
     // Draws are stored in the order of their periods, so the table read in ID order is the
     // ordered view already, without a lookup per row through the index. Rows stored out of
     // order are put in order here.
@@ -148,8 +215,9 @@ std::vector<HistoryRow> loadHistory(platform::Database& db, bool allKinds) {
         auto count = db.prepare("SELECT COUNT(*) FROM Lishi");
         if (count.step()) rows.reserve(static_cast<size_t>(count.int64At(0)));
     }
+    if (damaged) damaged->clear();
     auto stmt = db.prepare(sql);
-    while (stmt.step()) rows.push_back(rowWithNumbers(stmt));
+    while (stmt.step()) rows.push_back(checkedRowWithNumbers(stmt, rows.size() + 1, damaged));
     if (!std::is_sorted(rows.begin(), rows.end(), inViewOrder))
         std::sort(rows.begin(), rows.end(), inViewOrder);
     if (allKinds)

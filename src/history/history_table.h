@@ -23,6 +23,22 @@ struct HistoryRow {
     const PositionValues& numbers() const { return values[Number]; }
 };
 
+// A stored row that cannot be a draw: its period is not an id yymmddNN (an integer of
+// 1..99999999 with a draw number of at least 01), or its numbers are not five different ones of
+// 01..11 (a number missing, text, or out of range). Such a row is read with the numbers that are
+// not of 1..11 as 0 (and a period that is no integer as 0); no analysis may use it.
+struct DamagedRow {
+    std::int64_t id = 0;
+    std::size_t place = 0;      // 1-based, in the table's stored order (ID)
+    bool periodDamaged = false; // else its period is sound and only the numbers are damaged
+    std::int32_t period = 0;    // when the period is sound
+    std::string stored;         // SQQH and the five numbers as stored, blank-separated
+};
+
+// How the user reads them: "第16090852期的号码已损坏", or, for a damaged period,
+// "历史号码表第3行的期号已损坏"; at most `most` of them, then how many there are in all.
+std::string describeDamagedRows(const std::vector<DamagedRow>& rows, std::size_t most = 5);
+
 // "L" + position + letter + period suffix ("", "S" or "P"): L3B, L2AS, L5HP.
 std::string attributeColumn(int position, int kind, const char* period = "");
 // txtHisLst / txtHisPreLst followed by the kind's suffix; kind -1 names the plain column.
@@ -41,7 +57,9 @@ void createHistoryIndex(platform::Database& db);
 
 // The whole history in the order of the ordered view, with the numbers of each draw; the values
 // of the other kinds stay 0 until loadKindValues reads them.
-std::vector<HistoryRow> loadHistory(platform::Database& db, bool allKinds = false);
+// Rows that cannot be a draw are listed in damaged when it is given.
+std::vector<HistoryRow> loadHistory(platform::Database& db, bool allKinds = false,
+                                    std::vector<DamagedRow>* damaged = nullptr);
 // Reads the stored values of one kind into rows loaded by loadHistory (same order and count).
 void loadKindValues(platform::Database& db, int kind, std::vector<HistoryRow>& rows);
 // The newest `count` rows of the ordered view with every kind (of those with a period before

@@ -12,7 +12,7 @@ void OrderedHistory::changed(bool rowsMoved) {
 std::int64_t OrderedHistory::load(platform::Database& db, const std::function<void()>& afterRows) {
     changed(true);
     platform::ReadTransaction reading(db);
-    rows_ = loadHistory(db);
+    rows_ = loadHistory(db, false, &damaged_);
     loadedKinds_ = 1u << Number;
     if (afterRows) afterRows();
     return db.dataVersion();
@@ -20,12 +20,14 @@ std::int64_t OrderedHistory::load(platform::Database& db, const std::function<vo
 
 void OrderedHistory::clear() {
     rows_.clear();
+    damaged_.clear();
     loadedKinds_ = 1u << Number;
     changed(true);
 }
 
 void OrderedHistory::replace(std::vector<HistoryRow> rows) {
     rows_ = std::move(rows);
+    damaged_.clear();
     loadedKinds_ = (1u << kKinds) - 1;
     changed(true);
 }

@@ -20,6 +20,8 @@ class OrderedHistory {
     bool empty() const { return rows_.empty(); }
     size_t size() const { return rows_.size(); }
     const HistoryRow& newest() const { return rows_.back(); }
+    // The stored rows that cannot be a draw, as the last load found them (fresh rows have none).
+    const std::vector<DamagedRow>& damaged() const { return damaged_; }
 
     // Grows every time the draws change, so views know to reset.
     std::uint64_t version() const { return version_; }
@@ -51,6 +53,7 @@ class OrderedHistory {
     void changed(bool rowsMoved);
 
     std::vector<HistoryRow> rows_;
+    std::vector<DamagedRow> damaged_;
     std::uint64_t version_ = 0;
     std::uint64_t generation_ = 0;
     unsigned loadedKinds_ = 0; // a bit per kind whose values rows_ holds

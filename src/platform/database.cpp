@@ -318,6 +318,10 @@ bool Statement::isNullAt(int column) const {
     return sqlite3_column_type(stmt_, column) == SQLITE_NULL;
 }
 
+bool Statement::isIntegerAt(int column) const {
+    return sqlite3_column_type(stmt_, column) == SQLITE_INTEGER;
+}
+
 Database::Database() = default;
 
 Database::Database(const std::string& path, Access access)

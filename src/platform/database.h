@@ -65,6 +65,8 @@ class Statement {
     // The text without a copy, valid until the statement steps again.
     std::string_view textViewAt(int column) const;
     bool isNullAt(int column) const;
+    // The value is stored as an integer (not text, a real number, a blob or NULL).
+    bool isIntegerAt(int column) const;
 
   private:
     sqlite3* db_ = nullptr;

@@ -1,6 +1,7 @@
 #include "platform/sheet_writer.h"
 
 #include "platform/file_io.h"
+#include "platform/xlsx_check.h"
 
 #include <xlsxwriter.h>
 
@@ -9,6 +10,7 @@
 #include <clocale>
 #include <cstdint>
 #include <cstring>
+#include <filesystem>
 #include <limits>
 #include <map>
 #include <optional>
@@ -118,7 +120,8 @@ std::string libraryError(lxw_error error) {
 // One workbook being written; closed (and so freed) in every case.
 class Workbook {
   public:
-    explicit Workbook(const std::string& path) : path_(path) {
+    explicit Workbook(const std::string& path)
+        : path_(path), tmpdir_(std::filesystem::path(path).parent_path().string()) {
         // The library opens the file only at the end; a file that cannot be created is found
         // before the rows are written, with the system's reason.
         const int probe = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
@@ -127,6 +130,9 @@ class Workbook {
         lxw_workbook_options options{};
         options.constant_memory = LXW_TRUE; // rows go to a temporary file as they are written
         options.use_zip64 = LXW_TRUE;
+        // The library's own temporary files go beside the workbook, on the disk that must take
+        // it anyway, not into a system folder that may be small or full.
+        if (!tmpdir_.empty()) options.tmpdir = tmpdir_.data();
         workbook_ = workbook_new_opt(path.c_str(), &options);
         if (!workbook_) throw FileError("无法写入“" + path + "”：内存不足");
         sheet_ = workbook_add_worksheet(workbook_, "Sheet1");
@@ -154,7 +160,29 @@ class Workbook {
             close();
             throw FileError("无法写入“" + path_ + "”：" + libraryError(error));
         }
+        ++cells_;
+        if (row != lastRow_) {
+            lastRow_ = row;
+            ++rows_;
+        }
     }
+
+    // The rows written so far reach the library's temporary file, which the library writes
+    // without telling of a failure: its error flag is looked at here.
+    void checkRowFile() {
+        FILE* rows = sheet_ ? sheet_->optimize_tmpfile : nullptr;
+        if (!rows) return;
+        if (std::fflush(rows) != 0 || std::ferror(rows)) {
+            const int error = errno;
+            close();
+            throw FileError("无法写入“" + path_ + "”：写入临时文件失败（" + systemReason(error) +
+                            "）");
+        }
+    }
+
+    // Rows that have a cell, and cells, written so far.
+    std::size_t rowsWritten() const { return rows_; }
+    std::size_t cellsWritten() const { return cells_; }
 
     // Ends without a usable file (what was written so far is the caller's to remove).
     void abandon() { close(); }
@@ -187,9 +215,13 @@ class Workbook {
     }
 
     std::string path_;
+    std::string tmpdir_;
     lxw_workbook* workbook_ = nullptr;
     lxw_worksheet* sheet_ = nullptr;
     std::map<int, lxw_format*> formats_;
+    std::size_t rows_ = 0;
+    std::size_t cells_ = 0;
+    lxw_row_t lastRow_ = std::numeric_limits<lxw_row_t>::max();
 };
 
 } // namespace
@@ -212,6 +244,7 @@ bool writeSheet(const std::string& path, const SheetGrid& grid, const SheetProgr
                 workbook.write(static_cast<lxw_row_t>(r), static_cast<lxw_col_t>(c),
                                grid.text(r, c));
             const std::size_t done = r + 1;
+            if (done % kReportEvery == 0) workbook.checkRowFile();
             if (progress && (done % kReportEvery == 0 || done == grid.rows) &&
                 !progress(done, grid.rows)) {
                 workbook.abandon();
@@ -219,7 +252,22 @@ bool writeSheet(const std::string& path, const SheetGrid& grid, const SheetProgr
                 return false;
             }
         }
+        workbook.checkRowFile();
+        const std::size_t rows = workbook.rowsWritten();
+        const std::size_t cells = workbook.cellsWritten();
         workbook.finish();
+        // Only a workbook read back whole, with every row and cell, replaces the earlier file.
+        WorksheetCounts found;
+        try {
+            found = checkWrittenWorkbook(pending);
+        } catch (const FileError& e) {
+            throw FileError("无法写入“" + path + "”：" + e.what());
+        }
+        if (found.rows != rows || found.cells != cells)
+            throw FileError("无法写入“" + path + "”：写出的工作簿不完整（" + std::to_string(rows) +
+                            "行中只有" + std::to_string(found.rows) + "行，" +
+                            std::to_string(cells) + "个单元格中只有" + std::to_string(found.cells) +
+                            "个）");
         syncFile(pending);
         renameDurably(pending, path);
     } catch (...) {

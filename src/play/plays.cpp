@@ -147,6 +147,9 @@ std::optional<std::uint32_t> SelectionSet::indexOf(const Selection& s) const {
 
 void SelectionSet::winners(const Draw& draw, std::vector<std::uint32_t>& out) const {
     out.clear();
+    // A row that is no draw (a damaged one) wins nothing: its numbers index no table.
+    for (int n : draw)
+        if (n < 1 || n > 11) return;
     std::uint32_t drawMask = 0;
     for (int n : draw) drawMask |= 1u << (n - 1);
     if (ordered_) {

@@ -8,10 +8,16 @@
 #include "support/workbook_reader.h"
 #include "workspace_fixture.h"
 
+#include <QProcess>
+
 #include <gtest/gtest.h>
 
+#include <csignal>
 #include <filesystem>
+#include <fstream>
 #include <sstream>
+
+#include <sys/resource.h>
 
 using testing_support::readWorkbook;
 using testing_support::WorkspaceFixture;
@@ -225,4 +231,37 @@ TEST(ExportCommands, PrintTheWrittenPathOrWhyNot) {
     EXPECT_EQ(refused.status, 1);
     EXPECT_EQ(refused.out, "");
     EXPECT_FALSE(fs::exists(data / "Jiansuo.xlsx"));
+}
+
+// A workbook the disk cannot take whole (here: a file size limit on the command's process, which
+// the compressed workbook stays under and the writer's temporary files do not) is a failed export
+// with exit 1, and the earlier workbook stays as it was.
+TEST(ExportCommands, AWorkbookThatCannotBeWrittenWholeFailsAndKeepsTheEarlierOne) {
+    WorkspaceFixture f;
+    const std::string lines = f.dir.file("many.txt");
+    std::ofstream(lines) << testing_support::manyDrawLines(6000);
+    ASSERT_EQ(run(f, "import", {lines}).status, 0);
+    ASSERT_EQ(run(f, "export-sheet", {"history"}).status, 0);
+    const std::string sheet = (fs::path(f.dataDir()) / "lishi.xlsx").string();
+    const auto before = platform::readFile(sheet);
+    f.workspace.reset();
+
+    QProcess program;
+    program.setChildProcessModifier([] {
+        std::signal(SIGXFSZ, SIG_IGN);
+        const rlimit limit{256 << 10, 256 << 10};
+        setrlimit(RLIMIT_FSIZE, &limit);
+    });
+    program.start(QString::fromUtf8(K11_EXECUTABLE),
+                  {"--data-dir", QString::fromStdString(f.dataDir()), "--settings",
+                   QString::fromStdString(f.settingsPath()), "export-sheet", "history"});
+    ASSERT_TRUE(program.waitForFinished(60000));
+    EXPECT_EQ(program.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(program.exitCode(), 1);
+    EXPECT_EQ(program.readAllStandardOutput(), QByteArray());
+    EXPECT_NE(QString::fromUtf8(program.readAllStandardError())
+                  .indexOf(QStringLiteral("原有的同名文件保持不变")),
+              -1);
+    EXPECT_EQ(platform::readFile(sheet), before);
+    EXPECT_EQ(readWorkbook(sheet).rowCount(), 6001);
 }

@@ -8,8 +8,13 @@
 
 #include <gtest/gtest.h>
 
+#include <csignal>
 #include <filesystem>
 #include <fstream>
+
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 using testing_support::readWorkbook;
 namespace fs = std::filesystem;
@@ -120,4 +125,44 @@ TEST(SheetWriter, AFailedOrCancelledWriteKeepsTheEarlierFile) {
     const auto book = readWorkbook(path);
     EXPECT_EQ(book.rowCount(), 10000);
     EXPECT_EQ(book.row(10000), (std::vector<std::string>{"9999", "9999"}));
+}
+
+// A write error midway (here: the file size limit of the process, hit by the library's temporary
+// row file and not by the smaller compressed workbook) is a failed export, and the earlier file
+// stays. Run in a child process, whose limit binds nothing else.
+TEST(SheetWriter, AWriteErrorInTheTemporaryFilesFailsAndKeepsTheEarlierFile) {
+    testing_support::TempDir dir;
+    const std::string path = dir.file("lishi.xlsx");
+    ASSERT_TRUE(platform::writeSheet(path, gridOf({{"old"}})));
+
+    platform::SheetGrid many;
+    many.rows = 40000;
+    many.columns = 6;
+    many.text = [](size_t r, size_t c) { return std::to_string(r * 7 + c); };
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        std::signal(SIGXFSZ, SIG_IGN);
+        const rlimit limit{1 << 20, 1 << 20};
+        setrlimit(RLIMIT_FSIZE, &limit);
+        try {
+            platform::writeSheet(path, many);
+            _exit(0);
+        } catch (const platform::FileError&) {
+            _exit(1);
+        } catch (...) {
+            _exit(2);
+        }
+    }
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 1) << "0: reported as written, 2: another error";
+    EXPECT_EQ(readWorkbook(path).row(1), std::vector<std::string>{"old"});
+    // Nothing is left beside it, the library's temporary files included.
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir.path()), fs::directory_iterator()), 1);
+
+    // Without the limit the same grid is written whole.
+    ASSERT_TRUE(platform::writeSheet(path, many));
+    EXPECT_EQ(readWorkbook(path).rowCount(), 40000);
 }

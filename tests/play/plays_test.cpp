@@ -82,6 +82,19 @@ TEST(Plays, WinnersAndChancesAgreeWithTheRulesOverEveryOrderedDraw) {
     EXPECT_DOUBLE_EQ(play::chance(Play::Any2), 10.0 / 55);
 }
 
+TEST(Plays, ARowThatIsNoDrawWinsNothingWhateverItsNumbers) {
+    std::vector<std::uint32_t> winners{1, 2, 3};
+    for (const auto& p : play::plays()) {
+        const play::SelectionSet set(p.play);
+        for (const play::Draw& draw :
+             {play::Draw{0, 2, 3, 4, 5}, play::Draw{1, 2, 3, 4, 12}, play::Draw{-7, 2, 3, 4, 5},
+              play::Draw{1, 2, 3, 4, -31073}}) {
+            set.winners(draw, winners);
+            EXPECT_TRUE(winners.empty()) << p.code;
+        }
+    }
+}
+
 TEST(Plays, ReadingTicketsChecksSizeRepeatsAndRange) {
     auto text = [](Play p, const std::string& t) {
         const auto parsed = play::parseSelection(p, t);

@@ -49,6 +49,7 @@ HistoryActions::HistoryActions(MainWindow& window, Workspace& workspace, Prompte
     connect(item("mnuClear"), &QAction::triggered, this, &HistoryActions::onClearClicked);
     connect(item("mnuDlzd"), &QAction::triggered, this, &HistoryActions::onCutBackClicked);
     connect(item("mnuEszhzd"), &QAction::triggered, this, &HistoryActions::onDeleteLastClicked);
+    connect(item("mnuRepair"), &QAction::triggered, this, &HistoryActions::onRepairClicked);
 }
 
 void HistoryActions::onImportClicked() {
@@ -124,6 +125,29 @@ void HistoryActions::onDeleteLastClicked() {
         result = service_.deleteLast(entry->toStdString(), progress);
     }
     finish(result, kDeleteTitle, ResultsStay::No);
+}
+
+void HistoryActions::onRepairClicked() {
+    const QString title = QStringLiteral("修复历史号码");
+    const auto& damaged = workspace_.damagedRows();
+    if (damaged.empty()) {
+        prompter_.inform(title, QStringLiteral("历史号码中没有损坏的行，不需要修复。"));
+        return;
+    }
+    if (!prompter_.confirm(
+            title,
+            QStringLiteral("%1。将把这%2行原样保存到历史号码文件夹，从历史号码中删除，并按当前设置"
+                           "重新计算其余的历史号码。确定吗？")
+                .arg(text(history::describeDamagedRows(damaged)))
+                .arg(static_cast<qulonglong>(damaged.size()))))
+        return;
+    HistoryResult result;
+    {
+        BusyCursor busy;
+        DialogProgress progress(&window_, QStringLiteral("正在修复历史号码……"));
+        result = service_.repairDamaged(progress);
+    }
+    finish(result, title, ResultsStay::No);
 }
 
 bool HistoryActions::confirmDeletion(const DeletionPlan& plan) {

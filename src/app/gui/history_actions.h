@@ -1,6 +1,7 @@
 #pragma once
 // The history management controls of the window: 读取历史号文本(&W) (the text import), 删除最后历史
-// (button and menu item), and the menu items 清空历史号码, 删除到选定期 and 删除最后指定数量期历史.
+// (button and menu item), and the menu items 清空历史号码, 删除到选定期, 删除最后指定数量期历史 and
+// 修复损坏的历史号码.
 // Finds its controls in the window by name; asks the user, runs the history service with a
 // progress dialog that can cancel, and refreshes the window.
 
@@ -29,6 +30,7 @@ class HistoryActions : public QObject {
     void onClearClicked();
     void onCutBackClicked();
     void onDeleteLastClicked();
+    void onRepairClicked();
     // Whether the result grids still belong to the history after an operation changed it. Only
     // an import, a cut-back or clearing marks them as belonging to the history before: deleting
     // the newest draw (like typing one) is the everyday correction of the newest period, done

@@ -277,6 +277,10 @@ void MainWindow::showEvent(QShowEvent* event) {
         QTimer::singleShot(0, this, [this, notice] {
             prompter_.warn(QStringLiteral("历史数据库"), QString::fromStdString(notice));
         });
+    if (const Outcome sound = workspace_.checkDraws(); !sound.ok)
+        QTimer::singleShot(0, this, [this, message = sound.message] {
+            prompter_.warn(QStringLiteral("历史号码已损坏"), QString::fromStdString(message));
+        });
 }
 
 void MainWindow::changeEvent(QEvent* event) {

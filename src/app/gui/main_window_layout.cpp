@@ -116,6 +116,7 @@ void MainWindow::buildMenus() {
         addItem(historyMenu_, QStringLiteral("mnuDlzd"), QStringLiteral("删除到选定期(&D)"));
     deleteLastItem_ = addItem(historyMenu_, QStringLiteral("mnuEszhzd"),
                               QStringLiteral("删除最后指定数量期历史(&E)"));
+    addItem(historyMenu_, QStringLiteral("mnuRepair"), QStringLiteral("修复损坏的历史号码(&R)"));
 
     settingsMenu_ = named(menuBar()->addMenu(QStringLiteral("设置")), QStringLiteral("mnuSetup"));
     addChoiceItems<2>(addSubmenu(settingsMenu_, QStringLiteral("mnuSxCssetup"),

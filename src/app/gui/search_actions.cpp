@@ -265,6 +265,9 @@ void SearchActions::reportWriteProblem() {
         return;
     }
     const std::string problem = workspace_.takeWriteProblem();
+    // The result stands; the window says what it is based on without stopping the user.
+    if (const std::string notice = workspace_.takeWriteNotice(); !notice.empty() && problem.empty())
+        window_.statusBar()->showMessage(QString::fromStdString(notice), 15000);
     if (problem.empty()) return;
     if (workspace_.readOnly()) {
         // The status bar says it all along; a box after every search would only be in the way.
