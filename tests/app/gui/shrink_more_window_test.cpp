@@ -104,8 +104,9 @@ TEST(ShrinkMoreWindow, CoverFromAPoolOnThePad) {
     f.find<QPushButton>("shrinkPad1")->click();
     f.find<QPushButton>("shrinkPad1")->click();
     f.find<QCheckBox>("coverWithConditions")->setChecked(true);
-    f.find<QComboBox>("shrinkPlay")->setCurrentIndex(
-        f.find<QComboBox>("shrinkPlay")->findData(static_cast<int>(play::Play::Any2)));
+    f.find<QComboBox>("shrinkPlay")
+        ->setCurrentIndex(
+            f.find<QComboBox>("shrinkPlay")->findData(static_cast<int>(play::Play::Any2)));
     f.find<QPushButton>("coverBuild")->click();
     EXPECT_NE(f.find<QLabel>("coverCounts")->text().indexOf("不再保证"), -1)
         << f.find<QLabel>("coverCounts")->text().toStdString();
