@@ -183,10 +183,11 @@ int runCommand(Workspace& workspace, const std::string& command,
     if (const std::string notice = workspace.takeDatabaseNotice(); !notice.empty())
         err << notice << "\n";
     // Rows that cannot be a draw are named by every command; only the commands that remove them,
-    // replace the history or leave its draws unread run while they are there.
+    // replace the history, leave its draws unread or list them as stored (as the window's grid
+    // does, so the user can see the rows) run while they are there.
     if (const Outcome sound = workspace.checkDraws(); !sound.ok) {
         static const std::set<std::string> runAnyway = {
-            "repair", "import", "clear", "delete-newest", "games", "get", "set"};
+            "repair", "import", "clear", "delete-newest", "games", "get", "set", "history"};
         if (!runAnyway.count(command)) {
             err << sound.message << "\n";
             return kExitRefused;

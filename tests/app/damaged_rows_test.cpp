@@ -10,6 +10,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -82,7 +83,7 @@ const std::vector<std::vector<std::string>> kAnalyses = {
     {"bet", "--play", "q1", "--pick-from", "coldest", "--steps", "3", "--random", "0"},
     {"shrink", "--play", "r5", "--sum", "15-40", "--backtest", "3"},
     {"export-sheet", "hits", "--fixed"},
-    {"history"},
+    {"export-text"},
     {"add", "01", "02", "03", "04", "05"},
     {"rebuild"},
 };
@@ -130,6 +131,11 @@ TEST_F(DamagedRows, EveryKindOfDamageIsNamedAndRefusedByEveryAnalysis) {
         const auto get = run("get", {"GsZl"});
         EXPECT_EQ(get.status, 0);
         EXPECT_NE(get.err.find(c.named), std::string::npos) << get.err;
+        // The listing shows every row as stored, as the window's grid does, and names them.
+        const auto listed = run("history", {});
+        EXPECT_EQ(listed.status, 0);
+        EXPECT_EQ(std::count(listed.out.begin(), listed.out.end(), '\n'), 6) << listed.out;
+        EXPECT_NE(listed.err.find(c.named), std::string::npos) << listed.err;
         // Back to the sound history for the next case.
         f.workspace.reset();
         fs::remove_all(f.dataDir());
