@@ -1,5 +1,7 @@
 #include "platform/html_table.h"
 
+#include "platform/style_sheet.h"
+
 #include <gumbo.h>
 
 #include <algorithm>
@@ -50,6 +52,9 @@ std::string collapseBlanks(const std::string& text) {
     }
     return out;
 }
+
+// The hiding rules of the page's style sheets.
+using Sheet = std::vector<HidingRule>;
 
 bool isElement(const GumboNode* node, GumboTag tag) {
     return node->type == GUMBO_NODE_ELEMENT && node->v.element.tag == tag;
@@ -122,47 +127,26 @@ bool isSeparated(GumboTag tag) {
     }
 }
 
-// A style attribute's value without blanks, in lower case ("display: none" gives "display:none").
-std::string compactStyle(std::string_view style) {
-    std::string out;
-    for (char c : style)
-        if (!isAsciiBlank(c)) out.push_back(lowered(c));
-    return out;
-}
-
-// Whether the declarations of a style text hide what they apply to.
-bool hidesByStyle(std::string_view declarations) {
-    const std::string style = compactStyle(declarations);
-    for (std::string_view hiding : {"display:none", "visibility:hidden", "visibility:collapse"}) {
-        for (size_t at = style.find(hiding); at != std::string::npos;
-             at = style.find(hiding, at + 1)) {
-            // A whole declaration: not part of another property ("xdisplay:none") or value.
-            const bool starts = at == 0 || style[at - 1] == ';' || style[at - 1] == '{' ||
-                                style[at - 1] == '"' || style[at - 1] == '\'';
-            const size_t end = at + hiding.size();
-            const bool ends = end == style.size() || style[end] == ';' || style[end] == '!' ||
-                              style[end] == '}' || style[end] == '"' || style[end] == '\'';
-            if (starts && ends) return true;
-        }
-    }
-    return false;
+const char* attributeText(const GumboVector* attributes, const char* name) {
+    const GumboAttribute* attribute = gumbo_get_attribute(attributes, name);
+    return attribute ? attribute->value : "";
 }
 
 // An element a browser does not display: by its kind, by the hidden attribute, by its own style
-// (display:none, visibility:hidden), or a hidden form field (whose value would read as text).
-bool isHiddenElement(const GumboNode* node) {
+// (display:none, visibility:hidden) or the page's style sheets, or a hidden form field (whose
+// value would read as text).
+bool isHiddenElement(const GumboNode* node, const Sheet& sheet) {
     const GumboElement& element = node->v.element;
     if (isHidden(element.tag)) return true;
     const GumboVector* attributes = &element.attributes;
     if (gumbo_get_attribute(attributes, "hidden")) return true;
-    if (const GumboAttribute* style = gumbo_get_attribute(attributes, "style");
-        style && hidesByStyle(style->value))
+    const char* style = attributeText(attributes, "style");
+    if (hidingOf(style) != Hiding::None) return true;
+    if (element.tag == GUMBO_TAG_INPUT && lowerCase(attributeText(attributes, "type")) == "hidden")
         return true;
-    if (element.tag == GUMBO_TAG_INPUT) {
-        const GumboAttribute* type = gumbo_get_attribute(attributes, "type");
-        if (type && lowerCase(type->value) == "hidden") return true;
-    }
-    return false;
+    return hiddenByRules(sheet, gumbo_normalized_tagname(element.tag),
+                         attributeText(attributes, "class"), attributeText(attributes, "id"),
+                         style);
 }
 
 const GumboVector* childrenOf(const GumboNode* node) {
@@ -173,7 +157,7 @@ const GumboVector* childrenOf(const GumboNode* node) {
 
 // The displayed text of node and everything inside it, appended to out. The tree is walked with
 // a stack of its own: a page may nest deeper than the call stack reaches.
-void appendText(const GumboNode* node, std::string& out) {
+void appendText(const GumboNode* node, const Sheet& sheet, std::string& out) {
     // A node to visit, or (closing) the blank after a separated element's content.
     struct Step {
         const GumboNode* node;
@@ -196,7 +180,7 @@ void appendText(const GumboNode* node, std::string& out) {
             break;
         case GUMBO_NODE_ELEMENT: {
             const GumboTag tag = at->v.element.tag;
-            if (isHiddenElement(at)) break;
+            if (isHiddenElement(at, sheet)) break;
             if (isSeparated(tag)) {
                 out.push_back(' ');
                 steps.push_back({at, true});
@@ -235,7 +219,7 @@ const GumboNode* findTable(const GumboNode* root, std::string_view id) {
     return nullptr;
 }
 
-std::vector<std::string> rowCells(const GumboNode* row) {
+std::vector<std::string> rowCells(const GumboNode* row, const Sheet& sheet) {
     std::vector<std::string> cells;
     const GumboVector& children = row->v.element.children;
     for (unsigned i = 0; i < children.length; ++i) {
@@ -243,13 +227,13 @@ std::vector<std::string> rowCells(const GumboNode* row) {
         if (!isElement(cell, GUMBO_TAG_TD) && !isElement(cell, GUMBO_TAG_TH)) continue;
         std::string text;
         // A hidden cell keeps its place among the cells, with no text.
-        if (isHiddenElement(cell)) {
+        if (isHiddenElement(cell, sheet)) {
             cells.emplace_back();
             continue;
         }
         const GumboVector& content = cell->v.element.children;
         for (unsigned k = 0; k < content.length; ++k)
-            appendText(static_cast<const GumboNode*>(content.data[k]), text);
+            appendText(static_cast<const GumboNode*>(content.data[k]), sheet, text);
         cells.push_back(collapseBlanks(text));
     }
     return cells;
@@ -378,7 +362,8 @@ void gather(std::string& out, const char* text) {
 // Every table row of the page and every element outside tables with attributes that hold
 // digits. The tree is walked with a stack of its own: a page may nest deeper than the call stack
 // reaches.
-std::vector<PageRow> allRows(const GumboNode* root, std::vector<PageElement>& elements) {
+std::vector<PageRow> allRows(const GumboNode* root, const Sheet& sheet,
+                             std::vector<PageElement>& elements) {
     // Where the text met now goes: the row and cell it stands in (-1: none).
     struct Place {
         long row = -1;
@@ -440,7 +425,7 @@ std::vector<PageRow> allRows(const GumboNode* root, std::vector<PageElement>& el
         }
         if (node->type == GUMBO_NODE_ELEMENT) {
             const GumboTag tag = node->v.element.tag;
-            if (isHiddenElement(node)) continue;
+            if (isHiddenElement(node, sheet)) continue;
             Place inner = place;
             {
                 // Its frame: the frame it stands in, and its own mark.
@@ -511,22 +496,22 @@ std::vector<PageRow> allRows(const GumboNode* root, std::vector<PageElement>& el
 }
 
 // The rows of a table element as tableRows reads them.
-std::vector<std::vector<std::string>> rowsOf(const GumboNode* table) {
+std::vector<std::vector<std::string>> rowsOf(const GumboNode* table, const Sheet& sheet) {
     std::vector<std::vector<std::string>> rows;
     const GumboVector& children = table->v.element.children;
     for (unsigned i = 0; i < children.length; ++i) {
         const auto* child = static_cast<const GumboNode*>(children.data[i]);
         // Rows a browser does not show are no rows of the list (a hidden copy of a row).
-        if (child->type != GUMBO_NODE_ELEMENT || isHiddenElement(child)) continue;
+        if (child->type != GUMBO_NODE_ELEMENT || isHiddenElement(child, sheet)) continue;
         if (isElement(child, GUMBO_TAG_TR)) {
-            rows.push_back(rowCells(child));
+            rows.push_back(rowCells(child, sheet));
         } else if (isElement(child, GUMBO_TAG_THEAD) || isElement(child, GUMBO_TAG_TBODY) ||
                    isElement(child, GUMBO_TAG_TFOOT)) {
             const GumboVector& sectionRows = child->v.element.children;
             for (unsigned k = 0; k < sectionRows.length; ++k) {
                 const auto* row = static_cast<const GumboNode*>(sectionRows.data[k]);
-                if (isElement(row, GUMBO_TAG_TR) && !isHiddenElement(row))
-                    rows.push_back(rowCells(row));
+                if (isElement(row, GUMBO_TAG_TR) && !isHiddenElement(row, sheet))
+                    rows.push_back(rowCells(row, sheet));
             }
         }
     }
@@ -545,6 +530,44 @@ namespace {
 
 using Parsed = std::unique_ptr<GumboOutput, OutputDeleter>;
 
+// Whether a style element's media attribute lets it apply on a screen (none, "screen", "all").
+bool forScreens(const GumboNode* style) {
+    const GumboAttribute* media = gumbo_get_attribute(&style->v.element.attributes, "media");
+    if (!media) return true;
+    const std::string query = lowerCase(media->value);
+    return query.find_first_not_of(" \t") == std::string::npos ||
+           query.find("screen") != std::string::npos || query.find("all") != std::string::npos;
+}
+
+// The hiding rules of every style element of the page, in document order (a depth-first walk
+// with a stack of its own).
+Sheet pageSheet(const GumboNode* root) {
+    Sheet sheet;
+    std::vector<const GumboNode*> pending{root};
+    while (!pending.empty()) {
+        const GumboNode* node = pending.back();
+        pending.pop_back();
+        if (isElement(node, GUMBO_TAG_STYLE)) {
+            if (!forScreens(node)) continue;
+            std::string text;
+            const GumboVector& children = node->v.element.children;
+            for (unsigned i = 0; i < children.length; ++i) {
+                const auto* child = static_cast<const GumboNode*>(children.data[i]);
+                if (child->type == GUMBO_NODE_TEXT || child->type == GUMBO_NODE_WHITESPACE ||
+                    child->type == GUMBO_NODE_CDATA)
+                    text += child->v.text.text;
+            }
+            for (auto& rule : hidingRules(text)) sheet.push_back(std::move(rule));
+            continue;
+        }
+        if (node->type == GUMBO_NODE_ELEMENT && isHidden(node->v.element.tag)) continue;
+        if (const GumboVector* children = childrenOf(node))
+            for (unsigned i = children->length; i-- > 0;)
+                pending.push_back(static_cast<const GumboNode*>(children->data[i]));
+    }
+    return sheet;
+}
+
 // The page parsed; nothing for a page nested deeper than kMaxNesting (parsing it would take
 // minutes; it is no results page).
 Parsed parsed(std::string_view html) {
@@ -560,17 +583,18 @@ std::optional<std::vector<std::vector<std::string>>> tableRows(std::string_view 
     if (!output) return std::nullopt;
     const GumboNode* table = findTable(output->document, id);
     if (!table) return std::nullopt;
-    return rowsOf(table);
+    return rowsOf(table, pageSheet(output->document));
 }
 
 std::optional<ResultsPage> readResultsPage(std::string_view html) {
     const Parsed output = parsed(html);
     if (!output) return std::nullopt;
     ResultsPage page;
+    const Sheet sheet = pageSheet(output->document);
     if (const GumboNode* table = findTable(output->document, "draw_list"))
-        page.drawList = rowsOf(table);
+        page.drawList = rowsOf(table, sheet);
     else
-        page.rows = allRows(output->document, page.elements);
+        page.rows = allRows(output->document, sheet, page.elements);
     return page;
 }
 

@@ -33,11 +33,11 @@ size_t nestingDepth(std::string_view html, size_t stopAbove = kMaxNesting);
 // cells (td and th) in order: the text of everything inside the cell a browser displays (not
 // comments, scripts, styles, nor the content of iframe, noscript, template, object, noembed and
 // noframes, nor elements hidden by the hidden attribute or a style of display:none or
-// visibility:hidden), block elements apart by a blank, inline ones run together, with every run
-// of blanks (spaces, tabs, line breaks, no-break spaces) collapsed to one blank, trimmed. Hidden
-// rows are left out; a hidden cell reads as empty. Nothing when no table has that id (a table
-// inside a comment or one of those elements is no table), and nothing for a page nested deeper than
-// kMaxNesting.
+// visibility:hidden, their own or a simple rule of the page's style sheets), block elements apart
+// by a blank, inline ones run together, with every run of blanks (spaces, tabs, line breaks,
+// no-break spaces) collapsed to one blank, trimmed. Hidden rows are left out; a hidden cell reads
+// as empty. Nothing when no table has that id (a table inside a comment or one of those elements is
+// no table), and nothing for a page nested deeper than kMaxNesting.
 std::optional<std::vector<std::vector<std::string>>> tableRows(std::string_view html,
                                                                std::string_view id);
 

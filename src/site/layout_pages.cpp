@@ -66,32 +66,38 @@ int sum(const std::array<int, 5>& numbers) {
 
 // One row of a layout: the id, then where the numbers stand.
 // What a page hides beside the numbers: their sizes and parities, shown on a click.
-std::string hiddenShapes(const std::array<int, 5>& numbers) {
+std::string hiddenShapes(const std::array<int, 5>& numbers, HiddenCopies hidden) {
     std::string text;
     for (int n : numbers) text += std::string(text.empty() ? "" : " ") + (n > 5 ? "大" : "小");
     for (int n : numbers) text += std::string(" ") + (n % 2 ? "单" : "双");
-    return "<span class=\"shape\" style=\"display: none\">" + text + "</span>";
+    return std::string("<span class=\"shape\"") +
+           (hidden == HiddenCopies::OwnStyle ? " style=\"display: none\"" : "") + ">" + text +
+           "</span>";
 }
 
 // A hidden copy of a draw's row, with other numbers (the draw's turned round), which a reader
 // must not take for a second listing.
-std::string hiddenRow(const std::string& id, const ListedEntry& entry, bool attribute) {
+std::string hiddenRow(const std::string& id, const ListedEntry& entry, HiddenCopies hidden,
+                      bool attribute) {
     if (!entry.numbers) return {};
     std::array<int, 5> turned = *entry.numbers;
     std::rotate(turned.begin(), turned.begin() + 1, turned.end());
-    return std::string(attribute ? "<tr hidden>" : "<tr style=\"visibility:hidden\">") + "<td>" +
-           id + "</td><td>" + joined(turned, " ") + "</td></tr>\n";
+    const char* opening = hidden == HiddenCopies::ByClass ? "<tr class=\"copy\">"
+                          : attribute                     ? "<tr hidden>"
+                                                          : "<tr style=\"visibility:hidden\">";
+    return opening + ("<td>" + id + "</td><td>" + joined(turned, " ") + "</td></tr>\n");
 }
 
 std::string numbersTextRow(const std::string& id, const ListedEntry& entry, size_t index,
-                           bool hidden) {
+                           HiddenCopies hidden) {
     static const char* const kSeparators[] = {" ", ",", "，", "、", "+"};
     const std::string separator = kSeparators[index % 5];
+    const bool copies = hidden != HiddenCopies::None;
     return "<tr><td>" + id + "期</td><td>" + drawTime(entry.period) + "</td><td>" +
            (entry.numbers ? joined(*entry.numbers, separator) : "--") +
-           (hidden && entry.numbers ? hiddenShapes(*entry.numbers) : "") + "</td><td>" +
+           (copies && entry.numbers ? hiddenShapes(*entry.numbers, hidden) : "") + "</td><td>" +
            (entry.numbers ? std::to_string(sum(*entry.numbers)) : "") + "</td></tr>\n" +
-           (hidden ? hiddenRow(id, entry, index % 2 == 0) : "");
+           (copies ? hiddenRow(id, entry, hidden, index % 2 == 0) : "");
 }
 
 // The draw number (or id), its time, then the numbers as one text: each a cell.
@@ -141,8 +147,9 @@ std::string numbersAttributeRow(const std::string& id, const ListedEntry& entry)
 }
 
 std::string row(Layout layout, const std::string& id, const ListedEntry& entry, size_t index,
-                bool hidden = false) {
-    if (hidden && layout == Layout::NumbersText) return numbersTextRow(id, entry, index, true);
+                HiddenCopies hidden = HiddenCopies::None) {
+    if (hidden != HiddenCopies::None && layout == Layout::NumbersText)
+        return numbersTextRow(id, entry, index, hidden);
     switch (layout) {
     case Layout::NumbersEm:
         return numbersEmRow(id, entry);
@@ -157,7 +164,7 @@ std::string row(Layout layout, const std::string& id, const ListedEntry& entry, 
     case Layout::TimeCells:
         return timeCellsRow(id, entry);
     default:
-        return numbersTextRow(id, entry, index, false);
+        return numbersTextRow(id, entry, index, HiddenCopies::None);
     }
 }
 

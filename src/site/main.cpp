@@ -26,8 +26,10 @@ constexpr const char* kUsage =
     "                        [--reveal-every S [--revealed N]] FILE\n"
     "styles: newest-first, no-tbody, comma, gbk, decoy (the draw_list table);\n"
     "  layouts without it: numbers-text, numbers-em, numbers-split, numbers-list, numbers-cells,\n"
-    "  numbers-attribute, side-by-side, tables-side-by-side, mixed, blocks;\n"
-    "  with them: short-ids, dash-ids, three-digit-ids, placeholders\n";
+    "  numbers-attribute, side-by-side, tables-side-by-side, mixed, blocks, time-cells, trend;\n"
+    "  with them: short-ids, dash-ids, three-digit-ids, split-ids, placeholders, hidden-copies,\n"
+    "  class-hidden, newest-20, bare-holidays;\n"
+    "  pages to refuse: script-only, ajax, all-games\n";
 
 bool parseNumber(const std::string& text, long max, long& out) {
     if (text.empty() || text.size() > 9) return false;

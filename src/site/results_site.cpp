@@ -184,8 +184,11 @@ std::string ResultsSite::Impl::page(int askedGame, const std::string& dayText) c
     html += style.gbk ? "<meta http-equiv=\"Content-Type\" content=\"text/html; charset=gbk\">\n"
                       : "<meta charset=\"utf-8\">\n";
     html += "<title>" + std::string(name) + "11选5 开奖结果 " + dayText + "</title>\n";
-    html += "<style>#draw_list td, #draw_list th { padding: 2px 8px; }</style>\n"
-            "<script>\n"
+    html += "<style>#draw_list td, #draw_list th { padding: 2px 8px; }</style>\n";
+    if (style.hiddenCopies == HiddenCopies::ByClass)
+        html += "<style>\n.list .shape, .shape { display: none; }\n/* turned copies */\n"
+                "tr.copy { visibility: hidden }\n</style>\n";
+    html += "<script>\n"
             "window.addEventListener(\"load\", function () {\n"
             "  var list = document.getElementById(\"draw_list\");\n"
             "  if (list) list.className += \" ready\";\n"
@@ -313,7 +316,8 @@ const StyleName kStyleNames[] = {
     {"ajax", [](PageStyle& s) { s.layout = Layout::Ajax; }},
     {"all-games", [](PageStyle& s) { s.layout = Layout::AllGames; }},
     {"split-ids", [](PageStyle& s) { s.ids = IdForm::Split; }},
-    {"hidden-copies", [](PageStyle& s) { s.hiddenCopies = true; }},
+    {"hidden-copies", [](PageStyle& s) { s.hiddenCopies = HiddenCopies::OwnStyle; }},
+    {"class-hidden", [](PageStyle& s) { s.hiddenCopies = HiddenCopies::ByClass; }},
     {"newest-20", [](PageStyle& s) { s.newestOnly = 20; }},
     {"bare-holidays", [](PageStyle& s) { s.bareEmpty = true; }},
 };

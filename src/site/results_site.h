@@ -54,6 +54,10 @@ enum class IdForm {
     Split,      // 20160908<span>001</span>: the draw number in an element of its own
 };
 
+// Copies of rows and numbers a page hides beside the real ones: none, hidden by their own
+// attributes (display:none, visibility:hidden, hidden), or by classes the page's style sheet hides.
+enum class HiddenCopies { None, OwnStyle, ByClass };
+
 // How the pages are written: the variants of real sites the reader must cope with.
 struct PageStyle {
     bool newestFirst = false;         // rows listed newest first
@@ -67,9 +71,9 @@ struct PageStyle {
     Layout layout = Layout::DrawList;
     IdForm ids = IdForm::Game;
     bool placeholders = false; // the draws of the day not made yet listed with "--"
-    bool hiddenCopies = false; // hidden copies of rows and numbers (display:none, hidden)
-    int newestOnly = 0;        // a page lists only the day's newest N draws, with 下一页
-    bool bareEmpty = false;    // a day without draws is the list empty, without its heading
+    HiddenCopies hiddenCopies = HiddenCopies::None;
+    int newestOnly = 0;     // a page lists only the day's newest N draws, with 下一页
+    bool bareEmpty = false; // a day without draws is the list empty, without its heading
     std::string servedUntil =
         std::string(); // days up to this one ("YYYY-MM-DD") have pages, draws or none
 };
@@ -77,7 +81,8 @@ struct PageStyle {
 // Adds a style by its name (newest-first, no-tbody, comma, gbk, decoy, numbers-text, numbers-em,
 // numbers-split, numbers-list, numbers-cells, numbers-attribute, side-by-side,
 // tables-side-by-side, mixed, blocks, time-cells, trend, script-only, ajax, all-games, short-ids,
-// dash-ids, three-digit-ids, split-ids, placeholders, hidden-copies, newest-20, bare-holidays).
+// dash-ids, three-digit-ids, split-ids, placeholders, hidden-copies, class-hidden, newest-20,
+// bare-holidays).
 // False for an unknown name.
 bool addStyle(const std::string& name, PageStyle& style);
 // The names of the layouts other than the draw_list table's, for trying each.

@@ -88,15 +88,11 @@ std::string names(const std::vector<std::string>& list) {
 TEST_F(UpdatePages, TimesSplitIdsHiddenCopiesAndTrendChartsReadToTheListedDraws) {
     const auto draws = drawsOn({160906, 160907, 160908}, 84, 30);
     const std::vector<std::vector<std::string>> styles = {
-        {"time-cells", "short-ids"},
-        {"time-cells", "short-ids", "newest-first"},
-        {"numbers-text", "split-ids"},
-        {"blocks", "split-ids"},
-        {"numbers-em", "split-ids"},
-        {"numbers-text", "hidden-copies"},
-        {"trend"},
-        {"trend", "short-ids"},
-        {"trend", "three-digit-ids", "placeholders"}};
+        {"time-cells", "short-ids"},      {"time-cells", "short-ids", "newest-first"},
+        {"numbers-text", "split-ids"},    {"blocks", "split-ids"},
+        {"numbers-em", "split-ids"},      {"numbers-text", "hidden-copies"},
+        {"numbers-text", "class-hidden"}, {"trend"},
+        {"trend", "short-ids"},           {"trend", "three-digit-ids", "placeholders"}};
     for (const auto& style : styles) {
         site::ResultsSite site(draws, styleOf(style));
         const auto result = update(site);

@@ -230,6 +230,21 @@ TEST(ResultsPage, HiddenElementsAreNotRead) {
         <div style="display:none"><p>2016090802 01 02 03 04 05</p></div>
         <input type="hidden" value="2016090803"><input type=HIDDEN name="01 02 03 04 05">)"),
               "01 02 03 04 05/z/v");
+    // Hidden by the page's own style sheets: simple selectors, lists of them, compound classes,
+    // tags with a class or an id. Rules a browser may not apply here are not taken: a rule for
+    // descendants, one inside @media, a sheet for print, one in a comment; an own style that
+    // shows the element again wins over the sheet.
+    EXPECT_EQ(cellTexts(R"(<style>/* .shown {display:none} */ .shape, tr.copy { display : none }
+        .a.b{visibility:hidden} #twin{display:none!important} @media (max-width:600px){.pc{
+        display:none}} div .deep{display:none} .big{font-size:20px}</style>
+        <style media="print">.screen{display:none}</style>
+        <table><tr><td>01 02 03 04 05<span class="x shape">大小大小大</span></td><td class=a>p</td>
+        <td class="b a">q</td><td id=twin>r</td><td class=pc>s</td><td class=screen>t</td>
+        <td class=shown>u</td><td><div><i class=deep>v</i></div></td>
+        <td class=shape style="display:inline">w</td><td class=big>x</td></tr>
+        <tr class="copy"><td>2016090801</td><td>06 07 08 09 10</td></tr>
+        <tr><td class=Shape>y</td></tr></table>)"),
+              "01 02 03 04 05/p/s/t/u/v/w/x | y");
     // In a draw_list table: hidden rows are left out, a hidden cell keeps its place, empty.
     EXPECT_EQ(tableRows("<table id=t><tr><td>a</td><td hidden>b</td><td>c<i style='display:"
                         "none'>d</i></td></tr><tr style='display:none'><td>e</td></tr></table>",
