@@ -57,10 +57,16 @@ void BacktestActions::onBacktestClicked() {
     window_.commitEditedBoxes();
     // A size typed into the box counts as it would for 组合检索.
     if (!search_.takeCombinationSize()) return;
-    auto* dialog = new BacktestDialog(&window_, service_, prompter_, subject(), choice_);
+    auto* dialog =
+        new BacktestDialog(&window_, workspace_, service_, prompter_, subject(), choice_);
     dialog->setAttribute(Qt::WA_DeleteOnClose);
+    open_ = dialog;
     connect(dialog, &QDialog::finished, this, [this, dialog] { choice_ = dialog->choice(); });
     dialog->open();
+}
+
+void BacktestActions::historyChanged() {
+    if (open_) open_->historyChanged();
 }
 
 } // namespace app::gui

@@ -7,6 +7,7 @@
 #include "app/gui/backtest_dialog.h"
 
 #include <QObject>
+#include <QPointer>
 
 namespace app::gui {
 
@@ -20,6 +21,9 @@ class BacktestActions : public QObject {
     BacktestActions(MainWindow& window, Workspace& workspace, Prompter& prompter,
                     SearchActions& search);
 
+    // The stored draws changed: an open dialog's figures say they are out of date.
+    void historyChanged();
+
   private:
     void onBacktestClicked();
     BacktestSubject subject() const;
@@ -30,6 +34,7 @@ class BacktestActions : public QObject {
     SearchActions& search_;
     BacktestService service_;
     BacktestChoice choice_;
+    QPointer<BacktestDialog> open_;
 };
 
 } // namespace app::gui

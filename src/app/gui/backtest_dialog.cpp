@@ -4,6 +4,9 @@
 #include "app/gui/backtest_model.h"
 #include "app/gui/grid_style.h"
 #include "app/gui/prompter.h"
+#include "app/gui/result_note.h"
+#include "app/workspace.h"
+#include "history/game_record.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -73,9 +76,11 @@ QSpinBox* spinBox(const QString& name, int low, int high, int value) {
 
 } // namespace
 
-BacktestDialog::BacktestDialog(QWidget* parent, BacktestService& service, Prompter& prompter,
+BacktestDialog::BacktestDialog(QWidget* parent, const Workspace& workspace,
+                               BacktestService& service, Prompter& prompter,
                                BacktestSubject subject, const BacktestChoice& choice)
-    : QDialog(parent), service_(service), prompter_(prompter), subject_(std::move(subject)) {
+    : QDialog(parent), workspace_(workspace), service_(service), prompter_(prompter),
+      subject_(std::move(subject)) {
     setObjectName(QStringLiteral("backtestDialog"));
     setWindowTitle(QStringLiteral("回测：检索设置在过去各期的表现"));
     buildLayout(choice);
@@ -147,6 +152,9 @@ void BacktestDialog::buildLayout(const BacktestChoice& choice) {
     summary_->setWordWrap(true);
     summary_->setTextInteractionFlags(Qt::TextSelectableByMouse);
     layout->addWidget(summary_);
+    note_ = new ResultNote(QStringLiteral("backtestResultNote"));
+    note_->setEmpty();
+    layout->addWidget(note_);
 
     model_ = new BacktestModel(this);
     table_ = new QTableView;
@@ -192,6 +200,9 @@ void BacktestDialog::buildLayout(const BacktestChoice& choice) {
     table_->setMinimumHeight(tableHeight(3));
     split->setSizes({tableHeight(std::clamp(choice.options.top, 3, 6)), 400});
     layout->addWidget(split, 1);
+    note_->addResult(summary_);
+    note_->addResult(table_);
+    note_->addResult(chart_);
 
     auto* caution = new QLabel(kCaution);
     caution->setObjectName(QStringLiteral("backtestCaution"));
@@ -207,6 +218,17 @@ void BacktestDialog::buildLayout(const BacktestChoice& choice) {
     layout->addWidget(closeBox);
 
     connect(runButton_, &QPushButton::clicked, this, &BacktestDialog::run);
+    // Settings other than those of the figures shown: the figures say so.
+    const auto inputsChanged = [this] {
+        const BacktestChoice now = this->choice();
+        note_->setInputsDiffer(now.type != resultChoice_.type ||
+                                   now.options.steps != resultChoice_.options.steps ||
+                                   now.options.top != resultChoice_.options.top,
+                               inputsChangedText());
+    };
+    connect(patternButton_, &QRadioButton::toggled, this, inputsChanged);
+    connect(stepsBox_, &QSpinBox::valueChanged, this, inputsChanged);
+    connect(topBox_, &QSpinBox::valueChanged, this, inputsChanged);
     connect(cancelButton_, &QPushButton::clicked, this, [this] { cancelRequested_ = true; });
     connect(closeBox, &QDialogButtonBox::rejected, this, &BacktestDialog::reject);
     connect(kBox_, &QComboBox::currentIndexChanged, this, [this](int index) { showK(index + 1); });
@@ -254,6 +276,7 @@ void BacktestDialog::run() {
     cancelRequested_ = false;
     closeAfterRun_ = false;
     showResult(nullptr);
+    note_->setEmpty();
     summary_->setText(QStringLiteral("正在回测……"));
     setRunning(true);
     search::BacktestResult result;
@@ -290,7 +313,19 @@ void BacktestDialog::run() {
     if (static_cast<int>(result.top.size()) < chosen.options.top)
         text += QStringLiteral("（结果类型只有%1个值，只算前%1位。）").arg(result.top.size());
     summary_->setText(text);
+    resultChoice_ = chosen;
+    resultGame_ = static_cast<int>(workspace_.settings().game);
+    resultVersion_ = workspace_.history().version();
+    note_->setCurrent(QStringLiteral("%1 %2").arg(gameText(workspace_), historyText(workspace_)));
     showResult(std::make_shared<const search::BacktestResult>(std::move(result)));
+}
+
+void BacktestDialog::historyChanged() {
+    if (!note_->hasResult() || workspace_.history().version() == resultVersion_) return;
+    note_->setStale(
+        static_cast<int>(workspace_.settings().game) != resultGame_
+            ? gameChangedText(QString::fromStdString(history::gameName(history::Game{resultGame_})))
+            : historyChangedText());
 }
 
 void BacktestDialog::showResult(std::shared_ptr<const search::BacktestResult> result) {

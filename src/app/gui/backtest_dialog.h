@@ -10,6 +10,7 @@
 #include <QString>
 
 #include <array>
+#include <cstdint>
 #include <memory>
 
 class QComboBox;
@@ -25,6 +26,7 @@ namespace app::gui {
 class BacktestChart;
 class BacktestModel;
 class Prompter;
+class ResultNote;
 
 // What the user chose in the dialog, kept for its next opening.
 struct BacktestChoice {
@@ -44,11 +46,15 @@ struct BacktestSubject {
 class BacktestDialog : public QDialog {
     Q_OBJECT
   public:
-    BacktestDialog(QWidget* parent, BacktestService& service, Prompter& prompter,
-                   BacktestSubject subject, const BacktestChoice& choice);
+    BacktestDialog(QWidget* parent, const Workspace& workspace, BacktestService& service,
+                   Prompter& prompter, BacktestSubject subject, const BacktestChoice& choice);
 
     BacktestChoice choice() const;
     bool running() const { return running_; }
+
+    // The window took in a change of the stored draws (it defers those of other processes while
+    // the dialog is up): figures shown grey, saying so, until the next run.
+    void historyChanged();
 
   public slots:
     // Closing while a run goes on cancels it and closes once it has stopped.
@@ -61,6 +67,7 @@ class BacktestDialog : public QDialog {
     void showResult(std::shared_ptr<const search::BacktestResult> result);
     void showK(int k);
 
+    const Workspace& workspace_;
     BacktestService& service_;
     Prompter& prompter_;
     BacktestSubject subject_;
@@ -81,6 +88,10 @@ class BacktestDialog : public QDialog {
     BacktestModel* model_ = nullptr;
     QComboBox* kBox_ = nullptr;
     BacktestChart* chart_ = nullptr;
+    ResultNote* note_ = nullptr;
+    BacktestChoice resultChoice_; // what the figures shown were run with
+    int resultGame_ = 0;
+    std::uint64_t resultVersion_ = 0;
 };
 
 } // namespace app::gui

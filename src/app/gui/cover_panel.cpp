@@ -1,6 +1,9 @@
 #include "app/gui/cover_panel.h"
 
+#include "app/gui/result_note.h"
 #include "app/gui/ticket_save.h"
+#include "app/workspace.h"
+#include "history/game_record.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -60,6 +63,8 @@ CoverPanel::CoverPanel(Workspace& workspace, Prompter& prompter,
     pad->addStretch(1);
     layout->addLayout(pad);
 
+    note_ = new ResultNote(QStringLiteral("coverResultNote"));
+    layout->addWidget(note_);
     counts_ = new QLabel;
     counts_->setObjectName(QStringLiteral("coverCounts"));
     counts_->setWordWrap(true);
@@ -69,6 +74,8 @@ CoverPanel::CoverPanel(Workspace& workspace, Prompter& prompter,
     list_->setReadOnly(true);
     list_->setMinimumHeight(100);
     layout->addWidget(list_);
+    note_->addResult(counts_);
+    note_->addResult(list_);
     auto* buttons = new QHBoxLayout;
     auto* copy = new QPushButton(QStringLiteral("复制号码"));
     copy->setObjectName(QStringLiteral("coverCopy"));
@@ -82,6 +89,10 @@ CoverPanel::CoverPanel(Workspace& workspace, Prompter& prompter,
     layout->addLayout(buttons);
 
     connect(playBox_, &QComboBox::currentIndexChanged, this, &CoverPanel::onPlayChanged);
+    connect(m_, &QSpinBox::valueChanged, this, &CoverPanel::inputsChanged);
+    connect(withConditions_, &QCheckBox::toggled, this, &CoverPanel::inputsChanged);
+    for (QPushButton* button : pool_)
+        connect(button, &QPushButton::toggled, this, &CoverPanel::inputsChanged);
     connect(run, &QPushButton::clicked, this, &CoverPanel::build);
     connect(copy, &QPushButton::clicked, this, [this] {
         QApplication::clipboard()->setText(list_->toPlainText());
@@ -94,18 +105,46 @@ CoverPanel::CoverPanel(Workspace& workspace, Prompter& prompter,
     onPlayChanged();
 }
 
+CoverPanel::Inputs CoverPanel::inputs() const {
+    Inputs now;
+    now.play = playBox_->currentData().toInt();
+    now.m = m_->value();
+    for (int n = 0; n < 11; ++n)
+        if (pool_[static_cast<size_t>(n)]->isChecked()) now.pool |= 1u << n;
+    now.withConditions = withConditions_->isChecked();
+    return now;
+}
+
 void CoverPanel::onPlayChanged() {
     const auto p = static_cast<play::Play>(playBox_->currentData().toInt());
     const int k = play::info(p).size;
     // 任二..任四 guarantee 中k..中5; 任五..任八 only 中5.
     m_->setRange(k < 5 ? k : 5, 5);
     m_->setValue(5);
+    inputsChanged();
+}
+
+void CoverPanel::inputsChanged() {
+    note_->setInputsDiffer(inputs() != shownFor_, inputsChangedText());
+}
+
+void CoverPanel::historyChanged() {
+    if (!note_->hasResult() || !shownFor_.withConditions ||
+        workspace_.history().version() == shownVersion_)
+        return;
+    note_->setStale(
+        static_cast<int>(workspace_.settings().game) != shownGame_
+            ? gameChangedText(QString::fromStdString(history::gameName(history::Game{shownGame_})))
+            : historyChangedText());
 }
 
 void CoverPanel::build() {
     ShrinkRequest r;
     if (withConditions_->isChecked()) {
         if (const QString bad = conditions_(r); !bad.isEmpty()) {
+            tickets_.clear();
+            list_->clear();
+            note_->setEmpty();
             counts_->setText(
                 QStringLiteral("<span style='color:#b00000'>%1</span>").arg(bad.toHtmlEscaped()));
             return;
@@ -125,6 +164,7 @@ void CoverPanel::build() {
     QApplication::restoreOverrideCursor();
     tickets_.clear();
     list_->clear();
+    note_->setEmpty();
     if (!outcome.ok) {
         counts_->setText(QStringLiteral("<span style='color:#b00000'>%1</span>")
                              .arg(QString::fromStdString(outcome.message).toHtmlEscaped()));
@@ -144,6 +184,17 @@ void CoverPanel::build() {
         text += QStringLiteral("；<span style='color:#b00000'>套用条件后有%1种组合不再保证</span>")
                     .arg(c.uncovered);
     counts_->setText(text);
+    shownFor_ = inputs();
+    shownGame_ = static_cast<int>(workspace_.settings().game);
+    shownVersion_ = workspace_.history().version();
+    QString pool;
+    for (int n = 0; n < 11; ++n)
+        if (shownFor_.pool & (1u << n))
+            pool += QStringLiteral(" %1").arg(n + 1, 2, 10, QLatin1Char('0'));
+    note_->setCurrent(shownFor_.withConditions
+                          ? QStringLiteral("号码池%1，套用缩水条件，%2 %3")
+                                .arg(pool, gameText(workspace_), historyText(workspace_))
+                          : QStringLiteral("号码池%1").arg(pool));
     const play::SelectionSet& selections = play::selectionsOf(r.play);
     QStringList lines;
     for (const auto s : tickets_)

@@ -8,6 +8,7 @@
 #include <QGroupBox>
 
 #include <array>
+#include <cstdint>
 #include <functional>
 
 class QCheckBox;
@@ -24,6 +25,7 @@ class Workspace;
 namespace app::gui {
 
 class Prompter;
+class ResultNote;
 
 class CoverPanel : public QGroupBox {
     Q_OBJECT
@@ -32,8 +34,22 @@ class CoverPanel : public QGroupBox {
     CoverPanel(Workspace& workspace, Prompter& prompter,
                std::function<QString(ShrinkRequest&)> conditions, QWidget* parent = nullptr);
 
+    // The stored draws changed: a matrix thinned by the tab's conditions (some of which look at
+    // the history) says it may no longer be what they give.
+    void historyChanged();
+
   private:
+    // What the matrix shown was made from: the play, m, the pool and whether it was thinned.
+    struct Inputs {
+        int play = -1;
+        int m = 0;
+        std::uint32_t pool = 0;
+        bool withConditions = false;
+        bool operator==(const Inputs&) const = default;
+    };
+    Inputs inputs() const;
     void onPlayChanged();
+    void inputsChanged();
     void build();
 
     Workspace& workspace_;
@@ -47,6 +63,10 @@ class CoverPanel : public QGroupBox {
     QCheckBox* withConditions_ = nullptr;
     QLabel* counts_ = nullptr;
     QPlainTextEdit* list_ = nullptr;
+    ResultNote* note_ = nullptr;
+    Inputs shownFor_;
+    int shownGame_ = 0;
+    std::uint64_t shownVersion_ = 0;
 };
 
 } // namespace app::gui

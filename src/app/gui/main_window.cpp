@@ -65,7 +65,7 @@ MainWindow::MainWindow(Workspace& workspace, Prompter& prompter, QWidget* parent
     new UpdateActions(*this, workspace_, prompter_);
     new LiveView(*this, workspace_, prompter_);
     new ExportActions(*this, workspace_, prompter_, *search);
-    new BacktestActions(*this, workspace_, prompter_, *search);
+    backtestActions_ = new BacktestActions(*this, workspace_, prompter_, *search);
     playView_->setPositionSource([search] { return search->chosenPositions(); });
     restoreWindowState();
     auto* outsideCheck = new QTimer(this);
@@ -94,6 +94,7 @@ void MainWindow::refreshAfterHistoryChange() {
     trendView_->historyChanged();
     playView_->historyChanged();
     shrinkView_->historyChanged();
+    if (backtestActions_) backtestActions_->historyChanged();
 }
 
 void MainWindow::showSettings() {

@@ -36,6 +36,7 @@ enum class HelpPage;
 
 namespace app::gui {
 
+class BacktestActions;
 class HistoryActions;
 class HistoryModel;
 class Prompter;
@@ -183,6 +184,7 @@ class MainWindow : public QMainWindow {
     Prompter& prompter_;
     HistoryModel* historyModel_ = nullptr;
     HistoryActions* historyActions_ = nullptr;
+    BacktestActions* backtestActions_ = nullptr;
     PageOpener pageOpener_;
 
     // True from the moment a draw is stored until the next key press in an entry box.

@@ -297,6 +297,7 @@ void ShrinkView::historyChanged() {
                                     ? gameChangedText(QString::fromStdString(
                                           history::gameName(history::Game{backtestGame_})))
                                     : historyChangedText());
+    cover_->historyChanged();
     stale_ = true;
     if (isVisible()) recount();
 }

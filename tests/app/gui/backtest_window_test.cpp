@@ -12,6 +12,7 @@
 #include <QCheckBox>
 #include <QLabel>
 #include <QLineSeries>
+#include <QPalette>
 #include <QPointer>
 #include <QPushButton>
 #include <QRadioButton>
@@ -182,6 +183,55 @@ TEST(BacktestWindow, CancelAndClosingDuringARunLeaveNoFigures) {
     QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_TRUE(watched.isNull());
     EXPECT_TRUE(f.prompter.warnings().empty());
+}
+
+TEST(BacktestWindow, FiguresNameWhatTheyWereRunOnAndGreyWhenTheSettingsOrTheHistoryChange) {
+    WindowFixture f;
+    f.store.type("2016090801", variedDraws());
+    f.open();
+    f.find<QCheckBox>("Check1_1")->setChecked(true);
+    auto* dialog = openDialog(f);
+    ASSERT_NE(dialog, nullptr);
+    auto* note = in<QLabel>(dialog, "backtestResultNote");
+    auto* table = in<QTableView>(dialog, "backtestTable");
+    auto* steps = in<QSpinBox>(dialog, "backtestSteps");
+    const auto greyed = [table] {
+        const QPalette& p = table->palette();
+        return p.color(QPalette::Active, QPalette::Text) ==
+               p.color(QPalette::Disabled, QPalette::Text);
+    };
+    EXPECT_FALSE(note->isVisible());
+    steps->setValue(20);
+    QTest::mouseClick(in<QPushButton>(dialog, "backtestRun"), Qt::LeftButton);
+    EXPECT_TRUE(note->isVisible());
+    EXPECT_TRUE(note->text().contains(QStringLiteral("江西11选5")));
+    EXPECT_TRUE(note->text().contains(QStringLiteral("2016090840期")))
+        << note->text().toStdString();
+    EXPECT_FALSE(greyed());
+
+    // Other settings in the dialog grey the figures until they are put back.
+    steps->setValue(21);
+    EXPECT_TRUE(greyed());
+    EXPECT_TRUE(note->text().startsWith(QStringLiteral("条件已改动")));
+    steps->setValue(20);
+    EXPECT_FALSE(greyed());
+
+    // Should the window take in a draw while the dialog is open (it defers outside changes
+    // while a dialog is up): the figures stay greyed, whatever the boxes say, until run again.
+    ASSERT_TRUE(f.workspace().addDraw({"02", "04", "06", "08", "10"}).ok);
+    f.window->refreshAfterHistoryChange();
+    EXPECT_TRUE(greyed());
+    EXPECT_TRUE(note->text().startsWith(QStringLiteral("历史号码已更改")))
+        << note->text().toStdString();
+    steps->setValue(21);
+    steps->setValue(20);
+    EXPECT_TRUE(greyed());
+    QTest::mouseClick(in<QPushButton>(dialog, "backtestRun"), Qt::LeftButton);
+    EXPECT_FALSE(greyed());
+    EXPECT_TRUE(note->text().contains(QStringLiteral("2016090841期")))
+        << note->text().toStdString();
+    dialog->reject();
+    EXPECT_EQ(f.workspace().waitForWrites(), "");
 }
 
 TEST(BacktestWindow, AHistoryTooShortIsToldAndShowsNoFigures) {

@@ -8,6 +8,7 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPalette>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QSpinBox>
@@ -110,6 +111,43 @@ TEST(ShrinkMoreWindow, CoverFromAPoolOnThePad) {
     f.find<QPushButton>("coverBuild")->click();
     EXPECT_NE(f.find<QLabel>("coverCounts")->text().indexOf("不再保证"), -1)
         << f.find<QLabel>("coverCounts")->text().toStdString();
+
+    // The matrix names what it was made from and greys once the pool, the play or m differ, or
+    // (thinned by the conditions, some of which look at the draws) once the history changes.
+    auto* note = f.find<QLabel>("coverResultNote");
+    auto* tickets = f.find<QPlainTextEdit>("coverTickets");
+    const auto greyed = [tickets] {
+        const QPalette& p = tickets->palette();
+        return p.color(QPalette::Active, QPalette::Text) ==
+               p.color(QPalette::Disabled, QPalette::Text);
+    };
+    EXPECT_TRUE(note->text().contains(QStringLiteral("号码池 01 02 03 04 05")))
+        << note->text().toStdString();
+    EXPECT_FALSE(greyed());
+    f.find<QPushButton>("coverPool9")->click();
+    EXPECT_TRUE(greyed());
+    EXPECT_TRUE(note->text().startsWith(QStringLiteral("条件已改动")));
+    f.find<QPushButton>("coverPool9")->click();
+    EXPECT_FALSE(greyed());
+    f.find<QComboBox>("coverPlay")->setCurrentIndex(1);
+    EXPECT_TRUE(greyed());
+    f.find<QComboBox>("coverPlay")->setCurrentIndex(0);
+    f.find<QSpinBox>("coverM")->setValue(3);
+    EXPECT_FALSE(greyed());
+    ASSERT_TRUE(f.workspace().addDraw({"02", "04", "06", "08", "10"}).ok);
+    f.window->refreshAfterHistoryChange();
+    EXPECT_TRUE(greyed());
+    EXPECT_TRUE(note->text().startsWith(QStringLiteral("历史号码已更改")))
+        << note->text().toStdString();
+    f.find<QPushButton>("coverBuild")->click();
+    EXPECT_FALSE(greyed());
+    // Not thinned, the matrix does not depend on the draws.
+    f.find<QCheckBox>("coverWithConditions")->setChecked(false);
+    f.find<QPushButton>("coverBuild")->click();
+    ASSERT_TRUE(f.workspace().addDraw({"01", "03", "05", "07", "09"}).ok);
+    f.window->refreshAfterHistoryChange();
+    EXPECT_FALSE(greyed());
+    EXPECT_EQ(f.workspace().waitForWrites(), "");
 }
 
 } // namespace
