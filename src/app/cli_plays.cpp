@@ -1,9 +1,9 @@
 // The commands of the plays: plays (a play's omission table) and bet (the money back-test of a
-
-#include "app/number_text.h"
 // way of picking tickets). Neither changes anything stored.
 
 #include "app/cli.h"
+#include "app/cli_pick_rule.h"
+#include "app/number_text.h"
 #include "app/play_service.h"
 #include "history/period.h"
 
@@ -158,37 +158,25 @@ void printBetJson(const BetRequest& request, const BetResult& r, std::ostream& o
 int runBet(CommandContext& c) {
     BetRequest request;
     std::optional<play::Play> which;
-    std::optional<PickRule> rule;
+    PickRuleOptions pick({"只能用一种选号规则：--pick 号码（可重复）或 --pick-from "
+                          "coldest|hottest|search",
+                          "要给出选号规则：--pick 号码 或 --pick-from 规则",
+                          [](const std::string& from) {
+                              return "--pick-from 是 coldest、hottest或search，不是“" + from + "”";
+                          },
+                          [](const std::string& option) { return "没有这个选项：" + option; }});
     bool json = false;
-    std::vector<std::string> searchArgs;
     const auto& args = c.args;
     auto value = [&](size_t& i) -> const std::string& {
         if (i + 1 >= args.size()) throw UsageError{args[i] + " 后面要跟一个值"};
         return args[++i];
     };
-    auto setRule = [&](PickRule chosen) {
-        if (rule && !(*rule == PickRule::Fixed && chosen == PickRule::Fixed))
-            throw UsageError{"只能用一种选号规则：--pick 号码（可重复）或 --pick-from "
-                             "coldest|hottest|search"};
-        rule = chosen;
-    };
     for (size_t i = 0; i < args.size(); ++i) {
         const std::string& a = args[i];
         if (a == "--play") {
             which = parsePlay(value(i));
-        } else if (a == "--pick") {
-            setRule(PickRule::Fixed);
-            request.tickets.push_back(value(i));
-        } else if (a == "--pick-from") {
-            const std::string& from = value(i);
-            if (from == "coldest")
-                setRule(PickRule::Coldest);
-            else if (from == "hottest")
-                setRule(PickRule::Hottest);
-            else if (from == "search")
-                setRule(PickRule::Search);
-            else
-                throw UsageError{"--pick-from 是 coldest、hottest或search，不是“" + from + "”"};
+        } else if (PickRuleOptions::isPickOption(a)) {
+            pick.take(a, [&]() -> const std::string& { return value(i); });
         } else if (a == "--steps") {
             request.steps = static_cast<int>(parseWhole(a, value(i), 1, kMaxBetSteps));
         } else if (a == "--random") {
@@ -200,25 +188,12 @@ int runBet(CommandContext& c) {
         } else if (a == "--from" || a == "--to") {
             throw UsageError{"bet 每个检验期都用它之前的全部历史号码，不能用 " + a};
         } else {
-            // The options of search or combo, for --pick-from search.
-            searchArgs.push_back(a);
+            pick.keepForSearch(a);
         }
     }
     if (!which) throw UsageError{"要用 --play 给出玩法"};
-    if (!rule) throw UsageError{"要给出选号规则：--pick 号码 或 --pick-from 规则"};
-    if (*rule != PickRule::Search && !searchArgs.empty())
-        throw UsageError{"没有这个选项：" + searchArgs.front()};
+    if (const int status = pick.apply(c, request); status != kExitOk) return status;
     request.play = *which;
-    request.rule = *rule;
-    if (*rule == PickRule::Search) {
-        SearchShape shape;
-        if (const int status = applySearchOptions(c, searchArgs, SearchChoice::BySize, shape);
-            status != kExitOk)
-            return status;
-        request.searchType =
-            shape.combination ? search::SearchType::Combination : search::SearchType::Pattern;
-        request.positions = shape.positions;
-    }
 
     SearchService searches(c.workspace);
     PlayService service(c.workspace, searches);
