@@ -2,6 +2,7 @@
 // way of picking tickets). Neither changes anything stored.
 
 #include "app/cli.h"
+#include "app/cli_money_json.h"
 #include "app/cli_pick_rule.h"
 #include "app/number_text.h"
 #include "app/play_service.h"
@@ -130,28 +131,12 @@ int runPlays(CommandContext& c) {
 }
 
 void printBetJson(const BetRequest& request, const BetResult& r, std::ostream& out) {
-    const play::MoneyResult& m = r.money;
     static const char* rules[] = {"fixed", "coldest", "hottest", "search"};
-    auto optional = [](const std::optional<double>& v, const char* format) {
-        return v ? formatted(*v, format) : std::string("null");
-    };
     out << "{\"play\": " << jsonString(play::info(r.play).code)
         << ", \"rule\": " << jsonString(rules[static_cast<int>(request.rule)])
-        << ", \"prize\": " << r.prize << ", \"steps\": " << m.steps
-        << ", \"skipped\": " << r.skipped << ", \"tickets\": " << m.tickets
-        << ", \"cost\": " << m.cost << ", \"won\": " << m.won << ", \"net\": " << m.net
-        << ", \"return_rate\": " << optional(m.returnRate, "%.6f")
-        << ", \"expected_return_rate\": " << formatted(m.expectedReturnRate, "%.6f")
-        << ", \"hits\": " << m.hits << ", \"expected_hits\": " << formatted(m.expectedHits, "%.6f")
-        << ", \"p_value\": " << optional(m.pValue, "%.6g")
-        << ", \"max_drawdown\": " << m.maxDrawdown
-        << ", \"longest_losing_streak\": " << m.longestLosingStreak << ", \"random\": ";
-    if (m.random)
-        out << "{\"runs\": " << m.random->runs
-            << ", \"net_mean\": " << formatted(m.random->netMean, "%.3f")
-            << ", \"percentile\": " << formatted(m.random->percentile, "%.4f") << "}";
-    else
-        out << "null";
+        << ", \"prize\": " << r.prize << ", \"steps\": " << r.money.steps
+        << ", \"skipped\": " << r.skipped << ", ";
+    printMoneyJson(r.money, true, out);
     out << "}\n";
 }
 
