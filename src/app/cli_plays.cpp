@@ -38,6 +38,12 @@ std::uint64_t parseWhole(const std::string& option, const std::string& text, std
     return value;
 }
 
+// The value after the option at args[i] (i moves on to it).
+const std::string& valueAfter(const std::vector<std::string>& args, size_t& i) {
+    if (i + 1 >= args.size()) throw UsageError{args[i] + " 后面要跟一个值"};
+    return args[++i];
+}
+
 std::string optionalNumber(const std::optional<std::int64_t>& value) {
     return value ? std::to_string(*value) : "null";
 }
@@ -49,10 +55,7 @@ int runPlays(CommandContext& c) {
     std::optional<size_t> top;
     bool json = false;
     const auto& args = c.args;
-    auto value = [&](size_t& i) -> const std::string& {
-        if (i + 1 >= args.size()) throw UsageError{args[i] + " 后面要跟一个值"};
-        return args[++i];
-    };
+    auto value = [&](size_t& i) -> const std::string& { return valueAfter(args, i); };
     for (size_t i = 0; i < args.size(); ++i) {
         const std::string& a = args[i];
         if (a == "--play") {
@@ -152,10 +155,7 @@ int runBet(CommandContext& c) {
                           [](const std::string& option) { return "没有这个选项：" + option; }});
     bool json = false;
     const auto& args = c.args;
-    auto value = [&](size_t& i) -> const std::string& {
-        if (i + 1 >= args.size()) throw UsageError{args[i] + " 后面要跟一个值"};
-        return args[++i];
-    };
+    auto value = [&](size_t& i) -> const std::string& { return valueAfter(args, i); };
     for (size_t i = 0; i < args.size(); ++i) {
         const std::string& a = args[i];
         if (a == "--play") {
