@@ -3,6 +3,7 @@
 // nothing stored.
 
 #include "app/cli.h"
+#include "app/cli_pick_rule.h"
 #include "app/number_text.h"
 #include "app/plan_service.h"
 
@@ -77,20 +78,19 @@ int runPlan(CommandContext& c) {
     BetRequest& bet = request.bet;
     play::ChasePlan& plan = request.plan;
     std::optional<play::Play> which;
-    std::optional<PickRule> rule;
+    PickRuleOptions pick({"give one pick rule: --pick TICKET (repeatable) or --pick-from "
+                          "coldest|hottest|search",
+                          "a pick rule is needed: --pick TICKET or --pick-from RULE",
+                          [](const std::string& from) {
+                              return "--pick-from is coldest, hottest or search: " + from;
+                          },
+                          [](const std::string& option) { return "unknown option " + option; }});
     bool json = false, tableOnly = false, haveChase = false, haveSchedule = false;
     std::optional<bool> stopOnWin;
-    std::vector<std::string> searchArgs;
     const auto& args = c.args;
     auto value = [&](size_t& i) -> const std::string& {
         if (i + 1 >= args.size()) throw UsageError{args[i] + " needs a value"};
         return args[++i];
-    };
-    auto setRule = [&](PickRule chosen) {
-        if (rule && !(*rule == PickRule::Fixed && chosen == PickRule::Fixed))
-            throw UsageError{"give one pick rule: --pick TICKET (repeatable) or --pick-from "
-                             "coldest|hottest|search"};
-        rule = chosen;
     };
     auto setStop = [&](bool stop) {
         if (stopOnWin && *stopOnWin != stop)
@@ -105,19 +105,8 @@ int runPlan(CommandContext& c) {
             if (!which)
                 throw UsageError{
                     "--play is one of q1, r2, r3, r4, r5, r6, r7, r8, q2d, q2g, q3d, q3g: " + code};
-        } else if (a == "--pick") {
-            setRule(PickRule::Fixed);
-            bet.tickets.push_back(value(i));
-        } else if (a == "--pick-from") {
-            const std::string& from = value(i);
-            if (from == "coldest")
-                setRule(PickRule::Coldest);
-            else if (from == "hottest")
-                setRule(PickRule::Hottest);
-            else if (from == "search")
-                setRule(PickRule::Search);
-            else
-                throw UsageError{"--pick-from is coldest, hottest or search: " + from};
+        } else if (PickRuleOptions::isPickOption(a)) {
+            pick.take(a, [&]() -> const std::string& { return value(i); });
         } else if (a == "--chase") {
             plan.length = static_cast<int>(parseWhole(a, value(i), 1, play::kMaxChase));
             haveChase = true;
@@ -153,30 +142,18 @@ int runPlan(CommandContext& c) {
             throw UsageError{"plan uses the whole history before each tested period; " + a +
                              " does not apply"};
         } else {
-            // The options of search or combo, for --pick-from search.
-            searchArgs.push_back(a);
+            pick.keepForSearch(a);
         }
     }
     if (!which) throw UsageError{"--play is needed"};
-    if (!rule) throw UsageError{"a pick rule is needed: --pick TICKET or --pick-from RULE"};
+    pick.requireRule();
     if (!haveChase) throw UsageError{"--chase is needed: the periods of a chase, 1 to 200"};
     if (!haveSchedule)
         throw UsageError{"--multiplier is needed: fixed:m, double[:m], list:m,m,... or "
                          "profit:R[:m]"};
-    if (*rule != PickRule::Search && !searchArgs.empty())
-        throw UsageError{"unknown option " + searchArgs.front()};
+    if (const int status = pick.apply(c, bet); status != kExitOk) return status;
     plan.stopOnWin = stopOnWin.value_or(true);
     bet.play = *which;
-    bet.rule = *rule;
-    if (*rule == PickRule::Search) {
-        SearchShape shape;
-        if (const int status = applySearchOptions(c, searchArgs, SearchChoice::BySize, shape);
-            status != kExitOk)
-            return status;
-        bet.searchType =
-            shape.combination ? search::SearchType::Combination : search::SearchType::Pattern;
-        bet.positions = shape.positions;
-    }
 
     SearchService searches(c.workspace);
     PlanService service(c.workspace, searches);

@@ -1,9 +1,10 @@
 // The commands of the plays: plays (a play's omission table) and bet (the money back-test of a
-
-#include "app/number_text.h"
 // way of picking tickets). Neither changes anything stored.
 
 #include "app/cli.h"
+#include "app/cli_money_json.h"
+#include "app/cli_pick_rule.h"
+#include "app/number_text.h"
 #include "app/play_service.h"
 #include "history/period.h"
 
@@ -37,6 +38,12 @@ std::uint64_t parseWhole(const std::string& option, const std::string& text, std
     return value;
 }
 
+// The value after the option at args[i] (i moves on to it).
+const std::string& valueAfter(const std::vector<std::string>& args, size_t& i) {
+    if (i + 1 >= args.size()) throw UsageError{args[i] + " 后面要跟一个值"};
+    return args[++i];
+}
+
 std::string optionalNumber(const std::optional<std::int64_t>& value) {
     return value ? std::to_string(*value) : "null";
 }
@@ -48,10 +55,7 @@ int runPlays(CommandContext& c) {
     std::optional<size_t> top;
     bool json = false;
     const auto& args = c.args;
-    auto value = [&](size_t& i) -> const std::string& {
-        if (i + 1 >= args.size()) throw UsageError{args[i] + " 后面要跟一个值"};
-        return args[++i];
-    };
+    auto value = [&](size_t& i) -> const std::string& { return valueAfter(args, i); };
     for (size_t i = 0; i < args.size(); ++i) {
         const std::string& a = args[i];
         if (a == "--play") {
@@ -130,65 +134,34 @@ int runPlays(CommandContext& c) {
 }
 
 void printBetJson(const BetRequest& request, const BetResult& r, std::ostream& out) {
-    const play::MoneyResult& m = r.money;
     static const char* rules[] = {"fixed", "coldest", "hottest", "search"};
-    auto optional = [](const std::optional<double>& v, const char* format) {
-        return v ? formatted(*v, format) : std::string("null");
-    };
     out << "{\"play\": " << jsonString(play::info(r.play).code)
         << ", \"rule\": " << jsonString(rules[static_cast<int>(request.rule)])
-        << ", \"prize\": " << r.prize << ", \"steps\": " << m.steps
-        << ", \"skipped\": " << r.skipped << ", \"tickets\": " << m.tickets
-        << ", \"cost\": " << m.cost << ", \"won\": " << m.won << ", \"net\": " << m.net
-        << ", \"return_rate\": " << optional(m.returnRate, "%.6f")
-        << ", \"expected_return_rate\": " << formatted(m.expectedReturnRate, "%.6f")
-        << ", \"hits\": " << m.hits << ", \"expected_hits\": " << formatted(m.expectedHits, "%.6f")
-        << ", \"p_value\": " << optional(m.pValue, "%.6g")
-        << ", \"max_drawdown\": " << m.maxDrawdown
-        << ", \"longest_losing_streak\": " << m.longestLosingStreak << ", \"random\": ";
-    if (m.random)
-        out << "{\"runs\": " << m.random->runs
-            << ", \"net_mean\": " << formatted(m.random->netMean, "%.3f")
-            << ", \"percentile\": " << formatted(m.random->percentile, "%.4f") << "}";
-    else
-        out << "null";
+        << ", \"prize\": " << r.prize << ", \"steps\": " << r.money.steps
+        << ", \"skipped\": " << r.skipped << ", ";
+    printMoneyJson(r.money, true, out);
     out << "}\n";
 }
 
 int runBet(CommandContext& c) {
     BetRequest request;
     std::optional<play::Play> which;
-    std::optional<PickRule> rule;
+    PickRuleOptions pick({"只能用一种选号规则：--pick 号码（可重复）或 --pick-from "
+                          "coldest|hottest|search",
+                          "要给出选号规则：--pick 号码 或 --pick-from 规则",
+                          [](const std::string& from) {
+                              return "--pick-from 是 coldest、hottest或search，不是“" + from + "”";
+                          },
+                          [](const std::string& option) { return "没有这个选项：" + option; }});
     bool json = false;
-    std::vector<std::string> searchArgs;
     const auto& args = c.args;
-    auto value = [&](size_t& i) -> const std::string& {
-        if (i + 1 >= args.size()) throw UsageError{args[i] + " 后面要跟一个值"};
-        return args[++i];
-    };
-    auto setRule = [&](PickRule chosen) {
-        if (rule && !(*rule == PickRule::Fixed && chosen == PickRule::Fixed))
-            throw UsageError{"只能用一种选号规则：--pick 号码（可重复）或 --pick-from "
-                             "coldest|hottest|search"};
-        rule = chosen;
-    };
+    auto value = [&](size_t& i) -> const std::string& { return valueAfter(args, i); };
     for (size_t i = 0; i < args.size(); ++i) {
         const std::string& a = args[i];
         if (a == "--play") {
             which = parsePlay(value(i));
-        } else if (a == "--pick") {
-            setRule(PickRule::Fixed);
-            request.tickets.push_back(value(i));
-        } else if (a == "--pick-from") {
-            const std::string& from = value(i);
-            if (from == "coldest")
-                setRule(PickRule::Coldest);
-            else if (from == "hottest")
-                setRule(PickRule::Hottest);
-            else if (from == "search")
-                setRule(PickRule::Search);
-            else
-                throw UsageError{"--pick-from 是 coldest、hottest或search，不是“" + from + "”"};
+        } else if (PickRuleOptions::isPickOption(a)) {
+            pick.take(a, [&]() -> const std::string& { return value(i); });
         } else if (a == "--steps") {
             request.steps = static_cast<int>(parseWhole(a, value(i), 1, kMaxBetSteps));
         } else if (a == "--random") {
@@ -200,25 +173,12 @@ int runBet(CommandContext& c) {
         } else if (a == "--from" || a == "--to") {
             throw UsageError{"bet 每个检验期都用它之前的全部历史号码，不能用 " + a};
         } else {
-            // The options of search or combo, for --pick-from search.
-            searchArgs.push_back(a);
+            pick.keepForSearch(a);
         }
     }
     if (!which) throw UsageError{"要用 --play 给出玩法"};
-    if (!rule) throw UsageError{"要给出选号规则：--pick 号码 或 --pick-from 规则"};
-    if (*rule != PickRule::Search && !searchArgs.empty())
-        throw UsageError{"没有这个选项：" + searchArgs.front()};
+    if (const int status = pick.apply(c, request); status != kExitOk) return status;
     request.play = *which;
-    request.rule = *rule;
-    if (*rule == PickRule::Search) {
-        SearchShape shape;
-        if (const int status = applySearchOptions(c, searchArgs, SearchChoice::BySize, shape);
-            status != kExitOk)
-            return status;
-        request.searchType =
-            shape.combination ? search::SearchType::Combination : search::SearchType::Pattern;
-        request.positions = shape.positions;
-    }
 
     SearchService searches(c.workspace);
     PlayService service(c.workspace, searches);

@@ -2,6 +2,7 @@
 // held, the money of the shrunk bet). It changes nothing stored; --out writes the tickets.
 
 #include "app/cli.h"
+#include "app/cli_money_json.h"
 #include "app/number_text.h"
 #include "app/play_service.h"
 #include "app/shrink_service.h"
@@ -154,19 +155,8 @@ void printFiguresJson(const ShrinkResult& r, const ShrinkRequest& request, std::
 
 void printBacktestJson(const ShrinkResult& r, std::ostream& out) {
     if (r.backtested) {
-        const play::MoneyResult& m = r.money;
-        out << ", \"backtest\": {\"tickets\": " << m.tickets << ", \"cost\": " << m.cost
-            << ", \"won\": " << m.won << ", \"net\": " << m.net << ", \"return_rate\": "
-            << (m.returnRate ? formatted(*m.returnRate, "%.6f") : std::string("null"))
-            << ", \"expected_return_rate\": " << formatted(m.expectedReturnRate, "%.6f")
-            << ", \"hits\": " << m.hits << ", \"max_drawdown\": " << m.maxDrawdown
-            << ", \"longest_losing_streak\": " << m.longestLosingStreak << ", \"random\": ";
-        if (m.random)
-            out << "{\"runs\": " << m.random->runs
-                << ", \"net_mean\": " << formatted(m.random->netMean, "%.3f")
-                << ", \"percentile\": " << formatted(m.random->percentile, "%.4f") << "}";
-        else
-            out << "null";
+        out << ", \"backtest\": {";
+        printMoneyJson(r.money, false, out);
         out << "}";
     }
 }

@@ -1,13 +1,15 @@
+// The workspace opened and closed: its history file (and another game's in its place), what
+// killed runs and replaced files left in the data folder, and the writes that end in the
+// background.
+
 #include "app/workspace.h"
 
 #include "app/history_file_names.h"
 
-#include "history/draw_appender.h"
 #include "history/game_record.h"
 #include "history/period.h"
 #include "platform/file_io.h"
 
-#include <algorithm>
 #include <filesystem>
 #include <utility>
 
@@ -18,52 +20,6 @@ namespace {
 platform::SettingsStore openStore(const WorkspaceOptions& options) {
     if (options.settingsFile) return platform::SettingsStore::fromFile(*options.settingsFile);
     return platform::SettingsStore(kApplicationName);
-}
-
-// The number formed by the leading digits of a box ("05" and "5_" give 5); empty when the box
-// starts with anything else.
-std::optional<int> leadingNumber(const std::string& text) {
-    int value = 0;
-    size_t digits = 0;
-    while (digits < text.size() && digits < 4 && text[digits] >= '0' && text[digits] <= '9')
-        value = value * 10 + (text[digits++] - '0');
-    if (digits == 0) return std::nullopt;
-    return value;
-}
-
-// Single-digit text of a one-digit box ("3" or "3_"); empty when it holds no digit.
-std::optional<int> singleDigit(const std::string& text) {
-    for (char c : text) {
-        if (c >= '0' && c <= '9') return c - '0';
-        if (c != ' ' && c != '_') return std::nullopt;
-    }
-    return std::nullopt;
-}
-
-std::optional<int> wholeNumber(const std::string& text) {
-    const auto first = text.find_first_not_of(' ');
-    if (first == std::string::npos) return std::nullopt;
-    const auto last = text.find_last_not_of(' ');
-    const std::string t = text.substr(first, last - first + 1);
-    size_t i = (t[0] == '-' || t[0] == '+') ? 1 : 0;
-    if (i == t.size()) return std::nullopt;
-    long value = 0;
-    for (; i < t.size(); ++i) {
-        if (t[i] < '0' || t[i] > '9') return std::nullopt;
-        value = value * 10 + (t[i] - '0');
-        if (value > 32768) return std::nullopt;
-    }
-    if (t[0] == '-') value = -value;
-    if (value > 32767) return std::nullopt;
-    return static_cast<int>(value);
-}
-
-// The newest draw is the last period there can be.
-constexpr const char* kNoPeriodLeft =
-    "最新一期之后已没有期号：期号最大为2099123199，无法再输入下一期。";
-
-std::string position(int index) {
-    return "第" + std::to_string(index + 1) + "个号码";
 }
 
 } // namespace
@@ -145,14 +101,6 @@ std::string Workspace::takeWriteProblem() {
     return std::exchange(writeProblem_, std::string());
 }
 
-Outcome Workspace::checkDraws() const {
-    if (history_.damaged().empty()) return Outcome::success();
-    return Outcome::failure(
-        "历史号码中有损坏的行：" + history::describeDamagedRows(history_.damaged()) +
-        "。损坏的行不是开奖号码，不能用来分析；请先用“历史管理”菜单中的“修复损坏的历史号码”"
-        "（命令repair）把它们另存到历史号码文件夹并从历史中删除。");
-}
-
 std::string Workspace::takeWriteNotice() {
     waitForWrites();
     return std::exchange(writeNotice_, std::string());
@@ -175,110 +123,9 @@ void Workspace::followZodiacYear() {
     }
 }
 
-WriteLock::~WriteLock() {
-    if (workspace_) workspace_->releaseWriteLock();
-}
-
-WriteLock::WriteLock(WriteLock&& other) noexcept
-    : workspace_(std::exchange(other.workspace_, nullptr)) {}
-
-WriteLock& WriteLock::operator=(WriteLock&& other) noexcept {
-    if (this != &other) {
-        if (workspace_) workspace_->releaseWriteLock();
-        workspace_ = std::exchange(other.workspace_, nullptr);
-    }
-    return *this;
-}
-
-std::string Workspace::lockPath() const {
-    return (std::filesystem::path(options_.dataDir) / "kelvora11S5.lock").string();
-}
-
-Outcome Workspace::lockForWriting(WriteLock& lock) {
-    if (auto open = requireWritable(); !open.ok) return open;
-    if (lock.workspace_ == this) return Outcome::success();
-    if (writeLocks_ == 0) {
-        try {
-            fileLock_ = platform::FileLock::acquire(lockPath(), options_.lockWait);
-        } catch (const std::exception& e) {
-            return Outcome::failure(std::string("无法锁定数据文件夹（") + e.what() +
-                                    "），历史号码没有改变。请检查数据文件夹是否可写。");
-        }
-        if (!fileLock_.held())
-            return Outcome::failure("另一个操作（另一个窗口或命令行）正在修改历史号码，"
-                                    "历史号码没有改变。请等它完成后再试。");
-        if (auto followed = followOtherWriters(); !followed.ok) {
-            fileLock_.release();
-            return followed;
-        }
-    }
-    ++writeLocks_;
-    lock = WriteLock();
-    lock.workspace_ = this;
-    return Outcome::success();
-}
-
-void Workspace::releaseWriteLock() {
-    if (writeLocks_ > 0 && --writeLocks_ == 0) fileLock_.release();
-}
-
-Outcome Workspace::followOtherWriters() {
-    try {
-        if (!db_.stillAtPath()) {
-            // Another process put a new database file in place: work on that one.
-            openDatabase();
-            if (!db_.isOpen()) return Outcome::failure(databaseProblem_);
-            spanStart_.clear();
-            spanEnd_.clear();
-            afterHistoryChange();
-            return Outcome::success();
-        }
-        // Under the write lock nothing changes the file until this operation ends: what the
-        // operation depends on is checked against the file itself, not only its version.
-        const bool locked = writeLocks_ == 0 && fileLock_.held();
-        if (!changedElsewhere() && (!locked || fileAgreesWithMemory())) return Outcome::success();
-        // Another connection wrote: whatever this workspace keeps about the file is read again.
-        // A new generation of the history also tells the column cache and the search writer to
-        // forget what they hold.
-        // A span end at the newest draw follows the draws stored elsewhere, as it does typing.
-        const bool spanFollows = spanEnd_ == followingSpanEnd();
-        loadHistory(db_);
-        if (spanFollows) spanEnd_.clear();
-        afterHistoryChange();
-    } catch (const std::exception& e) {
-        return Outcome::failure(std::string("读取历史数据库失败（") + e.what() +
-                                "），历史号码没有改变。请重试。");
-    }
-    return Outcome::success();
-}
-
 void Workspace::loadHistory(platform::Database& db) {
     dataVersion_ = history_.load(db, options_.historyReadHook);
     dataSerial_ = db.serial();
-}
-
-bool Workspace::fileAgreesWithMemory() {
-    auto query = db_.prepare(
-        "SELECT COUNT(*), (SELECT SQQH FROM Lishi ORDER BY SQQH DESC, ID DESC LIMIT 1), "
-        "(SELECT ID FROM Lishi ORDER BY SQQH DESC, ID DESC LIMIT 1) FROM Lishi");
-    if (!query.step()) return false;
-    const auto count = static_cast<size_t>(query.int64At(0));
-    if (count != history_.size()) return false;
-    if (count == 0) return true;
-    return query.intAt(1) == history_.newest().period && query.int64At(2) == history_.newest().id;
-}
-
-bool Workspace::changedElsewhere() {
-    const std::int64_t version = db_.dataVersion();
-    if (db_.serial() != dataSerial_) {
-        // This workspace reopened the file itself (it replaced it); nothing else wrote since.
-        dataSerial_ = db_.serial();
-        dataVersion_ = version;
-        return false;
-    }
-    if (version == dataVersion_) return false;
-    dataVersion_ = version;
-    return true;
 }
 
 // The suffixes every game's files may carry: "" for kelvora11S5.db, "-<code>" for the others.
@@ -476,39 +323,6 @@ Outcome Workspace::requireDatabase() {
     return followOtherWriters();
 }
 
-bool Workspace::followOutsideChanges() {
-    if (!db_.isOpen() || writeLocks_ > 0 || writePending()) return false;
-    const auto generation = history_.generation();
-    const auto version = history_.version();
-    const auto serial = db_.serial();
-    if (!followOtherWriters().ok) return false;
-    return history_.generation() != generation || history_.version() != version ||
-           db_.serial() != serial;
-}
-
-bool Workspace::rereadSettings() {
-    const history::Game shown = settings().game;
-    const auto changed = settings_.reload();
-    if (changed.empty()) return false;
-    const auto has = [&](const char* key) {
-        return std::find(changed.begin(), changed.end(), key) != changed.end();
-    };
-    if (has("GsZl")) {
-        const history::Game chosen = settings().game;
-        settings_.mutableValues().game = shown;
-        // A game chosen elsewhere is switched to as the menu does (the history with it); a run
-        // given its game on the command line keeps it.
-        if (!options_.game && (chosen != shown || !db_.isOpen())) switchGame(chosen, false);
-    }
-    const Settings& s = settings();
-    drawsPerDay_ = history::drawsPerDay(s.game);
-    zodiac_.setValueOrder(s.zodiacInAnimalOrder, s.zodiacBase);
-    refreshNextPeriod();
-    reloadTargets();
-    if (has("bolSq") || has("intPreQi")) resetSpanStart();
-    return true;
-}
-
 std::chrono::year_month_day Workspace::today() const {
     if (options_.today) return options_.today();
     // The games' days are Beijing days (UTC+8), whatever the computer's zone.
@@ -524,302 +338,6 @@ std::string Workspace::historyLine(size_t row) const {
     std::string line = historyPeriodText(row) + " ";
     for (int n : rows()[row].numbers()) line += history::format00(n) + " ";
     return line;
-}
-
-void Workspace::setSpan(std::string start, std::string end) {
-    spanStart_ = std::move(start);
-    spanEnd_ = std::move(end);
-}
-
-Outcome Workspace::addDraw(const std::array<std::string, 5>& boxes,
-                           const std::string& firstPeriod) {
-    if (auto open = requireDatabase(); !open.ok) return open;
-
-    history::Numbers numbers{};
-    for (int i = 0; i < 5; ++i) {
-        const auto n = leadingNumber(boxes[i]);
-        if (!n) return Outcome::failure(position(i) + "没有填写：请输入01到11之间的号码。");
-        if (*n < 1 || *n > 11)
-            return Outcome::failure(position(i) + "“" + boxes[i].substr(0, 2) +
-                                    "”不在01到11之间，请改正。");
-        for (int j = 0; j < i; ++j) {
-            if (numbers[j] == *n)
-                return Outcome::failure(position(i) + "“" + history::format00(*n) + "”与" +
-                                        position(j) + "重复，同一期的五个号码不能相同。");
-        }
-        numbers[i] = *n;
-    }
-
-    // The period follows the history as it is once no other process can change it.
-    WriteLock lock;
-    if (auto locked = lockForWriting(lock); !locked.ok) return locked;
-    int period = 0;
-    // A draw stored after damaged rows would be derived from them.
-    if (auto sound = checkDraws(); !sound.ok) return sound;
-    if (history_.empty()) {
-        const auto parsed = history::parseTenDigitPeriod(firstPeriod);
-        if (firstPeriod.empty())
-            return Outcome::failure("历史号码为空：请先在期号框输入第一期的十位期号"
-                                    "（例如2016090801），再输入五个号码。");
-        if (!parsed)
-            return Outcome::failure("期号“" + firstPeriod +
-                                    "”无效：请输入十位数字的期号（年月日加当天期数，例如"
-                                    "2016090801）。");
-        if (*parsed % 100 > drawsPerDay_)
-            return Outcome::failure("期号“" + firstPeriod + "”无效：这个彩种每天只有" +
-                                    std::to_string(drawsPerDay_) + "期，当天期数须在01到" +
-                                    std::to_string(drawsPerDay_) + "之间。");
-        period = *parsed;
-    } else if (nextPeriodText_.empty()) {
-        return Outcome::failure(kNoPeriodLeft);
-    } else {
-        period = history::lastEightAsNumber(nextPeriodText_).value_or(history_.newest().period + 1);
-    }
-
-    const bool spanFollows = spanEnd_ == followingSpanEnd();
-    try {
-        history_.insert(history::storeDraw(db_, zodiac_, settings().segmentBase, period, numbers));
-    } catch (const history::PeriodTaken&) {
-        // Never reached while the lock is honoured; if it is not, nothing is stored twice.
-        reloadHistory();
-        afterHistoryChange();
-        return Outcome::failure("第" + history::tenDigit(period) +
-                                "期或更新的一期已经存入历史号码（另一个窗口或命令行刚存入），"
-                                "这注号码没有存入。请看一下最新一期后重新输入。");
-    } catch (const std::exception& e) {
-        return Outcome::failure(std::string("保存号码失败：") + e.what() +
-                                "。历史号码没有改变，请检查磁盘空间和数据文件夹后重试。");
-    }
-    if (spanFollows) spanEnd_.clear();
-    afterHistoryChange();
-    return Outcome::success(history::tenDigit(period));
-}
-
-void Workspace::afterHistoryChange() {
-    reloadTargets();
-    refreshNextPeriod();
-    updateSpan();
-}
-
-void Workspace::historyChanged(bool resetSpan) {
-    reloadHistory();
-    if (resetSpan) {
-        spanStart_.clear();
-        spanEnd_.clear();
-    }
-    afterHistoryChange();
-}
-
-void Workspace::historyChanged(std::vector<history::HistoryRow> rows, bool resetSpan) {
-    history_.replace(std::move(rows));
-    if (resetSpan) {
-        spanStart_.clear();
-        spanEnd_.clear();
-    }
-    afterHistoryChange();
-}
-
-void Workspace::reloadHistory() {
-    if (!db_.isOpen()) return;
-    try {
-        // The version read with the rows takes in what others stored meanwhile, now in memory.
-        loadHistory(database());
-    } catch (const std::exception&) {
-        // The rows in memory stay as they were.
-    }
-}
-
-void Workspace::refreshNextPeriod() {
-    if (history_.empty()) {
-        newestNextPeriod_ = 0;
-        nextPeriodText_.clear();
-        return;
-    }
-    const auto& newest = history_.newest();
-    newestNextPeriod_ = newest.nextPeriod;
-    nextPeriodText_ = history::nextPeriodText(newest.period, drawsPerDay_);
-}
-
-void Workspace::reloadTargets() {
-    const Settings& s = settings();
-    if (targetSource_ == TargetSource::Typed) {
-        for (int k = 0; k < 5; ++k)
-            if (const auto v = wholeNumber(typedTargets_[k]))
-                targets_[k] = static_cast<std::int16_t>(*v);
-        return;
-    }
-    if (history_.empty()) {
-        targetTexts_ = {};
-        return;
-    }
-    ensureKinds({s.searchKind});
-    const long back = s.periodMode == search::PeriodMode::Last ? 0 : s.backDistance - 1;
-    const long index = static_cast<long>(history_.size()) - 1 - back;
-    if (index < 0 || index >= static_cast<long>(history_.size())) return;
-    const auto& reference = rows()[static_cast<size_t>(index)];
-    const bool showNames = s.searchKind == history::ZodiacKind;
-    for (int k = 0; k < 5; ++k) {
-        targets_[k] = reference.values[s.searchKind][k];
-        targetTexts_[k] = showNames ? history::Zodiac::nameOf(targets_[k], s.zodiacBase)
-                                    : std::to_string(targets_[k]);
-    }
-}
-
-void Workspace::resetSpanStart() {
-    if (history_.empty()) return;
-    const Settings& s = settings();
-    const int d = s.periodMode == search::PeriodMode::Last ? 1 : s.backDistance;
-    spanStart_ = history::tenDigit(rows().front().period + d);
-}
-
-void Workspace::updateSpan() {
-    // Boxes the user has not set (or that followed the history) take the whole history.
-    if (history_.empty()) {
-        spanStart_.clear();
-        spanEnd_.clear();
-        return;
-    }
-    if (spanStart_.empty()) resetSpanStart();
-    if (spanEnd_.empty()) spanEnd_ = history::tenDigit(history_.newest().period);
-}
-
-Outcome Workspace::setBackDistance(const std::string& text) {
-    // Nothing changes until the box holds a distance a search can use.
-    const auto digit = singleDigit(text);
-    if (!digit || *digit == 0)
-        return Outcome::failure(std::string(digit ? "前期的期数不能是0" : "前期的期数没有填写") +
-                                "：请输入1到9之间的数字。");
-    settings_.mutableValues().backDistance = *digit;
-    settings_.save("intPreQi");
-    reloadTargets();
-    resetSpanStart();
-    return Outcome::success();
-}
-
-Outcome Workspace::setGame(history::Game game) {
-    if (history::gameMenuIndex(game) < 0) return Outcome::success();
-    return switchGame(game, true);
-}
-
-Outcome Workspace::switchGame(history::Game game, bool store) {
-    const bool same = game == settings().game;
-    settings_.mutableValues().game = game;
-    drawsPerDay_ = history::drawsPerDay(game);
-    // Each game has its own history: the other game's is shown at once. The choice is stored
-    // only once that history is open, so that the next run does not start on a game whose file
-    // could not be opened (or made).
-    if (!same || !db_.isOpen()) {
-        switchHistory();
-        if (!db_.isOpen()) return Outcome::failure(databaseProblem_);
-    }
-    if (store) settings_.save("GsZl");
-    return Outcome::success();
-}
-
-void Workspace::setZodiacBase(int base) {
-    if (base < 0 || base > 1) return;
-    settings_.mutableValues().zodiacBase = base;
-    settings_.save("SxIni");
-    zodiac_.setValueOrder(settings().zodiacInAnimalOrder, base);
-}
-
-void Workspace::setSegmentBase(int base) {
-    if (base < 0 || base > 1) return;
-    settings_.mutableValues().segmentBase = base;
-    settings_.save("DsIni");
-}
-
-void Workspace::setZodiacOrder(bool animalOrder) {
-    settings_.mutableValues().zodiacInAnimalOrder = animalOrder;
-    settings_.save("SxSetup");
-    zodiac_.setValueOrder(animalOrder, settings().zodiacBase);
-}
-
-void Workspace::setPositionMode(search::PositionMode mode) {
-    settings_.mutableValues().positionMode = mode;
-    modeChanged();
-}
-
-void Workspace::setPeriodMode(search::PeriodMode mode) {
-    settings_.mutableValues().periodMode = mode;
-    modeChanged();
-}
-
-void Workspace::modeChanged() {
-    // The four mode buttons are one group: both choices are saved on every click.
-    settings_.save("bolZyw");
-    settings_.save("bolSq");
-    reloadTargets();
-    resetSpanStart();
-}
-
-void Workspace::setSearchKind(history::Kind kind) {
-    if (kind < 0 || kind >= history::kKinds) return;
-    settings_.mutableValues().searchKind = kind;
-    reloadTargets();
-    settings_.save("intLei");
-}
-
-void Workspace::setResultKind(history::Kind kind) {
-    if (kind < 0 || kind >= history::kKinds) return;
-    settings_.mutableValues().resultKind = kind;
-    settings_.save("intXianshiLei");
-}
-
-void Workspace::setTargetSource(TargetSource source, const std::array<std::string, 5>& typed) {
-    targetSource_ = source;
-    typedTargets_ = typed;
-    if (source == TargetSource::Typed) {
-        reloadTargets();
-    } else {
-        // Back on the first tab the boxes' numbers are the targets; names keep the loaded ones.
-        for (int k = 0; k < 5; ++k)
-            if (const auto v = wholeNumber(targetTexts_[k]))
-                targets_[k] = static_cast<std::int16_t>(*v);
-    }
-}
-
-Outcome Workspace::setCombinationSize(const std::string& text) {
-    // Any whole number is taken; a search with a size outside 1..5 finds no hit.
-    const auto k = wholeNumber(text);
-    if (!k) return Outcome::failure("组合位数“" + text + "”无效：请输入1到5之间的整数。");
-    settings_.mutableValues().combinationSize = *k;
-    settings_.save("intZhWSetup");
-    return Outcome::success();
-}
-
-bool Workspace::changesDerivedValues(const std::string& key) {
-    return key == "SxIni" || key == "DsIni" || key == "SxSetup";
-}
-
-std::optional<std::string> Workspace::settingText(const std::string& key) const {
-    return settings_.text(key);
-}
-
-Outcome Workspace::setSetting(const std::string& key, const std::string& value) {
-    // Keys with a menu or box go through it, so everything that follows a choice follows.
-    const auto before = settings_.text(key);
-    if (key == "GsZl") {
-        // Stored by setGame once the game's history is open.
-        const history::Game shown = settings().game;
-        if (auto error = settings_.assign(key, value)) return Outcome::failure(*error);
-        const history::Game game = settings().game;
-        settings_.mutableValues().game = shown;
-        return setGame(game);
-    }
-    if (auto error = settings_.set(key, value)) return Outcome::failure(*error);
-    const Settings& s = settings();
-    if (key == "SxIni") setZodiacBase(s.zodiacBase);
-    if (key == "SxSetup") setZodiacOrder(s.zodiacInAnimalOrder);
-    if (key == "bolSq" || key == "intPreQi") {
-        reloadTargets();
-        resetSpanStart();
-    }
-    if (key == "intLei") reloadTargets();
-    if (changesDerivedValues(key) && settings_.text(key) != before && !history_.empty())
-        return Outcome::success("已保存。已存的历史号码仍是按原来的设置计算的，"
-                                "运行 rebuild 按新的设置重新计算。");
-    return Outcome::success();
 }
 
 } // namespace app

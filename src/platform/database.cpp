@@ -1,5 +1,9 @@
+// The connection to a database file: opened for writing or for reading only, its log, the
+// functions it defines, and replacing its file.
+
 #include "platform/database.h"
 
+#include "platform/database_log.h"
 #include "platform/file_io.h"
 
 #include <sqlite3.h>
@@ -9,12 +13,8 @@
 #include <cctype>
 #include <cerrno>
 #include <cstring>
-#include <ctime>
-#include <fstream>
-#include <optional>
 #include <utility>
 
-#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -68,259 +68,7 @@ void callAnswer(sqlite3_context* context, int count, sqlite3_value** args) {
     }
 }
 
-[[noreturn]] void fail(sqlite3* db, std::string_view what) {
-    std::string message(what);
-    if (db) message += ": " + std::string(sqlite3_errmsg(db));
-    throw DbError(message);
-}
-
-// What tells one database file from another, also from a copy put back in its place (which may
-// keep the inode: cp writes into the file it replaces): the file itself and its size and time of
-// last change. The program's connections write the file only when they checkpoint the log (or
-// change its journal mode), and record the new identity right after.
-struct FileIdentity {
-    std::uint64_t device = 0;
-    std::uint64_t inode = 0;
-    std::uint64_t size = 0;
-    std::int64_t changedSeconds = 0;
-    std::int64_t changedNanoseconds = 0;
-    bool operator==(const FileIdentity&) const = default;
-};
-
-std::optional<FileIdentity> identityOf(const std::string& path) {
-    struct stat info {};
-    if (::stat(path.c_str(), &info) != 0) return std::nullopt;
-    return FileIdentity{
-        static_cast<std::uint64_t>(info.st_dev), static_cast<std::uint64_t>(info.st_ino),
-        static_cast<std::uint64_t>(info.st_size), static_cast<std::int64_t>(info.st_mtim.tv_sec),
-        static_cast<std::int64_t>(info.st_mtim.tv_nsec)};
-}
-
-// The record beside the file: its identity, and whether a checkpoint was under way (the file
-// may then have changed after the record was written).
-struct LogOwner {
-    FileIdentity identity;
-    bool checkpointing = false;
-};
-
-std::optional<LogOwner> recordedOwner(const std::string& databasePath) {
-    std::ifstream in(logOwnerPath(databasePath));
-    LogOwner owner;
-    FileIdentity& id = owner.identity;
-    std::string state;
-    if (!(in >> id.device >> id.inode >> id.size >> id.changedSeconds >> id.changedNanoseconds >>
-          state))
-        return std::nullopt;
-    owner.checkpointing = state == "checkpointing";
-    return owner;
-}
-
-void writeOwner(const std::string& databasePath, const FileIdentity& id, bool checkpointing) {
-    try {
-        writeFileAtomically(logOwnerPath(databasePath),
-                            std::to_string(id.device) + " " + std::to_string(id.inode) + " " +
-                                std::to_string(id.size) + " " + std::to_string(id.changedSeconds) +
-                                " " + std::to_string(id.changedNanoseconds) + " " +
-                                (checkpointing ? "checkpointing" : "settled") + "\n");
-    } catch (const FileError&) {
-        // A read-only folder: no log can be written there either.
-    }
-}
-
-// A log with frames in it: a header alone (or nothing) changes no file.
-bool logHoldsChanges(const std::string& logPath) {
-    struct stat info {};
-    return ::stat(logPath.c_str(), &info) == 0 && info.st_size > 32;
-}
-
-// True when a connection of another process has the log open: it holds a shared lock on
-// SQLite's "dead man switch" byte of the shared index (-shm) for as long as it is connected. Such
-// a log is alive and never moved (that process follows the file it writes under the lock).
-bool logInUse(const std::string& databasePath) {
-    const int fd = ::open((databasePath + "-shm").c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) return false;
-    struct flock probe {};
-    probe.l_type = F_WRLCK;
-    probe.l_whence = SEEK_SET;
-    probe.l_start = 128; // UNIX_SHM_DMS in SQLite's unix VFS
-    probe.l_len = 1;
-    const bool held = ::fcntl(fd, F_GETLK, &probe) == 0 && probe.l_type != F_UNLCK;
-    ::close(fd);
-    return held;
-}
-
-// Before a file is opened: a log beside it that another file left is moved aside (returned), and
-// the file's identity is recorded as the owner of the log its connections will write.
-std::string guardLog(const std::string& path) {
-    const auto identity = identityOf(path);
-    if (!identity) return {}; // a new file: any log beside it would be played into nothing
-    const std::string log = path + "-wal";
-    std::string keptAt;
-    const auto owner = recordedOwner(path);
-    const bool sameFile = !owner || owner->checkpointing || owner->identity == *identity;
-    if (!sameFile && logHoldsChanges(log) && !logInUse(path)) {
-        char stamp[32];
-        const std::time_t now = std::time(nullptr);
-        std::tm local{};
-        localtime_r(&now, &local);
-        std::strftime(stamp, sizeof stamp, "%Y%m%d-%H%M%S", &local);
-        keptAt = log + ".foreign-" + stamp;
-        for (int n = 2; ::access(keptAt.c_str(), F_OK) == 0; ++n)
-            keptAt = log + ".foreign-" + stamp + "-" + std::to_string(n);
-        if (::rename(log.c_str(), keptAt.c_str()) != 0)
-            throw DbError("“" + path + "”旁边的日志文件属于另一个数据库文件，无法移开（" +
-                          systemReason(errno) + "）；请先把“" + log + "”移走再打开");
-        // The shared index describes the log moved away.
-        ::unlink((path + "-shm").c_str());
-    }
-    if (!owner || owner->checkpointing || !(owner->identity == *identity))
-        writeOwner(path, *identity, false);
-    return keptAt;
-}
-
-// How many frames of log make a checkpoint after a commit (SQLite's own default).
-constexpr int kCheckpointFrames = 1000;
-
 } // namespace
-
-// Writes the file's identity beside it after the connection wrote to the file itself.
-class LogOwnerRecord {
-  public:
-    explicit LogOwnerRecord(std::string path) : path_(std::move(path)) {}
-    template <typename Write> auto around(Write write) {
-        if (const auto before = identityOf(path_)) writeOwner(path_, *before, true);
-        struct Settle {
-            const std::string& path;
-            ~Settle() {
-                if (const auto after = identityOf(path)) writeOwner(path, *after, false);
-            }
-        } settle{path_};
-        return write();
-    }
-    // Set by every commit of the connection.
-    bool committed = false;
-
-  private:
-    std::string path_;
-};
-
-namespace {
-
-// SQLite's checkpoint after large commits, with the file's identity recorded around it.
-int checkpointAfterCommit(void* record, sqlite3* db, const char* schema, int frames) {
-    auto* owner = static_cast<LogOwnerRecord*>(record);
-    owner->committed = true;
-    if (frames >= kCheckpointFrames)
-        owner->around([&] {
-            return sqlite3_wal_checkpoint_v2(db, schema, SQLITE_CHECKPOINT_PASSIVE, nullptr,
-                                             nullptr);
-        });
-    return SQLITE_OK;
-}
-
-} // namespace
-
-std::string logOwnerPath(const std::string& databasePath) {
-    return databasePath + "-wal.owner";
-}
-
-std::string keepForeignLogAside(const std::string& databasePath) {
-    return guardLog(replacedFile(databasePath));
-}
-
-Statement::Statement(sqlite3* db, std::string_view sql) : db_(db) {
-    if (sqlite3_prepare_v2(db, sql.data(), static_cast<int>(sql.size()), &stmt_, nullptr) !=
-        SQLITE_OK) {
-        fail(db, "prepare failed");
-    }
-}
-
-Statement::~Statement() {
-    sqlite3_finalize(stmt_);
-}
-
-Statement::Statement(Statement&& other) noexcept
-    : db_(std::exchange(other.db_, nullptr)), stmt_(std::exchange(other.stmt_, nullptr)) {}
-
-Statement& Statement::operator=(Statement&& other) noexcept {
-    if (this != &other) {
-        sqlite3_finalize(stmt_);
-        db_ = std::exchange(other.db_, nullptr);
-        stmt_ = std::exchange(other.stmt_, nullptr);
-    }
-    return *this;
-}
-
-Statement& Statement::bind(int index, std::int64_t value) {
-    if (sqlite3_bind_int64(stmt_, index, value) != SQLITE_OK) fail(db_, "bind failed");
-    return *this;
-}
-
-Statement& Statement::bind(int index, std::string_view text) {
-    if (sqlite3_bind_text(stmt_, index, text.data(), static_cast<int>(text.size()),
-                          SQLITE_TRANSIENT) != SQLITE_OK) {
-        fail(db_, "bind failed");
-    }
-    return *this;
-}
-
-Statement& Statement::bindNull(int index) {
-    if (sqlite3_bind_null(stmt_, index) != SQLITE_OK) fail(db_, "bind failed");
-    return *this;
-}
-
-bool Statement::step() {
-    const int rc = sqlite3_step(stmt_);
-    if (rc == SQLITE_ROW) return true;
-    if (rc == SQLITE_DONE) return false;
-    fail(db_, "statement failed");
-}
-
-void Statement::run() {
-    while (step()) {
-    }
-    // Bindings stay: a caller that binds every value again need not clear them.
-    sqlite3_reset(stmt_);
-}
-
-void Statement::reset() {
-    sqlite3_reset(stmt_);
-    sqlite3_clear_bindings(stmt_);
-}
-
-int Statement::columnCount() const {
-    return sqlite3_column_count(stmt_);
-}
-
-std::int64_t Statement::int64At(int column) const {
-    return sqlite3_column_int64(stmt_, column);
-}
-
-int Statement::intAt(int column) const {
-    return sqlite3_column_int(stmt_, column);
-}
-
-std::string Statement::textAt(int column) const {
-    const auto* text = sqlite3_column_text(stmt_, column);
-    if (!text) return {};
-    return std::string(reinterpret_cast<const char*>(text),
-                       static_cast<size_t>(sqlite3_column_bytes(stmt_, column)));
-}
-
-std::string_view Statement::textViewAt(int column) const {
-    const auto* text = sqlite3_column_text(stmt_, column);
-    if (!text) return {};
-    return std::string_view(reinterpret_cast<const char*>(text),
-                            static_cast<size_t>(sqlite3_column_bytes(stmt_, column)));
-}
-
-bool Statement::isNullAt(int column) const {
-    return sqlite3_column_type(stmt_, column) == SQLITE_NULL;
-}
-
-bool Statement::isIntegerAt(int column) const {
-    return sqlite3_column_type(stmt_, column) == SQLITE_INTEGER;
-}
 
 Database::Database() = default;
 
@@ -535,7 +283,7 @@ void Database::defineFunction(const std::string& name, Function answer) {
     if (sqlite3_create_function_v2(
             db_, name.c_str(), -1, SQLITE_UTF8 | SQLITE_DIRECTONLY, held, callAnswer, nullptr,
             nullptr, [](void* p) { delete static_cast<Function*>(p); }) != SQLITE_OK) {
-        fail(db_, "cannot define function " + name);
+        throw DbError("cannot define function " + name + ": " + sqlite3_errmsg(db_));
     }
 }
 
@@ -588,58 +336,6 @@ void Database::vacuumInto(const std::string& target) {
     auto stmt = prepare("VACUUM INTO ?1");
     stmt.bind(1, target);
     stmt.run();
-}
-
-ReadTransaction::ReadTransaction(Database& db) : db_(db) {
-    if (!sqlite3_get_autocommit(db_.handle())) return;
-    db_.exec("BEGIN");
-    began_ = true;
-}
-
-ReadTransaction::~ReadTransaction() {
-    if (!began_) return;
-    try {
-        db_.exec("COMMIT");
-    } catch (const DbError&) {
-        // A read changed nothing; closing the connection ends it as well.
-    }
-}
-
-Transaction::Transaction(Database& db, Durability durability) : db_(db), durability_(durability) {
-    // The level cannot change inside a transaction.
-    if (durability_ == Durability::MayBeLost) db_.exec("PRAGMA synchronous = NORMAL");
-    try {
-        db_.exec("BEGIN IMMEDIATE");
-    } catch (...) {
-        restoreDurability();
-        throw;
-    }
-}
-
-Transaction::~Transaction() {
-    if (!done_) {
-        try {
-            db_.exec("ROLLBACK");
-        } catch (const DbError&) {
-            // Nothing more can be done; SQLite rolls back on close as well.
-        }
-        restoreDurability();
-    }
-}
-
-void Transaction::commit() {
-    db_.exec("COMMIT");
-    done_ = true;
-    restoreDurability();
-}
-
-void Transaction::restoreDurability() {
-    if (durability_ != Durability::MayBeLost) return;
-    try {
-        db_.exec("PRAGMA synchronous = FULL");
-    } catch (const DbError&) {
-        // Only a closed connection refuses it.
-    }
 }
 
 } // namespace platform

@@ -1,5 +1,6 @@
 #include "platform/html_table.h"
 
+#include "platform/ascii_text.h"
 #include "platform/style_sheet.h"
 
 #include <gumbo.h>
@@ -13,20 +14,6 @@
 namespace platform {
 
 namespace {
-
-char lowered(char c) {
-    return static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-}
-
-std::string lowerCase(std::string_view text) {
-    std::string out(text);
-    std::transform(out.begin(), out.end(), out.begin(), lowered);
-    return out;
-}
-
-bool isAsciiBlank(char c) {
-    return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\f';
-}
 
 // Blanks a cell's text collapses: ASCII blanks and the no-break space (U+00A0, C2 A0 in UTF-8).
 // Returns the blank's length in bytes at text[i], 0 when none starts there.

@@ -2,12 +2,12 @@
 
 #include "platform/html_table.h"
 
+#include "platform/ascii_text.h"
 #include "platform/text_decoding.h"
 
 #include <unicode/ucnv.h>
 
 #include <algorithm>
-#include <cctype>
 #include <optional>
 #include <string>
 
@@ -18,32 +18,6 @@ namespace {
 // How far into a page its meta tag is looked for (browsers look within the first 1024 bytes; a
 // little more costs nothing).
 constexpr size_t kMetaScanBytes = 4096;
-
-char lowered(char c) {
-    return static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-}
-
-std::string lowerCase(std::string_view text) {
-    std::string out(text);
-    std::transform(out.begin(), out.end(), out.begin(), lowered);
-    return out;
-}
-
-// Where needle (lower case) first occurs in text at or after from, ignoring letter case.
-size_t findNoCase(std::string_view text, std::string_view needle, size_t from = 0) {
-    if (needle.size() > text.size()) return std::string_view::npos;
-    for (size_t i = from; i + needle.size() <= text.size(); ++i) {
-        bool match = true;
-        for (size_t k = 0; k < needle.size() && match; ++k)
-            match = lowered(text[i + k]) == needle[k];
-        if (match) return i;
-    }
-    return std::string_view::npos;
-}
-
-bool isAsciiBlank(char c) {
-    return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\f';
-}
 
 // The value of "charset=..." within text (a header value or a meta tag), if any: quotes removed,
 // up to the next quote, semicolon, blank, slash or tag end.

@@ -1,5 +1,7 @@
 #include "platform/style_sheet.h"
 
+#include "platform/ascii_text.h"
+
 #include <algorithm>
 #include <cctype>
 
@@ -8,11 +10,7 @@ namespace platform {
 namespace {
 
 bool isBlank(char c) {
-    return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\f';
-}
-
-char lowered(char c) {
-    return static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return isAsciiBlank(c);
 }
 
 // Declarations without blanks, in lower case ("display: none" gives "display:none").

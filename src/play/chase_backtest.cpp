@@ -1,11 +1,8 @@
 #include "play/chase_backtest.h"
 
-#include "play/random_tickets.h"
+#include "play/random_runs.h"
 
 #include <algorithm>
-#include <atomic>
-#include <future>
-#include <thread>
 
 namespace play {
 
@@ -115,10 +112,7 @@ ChaseBacktest chaseBacktest(const SelectionSet& selections, int prize, const Cha
         m = std::move(made.values);
     }
 
-    const size_t stride = std::max<size_t>(1, (periods.size() + kCurvePoints - 1) / kCurvePoints);
-    std::vector<size_t> shown;
-    for (size_t k = 0; k < periods.size(); ++k)
-        if ((k + 1) % stride == 0 || k + 1 == periods.size()) shown.push_back(k);
+    const std::vector<size_t> shown = shownPeriods(periods.size());
 
     std::vector<std::vector<std::uint32_t>> winners(periods.size());
     for (size_t k = 0; k < periods.size(); ++k) selections.winners(periods[k].draw, winners[k]);
@@ -158,27 +152,20 @@ ChaseBacktest chaseBacktest(const SelectionSet& selections, int prize, const Cha
     r.longestChase = real.longestChase;
     if (options.runs <= 0) return r;
 
-    // The random runs: each its own stream of the seed, so the thread count changes nothing.
     // Every period of a run buys fresh random tickets, as many as the chase began with.
     const auto runs = static_cast<size_t>(options.runs);
     std::vector<std::int64_t> finalNet(runs);
     std::vector<std::uint8_t> ruined(runs);
     std::vector<std::int64_t> shownNet(runs * shown.size());
-    std::atomic<size_t> next{0}, done{0};
-    std::atomic<bool> stop{false};
-    auto work = [&](bool reporting) {
-        std::vector<std::uint8_t> chosen(n, 0);
-        std::vector<std::uint32_t> picked;
-        for (;;) {
-            const size_t run = next.fetch_add(1);
-            if (run >= runs || stop.load()) return;
-            Random random(options.seed, run);
+    const bool finished = playRandomRuns(
+        options, n, threads, progress, [&](size_t run, Random& random, TicketScratch& scratch) {
             std::int64_t* row = shownNet.data() + run * shown.size();
             size_t at = 0;
             const RunFigures f = playPlan(
                 plan, prize, r.expectedReturnRate, bought, multipliersOf,
                 [&](size_t k, size_t, std::uint32_t tickets) {
-                    return randomHits(random, n, tickets, winners[k], chosen, picked);
+                    return randomHits(random, n, tickets, winners[k], scratch.chosen,
+                                      scratch.picked);
                 },
                 [&](size_t k, std::int64_t net, double) {
                     if (at < shown.size() && shown[at] == k) row[at++] = net;
@@ -186,25 +173,8 @@ ChaseBacktest chaseBacktest(const SelectionSet& selections, int prize, const Cha
             for (; at < shown.size(); ++at) row[at] = f.net;
             finalNet[run] = f.net;
             ruined[run] = f.ruinedIndex.has_value();
-            const size_t finished = done.fetch_add(1) + 1;
-            if (reporting && !progress.advance(finished)) stop = true;
-        }
-    };
-    if (threads == 0) threads = std::max(1u, std::thread::hardware_concurrency());
-    threads = static_cast<unsigned>(std::min<size_t>(threads, runs));
-    progress.setTotal(runs);
-    std::vector<std::future<void>> helpers;
-    for (unsigned t = 1; t < threads; ++t)
-        helpers.push_back(std::async(std::launch::async, work, false));
-    try {
-        work(true);
-    } catch (...) {
-        stop = true;
-        for (auto& helper : helpers) helper.wait();
-        throw;
-    }
-    for (auto& helper : helpers) helper.get();
-    if (stop || !progress.advance(runs)) {
+        });
+    if (!finished) {
         r.cancelled = true;
         return r;
     }
@@ -223,12 +193,7 @@ ChaseBacktest chaseBacktest(const SelectionSet& selections, int prize, const Cha
     random.percentile = static_cast<double>(notAbove) / count;
     random.ruinShare = static_cast<double>(ruinedRuns) / count;
     r.random = random;
-    std::vector<std::int64_t> column(runs);
-    for (size_t k = 0; k < shown.size(); ++k) {
-        for (size_t run = 0; run < runs; ++run) column[run] = shownNet[run * shown.size() + k];
-        r.curve[k].low = quantile(column, 0.05);
-        r.curve[k].high = quantile(column, 0.95);
-    }
+    setRandomBand(r.curve, shownNet, runs);
     return r;
 }
 

@@ -1,12 +1,9 @@
 #include "play/money.h"
 
-#include "play/random_tickets.h"
+#include "play/random_runs.h"
 
 #include <algorithm>
-#include <atomic>
 #include <cmath>
-#include <future>
-#include <thread>
 
 namespace play {
 
@@ -49,11 +46,7 @@ MoneyResult moneyFigures(const SelectionSet& selections, int prize,
     r.steps = static_cast<std::int64_t>(periods.size());
     r.expectedReturnRate = prize * p / kTicketPrice;
 
-    // Which tested periods the chart shows.
-    const size_t stride = std::max<size_t>(1, (periods.size() + kCurvePoints - 1) / kCurvePoints);
-    std::vector<size_t> shown;
-    for (size_t i = 0; i < periods.size(); ++i)
-        if ((i + 1) % stride == 0 || i + 1 == periods.size()) shown.push_back(i);
+    const std::vector<size_t> shown = shownPeriods(periods.size());
 
     std::vector<RandomPeriod> plain(periods.size());
     std::vector<std::uint32_t> winners;
@@ -93,48 +86,22 @@ MoneyResult moneyFigures(const SelectionSet& selections, int prize,
     if (atMostOne && periodsWithTicket > 0) r.pValue = binomialTail(periodsWithTicket, p, r.hits);
     if (options.runs <= 0) return r;
 
-    // The random runs: each its own stream of the seed, so the thread count changes nothing.
+    // The random runs buy as many tickets as the bets did, period by period.
     const auto runs = static_cast<size_t>(options.runs);
     std::vector<std::int64_t> finalNet(runs);
     std::vector<std::int64_t> shownNet(runs * shown.size());
-    std::atomic<size_t> next{0}, done{0};
-    std::atomic<bool> stop{false};
-    // Helpers take runs one by one while this thread takes its share too and tells the progress
-    // between its runs.
-    auto work = [&](bool reporting) {
-        std::vector<std::uint8_t> chosen(n, 0);
-        std::vector<std::uint32_t> picked;
-        for (;;) {
-            const size_t run = next.fetch_add(1);
-            if (run >= runs || stop.load()) return;
-            Random random(options.seed, run);
+    const bool finished = playRandomRuns(
+        options, n, threads, progress, [&](size_t run, Random& random, TicketScratch& scratch) {
             std::int64_t net = 0;
             size_t s = 0;
             for (size_t i = 0; i < plain.size(); ++i) {
-                net += randomHits(random, n, plain[i], chosen, picked) * prize -
+                net += randomHits(random, n, plain[i], scratch.chosen, scratch.picked) * prize -
                        static_cast<std::int64_t>(plain[i].bought) * kTicketPrice;
                 if (s < shown.size() && shown[s] == i) shownNet[run * shown.size() + s++] = net;
             }
             finalNet[run] = net;
-            const size_t finished = done.fetch_add(1) + 1;
-            if (reporting && !progress.advance(finished)) stop = true;
-        }
-    };
-    if (threads == 0) threads = std::max(1u, std::thread::hardware_concurrency());
-    threads = static_cast<unsigned>(std::min<size_t>(threads, runs));
-    progress.setTotal(runs);
-    std::vector<std::future<void>> helpers;
-    for (unsigned t = 1; t < threads; ++t)
-        helpers.push_back(std::async(std::launch::async, work, false));
-    try {
-        work(true);
-    } catch (...) {
-        stop = true;
-        for (auto& helper : helpers) helper.wait();
-        throw;
-    }
-    for (auto& helper : helpers) helper.get();
-    if (stop || !progress.advance(runs)) {
+        });
+    if (!finished) {
         r.cancelled = true;
         return r;
     }
@@ -150,12 +117,7 @@ MoneyResult moneyFigures(const SelectionSet& selections, int prize,
     random.netMean = sum / static_cast<double>(runs);
     random.percentile = static_cast<double>(notAbove) / static_cast<double>(runs);
     r.random = random;
-    std::vector<std::int64_t> column(runs);
-    for (size_t s = 0; s < shown.size(); ++s) {
-        for (size_t run = 0; run < runs; ++run) column[run] = shownNet[run * shown.size() + s];
-        r.curve[s].low = quantile(column, 0.05);
-        r.curve[s].high = quantile(column, 0.95);
-    }
+    setRandomBand(r.curve, shownNet, runs);
     return r;
 }
 

@@ -2,15 +2,16 @@
 // hand-made histories where every figure is known.
 
 #include "play/play_table.h"
+#include "support/random_history.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <random>
 
 namespace {
 
 using play::Play;
+using testing_support::randomHistory;
 
 std::vector<history::HistoryRow> historyOf(const std::vector<play::Draw>& draws) {
     std::vector<history::HistoryRow> rows(draws.size());
@@ -19,17 +20,6 @@ std::vector<history::HistoryRow> historyOf(const std::vector<play::Draw>& draws)
         rows[i].values[history::Number] = draws[i];
     }
     return rows;
-}
-
-std::vector<history::HistoryRow> randomHistory(size_t count, unsigned seed) {
-    std::mt19937 random(seed);
-    std::vector<play::Draw> draws;
-    for (size_t i = 0; i < count; ++i) {
-        std::array<std::int16_t, 11> all{1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11};
-        std::shuffle(all.begin(), all.end(), random);
-        draws.push_back({all[0], all[1], all[2], all[3], all[4]});
-    }
-    return historyOf(draws);
 }
 
 // The figures straight from the definitions, over one selection's win flags.

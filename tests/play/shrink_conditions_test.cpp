@@ -2,11 +2,11 @@
 // tolerance, each against a direct reading of its definition on every ticket.
 
 #include "play/shrink.h"
+#include "support/random_history.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <random>
 #include <set>
 
 namespace {
@@ -14,19 +14,7 @@ namespace {
 using play::Condition;
 using play::ConditionKind;
 using play::Play;
-
-std::vector<history::HistoryRow> randomHistory(size_t count, unsigned seed) {
-    std::mt19937 random(seed);
-    std::vector<history::HistoryRow> rows(count);
-    for (size_t i = 0; i < count; ++i) {
-        std::array<std::int16_t, 11> numbers{};
-        for (int n = 0; n < 11; ++n) numbers[n] = static_cast<std::int16_t>(n + 1);
-        std::shuffle(numbers.begin(), numbers.end(), random);
-        rows[i].period = 16010101 + static_cast<int>(i);
-        std::copy_n(numbers.begin(), 5, rows[i].values[history::Number].begin());
-    }
-    return rows;
-}
+using testing_support::randomHistory;
 
 Condition range(ConditionKind kind, int low, int high) {
     Condition c;

@@ -2,30 +2,18 @@
 // on random histories, the whole filter's figures and the two-sided binomial p-value.
 
 #include "play/shrink.h"
+#include "support/random_history.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <random>
 
 namespace {
 
 using play::Condition;
 using play::ConditionKind;
 using play::Play;
-
-std::vector<history::HistoryRow> randomHistory(size_t count, unsigned seed) {
-    std::mt19937 random(seed);
-    std::vector<history::HistoryRow> rows(count);
-    for (size_t i = 0; i < count; ++i) {
-        std::array<std::int16_t, 11> numbers{};
-        for (int n = 0; n < 11; ++n) numbers[n] = static_cast<std::int16_t>(n + 1);
-        std::shuffle(numbers.begin(), numbers.end(), random);
-        rows[i].period = 16010101 + static_cast<int>(i);
-        std::copy_n(numbers.begin(), 5, rows[i].values[history::Number].begin());
-    }
-    return rows;
-}
+using testing_support::randomHistory;
 
 std::vector<int> numbersOf(const play::Selection& s) {
     return {s.numbers.begin(), s.numbers.begin() + s.size};
