@@ -11,7 +11,7 @@ namespace {
 
 int parsePeriod(const std::string& option, const std::string& text) {
     const auto period = history::parseTenDigitPeriod(text);
-    if (!period) throw UsageError{option + " takes a ten-digit period id such as 2016090801"};
+    if (!period) throw UsageError{option + " 后面要跟十位期号，例如2016090801"};
     return *period;
 }
 
@@ -106,7 +106,7 @@ int runBasicTrend(CommandContext& c) {
     for (size_t i = 0; i < args.size(); ++i) {
         const std::string& a = args[i];
         const auto value = [&]() -> const std::string& {
-            if (i + 1 >= args.size()) throw UsageError{a + " needs a value"};
+            if (i + 1 >= args.size()) throw UsageError{a + " 后面要跟一个值"};
             return args[++i];
         };
         if (a == "--basic")

@@ -47,7 +47,7 @@ int clock(CommandContext& c) {
             if (!at) throw UsageError{"--at takes a Beijing time YYYY-MM-DDTHH:MM[:SS]"};
             now = *at;
         } else {
-            throw UsageError{"unknown option " + a};
+            throw UsageError{"没有这个选项：" + a};
         }
     }
     const history::Game game = c.workspace.settings().game;
@@ -86,7 +86,7 @@ int alerts(CommandContext& c) {
                 return kExitRefused;
             }
         } else {
-            throw UsageError{"unknown option " + a};
+            throw UsageError{"没有这个选项：" + a};
         }
     }
     const auto rules = live.rules();

@@ -104,7 +104,7 @@ int rebuild(CommandContext& c) {
 }
 
 int repair(CommandContext& c) {
-    if (!c.args.empty()) throw UsageError{"repair takes no arguments"};
+    if (!c.args.empty()) throw UsageError{"repair 不带参数"};
     history::NoProgress progress;
     const HistoryResult result = HistoryService(c.workspace).repairDamaged(progress);
     if (!result.outcome.ok) return refused(result, c);

@@ -20,8 +20,8 @@ std::int64_t parseWhole(const std::string& option, const std::string& text, std:
     const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
     if (text.empty() || ec != std::errc() || end != text.data() + text.size() || value < low ||
         value > high)
-        throw UsageError{option + " takes a whole number from " + std::to_string(low) + " to " +
-                         std::to_string(high)};
+        throw UsageError{option + " 后面要跟" + std::to_string(low) + "到" + std::to_string(high) +
+                         "之间的整数，不是“" + text + "”"};
     return value;
 }
 
@@ -78,23 +78,23 @@ int runPlan(CommandContext& c) {
     BetRequest& bet = request.bet;
     play::ChasePlan& plan = request.plan;
     std::optional<play::Play> which;
-    PickRuleOptions pick({"give one pick rule: --pick TICKET (repeatable) or --pick-from "
+    PickRuleOptions pick({"只能用一种选号规则：--pick 号码（可重复）或 --pick-from "
                           "coldest|hottest|search",
-                          "a pick rule is needed: --pick TICKET or --pick-from RULE",
+                          "要给出选号规则：--pick 号码 或 --pick-from 规则",
                           [](const std::string& from) {
-                              return "--pick-from is coldest, hottest or search: " + from;
+                              return "--pick-from 是 coldest、hottest或search，不是“" + from + "”";
                           },
-                          [](const std::string& option) { return "unknown option " + option; }});
+                          [](const std::string& option) { return "没有这个选项：" + option; }});
     bool json = false, tableOnly = false, haveChase = false, haveSchedule = false;
     std::optional<bool> stopOnWin;
     const auto& args = c.args;
     auto value = [&](size_t& i) -> const std::string& {
-        if (i + 1 >= args.size()) throw UsageError{args[i] + " needs a value"};
+        if (i + 1 >= args.size()) throw UsageError{args[i] + " 后面要跟一个值"};
         return args[++i];
     };
     auto setStop = [&](bool stop) {
         if (stopOnWin && *stopOnWin != stop)
-            throw UsageError{"give one of --stop-on-win and --no-stop"};
+            throw UsageError{"--stop-on-win 和 --no-stop 只能用一个"};
         stopOnWin = stop;
     };
     for (size_t i = 0; i < args.size(); ++i) {
@@ -104,7 +104,8 @@ int runPlan(CommandContext& c) {
             which = play::playOfCode(code);
             if (!which)
                 throw UsageError{
-                    "--play is one of q1, r2, r3, r4, r5, r6, r7, r8, q2d, q2g, q3d, q3g: " + code};
+                    "--play 是 q1、r2、r3、r4、r5、r6、r7、r8、q2d、q2g、q3d、q3g 之一，不是“" +
+                    code + "”"};
         } else if (PickRuleOptions::isPickOption(a)) {
             pick.take(a, [&]() -> const std::string& { return value(i); });
         } else if (a == "--chase") {
@@ -112,7 +113,7 @@ int runPlan(CommandContext& c) {
             haveChase = true;
         } else if (a == "--multiplier") {
             const auto parsed = play::parseSchedule(value(i));
-            if (!parsed.schedule) throw UsageError{"--multiplier: " + parsed.error};
+            if (!parsed.schedule) throw UsageError{"--multiplier：" + parsed.error};
             plan.schedule = *parsed.schedule;
             haveSchedule = true;
         } else if (a == "--max-multiplier") {
@@ -132,24 +133,23 @@ int runPlan(CommandContext& c) {
             std::uint64_t seed = 0;
             const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), seed);
             if (text.empty() || ec != std::errc() || end != text.data() + text.size())
-                throw UsageError{"--seed takes a whole number from 0 to 18446744073709551615"};
+                throw UsageError{"--seed 后面要跟0到18446744073709551615之间的整数"};
             bet.seed = seed;
         } else if (a == "--table") {
             tableOnly = true;
         } else if (a == "--json") {
             json = true;
         } else if (a == "--from" || a == "--to") {
-            throw UsageError{"plan uses the whole history before each tested period; " + a +
-                             " does not apply"};
+            throw UsageError{"plan 每个检验期都用它之前的全部历史号码，不能用 " + a};
         } else {
             pick.keepForSearch(a);
         }
     }
-    if (!which) throw UsageError{"--play is needed"};
+    if (!which) throw UsageError{"要用 --play 给出玩法"};
     pick.requireRule();
-    if (!haveChase) throw UsageError{"--chase is needed: the periods of a chase, 1 to 200"};
+    if (!haveChase) throw UsageError{"要用 --chase 给出追号期数（1到200）"};
     if (!haveSchedule)
-        throw UsageError{"--multiplier is needed: fixed:m, double[:m], list:m,m,... or "
+        throw UsageError{"要用 --multiplier 给出倍投方式：fixed:m、double[:m]、list:m,m,... 或 "
                          "profit:R[:m]"};
     if (const int status = pick.apply(c, bet); status != kExitOk) return status;
     plan.stopOnWin = stopOnWin.value_or(true);

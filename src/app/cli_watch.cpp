@@ -71,30 +71,30 @@ WatchOptions readWatchOptions(CommandContext& c) {
         const std::string& a = c.args[i];
         if (a == "--watch") continue;
         if (i + 1 >= c.args.size())
-            throw UsageError{"update --watch takes --until HH:MM, --poll S, --site URL and "
-                             "--today YYYY-MM-DD"};
+            throw UsageError{"update --watch 的选项是 --until 时:分、--poll 秒数、--site 网址 和 "
+                             "--today 年-月-日，每个后面都要跟一个值"};
         const std::string& value = c.args[++i];
         if (a == "--site") {
             if (auto outcome = w.setSetting("UpdateSite", value); !outcome.ok)
                 throw UsageError{outcome.message};
         } else if (a == "--today") {
             const auto day = history::parseIsoDay(value);
-            if (!day.ok()) throw UsageError{"--today takes a date YYYY-MM-DD: " + value};
+            if (!day.ok()) throw UsageError{"--today 后面要跟日期 年-月-日，不是“" + value + "”"};
             w.setToday(day);
             options.todayGiven = true;
         } else if (a == "--until") {
             const auto minute = history::parseClockTime(value);
-            if (!minute) throw UsageError{"--until takes a Beijing time HH:MM: " + value};
+            if (!minute) throw UsageError{"--until 后面要跟北京时间 时:分，不是“" + value + "”"};
             options.until = nextBeijingMinute(std::chrono::system_clock::now(), *minute);
         } else if (a == "--poll") {
             const bool digits = !value.empty() && value.size() <= 5 &&
                                 std::all_of(value.begin(), value.end(),
                                             [](char ch) { return ch >= '0' && ch <= '9'; });
             if (!digits || std::stoi(value) < 1)
-                throw UsageError{"--poll takes whole seconds, at least 1: " + value};
+                throw UsageError{"--poll 后面要跟至少为1的整秒数，不是“" + value + "”"};
             options.poll = std::chrono::seconds(std::stoi(value));
         } else {
-            throw UsageError{"unknown option " + a};
+            throw UsageError{"没有这个选项：" + a};
         }
     }
     return options;

@@ -35,7 +35,7 @@ ParsedSchedule failed(const std::string& error) {
 } // namespace
 
 ParsedSchedule parseSchedule(const std::string& text) {
-    const std::string multiplierRange = "a whole number from 1 to 1000000";
+    const std::string multiplierRange = "1到1000000之间的整数";
     const size_t colon = text.find(':');
     const std::string kind = text.substr(0, colon);
     const std::string rest = colon == std::string::npos ? std::string() : text.substr(colon + 1);
@@ -43,46 +43,47 @@ ParsedSchedule parseSchedule(const std::string& text) {
     if (kind == "fixed" || kind == "double") {
         s.kind = kind == "fixed" ? Schedule::Kind::Fixed : Schedule::Kind::Double;
         if (colon == std::string::npos) {
-            if (kind == "fixed") return failed("fixed:m needs its multiplier m");
+            if (kind == "fixed") return failed("fixed:m 要写出倍数m，例如 fixed:2");
             return {s, ""};
         }
         const auto m = wholeOf(rest, 1, 1000000);
-        if (!m) return failed("the multiplier of " + kind + " is " + multiplierRange + ": " + rest);
+        if (!m) return failed(kind + " 的倍数是" + multiplierRange + "，不是“" + rest + "”");
         s.start = *m;
         return {s, ""};
     }
     if (kind == "list") {
         s.kind = Schedule::Kind::List;
-        if (rest.empty()) return failed("list: needs its multipliers, such as list:1,1,2,3,5,8");
+        if (rest.empty()) return failed("list: 要写出各期的倍数，例如 list:1,1,2,3,5,8");
         for (const auto& part : split(rest, ',')) {
             const auto m = wholeOf(part, 1, 1000000);
-            if (!m) return failed("each multiplier of list: is " + multiplierRange + ": " + part);
+            if (!m)
+                return failed("list: 的每个倍数都是" + multiplierRange + "，不是“" + part + "”");
             s.list.push_back(*m);
         }
         if (s.list.size() > static_cast<size_t>(kMaxChase))
-            return failed("list: takes at most " + std::to_string(kMaxChase) + " multipliers");
+            return failed("list: 最多" + std::to_string(kMaxChase) + "个倍数");
         return {s, ""};
     }
     if (kind == "profit") {
         s.kind = Schedule::Kind::Profit;
         const auto parts = split(rest, ':');
         if (rest.empty() || parts.size() > 2)
-            return failed("profit:R[:m] needs its profit rate R in %, such as profit:30");
+            return failed("profit:R[:m] 要写出利润率R（%），例如 profit:30");
         const auto rate = wholeOf(parts[0], 0, 100000);
         if (!rate)
-            return failed("the profit rate of profit: is a whole number of % from 0 to 100000: " +
-                          parts[0]);
+            return failed("profit: 的利润率是0到100000之间的整数（%），不是“" + parts[0] + "”");
         s.ratePercent = static_cast<int>(*rate);
         if (parts.size() == 2) {
             const auto m = wholeOf(parts[1], 1, 1000000);
             if (!m)
-                return failed("the least multiplier of profit: is " + multiplierRange + ": " +
-                              parts[1]);
+                return failed("profit: 的最小倍数是" + multiplierRange + "，不是“" + parts[1] +
+                              "”");
             s.start = *m;
         }
         return {s, ""};
     }
-    return failed("the schedule is fixed:m, double[:m], list:m,m,... or profit:R[:m]: " + text);
+    return failed("倍投方式是 fixed:m、double[:m]、list:m,m,... 或 profit:R[:m]，不是“" + text +
+                  "”");
 }
 
 std::string scheduleText(const Schedule& s) {
