@@ -377,6 +377,16 @@ UpdateResult UpdateService::update(UpdateProgress& progress) {
                        false);
                 break;
             }
+            if (table.otherNumbers()) {
+                // Another lottery's numbers: the few that look like draws are none either.
+                stopAt(number, day,
+                       "网页上列出的" + std::to_string(table.withNumbers) + "组号码中有" +
+                           std::to_string(table.unsoundNumbers) +
+                           "组不是01到11之间互不相同的五个号码，这个网页似乎不是" +
+                           history::gameName(game) + "的开奖号码，这一天一期也没有存入",
+                       false);
+                break;
+            }
             if (!table.draws.empty()) {
                 // Days that listed nothing between days with draws (or after stored draws) had
                 // none.

@@ -216,7 +216,12 @@ DayTable readDayTable(const std::vector<std::vector<std::string>>& rows, Game ga
         }
         if (id.empty() && numbersText.empty()) continue; // a spacer row
         Numbers listedNumbers{};
-        if (allDigits(id) || readNumbers(numbersText, listedNumbers)) ++table.listed;
+        const bool numbersRead = readNumbers(numbersText, listedNumbers);
+        if (allDigits(id) || numbersRead) ++table.listed;
+        if (numbersRead) {
+            ++table.withNumbers;
+            if (!soundNumbers(listedNumbers)) ++table.unsoundNumbers;
+        }
         if (id.empty()) {
             table.skipped.push_back({rowText(cells), "这一行没有期号"});
             continue;

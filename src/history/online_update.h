@@ -73,6 +73,13 @@ struct DayTable {
     // seems to be another game's.
     size_t listed = 0;
     bool otherGame = false;
+    // Of the rows whose numbers read as five two-digit numbers, how many are not five different
+    // ones of 01..11. A page of 11选5 draws has hardly any; when they are more than a quarter
+    // (and at least two), the page lists another lottery's numbers (five digits 0..9, say), of
+    // which the few that happen to look like a draw are no draws.
+    size_t withNumbers = 0;
+    size_t unsoundNumbers = 0;
+    bool otherNumbers() const { return unsoundNumbers >= 2 && unsoundNumbers * 4 > withNumbers; }
 };
 
 // A draw number the game has: 1 up to its draws per day.

@@ -29,7 +29,7 @@ constexpr const char* kUsage =
     "  numbers-attribute, side-by-side, tables-side-by-side, mixed, blocks, time-cells, trend;\n"
     "  with them: short-ids, dash-ids, three-digit-ids, split-ids, placeholders, hidden-copies,\n"
     "  class-hidden, newest-20, bare-holidays;\n"
-    "  pages to refuse: script-only, ajax, all-games\n";
+    "  pages to refuse: script-only, ajax, all-games, digit-draws\n";
 
 bool parseNumber(const std::string& text, long max, long& out) {
     if (text.empty() || text.size() > 9) return false;

@@ -74,6 +74,9 @@ struct PageStyle {
     HiddenCopies hiddenCopies = HiddenCopies::None;
     int newestOnly = 0;     // a page lists only the day's newest N draws, with 下一页
     bool bareEmpty = false; // a day without draws is the list empty, without its heading
+    // Each draw's numbers written as digits 0..9 (repeats allowed), as the pages of lotteries
+    // of five digits show theirs: a page of another lottery given as the site's address.
+    bool digitDraws = false;
     std::string servedUntil =
         std::string(); // days up to this one ("YYYY-MM-DD") have pages, draws or none
 };
@@ -82,7 +85,7 @@ struct PageStyle {
 // numbers-split, numbers-list, numbers-cells, numbers-attribute, side-by-side,
 // tables-side-by-side, mixed, blocks, time-cells, trend, script-only, ajax, all-games, short-ids,
 // dash-ids, three-digit-ids, split-ids, placeholders, hidden-copies, class-hidden, newest-20,
-// bare-holidays).
+// bare-holidays, digit-draws).
 // False for an unknown name.
 bool addStyle(const std::string& name, PageStyle& style);
 // The names of the layouts other than the draw_list table's, for trying each.

@@ -195,6 +195,20 @@ TEST_F(UpdatePages, PagesWithoutDrawsOfTheirOwnStayRefused) {
             EXPECT_EQ(stored(), was);
         }
     }
+    // Another lottery's page (five digits 0..9 a draw): the few of its rows that happen to look
+    // like a draw are none either; in any layout, nothing of it is stored.
+    for (const std::string layout : {"numbers-text", "numbers-em", "blocks", "trend"}) {
+        SCOPED_TRACE(layout + " digit-draws");
+        ASSERT_TRUE(app::HistoryService(*f.workspace).clearHistory().outcome.ok);
+        f.type("2016090601", {{"01", "02", "03", "04", "05"}});
+        const Stored was = stored();
+        site::ResultsSite site(draws, styleOf({layout, "digit-draws"}));
+        const auto result = update(site);
+        EXPECT_FALSE(result.complete());
+        EXPECT_NE(result.stopReason.find("似乎不是江西11选5的开奖号码"), std::string::npos)
+            << result.stopReason;
+        EXPECT_EQ(stored(), was);
+    }
     // An ajax list whose heading stands in the page: with draws stored it cannot be the day's
     // page; without, no day of a site that never shows a draw passes for a day without draws.
     const std::string ajax = "<table class=\"list\"><thead><tr><th>期号</th><th>开奖号码</th></tr>"

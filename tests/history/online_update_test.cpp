@@ -220,6 +220,31 @@ TEST(DayTable, APageOfWhichNoListedDrawFitsTheGameSeemsAnotherGames) {
             .otherGame);
 }
 
+TEST(DayTable, APageOfMostlyOtherNumbersListsAnotherLotterysDraws) {
+    // Five digits 0..9 a draw: a few happen to be five different ones of 01..11.
+    Rows digits = {kHeading};
+    const char* const drawn[] = {"03 05 00 09 01", "01 02 03 04 05", "07 07 02 01 08",
+                                 "09 08 07 06 05", "00 04 04 01 02", "06 01 09 03 09"};
+    for (int n = 0; n < 6; ++n)
+        digits.push_back({"", "201609080" + std::to_string(n + 1), drawn[n], ""});
+    const auto other = readDayTable(digits, Game::Jiangxi, date(2016, 9, 8), 0);
+    EXPECT_EQ(other.withNumbers, 6u);
+    EXPECT_EQ(other.unsoundNumbers, 4u);
+    EXPECT_TRUE(other.otherNumbers());
+    // One damaged row among sound ones, or a single one alone, is a row skipped, not another
+    // lottery; rows of no numbers ("--") count for neither.
+    Rows sound = {kHeading};
+    for (int n = 1; n <= 8; ++n)
+        sound.push_back({"", "20160908" + std::string(n < 10 ? "0" : "") + std::to_string(n),
+                         n == 3 ? "01 01 02 03 04" : "01 02 03 04 05", ""});
+    sound.push_back({"", "2016090809", "--", ""});
+    EXPECT_FALSE(readDayTable(sound, Game::Jiangxi, date(2016, 9, 8), 0).otherNumbers());
+    sound.push_back({"", "2016090810", "00 01 02 03 04", ""});
+    EXPECT_FALSE(readDayTable(sound, Game::Jiangxi, date(2016, 9, 8), 0).otherNumbers());
+    const Rows alone = {kHeading, {"", "2016090801", "01 01 02 03 04", ""}};
+    EXPECT_FALSE(readDayTable(alone, Game::Jiangxi, date(2016, 9, 8), 0).otherNumbers());
+}
+
 TEST(UpdateDays, KeptDaysWithDrawsMissingWithinThemAreReadAgain) {
     const Date today = date(2016, 9, 8);
     // 09-03 lacks 03 and 04 between its first and last draw; 09-05 starts late and ends early,
