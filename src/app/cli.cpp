@@ -3,6 +3,7 @@
 #include "app/data_folder.h"
 
 #include <algorithm>
+#include <charconv>
 #include <cstdio>
 #include <ostream>
 #include <set>
@@ -37,6 +38,17 @@ const CommandSpec* findCommand(const std::string& name) {
 }
 
 } // namespace
+
+std::uint64_t wholeOptionValue(const std::string& option, const std::string& text,
+                               std::uint64_t low, std::uint64_t high) {
+    std::uint64_t value = 0;
+    const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (text.empty() || ec != std::errc() || end != text.data() + text.size() || value < low ||
+        value > high)
+        throw UsageError{option + " 后面要跟" + std::to_string(low) + "到" + std::to_string(high) +
+                         "之间的整数，不是“" + text + "”"};
+    return value;
+}
 
 history::Kind parseKind(const std::string& text) {
     static const char* names[] = {"number", "zodiac", "head", "tail", "sum", "segment"};

@@ -8,6 +8,7 @@
 #include "app/search_service.h"
 #include "app/workspace.h"
 
+#include <cstdint>
 #include <functional>
 #include <iosfwd>
 #include <optional>
@@ -85,6 +86,9 @@ void addLiveCommands(std::vector<CommandSpec>& table);
 // ---- shared by the commands ----
 // A kind given as 0..5 or number, zodiac, head, tail, sum, segment; throws UsageError otherwise.
 history::Kind parseKind(const std::string& text);
+// The whole number an option was given, low..high; throws UsageError naming the range otherwise.
+std::uint64_t wholeOptionValue(const std::string& option, const std::string& text,
+                               std::uint64_t low, std::uint64_t high);
 // text as a JSON string literal, quotes included.
 std::string jsonString(const std::string& text);
 

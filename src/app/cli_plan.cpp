@@ -7,23 +7,11 @@
 #include "app/number_text.h"
 #include "app/plan_service.h"
 
-#include <charconv>
 #include <ostream>
 
 namespace app {
 
 namespace {
-
-std::int64_t parseWhole(const std::string& option, const std::string& text, std::int64_t low,
-                        std::int64_t high) {
-    std::int64_t value = 0;
-    const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (text.empty() || ec != std::errc() || end != text.data() + text.size() || value < low ||
-        value > high)
-        throw UsageError{option + " 后面要跟" + std::to_string(low) + "到" + std::to_string(high) +
-                         "之间的整数，不是“" + text + "”"};
-    return value;
-}
 
 std::string optional(const std::optional<double>& v, const char* format) {
     return v ? formatted(*v, format) : std::string("null");
@@ -109,7 +97,7 @@ int runPlan(CommandContext& c) {
         } else if (PickRuleOptions::isPickOption(a)) {
             pick.take(a, [&]() -> const std::string& { return value(i); });
         } else if (a == "--chase") {
-            plan.length = static_cast<int>(parseWhole(a, value(i), 1, play::kMaxChase));
+            plan.length = static_cast<int>(wholeOptionValue(a, value(i), 1, play::kMaxChase));
             haveChase = true;
         } else if (a == "--multiplier") {
             const auto parsed = play::parseSchedule(value(i));
@@ -117,24 +105,19 @@ int runPlan(CommandContext& c) {
             plan.schedule = *parsed.schedule;
             haveSchedule = true;
         } else if (a == "--max-multiplier") {
-            plan.maxMultiplier = parseWhole(a, value(i), 1, kMaxMultiplierCap);
+            plan.maxMultiplier = wholeOptionValue(a, value(i), 1, kMaxMultiplierCap);
         } else if (a == "--stop-on-win") {
             setStop(true);
         } else if (a == "--no-stop") {
             setStop(false);
         } else if (a == "--bankroll") {
-            plan.bankroll = parseWhole(a, value(i), 1, kMaxBankroll);
+            plan.bankroll = wholeOptionValue(a, value(i), 1, kMaxBankroll);
         } else if (a == "--steps") {
-            bet.steps = static_cast<int>(parseWhole(a, value(i), 1, kMaxBetSteps));
+            bet.steps = static_cast<int>(wholeOptionValue(a, value(i), 1, kMaxBetSteps));
         } else if (a == "--random") {
-            bet.randomRuns = static_cast<int>(parseWhole(a, value(i), 0, kMaxRandomRuns));
+            bet.randomRuns = static_cast<int>(wholeOptionValue(a, value(i), 0, kMaxRandomRuns));
         } else if (a == "--seed") {
-            const std::string& text = value(i);
-            std::uint64_t seed = 0;
-            const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), seed);
-            if (text.empty() || ec != std::errc() || end != text.data() + text.size())
-                throw UsageError{"--seed 后面要跟0到18446744073709551615之间的整数"};
-            bet.seed = seed;
+            bet.seed = wholeOptionValue(a, value(i), 0, UINT64_MAX);
         } else if (a == "--table") {
             tableOnly = true;
         } else if (a == "--json") {

@@ -8,7 +8,6 @@
 #include "app/play_service.h"
 #include "history/period.h"
 
-#include <charconv>
 #include <ostream>
 
 namespace app {
@@ -25,17 +24,6 @@ int parsePeriod(const std::string& option, const std::string& text) {
     const auto period = history::parseTenDigitPeriod(text);
     if (!period) throw UsageError{option + " 后面要跟十位期号，例如2016090801"};
     return *period;
-}
-
-std::uint64_t parseWhole(const std::string& option, const std::string& text, std::uint64_t low,
-                         std::uint64_t high) {
-    std::uint64_t value = 0;
-    const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (text.empty() || ec != std::errc() || end != text.data() + text.size() || value < low ||
-        value > high)
-        throw UsageError{option + " 后面要跟" + std::to_string(low) + "到" + std::to_string(high) +
-                         "之间的整数"};
-    return value;
 }
 
 // The value after the option at args[i] (i moves on to it).
@@ -74,7 +62,7 @@ int runPlays(CommandContext& c) {
             if (sortColumn == -2)
                 throw UsageError{"--sort 是 current、count、max或ratio，不是“" + s + "”"};
         } else if (a == "--top") {
-            top = static_cast<size_t>(parseWhole(a, value(i), 1, 1000000));
+            top = static_cast<size_t>(wholeOptionValue(a, value(i), 1, 1000000));
         } else if (a == "--json") {
             json = true;
         } else {
@@ -163,11 +151,11 @@ int runBet(CommandContext& c) {
         } else if (PickRuleOptions::isPickOption(a)) {
             pick.take(a, [&]() -> const std::string& { return value(i); });
         } else if (a == "--steps") {
-            request.steps = static_cast<int>(parseWhole(a, value(i), 1, kMaxBetSteps));
+            request.steps = static_cast<int>(wholeOptionValue(a, value(i), 1, kMaxBetSteps));
         } else if (a == "--random") {
-            request.randomRuns = static_cast<int>(parseWhole(a, value(i), 0, kMaxRandomRuns));
+            request.randomRuns = static_cast<int>(wholeOptionValue(a, value(i), 0, kMaxRandomRuns));
         } else if (a == "--seed") {
-            request.seed = parseWhole(a, value(i), 0, UINT64_MAX);
+            request.seed = wholeOptionValue(a, value(i), 0, UINT64_MAX);
         } else if (a == "--json") {
             json = true;
         } else if (a == "--from" || a == "--to") {
