@@ -218,7 +218,11 @@ DayTable readDayTable(const std::vector<std::vector<std::string>>& rows, Game ga
         Numbers listedNumbers{};
         const bool numbersRead = readNumbers(numbersText, listedNumbers);
         if (allDigits(id) || numbersRead) ++table.listed;
-        if (numbersRead) {
+        // Five equal numbers (00 00 00 00 00) stand for a draw not made yet on some sites: no
+        // sign of another lottery.
+        const bool placeholder = std::all_of(listedNumbers.begin(), listedNumbers.end(),
+                                             [&](int n) { return n == listedNumbers[0]; });
+        if (numbersRead && !placeholder) {
             ++table.withNumbers;
             if (!soundNumbers(listedNumbers)) ++table.unsoundNumbers;
         }

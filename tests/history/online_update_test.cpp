@@ -241,6 +241,10 @@ TEST(DayTable, APageOfMostlyOtherNumbersListsAnotherLotterysDraws) {
     EXPECT_FALSE(readDayTable(sound, Game::Jiangxi, date(2016, 9, 8), 0).otherNumbers());
     sound.push_back({"", "2016090810", "00 01 02 03 04", ""});
     EXPECT_FALSE(readDayTable(sound, Game::Jiangxi, date(2016, 9, 8), 0).otherNumbers());
+    // Draws not made yet written as 00 00 00 00 00 neither.
+    for (int n = 11; n <= 40; ++n)
+        sound.push_back({"", "20160908" + std::to_string(n), "00 00 00 00 00", ""});
+    EXPECT_FALSE(readDayTable(sound, Game::Jiangxi, date(2016, 9, 8), 0).otherNumbers());
     const Rows alone = {kHeading, {"", "2016090801", "01 01 02 03 04", ""}};
     EXPECT_FALSE(readDayTable(alone, Game::Jiangxi, date(2016, 9, 8), 0).otherNumbers());
 }
