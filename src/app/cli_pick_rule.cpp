@@ -48,4 +48,17 @@ int PickRuleOptions::apply(CommandContext& c, BetRequest& bet) const {
     return kExitOk;
 }
 
+bool takeRunOption(const std::string& option, const std::function<const std::string&()>& value,
+                   BetRequest& bet) {
+    if (option == "--steps")
+        bet.steps = static_cast<int>(wholeOptionValue(option, value(), 1, kMaxBetSteps));
+    else if (option == "--random")
+        bet.randomRuns = static_cast<int>(wholeOptionValue(option, value(), 0, kMaxRandomRuns));
+    else if (option == "--seed")
+        bet.seed = wholeOptionValue(option, value(), 0, UINT64_MAX);
+    else
+        return false;
+    return true;
+}
+
 } // namespace app

@@ -52,4 +52,9 @@ class PickRuleOptions {
     std::vector<std::string> searchArgs_;
 };
 
+// The run options bet and plan share: --steps M, --random R and --seed S, into bet. False for
+// any other option; value reads the option's value (and throws when there is none).
+bool takeRunOption(const std::string& option, const std::function<const std::string&()>& value,
+                   BetRequest& bet);
+
 } // namespace app

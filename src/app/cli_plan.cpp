@@ -112,12 +112,9 @@ int runPlan(CommandContext& c) {
             setStop(false);
         } else if (a == "--bankroll") {
             plan.bankroll = wholeOptionValue(a, value(i), 1, kMaxBankroll);
-        } else if (a == "--steps") {
-            bet.steps = static_cast<int>(wholeOptionValue(a, value(i), 1, kMaxBetSteps));
-        } else if (a == "--random") {
-            bet.randomRuns = static_cast<int>(wholeOptionValue(a, value(i), 0, kMaxRandomRuns));
-        } else if (a == "--seed") {
-            bet.seed = wholeOptionValue(a, value(i), 0, UINT64_MAX);
+        } else if (takeRunOption(
+                       a, [&]() -> const std::string& { return value(i); }, bet)) {
+            // --steps, --random, --seed
         } else if (a == "--table") {
             tableOnly = true;
         } else if (a == "--json") {

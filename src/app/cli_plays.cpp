@@ -150,12 +150,9 @@ int runBet(CommandContext& c) {
             which = parsePlay(value(i));
         } else if (PickRuleOptions::isPickOption(a)) {
             pick.take(a, [&]() -> const std::string& { return value(i); });
-        } else if (a == "--steps") {
-            request.steps = static_cast<int>(wholeOptionValue(a, value(i), 1, kMaxBetSteps));
-        } else if (a == "--random") {
-            request.randomRuns = static_cast<int>(wholeOptionValue(a, value(i), 0, kMaxRandomRuns));
-        } else if (a == "--seed") {
-            request.seed = wholeOptionValue(a, value(i), 0, UINT64_MAX);
+        } else if (takeRunOption(
+                       a, [&]() -> const std::string& { return value(i); }, request)) {
+            // --steps, --random, --seed
         } else if (a == "--json") {
             json = true;
         } else if (a == "--from" || a == "--to") {

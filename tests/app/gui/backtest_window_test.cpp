@@ -57,6 +57,14 @@ app::gui::BacktestDialog* openDialog(WindowFixture& f) {
     return f.find<app::gui::BacktestDialog>("backtestDialog");
 }
 
+// The window over forty varied draws, the first position chosen, and the dialog opened.
+app::gui::BacktestDialog* openOnVariedDraws(WindowFixture& f) {
+    f.store.type("2016090801", variedDraws());
+    f.open();
+    f.find<QCheckBox>("Check1_1")->setChecked(true);
+    return openDialog(f);
+}
+
 template <class T> T* in(QWidget* dialog, const char* name) {
     T* child = dialog->findChild<T*>(QLatin1String(name));
     if (!child) ADD_FAILURE() << "no child named " << name;
@@ -149,10 +157,7 @@ TEST(BacktestWindow, TheDialogTestsTheSearchOfTheWindowAndShowsTheServicesFigure
 
 TEST(BacktestWindow, CancelAndClosingDuringARunLeaveNoFigures) {
     WindowFixture f;
-    f.store.type("2016090801", variedDraws());
-    f.open();
-    f.find<QCheckBox>("Check1_1")->setChecked(true);
-    auto* dialog = openDialog(f);
+    auto* dialog = openOnVariedDraws(f);
     ASSERT_NE(dialog, nullptr);
     auto* table = in<QTableView>(dialog, "backtestTable");
     auto* run = in<QPushButton>(dialog, "backtestRun");
@@ -187,10 +192,7 @@ TEST(BacktestWindow, CancelAndClosingDuringARunLeaveNoFigures) {
 
 TEST(BacktestWindow, FiguresNameWhatTheyWereRunOnAndGreyWhenTheSettingsOrTheHistoryChange) {
     WindowFixture f;
-    f.store.type("2016090801", variedDraws());
-    f.open();
-    f.find<QCheckBox>("Check1_1")->setChecked(true);
-    auto* dialog = openDialog(f);
+    auto* dialog = openOnVariedDraws(f);
     ASSERT_NE(dialog, nullptr);
     auto* note = in<QLabel>(dialog, "backtestResultNote");
     auto* table = in<QTableView>(dialog, "backtestTable");
