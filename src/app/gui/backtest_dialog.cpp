@@ -6,7 +6,6 @@
 #include "app/gui/prompter.h"
 #include "app/gui/result_note.h"
 #include "app/workspace.h"
-#include "history/game_record.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -322,10 +321,7 @@ void BacktestDialog::run() {
 
 void BacktestDialog::historyChanged() {
     if (!note_->hasResult() || workspace_.history().version() == resultVersion_) return;
-    note_->setStale(
-        static_cast<int>(workspace_.settings().game) != resultGame_
-            ? gameChangedText(QString::fromStdString(history::gameName(history::Game{resultGame_})))
-            : historyChangedText());
+    note_->setStale(historyChangeReason(workspace_, resultGame_));
 }
 
 void BacktestDialog::showResult(std::shared_ptr<const search::BacktestResult> result) {

@@ -3,7 +3,6 @@
 #include "app/gui/result_note.h"
 #include "app/gui/ticket_save.h"
 #include "app/workspace.h"
-#include "history/game_record.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -132,10 +131,7 @@ void CoverPanel::historyChanged() {
     if (!note_->hasResult() || !shownFor_.withConditions ||
         workspace_.history().version() == shownVersion_)
         return;
-    note_->setStale(
-        static_cast<int>(workspace_.settings().game) != shownGame_
-            ? gameChangedText(QString::fromStdString(history::gameName(history::Game{shownGame_})))
-            : historyChangedText());
+    note_->setStale(historyChangeReason(workspace_, shownGame_));
 }
 
 void CoverPanel::build() {

@@ -251,10 +251,7 @@ play::Play PlayView::chosenPlay() const {
 void PlayView::historyChanged() {
     // The back-test's figures are not run again by themselves: they say what they belong to.
     if (betNote_->hasResult() && workspace_.history().version() != betVersion_)
-        betNote_->setStale(static_cast<int>(workspace_.settings().game) != betGame_
-                               ? gameChangedText(QString::fromStdString(
-                                     history::gameName(history::Game{betGame_})))
-                               : historyChangedText());
+        betNote_->setStale(historyChangeReason(workspace_, betGame_));
     stale_ = true;
     if (isVisible()) refreshTable();
 }

@@ -111,6 +111,13 @@ QString gameChangedText(const QString& game) {
     return QStringLiteral("已换了彩种，这是%1的结果，请重新计算").arg(game);
 }
 
+QString historyChangeReason(const Workspace& workspace, int resultGame) {
+    return static_cast<int>(workspace.settings().game) != resultGame
+               ? gameChangedText(
+                     QString::fromStdString(history::gameName(history::Game{resultGame})))
+               : historyChangedText();
+}
+
 QString inputsChangedText() {
     return QStringLiteral("条件已改动，请重新计算");
 }

@@ -62,5 +62,8 @@ QString historyText(const Workspace& workspace);
 QString historyChangedText();
 QString gameChangedText(const QString& game);
 QString inputsChangedText();
+// Why a result computed on game resultGame no longer belongs to the history shown: the game was
+// switched (naming the result's game), or the history changed.
+QString historyChangeReason(const Workspace& workspace, int resultGame);
 
 } // namespace app::gui

@@ -293,10 +293,7 @@ ShrinkView::~ShrinkView() = default;
 void ShrinkView::historyChanged() {
     // The back-test is not run again by itself: it says what it belongs to.
     if (backtestNote_->hasResult() && workspace_.history().version() != backtestVersion_)
-        backtestNote_->setStale(static_cast<int>(workspace_.settings().game) != backtestGame_
-                                    ? gameChangedText(QString::fromStdString(
-                                          history::gameName(history::Game{backtestGame_})))
-                                    : historyChangedText());
+        backtestNote_->setStale(historyChangeReason(workspace_, backtestGame_));
     cover_->historyChanged();
     stale_ = true;
     if (isVisible()) recount();
