@@ -210,7 +210,10 @@ int runCommand(Workspace& workspace, const std::string& command,
     }
     CommandContext context{workspace, args, out, err};
     try {
-        return entry->run(context);
+        const int status = entry->run(context);
+        // A setting saved over a damaged settings file: where the file's copy is.
+        if (const auto notice = workspace.settingsFile().takeNotice()) err << *notice << "\n";
+        return status;
     } catch (const UsageError& e) {
         err << e.message << "\nusage: kelvora11s5 " << entry->usage << "\n";
         return kExitUsage;

@@ -71,6 +71,8 @@ int get(CommandContext& c) {
         c.err << "没有这个设置项：" << c.args[0] << "\n";
         return kExitRefused;
     }
+    if (const auto damaged = c.workspace.settingsFile().damagedValue(c.args[0]))
+        c.err << *damaged << "\n";
     c.out << *text << "\n";
     return kExitOk;
 }

@@ -89,21 +89,33 @@ int alerts(CommandContext& c) {
             throw UsageError{"没有这个选项：" + a};
         }
     }
-    const auto rules = live.rules();
+    // Items are numbered as they are stored, so that --remove N names the same one; those that
+    // cannot be read are named on stderr and stay until removed.
+    if (const auto problem = c.workspace.settingsFile().unreadableLines())
+        c.err << *problem << "\n";
+    const auto items = live.ruleItems();
+    bool first = true;
     if (json) c.out << "[";
-    for (size_t r = 0; r < rules.size(); ++r) {
-        const auto met = live.meetingNow(rules[r]);
+    for (size_t r = 0; r < items.size(); ++r) {
+        if (!items[r].rule) {
+            c.err << unreadableRuleText(r + 1, items[r]) << "（用 alerts --remove " << r + 1
+                  << " 删除）\n";
+            continue;
+        }
+        const AlertRule& rule = *items[r].rule;
+        const auto met = live.meetingNow(rule);
         if (json) {
-            c.out << (r ? ", " : "") << "{\"rule\": " << jsonString(alertRuleLabel(rules[r]))
+            c.out << (first ? "" : ", ") << "{\"rule\": " << jsonString(alertRuleLabel(rule))
                   << ", \"selections\": [";
             for (size_t i = 0; i < met.size(); ++i)
                 c.out << (i ? ", " : "") << "{\"selection\": " << jsonString(met[i].selection)
                       << ", \"current\": " << met[i].current
                       << ", \"average\": " << averageText(met[i].average) << "}";
             c.out << "]}";
+            first = false;
             continue;
         }
-        c.out << r + 1 << "\t" << alertRuleLabel(rules[r]) << "\t";
+        c.out << r + 1 << "\t" << alertRuleLabel(rule) << "\t";
         for (size_t i = 0; i < met.size(); ++i)
             c.out << (i ? " " : "") << met[i].selection << "(" << met[i].current << ")";
         c.out << "\n";

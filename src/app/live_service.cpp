@@ -82,24 +82,46 @@ std::vector<AlertSelection> LiveService::meetingNow(const AlertRule& rule) const
     return meetingSelections(rule, alertHistory(workspace_.rows().size()));
 }
 
+std::vector<AlertRuleItem> LiveService::ruleItems() const {
+    return alertRuleItems(workspace_.settings().alertRules);
+}
+
 Outcome LiveService::addRule(const std::string& text) {
     const ParsedRule parsed = parseAlertRule(text);
     if (!parsed.rule) return Outcome::failure(parsed.error);
-    auto all = rules();
-    for (const auto& rule : all)
-        if (alertRuleText(rule) == alertRuleText(*parsed.rule))
-            return Outcome::failure("已有这条提醒规则：" + alertRuleLabel(rule));
-    all.push_back(*parsed.rule);
-    return workspace_.setSetting("AlertRules", alertRulesText(all));
+    const std::string added = alertRuleText(*parsed.rule);
+    const auto error = workspace_.settingsFile().change(
+        "AlertRules", [&](std::string& setting) -> std::optional<std::string> {
+            for (const auto& item : alertRuleItems(setting))
+                if (item.rule && item.text == added)
+                    return "已有这条提醒规则：" + alertRuleLabel(*item.rule);
+            setting += (setting.empty() ? "" : ";") + added;
+            return std::nullopt;
+        });
+    return error ? Outcome::failure(*error) : Outcome::success();
 }
 
-Outcome LiveService::removeRule(size_t index) {
-    auto all = rules();
-    if (index >= all.size())
-        return Outcome::failure("没有第" + std::to_string(index + 1) + "条提醒规则（共" +
-                                std::to_string(all.size()) + "条）");
-    all.erase(all.begin() + static_cast<long>(index));
-    return workspace_.setSetting("AlertRules", alertRulesText(all));
+Outcome LiveService::removeRule(size_t index, const std::string& shown) {
+    const auto error = workspace_.settingsFile().change(
+        "AlertRules", [&](std::string& setting) -> std::optional<std::string> {
+            auto items = alertRuleItems(setting);
+            size_t at = index;
+            if (!shown.empty() && (at >= items.size() || items[at].text != shown)) {
+                const auto found =
+                    std::find_if(items.begin(), items.end(),
+                                 [&](const AlertRuleItem& item) { return item.text == shown; });
+                if (found == items.end())
+                    return "这条提醒规则已经不在了（另一个窗口或命令改过提醒规则）：" + shown;
+                at = static_cast<size_t>(found - items.begin());
+            }
+            if (at >= items.size())
+                return "没有第" + std::to_string(index + 1) + "条提醒规则（共" +
+                       std::to_string(items.size()) + "条）";
+            items.erase(items.begin() + static_cast<long>(at));
+            setting = alertItemsText(items);
+            return std::nullopt;
+        });
+    return error ? Outcome::failure(*error) : Outcome::success();
 }
 
 } // namespace app

@@ -43,9 +43,14 @@ class LiveService {
     // The saved alert rules, and the selections that meet each now.
     std::vector<AlertRule> rules() const;
     std::vector<AlertSelection> meetingNow(const AlertRule& rule) const;
-    // Adds a rule written as the command line writes it, or removes the index-th (from 0).
+    // Every item of the saved rules in its order, the ones that cannot be read included.
+    std::vector<AlertRuleItem> ruleItems() const;
+    // Adds a rule written as the command line writes it, or removes the index-th item (from 0).
+    // Both change the rules as they are stored now, another process's changes included; a removal
+    // given the item's text as it was shown removes that item wherever it is now, and none when
+    // it is gone.
     Outcome addRule(const std::string& text);
-    Outcome removeRule(size_t index);
+    Outcome removeRule(size_t index, const std::string& shown = {});
 
     // A new draw as its notice says it.
     std::string noticeText(const history::HistoryRow& row) const;

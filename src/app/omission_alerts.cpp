@@ -38,6 +38,14 @@ std::string valueText(const AlertRule& rule, int value) {
     return rule.kind == history::Number ? twoDigits(value) : std::to_string(value);
 }
 
+// Bytes a rule never holds: the replacement character of undecodable bytes, control characters.
+bool textOnly(const std::string& text) {
+    if (text.find("\xEF\xBF\xBD") != std::string::npos) return false;
+    for (const unsigned char c : text)
+        if (c == 0x7F || (c < 0x20 && c != '\t')) return false;
+    return true;
+}
+
 } // namespace
 
 ParsedRule parseAlertRule(const std::string& text) {
@@ -134,6 +142,49 @@ std::string alertRulesText(const std::vector<AlertRule>& rules) {
     std::string text;
     for (const auto& rule : rules) text += (text.empty() ? "" : ";") + alertRuleText(rule);
     return text;
+}
+
+std::vector<AlertRuleItem> alertRuleItems(const std::string& setting) {
+    std::vector<AlertRuleItem> items;
+    std::istringstream in(setting);
+    std::string item;
+    while (std::getline(in, item, ';')) {
+        AlertRuleItem read{item, std::nullopt, {}};
+        if (!textOnly(item)) {
+            read.error = "已损坏，含有不是文字的字节";
+            read.damaged = true;
+        } else if (auto parsed = parseAlertRule(item); parsed.rule) {
+            read.rule = parsed.rule;
+            read.text = alertRuleText(*parsed.rule);
+        } else {
+            read.error = parsed.error;
+        }
+        items.push_back(std::move(read));
+    }
+    return items;
+}
+
+std::string alertItemsText(const std::vector<AlertRuleItem>& items) {
+    std::string text;
+    for (size_t i = 0; i < items.size(); ++i) text += (i ? ";" : "") + items[i].text;
+    return text;
+}
+
+std::string unreadableRuleText(size_t number, const AlertRuleItem& item) {
+    // Control characters are shown as codes, never sent to the terminal.
+    std::string shown;
+    for (const char c : item.text) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte == 0x7F || (byte < 0x20 && c != '\t')) {
+            char code[8];
+            std::snprintf(code, sizeof code, "\\x%02X", byte);
+            shown += code;
+        } else {
+            shown += c;
+        }
+    }
+    return "第" + std::to_string(number) + "条提醒规则无法读取（" + item.error + "），保留原样：" +
+           shown;
 }
 
 std::vector<AlertSelection> meetingSelections(const AlertRule& rule, const AlertHistory& history) {

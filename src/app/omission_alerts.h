@@ -44,6 +44,21 @@ std::string alertRuleLabel(const AlertRule& rule);
 std::vector<AlertRule> parseAlertRules(const std::string& setting);
 std::string alertRulesText(const std::vector<AlertRule>& rules);
 
+// Each item of the AlertRules setting in its order: a rule, or an item that cannot be read, with
+// its text as stored and why (one whose bytes are not text is damaged). Such an item is kept in
+// the setting as it is until it is removed.
+struct AlertRuleItem {
+    std::string text;
+    std::optional<AlertRule> rule;
+    std::string error;
+    bool damaged = false;
+};
+std::vector<AlertRuleItem> alertRuleItems(const std::string& setting);
+// The setting's text: the rules in their written form, the other items as they are.
+std::string alertItemsText(const std::vector<AlertRuleItem>& items);
+// "第2条提醒规则无法读取（why），保留原样：text", control characters shown as \x1B.
+std::string unreadableRuleText(size_t number, const AlertRuleItem& item);
+
 struct AlertSelection {
     std::string selection; // "07", "03 07", the value
     std::int64_t current = 0;

@@ -31,6 +31,8 @@ struct Key {
     std::function<std::optional<std::string>(Settings&, const std::string&)> putText;
     // Copies the key's value from one set of values to another.
     std::function<void(Settings&, const Settings&)> copy;
+    // How a text key's stored text is taken, when not as putText takes a new one.
+    std::function<void(Settings&, const std::string&)> loadText;
 };
 
 // The results site's address: a base address, or a full address with placeholders.
@@ -45,6 +47,22 @@ std::optional<std::string> putPrizes(Settings& s, const std::string& text) {
     auto parsed = play::parsePrizes(text);
     if (!parsed.prizes) return parsed.error;
     s.prizes = *parsed.prizes;
+    return std::nullopt;
+}
+
+// The omission alerts. An item that cannot be read may stay as it is stored (the user did not
+// write it now, and it is not lost unasked); no new one is taken.
+std::optional<std::string> putAlertRules(Settings& s, const std::string& text) {
+    const auto kept = alertRuleItems(s.alertRules);
+    const auto items = alertRuleItems(text);
+    for (const auto& item : items) {
+        if (item.rule) continue;
+        const bool stored = std::any_of(kept.begin(), kept.end(), [&](const AlertRuleItem& k) {
+            return !k.rule && k.text == item.text;
+        });
+        if (!stored) return item.damaged ? "提醒规则中有不是文字的字节" : item.error;
+    }
+    s.alertRules = alertItemsText(items);
     return std::nullopt;
 }
 
@@ -173,16 +191,16 @@ const std::vector<Key>& keyTable() {
             [](const Settings& s) { return play::prizesText(s.prizes); }, putPrizes),
         boolKey("AutoUpdate", &Settings::autoUpdate),
         boolKey("AutoSearch", &Settings::autoSearch),
-        textKey(
-            "AlertRules", &Settings::alertRules, [](const Settings& s) { return s.alertRules; },
-            [](Settings& s, const std::string& text) -> std::optional<std::string> {
-                std::istringstream items(text);
-                std::string item;
-                while (std::getline(items, item, ';'))
-                    if (auto parsed = parseAlertRule(item); !parsed.rule) return parsed.error;
-                s.alertRules = alertRulesText(parseAlertRules(text));
-                return std::nullopt;
-            }),
+        [] {
+            Key key = textKey(
+                "AlertRules", &Settings::alertRules, [](const Settings& s) { return s.alertRules; },
+                putAlertRules);
+            // The rules that can be read are used; the others are kept as they are stored.
+            key.loadText = [](Settings& s, const std::string& text) {
+                s.alertRules = alertItemsText(alertRuleItems(text));
+            };
+            return key;
+        }(),
     };
     static const std::vector<Key> withSchedules = [] {
         std::vector<Key> all = table;
@@ -212,6 +230,24 @@ const Key* findKey(const std::string& name) {
     for (const auto& key : keyTable())
         if (name == key.name) return &key;
     return nullptr;
+}
+
+size_t keyIndex(const std::string& name) {
+    const auto& table = keyTable();
+    for (size_t i = 0; i < table.size(); ++i)
+        if (name == table[i].name) return i;
+    return table.size();
+}
+
+// Keys whose values are checked against each other: a game's first draw time and interval.
+bool checkedTogether(const std::string& a, const std::string& b) {
+    if (a == b) return true;
+    const auto game = [](const std::string& key) -> std::string {
+        for (const std::string prefix : {"DrawFirst", "DrawEvery"})
+            if (key.rfind(prefix, 0) == 0) return key.substr(prefix.size());
+        return {};
+    };
+    return !game(a).empty() && game(a) == game(b);
 }
 
 std::string trimmed(const std::string& text) {
@@ -244,7 +280,7 @@ std::optional<bool> parseBool(const std::string& raw) {
 } // namespace
 
 SettingsFile::SettingsFile(platform::SettingsStore store) : store_(std::move(store)) {
-    values_ = load(stored_);
+    values_ = load(stored_, damaged_);
 }
 
 const std::vector<std::string>& SettingsFile::keys() {
@@ -260,7 +296,7 @@ std::vector<std::string> SettingsFile::reload() {
     if (!persistent_) return {};
     store_.reload();
     std::vector<std::optional<std::string>> stored;
-    const Settings fromStore = load(stored);
+    const Settings fromStore = load(stored, damaged_);
     std::vector<std::string> changed;
     const auto& table = keyTable();
     for (size_t i = 0; i < table.size(); ++i) {
@@ -274,14 +310,35 @@ std::vector<std::string> SettingsFile::reload() {
     return changed;
 }
 
-Settings SettingsFile::load(std::vector<std::optional<std::string>>& stored) const {
+void SettingsFile::refresh(const std::string& name) {
+    std::vector<std::optional<std::string>> stored;
+    std::vector<bool> damaged;
+    const Settings fromStore = load(stored, damaged);
+    const auto& table = keyTable();
+    for (size_t i = 0; i < table.size(); ++i) {
+        if (!checkedTogether(table[i].name, name) || stored[i] == stored_[i]) continue;
+        table[i].copy(values_, fromStore);
+        stored_[i] = stored[i];
+        damaged_[i] = damaged[i];
+    }
+}
+
+Settings SettingsFile::load(std::vector<std::optional<std::string>>& stored,
+                            std::vector<bool>& damaged) const {
     Settings values;
     stored.clear();
+    damaged.clear();
     for (const auto& key : keyTable()) {
-        stored.push_back(store_.read(kSettingsSection, key.name));
-        if (!stored.back()) continue;
-        const std::string& text = *stored.back();
-        if (key.putText) {
+        const auto value = store_.readValue(kSettingsSection, key.name);
+        stored.push_back(value ? std::optional<std::string>(value->text) : std::nullopt);
+        // A value whose bytes are not text gives the default; the alerts' items are read one by
+        // one.
+        damaged.push_back(value && value->damaged && !key.loadText);
+        if (!value || damaged.back()) continue;
+        const std::string& text = value->text;
+        if (key.loadText) {
+            key.loadText(values, text);
+        } else if (key.putText) {
             Settings read = values;
             if (!key.putText(read, text)) values = read;
         } else if (key.isBool) {
@@ -319,22 +376,66 @@ std::optional<std::string> SettingsFile::assign(const std::string& name, const s
 }
 
 std::optional<std::string> SettingsFile::set(const std::string& name, const std::string& text) {
+    return change(name, [&text](std::string& value) -> std::optional<std::string> {
+        value = text;
+        return std::nullopt;
+    });
+}
+
+std::optional<std::string> SettingsFile::change(const std::string& name, const Edit& edit) {
+    if (!findKey(name)) return "没有这个设置项：" + name;
+    platform::SettingsStore::Hold held;
+    if (persistent_) {
+        try {
+            held = store_.hold(platform::SettingsStore::kLockWait);
+        } catch (const std::exception& e) {
+            return "设置 " + name + " 无法保存（" + e.what() +
+                   "）：请检查设置文件所在的文件夹是否可写。设置没有改变。";
+        }
+        if (!held.held())
+            return "设置 " + name + " 无法保存：另一个窗口或命令一直在修改设置文件 " +
+                   store_.location() + "，请稍后再试。设置没有改变。";
+        refresh(name);
+    }
+    std::string text = *this->text(name);
+    if (auto error = edit(text)) return error;
     if (auto error = assign(name, text)) return error;
     return save(name);
+}
+
+std::optional<std::string> SettingsFile::damagedValue(const std::string& name) const {
+    const size_t i = keyIndex(name);
+    if (i >= damaged_.size() || !damaged_[i]) return std::nullopt;
+    return "设置 " + name + " 存的值已损坏（含有不是文字的字节），没有使用：现在用的是 " +
+           *text(name) + "。";
+}
+
+std::optional<std::string> SettingsFile::unreadableLines() const {
+    if (!store_.hasUnreadableLines()) return std::nullopt;
+    return "设置文件 " + store_.location() +
+           " 中有无法读取的行（已损坏），其中的设置没有使用；下次保存设置前会把原文件另存一份。";
 }
 
 std::optional<std::string> SettingsFile::save(const std::string& name) {
     if (!persistent_) return std::nullopt;
     const auto value = text(name);
     if (!value) return std::nullopt;
-    if (store_.write(kSettingsSection, name, *value)) {
-        const auto& table = keyTable();
-        for (size_t i = 0; i < table.size(); ++i)
-            if (name == table[i].name) stored_[i] = *value;
+    const auto written = store_.write(kSettingsSection, name, *value);
+    if (!written.damagedCopy.empty())
+        notice_ = "设置文件 " + store_.location() +
+                  " 中有无法读取的内容（已损坏），保存设置时无法保留：原文件已另存为 " +
+                  written.damagedCopy + "。";
+    if (written.saved) {
+        if (const size_t i = keyIndex(name); i < stored_.size()) {
+            stored_[i] = *value;
+            damaged_[i] = false;
+        }
         return std::nullopt;
     }
     saveProblem_ = "设置 " + name + " 无法保存到 " + store_.location() +
-                   "：请检查这个文件是否可写。本次运行中仍使用新的设置。";
+                   (written.busy ? "：另一个窗口或命令一直在修改设置，请稍后再试。"
+                                 : "：请检查这个文件是否可写。") +
+                   "本次运行中仍使用新的设置。";
     return saveProblem_;
 }
 

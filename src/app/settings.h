@@ -11,6 +11,7 @@
 #include "search/search_request.h"
 
 #include <array>
+#include <functional>
 #include <optional>
 #include <string>
 #include <utility>
@@ -68,6 +69,12 @@ class SettingsFile {
     // Changes one value as the menus and boxes would, and writes it. Returns an error text when
     // the key is unknown or the value is not one the program offers; nothing changes then.
     std::optional<std::string> set(const std::string& key, const std::string& text);
+    // Changes one value from what the store holds now: under the store's change lock the key is
+    // read again (another process may have changed it), edit turns its text into the new one (or
+    // refuses with an error text), and the new text is taken as set() takes it and written before
+    // the lock is let go. A run that is not persistent edits its own value.
+    using Edit = std::function<std::optional<std::string>(std::string& text)>;
+    std::optional<std::string> change(const std::string& key, const Edit& edit);
     // The same without writing it: the caller saves it once what goes with it has been done.
     std::optional<std::string> assign(const std::string& key, const std::string& text);
 
@@ -76,6 +83,12 @@ class SettingsFile {
     std::optional<std::string> save(const std::string& key);
     // The last failure to save any key, until taken.
     std::optional<std::string> takeSaveProblem() { return std::exchange(saveProblem_, {}); }
+    // What a save that succeeded has to tell (the damaged file it kept a copy of), until taken.
+    std::optional<std::string> takeNotice() { return std::exchange(notice_, {}); }
+    // Why the key's stored value was not used: its bytes are not text. Empty when it was read.
+    std::optional<std::string> damagedValue(const std::string& key) const;
+    // The settings file holds lines that are neither a section nor a key and its value.
+    std::optional<std::string> unreadableLines() const;
     // While not persistent, changes stay in memory (the command line's options for one run).
     void setPersistent(bool persistent) { persistent_ = persistent; }
     // Direct access for the operations that change a choice; call save() afterwards.
@@ -91,13 +104,18 @@ class SettingsFile {
 
   private:
     // The values the store holds, and each key's stored text (in the order of keys()).
-    Settings load(std::vector<std::optional<std::string>>& stored) const;
+    Settings load(std::vector<std::optional<std::string>>& stored,
+                  std::vector<bool>& damaged) const;
+    // Takes the stored values of the key and of the keys checked with it, when they changed.
+    void refresh(const std::string& key);
 
     platform::SettingsStore store_;
     Settings values_;
     std::vector<std::optional<std::string>> stored_;
+    std::vector<bool> damaged_;
     bool persistent_ = true;
     std::optional<std::string> saveProblem_;
+    std::optional<std::string> notice_;
 };
 
 } // namespace app

@@ -59,20 +59,29 @@ AlertsDialog::AlertsDialog(LiveService& live, QWidget* parent) : QDialog(parent)
 
 void AlertsDialog::showRules() {
     list_->clear();
-    const auto rules = live_.rules();
-    for (const auto& rule : rules) {
-        const auto met = live_.meetingNow(rule);
-        QString line = QString::fromStdString(alertRuleLabel(rule)) + QStringLiteral("　现在：");
-        if (met.empty()) line += QStringLiteral("无");
-        for (size_t i = 0; i < met.size() && i < kShownSelections; ++i)
-            line += QStringLiteral("%1（%2期） ")
-                        .arg(QString::fromStdString(met[i].selection))
-                        .arg(met[i].current);
-        if (met.size() > kShownSelections)
-            line += QStringLiteral("……共%1注").arg(static_cast<qulonglong>(met.size()));
-        list_->addItem(line.trimmed());
+    // Every stored item in its order, one that cannot be read said so; each keeps its stored text
+    // for the removal.
+    const auto items = live_.ruleItems();
+    for (const auto& item : items) {
+        QString line;
+        if (!item.rule) {
+            line = QStringLiteral("（无法读取：%1，保留原样）%2")
+                       .arg(QString::fromStdString(item.error), QString::fromStdString(item.text));
+        } else {
+            const auto met = live_.meetingNow(*item.rule);
+            line = QString::fromStdString(alertRuleLabel(*item.rule)) + QStringLiteral("　现在：");
+            if (met.empty()) line += QStringLiteral("无");
+            for (size_t i = 0; i < met.size() && i < kShownSelections; ++i)
+                line += QStringLiteral("%1（%2期） ")
+                            .arg(QString::fromStdString(met[i].selection))
+                            .arg(met[i].current);
+            if (met.size() > kShownSelections)
+                line += QStringLiteral("……共%1注").arg(static_cast<qulonglong>(met.size()));
+        }
+        auto* shown = new QListWidgetItem(line.trimmed(), list_);
+        shown->setData(Qt::UserRole, QString::fromStdString(item.text));
     }
-    if (rules.empty()) list_->addItem(QStringLiteral("（还没有提醒规则）"));
+    if (items.empty()) list_->addItem(QStringLiteral("（还没有提醒规则）"));
 }
 
 void AlertsDialog::onAdd() {
@@ -85,8 +94,10 @@ void AlertsDialog::onAdd() {
 
 void AlertsDialog::onRemove() {
     const int row = list_->currentRow();
-    if (row < 0 || live_.rules().empty()) return;
-    const Outcome removed = live_.removeRule(static_cast<size_t>(row));
+    if (row < 0 || live_.ruleItems().empty()) return;
+    // The rule shown, wherever another window or command has moved it meanwhile.
+    const std::string shown = list_->item(row)->data(Qt::UserRole).toString().toStdString();
+    const Outcome removed = live_.removeRule(static_cast<size_t>(row), shown);
     problem_->setText(removed.ok ? QString() : QString::fromStdString(removed.message));
     showRules();
 }

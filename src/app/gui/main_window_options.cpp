@@ -119,6 +119,9 @@ void MainWindow::onHistoryGridContextMenu(const QPoint& position) {
 }
 
 void MainWindow::reportSettingsProblem() {
+    // A damaged settings file was copied aside before a setting was saved over it.
+    if (const auto notice = workspace_.settingsFile().takeNotice())
+        prompter_.warn(QStringLiteral("设置"), QString::fromStdString(*notice));
     const auto problem = workspace_.settingsFile().takeSaveProblem();
     if (!problem) return;
     const QString text = QString::fromStdString(*problem);
