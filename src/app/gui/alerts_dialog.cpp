@@ -94,7 +94,8 @@ void AlertsDialog::onAdd() {
 
 void AlertsDialog::onRemove() {
     const int row = list_->currentRow();
-    if (row < 0 || live_.ruleItems().empty()) return;
+    // The line that says there is no rule holds none.
+    if (row < 0 || list_->item(row)->data(Qt::UserRole).isNull()) return;
     // The rule shown, wherever another window or command has moved it meanwhile.
     const std::string shown = list_->item(row)->data(Qt::UserRole).toString().toStdString();
     const Outcome removed = live_.removeRule(static_cast<size_t>(row), shown);
