@@ -26,7 +26,7 @@ TEST(AlertsWindow, TheRuleChosenIsRemovedThoughAnotherProcessChangedTheRulesMean
     ASSERT_NE(list, nullptr);
     ASSERT_EQ(list->count(), 3);
     EXPECT_TRUE(list->item(1)->text().contains(QStringLiteral("无法读取")))
-        << list->item(1)->text();
+        << list->item(1)->text().toStdString();
     EXPECT_TRUE(list->item(1)->text().contains(QStringLiteral("q1 nonsense")));
 
     // Another process removes the first rule; the window still shows three lines.
@@ -36,5 +36,6 @@ TEST(AlertsWindow, TheRuleChosenIsRemovedThoughAnotherProcessChangedTheRulesMean
     EXPECT_EQ(runCli(f.dataDir(), f.settingsPath(), {"get", "AlertRules"}).out,
               "q1 02 current>=1\n");
     ASSERT_EQ(list->count(), 1);
-    EXPECT_TRUE(list->item(0)->text().startsWith(QStringLiteral("q1 02"))) << list->item(0)->text();
+    EXPECT_TRUE(list->item(0)->text().startsWith(QStringLiteral("q1 02")))
+        << list->item(0)->text().toStdString();
 }
