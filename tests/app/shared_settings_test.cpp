@@ -35,7 +35,7 @@ class SharedSettings : public ::testing::Test {
     }
 
     // Runs the program once for each argument list, all at once, and waits for them all.
-    std::vector<int> runAtOnce(const std::vector<QStringList>& runs) {
+    void runAtOnce(const std::vector<QStringList>& runs) {
         std::vector<std::unique_ptr<QProcess>> processes;
         for (const auto& arguments : runs) {
             processes.push_back(std::make_unique<QProcess>());
@@ -45,13 +45,10 @@ class SharedSettings : public ::testing::Test {
                                                 QString::fromStdString(f.settingsPath())} +
                                         arguments);
         }
-        std::vector<int> statuses;
         for (auto& process : processes) {
             EXPECT_TRUE(process->waitForFinished(30000));
-            statuses.push_back(process->exitCode());
             EXPECT_EQ(process->exitCode(), 0) << process->readAllStandardError().toStdString();
         }
-        return statuses;
     }
 
     testing_support::CliRun run(std::vector<std::string> arguments) {
