@@ -16,7 +16,7 @@ mkdir -p "$data"
 # Paths and times of the run are replaced, so the texts compare across machines and days.
 normalize() {
     sed -e "s|$data|DATA|g" -e "s|$settings|SETTINGS|g" -e "s|$sample|SAMPLE|g" \
-        -e 's/[0-9]\{8\}-[0-9]\{6\}/YYYYMMDD-HHMMSS/g'
+        -e 's/[0-9]\{8\}-[0-9]\{6\}\(-[0-9]*\)\{0,1\}/YYYYMMDD-HHMMSS/g'
 }
 
 failures=0 count=0
