@@ -4,9 +4,9 @@
 
 #include "benchmarks.h"
 
-#include "app/shrink_service.h"
-#include "app/workspace.h"
 #include "play/cover.h"
+#include "workspace/shrink_service.h"
+#include "workspace/workspace.h"
 
 #include <chrono>
 #include <ostream>

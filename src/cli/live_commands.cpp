@@ -1,0 +1,122 @@
+// The draw clock and the omission alerts from the command line: clock [--json] [--at TIME],
+// alerts [--json] [--add RULE] [--remove N].
+
+#include "cli/live_commands.h"
+#include "cli/commands.h"
+#include "workspace/draw_clock.h"
+#include "workspace/live_service.h"
+
+#include <cstdio>
+
+#include <ostream>
+
+namespace app {
+
+std::optional<SystemTime> parseBeijingMoment(const std::string& text) {
+    // YYYY-MM-DDTHH:MM or YYYY-MM-DDTHH:MM:SS (a space may stand for the T).
+    if ((text.size() != 16 && text.size() != 19) || (text[10] != 'T' && text[10] != ' '))
+        return std::nullopt;
+    const history::Date day = history::parseIsoDay(text.substr(0, 10));
+    const auto minute = history::parseClockTime(text.substr(11, 5));
+    if (!day.ok() || !minute) return std::nullopt;
+    int seconds = 0;
+    if (text.size() == 19) {
+        const char a = text[17], b = text[18];
+        if (text[16] != ':' || a < '0' || a > '5' || b < '0' || b > '9') return std::nullopt;
+        seconds = (a - '0') * 10 + (b - '0');
+    }
+    return beijingMoment(day, *minute) + std::chrono::seconds(seconds);
+}
+
+int newestStoredPeriod(Workspace& workspace) {
+    const auto& rows = workspace.rows();
+    return rows.empty() ? 0 : rows.back().period;
+}
+
+namespace {
+
+int clock(CommandContext& c) {
+    bool json = false;
+    SystemTime now = std::chrono::system_clock::now();
+    for (size_t i = 0; i < c.args.size(); ++i) {
+        const std::string& a = c.args[i];
+        if (a == "--json") {
+            json = true;
+        } else if (a == "--at" && i + 1 < c.args.size()) {
+            const auto at = parseBeijingMoment(c.args[++i]);
+            if (!at) throw UsageError{"--at takes a Beijing time YYYY-MM-DDTHH:MM[:SS]"};
+            now = *at;
+        } else {
+            throw UsageError{"没有这个选项：" + a};
+        }
+    }
+    const history::Game game = c.workspace.settings().game;
+    const ClockReading reading = readClock(now, game, c.workspace.settings().schedule(game),
+                                           newestStoredPeriod(c.workspace));
+    c.out << (json ? clockJson(reading, game) : reading.text) << "\n";
+    return kExitOk;
+}
+
+std::string averageText(double average) {
+    char buffer[32];
+    std::snprintf(buffer, sizeof buffer, "%.1f", average);
+    return buffer;
+}
+
+int alerts(CommandContext& c) {
+    bool json = false;
+    LiveService live(c.workspace);
+    for (size_t i = 0; i < c.args.size(); ++i) {
+        const std::string& a = c.args[i];
+        if (a == "--json") {
+            json = true;
+        } else if (a == "--add" && i + 1 < c.args.size()) {
+            if (auto added = live.addRule(c.args[++i]); !added.ok) {
+                c.err << added.message << "\n";
+                return kExitRefused;
+            }
+        } else if (a == "--remove" && i + 1 < c.args.size()) {
+            const std::string& n = c.args[++i];
+            const bool digits = !n.empty() && n.size() < 6 &&
+                                n.find_first_not_of("0123456789") == std::string::npos;
+            if (!digits || std::stoi(n) < 1) throw UsageError{"--remove takes a rule's number"};
+            if (auto removed = live.removeRule(static_cast<size_t>(std::stoi(n) - 1));
+                !removed.ok) {
+                c.err << removed.message << "\n";
+                return kExitRefused;
+            }
+        } else {
+            throw UsageError{"没有这个选项：" + a};
+        }
+    }
+    const auto rules = live.rules();
+    if (json) c.out << "[";
+    for (size_t r = 0; r < rules.size(); ++r) {
+        const auto met = live.meetingNow(rules[r]);
+        if (json) {
+            c.out << (r ? ", " : "") << "{\"rule\": " << jsonString(alertRuleLabel(rules[r]))
+                  << ", \"selections\": [";
+            for (size_t i = 0; i < met.size(); ++i)
+                c.out << (i ? ", " : "") << "{\"selection\": " << jsonString(met[i].selection)
+                      << ", \"current\": " << met[i].current
+                      << ", \"average\": " << averageText(met[i].average) << "}";
+            c.out << "]}";
+            continue;
+        }
+        c.out << r + 1 << "\t" << alertRuleLabel(rules[r]) << "\t";
+        for (size_t i = 0; i < met.size(); ++i)
+            c.out << (i ? " " : "") << met[i].selection << "(" << met[i].current << ")";
+        c.out << "\n";
+    }
+    if (json) c.out << "]\n";
+    return kExitOk;
+}
+
+} // namespace
+
+void addLiveCommands(std::vector<CommandSpec>& table) {
+    table.push_back({"clock", "clock [--json] [--at YYYY-MM-DDTHH:MM[:SS]]", false, clock});
+    table.push_back({"alerts", "alerts [--json] [--add RULE] [--remove N]", true, alerts});
+}
+
+} // namespace app
