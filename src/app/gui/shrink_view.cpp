@@ -236,7 +236,8 @@ ShrinkView::ShrinkView(Workspace& workspace, Prompter& prompter, QWidget* parent
     randomRuns_->setRange(0, kMaxRandomRuns);
     randomRuns_->setValue(1000);
     randomRuns_->setToolTip(
-        QStringLiteral("每期随机买同样多注，重复这么多次，图中显示其5%–95%范围"));
+        QStringLiteral("同样的缩水号码在随机开奖下的对照：能精确计算时给出精确分布，否则模拟"
+                       "这么多次随机开奖；图中显示其5%–95%范围。0为不对照"));
     stepsLine->addWidget(randomRuns_);
     backtestButton_ = new QPushButton(QStringLiteral("回测缩水投注"));
     backtestButton_->setObjectName(QStringLiteral("shrinkBacktest"));
