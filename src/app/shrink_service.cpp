@@ -99,12 +99,11 @@ std::vector<std::pair<std::string, std::string>> shrinkFigureLines(const ShrinkR
         lines.push_back({"最大回撤", std::to_string(m.maxDrawdown) + "元"});
         lines.push_back({"最长连续不中", std::to_string(m.longestLosingStreak) + "期"});
         if (m.random) {
-            lines.push_back(
-                {"随机开奖对照",
-                 (m.random->exact ? std::string("同样的号码在随机开奖下的精确分布")
-                                  : "同样的号码在" + std::to_string(m.random->runs) +
-                                        "次模拟的随机开奖下") +
-                     "，平均盈亏" + decimals3(m.random->netMean) + "元"});
+            lines.push_back({"随机开奖对照",
+                             (m.random->exact ? std::string("同样的号码在随机开奖下的精确分布")
+                                              : "同样的号码在" + std::to_string(m.random->runs) +
+                                                    "次模拟的随机开奖下") +
+                                 "，平均盈亏" + decimals3(m.random->netMean) + "元"});
             const auto rank = rankLines("随机开奖", "实际开奖", m.random->percentile,
                                         m.random->below, m.random->equal, m.random->above);
             lines.insert(lines.end(), rank.begin(), rank.end());

@@ -32,7 +32,7 @@ struct ChaseRandomFigures {
     // the shares of runs whose net is below, equal to and above the plan's.
     double percentile = 0;
     double below = 0, equal = 0, above = 0;
-    double ruinShare = 0;  // the share of runs ruined within the tested periods
+    double ruinShare = 0; // the share of runs ruined within the tested periods
 };
 
 struct ChaseBacktest {
@@ -46,8 +46,8 @@ struct ChaseBacktest {
     std::int64_t steps = 0;  // tested periods
     std::int64_t played = 0; // periods bought before the end or the ruin
     std::int64_t chases = 0, chasesWon = 0, chasesLost = 0;
-    std::int64_t chasesOpen = 0;          // still running at the last tested period
-    std::int64_t chasesCutShort = 0;      // stopped by the bankroll before a win
+    std::int64_t chasesOpen = 0;     // still running at the last tested period
+    std::int64_t chasesCutShort = 0; // stopped by the bankroll before a win
     // chases = chasesWon + chasesLost + chasesOpen + chasesCutShort
     std::optional<std::int32_t> ruinedAt; // stored id of the period that could not be paid
     std::optional<size_t> ruinedIndex;    // its tested period (0 = the first)

@@ -14,7 +14,7 @@ namespace {
 // win count.
 struct PeriodWins {
     std::vector<std::vector<std::uint32_t>> counts; // per set: outcomes by win count
-    std::vector<size_t> of;                          // per period: its set
+    std::vector<size_t> of;                         // per period: its set
 };
 
 PeriodWins periodWins(const OutcomeCover& cover, const std::vector<BetPeriod>& periods) {
@@ -113,9 +113,8 @@ bool compareWithRandomDraws(const SelectionSet& selections, int prize,
     std::int64_t work = 0, support = 1;
     for (size_t p = 0; p < periods.size() && work <= exactWork; ++p) {
         const auto& counts = w.counts[w.of[p]];
-        work += support * static_cast<std::int64_t>(
-                              std::count_if(counts.begin(), counts.end(),
-                                            [](std::uint32_t n) { return n > 0; }));
+        work += support * static_cast<std::int64_t>(std::count_if(
+                              counts.begin(), counts.end(), [](std::uint32_t n) { return n > 0; }));
         support += static_cast<std::int64_t>(counts.size()) - 1;
     }
     work += support * static_cast<std::int64_t>(r.curve.size());
@@ -135,8 +134,8 @@ bool compareWithRandomDraws(const SelectionSet& selections, int prize,
     const auto runs = static_cast<size_t>(options.runs);
     const size_t shown = r.curve.size();
     std::vector<std::int64_t> finalNet(runs), shownNet(runs * shown);
-    const bool finished =
-        playRandomRuns(options, 1, threads, progress, [&](size_t run, Random& random, TicketScratch&) {
+    const bool finished = playRandomRuns(
+        options, 1, threads, progress, [&](size_t run, Random& random, TicketScratch&) {
             std::int64_t hits = 0;
             size_t s = 0;
             for (size_t p = 0; p < periods.size(); ++p) {

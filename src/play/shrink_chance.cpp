@@ -64,7 +64,8 @@ double OutcomeCover::chance(const TicketBits& kept) const {
     return static_cast<double>(count) / static_cast<double>(outcomes_);
 }
 
-std::vector<std::uint32_t> OutcomeCover::winCounts(const std::vector<std::uint32_t>& tickets) const {
+std::vector<std::uint32_t>
+OutcomeCover::winCounts(const std::vector<std::uint32_t>& tickets) const {
     std::vector<std::uint32_t> won(outcomes_, 0);
     for (const auto t : tickets) {
         const std::uint64_t* from = cover_.data() + t * words_;

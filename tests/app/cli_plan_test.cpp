@@ -73,12 +73,14 @@ TEST_F(PlanCommandTest, BacktestByHandWithAndWithoutBankroll) {
                         "double", "--steps", "7", "--random", "0", "--json"});
     ASSERT_EQ(r.status, 0) << r.err;
     const std::string tail = r.out.substr(r.out.find("\"backtest\": "));
-    EXPECT_EQ(tail, "\"backtest\": {\"steps\": 7, \"skipped\": 0, \"played\": 7, \"chases\": 3, "
-                    "\"chases_won\": 1, \"chases_lost\": 1, \"chases_open\": 1, "
-                    "\"chases_cut_short\": 0, \"ruined_at\": null, \"staked\": 30, \"won\": 52, \"net\": 22, "
-                    "\"return_rate\": 1.733333, \"expected_return_rate\": 0.590909, "
-                    "\"max_drawdown\": 16, \"max_stake\": 8, \"longest_chase\": 3, "
-                    "\"random\": null}}\n");
+    EXPECT_EQ(
+        tail,
+        "\"backtest\": {\"steps\": 7, \"skipped\": 0, \"played\": 7, \"chases\": 3, "
+        "\"chases_won\": 1, \"chases_lost\": 1, \"chases_open\": 1, "
+        "\"chases_cut_short\": 0, \"ruined_at\": null, \"staked\": 30, \"won\": 52, \"net\": 22, "
+        "\"return_rate\": 1.733333, \"expected_return_rate\": 0.590909, "
+        "\"max_drawdown\": 16, \"max_stake\": 8, \"longest_chase\": 3, "
+        "\"random\": null}}\n");
 
     // 13 yuan pays 2 and 4 but not the third period's 8.
     const auto ruined =

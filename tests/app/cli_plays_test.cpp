@@ -140,10 +140,10 @@ TEST_F(PlayCommandTest, RandomRunsFollowTheSeed) {
 
     // Buying every 前一 ticket, every run buys them all too and ties with the rule: it did better
     // than half of them, not all, and the three shares say so.
-    std::vector<std::string> all = {"bet", "--play", "q1", "--steps", "4", "--random", "20",
-                                    "--json"};
-    for (int n = 1; n <= 11; ++n) all.insert(all.end(), {"--pick", (n < 10 ? "0" : "") +
-                                                                      std::to_string(n)});
+    std::vector<std::string> all = {"bet", "--play",   "q1", "--steps",
+                                    "4",   "--random", "20", "--json"};
+    for (int n = 1; n <= 11; ++n)
+        all.insert(all.end(), {"--pick", (n < 10 ? "0" : "") + std::to_string(n)});
     const auto tied = run(all);
     ASSERT_EQ(tied.status, 0) << tied.err;
     EXPECT_NE(tied.out.find("\"percentile\": 0.5000, \"below\": 0.0000, \"equal\": 1.0000, "

@@ -43,8 +43,8 @@ TEST(RandomRuns, TiesCountHalf) {
 // most runs tie at no win) and 任二 (about 18 wins in 100 periods).
 TEST(RandomRuns, OnRandomDrawsTheShareAbove95PercentStaysNearFivePercent) {
     const int trials = 300;
-    for (const auto& [play, prize] : {std::pair{Play::Any5, 540}, std::pair{Play::Any2, 6}}) {
-        const play::SelectionSet selections(play);
+    for (const auto& [game, prize] : {std::pair{Play::Any5, 540}, std::pair{Play::Any2, 6}}) {
+        const play::SelectionSet selections(game);
         history::NoProgress progress;
         int above = 0;
         for (int trial = 0; trial < trials; ++trial) {
@@ -57,16 +57,17 @@ TEST(RandomRuns, OnRandomDrawsTheShareAbove95PercentStaysNearFivePercent) {
             expectShares(*r.random);
             above += r.random->percentile > 0.95;
         }
-        EXPECT_LE(above, mostAtFivePercent(trials)) << play::info(play).code;
+        EXPECT_LE(above, mostAtFivePercent(trials)) << play::info(game).code;
     }
 }
 
 // The kept tickets of a filter in each of the last `steps` periods.
-std::vector<play::BetPeriod> shrunkPeriods(Play play, const std::vector<play::Condition>& conditions,
+std::vector<play::BetPeriod> shrunkPeriods(Play game,
+                                           const std::vector<play::Condition>& conditions,
                                            const std::vector<history::HistoryRow>& rows,
                                            int steps) {
     auto periods = play::testedPeriods(rows, play::firstTestedRow(rows.size(), steps));
-    play::ShrinkFilter filter(play::selectionsOf(play), conditions, rows);
+    play::ShrinkFilter filter(play::selectionsOf(game), conditions, rows);
     for (auto& p : periods) {
         filter.moveTo(p.row);
         p.tickets = filter.kept();
@@ -74,14 +75,15 @@ std::vector<play::BetPeriod> shrunkPeriods(Play play, const std::vector<play::Co
     return periods;
 }
 
-play::MoneyResult againstRandomDraws(Play play, int prize,
+play::MoneyResult againstRandomDraws(Play game, int prize,
                                      const std::vector<play::BetPeriod>& periods, int runs,
-                                     std::uint64_t seed, std::int64_t exactWork) {
+                                     std::uint64_t seed, std::int64_t exactWork,
+                                     unsigned threads = 0) {
     history::NoProgress progress;
-    const auto& selections = play::selectionsOf(play);
+    const auto& selections = play::selectionsOf(game);
     auto r = play::moneyFigures(selections, prize, periods, {0, seed}, progress);
-    EXPECT_TRUE(play::compareWithRandomDraws(selections, prize, periods, {runs, seed}, r,
-                                             progress, 0, exactWork));
+    EXPECT_TRUE(play::compareWithRandomDraws(selections, prize, periods, {runs, seed}, r, progress,
+                                             threads, exactWork));
     return r;
 }
 
@@ -159,6 +161,10 @@ TEST(ShrinkAgainstRandomDraws, ExactByHandAndSimulatedAlike) {
     EXPECT_LT(a.low, a.high);
     EXPECT_NEAR(a.low, b.low, 2 * 19);
     EXPECT_NEAR(a.high, b.high, 2 * 19);
+    // The simulated draws follow the seed, whatever the thread count.
+    const auto again = againstRandomDraws(Play::Any3, 19, changing, 4000, 3, 0, 1);
+    EXPECT_EQ(again.random->percentile, simulated.random->percentile);
+    EXPECT_EQ(again.curve.back().low, b.low);
 }
 
 } // namespace
