@@ -98,7 +98,7 @@ TEST_F(ShrinkCommandTest, ChanceOfCoveringPlaysAndRandomRunsBySeed) {
     const std::string first = withSeed("7");
     EXPECT_EQ(first,
               "\"random\": {\"runs\": 0, \"net_mean\": -628.364, \"percentile\": 0.6349, "
-              "\"below\": 0.4320, \"equal\": 0.4057, \"above\": 0.1623, \"exact\": true}}\n");
+              "\"below\": 0.4320, \"equal\": 0.4057, \"above\": 0.1623, \"exact\": true}}}\n");
     EXPECT_EQ(withSeed("8"), first);
     const auto text = run({"shrink", "--play", "r5", "--kill", "11", "--backtest", "3"});
     ASSERT_EQ(text.status, 0) << text.err;
