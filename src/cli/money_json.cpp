@@ -28,7 +28,11 @@ void printMoneyJson(const play::MoneyResult& m, bool withHitChance, std::ostream
     if (m.random)
         out << "{\"runs\": " << m.random->runs
             << ", \"net_mean\": " << formatted(m.random->netMean, "%.3f")
-            << ", \"percentile\": " << formatted(m.random->percentile, "%.4f") << "}";
+            << ", \"percentile\": " << formatted(m.random->percentile, "%.4f")
+            << ", \"below\": " << formatted(m.random->below, "%.4f")
+            << ", \"equal\": " << formatted(m.random->equal, "%.4f")
+            << ", \"above\": " << formatted(m.random->above, "%.4f")
+            << ", \"exact\": " << (m.random->exact ? "true" : "false") << "}";
     else
         out << "null";
 }

@@ -43,7 +43,8 @@ void printBacktestJson(const Workspace& w, const PlanResult& r, std::ostream& ou
     out << "{\"steps\": " << b.steps << ", \"skipped\": " << r.bought.skipped
         << ", \"played\": " << b.played << ", \"chases\": " << b.chases
         << ", \"chases_won\": " << b.chasesWon << ", \"chases_lost\": " << b.chasesLost
-        << ", \"chases_open\": " << b.chasesOpen << ", \"ruined_at\": "
+        << ", \"chases_open\": " << b.chasesOpen << ", \"chases_cut_short\": " << b.chasesCutShort
+        << ", \"ruined_at\": "
         << (b.ruinedIndex ? jsonString(w.historyPeriodText(r.bought.periods[*b.ruinedIndex].row))
                           : std::string("null"))
         << ", \"staked\": " << b.staked << ", \"won\": " << b.won << ", \"net\": " << b.net
@@ -55,6 +56,9 @@ void printBacktestJson(const Workspace& w, const PlanResult& r, std::ostream& ou
         out << "{\"runs\": " << b.random->runs
             << ", \"net_mean\": " << formatted(b.random->netMean, "%.3f")
             << ", \"percentile\": " << formatted(b.random->percentile, "%.4f")
+            << ", \"below\": " << formatted(b.random->below, "%.4f")
+            << ", \"equal\": " << formatted(b.random->equal, "%.4f")
+            << ", \"above\": " << formatted(b.random->above, "%.4f")
             << ", \"ruin_share\": " << formatted(b.random->ruinShare, "%.4f") << "}";
     else
         out << "null";

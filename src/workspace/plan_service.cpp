@@ -62,6 +62,7 @@ std::vector<std::pair<std::string, std::string>> planBacktestLines(const Workspa
         {"中奖轮数", std::to_string(b.chasesWon)},
         {"追满未中轮数", std::to_string(b.chasesLost)},
         {"未追完轮数", std::to_string(b.chasesOpen)},
+        {"因本金不足中断轮数", std::to_string(b.chasesCutShort)},
         {"破产", b.ruinedIndex ? workspace.historyPeriodText(r.bought.periods[*b.ruinedIndex].row) +
                                      "期本金不足以支付投入"
                                : std::string("未破产")},
@@ -77,7 +78,9 @@ std::vector<std::pair<std::string, std::string>> planBacktestLines(const Workspa
     if (b.random) {
         lines.push_back({"随机投注对照", std::to_string(b.random->runs) + "次，平均盈亏" +
                                              decimals3(b.random->netMean) + "元"});
-        lines.push_back({"随机投注中不高于本方案的比例", percent2(b.random->percentile)});
+        const auto rank = rankLines("随机投注", "本方案", b.random->percentile, b.random->below,
+                                    b.random->equal, b.random->above);
+        lines.insert(lines.end(), rank.begin(), rank.end());
         lines.push_back({"随机投注中破产的比例", percent2(b.random->ruinShare)});
     }
     return lines;
@@ -122,7 +125,7 @@ Outcome PlanService::table(const PlanRequest& request, PlanResult& result) {
                                               plan.maxMultiplier));
     result.table = play::chaseTable(multipliers.values, result.tickets, result.prize, winChance,
                                     result.prize * play::chance(bet.play) / play::kTicketPrice,
-                                    plan.stopOnWin);
+                                    plan.stopOnWin, play::raisedOnLossOnly(plan.schedule));
     return Outcome::success();
 }
 

@@ -115,9 +115,20 @@ std::vector<std::pair<std::string, std::string>> betFigureLines(const BetResult&
     if (m.random) {
         lines.push_back({"随机投注对照", std::to_string(m.random->runs) + "次，平均盈亏" +
                                              decimals3(m.random->netMean) + "元"});
-        lines.push_back({"随机投注中不高于本规则的比例", percent2(m.random->percentile)});
+        const auto rank = rankLines("随机投注", "本规则", m.random->percentile, m.random->below,
+                                    m.random->equal, m.random->above);
+        lines.insert(lines.end(), rank.begin(), rank.end());
     }
     return lines;
+}
+
+std::vector<std::pair<std::string, std::string>> rankLines(const std::string& runs,
+                                                           const std::string& what, double midRank,
+                                                           double below, double equal,
+                                                           double above) {
+    return {{runs + "中不如" + what + "的比例（持平算一半）", percent2(midRank)},
+            {runs + "低于／持平／高于" + what,
+             percent2(below) + "／" + percent2(equal) + "／" + percent2(above)}};
 }
 
 Outcome PlayService::table(play::Play play, std::optional<int> from, std::optional<int> to,

@@ -56,6 +56,13 @@ struct PlayTableResult {
 
 // The figures of a bet as the window and the command line show them: label and text.
 std::vector<std::pair<std::string, std::string>> betFigureLines(const BetResult& result);
+// Where a bet stands among the random runs, as two figure lines: the share of runs it did better
+// than, a tie counting half, and the shares below, equal and above it. `what` names the bet
+// ("本规则"), `runs` the comparison ("随机投注").
+std::vector<std::pair<std::string, std::string>> rankLines(const std::string& runs,
+                                                           const std::string& what, double midRank,
+                                                           double below, double equal,
+                                                           double above);
 
 // A play's table columns as the window and the command line show them.
 std::vector<std::string> playTableHeader();

@@ -1,6 +1,7 @@
 #include "workspace/shrink_service.h"
 
 #include "play/pick_rules.h"
+#include "play/random_draws.h"
 #include "workspace/number_text.h"
 #include "workspace/play_service.h"
 
@@ -98,10 +99,14 @@ std::vector<std::pair<std::string, std::string>> shrinkFigureLines(const ShrinkR
         lines.push_back({"最大回撤", std::to_string(m.maxDrawdown) + "元"});
         lines.push_back({"最长连续不中", std::to_string(m.longestLosingStreak) + "期"});
         if (m.random) {
-            lines.push_back({"随机投注对照", std::to_string(m.random->runs) +
-                                                 "次（每期随机买同样多注），平均盈亏" +
-                                                 decimals3(m.random->netMean) + "元"});
-            lines.push_back({"随机投注中不高于缩水投注的比例", percent2(m.random->percentile)});
+            lines.push_back({"随机开奖对照",
+                             (m.random->exact ? std::string("同样的号码在随机开奖下的精确分布")
+                                              : "同样的号码在" + std::to_string(m.random->runs) +
+                                                    "次模拟的随机开奖下") +
+                                 "，平均盈亏" + decimals3(m.random->netMean) + "元"});
+            const auto rank = rankLines("随机开奖", "实际开奖", m.random->percentile,
+                                        m.random->below, m.random->equal, m.random->above);
+            lines.insert(lines.end(), rank.begin(), rank.end());
         }
     }
     return lines;
@@ -184,9 +189,15 @@ Outcome ShrinkService::run(const ShrinkRequest& request, history::Progress& prog
                 return Outcome::failure("");
             }
         }
+        // The record is set against the same kept tickets on random draws.
         result.money = play::moneyFigures(selections, result.prize, result.periods,
-                                          {request.randomRuns, request.seed}, progress);
-        if (result.money.cancelled) return Outcome::failure("");
+                                          {0, request.seed}, progress);
+        if (!play::compareWithRandomDraws(selections, result.prize, result.periods,
+                                          {request.randomRuns, request.seed}, result.money,
+                                          progress)) {
+            result.money.cancelled = true;
+            return Outcome::failure("");
+        }
         result.money.steps = static_cast<std::int64_t>(result.periods.size());
     }
     return Outcome::success();

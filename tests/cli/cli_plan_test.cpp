@@ -73,19 +73,24 @@ TEST_F(PlanCommandTest, BacktestByHandWithAndWithoutBankroll) {
                         "double", "--steps", "7", "--random", "0", "--json"});
     ASSERT_EQ(r.status, 0) << r.err;
     const std::string tail = r.out.substr(r.out.find("\"backtest\": "));
-    EXPECT_EQ(tail, "\"backtest\": {\"steps\": 7, \"skipped\": 0, \"played\": 7, \"chases\": 3, "
-                    "\"chases_won\": 1, \"chases_lost\": 1, \"chases_open\": 1, "
-                    "\"ruined_at\": null, \"staked\": 30, \"won\": 52, \"net\": 22, "
-                    "\"return_rate\": 1.733333, \"expected_return_rate\": 0.590909, "
-                    "\"max_drawdown\": 16, \"max_stake\": 8, \"longest_chase\": 3, "
-                    "\"random\": null}}\n");
+    EXPECT_EQ(
+        tail,
+        "\"backtest\": {\"steps\": 7, \"skipped\": 0, \"played\": 7, \"chases\": 3, "
+        "\"chases_won\": 1, \"chases_lost\": 1, \"chases_open\": 1, "
+        "\"chases_cut_short\": 0, \"ruined_at\": null, \"staked\": 30, \"won\": 52, \"net\": 22, "
+        "\"return_rate\": 1.733333, \"expected_return_rate\": 0.590909, "
+        "\"max_drawdown\": 16, \"max_stake\": 8, \"longest_chase\": 3, "
+        "\"random\": null}}\n");
 
     // 13 yuan pays 2 and 4 but not the third period's 8.
     const auto ruined =
         run({"plan", "--play", "q1", "--pick", "01", "--chase", "3", "--multiplier", "double",
              "--steps", "7", "--bankroll", "13", "--random", "20", "--seed", "5", "--json"});
     ASSERT_EQ(ruined.status, 0) << ruined.err;
-    EXPECT_NE(ruined.out.find("\"ruined_at\": \"2016090804\", \"staked\": 6, \"won\": 0, "
+    // The chase the bankroll stopped counts as cut short: 1 = 0 won + 0 lost + 0 open + 1.
+    EXPECT_NE(ruined.out.find("\"chases\": 1, \"chases_won\": 0, \"chases_lost\": 0, "
+                              "\"chases_open\": 0, \"chases_cut_short\": 1, "
+                              "\"ruined_at\": \"2016090804\", \"staked\": 6, \"won\": 0, "
                               "\"net\": -6"),
               std::string::npos)
         << ruined.out;
@@ -101,6 +106,7 @@ TEST_F(PlanCommandTest, BacktestByHandWithAndWithoutBankroll) {
     ASSERT_EQ(text.status, 0) << text.err;
     EXPECT_NE(text.out.find("追号轮数\t"), std::string::npos);
     EXPECT_NE(text.out.find("随机投注中破产的比例\t0.00%\n"), std::string::npos);
+    EXPECT_NE(text.out.find("因本金不足中断轮数\t0\n"), std::string::npos);
     EXPECT_EQ(database(), before);
 }
 

@@ -137,6 +137,25 @@ TEST_F(PlayCommandTest, RandomRunsFollowTheSeed) {
     };
     EXPECT_EQ(random("5"), random("5"));
     EXPECT_NE(random("5"), random("6"));
+
+    // Buying every 前一 ticket, every run buys them all too and ties with the rule: it did better
+    // than half of them, not all, and the three shares say so.
+    std::vector<std::string> all = {"bet", "--play", "q1", "--steps", "4", "--random", "20"};
+    for (int n = 1; n <= 11; ++n)
+        all.insert(all.end(), {"--pick", (n < 10 ? "0" : "") + std::to_string(n)});
+    auto json = all;
+    json.push_back("--json");
+    const auto tied = run(json);
+    ASSERT_EQ(tied.status, 0) << tied.err;
+    EXPECT_NE(tied.out.find("\"percentile\": 0.5000, \"below\": 0.0000, \"equal\": 1.0000, "
+                            "\"above\": 0.0000, \"exact\": false}"),
+              std::string::npos)
+        << tied.out;
+    const auto text = run(all);
+    EXPECT_NE(text.out.find("随机投注中不如本规则的比例（持平算一半）\t50.00%\n"
+                            "随机投注低于／持平／高于本规则\t0.00%／100.00%／0.00%\n"),
+              std::string::npos)
+        << text.out;
 }
 
 TEST_F(PlayCommandTest, RefusesBadPlaysTicketsAndRules) {

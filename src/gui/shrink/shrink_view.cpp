@@ -236,7 +236,8 @@ ShrinkView::ShrinkView(Workspace& workspace, Prompter& prompter, QWidget* parent
     randomRuns_->setRange(0, kMaxRandomRuns);
     randomRuns_->setValue(1000);
     randomRuns_->setToolTip(
-        QStringLiteral("每期随机买同样多注，重复这么多次，图中显示其5%–95%范围"));
+        QStringLiteral("同样的缩水号码在随机开奖下的对照：能精确计算时给出精确分布，否则模拟"
+                       "这么多次随机开奖；图中显示其5%–95%范围。0为不对照"));
     stepsLine->addWidget(randomRuns_);
     backtestButton_ = new QPushButton(QStringLiteral("回测缩水投注"));
     backtestButton_->setObjectName(QStringLiteral("shrinkBacktest"));
@@ -523,6 +524,17 @@ void ShrinkView::runBacktest() {
     backtestNote_->setCurrent(
         QStringLiteral("%1 %2 缩水投注回测，%3")
             .arg(gameText(workspace_), playBox_->currentText(), historyText(workspace_)));
+    // Against the same tickets on random draws: the share they did worse than, a tie counting
+    // half, and the three shares apart.
+    QString luck;
+    if (m.random)
+        luck = QStringLiteral("；同样的号码在随机开奖下平均盈亏%1元，随机开奖中不如实际开奖的比例"
+                              "<b>%2</b>（持平算一半；低于／持平／高于 %3／%4／%5）")
+                   .arg(m.random->netMean, 0, 'f', 2)
+                   .arg(QString::fromStdString(percent2(m.random->percentile)),
+                        QString::fromStdString(percent2(m.random->below)),
+                        QString::fromStdString(percent2(m.random->equal)),
+                        QString::fromStdString(percent2(m.random->above)));
     figures_->setText(
         QStringLiteral(
             "%11：%1期共买%2注，成本%3元，中奖%4元，盈亏<b>%5元</b>，返奖率%6（理论%7），"
@@ -537,7 +549,8 @@ void ShrinkView::runBacktest() {
             .arg(m.hits)
             .arg(m.maxDrawdown)
             .arg(m.longestLosingStreak)
-            .arg(playBox_->currentText()));
+            .arg(playBox_->currentText()) +
+        luck);
     showMoneyChart(*chart_, m, QStringLiteral("缩水投注"));
 }
 
