@@ -4,6 +4,7 @@
 #include "app/cli.h"
 #include "app/cli_money_json.h"
 #include "app/cli_pick_rule.h"
+#include "app/figure_caveat.h"
 #include "app/number_text.h"
 #include "app/play_service.h"
 #include "history/period.h"
@@ -114,7 +115,9 @@ int runPlays(CommandContext& c) {
               << ", \"current\": " << f.current << ", \"previous\": " << optionalNumber(f.previous)
               << ", \"max\": " << f.max << ", \"max_from\": " << period(f.maxFrom)
               << ", \"max_to\": " << period(f.maxTo) << ", \"average\": " << decimals3(f.average)
-              << ", \"ratio\": " << decimals3(f.ratio) << ", \"max_run\": " << f.maxRun << "}";
+              << ", \"ratio\": " << decimals3(f.ratio)
+              << ", \"omission_ratio\": " << decimals3(f.ratio) << ", \"max_run\": " << f.maxRun
+              << "}";
         first = false;
     }
     c.out << "]}\n";
@@ -124,6 +127,7 @@ int runPlays(CommandContext& c) {
 void printBetJson(const BetRequest& request, const BetResult& r, std::ostream& out) {
     static const char* rules[] = {"fixed", "coldest", "hottest", "search"};
     out << "{\"play\": " << jsonString(play::info(r.play).code)
+        << ", \"caveat\": " << jsonString(kFigureCaveat)
         << ", \"rule\": " << jsonString(rules[static_cast<int>(request.rule)])
         << ", \"prize\": " << r.prize << ", \"steps\": " << r.money.steps
         << ", \"skipped\": " << r.skipped << ", ";
@@ -178,6 +182,7 @@ int runBet(CommandContext& c) {
     } else {
         for (const auto& [label, text] : betFigureLines(result))
             c.out << label << '\t' << text << '\n';
+        c.out << "注意\t" << kFigureCaveat << '\n';
     }
     return kExitOk;
 }
