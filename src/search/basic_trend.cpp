@@ -78,7 +78,7 @@ HeatRule heatRule(double chance) {
     for (std::int64_t m = kPeriods; m <= kLongestOmission; ++m) {
         const double share = std::pow(q, static_cast<double>(m));
         cold.consider({0, m}, share);
-        if (share < 1.0 / 3) break;
+        if (share < 1.0 / 3 || q >= 1) break;
     }
     double cumulative = std::pow(q, static_cast<double>(kPeriods));
     for (std::int64_t count = 1; count <= kPeriods; ++count)
@@ -94,7 +94,7 @@ HeatRule heatRule(double chance) {
             cumulative += rankChance(p, {count, omission});
             hot.consider({count, omission}, cumulative);
         }
-    for (std::int64_t m = kPeriods; m <= kLongestOmission && cumulative < 1.0 / 3; ++m) {
+    for (std::int64_t m = kPeriods; m <= kLongestOmission && p > 0 && cumulative < 1.0 / 3; ++m) {
         cumulative += std::pow(q, static_cast<double>(m)) * p;
         hot.consider({0, m}, cumulative);
     }
