@@ -3,6 +3,7 @@
 
 #include "cli/commands.h"
 #include "workspace/backtest_service.h"
+#include "workspace/figure_caveat.h"
 #include "workspace/search_service.h"
 
 #include <ostream>
@@ -34,6 +35,7 @@ void printText(const search::BacktestResult& r, std::ostream& out) {
             out << (c ? "\t" : "") << backtestTableCell(r, row, static_cast<int>(c));
         out << '\n';
     }
+    out << "注意：" << kFigureCaveat << '\n';
 }
 
 void printJson(const search::BacktestResult& r, std::ostream& out) {
@@ -45,7 +47,7 @@ void printJson(const search::BacktestResult& r, std::ostream& out) {
             << ",\"p_value\":" << significant4(f.pValue)
             << ",\"p_adjusted\":" << significant4(f.pAdjusted) << "}";
     }
-    out << "]}\n";
+    out << "],\"caveat\":" << jsonString(kFigureCaveat) << "}\n";
 }
 
 int runBacktestCommand(CommandContext& c) {

@@ -90,11 +90,16 @@ void printJson(const search::BasicTrend& trend, const Workspace& w, std::ostream
     out << ", ";
     printList(out, "last10", values, [&](size_t v) { return f[v].last10; });
     out << ", ";
-    printList(out, "ratio", values, [&](size_t v) { return decimals3(f[v].ratio); });
-    out << ", ";
-    printList(out, "heat", values,
-              [&](size_t v) { return jsonString(search::heatCaption(f[v].heat)); });
-    out << "}}\n";
+    // 欲出几率 under its old key and under one that says what it is.
+    for (const char* key : {"ratio", "omission_ratio"}) {
+        printList(out, key, values, [&](size_t v) { return decimals3(f[v].ratio); });
+        out << ", ";
+    }
+    printList(out, "heat", values, [&](size_t v) {
+        return f[v].heat ? jsonString(search::heatCaption(*f[v].heat)) : std::string("null");
+    });
+    out << ", \"heat_rule\": "
+        << jsonString(search::heatRuleText(search::heatRuleOf(trend.numbers(), 0))) << "}}\n";
 }
 
 } // namespace

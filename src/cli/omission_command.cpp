@@ -7,6 +7,7 @@
 #include "search/omission.h"
 #include "search/shape.h"
 #include "search/tally.h"
+#include "workspace/figure_caveat.h"
 #include "workspace/number_text.h"
 
 #include <algorithm>
@@ -59,7 +60,8 @@ void printSummary(const search::OmissionTable& table, const Subject& subject, st
         out << "分布检验\t";
         if (test->tested())
             out << "χ² = " << decimals3(test->chi2) << "，df = " << test->df
-                << "，p = " << pValueText(test->pValue) << "（" << test->groups << "组）\n";
+                << "，p = " << pValueText(test->pValue) << "（" << test->groups << "组）\n"
+                << "注意\t" << kFigureCaveat << '\n';
         else
             out << kTooFewToTest << '\n';
     }
@@ -80,7 +82,8 @@ void printJson(const search::OmissionTable& table, const Subject& subject, std::
     if (const auto& test = table.uniformity()) {
         if (test->tested())
             out << ", \"chi2\": " << decimals3(test->chi2) << ", \"df\": " << test->df
-                << ", \"p_value\": " << shortNumber(test->pValue);
+                << ", \"p_value\": " << shortNumber(test->pValue)
+                << ", \"caveat\": " << jsonString(kFigureCaveat);
         else
             out << ", \"chi2\": null, \"df\": null, \"p_value\": null";
         out << ", \"groups\": " << test->groups;

@@ -5,6 +5,7 @@
 #include "cli/money_json.h"
 #include "cli/pick_rule.h"
 #include "history/period.h"
+#include "workspace/figure_caveat.h"
 #include "workspace/number_text.h"
 #include "workspace/play_service.h"
 
@@ -114,7 +115,9 @@ int runPlays(CommandContext& c) {
               << ", \"current\": " << f.current << ", \"previous\": " << optionalNumber(f.previous)
               << ", \"max\": " << f.max << ", \"max_from\": " << period(f.maxFrom)
               << ", \"max_to\": " << period(f.maxTo) << ", \"average\": " << decimals3(f.average)
-              << ", \"ratio\": " << decimals3(f.ratio) << ", \"max_run\": " << f.maxRun << "}";
+              << ", \"ratio\": " << decimals3(f.ratio)
+              << ", \"omission_ratio\": " << decimals3(f.ratio) << ", \"max_run\": " << f.maxRun
+              << "}";
         first = false;
     }
     c.out << "]}\n";
@@ -124,6 +127,7 @@ int runPlays(CommandContext& c) {
 void printBetJson(const BetRequest& request, const BetResult& r, std::ostream& out) {
     static const char* rules[] = {"fixed", "coldest", "hottest", "search"};
     out << "{\"play\": " << jsonString(play::info(r.play).code)
+        << ", \"caveat\": " << jsonString(kFigureCaveat)
         << ", \"rule\": " << jsonString(rules[static_cast<int>(request.rule)])
         << ", \"prize\": " << r.prize << ", \"steps\": " << r.money.steps
         << ", \"skipped\": " << r.skipped << ", ";
@@ -178,6 +182,7 @@ int runBet(CommandContext& c) {
     } else {
         for (const auto& [label, text] : betFigureLines(result))
             c.out << label << '\t' << text << '\n';
+        c.out << "注意\t" << kFigureCaveat << '\n';
     }
     return kExitOk;
 }

@@ -4,6 +4,7 @@
 #include "cli/commands.h"
 #include "cli/money_json.h"
 #include "platform/file_io.h"
+#include "workspace/figure_caveat.h"
 #include "workspace/number_text.h"
 #include "workspace/play_service.h"
 #include "workspace/shrink_service.h"
@@ -111,6 +112,8 @@ void printCoverJson(const ShrinkResult& r, const ShrinkRequest& request, std::os
 void printJson(const ShrinkResult& r, const ShrinkRequest& request, bool tickets,
                std::ostream& out) {
     out << "{\"play\": " << jsonString(play::info(request.play).code);
+    // What the figures against chance do not prove, where there are any.
+    if (r.figured || r.backtested) out << ", \"caveat\": " << jsonString(kFigureCaveat);
     if (r.cover) {
         out << ", ";
         printCoverJson(r, request, out);
@@ -357,6 +360,7 @@ int runShrink(CommandContext& c) {
     }
     for (const auto& [label, text] : shrinkFigureLines(result))
         c.out << label << '\t' << text << '\n';
+    if (result.figured || result.backtested) c.out << "注意\t" << kFigureCaveat << '\n';
     if (tickets) {
         const play::SelectionSet& selections = play::selectionsOf(request.play);
         for (const auto s : resultTickets(result))

@@ -1,5 +1,6 @@
 #include "workspace/number_text.h"
 
+#include <cmath>
 #include <cstdio>
 
 namespace app {
@@ -26,6 +27,15 @@ std::string pValueText(double value) {
 
 std::string percent2(double share) {
     return formatted(share * 100, "%.2f%%");
+}
+
+std::string chanceText(double chance) {
+    for (int d = 1; d <= 1000; ++d) {
+        const double n = std::round(chance * d);
+        if (std::abs(chance * d - n) < 1e-9)
+            return formatted(n, "%.0f") + "/" + std::to_string(d) + "（" + percent2(chance) + "）";
+    }
+    return percent2(chance);
 }
 
 } // namespace app

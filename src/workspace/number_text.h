@@ -14,5 +14,8 @@ std::string significant4(double value);
 std::string pValueText(double value);
 // A share as a percentage with two decimals ("12.35%").
 std::string percent2(double share);
+// A chance as the fraction it is, with its percentage ("5/11（45.45%）"); a chance that is no
+// fraction of a denominator up to 1000, as the percentage alone.
+std::string chanceText(double chance);
 
 } // namespace app

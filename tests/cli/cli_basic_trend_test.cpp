@@ -46,6 +46,14 @@ bool drawn(const Draw& d, int n) {
     return std::find(d.begin(), d.end(), n) != d.end();
 }
 
+// 冷温热 of a number at any position by its last ten periods: 热 six or more, or five with the
+// latest; 冷 three or fewer, or four with the latest two missing; the rest 温.
+QString heatOf(long last10, long omission) {
+    if (last10 > 5 || (last10 == 5 && omission == 0)) return "热";
+    if (last10 < 4 || (last10 == 4 && omission >= 2)) return "冷";
+    return "温";
+}
+
 std::string three(double v) {
     char text[32];
     std::snprintf(text, sizeof text, "%.3f", v);
@@ -93,7 +101,9 @@ TEST_F(BasicTrendCommandTest, RowsAndSummaryAgreeWithADirectCount) {
         EXPECT_EQ(three(summary["average"][k].toDouble()), three(average));
         EXPECT_EQ(three(summary["expected"][k].toDouble()), three(periods * 5.0 / 11.0));
         EXPECT_EQ(three(summary["ratio"][k].toDouble()), three(omission / average));
-        EXPECT_EQ(summary["heat"][k].toString(), last10 >= 3 ? "热" : last10 >= 1 ? "温" : "冷");
+        // The same ratio under the key that says what it is.
+        EXPECT_EQ(summary["omission_ratio"][k].toDouble(), summary["ratio"][k].toDouble());
+        EXPECT_EQ(summary["heat"][k].toString(), heatOf(last10, omission));
     }
     // The shape columns of every row; the repeat of the span's first period compares with the
     // period before the span.
@@ -135,10 +145,12 @@ TEST_F(BasicTrendCommandTest, TheFirstPeriodHasNoRepeatAndTheTextFormIsTabSepara
     EXPECT_NE(json.out.find("\"route\": \"1:1:3\", \"repeat\": null}"), std::string::npos)
         << json.out;
 
-    // One period: its five numbers are 温, the others 冷.
+    // One period tells nothing of the last ten: no number is marked, and the rule says why.
     const auto one = run({"omission", "--basic", "--to", "2016090801", "--json"});
-    EXPECT_NE(one.out.find("\"heat\": [\"温\", \"冷\", \"温\", \"冷\", \"温\", \"冷\", "
-                           "\"冷\", \"温\", \"冷\", \"冷\", \"温\"]"),
+    EXPECT_NE(one.out.find("\"heat\": [null, null, null, null, null, null, null, null, null, "
+                           "null, null], \"heat_rule\": \"热：近10期开出6次及以上，或5次且最近一期"
+                           "开出；冷：近10期开出3次及以下，或4次且当前遗漏至少2；其余为温。"
+                           "随机开奖时热约占38.9%，温27.5%，冷33.5%\"}}"),
               std::string::npos)
         << one.out;
     const auto text = run({"omission", "--basic", "--to", "2016090801"});

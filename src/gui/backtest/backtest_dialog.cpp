@@ -5,6 +5,7 @@
 #include "gui/common/grid_style.h"
 #include "gui/common/prompter.h"
 #include "gui/common/result_note.h"
+#include "workspace/figure_caveat.h"
 #include "workspace/workspace.h"
 
 #include <QApplication>
@@ -34,9 +35,8 @@ namespace {
 const QString kCaution =
     QStringLiteral("p值是随机开奖时命中期数不少于实际期数的概率。一次回测同时检验前1到前T位，"
                    "其中最小的p值本来就容易偶然偏小，所以结论看校正p值（Holm法）："
-                   "校正p值不小于0.05即与随机无明显差别。"
-                   "试过的设置越多，越容易偶然碰到小p值（试20种设置，随机就约有1种p值小于0.05），"
-                   "这样找到的设置请在以后的新开奖上再检验。");
+                   "校正p值不小于0.05即与随机无明显差别。") +
+    QString::fromUtf8(kFigureCaveat);
 
 // The run goes on on the dialog's thread: between its steps the dialog repaints and takes the
 // cancel click, often enough to feel at once and seldom enough to cost nothing.

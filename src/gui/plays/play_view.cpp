@@ -9,6 +9,8 @@
 #include "gui/plays/plan_panel.h"
 #include "history/game_record.h"
 #include "history/period.h"
+#include "workspace/figure_caveat.h"
+#include "workspace/number_text.h"
 #include "workspace/workspace.h"
 
 #include <QChart>
@@ -37,6 +39,9 @@
 namespace app::gui {
 
 namespace {
+
+// The column of 欲出几率 in playTableHeader().
+constexpr int kRatioColumn = 9;
 
 // Rows sorted by the value a column sorts by, not by its text.
 class PlaySortModel : public QSortFilterProxyModel {
@@ -97,6 +102,11 @@ QVariant PlayTableModel::data(const QModelIndex& index, int role) const {
 }
 
 QVariant PlayTableModel::headerData(int section, Qt::Orientation orientation, int role) const {
+    if (role == Qt::ToolTipRole && orientation == Qt::Horizontal && section == kRatioColumn &&
+        table_)
+        return QStringLiteral("欲出几率 = 本次遗漏 ÷ 平均遗漏，是一个比值，不是中奖的机会："
+                              "每注每期中奖的机会都是 %1，遗漏多久都不变")
+            .arg(QString::fromStdString(chanceText(table_->chance())));
     if (role != Qt::DisplayRole) return {};
     if (orientation == Qt::Vertical) return section + 1;
     const auto header = playTableHeader();
@@ -356,7 +366,8 @@ void PlayView::showBet(const BetResult& result) {
         text += QStringLiteral("<tr><td>%1</td><td><b>%2</b></td></tr>")
                     .arg(QString::fromStdString(label).toHtmlEscaped(),
                          QString::fromStdString(value).toHtmlEscaped());
-    figures_->setText(text + QStringLiteral("</table>"));
+    figures_->setText(text + QStringLiteral("</table><p style=\"color:gray\">%1</p>")
+                                 .arg(QString::fromUtf8(kFigureCaveat).toHtmlEscaped()));
 
     showMoneyChart(*chart_, result.money, QStringLiteral("本规则"));
 }

@@ -10,6 +10,7 @@
 #include "gui/shrink/ticket_save.h"
 #include "history/game_record.h"
 #include "platform/file_io.h"
+#include "workspace/figure_caveat.h"
 #include "workspace/number_text.h"
 #include "workspace/play_service.h"
 #include "workspace/workspace.h"
@@ -196,7 +197,8 @@ ShrinkView::ShrinkView(Workspace& workspace, Prompter& prompter, QWidget* parent
     table_->setToolTip(
         QStringLiteral("随机通过率：开奖完全随机时，统计期内每期留下的号码中奖的机会的平均；"
                        "任六至任八一注覆盖多种开奖结果，所以它不等于保留比例。"
-                       "比值接近1的条件只是少买了号码，并没有提高中奖的机会；明显大于1才有用"));
+                       "比值接近1的条件只是少买了号码，并没有提高中奖的机会；明显大于1才有用。") +
+        QString::fromUtf8(kFigureCaveat));
     countNote_ = new ResultNote(QStringLiteral("shrinkResultNote"));
     layout->addWidget(countNote_);
     layout->addWidget(table_);
@@ -550,7 +552,9 @@ void ShrinkView::runBacktest() {
             .arg(m.maxDrawdown)
             .arg(m.longestLosingStreak)
             .arg(playBox_->currentText()) +
-        luck);
+        luck +
+        QStringLiteral("<p style=\"color:gray\">%1</p>")
+            .arg(QString::fromUtf8(kFigureCaveat).toHtmlEscaped()));
     showMoneyChart(*chart_, m, QStringLiteral("缩水投注"));
 }
 

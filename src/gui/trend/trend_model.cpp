@@ -1,6 +1,8 @@
 #include "gui/trend/trend_model.h"
 
 #include "search/tally.h"
+#include "workspace/figure_caveat.h"
+#include "workspace/number_text.h"
 #include "workspace/workspace.h"
 
 #include <QPainter>
@@ -27,8 +29,9 @@ const QColor kGroupBackground(0xf4, 0xf4, 0xec);
 const QColor kBall(0xd0, 0x30, 0x30);
 const QColor kMarkBall(0x2a, 0x62, 0xb8);
 
-QColor heatColour(search::Heat heat) {
-    switch (heat) {
+QColor heatColour(const std::optional<search::Heat>& heat) {
+    if (!heat) return kSummaryBackground;
+    switch (*heat) {
     case search::Heat::Hot:
         return QColor(0xf6, 0xc8, 0xc0);
     case search::Heat::Warm:
@@ -37,6 +40,10 @@ QColor heatColour(search::Heat heat) {
         break;
     }
     return QColor(0xc8, 0xdc, 0xf4);
+}
+
+QString heatText(const std::optional<search::Heat>& heat) {
+    return heat ? QString::fromUtf8(search::heatCaption(*heat)) : QStringLiteral("—");
 }
 
 QString numbersText(const history::PositionValues& numbers) {
@@ -350,11 +357,11 @@ QVariant TrendModel::summaryData(size_t summaryRow, int column, int role) const 
         }
         if (role == Qt::ToolTipRole)
             return QStringLiteral(
-                "各值的出现次数与理论次数的卡方检验：理论次数不到5次的值按从小到大"
-                "与相邻的值合并成组，每组理论次数至少5次，卡方分布才适用；"
-                "不到两组就无法检验。p 很小（例如小于 0.05）"
-                "说明这段期内的分布不像随机开出；试过许多范围后碰到一个小 p "
-                "并不说明什么。");
+                       "各值的出现次数与理论次数的卡方检验：理论次数不到5次的值按从小到大"
+                       "与相邻的值合并成组，每组理论次数至少5次，卡方分布才适用；"
+                       "不到两组就无法检验。p 很小（例如小于 0.05）"
+                       "说明这段期内的分布不像随机开出。") +
+                   QString::fromUtf8(kFigureCaveat);
         return {};
     }
     if (column == 0 && role == Qt::DisplayRole)
@@ -371,6 +378,8 @@ QVariant TrendModel::summaryData(size_t summaryRow, int column, int role) const 
             .arg(subjectText(group), valueLabel(group, v))
             .arg(omission.count)
             .arg(QString::number(omission.expected, 'f', 2));
+    if (role == Qt::ToolTipRole && summaryRow == 7) return ratioTip(group, v);
+    if (role == Qt::ToolTipRole && summaryRow == 8) return heatTip(group, v);
     if (role != Qt::DisplayRole) return {};
     switch (summaryRow) {
     case 0:
@@ -390,8 +399,31 @@ QVariant TrendModel::summaryData(size_t summaryRow, int column, int role) const 
     case 7:
         return QString::number(figures.ratio, 'f', 2);
     default:
-        return QString::fromUtf8(search::heatCaption(figures.heat));
+        return heatText(figures.heat);
     }
+}
+
+QString TrendModel::ratioTip(int group, size_t v) const {
+    const search::OmissionTable& table = *groupTable(group);
+    return QStringLiteral("欲出几率 = 当前遗漏 ÷ 平均遗漏，是一个比值，不是开出的机会：%1 %2 "
+                          "每期开出的机会都是 %3，遗漏多久都不变")
+        .arg(subjectText(group), valueLabel(group, v),
+             QString::fromStdString(
+                 chanceText(table.periods() ? table.chance(table.periods() - 1, v) : 0)));
+}
+
+QString TrendModel::heatTip(int group, size_t v) const {
+    const search::OmissionTable& table = *groupTable(group);
+    const search::NumberFigures figures = search::figuresOf(table, v);
+    const QString rule = QString::fromStdString(search::heatRuleText(search::heatRuleOf(table, v)));
+    if (!figures.heat)
+        return QStringLiteral("统计范围不到%1期，不分冷温热。").arg(search::kHeatPeriods) + rule;
+    return QStringLiteral("%1 %2：近10期开出 %3 次，当前遗漏 %4，%5。")
+               .arg(subjectText(group), valueLabel(group, v))
+               .arg(figures.last10)
+               .arg(figures.omission.current)
+               .arg(heatText(figures.heat)) +
+           rule + QStringLiteral("。只说明最近十期，不预示下一期");
 }
 
 QVariant TrendModel::markData(size_t markRow, int column, int role) const {
@@ -423,15 +455,11 @@ QVariant TrendModel::valueHeader(int group, size_t v, int role) const {
     const search::NumberFigures figures = search::figuresOf(*groupTable(group), v);
     switch (role) {
     case Qt::DisplayRole:
-        return valueLabel(group, v) + QLatin1Char('\n') +
-               QString::fromUtf8(search::heatCaption(figures.heat));
+        return valueLabel(group, v) + QLatin1Char('\n') + heatText(figures.heat);
     case Qt::BackgroundRole:
         return heatColour(figures.heat);
     case Qt::ToolTipRole:
-        return QStringLiteral("%1 %2：近10期开出 %3 次，%4")
-            .arg(subjectText(group), valueLabel(group, v))
-            .arg(figures.last10)
-            .arg(QString::fromUtf8(search::heatCaption(figures.heat)));
+        return heatTip(group, v);
     default:
         return {};
     }

@@ -131,6 +131,9 @@ class TrendModel : public QAbstractTableModel {
     QVariant summaryData(size_t summaryRow, int column, int role) const;
     QVariant markData(size_t markRow, int column, int role) const;
     QVariant valueHeader(int group, size_t v, int role) const;
+    // The tooltips of a value's 欲出几率 and 冷温热.
+    QString ratioTip(int group, size_t v) const;
+    QString heatTip(int group, size_t v) const;
     MarksKey marksKey(int group) const;
     const Marks* shownMarks(int group) const;
     void emitValueCells(int firstRow, int lastRow);

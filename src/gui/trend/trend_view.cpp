@@ -47,9 +47,17 @@ constexpr int kChartCode = 200;
 
 const QColor kBall(0xd0, 0x30, 0x30);
 
-const QString kLegend =
-    QStringLiteral("冷温热：近10期开出3次及以上为热，1–2次为温，0次为冷；"
-                   "欲出几率 = 当前遗漏 ÷ 平均遗漏；理论次数：随机开奖平均会开出的次数");
+// The legend of a chart: how 冷温热 is told for the chance of its numbers (5/11 a period at any
+// position, 1/11 at one), and what 欲出几率 is.
+QString legendText(bool atOnePosition) {
+    const QString chance = atOnePosition ? QStringLiteral("1/11") : QStringLiteral("5/11");
+    return QString::fromStdString(
+               search::heatRuleText(search::heatRule(atOnePosition ? 1.0 / 11 : 5.0 / 11))) +
+           QStringLiteral("（先比近10期开出次数，一样多时当前遗漏小的更热）。"
+                          "欲出几率 = 当前遗漏 ÷ 平均遗漏，是比值，不是机会：每个号码%1每期开出的"
+                          "机会都是%2，遗漏多久都不变；理论次数：随机开奖平均会开出的次数")
+               .arg(atOnePosition ? QStringLiteral("在每个位置") : QString(), chance);
+}
 
 } // namespace
 
@@ -145,7 +153,7 @@ TrendView::TrendView(Workspace& workspace, QWidget* parent)
     tools->addWidget(layered_);
     tools->addWidget(line_);
     tools->addWidget(clearMarks);
-    legend_ = new QLabel(kLegend);
+    legend_ = new QLabel(legendText(false));
     legend_->setObjectName(QStringLiteral("trendLegend"));
     legend_->setWordWrap(true);
     // The legend takes what the row has left, never its least width.
@@ -194,6 +202,7 @@ TrendView::TrendView(Workspace& workspace, QWidget* parent)
         const int code = kindBox_->currentData().toInt();
         positionBox_->setEnabled(code < kShapeCode);
         legend_->setVisible(code >= kChartCode);
+        legend_->setText(legendText(code == kChartCode + static_cast<int>(TrendChart::Positions)));
         rebuild();
     });
     connect(positionBox_, &QComboBox::currentIndexChanged, this, [this] { rebuild(); });

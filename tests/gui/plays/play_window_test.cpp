@@ -52,6 +52,10 @@ TEST(PlayWindow, TableFollowsThePlayAndSortsFromTheLargest) {
 
     chooser->setCurrentIndex(10); // 前三直选
     EXPECT_EQ(grid->model()->rowCount(), 990);
+    // 欲出几率 is a ratio: its heading says so and gives the ticket's chance in every draw.
+    const QString tip = grid->model()->headerData(9, Qt::Horizontal, Qt::ToolTipRole).toString();
+    EXPECT_NE(tip.indexOf("不是中奖的机会"), -1) << tip.toStdString();
+    EXPECT_NE(tip.indexOf("1/990"), -1) << tip.toStdString();
 
     // A new draw reaches the table.
     chooser->setCurrentIndex(0);
@@ -78,6 +82,7 @@ TEST(PlayWindow, BetShowsTheFiguresAndWarnsOnBadTickets) {
     EXPECT_NE(figures.indexOf("<b>12元</b>"), -1) << figures.toStdString();
     EXPECT_NE(figures.indexOf("<b>14元</b>"), -1) << figures.toStdString();
     EXPECT_NE(figures.indexOf("随机投注对照"), -1);
+    EXPECT_NE(figures.indexOf("过去胜过随机只是运气"), -1);
     EXPECT_TRUE(f.prompter.warnings().empty());
 
     f.find<QLineEdit>("betTickets")->setText("01 02");

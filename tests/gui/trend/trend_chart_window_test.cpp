@@ -25,7 +25,8 @@ namespace {
 
 using Draw = std::array<int, 5>;
 
-// Twelve draws: over the last ten, 01 comes five times (热), 04 twice (温), 09 never (冷).
+// Twelve draws: over the last ten, 02 comes six times (热), 01 five times but not in the last two
+// (温), 04 twice (冷).
 const std::vector<Draw> kDraws = {{9, 2, 3, 4, 5},   {9, 6, 7, 8, 10},  {1, 2, 3, 5, 6},
                                   {1, 4, 7, 8, 10},  {2, 3, 5, 6, 7},   {1, 8, 10, 11, 2},
                                   {3, 5, 6, 7, 11},  {1, 2, 8, 10, 11}, {3, 5, 6, 7, 4},
@@ -62,7 +63,7 @@ TEST(TrendCharts, TheBasicChartOpensWithItsColumnsSummaryAndMarks) {
     QAbstractItemModelTester tester(model, QAbstractItemModelTester::FailureReportingMode::Fatal);
     EXPECT_EQ(f.find<QComboBox>("trendKind")->currentText(), QStringLiteral("基本走势图"));
     EXPECT_TRUE(f.find<QLabel>("trendLegend")->isVisible());
-    EXPECT_TRUE(f.find<QLabel>("trendLegend")->text().contains(QStringLiteral("3次及以上为热")));
+    EXPECT_TRUE(f.find<QLabel>("trendLegend")->text().contains(QStringLiteral("冷33.5%")));
 
     const int periods = static_cast<int>(kDraws.size());
     ASSERT_EQ(model->columnCount(), 2 + 11 + 7);
@@ -132,14 +133,24 @@ TEST(TrendCharts, TheBasicChartOpensWithItsColumnsSummaryAndMarks) {
         EXPECT_EQ(cell(model, periods + 5, c), QString::number(last10));
         EXPECT_EQ(cell(model, periods + 6, c), QString::number(periods * 5.0 / 11.0, 'f', 1));
         EXPECT_EQ(cell(model, periods + 7, c), QString::number(omission[k] / average, 'f', 2));
-        const QString heat = last10 >= 3 ? "热" : last10 >= 1 ? "温" : "冷";
+        const QString heat = last10 > 5 || (last10 == 5 && omission[k] == 0)   ? "热"
+                             : last10 < 4 || (last10 == 4 && omission[k] >= 2) ? "冷"
+                                                                               : "温";
         EXPECT_EQ(cell(model, periods + 8, c), heat);
         EXPECT_TRUE(model->headerData(c, Qt::Horizontal).toString().endsWith(heat));
     }
     // The three kinds of mark are all there.
-    EXPECT_EQ(cell(model, periods + 8, 2), "热");  // 01: five of the last ten
-    EXPECT_EQ(cell(model, periods + 8, 5), "温");  // 04: two
-    EXPECT_EQ(cell(model, periods + 8, 10), "冷"); // 09: none
+    EXPECT_EQ(cell(model, periods + 8, 3), "热"); // 02: six of the last ten
+    EXPECT_EQ(cell(model, periods + 8, 2), "温"); // 01: five, the latest two periods ago
+    EXPECT_EQ(cell(model, periods + 8, 5), "冷"); // 04: two
+    // Their tooltips give the rule; 欲出几率's says it is no chance.
+    EXPECT_TRUE(model->index(periods + 8, 2)
+                    .data(Qt::ToolTipRole)
+                    .toString()
+                    .contains(QStringLiteral("热：近10期开出6次及以上，或5次且最近一期开出")));
+    const QString ratioTip = model->index(periods + 7, 2).data(Qt::ToolTipRole).toString();
+    EXPECT_TRUE(ratioTip.contains(QStringLiteral("不是开出的机会"))) << ratioTip.toStdString();
+    EXPECT_TRUE(ratioTip.contains(QStringLiteral("5/11"))) << ratioTip.toStdString();
 
     // The 预选 rows of the chart take marks like the single views.
     const int marks = qobject_cast<TrendModel*>(model)->firstMarkRow();
@@ -170,9 +181,12 @@ TEST(TrendCharts, ThePositionChartShowsTheNumbersOfEachPositionSideBySide) {
     }
     // Position 1 drew 09 first, then never again: its omission counts on.
     EXPECT_EQ(model->index(11, 2 + 8).data().toString(), "10");
-    EXPECT_TRUE(model->headerData(2 + 11, Qt::Horizontal, Qt::ToolTipRole)
-                    .toString()
-                    .contains(QStringLiteral("第2位")));
+    const QString tip = model->headerData(2 + 11, Qt::Horizontal, Qt::ToolTipRole).toString();
+    EXPECT_TRUE(tip.contains(QStringLiteral("第2位")));
+    // At one position a number comes 1 period in 11: the marks have their own cut points.
+    EXPECT_TRUE(tip.contains(QStringLiteral("冷：近10期未开出且当前遗漏至少12")))
+        << tip.toStdString();
+    EXPECT_TRUE(f.find<QLabel>("trendLegend")->text().contains(QStringLiteral("1/11")));
 }
 
 // A draw typed on any page is stored, and the trend page then shows it in view.
