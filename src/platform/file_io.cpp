@@ -122,11 +122,15 @@ void writeDurably(const std::string& destination, const std::string& shown, Fill
 }
 
 // Writes into a file that is not a regular file (a named pipe, a device) as it is: it cannot be
-// replaced by renaming a copy over it, which would put a regular file in its place. Opening a
-// named pipe waits for its reader, as a shell's redirection does.
+// replaced by renaming a copy over it, which would put a regular file in its place. A named pipe
+// that no program reads is refused (ENXIO) rather than waited on for ever; once open, the writes
+// wait for the reader as usual.
 template <typename Fill> void writeInPlace(const std::string& path, Fill fill) {
-    Fd out(path, O_WRONLY | O_NOCTTY);
+    Fd out(path, O_WRONLY | O_NOCTTY | O_NONBLOCK);
     if (!out.ok()) throw FileError("无法写入" + quoted(path) + "：" + reason(errno));
+    const int flags = ::fcntl(out.get(), F_GETFL);
+    if (flags == -1 || ::fcntl(out.get(), F_SETFL, flags & ~O_NONBLOCK) == -1)
+        throw FileError("无法写入" + quoted(path) + "：" + reason(errno));
     fill(out.get(), path);
     if (!out.close()) throw FileError("无法写完" + quoted(path) + "：" + reason(errno));
 }

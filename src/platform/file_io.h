@@ -23,7 +23,8 @@ std::string systemReason(int error);
 std::string readFile(const std::string& path, std::uintmax_t maxBytes = UINTMAX_MAX);
 
 // Replaces (or creates) path with bytes, atomically. A path that is (or leads to) a named pipe
-// or a device is written into as it is, never replaced by a regular file.
+// or a device is written into as it is, never replaced by a regular file (a named pipe that no
+// program reads is refused).
 void writeFileAtomically(const std::string& path, std::string_view bytes);
 
 // Replaces (or creates) target with a copy of source, atomically; a named pipe or a device is

@@ -198,6 +198,11 @@ TEST_F(CommandOutput, OutToANamedPipeWritesIntoItAndAFileOfTheUsersBesideTheTarg
     }
     EXPECT_TRUE(fs::is_fifo(fifo));
     EXPECT_FALSE(fs::exists(fifo + platform::kPendingSuffix));
+    // With nobody reading it the pipe is refused, not waited on for ever.
+    const Finished unread = program(withOut(fifo), devNull.fd);
+    EXPECT_EQ(unread.status, 1) << unread.err;
+    EXPECT_NE(unread.err.find("没有程序在读取"), std::string::npos) << unread.err;
+    EXPECT_TRUE(fs::is_fifo(fifo));
 
     // A workbook export into a named pipe in the data folder: the finished workbook's bytes.
     const std::string sheet = data() + "/lishi.xlsx";
