@@ -2,6 +2,7 @@
 
 #include "cli/commands.h"
 #include "gui/window/run_window.h"
+#include "platform/descriptor_output.h"
 #include "workspace/data_folder.h"
 #include "workspace/workspace.h"
 
@@ -9,6 +10,7 @@
 #include <QCoreApplication>
 #include <QIcon>
 
+#include <csignal>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -16,6 +18,8 @@
 #include <memory>
 #include <optional>
 #include <string>
+
+#include <unistd.h>
 
 namespace {
 
@@ -58,9 +62,21 @@ std::optional<std::string> missingDisplay() {
 } // namespace
 
 int main(int argc, char* argv[]) {
+    // A standard descriptor the caller closed is held by /dev/null, so that no file opened later
+    // takes its number; what would be printed to a closed standard output is told as not written.
+    platform::keepStandardDescriptorOpen(STDIN_FILENO);
+    const bool outputOpen = platform::keepStandardDescriptorOpen(STDOUT_FILENO);
+    platform::keepStandardDescriptorOpen(STDERR_FILENO);
+    // Commands print through a buffer that knows when a write failed (a full disk, a closed
+    // pipe), so that the command ends with status 1 and says so instead of a silent success.
+    // A reader gone from a pipe is such a failure too, reported instead of the signal's death.
+    platform::DescriptorOutput outputBuffer(STDOUT_FILENO, !outputOpen);
+    std::ostream output(&outputBuffer);
+
     const auto parsed = app::parseCommandLine(argc, argv);
-    if (const auto status = app::answerWithoutWorkspace(parsed, std::cout, std::cerr))
-        return *status;
+    if (!parsed.command.empty() || parsed.help || parsed.version || !parsed.error.empty())
+        std::signal(SIGPIPE, SIG_IGN);
+    if (const auto status = app::answerWithoutWorkspace(parsed, output, std::cerr)) return *status;
     if (parsed.command.empty()) {
         if (const auto problem = missingDisplay()) {
             std::cerr << "无法打开窗口：" << *problem
@@ -82,5 +98,5 @@ int main(int argc, char* argv[]) {
     QCoreApplication application(argc, argv);
     QCoreApplication::setApplicationName(app::kApplicationName);
     QCoreApplication::setOrganizationName(app::kApplicationName);
-    return app::runCommand(parsed, std::cout, std::cerr);
+    return app::runCommand(parsed, output, std::cerr);
 }

@@ -123,7 +123,7 @@ int runBasicTrend(CommandContext& c) {
         else if (a == "--json")
             json = true;
         else
-            throw UsageError{"--basic takes only --from, --to and --json: " + a};
+            throw UsageError{"omission --basic 只能与 --from、--to 和 --json 一起用，不能用 " + a};
     }
     Workspace& w = c.workspace;
     if (w.rows().empty()) {

@@ -1,5 +1,7 @@
 #include "cli/commands.h"
 
+#include "platform/descriptor_output.h"
+#include "platform/file_io.h"
 #include "workspace/data_folder.h"
 
 #include <algorithm>
@@ -11,6 +13,8 @@
 namespace app {
 
 namespace {
+
+constexpr const char* kUsagePrefix = "用法：kelvora11s5 ";
 
 const std::vector<CommandSpec>& commandTable() {
     static const std::vector<CommandSpec> table = [] {
@@ -38,6 +42,18 @@ const CommandSpec* findCommand(const std::string& name) {
 }
 
 } // namespace
+
+int outputChecked(int status, std::ostream& out, std::ostream& err) {
+    out.flush();
+    int error = 0;
+    if (const auto* descriptor = dynamic_cast<const platform::DescriptorOutput*>(out.rdbuf()))
+        error = descriptor->error();
+    if (out && error == 0) return status;
+    err << "命令的输出没有全部写出到标准输出："
+        << (error != 0 ? platform::systemReason(error) : std::string("无法写入"))
+        << "。输出不完整，请检查输出的去处（磁盘空间、管道另一端的程序）后重试。\n";
+    return status == kExitOk ? kExitRefused : status;
+}
 
 std::uint64_t wholeOptionValue(const std::string& option, const std::string& text,
                                std::uint64_t low, std::uint64_t high) {
@@ -123,10 +139,10 @@ CommandLine parseCommandLine(const std::vector<std::string>& arguments) {
 }
 
 std::string usageText() {
-    std::string text = "usage: kelvora11s5 [--data-dir DIR] [--settings FILE] [--game CODE] "
-                       "[COMMAND ...]\n"
-                       "       kelvora11s5 --help | --version\n"
-                       "Without a command the window opens. Commands:\n";
+    std::string text = std::string(kUsagePrefix) +
+                       "[--data-dir DIR] [--settings FILE] [--game CODE] [COMMAND ...]\n"
+                       "      kelvora11s5 --help | --version\n"
+                       "不带命令时打开窗口。命令：\n";
     for (const auto& entry : commandTable()) text += "  " + entry.usage + "\n";
     return text;
 }
@@ -139,15 +155,15 @@ std::optional<int> answerWithoutWorkspace(const CommandLine& line, std::ostream&
     }
     if (line.help) {
         out << usageText();
-        return kExitOk;
+        return outputChecked(kExitOk, out, err);
     }
     if (line.commandHelp) {
-        out << "usage: kelvora11s5 " << findCommand(line.command)->usage << "\n";
-        return kExitOk;
+        out << kUsagePrefix << findCommand(line.command)->usage << "\n";
+        return outputChecked(kExitOk, out, err);
     }
     if (line.version) {
         out << "kelvora11s5 " << K11_VERSION << "\n";
-        return kExitOk;
+        return outputChecked(kExitOk, out, err);
     }
     return std::nullopt;
 }
@@ -209,12 +225,16 @@ int runCommand(Workspace& workspace, const std::string& command,
                 << "。\n";
     }
     CommandContext context{workspace, args, out, err};
+    int status = kExitOk;
     try {
-        return entry->run(context);
+        status = entry->run(context);
     } catch (const UsageError& e) {
-        err << e.message << "\nusage: kelvora11s5 " << entry->usage << "\n";
-        return kExitUsage;
+        err << e.message << "\n" << kUsagePrefix << entry->usage << "\n";
+        status = kExitUsage;
     }
+    // Whatever the command printed must have reached its destination: a full disk or a closed
+    // pipe is a failure, never a success with the output cut short.
+    return outputChecked(status, out, err);
 }
 
 } // namespace app

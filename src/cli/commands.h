@@ -51,6 +51,11 @@ int runCommand(Workspace& workspace, const std::string& command,
 // ---- command table ----
 enum ExitCode { kExitOk = 0, kExitRefused = 1, kExitUsage = 2 };
 
+// Flushes out; when what was printed did not all reach it (a full disk, a pipe whose reader is
+// gone, a closed standard output), says so on err and turns a success into kExitRefused.
+// Returns status otherwise. runCommand does this after every command.
+int outputChecked(int status, std::ostream& out, std::ostream& err);
+
 // Thrown by a command for a usage error; the message goes to stderr and the exit status is 2.
 struct UsageError {
     std::string message;

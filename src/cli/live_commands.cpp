@@ -43,9 +43,20 @@ int clock(CommandContext& c) {
         if (a == "--json") {
             json = true;
         } else if (a == "--at" && i + 1 < c.args.size()) {
-            const auto at = parseBeijingMoment(c.args[++i]);
-            if (!at) throw UsageError{"--at takes a Beijing time YYYY-MM-DDTHH:MM[:SS]"};
+            const std::string& text = c.args[++i];
+            const auto at = parseBeijingMoment(text);
+            if (!at)
+                throw UsageError{"--at 后面要跟北京时间 年-月-日T时:分[:秒]，例如 "
+                                 "2016-09-08T10:05，不是“" +
+                                 text + "”"};
+            // Period ids hold two digits of the year: another century has no period of its own.
+            const int year = static_cast<int>(beijingDay(*at).year());
+            if (year < 2000 || year > 2099)
+                throw UsageError{"--at 的年份要在2000到2099之间（期号只记年份的后两位），不是“" +
+                                 text + "”"};
             now = *at;
+        } else if (a == "--at") {
+            throw UsageError{"--at 后面要跟北京时间 年-月-日T时:分[:秒]"};
         } else {
             throw UsageError{"没有这个选项：" + a};
         }
@@ -70,6 +81,8 @@ int alerts(CommandContext& c) {
         const std::string& a = c.args[i];
         if (a == "--json") {
             json = true;
+        } else if ((a == "--add" || a == "--remove") && i + 1 >= c.args.size()) {
+            throw UsageError{a + " 后面要跟一个值"};
         } else if (a == "--add" && i + 1 < c.args.size()) {
             if (auto added = live.addRule(c.args[++i]); !added.ok) {
                 c.err << added.message << "\n";
@@ -79,7 +92,9 @@ int alerts(CommandContext& c) {
             const std::string& n = c.args[++i];
             const bool digits = !n.empty() && n.size() < 6 &&
                                 n.find_first_not_of("0123456789") == std::string::npos;
-            if (!digits || std::stoi(n) < 1) throw UsageError{"--remove takes a rule's number"};
+            if (!digits || std::stoi(n) < 1)
+                throw UsageError{"--remove 后面要跟提醒规则的序号（alerts 列出的第一列），不是“" +
+                                 n + "”"};
             if (auto removed = live.removeRule(static_cast<size_t>(std::stoi(n) - 1));
                 !removed.ok) {
                 c.err << removed.message << "\n";

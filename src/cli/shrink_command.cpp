@@ -41,7 +41,8 @@ std::vector<std::string_view> split(std::string_view text, char separator) {
 // Numbers such as "01,02,11". Throws UsageError when they are not numbers; a number outside
 // 01..11 is kept in `outside` for a refusal.
 search::NumberSet parseNumbers(const std::string& option, std::string_view text,
-                               std::optional<int>& outside) {
+                               std::optional<int>& outside,
+                               std::optional<int>* repeated = nullptr) {
     search::NumberSet set = 0;
     for (const auto part : split(text, ',')) {
         const auto n = wholeNumber(part);
@@ -50,7 +51,9 @@ search::NumberSet parseNumbers(const std::string& option, std::string_view text,
             if (!outside) outside = *n;
             continue;
         }
-        set |= static_cast<search::NumberSet>(1u << (*n - 1));
+        const auto bit = static_cast<search::NumberSet>(1u << (*n - 1));
+        if ((set & bit) && repeated && !*repeated) *repeated = *n;
+        set |= bit;
     }
     return set;
 }
@@ -173,6 +176,8 @@ int runShrink(CommandContext& c) {
     std::optional<int> coverM;
     bool patternGiven = false;
     std::optional<int> outside;
+    // A number written twice in the pool: the matrix would be one of a smaller pool.
+    std::optional<int> repeatedInPool;
     const auto& args = c.args;
     auto value = [&](size_t& i) -> const std::string& {
         if (i + 1 >= args.size()) throw UsageError{args[i] + " 后面要跟一个值"};
@@ -247,7 +252,7 @@ int runShrink(CommandContext& c) {
                 throw UsageError{"--format 是 space、comma、pipe 之一，不是“" + *format + "”"};
             isCondition = false;
         } else if (a == "--pool") {
-            pool = parseNumbers(a, value(i), outside);
+            pool = parseNumbers(a, value(i), outside, &repeatedInPool);
             isCondition = false;
         } else if (a == "--cover") {
             coverM = whole(i, 1, 8);
@@ -331,6 +336,11 @@ int runShrink(CommandContext& c) {
     }
     if (outside) {
         c.err << "号码“" << *outside << "”不在01到11之间，请改正。\n";
+        return kExitRefused;
+    }
+    if (repeatedInPool) {
+        c.err << "号码池中的号码“" << (*repeatedInPool < 10 ? "0" : "") << *repeatedInPool
+              << "”写了不止一次：号码池的每个号码只能选一次，请改正。\n";
         return kExitRefused;
     }
 

@@ -1,7 +1,8 @@
 // The online update that keeps running: update --watch [--until HH:MM] [--poll S] [--site URL]
 // [--today YYYY-MM-DD]. After each due draw (or every S seconds) the update runs; each draw it
 // stores is printed as "stored <period> <numbers>". It ends at --until (Beijing time) or on
-// Ctrl+C / a termination request, after the store in progress, with status 0.
+// Ctrl+C / a termination request, after the store in progress, with status 0; with status 1 when
+// what it prints can no longer be written (a closed pipe).
 
 #include "cli/commands.h"
 #include "cli/live_commands.h"
@@ -162,7 +163,9 @@ int watchUpdates(CommandContext& c) {
             c.out << "alert " << what << " " << selection << " current " << fired.selection.current
                   << "\n";
         }
-        c.out.flush();
+        // Nobody reads what the watch prints any more (a closed pipe, a full disk): it stops, and
+        // the command line says why.
+        if (!c.out.flush()) return kExitRefused;
         const std::string problem =
             result.complete() || result.cancelled ? std::string() : result.outcome.message;
         if (!problem.empty() && problem != lastProblem) c.err << problem << "\n";

@@ -85,6 +85,9 @@ std::vector<AlertSelection> LiveService::meetingNow(const AlertRule& rule) const
 Outcome LiveService::addRule(const std::string& text) {
     const ParsedRule parsed = parseAlertRule(text);
     if (!parsed.rule) return Outcome::failure(parsed.error);
+    const Settings& s = workspace_.settings();
+    if (auto problem = alertValueProblem(*parsed.rule, s.zodiacBase, s.segmentBase))
+        return Outcome::failure(*problem);
     auto all = rules();
     for (const auto& rule : all)
         if (alertRuleText(rule) == alertRuleText(*parsed.rule))

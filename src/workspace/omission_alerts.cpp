@@ -2,6 +2,7 @@
 
 #include "play/play_table.h"
 #include "search/omission.h"
+#include "search/tally.h"
 
 #include <charconv>
 #include <cstdio>
@@ -36,6 +37,13 @@ std::string twoDigits(int value) {
 
 std::string valueText(const AlertRule& rule, int value) {
     return rule.kind == history::Number ? twoDigits(value) : std::to_string(value);
+}
+
+// Why value is none of the kind's values low..high; nothing when it is one of them.
+std::optional<std::string> outsideValues(history::Kind kind, int value, int low, int high) {
+    if (value >= low && value <= high) return std::nullopt;
+    return std::string(kKindLabels[kind]) + "的值是" + std::to_string(low) + "到" +
+           std::to_string(high) + "，没有“" + std::to_string(value) + "”";
 }
 
 } // namespace
@@ -83,6 +91,12 @@ ParsedRule parseAlertRule(const std::string& text) {
             if (error != std::errc() || end != selection.data() + selection.size() || value < 0 ||
                 value > 99)
                 return {std::nullopt, "选号要写成一个值或 any：" + selection};
+            // A value the kind never takes, under either base of zodiac and segment values,
+            // would wait for ever.
+            const auto zeroBased = search::resultValues(rule.kind, 0, 0);
+            const auto oneBased = search::resultValues(rule.kind, 1, 1);
+            if (auto problem = outsideValues(rule.kind, value, zeroBased.front(), oneBased.back()))
+                return {std::nullopt, *problem};
             rule.selection = std::to_string(value);
         }
     }
@@ -96,6 +110,13 @@ ParsedRule parseAlertRule(const std::string& text) {
     rule.byRatio = measure == "ratio" || measure == "本次遗漏÷平均遗漏";
     rule.threshold = *figure;
     return {rule, {}};
+}
+
+std::optional<std::string> alertValueProblem(const AlertRule& rule, int zodiacBase,
+                                             int segmentBase) {
+    if (rule.play || rule.selection.empty()) return std::nullopt;
+    const auto values = search::resultValues(rule.kind, zodiacBase, segmentBase);
+    return outsideValues(rule.kind, std::stoi(rule.selection), values.front(), values.back());
 }
 
 std::string alertRuleText(const AlertRule& rule) {

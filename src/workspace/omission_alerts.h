@@ -34,7 +34,12 @@ struct ParsedRule {
     std::optional<AlertRule> rule;
     std::string error;
 };
+// A value outside every value its kind takes (number 12) is refused.
 ParsedRule parseAlertRule(const std::string& text);
+// Why the rule's value is none of those its kind takes under the current bases of the zodiac and
+// segment values (zodiac 0 when they start at 1); nothing when it is one of them.
+std::optional<std::string> alertValueProblem(const AlertRule& rule, int zodiacBase,
+                                             int segmentBase);
 // The written form, which parseAlertRule reads back.
 std::string alertRuleText(const AlertRule& rule);
 // As the program shows it: "q1 任意 本次遗漏>=30".

@@ -196,11 +196,12 @@ std::vector<std::string> SearchService::previousTexts(const search::SearchReques
 
 void SearchService::startWrite(const search::SearchRequest& request, const search::Tally& tally) {
     if (workspace_.readOnly()) {
-        // Nothing can be written there; the result stands as shown.
+        // Nothing can be written there; the result stands as shown, as when another process
+        // holds the history.
         std::promise<WriteReport> told;
-        told.set_value({"检索结果的工作状态没有保存：数据文件夹“" + workspace_.dataDir() +
-                            "”是只读的（不能写入）。检索结果仍然正确显示。",
-                        {}});
+        told.set_value({{},
+                        "检索结果的工作状态没有保存：数据文件夹“" + workspace_.dataDir() +
+                            "”是只读的（不能写入）。检索结果仍然正确显示。"});
         workspace_.setPendingWrite(told.get_future());
         return;
     }

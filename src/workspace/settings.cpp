@@ -1,10 +1,11 @@
 #include "workspace/settings.h"
 
 #include "history/page_address.h"
-#include "workspace/omission_alerts.h"
+#include "platform/page_fetch.h"
 
 #include <algorithm>
 #include <charconv>
+#include <chrono>
 #include <deque>
 #include <functional>
 #include <sstream>
@@ -36,7 +37,15 @@ struct Key {
 // The results site's address: a base address, or a full address with placeholders.
 std::optional<std::string> putSite(Settings& s, const std::string& raw) {
     if (auto problem = history::siteAddressProblem(raw)) return problem;
-    s.updateSite = history::normalisedSiteAddress(raw);
+    const std::string site = history::normalisedSiteAddress(raw);
+    // A day's page address as the update will ask for it: one that cannot be parsed (a bad port,
+    // a character no address may hold) would fail every day, and the watch would wait on it.
+    using namespace std::chrono;
+    if (!site.empty() && !platform::isFetchableAddress(history::dayPageAddress(
+                             site, 22, year_month_day{year{2016}, month{9}, day{8}})))
+        return "无法识别网址“" + site + "”：请检查主机名、端口和其中的字符，例如 " +
+               "http://127.0.0.1:8080";
+    s.updateSite = site;
     return std::nullopt;
 }
 

@@ -142,7 +142,7 @@ TEST_F(ShrinkCommandTest, OutWritesTheTicketsWithCrLf) {
     const auto nowhere = run({"shrink", "--play", "q3d", "--out", missing + "/bet.txt"});
     EXPECT_EQ(nowhere.status, 1);
     EXPECT_NE(nowhere.err.find("文件夹“" + missing + "”不存在"), std::string::npos) << nowhere.err;
-    EXPECT_EQ(nowhere.err.find(".new"), std::string::npos) << nowhere.err;
+    EXPECT_EQ(nowhere.err.find(platform::kPendingSuffix), std::string::npos) << nowhere.err;
 }
 
 TEST_F(ShrinkCommandTest, Refusals) {
@@ -160,6 +160,8 @@ TEST_F(ShrinkCommandTest, Refusals) {
         {{"--dan", "00,01"}, 1, "0"},
         {{"--dan", "01,02", "--kill", "02"}, 1, "一注也不保留"},
         {{"--dan", "01,02:3"}, 1, "胆码"},
+        // A pool with a number twice would be a smaller pool than the one written.
+        {{"--pool", "01,02,03,03,04,05,06", "--cover", "5"}, 1, "号码池中的号码“03”"},
         {{"--sum", "abc"}, 2, "--sum"},
         {{"--route", "2:2"}, 2, "--route"},
         {{"--exclude-drawn", "0"}, 2, "--exclude-drawn"},

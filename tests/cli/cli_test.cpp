@@ -84,8 +84,8 @@ TEST_F(CommandLineTest, HelpAndVersionNeedNoDatabase) {
     // A command's own usage.
     const auto search = run({"search", "--help"});
     EXPECT_EQ(search.status, 0);
-    EXPECT_EQ(search.out.rfind("usage: kelvora11s5 search ", 0), 0u) << search.out;
-    EXPECT_EQ(run({"trim", "-h"}).out, "usage: kelvora11s5 trim --to ID | trim --last N\n");
+    EXPECT_EQ(search.out.rfind("用法：kelvora11s5 search ", 0), 0u) << search.out;
+    EXPECT_EQ(run({"trim", "-h"}).out, "用法：kelvora11s5 trim --to ID | trim --last N\n");
     const auto version = run({"--version"});
     EXPECT_EQ(version.status, 0);
     EXPECT_EQ(version.out.rfind("kelvora11s5 ", 0), 0u);

@@ -110,7 +110,7 @@ TEST_F(HistoryFiles, AHistoryFileThatIsALinkStaysALinkThroughEveryReplacement) {
         EXPECT_EQ(periods(w), expected);
         EXPECT_EQ(filePeriods(target), expected);
         // Nothing of the file's own lies beside the link.
-        for (const char* beside : {".new", "-wal", "-shm", "-wal.owner"})
+        for (const char* beside : {platform::kPendingSuffix, "-wal", "-shm", "-wal.owner"})
             EXPECT_FALSE(fs::exists(data("kelvora11S5.db") + beside)) << beside;
     };
     check("add", {16090801, 16090802, 16090803});

@@ -332,7 +332,7 @@ TEST_F(HistoryServiceTest, ACancelledRebuildLeavesTheHistoryAsItWas) {
 
 TEST_F(HistoryServiceTest, AReplacementWhoseNewFileCannotBeWrittenChangesNothing) {
     const std::string live = w().databasePath();
-    const std::string scratch = live + ".new";
+    const std::string scratch = platform::pendingName(live);
     const std::string bytes = platform::readFile(live);
     write(file("long.txt"), manyDrawLines(3000));
     fs::create_directories(scratch + "/inside");

@@ -227,4 +227,37 @@ TEST_F(Live, WatchStoresEveryRevealedDrawOnceAndEndsOnSigterm) {
     EXPECT_EQ(reread.rows().back().period, 25020904);
 }
 
+// A watch whose output cannot be written (standard output on a full device) stops at the first
+// line it cannot print, says why and ends with status 1, instead of watching on unheard.
+TEST_F(Live, WatchWhoseOutputCannotBeWrittenStopsWithStatusOne) {
+    site::ResultsSite site(twoDays(2));
+    site.revealGradually(0ms, 2);
+    useSite(site);
+    f.workspace.reset();
+    QProcess watch;
+    watch.setStandardOutputFile(QStringLiteral("/dev/full"));
+    watch.start(QString::fromUtf8(K11_EXECUTABLE),
+                {"--data-dir", QString::fromStdString(f.dataDir()), "--settings",
+                 QString::fromStdString(f.settingsPath()), "update", "--watch", "--poll", "1",
+                 "--today", "2025-02-09"});
+    ASSERT_TRUE(watch.waitForStarted(5000));
+    const auto deadline = std::chrono::steady_clock::now() + 30s;
+    while (watch.state() != QProcess::NotRunning && std::chrono::steady_clock::now() < deadline) {
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+        watch.waitForFinished(10);
+    }
+    const bool stopped = watch.state() == QProcess::NotRunning;
+    if (!stopped) {
+        watch.terminate();
+        watch.waitForFinished(5000);
+    }
+    EXPECT_TRUE(stopped);
+    EXPECT_EQ(watch.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(watch.exitCode(), 1);
+    const std::string told = watch.readAllStandardError().toStdString();
+    EXPECT_NE(told.find("磁盘空间不足"), std::string::npos) << told;
+    // What it stored stays stored.
+    EXPECT_EQ(f.reopen().rows().back().period, 25020902);
+}
+
 } // namespace

@@ -6,6 +6,7 @@
 #include "workspace/workspace_fixture.h"
 
 #include "history/draw_appender.h"
+#include "platform/file_io.h"
 #include "platform/file_lock.h"
 #include "workspace/history_service.h"
 
@@ -201,7 +202,8 @@ TEST(DataFolderAtStart, ALogLeftBesideAnotherCopyOfTheFileIsKeptAsideNotApplied)
 TEST(DataFolderAtStart, HalfMadeFilesOfKilledRunsAreRemovedUnlessAnOperationRuns) {
     WorkspaceFixture f;
     f.workspace.reset();
-    const std::vector<std::string> leftovers = {"kelvora11S5.db.new", "kelvora11S5.db.new-journal",
+    const std::string replacement = std::string("kelvora11S5.db") + platform::kPendingSuffix;
+    const std::vector<std::string> leftovers = {replacement, replacement + "-journal",
                                                 "kelvora11S5Tmp.db-journal"};
     const auto leave = [&] {
         for (const auto& name : leftovers) std::ofstream(f.dataDir() + "/" + name) << "x";

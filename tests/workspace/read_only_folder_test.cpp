@@ -141,9 +141,11 @@ class ReadOnlyFolder : public ::testing::Test {
         EXPECT_EQ(reading.out, history);
         EXPECT_EQ(run(folder, {"games"}).status, 0);
 
-        // The search's result is shown; its state is not kept, and the reason is the folder.
+        // The search's result is shown with success, as under another writer; its state is not
+        // kept, and the reason is the folder.
         ProgramRun search =
             run(folder, {"search", "--fixed", "--positions", "1", "--targets", "3,1,2,4,6"});
+        EXPECT_EQ(search.status, 0) << search.err;
         EXPECT_NE(search.out.find("2016090804"), std::string::npos) << search.out << search.err;
         EXPECT_NE(search.err.find("工作状态没有保存"), std::string::npos) << search.err;
         EXPECT_NE(search.err.find("是只读的"), std::string::npos) << search.err;

@@ -265,15 +265,18 @@ void SearchActions::reportWriteProblem() {
         return;
     }
     const std::string problem = workspace_.takeWriteProblem();
-    // The result stands; the window says what it is based on without stopping the user.
-    if (const std::string notice = workspace_.takeWriteNotice(); !notice.empty() && problem.empty())
-        window_.statusBar()->showMessage(QString::fromStdString(notice), 15000);
-    if (problem.empty()) return;
-    if (workspace_.readOnly()) {
+    const std::string notice = workspace_.takeWriteNotice();
+    if (workspace_.readOnly() && problem.empty() && !notice.empty()) {
         // The status bar says it all along; a box after every search would only be in the way.
         if (readOnlyTold_) return;
         readOnlyTold_ = true;
+        prompter_.warn(QStringLiteral("检索"), QString::fromStdString(notice));
+        return;
     }
+    // The result stands; the window says what it is based on without stopping the user.
+    if (!notice.empty() && problem.empty())
+        window_.statusBar()->showMessage(QString::fromStdString(notice), 15000);
+    if (problem.empty()) return;
     prompter_.warn(QStringLiteral("检索"), QString::fromStdString(problem));
 }
 

@@ -4,6 +4,7 @@
 #include "gui/window_fixture.h"
 
 #include "gui/common/chart_setup.h"
+#include "platform/file_io.h"
 
 #include <QAction>
 #include <QApplication>
@@ -209,7 +210,7 @@ TEST(ResultNotes, ShrinkDanCountFollowsTheDanChosenUntilLoweredAndTicketsSaveInt
     const QString warning = f.prompter.warnings()[0];
     EXPECT_TRUE(warning.contains(QStringLiteral("文件夹“%1”不存在").arg(folder)))
         << warning.toStdString();
-    EXPECT_FALSE(warning.contains(QStringLiteral(".new")));
+    EXPECT_FALSE(warning.contains(QString::fromUtf8(platform::kPendingSuffix)));
 }
 
 TEST(ResultNotes, TrendTableNamesItsSpanGreysOnABadSpanAndSaysWhenTheSpanHasNoDraw) {
