@@ -4,9 +4,9 @@
 
 #include "benchmarks.h"
 
-#include "app/backtest_service.h"
-#include "app/search_service.h"
-#include "app/workspace.h"
+#include "workspace/backtest_service.h"
+#include "workspace/search_service.h"
+#include "workspace/workspace.h"
 
 #include <ostream>
 #include <thread>

@@ -1,7 +1,7 @@
 #pragma once
 // The benchmark groups; bench_main runs them all (or those named on its command line).
 
-#include "app/workspace.h"
+#include "workspace/workspace.h"
 
 #include <chrono>
 #include <functional>

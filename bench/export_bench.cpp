@@ -3,9 +3,9 @@
 
 #include "benchmarks.h"
 
-#include "app/export_service.h"
-#include "app/workspace.h"
 #include "platform/xlsx_check.h"
+#include "workspace/export_service.h"
+#include "workspace/workspace.h"
 
 #include <filesystem>
 #include <stdexcept>

@@ -4,10 +4,10 @@
 
 #include "benchmarks.h"
 
-#include "app/gui/main_window.h"
-#include "app/gui/prompter.h"
-#include "app/workspace.h"
+#include "gui/common/prompter.h"
+#include "gui/window/main_window.h"
 #include "history/game_record.h"
+#include "workspace/workspace.h"
 
 #include <QAction>
 #include <QApplication>

@@ -5,12 +5,12 @@
 #include "benchmarks.h"
 #include "synthetic_history.h"
 
-#include "app/history_service.h"
-#include "app/workspace.h"
 #include "history/maintenance.h"
 #include "history/text_format.h"
 #include "platform/file_io.h"
 #include "platform/text_decoding.h"
+#include "workspace/history_service.h"
+#include "workspace/workspace.h"
 
 #include <algorithm>
 #include <chrono>

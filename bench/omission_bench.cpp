@@ -4,8 +4,8 @@
 
 #include "benchmarks.h"
 
-#include "app/workspace.h"
 #include "search/omission.h"
+#include "workspace/workspace.h"
 
 #include <optional>
 #include <ostream>

@@ -3,8 +3,8 @@
 
 #include "benchmarks.h"
 
-#include "app/plan_service.h"
-#include "app/workspace.h"
+#include "workspace/plan_service.h"
+#include "workspace/workspace.h"
 
 #include <ostream>
 

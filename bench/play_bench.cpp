@@ -4,8 +4,8 @@
 
 #include "benchmarks.h"
 
-#include "app/play_service.h"
-#include "app/workspace.h"
+#include "workspace/play_service.h"
+#include "workspace/workspace.h"
 
 #include <ostream>
 

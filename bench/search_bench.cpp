@@ -3,8 +3,8 @@
 
 #include "benchmarks.h"
 
-#include "app/search_service.h"
-#include "app/workspace.h"
+#include "workspace/search_service.h"
+#include "workspace/workspace.h"
 
 #include <algorithm>
 #include <ostream>

@@ -5,11 +5,11 @@
 #include "benchmarks.h"
 #include "synthetic_history.h"
 
-#include "app/export_service.h"
-#include "app/history_service.h"
 #include "history/period.h"
 #include "history/sheet_history.h"
 #include "platform/file_io.h"
+#include "workspace/export_service.h"
+#include "workspace/history_service.h"
 
 #include <filesystem>
 #include <stdexcept>

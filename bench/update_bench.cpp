@@ -1,7 +1,6 @@
 // The online update over loopback: an empty history brought up to date over 17 days of 84 draws
 // from a results site of our own, with the share of fetching, parsing and storing.
 
-#include "app/update_service.h"
 #include "benchmarks.h"
 #include "history/history_table.h"
 #include "history/page_draws.h"
@@ -9,6 +8,7 @@
 #include "platform/page_fetch.h"
 #include "site/results_site.h"
 #include "synthetic_history.h"
+#include "workspace/update_service.h"
 
 #include <algorithm>
 #include <ostream>

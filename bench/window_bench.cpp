@@ -4,9 +4,9 @@
 
 #include "benchmarks.h"
 
-#include "app/gui/main_window.h"
-#include "app/gui/prompter.h"
-#include "app/workspace.h"
+#include "gui/common/prompter.h"
+#include "gui/window/main_window.h"
+#include "workspace/workspace.h"
 
 #include <QApplication>
 #include <QCheckBox>

@@ -20,7 +20,7 @@ set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${pkg_src}/app.me
 
 target_compile_definitions(kelvora11s5 PRIVATE K11_APP_ID="${K11_APP_ID}")
 # An installed program keeps its data in the user's folder, never beside itself.
-set_property(SOURCE src/app/data_folder.cpp APPEND PROPERTY COMPILE_DEFINITIONS
+set_property(SOURCE src/workspace/data_folder.cpp APPEND PROPERTY COMPILE_DEFINITIONS
              K11_INSTALL_BINDIR="${CMAKE_INSTALL_FULL_BINDIR}")
 
 configure_file(${pkg_src}/app.desktop.in ${pkg_out}/${K11_APP_ID}.desktop @ONLY)

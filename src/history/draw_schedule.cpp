@@ -20,9 +20,9 @@ std::optional<int> parseClockTime(std::string_view text) {
 std::string clockTimeText(int minute) {
     const int hours = minute / 60;
     const int minutes = minute % 60;
-    std::string text;
-    text += static_cast<char>('0' + hours / 10);
-    text += static_cast<char>('0' + hours % 10);
+    // Hours past 99 in full: a digit of its own for each (never a byte past '9').
+    std::string text = std::to_string(hours);
+    if (text.size() < 2) text.insert(0, "0");
     text += ':';
     text += static_cast<char>('0' + minutes / 10);
     text += static_cast<char>('0' + minutes % 10);
@@ -34,9 +34,13 @@ std::optional<std::string> scheduleProblem(const DrawSchedule& schedule, int dra
         return "第一期的开奖时间必须在 00:00 到 23:59 之间";
     if (schedule.everyMinutes < 1) return "每期间隔必须至少1分钟";
     const int last = dueMinute(schedule, drawsPerDay);
-    if (last > 24 * 60)
-        return "按这个时间，当天第" + std::to_string(drawsPerDay) + "期要到次日" +
-               clockTimeText(last - 24 * 60) + "才开奖：最后一期最晚在 24:00 开奖";
+    if (last > 24 * 60) {
+        // Days after the first draw's day, and the time of day then.
+        const int days = (last - 1) / (24 * 60);
+        return "按这个时间，当天第" + std::to_string(drawsPerDay) + "期要到" +
+               (days == 1 ? std::string("次日") : std::to_string(days) + "天后的") +
+               clockTimeText(last - days * 24 * 60) + "才开奖：最后一期最晚在 24:00 开奖";
+    }
     return std::nullopt;
 }
 

@@ -31,6 +31,12 @@ std::string systemReason(int error) {
         return "文件名太长";
     case EIO:
         return "读写出错，磁盘可能有问题";
+    case EPIPE:
+        return "读取的一方已经关闭（管道已断开）";
+    case EBADF:
+        return "没有打开（已经关闭）";
+    case ENXIO:
+        return "另一端没有程序在读取";
     default:
         return std::string("系统错误：") + std::strerror(error);
     }
@@ -115,6 +121,20 @@ void writeDurably(const std::string& destination, const std::string& shown, Fill
     }
 }
 
+// Writes into a file that is not a regular file (a named pipe, a device) as it is: it cannot be
+// replaced by renaming a copy over it, which would put a regular file in its place. A named pipe
+// that no program reads is refused (ENXIO) rather than waited on for ever; once open, the writes
+// wait for the reader as usual.
+template <typename Fill> void writeInPlace(const std::string& path, Fill fill) {
+    Fd out(path, O_WRONLY | O_NOCTTY | O_NONBLOCK);
+    if (!out.ok()) throw FileError("无法写入" + quoted(path) + "：" + reason(errno));
+    const int flags = ::fcntl(out.get(), F_GETFL);
+    if (flags == -1 || ::fcntl(out.get(), F_SETFL, flags & ~O_NONBLOCK) == -1)
+        throw FileError("无法写入" + quoted(path) + "：" + reason(errno));
+    fill(out.get(), path);
+    if (!out.close()) throw FileError("无法写完" + quoted(path) + "：" + reason(errno));
+}
+
 } // namespace
 
 std::string replacedFile(const std::string& path) {
@@ -132,7 +152,13 @@ std::string replacedFile(const std::string& path) {
 }
 
 std::string pendingName(const std::string& path) {
-    return replacedFile(path) + ".new";
+    return replacedFile(path) + kPendingSuffix;
+}
+
+bool isSpecialFile(const std::string& path) {
+    struct stat info {};
+    return ::stat(replacedFile(path).c_str(), &info) == 0 && !S_ISREG(info.st_mode) &&
+           !S_ISDIR(info.st_mode);
 }
 
 std::string readFile(const std::string& path, std::uintmax_t maxBytes) {
@@ -184,6 +210,12 @@ void syncFile(const std::string& path) {
 }
 
 void writeFileAtomically(const std::string& path, std::string_view bytes) {
+    if (isSpecialFile(path)) {
+        writeInPlace(path, [&](int fd, const std::string& name) {
+            writeAll(fd, bytes.data(), bytes.size(), name);
+        });
+        return;
+    }
     const std::string pending = pendingName(path);
     writeDurably(pending, path, [&](int fd, const std::string& name) {
         writeAll(fd, bytes.data(), bytes.size(), name);
@@ -215,7 +247,42 @@ void writeDurableCopy(const std::string& source, const std::string& destination)
     });
 }
 
+void copyInto(const std::string& source, const std::string& target) {
+    Fd in(source, O_RDONLY);
+    if (!in.ok()) throw FileError("无法打开" + quoted(source) + "：" + reason(errno));
+    writeInPlace(target, [&](int fd, const std::string& name) {
+        std::string buffer(1 << 20, '\0');
+        for (;;) {
+            const ssize_t got = ::read(in.get(), buffer.data(), buffer.size());
+            if (got < 0) {
+                if (errno == EINTR) continue;
+                throw FileError("无法读取" + quoted(source) + "：" + reason(errno));
+            }
+            if (got == 0) break;
+            writeAll(fd, buffer.data(), static_cast<size_t>(got), name);
+        }
+    });
+}
+
+void putInPlace(const std::string& pending, const std::string& target) {
+    if (!isSpecialFile(target)) {
+        renameDurably(pending, target);
+        return;
+    }
+    try {
+        copyInto(pending, target);
+    } catch (...) {
+        ::unlink(pending.c_str());
+        throw;
+    }
+    ::unlink(pending.c_str());
+}
+
 void replaceWithCopy(const std::string& source, const std::string& target) {
+    if (isSpecialFile(target)) {
+        copyInto(source, target);
+        return;
+    }
     const std::string pending = pendingName(target);
     writeDurableCopy(source, pending);
     try {

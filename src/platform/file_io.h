@@ -22,11 +22,23 @@ std::string systemReason(int error);
 // is not a regular file: a folder, a named pipe, a device, or one larger than maxBytes).
 std::string readFile(const std::string& path, std::uintmax_t maxBytes = UINTMAX_MAX);
 
-// Replaces (or creates) path with bytes, atomically.
+// Replaces (or creates) path with bytes, atomically. A path that is (or leads to) a named pipe
+// or a device is written into as it is, never replaced by a regular file (a named pipe that no
+// program reads is refused).
 void writeFileAtomically(const std::string& path, std::string_view bytes);
 
-// Replaces (or creates) target with a copy of source, atomically.
+// Replaces (or creates) target with a copy of source, atomically; a named pipe or a device is
+// written into, as writeFileAtomically does.
 void replaceWithCopy(const std::string& source, const std::string& target);
+
+// Whether path is (or leads to) something that exists and is neither a regular file nor a folder:
+// a named pipe, a device, a socket.
+bool isSpecialFile(const std::string& path);
+// Copies source into target, which is written as it is (no replacement, no flush to a disk).
+void copyInto(const std::string& source, const std::string& target);
+// Puts a finished file written under pendingName(target) in target's place: renamed durably
+// over a regular file, or copied into a named pipe or a device and then removed.
+void putInPlace(const std::string& pending, const std::string& target);
 
 // The two halves of a replacement, for callers that must act in between (close a database):
 // writeDurableCopy copies source to destination and flushes it to the disk; renameDurably moves
@@ -43,7 +55,10 @@ void syncFile(const std::string& path);
 std::string replacedFile(const std::string& path);
 
 // The temporary name a replacement of path is written under before the rename: beside the file
-// replaced (see replacedFile), on its disk.
+// replaced (see replacedFile), on its disk, ending in kPendingSuffix. The suffix is the
+// program's own, so that a leftover of a killed write is known for ours, and a file of the
+// user's ("out.txt.new") is never overwritten or removed.
+inline constexpr const char* kPendingSuffix = ".kelvora11s5-new";
 std::string pendingName(const std::string& path);
 
 } // namespace platform

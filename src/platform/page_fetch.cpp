@@ -58,6 +58,11 @@ std::string networkErrorText(QNetworkReply* reply, bool& unreachable) {
 
 } // namespace
 
+bool isFetchableAddress(const std::string& url) {
+    const QUrl address(QString::fromStdString(url), QUrl::StrictMode);
+    return address.isValid() && !address.host().isEmpty();
+}
+
 FetchedPage fetchPage(const std::string& url, std::chrono::milliseconds timeout,
                       const std::function<bool()>& cancelled) {
     FetchedPage page;
@@ -67,7 +72,7 @@ FetchedPage fetchPage(const std::string& url, std::chrono::milliseconds timeout,
         return page;
     }
     const QUrl address(QString::fromStdString(url), QUrl::StrictMode);
-    if (!address.isValid() || address.host().isEmpty()) {
+    if (!isFetchableAddress(url)) {
         page.error = kNotAnAddress;
         page.unreachable = true;
         return page;

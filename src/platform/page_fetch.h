@@ -21,6 +21,9 @@ struct FetchedPage {
     bool unreachable = false;
 };
 
+// Whether url can be fetched at all: an address fetchPage reads (parsed strictly, with a host).
+bool isFetchableAddress(const std::string& url);
+
 // GETs url, waiting at most timeout for the whole answer. cancelled is asked every few
 // milliseconds while waiting; when it returns true the request is aborted.
 FetchedPage fetchPage(const std::string& url, std::chrono::milliseconds timeout,

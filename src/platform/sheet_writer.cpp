@@ -269,7 +269,8 @@ bool writeSheet(const std::string& path, const SheetGrid& grid, const SheetProgr
                             std::to_string(cells) + "个单元格中只有" + std::to_string(found.cells) +
                             "个）");
         syncFile(pending);
-        renameDurably(pending, path);
+        // A named pipe or a device at path gets the workbook's bytes; a file is replaced.
+        putInPlace(pending, path);
     } catch (...) {
         forgetPending();
         throw;

@@ -11,7 +11,7 @@ namespace {
 // The running figures of one play of the plan, the real one or a random run.
 struct RunFigures {
     std::int64_t played = 0;
-    std::int64_t chases = 0, chasesWon = 0, chasesLost = 0, chasesOpen = 0;
+    std::int64_t chases = 0, chasesWon = 0, chasesLost = 0, chasesOpen = 0, chasesCutShort = 0;
     std::int64_t staked = 0, won = 0, net = 0, peak = 0, maxDrawdown = 0, maxStake = 0;
     std::int64_t longestChase = 0;
     double expectedNet = 0; // what the stakes so far lose on average
@@ -32,7 +32,9 @@ RunFigures playPlan(const ChasePlan& plan, int prize, double ticketReturn,
     bool active = false, wonInChase = false;
     size_t start = 0;
     std::uint32_t tickets = 0;
-    int i = 0; // periods of the current chase bought
+    int i = 0;     // periods of the current chase bought
+    int level = 0; // the multiplier of the chase's period: i, or its losses so far
+    const bool byLosses = raisedOnLossOnly(plan.schedule);
     const std::vector<std::int64_t>* multipliers = nullptr;
     for (size_t k = 0; k < bought.size(); ++k) {
         if (!active && bought[k] > 0) {
@@ -41,13 +43,16 @@ RunFigures playPlan(const ChasePlan& plan, int prize, double ticketReturn,
             start = k;
             tickets = bought[k];
             i = 0;
+            level = 0;
             multipliers = &multipliersOf[tickets];
         }
         if (active) {
-            const std::int64_t multiplier = (*multipliers)[static_cast<size_t>(i)];
+            const std::int64_t multiplier = (*multipliers)[static_cast<size_t>(level)];
             const std::int64_t stake = multiplier * tickets * kTicketPrice;
             if (bankroll && stake > *bankroll + f.net) {
                 f.ruinedIndex = k;
+                // A chase under way ends here: won if it already was, else cut short.
+                if (i > 0) ++(wonInChase ? f.chasesWon : f.chasesCutShort);
                 return f;
             }
             if (i == 0) ++f.chases;
@@ -62,6 +67,7 @@ RunFigures playPlan(const ChasePlan& plan, int prize, double ticketReturn,
             f.peak = std::max(f.peak, f.net);
             f.maxDrawdown = std::max(f.maxDrawdown, f.peak - f.net);
             ++i;
+            if (!byLosses || h == 0) ++level;
             f.longestChase = std::max<std::int64_t>(f.longestChase, i);
             wonInChase = wonInChase || h > 0;
             if ((h > 0 && plan.stopOnWin) || i == plan.length) {
@@ -141,6 +147,7 @@ ChaseBacktest chaseBacktest(const SelectionSet& selections, int prize, const Cha
     r.chasesWon = real.chasesWon;
     r.chasesLost = real.chasesLost;
     r.chasesOpen = real.chasesOpen;
+    r.chasesCutShort = real.chasesCutShort;
     r.ruinedIndex = real.ruinedIndex;
     if (real.ruinedIndex) r.ruinedAt = periods[*real.ruinedIndex].period;
     r.staked = real.staked;
@@ -182,15 +189,18 @@ ChaseBacktest chaseBacktest(const SelectionSet& selections, int prize, const Cha
     ChaseRandomFigures random;
     random.runs = options.runs;
     double sum = 0;
-    std::int64_t notAbove = 0, ruinedRuns = 0;
+    std::int64_t ruinedRuns = 0;
     for (size_t run = 0; run < runs; ++run) {
         sum += static_cast<double>(finalNet[run]);
-        notAbove += finalNet[run] <= r.net;
         ruinedRuns += ruined[run];
     }
     const auto count = static_cast<double>(runs);
     random.netMean = sum / count;
-    random.percentile = static_cast<double>(notAbove) / count;
+    const RankShares rank = rankAmong(finalNet, r.net);
+    random.percentile = rank.midRank();
+    random.below = rank.below;
+    random.equal = rank.equal;
+    random.above = rank.above;
     random.ruinShare = static_cast<double>(ruinedRuns) / count;
     r.random = random;
     setRandomBand(r.curve, shownNet, runs);

@@ -14,6 +14,9 @@
 
 namespace play {
 
+// Each chase buys its periods at the schedule's multipliers; without stopOnWin a won chase goes
+// on to its length, the multiplier of a schedule raised on losses only (raisedOnLossOnly) left as
+// it was after a won period.
 struct ChasePlan {
     Schedule schedule;
     int length = 10; // 追号期数
@@ -25,8 +28,11 @@ struct ChasePlan {
 struct ChaseRandomFigures {
     int runs = 0;
     double netMean = 0;
-    double percentile = 0; // the share of runs whose net is <= the plan's net
-    double ruinShare = 0;  // the share of runs ruined within the tested periods
+    // The share of runs the plan did better than, a tie counting half (below + equal / 2), and
+    // the shares of runs whose net is below, equal to and above the plan's.
+    double percentile = 0;
+    double below = 0, equal = 0, above = 0;
+    double ruinShare = 0; // the share of runs ruined within the tested periods
 };
 
 struct ChaseBacktest {
@@ -40,7 +46,9 @@ struct ChaseBacktest {
     std::int64_t steps = 0;  // tested periods
     std::int64_t played = 0; // periods bought before the end or the ruin
     std::int64_t chases = 0, chasesWon = 0, chasesLost = 0;
-    std::int64_t chasesOpen = 0;          // still running at the last tested period
+    std::int64_t chasesOpen = 0;     // still running at the last tested period
+    std::int64_t chasesCutShort = 0; // stopped by the bankroll before a win
+    // chases = chasesWon + chasesLost + chasesOpen + chasesCutShort
     std::optional<std::int32_t> ruinedAt; // stored id of the period that could not be paid
     std::optional<size_t> ruinedIndex;    // its tested period (0 = the first)
     std::int64_t staked = 0, won = 0, net = 0;

@@ -149,11 +149,16 @@ Multipliers chaseMultipliers(const Schedule& s, int length, int tickets, int pri
 }
 
 ChaseTable chaseTable(const std::vector<std::int64_t>& multipliers, int tickets, int prize,
-                      double winChance, double ticketReturn, bool stopOnWin) {
+                      double winChance, double ticketReturn, bool stopOnWin,
+                      bool raisedOnLossOnly) {
     ChaseTable t;
     t.winChance = winChance;
     std::int64_t staked = 0;
     double reach = 1; // the chance of buying period i
+    // Going on after wins with a multiplier raised on losses only: the chances of j losses
+    // before period i, binomial(i - 1, 1 - q).
+    const bool byLosses = !stopOnWin && raisedOnLossOnly;
+    std::vector<double> losses{1.0};
     for (size_t k = 0; k < multipliers.size(); ++k) {
         ChaseRow row;
         row.i = static_cast<int>(k) + 1;
@@ -167,7 +172,18 @@ ChaseTable chaseTable(const std::vector<std::int64_t>& multipliers, int tickets,
         row.noWinYet = std::pow(1 - winChance, row.i);
         // A period's stake is set before its draw, which is independent of the earlier ones, so
         // it returns ticketReturn per yuan on average whatever the schedule.
-        t.expectedStaked += reach * static_cast<double>(row.stake);
+        if (byLosses) {
+            double stake = 0;
+            for (size_t j = 0; j < losses.size(); ++j)
+                stake += losses[j] * static_cast<double>(multipliers[j] * tickets * kTicketPrice);
+            t.expectedStaked += stake;
+            losses.push_back(0);
+            for (size_t j = losses.size() - 1; j > 0; --j)
+                losses[j] = losses[j] * winChance + losses[j - 1] * (1 - winChance);
+            losses[0] *= winChance;
+        } else {
+            t.expectedStaked += reach * static_cast<double>(row.stake);
+        }
         if (stopOnWin) reach = row.noWinYet;
         t.rows.push_back(row);
     }

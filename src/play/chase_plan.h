@@ -66,10 +66,19 @@ struct ChaseTable {
     double expectedStaked = 0;
 };
 
+// Whether the schedule moves on to its next multiplier only after a losing period: doubling
+// doubles after each loss, and a won period (of a chase that goes on after a win) leaves the
+// multiplier as it was. The others take the i-th period's multiplier whatever happened.
+inline bool raisedOnLossOnly(const Schedule& schedule) {
+    return schedule.kind == Schedule::Kind::Double;
+}
+
 // The table of a chase. winChance is q; ticketReturn is what one yuan staked returns on average
-// (prize × p ÷ price). Without stopOnWin every period is bought whatever happened before.
+// (prize × p ÷ price). Without stopOnWin every period is bought whatever happened before, at the
+// multiplier of its period, or with raisedOnLossOnly at the one of the losses before it.
 ChaseTable chaseTable(const std::vector<std::int64_t>& multipliers, int tickets, int prize,
-                      double winChance, double ticketReturn, bool stopOnWin);
+                      double winChance, double ticketReturn, bool stopOnWin,
+                      bool raisedOnLossOnly = false);
 
 // The chance that at least one of the tickets wins in a period, over every draw.
 double chanceOfAnyWin(const SelectionSet& selections, const std::vector<std::uint32_t>& tickets);

@@ -109,13 +109,9 @@ MoneyResult moneyFigures(const SelectionSet& selections, int prize,
     RandomFigures random;
     random.runs = options.runs;
     double sum = 0;
-    std::int64_t notAbove = 0;
-    for (std::int64_t net : finalNet) {
-        sum += static_cast<double>(net);
-        notAbove += net <= r.net;
-    }
+    for (std::int64_t net : finalNet) sum += static_cast<double>(net);
     random.netMean = sum / static_cast<double>(runs);
-    random.percentile = static_cast<double>(notAbove) / static_cast<double>(runs);
+    setRank(random, rankAmong(finalNet, r.net));
     r.random = random;
     setRandomBand(r.curve, shownNet, runs);
     return r;

@@ -28,9 +28,15 @@ struct RandomOptions {
 };
 
 struct RandomFigures {
-    int runs = 0;
+    int runs = 0; // 0 with exact figures
     double netMean = 0;
-    double percentile = 0; // the share of runs whose net is <= the bets' net
+    // The share of runs the bets did better than, a tie counting half: below + equal / 2. On
+    // uniformly random draws it is above 0.95 at most about 5 % of the time.
+    double percentile = 0;
+    // The shares of runs whose net is below, equal to and above the bets' net.
+    double below = 0, equal = 0, above = 0;
+    // Worked out from the exact distribution instead of runs.
+    bool exact = false;
 };
 
 // The running figures after a tested period, for the chart.

@@ -49,6 +49,21 @@ bool playRandomRuns(
     return !stop && progress.advance(runs);
 }
 
+RankShares rankAmong(const std::vector<std::int64_t>& nets, std::int64_t net) {
+    RankShares r;
+    if (nets.empty()) return r;
+    std::int64_t below = 0, equal = 0;
+    for (const std::int64_t n : nets) {
+        below += n < net;
+        equal += n == net;
+    }
+    const auto count = static_cast<double>(nets.size());
+    r.below = static_cast<double>(below) / count;
+    r.equal = static_cast<double>(equal) / count;
+    r.above = static_cast<double>(static_cast<std::int64_t>(nets.size()) - below - equal) / count;
+    return r;
+}
+
 void setRandomBand(std::vector<MoneyPoint>& curve, const std::vector<std::int64_t>& shownNet,
                    size_t runs) {
     std::vector<std::int64_t> column(runs);

@@ -32,6 +32,21 @@ bool playRandomRuns(
     const RandomOptions& options, std::uint32_t n, unsigned threads, history::Progress& progress,
     const std::function<void(size_t run, Random& random, TicketScratch& scratch)>& play);
 
+// Where a net stands among the runs' nets: the shares below, equal and above it, and the share
+// it did better than with a tie counting half (the mid-rank). Ties are no wins: a rule that
+// never hits, among runs that never hit either, stands at one half.
+struct RankShares {
+    double below = 0, equal = 0, above = 0;
+    double midRank() const { return below + equal / 2; }
+};
+RankShares rankAmong(const std::vector<std::int64_t>& nets, std::int64_t net);
+inline void setRank(RandomFigures& figures, const RankShares& rank) {
+    figures.percentile = rank.midRank();
+    figures.below = rank.below;
+    figures.equal = rank.equal;
+    figures.above = rank.above;
+}
+
 // Sets each chart point's low and high to 5 % and 95 % of the runs' net there; shownNet holds
 // curve.size() nets for each run, one run after another.
 void setRandomBand(std::vector<MoneyPoint>& curve, const std::vector<std::int64_t>& shownNet,

@@ -64,6 +64,23 @@ double OutcomeCover::chance(const TicketBits& kept) const {
     return static_cast<double>(count) / static_cast<double>(outcomes_);
 }
 
+std::vector<std::uint32_t>
+OutcomeCover::winCounts(const std::vector<std::uint32_t>& tickets) const {
+    std::vector<std::uint32_t> won(outcomes_, 0);
+    for (const auto t : tickets) {
+        const std::uint64_t* from = cover_.data() + t * words_;
+        for (size_t w = 0; w < words_; ++w)
+            for (std::uint64_t bits = from[w]; bits; bits &= bits - 1)
+                ++won[w * 64 + static_cast<size_t>(std::countr_zero(bits))];
+    }
+    std::vector<std::uint32_t> counts(1, 0);
+    for (const auto w : won) {
+        if (w >= counts.size()) counts.resize(w + 1, 0);
+        ++counts[w];
+    }
+    return counts;
+}
+
 const OutcomeCover& outcomeCoverOf(Play play) {
     static const std::vector<OutcomeCover> covers = [] {
         std::vector<OutcomeCover> all;

@@ -45,6 +45,9 @@ class OutcomeCover {
     size_t outcomes() const { return outcomes_; }
     // The share of the outcomes that some ticket of `kept` wins.
     double chance(const TicketBits& kept) const;
+    // How many outcomes exactly w of `tickets` (distinct selections) win, for w = 0 up to the
+    // most that win together.
+    std::vector<std::uint32_t> winCounts(const std::vector<std::uint32_t>& tickets) const;
 
   private:
     size_t outcomes_ = 0;

@@ -1,7 +1,7 @@
 #pragma once
 // The basic trend chart (基本走势图) over a span: per period the draw, the eleven numbers'
 // omissions at any position, and the shape columns of the whole draw; per number its figures
-// over the span with its recent heat (冷温热) and its 欲出几率.
+// over the span with its recent heat (冷温热) and its 欲出几率 (current ÷ average omission).
 
 #include "history/history_table.h"
 #include "history/zodiac.h"
@@ -11,6 +11,7 @@
 #include <array>
 #include <cstdint>
 #include <optional>
+#include <string>
 #include <vector>
 
 namespace search {
@@ -19,19 +20,52 @@ namespace search {
 inline constexpr std::array<Shape, 7> kBasicShapes = {
     Shape::Sum5, Shape::Span, Shape::Odd, Shape::Big, Shape::Prime, Shape::Route012, Shape::Repeat};
 
-// 热: drawn 3 or more times in the span's last 10 periods, 温: 1 or 2 times, 冷: never.
+// 冷温热 ranks a value by its last kHeatPeriods periods: carried in more of them is hotter and, at
+// equal counts, a smaller current omission is hotter. Two cut points split that rank into 冷, 温
+// and 热 as near thirds as its exact distribution on uniformly random draws allows, for the value's
+// chance a period (5/11 for a number at any position, 1/11 at one position). A span of fewer than
+// kHeatPeriods periods gets no label.
 enum class Heat { Cold, Warm, Hot };
 inline constexpr size_t kHeatPeriods = 10;
-Heat heatOf(std::int64_t drawnInLastTen);
 const char* heatCaption(Heat heat); // "冷", "温", "热"
+
+// A value's standing over the span's last kHeatPeriods periods.
+struct HeatRank {
+    std::int64_t count = 0;    // periods among them carrying the value
+    std::int64_t omission = 0; // its current omission
+    bool hotterThan(const HeatRank& other) const {
+        return count != other.count ? count > other.count : omission < other.omission;
+    }
+    bool operator==(const HeatRank&) const = default;
+};
+
+struct HeatRule {
+    double chance = 0;    // the value's chance a period
+    HeatRank coldEdge;    // the hottest rank that is still 冷
+    HeatRank hotEdge;     // the coldest rank that is 热
+    double coldShare = 0; // the exact shares of 冷, 温 and 热 on uniformly random draws (the
+    double warmShare = 0; // omission of a value the last ten periods lack counted as if the
+    double hotShare = 0;  // history went on before them)
+};
+
+// The rule for a value drawn with the given chance in each period.
+HeatRule heatRule(double chance);
+Heat heatOf(const HeatRule& rule, const HeatRank& rank);
+// The rule in words with its shares ("热：近10期开出6次及以上，或5次且最近一期开出；…").
+std::string heatRuleText(const HeatRule& rule);
 
 struct NumberFigures {
     ValueOmission omission;  // count, expected, average, max, current, max run
     std::int64_t last10 = 0; // periods among the span's last 10 that drew the number
-    double ratio = 0;        // 欲出几率: current ÷ average omission
-    Heat heat = Heat::Cold;
+    // 欲出几率: current ÷ average omission. A ratio that says how long the value has stayed away
+    // against its average; the value's chance in the next period is its chance in every period.
+    double ratio = 0;
+    std::optional<Heat> heat; // none for a span of fewer than kHeatPeriods periods
 };
 
+// The heat rule of the value of index v of an omission table: its chance in the span's last
+// period.
+HeatRule heatRuleOf(const OmissionTable& table, size_t v);
 // The figures of the value of index v of any omission table (a number at one position, too).
 NumberFigures figuresOf(const OmissionTable& table, size_t v);
 

@@ -103,7 +103,7 @@ void SearchStateWriter::loadAddedRows(platform::Database& db, const StoredHistor
     auto stmt = db.prepare(sql);
     for (size_t row = from; row < history.ids.size(); ++row) {
         stmt.bind(1, history.ids[row]);
-        if (!stmt.step()) throw platform::DbError("a stored draw is missing");
+        if (!stmt.step()) throw platform::DbError("历史号码中少了一期");
         int at = 1;
         for (auto& entry : columns_) {
             Column& column = entry.second;
@@ -179,7 +179,7 @@ class RowIndex {
         } else if (const auto found = sparse_.find(id); found != sparse_.end()) {
             return found->second;
         }
-        throw platform::DbError("the stored draws changed during the search");
+        throw platform::DbError("检索期间历史号码被改变了");
     }
 
   private:
@@ -215,7 +215,7 @@ void SearchStateWriter::writeChanges(platform::Database& db, const StoredHistory
             for (size_t c = 0; c < names.size(); ++c) sql += (c ? ", " : "") + names[c];
             auto stmt = db.prepare(sql + " FROM Lishi WHERE ID = ?1");
             stmt.bind(1, history.ids[0]);
-            if (!stmt.step()) throw platform::DbError("a stored draw is missing");
+            if (!stmt.step()) throw platform::DbError("历史号码中少了一期");
             for (size_t c = 0; c < names.size(); ++c) {
                 const int at = static_cast<int>(c);
                 first[c].null = stmt.isNullAt(at);
@@ -357,7 +357,7 @@ void SearchStateWriter::writeChanges(platform::Database& db, const StoredHistory
                     bindCell(update, static_cast<int>(c) + 1, c, row);
                 update.bind(static_cast<int>(names.size()) + 1, history.ids[row]);
                 update.run();
-                if (db.changes() != 1) throw platform::DbError("a stored draw is missing");
+                if (db.changes() != 1) throw platform::DbError("历史号码中少了一期");
             }
         } else {
             // Many rows, or nothing known of the stored values: one pass through the table. SQL

@@ -138,7 +138,8 @@ TEST(FileIo, AReplacementThroughALinkReplacesTheFileItLeadsToAndKeepsTheLink) {
     fs::create_symlink("b/real.txt", dir.file("a/first"));
     fs::create_symlink("../a/first", dir.file("data/export.txt"));
     EXPECT_EQ(replacedFile(dir.file("data/export.txt")), dir.file("data/../a/b/real.txt"));
-    EXPECT_EQ(pendingName(dir.file("data/export.txt")), dir.file("data/../a/b/real.txt.new"));
+    EXPECT_EQ(pendingName(dir.file("data/export.txt")),
+              dir.file("data/../a/b/real.txt") + kPendingSuffix);
 
     writeFileAtomically(dir.file("data/export.txt"), "new");
     EXPECT_TRUE(fs::is_symlink(dir.file("data/export.txt")));
@@ -149,7 +150,7 @@ TEST(FileIo, AReplacementThroughALinkReplacesTheFileItLeadsToAndKeepsTheLink) {
     EXPECT_EQ(text(dir.file("a/b/real.txt")), "copied");
     // Nothing was written beside the link.
     EXPECT_EQ(std::distance(fs::directory_iterator(dir.file("data")), fs::directory_iterator()), 1);
-    EXPECT_FALSE(fs::exists(dir.file("a/b/real.txt.new")));
+    EXPECT_FALSE(fs::exists(dir.file("a/b/real.txt") + kPendingSuffix));
 
     // A link that leads nowhere yet: the file is made where it leads.
     fs::create_symlink("a/b/later.txt", dir.file("dangling"));

@@ -196,6 +196,7 @@ TEST(ChaseBacktest, ChasesWonLostOpenAndRuinByHand) {
     EXPECT_EQ(r.staked, 6);
     EXPECT_EQ(r.net, -6);
     EXPECT_EQ(r.chases, 1);
+    EXPECT_EQ(r.chasesCutShort, 1); // the chase the bankroll stopped is counted as such
     EXPECT_EQ(r.chasesWon + r.chasesLost + r.chasesOpen, 0);
     EXPECT_EQ(r.curve.back().net, -6); // the chart stays where the ruin left it
 
@@ -205,13 +206,13 @@ TEST(ChaseBacktest, ChasesWonLostOpenAndRuinByHand) {
     EXPECT_EQ(r.chases, 0);
     EXPECT_EQ(r.ruinedAt, 16010101);
 
-    // Without stopping a won chase runs on to its length with its own multipliers.
+    // Without stopping a won chase runs on to its length; doubling waits for a loss.
     const auto early = front1Periods({1, 2, 3, 4});
     r = backtest(early, "double", 3, {}, false);
     EXPECT_EQ(r.chases, 2);
     EXPECT_EQ(r.chasesWon, 1);
     EXPECT_EQ(r.chasesOpen, 1);
-    EXPECT_EQ(r.staked, 2 + 4 + 8 + 2);
+    EXPECT_EQ(r.staked, 2 + 2 + 4 + 2);
     r = backtest(early, "double", 3, {}, true);
     EXPECT_EQ(r.chases, 2);
     EXPECT_EQ(r.staked, 2 + 2 + 4 + 8);
@@ -225,6 +226,51 @@ TEST(ChaseBacktest, ChasesWonLostOpenAndRuinByHand) {
     r = backtest(gaps, "fixed:1", 3);
     EXPECT_EQ(r.played, 2);
     EXPECT_EQ(r.chasesWon, 1);
+}
+
+TEST(ChaseBacktest, GoingOnAfterAWinDoublesAfterLossesOnly) {
+    // Won, lost, won, lost, lost, won, then lost twice: the multiplier doubles after each loss
+    // and stays after each win (1 1 2 2 4 8 | 1 2 for chases of six), where the calculator's
+    // column would have read 1 2 4 8 16 32.
+    const auto periods = front1Periods({1, 2, 1, 3, 4, 1, 5, 6});
+    auto r = backtest(periods, "double", 6, {}, false);
+    EXPECT_EQ(r.chases, 2);
+    EXPECT_EQ(r.chasesWon, 1);
+    EXPECT_EQ(r.chasesOpen, 1);
+    EXPECT_EQ(r.staked, 2 * (1 + 1 + 2 + 2 + 4 + 8) + 2 * (1 + 2));
+    EXPECT_EQ(r.won, 13 * (1 + 2 + 8));
+    EXPECT_EQ(r.maxStake, 16);
+    // Capped at 4: 1 1 2 2 4 4.
+    play::ChasePlan capped;
+    capped.schedule = schedule("double");
+    capped.length = 6;
+    capped.maxMultiplier = 4;
+    capped.stopOnWin = false;
+    history::NoProgress progress;
+    r = play::chaseBacktest(play::selectionsOf(Play::Front1), 13, capped,
+                            front1Periods({1, 2, 1, 3, 4, 1}), {0, 1}, progress);
+    EXPECT_EQ(r.staked, 2 * (1 + 1 + 2 + 2 + 4 + 4));
+    // Fixed and list multipliers go by the period of the chase, won or not.
+    EXPECT_EQ(backtest(periods, "list:1,2,3", 6, {}, false).staked,
+              2 * (1 + 2 + 3 + 3 + 3 + 3) + 2 * (1 + 2));
+    // Stopping at a win, doubling is the same either way: 1 | 1 2 | 1 2 4 | 1 2.
+    EXPECT_EQ(backtest(periods, "double", 6).staked, 2 * (1 + 3 + 7 + 3));
+
+    // The table's expected stake going on after wins: period i stakes 2 × 2^(losses before it),
+    // on average 2 × (q + 2(1 − q))^(i − 1) = 2 × (2 − q)^(i − 1).
+    const double q = 1.0 / 11;
+    const auto t = play::chaseTable(multipliers("double", 6), 1, 13, q, 13 * q / 2, false, true);
+    double expected = 0;
+    for (int i = 0; i < 6; ++i) expected += 2 * std::pow(2 - q, i);
+    EXPECT_NEAR(t.expectedStaked, expected, 1e-9);
+    EXPECT_NEAR(t.expectedNet, expected * (13 * q / 2 - 1), 1e-9);
+    // The same plan played over many random draws stakes that much a chase on average.
+    play::Random random(11, 0);
+    std::vector<int> first;
+    for (int k = 0; k < 6 * 3000; ++k) first.push_back(1 + static_cast<int>(random.below(11)));
+    r = backtest(front1Periods(first), "double", 6, {}, false);
+    EXPECT_EQ(r.chases, 3000);
+    EXPECT_NEAR(static_cast<double>(r.staked) / 3000, expected, 0.03 * expected);
 }
 
 TEST(ChaseBacktest, RandomRunsReproducibleAndRuinShared) {

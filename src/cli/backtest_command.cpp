@@ -1,0 +1,103 @@
+// The back-test command: the options of search or combo, the tested periods and the top values
+// taken. Prints the figures of each k; changes nothing stored.
+
+#include "cli/commands.h"
+#include "workspace/backtest_service.h"
+#include "workspace/figure_caveat.h"
+#include "workspace/search_service.h"
+
+#include <ostream>
+
+namespace app {
+
+namespace {
+
+int wholeOption(const std::string& name, const std::string& text, int low, int high) {
+    int value = 0;
+    for (char ch : text) {
+        if (ch < '0' || ch > '9' || value > high) value = high + 1;
+        if (value <= high) value = value * 10 + (ch - '0');
+    }
+    if (text.empty() || value < low || value > high)
+        throw UsageError{name + " 后面要跟" + std::to_string(low) + "到" + std::to_string(high) +
+                         "之间的整数"};
+    return value;
+}
+
+void printText(const search::BacktestResult& r, std::ostream& out) {
+    out << "回测：检验" << r.tested() + r.skipped << "期，其中" << r.skipped
+        << "期检索无结果未计入\n";
+    const auto header = backtestTableHeader();
+    for (size_t c = 0; c < header.size(); ++c) out << (c ? "\t" : "") << header[c];
+    out << '\n';
+    for (size_t row = 0; row < r.top.size(); ++row) {
+        for (size_t c = 0; c < header.size(); ++c)
+            out << (c ? "\t" : "") << backtestTableCell(r, row, static_cast<int>(c));
+        out << '\n';
+    }
+    out << "注意：" << kFigureCaveat << '\n';
+}
+
+void printJson(const search::BacktestResult& r, std::ostream& out) {
+    out << "{\"steps\":" << r.tested() << ",\"skipped\":" << r.skipped << ",\"top\":[";
+    for (size_t i = 0; i < r.top.size(); ++i) {
+        const auto& f = r.top[i];
+        out << (i ? "," : "") << "{\"k\":" << f.k << ",\"successes\":" << f.successes
+            << ",\"expected\":" << decimals3(f.expected)
+            << ",\"p_value\":" << significant4(f.pValue)
+            << ",\"p_adjusted\":" << significant4(f.pAdjusted) << "}";
+    }
+    out << "],\"caveat\":" << jsonString(kFigureCaveat) << "}\n";
+}
+
+int runBacktestCommand(CommandContext& c) {
+    BacktestOptions options;
+    std::vector<std::string> searchArgs;
+    for (size_t i = 0; i < c.args.size(); ++i) {
+        const std::string& a = c.args[i];
+        if (a == "--steps" || a == "--top") {
+            if (i + 1 >= c.args.size()) throw UsageError{a + " 后面要跟一个值"};
+            const std::string& text = c.args[++i];
+            if (a == "--steps")
+                options.steps = wholeOption(a, text, 1, kMaxBacktestSteps);
+            else
+                options.top = wholeOption(a, text, 1, kMaxBacktestTop);
+        } else if (a == "--from" || a == "--to") {
+            throw UsageError{"backtest 每个检验期都检索它之前的全部历史号码，不能用 " + a};
+        } else {
+            searchArgs.push_back(a);
+        }
+    }
+    bool json = false;
+    SearchShape shape;
+    if (const int status = applySearchOptions(c, searchArgs, SearchChoice::BySize, shape, &json);
+        status != kExitOk)
+        return status;
+    SearchService searches(c.workspace);
+    BacktestService service(c.workspace, searches);
+    history::NoProgress progress;
+    search::BacktestResult result;
+    const Outcome outcome = service.run(shape.combination ? search::SearchType::Combination
+                                                          : search::SearchType::Pattern,
+                                        shape.positions, options, progress, result);
+    if (!outcome.ok) {
+        c.err << outcome.message << "\n";
+        return kExitRefused;
+    }
+    if (json)
+        printJson(result, c.out);
+    else
+        printText(result, c.out);
+    return kExitOk;
+}
+
+} // namespace
+
+void addBacktestCommands(std::vector<CommandSpec>& table) {
+    table.push_back({"backtest",
+                     "backtest [options of search, or of combo with --size K] [--steps M] "
+                     "[--top T] [--json]",
+                     true, runBacktestCommand});
+}
+
+} // namespace app

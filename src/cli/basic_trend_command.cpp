@@ -1,0 +1,154 @@
+#include "cli/basic_trend_command.h"
+
+#include "history/period.h"
+#include "search/basic_trend.h"
+
+#include <ostream>
+
+namespace app {
+
+namespace {
+
+int parsePeriod(const std::string& option, const std::string& text) {
+    const auto period = history::parseTenDigitPeriod(text);
+    if (!period) throw UsageError{option + " 后面要跟十位期号，例如2016090801"};
+    return *period;
+}
+
+std::string drawText(const history::HistoryRow& row) {
+    std::string text;
+    for (const int n : row.numbers()) {
+        if (!text.empty()) text += ' ';
+        text += history::format00(n);
+    }
+    return text;
+}
+
+// The text of a shape column as the window shows it; empty where there is no value.
+std::string shapeText(const search::BasicTrend& trend, size_t i, size_t k) {
+    const auto value = trend.shape(i, k);
+    return value ? search::shapeLabel(search::kBasicShapes[k], *value) : std::string();
+}
+
+void printRows(const search::BasicTrend& trend, const Workspace& w, std::ostream& out) {
+    const search::OmissionTable& numbers = trend.numbers();
+    for (size_t i = 0; i < trend.periods(); ++i) {
+        const size_t row = trend.firstRow() + i;
+        out << w.historyPeriodText(row) << '\t' << drawText(w.rows()[row]);
+        for (size_t v = 0; v < numbers.values().size(); ++v) out << '\t' << numbers.omission(i, v);
+        for (size_t k = 0; k < search::kBasicShapes.size(); ++k)
+            out << '\t' << shapeText(trend, i, k);
+        out << '\n';
+    }
+}
+
+template <class F> void printList(std::ostream& out, const char* name, size_t count, F value) {
+    out << '"' << name << "\": [";
+    for (size_t v = 0; v < count; ++v) out << (v ? ", " : "") << value(v);
+    out << ']';
+}
+
+void printJson(const search::BasicTrend& trend, const Workspace& w, std::ostream& out) {
+    const search::OmissionTable& numbers = trend.numbers();
+    const size_t values = numbers.values().size();
+    // Keys of the shape columns, in the order of kBasicShapes.
+    static const char* const kShapeKeys[] = {"sum",   "span",  "odd",   "big",
+                                             "prime", "route", "repeat"};
+    out << "{\"periods\": " << trend.periods() << ", \"rows\": [";
+    for (size_t i = 0; i < trend.periods(); ++i) {
+        const size_t row = trend.firstRow() + i;
+        out << (i ? ", " : "") << "{\"period\": " << jsonString(w.historyPeriodText(row))
+            << ", \"draw\": " << jsonString(drawText(w.rows()[row])) << ", ";
+        printList(out, "cells", values, [&](size_t v) { return numbers.omission(i, v); });
+        for (size_t k = 0; k < search::kBasicShapes.size(); ++k) {
+            out << ", \"" << kShapeKeys[k] << "\": ";
+            const auto value = trend.shape(i, k);
+            const auto s = search::kBasicShapes[k];
+            if (!value)
+                out << "null";
+            else if (s == search::Shape::Odd || s == search::Shape::Big ||
+                     s == search::Shape::Prime || s == search::Shape::Route012)
+                out << jsonString(search::shapeLabel(s, *value));
+            else
+                out << *value;
+        }
+        out << '}';
+    }
+    out << "], \"summary\": {";
+    const auto& f = trend.figures();
+    printList(out, "count", values, [&](size_t v) { return f[v].omission.count; });
+    out << ", ";
+    printList(out, "expected", values, [&](size_t v) { return decimals3(f[v].omission.expected); });
+    out << ", ";
+    printList(out, "average", values, [&](size_t v) { return decimals3(f[v].omission.average); });
+    out << ", ";
+    printList(out, "max", values, [&](size_t v) { return f[v].omission.max; });
+    out << ", ";
+    printList(out, "current", values, [&](size_t v) { return f[v].omission.current; });
+    out << ", ";
+    printList(out, "max_run", values, [&](size_t v) { return f[v].omission.maxRun; });
+    out << ", ";
+    printList(out, "last10", values, [&](size_t v) { return f[v].last10; });
+    out << ", ";
+    // 欲出几率 under its old key and under one that says what it is.
+    for (const char* key : {"ratio", "omission_ratio"}) {
+        printList(out, key, values, [&](size_t v) { return decimals3(f[v].ratio); });
+        out << ", ";
+    }
+    printList(out, "heat", values, [&](size_t v) {
+        return f[v].heat ? jsonString(search::heatCaption(*f[v].heat)) : std::string("null");
+    });
+    out << ", \"heat_rule\": "
+        << jsonString(search::heatRuleText(search::heatRuleOf(trend.numbers(), 0))) << "}}\n";
+}
+
+} // namespace
+
+int runBasicTrend(CommandContext& c) {
+    std::optional<int> from, to;
+    bool json = false;
+    const auto& args = c.args;
+    for (size_t i = 0; i < args.size(); ++i) {
+        const std::string& a = args[i];
+        const auto value = [&]() -> const std::string& {
+            if (i + 1 >= args.size()) throw UsageError{a + " 后面要跟一个值"};
+            return args[++i];
+        };
+        if (a == "--basic")
+            continue;
+        else if (a == "--from")
+            from = parsePeriod(a, value());
+        else if (a == "--to")
+            to = parsePeriod(a, value());
+        else if (a == "--json")
+            json = true;
+        else
+            throw UsageError{"omission --basic 只能与 --from、--to 和 --json 一起用，不能用 " + a};
+    }
+    Workspace& w = c.workspace;
+    if (w.rows().empty()) {
+        c.err << "没有历史号码，无法统计遗漏。\n";
+        return kExitRefused;
+    }
+    search::OmissionRequest request;
+    if (from || to) {
+        request.spanStart = from.value_or(0);
+        request.spanEnd = to.value_or(history::kLastPeriod);
+    }
+    request.zodiacBase = w.settings().zodiacBase;
+    request.segmentBase = w.settings().segmentBase;
+    w.ensureKinds({history::Number});
+    const search::BasicTrend trend(w.rows(), request, w.zodiac());
+    if (trend.periods() == 0) {
+        c.err << "统计范围内没有开奖期（" << (from ? history::tenDigit(*from) : "最早一期")
+              << " 至 " << (to ? history::tenDigit(*to) : "最新一期") << "），请改正起止期号。\n";
+        return kExitRefused;
+    }
+    if (json)
+        printJson(trend, w, c.out);
+    else
+        printRows(trend, w, c.out);
+    return kExitOk;
+}
+
+} // namespace app

@@ -1,0 +1,149 @@
+// The draw clock and the omission alerts from the command line: clock [--json] [--at TIME],
+// alerts [--json] [--add RULE] [--remove N].
+
+#include "cli/live_commands.h"
+#include "cli/commands.h"
+#include "workspace/draw_clock.h"
+#include "workspace/live_service.h"
+
+#include <cstdio>
+
+#include <ostream>
+
+namespace app {
+
+std::optional<SystemTime> parseBeijingMoment(const std::string& text) {
+    // YYYY-MM-DDTHH:MM or YYYY-MM-DDTHH:MM:SS (a space may stand for the T).
+    if ((text.size() != 16 && text.size() != 19) || (text[10] != 'T' && text[10] != ' '))
+        return std::nullopt;
+    const history::Date day = history::parseIsoDay(text.substr(0, 10));
+    const auto minute = history::parseClockTime(text.substr(11, 5));
+    if (!day.ok() || !minute) return std::nullopt;
+    int seconds = 0;
+    if (text.size() == 19) {
+        const char a = text[17], b = text[18];
+        if (text[16] != ':' || a < '0' || a > '5' || b < '0' || b > '9') return std::nullopt;
+        seconds = (a - '0') * 10 + (b - '0');
+    }
+    return beijingMoment(day, *minute) + std::chrono::seconds(seconds);
+}
+
+int newestStoredPeriod(Workspace& workspace) {
+    const auto& rows = workspace.rows();
+    return rows.empty() ? 0 : rows.back().period;
+}
+
+namespace {
+
+int clock(CommandContext& c) {
+    bool json = false;
+    SystemTime now = std::chrono::system_clock::now();
+    for (size_t i = 0; i < c.args.size(); ++i) {
+        const std::string& a = c.args[i];
+        if (a == "--json") {
+            json = true;
+        } else if (a == "--at" && i + 1 < c.args.size()) {
+            const std::string& text = c.args[++i];
+            const auto at = parseBeijingMoment(text);
+            if (!at)
+                throw UsageError{"--at 后面要跟北京时间 年-月-日T时:分[:秒]，例如 "
+                                 "2016-09-08T10:05，不是“" +
+                                 text + "”"};
+            // Period ids hold two digits of the year: another century has no period of its own.
+            const int year = static_cast<int>(beijingDay(*at).year());
+            if (year < 2000 || year > 2099)
+                throw UsageError{"--at 的年份要在2000到2099之间（期号只记年份的后两位），不是“" +
+                                 text + "”"};
+            now = *at;
+        } else if (a == "--at") {
+            throw UsageError{"--at 后面要跟北京时间 年-月-日T时:分[:秒]"};
+        } else {
+            throw UsageError{"没有这个选项：" + a};
+        }
+    }
+    const history::Game game = c.workspace.settings().game;
+    const ClockReading reading = readClock(now, game, c.workspace.settings().schedule(game),
+                                           newestStoredPeriod(c.workspace));
+    c.out << (json ? clockJson(reading, game) : reading.text) << "\n";
+    return kExitOk;
+}
+
+std::string averageText(double average) {
+    char buffer[32];
+    std::snprintf(buffer, sizeof buffer, "%.1f", average);
+    return buffer;
+}
+
+int alerts(CommandContext& c) {
+    bool json = false;
+    LiveService live(c.workspace);
+    for (size_t i = 0; i < c.args.size(); ++i) {
+        const std::string& a = c.args[i];
+        if (a == "--json") {
+            json = true;
+        } else if ((a == "--add" || a == "--remove") && i + 1 >= c.args.size()) {
+            throw UsageError{a + " 后面要跟一个值"};
+        } else if (a == "--add" && i + 1 < c.args.size()) {
+            if (auto added = live.addRule(c.args[++i]); !added.ok) {
+                c.err << added.message << "\n";
+                return kExitRefused;
+            }
+        } else if (a == "--remove" && i + 1 < c.args.size()) {
+            const std::string& n = c.args[++i];
+            const bool digits = !n.empty() && n.size() < 6 &&
+                                n.find_first_not_of("0123456789") == std::string::npos;
+            if (!digits || std::stoi(n) < 1)
+                throw UsageError{"--remove 后面要跟提醒规则的序号（alerts 列出的第一列），不是“" +
+                                 n + "”"};
+            if (auto removed = live.removeRule(static_cast<size_t>(std::stoi(n) - 1));
+                !removed.ok) {
+                c.err << removed.message << "\n";
+                return kExitRefused;
+            }
+        } else {
+            throw UsageError{"没有这个选项：" + a};
+        }
+    }
+    // Items are numbered as they are stored, so that --remove N names the same one; those that
+    // cannot be read are named on stderr and stay until removed.
+    if (const auto problem = c.workspace.settingsFile().unreadableLines())
+        c.err << *problem << "\n";
+    const auto items = live.ruleItems();
+    bool first = true;
+    if (json) c.out << "[";
+    for (size_t r = 0; r < items.size(); ++r) {
+        if (!items[r].rule) {
+            c.err << unreadableRuleText(r + 1, items[r]) << "（用 alerts --remove " << r + 1
+                  << " 删除）\n";
+            continue;
+        }
+        const AlertRule& rule = *items[r].rule;
+        const auto met = live.meetingNow(rule);
+        if (json) {
+            c.out << (first ? "" : ", ") << "{\"rule\": " << jsonString(alertRuleLabel(rule))
+                  << ", \"selections\": [";
+            for (size_t i = 0; i < met.size(); ++i)
+                c.out << (i ? ", " : "") << "{\"selection\": " << jsonString(met[i].selection)
+                      << ", \"current\": " << met[i].current
+                      << ", \"average\": " << averageText(met[i].average) << "}";
+            c.out << "]}";
+            first = false;
+            continue;
+        }
+        c.out << r + 1 << "\t" << alertRuleLabel(rule) << "\t";
+        for (size_t i = 0; i < met.size(); ++i)
+            c.out << (i ? " " : "") << met[i].selection << "(" << met[i].current << ")";
+        c.out << "\n";
+    }
+    if (json) c.out << "]\n";
+    return kExitOk;
+}
+
+} // namespace
+
+void addLiveCommands(std::vector<CommandSpec>& table) {
+    table.push_back({"clock", "clock [--json] [--at YYYY-MM-DDTHH:MM[:SS]]", false, clock});
+    table.push_back({"alerts", "alerts [--json] [--add RULE] [--remove N]", true, alerts});
+}
+
+} // namespace app

@@ -1,0 +1,205 @@
+// Commands that replace, trim or bring up to date the history: import, trim, delete-newest, clear,
+// rebuild, repair, update.
+
+#include "cli/commands.h"
+#include "cli/live_commands.h"
+#include "history/period.h"
+#include "workspace/history_service.h"
+#include "workspace/update_service.h"
+
+#include <algorithm>
+#include <csignal>
+#include <ostream>
+
+#include <signal.h>
+
+namespace app {
+
+namespace {
+
+void printReported(const HistoryResult& result, std::ostream& err) {
+    for (const auto& line : result.reported)
+        err << "line " << line.line << ": " << line.reason << "\n";
+}
+
+// A refused or failed operation: its message on stderr, status 1.
+int refused(const HistoryResult& result, CommandContext& c) {
+    c.err << result.outcome.message << "\n";
+    return kExitRefused;
+}
+
+int import(CommandContext& c) {
+    if (c.args.size() != 1) throw UsageError{"import 后面要跟一个文件"};
+    history::NoProgress progress;
+    const HistoryResult result = HistoryService(c.workspace).importFile(c.args[0], progress);
+    printReported(result, c.err);
+    if (!result.outcome.ok) {
+        // The lines are printed above; the message's first line says what happened.
+        const auto& message = result.outcome.message;
+        c.err << message.substr(0, message.find('\n')) << "\n";
+        return kExitRefused;
+    }
+    c.out << "imported " << result.stored << ", skipped " << result.reported.size() << "\n";
+    if (!result.backupFile.empty()) c.err << "原来的历史号码已备份到 " << result.backupFile << "\n";
+    return kExitOk;
+}
+
+// What a deletion did. A compaction that fails after the history changed still exits 1.
+int reportDeletion(const HistoryResult& result, CommandContext& c) {
+    if (!result.outcome.ok && !result.changed) return refused(result, c);
+    printReported(result, c.err);
+    if (!result.backupFile.empty() && result.removed > 0)
+        c.err << "删除的历史号码已保存到 " << result.backupFile << "\n";
+    c.out << "deleted " << result.removed << ", kept " << c.workspace.rows().size() << "\n";
+    if (!result.outcome.ok) return refused(result, c);
+    return kExitOk;
+}
+
+int trim(CommandContext& c) {
+    if (c.args.size() != 2 || (c.args[0] != "--to" && c.args[0] != "--last"))
+        throw UsageError{"trim 要用 --to 期号 或 --last 期数"};
+    HistoryService service(c.workspace);
+    history::NoProgress progress;
+    if (c.args[0] == "--last") {
+        // Asking for more than there is would empty the history: that is what clear is for.
+        if (auto open = c.workspace.requireDatabase(); !open.ok) {
+            c.err << open.message << "\n";
+            return kExitRefused;
+        }
+        const DeletionPlan plan = service.planDeleteLast(c.args[1]);
+        if (plan.outcome.ok && plan.moreThanStored) {
+            c.err << "历史号码只有" << plan.stored << "期，没有删除，历史号码没有改变。"
+                  << "要删除全部历史号码请用 clear。\n";
+            return kExitRefused;
+        }
+    }
+    const HistoryResult result = c.args[0] == "--to" ? service.cutBackTo(c.args[1], progress)
+                                                     : service.deleteLast(c.args[1], progress);
+    return reportDeletion(result, c);
+}
+
+int deleteNewest(CommandContext& c) {
+    if (!c.args.empty()) throw UsageError{"delete-newest 不带参数"};
+    const HistoryResult result = HistoryService(c.workspace).deleteNewest();
+    if (result.outcome.ok && result.removed == 0) return refused(result, c);
+    return reportDeletion(result, c);
+}
+
+int clear(CommandContext& c) {
+    if (!c.args.empty()) throw UsageError{"clear 不带参数"};
+    const HistoryResult result = HistoryService(c.workspace).clearHistory();
+    if (!result.backupFile.empty()) c.err << "清空前已备份到 " << result.backupFile << "\n";
+    HistoryResult reported = result;
+    reported.backupFile.clear(); // said above
+    return reportDeletion(reported, c);
+}
+
+int rebuild(CommandContext& c) {
+    if (!c.args.empty()) throw UsageError{"rebuild 不带参数"};
+    history::NoProgress progress;
+    const HistoryResult result = HistoryService(c.workspace).rebuild(progress);
+    if (!result.outcome.ok) return refused(result, c);
+    c.out << "rebuilt " << result.stored << "\n";
+    return kExitOk;
+}
+
+int repair(CommandContext& c) {
+    if (!c.args.empty()) throw UsageError{"repair 不带参数"};
+    history::NoProgress progress;
+    const HistoryResult result = HistoryService(c.workspace).repairDamaged(progress);
+    if (!result.outcome.ok) return refused(result, c);
+    // What was removed and where it was saved, then the count as the other commands print it.
+    c.err << result.outcome.message << "\n";
+    c.out << "removed " << result.removed << ", kept " << result.stored << "\n";
+    return kExitOk;
+}
+
+// Ctrl+C or a termination request during an update: the update stops at its next look (within
+// a few milliseconds of waiting for a page), before anything is stored. Once storing has begun it
+// completes; it is one transaction either way.
+volatile std::sig_atomic_t stopAsked = 0;
+
+void askToStop(int) {
+    stopAsked = 1;
+}
+
+class StoppableUpdate : public UpdateProgress {
+  public:
+    StoppableUpdate() {
+        stopAsked = 0;
+        struct sigaction action {};
+        action.sa_handler = askToStop;
+        sigemptyset(&action.sa_mask);
+        sigaction(SIGINT, &action, &oldInterrupt_);
+        sigaction(SIGTERM, &action, &oldTerminate_);
+    }
+    ~StoppableUpdate() override {
+        sigaction(SIGINT, &oldInterrupt_, nullptr);
+        sigaction(SIGTERM, &oldTerminate_, nullptr);
+    }
+    StoppableUpdate(const StoppableUpdate&) = delete;
+    StoppableUpdate& operator=(const StoppableUpdate&) = delete;
+    void fetching(const std::string&, size_t, size_t) override {}
+    bool cancelled() override { return stopAsked != 0; }
+
+  private:
+    struct sigaction oldInterrupt_ {};
+    struct sigaction oldTerminate_ {};
+};
+
+int update(CommandContext& c) {
+    if (std::find(c.args.begin(), c.args.end(), "--watch") != c.args.end()) return watchUpdates(c);
+    Workspace& w = c.workspace;
+    w.settingsFile().setPersistent(false); // --site is for this run only
+    for (size_t i = 0; i < c.args.size(); ++i) {
+        const std::string& a = c.args[i];
+        if (i + 1 >= c.args.size() || (a != "--site" && a != "--today"))
+            throw UsageError{"update 只有 --site 网址 和 --today 年-月-日 两个选项"};
+        const std::string& value = c.args[++i];
+        if (a == "--site") {
+            if (auto outcome = w.setSetting("UpdateSite", value); !outcome.ok)
+                throw UsageError{outcome.message};
+        } else {
+            const auto day = history::parseIsoDay(value);
+            if (!day.ok())
+                throw UsageError{"--today 后面要跟日期，如2016-09-08，不是“" + value + "”"};
+            w.setToday(day);
+        }
+    }
+    StoppableUpdate progress;
+    const UpdateResult result = UpdateService(w).update(progress);
+    if (!result.outcome.ok && result.stoppedDay.empty()) {
+        c.err << result.outcome.message << "\n";
+        return kExitRefused;
+    }
+    for (const auto& skipped : result.skipped)
+        c.err << "skipped " << skipped.what << ": " << skipped.reason << "\n";
+    for (int period : result.unlisted)
+        c.err << "unlisted " << history::gridPeriodText(period, w.settings().game)
+              << ": 页面未列出\n";
+    for (const auto& day : result.daysWithoutDraws)
+        c.err << "no draws " << day << ": 当天没有开奖\n";
+    if (!result.stoppedDay.empty())
+        c.err << "stopped at " << result.stoppedDay << ": " << result.stopReason << "\n";
+    if (!result.removedFile.empty())
+        c.err << "removed draws saved to " << result.removedFile << "\n";
+    c.out << "stored " << result.stored << ", skipped " << result.skipped.size() << ", removed "
+          << result.removed << "\n";
+    return result.complete() ? kExitOk : kExitRefused;
+}
+
+} // namespace
+
+void addMaintenanceCommands(std::vector<CommandSpec>& table) {
+    table.push_back({"import", "import FILE", true, import});
+    table.push_back({"trim", "trim --to ID | trim --last N", true, trim});
+    table.push_back({"delete-newest", "delete-newest", true, deleteNewest});
+    table.push_back({"clear", "clear", true, clear});
+    table.push_back({"rebuild", "rebuild", true, rebuild});
+    table.push_back({"repair", "repair", true, repair});
+    table.push_back(
+        {"update", "update [--site URL] [--today YYYY-MM-DD] [--watch [--until HH:MM] [--poll S]]",
+         true, update});
+}
+
+} // namespace app

@@ -1,0 +1,64 @@
+#include "cli/pick_rule.h"
+
+namespace app {
+
+void PickRuleOptions::setRule(PickRule chosen) {
+    // --pick may be repeated; any other second rule is refused.
+    if (rule_ && !(*rule_ == PickRule::Fixed && chosen == PickRule::Fixed))
+        throw UsageError{words_.oneRule};
+    rule_ = chosen;
+}
+
+void PickRuleOptions::take(const std::string& option,
+                           const std::function<const std::string&()>& value) {
+    if (option == "--pick") {
+        setRule(PickRule::Fixed);
+        tickets_.push_back(value());
+        return;
+    }
+    const std::string& from = value();
+    if (from == "coldest")
+        setRule(PickRule::Coldest);
+    else if (from == "hottest")
+        setRule(PickRule::Hottest);
+    else if (from == "search")
+        setRule(PickRule::Search);
+    else
+        throw UsageError{words_.unknownFrom(from)};
+}
+
+void PickRuleOptions::requireRule() const {
+    if (!rule_) throw UsageError{words_.needRule};
+}
+
+int PickRuleOptions::apply(CommandContext& c, BetRequest& bet) const {
+    requireRule();
+    if (*rule_ != PickRule::Search && !searchArgs_.empty())
+        throw UsageError{words_.unknownOption(searchArgs_.front())};
+    bet.rule = *rule_;
+    bet.tickets.insert(bet.tickets.end(), tickets_.begin(), tickets_.end());
+    if (*rule_ != PickRule::Search) return kExitOk;
+    SearchShape shape;
+    if (const int status = applySearchOptions(c, searchArgs_, SearchChoice::BySize, shape);
+        status != kExitOk)
+        return status;
+    bet.searchType =
+        shape.combination ? search::SearchType::Combination : search::SearchType::Pattern;
+    bet.positions = shape.positions;
+    return kExitOk;
+}
+
+bool takeRunOption(const std::string& option, const std::function<const std::string&()>& value,
+                   BetRequest& bet) {
+    if (option == "--steps")
+        bet.steps = static_cast<int>(wholeOptionValue(option, value(), 1, kMaxBetSteps));
+    else if (option == "--random")
+        bet.randomRuns = static_cast<int>(wholeOptionValue(option, value(), 0, kMaxRandomRuns));
+    else if (option == "--seed")
+        bet.seed = wholeOptionValue(option, value(), 0, UINT64_MAX);
+    else
+        return false;
+    return true;
+}
+
+} // namespace app

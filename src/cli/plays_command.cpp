@@ -1,0 +1,204 @@
+// The commands of the plays: plays (a play's omission table) and bet (the money back-test of a
+// way of picking tickets). Neither changes anything stored.
+
+#include "cli/commands.h"
+#include "cli/money_json.h"
+#include "cli/pick_rule.h"
+#include "history/period.h"
+#include "workspace/figure_caveat.h"
+#include "workspace/number_text.h"
+#include "workspace/play_service.h"
+
+#include <ostream>
+
+namespace app {
+
+namespace {
+
+play::Play parsePlay(const std::string& code) {
+    if (const auto p = play::playOfCode(code)) return *p;
+    throw UsageError{"--play 是 q1、r2、r3、r4、r5、r6、r7、r8、q2d、q2g、q3d、q3g 之一，不是“" +
+                     code + "”"};
+}
+
+int parsePeriod(const std::string& option, const std::string& text) {
+    const auto period = history::parseTenDigitPeriod(text);
+    if (!period) throw UsageError{option + " 后面要跟十位期号，例如2016090801"};
+    return *period;
+}
+
+// The value after the option at args[i] (i moves on to it).
+const std::string& valueAfter(const std::vector<std::string>& args, size_t& i) {
+    if (i + 1 >= args.size()) throw UsageError{args[i] + " 后面要跟一个值"};
+    return args[++i];
+}
+
+std::string optionalNumber(const std::optional<std::int64_t>& value) {
+    return value ? std::to_string(*value) : "null";
+}
+
+int runPlays(CommandContext& c) {
+    std::optional<play::Play> which;
+    std::optional<int> from, to;
+    int sortColumn = -1;
+    std::optional<size_t> top;
+    bool json = false;
+    const auto& args = c.args;
+    auto value = [&](size_t& i) -> const std::string& { return valueAfter(args, i); };
+    for (size_t i = 0; i < args.size(); ++i) {
+        const std::string& a = args[i];
+        if (a == "--play") {
+            which = parsePlay(value(i));
+        } else if (a == "--from") {
+            from = parsePeriod(a, value(i));
+        } else if (a == "--to") {
+            to = parsePeriod(a, value(i));
+        } else if (a == "--sort") {
+            const std::string& s = value(i);
+            sortColumn = s == "current" ? 3
+                         : s == "count" ? 1
+                         : s == "max"   ? 6
+                         : s == "ratio" ? 9
+                                        : -2;
+            if (sortColumn == -2)
+                throw UsageError{"--sort 是 current、count、max或ratio，不是“" + s + "”"};
+        } else if (a == "--top") {
+            top = static_cast<size_t>(wholeOptionValue(a, value(i), 1, 1000000));
+        } else if (a == "--json") {
+            json = true;
+        } else {
+            throw UsageError{"没有这个选项：" + a};
+        }
+    }
+    if (!which) throw UsageError{"要用 --play 给出玩法"};
+
+    SearchService searches(c.workspace);
+    PlayService service(c.workspace, searches);
+    PlayTableResult result;
+    if (const Outcome outcome = service.table(*which, from, to, result); !outcome.ok) {
+        c.err << outcome.message << "\n";
+        return kExitRefused;
+    }
+    const play::PlayTable& table = *result.table;
+    const play::TableSort sort = sortColumn == 3   ? play::TableSort::Current
+                                 : sortColumn == 1 ? play::TableSort::Count
+                                 : sortColumn == 6 ? play::TableSort::Max
+                                 : sortColumn == 9 ? play::TableSort::Ratio
+                                                   : play::TableSort::Selection;
+    auto order = table.order(sort);
+    if (top && *top < order.size()) order.resize(*top);
+
+    const Workspace& w = c.workspace;
+    if (!json) {
+        const auto header = playTableHeader();
+        for (size_t k = 0; k < header.size(); ++k) c.out << (k ? "\t" : "") << header[k];
+        c.out << '\n';
+        for (const auto s : order) {
+            for (int k = 0; k < static_cast<int>(header.size()); ++k)
+                c.out << (k ? "\t" : "") << playTableCell(w, table, s, k);
+            c.out << '\n';
+        }
+        return kExitOk;
+    }
+    auto period = [&](const std::optional<size_t>& row) {
+        return row ? jsonString(w.historyPeriodText(*row)) : std::string("null");
+    };
+    c.out << "{\"play\": " << jsonString(play::info(*which).code)
+          << ", \"periods\": " << table.periods()
+          << ", \"p\": " << formatted(table.chance(), "%.10g") << ", \"rows\": [";
+    bool first = true;
+    for (const auto s : order) {
+        const play::SelectionFigures& f = table.figures()[s];
+        c.out << (first ? "" : ", ")
+              << "{\"selection\": " << jsonString(play::selectionText(table.selections()[s]))
+              << ", \"count\": " << f.count << ", \"expected\": " << decimals3(f.expected)
+              << ", \"current\": " << f.current << ", \"previous\": " << optionalNumber(f.previous)
+              << ", \"max\": " << f.max << ", \"max_from\": " << period(f.maxFrom)
+              << ", \"max_to\": " << period(f.maxTo) << ", \"average\": " << decimals3(f.average)
+              << ", \"ratio\": " << decimals3(f.ratio)
+              << ", \"omission_ratio\": " << decimals3(f.ratio) << ", \"max_run\": " << f.maxRun
+              << "}";
+        first = false;
+    }
+    c.out << "]}\n";
+    return kExitOk;
+}
+
+void printBetJson(const BetRequest& request, const BetResult& r, std::ostream& out) {
+    static const char* rules[] = {"fixed", "coldest", "hottest", "search"};
+    out << "{\"play\": " << jsonString(play::info(r.play).code)
+        << ", \"caveat\": " << jsonString(kFigureCaveat)
+        << ", \"rule\": " << jsonString(rules[static_cast<int>(request.rule)])
+        << ", \"prize\": " << r.prize << ", \"steps\": " << r.money.steps
+        << ", \"skipped\": " << r.skipped << ", ";
+    printMoneyJson(r.money, true, out);
+    out << "}\n";
+}
+
+int runBet(CommandContext& c) {
+    BetRequest request;
+    std::optional<play::Play> which;
+    PickRuleOptions pick({"只能用一种选号规则：--pick 号码（可重复）或 --pick-from "
+                          "coldest|hottest|search",
+                          "要给出选号规则：--pick 号码 或 --pick-from 规则",
+                          [](const std::string& from) {
+                              return "--pick-from 是 coldest、hottest或search，不是“" + from + "”";
+                          },
+                          [](const std::string& option) { return "没有这个选项：" + option; }});
+    bool json = false;
+    const auto& args = c.args;
+    auto value = [&](size_t& i) -> const std::string& { return valueAfter(args, i); };
+    for (size_t i = 0; i < args.size(); ++i) {
+        const std::string& a = args[i];
+        if (a == "--play") {
+            which = parsePlay(value(i));
+        } else if (PickRuleOptions::isPickOption(a)) {
+            pick.take(a, [&]() -> const std::string& { return value(i); });
+        } else if (takeRunOption(
+                       a, [&]() -> const std::string& { return value(i); }, request)) {
+            // --steps, --random, --seed
+        } else if (a == "--json") {
+            json = true;
+        } else if (a == "--from" || a == "--to") {
+            throw UsageError{"bet 每个检验期都用它之前的全部历史号码，不能用 " + a};
+        } else {
+            pick.keepForSearch(a);
+        }
+    }
+    if (!which) throw UsageError{"要用 --play 给出玩法"};
+    if (const int status = pick.apply(c, request); status != kExitOk) return status;
+    request.play = *which;
+
+    SearchService searches(c.workspace);
+    PlayService service(c.workspace, searches);
+    history::NoProgress progress;
+    BetResult result;
+    if (const Outcome outcome = service.bet(request, progress, result); !outcome.ok) {
+        c.err << outcome.message << "\n";
+        return kExitRefused;
+    }
+    if (json) {
+        printBetJson(request, result, c.out);
+    } else {
+        for (const auto& [label, text] : betFigureLines(result))
+            c.out << label << '\t' << text << '\n';
+        c.out << "注意\t" << kFigureCaveat << '\n';
+    }
+    return kExitOk;
+}
+
+} // namespace
+
+void addPlayCommands(std::vector<CommandSpec>& table) {
+    table.push_back({"plays",
+                     "plays --play P [--from ID --to ID] [--sort current|count|max|ratio] "
+                     "[--top N] [--json]   (P: q1, r2..r8, q2d, q2g, q3d, q3g)",
+                     true, runPlays});
+    table.push_back({"bet",
+                     "bet --play P (--pick TICKET ... | --pick-from coldest|hottest | --pick-from "
+                     "search [options of search, or of combo with --size K]) [--steps M] "
+                     "[--random R] [--seed S] [--json]",
+                     true, runBet});
+}
+
+} // namespace app

@@ -1,0 +1,398 @@
+// The command that shrinks a bet: shrink (the tickets a filter keeps, how often each condition
+// held, the money of the shrunk bet). It changes nothing stored; --out writes the tickets.
+
+#include "cli/commands.h"
+#include "cli/money_json.h"
+#include "platform/file_io.h"
+#include "workspace/figure_caveat.h"
+#include "workspace/number_text.h"
+#include "workspace/play_service.h"
+#include "workspace/shrink_service.h"
+
+#include <algorithm>
+#include <bit>
+#include <charconv>
+#include <cstdint>
+#include <ostream>
+
+namespace app {
+
+namespace {
+
+// A whole number (a leading minus allowed), or nothing.
+std::optional<int> wholeNumber(std::string_view text) {
+    int value = 0;
+    const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (text.empty() || ec != std::errc() || end != text.data() + text.size()) return std::nullopt;
+    return value;
+}
+
+std::vector<std::string_view> split(std::string_view text, char separator) {
+    std::vector<std::string_view> parts;
+    size_t from = 0;
+    while (true) {
+        const size_t at = text.find(separator, from);
+        parts.push_back(text.substr(from, at == std::string_view::npos ? at : at - from));
+        if (at == std::string_view::npos) return parts;
+        from = at + 1;
+    }
+}
+
+// Numbers such as "01,02,11". Throws UsageError when they are not numbers; a number outside
+// 01..11 is kept in `outside` for a refusal.
+search::NumberSet parseNumbers(const std::string& option, std::string_view text,
+                               std::optional<int>& outside,
+                               std::optional<int>* repeated = nullptr) {
+    search::NumberSet set = 0;
+    for (const auto part : split(text, ',')) {
+        const auto n = wholeNumber(part);
+        if (!n) throw UsageError{option + " 后面要跟用逗号分开的号码，例如01,02"};
+        if (*n < 1 || *n > 11) {
+            if (!outside) outside = *n;
+            continue;
+        }
+        const auto bit = static_cast<search::NumberSet>(1u << (*n - 1));
+        if ((set & bit) && repeated && !*repeated) *repeated = *n;
+        set |= bit;
+    }
+    return set;
+}
+
+// "A-B" or "A".
+std::pair<int, int> parseRange(const std::string& option, const std::string& text) {
+    const size_t dash = text.find('-', 1);
+    const auto low = wholeNumber(std::string_view(text).substr(0, dash));
+    const auto high =
+        dash == std::string::npos ? low : wholeNumber(std::string_view(text).substr(dash + 1));
+    if (!low || !high) throw UsageError{option + " 后面要跟范围A-B或一个值A，不是“" + text + "”"};
+    return {*low, *high};
+}
+
+// "2:2:1,1:2:2" as r0·100 + r1·10 + r2 each.
+std::vector<int> parseRoutes(const std::string& option, const std::string& text) {
+    std::vector<int> routes;
+    for (const auto part : split(text, ',')) {
+        const auto counts = split(part, ':');
+        int value = 0;
+        for (const auto count : counts) {
+            const auto n = wholeNumber(count);
+            if (counts.size() != 3 || !n || *n < 0 || *n > 9)
+                throw UsageError{option + " 后面要跟012路比例，例如2:2:1,1:2:2，不是“" + text +
+                                 "”"};
+            value = value * 10 + *n;
+        }
+        routes.push_back(value);
+    }
+    return routes;
+}
+
+std::string optionalJson(const std::optional<double>& value) {
+    return value ? formatted(*value, "%.6f") : std::string("null");
+}
+
+void printFiguresJson(const ShrinkResult& r, const ShrinkRequest& request, std::ostream& out);
+void printBacktestJson(const ShrinkResult& r, std::ostream& out);
+
+std::string numberText(int n) {
+    return std::string{static_cast<char>('0' + n / 10), static_cast<char>('0' + n % 10)};
+}
+
+void printCoverJson(const ShrinkResult& r, const ShrinkRequest& request, std::ostream& out) {
+    const play::CoverResult& c = *r.cover;
+    out << "\"cover\": {\"pool\": [";
+    bool first = true;
+    for (int n = 1; n <= 11; ++n)
+        if ((request.cover->pool >> (n - 1)) & 1) {
+            out << (first ? "" : ", ") << jsonString(numberText(n));
+            first = false;
+        }
+    out << "], \"m\": " << request.cover->m << ", \"tickets\": " << r.coverTickets.size()
+        << ", \"full\": " << c.full << ", \"bound\": " << c.bound
+        << ", \"uncovered\": " << c.uncovered
+        << ", \"whole_bet\": " << (c.wholeBet ? "true" : "false") << "}";
+}
+
+void printJson(const ShrinkResult& r, const ShrinkRequest& request, bool tickets,
+               std::ostream& out) {
+    out << "{\"play\": " << jsonString(play::info(request.play).code);
+    // What the figures against chance do not prove, where there are any.
+    if (r.figured || r.backtested) out << ", \"caveat\": " << jsonString(kFigureCaveat);
+    if (r.cover) {
+        out << ", ";
+        printCoverJson(r, request, out);
+    }
+    if (r.figured) printFiguresJson(r, request, out);
+    if (tickets) {
+        const play::SelectionSet& selections = play::selectionsOf(request.play);
+        const auto& list = resultTickets(r);
+        out << ", \"tickets\": [";
+        for (size_t i = 0; i < list.size(); ++i)
+            out << (i ? ", " : "") << jsonString(play::selectionText(selections[list[i]]));
+        out << "]";
+    }
+    printBacktestJson(r, out);
+    out << "}\n";
+}
+
+void printFiguresJson(const ShrinkResult& r, const ShrinkRequest& request, std::ostream& out) {
+    const play::ShrinkFigures& f = r.figures;
+    out << ", \"total\": " << f.total << ", \"kept\": " << f.kept
+        << ", \"kept_share\": " << formatted(f.keptShare, "%.6f")
+        << ", \"chance\": " << formatted(f.chance, "%.6f")
+        << ", \"pass_rate\": " << formatted(f.passRate, "%.6f")
+        << ", \"ratio\": " << optionalJson(f.ratio)
+        << ", \"p_value\": " << formatted(f.pValue, "%.6g") << ", \"conditions\": [";
+    for (size_t c = 0; c < f.conditions.size(); ++c) {
+        const play::ConditionFigures& cf = f.conditions[c];
+        out << (c ? ", " : "")
+            << "{\"name\": " << jsonString(play::conditionName(r.conditions[c].kind))
+            << ", \"kept_share\": " << formatted(cf.keptShare, "%.6f")
+            << ", \"chance\": " << formatted(cf.chance, "%.6f")
+            << ", \"pass_rate\": " << formatted(cf.passRate, "%.6f")
+            << ", \"ratio\": " << optionalJson(cf.ratio) << "}";
+    }
+    out << "]";
+    if (request.toleranceGiven) {
+        out << ", \"tolerance\": " << f.tolerance << ", \"failures\": [";
+        for (size_t k = 0; k < f.failures.size(); ++k) out << (k ? ", " : "") << f.failures[k];
+        out << "]";
+    }
+}
+
+void printBacktestJson(const ShrinkResult& r, std::ostream& out) {
+    if (r.backtested) {
+        out << ", \"backtest\": {";
+        printMoneyJson(r.money, false, out);
+        out << "}";
+    }
+}
+
+int runShrink(CommandContext& c) {
+    ShrinkRequest request;
+    std::optional<play::Play> which;
+    bool json = false, tickets = false, randomGiven = false;
+    std::optional<std::string> outFile, format;
+    std::optional<search::NumberSet> pool;
+    std::optional<int> coverM;
+    bool patternGiven = false;
+    std::optional<int> outside;
+    // A number written twice in the pool: the matrix would be one of a smaller pool.
+    std::optional<int> repeatedInPool;
+    const auto& args = c.args;
+    auto value = [&](size_t& i) -> const std::string& {
+        if (i + 1 >= args.size()) throw UsageError{args[i] + " 后面要跟一个值"};
+        return args[++i];
+    };
+    auto whole = [&](size_t& i, int low, int high) {
+        const std::string& option = args[i];
+        const auto n = wholeNumber(value(i));
+        if (!n || *n < low || *n > high)
+            throw UsageError{option + " 后面要跟" + std::to_string(low) + "到" +
+                             std::to_string(high) + "之间的整数"};
+        return *n;
+    };
+    for (size_t i = 0; i < args.size(); ++i) {
+        const std::string& a = args[i];
+        play::Condition condition;
+        bool isCondition = true;
+        if (a == "--play") {
+            which = play::playOfCode(value(i));
+            if (!which || !play::shrinkable(*which))
+                throw UsageError{"--play 是 q1、r2至r8、q2d、q2g、q3d、q3g 之一，不是“" + args[i] +
+                                 "”"};
+            isCondition = false;
+        } else if (a == "--dan-group") {
+            const std::string& text = value(i);
+            const size_t colon = text.find(':');
+            if (colon == std::string::npos)
+                throw UsageError{a + " 要写成 号码:m 或 号码:m-n，不是“" + text + "”"};
+            condition.kind = play::ConditionKind::DanGroup;
+            condition.numbers = parseNumbers(a, std::string_view(text).substr(0, colon), outside);
+            std::tie(condition.low, condition.high) = parseRange(a, text.substr(colon + 1));
+        } else if (a == "--ac" || a == "--min" || a == "--max") {
+            condition.kind = a == "--ac"    ? play::ConditionKind::Ac
+                             : a == "--min" ? play::ConditionKind::Min
+                                            : play::ConditionKind::Max;
+            std::tie(condition.low, condition.high) = parseRange(a, value(i));
+        } else if (a == "--sum-tail") {
+            condition.kind = play::ConditionKind::SumTail;
+            for (const auto part : split(value(i), ',')) {
+                const auto n = wholeNumber(part);
+                if (!n) throw UsageError{a + " 要写成以逗号分开的个位数，例如 0,3,7"};
+                condition.values.push_back(*n);
+            }
+        } else if (a == "--pattern") {
+            const std::string& text = value(i);
+            const size_t equals = text.find('=');
+            const std::string kind = text.substr(0, equals);
+            if (equals == std::string::npos || (kind != "odd" && kind != "big" && kind != "route"))
+                throw UsageError{a + " 要写成 odd=…、big=… 或 route=…，例如 odd=110,101"};
+            condition.kind = kind == "odd"   ? play::ConditionKind::PatternOdd
+                             : kind == "big" ? play::ConditionKind::PatternBig
+                                             : play::ConditionKind::PatternRoute;
+            for (const auto part : split(std::string_view(text).substr(equals + 1), ','))
+                condition.patterns.emplace_back(part);
+            patternGiven = true;
+            // One condition per kind: a second --pattern of the same kind adds its patterns.
+            const auto same =
+                std::find_if(request.conditions.begin(), request.conditions.end(),
+                             [&](const play::Condition& c) { return c.kind == condition.kind; });
+            if (same != request.conditions.end()) {
+                same->patterns.insert(same->patterns.end(), condition.patterns.begin(),
+                                      condition.patterns.end());
+                isCondition = false;
+            }
+        } else if (a == "--tolerance") {
+            request.tolerance = whole(i, 0, play::kConditionKinds);
+            request.toleranceGiven = true;
+            isCondition = false;
+        } else if (a == "--format") {
+            format = value(i);
+            if (*format != "space" && *format != "comma" && *format != "pipe")
+                throw UsageError{"--format 是 space、comma、pipe 之一，不是“" + *format + "”"};
+            isCondition = false;
+        } else if (a == "--pool") {
+            pool = parseNumbers(a, value(i), outside, &repeatedInPool);
+            isCondition = false;
+        } else if (a == "--cover") {
+            coverM = whole(i, 1, 8);
+            isCondition = false;
+        } else if (a == "--dan" || a == "--kill") {
+            const std::string& text = value(i);
+            const size_t colon = text.find(':');
+            condition.kind = a == "--dan" ? play::ConditionKind::Dan : play::ConditionKind::Kill;
+            condition.numbers = parseNumbers(a, std::string_view(text).substr(0, colon), outside);
+            const int count = std::popcount(static_cast<unsigned>(condition.numbers));
+            if (colon != std::string::npos) {
+                const auto m = wholeNumber(std::string_view(text).substr(colon + 1));
+                if (a == "--kill" || !m)
+                    throw UsageError{a + " 后面要跟号码（--dan 可加“:至少几个”），不是“" + text +
+                                     "”"};
+                condition.atLeast = *m;
+            } else {
+                condition.atLeast = count;
+            }
+        } else if (a == "--route") {
+            condition.kind = play::ConditionKind::Route;
+            condition.routes = parseRoutes(a, value(i));
+        } else if (a == "--exclude-drawn") {
+            condition.kind = play::ConditionKind::ExcludeDrawn;
+            condition.low = whole(i, 1, 10000);
+        } else if (a == "--window") {
+            request.window = whole(i, 1, kMaxShrinkWindow);
+            isCondition = false;
+        } else if (a == "--backtest") {
+            request.backtestSteps = whole(i, 1, kMaxBacktestSteps);
+            isCondition = false;
+        } else if (a == "--random") {
+            request.randomRuns = whole(i, 0, kMaxRandomRuns);
+            isCondition = false;
+            randomGiven = true;
+        } else if (a == "--seed") {
+            const std::string& text = value(i);
+            const auto [end, ec] =
+                std::from_chars(text.data(), text.data() + text.size(), request.seed);
+            if (text.empty() || ec != std::errc() || end != text.data() + text.size())
+                throw UsageError{"--seed 后面要跟0到" + std::to_string(UINT64_MAX) + "之间的整数"};
+            isCondition = false;
+            randomGiven = true;
+        } else if (a == "--json" || a == "--tickets") {
+            (a == "--json" ? json : tickets) = true;
+            isCondition = false;
+        } else if (a == "--out") {
+            outFile = value(i);
+            isCondition = false;
+        } else {
+            // The range conditions: --sum, --span, ... named as the JSON names them.
+            std::optional<play::ConditionKind> kind;
+            for (int k = 0; k < play::kConditionKinds; ++k)
+                if (play::conditionShape(play::ConditionKind(k)) &&
+                    a == std::string("--") + play::conditionName(play::ConditionKind(k)))
+                    kind = play::ConditionKind(k);
+            if (!kind) throw UsageError{"没有这个选项：" + a};
+            condition.kind = *kind;
+            std::tie(condition.low, condition.high) = parseRange(a, value(i));
+        }
+        if (isCondition) request.conditions.push_back(std::move(condition));
+    }
+    if (!which) throw UsageError{"要用 --play 给出玩法"};
+    if (randomGiven && request.backtestSteps == 0)
+        throw UsageError{"--random 和 --seed 要与 --backtest M 一起用"};
+    request.play = *which;
+    const bool ordered = play::info(*which).ordered;
+    if (patternGiven && !ordered) throw UsageError{"--pattern 只用于有顺序的玩法 q2d 和 q3d"};
+    if (format && !outFile) throw UsageError{"--format 要与 --out FILE 一起用"};
+    if (format && *format == "pipe" && !ordered)
+        throw UsageError{"--format pipe 只用于有顺序的玩法 q2d 和 q3d"};
+    if (pool.has_value() != coverM.has_value()) throw UsageError{"--pool 和 --cover m 要一起用"};
+    if (pool && request.backtestSteps > 0) throw UsageError{"--backtest 不能与 --cover 一起用"};
+    if (pool) {
+        const auto p = *which;
+        if (p < play::Play::Any2 || p > play::Play::Any8)
+            throw UsageError{"--cover 只用于 r2 至 r8"};
+        request.cover = play::CoverRequest{};
+        request.cover->pool = *pool;
+        request.cover->m = *coverM;
+    }
+    if (outside) {
+        c.err << "号码“" << *outside << "”不在01到11之间，请改正。\n";
+        return kExitRefused;
+    }
+    if (repeatedInPool) {
+        c.err << "号码池中的号码“" << (*repeatedInPool < 10 ? "0" : "") << *repeatedInPool
+              << "”写了不止一次：号码池的每个号码只能选一次，请改正。\n";
+        return kExitRefused;
+    }
+
+    ShrinkService service(c.workspace);
+    history::NoProgress progress;
+    ShrinkResult result;
+    if (const Outcome outcome = service.run(request, progress, result); !outcome.ok) {
+        c.err << outcome.message << "\n";
+        return kExitRefused;
+    }
+    if (outFile) {
+        try {
+            const TicketFormat how = !format || *format == "space" ? TicketFormat::Space
+                                     : *format == "comma"          ? TicketFormat::Comma
+                                                                   : TicketFormat::Pipe;
+            platform::writeFileAtomically(*outFile,
+                                          ticketsText(request.play, resultTickets(result), how));
+        } catch (const platform::FileError& e) {
+            // The message names the file asked for (and its folder when that is missing).
+            c.err << e.what() << "。号码没有保存。\n";
+            return kExitRefused;
+        }
+    }
+    if (json) {
+        printJson(result, request, tickets, c.out);
+        return kExitOk;
+    }
+    for (const auto& [label, text] : shrinkFigureLines(result))
+        c.out << label << '\t' << text << '\n';
+    if (result.figured || result.backtested) c.out << "注意\t" << kFigureCaveat << '\n';
+    if (tickets) {
+        const play::SelectionSet& selections = play::selectionsOf(request.play);
+        for (const auto s : resultTickets(result))
+            c.out << play::selectionText(selections[s]) << '\n';
+    }
+    return kExitOk;
+}
+
+} // namespace
+
+void addShrinkCommands(std::vector<CommandSpec>& table) {
+    table.push_back({"shrink",
+                     "shrink --play P [--dan N,N[:m]] [--kill N,N] [--sum A-B] [--span A-B] "
+                     "[--odd A-B] [--big A-B] [--prime A-B] [--consecutive A-B] [--repeat A-B] "
+                     "[--neighbour A-B] [--route 2:2:1,...] [--exclude-drawn K] "
+                     "[--dan-group N,N:m[-n]]... [--ac A-B] [--sum-tail 0,3,7] [--min A-B] "
+                     "[--max A-B] [--pattern odd|big|route=110,...] [--tolerance K] "
+                     "[--pool N,N,... --cover m] [--window W] [--json] [--tickets] "
+                     "[--out FILE [--format space|comma|pipe]] "
+                     "[--backtest M [--random R] [--seed S]]   "
+                     "(P: q1, r2..r8, q2d, q2g, q3d, q3g)",
+                     true, runShrink});
+}
+
+} // namespace app

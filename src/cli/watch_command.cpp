@@ -1,0 +1,177 @@
+// The online update that keeps running: update --watch [--until HH:MM] [--poll S] [--site URL]
+// [--today YYYY-MM-DD]. After each due draw (or every S seconds) the update runs; each draw it
+// stores is printed as "stored <period> <numbers>". It ends at --until (Beijing time) or on
+// Ctrl+C / a termination request, after the store in progress, with status 0; with status 1 when
+// what it prints can no longer be written (a closed pipe).
+
+#include "cli/commands.h"
+#include "cli/live_commands.h"
+#include "history/period.h"
+#include "workspace/live_service.h"
+#include "workspace/update_service.h"
+
+#include <algorithm>
+#include <csignal>
+#include <ostream>
+#include <thread>
+
+#include <signal.h>
+
+namespace app {
+
+namespace {
+
+volatile std::sig_atomic_t watchStopAsked = 0;
+
+void askWatchToStop(int) {
+    watchStopAsked = 1;
+}
+
+// Ctrl+C and SIGTERM set the flag for as long as the watch runs. A fetch under way is given up
+// at once (nothing of it is stored); a store under way is one transaction and finishes first.
+class WatchSignals : public UpdateProgress {
+  public:
+    WatchSignals() {
+        watchStopAsked = 0;
+        struct sigaction action {};
+        action.sa_handler = askWatchToStop;
+        sigemptyset(&action.sa_mask);
+        sigaction(SIGINT, &action, &oldInterrupt_);
+        sigaction(SIGTERM, &action, &oldTerminate_);
+    }
+    ~WatchSignals() override {
+        sigaction(SIGINT, &oldInterrupt_, nullptr);
+        sigaction(SIGTERM, &oldTerminate_, nullptr);
+    }
+    WatchSignals(const WatchSignals&) = delete;
+    WatchSignals& operator=(const WatchSignals&) = delete;
+    void fetching(const std::string&, size_t, size_t) override {}
+    bool cancelled() override { return watchStopAsked != 0; }
+
+  private:
+    struct sigaction oldInterrupt_ {};
+    struct sigaction oldTerminate_ {};
+};
+
+struct WatchOptions {
+    std::optional<std::chrono::seconds> poll;
+    std::optional<SystemTime> until;
+    bool todayGiven = false;
+};
+
+// The first moment from now whose Beijing time of day is the given minute.
+SystemTime nextBeijingMinute(SystemTime now, int minute) {
+    const SystemTime today = beijingMoment(beijingDay(now), minute);
+    return today > now ? today : today + std::chrono::days(1);
+}
+
+WatchOptions readWatchOptions(CommandContext& c) {
+    Workspace& w = c.workspace;
+    WatchOptions options;
+    for (size_t i = 0; i < c.args.size(); ++i) {
+        const std::string& a = c.args[i];
+        if (a == "--watch") continue;
+        if (i + 1 >= c.args.size())
+            throw UsageError{"update --watch 的选项是 --until 时:分、--poll 秒数、--site 网址 和 "
+                             "--today 年-月-日，每个后面都要跟一个值"};
+        const std::string& value = c.args[++i];
+        if (a == "--site") {
+            if (auto outcome = w.setSetting("UpdateSite", value); !outcome.ok)
+                throw UsageError{outcome.message};
+        } else if (a == "--today") {
+            const auto day = history::parseIsoDay(value);
+            if (!day.ok()) throw UsageError{"--today 后面要跟日期 年-月-日，不是“" + value + "”"};
+            w.setToday(day);
+            options.todayGiven = true;
+        } else if (a == "--until") {
+            const auto minute = history::parseClockTime(value);
+            if (!minute) throw UsageError{"--until 后面要跟北京时间 时:分，不是“" + value + "”"};
+            options.until = nextBeijingMinute(std::chrono::system_clock::now(), *minute);
+        } else if (a == "--poll") {
+            const bool digits = !value.empty() && value.size() <= 5 &&
+                                std::all_of(value.begin(), value.end(),
+                                            [](char ch) { return ch >= '0' && ch <= '9'; });
+            if (!digits || std::stoi(value) < 1)
+                throw UsageError{"--poll 后面要跟至少为1的整秒数，不是“" + value + "”"};
+            options.poll = std::chrono::seconds(std::stoi(value));
+        } else {
+            throw UsageError{"没有这个选项：" + a};
+        }
+    }
+    return options;
+}
+
+std::string drawLine(int period, const history::HistoryRow& row) {
+    std::string line = "stored " + history::tenDigit(period);
+    for (int i = 0; i < 5; ++i) {
+        const int number = row.numbers()[static_cast<size_t>(i)];
+        line += ' ';
+        line += static_cast<char>('0' + number / 10);
+        line += static_cast<char>('0' + number % 10);
+    }
+    return line;
+}
+
+} // namespace
+
+int watchUpdates(CommandContext& c) {
+    Workspace& w = c.workspace;
+    w.settingsFile().setPersistent(false); // --site is for this run only
+    const WatchOptions options = readWatchOptions(c);
+    if (w.settings().updateSite.empty()) {
+        c.err << "还没有设置开奖网站的地址：请用 --site 或 set UpdateSite 设置。\n";
+        return kExitRefused;
+    }
+    WatchSignals signals;
+    LiveService live(w);
+    live.takeNews();
+    std::string lastProblem;
+    SystemTime nextPoll = live.now();
+    while (!signals.cancelled()) {
+        const SystemTime now = live.now();
+        if (options.until && now >= *options.until) break;
+        bool run = false;
+        if (options.poll) {
+            run = now >= nextPoll;
+        } else {
+            const UpdateStep step = live.updateStep();
+            if (step.kind == UpdateStep::Kind::GiveUp)
+                c.err << "第" << history::gridPeriodText(step.period, w.settings().game)
+                      << "期没有取到，下次在 " << beijingIsoText(step.at) << " 再试\n";
+            if (step.kind == UpdateStep::Kind::Run) {
+                live.plan().attempted(now, step.period);
+                run = true;
+            }
+        }
+        if (!run) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(100));
+            continue;
+        }
+        if (options.poll) nextPoll = now + *options.poll;
+        // Without --today the day is the Beijing day at each run.
+        if (!options.todayGiven) w.setToday(beijingDay(now));
+        const UpdateResult result = UpdateService(w).update(signals);
+        // The draws stored by this run, and those another process stored meanwhile, once each.
+        const LiveNews news = live.takeNews();
+        for (const auto& row : news.draws) c.out << drawLine(row.period, row) << "\n";
+        for (const auto& fired : news.alerts) {
+            std::string what = alertRuleText(news.rules[fired.rule]);
+            what = what.substr(0, what.find(' '));
+            std::string selection = fired.selection.selection;
+            for (char& ch : selection)
+                if (ch == ' ') ch = ',';
+            c.out << "alert " << what << " " << selection << " current " << fired.selection.current
+                  << "\n";
+        }
+        // Nobody reads what the watch prints any more (a closed pipe, a full disk): it stops, and
+        // the command line says why.
+        if (!c.out.flush()) return kExitRefused;
+        const std::string problem =
+            result.complete() || result.cancelled ? std::string() : result.outcome.message;
+        if (!problem.empty() && problem != lastProblem) c.err << problem << "\n";
+        lastProblem = problem;
+    }
+    return kExitOk;
+}
+
+} // namespace app

@@ -1,0 +1,279 @@
+#include "gui/live/live_view.h"
+
+#include "gui/common/prompter.h"
+#include "gui/live/alerts_dialog.h"
+#include "gui/window/main_window.h"
+#include "history/game_record.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QDialog>
+#include <QLabel>
+#include <QMenu>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QStatusBar>
+#include <QSystemTrayIcon>
+#include <QTimer>
+#include <QVBoxLayout>
+
+namespace app::gui {
+
+namespace {
+
+QString text(const std::string& utf8) {
+    return QString::fromStdString(utf8);
+}
+
+// "2025-02-09 19:11:00" in Beijing time.
+std::string logTime(SystemTime when) {
+    std::string iso = beijingIsoText(when);
+    iso[10] = ' ';
+    return iso.substr(0, 19);
+}
+
+// How long a notice stays in the status bar without a tray.
+constexpr int kNoticeMs = 10000;
+
+} // namespace
+
+LiveView::LiveView(MainWindow& window, Workspace& workspace, Prompter& prompter)
+    : QObject(&window), window_(window), workspace_(workspace), prompter_(prompter),
+      log_(workspace.dataDir()) {
+    setObjectName(QStringLiteral("liveView"));
+    live_ = std::make_unique<LiveService>(workspace_);
+    live_->takeNews();
+    clockLabel_ = new QLabel(&window_);
+    clockLabel_->setObjectName(QStringLiteral("drawClock"));
+    window_.statusBar()->addPermanentWidget(clockLabel_);
+    addMenuItems();
+    for (const char* name : {"Command1", "Command2"}) {
+        auto* button = window_.findChild<QPushButton*>(QLatin1String(name));
+        if (button)
+            connect(button, &QPushButton::clicked, this, [this, button] { lastSearch_ = button; });
+    }
+    if (QSystemTrayIcon::isSystemTrayAvailable()) {
+        tray_ = new QSystemTrayIcon(QApplication::windowIcon(), this);
+        tray_->setToolTip(QStringLiteral("11选5 历史号码分析"));
+        tray_->show();
+    }
+    // One wake-up a second: the countdown shows whole seconds.
+    timer_ = new QTimer(this);
+    timer_->setTimerType(Qt::CoarseTimer);
+    connect(timer_, &QTimer::timeout, this, &LiveView::tick);
+    timer_->start(1000);
+    showClock();
+}
+
+LiveView::~LiveView() {
+    background_.cancel();
+}
+
+void LiveView::setClock(NowFunction now) {
+    const auto timings = live_->plan().timings();
+    live_ = std::make_unique<LiveService>(workspace_, std::move(now), timings);
+    live_->takeNews();
+    showClock();
+}
+
+void LiveView::addMenuItems() {
+    if (auto* history = window_.findChild<QMenu*>(QStringLiteral("mnuLsgl"))) {
+        history->addSeparator();
+        autoUpdateItem_ = history->addAction(QStringLiteral("自动更新(&A)"));
+        autoUpdateItem_->setObjectName(QStringLiteral("mnuAutoUpdate"));
+        autoUpdateItem_->setCheckable(true);
+        autoUpdateItem_->setChecked(workspace_.settings().autoUpdate);
+        connect(autoUpdateItem_, &QAction::toggled, this, &LiveView::onAutoUpdateToggled);
+        auto* logItem = history->addAction(QStringLiteral("自动更新记录(&L)"));
+        logItem->setObjectName(QStringLiteral("mnuAutoUpdateLog"));
+        connect(logItem, &QAction::triggered, this, &LiveView::onLogClicked);
+        auto* alertsItem = history->addAction(QStringLiteral("遗漏提醒(&T)"));
+        alertsItem->setObjectName(QStringLiteral("mnuAlerts"));
+        connect(alertsItem, &QAction::triggered, this, &LiveView::onAlertsClicked);
+    }
+    if (auto* settings = window_.findChild<QMenu*>(QStringLiteral("mnuSetup"))) {
+        auto* times = new QAction(QStringLiteral("开奖时间(&T)"), settings);
+        times->setObjectName(QStringLiteral("mnuDrawTimes"));
+        // Beside the other settings of the update.
+        QAction* site = window_.findChild<QAction*>(QStringLiteral("mnuUpdateSite"));
+        const auto items = settings->actions();
+        const auto at = site ? items.indexOf(site) : -1;
+        if (at >= 0 && at + 1 < items.size())
+            settings->insertAction(items[at + 1], times);
+        else
+            settings->addAction(times);
+        connect(times, &QAction::triggered, this, &LiveView::onDrawTimesClicked);
+    }
+}
+
+void LiveView::showClock() {
+    if (!workspace_.databaseOpen()) {
+        clockLabel_->clear();
+        return;
+    }
+    clockLabel_->setText(text(live_->clock().text));
+}
+
+void LiveView::tick() {
+    showClock();
+    followNews();
+    if (!workspace_.settings().autoUpdate || background_.running() || !workspace_.databaseOpen() ||
+        workspace_.settings().updateSite.empty())
+        return;
+    const UpdateStep step = live_->updateStep();
+    if (step.kind == UpdateStep::Kind::Run) {
+        startUpdate(step.period);
+    } else if (step.kind == UpdateStep::Kind::GiveUp) {
+        const history::Game game = workspace_.settings().game;
+        const std::string said =
+            "第" + history::gridPeriodText(step.period, game) + "期的开奖号码" +
+            std::to_string(live_->plan().timings().giveUp.count() / 60) +
+            "分钟内没有取到，下次在 " + logTime(step.at).substr(11, 5) + " 再试";
+        addLog(said);
+        window_.statusBar()->showMessage(text(said), 60000);
+    }
+}
+
+void LiveView::startUpdate(int period) {
+    live_->plan().attempted(live_->now(), period);
+    chasedPeriod_ = period;
+    WorkspaceOptions options = workspace_.options();
+    options.game = workspace_.settings().game;
+    const history::Date today = workspace_.today();
+    options.today = [today] { return today; };
+    const bool started = background_.start(std::move(options), [this] {
+        QMetaObject::invokeMethod(this, &LiveView::onUpdateFinished, Qt::QueuedConnection);
+    });
+    if (started)
+        addLog("开始在线更新（等待第" +
+               history::gridPeriodText(period, workspace_.settings().game) + "期）");
+}
+
+void LiveView::onUpdateFinished() {
+    const auto outcome = background_.take();
+    if (!outcome) return;
+    // What the update stored is shown at once, as another writer's change would be.
+    if (!QApplication::activeModalWidget() && workspace_.followOutsideChanges())
+        window_.refreshAfterHistoryChange();
+    std::string line = outcome->message;
+    if (const auto cut = line.find('\n'); cut != std::string::npos) line.resize(cut);
+    addLog(line);
+    if (!outcome->complete && live_->newestStored() < chasedPeriod_)
+        window_.statusBar()->showMessage(
+            QStringLiteral("自动更新：第%1期还没有取到，稍后再试（%2）")
+                .arg(text(history::gridPeriodText(chasedPeriod_, workspace_.settings().game)),
+                     text(line)),
+            30000);
+    followNews();
+}
+
+void LiveView::followNews() {
+    // A dialog may be in the middle of an operation; the news waits for it.
+    if (QApplication::activeModalWidget()) return;
+    // The search runs again on the file as it is now, not on a history another writer has
+    // changed since.
+    if (workspace_.followOutsideChanges()) window_.refreshAfterHistoryChange();
+    const LiveNews news = live_->takeNews();
+    if (news.draws.empty()) return;
+    // The search first: its own status line gives way to the notices.
+    if (lastSearch_ && workspace_.settings().autoSearch)
+        lastSearch_->click();
+    else
+        window_.markResultsStale();
+    for (const auto& notice : news.notices) notify(text(notice));
+    for (const auto& alert : news.alertNotices) notify(text(alert));
+}
+
+void LiveView::notify(const QString& line) {
+    addLog(line.toStdString());
+    if (tray_ && tray_->isVisible() && QSystemTrayIcon::supportsMessages())
+        tray_->showMessage(QStringLiteral("11选5"), line, QSystemTrayIcon::Information, kNoticeMs);
+    else
+        window_.statusBar()->showMessage(line, kNoticeMs);
+}
+
+void LiveView::addLog(const std::string& line) {
+    log_.add(logTime(live_->now()), line);
+}
+
+void LiveView::onAutoUpdateToggled(bool on) {
+    if (on && workspace_.settings().updateSite.empty()) {
+        // The first time: the site, as the update asks for it.
+        if (auto* site = window_.findChild<QAction*>(QStringLiteral("mnuUpdateSite")))
+            site->trigger();
+        if (workspace_.settings().updateSite.empty()) {
+            const QSignalBlocker quiet(autoUpdateItem_);
+            autoUpdateItem_->setChecked(false);
+            return;
+        }
+    }
+    workspace_.setSetting("AutoUpdate", on ? "True" : "False");
+    window_.reportSettingsProblem();
+    addLog(on ? "自动更新已打开" : "自动更新已关闭");
+    if (!on) background_.cancel();
+    window_.statusBar()->showMessage(on ? QStringLiteral("自动更新已打开：每期开奖后自动在线更新")
+                                        : QStringLiteral("自动更新已关闭"),
+                                     8000);
+    if (on) tick();
+}
+
+void LiveView::onLogClicked() {
+    auto* dialog = new QDialog(&window_);
+    dialog->setObjectName(QStringLiteral("autoUpdateLog"));
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    dialog->setWindowTitle(QStringLiteral("自动更新记录"));
+    auto* lines = new QPlainTextEdit(dialog);
+    lines->setReadOnly(true);
+    QStringList all;
+    for (const auto& line : log_.lines()) all << text(line);
+    lines->setPlainText(all.join(u'\n'));
+    auto* where = new QLabel(QStringLiteral("记录文件：%1").arg(text(log_.path())), dialog);
+    where->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    auto* layout = new QVBoxLayout(dialog);
+    layout->addWidget(lines);
+    layout->addWidget(where);
+    dialog->resize(640, 400);
+    dialog->show();
+    lines->moveCursor(QTextCursor::End);
+}
+
+void LiveView::onDrawTimesClicked() {
+    const history::Game game = workspace_.settings().game;
+    const std::string code = std::to_string(static_cast<int>(game));
+    const QString title = QStringLiteral("开奖时间");
+    const QString name = text(history::gameName(game));
+    const auto first = prompter_.askText(
+        title, QStringLiteral("%1第01期的开奖时间（北京时间，HH:MM）：").arg(name),
+        text(*workspace_.settingText("DrawFirst" + code)));
+    if (!first || first->trimmed().isEmpty()) return;
+    const auto every = prompter_.askText(title, QStringLiteral("%1每期间隔的分钟数：").arg(name),
+                                         text(*workspace_.settingText("DrawEvery" + code)));
+    if (!every || every->trimmed().isEmpty()) return;
+    // Both or neither. Each is checked against the other, so the one that makes room goes first:
+    // the interval, else the first time.
+    const std::string keys[2] = {"DrawEvery" + code, "DrawFirst" + code};
+    const std::string values[2] = {every->trimmed().toStdString(), first->trimmed().toStdString()};
+    Outcome saved;
+    for (int order = 0; order < 2; ++order) {
+        const int a = order, b = 1 - order;
+        const std::string old = *workspace_.settingText(keys[a]);
+        saved = workspace_.setSetting(keys[a], values[a]);
+        if (!saved.ok) continue;
+        saved = workspace_.setSetting(keys[b], values[b]);
+        if (saved.ok) break;
+        workspace_.setSetting(keys[a], old);
+    }
+    if (!saved.ok) {
+        prompter_.warn(title, text(saved.message) + QStringLiteral("\n开奖时间没有改变。"));
+        return;
+    }
+    window_.reportSettingsProblem();
+    showClock();
+}
+
+void LiveView::onAlertsClicked() {
+    AlertsDialog dialog(*live_, &window_);
+    dialog.exec();
+}
+
+} // namespace app::gui

@@ -1,0 +1,114 @@
+#include "workspace/draw_clock.h"
+
+#include <cstdio>
+
+namespace app {
+
+namespace {
+
+using namespace std::chrono;
+
+int periodOf(history::Date day, int drawNumber) {
+    return history::dayNumber(day) * 100 + drawNumber;
+}
+
+std::string twoDigits(long long value) {
+    char buffer[24];
+    std::snprintf(buffer, sizeof buffer, "%02lld", value);
+    return buffer;
+}
+
+// "04:32" under an hour, "1:04:32" from an hour on.
+std::string countdownText(long long seconds) {
+    if (seconds < 0) seconds = 0;
+    const long long hours = seconds / 3600;
+    const std::string minutesSeconds = twoDigits(seconds / 60 % 60) + ":" + twoDigits(seconds % 60);
+    return hours > 0 ? std::to_string(hours) + ":" + minutesSeconds : minutesSeconds;
+}
+
+} // namespace
+
+history::Date beijingDay(SystemTime when) {
+    return history::Date(floor<days>(when + kBeijingOffset));
+}
+
+SystemTime beijingMoment(history::Date day, int minute) {
+    return SystemTime(sys_days(day).time_since_epoch() + minutes(minute) - kBeijingOffset);
+}
+
+SystemTime dueMoment(int period, const history::DrawSchedule& schedule) {
+    return beijingMoment(history::dateOfPeriod(period), history::dueMinute(schedule, period % 100));
+}
+
+std::string beijingIsoText(SystemTime when) {
+    const auto local = floor<seconds>(when + kBeijingOffset);
+    const auto day = floor<days>(local);
+    const year_month_day date(day);
+    const hh_mm_ss<seconds> time(local - day);
+    char buffer[40];
+    std::snprintf(buffer, sizeof buffer, "%04d-%02u-%02uT%02lld:%02lld:%02lld+08:00",
+                  static_cast<int>(date.year()), static_cast<unsigned>(date.month()),
+                  static_cast<unsigned>(date.day()), static_cast<long long>(time.hours().count()),
+                  static_cast<long long>(time.minutes().count()),
+                  static_cast<long long>(time.seconds().count()));
+    return buffer;
+}
+
+ClockReading readClock(SystemTime now, history::Game game, const history::DrawSchedule& schedule,
+                       int newestStored) {
+    const int perDay = history::drawsPerDay(game);
+    const history::Date today = beijingDay(now);
+    const history::Date yesterday{sys_days(today) - days(1)};
+    const history::Date tomorrow{sys_days(today) + days(1)};
+    ClockReading reading;
+
+    // The next draw: today's first not yet due, else tomorrow's first.
+    reading.nextPeriod = periodOf(tomorrow, 1);
+    for (int n = 1; n <= perDay; ++n) {
+        if (beijingMoment(today, history::dueMinute(schedule, n)) > now) {
+            reading.nextPeriod = periodOf(today, n);
+            reading.drawsLeftToday = perDay - n + 1;
+            break;
+        }
+    }
+    reading.nextDue = dueMoment(reading.nextPeriod, schedule);
+    reading.secondsLeft = ceil<seconds>(reading.nextDue - now).count();
+
+    // The latest draw due by now: today's, else yesterday's last (due at 24:00 it is made today).
+    if (reading.drawsLeftToday < perDay)
+        reading.duePeriod = periodOf(today, perDay - reading.drawsLeftToday);
+    else
+        reading.duePeriod = periodOf(yesterday, perDay);
+    reading.dueAt = dueMoment(reading.duePeriod, schedule);
+    reading.secondsOverdue = floor<seconds>(now - reading.dueAt).count();
+
+    const std::string nextTime =
+        history::clockTimeText(history::dueMinute(schedule, reading.nextPeriod % 100));
+    if (newestStored > 0 && newestStored < reading.duePeriod) {
+        reading.state = ClockReading::State::Overdue;
+        reading.text = "第" + twoDigits(reading.duePeriod % 100) + "期已过开奖时间 " +
+                       countdownText(reading.secondsOverdue) + "，等待号码";
+    } else if (reading.drawsLeftToday == 0) {
+        reading.state = ClockReading::State::DayDone;
+        reading.text = "今日" + std::to_string(perDay) + "期已开完，明天 " + nextTime + " 开第01期";
+    } else {
+        reading.text = "下期 " + history::tenDigit(reading.nextPeriod) + " " + nextTime +
+                       " 开奖（还有 " + countdownText(reading.secondsLeft) + "）";
+    }
+    return reading;
+}
+
+std::string clockJson(const ClockReading& reading, history::Game game) {
+    std::string json = "{\"game\": " + std::to_string(static_cast<int>(game));
+    json += ", \"next\": \"" + history::tenDigit(reading.nextPeriod) + "\"";
+    json += ", \"due\": \"" + beijingIsoText(reading.nextDue) + "\"";
+    json += ", \"seconds_left\": " + std::to_string(reading.secondsLeft);
+    json += ", \"draws_left_today\": " + std::to_string(reading.drawsLeftToday);
+    if (reading.state == ClockReading::State::Overdue) {
+        json += ", \"waiting\": \"" + history::tenDigit(reading.duePeriod) + "\"";
+        json += ", \"seconds_overdue\": " + std::to_string(reading.secondsOverdue);
+    }
+    return json + "}";
+}
+
+} // namespace app

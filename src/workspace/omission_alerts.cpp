@@ -1,0 +1,286 @@
+#include "workspace/omission_alerts.h"
+
+#include "play/play_table.h"
+#include "search/omission.h"
+#include "search/tally.h"
+
+#include <charconv>
+#include <cstdio>
+#include <set>
+#include <sstream>
+
+namespace app {
+
+namespace {
+
+const char* kKindNames[] = {"number", "zodiac", "head", "tail", "sum", "segment"};
+const char* kKindLabels[] = {"号码", "生肖", "头数", "尾数", "合数", "段数"};
+
+std::string figureText(double value) {
+    char buffer[32];
+    std::snprintf(buffer, sizeof buffer, "%g", value);
+    return buffer;
+}
+
+std::optional<double> parseFigure(const std::string& text) {
+    if (text.empty()) return std::nullopt;
+    double value = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (error != std::errc() || end != text.data() + text.size() || !(value > 0) || value > 1e9)
+        return std::nullopt;
+    return value;
+}
+
+std::string twoDigits(int value) {
+    return std::string(value < 10 ? "0" : "") + std::to_string(value);
+}
+
+std::string valueText(const AlertRule& rule, int value) {
+    return rule.kind == history::Number ? twoDigits(value) : std::to_string(value);
+}
+
+// Bytes a rule never holds: the replacement character of undecodable bytes, control characters.
+bool textOnly(const std::string& text) {
+    if (text.find("\xEF\xBF\xBD") != std::string::npos) return false;
+    for (const unsigned char c : text)
+        if (c == 0x7F || (c < 0x20 && c != '\t')) return false;
+    return true;
+}
+
+// Why value is none of the kind's values low..high; nothing when it is one of them.
+std::optional<std::string> outsideValues(history::Kind kind, int value, int low, int high) {
+    if (value >= low && value <= high) return std::nullopt;
+    return std::string(kKindLabels[kind]) + "的值是" + std::to_string(low) + "到" +
+           std::to_string(high) + "，没有“" + std::to_string(value) + "”";
+}
+
+} // namespace
+
+ParsedRule parseAlertRule(const std::string& text) {
+    std::istringstream in(text);
+    std::string what, selection, threshold, extra;
+    in >> what >> selection >> threshold;
+    if (threshold.empty() || (in >> extra))
+        return {std::nullopt, "提醒规则要写成“玩法 选号 条件”三部分，例如 q1 any current>=30"};
+    AlertRule rule;
+    if (auto play = play::playOfCode(what)) {
+        rule.play = play;
+    } else {
+        const auto at = what.find('@');
+        const std::string kind = what.substr(0, at);
+        const std::string position = at == std::string::npos ? "" : what.substr(at + 1);
+        int found = -1;
+        for (int k = 0; k < history::kKinds; ++k)
+            if (kind == kKindNames[k]) found = k;
+        if (found < 0 || position.empty())
+            return {std::nullopt,
+                    "没有这个玩法：" + what +
+                        "（q1、r2…r8、q2d、q2g、q3d、q3g，或 number@1、tail@any 等）"};
+        rule.kind = history::Kind(found);
+        if (position == "any")
+            rule.position = 0;
+        else if (position.size() == 1 && position[0] >= '1' && position[0] <= '5')
+            rule.position = position[0] - '0';
+        else
+            return {std::nullopt, "位置要写成 1 到 5 或 any：" + what};
+    }
+    if (selection != "any" && selection != "任意") {
+        if (rule.play) {
+            std::string spaced = selection;
+            for (char& c : spaced)
+                if (c == ',') c = ' ';
+            const auto parsed = play::parseSelection(*rule.play, spaced);
+            if (!parsed.selection) return {std::nullopt, parsed.error};
+            rule.selection = play::selectionText(*parsed.selection);
+        } else {
+            int value = 0;
+            const auto [end, error] =
+                std::from_chars(selection.data(), selection.data() + selection.size(), value);
+            if (error != std::errc() || end != selection.data() + selection.size() || value < 0 ||
+                value > 99)
+                return {std::nullopt, "选号要写成一个值或 any：" + selection};
+            // A value the kind never takes, under either base of zodiac and segment values,
+            // would wait for ever.
+            const auto zeroBased = search::resultValues(rule.kind, 0, 0);
+            const auto oneBased = search::resultValues(rule.kind, 1, 1);
+            if (auto problem = outsideValues(rule.kind, value, zeroBased.front(), oneBased.back()))
+                return {std::nullopt, *problem};
+            rule.selection = std::to_string(value);
+        }
+    }
+    const auto ge = threshold.find(">=");
+    const std::string measure = threshold.substr(0, ge);
+    const auto figure =
+        ge == std::string::npos ? std::nullopt : parseFigure(threshold.substr(ge + 2));
+    if (!figure || (measure != "current" && measure != "ratio" && measure != "本次遗漏" &&
+                    measure != "本次遗漏÷平均遗漏"))
+        return {std::nullopt, "条件要写成 current>=N 或 ratio>=r（N、r 为正数）：" + threshold};
+    rule.byRatio = measure == "ratio" || measure == "本次遗漏÷平均遗漏";
+    rule.threshold = *figure;
+    return {rule, {}};
+}
+
+std::optional<std::string> alertValueProblem(const AlertRule& rule, int zodiacBase,
+                                             int segmentBase) {
+    if (rule.play || rule.selection.empty()) return std::nullopt;
+    const auto values = search::resultValues(rule.kind, zodiacBase, segmentBase);
+    return outsideValues(rule.kind, std::stoi(rule.selection), values.front(), values.back());
+}
+
+std::string alertRuleText(const AlertRule& rule) {
+    std::string text = rule.play ? play::info(*rule.play).code
+                                 : std::string(kKindNames[rule.kind]) + "@" +
+                                       (rule.position ? std::to_string(rule.position) : "any");
+    std::string selection = rule.selection.empty() ? "any" : rule.selection;
+    for (char& c : selection)
+        if (c == ' ') c = ',';
+    return text + " " + selection + " " + (rule.byRatio ? "ratio>=" : "current>=") +
+           figureText(rule.threshold);
+}
+
+std::string alertRuleLabel(const AlertRule& rule) {
+    std::string text =
+        rule.play ? play::info(*rule.play).code
+                  : std::string(kKindLabels[rule.kind]) +
+                        (rule.position ? "第" + std::to_string(rule.position) + "位" : "任意位");
+    std::string selection = rule.selection.empty() ? "任意" : rule.selection;
+    for (char& c : selection)
+        if (c == ' ') c = ',';
+    return text + " " + selection + " " + (rule.byRatio ? "本次遗漏÷平均遗漏>=" : "本次遗漏>=") +
+           figureText(rule.threshold);
+}
+
+std::vector<AlertRule> parseAlertRules(const std::string& setting) {
+    std::vector<AlertRule> rules;
+    std::istringstream in(setting);
+    std::string item;
+    while (std::getline(in, item, ';'))
+        if (auto parsed = parseAlertRule(item); parsed.rule) rules.push_back(*parsed.rule);
+    return rules;
+}
+
+std::string alertRulesText(const std::vector<AlertRule>& rules) {
+    std::string text;
+    for (const auto& rule : rules) text += (text.empty() ? "" : ";") + alertRuleText(rule);
+    return text;
+}
+
+std::vector<AlertRuleItem> alertRuleItems(const std::string& setting) {
+    std::vector<AlertRuleItem> items;
+    std::istringstream in(setting);
+    std::string item;
+    while (std::getline(in, item, ';')) {
+        AlertRuleItem read{item, std::nullopt, {}};
+        if (!textOnly(item)) {
+            read.error = "已损坏，含有不是文字的字节";
+            read.damaged = true;
+        } else if (auto parsed = parseAlertRule(item); parsed.rule) {
+            read.rule = parsed.rule;
+            read.text = alertRuleText(*parsed.rule);
+        } else {
+            read.error = parsed.error;
+        }
+        items.push_back(std::move(read));
+    }
+    return items;
+}
+
+std::string alertItemsText(const std::vector<AlertRuleItem>& items) {
+    std::string text;
+    for (size_t i = 0; i < items.size(); ++i) text += (i ? ";" : "") + items[i].text;
+    return text;
+}
+
+std::string unreadableRuleText(size_t number, const AlertRuleItem& item) {
+    // Control characters are shown as codes, never sent to the terminal.
+    std::string shown;
+    for (const char c : item.text) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte == 0x7F || (byte < 0x20 && c != '\t')) {
+            char code[8];
+            std::snprintf(code, sizeof code, "\\x%02X", byte);
+            shown += code;
+        } else {
+            shown += c;
+        }
+    }
+    return "第" + std::to_string(number) + "条提醒规则无法读取（" + item.error + "），保留原样：" +
+           shown;
+}
+
+std::vector<AlertSelection> meetingSelections(const AlertRule& rule, const AlertHistory& history) {
+    std::vector<AlertSelection> met;
+    if (history.end == 0) return met;
+    const auto meets = [&rule](std::int64_t current, double average) {
+        const double measure = rule.byRatio ? (average > 0 ? current / average : 0) : current;
+        return measure >= rule.threshold;
+    };
+    if (rule.play) {
+        const play::PlayTable table(play::selectionsOf(*rule.play), history.rows, 0, history.end);
+        const auto& selections = table.selections();
+        for (size_t i = 0; i < selections.size(); ++i) {
+            const std::string text = play::selectionText(selections[i]);
+            if (!rule.selection.empty() && text != rule.selection) continue;
+            const auto& figures = table.figures()[i];
+            if (meets(figures.current, figures.average))
+                met.push_back({text, figures.current, figures.average});
+        }
+        return met;
+    }
+    search::OmissionRequest request;
+    request.kind = rule.kind;
+    request.position = rule.position;
+    request.spanStart = history.rows.front().period;
+    request.spanEnd = history.rows[history.end - 1].period;
+    request.zodiacBase = history.zodiacBase;
+    request.segmentBase = history.segmentBase;
+    const search::OmissionTable table(history.rows, request, history.zodiac);
+    for (const auto& value : table.summary()) {
+        if (!rule.selection.empty() && std::to_string(value.value) != rule.selection) continue;
+        if (meets(value.current, value.average))
+            met.push_back({valueText(rule, value.value), value.current, value.average});
+    }
+    return met;
+}
+
+std::vector<FiredAlert> crossedAlerts(const std::vector<AlertRule>& rules,
+                                      const AlertHistory& history, size_t before) {
+    std::vector<FiredAlert> fired;
+    if (before >= history.end) return fired;
+    // Each new draw is a step: a selection over its threshold now is told when it was not over
+    // it after some draw of these (or before them). A long catch-up is looked at as one step.
+    constexpr size_t kSteps = 20;
+    const size_t firstLook = history.end - before > kSteps ? history.end - 1 : before;
+    for (size_t r = 0; r < rules.size(); ++r) {
+        auto now = meetingSelections(rules[r], history);
+        if (now.empty()) continue;
+        std::set<std::string> pending;
+        for (const auto& s : now) pending.insert(s.selection);
+        std::set<std::string> crossed;
+        AlertHistory earlier = history;
+        for (size_t end = before; end < history.end && !pending.empty(); ++end) {
+            if (end < firstLook && end != before) continue;
+            earlier.end = end;
+            std::set<std::string> met;
+            for (const auto& s : meetingSelections(rules[r], earlier)) met.insert(s.selection);
+            for (auto it = pending.begin(); it != pending.end();) {
+                if (met.count(*it)) {
+                    ++it;
+                } else {
+                    crossed.insert(*it);
+                    it = pending.erase(it);
+                }
+            }
+        }
+        for (auto& s : now)
+            if (crossed.count(s.selection)) fired.push_back({r, std::move(s)});
+    }
+    return fired;
+}
+
+std::string alertNotice(const AlertRule& rule, const AlertSelection& selection) {
+    return "遗漏提醒 " + alertRuleLabel(rule) + "：" + selection.selection + " 本次遗漏" +
+           std::to_string(selection.current) + "期";
+}
+
+} // namespace app

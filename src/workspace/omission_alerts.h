@@ -1,0 +1,98 @@
+#pragma once
+// Omission alerts (遗漏提醒): rules that watch how long a selection has stayed away. A rule names
+// a play (前一, 任二 … 前三组选) or a kind at a position (or any position) of the omission view, a
+// selection (one ticket, one value, or 任意: every selection) and a threshold: 本次遗漏 ≥ N, or
+// 本次遗漏 ÷ 平均遗漏 ≥ r, both over the whole history. A rule fires for a selection when a new
+// draw makes it cross the threshold: not met before the draw, met after.
+//
+// Written form (the command line and the AlertRules setting, rules joined by ";"):
+//     q1 any current>=30      r2 03,07 ratio>=2.5      number@1 7 current>=20      tail@any any
+//     current>=12
+
+#include "history/attributes.h"
+#include "history/history_table.h"
+#include "history/zodiac.h"
+#include "play/plays.h"
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace app {
+
+struct AlertRule {
+    std::optional<play::Play> play; // else a kind at a position
+    history::Kind kind = history::Number;
+    int position = 0;      // 1..5, 0 for any position
+    std::string selection; // empty: 任意; a ticket "03 07" or a value "7"
+    bool byRatio = false; // 本次遗漏 ÷ 平均遗漏 ≥ threshold, else 本次遗漏 ≥ threshold
+    double threshold = 0;
+};
+
+struct ParsedRule {
+    std::optional<AlertRule> rule;
+    std::string error;
+};
+// A value outside every value its kind takes (number 12) is refused.
+ParsedRule parseAlertRule(const std::string& text);
+// Why the rule's value is none of those its kind takes under the current bases of the zodiac and
+// segment values (zodiac 0 when they start at 1); nothing when it is one of them.
+std::optional<std::string> alertValueProblem(const AlertRule& rule, int zodiacBase,
+                                             int segmentBase);
+// The written form, which parseAlertRule reads back.
+std::string alertRuleText(const AlertRule& rule);
+// As the program shows it: "q1 任意 本次遗漏>=30".
+std::string alertRuleLabel(const AlertRule& rule);
+
+// The rules of the AlertRules setting; rules that cannot be read are left out.
+std::vector<AlertRule> parseAlertRules(const std::string& setting);
+std::string alertRulesText(const std::vector<AlertRule>& rules);
+
+// Each item of the AlertRules setting in its order: a rule, or an item that cannot be read, with
+// its text as stored and why (one whose bytes are not text is damaged). Such an item is kept in
+// the setting as it is until it is removed.
+struct AlertRuleItem {
+    std::string text;
+    std::optional<AlertRule> rule;
+    std::string error;
+    bool damaged = false;
+};
+std::vector<AlertRuleItem> alertRuleItems(const std::string& setting);
+// The setting's text: the rules in their written form, the other items as they are.
+std::string alertItemsText(const std::vector<AlertRuleItem>& items);
+// "第2条提醒规则无法读取（why），保留原样：text", control characters shown as \x1B.
+std::string unreadableRuleText(size_t number, const AlertRuleItem& item);
+
+struct AlertSelection {
+    std::string selection; // "07", "03 07", the value
+    std::int64_t current = 0;
+    double average = 0;
+};
+
+// Where a rule is evaluated: the first `end` rows of the history, under the settings' bases.
+struct AlertHistory {
+    const std::vector<history::HistoryRow>& rows;
+    size_t end;
+    const history::Zodiac& zodiac;
+    int zodiacBase = 1;
+    int segmentBase = 1;
+};
+
+// The selections that meet the rule over the history's first `end` rows.
+std::vector<AlertSelection> meetingSelections(const AlertRule& rule, const AlertHistory& history);
+
+struct FiredAlert {
+    size_t rule = 0; // index into the rules
+    AlertSelection selection;
+};
+// The selections that cross a rule's threshold with the rows from `before` on: met over all the
+// rows, and not met before them or after one of them (a selection that stays over is not told
+// again). More than 20 new rows at once are looked at before them and before the last one only.
+std::vector<FiredAlert> crossedAlerts(const std::vector<AlertRule>& rules,
+                                      const AlertHistory& history, size_t before);
+
+// "遗漏提醒 q1 任意 本次遗漏>=30：07 本次遗漏33期"
+std::string alertNotice(const AlertRule& rule, const AlertSelection& selection);
+
+} // namespace app

@@ -1,0 +1,30 @@
+#pragma once
+// Runs a command line as main() does, on a test's data folder and settings file, and keeps what
+// it printed.
+
+#include "cli/commands.h"
+
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace testing_support {
+
+struct CliRun {
+    int status;
+    std::string out;
+    std::string err;
+};
+
+inline CliRun runCli(const std::string& dataDir, const std::string& settingsFile,
+                     std::vector<std::string> arguments) {
+    arguments.insert(arguments.begin(), {"--data-dir", dataDir, "--settings", settingsFile});
+    const auto line = app::parseCommandLine(arguments);
+    std::ostringstream out, err;
+    if (const auto answered = app::answerWithoutWorkspace(line, out, err))
+        return {*answered, out.str(), err.str()};
+    const int status = app::runCommand(line, out, err);
+    return {status, out.str(), err.str()};
+}
+
+} // namespace testing_support
