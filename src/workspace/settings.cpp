@@ -2,6 +2,7 @@
 
 #include "history/page_address.h"
 #include "platform/page_fetch.h"
+#include "workspace/omission_alerts.h"
 
 #include <algorithm>
 #include <charconv>
