@@ -50,6 +50,7 @@ bool BackgroundUpdate::start(WorkspaceOptions options, std::function<void()> fin
                 if (options.today) workspace_->setToday(options.today());
             }
             CancelFlag progress(cancel_);
+            // Nobody is asked here: the automatic update only adds draws, it never prunes.
             const UpdateResult result = UpdateService(*workspace_).update(progress);
             outcome.complete = result.complete();
             outcome.stored = result.stored;

@@ -107,6 +107,11 @@ void Workspace::updateSpan() {
         spanEnd_.clear();
         return;
     }
+    // A start before the first stored draw names a draw no longer there (removed by a pruning
+    // update, here or in another process): it moves to the start a history begins with.
+    if (const auto start = history::lastEightAsNumber(spanStart_);
+        start && *start < rows().front().period)
+        spanStart_.clear();
     if (spanStart_.empty()) resetSpanStart();
     if (spanEnd_.empty()) spanEnd_ = history::tenDigit(history_.newest().period);
 }
