@@ -609,7 +609,7 @@ TEST_F(OnlineUpdate, OnlyAnUpdateAskedToPruneRemovesOldDrawsAndNothingKeepsNamin
     // The site from 08-30; the history holds 08-30's two draws, older than the six kept days.
     const auto listed = drawsOfDays(160830, 10, 2);
     site::ResultsSite site(listed);
-    auto& w = open(site);
+    open(site);
     f.type("2016083001", {typedOf(listed[0].numbers), typedOf(listed[1].numbers)});
 
     // The command line, the watch and the automatic update only add, from the newest draw's day.
@@ -713,7 +713,7 @@ TEST_F(OnlineUpdate, OnlyAnUpdateAskedToPruneRemovesOldDrawsAndNothingKeepsNamin
 TEST_F(OnlineUpdate, AStoredDrawTheSiteGivesOtherwiseIsToldAndReplacedOnlyWhenAsked) {
     const auto listed = drawsOfDays(160907, 2, 3);
     site::ResultsSite site(listed);
-    auto& w = open(site);
+    open(site);
     // 0701 as the site lists it, 0702 typed otherwise.
     f.type("2016090701", {typedOf(listed[0].numbers), {"01", "02", "03", "04", "05"}});
     const std::string told = "第2016090702期：历史号码中是 01 02 03 04 05，网站上是 " + [&] {
