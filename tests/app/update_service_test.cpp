@@ -666,10 +666,10 @@ TEST_F(OnlineUpdate, OnlyAnUpdateAskedToPruneRemovesOldDrawsAndNothingKeepsNamin
     ASSERT_TRUE(pruned.complete()) << pruned.outcome.message;
     EXPECT_EQ(pruned.removed, 6u);
     EXPECT_FALSE(pruned.removedFile.empty());
-    other.reset();
     EXPECT_TRUE(kept.followOutsideChanges());
     EXPECT_EQ(kept.rows().front().period, 16090201);
     EXPECT_EQ(kept.spanStart(), "2016090202");
+    other.reset();
 
     // The first draw kept names no removed draw as the one before it: a free search for the
     // numbers of the last removed draw does not list it with that draw as 上期.
@@ -697,14 +697,25 @@ TEST_F(OnlineUpdate, OnlyAnUpdateAskedToPruneRemovesOldDrawsAndNothingKeepsNamin
     EXPECT_NE(run.err.find("2016083001 不在历史号码中"), std::string::npos) << run.err;
     EXPECT_NE(run.err.find("改从 2016090202 开始检索"), std::string::npos) << run.err;
 
+    // So does a start after the newest draw once a cut-back removed it.
+    auto& again = f.reopen();
+    again.setSpan("2016090802", again.spanEnd());
+    {
+        app::Workspace cutting(f.options());
+        history::NoProgress quiet;
+        ASSERT_TRUE(app::HistoryService(cutting).cutBackTo("2016090801", quiet).outcome.ok);
+    }
+    EXPECT_TRUE(again.followOutsideChanges());
+    EXPECT_EQ(again.spanStart(), "2016090202");
+
     // update --prune says how many it removed and where their copy is.
-    ASSERT_TRUE(f.reopen().setSetting("IniSerchDay", "2").ok);
+    ASSERT_TRUE(again.setSetting("IniSerchDay", "2").ok);
     f.workspace.reset();
     run = testing_support::runCli(
         f.dataDir(), f.settingsPath(),
         {"update", "--site", site.baseUrl(), "--today", "2016-09-08", "--prune"});
     EXPECT_EQ(run.status, 0) << run.err;
-    EXPECT_EQ(run.out, "stored 0, skipped 0, removed 8\n");
+    EXPECT_EQ(run.out, "stored 1, skipped 0, removed 8\n"); // 0802 again
     EXPECT_NE(run.err.find("removed 8 draws older than 2 days, saved to "), std::string::npos)
         << run.err;
     EXPECT_EQ(f.reopen().rows().front().period, 16090601);

@@ -40,15 +40,18 @@ const QString kStaleResultsText = QStringLiteral("以下检索结果属于更改
 // How often the window looks whether another process changed the database.
 constexpr int kOutsideCheckMs = 500;
 
-// What the user is told when the span's start box held a period before the first stored draw
-// (its draws were removed) and the workspace moved it; empty when it did not move.
+// What the user is told when the span's start box held a period outside the stored draws (its
+// draw was removed) and the workspace moved it; empty when it did not move.
 QString spanMovedNote(const QString& before, const Workspace& workspace) {
     const auto& rows = workspace.rows();
     const QString now = QString::fromStdString(workspace.spanStart());
     const auto start = history::lastEightAsNumber(before.toStdString());
-    if (rows.empty() || before == now || !start || *start >= rows.front().period) return {};
-    return QStringLiteral("检索起始期号%1已不在历史号码中（现存最早一期是%2），已改为%3。")
-        .arg(before, QString::fromStdString(history::tenDigit(rows.front().period)), now);
+    if (rows.empty() || before == now || !start ||
+        (*start >= rows.front().period && *start <= rows.back().period))
+        return {};
+    return QStringLiteral("检索起始期号%1已不在历史号码中（现存%2至%3），已改为%4。")
+        .arg(before, QString::fromStdString(history::tenDigit(rows.front().period)),
+             QString::fromStdString(history::tenDigit(rows.back().period)), now);
 }
 } // namespace
 

@@ -72,7 +72,7 @@ TEST(UpdateWindow, TheButtonAsksForTheSiteOnceAndStoresTheNewDraws) {
     EXPECT_TRUE(f.prompter.answers.empty());
 }
 
-TEST(UpdateWindow, TheDaysToKeepAreAskedUntilTheyAreTwoToSixteen) {
+TEST(UpdateWindow, TheDaysToKeepAreAskedUntilTheyAreTwoToSixteenOrAll) {
     WindowFixture f;
     f.open();
     auto* item = f.find<QAction>("mnuSetDay");
