@@ -750,6 +750,23 @@ TEST_F(OnlineUpdate, AStoredDrawTheSiteGivesOtherwiseIsToldAndReplacedOnlyWhenAs
     ASSERT_EQ(result.differing.size(), 1u);
     EXPECT_NE(result.outcome.message.find(told), std::string::npos) << result.outcome.message;
 
+    // The automatic update tells it once, in its log.
+    {
+        app::BackgroundUpdate background;
+        auto options = f.options();
+        options.game = history::Game::Jiangxi;
+        for (const size_t expected : {size_t{1}, size_t{0}}) {
+            ASSERT_TRUE(background.start(options));
+            while (background.running()) QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+            const auto outcome = background.take();
+            ASSERT_TRUE(outcome);
+            ASSERT_EQ(outcome->differing.size(), expected) << outcome->message;
+            if (expected) {
+                EXPECT_EQ(outcome->differing[0].find(told), 0u) << outcome->differing[0];
+            }
+        }
+    }
+
     // Taken when asked: replaced in place, the old draw saved, the draws after it follow it.
     const auto taken = app::UpdateService(again).takeSiteDraws(result.differing);
     ASSERT_TRUE(taken.ok) << taken.message;
