@@ -172,6 +172,8 @@ int update(CommandContext& c) {
             w.setToday(day);
         }
     }
+    if (prune && w.settings().updateDays == 0)
+        c.err << "IniSerchDay 为 0（保留全部历史号码）：--prune 不删除任何一期\n";
     StoppableUpdate progress;
     UpdateService service(w);
     service.setPrunes(prune);
