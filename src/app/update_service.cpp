@@ -261,6 +261,7 @@ UpdateService::DayReading UpdateService::readDay(history::Date day, Clock::time_
         if (!page.ok) {
             reading.problem = page.error;
             reading.unreachable = page.unreachable;
+            reading.missing = page.status == 404 || page.status == 410;
             return reading;
         }
         auto text = platform::decodePage(page.body, page.contentType);
@@ -419,9 +420,10 @@ UpdateResult UpdateService::update(UpdateProgress& progress) {
                 daysPassed.insert(number);
                 continue;
             }
-            if (!reading.problem.empty() && rows.empty() && !drawsSeen && !reading.unreachable) {
-                // An empty history begins where the site's draws do: a day before them that
-                // cannot be read is passed, and the update goes on with the later days.
+            if (reading.missing && rows.empty() && !drawsSeen) {
+                // An empty history begins where the site's draws do: a day before them that the
+                // site has no page for is passed, and the update goes on with the later days. (A
+                // day that failed otherwise may have draws: the update stops there.)
                 result.skipped.push_back({day, "这一天的网页无法读取（" + reading.problem +
                                                    "），历史号码为空，从以后的日子开始更新"});
                 if (!firstPassed) firstPassed = Waiting{number, day, reading.problem};

@@ -105,6 +105,7 @@ class UpdateService {
         bool cancelled = false;
         std::string problem;
         bool unreachable = false; // the site gave no answer at all
+        bool missing = false;     // the site has no page for the day (HTTP 404 or 410)
         std::optional<std::vector<std::vector<std::string>>> rows;
         std::optional<history::PageDraws> page;
         // The page lists nothing, without a heading that says it is a results list: a day
