@@ -5,13 +5,19 @@ packages=(cmake ninja-build g++ pkg-config libgtest-dev libbenchmark-dev
   qt6-base-dev libqt6opengl6-dev qt6-charts-dev qt6-httpserver-dev qt6-websockets-dev
   libxkbcommon-dev libsqlite3-dev libxlsxwriter-dev libgumbo-dev libicu-dev
   libcsv-dev libfreexl-dev libminizip-dev
+  # minizip's header includes zlib.h, which Debian 12's libminizip-dev does not pull in
+  zlib1g-dev
+  # the window's Chinese texts (without it they are boxes, and the layout tests measure wrong)
+  fonts-noto-cjk
+  # the manual page's test renders it
+  groff-base
   # the tests write .xls workbooks with it
   libspreadsheet-writeexcel-perl
   qt6-translations-l10n unzip
   # renders the icon's PNG sizes
   librsvg2-bin)
 if [ "${WITH_SCREENSHOT_TOOLS:-0}" = 1 ]; then
-  packages+=(xvfb xauth fonts-noto-cjk imagemagick)
+  packages+=(xvfb xauth imagemagick)
 fi
 # The Debian package: dpkg-shlibdeps computes its dependencies; its test checks it with these.
 if [ "${WITH_PACKAGE_TOOLS:-0}" = 1 ]; then

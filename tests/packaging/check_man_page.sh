@@ -49,5 +49,16 @@ if [ $# -ge 4 ]; then
     done
 fi
 
+# Rendered as man renders it in a C locale (ASCII) and in a UTF-8 one: troff has no glyph for a
+# Chinese word on an ASCII terminal and drops it with a warning, so such words must be spelled out.
+if command -v groff >/dev/null; then
+    for manpage in "$page" ${4:+"$4"}; do
+        for device in ascii utf8; do
+            warnings=$(preconv -e UTF-8 "$manpage" | groff -man -T"$device" -ww -z 2>&1 || true)
+            [ -z "$warnings" ] || fail "$manpage renders with warnings on $device: $warnings"
+        done
+    done
+fi
+
 [ "$failures" -eq 0 ] || exit 1
 echo "$(wc -w <<<"$commands") commands and $(wc -w <<<"$options") options documented"

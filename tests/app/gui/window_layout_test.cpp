@@ -7,6 +7,7 @@
 #include <QChartView>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QFontDatabase>
 #include <QHeaderView>
 #include <QLineEdit>
 #include <QMouseEvent>
@@ -41,7 +42,17 @@ int columnsWidth(const QTableView* grid) {
     return width;
 }
 
+// Every width measured here is that of Chinese text: without a font that has its glyphs the texts
+// are drawn as boxes of another width, and a failure would name a pixel count, not the cause.
+void requireChineseFont() {
+    ASSERT_FALSE(QFontDatabase::families(QFontDatabase::SimplifiedChinese).isEmpty())
+        << "no font with Chinese glyphs is installed (on Debian: apt-get install fonts-noto-cjk); "
+           "the window's texts would be boxes and every width measured here wrong";
+}
+
 void prepare(WindowFixture& f) {
+    requireChineseFont();
+    if (testing::Test::HasFatalFailure()) return;
     f.store.type("2016090801", std::vector<std::array<std::string, 5>>(
                                    60, std::array<std::string, 5>{"01", "02", "03", "04", "05"}));
     f.open();
@@ -51,7 +62,7 @@ void prepare(WindowFixture& f) {
 
 TEST(WindowLayout, OnA1024x640ScreenNothingOfThePanelOrTheGridsIsCutOff) {
     WindowFixture f;
-    prepare(f);
+    ASSERT_NO_FATAL_FAILURE(prepare(f));
     resizeWindow(f, 1024, 640);
     ASSERT_EQ(f.window->size(), QSize(1024, 640)) << "the window cannot be made that small";
 
@@ -90,7 +101,7 @@ TEST(WindowLayout, OnA1024x640ScreenNothingOfThePanelOrTheGridsIsCutOff) {
 
 TEST(WindowLayout, TheResultsTakeTheRoomOfALargerWindow) {
     WindowFixture f;
-    prepare(f);
+    ASSERT_NO_FATAL_FAILURE(prepare(f));
     resizeWindow(f, 1024, 640);
     auto* history = f.find<QTableView>("MSFlexGrid1");
     auto* panel = f.find<QScrollArea>("searchPanelScroll");
@@ -157,7 +168,7 @@ QRect seenPart(QWidget* widget, QWidget* window) {
 // the others; the entry line is there on every page.
 TEST(WindowLayout, EveryPageShowsEveryControlWholeOnBothScreens) {
     WindowFixture f;
-    prepare(f);
+    ASSERT_NO_FATAL_FAILURE(prepare(f));
     auto* pages = f.find<QTabBar>("pageTabs");
     ASSERT_EQ(pages->count(), 4);
     EXPECT_EQ(pages->tabText(0), QStringLiteral("检索"));
@@ -219,7 +230,7 @@ TEST(WindowLayout, EveryPageShowsEveryControlWholeOnBothScreens) {
 // the shrink page's two halves are both at their least widths).
 TEST(WindowLayout, SplittersOfEveryPageDrag) {
     WindowFixture f;
-    prepare(f);
+    ASSERT_NO_FATAL_FAILURE(prepare(f));
     resizeWindow(f, 1366, 768);
     auto* pages = f.find<QTabBar>("pageTabs");
     for (const auto& [page, name] :
