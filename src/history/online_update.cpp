@@ -284,6 +284,13 @@ DayTable readDayTable(const std::vector<std::vector<std::string>>& rows, Game ga
     return table;
 }
 
+bool firstRowNamesEarlierDraw(platform::Database& db) {
+    auto first = db.prepare("SELECT " + attributeColumn(1, Number, "S") + ", " +
+                            textColumn(false, -1) + " FROM Lishi ORDER BY SQQH, ID LIMIT 1");
+    if (!first.step()) return false;
+    return first.intAt(0) != 0 || (!first.isNullAt(1) && !first.textAt(1).empty());
+}
+
 void detachFirstRows(platform::Database& db) {
     std::vector<std::int64_t> ids;
     auto first = db.prepare("SELECT ID FROM Lishi ORDER BY SQQH, ID LIMIT 2");
@@ -356,8 +363,9 @@ void storeUpdate(platform::Database& db, Zodiac& zodiac, int segmentBase,
         auto prune = db.prepare("DELETE FROM Lishi WHERE SQQH < ?1");
         prune.bind(1, dayNumber(*pruneBefore) * 100);
         prune.run();
-        if (db.changes() > 0) detachFirstRows(db);
     }
+    // After this removal, or one an earlier version made without clearing them.
+    if (firstRowNamesEarlierDraw(db)) detachFirstRows(db);
     const std::string table = kDaysWithoutDraws;
     if (!daysWithoutDraws.empty())
         db.prepare("CREATE TABLE IF NOT EXISTS " + table + " (Day INTEGER PRIMARY KEY)").run();

@@ -117,6 +117,9 @@ void storeUpdate(platform::Database& db, Zodiac& zodiac, int segmentBase,
 // leaves them: after the draws before them were removed, nothing may name those. The caller owns
 // the transaction.
 void detachFirstRows(platform::Database& db);
+// True when the first stored row keeps a draw before it (its draws were removed by a path that
+// left its columns as they were).
+bool firstRowNamesEarlierDraw(platform::Database& db);
 
 // A stored draw whose numbers a results page gives otherwise.
 struct DifferingDraw {

@@ -719,6 +719,22 @@ TEST_F(OnlineUpdate, OnlyAnUpdateAskedToPruneRemovesOldDrawsAndNothingKeepsNamin
     EXPECT_NE(run.err.find("removed 8 draws older than 2 days, saved to "), std::string::npos)
         << run.err;
     EXPECT_EQ(f.reopen().rows().front().period, 16090601);
+
+    // Draws removed by a path that left the first row naming them (an earlier version's pruning):
+    // the next update clears what it keeps of them.
+    {
+        app::Workspace earlier(f.options());
+        earlier.database().prepare("DELETE FROM Lishi WHERE SQQH < 16090701").run();
+    }
+    Watch healing;
+    EXPECT_TRUE(update(healing).complete());
+    auto healed =
+        f.workspace->database().prepare("SELECT SQQH, L1AS, txtHisLst FROM Lishi ORDER BY SQQH "
+                                        "LIMIT 1");
+    ASSERT_TRUE(healed.step());
+    EXPECT_EQ(healed.intAt(0), 16090701);
+    EXPECT_EQ(healed.intAt(1), 0);
+    EXPECT_EQ(healed.textAt(2), "");
 }
 
 TEST_F(OnlineUpdate, AStoredDrawTheSiteGivesOtherwiseIsToldAndReplacedOnlyWhenAsked) {
