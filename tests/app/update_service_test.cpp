@@ -816,6 +816,26 @@ TEST_F(OnlineUpdate, AnEmptyHistoryBeginsWhereTheSitesDrawsBegin) {
     ASSERT_EQ(result.skipped.size(), 3u);
     EXPECT_EQ(result.skipped[0].what, "2016-09-02");
 
+    // The day before them listed empty (a site whose days without draws show the list alone):
+    // passed as well, once a later day has draws.
+    {
+        WorkspaceFixture fresh;
+        auto draws = drawsOfDays(160905, 4, 2);
+        std::erase_if(draws, [](const site::SiteDraw& d) { return d.period / 100 == 160906; });
+        site::PageStyle bare;
+        bare.layout = site::Layout::NumbersText;
+        bare.bareEmpty = true;
+        site::ResultsSite listing(draws, bare);
+        listing.setPage("2016-09-04", listing.page(22, "2016-09-06"));
+        ASSERT_NE(listing.listen(), 0);
+        ASSERT_TRUE(fresh.workspace->setSetting("UpdateSite", listing.baseUrl()).ok);
+        Watch first;
+        const auto begun = app::UpdateService(*fresh.workspace).update(first);
+        ASSERT_TRUE(begun.complete()) << begun.outcome.message;
+        EXPECT_EQ(begun.stored, 6u);
+        EXPECT_EQ(fresh.workspace->rows().front().period, 16090501);
+    }
+
     // A site without any of the days: nothing stored, and the first day's reason told.
     ASSERT_TRUE(app::HistoryService(w).clearHistory().outcome.ok);
     site::ResultsSite old(drawsOfDays(160801, 1, 2));
