@@ -197,9 +197,9 @@ bool isDate(std::string_view text) {
 }
 
 // The text without the times and dates it holds ("20210718084 23:00:00" is "20210718084");
-// dated tells whether there were any.
-std::string undated(const std::string& text, bool& dated) {
-    dated = false;
+// dated tells whether there were any, timed whether a time was among them.
+std::string undated(const std::string& text, bool& dated, bool& timed) {
+    dated = timed = false;
     std::string rest;
     size_t at = 0;
     while (at < text.size()) {
@@ -207,7 +207,9 @@ std::string undated(const std::string& text, bool& dated) {
         if (end == std::string::npos) end = text.size();
         const std::string_view word(text.data() + at, end - at);
         if (!word.empty()) {
-            if (isTime(word) || isDate(word))
+            if (isTime(word))
+                dated = timed = true;
+            else if (isDate(word))
                 dated = true;
             else
                 rest += (rest.empty() ? "" : " ") + std::string(word);
@@ -246,9 +248,10 @@ void readCellText(const std::string& text, std::vector<Item>& items) {
         items.push_back(item);
         return;
     }
-    // An id beside a time or a date: the time says the number beside it is the draw's.
-    bool dated = false;
-    const std::string rest = text.size() <= kMaxShortText ? undated(text, dated) : text;
+    // An id beside a time or a date; a draw number alone beside the draw's time (a number beside
+    // a date may be a ratio or a count).
+    bool dated = false, timed = false;
+    const std::string rest = text.size() <= kMaxShortText ? undated(text, dated, timed) : text;
     if (dated) {
         Item id;
         id.text = rest;
@@ -257,7 +260,7 @@ void readCellText(const std::string& text, std::vector<Item>& items) {
             items.push_back(id);
             return;
         }
-        if (allDigits(idCore) && idCore.size() <= 3) {
+        if (timed && allDigits(idCore) && idCore.size() <= 3) {
             id.kind = Kind::ShortId;
             id.value = toInt(idCore);
             items.push_back(id);

@@ -316,6 +316,8 @@ TEST(PageDraws, AnIdThatSharesItsCellWithATimeOrDateIsRead) {
              "<tr><td>20160908085 23:10:00</td><td>03 07 01 11 05</td></tr></table>");
     EXPECT_EQ(draws(late), "84: 2 4 6 8 10\n");
     EXPECT_EQ(skipped(late), "20160908085 当天第85期超过了江西11选5每天的84期\n");
+    // A number beside a date alone (a ratio, a count) is no draw number.
+    EXPECT_EQ(draws(read("<table><tr><td>3 1-2</td><td>02 04 06 08 10</td></tr></table>")), "");
 }
 
 namespace {
