@@ -41,6 +41,7 @@ int import(CommandContext& c) {
     }
     c.out << "imported " << result.stored << ", skipped " << result.reported.size() << "\n";
     if (!result.backupFile.empty()) c.err << "原来的历史号码已备份到 " << result.backupFile << "\n";
+    if (const Outcome sound = c.workspace.checkDraws(); !sound.ok) c.err << sound.message << "\n";
     return kExitOk;
 }
 
