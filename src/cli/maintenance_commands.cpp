@@ -41,6 +41,7 @@ int import(CommandContext& c) {
     }
     c.out << "imported " << result.stored << ", skipped " << result.reported.size() << "\n";
     if (!result.backupFile.empty()) c.err << "原来的历史号码已备份到 " << result.backupFile << "\n";
+    if (const Outcome sound = c.workspace.checkDraws(); !sound.ok) c.err << sound.message << "\n";
     return kExitOk;
 }
 
@@ -151,10 +152,16 @@ int update(CommandContext& c) {
     if (std::find(c.args.begin(), c.args.end(), "--watch") != c.args.end()) return watchUpdates(c);
     Workspace& w = c.workspace;
     w.settingsFile().setPersistent(false); // --site is for this run only
+    // Nobody is asked here: draws are removed only when the command says so.
+    bool prune = false;
     for (size_t i = 0; i < c.args.size(); ++i) {
         const std::string& a = c.args[i];
+        if (a == "--prune") {
+            prune = true;
+            continue;
+        }
         if (i + 1 >= c.args.size() || (a != "--site" && a != "--today"))
-            throw UsageError{"update 只有 --site 网址 和 --today 年-月-日 两个选项"};
+            throw UsageError{"update 的选项是 --site 网址、--today 年-月-日 和 --prune"};
         const std::string& value = c.args[++i];
         if (a == "--site") {
             if (auto outcome = w.setSetting("UpdateSite", value); !outcome.ok)
@@ -166,8 +173,12 @@ int update(CommandContext& c) {
             w.setToday(day);
         }
     }
+    if (prune && w.settings().updateDays == 0)
+        c.err << "IniSerchDay 为 0（保留全部历史号码）：--prune 不删除任何一期\n";
     StoppableUpdate progress;
-    const UpdateResult result = UpdateService(w).update(progress);
+    UpdateService service(w);
+    service.setPrunes(prune);
+    const UpdateResult result = service.update(progress);
     if (!result.outcome.ok && result.stoppedDay.empty()) {
         c.err << result.outcome.message << "\n";
         return kExitRefused;
@@ -179,10 +190,14 @@ int update(CommandContext& c) {
               << ": 页面未列出\n";
     for (const auto& day : result.daysWithoutDraws)
         c.err << "no draws " << day << ": 当天没有开奖\n";
+    for (const auto& draw : result.differing)
+        c.err << "differs " << history::gridPeriodText(draw.period, w.settings().game) << ": "
+              << UpdateService::differingText(draw, w.settings().game) << "，没有改动\n";
     if (!result.stoppedDay.empty())
         c.err << "stopped at " << result.stoppedDay << ": " << result.stopReason << "\n";
     if (!result.removedFile.empty())
-        c.err << "removed draws saved to " << result.removedFile << "\n";
+        c.err << "removed " << result.removed << " draws older than " << w.settings().updateDays
+              << " days, saved to " << result.removedFile << "\n";
     c.out << "stored " << result.stored << ", skipped " << result.skipped.size() << ", removed "
           << result.removed << "\n";
     return result.complete() ? kExitOk : kExitRefused;
@@ -198,7 +213,8 @@ void addMaintenanceCommands(std::vector<CommandSpec>& table) {
     table.push_back({"rebuild", "rebuild", true, rebuild});
     table.push_back({"repair", "repair", true, repair});
     table.push_back(
-        {"update", "update [--site URL] [--today YYYY-MM-DD] [--watch [--until HH:MM] [--poll S]]",
+        {"update",
+         "update [--site URL] [--today YYYY-MM-DD] [--prune] [--watch [--until HH:MM] [--poll S]]",
          true, update});
 }
 

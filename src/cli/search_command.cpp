@@ -170,6 +170,17 @@ int applySearchOptions(CommandContext& c, const std::vector<std::string>& args, 
             return kExitRefused;
         }
     }
+    // A start before the first stored draw names no draw of this history (older ones were
+    // removed, or never stored): the search starts where a history's search starts, and says so.
+    if (from && !w.rows().empty()) {
+        const auto start = history::lastEightAsNumber(*from);
+        const int first = w.rows().front().period;
+        if (start && *start < first) {
+            c.err << "检索起始期 " << *from << " 不在历史号码中（现存最早一期是 "
+                  << history::tenDigit(first) << "），改从 " << w.spanStart() << " 开始检索\n";
+            from = w.spanStart();
+        }
+    }
     if (from || to) w.setSpan(from.value_or(w.spanStart()), to.value_or(w.spanEnd()));
     // A reversed span would only find nothing.
     const auto start = history::lastEightAsNumber(w.spanStart());

@@ -1,8 +1,8 @@
 // The online update that keeps running: update --watch [--until HH:MM] [--poll S] [--site URL]
 // [--today YYYY-MM-DD]. After each due draw (or every S seconds) the update runs; each draw it
-// stores is printed as "stored <period> <numbers>". It ends at --until (Beijing time) or on
-// Ctrl+C / a termination request, after the store in progress, with status 0; with status 1 when
-// what it prints can no longer be written (a closed pipe).
+// stores is printed as "stored <period> <numbers>"; it only adds, never removes a draw. It ends at
+// --until (Beijing time) or on Ctrl+C / a termination request, after the store in progress, with
+// status 0; with status 1 when what it prints can no longer be written (a closed pipe).
 
 #include "cli/commands.h"
 #include "cli/live_commands.h"
@@ -13,6 +13,7 @@
 #include <algorithm>
 #include <csignal>
 #include <ostream>
+#include <set>
 #include <thread>
 
 #include <signal.h>
@@ -71,6 +72,9 @@ WatchOptions readWatchOptions(CommandContext& c) {
     for (size_t i = 0; i < c.args.size(); ++i) {
         const std::string& a = c.args[i];
         if (a == "--watch") continue;
+        if (a == "--prune")
+            throw UsageError{"update --watch 只存入新的开奖号码，从不删除历史号码；"
+                             "--prune 只用于一次 update"};
         if (i + 1 >= c.args.size())
             throw UsageError{"update --watch 的选项是 --until 时:分、--poll 秒数、--site 网址 和 "
                              "--today 年-月-日，每个后面都要跟一个值"};
@@ -126,6 +130,7 @@ int watchUpdates(CommandContext& c) {
     LiveService live(w);
     live.takeNews();
     std::string lastProblem;
+    std::set<std::string> differingTold; // stored draws the site gives otherwise, told once each
     SystemTime nextPoll = live.now();
     while (!signals.cancelled()) {
         const SystemTime now = live.now();
@@ -166,6 +171,10 @@ int watchUpdates(CommandContext& c) {
         // Nobody reads what the watch prints any more (a closed pipe, a full disk): it stops, and
         // the command line says why.
         if (!c.out.flush()) return kExitRefused;
+        for (const auto& draw : result.differing) {
+            const std::string line = UpdateService::differingText(draw, w.settings().game);
+            if (differingTold.insert(line).second) c.err << line << "，没有改动\n";
+        }
         const std::string problem =
             result.complete() || result.cancelled ? std::string() : result.outcome.message;
         if (!problem.empty() && problem != lastProblem) c.err << problem << "\n";

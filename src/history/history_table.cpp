@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cctype>
 #include <cstdint>
+#include <unordered_set>
 
 namespace history {
 
@@ -167,7 +168,7 @@ HistoryRow checkedRowWithNumbers(platform::Statement& stmt, size_t place,
         DamagedRow d;
         d.id = row.id;
         d.place = place;
-        d.periodDamaged = !periodSound;
+        d.kind = periodSound ? Damage::Numbers : Damage::Period;
         d.period = row.period;
         d.stored = storedText(stmt, 1);
         for (int p = 0; p < kPositions; ++p) d.stored += " " + storedText(stmt, 3 + p);
@@ -194,11 +195,92 @@ std::string describeDamagedRows(const std::vector<DamagedRow>& rows, size_t most
     for (size_t i = 0; i < rows.size() && i < most; ++i) {
         const DamagedRow& row = rows[i];
         if (i) text += "，";
-        text += row.periodDamaged ? "历史号码表第" + std::to_string(row.place) + "行的期号已损坏"
-                                  : "第" + eightDigit(row.period) + "期的号码已损坏";
+        switch (row.kind) {
+        case Damage::Numbers:
+            text += "第" + eightDigit(row.period) + "期的号码已损坏";
+            break;
+        case Damage::Period:
+            text += "历史号码表第" + std::to_string(row.place) + "行的期号已损坏";
+            break;
+        case Damage::StoredTwice:
+            text += "第" + eightDigit(row.period) + "期存了两次（历史号码表第" +
+                    std::to_string(row.place) + "行）";
+            break;
+        case Damage::OutOfOrder:
+            text += "第" + eightDigit(row.period) + "期在第" + eightDigit(row.storedAfter) +
+                    "期之后才存入";
+            break;
+        }
     }
     if (rows.size() > most) text += "，等" + std::to_string(rows.size()) + "行";
     return text;
+}
+
+namespace {
+
+bool soundDraw(const HistoryRow& row) {
+    if (row.period < 1 || row.period > 99999999 || row.period % 100 == 0) return false;
+    unsigned seen = 0;
+    for (int n : row.numbers()) {
+        if (n < 1 || n > 11 || (seen & (1u << n))) return false;
+        seen |= 1u << n;
+    }
+    return true;
+}
+
+} // namespace
+
+void findMisplacedRows(const std::vector<HistoryRow>& rows, std::vector<DamagedRow>& damaged) {
+    // The stored order is that of the IDs; rows in memory are usually in it already.
+    std::vector<const HistoryRow*> stored;
+    stored.reserve(rows.size());
+    for (const auto& row : rows) stored.push_back(&row);
+    if (!idsAscending(rows))
+        std::sort(stored.begin(), stored.end(),
+                  [](const HistoryRow* a, const HistoryRow* b) { return a->id < b->id; });
+    std::unordered_set<std::int64_t> listed;
+    for (const auto& d : damaged) listed.insert(d.id);
+    const auto counts = [&](const HistoryRow& row) {
+        return soundDraw(row) && (listed.empty() || !listed.count(row.id));
+    };
+    // Periods that only grow, as draws are stored, need no more look.
+    std::int32_t latest = 0;
+    bool growing = true;
+    for (const HistoryRow* row : stored) {
+        if (!counts(*row)) continue;
+        if (row->period <= latest) {
+            growing = false;
+            break;
+        }
+        latest = row->period;
+    }
+    if (growing) return;
+    std::unordered_set<std::int32_t> seen;
+    latest = 0;
+    const size_t before = damaged.size();
+    for (size_t i = 0; i < stored.size(); ++i) {
+        const HistoryRow& row = *stored[i];
+        if (!counts(row)) continue;
+        DamagedRow d;
+        d.id = row.id;
+        d.place = i + 1;
+        d.period = row.period;
+        if (!seen.insert(row.period).second) {
+            d.kind = Damage::StoredTwice;
+        } else if (row.period < latest) {
+            d.kind = Damage::OutOfOrder;
+            d.storedAfter = latest;
+        } else {
+            latest = row.period;
+            continue;
+        }
+        d.stored = eightDigit(row.period);
+        for (int n : row.numbers()) d.stored += " " + format00(n);
+        damaged.push_back(std::move(d));
+    }
+    if (damaged.size() > before)
+        std::sort(damaged.begin(), damaged.end(),
+                  [](const DamagedRow& a, const DamagedRow& b) { return a.place < b.place; });
 }
 
 std::vector<HistoryRow> loadHistory(platform::Database& db, bool allKinds,
@@ -218,6 +300,7 @@ std::vector<HistoryRow> loadHistory(platform::Database& db, bool allKinds,
     if (damaged) damaged->clear();
     auto stmt = db.prepare(sql);
     while (stmt.step()) rows.push_back(checkedRowWithNumbers(stmt, rows.size() + 1, damaged));
+    if (damaged) findMisplacedRows(rows, *damaged);
     if (!std::is_sorted(rows.begin(), rows.end(), inViewOrder))
         std::sort(rows.begin(), rows.end(), inViewOrder);
     if (allKinds)

@@ -23,21 +23,43 @@ struct HistoryRow {
     const PositionValues& numbers() const { return values[Number]; }
 };
 
-// A stored row that cannot be a draw: its period is not an id yymmddNN (an integer of
-// 1..99999999 with a draw number of at least 01), or its numbers are not five different ones of
-// 01..11 (a number missing, text, or out of range). Such a row is read with the numbers that are
-// not of 1..11 as 0 (and a period that is no integer as 0); no analysis may use it.
-struct DamagedRow {
-    std::int64_t id = 0;
-    std::size_t place = 0;      // 1-based, in the table's stored order (ID)
-    bool periodDamaged = false; // else its period is sound and only the numbers are damaged
-    std::int32_t period = 0;    // when the period is sound
-    std::string stored;         // SQQH and the five numbers as stored, blank-separated
+// What is wrong with a stored row.
+enum class Damage {
+    Numbers,     // the period is sound, the numbers are not five different ones of 01..11
+    Period,      // the period is not an id yymmddNN
+    StoredTwice, // a sound draw whose period an earlier stored row holds already
+    OutOfOrder,  // a sound draw stored after a later period: the draws stored before it are not
+                 // the ones before it, so its previous-draw columns describe another draw
 };
 
-// How the user reads them: "第16090852期的号码已损坏", or, for a damaged period,
-// "历史号码表第3行的期号已损坏"; at most `most` of them, then how many there are in all.
+// A stored row that cannot be a draw of the history as it stands: its period is not an id
+// yymmddNN (an integer of 1..99999999 with a draw number of at least 01), its numbers are not five
+// different ones of 01..11 (a number missing, text, or out of range), its period is stored twice,
+// or it is stored out of the order of the periods. A row whose period or numbers are damaged is
+// read with the numbers that are not of 1..11 as 0 (and a period that is no integer as 0); no
+// analysis may use the history while any of them is there.
+struct DamagedRow {
+    std::int64_t id = 0;
+    std::size_t place = 0; // 1-based, in the table's stored order (ID)
+    Damage kind = Damage::Numbers;
+    std::int32_t period = 0;      // when the period is sound
+    std::int32_t storedAfter = 0; // OutOfOrder: the latest period stored before it
+    std::string stored;           // SQQH and the five numbers as stored, blank-separated
+
+    // The repair removes it (a damaged row, or a period's second row); else it only moves.
+    bool removed() const { return kind != Damage::OutOfOrder; }
+};
+
+// How the user reads them: "第16090852期的号码已损坏", "历史号码表第3行的期号已损坏",
+// "第16090852期存了两次（历史号码表第7行）", "第16090851期在第16090852期之后才存入"; at most `most`
+// of them, then how many there are in all.
 std::string describeDamagedRows(const std::vector<DamagedRow>& rows, std::size_t most = 5);
+
+// Adds to damaged the rows of sound draws that stand where the ordered view cannot have them: the
+// rows of a period stored before (StoredTwice), and those stored after a later period (OutOfOrder).
+// rows in any order; the rows listed in damaged already are passed over. damaged ends in the
+// table's stored order.
+void findMisplacedRows(const std::vector<HistoryRow>& rows, std::vector<DamagedRow>& damaged);
 
 // "L" + position + letter + period suffix ("", "S" or "P"): L3B, L2AS, L5HP.
 std::string attributeColumn(int position, int kind, const char* period = "");

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <set>
+#include <stdexcept>
 
 namespace history {
 
@@ -119,13 +120,13 @@ Date retentionStart(Date today, int keepDays) {
 }
 
 std::vector<Date> updateDays(const std::vector<HistoryRow>& rows, Date today, int keepDays,
-                             Game game, const std::set<int>& withoutDraws) {
+                             Game game, const std::set<int>& withoutDraws, bool keepOlder) {
     const Date kept = retentionStart(today, keepDays);
     Date first = kept;
     std::vector<Date> result;
     if (!rows.empty()) {
         const Date newest = dateOfPeriod(rows.back().period);
-        if (newest.ok() && sys_days{newest} > sys_days{first}) first = newest;
+        if (newest.ok() && (keepOlder || sys_days{newest} > sys_days{first})) first = newest;
         // Days without draws found before, right after the newest day: passed.
         sys_days next = sys_days{first} + days{1};
         while (next < sys_days{today} && withoutDraws.count(dayNumber(Date{next}))) next += days{1};
@@ -283,56 +284,132 @@ DayTable readDayTable(const std::vector<std::vector<std::string>>& rows, Game ga
     return table;
 }
 
-void storeUpdate(platform::Database& db, Zodiac& zodiac, int segmentBase, Date keepFrom,
-                 const std::vector<ListedDraw>& draws, const std::vector<int>& daysWithoutDraws) {
+bool firstRowNamesEarlierDraw(platform::Database& db) {
+    auto first = db.prepare("SELECT " + attributeColumn(1, Number, "S") + ", " +
+                            textColumn(false, -1) + " FROM Lishi ORDER BY SQQH, ID LIMIT 1");
+    if (!first.step()) return false;
+    return first.intAt(0) != 0 || (!first.isNullAt(1) && !first.textAt(1).empty());
+}
+
+void detachFirstRows(platform::Database& db) {
+    std::vector<std::int64_t> ids;
+    auto first = db.prepare("SELECT ID FROM Lishi ORDER BY SQQH, ID LIMIT 2");
+    while (first.step()) ids.push_back(first.int64At(0));
+    // A text column the storing path left unset stays unset.
+    const auto emptied = [](const std::string& column) {
+        return column + " = CASE WHEN " + column + " IS NULL THEN NULL ELSE '' END";
+    };
+    std::string twoBack;
+    for (int kind = 0; kind < kKinds; ++kind)
+        for (int p = 1; p <= kPositions; ++p)
+            twoBack += (twoBack.empty() ? "" : ", ") + attributeColumn(p, kind, "P") + " = 0";
+    for (int kind = -1; kind < kKinds; ++kind) twoBack += ", " + emptied(textColumn(true, kind));
+    std::string previous = twoBack;
+    for (int kind = 0; kind < kKinds; ++kind)
+        for (int p = 1; p <= kPositions; ++p)
+            previous += ", " + attributeColumn(p, kind, "S") + " = 0";
+    for (int kind = -1; kind < kKinds; ++kind) previous += ", " + emptied(textColumn(false, kind));
+    for (size_t i = 0; i < ids.size(); ++i) {
+        auto clear =
+            db.prepare("UPDATE Lishi SET " + (i == 0 ? previous : twoBack) + " WHERE ID = ?1");
+        clear.bind(1, ids[i]);
+        clear.run();
+    }
+}
+
+namespace {
+
+// Stores the draws (ascending) after the stored draws before the first of them; the stored draws
+// from the first on go after it again, each at its place among the new ones. Throws PeriodTaken
+// (nothing stored) when a period is stored already.
+void storeInOrder(platform::Database& db, Zodiac& zodiac, int segmentBase,
+                  const std::vector<ListedDraw>& draws) {
+    if (draws.empty()) return;
+    const int first = draws.front().period;
+    std::vector<ListedDraw> all;
+    for (const auto& row : loadRowsFrom(db, first)) {
+        ListedDraw kept{row.period, {}};
+        for (int p = 0; p < kPositions; ++p) kept.numbers[p] = row.numbers()[p];
+        all.push_back(kept);
+    }
+    for (const auto& draw : draws) {
+        const auto at =
+            std::upper_bound(all.begin(), all.end(), draw.period,
+                             [](int period, const ListedDraw& d) { return period < d.period; });
+        if (at != all.begin() && std::prev(at)->period == draw.period)
+            throw PeriodTaken("period " + std::to_string(draw.period) + " is stored already");
+        all.insert(at, draw);
+    }
+    if (all.size() > draws.size()) {
+        auto remove = db.prepare("DELETE FROM Lishi WHERE SQQH >= ?1");
+        remove.bind(1, first);
+        remove.run();
+    }
+    DrawAppender appender(db, zodiac, segmentBase, false);
+    const auto before = loadNewestRows(db, 2, first);
+    const size_t n = before.size();
+    appender.seed(n >= 2 ? &before[n - 2].values : nullptr,
+                  n >= 1 ? &before[n - 1].values : nullptr);
+    for (const auto& draw : all) appender.append(draw.period, draw.numbers);
+}
+
+} // namespace
+
+void storeUpdate(platform::Database& db, Zodiac& zodiac, int segmentBase,
+                 std::optional<Date> pruneBefore, const std::vector<ListedDraw>& draws,
+                 const std::vector<int>& daysWithoutDraws) {
     platform::Transaction transaction(db);
-    auto prune = db.prepare("DELETE FROM Lishi WHERE SQQH < ?1");
-    prune.bind(1, dayNumber(keepFrom) * 100);
-    prune.run();
+    if (pruneBefore) {
+        auto prune = db.prepare("DELETE FROM Lishi WHERE SQQH < ?1");
+        prune.bind(1, dayNumber(*pruneBefore) * 100);
+        prune.run();
+    }
+    // After this removal, or one an earlier version made without clearing them.
+    if (firstRowNamesEarlierDraw(db)) detachFirstRows(db);
     const std::string table = kDaysWithoutDraws;
     if (!daysWithoutDraws.empty())
         db.prepare("CREATE TABLE IF NOT EXISTS " + table + " (Day INTEGER PRIMARY KEY)").run();
     if (hasDaysTable(db)) {
-        auto old = db.prepare("DELETE FROM " + table + " WHERE Day < ?1");
-        old.bind(1, dayNumber(keepFrom));
-        old.run();
+        if (pruneBefore) {
+            auto old = db.prepare("DELETE FROM " + table + " WHERE Day < ?1");
+            old.bind(1, dayNumber(*pruneBefore));
+            old.run();
+        }
         for (int day : daysWithoutDraws) {
-            if (day < dayNumber(keepFrom)) continue;
+            if (pruneBefore && day < dayNumber(*pruneBefore)) continue;
             auto insert = db.prepare("INSERT OR IGNORE INTO " + table + " (Day) VALUES (?1)");
             insert.bind(1, day);
             insert.run();
         }
     }
-    if (!draws.empty()) {
-        const int first = draws.front().period;
-        // The stored draws from the first new one on (none unless a gap is filled) go after it
-        // again, each at its place among the new ones.
-        std::vector<ListedDraw> all;
-        for (const auto& row : loadRowsFrom(db, first)) {
-            ListedDraw kept{row.period, {}};
-            for (int p = 0; p < kPositions; ++p) kept.numbers[p] = row.numbers()[p];
-            all.push_back(kept);
-        }
-        for (const auto& draw : draws) {
-            const auto at =
-                std::upper_bound(all.begin(), all.end(), draw.period,
-                                 [](int period, const ListedDraw& d) { return period < d.period; });
-            if (at != all.begin() && std::prev(at)->period == draw.period)
-                throw PeriodTaken("period " + std::to_string(draw.period) + " is stored already");
-            all.insert(at, draw);
-        }
-        if (all.size() > draws.size()) {
-            auto remove = db.prepare("DELETE FROM Lishi WHERE SQQH >= ?1");
-            remove.bind(1, first);
-            remove.run();
-        }
-        DrawAppender appender(db, zodiac, segmentBase, false);
-        const auto before = loadNewestRows(db, 2, first);
-        const size_t n = before.size();
-        appender.seed(n >= 2 ? &before[n - 2].values : nullptr,
-                      n >= 1 ? &before[n - 1].values : nullptr);
-        for (const auto& draw : all) appender.append(draw.period, draw.numbers);
+    storeInOrder(db, zodiac, segmentBase, draws);
+    transaction.commit();
+}
+
+void replaceDraws(platform::Database& db, Zodiac& zodiac, int segmentBase,
+                  const std::vector<DifferingDraw>& draws) {
+    if (draws.empty()) return;
+    platform::Transaction transaction(db);
+    int first = draws.front().period;
+    for (const auto& draw : draws) first = std::min(first, draw.period);
+    std::vector<ListedDraw> all;
+    for (const auto& row : loadRowsFrom(db, first)) {
+        ListedDraw kept{row.period, {}};
+        for (int p = 0; p < kPositions; ++p) kept.numbers[p] = row.numbers()[p];
+        all.push_back(kept);
     }
+    for (const auto& draw : draws) {
+        const auto at = std::find_if(all.begin(), all.end(),
+                                     [&](const ListedDraw& d) { return d.period == draw.period; });
+        if (at == all.end() || at->numbers != draw.stored)
+            throw std::runtime_error("第" + tenDigit(draw.period) +
+                                     "期已不是原来的号码（另一个操作刚改变了历史号码）");
+        at->numbers = draw.listed;
+    }
+    auto remove = db.prepare("DELETE FROM Lishi WHERE SQQH >= ?1");
+    remove.bind(1, first);
+    remove.run();
+    storeInOrder(db, zodiac, segmentBase, all);
     transaction.commit();
 }
 

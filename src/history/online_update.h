@@ -11,6 +11,7 @@
 
 #include <chrono>
 #include <cstdint>
+#include <optional>
 #include <set>
 #include <string>
 #include <vector>
@@ -33,8 +34,11 @@ Date parseIsoDay(const std::string& text);
 // kept days with draws not stored (unlistedDraws: read again, so that draws a page had not listed
 // yet are filled in once it lists them). Days without draws found by an earlier update
 // (withoutDraws, yymmdd) right after the newest stored draw's day are not fetched again.
+// keepOlder: the update removes nothing, so the days run from the newest stored draw's day however
+// old it is (a history left alone for weeks gets no hole).
 std::vector<Date> updateDays(const std::vector<HistoryRow>& rows, Date today, int keepDays,
-                             Game game, const std::set<int>& withoutDraws = {});
+                             Game game, const std::set<int>& withoutDraws = {},
+                             bool keepOlder = false);
 
 // The draws of a day missing between its first and its last stored draw, as periods, ascending.
 std::vector<int> missingDraws(const std::vector<HistoryRow>& rows, Date day);
@@ -95,15 +99,40 @@ bool drawNumberFitsGame(int drawOfDay, Game game);
 DayTable readDayTable(const std::vector<std::vector<std::string>>& rows, Game game, Date day,
                       int newestStored);
 
-// Stores an update in one transaction: removes the draws dated before keepFrom, then stores the
-// new draws (ascending) with every derived column. Draws after the newest stored one are appended;
+// Stores an update in one transaction: removes the draws dated before pruneBefore (none without
+// it), then stores the new draws (ascending) with every derived column. The rows left first after
+// a removal keep nothing of the removed draws: their columns of the draws before them are cleared
+// as those of a history's first rows are. Draws after the newest stored one are appended;
 // a draw before it fills a gap: the stored draws after it are stored again behind it, so that their
 // previous-draw columns follow the filled order. Throws PeriodTaken (nothing stored) when the file
 // holds the period of one of the draws already.
 // daysWithoutDraws (yymmdd) are recorded in the same transaction, for later updates to pass;
-// records dated before keepFrom go.
-void storeUpdate(platform::Database& db, Zodiac& zodiac, int segmentBase, Date keepFrom,
-                 const std::vector<ListedDraw>& draws,
+// records dated before pruneBefore go.
+void storeUpdate(platform::Database& db, Zodiac& zodiac, int segmentBase,
+                 std::optional<Date> pruneBefore, const std::vector<ListedDraw>& draws,
                  const std::vector<int>& daysWithoutDraws = {});
+
+// Clears what the first stored rows keep of draws before them (the first row's previous and
+// two-back columns, the second row's two-back ones), as storing them into an empty history
+// leaves them: after the draws before them were removed, nothing may name those. The caller owns
+// the transaction.
+void detachFirstRows(platform::Database& db);
+// True when the first stored row keeps a draw before it (its draws were removed by a path that
+// left its columns as they were).
+bool firstRowNamesEarlierDraw(platform::Database& db);
+
+// A stored draw whose numbers a results page gives otherwise.
+struct DifferingDraw {
+    int period = 0;
+    Numbers stored{};
+    Numbers listed{};
+};
+
+// Puts the given numbers in place of the stored draws of their periods, in one transaction: the
+// draws from the first of them on are stored again in order, so that the columns of the draws
+// before each follow the new numbers. Throws std::runtime_error (nothing changed) when a period
+// is not stored or no longer holds the numbers `stored` says.
+void replaceDraws(platform::Database& db, Zodiac& zodiac, int segmentBase,
+                  const std::vector<DifferingDraw>& draws);
 
 } // namespace history

@@ -28,6 +28,8 @@ void OrderedHistory::clear() {
 void OrderedHistory::replace(std::vector<HistoryRow> rows) {
     rows_ = std::move(rows);
     damaged_.clear();
+    // An import keeps a file's repeated ids.
+    findMisplacedRows(rows_, damaged_);
     loadedKinds_ = (1u << kKinds) - 1;
     changed(true);
 }

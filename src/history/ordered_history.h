@@ -38,7 +38,8 @@ class OrderedHistory {
     std::int64_t load(platform::Database& db, const std::function<void()>& afterRows = {});
     // Forgets every draw (no database could be opened).
     void clear();
-    // Takes freshly stored rows, which carry every kind, as the whole history.
+    // Takes freshly stored rows, which carry every kind, as the whole history (a period they hold
+    // twice is listed in damaged()).
     void replace(std::vector<HistoryRow> rows);
     // Takes a row just stored, at its place in the order.
     void insert(const HistoryRow& row);

@@ -27,7 +27,15 @@ struct Item {
     int value = 0;
     Numbers numbers{};
     long element = -1; // where it stands on the page
+    // A number of three digits written without 第 or 期 (a ShortId): an omission figure or a
+    // count of a chart as well as a draw number.
+    bool plain = false;
 };
+
+// A number of a row's run of numbers: one of the five, a draw number, or a chart's figure.
+bool isNumber(const Item& item) {
+    return item.kind == Kind::Small || (item.kind == Kind::ShortId && item.plain);
+}
 
 bool isDigit(char c) {
     return c >= '0' && c <= '9';
@@ -152,7 +160,67 @@ std::string_view undecorated(std::string_view text, bool& marked) {
     return text;
 }
 
-// The items of one cell's text: usually one; two when the cell holds an id and its numbers.
+// A time of day (9:10, 09:10, 23:00:00).
+bool isTime(std::string_view text) {
+    const size_t colon = text.find(':');
+    if ((colon != 1 && colon != 2) || !allDigits(text.substr(0, colon))) return false;
+    for (size_t at = colon; at < text.size(); at += 3)
+        if (text.size() < at + 3 || text[at] != ':' || !allDigits(text.substr(at + 1, 2)))
+            return false;
+    return text.size() <= colon + 6;
+}
+
+// A date: 2016-09-08, 2016/9/8, 2016.09.08, 09-08, 2016年9月8日.
+bool isDate(std::string_view text) {
+    constexpr std::string_view kDay = "日";
+    if (text.size() > kDay.size() && text.substr(text.size() - kDay.size()) == kDay)
+        text.remove_suffix(kDay.size());
+    std::vector<std::string_view> parts;
+    for (size_t at = 0;;) {
+        size_t end = at;
+        while (end < text.size() && isDigit(text[end])) ++end;
+        parts.push_back(text.substr(at, end - at));
+        if (end == text.size()) break;
+        size_t separator = 0;
+        if (text[end] == '-' || text[end] == '/' || text[end] == '.')
+            separator = 1;
+        else
+            for (std::string_view word : {"年", "月"})
+                if (text.compare(end, word.size(), word) == 0) separator = word.size();
+        if (separator == 0) return false;
+        at = end + separator;
+    }
+    const auto shortPart = [](std::string_view part) { return !part.empty() && part.size() <= 2; };
+    if (parts.size() == 3)
+        return parts[0].size() == 4 && shortPart(parts[1]) && shortPart(parts[2]);
+    return parts.size() == 2 && shortPart(parts[0]) && shortPart(parts[1]);
+}
+
+// The text without the times and dates it holds ("20210718084 23:00:00" is "20210718084");
+// dated tells whether there were any, timed whether a time was among them.
+std::string undated(const std::string& text, bool& dated, bool& timed) {
+    dated = timed = false;
+    std::string rest;
+    size_t at = 0;
+    while (at < text.size()) {
+        size_t end = text.find(' ', at);
+        if (end == std::string::npos) end = text.size();
+        const std::string_view word(text.data() + at, end - at);
+        if (!word.empty()) {
+            if (isTime(word))
+                dated = timed = true;
+            else if (isDate(word))
+                dated = true;
+            else
+                rest += (rest.empty() ? "" : " ") + std::string(word);
+        }
+        at = end + 1;
+    }
+    return rest;
+}
+
+// The items of one cell's text: usually one; two when the cell holds an id and its numbers. The
+// id may share its cell with the draw's time or date.
 void readCellText(const std::string& text, std::vector<Item>& items) {
     if (text.empty()) return; // a spacer
     Item item;
@@ -165,6 +233,7 @@ void readCellText(const std::string& text, std::vector<Item>& items) {
     }
     if (allDigits(core) && core.size() <= 3) {
         item.kind = core.size() <= 2 && !marked ? Kind::Small : Kind::ShortId;
+        item.plain = !marked;
         item.value = toInt(core);
         items.push_back(item);
         return;
@@ -179,17 +248,39 @@ void readCellText(const std::string& text, std::vector<Item>& items) {
         items.push_back(item);
         return;
     }
-    // An id and the numbers in one text.
-    if (const size_t blank = text.find(' '); blank != std::string::npos) {
+    // An id beside a time or a date; a draw number alone beside the draw's time (a number beside
+    // a date may be a ratio or a count).
+    bool dated = false, timed = false;
+    const std::string rest = text.size() <= kMaxShortText ? undated(text, dated, timed) : text;
+    if (dated) {
+        Item id;
+        id.text = rest;
+        const std::string_view idCore = undecorated(rest, marked);
+        if (readId(idCore, id)) {
+            items.push_back(id);
+            return;
+        }
+        if (timed && allDigits(idCore) && idCore.size() <= 3) {
+            id.kind = Kind::ShortId;
+            id.value = toInt(idCore);
+            items.push_back(id);
+            return;
+        }
+    }
+    // An id and the numbers in one text (and its time or date).
+    const std::string& idAndNumbers = dated ? rest : text;
+    if (const size_t blank = idAndNumbers.find(' '); blank != std::string::npos) {
         Item id, numbers;
-        const std::string_view first = undecorated(std::string_view(text).substr(0, blank), marked);
+        const std::string_view first =
+            undecorated(std::string_view(idAndNumbers).substr(0, blank), marked);
         const bool shortId = marked && allDigits(first) && first.size() <= 3;
         if (shortId) {
             id.kind = Kind::ShortId;
             id.value = toInt(first);
         }
-        if ((shortId || readId(first, id)) && readFive(text.substr(blank + 1), numbers.numbers)) {
-            id.text = text.substr(0, blank);
+        if ((shortId || readId(first, id)) &&
+            readFive(idAndNumbers.substr(blank + 1), numbers.numbers)) {
+            id.text = idAndNumbers.substr(0, blank);
             numbers.kind = Kind::Numbers;
             items.push_back(id);
             items.push_back(numbers);
@@ -331,8 +422,9 @@ constexpr size_t kMaxBetween = 4;
 // Groups the items of one row into draws and slots. A draw's numbers are where the row's
 // structure puts them: right after its id (a time, a date or a label between), as one text or as
 // five numbers in a row; every other run of numbers in the row (omission figures, sums, the
-// numbers of the draw before) is no draw.
-void readRow(const std::vector<Item>& items, bool flow, PageDraws& page,
+// numbers of the draw before, a chart's statistics) is no draw. chart: the page showed a chart's
+// column labels 1..11 (a row's run of figures in elevens is a chart's omission columns).
+void readRow(const std::vector<Item>& items, bool flow, bool& chart, PageDraws& page,
              std::vector<long>& elements) {
     const size_t n = items.size();
     auto fiveSmallAt = [&](size_t at) {
@@ -343,20 +435,25 @@ void readRow(const std::vector<Item>& items, bool flow, PageDraws& page,
     };
     auto smallRun = [&](size_t at) {
         size_t end = at;
-        while (end < n && items[end].kind == Kind::Small) ++end;
+        while (end < n && isNumber(items[end])) ++end;
         return end - at;
     };
+    // Omission columns alone, eleven for each place: a chart that shows no numbers of its own.
+    const auto omissionsOnly = [&](size_t run) { return chart && run >= 11 && run % 11 == 0; };
+    if (!flow && countsUpToEleven(items, 0, n)) chart = true;
     bool drawRead = false; // a draw of this row was read by its id
     for (size_t i = 0; i < n;) {
         const Item& item = items[i];
         // A row that starts with number cells: several draws side by side, or a chart's row.
         // Text outside tables has no cells to tell a draw number alone from a number: there,
         // only ids that say they are ids count.
-        if (item.kind == Kind::Small && !flow && i == 0) {
+        if (isNumber(item) && !flow && i == 0) {
             const size_t run = smallRun(i);
             if (run >= 1 + kPositions) {
                 if (countsUpToEleven(items, i, i + run)) {
                     // Column labels: no draws.
+                } else if (omissionsOnly(run - 1)) {
+                    ++page.unread; // a draw number, then no numbers to read
                 } else if (readNumberCells(items, i, i + run, page, elements)) {
                     drawRead = true;
                 } else {
@@ -366,16 +463,17 @@ void readRow(const std::vector<Item>& items, bool flow, PageDraws& page,
                 continue;
             }
         }
-        bool isId = item.kind == Kind::Id || item.kind == Kind::ShortId;
+        // A plain number of three digits counts as a draw number where one of two digits would.
+        bool isId = item.kind == Kind::Id || (item.kind == Kind::ShortId && (flow || !item.plain));
         // Past a time, a date or a label.
         size_t at = i + 1;
         while (at < n && at <= i + kMaxBetween && items[at].kind == Kind::Other) ++at;
-        if (item.kind == Kind::Small && !flow && at < n) {
+        if (isNumber(item) && !flow && at < n) {
             // A number alone is a draw number when the numbers (or their placeholder) follow
             // it, or, past a time or a label, five numbers of their own (the row's first draw,
             // or five alone before the next draw number and its time).
             const Kind next = items[at].kind;
-            const size_t run = next == Kind::Small ? smallRun(at) : 0;
+            const size_t run = isNumber(items[at]) ? smallRun(at) : 0;
             isId =
                 next == Kind::Numbers || next == Kind::Placeholder ||
                 (at > i + 1 && run >= kPositions &&
@@ -384,6 +482,11 @@ void readRow(const std::vector<Item>& items, bool flow, PageDraws& page,
         }
         if (!isId) {
             ++i;
+            continue;
+        }
+        if (!flow && omissionsOnly(smallRun(at))) {
+            ++page.unread;
+            i = at + smallRun(at);
             continue;
         }
         PageDraw draw{item.text, item.kind == Kind::Id ? item.day : -1, item.value, {}};
@@ -399,7 +502,7 @@ void readRow(const std::vector<Item>& items, bool flow, PageDraws& page,
             i = at + kPositions;
             // The rest of a run of numbers after a draw's five (omission figures) is no draw.
             if (!flow && item.kind == Kind::Id)
-                while (i < n && items[i].kind == Kind::Small) ++i;
+                while (i < n && isNumber(items[i])) ++i;
         } else {
             const bool unreadable = std::any_of(
                 items.begin() + static_cast<long>(i) + 1, items.begin() + static_cast<long>(at),
@@ -505,6 +608,7 @@ PageDraws findPageDraws(const std::vector<platform::PageRow>& rows,
     PageDraws page;
     std::vector<Item> items;
     std::vector<long> drawElements; // where each draw found stands
+    bool chart = false;
     for (const auto& row : rows) {
         for (const auto& cell : row.cells) collectDates(cell.text, page.dates);
         if (!row.flow && isHeading(row)) {
@@ -536,7 +640,7 @@ PageDraws findPageDraws(const std::vector<platform::PageRow>& rows,
             add(before, row.flow ? cell.element : row.element);
         }
         const size_t found = page.draws.size();
-        readRow(items, row.flow, page, drawElements);
+        readRow(items, row.flow, chart, page, drawElements);
         // Which game each draw of the row belongs to, where the row says so.
         if (page.draws.size() > found) {
             if (!row.flow) {

@@ -268,10 +268,25 @@ bool isBallSeparator(std::string_view part) {
     return false;
 }
 
+// A time of day as a page writes it: 9:10, 09:10 or 23:00:00.
+bool isTimeOfDay(std::string_view part) {
+    const auto digit = [](char c) { return c >= '0' && c <= '9'; };
+    const size_t colon = part.find(':');
+    if (colon != 1 && colon != 2) return false;
+    for (size_t i = 0; i < colon; ++i)
+        if (!digit(part[i])) return false;
+    for (size_t at = colon; at < part.size(); at += 3)
+        if (part.size() < at + 3 || part[at] != ':' || !digit(part[at + 1]) || !digit(part[at + 2]))
+            return false;
+    return part.size() <= colon + 6;
+}
+
 // A word of texts gathered with kJoint between them: run together as a browser shows it
 // (20160908<span>052</span> is 20160908052), except when its texts are numbers of one or two
 // digits, at least two, and marks between them (<i>03</i><i>07</i>, <i>01</i>+<b>11</b>): those
-// are balls, each shown on its own, and stay apart.
+// are balls, each shown on its own, and stay apart. A time in an element of its own stays apart
+// from the text beside it too (<span>2016090801</span><span>09:10</span>): run together, the
+// draw number and the hour could not be told apart.
 void appendWord(std::string_view word, std::string& out) {
     std::vector<std::string_view> parts;
     for (size_t at = 0; at <= word.size();) {
@@ -287,7 +302,8 @@ void appendWord(std::string_view word, std::string& out) {
                        });
     if (!out.empty()) out.push_back(' ');
     for (size_t i = 0; i < parts.size(); ++i) {
-        if (balls && i > 0) out.push_back(' ');
+        if (i > 0 && (balls || isTimeOfDay(parts[i]) || isTimeOfDay(parts[i - 1])))
+            out.push_back(' ');
         out.append(parts[i]);
     }
 }

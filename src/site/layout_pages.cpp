@@ -107,6 +107,32 @@ std::string timeCellsRow(const std::string& id, const ListedEntry& entry) {
            "</td></tr>\n";
 }
 
+// The id and the draw's time in one cell, each row written another way: apart by a blank, in
+// elements of their own, by a line break after the id, or the time first.
+std::string timeInIdCellRow(const std::string& id, const ListedEntry& entry, size_t index) {
+    const std::string time = drawTime(entry.period);
+    char date[16];
+    std::snprintf(date, sizeof date, "20%02d-%02d-%02d", entry.period / 1000000,
+                  entry.period / 10000 % 100, entry.period / 100 % 100);
+    std::string cell;
+    switch (index % 4) {
+    case 0:
+        cell = id + " " + time + ":00";
+        break;
+    case 1:
+        cell = "<span class=\"id\">" + id + "</span><span class=\"time\">" + time + "</span>";
+        break;
+    case 2:
+        cell = id + "<br>" + date + " " + time;
+        break;
+    default:
+        cell = "<span class=\"time\">" + time + "</span><br><span class=\"id\">" + id + "</span>";
+        break;
+    }
+    return "<tr><td class=\"no\">" + cell + "</td><td class=\"balls\">" +
+           (entry.numbers ? joined(*entry.numbers, " ") : "--") + "</td></tr>\n";
+}
+
 // An id's text without the elements it may be written with.
 std::string plainText(std::string html) {
     for (size_t at = html.find('<'); at != std::string::npos; at = html.find('<', at))
@@ -163,6 +189,8 @@ std::string row(Layout layout, const std::string& id, const ListedEntry& entry, 
         return numbersAttributeRow(id, entry);
     case Layout::TimeCells:
         return timeCellsRow(id, entry);
+    case Layout::TimeInIdCell:
+        return timeInIdCellRow(id, entry, index);
     default:
         return numbersTextRow(id, entry, index, HiddenCopies::None);
     }
@@ -175,6 +203,8 @@ std::string heading(Layout layout) {
         return "<tr><th>期次</th><th>开奖时间</th><th>开奖号码</th><th>和值</th></tr>\n";
     if (layout == Layout::TimeCells)
         return "<tr><th>期号</th><th>开奖时间</th><th>开奖号码</th></tr>\n";
+    if (layout == Layout::TimeInIdCell)
+        return "<tr><th>期号 / 开奖时间</th><th>开奖号码</th></tr>\n";
     return "<tr><th>期号</th><th>开奖号码</th></tr>\n";
 }
 
@@ -222,9 +252,10 @@ std::string singleTable(const std::vector<ListedEntry>& entries, size_t from, si
 
 // A trend chart: each row the id, the five numbers in cells of their own, then for each position
 // the 11 numbers' omissions (how many draws since the number last stood there; the number itself
-// where it is drawn); column labels 1..11 under a heading, statistics rows after the draws.
+// where it is drawn); column labels 1..11 under a heading, statistics rows after the draws. The
+// figures start from the earlier draws, not shown.
 std::string trendChart(const std::vector<ListedEntry>& entries, bool tenDigits,
-                       const PageStyle& style) {
+                       const PageStyle& style, const std::vector<ListedEntry>& earlier) {
     constexpr int kNumbers = 11, kPlaces = 5;
     std::string html = "<table class=\"chart\" id=\"chartsTable\">\n<tr class=\"head\">"
                        "<td rowspan=\"2\">期号</td><td rowspan=\"2\" colspan=\"5\">开奖号码</td>";
@@ -240,6 +271,19 @@ std::string trendChart(const std::vector<ListedEntry>& entries, bool tenDigits,
     std::sort(order.begin(), order.end(),
               [&](size_t a, size_t b) { return entries[a].period < entries[b].period; });
     std::array<std::array<int, kNumbers>, kPlaces> omission{}, count{}, longest{};
+    for (const ListedEntry& entry : earlier) {
+        if (!entry.numbers) continue;
+        for (int p = 0; p < kPlaces; ++p)
+            for (int n = 1; n <= kNumbers; ++n) {
+                int& gap = omission[p][n - 1];
+                if ((*entry.numbers)[p] == n) {
+                    gap = 0;
+                    ++count[p][n - 1];
+                } else {
+                    longest[p][n - 1] = std::max(longest[p][n - 1], ++gap);
+                }
+            }
+    }
     std::vector<std::string> rows(entries.size());
     for (size_t i : order) {
         const ListedEntry& entry = entries[i];
@@ -374,11 +418,12 @@ std::string blocks(const std::vector<ListedEntry>& entries, bool tenDigits,
 } // namespace
 
 std::string layoutList(const std::vector<ListedEntry>& entries, bool tenDigits,
-                       const PageStyle& style, int gameCode) {
+                       const PageStyle& style, int gameCode,
+                       const std::vector<ListedEntry>& earlier) {
     const size_t half = (entries.size() + 1) / 2;
     switch (style.layout) {
     case Layout::Trend:
-        return trendChart(entries, tenDigits, style);
+        return trendChart(entries, tenDigits, style, earlier);
     case Layout::ScriptOnly:
         return scriptOnly(entries, tenDigits);
     case Layout::Ajax:

@@ -17,8 +17,10 @@ struct ListedEntry {
 };
 
 // The list of the entries (in page order) as style.layout lays it out, ids as style.ids writes
-// them; tenDigits: the game's own ids have ten digits.
+// them; tenDigits: the game's own ids have ten digits. earlier: the draws of the days before,
+// oldest first, which a trend chart's figures run on from (style.carriedOmissions).
 std::string layoutList(const std::vector<ListedEntry>& entries, bool tenDigits,
-                       const PageStyle& style, int gameCode = 22);
+                       const PageStyle& style, int gameCode = 22,
+                       const std::vector<ListedEntry>& earlier = {});
 
 } // namespace site

@@ -26,9 +26,11 @@ constexpr const char* kUsage =
     "                        [--reveal-every S [--revealed N]] FILE\n"
     "styles: newest-first, no-tbody, comma, gbk, decoy (the draw_list table);\n"
     "  layouts without it: numbers-text, numbers-em, numbers-split, numbers-list, numbers-cells,\n"
-    "  numbers-attribute, side-by-side, tables-side-by-side, mixed, blocks, time-cells, trend;\n"
+    "  numbers-attribute, side-by-side, tables-side-by-side, mixed, blocks, time-cells,\n"
+    "  time-in-id-cell, trend;\n"
     "  with them: short-ids, dash-ids, three-digit-ids, split-ids, placeholders, hidden-copies,\n"
-    "  class-hidden, newest-20, bare-holidays;\n"
+    "  class-hidden, newest-20, bare-holidays, carried-omissions (trend: figures run on from\n"
+    "  the days before);\n"
     "  pages to refuse: script-only, ajax, all-games, digit-draws\n";
 
 bool parseNumber(const std::string& text, long max, long& out) {

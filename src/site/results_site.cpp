@@ -221,7 +221,13 @@ std::string ResultsSite::Impl::page(int askedGame, const std::string& dayText) c
             else
                 entries.insert(entries.end(), toCome.begin(), toCome.end());
         }
-        html += layoutList(entries, tenDigits, style, gameCode);
+        // The draws of the days before the page's, for a chart whose figures run on from them.
+        std::vector<ListedEntry> earlier;
+        if (style.carriedOmissions)
+            for (auto d = byDay.begin(); d != byDay.end() && d->first < *day; ++d)
+                for (const SiteDraw& draw : d->second)
+                    earlier.push_back({draw.period, draw.numbers});
+        html += layoutList(entries, tenDigits, style, gameCode, earlier);
         if (morePages) html += "<div class=\"pages\"><a href=\"?page=2\">下一页</a></div>\n";
         html += "</div>\n<div class=\"footer\">开奖数据仅供参考</div>\n</div>\n</body>\n"
                 "</html>\n";
@@ -316,6 +322,7 @@ const StyleName kStyleNames[] = {
     {"three-digit-ids", [](PageStyle& s) { s.ids = IdForm::ThreeDigit; }},
     {"placeholders", [](PageStyle& s) { s.placeholders = true; }},
     {"time-cells", [](PageStyle& s) { s.layout = Layout::TimeCells; }},
+    {"time-in-id-cell", [](PageStyle& s) { s.layout = Layout::TimeInIdCell; }},
     {"trend", [](PageStyle& s) { s.layout = Layout::Trend; }},
     {"script-only", [](PageStyle& s) { s.layout = Layout::ScriptOnly; }},
     {"ajax", [](PageStyle& s) { s.layout = Layout::Ajax; }},
@@ -326,6 +333,7 @@ const StyleName kStyleNames[] = {
     {"newest-20", [](PageStyle& s) { s.newestOnly = 20; }},
     {"bare-holidays", [](PageStyle& s) { s.bareEmpty = true; }},
     {"digit-draws", [](PageStyle& s) { s.digitDraws = true; }},
+    {"carried-omissions", [](PageStyle& s) { s.carriedOmissions = true; }},
 };
 
 } // namespace
@@ -343,7 +351,8 @@ std::vector<std::string> layoutNames() {
     return {"numbers-text", "numbers-em",          "numbers-split",
             "numbers-list", "numbers-cells",       "numbers-attribute",
             "side-by-side", "tables-side-by-side", "mixed",
-            "blocks",       "time-cells",          "trend"};
+            "blocks",       "time-cells",          "time-in-id-cell",
+            "trend"};
 }
 
 ResultsSite::ResultsSite(std::vector<SiteDraw> draws, PageStyle style)

@@ -38,6 +38,8 @@ enum class Layout {
     Mixed,            // rows of every layout above in two tables side by side
     Blocks,           // no table but the heading's: each draw a block of divs and spans
     TimeCells,        // the draw number, its time, then the numbers, each a cell
+    TimeInIdCell,     // the id and the draw's time (or date and time) in one cell, apart by a
+                      // blank, a <br> or elements of their own, then the numbers
     Trend,            // a trend chart: the id, five number cells, 55 omission cells a row, a
                       // row of column labels 1..11 and statistics rows
     ScriptOnly,       // the draws only as data in a script, an empty list to fill
@@ -77,15 +79,18 @@ struct PageStyle {
     // Each draw's numbers written as digits 0..9 (repeats allowed), as the pages of lotteries
     // of five digits show theirs: a page of another lottery given as the site's address.
     bool digitDraws = false;
+    // A trend chart's omissions and statistics count the draws of the days before the page's as
+    // well (figures of three digits where a number stays away long).
+    bool carriedOmissions = false;
     std::string servedUntil =
         std::string(); // days up to this one ("YYYY-MM-DD") have pages, draws or none
 };
 
 // Adds a style by its name (newest-first, no-tbody, comma, gbk, decoy, numbers-text, numbers-em,
 // numbers-split, numbers-list, numbers-cells, numbers-attribute, side-by-side,
-// tables-side-by-side, mixed, blocks, time-cells, trend, script-only, ajax, all-games, short-ids,
-// dash-ids, three-digit-ids, split-ids, placeholders, hidden-copies, class-hidden, newest-20,
-// bare-holidays, digit-draws).
+// tables-side-by-side, mixed, blocks, time-cells, time-in-id-cell, trend, script-only, ajax,
+// all-games, short-ids, dash-ids, three-digit-ids, split-ids, placeholders, hidden-copies,
+// class-hidden, newest-20, bare-holidays, digit-draws, carried-omissions).
 // False for an unknown name.
 bool addStyle(const std::string& name, PageStyle& style);
 // The names of the layouts other than the draw_list table's, for trying each.

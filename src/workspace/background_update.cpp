@@ -50,10 +50,16 @@ bool BackgroundUpdate::start(WorkspaceOptions options, std::function<void()> fin
                 if (options.today) workspace_->setToday(options.today());
             }
             CancelFlag progress(cancel_);
+            // Nobody is asked here: the automatic update only adds draws, it never prunes.
             const UpdateResult result = UpdateService(*workspace_).update(progress);
             outcome.complete = result.complete();
             outcome.stored = result.stored;
             outcome.message = result.outcome.message;
+            for (const auto& draw : result.differing) {
+                std::string line = UpdateService::differingText(draw, workspace_->settings().game) +
+                                   "（没有改动；在窗口中在线更新时可以改成网站上的号码）";
+                if (differingTold_.insert(line).second) outcome.differing.push_back(line);
+            }
         } catch (const std::exception& e) {
             outcome.message = std::string("自动更新出错：") + e.what();
         }

@@ -11,6 +11,9 @@
 #include <memory>
 #include <mutex>
 #include <optional>
+#include <set>
+#include <string>
+#include <vector>
 
 #include <QThread>
 
@@ -20,6 +23,8 @@ struct BackgroundOutcome {
     bool complete = false; // every day was read
     size_t stored = 0;
     std::string message; // what the update said
+    // Stored draws the site gives otherwise, each told once (the update leaves them as they are).
+    std::vector<std::string> differing;
 };
 
 class BackgroundUpdate {
@@ -48,6 +53,8 @@ class BackgroundUpdate {
     std::atomic<bool> cancel_{false};
     std::mutex mutex_;
     std::optional<BackgroundOutcome> outcome_;
+    // The differing draws told already (used by the update thread only).
+    std::set<std::string> differingTold_;
 };
 
 } // namespace app

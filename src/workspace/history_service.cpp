@@ -182,6 +182,11 @@ HistoryResult HistoryService::importFile(const std::string& path, history::Progr
                       "请确认文件存在并且可以读取，然后重试。");
     }
 
+    // The history is kept in the order of the periods, and each draw is derived from the draws
+    // before it: a file may list the newest draw first, or a line out of its place.
+    std::stable_sort(parsed.draws.begin(), parsed.draws.end(),
+                     [](const auto& a, const auto& b) { return a.period < b.period; });
+
     // A file of which no line is a draw (empty, headers only, another kind of file, or one in an
     // encoding that is not recognised) would only empty the history.
     if (parsed.draws.empty()) {
@@ -235,6 +240,8 @@ HistoryResult HistoryService::importFile(const std::string& path, history::Progr
     if (!result.reported.empty())
         message += "\n有" + std::to_string(reportedCount) + "行不是有效的开奖号码，没有读入：\n" +
                    describeReported(result.reported, 20);
+    // A file's repeated ids are kept, as stored; the analyses wait for the repair.
+    if (const Outcome sound = workspace_.checkDraws(); !sound.ok) message += "\n" + sound.message;
     result.outcome = Outcome::success(message);
     return result;
 }

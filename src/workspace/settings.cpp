@@ -102,6 +102,10 @@ std::optional<std::string> putSchedule(Settings& s, size_t index, bool first,
     return std::nullopt;
 }
 
+bool keptDays(int v) {
+    return v == 0 || (v >= 2 && v <= 16);
+}
+
 bool in16Bit(int v) {
     return v >= -32768 && v <= 32767;
 }
@@ -192,7 +196,9 @@ const std::vector<Key>& keyTable() {
         intKey("SxIni", &Settings::zodiacBase, range(0, 1), range(0, 1), "0 或 1"),
         intKey("DsIni", &Settings::segmentBase, range(0, 1), range(0, 1), "0 或 1"),
         boolKey("SxSetup", &Settings::zodiacInAnimalOrder),
-        intKey("IniSerchDay", &Settings::updateDays, range(2, 16), range(2, 16), "2 到 16"),
+        // The days the online update keeps, or 0: every draw is kept.
+        intKey("IniSerchDay", &Settings::updateDays, keptDays, keptDays,
+               "2 到 16 之间的天数，或 0（保留全部历史号码）"),
         textKey(
             "UpdateSite", &Settings::updateSite, [](const Settings& s) { return s.updateSite; },
             putSite),

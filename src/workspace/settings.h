@@ -34,7 +34,7 @@ struct Settings {
     int zodiacBase = 1;              // SxIni: zodiac values start at 0 or 1
     int segmentBase = 1;             // DsIni: segment values start at 0 or 1
     bool zodiacInAnimalOrder = true; // SxSetup: zodiac values in animal order, else by age
-    int updateDays = 6;              // IniSerchDay: days the online update keeps, 2..16
+    int updateDays = 6;              // IniSerchDay: days the online update keeps, 2..16; 0: all
     std::string updateSite;          // UpdateSite: the site's base address or address pattern
     play::Prizes prizes;             // Prizes: each play's prize, "q1=13,r2=6,..."
     // Each game's draw times, in menu order: DrawFirst<code> "HH:MM", DrawEvery<code> minutes.

@@ -23,6 +23,14 @@ namespace {
 
 // The name of a text copy of draws the update removed starts so.
 constexpr const char* kRemovedPrefix = "更新删除-";
+// And of a copy of the draws replaced by the site's numbers.
+constexpr const char* kReplacedPrefix = "更新替换-";
+
+std::string numbersText(const history::Numbers& numbers) {
+    std::string text;
+    for (int n : numbers) text += (text.empty() ? "" : " ") + history::format00(n);
+    return text;
+}
 
 UpdateResult failed(std::string message) {
     UpdateResult result;
@@ -38,6 +46,14 @@ std::string describe(const UpdateResult& r, history::Game game) {
         text += "，删除" + std::to_string(r.removed) + "期早于保留天数的历史号码（已保存到“" +
                 r.removedFile + "”）";
     text += "。";
+    if (!r.differing.empty()) {
+        text += "\n网站上有" + std::to_string(r.differing.size()) +
+                "期的号码与历史号码中的不同，这些期没有改动：\n";
+        for (size_t i = 0; i < r.differing.size() && i < 20; ++i)
+            text += UpdateService::differingText(r.differing[i], game) + "\n";
+        if (r.differing.size() > 20)
+            text += "……另有" + std::to_string(r.differing.size() - 20) + "期。\n";
+    }
     if (!r.skipped.empty()) {
         text += "\n网页上有" + std::to_string(r.skipped.size()) + "期没有存入：\n";
         for (size_t i = 0; i < r.skipped.size() && i < 20; ++i)
@@ -87,19 +103,76 @@ std::string nothingRead(const UpdateResult& r) {
 
 } // namespace
 
+bool UpdateService::prunesNow() const {
+    return prunes_ && workspace_.settings().updateDays > 0;
+}
+
 std::vector<history::Date> UpdateService::days() const {
     const Settings& s = workspace_.settings();
     std::set<int> withoutDraws;
     if (workspace_.databaseOpen())
         withoutDraws = history::loadDaysWithoutDraws(workspace_.database());
-    return history::updateDays(workspace_.rows(), workspace_.today(), s.updateDays, s.game,
-                               withoutDraws);
+    const int keepDays = s.updateDays > 0 ? s.updateDays : kFirstDaysKeepingAll;
+    return history::updateDays(workspace_.rows(), workspace_.today(), keepDays, s.game,
+                               withoutDraws, !prunesNow());
 }
 
 size_t UpdateService::drawsToRemove() const {
     const Settings& s = workspace_.settings();
+    if (s.updateDays <= 0) return 0;
     return history::rowsBefore(workspace_.rows(),
                                history::retentionStart(workspace_.today(), s.updateDays));
+}
+
+std::string UpdateService::differingText(const history::DifferingDraw& draw, history::Game game) {
+    return "第" + history::gridPeriodText(draw.period, game) + "期：历史号码中是 " +
+           numbersText(draw.stored) + "，网站上是 " + numbersText(draw.listed);
+}
+
+Outcome UpdateService::takeSiteDraws(const std::vector<history::DifferingDraw>& draws) {
+    if (draws.empty()) return Outcome::success();
+    if (auto open = workspace_.requireWritable(); !open.ok) return open;
+    WriteLock lock;
+    if (auto locked = workspace_.lockForWriting(lock); !locked.ok) return locked;
+    if (auto sound = workspace_.checkDraws(); !sound.ok) return sound;
+    const Settings& s = workspace_.settings();
+    const auto& rows = workspace_.rows();
+    // The replaced draws as they are stored now, saved first; one that changed meanwhile stops it.
+    std::vector<history::HistoryRow> replaced;
+    for (const auto& draw : draws) {
+        const auto row = std::find_if(rows.begin(), rows.end(), [&](const history::HistoryRow& r) {
+            return r.period == draw.period;
+        });
+        history::Numbers stored{};
+        if (row != rows.end())
+            for (int p = 0; p < 5; ++p) stored[p] = row->numbers()[p];
+        if (row == rows.end() || stored != draw.stored)
+            return Outcome::failure("第" + history::gridPeriodText(draw.period, s.game) +
+                                    "期已不是原来的号码（另一个窗口或命令行刚改变了历史号码），"
+                                    "没有改成网站上的号码，历史号码没有改变。请重新在线更新。");
+        replaced.push_back(*row);
+    }
+    std::string savedFile;
+    try {
+        savedFile =
+            saveDrawsAsText(HistoryService(workspace_).importFolder(), replaced, 0, replaced.size(),
+                            gameFilePrefix(kReplacedPrefix, s.game), kKeptFiles);
+    } catch (const std::exception& e) {
+        return Outcome::failure(std::string("无法先把要替换的历史号码保存到历史号码文件夹（") +
+                                e.what() + "），历史号码没有改变。请检查磁盘空间后重试。");
+    }
+    try {
+        history::replaceDraws(workspace_.database(), workspace_.mutableZodiac(), s.segmentBase,
+                              draws);
+    } catch (const std::exception& e) {
+        std::error_code ignored;
+        std::filesystem::remove(savedFile, ignored);
+        return Outcome::failure(std::string("改成网站上的号码时出错（") + e.what() +
+                                "），历史号码没有改变。");
+    }
+    workspace_.historyChanged(false);
+    return Outcome::success("已把" + std::to_string(draws.size()) +
+                            "期改成网站上的号码，原来的号码已保存到“" + savedFile + "”。");
 }
 
 std::string UpdateService::pageAddress(history::Date day) const {
@@ -188,6 +261,7 @@ UpdateService::DayReading UpdateService::readDay(history::Date day, Clock::time_
         if (!page.ok) {
             reading.problem = page.error;
             reading.unreachable = page.unreachable;
+            reading.missing = page.status == 404 || page.status == 410;
             return reading;
         }
         auto text = platform::decodePage(page.body, page.contentType);
@@ -284,15 +358,17 @@ UpdateResult UpdateService::update(UpdateProgress& progress) {
     bool drawsSeen = false;           // a day read had draws
     const std::set<int> earlierBreak = history::loadDaysWithoutDraws(workspace_.database());
     const bool startedEmpty = workspace_.rows().empty();
+    // Days whose page lists nothing, without a heading, waiting for a later day with draws to
+    // tell that they are days without draws: day number, day and why.
+    struct Waiting {
+        int number;
+        std::string day;
+        std::string reason;
+    };
+    // The first day an empty history passed because it could not be read.
+    std::optional<Waiting> firstPassed;
     for (int round = 1;; ++round) {
         const auto window = days();
-        // Days whose page lists nothing, without a heading, waiting for a later day with draws
-        // to tell that they are days without draws: day number, day and why.
-        struct Waiting {
-            int number;
-            std::string day;
-            std::string reason;
-        };
         std::vector<Waiting> waiting;
         const auto stopAt = [&](int number, const std::string& day, const std::string& reason,
                                 bool unreachable) {
@@ -341,6 +417,16 @@ UpdateResult UpdateService::update(UpdateProgress& progress) {
                 // it, and a later update tries it again.
                 result.skipped.push_back({day, "这一天的网页无法再读（" + reading.problem +
                                                    "），其中未列出的期没有补上"});
+                daysPassed.insert(number);
+                continue;
+            }
+            if (reading.missing && rows.empty() && !drawsSeen) {
+                // An empty history begins where the site's draws do: a day before them that the
+                // site has no page for is passed, and the update goes on with the later days. (A
+                // day that failed otherwise may have draws: the update stops there.)
+                result.skipped.push_back({day, "这一天的网页无法读取（" + reading.problem +
+                                                   "），历史号码为空，从以后的日子开始更新"});
+                if (!firstPassed) firstPassed = Waiting{number, day, reading.problem};
                 daysPassed.insert(number);
                 continue;
             }
@@ -395,6 +481,9 @@ UpdateResult UpdateService::update(UpdateProgress& progress) {
                         withoutDraws.insert(w.number);
                         daysRead.insert(w.number);
                     }
+                else
+                    // Days before the first draws an empty history gets: passed.
+                    for (const auto& w : waiting) daysPassed.insert(w.number);
                 waiting.clear();
                 drawsSeen = true;
                 if (reading.page && !reading.page->drawFrame.empty())
@@ -423,6 +512,11 @@ UpdateResult UpdateService::update(UpdateProgress& progress) {
             result.stopReason =
                 "网页上找不到开奖号码：所读的各天网页都没有列出开奖号码（只有表头或空的"
                 "列表），无法确认这个网站的网页列出开奖号码";
+            // Not one day read: the first that could not be is why.
+            if (firstPassed && daysRead.empty()) {
+                result.stoppedDay = firstPassed->day;
+                result.stopReason = firstPassed->reason;
+            }
         }
 
         // The draws were fetched for one game; they go into that game's history only.
@@ -469,7 +563,14 @@ UpdateResult UpdateService::store(UpdateResult result,
     const auto& rows = workspace_.rows();
     const int newest = rows.empty() ? 0 : rows.back().period;
     const history::Date today = workspace_.today();
+    const bool prunes = prunesNow();
     const history::Date keepFrom = history::retentionStart(today, s.updateDays);
+    const auto storedAt = [&](int period) {
+        const auto at =
+            std::lower_bound(rows.begin(), rows.end(), period,
+                             [](const history::HistoryRow& row, int p) { return row.period < p; });
+        return at != rows.end() && at->period == period ? &*at : nullptr;
+    };
     // A period of a day with stored draws that the history lacks (a page had not listed it).
     std::map<int, std::set<int>> missing; // by day number
     const auto isGap = [&](int period) {
@@ -487,15 +588,20 @@ UpdateResult UpdateService::store(UpdateResult result,
     size_t filled = 0;
     for (const auto& [period, draw] : found) {
         if (stoppedAt && period / 100 >= *stoppedAt) continue;
-        if (period / 100 < history::dayNumber(keepFrom)) continue;
+        if (prunes && period / 100 < history::dayNumber(keepFrom)) continue;
         if (period > newest) {
             draws.push_back(draw);
+        } else if (const history::HistoryRow* row = storedAt(period)) {
+            // A stored draw (typed, say) the site gives otherwise is told and left as it is.
+            history::Numbers stored{};
+            for (int p = 0; p < 5; ++p) stored[p] = row->numbers()[p];
+            if (stored != draw.numbers) result.differing.push_back({period, stored, draw.numbers});
         } else if (isGap(period)) {
             draws.push_back(draw);
             ++filled;
         }
     }
-    const size_t removed = history::rowsBefore(workspace_.rows(), keepFrom);
+    const size_t removed = prunes ? history::rowsBefore(workspace_.rows(), keepFrom) : 0;
     if (removed > 0) {
         try {
             result.removedFile =
@@ -515,7 +621,8 @@ UpdateResult UpdateService::store(UpdateResult result,
         }
     try {
         history::storeUpdate(workspace_.database(), workspace_.mutableZodiac(), s.segmentBase,
-                             keepFrom, draws, passed);
+                             prunes ? std::optional<history::Date>(keepFrom) : std::nullopt, draws,
+                             passed);
     } catch (const std::exception& e) {
         std::error_code ignored;
         if (!result.removedFile.empty()) std::filesystem::remove(result.removedFile, ignored);

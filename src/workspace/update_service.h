@@ -1,7 +1,8 @@
 #pragma once
 // The online update as the window and the command line run it: every day from the newest stored
-// draw (or the kept days) up to today is fetched from the results site, the new sound draws are
-// stored and the draws older than the kept days removed, in one transaction. Pages are fetched
+// draw up to today is fetched from the results site and the new sound draws are stored, in one
+// transaction. Only an update told to prune (one the player asked for) also removes the draws
+// older than the kept days, and fetches from the first kept day. Pages are fetched
 // before the history is locked, what is new is decided once it is locked; a day that cannot be
 // read, or a cancel, ends the update there, and the days read completely before are stored.
 // Reading a day and the whole update have time limits.
@@ -36,6 +37,8 @@ struct UpdateResult {
     std::string stoppedDay; // the day that could not be read; empty when every day was
     std::string stopReason;
     std::string removedFile; // where the removed draws were saved
+    // Stored draws the site lists with other numbers: told, left as they are.
+    std::vector<history::DifferingDraw> differing;
     // The stopped day's site gave no answer at all: its address may be wrong.
     bool siteUnreachable = false;
 
@@ -62,14 +65,26 @@ class UpdateService {
   public:
     explicit UpdateService(Workspace& workspace) : workspace_(workspace) {}
 
+    // Whether the update removes the draws older than the kept days (IniSerchDay; 0 keeps them
+    // all): only when the player asked for it. Without it the update only adds.
+    void setPrunes(bool prunes) { prunes_ = prunes; }
+
     // The days an update now fetches, oldest first.
     std::vector<history::Date> days() const;
-    // How many stored draws an update now removes (dated before today minus the kept days).
+    // How many stored draws a pruning update now removes (dated before today minus the kept
+    // days; none when every draw is kept).
     size_t drawsToRemove() const;
     // The address of a day's page on the site.
     std::string pageAddress(history::Date day) const;
 
     UpdateResult update(UpdateProgress& progress);
+
+    // Takes the site's numbers for the given stored draws (an update's `differing`), in one
+    // transaction, after saving the draws replaced as text in 历史号码. Refused, nothing changed,
+    // when one of them no longer holds the numbers it held.
+    Outcome takeSiteDraws(const std::vector<history::DifferingDraw>& draws);
+    // "第2016090603期：历史号码中是 01 02 03 04 05，网站上是 01 02 03 04 06".
+    static std::string differingText(const history::DifferingDraw& draw, history::Game game);
 
     // How often a day's page is read again when its table has no rows at all, or when it lists
     // no draw (a heading alone, or nothing readable).
@@ -79,6 +94,8 @@ class UpdateService {
     static constexpr int kRounds = 3;
     // How many text copies of removed draws 历史号码 keeps.
     static constexpr size_t kKeptFiles = 10;
+    // The days the first update of an empty history reads back when every draw is kept.
+    static constexpr int kFirstDaysKeepingAll = 16;
 
   private:
     using Clock = std::chrono::steady_clock;
@@ -88,6 +105,7 @@ class UpdateService {
         bool cancelled = false;
         std::string problem;
         bool unreachable = false; // the site gave no answer at all
+        bool missing = false;     // the site has no page for the day (HTTP 404 or 410)
         std::optional<std::vector<std::vector<std::string>>> rows;
         std::optional<history::PageDraws> page;
         // The page lists nothing, without a heading that says it is a results list: a day
@@ -102,7 +120,11 @@ class UpdateService {
                        const std::set<int>& daysRead, std::optional<int> stoppedAt,
                        const std::set<int>& withoutDraws);
 
+    // The update removes old draws now: it was asked to and the setting keeps days.
+    bool prunesNow() const;
+
     Workspace& workspace_;
+    bool prunes_ = false;
 };
 
 } // namespace app

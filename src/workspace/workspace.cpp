@@ -152,10 +152,15 @@ void Workspace::removeLeftoversOfKilledRuns() {
         const std::string replacement =
             platform::pendingName((folder / (kHistoryStem + suffix + ".db")).string());
         const std::string copy = (folder / ("kelvora11S5Tmp" + suffix + ".db")).string();
+        // Versions before the program's own suffix built the new history under ".new"; a file
+        // of that name beside the program's database is still its own.
+        const std::string older =
+            platform::replacedFile((folder / (kHistoryStem + suffix + ".db")).string()) + ".new";
         for (const std::string& path :
              {replacement, replacement + "-journal", replacement + "-wal", replacement + "-shm",
               copy + "-journal", platform::pendingName(copy),
-              platform::pendingName((folder / ("lsbf" + suffix + ".txt")).string())}) {
+              platform::pendingName((folder / ("lsbf" + suffix + ".txt")).string()), older,
+              older + "-journal", older + "-wal", older + "-shm"}) {
             std::error_code ignored;
             std::filesystem::remove(path, ignored);
         }

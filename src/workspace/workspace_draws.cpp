@@ -34,8 +34,10 @@ Outcome Workspace::checkDraws() const {
     if (history_.damaged().empty()) return Outcome::success();
     return Outcome::failure(
         "历史号码中有损坏的行：" + history::describeDamagedRows(history_.damaged()) +
-        "。损坏的行不是开奖号码，不能用来分析；请先用“历史管理”菜单中的“修复损坏的历史号码”"
-        "（命令repair）把它们另存到历史号码文件夹并从历史中删除。");
+        "。损坏的行不是开奖号码，一期存了两次时不知哪一行是对的，次序错乱的期算出的上期不是它"
+        "真正的上一期，这样的历史号码不能用来分析；请先用“历史管理”菜单中的“修复损坏的历史号码”"
+        "（命令repair）修复：损坏的行和重复存入的行另存到历史号码文件夹并从历史中删除，其余各期"
+        "按期号顺序重新计算。");
 }
 
 Outcome Workspace::addDraw(const std::array<std::string, 5>& boxes,

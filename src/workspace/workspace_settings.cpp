@@ -107,6 +107,12 @@ void Workspace::updateSpan() {
         spanEnd_.clear();
         return;
     }
+    // A start before the first stored draw or after the newest names a draw no longer there
+    // (removed by a pruning update or a cut-back, here or in another process): it moves to the
+    // start a history begins with.
+    if (const auto start = history::lastEightAsNumber(spanStart_);
+        start && (*start < rows().front().period || *start > history_.newest().period))
+        spanStart_.clear();
     if (spanStart_.empty()) resetSpanStart();
     if (spanEnd_.empty()) spanEnd_ = history::tenDigit(history_.newest().period);
 }

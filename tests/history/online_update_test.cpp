@@ -45,6 +45,10 @@ TEST(UpdateDays, FromTheNewestDrawOrTheKeptDaysUpToToday) {
     EXPECT_EQ(isoDay(updateDays({}, today, 6, Game::Jiangxi).front()), "2016-09-02");
     EXPECT_EQ(isoDay(updateDays(rowsOf({16050101}), today, 16, Game::Jiangxi).front()),
               "2016-08-23");
+    // An update that keeps the older draws leaves no hole after them.
+    const auto keeping = updateDays(rowsOf({16050101}), today, 16, Game::Jiangxi, {}, true);
+    EXPECT_EQ(isoDay(keeping.front()), "2016-05-01");
+    EXPECT_EQ(keeping.size(), 131u);
     // Across a new year.
     EXPECT_EQ(days(updateDays(rowsOf({16123184}), date(2017, 1, 1), 6, Game::Jiangxi)),
               (std::vector<std::string>{"2016-12-31", "2017-01-01"}));

@@ -293,3 +293,86 @@ TEST(PageDraws, OtherFiguresInADrawsRowAreNotItsNumbers) {
     EXPECT_EQ(draws(timed), "1: 3 7 1 11 5\n2: 2 4 6 8 10\n");
     EXPECT_TRUE(timed.skipped.empty()) << skipped(timed);
 }
+
+TEST(PageDraws, AnIdThatSharesItsCellWithATimeOrDateIsRead) {
+    const std::string layouts[] = {
+        // apart by a blank, in elements of their own, by a line break with a date
+        R"(<table><tr><th>期号</th><th>开奖号码</th></tr>
+           <tr><td>20160908001 09:10:00</td><td>03 07 01 11 05</td></tr>
+           <tr><td><span>2016090802</span><span>09:20</span></td><td>02 04 06 08 10</td></tr>
+           <tr><td>20160908-03<br>2016-09-08 09:30</td><td>01 09 05 11 07</td></tr></table>)",
+        // the time first, draw numbers alone, a date in words, the numbers in the same cell
+        R"(<table><tr><td><span>09:10</span><br><span>01</span></td><td>03 07 01 11 05</td></tr>
+           <tr><td>第02期 2016年9月8日 09:20</td><td>02 04 06 08 10</td></tr>
+           <tr><td>2016090803 09-08 09:30 01 09 05 11 07</td></tr></table>)",
+    };
+    for (const auto& page : layouts) {
+        const DayTable table = read(page);
+        EXPECT_EQ(draws(table), kThree) << page;
+        EXPECT_EQ(skipped(table), "") << page;
+    }
+    const DayTable late =
+        read("<table><tr><td>20160908084 23:00:00</td><td>02 04 06 08 10</td></tr>"
+             "<tr><td>20160908085 23:10:00</td><td>03 07 01 11 05</td></tr></table>");
+    EXPECT_EQ(draws(late), "84: 2 4 6 8 10\n");
+    EXPECT_EQ(skipped(late), "20160908085 当天第85期超过了江西11选5每天的84期\n");
+    // A number beside a date alone (a ratio, a count) is no draw number.
+    EXPECT_EQ(draws(read("<table><tr><td>3 1-2</td><td>02 04 06 08 10</td></tr></table>")), "");
+}
+
+namespace {
+
+std::string cell(int value, bool twoDigits = false) {
+    return "<td>" + std::string(twoDigits && value < 10 ? "0" : "") + std::to_string(value) +
+           "</td>";
+}
+
+// A trend chart's figures: for each place the 11 numbers' omissions, the drawn one showing its
+// number; 11 stays away long in every place it is not drawn (figures of three digits), and the
+// figures after it read like five numbers.
+std::string figures(const Numbers& numbers) {
+    std::string row;
+    for (int p = 0; p < kPositions; ++p)
+        for (int n = 1; n <= 11; ++n)
+            row += numbers[p] == n ? cell(n, true)
+                                   : cell(n == 11  ? 700 + 10 * p
+                                          : n <= 5 ? n
+                                                   : n + 2);
+    return row;
+}
+
+std::string chartRow(const std::string& id, const Numbers& numbers, bool withNumbers) {
+    std::string row = "<tr><td>" + id + "</td>";
+    if (withNumbers)
+        for (int n : numbers) row += cell(n, true);
+    return row + figures(numbers) + "</tr>";
+}
+
+} // namespace
+
+TEST(PageDraws, AChartsFiguresAndStatisticsAreNoDraws) {
+    const Numbers first{3, 7, 1, 11, 5}, second{2, 4, 6, 8, 10}, third{1, 9, 5, 11, 7};
+    std::string head = "<table><tr><th>期号</th><th colspan=5>开奖号码</th><th colspan=55>遗漏"
+                       "</th></tr><tr>";
+    for (int p = 0; p < kPositions; ++p)
+        for (int n = 1; n <= 11; ++n) head += cell(n);
+    head += "</tr>";
+    // Statistics under the draws: a label, then a figure for each column.
+    std::string statistics;
+    for (const char* label : {"出现次数", "当前遗漏", "最大遗漏"})
+        statistics += std::string("<tr><td colspan=6>") + label + "</td>" +
+                      figures({1, 2, 3, 4, 5}) + "</tr>";
+    const DayTable table =
+        read(head + chartRow("2016090801", first, true) + chartRow("20160908002", second, true) +
+             chartRow("03", third, true) + statistics + "</table>");
+    EXPECT_EQ(draws(table), kThree);
+    EXPECT_EQ(skipped(table), "");
+
+    // A chart of omissions only, without the numbers drawn: its first figures are no draw (here
+    // 01 02 03 04 05 would read as one); the ids are told as numbers not understood.
+    const PageDraws bare =
+        found(head + chartRow("2016090801", first, false) + chartRow("2016090802", second, false) +
+              chartRow("03", third, false) + statistics + "</table>");
+    EXPECT_TRUE(bare.draws.empty()) << draws(readPageDraws(bare, Game::Jiangxi, kDay, 0));
+    EXPECT_EQ(bare.unread, 3u);
+}

@@ -219,6 +219,11 @@ TEST(ResultsPage, TextIsLaidOutAsABrowserShowsIt) {
     // Outside tables each word is a cell, laid out the same way.
     EXPECT_EQ(cellTexts("<div>20160908<span>052</span> <i>03</i><i>07</i></div><p>09:10</p>"),
               "20160908052/03/07/09:10");
+    // A time in an element of its own stands apart from the id beside it, which would otherwise
+    // take the hour's digits for its own.
+    EXPECT_EQ(cellTexts("<table><tr><td><span>2016090801</span><span>09:10</span></td>"
+                        "<td>09:20:00<b>02</b></td><td><i>12</i><i>3:40</i>x</td></tr></table>"),
+              "2016090801 09:10/09:20:00 02/12 3:40 x");
 }
 
 TEST(ResultsPage, HiddenElementsAreNotRead) {

@@ -203,8 +203,10 @@ TEST(DataFolderAtStart, HalfMadeFilesOfKilledRunsAreRemovedUnlessAnOperationRuns
     WorkspaceFixture f;
     f.workspace.reset();
     const std::string replacement = std::string("kelvora11S5.db") + platform::kPendingSuffix;
+    // kelvora11S5.db.new: the name earlier versions built a new history under.
     const std::vector<std::string> leftovers = {replacement, replacement + "-journal",
-                                                "kelvora11S5Tmp.db-journal"};
+                                                "kelvora11S5Tmp.db-journal", "kelvora11S5.db.new",
+                                                "kelvora11S5.db.new-journal"};
     const auto leave = [&] {
         for (const auto& name : leftovers) std::ofstream(f.dataDir() + "/" + name) << "x";
     };

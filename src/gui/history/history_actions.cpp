@@ -11,6 +11,8 @@
 #include <QPushButton>
 #include <QStatusBar>
 
+#include <algorithm>
+
 namespace app::gui {
 
 namespace {
@@ -134,12 +136,21 @@ void HistoryActions::onRepairClicked() {
         prompter_.inform(title, QStringLiteral("历史号码中没有损坏的行，不需要修复。"));
         return;
     }
-    if (!prompter_.confirm(
-            title,
-            QStringLiteral("%1。将把这%2行原样保存到历史号码文件夹，从历史号码中删除，并按当前设置"
-                           "重新计算其余的历史号码。确定吗？")
-                .arg(text(history::describeDamagedRows(damaged)))
-                .arg(static_cast<qulonglong>(damaged.size()))))
+    const auto removed = static_cast<qulonglong>(std::count_if(
+        damaged.begin(), damaged.end(), [](const auto& row) { return row.removed(); }));
+    const auto moved = static_cast<qulonglong>(damaged.size()) - removed;
+    QString plan;
+    if (removed > 0)
+        plan +=
+            QStringLiteral("将把损坏或重复存入的%1行原样保存到历史号码文件夹，从历史号码中删除；")
+                .arg(removed);
+    if (moved > 0)
+        plan += QStringLiteral("次序错乱的%1期将按期号排到应在的位置（原来的次序另存一份）；")
+                    .arg(moved);
+    if (!prompter_.confirm(title,
+                           QStringLiteral("%1。%2其余的历史号码按期号顺序和当前设置重新计算。"
+                                          "确定吗？")
+                               .arg(text(history::describeDamagedRows(damaged)), plan)))
         return;
     HistoryResult result;
     {

@@ -158,6 +158,7 @@ void LiveView::onUpdateFinished() {
     std::string line = outcome->message;
     if (const auto cut = line.find('\n'); cut != std::string::npos) line.resize(cut);
     addLog(line);
+    for (const auto& differing : outcome->differing) addLog(differing);
     if (!outcome->complete && live_->newestStored() < chasedPeriod_)
         window_.statusBar()->showMessage(
             QStringLiteral("自动更新：第%1期还没有取到，稍后再试（%2）")

@@ -23,10 +23,13 @@ const QString kQuestion = QStringLiteral(
 const QString kDaysTitle = QStringLiteral("设置天数");
 const QString kDaysPrompt =
     QStringLiteral("请输入更新需要保留的历史号码的天数（2~16中的任意自然数），如果超过天数将删除"
-                   "最早的一天的历史号码");
+                   "最早的一天的历史号码（删除前会先问您）。\n"
+                   "输入0（或“全部”）则保留全部历史号码，在线更新只添加、不删除。");
 const QString kDaysWrongTitle = QStringLiteral("输入有误");
-const QString kDaysWrong = QStringLiteral(
-    "为了保证时效性和提高计算效率，软件只能统计16天以内的数据，请输入2到16中的自然数。");
+const QString kDaysWrong =
+    QStringLiteral("请输入2到16中的自然数（保留的天数），或输入0保留全部历史号码。");
+// The setting's value that keeps every draw.
+constexpr int kKeepAll = 0;
 
 QString text(const std::string& utf8) {
     return QString::fromStdString(utf8);
@@ -113,11 +116,15 @@ bool UpdateActions::askSite() {
 
 void UpdateActions::onUpdateClicked() {
     UpdateService service(workspace_);
+    // Only this update, asked for and confirmed, removes the draws older than the kept days.
+    service.setPrunes(true);
     QString question = kQuestion;
     if (const size_t removed = service.drawsToRemove(); removed > 0)
-        question += QStringLiteral("\n\n更新时将删除早于保留天数的%1期历史号码"
-                                   "（删除前会保存到历史号码文件夹）。")
-                        .arg(static_cast<qulonglong>(removed));
+        question += QStringLiteral("\n\n更新时将删除早于保留天数（%2天）的%1期历史号码"
+                                   "（删除前会保存到历史号码文件夹）。如果要保留它们，请取消，"
+                                   "在“历史号码更新检索天”中输入0（保留全部历史号码）后再更新。")
+                        .arg(static_cast<qulonglong>(removed))
+                        .arg(workspace_.settings().updateDays);
     if (!prompter_.confirm(kTitle, question)) return;
     if (!ensureSite()) return;
     UpdateResult result;
@@ -141,6 +148,32 @@ void UpdateActions::onUpdateClicked() {
     } else {
         prompter_.warn(kTitle, text(result.outcome.message));
     }
+    if (!result.differing.empty()) offerSiteDraws(result.differing);
+}
+
+void UpdateActions::offerSiteDraws(const std::vector<history::DifferingDraw>& differing) {
+    const history::Game game = workspace_.settings().game;
+    QString list;
+    for (size_t i = 0; i < differing.size() && i < 20; ++i)
+        list += text(UpdateService::differingText(differing[i], game)) + QLatin1Char('\n');
+    if (differing.size() > 20)
+        list +=
+            QStringLiteral("……另有%1期。\n").arg(static_cast<qulonglong>(differing.size() - 20));
+    const QString question =
+        QStringLiteral("网站上有%1期的号码与历史号码中的不同：\n%2\n要把这些期改成网站上的号码吗？"
+                       "（原来的号码会先保存到历史号码文件夹）")
+            .arg(static_cast<qulonglong>(differing.size()))
+            .arg(list);
+    if (!prompter_.confirm(kTitle, question)) return;
+    const Outcome taken = UpdateService(workspace_).takeSiteDraws(differing);
+    window_.refreshAfterHistoryChange();
+    if (!taken.ok) {
+        prompter_.warn(kTitle, text(taken.message));
+        return;
+    }
+    // The results were found with the old numbers.
+    window_.markResultsStale();
+    prompter_.inform(kTitle, text(taken.message));
 }
 
 void UpdateActions::onKeptDaysClicked() {
@@ -148,9 +181,15 @@ void UpdateActions::onKeptDaysClicked() {
         const auto entry = prompter_.askText(kDaysTitle, kDaysPrompt,
                                              QString::number(workspace_.settings().updateDays));
         if (!entry || entry->trimmed().isEmpty()) return;
+        const QString typed = entry->trimmed();
         bool whole = false;
-        const int days = entry->trimmed().toInt(&whole);
-        if (whole && days >= 2 && days <= 16) {
+        int days = typed.toInt(&whole);
+        if (typed == QStringLiteral("全部") || typed == QStringLiteral("保留全部") ||
+            typed == QStringLiteral("保留全部历史号码")) {
+            whole = true;
+            days = kKeepAll;
+        }
+        if (whole && (days == kKeepAll || (days >= 2 && days <= 16))) {
             workspace_.setSetting("IniSerchDay", std::to_string(days));
             window_.reportSettingsProblem();
             return;

@@ -1,7 +1,8 @@
 #pragma once
 // The online update in the window: 历史号在线更新(&O) with its question, a progress dialog that
-// shows the day being fetched and can cancel, and the result; and 历史号码更新检索天(&Y), the days
-// the update keeps; 更新网址设置(&W), the results site's address, also offered when the site
+// shows the day being fetched and can cancel, and the result (with the offer to take the site's
+// numbers for a stored draw it gives otherwise); and 历史号码更新检索天(&Y), the days the update
+// keeps (or all of them); 更新网址设置(&W), the results site's address, also offered when the site
 // could not be reached.
 
 #include "workspace/update_service.h"
@@ -20,6 +21,8 @@ class UpdateActions : public QObject {
 
   private:
     void onUpdateClicked();
+    // Offers to take the site's numbers for stored draws it gives otherwise.
+    void offerSiteDraws(const std::vector<history::DifferingDraw>& differing);
     void onKeptDaysClicked();
     // The results site's address; asked once when none is set. False when the user gave none.
     bool ensureSite();

@@ -39,6 +39,20 @@ namespace {
 const QString kStaleResultsText = QStringLiteral("以下检索结果属于更改前的历史号码，请重新检索");
 // How often the window looks whether another process changed the database.
 constexpr int kOutsideCheckMs = 500;
+
+// What the user is told when the span's start box held a period outside the stored draws (its
+// draw was removed) and the workspace moved it; empty when it did not move.
+QString spanMovedNote(const QString& before, const Workspace& workspace) {
+    const auto& rows = workspace.rows();
+    const QString now = QString::fromStdString(workspace.spanStart());
+    const auto start = history::lastEightAsNumber(before.toStdString());
+    if (rows.empty() || before == now || !start ||
+        (*start >= rows.front().period && *start <= rows.back().period))
+        return {};
+    return QStringLiteral("检索起始期号%1已不在历史号码中（现存%2至%3），已改为%4。")
+        .arg(before, QString::fromStdString(history::tenDigit(rows.front().period)),
+             QString::fromStdString(history::tenDigit(rows.back().period)), now);
+}
 } // namespace
 
 MainWindow::MainWindow(Workspace& workspace, Prompter& prompter, QWidget* parent)
@@ -146,6 +160,8 @@ void MainWindow::showTargets() {
 }
 
 void MainWindow::showSpan() {
+    if (const QString moved = spanMovedNote(spanBoxes_[0]->text(), workspace_); !moved.isEmpty())
+        statusBar()->showMessage(moved, 30000);
     spanBoxes_[0]->setText(QString::fromStdString(workspace_.spanStart()));
     spanBoxes_[1]->setText(QString::fromStdString(workspace_.spanEnd()));
 }
@@ -296,11 +312,13 @@ void MainWindow::followOutsideChanges() {
     // A dialog may be in the middle of an operation (its progress runs the event loop).
     if (QApplication::activeModalWidget() || QApplication::activePopupWidget()) return;
     if (!workspace_.followOutsideChanges()) return;
+    const QString moved = spanMovedNote(spanBoxes_[0]->text(), workspace_);
     refreshAfterHistoryChange();
     markResultsStale();
-    statusBar()->showMessage(QStringLiteral("历史号码已被另一个程序修改，已重新读入（共%1期）。")
-                                 .arg(static_cast<qulonglong>(workspace_.rows().size())),
-                             8000);
+    statusBar()->showMessage(QStringLiteral("历史号码已被另一个程序修改，已重新读入（共%1期）。%2")
+                                 .arg(static_cast<qulonglong>(workspace_.rows().size()))
+                                 .arg(moved),
+                             moved.isEmpty() ? 8000 : 30000);
 }
 
 void MainWindow::followOutsideSettings() {

@@ -8,6 +8,7 @@
 #include <QAction>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QStatusBar>
 #include <QTableView>
 #include <QTest>
 
@@ -20,8 +21,8 @@ namespace {
 const QString kQuestion = QStringLiteral(
     "确实要在线更新最新历史号码吗？更新可能要花费一段时间，网络不通或者我方服务器更新不及时可能都"
     "造成更新失败！");
-const QString kWrong = QStringLiteral(
-    "为了保证时效性和提高计算效率，软件只能统计16天以内的数据，请输入2到16中的自然数。");
+const QString kWrong =
+    QStringLiteral("请输入2到16中的自然数（保留的天数），或输入0保留全部历史号码。");
 
 std::vector<site::SiteDraw> twoDays() {
     // 2016-09-07 and 09-08 (the fixture's today), three draws each.
@@ -71,7 +72,7 @@ TEST(UpdateWindow, TheButtonAsksForTheSiteOnceAndStoresTheNewDraws) {
     EXPECT_TRUE(f.prompter.answers.empty());
 }
 
-TEST(UpdateWindow, TheDaysToKeepAreAskedUntilTheyAreTwoToSixteen) {
+TEST(UpdateWindow, TheDaysToKeepAreAskedUntilTheyAreTwoToSixteenOrAll) {
     WindowFixture f;
     f.open();
     auto* item = f.find<QAction>("mnuSetDay");
@@ -93,47 +94,73 @@ TEST(UpdateWindow, TheDaysToKeepAreAskedUntilTheyAreTwoToSixteen) {
     item->trigger();
     EXPECT_EQ(f.storedSetting("IniSerchDay"), "16");
     EXPECT_EQ(f.prompter.texts(QStringLiteral("tell")).size(), 3u);
+    // Keeping every draw is offered, and stored as days 0.
+    EXPECT_NE(f.prompter.shown.back().text.indexOf(QStringLiteral("保留全部历史号码")), -1);
+    f.prompter.answers = {QStringLiteral("全部")};
+    item->trigger();
+    EXPECT_EQ(f.storedSetting("IniSerchDay"), "0");
+    EXPECT_EQ(f.workspace().settings().updateDays, 0);
 }
 
-TEST(UpdateWindow, TheSiteCanBeChangedAndASiteThatDoesNotAnswerOffersToChangeIt) {
+TEST(UpdateWindow, OldDrawsGoOnlyAfterTheQuestionAndTheSpanLeavesThem) {
     WindowFixture f;
+    // Two draws of 09-01, older than the six kept days; the span starts at the second.
+    f.store.type("2016090101", {{"01", "02", "03", "04", "05"}, {"06", "07", "08", "09", "10"}});
+    f.store.workspace->setSpan("2016090102", "2016090102");
+    std::vector<site::SiteDraw> week;
+    for (int day = 2; day <= 8; ++day) week.push_back({16090001 + day * 100, {1, 2, 3, 4, 5}});
+    site::ResultsSite site(week);
+    ASSERT_NE(site.listen(), 0);
+    ASSERT_TRUE(f.workspace().setSetting("UpdateSite", site.baseUrl()).ok);
+    f.open();
+    auto* button = f.find<QPushButton>("Command21");
+
+    // The question says what goes and how to keep it; Cancel keeps everything.
+    f.prompter.confirmations = {false};
+    QTest::mouseClick(button, Qt::LeftButton);
+    const QString question = f.prompter.shown.back().text;
+    EXPECT_NE(question.indexOf(QStringLiteral("将删除早于保留天数（6天）的2期历史号码")), -1)
+        << question.toStdString();
+    EXPECT_NE(question.indexOf(QStringLiteral("保留全部历史号码")), -1);
+    EXPECT_EQ(site.requests(), 0);
+    EXPECT_EQ(f.workspace().rows().size(), 2u);
+
+    // OK: the old draws go; the span's start named one of them and moves, with a note.
+    f.prompter.confirmations = {true};
+    QTest::mouseClick(button, Qt::LeftButton);
+    ASSERT_EQ(f.workspace().rows().size(), 7u);
+    EXPECT_EQ(f.workspace().rows().front().period, 16090201);
+    EXPECT_EQ(f.find<QLineEdit>("Text3_0")->text(), "2016090202");
+    EXPECT_NE(f.window->statusBar()->currentMessage().indexOf(
+                  QStringLiteral("检索起始期号2016090102已不在历史号码中")),
+              -1)
+        << f.window->statusBar()->currentMessage().toStdString();
+}
+
+TEST(UpdateWindow, AStoredDrawTheSiteGivesOtherwiseIsReplacedOnlyWhenThePlayerSaysSo) {
+    WindowFixture f;
+    f.store.type("2016090701", {{"01", "02", "03", "04", "05"}, {"09", "08", "07", "06", "05"}});
     site::ResultsSite site(twoDays());
     ASSERT_NE(site.listen(), 0);
-    f.store.type("2016090701", {{"01", "02", "03", "04", "05"}});
-    ASSERT_TRUE(f.workspace().setSetting("UpdateSite", "http://127.0.0.1:1").ok);
+    ASSERT_TRUE(f.workspace().setSetting("UpdateSite", site.baseUrl()).ok);
     f.open();
+    const QString told =
+        QStringLiteral("第2016090702期：历史号码中是 09 08 07 06 05，网站上是 06 07 08 09 10");
 
-    // Nothing answers at the address: the message is in Chinese and offers to change it.
-    f.prompter.confirmations = {true, true};
-    f.prompter.answers = {QString::fromStdString(site.baseUrl())};
+    // No: the typed draw stays.
+    f.prompter.confirmations = {true, false};
     QTest::mouseClick(f.find<QPushButton>("Command21"), Qt::LeftButton);
-    ASSERT_GE(f.prompter.shown.size(), 3u);
-    const auto& offer = f.prompter.shown[1];
-    EXPECT_EQ(offer.kind, "confirm");
-    EXPECT_NE(offer.text.indexOf(QStringLiteral("连接被拒绝")), -1) << offer.text.toStdString();
-    EXPECT_NE(offer.text.indexOf(QStringLiteral("没有更新：历史号码没有改变")), -1)
-        << offer.text.toStdString();
-    EXPECT_NE(offer.text.indexOf(QStringLiteral("要修改开奖网站的地址吗")), -1);
-    EXPECT_EQ(f.storedSetting("UpdateSite"), QString::fromStdString(site.baseUrl()));
+    ASSERT_EQ(f.workspace().rows().size(), 6u);
+    EXPECT_EQ(f.workspace().rows()[1].numbers(), (history::PositionValues{9, 8, 7, 6, 5}));
+    const auto questions = f.prompter.texts(QStringLiteral("confirm"));
+    ASSERT_EQ(questions.size(), 2u);
+    EXPECT_NE(questions[1].indexOf(told), -1) << questions[1].toStdString();
 
-    // 更新网址设置: anything but a web address is refused and asked again.
-    auto* item = f.find<QAction>("mnuUpdateSite");
-    EXPECT_EQ(item->text(), "更新网址设置(&W)");
-    f.prompter.answers = {QStringLiteral("ftp://x"), QStringLiteral("http://127.0.0.1:9/")};
-    item->trigger();
-    EXPECT_EQ(f.prompter.warnings().size(), 1u);
-    EXPECT_EQ(f.storedSetting("UpdateSite"), "http://127.0.0.1:9");
-    // The dialog shows the address today's page is fetched from; a pattern is taken.
-    f.prompter.answers = {QStringLiteral("http://127.0.0.1:9/kj/{code}/{yymmdd}.html")};
-    item->trigger();
-    EXPECT_NE(f.prompter.shown.back().text.indexOf(
-                  QStringLiteral("今天（2016-09-08）将读取的网页：\n"
-                                 "http://127.0.0.1:9/lottery/draw/list/22?d=2016-09-08")),
-              -1)
+    // Yes: the site's numbers, the typed ones saved first.
+    f.prompter.confirmations = {true, true};
+    QTest::mouseClick(f.find<QPushButton>("Command21"), Qt::LeftButton);
+    EXPECT_EQ(f.workspace().rows()[1].numbers(), (history::PositionValues{6, 7, 8, 9, 10}));
+    EXPECT_NE(f.prompter.shown.back().text.indexOf(QStringLiteral("已把1期改成网站上的号码")), -1)
         << f.prompter.shown.back().text.toStdString();
-    EXPECT_EQ(f.storedSetting("UpdateSite"), "http://127.0.0.1:9/kj/{code}/{yymmdd}.html");
-    // Cancel keeps the address.
-    f.prompter.answers = {std::nullopt};
-    item->trigger();
-    EXPECT_EQ(f.storedSetting("UpdateSite"), "http://127.0.0.1:9/kj/{code}/{yymmdd}.html");
+    EXPECT_TRUE(f.prompter.warnings().empty());
 }
