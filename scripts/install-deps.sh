@@ -7,7 +7,7 @@ packages=(cmake ninja-build g++ pkg-config libgtest-dev libbenchmark-dev
   libcsv-dev libfreexl-dev libminizip-dev
   # minizip's header includes zlib.h, which Debian 12's libminizip-dev does not pull in
   zlib1g-dev
-  # the window's Chinese texts (without it they are boxes, and the layout tests measure wrong)
+  # the window's Chinese texts: without it they are boxes, and the layout tests measure wrong
   fonts-noto-cjk
   # the manual page's test renders it
   groff-base
