@@ -1,6 +1,8 @@
 # Front door: `make run` opens the window, `make test` runs the whole suite, `make bench` the benchmarks.
 BUILD ?= build
 CMAKE_FLAGS ?= -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_INSTALL_PREFIX=/usr
+# A compiler cache, where one is installed, makes a second build of a fresh clone quick.
+CMAKE_FLAGS += $(if $(shell command -v ccache),-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
 
 .PHONY: deps configure build run test bench format clean package
 
