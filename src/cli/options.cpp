@@ -58,6 +58,14 @@ ParsedArguments parseArguments(const CommandSyntax& syntax, const std::vector<st
     } catch (const CLI::Error&) {
         throw UsageError{"命令的选项写得不对"};
     }
+    // An option of several values given without any is missing its value as well.
+    std::map<const CLI::Option*, size_t> occurrences;
+    for (const CLI::Option* option : parser.parse_order()) ++occurrences[option];
+    for (const auto& [option, count] : occurrences) {
+        const OptionSpec& spec = *declared.at(option);
+        if (spec.several && option->results().size() < count)
+            throw UsageError{spec.missing.empty() ? spec.name + " 后面要跟一个值" : spec.missing};
+    }
     ParsedArguments parsed;
     std::map<const CLI::Option*, size_t> taken;
     for (const CLI::Option* option : parser.parse_order()) {

@@ -57,7 +57,7 @@ std::vector<OptionSpec> pickRuleOptions(const std::string& searchWords) {
     };
     for (auto& option : searchOptions(SearchChoice::BySize))
         if (option.name != "--json") {
-            option.help = "--pick-from search：" + option.help;
+            option.help = "（用于 --pick-from search）" + option.help;
             options.push_back(option);
         }
     return options;
