@@ -47,7 +47,8 @@ int PickRuleOptions::apply(CommandContext& c, BetRequest& bet) const {
     return kExitOk;
 }
 
-std::vector<OptionSpec> pickRuleOptions(const std::string& searchWords) {
+std::vector<OptionSpec> pickRuleOptions(const std::string& command,
+                                        const std::string& searchWords) {
     std::vector<OptionSpec> options = {
         {"--pick", "TICKET", "买这注号码（可重复，也可跟几注）",
          "(--pick TICKET ... | --pick-from coldest|hottest | --pick-from search " + searchWords +
@@ -57,7 +58,10 @@ std::vector<OptionSpec> pickRuleOptions(const std::string& searchWords) {
     };
     for (auto& option : searchOptions(SearchChoice::BySize))
         if (option.name != "--json") {
-            option.help = "（用于 --pick-from search）" + option.help;
+            // Each step uses all the draws before it: no span of its own (said when given).
+            option.help = option.name == "--from" || option.name == "--to"
+                              ? "不能用于 " + command + "：每个检验期都用它之前的全部历史号码"
+                              : "（用于 --pick-from search）" + option.help;
             options.push_back(option);
         }
     return options;

@@ -51,9 +51,9 @@ class PickRuleOptions {
     GivenOptions searchArgs_;
 };
 
-// The declaration of --pick, --pick-from and the options of search and combo; searchWords is the
-// usage line's name for the latter.
-std::vector<OptionSpec> pickRuleOptions(const std::string& searchWords);
+// The declaration of --pick, --pick-from and the options of search and combo for command;
+// searchWords is the usage line's name for the latter.
+std::vector<OptionSpec> pickRuleOptions(const std::string& command, const std::string& searchWords);
 
 // The run options bet and plan share: --steps M, --random R and --seed S, into bet. False for
 // any other option.

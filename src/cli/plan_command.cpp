@@ -176,7 +176,7 @@ int runPlan(CommandContext& c) {
 void addPlanCommands(std::vector<CommandSpec>& table) {
     const std::string schedule = "fixed:m|double[:m]|list:m,m,...|profit:R[:m]";
     CommandSyntax plan{.options = {{"--play", "P", "玩法", "--play P"}}};
-    for (auto& option : pickRuleOptions("[options of search or combo]"))
+    for (auto& option : pickRuleOptions("plan", "[options of search or combo]"))
         plan.options.push_back(option);
     const std::vector<OptionSpec> own = {
         {"--chase", "L", "追号期数（1到200）", "--chase L"},

@@ -187,7 +187,7 @@ void addPlayCommands(std::vector<CommandSpec>& table) {
                      true,
                      runPlays});
     CommandSyntax bet{.options = {{"--play", "P", "玩法", "--play P"}}};
-    for (auto& option : pickRuleOptions("[options of search, or of combo with --size K]"))
+    for (auto& option : pickRuleOptions("bet", "[options of search, or of combo with --size K]"))
         bet.options.push_back(option);
     for (auto& option : runOptions()) bet.options.push_back(option);
     bet.options.push_back({"--json", "", "以JSON输出"});
