@@ -52,12 +52,10 @@ void printJson(const search::BacktestResult& r, std::ostream& out) {
 
 int runBacktestCommand(CommandContext& c) {
     BacktestOptions options;
-    std::vector<std::string> searchArgs;
-    for (size_t i = 0; i < c.args.size(); ++i) {
-        const std::string& a = c.args[i];
+    GivenOptions searchArgs;
+    for (const auto& given : c.given.options) {
+        const auto& [a, text] = given;
         if (a == "--steps" || a == "--top") {
-            if (i + 1 >= c.args.size()) throw UsageError{a + " 后面要跟一个值"};
-            const std::string& text = c.args[++i];
             if (a == "--steps")
                 options.steps = wholeOption(a, text, 1, kMaxBacktestSteps);
             else
@@ -65,7 +63,7 @@ int runBacktestCommand(CommandContext& c) {
         } else if (a == "--from" || a == "--to") {
             throw UsageError{"backtest 每个检验期都检索它之前的全部历史号码，不能用 " + a};
         } else {
-            searchArgs.push_back(a);
+            searchArgs.push_back(given);
         }
     }
     bool json = false;
@@ -94,10 +92,16 @@ int runBacktestCommand(CommandContext& c) {
 } // namespace
 
 void addBacktestCommands(std::vector<CommandSpec>& table) {
-    table.push_back({"backtest",
-                     "backtest [options of search, or of combo with --size K] [--steps M] "
-                     "[--top T] [--json]",
-                     true, runBacktestCommand});
+    CommandSyntax syntax{.lead = "[options of search, or of combo with --size K]",
+                         .options = searchOptions(SearchChoice::BySize)};
+    // Each step searches all the draws before it: no span of its own.
+    for (auto& option : syntax.options)
+        if (option.name == "--from" || option.name == "--to") option.help = "不能用于 backtest";
+    std::erase_if(syntax.options, [](const OptionSpec& option) { return option.name == "--json"; });
+    syntax.options.push_back({"--steps", "M", "检验的期数"});
+    syntax.options.push_back({"--top", "T", "列出最好的T个结果"});
+    syntax.options.push_back({"--json", "", "以JSON输出"});
+    table.push_back({"backtest", syntax, true, runBacktestCommand});
 }
 
 } // namespace app

@@ -107,19 +107,13 @@ void printJson(const search::BasicTrend& trend, const Workspace& w, std::ostream
 int runBasicTrend(CommandContext& c) {
     std::optional<int> from, to;
     bool json = false;
-    const auto& args = c.args;
-    for (size_t i = 0; i < args.size(); ++i) {
-        const std::string& a = args[i];
-        const auto value = [&]() -> const std::string& {
-            if (i + 1 >= args.size()) throw UsageError{a + " 后面要跟一个值"};
-            return args[++i];
-        };
+    for (const auto& [a, value] : c.given.options) {
         if (a == "--basic")
             continue;
         else if (a == "--from")
-            from = parsePeriod(a, value());
+            from = parsePeriod(a, value);
         else if (a == "--to")
-            to = parsePeriod(a, value());
+            to = parsePeriod(a, value);
         else if (a == "--json")
             json = true;
         else

@@ -143,7 +143,8 @@ std::string usageText() {
                        "[--data-dir DIR] [--settings FILE] [--game CODE] [COMMAND ...]\n"
                        "      kelvora11s5 --help | --version\n"
                        "不带命令时打开窗口。命令：\n";
-    for (const auto& entry : commandTable()) text += "  " + entry.usage + "\n";
+    for (const auto& entry : commandTable())
+        text += "  " + usageLine(entry.name, entry.syntax) + "\n";
     return text;
 }
 
@@ -158,7 +159,9 @@ std::optional<int> answerWithoutWorkspace(const CommandLine& line, std::ostream&
         return outputChecked(kExitOk, out, err);
     }
     if (line.commandHelp) {
-        out << kUsagePrefix << findCommand(line.command)->usage << "\n";
+        const CommandSpec& entry = *findCommand(line.command);
+        out << kUsagePrefix << usageLine(entry.name, entry.syntax) << "\n"
+            << optionHelp(entry.syntax);
         return outputChecked(kExitOk, out, err);
     }
     if (line.version) {
@@ -224,14 +227,15 @@ int runCommand(Workspace& workspace, const std::string& command,
             err << "历史号码中有损坏的行：" << history::describeDamagedRows(workspace.damagedRows())
                 << "。\n";
     }
-    CommandContext context{workspace, args, out, err};
     int status = kExitOk;
     try {
+        const ParsedArguments given = parseArguments(entry->syntax, args);
+        CommandContext context{workspace, args, given, out, err};
         status = entry->run(context);
         // A setting saved over a damaged settings file: where the file's copy is.
         if (const auto notice = workspace.settingsFile().takeNotice()) err << *notice << "\n";
     } catch (const UsageError& e) {
-        err << e.message << "\n" << kUsagePrefix << entry->usage << "\n";
+        err << e.message << "\n" << kUsagePrefix << usageLine(entry->name, entry->syntax) << "\n";
         status = kExitUsage;
     }
     // Whatever the command printed must have reached its destination: a full disk or a closed

@@ -4,6 +4,7 @@
 // Results go to stdout, problems to stderr; exit 0 on success, 1 when an operation is refused or
 // the input is bad, 2 on a usage error.
 
+#include "cli/options.h"
 #include "workspace/number_text.h"
 #include "workspace/search_service.h"
 #include "workspace/workspace.h"
@@ -63,15 +64,16 @@ struct UsageError {
 
 struct CommandContext {
     Workspace& workspace;
-    const std::vector<std::string>& args;
+    const std::vector<std::string>& args; // as given
+    const ParsedArguments& given;         // parsed by the command's declaration
     std::ostream& out;
     std::ostream& err;
 };
 
 struct CommandSpec {
     std::string name;
-    std::string usage;  // one line for the usage text
-    bool needsDatabase; // refuse when the database could not be opened
+    CommandSyntax syntax; // its options, and the words of its usage line
+    bool needsDatabase;   // refuse when the database could not be opened
     std::function<int(CommandContext&)> run;
 };
 
@@ -106,16 +108,22 @@ struct SearchShape {
     bool combination = false;
     std::array<bool, 5> positions{true, true, true, true, true};
 };
-// Applies the options of `search` or `combo` in args to the workspace for this run only. --json
-// is taken only when json is given (and sets it). Returns kExitOk, or kExitRefused with the
-// message on c.err; throws UsageError for a bad option.
-int applySearchOptions(CommandContext& c, const std::vector<std::string>& args, SearchChoice choice,
+// The options of `search` (the pattern search) or `combo` (the combination search), --json
+// included; BySize: those of both, each with no part of the usage line (a command that runs
+// either search names them in its own words).
+std::vector<OptionSpec> searchOptions(SearchChoice choice);
+// True for an option of searchOptions(BySize) other than --json.
+bool isSearchOption(const std::string& name);
+// Applies the search options given to the workspace for this run only. --json is taken only when
+// json is given (and sets it). Returns kExitOk, or kExitRefused with the message on c.err; throws
+// UsageError for a bad value.
+int applySearchOptions(CommandContext& c, const GivenOptions& given, SearchChoice choice,
                        SearchShape& shape, bool* json = nullptr);
-// Applies the options of `search` or `combo` in args to the workspace for this run only and runs
-// that search into result. --json is taken only when json is given (and sets it). Returns kExitOk,
-// or kExitRefused with the message on c.err; throws UsageError for a bad option. Without
-// storeState the search is computed in memory only and the history file is left as it was.
-int searchWithOptions(CommandContext& c, const std::vector<std::string>& args, SearchChoice choice,
+// Applies the search options given to the workspace for this run only and runs that search into
+// result. --json is taken only when json is given (and sets it). Returns kExitOk, or
+// kExitRefused with the message on c.err; throws UsageError for a bad value. Without storeState
+// the search is computed in memory only and the history file is left as it was.
+int searchWithOptions(CommandContext& c, const GivenOptions& given, SearchChoice choice,
                       SearchResult& result, bool* json = nullptr, bool storeState = true);
 
 } // namespace app

@@ -21,13 +21,13 @@ int report(const ExportResult& result, CommandContext& c) {
 }
 
 int exportText(CommandContext& c) {
-    if (!c.args.empty()) throw UsageError{"export-text 不带参数"};
     return report(ExportService(c.workspace).exportText(), c);
 }
 
 int exportSheet(CommandContext& c) {
-    const std::string grid = c.args.empty() ? std::string() : c.args[0];
-    const std::vector<std::string> options(c.args.begin() + (c.args.empty() ? 0 : 1), c.args.end());
+    const auto& operands = c.given.operands;
+    const std::string grid = operands.size() == 1 ? operands[0] : std::string();
+    const GivenOptions& options = c.given.options;
     ExportService service(c.workspace);
     if (grid == "history") {
         if (!options.empty()) throw UsageError{"export-sheet history 不带选项"};
@@ -58,12 +58,26 @@ int exportSheet(CommandContext& c) {
 
 } // namespace
 
+namespace {
+
+// The options of search and combo, but not --json: the sheet is the output.
+std::vector<OptionSpec> sheetOptions() {
+    std::vector<OptionSpec> options = searchOptions(SearchChoice::BySize);
+    std::erase_if(options, [](const OptionSpec& option) { return option.name == "--json"; });
+    return options;
+}
+
+} // namespace
+
 void addExportCommands(std::vector<CommandSpec>& table) {
-    table.push_back({"export-text", "export-text", true, exportText});
+    table.push_back({"export-text", {.stray = "export-text 不带参数"}, true, exportText});
     table.push_back({"export-sheet",
-                     "export-sheet history | export-sheet hits|tally [options of search, or of "
-                     "combo with --size K]",
-                     true, exportSheet});
+                     {.lead = "history | export-sheet hits|tally",
+                      .options = sheetOptions(),
+                      .tail = "[options of search, or of combo with --size K]",
+                      .operands = true},
+                     true,
+                     exportSheet});
 }
 
 } // namespace app

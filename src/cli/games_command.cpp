@@ -15,11 +15,7 @@ std::string periodText(int period) {
 }
 
 int games(CommandContext& c) {
-    bool json = false;
-    for (const auto& a : c.args) {
-        if (a != "--json") throw UsageError{"没有这个选项：" + a};
-        json = true;
-    }
+    const bool json = c.given.has("--json");
     const GameHistories found = listGameHistories(c.workspace);
     for (const auto& problem : found.problems) c.err << problem << "\n";
     if (json) {
@@ -46,7 +42,7 @@ int games(CommandContext& c) {
 } // namespace
 
 void addGamesCommands(std::vector<CommandSpec>& table) {
-    table.push_back({"games", "games [--json]", false, games});
+    table.push_back({"games", {.options = {{"--json", "", "以JSON输出"}}}, false, games});
 }
 
 } // namespace app

@@ -19,15 +19,8 @@ int reportOutcome(const Outcome& outcome, CommandContext& c) {
 
 int add(CommandContext& c) {
     std::string period;
-    std::vector<std::string> numbers;
-    for (size_t i = 0; i < c.args.size(); ++i) {
-        if (c.args[i] == "--period") {
-            if (i + 1 >= c.args.size()) throw UsageError{"--period 后面要跟十位期号"};
-            period = c.args[++i];
-        } else {
-            numbers.push_back(c.args[i]);
-        }
-    }
+    for (const auto& given : c.given.options) period = given.value; // --period
+    const std::vector<std::string>& numbers = c.given.operands;
     if (numbers.size() != 5) throw UsageError{"add 要正好五个号码"};
     // Whole numbers only: "1e1" or "1.9" are no draw numbers (their leading digit is not meant).
     for (const auto& n : numbers)
@@ -44,7 +37,6 @@ int add(CommandContext& c) {
 }
 
 int next(CommandContext& c) {
-    if (!c.args.empty()) throw UsageError{"next 不带参数"};
     if (c.workspace.rows().empty()) {
         c.err << "历史号码为空，没有下一期：请用 add --period 期号 加五个号码输入第一期。\n";
         return kExitRefused;
@@ -58,17 +50,17 @@ int next(CommandContext& c) {
 }
 
 int history(CommandContext& c) {
-    if (!c.args.empty()) throw UsageError{"history 不带参数"};
     for (size_t row = 0; row < c.workspace.rows().size(); ++row)
         c.out << c.workspace.historyLine(row) << "\n";
     return kExitOk;
 }
 
 int get(CommandContext& c) {
-    if (c.args.size() != 1) throw UsageError{"get 后面要跟一个设置项"};
-    const auto text = c.workspace.settingText(c.args[0]);
+    const auto& operands = c.given.operands;
+    if (operands.size() != 1) throw UsageError{"get 后面要跟一个设置项"};
+    const auto text = c.workspace.settingText(operands[0]);
     if (!text) {
-        c.err << "没有这个设置项：" << c.args[0] << "\n";
+        c.err << "没有这个设置项：" << operands[0] << "\n";
         return kExitRefused;
     }
     if (const auto damaged = c.workspace.settingsFile().damagedValue(c.args[0]))
@@ -78,18 +70,25 @@ int get(CommandContext& c) {
 }
 
 int set(CommandContext& c) {
-    if (c.args.size() != 2) throw UsageError{"set 后面要跟设置项和值"};
-    return reportOutcome(c.workspace.setSetting(c.args[0], c.args[1]), c);
+    const auto& operands = c.given.operands;
+    if (operands.size() != 2) throw UsageError{"set 后面要跟设置项和值"};
+    return reportOutcome(c.workspace.setSetting(operands[0], operands[1]), c);
 }
 
 } // namespace
 
 void addHistoryCommands(std::vector<CommandSpec>& table) {
-    table.push_back({"add", "add [--period ID] A B C D E", true, add});
-    table.push_back({"next", "next", true, next});
-    table.push_back({"history", "history", true, history});
-    table.push_back({"get", "get KEY", false, get});
-    table.push_back({"set", "set KEY VALUE", false, set});
+    table.push_back({"add",
+                     {.options = {{"--period", "ID", "空历史第一期的十位期号", std::nullopt, false,
+                                   "--period 后面要跟十位期号"}},
+                      .tail = "A B C D E",
+                      .operands = true},
+                     true,
+                     add});
+    table.push_back({"next", {.stray = "next 不带参数"}, true, next});
+    table.push_back({"history", {.stray = "history 不带参数"}, true, history});
+    table.push_back({"get", {.tail = "KEY", .operands = true}, false, get});
+    table.push_back({"set", {.tail = "KEY VALUE", .operands = true}, false, set});
 }
 
 } // namespace app

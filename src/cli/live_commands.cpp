@@ -38,12 +38,10 @@ namespace {
 int clock(CommandContext& c) {
     bool json = false;
     SystemTime now = std::chrono::system_clock::now();
-    for (size_t i = 0; i < c.args.size(); ++i) {
-        const std::string& a = c.args[i];
+    for (const auto& [a, text] : c.given.options) {
         if (a == "--json") {
             json = true;
-        } else if (a == "--at" && i + 1 < c.args.size()) {
-            const std::string& text = c.args[++i];
+        } else if (a == "--at") {
             const auto at = parseBeijingMoment(text);
             if (!at)
                 throw UsageError{"--at 后面要跟北京时间 年-月-日T时:分[:秒]，例如 "
@@ -55,10 +53,6 @@ int clock(CommandContext& c) {
                 throw UsageError{"--at 的年份要在2000到2099之间（期号只记年份的后两位），不是“" +
                                  text + "”"};
             now = *at;
-        } else if (a == "--at") {
-            throw UsageError{"--at 后面要跟北京时间 年-月-日T时:分[:秒]"};
-        } else {
-            throw UsageError{"没有这个选项：" + a};
         }
     }
     const history::Game game = c.workspace.settings().game;
@@ -77,19 +71,16 @@ std::string averageText(double average) {
 int alerts(CommandContext& c) {
     bool json = false;
     LiveService live(c.workspace);
-    for (size_t i = 0; i < c.args.size(); ++i) {
-        const std::string& a = c.args[i];
+    for (const auto& [a, value] : c.given.options) {
         if (a == "--json") {
             json = true;
-        } else if ((a == "--add" || a == "--remove") && i + 1 >= c.args.size()) {
-            throw UsageError{a + " 后面要跟一个值"};
-        } else if (a == "--add" && i + 1 < c.args.size()) {
-            if (auto added = live.addRule(c.args[++i]); !added.ok) {
+        } else if (a == "--add") {
+            if (auto added = live.addRule(value); !added.ok) {
                 c.err << added.message << "\n";
                 return kExitRefused;
             }
-        } else if (a == "--remove" && i + 1 < c.args.size()) {
-            const std::string& n = c.args[++i];
+        } else if (a == "--remove") {
+            const std::string& n = value;
             const bool digits = !n.empty() && n.size() < 6 &&
                                 n.find_first_not_of("0123456789") == std::string::npos;
             if (!digits || std::stoi(n) < 1)
@@ -100,8 +91,6 @@ int alerts(CommandContext& c) {
                 c.err << removed.message << "\n";
                 return kExitRefused;
             }
-        } else {
-            throw UsageError{"没有这个选项：" + a};
         }
     }
     // Items are numbered as they are stored, so that --remove N names the same one; those that
@@ -142,8 +131,19 @@ int alerts(CommandContext& c) {
 } // namespace
 
 void addLiveCommands(std::vector<CommandSpec>& table) {
-    table.push_back({"clock", "clock [--json] [--at YYYY-MM-DDTHH:MM[:SS]]", false, clock});
-    table.push_back({"alerts", "alerts [--json] [--add RULE] [--remove N]", true, alerts});
+    table.push_back(
+        {"clock",
+         {.options = {{"--json", "", "以JSON输出"},
+                      {"--at", "YYYY-MM-DDTHH:MM[:SS]", "当作现在的北京时间", std::nullopt, false,
+                       "--at 后面要跟北京时间 年-月-日T时:分[:秒]"}}},
+         false,
+         clock});
+    table.push_back({"alerts",
+                     {.options = {{"--json", "", "以JSON输出"},
+                                  {"--add", "RULE", "加一条提醒规则"},
+                                  {"--remove", "N", "删去第N条提醒规则"}}},
+                     true,
+                     alerts});
 }
 
 } // namespace app

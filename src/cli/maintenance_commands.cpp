@@ -29,9 +29,10 @@ int refused(const HistoryResult& result, CommandContext& c) {
 }
 
 int import(CommandContext& c) {
-    if (c.args.size() != 1) throw UsageError{"import 后面要跟一个文件"};
+    if (c.given.operands.size() != 1) throw UsageError{"import 后面要跟一个文件"};
     history::NoProgress progress;
-    const HistoryResult result = HistoryService(c.workspace).importFile(c.args[0], progress);
+    const HistoryResult result =
+        HistoryService(c.workspace).importFile(c.given.operands[0], progress);
     printReported(result, c.err);
     if (!result.outcome.ok) {
         // The lines are printed above; the message's first line says what happened.
@@ -57,37 +58,36 @@ int reportDeletion(const HistoryResult& result, CommandContext& c) {
 }
 
 int trim(CommandContext& c) {
-    if (c.args.size() != 2 || (c.args[0] != "--to" && c.args[0] != "--last"))
-        throw UsageError{"trim 要用 --to 期号 或 --last 期数"};
+    const GivenOptions& given = c.given.options;
+    if (given.size() != 1) throw UsageError{"trim 要用 --to 期号 或 --last 期数"};
+    const auto& [option, value] = given.front();
     HistoryService service(c.workspace);
     history::NoProgress progress;
-    if (c.args[0] == "--last") {
+    if (option == "--last") {
         // Asking for more than there is would empty the history: that is what clear is for.
         if (auto open = c.workspace.requireDatabase(); !open.ok) {
             c.err << open.message << "\n";
             return kExitRefused;
         }
-        const DeletionPlan plan = service.planDeleteLast(c.args[1]);
+        const DeletionPlan plan = service.planDeleteLast(value);
         if (plan.outcome.ok && plan.moreThanStored) {
             c.err << "历史号码只有" << plan.stored << "期，没有删除，历史号码没有改变。"
                   << "要删除全部历史号码请用 clear。\n";
             return kExitRefused;
         }
     }
-    const HistoryResult result = c.args[0] == "--to" ? service.cutBackTo(c.args[1], progress)
-                                                     : service.deleteLast(c.args[1], progress);
+    const HistoryResult result =
+        option == "--to" ? service.cutBackTo(value, progress) : service.deleteLast(value, progress);
     return reportDeletion(result, c);
 }
 
 int deleteNewest(CommandContext& c) {
-    if (!c.args.empty()) throw UsageError{"delete-newest 不带参数"};
     const HistoryResult result = HistoryService(c.workspace).deleteNewest();
     if (result.outcome.ok && result.removed == 0) return refused(result, c);
     return reportDeletion(result, c);
 }
 
 int clear(CommandContext& c) {
-    if (!c.args.empty()) throw UsageError{"clear 不带参数"};
     const HistoryResult result = HistoryService(c.workspace).clearHistory();
     if (!result.backupFile.empty()) c.err << "清空前已备份到 " << result.backupFile << "\n";
     HistoryResult reported = result;
@@ -96,7 +96,6 @@ int clear(CommandContext& c) {
 }
 
 int rebuild(CommandContext& c) {
-    if (!c.args.empty()) throw UsageError{"rebuild 不带参数"};
     history::NoProgress progress;
     const HistoryResult result = HistoryService(c.workspace).rebuild(progress);
     if (!result.outcome.ok) return refused(result, c);
@@ -105,7 +104,6 @@ int rebuild(CommandContext& c) {
 }
 
 int repair(CommandContext& c) {
-    if (!c.args.empty()) throw UsageError{"repair 不带参数"};
     history::NoProgress progress;
     const HistoryResult result = HistoryService(c.workspace).repairDamaged(progress);
     if (!result.outcome.ok) return refused(result, c);
@@ -148,21 +146,23 @@ class StoppableUpdate : public UpdateProgress {
     struct sigaction oldTerminate_ {};
 };
 
+const char* const kUpdateOptions = "update 的选项是 --site 网址、--today 年-月-日 和 --prune";
+const char* const kWatchOptions =
+    "update --watch 的选项是 --until 时:分、--poll 秒数、--site 网址 和 "
+    "--today 年-月-日，每个后面都要跟一个值";
+
 int update(CommandContext& c) {
-    if (std::find(c.args.begin(), c.args.end(), "--watch") != c.args.end()) return watchUpdates(c);
+    if (c.given.has("--watch")) return watchUpdates(c);
     Workspace& w = c.workspace;
     w.settingsFile().setPersistent(false); // --site is for this run only
     // Nobody is asked here: draws are removed only when the command says so.
     bool prune = false;
-    for (size_t i = 0; i < c.args.size(); ++i) {
-        const std::string& a = c.args[i];
+    for (const auto& [a, value] : c.given.options) {
         if (a == "--prune") {
             prune = true;
             continue;
         }
-        if (i + 1 >= c.args.size() || (a != "--site" && a != "--today"))
-            throw UsageError{"update 的选项是 --site 网址、--today 年-月-日 和 --prune"};
-        const std::string& value = c.args[++i];
+        if (a != "--site" && a != "--today") throw UsageError{kUpdateOptions};
         if (a == "--site") {
             if (auto outcome = w.setSetting("UpdateSite", value); !outcome.ok)
                 throw UsageError{outcome.message};
@@ -206,16 +206,29 @@ int update(CommandContext& c) {
 } // namespace
 
 void addMaintenanceCommands(std::vector<CommandSpec>& table) {
-    table.push_back({"import", "import FILE", true, import});
-    table.push_back({"trim", "trim --to ID | trim --last N", true, trim});
-    table.push_back({"delete-newest", "delete-newest", true, deleteNewest});
-    table.push_back({"clear", "clear", true, clear});
-    table.push_back({"rebuild", "rebuild", true, rebuild});
-    table.push_back({"repair", "repair", true, repair});
+    table.push_back({"import", {.tail = "FILE", .operands = true}, true, import});
+    table.push_back({"trim",
+                     {.options = {{"--to", "ID", "删去这一期之后的各期", "--to ID | trim --last N"},
+                                  {"--last", "N", "删去最新的N期", ""}}},
+                     true,
+                     trim});
+    table.push_back({"delete-newest", {.stray = "delete-newest 不带参数"}, true, deleteNewest});
+    table.push_back({"clear", {.stray = "clear 不带参数"}, true, clear});
+    table.push_back({"rebuild", {.stray = "rebuild 不带参数"}, true, rebuild});
+    table.push_back({"repair", {.stray = "repair 不带参数"}, true, repair});
     table.push_back(
         {"update",
-         "update [--site URL] [--today YYYY-MM-DD] [--prune] [--watch [--until HH:MM] [--poll S]]",
-         true, update});
+         {.options = {{"--site", "URL", "本次使用的开奖网站", std::nullopt, false, kUpdateOptions},
+                      {"--today", "YYYY-MM-DD", "当作今天的日期", std::nullopt, false,
+                       kUpdateOptions},
+                      {"--prune", "", "删去超过保留天数的历史号码"},
+                      {"--watch", "", "一直等待并存入新开出的号码",
+                       "[--watch [--until HH:MM] [--poll S]]"},
+                      {"--until", "HH:MM", "--watch 等到北京时间几点", "", false, kWatchOptions},
+                      {"--poll", "S", "--watch 每隔几秒查一次", "", false, kWatchOptions}},
+          .stray = kUpdateOptions},
+         true,
+         update});
 }
 
 } // namespace app

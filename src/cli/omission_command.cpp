@@ -107,32 +107,24 @@ int runOmission(CommandContext& c) {
     std::optional<int> position;
     std::optional<int> from, to;
     enum class Output { Summary, Json, Rows } output = Output::Summary;
-    const auto& args = c.args;
-    if (std::find(args.begin(), args.end(), "--basic") != args.end()) return runBasicTrend(c);
-    auto value = [&](size_t& i) -> const std::string& {
-        if (i + 1 >= args.size()) throw UsageError{args[i] + " 后面要跟一个值"};
-        return args[++i];
-    };
+    if (c.given.has("--basic")) return runBasicTrend(c);
     auto setOutput = [&](Output chosen) {
         if (output != Output::Summary) throw UsageError{"--json 和 --rows 只能用一个"};
         output = chosen;
     };
-    for (size_t i = 0; i < args.size(); ++i) {
-        const std::string& a = args[i];
+    for (const auto& [a, value] : c.given.options) {
         if (a == "--type") {
-            typeName = value(i);
+            typeName = value;
         } else if (a == "--position") {
-            position = parsePosition(value(i));
+            position = parsePosition(value);
         } else if (a == "--from") {
-            from = parsePeriod(a, value(i));
+            from = parsePeriod(a, value);
         } else if (a == "--to") {
-            to = parsePeriod(a, value(i));
+            to = parsePeriod(a, value);
         } else if (a == "--json") {
             setOutput(Output::Json);
         } else if (a == "--rows") {
             setOutput(Output::Rows);
-        } else {
-            throw UsageError{"没有这个选项：" + a};
         }
     }
     if (!typeName) throw UsageError{"要用 --type 给出类型"};
@@ -184,12 +176,20 @@ int runOmission(CommandContext& c) {
 } // namespace
 
 void addOmissionCommands(std::vector<CommandSpec>& table) {
-    table.push_back({"omission",
-                     "omission --type K [--position 1..5|any] [--from ID --to ID] [--json|--rows]"
-                     " (K also a shape: sum5 span odd big prime route012 consecutive repeat "
-                     "neighbour sum3); omission --basic [--from ID --to ID] [--json]: the basic "
-                     "trend chart",
-                     true, runOmission});
+    table.push_back(
+        {"omission",
+         {.options = {{"--type", "K", "类型（0到5或其名称）或整期号码的形态", "--type K"},
+                      {"--position", "1..5|any", "只看这个位置"},
+                      {"--from", "ID", "统计的起始期号", "[--from ID --to ID]"},
+                      {"--to", "ID", "统计的结束期号", ""},
+                      {"--json", "", "以JSON输出", "[--json|--rows]"},
+                      {"--rows", "", "逐期列出遗漏", ""},
+                      {"--basic", "", "基本走势图（只与 --from、--to 和 --json 一起用）", ""}},
+          .tail = "(K also a shape: sum5 span odd big prime route012 consecutive repeat "
+                  "neighbour sum3); omission --basic [--from ID --to ID] [--json]: the basic "
+                  "trend chart"},
+         true,
+         runOmission});
 }
 
 } // namespace app

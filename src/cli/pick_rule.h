@@ -28,12 +28,11 @@ class PickRuleOptions {
     static bool isPickOption(const std::string& option) {
         return option == "--pick" || option == "--pick-from";
     }
-    // Takes --pick or --pick-from, reading its value with `value` (which throws when there is
-    // none); throws UsageError for a second rule or an unknown --pick-from. A second rule is
-    // refused before --pick reads its value.
-    void take(const std::string& option, const std::function<const std::string&()>& value);
-    // An option the command does not know itself: one of search or combo, for --pick-from search.
-    void keepForSearch(const std::string& option) { searchArgs_.push_back(option); }
+    // Takes --pick or --pick-from with its value; throws UsageError for a second rule or an
+    // unknown --pick-from.
+    void take(const std::string& option, const std::string& value);
+    // An option of search or combo, for --pick-from search.
+    void keepForSearch(const GivenOption& option) { searchArgs_.push_back(option); }
 
     // Throws UsageError when no rule was given.
     void requireRule() const;
@@ -49,12 +48,17 @@ class PickRuleOptions {
     PickRuleWords words_;
     std::optional<PickRule> rule_;
     std::vector<std::string> tickets_;
-    std::vector<std::string> searchArgs_;
+    GivenOptions searchArgs_;
 };
 
+// The declaration of --pick, --pick-from and the options of search and combo for command;
+// searchWords is the usage line's name for the latter.
+std::vector<OptionSpec> pickRuleOptions(const std::string& command, const std::string& searchWords);
+
 // The run options bet and plan share: --steps M, --random R and --seed S, into bet. False for
-// any other option; value reads the option's value (and throws when there is none).
-bool takeRunOption(const std::string& option, const std::function<const std::string&()>& value,
-                   BetRequest& bet);
+// any other option.
+bool takeRunOption(const std::string& option, const std::string& value, BetRequest& bet);
+// Their declaration.
+std::vector<OptionSpec> runOptions();
 
 } // namespace app

@@ -79,45 +79,39 @@ int runPlan(CommandContext& c) {
                           [](const std::string& option) { return "没有这个选项：" + option; }});
     bool json = false, tableOnly = false, haveChase = false, haveSchedule = false;
     std::optional<bool> stopOnWin;
-    const auto& args = c.args;
-    auto value = [&](size_t& i) -> const std::string& {
-        if (i + 1 >= args.size()) throw UsageError{args[i] + " 后面要跟一个值"};
-        return args[++i];
-    };
     auto setStop = [&](bool stop) {
         if (stopOnWin && *stopOnWin != stop)
             throw UsageError{"--stop-on-win 和 --no-stop 只能用一个"};
         stopOnWin = stop;
     };
-    for (size_t i = 0; i < args.size(); ++i) {
-        const std::string& a = args[i];
+    for (const auto& given : c.given.options) {
+        const auto& [a, value] = given;
         if (a == "--play") {
-            const std::string& code = value(i);
+            const std::string& code = value;
             which = play::playOfCode(code);
             if (!which)
                 throw UsageError{
                     "--play 是 q1、r2、r3、r4、r5、r6、r7、r8、q2d、q2g、q3d、q3g 之一，不是“" +
                     code + "”"};
         } else if (PickRuleOptions::isPickOption(a)) {
-            pick.take(a, [&]() -> const std::string& { return value(i); });
+            pick.take(a, value);
         } else if (a == "--chase") {
-            plan.length = static_cast<int>(wholeOptionValue(a, value(i), 1, play::kMaxChase));
+            plan.length = static_cast<int>(wholeOptionValue(a, value, 1, play::kMaxChase));
             haveChase = true;
         } else if (a == "--multiplier") {
-            const auto parsed = play::parseSchedule(value(i));
+            const auto parsed = play::parseSchedule(value);
             if (!parsed.schedule) throw UsageError{"--multiplier：" + parsed.error};
             plan.schedule = *parsed.schedule;
             haveSchedule = true;
         } else if (a == "--max-multiplier") {
-            plan.maxMultiplier = wholeOptionValue(a, value(i), 1, kMaxMultiplierCap);
+            plan.maxMultiplier = wholeOptionValue(a, value, 1, kMaxMultiplierCap);
         } else if (a == "--stop-on-win") {
             setStop(true);
         } else if (a == "--no-stop") {
             setStop(false);
         } else if (a == "--bankroll") {
-            plan.bankroll = wholeOptionValue(a, value(i), 1, kMaxBankroll);
-        } else if (takeRunOption(
-                       a, [&]() -> const std::string& { return value(i); }, bet)) {
+            plan.bankroll = wholeOptionValue(a, value, 1, kMaxBankroll);
+        } else if (takeRunOption(a, value, bet)) {
             // --steps, --random, --seed
         } else if (a == "--table") {
             tableOnly = true;
@@ -126,7 +120,7 @@ int runPlan(CommandContext& c) {
         } else if (a == "--from" || a == "--to") {
             throw UsageError{"plan 每个检验期都用它之前的全部历史号码，不能用 " + a};
         } else {
-            pick.keepForSearch(a);
+            pick.keepForSearch(given);
         }
     }
     if (!which) throw UsageError{"要用 --play 给出玩法"};
@@ -180,13 +174,23 @@ int runPlan(CommandContext& c) {
 } // namespace
 
 void addPlanCommands(std::vector<CommandSpec>& table) {
-    table.push_back({"plan",
-                     "plan --play P (--pick TICKET ... | --pick-from coldest|hottest | --pick-from "
-                     "search [options of search or combo]) --chase L --multiplier "
-                     "fixed:m|double[:m]|list:m,m,...|profit:R[:m] [--max-multiplier X] "
-                     "[--stop-on-win|--no-stop] [--bankroll B] [--steps M] [--random R] "
-                     "[--seed S] [--table] [--json]",
-                     true, runPlan});
+    const std::string schedule = "fixed:m|double[:m]|list:m,m,...|profit:R[:m]";
+    CommandSyntax plan{.options = {{"--play", "P", "玩法", "--play P"}}};
+    for (auto& option : pickRuleOptions("plan", "[options of search or combo]"))
+        plan.options.push_back(option);
+    const std::vector<OptionSpec> own = {
+        {"--chase", "L", "追号期数（1到200）", "--chase L"},
+        {"--multiplier", schedule, "倍投方式", "--multiplier " + schedule},
+        {"--max-multiplier", "X", "倍数的上限"},
+        {"--stop-on-win", "", "中奖后停止追号（默认）", "[--stop-on-win|--no-stop]"},
+        {"--no-stop", "", "中奖后继续追号", ""},
+        {"--bankroll", "B", "本金"},
+    };
+    plan.options.insert(plan.options.end(), own.begin(), own.end());
+    for (auto& option : runOptions()) plan.options.push_back(option);
+    plan.options.push_back({"--table", "", "只列出倍投表"});
+    plan.options.push_back({"--json", "", "以JSON输出"});
+    table.push_back({"plan", plan, true, runPlan});
 }
 
 } // namespace app

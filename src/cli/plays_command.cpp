@@ -27,12 +27,6 @@ int parsePeriod(const std::string& option, const std::string& text) {
     return *period;
 }
 
-// The value after the option at args[i] (i moves on to it).
-const std::string& valueAfter(const std::vector<std::string>& args, size_t& i) {
-    if (i + 1 >= args.size()) throw UsageError{args[i] + " 后面要跟一个值"};
-    return args[++i];
-}
-
 std::string optionalNumber(const std::optional<std::int64_t>& value) {
     return value ? std::to_string(*value) : "null";
 }
@@ -43,18 +37,15 @@ int runPlays(CommandContext& c) {
     int sortColumn = -1;
     std::optional<size_t> top;
     bool json = false;
-    const auto& args = c.args;
-    auto value = [&](size_t& i) -> const std::string& { return valueAfter(args, i); };
-    for (size_t i = 0; i < args.size(); ++i) {
-        const std::string& a = args[i];
+    for (const auto& [a, value] : c.given.options) {
         if (a == "--play") {
-            which = parsePlay(value(i));
+            which = parsePlay(value);
         } else if (a == "--from") {
-            from = parsePeriod(a, value(i));
+            from = parsePeriod(a, value);
         } else if (a == "--to") {
-            to = parsePeriod(a, value(i));
+            to = parsePeriod(a, value);
         } else if (a == "--sort") {
-            const std::string& s = value(i);
+            const std::string& s = value;
             sortColumn = s == "current" ? 3
                          : s == "count" ? 1
                          : s == "max"   ? 6
@@ -63,11 +54,9 @@ int runPlays(CommandContext& c) {
             if (sortColumn == -2)
                 throw UsageError{"--sort 是 current、count、max或ratio，不是“" + s + "”"};
         } else if (a == "--top") {
-            top = static_cast<size_t>(wholeOptionValue(a, value(i), 1, 1000000));
+            top = static_cast<size_t>(wholeOptionValue(a, value, 1, 1000000));
         } else if (a == "--json") {
             json = true;
-        } else {
-            throw UsageError{"没有这个选项：" + a};
         }
     }
     if (!which) throw UsageError{"要用 --play 给出玩法"};
@@ -146,23 +135,20 @@ int runBet(CommandContext& c) {
                           },
                           [](const std::string& option) { return "没有这个选项：" + option; }});
     bool json = false;
-    const auto& args = c.args;
-    auto value = [&](size_t& i) -> const std::string& { return valueAfter(args, i); };
-    for (size_t i = 0; i < args.size(); ++i) {
-        const std::string& a = args[i];
+    for (const auto& given : c.given.options) {
+        const auto& [a, value] = given;
         if (a == "--play") {
-            which = parsePlay(value(i));
+            which = parsePlay(value);
         } else if (PickRuleOptions::isPickOption(a)) {
-            pick.take(a, [&]() -> const std::string& { return value(i); });
-        } else if (takeRunOption(
-                       a, [&]() -> const std::string& { return value(i); }, request)) {
+            pick.take(a, value);
+        } else if (takeRunOption(a, value, request)) {
             // --steps, --random, --seed
         } else if (a == "--json") {
             json = true;
         } else if (a == "--from" || a == "--to") {
             throw UsageError{"bet 每个检验期都用它之前的全部历史号码，不能用 " + a};
         } else {
-            pick.keepForSearch(a);
+            pick.keepForSearch(given);
         }
     }
     if (!which) throw UsageError{"要用 --play 给出玩法"};
@@ -191,14 +177,21 @@ int runBet(CommandContext& c) {
 
 void addPlayCommands(std::vector<CommandSpec>& table) {
     table.push_back({"plays",
-                     "plays --play P [--from ID --to ID] [--sort current|count|max|ratio] "
-                     "[--top N] [--json]   (P: q1, r2..r8, q2d, q2g, q3d, q3g)",
-                     true, runPlays});
-    table.push_back({"bet",
-                     "bet --play P (--pick TICKET ... | --pick-from coldest|hottest | --pick-from "
-                     "search [options of search, or of combo with --size K]) [--steps M] "
-                     "[--random R] [--seed S] [--json]",
-                     true, runBet});
+                     {.options = {{"--play", "P", "玩法", "--play P"},
+                                  {"--from", "ID", "统计的起始期号", "[--from ID --to ID]"},
+                                  {"--to", "ID", "统计的结束期号", ""},
+                                  {"--sort", "current|count|max|ratio", "排序的列"},
+                                  {"--top", "N", "只列出前N行"},
+                                  {"--json", "", "以JSON输出"}},
+                      .tail = "  (P: q1, r2..r8, q2d, q2g, q3d, q3g)"},
+                     true,
+                     runPlays});
+    CommandSyntax bet{.options = {{"--play", "P", "玩法", "--play P"}}};
+    for (auto& option : pickRuleOptions("bet", "[options of search, or of combo with --size K]"))
+        bet.options.push_back(option);
+    for (auto& option : runOptions()) bet.options.push_back(option);
+    bet.options.push_back({"--json", "", "以JSON输出"});
+    table.push_back({"bet", bet, true, runBet});
 }
 
 } // namespace app

@@ -99,51 +99,75 @@ void printJson(const SearchResult& r, std::ostream& out) {
 
 } // namespace
 
-int applySearchOptions(CommandContext& c, const std::vector<std::string>& args, SearchChoice choice,
+std::vector<OptionSpec> searchOptions(SearchChoice choice) {
+    std::vector<OptionSpec> options = {
+        {"--type", "K", "检索的类型：0到5或 number、zodiac、head、tail、sum、segment"},
+        {"--result", "K", "统计结果的类型（同 --type）"},
+        {"--fixed", "", "按位置对应检索", "[--fixed|--free]"},
+        {"--free", "", "不按位置检索", ""},
+        {"--last", "", "以最新一期为检索目标", "[--last|--back N]"},
+        {"--back", "N", "以最新一期之前第N期（1到9）为检索目标", ""},
+        {"--targets", "a,b,c,d,e", "自己给出的五个检索目标"},
+        {"--from", "ID", "检索的起始期号"},
+        {"--to", "ID", "检索的结束期号"},
+        {"--json", "", "以JSON输出"},
+    };
+    if (choice != SearchChoice::Combination)
+        options.push_back({"--positions", "1,3", "参与检索的位置（1到5）"});
+    if (choice != SearchChoice::Pattern) options.push_back({"--size", "K", "组合检索的组合大小"});
+    if (choice == SearchChoice::BySize)
+        for (auto& option : options) option.usage = "";
+    return options;
+}
+
+bool isSearchOption(const std::string& name) {
+    for (const auto& option : searchOptions(SearchChoice::BySize))
+        if (option.name == name && name != "--json") return true;
+    return false;
+}
+
+int applySearchOptions(CommandContext& c, const GivenOptions& given, SearchChoice choice,
                        SearchShape& shape, bool* json) {
-    const bool combination = choice == SearchChoice::Combination ||
-                             (choice == SearchChoice::BySize &&
-                              std::find(args.begin(), args.end(), "--size") != args.end());
+    const auto has = [&](const std::string& name) {
+        return std::any_of(given.begin(), given.end(),
+                           [&](const GivenOption& g) { return g.name == name; });
+    };
+    const bool combination =
+        choice == SearchChoice::Combination || (choice == SearchChoice::BySize && has("--size"));
     shape.combination = combination;
     Workspace& w = c.workspace;
     w.settingsFile().setPersistent(false);
     std::optional<std::string> from, to, typed, positionsText, size;
-    auto value = [&](size_t& i) -> const std::string& {
-        if (i + 1 >= args.size()) throw UsageError{args[i] + " 后面要跟一个值"};
-        return args[++i];
-    };
-    for (size_t i = 0; i < args.size(); ++i) {
-        const std::string& a = args[i];
+    for (const auto& [a, value] : given) {
         if (a == "--type") {
-            w.setSearchKind(parseKind(value(i)));
+            w.setSearchKind(parseKind(value));
         } else if (a == "--result") {
-            w.setResultKind(parseKind(value(i)));
+            w.setResultKind(parseKind(value));
         } else if (a == "--fixed" || a == "--free") {
             w.setPositionMode(a == "--fixed" ? search::PositionMode::Fixed
                                              : search::PositionMode::Free);
         } else if (a == "--last") {
             w.setPeriodMode(search::PeriodMode::Last);
         } else if (a == "--back") {
-            const std::string n = value(i);
-            if (n.size() != 1 || n[0] < '0' || n[0] > '9')
+            if (value.size() != 1 || value[0] < '0' || value[0] > '9')
                 throw UsageError{"--back 后面要跟1到9的一位数字"};
             w.setPeriodMode(search::PeriodMode::Back);
-            if (const auto outcome = w.setBackDistance(n); !outcome.ok) {
+            if (const auto outcome = w.setBackDistance(value); !outcome.ok) {
                 c.err << outcome.message << "\n";
                 return kExitRefused;
             }
         } else if (a == "--targets") {
-            typed = value(i);
+            typed = value;
         } else if (a == "--from") {
-            from = value(i);
+            from = value;
         } else if (a == "--to") {
-            to = value(i);
+            to = value;
         } else if (json && a == "--json") {
             *json = true;
         } else if (!combination && a == "--positions") {
-            positionsText = value(i);
+            positionsText = value;
         } else if (combination && a == "--size") {
-            size = value(i);
+            size = value;
         } else {
             throw UsageError{"没有这个选项：" + a};
         }
@@ -193,10 +217,10 @@ int applySearchOptions(CommandContext& c, const std::vector<std::string>& args, 
     return kExitOk;
 }
 
-int searchWithOptions(CommandContext& c, const std::vector<std::string>& args, SearchChoice choice,
+int searchWithOptions(CommandContext& c, const GivenOptions& given, SearchChoice choice,
                       SearchResult& result, bool* json, bool storeState) {
     SearchShape shape;
-    if (const int status = applySearchOptions(c, args, choice, shape, json); status != kExitOk)
+    if (const int status = applySearchOptions(c, given, choice, shape, json); status != kExitOk)
         return status;
     SearchService service(c.workspace);
     service.setStoresState(storeState);
@@ -215,7 +239,8 @@ int runSearch(CommandContext& c, bool combination) {
     bool json = false;
     SearchResult result;
     const int status = searchWithOptions(
-        c, c.args, combination ? SearchChoice::Combination : SearchChoice::Pattern, result, &json);
+        c, c.given.options, combination ? SearchChoice::Combination : SearchChoice::Pattern, result,
+        &json);
     if (status != kExitOk) return status;
     if (json)
         printJson(result, c.out);
@@ -232,11 +257,13 @@ int runSearch(CommandContext& c, bool combination) {
 } // namespace
 
 void addSearchCommands(std::vector<CommandSpec>& table) {
-    const std::string options = "[--type K] [--result K] [--fixed|--free] [--last|--back N] "
-                                "[--targets a,b,c,d,e] [--from ID] [--to ID] [--json]";
-    table.push_back({"search", "search " + options + " [--positions 1,3]", true,
-                     [](CommandContext& c) { return runSearch(c, false); }});
-    table.push_back({"combo", "combo " + options + " [--size K]", true,
+    table.push_back(
+        {"search", {.options = searchOptions(SearchChoice::Pattern)}, true, [](CommandContext& c) {
+             return runSearch(c, false);
+         }});
+    table.push_back({"combo",
+                     {.options = searchOptions(SearchChoice::Combination)},
+                     true,
                      [](CommandContext& c) { return runSearch(c, true); }});
 }
 

@@ -178,31 +178,24 @@ int runShrink(CommandContext& c) {
     std::optional<int> outside;
     // A number written twice in the pool: the matrix would be one of a smaller pool.
     std::optional<int> repeatedInPool;
-    const auto& args = c.args;
-    auto value = [&](size_t& i) -> const std::string& {
-        if (i + 1 >= args.size()) throw UsageError{args[i] + " 后面要跟一个值"};
-        return args[++i];
-    };
-    auto whole = [&](size_t& i, int low, int high) {
-        const std::string& option = args[i];
-        const auto n = wholeNumber(value(i));
+    auto whole = [&](const std::string& option, const std::string& value, int low, int high) {
+        const auto n = wholeNumber(value);
         if (!n || *n < low || *n > high)
             throw UsageError{option + " 后面要跟" + std::to_string(low) + "到" +
                              std::to_string(high) + "之间的整数"};
         return *n;
     };
-    for (size_t i = 0; i < args.size(); ++i) {
-        const std::string& a = args[i];
+    for (const auto& [a, value] : c.given.options) {
         play::Condition condition;
         bool isCondition = true;
         if (a == "--play") {
-            which = play::playOfCode(value(i));
+            which = play::playOfCode(value);
             if (!which || !play::shrinkable(*which))
-                throw UsageError{"--play 是 q1、r2至r8、q2d、q2g、q3d、q3g 之一，不是“" + args[i] +
+                throw UsageError{"--play 是 q1、r2至r8、q2d、q2g、q3d、q3g 之一，不是“" + value +
                                  "”"};
             isCondition = false;
         } else if (a == "--dan-group") {
-            const std::string& text = value(i);
+            const std::string& text = value;
             const size_t colon = text.find(':');
             if (colon == std::string::npos)
                 throw UsageError{a + " 要写成 号码:m 或 号码:m-n，不是“" + text + "”"};
@@ -213,16 +206,16 @@ int runShrink(CommandContext& c) {
             condition.kind = a == "--ac"    ? play::ConditionKind::Ac
                              : a == "--min" ? play::ConditionKind::Min
                                             : play::ConditionKind::Max;
-            std::tie(condition.low, condition.high) = parseRange(a, value(i));
+            std::tie(condition.low, condition.high) = parseRange(a, value);
         } else if (a == "--sum-tail") {
             condition.kind = play::ConditionKind::SumTail;
-            for (const auto part : split(value(i), ',')) {
+            for (const auto part : split(value, ',')) {
                 const auto n = wholeNumber(part);
                 if (!n) throw UsageError{a + " 要写成以逗号分开的个位数，例如 0,3,7"};
                 condition.values.push_back(*n);
             }
         } else if (a == "--pattern") {
-            const std::string& text = value(i);
+            const std::string& text = value;
             const size_t equals = text.find('=');
             const std::string kind = text.substr(0, equals);
             if (equals == std::string::npos || (kind != "odd" && kind != "big" && kind != "route"))
@@ -243,22 +236,22 @@ int runShrink(CommandContext& c) {
                 isCondition = false;
             }
         } else if (a == "--tolerance") {
-            request.tolerance = whole(i, 0, play::kConditionKinds);
+            request.tolerance = whole(a, value, 0, play::kConditionKinds);
             request.toleranceGiven = true;
             isCondition = false;
         } else if (a == "--format") {
-            format = value(i);
+            format = value;
             if (*format != "space" && *format != "comma" && *format != "pipe")
                 throw UsageError{"--format 是 space、comma、pipe 之一，不是“" + *format + "”"};
             isCondition = false;
         } else if (a == "--pool") {
-            pool = parseNumbers(a, value(i), outside, &repeatedInPool);
+            pool = parseNumbers(a, value, outside, &repeatedInPool);
             isCondition = false;
         } else if (a == "--cover") {
-            coverM = whole(i, 1, 8);
+            coverM = whole(a, value, 1, 8);
             isCondition = false;
         } else if (a == "--dan" || a == "--kill") {
-            const std::string& text = value(i);
+            const std::string& text = value;
             const size_t colon = text.find(':');
             condition.kind = a == "--dan" ? play::ConditionKind::Dan : play::ConditionKind::Kill;
             condition.numbers = parseNumbers(a, std::string_view(text).substr(0, colon), outside);
@@ -274,22 +267,22 @@ int runShrink(CommandContext& c) {
             }
         } else if (a == "--route") {
             condition.kind = play::ConditionKind::Route;
-            condition.routes = parseRoutes(a, value(i));
+            condition.routes = parseRoutes(a, value);
         } else if (a == "--exclude-drawn") {
             condition.kind = play::ConditionKind::ExcludeDrawn;
-            condition.low = whole(i, 1, 10000);
+            condition.low = whole(a, value, 1, 10000);
         } else if (a == "--window") {
-            request.window = whole(i, 1, kMaxShrinkWindow);
+            request.window = whole(a, value, 1, kMaxShrinkWindow);
             isCondition = false;
         } else if (a == "--backtest") {
-            request.backtestSteps = whole(i, 1, kMaxBacktestSteps);
+            request.backtestSteps = whole(a, value, 1, kMaxBacktestSteps);
             isCondition = false;
         } else if (a == "--random") {
-            request.randomRuns = whole(i, 0, kMaxRandomRuns);
+            request.randomRuns = whole(a, value, 0, kMaxRandomRuns);
             isCondition = false;
             randomGiven = true;
         } else if (a == "--seed") {
-            const std::string& text = value(i);
+            const std::string& text = value;
             const auto [end, ec] =
                 std::from_chars(text.data(), text.data() + text.size(), request.seed);
             if (text.empty() || ec != std::errc() || end != text.data() + text.size())
@@ -300,7 +293,7 @@ int runShrink(CommandContext& c) {
             (a == "--json" ? json : tickets) = true;
             isCondition = false;
         } else if (a == "--out") {
-            outFile = value(i);
+            outFile = value;
             isCondition = false;
         } else {
             // The range conditions: --sum, --span, ... named as the JSON names them.
@@ -309,9 +302,9 @@ int runShrink(CommandContext& c) {
                 if (play::conditionShape(play::ConditionKind(k)) &&
                     a == std::string("--") + play::conditionName(play::ConditionKind(k)))
                     kind = play::ConditionKind(k);
-            if (!kind) throw UsageError{"没有这个选项：" + a};
+            if (!kind) throw UsageError{"没有这个选项：" + a}; // declared but not a condition
             condition.kind = *kind;
-            std::tie(condition.low, condition.high) = parseRange(a, value(i));
+            std::tie(condition.low, condition.high) = parseRange(a, value);
         }
         if (isCondition) request.conditions.push_back(std::move(condition));
     }
@@ -382,17 +375,48 @@ int runShrink(CommandContext& c) {
 } // namespace
 
 void addShrinkCommands(std::vector<CommandSpec>& table) {
-    table.push_back({"shrink",
-                     "shrink --play P [--dan N,N[:m]] [--kill N,N] [--sum A-B] [--span A-B] "
-                     "[--odd A-B] [--big A-B] [--prime A-B] [--consecutive A-B] [--repeat A-B] "
-                     "[--neighbour A-B] [--route 2:2:1,...] [--exclude-drawn K] "
-                     "[--dan-group N,N:m[-n]]... [--ac A-B] [--sum-tail 0,3,7] [--min A-B] "
-                     "[--max A-B] [--pattern odd|big|route=110,...] [--tolerance K] "
-                     "[--pool N,N,... --cover m] [--window W] [--json] [--tickets] "
-                     "[--out FILE [--format space|comma|pipe]] "
-                     "[--backtest M [--random R] [--seed S]]   "
-                     "(P: q1, r2..r8, q2d, q2g, q3d, q3g)",
-                     true, runShrink});
+    auto range = [](const std::string& name, const std::string& help) {
+        return OptionSpec{name, "A-B", help};
+    };
+    table.push_back(
+        {"shrink",
+         {.options =
+              {
+                  {"--play", "P", "玩法", "--play P"},
+                  {"--dan", "N,N[:m]", "胆码（可加至少出几个）"},
+                  {"--kill", "N,N", "杀号"},
+                  range("--sum", "和值的范围"),
+                  range("--span", "跨度的范围"),
+                  range("--odd", "奇数个数的范围"),
+                  range("--big", "大数个数的范围"),
+                  range("--prime", "质数个数的范围"),
+                  range("--consecutive", "连号个数的范围"),
+                  range("--repeat", "与上期重号个数的范围"),
+                  range("--neighbour", "与上期邻号个数的范围"),
+                  {"--route", "2:2:1,...", "012路比"},
+                  {"--exclude-drawn", "K", "去掉最近K期开出过的号码组合"},
+                  {"--dan-group", "N,N:m[-n]", "胆组：这些号码出m到n个（可重复）",
+                   "[--dan-group N,N:m[-n]]..."},
+                  range("--ac", "AC值的范围"),
+                  {"--sum-tail", "0,3,7", "和尾"},
+                  range("--min", "最小号码的范围"),
+                  range("--max", "最大号码的范围"),
+                  {"--pattern", "odd|big|route=110,...", "按位的形态（q2d、q3d）"},
+                  {"--tolerance", "K", "容错：允许不满足的条件数"},
+                  {"--pool", "N,N,...", "旋转矩阵的号码池", "[--pool N,N,... --cover m]"},
+                  {"--cover", "m", "旋转矩阵保证中m个", ""},
+                  {"--window", "W", "统计用的期数"},
+                  {"--json", "", "以JSON输出"},
+                  {"--tickets", "", "列出每一注号码"},
+                  {"--out", "FILE", "把号码写入文件", "[--out FILE [--format space|comma|pipe]]"},
+                  {"--format", "space|comma|pipe", "写入文件的格式", ""},
+                  {"--backtest", "M", "回测的期数", "[--backtest M [--random R] [--seed S]]"},
+                  {"--random", "R", "随机选号对照的次数", ""},
+                  {"--seed", "S", "随机数的种子", ""},
+              },
+          .tail = "  (P: q1, r2..r8, q2d, q2g, q3d, q3g)"},
+         true,
+         runShrink});
 }
 
 } // namespace app

@@ -69,16 +69,11 @@ SystemTime nextBeijingMinute(SystemTime now, int minute) {
 WatchOptions readWatchOptions(CommandContext& c) {
     Workspace& w = c.workspace;
     WatchOptions options;
-    for (size_t i = 0; i < c.args.size(); ++i) {
-        const std::string& a = c.args[i];
+    for (const auto& [a, value] : c.given.options) {
         if (a == "--watch") continue;
         if (a == "--prune")
             throw UsageError{"update --watch 只存入新的开奖号码，从不删除历史号码；"
                              "--prune 只用于一次 update"};
-        if (i + 1 >= c.args.size())
-            throw UsageError{"update --watch 的选项是 --until 时:分、--poll 秒数、--site 网址 和 "
-                             "--today 年-月-日，每个后面都要跟一个值"};
-        const std::string& value = c.args[++i];
         if (a == "--site") {
             if (auto outcome = w.setSetting("UpdateSite", value); !outcome.ok)
                 throw UsageError{outcome.message};
