@@ -5,8 +5,8 @@ packages=(cmake ninja-build g++ pkg-config libgtest-dev libbenchmark-dev
   qt6-base-dev libqt6opengl6-dev qt6-charts-dev qt6-httpserver-dev qt6-websockets-dev
   libxkbcommon-dev libsqlite3-dev libxlsxwriter-dev libgumbo-dev libicu-dev
   libcsv-dev libfreexl-dev libminizip-dev
-  # the command line's option parser
-  libcli11-dev
+  # the command line's option parser and its JSON
+  libcli11-dev nlohmann-json3-dev
   # minizip's header includes zlib.h, which Debian 12's libminizip-dev does not pull in
   zlib1g-dev
   # the window's Chinese texts: without it they are boxes, and the layout tests measure wrong

@@ -4,6 +4,7 @@
 #include "cli/commands.h"
 #include "workspace/backtest_service.h"
 #include "workspace/figure_caveat.h"
+#include "workspace/json_text.h"
 #include "workspace/search_service.h"
 
 #include <ostream>
@@ -39,15 +40,19 @@ void printText(const search::BacktestResult& r, std::ostream& out) {
 }
 
 void printJson(const search::BacktestResult& r, std::ostream& out) {
-    out << "{\"steps\":" << r.tested() << ",\"skipped\":" << r.skipped << ",\"top\":[";
-    for (size_t i = 0; i < r.top.size(); ++i) {
-        const auto& f = r.top[i];
-        out << (i ? "," : "") << "{\"k\":" << f.k << ",\"successes\":" << f.successes
-            << ",\"expected\":" << decimals3(f.expected)
-            << ",\"p_value\":" << significant4(f.pValue)
-            << ",\"p_adjusted\":" << significant4(f.pAdjusted) << "}";
-    }
-    out << "],\"caveat\":" << jsonString(kFigureCaveat) << "}\n";
+    Json top = Json::array();
+    for (const auto& f : r.top)
+        top.push_back({{"k", f.k},
+                       {"successes", f.successes},
+                       {"expected", roundedDecimals(f.expected, 3)},
+                       {"p_value", roundedSignificant(f.pValue, 4)},
+                       {"p_adjusted", roundedSignificant(f.pAdjusted, 4)}});
+    Json json;
+    json["steps"] = r.tested();
+    json["skipped"] = r.skipped;
+    json["top"] = std::move(top);
+    json["caveat"] = kFigureCaveat;
+    app::printJson(json, out);
 }
 
 int runBacktestCommand(CommandContext& c) {

@@ -2,6 +2,7 @@
 
 #include "history/period.h"
 #include "search/basic_trend.h"
+#include "workspace/json_text.h"
 
 #include <ostream>
 
@@ -42,10 +43,11 @@ void printRows(const search::BasicTrend& trend, const Workspace& w, std::ostream
     }
 }
 
-template <class F> void printList(std::ostream& out, const char* name, size_t count, F value) {
-    out << '"' << name << "\": [";
-    for (size_t v = 0; v < count; ++v) out << (v ? ", " : "") << value(v);
-    out << ']';
+// The list of one figure of each number, 01 first.
+template <class F> Json listOf(size_t count, F value) {
+    Json list = Json::array();
+    for (size_t v = 0; v < count; ++v) list.push_back(value(v));
+    return list;
 }
 
 void printJson(const search::BasicTrend& trend, const Workspace& w, std::ostream& out) {
@@ -54,52 +56,50 @@ void printJson(const search::BasicTrend& trend, const Workspace& w, std::ostream
     // Keys of the shape columns, in the order of kBasicShapes.
     static const char* const kShapeKeys[] = {"sum",   "span",  "odd",   "big",
                                              "prime", "route", "repeat"};
-    out << "{\"periods\": " << trend.periods() << ", \"rows\": [";
+    Json rows = Json::array();
     for (size_t i = 0; i < trend.periods(); ++i) {
         const size_t row = trend.firstRow() + i;
-        out << (i ? ", " : "") << "{\"period\": " << jsonString(w.historyPeriodText(row))
-            << ", \"draw\": " << jsonString(drawText(w.rows()[row])) << ", ";
-        printList(out, "cells", values, [&](size_t v) { return numbers.omission(i, v); });
+        Json item;
+        item["period"] = w.historyPeriodText(row);
+        item["draw"] = drawText(w.rows()[row]);
+        item["cells"] = listOf(values, [&](size_t v) { return numbers.omission(i, v); });
         for (size_t k = 0; k < search::kBasicShapes.size(); ++k) {
-            out << ", \"" << kShapeKeys[k] << "\": ";
             const auto value = trend.shape(i, k);
             const auto s = search::kBasicShapes[k];
+            Json& cell = item[kShapeKeys[k]];
             if (!value)
-                out << "null";
+                cell = nullptr;
             else if (s == search::Shape::Odd || s == search::Shape::Big ||
                      s == search::Shape::Prime || s == search::Shape::Route012)
-                out << jsonString(search::shapeLabel(s, *value));
+                cell = search::shapeLabel(s, *value);
             else
-                out << *value;
+                cell = *value;
         }
-        out << '}';
+        rows.push_back(std::move(item));
     }
-    out << "], \"summary\": {";
     const auto& f = trend.figures();
-    printList(out, "count", values, [&](size_t v) { return f[v].omission.count; });
-    out << ", ";
-    printList(out, "expected", values, [&](size_t v) { return decimals3(f[v].omission.expected); });
-    out << ", ";
-    printList(out, "average", values, [&](size_t v) { return decimals3(f[v].omission.average); });
-    out << ", ";
-    printList(out, "max", values, [&](size_t v) { return f[v].omission.max; });
-    out << ", ";
-    printList(out, "current", values, [&](size_t v) { return f[v].omission.current; });
-    out << ", ";
-    printList(out, "max_run", values, [&](size_t v) { return f[v].omission.maxRun; });
-    out << ", ";
-    printList(out, "last10", values, [&](size_t v) { return f[v].last10; });
-    out << ", ";
+    Json summary;
+    summary["count"] = listOf(values, [&](size_t v) { return f[v].omission.count; });
+    summary["expected"] =
+        listOf(values, [&](size_t v) { return roundedDecimals(f[v].omission.expected, 3); });
+    summary["average"] =
+        listOf(values, [&](size_t v) { return roundedDecimals(f[v].omission.average, 3); });
+    summary["max"] = listOf(values, [&](size_t v) { return f[v].omission.max; });
+    summary["current"] = listOf(values, [&](size_t v) { return f[v].omission.current; });
+    summary["max_run"] = listOf(values, [&](size_t v) { return f[v].omission.maxRun; });
+    summary["last10"] = listOf(values, [&](size_t v) { return f[v].last10; });
     // 欲出几率 under its old key and under one that says what it is.
-    for (const char* key : {"ratio", "omission_ratio"}) {
-        printList(out, key, values, [&](size_t v) { return decimals3(f[v].ratio); });
-        out << ", ";
-    }
-    printList(out, "heat", values, [&](size_t v) {
-        return f[v].heat ? jsonString(search::heatCaption(*f[v].heat)) : std::string("null");
+    for (const char* key : {"ratio", "omission_ratio"})
+        summary[key] = listOf(values, [&](size_t v) { return roundedDecimals(f[v].ratio, 3); });
+    summary["heat"] = listOf(values, [&](size_t v) {
+        return f[v].heat ? Json(search::heatCaption(*f[v].heat)) : Json(nullptr);
     });
-    out << ", \"heat_rule\": "
-        << jsonString(search::heatRuleText(search::heatRuleOf(trend.numbers(), 0))) << "}}\n";
+    summary["heat_rule"] = search::heatRuleText(search::heatRuleOf(trend.numbers(), 0));
+    Json json;
+    json["periods"] = trend.periods();
+    json["rows"] = std::move(rows);
+    json["summary"] = std::move(summary);
+    app::printJson(json, out);
 }
 
 } // namespace

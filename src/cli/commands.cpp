@@ -6,7 +6,6 @@
 
 #include <algorithm>
 #include <charconv>
-#include <cstdio>
 #include <ostream>
 #include <set>
 
@@ -71,23 +70,6 @@ history::Kind parseKind(const std::string& text) {
     for (int i = 0; i < history::kKinds; ++i)
         if (text == names[i] || text == std::to_string(i)) return history::Kind(i);
     throw UsageError{"类型是0到5或 number、zodiac、head、tail、sum、segment，不是“" + text + "”"};
-}
-
-std::string jsonString(const std::string& text) {
-    std::string out = "\"";
-    for (unsigned char c : text) {
-        if (c == '"' || c == '\\') {
-            out += '\\';
-            out += static_cast<char>(c);
-        } else if (c < 0x20) {
-            char buffer[8];
-            std::snprintf(buffer, sizeof buffer, "\\u%04x", c);
-            out += buffer;
-        } else {
-            out += static_cast<char>(c);
-        }
-    }
-    return out + "\"";
 }
 
 CommandLine parseCommandLine(int argc, char* argv[]) {

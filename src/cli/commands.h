@@ -96,8 +96,6 @@ history::Kind parseKind(const std::string& text);
 // The whole number an option was given, low..high; throws UsageError naming the range otherwise.
 std::uint64_t wholeOptionValue(const std::string& option, const std::string& text,
                                std::uint64_t low, std::uint64_t high);
-// text as a JSON string literal, quotes included.
-std::string jsonString(const std::string& text);
 
 // ---- shared by the commands that run a search ----
 // Which search the options ask for: the pattern search, the combination search, or the

@@ -3,6 +3,7 @@
 #include "cli/commands.h"
 #include "history/game_record.h"
 #include "workspace/game_histories.h"
+#include "workspace/json_text.h"
 
 #include <ostream>
 
@@ -19,17 +20,15 @@ int games(CommandContext& c) {
     const GameHistories found = listGameHistories(c.workspace);
     for (const auto& problem : found.problems) c.err << problem << "\n";
     if (json) {
-        c.out << "[";
-        for (size_t i = 0; i < found.games.size(); ++i) {
-            const GameHistory& g = found.games[i];
-            c.out << (i ? ", " : "") << "{\"code\": " << static_cast<int>(g.game)
-                  << ", \"name\": " << jsonString(history::gameName(g.game))
-                  << ", \"draws\": " << g.draws
-                  << ", \"first\": " << jsonString(periodText(g.first))
-                  << ", \"newest\": " << jsonString(periodText(g.newest))
-                  << ", \"file\": " << jsonString(g.file) << "}";
-        }
-        c.out << "]\n";
+        Json list = Json::array();
+        for (const GameHistory& g : found.games)
+            list.push_back({{"code", static_cast<int>(g.game)},
+                            {"name", history::gameName(g.game)},
+                            {"draws", g.draws},
+                            {"first", periodText(g.first)},
+                            {"newest", periodText(g.newest)},
+                            {"file", g.file}});
+        printJson(list, c.out);
         return kExitOk;
     }
     for (const GameHistory& g : found.games)

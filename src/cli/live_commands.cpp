@@ -4,9 +4,8 @@
 #include "cli/live_commands.h"
 #include "cli/commands.h"
 #include "workspace/draw_clock.h"
+#include "workspace/json_text.h"
 #include "workspace/live_service.h"
-
-#include <cstdio>
 
 #include <ostream>
 
@@ -62,12 +61,6 @@ int clock(CommandContext& c) {
     return kExitOk;
 }
 
-std::string averageText(double average) {
-    char buffer[32];
-    std::snprintf(buffer, sizeof buffer, "%.1f", average);
-    return buffer;
-}
-
 int alerts(CommandContext& c) {
     bool json = false;
     LiveService live(c.workspace);
@@ -98,8 +91,7 @@ int alerts(CommandContext& c) {
     if (const auto problem = c.workspace.settingsFile().unreadableLines())
         c.err << *problem << "\n";
     const auto items = live.ruleItems();
-    bool first = true;
-    if (json) c.out << "[";
+    Json list = Json::array();
     for (size_t r = 0; r < items.size(); ++r) {
         if (!items[r].rule) {
             c.err << unreadableRuleText(r + 1, items[r]) << "（用 alerts --remove " << r + 1
@@ -109,14 +101,12 @@ int alerts(CommandContext& c) {
         const AlertRule& rule = *items[r].rule;
         const auto met = live.meetingNow(rule);
         if (json) {
-            c.out << (first ? "" : ", ") << "{\"rule\": " << jsonString(alertRuleLabel(rule))
-                  << ", \"selections\": [";
-            for (size_t i = 0; i < met.size(); ++i)
-                c.out << (i ? ", " : "") << "{\"selection\": " << jsonString(met[i].selection)
-                      << ", \"current\": " << met[i].current
-                      << ", \"average\": " << averageText(met[i].average) << "}";
-            c.out << "]}";
-            first = false;
+            Json selections = Json::array();
+            for (const auto& m : met)
+                selections.push_back({{"selection", m.selection},
+                                      {"current", m.current},
+                                      {"average", roundedDecimals(m.average, 1)}});
+            list.push_back({{"rule", alertRuleLabel(rule)}, {"selections", selections}});
             continue;
         }
         c.out << r + 1 << "\t" << alertRuleLabel(rule) << "\t";
@@ -124,7 +114,7 @@ int alerts(CommandContext& c) {
             c.out << (i ? " " : "") << met[i].selection << "(" << met[i].current << ")";
         c.out << "\n";
     }
-    if (json) c.out << "]\n";
+    if (json) printJson(list, c.out);
     return kExitOk;
 }
 

@@ -1,40 +1,31 @@
 #include "cli/money_json.h"
 
-#include "workspace/number_text.h"
-
-#include <ostream>
-#include <string>
-
 namespace app {
 
-namespace {
-
-std::string optionalJson(const std::optional<double>& v, const char* format) {
-    return v ? formatted(*v, format) : std::string("null");
-}
-
-} // namespace
-
-void printMoneyJson(const play::MoneyResult& m, bool withHitChance, std::ostream& out) {
-    out << "\"tickets\": " << m.tickets << ", \"cost\": " << m.cost << ", \"won\": " << m.won
-        << ", \"net\": " << m.net << ", \"return_rate\": " << optionalJson(m.returnRate, "%.6f")
-        << ", \"expected_return_rate\": " << formatted(m.expectedReturnRate, "%.6f")
-        << ", \"hits\": " << m.hits;
-    if (withHitChance)
-        out << ", \"expected_hits\": " << formatted(m.expectedHits, "%.6f")
-            << ", \"p_value\": " << optionalJson(m.pValue, "%.6g");
-    out << ", \"max_drawdown\": " << m.maxDrawdown
-        << ", \"longest_losing_streak\": " << m.longestLosingStreak << ", \"random\": ";
+void addMoneyJson(const play::MoneyResult& m, bool withHitChance, Json& json) {
+    json["tickets"] = m.tickets;
+    json["cost"] = m.cost;
+    json["won"] = m.won;
+    json["net"] = m.net;
+    json["return_rate"] = m.returnRate ? roundedDecimals(*m.returnRate, 6) : Json(nullptr);
+    json["expected_return_rate"] = roundedDecimals(m.expectedReturnRate, 6);
+    json["hits"] = m.hits;
+    if (withHitChance) {
+        json["expected_hits"] = roundedDecimals(m.expectedHits, 6);
+        json["p_value"] = m.pValue ? roundedSignificant(*m.pValue, 6) : Json(nullptr);
+    }
+    json["max_drawdown"] = m.maxDrawdown;
+    json["longest_losing_streak"] = m.longestLosingStreak;
     if (m.random)
-        out << "{\"runs\": " << m.random->runs
-            << ", \"net_mean\": " << formatted(m.random->netMean, "%.3f")
-            << ", \"percentile\": " << formatted(m.random->percentile, "%.4f")
-            << ", \"below\": " << formatted(m.random->below, "%.4f")
-            << ", \"equal\": " << formatted(m.random->equal, "%.4f")
-            << ", \"above\": " << formatted(m.random->above, "%.4f")
-            << ", \"exact\": " << (m.random->exact ? "true" : "false") << "}";
+        json["random"] = {{"runs", m.random->runs},
+                          {"net_mean", roundedDecimals(m.random->netMean, 3)},
+                          {"percentile", roundedDecimals(m.random->percentile, 4)},
+                          {"below", roundedDecimals(m.random->below, 4)},
+                          {"equal", roundedDecimals(m.random->equal, 4)},
+                          {"above", roundedDecimals(m.random->above, 4)},
+                          {"exact", m.random->exact}};
     else
-        out << "null";
+        json["random"] = nullptr;
 }
 
 } // namespace app

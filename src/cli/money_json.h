@@ -3,13 +3,12 @@
 // JSON.
 
 #include "play/money.h"
-
-#include <iosfwd>
+#include "workspace/json_text.h"
 
 namespace app {
 
-// The members "tickets" to "random" of m, without braces. withHitChance adds "expected_hits" and
-// "p_value" after "hits".
-void printMoneyJson(const play::MoneyResult& m, bool withHitChance, std::ostream& out);
+// Adds the members "tickets" to "random" of m to the object json. withHitChance adds
+// "expected_hits" and "p_value" after "hits".
+void addMoneyJson(const play::MoneyResult& m, bool withHitChance, Json& json);
 
 } // namespace app

@@ -8,6 +8,7 @@
 #include "search/shape.h"
 #include "search/tally.h"
 #include "workspace/figure_caveat.h"
+#include "workspace/json_text.h"
 #include "workspace/number_text.h"
 
 #include <algorithm>
@@ -44,11 +45,6 @@ struct Subject {
 
 const char* const kTooFewToTest = "期数太少，无法检验";
 
-// "0.000123" stays readable; very small p-values keep their digits in exponent form.
-std::string shortNumber(double value) {
-    return formatted(value, "%.6g");
-}
-
 void printSummary(const search::OmissionTable& table, const Subject& subject, std::ostream& out) {
     out << "值\t出现次数\t理论次数\t当前遗漏\t最大遗漏\t平均遗漏\t最大连出\n";
     for (const auto& v : table.summary()) {
@@ -68,27 +64,34 @@ void printSummary(const search::OmissionTable& table, const Subject& subject, st
 }
 
 void printJson(const search::OmissionTable& table, const Subject& subject, std::ostream& out) {
-    out << "{\"periods\": " << table.periods() << ", \"values\": [";
-    bool first = true;
-    for (const auto& v : table.summary()) {
-        out << (first ? "" : ", ") << "{\"value\": " << v.value
-            << ", \"label\": " << jsonString(subject.label(v.value)) << ", \"count\": " << v.count
-            << ", \"expected\": " << decimals3(v.expected) << ", \"current\": " << v.current
-            << ", \"max\": " << v.max << ", \"average\": " << decimals3(v.average)
-            << ", \"max_run\": " << v.maxRun << "}";
-        first = false;
-    }
-    out << "]";
+    Json values = Json::array();
+    for (const auto& v : table.summary())
+        values.push_back({{"value", v.value},
+                          {"label", subject.label(v.value)},
+                          {"count", v.count},
+                          {"expected", roundedDecimals(v.expected, 3)},
+                          {"current", v.current},
+                          {"max", v.max},
+                          {"average", roundedDecimals(v.average, 3)},
+                          {"max_run", v.maxRun}});
+    Json json;
+    json["periods"] = table.periods();
+    json["values"] = std::move(values);
     if (const auto& test = table.uniformity()) {
-        if (test->tested())
-            out << ", \"chi2\": " << decimals3(test->chi2) << ", \"df\": " << test->df
-                << ", \"p_value\": " << shortNumber(test->pValue)
-                << ", \"caveat\": " << jsonString(kFigureCaveat);
-        else
-            out << ", \"chi2\": null, \"df\": null, \"p_value\": null";
-        out << ", \"groups\": " << test->groups;
+        if (test->tested()) {
+            json["chi2"] = roundedDecimals(test->chi2, 3);
+            json["df"] = test->df;
+            // Very small p-values keep their digits in exponent form.
+            json["p_value"] = roundedSignificant(test->pValue, 6);
+            json["caveat"] = kFigureCaveat;
+        } else {
+            json["chi2"] = nullptr;
+            json["df"] = nullptr;
+            json["p_value"] = nullptr;
+        }
+        json["groups"] = test->groups;
     }
-    out << "}\n";
+    app::printJson(json, out);
 }
 
 void printRows(const search::OmissionTable& table, const Workspace& w, std::ostream& out) {

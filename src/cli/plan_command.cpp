@@ -4,7 +4,7 @@
 
 #include "cli/commands.h"
 #include "cli/pick_rule.h"
-#include "workspace/number_text.h"
+#include "workspace/json_text.h"
 #include "workspace/plan_service.h"
 
 #include <ostream>
@@ -13,56 +13,68 @@ namespace app {
 
 namespace {
 
-std::string optional(const std::optional<double>& v, const char* format) {
-    return v ? formatted(*v, format) : std::string("null");
-}
-
-void printTableJson(const PlanRequest& request, const PlanResult& r, std::ostream& out) {
+// The members of the plan and its table; the caller adds "backtest".
+Json tableJson(const PlanRequest& request, const PlanResult& r) {
     const play::ChasePlan& plan = request.plan;
-    out << "{\"play\": " << jsonString(play::info(r.play).code) << ", \"chase\": " << plan.length
-        << ", \"schedule\": " << jsonString(play::scheduleText(plan.schedule))
-        << ", \"max_multiplier\": " << plan.maxMultiplier
-        << ", \"stop_on_win\": " << (plan.stopOnWin ? "true" : "false")
-        << ", \"bankroll\": " << (plan.bankroll ? std::to_string(*plan.bankroll) : "null")
-        << ", \"tickets\": " << r.tickets << ", \"prize\": " << r.prize
-        << ", \"p\": " << formatted(r.table.winChance, "%.10g") << ", \"table\": [";
-    for (size_t k = 0; k < r.table.rows.size(); ++k) {
-        const play::ChaseRow& row = r.table.rows[k];
-        out << (k ? ", " : "") << "{\"i\": " << row.i << ", \"multiplier\": " << row.multiplier
-            << ", \"stake\": " << row.stake << ", \"staked\": " << row.staked
-            << ", \"prize\": " << row.prize << ", \"profit\": " << row.profit
-            << ", \"profit_rate\": " << formatted(row.profitRate, "%.6f")
-            << ", \"no_win_yet\": " << formatted(row.noWinYet, "%.10g") << "}";
-    }
-    out << "], \"expected_staked\": " << formatted(r.table.expectedStaked, "%.6f")
-        << ", \"expected_chase_net\": " << formatted(r.table.expectedNet, "%.6f");
+    Json json;
+    json["play"] = play::info(r.play).code;
+    json["chase"] = plan.length;
+    json["schedule"] = play::scheduleText(plan.schedule);
+    json["max_multiplier"] = plan.maxMultiplier;
+    json["stop_on_win"] = plan.stopOnWin;
+    json["bankroll"] = plan.bankroll ? Json(*plan.bankroll) : Json(nullptr);
+    json["tickets"] = r.tickets;
+    json["prize"] = r.prize;
+    json["p"] = roundedSignificant(r.table.winChance, 10);
+    Json table = Json::array();
+    for (const play::ChaseRow& row : r.table.rows)
+        table.push_back({{"i", row.i},
+                         {"multiplier", row.multiplier},
+                         {"stake", row.stake},
+                         {"staked", row.staked},
+                         {"prize", row.prize},
+                         {"profit", row.profit},
+                         {"profit_rate", roundedDecimals(row.profitRate, 6)},
+                         {"no_win_yet", roundedSignificant(row.noWinYet, 10)}});
+    json["table"] = std::move(table);
+    json["expected_staked"] = roundedDecimals(r.table.expectedStaked, 6);
+    json["expected_chase_net"] = roundedDecimals(r.table.expectedNet, 6);
+    return json;
 }
 
-void printBacktestJson(const Workspace& w, const PlanResult& r, std::ostream& out) {
+Json backtestJson(const Workspace& w, const PlanResult& r) {
     const play::ChaseBacktest& b = *r.backtest;
-    out << "{\"steps\": " << b.steps << ", \"skipped\": " << r.bought.skipped
-        << ", \"played\": " << b.played << ", \"chases\": " << b.chases
-        << ", \"chases_won\": " << b.chasesWon << ", \"chases_lost\": " << b.chasesLost
-        << ", \"chases_open\": " << b.chasesOpen << ", \"chases_cut_short\": " << b.chasesCutShort
-        << ", \"ruined_at\": "
-        << (b.ruinedIndex ? jsonString(w.historyPeriodText(r.bought.periods[*b.ruinedIndex].row))
-                          : std::string("null"))
-        << ", \"staked\": " << b.staked << ", \"won\": " << b.won << ", \"net\": " << b.net
-        << ", \"return_rate\": " << optional(b.returnRate, "%.6f")
-        << ", \"expected_return_rate\": " << formatted(b.expectedReturnRate, "%.6f")
-        << ", \"max_drawdown\": " << b.maxDrawdown << ", \"max_stake\": " << b.maxStake
-        << ", \"longest_chase\": " << b.longestChase << ", \"random\": ";
+    Json json;
+    json["steps"] = b.steps;
+    json["skipped"] = r.bought.skipped;
+    json["played"] = b.played;
+    json["chases"] = b.chases;
+    json["chases_won"] = b.chasesWon;
+    json["chases_lost"] = b.chasesLost;
+    json["chases_open"] = b.chasesOpen;
+    json["chases_cut_short"] = b.chasesCutShort;
+    json["ruined_at"] = b.ruinedIndex
+                            ? Json(w.historyPeriodText(r.bought.periods[*b.ruinedIndex].row))
+                            : Json(nullptr);
+    json["staked"] = b.staked;
+    json["won"] = b.won;
+    json["net"] = b.net;
+    json["return_rate"] = b.returnRate ? roundedDecimals(*b.returnRate, 6) : Json(nullptr);
+    json["expected_return_rate"] = roundedDecimals(b.expectedReturnRate, 6);
+    json["max_drawdown"] = b.maxDrawdown;
+    json["max_stake"] = b.maxStake;
+    json["longest_chase"] = b.longestChase;
     if (b.random)
-        out << "{\"runs\": " << b.random->runs
-            << ", \"net_mean\": " << formatted(b.random->netMean, "%.3f")
-            << ", \"percentile\": " << formatted(b.random->percentile, "%.4f")
-            << ", \"below\": " << formatted(b.random->below, "%.4f")
-            << ", \"equal\": " << formatted(b.random->equal, "%.4f")
-            << ", \"above\": " << formatted(b.random->above, "%.4f")
-            << ", \"ruin_share\": " << formatted(b.random->ruinShare, "%.4f") << "}";
+        json["random"] = {{"runs", b.random->runs},
+                          {"net_mean", roundedDecimals(b.random->netMean, 3)},
+                          {"percentile", roundedDecimals(b.random->percentile, 4)},
+                          {"below", roundedDecimals(b.random->below, 4)},
+                          {"equal", roundedDecimals(b.random->equal, 4)},
+                          {"above", roundedDecimals(b.random->above, 4)},
+                          {"ruin_share", roundedDecimals(b.random->ruinShare, 4)}};
     else
-        out << "null";
-    out << "}";
+        json["random"] = nullptr;
+    return json;
 }
 
 int runPlan(CommandContext& c) {
@@ -144,13 +156,9 @@ int runPlan(CommandContext& c) {
         return kExitRefused;
     }
     if (json) {
-        printTableJson(request, result, c.out);
-        c.out << ", \"backtest\": ";
-        if (result.backtest)
-            printBacktestJson(c.workspace, result, c.out);
-        else
-            c.out << "null";
-        c.out << "}\n";
+        Json out = tableJson(request, result);
+        out["backtest"] = result.backtest ? backtestJson(c.workspace, result) : Json(nullptr);
+        printJson(out, c.out);
         return kExitOk;
     }
     if (tableOnly) {

@@ -6,7 +6,6 @@
 #include "cli/pick_rule.h"
 #include "history/period.h"
 #include "workspace/figure_caveat.h"
-#include "workspace/number_text.h"
 #include "workspace/play_service.h"
 
 #include <ostream>
@@ -25,10 +24,6 @@ int parsePeriod(const std::string& option, const std::string& text) {
     const auto period = history::parseTenDigitPeriod(text);
     if (!period) throw UsageError{option + " 后面要跟十位期号，例如2016090801"};
     return *period;
-}
-
-std::string optionalNumber(const std::optional<std::int64_t>& value) {
-    return value ? std::to_string(*value) : "null";
 }
 
 int runPlays(CommandContext& c) {
@@ -90,38 +85,44 @@ int runPlays(CommandContext& c) {
         return kExitOk;
     }
     auto period = [&](const std::optional<size_t>& row) {
-        return row ? jsonString(w.historyPeriodText(*row)) : std::string("null");
+        return row ? Json(w.historyPeriodText(*row)) : Json(nullptr);
     };
-    c.out << "{\"play\": " << jsonString(play::info(*which).code)
-          << ", \"periods\": " << table.periods()
-          << ", \"p\": " << formatted(table.chance(), "%.10g") << ", \"rows\": [";
-    bool first = true;
+    Json rows = Json::array();
     for (const auto s : order) {
         const play::SelectionFigures& f = table.figures()[s];
-        c.out << (first ? "" : ", ")
-              << "{\"selection\": " << jsonString(play::selectionText(table.selections()[s]))
-              << ", \"count\": " << f.count << ", \"expected\": " << decimals3(f.expected)
-              << ", \"current\": " << f.current << ", \"previous\": " << optionalNumber(f.previous)
-              << ", \"max\": " << f.max << ", \"max_from\": " << period(f.maxFrom)
-              << ", \"max_to\": " << period(f.maxTo) << ", \"average\": " << decimals3(f.average)
-              << ", \"ratio\": " << decimals3(f.ratio)
-              << ", \"omission_ratio\": " << decimals3(f.ratio) << ", \"max_run\": " << f.maxRun
-              << "}";
-        first = false;
+        rows.push_back({{"selection", play::selectionText(table.selections()[s])},
+                        {"count", f.count},
+                        {"expected", roundedDecimals(f.expected, 3)},
+                        {"current", f.current},
+                        {"previous", f.previous ? Json(*f.previous) : Json(nullptr)},
+                        {"max", f.max},
+                        {"max_from", period(f.maxFrom)},
+                        {"max_to", period(f.maxTo)},
+                        {"average", roundedDecimals(f.average, 3)},
+                        {"ratio", roundedDecimals(f.ratio, 3)},
+                        {"omission_ratio", roundedDecimals(f.ratio, 3)},
+                        {"max_run", f.maxRun}});
     }
-    c.out << "]}\n";
+    Json document;
+    document["play"] = play::info(*which).code;
+    document["periods"] = table.periods();
+    document["p"] = roundedSignificant(table.chance(), 10);
+    document["rows"] = std::move(rows);
+    printJson(document, c.out);
     return kExitOk;
 }
 
 void printBetJson(const BetRequest& request, const BetResult& r, std::ostream& out) {
     static const char* rules[] = {"fixed", "coldest", "hottest", "search"};
-    out << "{\"play\": " << jsonString(play::info(r.play).code)
-        << ", \"caveat\": " << jsonString(kFigureCaveat)
-        << ", \"rule\": " << jsonString(rules[static_cast<int>(request.rule)])
-        << ", \"prize\": " << r.prize << ", \"steps\": " << r.money.steps
-        << ", \"skipped\": " << r.skipped << ", ";
-    printMoneyJson(r.money, true, out);
-    out << "}\n";
+    Json json;
+    json["play"] = play::info(r.play).code;
+    json["caveat"] = kFigureCaveat;
+    json["rule"] = rules[static_cast<int>(request.rule)];
+    json["prize"] = r.prize;
+    json["steps"] = r.money.steps;
+    json["skipped"] = r.skipped;
+    addMoneyJson(r.money, true, json);
+    printJson(json, out);
 }
 
 int runBet(CommandContext& c) {

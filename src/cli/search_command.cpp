@@ -2,6 +2,7 @@
 // Options override the stored settings for this run only.
 
 #include "cli/commands.h"
+#include "workspace/json_text.h"
 #include "workspace/search_service.h"
 
 #include <algorithm>
@@ -77,24 +78,29 @@ void printText(const SearchResult& r, std::ostream& out) {
 }
 
 void printJson(const SearchResult& r, std::ostream& out) {
-    out << "{\"hits\":[";
+    Json hits = Json::array();
     for (size_t h = 0; h < r.hits.size(); ++h) {
-        out << (h ? "," : "") << "{\"period\":" << jsonString(hitGridCell(r, h, 0))
-            << ",\"cells\":[";
-        for (int c = 1; c <= 5; ++c) out << (c > 1 ? "," : "") << jsonString(hitGridCell(r, h, c));
-        out << "],\"previous\":" << jsonString(hitGridCell(r, h, 6)) << "}";
+        Json cells = Json::array();
+        for (int c = 1; c <= 5; ++c) cells.push_back(hitGridCell(r, h, c));
+        hits.push_back({{"period", hitGridCell(r, h, 0)},
+                        {"cells", std::move(cells)},
+                        {"previous", hitGridCell(r, h, 6)}});
     }
-    out << "],\n \"tally\":[";
+    Json tally = Json::array();
     for (size_t row = 0; row < r.tally.byCount.size(); ++row) {
-        out << (row ? "," : "") << "{\"rank\":" << row + 1
-            << ",\"value\":" << jsonString(resultGridCell(r, row, 1))
-            << ",\"count\":" << r.tally.byCount[row].count
-            << ",\"percent\":" << jsonString(resultGridCell(r, row, 3));
         const auto band = resultGridBand(r, row);
-        out << ",\"expected\":" << decimals3(band.expected) << ",\"low\":" << decimals3(band.low)
-            << ",\"high\":" << decimals3(band.high) << "}";
+        tally.push_back({{"rank", row + 1},
+                         {"value", resultGridCell(r, row, 1)},
+                         {"count", r.tally.byCount[row].count},
+                         {"percent", resultGridCell(r, row, 3)},
+                         {"expected", roundedDecimals(band.expected, 3)},
+                         {"low", roundedDecimals(band.low, 3)},
+                         {"high", roundedDecimals(band.high, 3)}});
     }
-    out << "]}\n";
+    Json json;
+    json["hits"] = std::move(hits);
+    json["tally"] = std::move(tally);
+    app::printJson(json, out);
 }
 
 } // namespace

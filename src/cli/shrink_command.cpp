@@ -5,7 +5,6 @@
 #include "cli/money_json.h"
 #include "platform/file_io.h"
 #include "workspace/figure_caveat.h"
-#include "workspace/number_text.h"
 #include "workspace/play_service.h"
 #include "workspace/shrink_service.h"
 
@@ -86,85 +85,75 @@ std::vector<int> parseRoutes(const std::string& option, const std::string& text)
     return routes;
 }
 
-std::string optionalJson(const std::optional<double>& value) {
-    return value ? formatted(*value, "%.6f") : std::string("null");
+Json optionalJson(const std::optional<double>& value) {
+    return value ? roundedDecimals(*value, 6) : Json(nullptr);
 }
-
-void printFiguresJson(const ShrinkResult& r, const ShrinkRequest& request, std::ostream& out);
-void printBacktestJson(const ShrinkResult& r, std::ostream& out);
 
 std::string numberText(int n) {
     return std::string{static_cast<char>('0' + n / 10), static_cast<char>('0' + n % 10)};
 }
 
-void printCoverJson(const ShrinkResult& r, const ShrinkRequest& request, std::ostream& out) {
+Json coverJson(const ShrinkResult& r, const ShrinkRequest& request) {
     const play::CoverResult& c = *r.cover;
-    out << "\"cover\": {\"pool\": [";
-    bool first = true;
+    Json pool = Json::array();
     for (int n = 1; n <= 11; ++n)
-        if ((request.cover->pool >> (n - 1)) & 1) {
-            out << (first ? "" : ", ") << jsonString(numberText(n));
-            first = false;
-        }
-    out << "], \"m\": " << request.cover->m << ", \"tickets\": " << r.coverTickets.size()
-        << ", \"full\": " << c.full << ", \"bound\": " << c.bound
-        << ", \"uncovered\": " << c.uncovered
-        << ", \"whole_bet\": " << (c.wholeBet ? "true" : "false") << "}";
+        if ((request.cover->pool >> (n - 1)) & 1) pool.push_back(numberText(n));
+    Json json;
+    json["pool"] = std::move(pool);
+    json["m"] = request.cover->m;
+    json["tickets"] = r.coverTickets.size();
+    json["full"] = c.full;
+    json["bound"] = c.bound;
+    json["uncovered"] = c.uncovered;
+    json["whole_bet"] = c.wholeBet;
+    return json;
+}
+
+void addFiguresJson(const ShrinkResult& r, const ShrinkRequest& request, Json& json) {
+    const play::ShrinkFigures& f = r.figures;
+    json["total"] = f.total;
+    json["kept"] = f.kept;
+    json["kept_share"] = roundedDecimals(f.keptShare, 6);
+    json["chance"] = roundedDecimals(f.chance, 6);
+    json["pass_rate"] = roundedDecimals(f.passRate, 6);
+    json["ratio"] = optionalJson(f.ratio);
+    json["p_value"] = roundedSignificant(f.pValue, 6);
+    Json conditions = Json::array();
+    for (size_t c = 0; c < f.conditions.size(); ++c) {
+        const play::ConditionFigures& cf = f.conditions[c];
+        conditions.push_back({{"name", play::conditionName(r.conditions[c].kind)},
+                              {"kept_share", roundedDecimals(cf.keptShare, 6)},
+                              {"chance", roundedDecimals(cf.chance, 6)},
+                              {"pass_rate", roundedDecimals(cf.passRate, 6)},
+                              {"ratio", optionalJson(cf.ratio)}});
+    }
+    json["conditions"] = std::move(conditions);
+    if (request.toleranceGiven) {
+        json["tolerance"] = f.tolerance;
+        json["failures"] = f.failures;
+    }
 }
 
 void printJson(const ShrinkResult& r, const ShrinkRequest& request, bool tickets,
                std::ostream& out) {
-    out << "{\"play\": " << jsonString(play::info(request.play).code);
+    Json json;
+    json["play"] = play::info(request.play).code;
     // What the figures against chance do not prove, where there are any.
-    if (r.figured || r.backtested) out << ", \"caveat\": " << jsonString(kFigureCaveat);
-    if (r.cover) {
-        out << ", ";
-        printCoverJson(r, request, out);
-    }
-    if (r.figured) printFiguresJson(r, request, out);
+    if (r.figured || r.backtested) json["caveat"] = kFigureCaveat;
+    if (r.cover) json["cover"] = coverJson(r, request);
+    if (r.figured) addFiguresJson(r, request, json);
     if (tickets) {
         const play::SelectionSet& selections = play::selectionsOf(request.play);
-        const auto& list = resultTickets(r);
-        out << ", \"tickets\": [";
-        for (size_t i = 0; i < list.size(); ++i)
-            out << (i ? ", " : "") << jsonString(play::selectionText(selections[list[i]]));
-        out << "]";
+        Json list = Json::array();
+        for (const auto t : resultTickets(r)) list.push_back(play::selectionText(selections[t]));
+        json["tickets"] = std::move(list);
     }
-    printBacktestJson(r, out);
-    out << "}\n";
-}
-
-void printFiguresJson(const ShrinkResult& r, const ShrinkRequest& request, std::ostream& out) {
-    const play::ShrinkFigures& f = r.figures;
-    out << ", \"total\": " << f.total << ", \"kept\": " << f.kept
-        << ", \"kept_share\": " << formatted(f.keptShare, "%.6f")
-        << ", \"chance\": " << formatted(f.chance, "%.6f")
-        << ", \"pass_rate\": " << formatted(f.passRate, "%.6f")
-        << ", \"ratio\": " << optionalJson(f.ratio)
-        << ", \"p_value\": " << formatted(f.pValue, "%.6g") << ", \"conditions\": [";
-    for (size_t c = 0; c < f.conditions.size(); ++c) {
-        const play::ConditionFigures& cf = f.conditions[c];
-        out << (c ? ", " : "")
-            << "{\"name\": " << jsonString(play::conditionName(r.conditions[c].kind))
-            << ", \"kept_share\": " << formatted(cf.keptShare, "%.6f")
-            << ", \"chance\": " << formatted(cf.chance, "%.6f")
-            << ", \"pass_rate\": " << formatted(cf.passRate, "%.6f")
-            << ", \"ratio\": " << optionalJson(cf.ratio) << "}";
-    }
-    out << "]";
-    if (request.toleranceGiven) {
-        out << ", \"tolerance\": " << f.tolerance << ", \"failures\": [";
-        for (size_t k = 0; k < f.failures.size(); ++k) out << (k ? ", " : "") << f.failures[k];
-        out << "]";
-    }
-}
-
-void printBacktestJson(const ShrinkResult& r, std::ostream& out) {
     if (r.backtested) {
-        out << ", \"backtest\": {";
-        printMoneyJson(r.money, false, out);
-        out << "}";
+        Json backtest;
+        addMoneyJson(r.money, false, backtest);
+        json["backtest"] = std::move(backtest);
     }
+    app::printJson(json, out);
 }
 
 int runShrink(CommandContext& c) {

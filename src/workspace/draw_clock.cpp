@@ -1,5 +1,7 @@
 #include "workspace/draw_clock.h"
 
+#include "workspace/json_text.h"
+
 #include <cstdio>
 
 namespace app {
@@ -99,16 +101,17 @@ ClockReading readClock(SystemTime now, history::Game game, const history::DrawSc
 }
 
 std::string clockJson(const ClockReading& reading, history::Game game) {
-    std::string json = "{\"game\": " + std::to_string(static_cast<int>(game));
-    json += ", \"next\": \"" + history::tenDigit(reading.nextPeriod) + "\"";
-    json += ", \"due\": \"" + beijingIsoText(reading.nextDue) + "\"";
-    json += ", \"seconds_left\": " + std::to_string(reading.secondsLeft);
-    json += ", \"draws_left_today\": " + std::to_string(reading.drawsLeftToday);
+    Json json;
+    json["game"] = static_cast<int>(game);
+    json["next"] = history::tenDigit(reading.nextPeriod);
+    json["due"] = beijingIsoText(reading.nextDue);
+    json["seconds_left"] = reading.secondsLeft;
+    json["draws_left_today"] = reading.drawsLeftToday;
     if (reading.state == ClockReading::State::Overdue) {
-        json += ", \"waiting\": \"" + history::tenDigit(reading.duePeriod) + "\"";
-        json += ", \"seconds_overdue\": " + std::to_string(reading.secondsOverdue);
+        json["waiting"] = history::tenDigit(reading.duePeriod);
+        json["seconds_overdue"] = reading.secondsOverdue;
     }
-    return json + "}";
+    return jsonText(json);
 }
 
 } // namespace app

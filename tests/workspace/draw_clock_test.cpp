@@ -65,8 +65,8 @@ TEST(DrawClock, CountdownToTheNextDraw) {
     EXPECT_EQ(reading.secondsLeft, 272);
     EXPECT_EQ(reading.drawsLeftToday, 24);
     EXPECT_EQ(app::clockJson(reading, Game::Jiangxi),
-              "{\"game\": 22, \"next\": \"2025020961\", \"due\": \"2025-02-09T19:10:00+08:00\", "
-              "\"seconds_left\": 272, \"draws_left_today\": 24}");
+              "{\"game\":22,\"next\":\"2025020961\",\"due\":\"2025-02-09T19:10:00+08:00\","
+              "\"seconds_left\":272,\"draws_left_today\":24}");
     // Before the first draw of the day the wait is in hours.
     EXPECT_EQ(readAt("2025-02-09T07:00:00", Game::Jiangxi, 25020884).text,
               "下期 2025020901 09:10 开奖（还有 2:10:00）");
