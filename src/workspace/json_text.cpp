@@ -22,7 +22,8 @@ Json numberOf(double value, std::chars_format style, int precision) {
             return whole;
     }
     double read = 0;
-    std::from_chars(text.data(), text.data() + text.size(), read);
+    if (std::from_chars(text.data(), text.data() + text.size(), read).ec != std::errc())
+        return value; // too close to zero to read back (a subnormal): the figure itself
     return read;
 }
 

@@ -65,10 +65,10 @@ TEST_F(BasicTrendCommandTest, RowsAndSummaryAgreeWithADirectCount) {
     const auto result = run({"omission", "--basic", "--from", "2016090803", "--json"});
     ASSERT_EQ(result.status, 0) << result.err;
     // The form of a row, exactly.
-    EXPECT_NE(result.out.find("{\"period\": \"2016090803\", \"draw\": \"02 04 06 08 10\", "
-                              "\"cells\": [1, 0, 1, 0, 1, 0, 1, 0, 1, 0, 1], \"sum\": 30, "
-                              "\"span\": 8, \"odd\": \"0:5\", \"big\": \"3:2\", \"prime\": "
-                              "\"1:4\", \"route\": \"1:2:2\", \"repeat\": 2}"),
+    EXPECT_NE(result.out.find("{\"period\":\"2016090803\",\"draw\":\"02 04 06 08 10\","
+                              "\"cells\":[1,0,1,0,1,0,1,0,1,0,1],\"sum\":30,"
+                              "\"span\":8,\"odd\":\"0:5\",\"big\":\"3:2\",\"prime\":"
+                              "\"1:4\",\"route\":\"1:2:2\",\"repeat\":2}"),
               std::string::npos)
         << result.out;
     const QJsonObject doc = QJsonDocument::fromJson(QByteArray::fromStdString(result.out)).object();
@@ -142,13 +142,12 @@ TEST_F(BasicTrendCommandTest, TheFirstPeriodHasNoRepeatAndTheTextFormIsTabSepara
     addDraws();
     const auto json = run({"omission", "--basic", "--to", "2016090802", "--json"});
     ASSERT_EQ(json.status, 0) << json.err;
-    EXPECT_NE(json.out.find("\"route\": \"1:1:3\", \"repeat\": null}"), std::string::npos)
-        << json.out;
+    EXPECT_NE(json.out.find("\"route\":\"1:1:3\",\"repeat\":null}"), std::string::npos) << json.out;
 
     // One period tells nothing of the last ten: no number is marked, and the rule says why.
     const auto one = run({"omission", "--basic", "--to", "2016090801", "--json"});
-    EXPECT_NE(one.out.find("\"heat\": [null, null, null, null, null, null, null, null, null, "
-                           "null, null], \"heat_rule\": \"热：近10期开出6次及以上，或5次且最近一期"
+    EXPECT_NE(one.out.find("\"heat\":[null,null,null,null,null,null,null,null,null,"
+                           "null,null],\"heat_rule\":\"热：近10期开出6次及以上，或5次且最近一期"
                            "开出；冷：近10期开出3次及以下，或4次且当前遗漏至少2；其余为温。"
                            "随机开奖时热约占38.9%，温27.5%，冷33.5%\"}}"),
               std::string::npos)

@@ -42,17 +42,17 @@ TEST_F(PlanCommandTest, CalculatorTableAsJsonAndText) {
     const auto json = run({"plan", "--play", "q1", "--pick", "01", "--chase", "3", "--multiplier",
                            "profit:30", "--table", "--json"});
     ASSERT_EQ(json.status, 0) << json.err;
-    EXPECT_EQ(json.out, "{\"play\": \"q1\", \"chase\": 3, \"schedule\": \"profit:30:1\", "
-                        "\"max_multiplier\": 10000, \"stop_on_win\": true, \"bankroll\": null, "
-                        "\"tickets\": 1, \"prize\": 13, \"p\": 0.09090909091, \"table\": ["
-                        "{\"i\": 1, \"multiplier\": 1, \"stake\": 2, \"staked\": 2, \"prize\": 13, "
-                        "\"profit\": 11, \"profit_rate\": 5.500000, \"no_win_yet\": 0.9090909091}, "
-                        "{\"i\": 2, \"multiplier\": 1, \"stake\": 2, \"staked\": 4, \"prize\": 13, "
-                        "\"profit\": 9, \"profit_rate\": 2.250000, \"no_win_yet\": 0.826446281}, "
-                        "{\"i\": 3, \"multiplier\": 1, \"stake\": 2, \"staked\": 6, \"prize\": 13, "
-                        "\"profit\": 7, \"profit_rate\": 1.166667, \"no_win_yet\": 0.7513148009}], "
-                        "\"expected_staked\": 5.471074, \"expected_chase_net\": -2.238167, "
-                        "\"backtest\": null}\n");
+    EXPECT_EQ(json.out, "{\"play\":\"q1\",\"chase\":3,\"schedule\":\"profit:30:1\","
+                        "\"max_multiplier\":10000,\"stop_on_win\":true,\"bankroll\":null,"
+                        "\"tickets\":1,\"prize\":13,\"p\":0.09090909091,\"table\":["
+                        "{\"i\":1,\"multiplier\":1,\"stake\":2,\"staked\":2,\"prize\":13,"
+                        "\"profit\":11,\"profit_rate\":5.5,\"no_win_yet\":0.9090909091},"
+                        "{\"i\":2,\"multiplier\":1,\"stake\":2,\"staked\":4,\"prize\":13,"
+                        "\"profit\":9,\"profit_rate\":2.25,\"no_win_yet\":0.826446281},"
+                        "{\"i\":3,\"multiplier\":1,\"stake\":2,\"staked\":6,\"prize\":13,"
+                        "\"profit\":7,\"profit_rate\":1.166667,\"no_win_yet\":0.7513148009}],"
+                        "\"expected_staked\":5.471074,\"expected_chase_net\":-2.238167,"
+                        "\"backtest\":null}\n");
 
     const auto text = run({"plan", "--play", "q1", "--pick", "01", "--chase", "10", "--multiplier",
                            "profit:30", "--table"});
@@ -72,15 +72,13 @@ TEST_F(PlanCommandTest, BacktestByHandWithAndWithoutBankroll) {
     const auto r = run({"plan", "--play", "q1", "--pick", "01", "--chase", "3", "--multiplier",
                         "double", "--steps", "7", "--random", "0", "--json"});
     ASSERT_EQ(r.status, 0) << r.err;
-    const std::string tail = r.out.substr(r.out.find("\"backtest\": "));
-    EXPECT_EQ(
-        tail,
-        "\"backtest\": {\"steps\": 7, \"skipped\": 0, \"played\": 7, \"chases\": 3, "
-        "\"chases_won\": 1, \"chases_lost\": 1, \"chases_open\": 1, "
-        "\"chases_cut_short\": 0, \"ruined_at\": null, \"staked\": 30, \"won\": 52, \"net\": 22, "
-        "\"return_rate\": 1.733333, \"expected_return_rate\": 0.590909, "
-        "\"max_drawdown\": 16, \"max_stake\": 8, \"longest_chase\": 3, "
-        "\"random\": null}}\n");
+    const std::string tail = r.out.substr(r.out.find("\"backtest\":"));
+    EXPECT_EQ(tail, "\"backtest\":{\"steps\":7,\"skipped\":0,\"played\":7,\"chases\":3,"
+                    "\"chases_won\":1,\"chases_lost\":1,\"chases_open\":1,"
+                    "\"chases_cut_short\":0,\"ruined_at\":null,\"staked\":30,\"won\":52,\"net\":22,"
+                    "\"return_rate\":1.733333,\"expected_return_rate\":0.590909,"
+                    "\"max_drawdown\":16,\"max_stake\":8,\"longest_chase\":3,"
+                    "\"random\":null}}\n");
 
     // 13 yuan pays 2 and 4 but not the third period's 8.
     const auto ruined =
@@ -88,14 +86,14 @@ TEST_F(PlanCommandTest, BacktestByHandWithAndWithoutBankroll) {
              "--steps", "7", "--bankroll", "13", "--random", "20", "--seed", "5", "--json"});
     ASSERT_EQ(ruined.status, 0) << ruined.err;
     // The chase the bankroll stopped counts as cut short: 1 = 0 won + 0 lost + 0 open + 1.
-    EXPECT_NE(ruined.out.find("\"chases\": 1, \"chases_won\": 0, \"chases_lost\": 0, "
-                              "\"chases_open\": 0, \"chases_cut_short\": 1, "
-                              "\"ruined_at\": \"2016090804\", \"staked\": 6, \"won\": 0, "
-                              "\"net\": -6"),
+    EXPECT_NE(ruined.out.find("\"chases\":1,\"chases_won\":0,\"chases_lost\":0,"
+                              "\"chases_open\":0,\"chases_cut_short\":1,"
+                              "\"ruined_at\":\"2016090804\",\"staked\":6,\"won\":0,"
+                              "\"net\":-6"),
               std::string::npos)
         << ruined.out;
-    EXPECT_NE(ruined.out.find("\"random\": {\"runs\": 20, "), std::string::npos);
-    EXPECT_NE(ruined.out.find("\"ruin_share\": "), std::string::npos);
+    EXPECT_NE(ruined.out.find("\"random\":{\"runs\":20,"), std::string::npos);
+    EXPECT_NE(ruined.out.find("\"ruin_share\":"), std::string::npos);
     const auto again =
         run({"plan", "--play", "q1", "--pick", "01", "--chase", "3", "--multiplier", "double",
              "--steps", "7", "--bankroll", "13", "--random", "20", "--seed", "5", "--json"});

@@ -16,7 +16,7 @@ using testing_support::CliRun;
 
 // The JSON without its caveat key, which the caveat's own test checks.
 std::string withoutCaveat(std::string json) {
-    const std::string key = std::string(", \"caveat\": \"") + app::kFigureCaveat + "\"";
+    const std::string key = std::string(",\"caveat\":\"") + app::kFigureCaveat + "\"";
     if (const auto at = json.find(key); at != std::string::npos) json.erase(at, key.size());
     return json;
 }
@@ -48,16 +48,15 @@ TEST_F(PlayCommandTest, TableAsJsonAndTextSortedAndCut) {
     addSixDraws();
     const auto json = run({"plays", "--play", "q1", "--json", "--top", "2"});
     ASSERT_EQ(json.status, 0) << json.err;
-    EXPECT_EQ(json.out,
-              "{\"play\": \"q1\", \"periods\": 6, \"p\": 0.09090909091, \"rows\": ["
-              "{\"selection\": \"01\", \"count\": 3, \"expected\": 0.545, \"current\": 1, "
-              "\"previous\": 1, \"max\": 1, \"max_from\": \"2016090806\", \"max_to\": "
-              "\"2016090806\", \"average\": 1.500, \"ratio\": 0.667, \"omission_ratio\": 0.667, "
-              "\"max_run\": 1}, "
-              "{\"selection\": \"02\", \"count\": 2, \"expected\": 0.545, \"current\": 0, "
-              "\"previous\": 3, \"max\": 3, \"max_from\": \"2016090803\", \"max_to\": "
-              "\"2016090805\", \"average\": 2.000, \"ratio\": 0.000, \"omission_ratio\": 0.000, "
-              "\"max_run\": 1}]}\n");
+    EXPECT_EQ(json.out, "{\"play\":\"q1\",\"periods\":6,\"p\":0.09090909091,\"rows\":["
+                        "{\"selection\":\"01\",\"count\":3,\"expected\":0.545,\"current\":1,"
+                        "\"previous\":1,\"max\":1,\"max_from\":\"2016090806\",\"max_to\":"
+                        "\"2016090806\",\"average\":1.5,\"ratio\":0.667,\"omission_ratio\":0.667,"
+                        "\"max_run\":1},"
+                        "{\"selection\":\"02\",\"count\":2,\"expected\":0.545,\"current\":0,"
+                        "\"previous\":3,\"max\":3,\"max_from\":\"2016090803\",\"max_to\":"
+                        "\"2016090805\",\"average\":2.0,\"ratio\":0.0,\"omission_ratio\":0.0,"
+                        "\"max_run\":1}]}\n");
 
     // Sorted by the current omission: the never-drawn numbers first, in selection order.
     const auto sorted = run({"plays", "--play", "q1", "--sort", "current", "--top", "3"});
@@ -73,63 +72,62 @@ TEST_F(PlayCommandTest, TableAsJsonAndTextSortedAndCut) {
     const auto span =
         run({"plays", "--play", "q2d", "--from", "2016090802", "--to", "2016090803", "--json"});
     ASSERT_EQ(span.status, 0) << span.err;
-    EXPECT_NE(span.out.find("\"periods\": 2"), std::string::npos);
-    EXPECT_NE(span.out.find("{\"selection\": \"02 05\", \"count\": 1"), std::string::npos);
-    EXPECT_NE(span.out.find("{\"selection\": \"05 02\", \"count\": 0"), std::string::npos);
-    EXPECT_NE(span.out.find("\"previous\": null"), std::string::npos);
+    EXPECT_NE(span.out.find("\"periods\":2"), std::string::npos);
+    EXPECT_NE(span.out.find("{\"selection\":\"02 05\",\"count\":1"), std::string::npos);
+    EXPECT_NE(span.out.find("{\"selection\":\"05 02\",\"count\":0"), std::string::npos);
+    EXPECT_NE(span.out.find("\"previous\":null"), std::string::npos);
 }
 
 TEST_F(PlayCommandTest, BetFiguresOfEveryRuleByHand) {
     addSixDraws();
     const std::string before = database();
-    const std::string tail = "\"random\": null}\n";
+    const std::string tail = "\"random\":null}\n";
     auto bet = [&](std::vector<std::string> args) {
         args.insert(args.begin(), {"bet", "--steps", "4", "--random", "0", "--json"});
         const auto r = run(args);
         EXPECT_EQ(r.status, 0) << r.err;
         return withoutCaveat(r.out);
     };
-    EXPECT_EQ(
-        bet({"--play", "q1", "--pick", "01"}),
-        "{\"play\": \"q1\", \"rule\": \"fixed\", \"prize\": 13, \"steps\": 4, \"skipped\": 0, "
-        "\"tickets\": 4, \"cost\": 8, \"won\": 26, \"net\": 18, \"return_rate\": 3.250000, "
-        "\"expected_return_rate\": 0.590909, \"hits\": 2, \"expected_hits\": 0.363636, "
-        "\"p_value\": 0.0437812, \"max_drawdown\": 2, \"longest_losing_streak\": 1, " +
-            tail);
+    EXPECT_EQ(bet({"--play", "q1", "--pick", "01"}),
+              "{\"play\":\"q1\",\"rule\":\"fixed\",\"prize\":13,\"steps\":4,\"skipped\":0,"
+              "\"tickets\":4,\"cost\":8,\"won\":26,\"net\":18,\"return_rate\":3.25,"
+              "\"expected_return_rate\":0.590909,\"hits\":2,\"expected_hits\":0.363636,"
+              "\"p_value\":0.0437812,\"max_drawdown\":2,\"longest_losing_streak\":1," +
+                  tail);
     // Coldest buys 03, 03 (wins), 04, 04; hottest 02, 01, 03, 01 and never wins.
     const auto coldest = bet({"--play", "q1", "--pick-from", "coldest"});
-    EXPECT_NE(coldest.find("\"won\": 13, \"net\": 5,"), std::string::npos) << coldest;
-    EXPECT_NE(coldest.find("\"max_drawdown\": 4, \"longest_losing_streak\": 2"), std::string::npos);
+    EXPECT_NE(coldest.find("\"won\":13,\"net\":5,"), std::string::npos) << coldest;
+    EXPECT_NE(coldest.find("\"max_drawdown\":4,\"longest_losing_streak\":2"), std::string::npos);
     const auto hottest = bet({"--play", "q1", "--pick-from", "hottest"});
-    EXPECT_NE(hottest.find("\"won\": 0, \"net\": -8,"), std::string::npos) << hottest;
-    EXPECT_NE(hottest.find("\"p_value\": 1,"), std::string::npos) << hottest;
+    EXPECT_NE(hottest.find("\"won\":0,\"net\":-8,"), std::string::npos) << hottest;
+    EXPECT_NE(hottest.find("\"p_value\":1,"), std::string::npos) << hottest;
     // More steps than the history has: every draw with one before it, and it says how many.
     const auto longer = run({"bet", "--play", "q1", "--pick", "01", "--steps", "5000"});
     EXPECT_NE(longer.out.find("检验期数\t5\n"), std::string::npos) << longer.out;
     // Two tickets a period: no p-value.
     const auto two = bet({"--play", "r2", "--pick", "05 06", "--pick", "1,2"});
-    EXPECT_NE(two.find("\"tickets\": 8, \"cost\": 16, \"won\": 24, \"net\": 8,"), std::string::npos)
+    EXPECT_NE(two.find("\"tickets\":8,\"cost\":16,\"won\":24,\"net\":8,"), std::string::npos)
         << two;
-    EXPECT_NE(two.find("\"p_value\": null"), std::string::npos);
+    EXPECT_NE(two.find("\"p_value\":null"), std::string::npos);
 
     // The search over positions 2..5 finds every earlier period; its top five numbers are 05..08
     // and the most frequent first number (the smallest on ties): 02, 01, 01, 01, which wins once.
     const auto searched =
         bet({"--play", "r5", "--pick-from", "search", "--positions", "2,3,4,5", "--fixed"});
-    EXPECT_NE(searched.find("\"rule\": \"search\", \"prize\": 540, \"steps\": 4, \"skipped\": 0, "
-                            "\"tickets\": 4, \"cost\": 8, \"won\": 540, \"net\": 532,"),
+    EXPECT_NE(searched.find("\"rule\":\"search\",\"prize\":540,\"steps\":4,\"skipped\":0,"
+                            "\"tickets\":4,\"cost\":8,\"won\":540,\"net\":532,"),
               std::string::npos)
         << searched;
     // The combination search buys its ticket the same way, one a period.
     const auto combo =
         bet({"--play", "r2", "--pick-from", "search", "--size", "4", "--fixed", "--last"});
-    EXPECT_NE(combo.find("\"tickets\": 4, \"cost\": 8,"), std::string::npos) << combo;
+    EXPECT_NE(combo.find("\"tickets\":4,\"cost\":8,"), std::string::npos) << combo;
 
     // Prizes come from the setting; a play left out keeps its default.
     ASSERT_EQ(run({"set", "Prizes", "q1=20"}).status, 0);
-    EXPECT_NE(bet({"--play", "q1", "--pick-from", "coldest"}).find("\"prize\": 20, "),
+    EXPECT_NE(bet({"--play", "q1", "--pick-from", "coldest"}).find("\"prize\":20,"),
               std::string::npos);
-    EXPECT_NE(bet({"--play", "r2", "--pick", "05 06"}).find("\"prize\": 6, "), std::string::npos);
+    EXPECT_NE(bet({"--play", "r2", "--pick", "05 06"}).find("\"prize\":6,"), std::string::npos);
     EXPECT_EQ(run({"get", "Prizes"}).out,
               "q1=20,r2=6,r3=19,r4=78,r5=540,r6=90,r7=26,r8=9,q2d=130,q2g=65,q3d=1170,q3g=195\n");
     EXPECT_EQ(run({"set", "Prizes", "r9=3"}).status, 1);
@@ -157,8 +155,8 @@ TEST_F(PlayCommandTest, RandomRunsFollowTheSeed) {
     json.push_back("--json");
     const auto tied = run(json);
     ASSERT_EQ(tied.status, 0) << tied.err;
-    EXPECT_NE(tied.out.find("\"percentile\": 0.5000, \"below\": 0.0000, \"equal\": 1.0000, "
-                            "\"above\": 0.0000, \"exact\": false}"),
+    EXPECT_NE(tied.out.find("\"percentile\":0.5,\"below\":0.0,\"equal\":1.0,"
+                            "\"above\":0.0,\"exact\":false}"),
               std::string::npos)
         << tied.out;
     const auto text = run(all);

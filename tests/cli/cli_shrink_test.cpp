@@ -18,7 +18,7 @@ using testing_support::CliRun;
 
 // The JSON without its caveat key, which the caveat's own test checks.
 std::string withoutCaveat(std::string json) {
-    const std::string key = std::string(", \"caveat\": \"") + app::kFigureCaveat + "\"";
+    const std::string key = std::string(",\"caveat\":\"") + app::kFigureCaveat + "\"";
     if (const auto at = json.find(key); at != std::string::npos) json.erase(at, key.size());
     return json;
 }
@@ -58,18 +58,18 @@ TEST_F(ShrinkCommandTest, FiguresTicketsAndBacktestByHand) {
     // (the second and fourth lose the draw before them): chance 19/1386, and the p-value of 1
     // pass in 3 against it.
     EXPECT_EQ(withoutCaveat(r.out),
-              "{\"play\": \"r5\", \"total\": 462, \"kept\": 7, \"kept_share\": 0.015152, "
-              "\"chance\": 0.013709, \"pass_rate\": 0.333333, \"ratio\": 24.315789, "
-              "\"p_value\": 0.0405643, \"conditions\": ["
-              "{\"name\": \"dan\", \"kept_share\": 0.015152, \"chance\": 0.015152, "
-              "\"pass_rate\": 0.333333, \"ratio\": 22.000000}, "
-              "{\"name\": \"exclude_drawn\", \"kept_share\": 0.997835, \"chance\": 0.997835, "
-              "\"pass_rate\": 1.000000, \"ratio\": 1.002169}], "
-              "\"tickets\": [\"01 02 03 04 05\", \"01 02 03 04 06\", \"01 02 03 04 07\", "
-              "\"01 02 03 04 08\", \"01 02 03 04 09\", \"01 02 03 04 10\", \"01 02 03 04 11\"], "
-              "\"backtest\": {\"tickets\": 19, \"cost\": 38, \"won\": 540, \"net\": 502, "
-              "\"return_rate\": 14.210526, \"expected_return_rate\": 0.584416, \"hits\": 1, "
-              "\"max_drawdown\": 12, \"longest_losing_streak\": 1, \"random\": null}}\n");
+              "{\"play\":\"r5\",\"total\":462,\"kept\":7,\"kept_share\":0.015152,"
+              "\"chance\":0.013709,\"pass_rate\":0.333333,\"ratio\":24.315789,"
+              "\"p_value\":0.0405643,\"conditions\":["
+              "{\"name\":\"dan\",\"kept_share\":0.015152,\"chance\":0.015152,"
+              "\"pass_rate\":0.333333,\"ratio\":22.0},"
+              "{\"name\":\"exclude_drawn\",\"kept_share\":0.997835,\"chance\":0.997835,"
+              "\"pass_rate\":1.0,\"ratio\":1.002169}],"
+              "\"tickets\":[\"01 02 03 04 05\",\"01 02 03 04 06\",\"01 02 03 04 07\","
+              "\"01 02 03 04 08\",\"01 02 03 04 09\",\"01 02 03 04 10\",\"01 02 03 04 11\"],"
+              "\"backtest\":{\"tickets\":19,\"cost\":38,\"won\":540,\"net\":502,"
+              "\"return_rate\":14.210526,\"expected_return_rate\":0.584416,\"hits\":1,"
+              "\"max_drawdown\":12,\"longest_losing_streak\":1,\"random\":null}}\n");
 
     // The text form names each condition with its ratio.
     const auto text = run({"shrink", "--play", "r5", "--dan", "01,02,03,04"});
@@ -86,7 +86,7 @@ TEST_F(ShrinkCommandTest, ChanceOfCoveringPlaysAndRandomRunsBySeed) {
     // 任七 with 11 killed keeps 120 of 330 tickets and wins whenever 11 is not drawn: 6/11.
     const auto r7 = run({"shrink", "--play", "r7", "--kill", "11", "--json"});
     ASSERT_EQ(r7.status, 0) << r7.err;
-    EXPECT_NE(r7.out.find("\"kept_share\": 0.363636, \"chance\": 0.545455, "), std::string::npos)
+    EXPECT_NE(r7.out.find("\"kept_share\":0.363636,\"chance\":0.545455,"), std::string::npos)
         << r7.out;
 
     // The back-test is set against the same kept tickets on random draws, worked out exactly:
@@ -101,12 +101,11 @@ TEST_F(ShrinkCommandTest, ChanceOfCoveringPlaysAndRandomRunsBySeed) {
         a.insert(a.end(), {"--seed", seed});
         const auto r = run(a);
         EXPECT_EQ(r.status, 0) << r.err;
-        return r.out.substr(r.out.find("\"random\": "));
+        return r.out.substr(r.out.find("\"random\":"));
     };
     const std::string first = withSeed("7");
-    EXPECT_EQ(first,
-              "\"random\": {\"runs\": 0, \"net_mean\": -628.364, \"percentile\": 0.6349, "
-              "\"below\": 0.4320, \"equal\": 0.4057, \"above\": 0.1623, \"exact\": true}}}\n");
+    EXPECT_EQ(first, "\"random\":{\"runs\":0,\"net_mean\":-628.364,\"percentile\":0.6349,"
+                     "\"below\":0.432,\"equal\":0.4057,\"above\":0.1623,\"exact\":true}}}\n");
     EXPECT_EQ(withSeed("8"), first);
     const auto text = run({"shrink", "--play", "r5", "--kill", "11", "--backtest", "3"});
     ASSERT_EQ(text.status, 0) << text.err;

@@ -151,10 +151,10 @@ TEST(DrawClock, ClockCommand) {
     EXPECT_EQ(run.out, "下期 2025020902 09:20 开奖（还有 08:00）\n");
     run = testing_support::runCli(f.dataDir(), f.settingsPath(),
                                   {"clock", "--json", "--at", "2025-02-09T09:21:00"});
-    EXPECT_EQ(run.out, "{\"game\": 22, \"next\": \"2025020903\", \"due\": "
-                       "\"2025-02-09T09:30:00+08:00\", \"seconds_left\": 540, "
-                       "\"draws_left_today\": 82, \"waiting\": \"2025020902\", "
-                       "\"seconds_overdue\": 60}\n");
+    EXPECT_EQ(run.out, "{\"game\":22,\"next\":\"2025020903\",\"due\":"
+                       "\"2025-02-09T09:30:00+08:00\",\"seconds_left\":540,"
+                       "\"draws_left_today\":82,\"waiting\":\"2025020902\","
+                       "\"seconds_overdue\":60}\n");
     EXPECT_EQ(
         testing_support::runCli(f.dataDir(), f.settingsPath(), {"clock", "--at", "9:10"}).status,
         2);

@@ -247,10 +247,10 @@ TEST_F(OneHistoryPerGame, TheCommandLineActsOnTheSettingsGameOrOnGameForOneRun) 
                        "569\t黑龙江11选5\t1\t2016090879\t2016090879\tkelvora11S5-569.db\n");
     run = cli({"games", "--json"});
     ASSERT_EQ(run.status, 0) << run.err;
-    EXPECT_EQ(run.out, "[{\"code\": 22, \"name\": \"江西11选5\", \"draws\": 2, \"first\": "
-                       "\"2016090801\", \"newest\": \"2016090802\", \"file\": \"kelvora11S5.db\"}, "
-                       "{\"code\": 569, \"name\": \"黑龙江11选5\", \"draws\": 1, \"first\": "
-                       "\"2016090879\", \"newest\": \"2016090879\", \"file\": "
+    EXPECT_EQ(run.out, "[{\"code\":22,\"name\":\"江西11选5\",\"draws\":2,\"first\":"
+                       "\"2016090801\",\"newest\":\"2016090802\",\"file\":\"kelvora11S5.db\"},"
+                       "{\"code\":569,\"name\":\"黑龙江11选5\",\"draws\":1,\"first\":"
+                       "\"2016090879\",\"newest\":\"2016090879\",\"file\":"
                        "\"kelvora11S5-569.db\"}]\n");
     EXPECT_EQ(cli({"games", "--csv"}).status, 2);
 

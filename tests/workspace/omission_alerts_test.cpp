@@ -117,13 +117,13 @@ TEST(AlertsCommand, AddListAndRemoveRules) {
     EXPECT_EQ(run({"--add", "q1 nonsense"}).status, 1);
     auto listed = run({"--json"});
     EXPECT_EQ(listed.status, 0) << listed.err;
-    EXPECT_EQ(listed.out.rfind("[{\"rule\": \"q1 任意 本次遗漏>=3\", \"selections\": "
-                               "[{\"selection\": \"03\", \"current\": 3, \"average\": 3.0}",
+    EXPECT_EQ(listed.out.rfind("[{\"rule\":\"q1 任意 本次遗漏>=3\",\"selections\":"
+                               "[{\"selection\":\"03\",\"current\":3,\"average\":3.0}",
                                0),
               0u)
         << listed.out;
-    EXPECT_NE(listed.out.find("{\"rule\": \"q1 02 本次遗漏>=1\", \"selections\": [{\"selection\": "
-                              "\"02\", \"current\": 1, \"average\": 1.5}]}]\n"),
+    EXPECT_NE(listed.out.find("{\"rule\":\"q1 02 本次遗漏>=1\",\"selections\":[{\"selection\":"
+                              "\"02\",\"current\":1,\"average\":1.5}]}]\n"),
               std::string::npos)
         << listed.out;
     EXPECT_EQ(run({"--remove", "1"}).status, 0);

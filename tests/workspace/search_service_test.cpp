@@ -122,11 +122,11 @@ TEST(SearchService, CommandLineJsonAndTabSeparatedOutput) {
         out.str(),
         "{\"hits\":[{\"period\":\"2016090802\",\"cells\":[\"0\",\"0\",\"0\",\"0\",\"0\"],"
         "\"previous\":\"03 01 02 04 06 \"},{\"period\":\"2016090804\",\"cells\":[\"0\","
-        "\"0\",\"0\",\"0\",\"0\"],\"previous\":\"03 01 02 04 06 \"}],\n \"tally\":["
+        "\"0\",\"0\",\"0\",\"0\"],\"previous\":\"03 01 02 04 06 \"}],\"tally\":["
         "{\"rank\":1,\"value\":\"0\",\"count\":10,\"percent\":\"100.000%\",\"expected\":8.182,"
-        "\"low\":6.330,\"high\":10.034},{\"rank\":2,"
+        "\"low\":6.33,\"high\":10.034},{\"rank\":2,"
         "\"value\":\"1\",\"count\":0,\"percent\":\"0.000%\",\"expected\":1.818,"
-        "\"low\":0.000,\"high\":3.670}]}\n");
+        "\"low\":0.0,\"high\":3.67}]}\n");
 
     // Options are for this run only; the stored settings stay.
     std::ostringstream stored, ignored;
