@@ -4,6 +4,7 @@
 
 #include "cli/commands.h"
 #include "cli/pick_rule.h"
+#include "workspace/figure_caveat.h"
 #include "workspace/json_text.h"
 #include "workspace/plan_service.h"
 
@@ -158,6 +159,7 @@ int runPlan(CommandContext& c) {
     if (json) {
         Json out = tableJson(request, result);
         out["backtest"] = result.backtest ? backtestJson(c.workspace, result) : Json(nullptr);
+        if (result.backtest) out["caveat"] = kFigureCaveat;
         printJson(out, c.out);
         return kExitOk;
     }
@@ -176,6 +178,7 @@ int runPlan(CommandContext& c) {
     }
     for (const auto& [label, text] : planBacktestLines(c.workspace, result))
         c.out << label << '\t' << text << '\n';
+    c.out << "注意\t" << kFigureCaveat << '\n';
     return kExitOk;
 }
 

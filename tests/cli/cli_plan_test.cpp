@@ -3,6 +3,7 @@
 
 #include "cli/cli_run.h"
 #include "support/temp_dir.h"
+#include "workspace/figure_caveat.h"
 
 #include <gtest/gtest.h>
 
@@ -78,7 +79,8 @@ TEST_F(PlanCommandTest, BacktestByHandWithAndWithoutBankroll) {
                     "\"chases_cut_short\":0,\"ruined_at\":null,\"staked\":30,\"won\":52,\"net\":22,"
                     "\"return_rate\":1.733333,\"expected_return_rate\":0.590909,"
                     "\"max_drawdown\":16,\"max_stake\":8,\"longest_chase\":3,"
-                    "\"random\":null}}\n");
+                    "\"random\":null},\"caveat\":\"" +
+                        std::string(app::kFigureCaveat) + "\"}\n");
 
     // 13 yuan pays 2 and 4 but not the third period's 8.
     const auto ruined =

@@ -4,6 +4,7 @@
 #include "gui/common/dialog_progress.h"
 #include "gui/common/grid_style.h"
 #include "gui/common/prompter.h"
+#include "workspace/figure_caveat.h"
 #include "workspace/number_text.h"
 
 #include <QChart>
@@ -231,7 +232,9 @@ void PlanPanel::runBacktest() {
         return;
     }
     showTable(result);
-    figures_->setText(figureTable(planBacktestLines(workspace_, result)));
+    figures_->setText(figureTable(planBacktestLines(workspace_, result)) +
+                      QStringLiteral("<p style=\"color:gray\">%1</p>")
+                          .arg(QString::fromUtf8(kFigureCaveat).toHtmlEscaped()));
 
     // The chart shows what is left of the bankroll (the net without one), the random runs' band
     // and the expected course the same way.
