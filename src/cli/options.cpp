@@ -35,14 +35,14 @@ ParsedArguments parseArguments(const CommandSyntax& syntax, const std::vector<st
     parser.set_help_flag(); // `COMMAND --help` is answered before the command runs
     parser.allow_extras();  // unknown options and operands are sorted out below
     std::map<const CLI::Option*, const OptionSpec*> declared;
-    for (const auto& spec : syntax.options) {
+    for (const auto& wanted : syntax.options) {
         CLI::Option* option =
-            spec.value.empty() ? parser.add_flag(spec.name) : parser.add_option(spec.name);
+            wanted.value.empty() ? parser.add_flag(wanted.name) : parser.add_option(wanted.name);
         // A repeated option is taken each time; what that means is the command's to say.
         option->multi_option_policy(CLI::MultiOptionPolicy::TakeAll);
-        if (spec.several)
+        if (wanted.several)
             option->expected(1, CLI::detail::expected_max_vector_size)->allow_extra_args();
-        declared[option] = &spec;
+        declared[option] = &wanted;
     }
     std::vector<std::string> reversed(args.rbegin(), args.rend());
     try {
@@ -50,10 +50,10 @@ ParsedArguments parseArguments(const CommandSyntax& syntax, const std::vector<st
     } catch (const CLI::ArgumentMismatch& e) {
         // "--type: 1 required TEXT missing": the option whose value is missing.
         const std::string what = e.what();
-        for (const auto& spec : syntax.options)
-            if (what.rfind(spec.name + ":", 0) == 0)
-                throw UsageError{spec.missing.empty() ? spec.name + " 后面要跟一个值"
-                                                      : spec.missing};
+        for (const auto& wanted : syntax.options)
+            if (what.rfind(wanted.name + ":", 0) == 0)
+                throw UsageError{wanted.missing.empty() ? wanted.name + " 后面要跟一个值"
+                                                        : wanted.missing};
         throw UsageError{"选项后面少了值"};
     } catch (const CLI::Error&) {
         throw UsageError{"命令的选项写得不对"};
@@ -62,25 +62,26 @@ ParsedArguments parseArguments(const CommandSyntax& syntax, const std::vector<st
     std::map<const CLI::Option*, size_t> occurrences;
     for (const CLI::Option* option : parser.parse_order()) ++occurrences[option];
     for (const auto& [option, count] : occurrences) {
-        const OptionSpec& spec = *declared.at(option);
-        if (spec.several && option->results().size() < count)
-            throw UsageError{spec.missing.empty() ? spec.name + " 后面要跟一个值" : spec.missing};
+        const OptionSpec& wanted = *declared.at(option);
+        if (wanted.several && option->results().size() < count)
+            throw UsageError{wanted.missing.empty() ? wanted.name + " 后面要跟一个值"
+                                                    : wanted.missing};
     }
     ParsedArguments parsed;
     std::map<const CLI::Option*, size_t> taken;
     for (const CLI::Option* option : parser.parse_order()) {
-        const OptionSpec& spec = *declared.at(option);
+        const OptionSpec& wanted = *declared.at(option);
         const auto& results = option->results();
         size_t& next = taken[option];
-        if (spec.value.empty()) {
-            parsed.options.push_back({spec.name, {}});
+        if (wanted.value.empty()) {
+            parsed.options.push_back({wanted.name, {}});
             ++next;
-        } else if (spec.several) {
+        } else if (wanted.several) {
             // The values of every occurrence come together: all of them at the first.
             for (; next < results.size(); ++next)
-                parsed.options.push_back({spec.name, results[next]});
+                parsed.options.push_back({wanted.name, results[next]});
         } else if (next < results.size()) {
-            parsed.options.push_back({spec.name, results[next++]});
+            parsed.options.push_back({wanted.name, results[next++]});
         }
     }
     for (const std::string& arg : parser.remaining()) {
