@@ -230,38 +230,36 @@ void writeFileAtomically(const std::string& path, std::string_view bytes) {
     syncFolderOf(replaced);
 }
 
+namespace {
+
+// Copies what is left to read from the descriptor in (the file source) into fd (the file name).
+void copyAll(int in, const std::string& source, int fd, const std::string& name) {
+    std::string buffer(1 << 20, '\0');
+    for (;;) {
+        const ssize_t got = ::read(in, buffer.data(), buffer.size());
+        if (got < 0) {
+            if (errno == EINTR) continue;
+            throw FileError("无法读取" + quoted(source) + "：" + reason(errno));
+        }
+        if (got == 0) break;
+        writeAll(fd, buffer.data(), static_cast<size_t>(got), name);
+    }
+}
+
+} // namespace
+
 void writeDurableCopy(const std::string& source, const std::string& destination) {
     Fd in(source, O_RDONLY);
     if (!in.ok()) throw FileError("无法打开" + quoted(source) + "：" + reason(errno));
-    writeDurably(destination, destination, [&](int fd, const std::string& name) {
-        std::string buffer(1 << 20, '\0');
-        for (;;) {
-            const ssize_t got = ::read(in.get(), buffer.data(), buffer.size());
-            if (got < 0) {
-                if (errno == EINTR) continue;
-                throw FileError("无法读取" + quoted(source) + "：" + reason(errno));
-            }
-            if (got == 0) break;
-            writeAll(fd, buffer.data(), static_cast<size_t>(got), name);
-        }
-    });
+    writeDurably(destination, destination,
+                 [&](int fd, const std::string& name) { copyAll(in.get(), source, fd, name); });
 }
 
 void copyInto(const std::string& source, const std::string& target) {
     Fd in(source, O_RDONLY);
     if (!in.ok()) throw FileError("无法打开" + quoted(source) + "：" + reason(errno));
-    writeInPlace(target, [&](int fd, const std::string& name) {
-        std::string buffer(1 << 20, '\0');
-        for (;;) {
-            const ssize_t got = ::read(in.get(), buffer.data(), buffer.size());
-            if (got < 0) {
-                if (errno == EINTR) continue;
-                throw FileError("无法读取" + quoted(source) + "：" + reason(errno));
-            }
-            if (got == 0) break;
-            writeAll(fd, buffer.data(), static_cast<size_t>(got), name);
-        }
-    });
+    writeInPlace(target,
+                 [&](int fd, const std::string& name) { copyAll(in.get(), source, fd, name); });
 }
 
 void putInPlace(const std::string& pending, const std::string& target) {

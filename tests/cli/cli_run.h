@@ -3,6 +3,7 @@
 // it printed.
 
 #include "cli/commands.h"
+#include "workspace/figure_caveat.h"
 
 #include <sstream>
 #include <string>
@@ -25,6 +26,13 @@ inline CliRun runCli(const std::string& dataDir, const std::string& settingsFile
         return {*answered, out.str(), err.str()};
     const int status = app::runCommand(line, out, err);
     return {status, out.str(), err.str()};
+}
+
+// A command's JSON without its caveat key, which the caveat's own test checks.
+inline std::string withoutCaveat(std::string json) {
+    const std::string key = std::string(",\"caveat\":\"") + app::kFigureCaveat + "\"";
+    if (const auto at = json.find(key); at != std::string::npos) json.erase(at, key.size());
+    return json;
 }
 
 } // namespace testing_support

@@ -4,7 +4,6 @@
 #include "cli/cli_run.h"
 #include "platform/file_io.h"
 #include "support/temp_dir.h"
-#include "workspace/figure_caveat.h"
 
 #include <gtest/gtest.h>
 
@@ -15,13 +14,7 @@
 namespace {
 
 using testing_support::CliRun;
-
-// The JSON without its caveat key, which the caveat's own test checks.
-std::string withoutCaveat(std::string json) {
-    const std::string key = std::string(",\"caveat\":\"") + app::kFigureCaveat + "\"";
-    if (const auto at = json.find(key); at != std::string::npos) json.erase(at, key.size());
-    return json;
-}
+using testing_support::withoutCaveat;
 
 class ShrinkCommandTest : public ::testing::Test {
   protected:
