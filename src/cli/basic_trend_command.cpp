@@ -75,6 +75,14 @@ void printJson(const search::BasicTrend& trend, const Workspace& w, std::ostream
             else
                 cell = *value;
         }
+        // The numbers the period before drew too (重号), and those next to another drawn (连号).
+        Json repeats = Json::array(), consecutive = Json::array();
+        for (int n = 1; n <= 11; ++n) {
+            if (trend.repeats(i, n)) repeats.push_back(n);
+            if (trend.consecutive(i, n)) consecutive.push_back(n);
+        }
+        item["repeats"] = std::move(repeats);
+        item["consecutive"] = std::move(consecutive);
         rows.push_back(std::move(item));
     }
     const auto& f = trend.figures();
@@ -84,8 +92,11 @@ void printJson(const search::BasicTrend& trend, const Workspace& w, std::ostream
         listOf(values, [&](size_t v) { return roundedDecimals(f[v].omission.expected, 3); });
     summary["average"] =
         listOf(values, [&](size_t v) { return roundedDecimals(f[v].omission.average, 3); });
-    summary["max"] = listOf(values, [&](size_t v) { return f[v].omission.max; });
-    summary["current"] = listOf(values, [&](size_t v) { return f[v].omission.current; });
+    // The omissions as the rows carry them over from the whole history, then the span's own.
+    summary["max"] = listOf(values, [&](size_t v) { return f[v].omission.carriedMax; });
+    summary["current"] = listOf(values, [&](size_t v) { return f[v].omission.carriedCurrent; });
+    summary["span_max"] = listOf(values, [&](size_t v) { return f[v].omission.max; });
+    summary["span_current"] = listOf(values, [&](size_t v) { return f[v].omission.current; });
     summary["max_run"] = listOf(values, [&](size_t v) { return f[v].omission.maxRun; });
     summary["last10"] = listOf(values, [&](size_t v) { return f[v].last10; });
     // 欲出几率 under its old key and under one that says what it is.
@@ -95,6 +106,24 @@ void printJson(const search::BasicTrend& trend, const Workspace& w, std::ostream
         return f[v].heat ? Json(search::heatCaption(*f[v].heat)) : Json(nullptr);
     });
     summary["heat_rule"] = search::heatRuleText(search::heatRuleOf(trend.numbers(), 0));
+    const auto sums = trend.sumFigures();
+    Json sum;
+    sum["average"] = roundedDecimals(sums.average, 3);
+    sum["expected"] = roundedDecimals(sums.expected, 3);
+    sum["low"] = sums.low;
+    sum["high"] = sums.high;
+    summary["sum"] = std::move(sum);
+    // Per span 4..10: how often the span's draws had it, how often chance would, its omission.
+    const search::OmissionTable& spans = trend.spans();
+    const size_t spanValues = spans.values().size();
+    Json span;
+    span["values"] = listOf(spanValues, [&](size_t v) { return spans.values()[v]; });
+    span["count"] = listOf(spanValues, [&](size_t v) { return spans.summary()[v].count; });
+    span["expected"] = listOf(
+        spanValues, [&](size_t v) { return roundedDecimals(spans.summary()[v].expected, 3); });
+    span["current"] =
+        listOf(spanValues, [&](size_t v) { return spans.summary()[v].carriedCurrent; });
+    summary["span"] = std::move(span);
     Json json;
     json["periods"] = trend.periods();
     json["rows"] = std::move(rows);

@@ -145,6 +145,13 @@ OmissionRequest numbersAtAnyPosition(OmissionRequest request) {
     request.kind = history::Number;
     request.position = 0;
     request.shape.reset();
+    request.carryOver = true;
+    return request;
+}
+
+OmissionRequest shapeOf(OmissionRequest request, Shape shape) {
+    request = numbersAtAnyPosition(request);
+    request.shape = shape;
     return request;
 }
 
@@ -156,13 +163,53 @@ numbersOf(const history::HistoryRow& row) {
     return {numbers, numberSet(numbers)};
 }
 
+bool has(NumberSet set, int number) {
+    return number >= 1 && number <= 11 && (set >> (number - 1)) & 1u;
+}
+
 } // namespace
 
 BasicTrend::BasicTrend(const std::vector<history::HistoryRow>& rows, const OmissionRequest& request,
                        const history::Zodiac& zodiac)
-    : rows_(rows), numbers_(rows, numbersAtAnyPosition(request), zodiac) {
+    : rows_(rows), numbers_(rows, numbersAtAnyPosition(request), zodiac),
+      sums_(rows, shapeOf(request, Shape::Sum5), zodiac),
+      spans_(rows, shapeOf(request, Shape::Span), zodiac) {
     for (size_t v = 0; v < numbers_.values().size(); ++v)
         figures_.push_back(figuresOf(numbers_, v));
+}
+
+NumberSet BasicTrend::setOfRow(size_t row) const {
+    return row < rows_.size() ? numbersOf(rows_[row]).second : NumberSet{0};
+}
+
+bool BasicTrend::repeats(size_t i, int number) const {
+    const size_t row = firstRow() + i;
+    return i < periods() && row > 0 && has(setOfRow(row), number) && has(setOfRow(row - 1), number);
+}
+
+bool BasicTrend::consecutive(size_t i, int number) const {
+    if (i >= periods()) return false;
+    const NumberSet set = setOfRow(firstRow() + i);
+    return has(set, number) && (has(set, number - 1) || has(set, number + 1));
+}
+
+BasicTrend::SumFigures BasicTrend::sumFigures() const {
+    SumFigures f;
+    const auto& values = sums_.values();
+    const auto chances = shapeChances(Shape::Sum5);
+    double total = 0;
+    std::int64_t draws = 0;
+    for (size_t v = 0; v < values.size(); ++v) {
+        const std::int64_t count = sums_.summary()[v].count;
+        if (v < chances.size()) f.expected += chances[v] * values[v];
+        if (count == 0) continue;
+        if (draws == 0) f.low = values[v];
+        f.high = values[v];
+        total += static_cast<double>(count) * values[v];
+        draws += count;
+    }
+    f.average = draws ? total / static_cast<double>(draws) : 0;
+    return f;
 }
 
 HeatRule heatRuleOf(const OmissionTable& table, size_t v) {
@@ -174,10 +221,11 @@ NumberFigures figuresOf(const OmissionTable& table, size_t v) {
     if (v >= table.summary().size()) return f;
     f.omission = table.summary()[v];
     f.last10 = table.countInLast(v, kHeatPeriods);
-    f.ratio =
-        f.omission.average > 0 ? static_cast<double>(f.omission.current) / f.omission.average : 0;
+    f.ratio = f.omission.average > 0
+                  ? static_cast<double>(f.omission.carriedCurrent) / f.omission.average
+                  : 0;
     if (table.periods() >= kHeatPeriods)
-        f.heat = heatOf(heatRuleOf(table, v), {f.last10, f.omission.current});
+        f.heat = heatOf(heatRuleOf(table, v), {f.last10, f.omission.carriedCurrent});
     return f;
 }
 

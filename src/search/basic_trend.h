@@ -1,7 +1,9 @@
 #pragma once
 // The basic trend chart (基本走势图) over a span: per period the draw, the eleven numbers'
-// omissions at any position, and the shape columns of the whole draw; per number its figures
-// over the span with its recent heat (冷温热) and its 欲出几率 (current ÷ average omission).
+// omissions at any position (carried over from the history before the span), the repeats and
+// consecutive numbers of the draw, and the shape columns of the whole draw; per number its
+// figures over the span with its recent heat (冷温热) and its 欲出几率 (current ÷ average
+// omission); the sums and spans of the span's draws.
 
 #include "history/history_table.h"
 #include "history/zodiac.h"
@@ -57,8 +59,9 @@ std::string heatRuleText(const HeatRule& rule);
 struct NumberFigures {
     ValueOmission omission;  // count, expected, average, max, current, max run
     std::int64_t last10 = 0; // periods among the span's last 10 that drew the number
-    // 欲出几率: current ÷ average omission. A ratio that says how long the value has stayed away
-    // against its average; the value's chance in the next period is its chance in every period.
+    // 欲出几率: current (carried over where the table carries over) ÷ average omission. A ratio
+    // that says how long the value has stayed away against its average; the value's chance in the
+    // next period is its chance in every period.
     double ratio = 0;
     std::optional<Heat> heat; // none for a span of fewer than kHeatPeriods periods
 };
@@ -71,7 +74,8 @@ NumberFigures figuresOf(const OmissionTable& table, size_t v);
 
 class BasicTrend {
   public:
-    // request gives the span (spanStart, spanEnd); kind and position are ignored.
+    // request gives the span (spanStart, spanEnd); kind and position are ignored. The omissions
+    // always carry over from the history before the span.
     BasicTrend(const std::vector<history::HistoryRow>& rows, const OmissionRequest& request,
                const history::Zodiac& zodiac);
 
@@ -85,12 +89,31 @@ class BasicTrend {
     // history's first period.
     std::optional<int> shape(size_t i, size_t k) const;
 
+    // Whether the span's i-th period draws the number (1..11) and the period before it in the
+    // history drew it too (重号); whether it draws the number and one next to it (连号).
+    bool repeats(size_t i, int number) const;
+    bool consecutive(size_t i, int number) const;
+
     // The eleven numbers' figures, 01 first.
     const std::vector<NumberFigures>& figures() const { return figures_; }
 
+    // The span's sums (和值) and spans (跨度), each value's figures as the numbers have them.
+    const OmissionTable& sums() const { return sums_; }
+    const OmissionTable& spans() const { return spans_; }
+    struct SumFigures {
+        double average = 0;  // over the span's draws
+        double expected = 0; // on uniformly random draws
+        int low = 0, high = 0;
+    };
+    SumFigures sumFigures() const;
+
   private:
+    NumberSet setOfRow(size_t row) const;
+
     const std::vector<history::HistoryRow>& rows_;
     OmissionTable numbers_;
+    OmissionTable sums_;
+    OmissionTable spans_;
     std::vector<NumberFigures> figures_;
 };
 

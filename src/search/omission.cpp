@@ -82,6 +82,48 @@ OmissionTable::OmissionTable(const std::vector<history::HistoryRow>& rows,
                    : -1;
     };
 
+    // The value row r carries, where a period carries one (-1: none of the values).
+    const auto valueOfRow = [&](size_t r) -> int {
+        const auto& row = rows[r];
+        if (!shape) return indexOf(row.values[kind][request.position - 1]);
+        if (*shape == Shape::Sum5 || *shape == Shape::Sum3)
+            return indexOf(shapeValue(*shape, numbersOf(row)));
+        return withPrevious ? indexOf(shapeValueOfSet(*shape, setOf(row), setOf(rows[r - 1])))
+                            : indexOf(shapeValueOfSet(*shape, setOf(row)));
+    };
+    // Calls add with the index of each value row r carries, each once.
+    const auto forEachValue = [&](size_t r, auto&& add) {
+        if (!anyPosition) {
+            if (const int index = valueOfRow(r); index >= 0) add(index);
+            return;
+        }
+        std::uint32_t seen = 0; // values are at most 12 apart
+        for (const int value : rows[r].values[kind]) {
+            const int index = indexOf(value);
+            if (index < 0 || (seen & (1u << index))) continue;
+            seen |= 1u << index;
+            add(index);
+        }
+    };
+
+    // The history before the span, once: each value's omission at its end and its longest.
+    std::vector<std::int64_t> longestBefore;
+    if (request.carryOver) {
+        const size_t start = withPrevious ? 1 : 0;
+        std::vector<std::int64_t> last(values_.size(), static_cast<std::int64_t>(start) - 1);
+        longestBefore.assign(values_.size(), 0);
+        for (size_t r = start; r < first_; ++r)
+            forEachValue(r, [&](int index) {
+                const auto v = static_cast<size_t>(index);
+                const auto at = static_cast<std::int64_t>(r);
+                longestBefore[v] = std::max(longestBefore[v], at - last[v] - 1);
+                last[v] = at;
+            });
+        carriedIn_.resize(values_.size());
+        for (size_t v = 0; v < values_.size(); ++v)
+            carriedIn_[v] = static_cast<std::int64_t>(first_) - 1 - last[v];
+    }
+
     if (singleValued_) valueIndex_.assign(periods_, kNoValue);
     // The sets of the numbers drawn, from the period before the span's first when it has one.
     std::vector<NumberSet> sets;
@@ -90,31 +132,10 @@ OmissionTable::OmissionTable(const std::vector<history::HistoryRow>& rows,
         for (size_t i = 0; i <= periods_; ++i) sets[i] = setOf(rows[first_ + i - 1]);
     }
     for (size_t i = 0; i < periods_; ++i) {
-        const auto& row = rows[first_ + i];
-        if (anyPosition) {
-            const auto& stored = row.values[kind];
-            std::uint32_t seen = 0; // values are at most 12 apart
-            for (int p = 0; p < history::kPositions; ++p) {
-                const int index = indexOf(stored[p]);
-                if (index < 0 || (seen & (1u << index))) continue;
-                seen |= 1u << index;
-                carrying_[index].push_back(static_cast<std::uint32_t>(i));
-            }
-            continue;
-        }
-        int index = -1;
-        if (!shape) {
-            index = indexOf(row.values[kind][request.position - 1]);
-        } else if (*shape == Shape::Sum5 || *shape == Shape::Sum3) {
-            const auto numbers = numbersOf(row);
-            index = indexOf(shapeValue(*shape, numbers));
-        } else {
-            index = withPrevious ? indexOf(shapeValueOfSet(*shape, sets[i + 1], sets[i]))
-                                 : indexOf(shapeValueOfSet(*shape, setOf(row)));
-        }
-        if (index < 0) continue;
-        carrying_[index].push_back(static_cast<std::uint32_t>(i));
-        valueIndex_[i] = static_cast<std::uint8_t>(index);
+        forEachValue(first_ + i, [&](int index) {
+            carrying_[static_cast<size_t>(index)].push_back(static_cast<std::uint32_t>(i));
+            if (singleValued_) valueIndex_[i] = static_cast<std::uint8_t>(index);
+        });
     }
 
     // The chances of each period. Outside the zodiac and the shapes that look back, every
@@ -194,13 +215,18 @@ OmissionTable::OmissionTable(const std::vector<history::HistoryRow>& rows,
         figures.count = counts[v] = static_cast<std::int64_t>(carrying.size());
         figures.expected = expected[v];
         figures.average = static_cast<double>(periods) / static_cast<double>(figures.count + 1);
-        figures.current = omission(periods_ - 1, v);
+        figures.carriedCurrent = omission(periods_ - 1, v);
+        const std::int64_t carriedIn = carriedIn_.empty() ? 0 : carriedIn_[v];
+        const std::int64_t before = longestBefore.empty() ? 0 : longestBefore[v];
         if (carrying.empty()) {
-            figures.max = periods;
+            figures.current = figures.max = periods;
+            figures.carriedMax = std::max(before, carriedIn + periods);
             continue;
         }
-        // The longest absence ends just before a carrying period or at the span's end.
-        std::int64_t longest = carrying.front();
+        figures.current = periods - 1 - static_cast<std::int64_t>(carrying.back());
+        // The longest absence ends just before a carrying period or at the span's end; the
+        // first one began before the span when the omission carries over.
+        std::int64_t longest = figures.current;
         std::int64_t run = 1, longestRun = 1;
         for (size_t k = 1; k < carrying.size(); ++k) {
             const std::int64_t gap = static_cast<std::int64_t>(carrying[k]) - carrying[k - 1] - 1;
@@ -208,8 +234,9 @@ OmissionTable::OmissionTable(const std::vector<history::HistoryRow>& rows,
             run = gap == 0 ? run + 1 : 1;
             longestRun = std::max(longestRun, run);
         }
-        longest = std::max(longest, periods - 1 - static_cast<std::int64_t>(carrying.back()));
-        figures.max = longest;
+        const auto first = static_cast<std::int64_t>(carrying.front());
+        figures.max = std::max(longest, first);
+        figures.carriedMax = std::max({longest, before, carriedIn + first});
         figures.maxRun = longestRun;
     }
     if (singleValued_) {
@@ -241,7 +268,8 @@ std::int64_t OmissionTable::omission(size_t i, size_t v) const {
     // The first carrying period after i; the one before it is the last at or before i.
     const auto next =
         std::upper_bound(carrying.begin(), carrying.end(), static_cast<std::uint32_t>(i));
-    if (next == carrying.begin()) return static_cast<std::int64_t>(i) + 1;
+    if (next == carrying.begin())
+        return (carriedIn_.empty() ? 0 : carriedIn_[v]) + static_cast<std::int64_t>(i) + 1;
     return static_cast<std::int64_t>(i) - static_cast<std::int64_t>(*(next - 1));
 }
 

@@ -4,6 +4,8 @@
 // span's periods carry it, how often chance would have it, and how long it stays away. Computed
 // from the history in memory; per period the omission is found on demand from each value's list
 // of carrying periods, so nothing is kept per cell of the whole history.
+// On request the omissions carry over from the history before the span, as the results sites
+// count them.
 
 #include "history/attributes.h"
 #include "history/history_table.h"
@@ -27,6 +29,9 @@ struct OmissionRequest {
     // A shape of the whole draw instead of the kind at the position. Repeat and Neighbour leave
     // out the history's first period, which has no draw before it.
     std::optional<Shape> shape;
+    // The omissions count from the whole history before the span (one pass over it), not from
+    // the span's first period.
+    bool carryOver = false;
 };
 
 // One value's figures over the span.
@@ -38,6 +43,10 @@ struct ValueOmission {
     std::int64_t max = 0;     // 最大遗漏
     double average = 0;       // 平均遗漏: periods / (count + 1)
     std::int64_t maxRun = 0;  // 最大连出: the longest run of carrying periods
+    // The current and longest omission counted over the whole history up to the span's last
+    // period; current and max themselves when the request does not carry over.
+    std::int64_t carriedCurrent = 0;
+    std::int64_t carriedMax = 0;
 };
 
 class OmissionTable {
@@ -57,7 +66,8 @@ class OmissionTable {
 
     // Whether the span's i-th period carries the value of index v, and its omission there (0
     // when it carries it, else the periods since the last one that did, counting from the span's
-    // first period when none did yet).
+    // first period when none did yet, or from the history before it when the request carries
+    // over).
     bool carries(size_t i, size_t v) const;
     std::int64_t omission(size_t i, size_t v) const;
 
@@ -66,6 +76,7 @@ class OmissionTable {
 
     // Whether each period carries exactly one value (a shape, or a kind at one position).
     bool singleValued() const { return singleValued_; }
+    bool carriesOver() const { return !carriedIn_.empty(); }
     // The index of the value the span's i-th period carries, or -1 (kinds of one value a period).
     int valueAt(size_t i) const;
     // The span index of the last period carrying the value of index v, or -1.
@@ -92,6 +103,8 @@ class OmissionTable {
     size_t periods_ = 0;
     // For each value, the span indexes of the periods carrying it, ascending.
     std::vector<std::vector<std::uint32_t>> carrying_;
+    // With carryOver, each value's omission at the period before the span's first.
+    std::vector<std::int64_t> carriedIn_;
     std::vector<ValueOmission> summary_;
 };
 
