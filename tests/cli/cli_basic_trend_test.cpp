@@ -12,6 +12,7 @@
 #include <algorithm>
 #include <array>
 #include <cstdio>
+#include <map>
 #include <set>
 #include <sstream>
 
@@ -60,19 +61,29 @@ std::string three(double v) {
     return text;
 }
 
+// The omission of number n at history row r, counted back over the whole history: 0 where r
+// draws it, else the rows since the last one that did, or since the history's first.
+long wholeOmission(size_t r, int n) {
+    for (size_t back = 0; back <= r; ++back)
+        if (drawn(kDraws[r - back], n)) return static_cast<long>(back);
+    return static_cast<long>(r) + 1;
+}
+
 TEST_F(BasicTrendCommandTest, RowsAndSummaryAgreeWithADirectCount) {
     addDraws();
-    const auto result = run({"omission", "--basic", "--from", "2016090803", "--json"});
+    const auto result =
+        run({"omission", "--basic", "--from", "2016090803", "--to", "2016090811", "--json"});
     ASSERT_EQ(result.status, 0) << result.err;
-    // The form of a row, exactly.
+    // The form of a row, exactly: 07 and 09 were never drawn before, 11 two periods ago.
     EXPECT_NE(result.out.find("{\"period\":\"2016090803\",\"draw\":\"02 04 06 08 10\","
-                              "\"cells\":[1,0,1,0,1,0,1,0,1,0,1],\"sum\":30,"
+                              "\"cells\":[1,0,1,0,1,0,3,0,3,0,2],\"sum\":30,"
                               "\"span\":8,\"odd\":\"0:5\",\"big\":\"3:2\",\"prime\":"
-                              "\"1:4\",\"route\":\"1:2:2\",\"repeat\":2}"),
+                              "\"1:4\",\"route\":\"1:2:2\",\"repeat\":2,\"repeats\":[2,4],"
+                              "\"consecutive\":[]}"),
               std::string::npos)
         << result.out;
     const QJsonObject doc = QJsonDocument::fromJson(QByteArray::fromStdString(result.out)).object();
-    const size_t first = 2, periods = kDraws.size() - first;
+    const size_t first = 2, periods = 9;
     ASSERT_EQ(doc["periods"].toInt(), static_cast<int>(periods));
     const QJsonArray rows = doc["rows"].toArray();
     ASSERT_EQ(rows.size(), static_cast<qsizetype>(periods));
@@ -81,6 +92,7 @@ TEST_F(BasicTrendCommandTest, RowsAndSummaryAgreeWithADirectCount) {
     for (int n = 1; n <= 11; ++n) {
         SCOPED_TRACE(n);
         const auto k = static_cast<qsizetype>(n - 1);
+        // The span's own figures, counted from its first period.
         long omission = 0, count = 0, max = 0, run = 0, maxRun = 0, last10 = 0;
         for (size_t i = 0; i < periods; ++i) {
             const Draw& d = kDraws[first + i];
@@ -90,21 +102,62 @@ TEST_F(BasicTrendCommandTest, RowsAndSummaryAgreeWithADirectCount) {
             if (i + 10 >= periods) last10 += drawn(d, n);
             max = std::max(max, omission);
             maxRun = std::max(maxRun, run);
-            EXPECT_EQ(rows[static_cast<qsizetype>(i)]["cells"][k].toInt(), omission) << i;
+            // Every shown row carries the omission over from the whole history.
+            EXPECT_EQ(rows[static_cast<qsizetype>(i)]["cells"][k].toInt(),
+                      wholeOmission(first + i, n))
+                << i;
         }
+        // The true figures: the longest omission of the history up to the span's last period.
+        long wholeMax = 0;
+        for (size_t r = 0; r < first + periods; ++r)
+            wholeMax = std::max(wholeMax, wholeOmission(r, n));
+        const long current = wholeOmission(first + periods - 1, n);
         const double average = double(periods) / double(count + 1);
         EXPECT_EQ(summary["count"][k].toInt(), count);
-        EXPECT_EQ(summary["max"][k].toInt(), max);
-        EXPECT_EQ(summary["current"][k].toInt(), omission);
+        EXPECT_EQ(summary["max"][k].toInt(), wholeMax);
+        EXPECT_EQ(summary["current"][k].toInt(), current);
+        EXPECT_EQ(summary["span_max"][k].toInt(), max);
+        EXPECT_EQ(summary["span_current"][k].toInt(), omission);
         EXPECT_EQ(summary["max_run"][k].toInt(), maxRun);
         EXPECT_EQ(summary["last10"][k].toInt(), last10);
         EXPECT_EQ(three(summary["average"][k].toDouble()), three(average));
         EXPECT_EQ(three(summary["expected"][k].toDouble()), three(periods * 5.0 / 11.0));
-        EXPECT_EQ(three(summary["ratio"][k].toDouble()), three(omission / average));
+        EXPECT_EQ(three(summary["ratio"][k].toDouble()), three(current / average));
         // The same ratio under the key that says what it is.
         EXPECT_EQ(summary["omission_ratio"][k].toDouble(), summary["ratio"][k].toDouble());
-        EXPECT_EQ(summary["heat"][k].toString(), heatOf(last10, omission));
+        EXPECT_EQ(summary["heat"][k].toString(), heatOf(last10, current));
     }
+    // 11 stays away for the three periods before 2016090805, the span's third: its true
+    // longest omission reaches back before the span, which holds only the span's own.
+    EXPECT_EQ(summary["max"][10].toInt(), 3);
+    EXPECT_EQ(summary["span_max"][10].toInt(), 2);
+
+    // The sums and spans of the span's draws.
+    const QJsonObject sum = summary["sum"].toObject();
+    const QJsonObject span = summary["span"].toObject();
+    int sumLow = 99, sumHigh = 0, total = 0;
+    std::map<int, int> spans;
+    for (size_t i = 0; i < periods; ++i) {
+        const Draw& d = kDraws[first + i];
+        const int s = d[0] + d[1] + d[2] + d[3] + d[4];
+        sumLow = std::min(sumLow, s), sumHigh = std::max(sumHigh, s), total += s;
+        const auto [low, high] = std::minmax_element(d.begin(), d.end());
+        ++spans[*high - *low];
+    }
+    EXPECT_EQ(sum["low"].toInt(), sumLow);
+    EXPECT_EQ(sum["high"].toInt(), sumHigh);
+    EXPECT_EQ(three(sum["average"].toDouble()), three(double(total) / periods));
+    EXPECT_EQ(three(sum["expected"].toDouble()), three(30));
+    const QJsonArray spanValues = span["values"].toArray();
+    ASSERT_EQ(spanValues.size(), 7);
+    double expectedSpans = 0;
+    for (qsizetype v = 0; v < spanValues.size(); ++v) {
+        EXPECT_EQ(spanValues[v].toInt(), 4 + v);
+        EXPECT_EQ(span["count"][v].toInt(), spans[spanValues[v].toInt()]) << v;
+        expectedSpans += span["expected"][v].toDouble();
+    }
+    EXPECT_NEAR(expectedSpans, double(periods), 0.01);
+
     // The shape columns of every row; the repeat of the span's first period compares with the
     // period before the span.
     for (size_t i = 0; i < periods; ++i) {
@@ -135,6 +188,14 @@ TEST_F(BasicTrendCommandTest, RowsAndSummaryAgreeWithADirectCount) {
                                                              std::to_string(routes[1]) + ":" +
                                                              std::to_string(routes[2]));
         EXPECT_EQ(row["repeat"].toInt(), repeat);
+        // 重号 and 连号 by number.
+        QJsonArray repeats, consecutive;
+        for (int n = 1; n <= 11; ++n) {
+            if (drawn(d, n) && drawn(before, n)) repeats.append(n);
+            if (drawn(d, n) && (drawn(d, n - 1) || drawn(d, n + 1))) consecutive.append(n);
+        }
+        EXPECT_EQ(row["repeats"].toArray(), repeats);
+        EXPECT_EQ(row["consecutive"].toArray(), consecutive);
     }
 }
 

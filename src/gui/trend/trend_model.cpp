@@ -5,7 +5,7 @@
 #include "workspace/number_text.h"
 #include "workspace/workspace.h"
 
-#include <QPainter>
+#include <QColor>
 #include <QStringList>
 
 #include <algorithm>
@@ -14,37 +14,14 @@ namespace app::gui {
 
 namespace {
 
-const char* const kSummaryTitles[TrendModel::kChartSummaryRows] = {
-    "出现次数",   "平均遗漏", "最大遗漏", "当前遗漏", "最大连出",
-    "近10期出现", "理论次数", "欲出几率", "冷温热"};
 // Marks keys: the kind, kShapeCode + the shape, or kChartCode + the chart.
 constexpr int kShapeCode = 100;
 constexpr int kChartCode = 200;
 
-const QColor kSummaryBackground(0xee, 0xf2, 0xf8);
 const QColor kMarkBackground(0xfb, 0xf6, 0xe4);
 const QColor kColdBackground(0xdc, 0xe6, 0xf4);
 // Every second group of the chart by position, so that the positions stand apart.
 const QColor kGroupBackground(0xf4, 0xf4, 0xec);
-const QColor kBall(0xd0, 0x30, 0x30);
-const QColor kMarkBall(0x2a, 0x62, 0xb8);
-
-QColor heatColour(const std::optional<search::Heat>& heat) {
-    if (!heat) return kSummaryBackground;
-    switch (*heat) {
-    case search::Heat::Hot:
-        return QColor(0xf6, 0xc8, 0xc0);
-    case search::Heat::Warm:
-        return QColor(0xf8, 0xe6, 0xb8);
-    case search::Heat::Cold:
-        break;
-    }
-    return QColor(0xc8, 0xdc, 0xf4);
-}
-
-QString heatText(const std::optional<search::Heat>& heat) {
-    return heat ? QString::fromUtf8(search::heatCaption(*heat)) : QStringLiteral("—");
-}
 
 QString numbersText(const history::PositionValues& numbers) {
     QString text;
@@ -57,11 +34,6 @@ QString numbersText(const history::PositionValues& numbers) {
 
 QString percent(double chance) {
     return QString::number(chance * 100, 'f', chance < 0.001 ? 4 : 2) + QLatin1Char('%');
-}
-
-// Tenths while they matter; whole numbers keep the columns narrow.
-QString tenths(double value) {
-    return QString::number(value, 'f', value < 10 ? 1 : 0);
 }
 
 } // namespace
@@ -175,7 +147,7 @@ QString TrendModel::subjectText(int group) const {
 }
 
 int TrendModel::summaryRowCount() const {
-    if (isChart()) return kChartSummaryRows;
+    if (isChart()) return kChartSummaryRows + (basic_ ? kShapeSummaryRows : 0);
     return kSummaryRows + (table() && table()->uniformity() ? 1 : 0);
 }
 
@@ -184,8 +156,21 @@ int TrendModel::testRow() const {
     return periods() + kSummaryRows;
 }
 
+int TrendModel::sumRow() const {
+    return basic_ && table() ? periods() + kChartSummaryRows : -1;
+}
+
+int TrendModel::headingRow() const {
+    return isChart() && table() ? periods() + summaryRowCount() : -1;
+}
+
+int TrendModel::headingRowCount() const {
+    if (!isChart() || !table()) return 0;
+    return subject_.chart == TrendChart::Positions ? 2 : 1;
+}
+
 int TrendModel::firstMarkRow() const {
-    return table() ? periods() + summaryRowCount() : 0;
+    return table() ? periods() + summaryRowCount() + headingRowCount() : 0;
 }
 
 TrendModel::MarksKey TrendModel::marksKey(int group) const {
@@ -267,7 +252,7 @@ bool TrendModel::setMarksText(const QString& text) {
 
 int TrendModel::rowCount(const QModelIndex& parent) const {
     if (parent.isValid() || !table()) return 0;
-    return periods() + summaryRowCount() + kMarkRows;
+    return periods() + summaryRowCount() + headingRowCount() + kMarkRows;
 }
 
 int TrendModel::columnCount(const QModelIndex& parent) const {
@@ -283,8 +268,14 @@ QVariant TrendModel::data(const QModelIndex& index, int role) const {
     const auto periods = static_cast<size_t>(this->periods());
     if (row < periods) return periodData(row, index.column(), role);
     const size_t summaryRows = static_cast<size_t>(summaryRowCount());
-    if (row < periods + summaryRows) return summaryData(row - periods, index.column(), role);
-    return markData(row - periods - summaryRows, index.column(), role);
+    if (row < periods + summaryRows) {
+        if (sumRow() >= 0 && index.row() >= sumRow())
+            return shapeSummaryData(index.row() == sumRow(), index.column(), role);
+        return summaryData(row - periods, index.column(), role);
+    }
+    const auto marks = static_cast<size_t>(firstMarkRow());
+    if (row < marks) return headingData(row - periods - summaryRows, index.column(), role);
+    return markData(row - marks, index.column(), role);
 }
 
 QVariant TrendModel::shapeData(size_t row, int column, int role) const {
@@ -313,6 +304,10 @@ QVariant TrendModel::periodData(size_t row, int column, int role) const {
     switch (role) {
     case CarriesRole:
         return carries;
+    case RepeatRole:
+        return carries && basic_ && basic_->repeats(row, table.values()[v]);
+    case ConsecutiveRole:
+        return carries && basic_ && basic_->consecutive(row, table.values()[v]);
     case Qt::DisplayRole:
         if (carries) return valueLabel(group, v);
         if (hideNumbers_) return QString();
@@ -336,96 +331,6 @@ QVariant TrendModel::periodData(size_t row, int column, int role) const {
     }
 }
 
-QVariant TrendModel::summaryData(size_t summaryRow, int column, int role) const {
-    const bool testLine = !isChart() && summaryRow >= static_cast<size_t>(kSummaryRows);
-    if (role == Qt::TextAlignmentRole)
-        return QVariant(testLine && column == 1 ? Qt::AlignLeft | Qt::AlignVCenter
-                                                : Qt::AlignCenter);
-    if (testLine) {
-        if (role == Qt::BackgroundRole) return kSummaryBackground;
-        const auto& test = table()->uniformity();
-        if (column == 0 && role == Qt::DisplayRole) return QStringLiteral("分布检验");
-        if (column != 1 || !test) return {};
-        if (role == Qt::DisplayRole) {
-            if (!test->tested()) return QStringLiteral("期数太少，无法检验");
-            return QStringLiteral("χ² = %1，df = %2，p = %3（%4组）")
-                .arg(QString::number(test->chi2, 'f', 2))
-                .arg(test->df)
-                .arg(test->pValue < 1e-300 ? QStringLiteral("< 1e-300")
-                                           : QString::number(test->pValue, 'g', 3))
-                .arg(test->groups);
-        }
-        if (role == Qt::ToolTipRole)
-            return QStringLiteral(
-                       "各值的出现次数与理论次数的卡方检验：理论次数不到5次的值按从小到大"
-                       "与相邻的值合并成组，每组理论次数至少5次，卡方分布才适用；"
-                       "不到两组就无法检验。p 很小（例如小于 0.05）"
-                       "说明这段期内的分布不像随机开出。") +
-                   QString::fromUtf8(kFigureCaveat);
-        return {};
-    }
-    if (column == 0 && role == Qt::DisplayRole)
-        return QString::fromUtf8(kSummaryTitles[summaryRow]);
-    const auto value = valueOfColumn(column);
-    if (!value) return role == Qt::BackgroundRole ? QVariant(kSummaryBackground) : QVariant();
-    const auto [group, v] = *value;
-    const search::NumberFigures figures = search::figuresOf(*groupTable(group), v);
-    const search::ValueOmission& omission = figures.omission;
-    if (role == Qt::BackgroundRole)
-        return summaryRow == 8 ? heatColour(figures.heat) : kSummaryBackground;
-    if (role == Qt::ToolTipRole && summaryRow == 0)
-        return QStringLiteral("%1 %2：出现 %3 次，理论 %4 次")
-            .arg(subjectText(group), valueLabel(group, v))
-            .arg(omission.count)
-            .arg(QString::number(omission.expected, 'f', 2));
-    if (role == Qt::ToolTipRole && summaryRow == 7) return ratioTip(group, v);
-    if (role == Qt::ToolTipRole && summaryRow == 8) return heatTip(group, v);
-    if (role != Qt::DisplayRole) return {};
-    switch (summaryRow) {
-    case 0:
-        return QString::number(omission.count);
-    case 1:
-        return tenths(omission.average);
-    case 2:
-        return QString::number(omission.max);
-    case 3:
-        return QString::number(omission.current);
-    case 4:
-        return QString::number(omission.maxRun);
-    case 5:
-        return QString::number(figures.last10);
-    case 6:
-        return tenths(omission.expected);
-    case 7:
-        return QString::number(figures.ratio, 'f', 2);
-    default:
-        return heatText(figures.heat);
-    }
-}
-
-QString TrendModel::ratioTip(int group, size_t v) const {
-    const search::OmissionTable& table = *groupTable(group);
-    return QStringLiteral("欲出几率 = 当前遗漏 ÷ 平均遗漏，是一个比值，不是开出的机会：%1 %2 "
-                          "每期开出的机会都是 %3，遗漏多久都不变")
-        .arg(subjectText(group), valueLabel(group, v),
-             QString::fromStdString(
-                 chanceText(table.periods() ? table.chance(table.periods() - 1, v) : 0)));
-}
-
-QString TrendModel::heatTip(int group, size_t v) const {
-    const search::OmissionTable& table = *groupTable(group);
-    const search::NumberFigures figures = search::figuresOf(table, v);
-    const QString rule = QString::fromStdString(search::heatRuleText(search::heatRuleOf(table, v)));
-    if (!figures.heat)
-        return QStringLiteral("统计范围不到%1期，不分冷温热。").arg(search::kHeatPeriods) + rule;
-    return QStringLiteral("%1 %2：近10期开出 %3 次，当前遗漏 %4，%5。")
-               .arg(subjectText(group), valueLabel(group, v))
-               .arg(figures.last10)
-               .arg(figures.omission.current)
-               .arg(heatText(figures.heat)) +
-           rule + QStringLiteral("。只说明最近十期，不预示下一期");
-}
-
 QVariant TrendModel::markData(size_t markRow, int column, int role) const {
     if (role == Qt::BackgroundRole) return kMarkBackground;
     if (role == Qt::TextAlignmentRole) return QVariant(Qt::AlignCenter);
@@ -447,74 +352,6 @@ QVariant TrendModel::markData(size_t markRow, int column, int role) const {
     default:
         return {};
     }
-}
-
-QVariant TrendModel::valueHeader(int group, size_t v, int role) const {
-    if (!isChart()) return role == Qt::DisplayRole ? QVariant(valueLabel(group, v)) : QVariant();
-    // The charts mark each number hot, warm or cold by its last ten periods.
-    const search::NumberFigures figures = search::figuresOf(*groupTable(group), v);
-    switch (role) {
-    case Qt::DisplayRole:
-        return valueLabel(group, v) + QLatin1Char('\n') + heatText(figures.heat);
-    case Qt::BackgroundRole:
-        return heatColour(figures.heat);
-    case Qt::ToolTipRole:
-        return heatTip(group, v);
-    default:
-        return {};
-    }
-}
-
-QVariant TrendModel::headerData(int section, Qt::Orientation orientation, int role) const {
-    if (orientation != Qt::Horizontal) return {};
-    if (section < kLeadColumns) {
-        if (role != Qt::DisplayRole) return {};
-        return section == 0 ? QStringLiteral("期号") : QStringLiteral("开奖号码");
-    }
-    if (const auto value = valueOfColumn(section))
-        return valueHeader(value->first, value->second, role);
-    if (basic_ && section >= firstShapeColumn() && role == Qt::DisplayRole) {
-        const auto k = static_cast<size_t>(section - firstShapeColumn());
-        if (k < search::kBasicShapes.size())
-            return QString::fromUtf8(search::shapeCaption(search::kBasicShapes[k]));
-    }
-    return {};
-}
-
-// ---- the balls ----
-
-void TrendDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option,
-                          const QModelIndex& index) const {
-    const bool carries = index.data(TrendModel::CarriesRole).toBool();
-    const bool marked = index.data(TrendModel::MarkedRole).toBool();
-    if (!carries && !marked) {
-        QStyledItemDelegate::paint(painter, option, index);
-        return;
-    }
-    QStyle* style = nullptr;
-    const QStyleOptionViewItem opt = paintWithoutText(painter, option, index, style);
-    const QString text = opt.text;
-
-    const int diameter = std::min(opt.rect.width(), opt.rect.height()) - 2;
-    const QRect ball(opt.rect.center().x() - diameter / 2, opt.rect.center().y() - diameter / 2,
-                     diameter, diameter);
-    painter->save();
-    painter->setRenderHint(QPainter::Antialiasing);
-    painter->setPen(Qt::NoPen);
-    painter->setBrush(carries ? kBall : kMarkBall);
-    // A label wider than the ball (shapes such as "2:2:1") sits on a bar with rounded corners.
-    const int textWidth = opt.fontMetrics.horizontalAdvance(text) + 6;
-    if (textWidth - 6 > diameter) {
-        const int width = std::min(textWidth, opt.rect.width() - 2);
-        const QRect bar(opt.rect.center().x() - width / 2, ball.top(), width, diameter);
-        painter->drawRoundedRect(bar, 4, 4);
-    } else {
-        painter->drawEllipse(ball);
-    }
-    painter->setPen(Qt::white);
-    painter->setFont(opt.font);
-    painter->drawText(opt.rect, Qt::AlignCenter, text);
-    painter->restore();
 }
 
 } // namespace app::gui

@@ -4,15 +4,17 @@
 // marks the values expected next close the table. It shows one kind at a position (or any), or
 // one shape of the whole draw; or a chart of several groups of values side by side: the basic
 // chart (the eleven numbers with the shape columns of each draw) and the chart by position (the
-// eleven numbers at each of the five positions). Rows are read from OmissionTables on demand, so
-// a history of 300,000 periods scrolls like one of 30.
+// eleven numbers at each of the five positions). The charts count every omission from the whole
+// history, repeat their heading under the summary rows (the chart by position with its band of
+// positions), and the basic chart adds rows of its sums and spans and marks repeats and
+// consecutive numbers. Rows are read from OmissionTables on demand, so a history of 300,000
+// periods scrolls like one of 30.
 
 #include "history/attributes.h"
 #include "search/basic_trend.h"
 #include "search/omission.h"
 #include "search/shape.h"
 
-#include "gui/common/own_text_delegate.h"
 #include <QAbstractTableModel>
 
 #include <array>
@@ -49,11 +51,18 @@ class TrendModel : public QAbstractTableModel {
     static constexpr int CarriesRole = Qt::UserRole + 1;
     // True on a value cell of a 预选 row that the player marked.
     static constexpr int MarkedRole = Qt::UserRole + 2;
+    // True on a carrying cell of the basic chart whose number the period before drew too (重号),
+    // or that has a number next to it drawn in the same period (连号).
+    static constexpr int RepeatRole = Qt::UserRole + 3;
+    static constexpr int ConsecutiveRole = Qt::UserRole + 4;
     // 出现次数, 平均遗漏, 最大遗漏, 当前遗漏, 最大连出, 近10期出现; a 分布检验 row follows where
     // each period carries one value.
     static constexpr int kSummaryRows = 6;
-    // The charts add 理论次数, 欲出几率 and 冷温热 instead.
+    // The charts add 理论次数, 欲出几率 and 冷温热 instead; 最大遗漏 and 当前遗漏 are the whole
+    // history's, with the span's own after them where they differ ("35(12)").
     static constexpr int kChartSummaryRows = kSummaryRows + 3;
+    // The basic chart then has a row of its sums (和值) and one of its spans (跨度).
+    static constexpr int kShapeSummaryRows = 2;
     // The 预选 rows under the summary.
     static constexpr int kMarkRows = 3;
     // The columns before the values: the period and the draw.
@@ -95,10 +104,18 @@ class TrendModel : public QAbstractTableModel {
     QString subjectText() const { return subjectText(0); }
     QString subjectText(int group) const;
 
-    // The rows after the periods: the summary, the 分布检验 row (or -1) and the first 预选 row.
+    // The rows after the periods: the summary, the 分布检验 row (or -1), the 和值 and 跨度 rows
+    // (or -1), the heading repeated (or -1; in the chart by position the band of positions under
+    // it) and the first 预选 row.
     int summaryRowCount() const;
     int testRow() const;
+    int sumRow() const;
+    int spanRow() const { return sumRow() < 0 ? -1 : sumRow() + 1; }
+    int headingRow() const;
+    int headingRowCount() const;
     int firstMarkRow() const;
+    // The heading of a group of the charts by position ("第1位"), empty otherwise.
+    QString groupTitle(int group) const;
     // On a 预选 row's value cell: marks the value, or takes the mark away. The marks of each kind
     // and position stay while the program runs.
     void toggleMark(const QModelIndex& index);
@@ -129,6 +146,8 @@ class TrendModel : public QAbstractTableModel {
     QVariant periodData(size_t row, int column, int role) const;
     QVariant shapeData(size_t row, int column, int role) const;
     QVariant summaryData(size_t summaryRow, int column, int role) const;
+    QVariant shapeSummaryData(bool sums, int column, int role) const;
+    QVariant headingData(size_t headingRow, int column, int role) const;
     QVariant markData(size_t markRow, int column, int role) const;
     QVariant valueHeader(int group, size_t v, int role) const;
     // The tooltips of a value's 欲出几率 and 冷温热.
@@ -146,15 +165,6 @@ class TrendModel : public QAbstractTableModel {
     bool layered_ = false;
     // Keyed by the kind (or 100 + the shape, or 200 + the chart) and the position.
     std::map<MarksKey, Marks> marks_;
-};
-
-// Paints a carrying cell as a coloured ball with the value.
-class TrendDelegate : public OwnTextDelegate {
-    Q_OBJECT
-  public:
-    using OwnTextDelegate::OwnTextDelegate;
-    void paint(QPainter* painter, const QStyleOptionViewItem& option,
-               const QModelIndex& index) const override;
 };
 
 } // namespace app::gui

@@ -10,7 +10,54 @@ namespace app::gui {
 
 namespace {
 const QColor kLine(0xd0, 0x30, 0x30);
+const QColor kBand(0xd8, 0xe4, 0xd4);
+const QColor kOtherBand(0xe8, 0xee, 0xe0);
 } // namespace
+
+TrendHeader::TrendHeader(QWidget* parent) : QHeaderView(Qt::Horizontal, parent) {
+    setSectionsClickable(true);
+    setHighlightSections(false);
+}
+
+int TrendHeader::bandHeight() const {
+    const auto* trend = qobject_cast<const TrendModel*>(model());
+    if (!trend || trend->groupTitle(0).isEmpty()) return 0;
+    return fontMetrics().height() + 6;
+}
+
+QSize TrendHeader::sizeHint() const {
+    QSize size = QHeaderView::sizeHint();
+    size.setHeight(size.height() + bandHeight());
+    return size;
+}
+
+void TrendHeader::paintSection(QPainter* painter, const QRect& rect, int logicalIndex) const {
+    const auto* trend = qobject_cast<const TrendModel*>(model());
+    const int band = bandHeight();
+    const auto value = trend ? trend->valueOfColumn(logicalIndex) : std::nullopt;
+    if (band == 0 || !value) {
+        QHeaderView::paintSection(painter, rect, logicalIndex);
+        return;
+    }
+    QHeaderView::paintSection(painter, rect.adjusted(0, band, 0, 0), logicalIndex);
+    // The group's title, centred over all its columns, of which this section shows its part.
+    const int group = value->first;
+    const int first = trend->groupFirstColumn(group);
+    const int last = first + static_cast<int>(trend->groupTable(group)->values().size()) - 1;
+    const QRect bandRect(rect.left(), rect.top(), rect.width(), band);
+    const int left = sectionViewportPosition(first);
+    const QRect whole(left, rect.top(), sectionViewportPosition(last) + sectionSize(last) - left,
+                      band);
+    painter->save();
+    painter->setClipRect(bandRect);
+    painter->fillRect(bandRect, group % 2 ? kOtherBand : kBand);
+    painter->setPen(palette().color(QPalette::Mid));
+    if (logicalIndex == last) painter->drawLine(bandRect.topRight(), bandRect.bottomRight());
+    painter->drawLine(bandRect.bottomLeft(), bandRect.bottomRight());
+    painter->setPen(palette().color(QPalette::WindowText));
+    painter->drawText(whole, Qt::AlignCenter, trend->groupTitle(group));
+    painter->restore();
+}
 
 void TrendTable::setLine(bool line) {
     line_ = line;

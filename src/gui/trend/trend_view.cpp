@@ -3,6 +3,7 @@
 #include "gui/common/chart_setup.h"
 #include "gui/common/grid_style.h"
 #include "gui/common/result_note.h"
+#include "gui/trend/trend_cell.h"
 #include "gui/trend/trend_table.h"
 #include "gui/window/window_state.h"
 #include "history/period.h"
@@ -38,14 +39,10 @@ namespace app::gui {
 
 namespace {
 
-// The periods the chart looks back over.
-constexpr size_t kChartPeriods = 100;
 // Item data of the kind chooser's entries: the kind, kShapeCode + the shape, or kChartCode + the
 // chart.
 constexpr int kShapeCode = 100;
 constexpr int kChartCode = 200;
-
-const QColor kBall(0xd0, 0x30, 0x30);
 
 // The legend of a chart: how 冷温热 is told for the chance of its numbers (5/11 a period at any
 // position, 1/11 at one), and what 欲出几率 is.
@@ -109,7 +106,8 @@ TrendView::TrendView(Workspace& workspace, QWidget* parent)
                           QStringLiteral("近100期"), QStringLiteral("近200期"),
                           QStringLiteral("今天"), QStringLiteral("昨天"), QStringLiteral("全部"),
                           QStringLiteral("自定")});
-    presetBox_->setCurrentIndex(static_cast<int>(Preset::All));
+    // The recent draws a player reads, until the player chooses another span.
+    presetBox_->setCurrentIndex(static_cast<int>(Preset::Last50));
     presetBox_->setToolTip(QStringLiteral("走势图的范围；改动起止期号即为自定"));
 
     const auto periodBox = [](const char* name) {
@@ -159,6 +157,10 @@ TrendView::TrendView(Workspace& workspace, QWidget* parent)
     // The legend takes what the row has left, never its least width.
     legend_->setMinimumWidth(1);
     tools->addWidget(legend_, 100);
+    marksLegend_ = new QLabel(trendMarksLegend());
+    marksLegend_->setObjectName(QStringLiteral("trendMarksLegend"));
+    marksLegend_->setTextFormat(Qt::RichText);
+    tools->addWidget(marksLegend_);
     // Where the legend is hidden (one kind at a time) the tools keep their own width.
     tools->addStretch(1);
     layout->addLayout(choices, 0, 0);
@@ -167,6 +169,7 @@ TrendView::TrendView(Workspace& workspace, QWidget* parent)
     model_ = new TrendModel(workspace_, this);
     table_ = new TrendTable;
     table_->setObjectName(QStringLiteral("trendView"));
+    table_->setHorizontalHeader(new TrendHeader(table_));
     table_->setModel(model_);
     setupGrid(table_);
     table_->setSelectionMode(QAbstractItemView::NoSelection);
@@ -202,6 +205,7 @@ TrendView::TrendView(Workspace& workspace, QWidget* parent)
         const int code = kindBox_->currentData().toInt();
         positionBox_->setEnabled(code < kShapeCode);
         legend_->setVisible(code >= kChartCode);
+        marksLegend_->setVisible(code == kChartCode + static_cast<int>(TrendChart::Basic));
         legend_->setText(legendText(code == kChartCode + static_cast<int>(TrendChart::Positions)));
         rebuild();
     });
@@ -362,6 +366,8 @@ void TrendView::rebuild() {
     request.shape = subject.shape;
     request.zodiacBase = settings.zodiacBase;
     request.segmentBase = settings.segmentBase;
+    // The charts count every omission from the whole history, as the results sites do.
+    request.carryOver = subject.chart != TrendChart::Single;
     if (!workspace_.rows().empty()) {
         const auto start = history::lastEightAsNumber(fromBox_->text().toStdString());
         const auto end = history::lastEightAsNumber(toBox_->text().toStdString());
@@ -420,8 +426,14 @@ void TrendView::rebuild() {
         model_->setPositions(std::move(tables), subject);
     else
         model_->setTable(std::move(tables.front()), subject);
-    if (model_->testRow() >= 0 && model_->columnCount() > 2)
-        table_->setSpan(model_->testRow(), 1, 1, model_->columnCount() - 1);
+    // Rows of one text over the columns after the first; the band of each position.
+    for (const int row : {model_->testRow(), model_->sumRow(), model_->spanRow()})
+        if (row >= 0 && model_->columnCount() > 2)
+            table_->setSpan(row, 1, 1, model_->columnCount() - 1);
+    if (model_->headingRowCount() > 1)
+        for (int g = 0; g < model_->groupCount(); ++g)
+            table_->setSpan(model_->headingRow() + 1, model_->groupFirstColumn(g), 1,
+                            static_cast<int>(model_->groupTable(g)->values().size()));
     bool line = false;
     for (int g = 0; g < model_->groupCount(); ++g) line |= model_->groupTable(g)->singleValued();
     line_->setEnabled(line);
@@ -496,98 +508,6 @@ void TrendView::fitColumns() {
 void TrendView::scrollToNewest() {
     if (!isVisible() || model_->rowCount() == 0) return;
     table_->scrollToBottom();
-}
-
-void TrendView::showChart(int group, int v) {
-    QChart* chart = chart_->chart();
-    chart->removeAllSeries();
-    for (QAbstractAxis* axis : chart->axes()) {
-        chart->removeAxis(axis);
-        delete axis;
-    }
-    const search::OmissionTable* table = model_->groupTable(group);
-    if (!table || v < 0 || static_cast<size_t>(v) >= table->values().size() ||
-        table->periods() == 0) {
-        chartedGroup_ = 0;
-        chartedValue_ = -1;
-        chart->setTitle(QStringLiteral("点击上表的一列，看它近%1期的遗漏").arg(kChartPeriods));
-        return;
-    }
-    chartedGroup_ = group;
-    chartedValue_ = v;
-    const size_t periods = table->periods();
-    const size_t shown = std::min(periods, kChartPeriods);
-    chartFirst_ = periods - shown;
-    auto* series = new QLineSeries;
-    std::int64_t highest = 1;
-    for (size_t k = 0; k < shown; ++k) {
-        const size_t i = periods - shown + k;
-        const std::int64_t omission = table->omission(i, static_cast<size_t>(v));
-        highest = std::max(highest, omission);
-        series->append(static_cast<double>(k + 1), static_cast<double>(omission));
-    }
-    series->setColor(kBall);
-    chart->addSeries(series);
-    auto* x = new QValueAxis;
-    setRoundRange(*x, 1, static_cast<double>(std::max<size_t>(shown, 2)));
-    auto* y = new QValueAxis;
-    setRoundRange(*y, 0, static_cast<double>(highest));
-    // Counts of five digits in a narrow chart are shown whole, never cut to "…".
-    x->setTruncateLabels(false);
-    y->setTruncateLabels(false);
-    chart->addAxis(x, Qt::AlignBottom);
-    chart->addAxis(y, Qt::AlignLeft);
-    series->attachAxis(x);
-    series->attachAxis(y);
-    const QString label = model_->valueLabel(group, static_cast<size_t>(v));
-    const int position = model_->subject().chart == TrendChart::Positions ? group + 1
-                         : model_->subject().chart == TrendChart::Basic
-                             ? 0
-                             : positionBox_->currentIndex();
-    chart->setTitle(
-        model_->subject().shape
-            ? QStringLiteral("%1 %2 近%3期遗漏").arg(model_->subjectText(), label).arg(shown)
-            : QStringLiteral("%1 近%2期遗漏（%3）")
-                  .arg(label)
-                  .arg(shown)
-                  .arg(position == 0 ? QStringLiteral("任意位")
-                                     : QStringLiteral("第%1位").arg(position)));
-}
-
-// The period under the pointer in the chart and the value's omission there.
-QString TrendView::chartTip(const QPoint& position) const {
-    const search::OmissionTable* table = model_->groupTable(chartedGroup_);
-    QChart* chart = chart_->chart();
-    if (!table || chartedValue_ < 0 || chart->series().isEmpty()) return {};
-    const QPointF scene = chart_->mapToScene(position);
-    // A few pixels of grace around the plot: the newest point lies on its right edge.
-    if (!chart->plotArea().adjusted(-4, -4, 4, 4).contains(chart->mapFromScene(scene))) return {};
-    const QPointF value = chart->mapToValue(chart->mapFromScene(scene), chart->series().front());
-    const auto k = static_cast<std::int64_t>(std::llround(value.x())) - 1;
-    const size_t i = chartFirst_ + static_cast<size_t>(std::max<std::int64_t>(k, 0));
-    if (k < 0 || i >= table->periods()) return {};
-    const auto v = static_cast<size_t>(chartedValue_);
-    const size_t stored = table->firstRow() + i;
-    if (stored >= workspace_.rows().size()) return {};
-    const QString state = table->carries(i, v)
-                              ? QStringLiteral("本期开出")
-                              : QStringLiteral("遗漏 %1 期").arg(table->omission(i, v));
-    return QStringLiteral("%1期\n%2 %3：%4")
-        .arg(QString::fromStdString(workspace_.historyPeriodText(stored)),
-             model_->subjectText(chartedGroup_), model_->valueLabel(chartedGroup_, v), state);
-}
-
-bool TrendView::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == chart_->viewport() && event->type() == QEvent::ToolTip) {
-        const auto* help = static_cast<QHelpEvent*>(event);
-        const QString tip = chartTip(help->pos());
-        if (tip.isEmpty())
-            QToolTip::hideText();
-        else
-            QToolTip::showText(help->globalPos(), tip, chart_->viewport());
-        return true;
-    }
-    return QWidget::eventFilter(watched, event);
 }
 
 } // namespace app::gui

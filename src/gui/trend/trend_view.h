@@ -78,6 +78,7 @@ class TrendView : public QWidget {
     QChartView* chart_ = nullptr;
     QLabel* note_ = nullptr;
     QLabel* legend_ = nullptr;
+    QLabel* marksLegend_ = nullptr;
     // The span index of the chart's first period.
     size_t chartFirst_ = 0;
 
@@ -93,7 +94,7 @@ class TrendView : public QWidget {
     // The span boxes follow the history's first and newest periods until the user edits them.
     bool fromFollows_ = true;
     bool toFollows_ = true;
-    Preset preset_ = Preset::All;
+    Preset preset_ = Preset::Last50;
     int chartedGroup_ = 0;
     // What the table shown was made for: the game, the kind and the span.
     QString shownFor_;
