@@ -67,7 +67,8 @@ TEST(TrendCharts, TheBasicChartOpensWithItsColumnsSummaryAndMarks) {
 
     const int periods = static_cast<int>(kDraws.size());
     ASSERT_EQ(model->columnCount(), 2 + 11 + 7);
-    ASSERT_EQ(model->rowCount(), periods + 9 + 3);
+    // Nine summary rows, 和值 and 跨度, the heading again, three 预选 rows.
+    ASSERT_EQ(model->rowCount(), periods + 9 + 2 + 1 + 3);
     const QStringList shapes = {"和值", "跨度", "奇偶比", "大小比", "质合比", "012路比", "重号"};
     for (int k = 0; k < 7; ++k)
         EXPECT_EQ(model->headerData(13 + k, Qt::Horizontal).toString(), shapes[k]);

@@ -152,7 +152,7 @@ TEST(WindowState, ValuesThatCannotBeReadGiveTheDefaults) {
     QTest::qWait(20);
     EXPECT_EQ(f.find<QTabBar>("pageTabs")->currentIndex(), 0);
     EXPECT_EQ(f.find<QComboBox>("trendKind")->currentText(), QStringLiteral("基本走势图"));
-    EXPECT_EQ(f.find<QComboBox>("trendPreset")->currentText(), QStringLiteral("全部"));
+    EXPECT_EQ(f.find<QComboBox>("trendPreset")->currentText(), QStringLiteral("近50期"));
     EXPECT_EQ(f.find<QComboBox>("playChooser")->currentText(), QStringLiteral("任五"));
     EXPECT_EQ(f.find<QSpinBox>("betSteps")->value(), 1000);
     EXPECT_EQ(f.find<QSpinBox>("betSeed")->value(), 1);
