@@ -1,9 +1,11 @@
 // The omission statistics at 300,000 draws: the figures of every value for a kind and position
 // (or a shape of the whole draw) over the whole history, and the omissions of one screen of rows
-// at a random place.
+// at a random place; the basic trend chart over the last 30 draws (its omissions carried over
+// from all the draws before) and over all of them.
 
 #include "benchmarks.h"
 
+#include "search/basic_trend.h"
 #include "search/omission.h"
 #include "workspace/workspace.h"
 
@@ -67,6 +69,21 @@ void runOmissionBenchmarks(std::ostream& out) {
             << " ms, summary " << summary * 1000 << " ms (goal " << (c.shape ? 60 : 50)
             << " ms), one screen of 40 rows " << screen * 1e6 << " us" << (checksum < 0 ? " !" : "")
             << "\n";
+    }
+
+    workspace.ensureKinds({history::Number});
+    const auto& rows = workspace.rows();
+    for (const size_t span : {size_t{30}, rows.size()}) {
+        search::OmissionRequest request;
+        request.spanStart = rows[rows.size() - span].period;
+        request.spanEnd = rows.back().period;
+        std::int64_t checksum = 0;
+        const double seconds = medianSeconds(5, [&] {
+            const search::BasicTrend trend(rows, request, workspace.zodiac());
+            checksum += trend.figures().front().omission.carriedCurrent;
+        });
+        out << draws << " draws, basic chart over the last " << span << ": " << seconds * 1000
+            << " ms" << (checksum < 0 ? " !" : "") << "\n";
     }
 }
 

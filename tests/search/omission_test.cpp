@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <map>
 #include <numeric>
+#include <optional>
 #include <random>
 
 namespace {
@@ -308,6 +309,57 @@ TEST(Omission, UniformityOfTooShortASpanIsNoTest) {
     ASSERT_TRUE(table.uniformity());
     EXPECT_EQ(table.uniformity()->groups, 1);
     EXPECT_FALSE(table.uniformity()->tested());
+}
+
+} // namespace
+
+namespace {
+
+// A span carrying over must read, row by row, as the whole history's table does at the same
+// rows, and its true longest omission is the whole table's longest up to the span's end.
+TEST(OmissionCarryOver, AnySpanReadsAsTheWholeHistoryDoes) {
+    const history::Zodiac zodiac = zodiacWithBase(1);
+    const auto rows = randomRows(600, 25010101, 84, zodiac, 1, 7);
+    struct Case {
+        history::Kind kind;
+        int position;
+        std::optional<search::Shape> shape;
+    };
+    const Case cases[] = {{history::Number, 0, std::nullopt},
+                          {history::Number, 2, std::nullopt},
+                          {history::ZodiacKind, 0, std::nullopt},
+                          {history::Number, 0, search::Shape::Sum5},
+                          {history::Number, 0, search::Shape::Repeat}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(static_cast<int>(c.kind) * 100 + c.position + (c.shape ? 50 : 0));
+        search::OmissionRequest whole;
+        whole.kind = c.kind;
+        whole.position = c.position;
+        whole.shape = c.shape;
+        const search::OmissionTable all(rows, whole, zodiac);
+        for (const auto& [from, to] : {std::pair{1, 1}, {400, 429}, {570, 599}, {0, 29}}) {
+            search::OmissionRequest span = whole;
+            span.carryOver = true;
+            span.spanStart = rows[static_cast<size_t>(from)].period;
+            span.spanEnd = rows[static_cast<size_t>(to)].period;
+            const search::OmissionTable carried(rows, span, zodiac);
+            ASSERT_GT(carried.periods(), 0u);
+            ASSERT_TRUE(carried.carriesOver());
+            // The whole table starts a period later where the shape looks back.
+            const size_t offset = carried.firstRow() - all.firstRow();
+            for (size_t v = 0; v < all.values().size(); ++v) {
+                std::int64_t longest = 0;
+                for (size_t j = 0; j < offset + carried.periods(); ++j)
+                    longest = std::max(longest, all.omission(j, v));
+                for (size_t i = 0; i < carried.periods(); ++i)
+                    ASSERT_EQ(carried.omission(i, v), all.omission(offset + i, v)) << v << " " << i;
+                const auto& figures = carried.summary()[v];
+                EXPECT_EQ(figures.carriedCurrent, all.omission(offset + carried.periods() - 1, v));
+                EXPECT_EQ(figures.carriedMax, longest) << v << " from " << from;
+                EXPECT_LE(figures.max, figures.carriedMax);
+            }
+        }
+    }
 }
 
 } // namespace

@@ -58,9 +58,10 @@ class TrendModel : public QAbstractTableModel {
     // 出现次数, 平均遗漏, 最大遗漏, 当前遗漏, 最大连出, 近10期出现; a 分布检验 row follows where
     // each period carries one value.
     static constexpr int kSummaryRows = 6;
-    // The charts add 理论次数, 欲出几率 and 冷温热 instead; 最大遗漏 and 当前遗漏 are the whole
-    // history's, with the span's own after them where they differ ("35(12)").
-    static constexpr int kChartSummaryRows = kSummaryRows + 3;
+    // The charts count 最大遗漏 and 当前遗漏 over the whole history, each with a row of the
+    // span's own under it (本段最大, 本段当前: empty where the same), and add 理论次数, 欲出几率
+    // and 冷温热 instead of the test.
+    static constexpr int kChartSummaryRows = kSummaryRows + 5;
     // The basic chart then has a row of its sums (和值) and one of its spans (跨度).
     static constexpr int kShapeSummaryRows = 2;
     // The 预选 rows under the summary.

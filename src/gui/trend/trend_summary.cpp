@@ -14,9 +14,29 @@ namespace app::gui {
 
 namespace {
 
-const char* const kSummaryTitles[TrendModel::kChartSummaryRows] = {
-    "出现次数",   "平均遗漏", "最大遗漏", "当前遗漏", "最大连出",
-    "近10期出现", "理论次数", "欲出几率", "冷温热"};
+// The summary rows: the single views have the first six kinds, the charts all of them in their
+// order, the whole history's longest and current omission each with the span's own under it.
+enum class Line {
+    Count,
+    Average,
+    Max,
+    SpanMax,
+    Current,
+    SpanCurrent,
+    MaxRun,
+    Last10,
+    Expected,
+    Ratio,
+    Heat
+};
+constexpr Line kSingleLines[TrendModel::kSummaryRows] = {
+    Line::Count, Line::Average, Line::Max, Line::Current, Line::MaxRun, Line::Last10};
+constexpr Line kChartLines[TrendModel::kChartSummaryRows] = {
+    Line::Count,  Line::Average, Line::Max,      Line::SpanMax, Line::Current, Line::SpanCurrent,
+    Line::MaxRun, Line::Last10,  Line::Expected, Line::Ratio,   Line::Heat};
+const char* const kLineTitles[] = {"出现次数", "平均遗漏", "最大遗漏", "本段最大",
+                                   "当前遗漏", "本段当前", "最大连出", "近10期出现",
+                                   "理论次数", "欲出几率", "冷温热"};
 
 const QColor kSummaryBackground(0xee, 0xf2, 0xf8);
 const QColor kHeadingBackground(0xe2, 0xe6, 0xec);
@@ -44,11 +64,6 @@ QString heatText(const std::optional<search::Heat>& heat) {
 // Tenths while they matter; whole numbers keep the columns narrow.
 QString tenths(double value) {
     return QString::number(value, 'f', value < 10 ? 1 : 0);
-}
-
-// The whole history's figure, and the span's own after it where it differs.
-QString withSpanOwn(std::int64_t whole, std::int64_t own) {
-    return whole == own ? QString::number(whole) : QStringLiteral("%1(%2)").arg(whole).arg(own);
 }
 
 } // namespace
@@ -81,8 +96,9 @@ QVariant TrendModel::summaryData(size_t summaryRow, int column, int role) const 
                    QString::fromUtf8(kFigureCaveat);
         return {};
     }
+    const Line line = isChart() ? kChartLines[summaryRow] : kSingleLines[summaryRow];
     if (column == 0 && role == Qt::DisplayRole)
-        return QString::fromUtf8(kSummaryTitles[summaryRow]);
+        return QString::fromUtf8(kLineTitles[static_cast<int>(line)]);
     const auto value = valueOfColumn(column);
     if (!value) return role == Qt::BackgroundRole ? QVariant(kSummaryBackground) : QVariant();
     const auto [group, v] = *value;
@@ -90,49 +106,64 @@ QVariant TrendModel::summaryData(size_t summaryRow, int column, int role) const 
     const search::NumberFigures figures = search::figuresOf(*table, v);
     const search::ValueOmission& omission = figures.omission;
     if (role == Qt::BackgroundRole)
-        return summaryRow == 8 ? heatColour(figures.heat) : kSummaryBackground;
-    if (role == Qt::ToolTipRole && summaryRow == 0)
-        return QStringLiteral("%1 %2：出现 %3 次，理论 %4 次")
-            .arg(subjectText(group), valueLabel(group, v))
-            .arg(omission.count)
-            .arg(QString::number(omission.expected, 'f', 2));
-    if (role == Qt::ToolTipRole && (summaryRow == 2 || summaryRow == 3)) {
-        const bool max = summaryRow == 2;
-        const std::int64_t whole = max ? omission.carriedMax : omission.carriedCurrent;
-        const std::int64_t own = max ? omission.max : omission.current;
-        QString tip = QStringLiteral("%1 %2：%3 %4 期，从全部历史算起")
-                          .arg(subjectText(group), valueLabel(group, v),
-                               max ? QStringLiteral("最大遗漏") : QStringLiteral("当前遗漏"))
-                          .arg(whole);
-        if (own != whole)
-            tip += QStringLiteral("；只算本段 %1 期是 %2 期（括号里的数）")
-                       .arg(table->periods())
-                       .arg(own);
-        return tip;
+        return line == Line::Heat ? heatColour(figures.heat) : kSummaryBackground;
+    if (role == Qt::ToolTipRole) {
+        const QString name = subjectText(group) + QLatin1Char(' ') + valueLabel(group, v);
+        switch (line) {
+        case Line::Count:
+            return QStringLiteral("%1：出现 %2 次，理论 %3 次")
+                .arg(name)
+                .arg(omission.count)
+                .arg(QString::number(omission.expected, 'f', 2));
+        case Line::Max:
+        case Line::Current:
+            if (!table->carriesOver()) return {};
+            return QStringLiteral("%1：%2 %3 期，从全部历史算起（到本段最后一期）")
+                .arg(name,
+                     line == Line::Max ? QStringLiteral("最大遗漏") : QStringLiteral("当前遗漏"))
+                .arg(line == Line::Max ? omission.carriedMax : omission.carriedCurrent);
+        case Line::SpanMax:
+        case Line::SpanCurrent:
+            return QStringLiteral("%1：只算本段 %2 期的%3（与全部历史的不同时才显示）")
+                .arg(name)
+                .arg(table->periods())
+                .arg(line == Line::SpanMax ? QStringLiteral("最大遗漏")
+                                           : QStringLiteral("当前遗漏"));
+        case Line::Ratio:
+            return ratioTip(group, v);
+        case Line::Heat:
+            return heatTip(group, v);
+        default:
+            return {};
+        }
     }
-    if (role == Qt::ToolTipRole && summaryRow == 7) return ratioTip(group, v);
-    if (role == Qt::ToolTipRole && summaryRow == 8) return heatTip(group, v);
     if (role != Qt::DisplayRole) return {};
-    switch (summaryRow) {
-    case 0:
+    switch (line) {
+    case Line::Count:
         return QString::number(omission.count);
-    case 1:
+    case Line::Average:
         return tenths(omission.average);
-    case 2:
-        return withSpanOwn(omission.carriedMax, omission.max);
-    case 3:
-        return withSpanOwn(omission.carriedCurrent, omission.current);
-    case 4:
+    case Line::Max:
+        return QString::number(omission.carriedMax);
+    case Line::SpanMax:
+        return omission.max == omission.carriedMax ? QString() : QString::number(omission.max);
+    case Line::Current:
+        return QString::number(omission.carriedCurrent);
+    case Line::SpanCurrent:
+        return omission.current == omission.carriedCurrent ? QString()
+                                                           : QString::number(omission.current);
+    case Line::MaxRun:
         return QString::number(omission.maxRun);
-    case 5:
+    case Line::Last10:
         return QString::number(figures.last10);
-    case 6:
+    case Line::Expected:
         return tenths(omission.expected);
-    case 7:
+    case Line::Ratio:
         return QString::number(figures.ratio, 'f', 2);
-    default:
-        return heatText(figures.heat);
+    case Line::Heat:
+        break;
     }
+    return heatText(figures.heat);
 }
 
 QString TrendModel::ratioTip(int group, size_t v) const {

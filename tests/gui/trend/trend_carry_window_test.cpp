@@ -97,12 +97,14 @@ void expectCarried(TrendModel* model, const std::vector<Draw>& draws) {
                     << i;
         }
         const long current = wholeOmission(draws, draws.size() - 1, n);
-        const auto shown = [](long whole, long span) {
-            return whole == span ? QString::number(whole)
-                                 : QStringLiteral("%1(%2)").arg(whole).arg(span);
+        // The whole history's figure, then the span's own where it differs.
+        const auto spanOwn = [](long whole, long span) {
+            return whole == span ? QString() : QString::number(span);
         };
-        EXPECT_EQ(model->index(periods + 2, column).data().toString(), shown(wholeMax, ownMax));
-        EXPECT_EQ(model->index(periods + 3, column).data().toString(), shown(current, own));
+        EXPECT_EQ(model->index(periods + 2, column).data().toString(), QString::number(wholeMax));
+        EXPECT_EQ(model->index(periods + 3, column).data().toString(), spanOwn(wholeMax, ownMax));
+        EXPECT_EQ(model->index(periods + 4, column).data().toString(), QString::number(current));
+        EXPECT_EQ(model->index(periods + 5, column).data().toString(), spanOwn(current, own));
     }
 }
 
@@ -130,12 +132,14 @@ TEST(TrendCarryOver, RecentSpansCarryTheWholeHistorysOmissionAndTheSpanIsRemembe
     ASSERT_EQ(model->periods(), 50);
     expectCarried(model, draws);
 
-    // 近30: its first row reads 91 for 11, not 1; the summary says 120 with the span's 30 after.
+    // 近30: its first row reads 91 for 11, not 1; the summary says 120 with the span's 30 under.
     choosePreset(f, QStringLiteral("近30期"));
     ASSERT_EQ(model->periods(), 30);
     EXPECT_EQ(model->index(0, 2 + 10).data().toString(), "91");
-    EXPECT_EQ(model->index(30 + 3, 2 + 10).data().toString(), "120(30)");
-    EXPECT_TRUE(model->index(30 + 3, 2 + 10)
+    EXPECT_EQ(model->index(30 + 4, 0).data().toString(), QStringLiteral("当前遗漏"));
+    EXPECT_EQ(model->index(30 + 4, 2 + 10).data().toString(), "120");
+    EXPECT_EQ(model->index(30 + 5, 2 + 10).data().toString(), "30");
+    EXPECT_TRUE(model->index(30 + 4, 2 + 10)
                     .data(Qt::ToolTipRole)
                     .toString()
                     .contains(QStringLiteral("从全部历史算起")));
@@ -168,8 +172,8 @@ TEST(TrendCarryOver, SummaryRowsHeadingRepeatsConsecutiveNumbersAndBands) {
     QAbstractItemModelTester tester(model, QAbstractItemModelTester::FailureReportingMode::Fatal);
     ASSERT_EQ(model->periods(), 2);
 
-    // After the nine summary rows: 和值, 跨度, the heading, then the 预选 rows.
-    EXPECT_EQ(model->sumRow(), 2 + 9);
+    // After the eleven summary rows: 和值, 跨度, the heading, then the 预选 rows.
+    EXPECT_EQ(model->sumRow(), 2 + 11);
     EXPECT_EQ(model->index(model->sumRow(), 0).data().toString(), QStringLiteral("和值"));
     EXPECT_EQ(model->index(model->spanRow(), 0).data().toString(), QStringLiteral("跨度"));
     // Sums 22 and 33, spans 7 and 8.

@@ -67,8 +67,8 @@ TEST(TrendCharts, TheBasicChartOpensWithItsColumnsSummaryAndMarks) {
 
     const int periods = static_cast<int>(kDraws.size());
     ASSERT_EQ(model->columnCount(), 2 + 11 + 7);
-    // Nine summary rows, 和值 and 跨度, the heading again, three 预选 rows.
-    ASSERT_EQ(model->rowCount(), periods + 9 + 2 + 1 + 3);
+    // Eleven summary rows, 和值 and 跨度, the heading again, three 预选 rows.
+    ASSERT_EQ(model->rowCount(), periods + 11 + 2 + 1 + 3);
     const QStringList shapes = {"和值", "跨度", "奇偶比", "大小比", "质合比", "012路比", "重号"};
     for (int k = 0; k < 7; ++k)
         EXPECT_EQ(model->headerData(13 + k, Qt::Horizontal).toString(), shapes[k]);
@@ -115,9 +115,11 @@ TEST(TrendCharts, TheBasicChartOpensWithItsColumnsSummaryAndMarks) {
         EXPECT_EQ(cell(model, i, 19), i == 0 ? QString() : QString::number(repeat));
     }
 
-    const QStringList titles = {"出现次数",   "平均遗漏", "最大遗漏", "当前遗漏", "最大连出",
-                                "近10期出现", "理论次数", "欲出几率", "冷温热"};
-    for (int r = 0; r < 9; ++r) EXPECT_EQ(cell(model, periods + r, 0), titles[r]);
+    // The whole history is shown: the span's own 最大遗漏 and 当前遗漏 rows stay empty.
+    const QStringList titles = {"出现次数", "平均遗漏", "最大遗漏", "本段最大",
+                                "当前遗漏", "本段当前", "最大连出", "近10期出现",
+                                "理论次数", "欲出几率", "冷温热"};
+    for (int r = 0; r < 11; ++r) EXPECT_EQ(cell(model, periods + r, 0), titles[r]);
     for (int n = 1; n <= 11; ++n) {
         SCOPED_TRACE(n);
         const auto k = static_cast<size_t>(n - 1);
@@ -129,27 +131,29 @@ TEST(TrendCharts, TheBasicChartOpensWithItsColumnsSummaryAndMarks) {
         EXPECT_EQ(cell(model, periods, c), QString::number(count[k]));
         EXPECT_EQ(cell(model, periods + 1, c), QString::number(average, 'f', 1));
         EXPECT_EQ(cell(model, periods + 2, c), QString::number(max[k]));
-        EXPECT_EQ(cell(model, periods + 3, c), QString::number(omission[k]));
-        EXPECT_EQ(cell(model, periods + 4, c), QString::number(maxRun[k]));
-        EXPECT_EQ(cell(model, periods + 5, c), QString::number(last10));
-        EXPECT_EQ(cell(model, periods + 6, c), QString::number(periods * 5.0 / 11.0, 'f', 1));
-        EXPECT_EQ(cell(model, periods + 7, c), QString::number(omission[k] / average, 'f', 2));
+        EXPECT_EQ(cell(model, periods + 3, c), QString());
+        EXPECT_EQ(cell(model, periods + 4, c), QString::number(omission[k]));
+        EXPECT_EQ(cell(model, periods + 5, c), QString());
+        EXPECT_EQ(cell(model, periods + 6, c), QString::number(maxRun[k]));
+        EXPECT_EQ(cell(model, periods + 7, c), QString::number(last10));
+        EXPECT_EQ(cell(model, periods + 8, c), QString::number(periods * 5.0 / 11.0, 'f', 1));
+        EXPECT_EQ(cell(model, periods + 9, c), QString::number(omission[k] / average, 'f', 2));
         const QString heat = last10 > 5 || (last10 == 5 && omission[k] == 0)   ? "热"
                              : last10 < 4 || (last10 == 4 && omission[k] >= 2) ? "冷"
                                                                                : "温";
-        EXPECT_EQ(cell(model, periods + 8, c), heat);
+        EXPECT_EQ(cell(model, periods + 10, c), heat);
         EXPECT_TRUE(model->headerData(c, Qt::Horizontal).toString().endsWith(heat));
     }
     // The three kinds of mark are all there.
-    EXPECT_EQ(cell(model, periods + 8, 3), "热"); // 02: six of the last ten
-    EXPECT_EQ(cell(model, periods + 8, 2), "温"); // 01: five, the latest two periods ago
-    EXPECT_EQ(cell(model, periods + 8, 5), "冷"); // 04: two
+    EXPECT_EQ(cell(model, periods + 10, 3), "热"); // 02: six of the last ten
+    EXPECT_EQ(cell(model, periods + 10, 2), "温"); // 01: five, the latest two periods ago
+    EXPECT_EQ(cell(model, periods + 10, 5), "冷"); // 04: two
     // Their tooltips give the rule; 欲出几率's says it is no chance.
-    EXPECT_TRUE(model->index(periods + 8, 2)
+    EXPECT_TRUE(model->index(periods + 10, 2)
                     .data(Qt::ToolTipRole)
                     .toString()
                     .contains(QStringLiteral("热：近10期开出6次及以上，或5次且最近一期开出")));
-    const QString ratioTip = model->index(periods + 7, 2).data(Qt::ToolTipRole).toString();
+    const QString ratioTip = model->index(periods + 9, 2).data(Qt::ToolTipRole).toString();
     EXPECT_TRUE(ratioTip.contains(QStringLiteral("不是开出的机会"))) << ratioTip.toStdString();
     EXPECT_TRUE(ratioTip.contains(QStringLiteral("5/11"))) << ratioTip.toStdString();
 

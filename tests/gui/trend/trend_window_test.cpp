@@ -208,6 +208,13 @@ TEST(TrendWindow, AClickedValueShowsItsOmissionInTheChartAndTheBasicChartFits) {
     int columns = 0;
     for (int c = 0; c < view->model()->columnCount(); ++c) columns += view->columnWidth(c);
     EXPECT_GE(view->viewport()->width(), columns);
+    // The same over the whole history.
+    auto* presets = f.find<QComboBox>("trendPreset");
+    presets->setCurrentIndex(presets->findText(QStringLiteral("全部")));
+    emit presets->activated(presets->currentIndex());
+    columns = 0;
+    for (int c = 0; c < view->model()->columnCount(); ++c) columns += view->columnWidth(c);
+    EXPECT_GE(view->viewport()->width(), columns);
     // The newest periods are in sight.
     EXPECT_TRUE(view->rect().contains(view->visualRect(view->model()->index(129, 0))) ||
                 view->visualRect(view->model()->index(134, 0)).isValid());
