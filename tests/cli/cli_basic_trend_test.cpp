@@ -125,8 +125,21 @@ TEST_F(BasicTrendCommandTest, RowsAndSummaryAgreeWithADirectCount) {
         EXPECT_EQ(three(summary["ratio"][k].toDouble()), three(current / average));
         // The same ratio under the key that says what it is.
         EXPECT_EQ(summary["omission_ratio"][k].toDouble(), summary["ratio"][k].toDouble());
-        EXPECT_EQ(summary["heat"][k].toString(), heatOf(last10, current));
+        EXPECT_TRUE(summary["heat"][k].isNull()); // a span of fewer than ten periods
     }
+    // Over the last ten periods the marks go by the whole history's current omission.
+    const auto ten = run({"omission", "--basic", "--from", "2016090803", "--json"});
+    ASSERT_EQ(ten.status, 0) << ten.err;
+    const QJsonObject tenSummary =
+        QJsonDocument::fromJson(QByteArray::fromStdString(ten.out)).object()["summary"].toObject();
+    for (int n = 1; n <= 11; ++n) {
+        long last10 = 0;
+        for (size_t r = 2; r < kDraws.size(); ++r) last10 += drawn(kDraws[r], n);
+        EXPECT_EQ(tenSummary["heat"][n - 1].toString(),
+                  heatOf(last10, wholeOmission(kDraws.size() - 1, n)))
+            << n;
+    }
+
     // 11 stays away for the three periods before 2016090805, the span's third: its true
     // longest omission reaches back before the span, which holds only the span's own.
     EXPECT_EQ(summary["max"][10].toInt(), 3);
@@ -203,14 +216,17 @@ TEST_F(BasicTrendCommandTest, TheFirstPeriodHasNoRepeatAndTheTextFormIsTabSepara
     addDraws();
     const auto json = run({"omission", "--basic", "--to", "2016090802", "--json"});
     ASSERT_EQ(json.status, 0) << json.err;
-    EXPECT_NE(json.out.find("\"route\":\"1:1:3\",\"repeat\":null}"), std::string::npos) << json.out;
+    EXPECT_NE(json.out.find("\"route\":\"1:1:3\",\"repeat\":null,\"repeats\":[],"
+                            "\"consecutive\":[]}"),
+              std::string::npos)
+        << json.out;
 
     // One period tells nothing of the last ten: no number is marked, and the rule says why.
     const auto one = run({"omission", "--basic", "--to", "2016090801", "--json"});
     EXPECT_NE(one.out.find("\"heat\":[null,null,null,null,null,null,null,null,null,"
                            "null,null],\"heat_rule\":\"热：近10期开出6次及以上，或5次且最近一期"
                            "开出；冷：近10期开出3次及以下，或4次且当前遗漏至少2；其余为温。"
-                           "随机开奖时热约占38.9%，温27.5%，冷33.5%\"}}"),
+                           "随机开奖时热约占38.9%，温27.5%，冷33.5%\",\"sum\":"),
               std::string::npos)
         << one.out;
     const auto text = run({"omission", "--basic", "--to", "2016090801"});

@@ -91,10 +91,11 @@ void expectCarried(TrendModel* model, const std::vector<Draw>& draws) {
             const int i = static_cast<int>(r - first);
             own = drawn(draws[r], n) ? 0 : own + 1;
             ownMax = std::max(ownMax, own);
-            if (!drawn(draws[r], n))
+            if (!drawn(draws[r], n)) {
                 EXPECT_EQ(model->index(i, column).data().toString(),
                           QString::number(wholeOmission(draws, r, n)))
                     << i;
+            }
         }
         const long current = wholeOmission(draws, draws.size() - 1, n);
         // The whole history's figure, then the span's own where it differs.
