@@ -200,7 +200,7 @@ int runCommand(Workspace& workspace, const std::string& command,
     // does, so the user can see the rows) run while they are there.
     if (const Outcome sound = workspace.checkDraws(); !sound.ok) {
         static const std::set<std::string> runAnyway = {
-            "repair", "import", "clear", "delete-newest", "games", "get", "set", "history"};
+            "repair", "import", "clear", "delete-newest", "games", "get", "set", "history", "hall"};
         if (!runAnyway.count(command)) {
             err << sound.message << "\n";
             return kExitRefused;

@@ -3,6 +3,7 @@
 
 #include "cli/live_commands.h"
 #include "cli/commands.h"
+#include "history/period.h"
 #include "workspace/draw_clock.h"
 #include "workspace/json_text.h"
 #include "workspace/live_service.h"
@@ -102,16 +103,29 @@ int alerts(CommandContext& c) {
         const auto met = live.meetingNow(rule);
         if (json) {
             Json selections = Json::array();
-            for (const auto& m : met)
+            for (const auto& m : met) {
+                if (rule.streak) {
+                    selections.push_back({{"selection", m.selection},
+                                          {"current", m.current},
+                                          {"since", history::tenDigit(m.since)},
+                                          {"chance", roundedSignificant(m.chance, 4)}});
+                    continue;
+                }
                 selections.push_back({{"selection", m.selection},
                                       {"current", m.current},
                                       {"average", roundedDecimals(m.average, 1)}});
+            }
             list.push_back({{"rule", alertRuleLabel(rule)}, {"selections", selections}});
             continue;
         }
         c.out << r + 1 << "\t" << alertRuleLabel(rule) << "\t";
-        for (size_t i = 0; i < met.size(); ++i)
+        for (size_t i = 0; i < met.size(); ++i) {
             c.out << (i ? " " : "") << met[i].selection << "(" << met[i].current << ")";
+            // A run: since which period, and how often a day holds one as long.
+            if (rule.streak)
+                c.out << " 自" << history::tenDigit(met[i].since) << "期起 一天中出现的概率"
+                      << runChanceText(met[i].chance);
+        }
         c.out << "\n";
     }
     if (json) printJson(list, c.out);
@@ -134,6 +148,7 @@ void addLiveCommands(std::vector<CommandSpec>& table) {
                                   {"--remove", "N", "删去第N条提醒规则"}}},
                      true,
                      alerts});
+    addHallCommand(table);
 }
 
 } // namespace app

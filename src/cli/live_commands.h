@@ -6,6 +6,7 @@
 
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace app {
 
@@ -17,5 +18,9 @@ int newestStoredPeriod(Workspace& workspace);
 struct CommandContext;
 // update --watch: runs the update after each due draw until --until or a signal.
 int watchUpdates(CommandContext& c);
+
+struct CommandSpec;
+// hall [--json]: every followed game at a glance.
+void addHallCommand(std::vector<CommandSpec>& table);
 
 } // namespace app

@@ -6,12 +6,16 @@
 
 #include "cli/commands.h"
 #include "cli/live_commands.h"
+#include "history/game_record.h"
 #include "history/period.h"
+#include "workspace/games_update.h"
+#include "workspace/hall_service.h"
 #include "workspace/live_service.h"
 #include "workspace/update_service.h"
 
 #include <algorithm>
 #include <csignal>
+#include <map>
 #include <ostream>
 #include <set>
 #include <thread>
@@ -70,7 +74,7 @@ WatchOptions readWatchOptions(CommandContext& c) {
     Workspace& w = c.workspace;
     WatchOptions options;
     for (const auto& [a, value] : c.given.options) {
-        if (a == "--watch") continue;
+        if (a == "--watch" || a == "--all") continue;
         if (a == "--prune")
             throw UsageError{"update --watch 只存入新的开奖号码，从不删除历史号码；"
                              "--prune 只用于一次 update"};
@@ -111,23 +115,96 @@ std::string drawLine(int period, const history::HistoryRow& row) {
     return line;
 }
 
+// "stored 23 2016090802 01 02 03 04 05": a draw of any game.
+std::string gameDrawLine(history::Game game, const history::HistoryRow& row) {
+    return "stored " + std::to_string(static_cast<int>(game)) + drawLine(row.period, row).substr(6);
+}
+
+// update --watch --all: every followed game with a history, each on its own schedule and its own
+// thread. Prints each game's new draws (stored by the watch or by anyone else) and the streak
+// alerts they set off, with the game's code.
+int watchAllGames(CommandContext& c, const WatchOptions& options) {
+    Workspace& w = c.workspace;
+    if (w.settings().updateSite.empty()) {
+        c.err << "还没有设置开奖网站的地址：请用 --site 或 set UpdateSite 设置。\n";
+        return kExitRefused;
+    }
+    WatchSignals stopSignals;
+    HallService hall(w);
+    GamesUpdate updates(w);
+    // The site of this run goes to every game's update (the background ones read the settings).
+    const std::string site = w.settings().updateSite;
+    updates.setSiteOf([site](history::Game) { return site; });
+    if (options.todayGiven) {
+        const history::Date today = w.today();
+        updates.setToday([today] { return today; });
+    }
+    std::map<int, HallRow> seen;
+    std::map<int, std::string> stamps, lastProblem;
+    for (const history::Game game : followedGames(w)) {
+        stamps[int(game)] = hall.fileStamp(game);
+        seen[int(game)] = hall.row(game);
+    }
+    while (!stopSignals.cancelled()) {
+        if (options.until && std::chrono::system_clock::now() >= *options.until) break;
+        for (const auto& event : updates.tick()) {
+            const std::string game = history::gameName(event.game) + "：";
+            if (event.kind == GameUpdateEvent::Kind::GaveUp) {
+                c.err << game << "第" << history::gridPeriodText(event.period, event.game)
+                      << "期没有取到，下次在 " << beijingIsoText(event.at) << " 再试\n";
+            } else if (event.kind == GameUpdateEvent::Kind::Finished) {
+                for (const auto& line : event.outcome.differing) c.err << game << line << "\n";
+                const std::string problem =
+                    event.outcome.complete ? std::string() : event.outcome.message;
+                if (!problem.empty() && problem != lastProblem[int(event.game)])
+                    c.err << game << problem << "\n";
+                lastProblem[int(event.game)] = problem;
+            }
+        }
+        // Each game's new draws, however they came.
+        for (auto& [code, before] : seen) {
+            const history::Game game{code};
+            const std::string stamp = hall.fileStamp(game);
+            if (stamp == stamps[code]) continue;
+            stamps[code] = stamp;
+            HallRow now = hall.row(game);
+            if (before.newest > 0)
+                for (const auto& row : hall.drawsAfter(game, before.newest))
+                    c.out << gameDrawLine(game, row) << "\n";
+            for (const auto& streak : newStreaks(before, now))
+                c.out << "alert " << code << " streak:" << streak.kind << " " << streak.value
+                      << " current " << streak.length << "\n";
+            before = std::move(now);
+        }
+        if (!c.out.flush()) return kExitRefused;
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    }
+    updates.cancel();
+    return kExitOk;
+}
+
 } // namespace
 
 int watchUpdates(CommandContext& c) {
     Workspace& w = c.workspace;
     w.settingsFile().setPersistent(false); // --site is for this run only
     const WatchOptions options = readWatchOptions(c);
+    if (c.given.has("--all")) {
+        if (options.poll)
+            throw UsageError{"update --watch --all 按每个彩种的开奖时间更新，不能与 --poll 同用"};
+        return watchAllGames(c, options);
+    }
     if (w.settings().updateSite.empty()) {
         c.err << "还没有设置开奖网站的地址：请用 --site 或 set UpdateSite 设置。\n";
         return kExitRefused;
     }
-    WatchSignals signals;
+    WatchSignals stopSignals;
     LiveService live(w);
     live.takeNews();
     std::string lastProblem;
     std::set<std::string> differingTold; // stored draws the site gives otherwise, told once each
     SystemTime nextPoll = live.now();
-    while (!signals.cancelled()) {
+    while (!stopSignals.cancelled()) {
         const SystemTime now = live.now();
         if (options.until && now >= *options.until) break;
         bool run = false;
@@ -150,7 +227,7 @@ int watchUpdates(CommandContext& c) {
         if (options.poll) nextPoll = now + *options.poll;
         // Without --today the day is the Beijing day at each run.
         if (!options.todayGiven) w.setToday(beijingDay(now));
-        const UpdateResult result = UpdateService(w).update(signals);
+        const UpdateResult result = UpdateService(w).update(stopSignals);
         // The draws stored by this run, and those another process stored meanwhile, once each.
         const LiveNews news = live.takeNews();
         for (const auto& row : news.draws) c.out << drawLine(row.period, row) << "\n";

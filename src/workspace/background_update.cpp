@@ -2,6 +2,8 @@
 
 #include <QThread>
 
+#include <stdexcept>
+
 namespace app {
 
 namespace {
@@ -37,7 +39,8 @@ bool BackgroundUpdate::start(WorkspaceOptions options, std::function<void()> fin
     cancel_ = false;
     // The update reads the search columns of no search.
     options.readSearchColumnsAhead = false;
-    thread_.reset(QThread::create([this, options = std::move(options), finished]() mutable {
+    thread_.reset(QThread::create([this, options = std::move(options), finished,
+                                   site = site_]() mutable {
         BackgroundOutcome outcome;
         try {
             // One workspace for the updates of a game: it follows the file and the settings as
@@ -48,6 +51,11 @@ bool BackgroundUpdate::start(WorkspaceOptions options, std::function<void()> fin
             } else {
                 workspace_->rereadSettings();
                 if (options.today) workspace_->setToday(options.today());
+            }
+            if (!site.empty()) {
+                workspace_->settingsFile().setPersistent(false);
+                if (auto set = workspace_->setSetting("UpdateSite", site); !set.ok)
+                    throw std::runtime_error(set.message);
             }
             CancelFlag progress(cancel_);
             // Nobody is asked here: the automatic update only adds draws, it never prunes.

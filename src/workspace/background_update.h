@@ -39,6 +39,9 @@ class BackgroundUpdate {
     // options; finished runs on the update's thread when it is done. False while one still runs.
     bool start(WorkspaceOptions options, std::function<void()> finished = {});
     bool running() const { return running_; }
+    // The results site of the updates from now on instead of the UpdateSite setting (empty: the
+    // setting); not saved.
+    void setSite(std::string site) { site_ = std::move(site); }
     // The outcome of the update that finished, once.
     std::optional<BackgroundOutcome> take();
     void cancel() { cancel_ = true; }
@@ -55,6 +58,7 @@ class BackgroundUpdate {
     std::optional<BackgroundOutcome> outcome_;
     // The differing draws told already (used by the update thread only).
     std::set<std::string> differingTold_;
+    std::string site_;
 };
 
 } // namespace app

@@ -57,7 +57,8 @@ LiveNews LiveService::takeNews() {
         news.alerts = crossedAlerts(news.rules, alertHistory(rows.size()),
                                     static_cast<size_t>(first - rows.begin()));
         for (const auto& fired : news.alerts)
-            news.alertNotices.push_back(alertNotice(news.rules[fired.rule], fired.selection));
+            news.alertNotices.push_back(alertNotice(news.rules[fired.rule], fired.selection,
+                                                    history::gameName(workspace_.settings().game)));
     }
     looked_ = true;
     seenGame_ = game;
@@ -71,7 +72,8 @@ namespace app {
 
 AlertHistory LiveService::alertHistory(size_t end) const {
     const Settings& s = workspace_.settings();
-    return {workspace_.rows(), end, workspace_.zodiac(), s.zodiacBase, s.segmentBase};
+    return {workspace_.rows(), end,           workspace_.zodiac(),
+            s.zodiacBase,      s.segmentBase, history::drawsPerDay(s.game)};
 }
 
 std::vector<AlertRule> LiveService::rules() const {

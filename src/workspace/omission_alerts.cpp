@@ -1,5 +1,6 @@
 #include "workspace/omission_alerts.h"
 
+#include "history/period.h"
 #include "play/play_table.h"
 #include "search/omission.h"
 #include "search/tally.h"
@@ -54,9 +55,34 @@ std::optional<std::string> outsideValues(history::Kind kind, int value, int low,
            std::to_string(high) + "，没有“" + std::to_string(value) + "”";
 }
 
+// streak:SHAPE[:POSITION]>=N, N a whole number of 2..1000.
+ParsedRule parseStreakRule(const std::string& text) {
+    const std::string body = text.substr(7);
+    const auto ge = body.find(">=");
+    if (ge == std::string::npos)
+        return {std::nullopt, "长龙提醒要写成 streak:形态[:位置]>=N，例如 streak:big:1>=8"};
+    const auto kind = search::parseStreakKind(body.substr(0, ge));
+    if (!kind.kind) return {std::nullopt, kind.error};
+    const std::string length = body.substr(ge + 2);
+    int n = 0;
+    const auto [end, error] = std::from_chars(length.data(), length.data() + length.size(), n);
+    if (length.empty() || error != std::errc() || end != length.data() + length.size() || n < 2 ||
+        n > 1000)
+        return {std::nullopt, "长龙的长度要是2到1000的整数：" + text};
+    AlertRule rule;
+    rule.streak = kind.kind;
+    rule.threshold = n;
+    return {rule, {}};
+}
+
 } // namespace
 
 ParsedRule parseAlertRule(const std::string& text) {
+    const auto start = text.find_first_not_of(" \t");
+    if (start != std::string::npos && text.compare(start, 7, "streak:") == 0) {
+        const auto last = text.find_last_not_of(" \t");
+        return parseStreakRule(text.substr(start, last + 1 - start));
+    }
     std::istringstream in(text);
     std::string what, selection, threshold, extra;
     in >> what >> selection >> threshold;
@@ -128,6 +154,8 @@ std::optional<std::string> alertValueProblem(const AlertRule& rule, int zodiacBa
 }
 
 std::string alertRuleText(const AlertRule& rule) {
+    if (rule.streak)
+        return "streak:" + search::streakKindText(*rule.streak) + ">=" + figureText(rule.threshold);
     std::string text = rule.play ? play::info(*rule.play).code
                                  : std::string(kKindNames[rule.kind]) + "@" +
                                        (rule.position ? std::to_string(rule.position) : "any");
@@ -139,6 +167,9 @@ std::string alertRuleText(const AlertRule& rule) {
 }
 
 std::string alertRuleLabel(const AlertRule& rule) {
+    if (rule.streak)
+        return "长龙 " + search::streakKindCaption(*rule.streak) +
+               " 连开>=" + figureText(rule.threshold) + "期";
     std::string text =
         rule.play ? play::info(*rule.play).code
                   : std::string(kKindLabels[rule.kind]) +
@@ -211,6 +242,18 @@ std::string unreadableRuleText(size_t number, const AlertRuleItem& item) {
 std::vector<AlertSelection> meetingSelections(const AlertRule& rule, const AlertHistory& history) {
     std::vector<AlertSelection> met;
     if (history.end == 0) return met;
+    if (rule.streak) {
+        const auto run = search::currentRun(*rule.streak, history.rows, history.end);
+        if (static_cast<double>(run.length) < rule.threshold) return met;
+        AlertSelection s{search::streakValueLabel(*rule.streak, run.value),
+                         static_cast<std::int64_t>(run.length), 0};
+        s.since = history.rows[run.first].period;
+        s.dayDraws = history.drawsPerDay;
+        s.chance = search::streakChanceInDay(*rule.streak, static_cast<int>(run.length),
+                                             history.drawsPerDay);
+        met.push_back(std::move(s));
+        return met;
+    }
     const auto meets = [&rule](std::int64_t current, double average) {
         const double measure = rule.byRatio ? (average > 0 ? current / average : 0) : current;
         return measure >= rule.threshold;
@@ -278,7 +321,22 @@ std::vector<FiredAlert> crossedAlerts(const std::vector<AlertRule>& rules,
     return fired;
 }
 
-std::string alertNotice(const AlertRule& rule, const AlertSelection& selection) {
+std::string runChanceText(double chance) {
+    char buffer[32];
+    std::snprintf(buffer, sizeof buffer, "%.3g%%", chance * 100);
+    return buffer;
+}
+
+std::string alertNotice(const AlertRule& rule, const AlertSelection& selection,
+                        const std::string& game) {
+    if (rule.streak) {
+        const std::string length = std::to_string(selection.current);
+        return "长龙提醒 " + (game.empty() ? "" : game + " ") +
+               search::streakKindCaption(*rule.streak) + "：" + selection.selection + " 连开" +
+               length + "期（自第" + history::tenDigit(selection.since) + "期起），一天" +
+               std::to_string(selection.dayDraws) + "期中出现" + length + "期以上长龙的概率" +
+               runChanceText(selection.chance);
+    }
     return "遗漏提醒 " + alertRuleLabel(rule) + "：" + selection.selection + " 本次遗漏" +
            std::to_string(selection.current) + "期";
 }

@@ -8,11 +8,16 @@
 // Written form (the command line and the AlertRules setting, rules joined by ";"):
 //     q1 any current>=30      r2 03,07 ratio>=2.5      number@1 7 current>=20      tail@any any
 //     current>=12
+//
+// A streak rule (长龙提醒) watches a run of one value of a shape (search/streak.h) reaching a
+// length: streak:big:1>=8, streak:sum5>=6. It holds for every game; its selection is the value of
+// the run in progress.
 
 #include "history/attributes.h"
 #include "history/history_table.h"
 #include "history/zodiac.h"
 #include "play/plays.h"
+#include "search/streak.h"
 
 #include <cstdint>
 #include <optional>
@@ -28,6 +33,7 @@ struct AlertRule {
     std::string selection; // empty: 任意; a ticket "03 07" or a value "7"
     bool byRatio = false; // 本次遗漏 ÷ 平均遗漏 ≥ threshold, else 本次遗漏 ≥ threshold
     double threshold = 0;
+    std::optional<search::StreakKind> streak; // a streak rule: threshold is the run's length
 };
 
 struct ParsedRule {
@@ -68,6 +74,11 @@ struct AlertSelection {
     std::string selection; // "07", "03 07", the value
     std::int64_t current = 0;
     double average = 0;
+    // A streak rule's run: its first period, and the exact chance of a run at least as long
+    // somewhere in a day of dayDraws random draws.
+    std::int32_t since = 0;
+    double chance = 0;
+    int dayDraws = 0;
 };
 
 // Where a rule is evaluated: the first `end` rows of the history, under the settings' bases.
@@ -77,6 +88,7 @@ struct AlertHistory {
     const history::Zodiac& zodiac;
     int zodiacBase = 1;
     int segmentBase = 1;
+    int drawsPerDay = 84; // for the chance of a run
 };
 
 // The selections that meet the rule over the history's first `end` rows.
@@ -92,7 +104,12 @@ struct FiredAlert {
 std::vector<FiredAlert> crossedAlerts(const std::vector<AlertRule>& rules,
                                       const AlertHistory& history, size_t before);
 
-// "遗漏提醒 q1 任意 本次遗漏>=30：07 本次遗漏33期"
-std::string alertNotice(const AlertRule& rule, const AlertSelection& selection);
+// "遗漏提醒 q1 任意 本次遗漏>=30：07 本次遗漏33期"; a streak rule's notice names the game when
+// given: "长龙提醒 江西11选5 第1位大小：大
+// 连开8期（自第2025020901期起），一天84期中出现8期以上长龙的概率 47.6%".
+std::string alertNotice(const AlertRule& rule, const AlertSelection& selection,
+                        const std::string& game = {});
+// The chance of a run as the notices show it: "47.6%", "0.0312%".
+std::string runChanceText(double chance);
 
 } // namespace app

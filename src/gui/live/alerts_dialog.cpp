@@ -1,5 +1,6 @@
 #include "gui/live/alerts_dialog.h"
 
+#include "history/period.h"
 #include "workspace/live_service.h"
 
 #include <QHBoxLayout>
@@ -33,7 +34,9 @@ AlertsDialog::AlertsDialog(LiveService& live, QWidget* parent) : QDialog(parent)
     auto* help = new QLabel(
         QStringLiteral("规则：玩法（q1、r2…r8、q2d、q2g、q3d、q3g，或 number@1、tail@any 等）、"
                        "选号（一注、一个值或 any）、条件（current>=N：本次遗漏≥N；ratio>=r："
-                       "本次遗漏÷平均遗漏≥r）。每期新号码存入后，刚达到条件的选号会提醒一次。"),
+                       "本次遗漏÷平均遗漏≥r）。每期新号码存入后，刚达到条件的选号会提醒一次。"
+                       "长龙提醒：streak:形态[:位置]>=N，形态 big、odd、prime、route012（可加位置 "
+                       "1～5）、sum5、span、dragon，例如 streak:big:1>=8。"),
         this);
     help->setWordWrap(true);
     auto* row = new QHBoxLayout;
@@ -71,10 +74,16 @@ void AlertsDialog::showRules() {
             const auto met = live_.meetingNow(*item.rule);
             line = QString::fromStdString(alertRuleLabel(*item.rule)) + QStringLiteral("　现在：");
             if (met.empty()) line += QStringLiteral("无");
-            for (size_t i = 0; i < met.size() && i < kShownSelections; ++i)
+            for (size_t i = 0; i < met.size() && i < kShownSelections; ++i) {
                 line += QStringLiteral("%1（%2期） ")
                             .arg(QString::fromStdString(met[i].selection))
                             .arg(met[i].current);
+                // A run: since which period, and how ordinary it is.
+                if (item.rule->streak)
+                    line += QStringLiteral("自第%1期起，一天中出现的概率%2 ")
+                                .arg(QString::fromStdString(history::tenDigit(met[i].since)),
+                                     QString::fromStdString(runChanceText(met[i].chance)));
+            }
             if (met.size() > kShownSelections)
                 line += QStringLiteral("……共%1注").arg(static_cast<qulonglong>(met.size()));
         }

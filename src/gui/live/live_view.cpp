@@ -43,6 +43,7 @@ LiveView::LiveView(MainWindow& window, Workspace& workspace, Prompter& prompter)
     setObjectName(QStringLiteral("liveView"));
     live_ = std::make_unique<LiveService>(workspace_);
     live_->takeNews();
+    otherGames_ = std::make_unique<GamesUpdate>(workspace_, [this] { return live_->now(); });
     clockLabel_ = new QLabel(&window_);
     clockLabel_->setObjectName(QStringLiteral("drawClock"));
     window_.statusBar()->addPermanentWidget(clockLabel_);
@@ -67,6 +68,7 @@ LiveView::LiveView(MainWindow& window, Workspace& workspace, Prompter& prompter)
 
 LiveView::~LiveView() {
     background_.cancel();
+    otherGames_->cancel();
 }
 
 void LiveView::setClock(NowFunction now) {
@@ -117,9 +119,9 @@ void LiveView::showClock() {
 void LiveView::tick() {
     showClock();
     followNews();
-    if (!workspace_.settings().autoUpdate || background_.running() || !workspace_.databaseOpen() ||
-        workspace_.settings().updateSite.empty())
-        return;
+    if (!workspace_.settings().autoUpdate || workspace_.settings().updateSite.empty()) return;
+    tickOtherGames();
+    if (background_.running() || !workspace_.databaseOpen()) return;
     const UpdateStep step = live_->updateStep();
     if (step.kind == UpdateStep::Kind::Run) {
         startUpdate(step.period);
@@ -130,13 +132,50 @@ void LiveView::tick() {
             std::to_string(live_->plan().timings().giveUp.count() / 60) +
             "分钟内没有取到，下次在 " + logTime(step.at).substr(11, 5) + " 再试";
         addLog(said);
+        currentState_ = {HallUpdateState::Kind::Failed, said};
         window_.statusBar()->showMessage(text(said), 60000);
     }
+}
+
+void LiveView::tickOtherGames() {
+    for (const auto& event : otherGames_->tick(workspace_.settings().game)) onOtherGameEvent(event);
+}
+
+void LiveView::onOtherGameEvent(const GameUpdateEvent& event) {
+    const std::string game = history::gameName(event.game) + "：";
+    const std::string period = history::gridPeriodText(event.period, event.game);
+    switch (event.kind) {
+    case GameUpdateEvent::Kind::Started:
+        addLog(game + "开始在线更新（等待第" + period + "期）");
+        break;
+    case GameUpdateEvent::Kind::GaveUp:
+        addLog(game + "第" + period + "期的开奖号码" +
+               std::to_string(otherGames_->timings().giveUp.count() / 60) +
+               "分钟内没有取到，下次在 " + logTime(event.at).substr(11, 5) + " 再试");
+        break;
+    case GameUpdateEvent::Kind::Finished: {
+        std::string line = event.outcome.message;
+        if (const auto cut = line.find('\n'); cut != std::string::npos) line.resize(cut);
+        addLog(game + line);
+        for (const auto& differing : event.outcome.differing) addLog(game + differing);
+        break;
+    }
+    }
+}
+
+HallUpdateState LiveView::updateState(history::Game game) const {
+    if (!workspace_.settings().autoUpdate || workspace_.settings().updateSite.empty()) return {};
+    if (game != workspace_.settings().game) return otherGames_->state(game);
+    if (background_.running()) return {HallUpdateState::Kind::Fetching, {}};
+    if (currentState_.kind == HallUpdateState::Kind::Off)
+        return {HallUpdateState::Kind::Waiting, {}};
+    return currentState_;
 }
 
 void LiveView::startUpdate(int period) {
     live_->plan().attempted(live_->now(), period);
     chasedPeriod_ = period;
+    currentState_ = {HallUpdateState::Kind::Fetching, {}};
     WorkspaceOptions options = workspace_.options();
     options.game = workspace_.settings().game;
     const history::Date today = workspace_.today();
@@ -159,7 +198,10 @@ void LiveView::onUpdateFinished() {
     if (const auto cut = line.find('\n'); cut != std::string::npos) line.resize(cut);
     addLog(line);
     for (const auto& differing : outcome->differing) addLog(differing);
-    if (!outcome->complete && live_->newestStored() < chasedPeriod_)
+    const bool missed = !outcome->complete && live_->newestStored() < chasedPeriod_;
+    currentState_ = missed ? HallUpdateState{HallUpdateState::Kind::Failed, line}
+                           : HallUpdateState{HallUpdateState::Kind::Waiting, {}};
+    if (missed)
         window_.statusBar()->showMessage(
             QStringLiteral("自动更新：第%1期还没有取到，稍后再试（%2）")
                 .arg(text(history::gridPeriodText(chasedPeriod_, workspace_.settings().game)),
@@ -211,7 +253,10 @@ void LiveView::onAutoUpdateToggled(bool on) {
     workspace_.setSetting("AutoUpdate", on ? "True" : "False");
     window_.reportSettingsProblem();
     addLog(on ? "自动更新已打开" : "自动更新已关闭");
-    if (!on) background_.cancel();
+    if (!on) {
+        background_.cancel();
+        otherGames_->cancel();
+    }
     window_.statusBar()->showMessage(on ? QStringLiteral("自动更新已打开：每期开奖后自动在线更新")
                                         : QStringLiteral("自动更新已关闭"),
                                      8000);

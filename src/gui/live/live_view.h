@@ -7,6 +7,7 @@
 
 #include "workspace/auto_update_log.h"
 #include "workspace/background_update.h"
+#include "workspace/games_update.h"
 #include "workspace/live_service.h"
 
 #include <QObject>
@@ -38,6 +39,11 @@ class LiveView : public QObject {
     bool updating() const { return background_.running(); }
     // Once a second: the clock, the automatic update's plan, what is new.
     void tick();
+    // The automatic update of a followed game as the hall shows it: the window's game is updated
+    // here, every other followed game with a history by its own update beside it.
+    HallUpdateState updateState(history::Game game) const;
+    // A notice: a tray message, else a status-bar line; always a line of the log.
+    void notify(const QString& text);
 
   private:
     void addMenuItems();
@@ -49,7 +55,8 @@ class LiveView : public QObject {
     void onUpdateFinished();
     // The draws stored since the last look: told, the views shown anew, the search run again.
     void followNews();
-    void notify(const QString& text);
+    void tickOtherGames();
+    void onOtherGameEvent(const GameUpdateEvent& event);
     void addLog(const std::string& line);
     void showClock();
 
@@ -59,6 +66,8 @@ class LiveView : public QObject {
     std::unique_ptr<LiveService> live_;
     NowFunction now_;
     BackgroundUpdate background_;
+    std::unique_ptr<GamesUpdate> otherGames_;
+    HallUpdateState currentState_;
     AutoUpdateLog log_;
     QTimer* timer_ = nullptr;
     QLabel* clockLabel_ = nullptr;

@@ -2,6 +2,7 @@
 
 #include "gui/backtest/backtest_actions.h"
 #include "gui/common/prompter.h"
+#include "gui/hall/hall_view.h"
 #include "gui/history/export_actions.h"
 #include "gui/history/history_actions.h"
 #include "gui/history/history_model.h"
@@ -77,7 +78,10 @@ MainWindow::MainWindow(Workspace& workspace, Prompter& prompter, QWidget* parent
     auto* search = new SearchActions(*this, workspace_, prompter_);
     historyActions_ = new HistoryActions(*this, workspace_, prompter_);
     new UpdateActions(*this, workspace_, prompter_);
-    new LiveView(*this, workspace_, prompter_);
+    auto* live = new LiveView(*this, workspace_, prompter_);
+    // The hall shows each game's automatic update and tells the news of the other games.
+    hallView_->setUpdateStates([live](history::Game game) { return live->updateState(game); });
+    connect(hallView_, &HallView::notice, live, &LiveView::notify);
     new ExportActions(*this, workspace_, prompter_, *search);
     backtestActions_ = new BacktestActions(*this, workspace_, prompter_, *search);
     playView_->setPositionSource([search] { return search->chosenPositions(); });

@@ -43,6 +43,7 @@ class Prompter;
 class PlayView;
 class ShrinkView;
 class TrendView;
+class HallView;
 class WindowState;
 
 class MainWindow : public QMainWindow {
@@ -78,7 +79,7 @@ class MainWindow : public QMainWindow {
     void setPageOpener(PageOpener opener) { pageOpener_ = std::move(opener); }
 
     // The pages chosen by the tab bar under the menus: 检索, 走势图, 玩法, 缩水.
-    enum class Page { Search, Trend, Plays, Shrink };
+    enum class Page { Search, Trend, Plays, Shrink, Hall };
     void showPage(Page page);
     Page currentPage() const;
     // The window's size when it was last closed, or an invalid size.
@@ -225,6 +226,7 @@ class MainWindow : public QMainWindow {
     QTabBar* pageBar_ = nullptr;
     QStackedWidget* pages_ = nullptr;
     TrendView* trendView_ = nullptr;
+    HallView* hallView_ = nullptr;
     PlayView* playView_ = nullptr;
     ShrinkView* shrinkView_ = nullptr;
     WindowState* windowState_ = nullptr;

@@ -1,9 +1,10 @@
-// The window's pages (检索, 走势图, 玩法, 缩水) under one tab bar, the draw entry line beside the
-// tabs so that a new draw can be typed on every page, and what the window keeps of how it was
+// The window's pages (检索, 走势图, 玩法, 缩水, 大厅) under one tab bar, the draw entry line beside
+// the tabs so that a new draw can be typed on every page, and what the window keeps of how it was
 // left.
 
 #include "gui/window/main_window.h"
 
+#include "gui/hall/hall_view.h"
 #include "gui/plays/play_view.h"
 #include "gui/shrink/shrink_view.h"
 #include "gui/trend/trend_view.h"
@@ -24,8 +25,8 @@ namespace app::gui {
 
 namespace {
 
-const char* const kPageCaptions[] = {"检索", "走势图", "玩法", "缩水"};
-constexpr int kPages = 4;
+const char* const kPageCaptions[] = {"检索", "走势图", "玩法", "缩水", "大厅"};
+constexpr int kPages = 5;
 
 const QString kPageKey = QStringLiteral("page");
 const QString kWidthKey = QStringLiteral("windowWidth");
@@ -74,6 +75,15 @@ void MainWindow::buildPages(QWidget* searchPage) {
     pages_->addWidget(playView_);
     shrinkView_ = new ShrinkView(workspace_, prompter_);
     pages_->addWidget(shrinkView_);
+    hallView_ = new HallView(workspace_);
+    pages_->addWidget(hallView_);
+    // A game clicked in the hall: the window switches to it, on the search page.
+    connect(hallView_, &HallView::gameChosen, this, [this](history::Game game) {
+        const int index = history::gameMenuIndex(game);
+        if (index < 0) return;
+        if (game != workspace_.settings().game) onGameChosen(index);
+        showPage(Page::Search);
+    });
     layout->addWidget(pages_, 1);
     setCentralWidget(central);
 
