@@ -56,8 +56,10 @@ LiveNews LiveService::takeNews() {
         news.rules = rules();
         news.alerts = crossedAlerts(news.rules, alertHistory(rows.size()),
                                     static_cast<size_t>(first - rows.begin()));
+        const history::Game shown = workspace_.settings().game;
         for (const auto& fired : news.alerts)
-            news.alertNotices.push_back(alertNotice(news.rules[fired.rule], fired.selection));
+            news.alertNotices.push_back(alertNotice(news.rules[fired.rule], fired,
+                                                    history::gridPeriodText(fired.period, shown)));
     }
     looked_ = true;
     seenGame_ = game;

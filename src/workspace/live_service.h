@@ -17,7 +17,8 @@ namespace app {
 struct LiveNews {
     std::vector<history::HistoryRow> draws; // stored since the last look, oldest first
     std::vector<std::string> notices; // one a draw: "江西11选5 第2025020961期：01 02 03 04 05"
-    // The alerts these draws set off (rule indexes into rules), each with its notice.
+    // The alerts these draws set off, draw by draw in the order of the draws (rule indexes into
+    // rules, each with the period where it crossed), each with its notice.
     std::vector<AlertRule> rules;
     std::vector<FiredAlert> alerts;
     std::vector<std::string> alertNotices;

@@ -77,7 +77,7 @@ MainWindow::MainWindow(Workspace& workspace, Prompter& prompter, QWidget* parent
     auto* search = new SearchActions(*this, workspace_, prompter_);
     historyActions_ = new HistoryActions(*this, workspace_, prompter_);
     new UpdateActions(*this, workspace_, prompter_);
-    new LiveView(*this, workspace_, prompter_);
+    liveView_ = new LiveView(*this, workspace_, prompter_);
     new ExportActions(*this, workspace_, prompter_, *search);
     backtestActions_ = new BacktestActions(*this, workspace_, prompter_, *search);
     playView_->setPositionSource([search] { return search->chosenPositions(); });
@@ -98,6 +98,10 @@ MainWindow::~MainWindow() {
     for (QLineEdit* box : entryBoxes_) box->removeEventFilter(this);
     backDistanceBox_->removeEventFilter(this);
     tallySplitter_->removeEventFilter(this);
+}
+
+Notices& MainWindow::notices() {
+    return liveView_->notices();
 }
 
 void MainWindow::refreshAfterHistoryChange() {
