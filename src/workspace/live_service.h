@@ -26,6 +26,9 @@ struct LiveNews {
 
 class LiveService {
   public:
+    // The alerts of a batch are looked for over its newest kAlertDraws draws (about six days).
+    static constexpr size_t kAlertDraws = 500;
+
     explicit LiveService(Workspace& workspace, NowFunction now = {},
                          UpdateTimings timings = UpdateTimings{});
 

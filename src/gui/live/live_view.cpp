@@ -32,6 +32,9 @@ std::string logTime(SystemTime when) {
     return iso.substr(0, 19);
 }
 
+// More new draws at once are told as one notice.
+constexpr size_t kDrawsToldOneByOne = 100;
+
 } // namespace
 
 LiveView::LiveView(MainWindow& window, Workspace& workspace, Prompter& prompter)
@@ -181,11 +184,20 @@ void LiveView::followNews() {
         lastSearch_->click();
     else
         window_.markResultsStale();
-    // Each draw, then the alerts it set off.
+    // Each draw, then the alerts it set off; a long catch-up (a history imported) as one notice.
     size_t alert = 0;
-    for (size_t d = 0; d < news.draws.size(); ++d) {
+    const size_t count = news.draws.size();
+    if (count > kDrawsToldOneByOne) {
+        const history::Game game = workspace_.settings().game;
+        notices_.post(NoticeKind::Draw,
+                      history::gameName(game) + " 新存入" + std::to_string(count) + "期：第" +
+                          history::gridPeriodText(news.draws.front().period, game) + "期至第" +
+                          history::gridPeriodText(news.draws.back().period, game) + "期",
+                      news.draws.back().period);
+    }
+    for (size_t d = 0; d < count; ++d) {
         const int period = news.draws[d].period;
-        notices_.post(NoticeKind::Draw, news.notices[d], period);
+        if (count <= kDrawsToldOneByOne) notices_.post(NoticeKind::Draw, news.notices[d], period);
         for (; alert < news.alerts.size() && news.alerts[alert].period <= period; ++alert)
             notices_.post(NoticeKind::Alert, news.alertNotices[alert], news.alerts[alert].period);
     }

@@ -6,10 +6,10 @@
 #include <QDialogButtonBox>
 #include <QLabel>
 #include <QListWidget>
+#include <QMouseEvent>
 #include <QPushButton>
 #include <QStatusBar>
 #include <QTimer>
-#include <QToolButton>
 #include <QVBoxLayout>
 
 namespace app::gui {
@@ -35,14 +35,26 @@ QString noticeTime(const Notice& notice) {
     return text(iso.substr(5, 14));
 }
 
+NoticeButton::NoticeButton(QWidget* parent) : QLabel(parent) {
+    setObjectName(QStringLiteral("noticeButton"));
+    setCursor(Qt::PointingHandCursor);
+    QFont underlined = font();
+    underlined.setUnderline(true);
+    setFont(underlined);
+}
+
+void NoticeButton::mouseReleaseEvent(QMouseEvent* event) {
+    if (event->button() == Qt::LeftButton && rect().contains(event->position().toPoint()))
+        emit clicked();
+    QLabel::mouseReleaseEvent(event);
+}
+
 NoticeView::NoticeView(Notices& notices, QStatusBar& statusBar, QObject* parent)
     : QObject(parent), notices_(notices), statusBar_(statusBar) {
     setObjectName(QStringLiteral("noticeView"));
-    button_ = new QToolButton(&statusBar);
-    button_->setObjectName(QStringLiteral("noticeButton"));
-    button_->setAutoRaise(true);
+    button_ = new NoticeButton(&statusBar);
     statusBar.addPermanentWidget(button_);
-    connect(button_, &QToolButton::clicked, this, &NoticeView::openList);
+    connect(button_, &NoticeButton::clicked, this, &NoticeView::openList);
     notifier_ = new DesktopNotifier(this);
     desktop_ = [this](const QString& title, const QString& body) {
         return notifier_->show(title, body);
@@ -60,9 +72,11 @@ NoticeView::NoticeView(Notices& notices, QStatusBar& statusBar, QObject* parent)
 }
 
 void NoticeView::onPosted(const Notice* posted) {
+    // What was posted is shown once the batch is complete.
     if (posted) {
         batch_.push_back(*posted);
         batchTimer_->start();
+        return;
     }
     showButton();
     if (listDialog_ && listDialog_->isVisible()) fillList();
@@ -72,6 +86,8 @@ void NoticeView::takeBatch() {
     std::vector<Notice> batch;
     batch.swap(batch_);
     if (batch.empty()) return;
+    showButton();
+    if (listDialog_ && listDialog_->isVisible()) fillList();
     waiting_.insert(waiting_.end(), batch.begin(), batch.end());
     if (!shownTimer_->isActive()) showNext();
     QString title, body;

@@ -7,6 +7,7 @@
 
 #include "workspace/notices.h"
 
+#include <QLabel>
 #include <QObject>
 #include <QPointer>
 #include <QString>
@@ -19,7 +20,6 @@ class QDialog;
 class QListWidget;
 class QStatusBar;
 class QTimer;
-class QToolButton;
 
 namespace app::gui {
 
@@ -27,6 +27,19 @@ class DesktopNotifier;
 
 // "02-09 19:11:00": when a notice was posted, in Beijing time.
 QString noticeTime(const Notice& notice);
+
+// The status bar's 通知: a line of text like the clock beside it (so the status bar keeps its
+// height), clicked as a button.
+class NoticeButton : public QLabel {
+    Q_OBJECT
+  public:
+    explicit NoticeButton(QWidget* parent);
+  signals:
+    void clicked();
+
+  protected:
+    void mouseReleaseEvent(QMouseEvent* event) override;
+};
 
 class NoticeView : public QObject {
     Q_OBJECT
@@ -53,7 +66,7 @@ class NoticeView : public QObject {
 
     Notices& notices_;
     QStatusBar& statusBar_;
-    QToolButton* button_ = nullptr;
+    NoticeButton* button_ = nullptr;
     QPointer<QDialog> listDialog_;
     QListWidget* list_ = nullptr;
     DesktopNotifier* notifier_ = nullptr;

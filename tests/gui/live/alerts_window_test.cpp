@@ -40,7 +40,7 @@ TEST(AlertsWindow, TheRuleChosenIsRemovedThoughAnotherProcessChangedTheRulesMean
     EXPECT_EQ(runCli(f.dataDir(), f.settingsPath(), {"get", "AlertRules"}).out,
               "q1 02 current>=1\n");
     ASSERT_EQ(list->count(), 1);
-    EXPECT_TRUE(list->item(0)->text().startsWith(QStringLiteral("q1 02")))
+    EXPECT_TRUE(list->item(0)->text().startsWith(QStringLiteral("前一 02 遗漏≥1")))
         << list->item(0)->text().toStdString();
 }
 

@@ -17,7 +17,6 @@
 #include <QListWidget>
 #include <QStatusBar>
 #include <QTest>
-#include <QToolButton>
 
 #include <gtest/gtest.h>
 
@@ -71,7 +70,7 @@ TEST(NoticesWindow, ABatchOfDrawsAndAlertsIsListedGroupedAndShownInTurn) {
         return true;
     });
     live->noticeView().setMinimumShowTime(1000);
-    auto* button = f.find<QToolButton>("noticeButton");
+    auto* button = f.find<app::gui::NoticeButton>("noticeButton");
     EXPECT_EQ(button->text(), "通知");
 
     live->tick();
@@ -93,7 +92,7 @@ TEST(NoticesWindow, ABatchOfDrawsAndAlertsIsListedGroupedAndShownInTurn) {
     // One notification for the six.
     ASSERT_EQ(desktop.size(), 1u);
     EXPECT_EQ(desktop[0].first, "3期新号码，3条提醒");
-    EXPECT_TRUE(desktop[0].second.endsWith("11 遗漏11期")) << desktop[0].second;
+    EXPECT_TRUE(desktop[0].second.endsWith("11 遗漏11期")) << desktop[0].second.toStdString();
     // The status bar: what came before the newest as one line, the newest after it.
     EXPECT_EQ(f.window->statusBar()->currentMessage(),
               "新到3期新号码，2条提醒（点状态栏的“通知”查看）");
@@ -113,10 +112,11 @@ TEST(NoticesWindow, ABatchOfDrawsAndAlertsIsListedGroupedAndShownInTurn) {
     }));
 
     // The list: newest first, the unread in bold; opening it reads them.
-    button->click();
+    QTest::mouseClick(button, Qt::LeftButton);
     auto* list = f.find<QListWidget>("noticeList");
     ASSERT_EQ(list->count(), 6);
-    EXPECT_TRUE(list->item(0)->text().endsWith("11 遗漏11期")) << list->item(0)->text();
+    EXPECT_TRUE(list->item(0)->text().endsWith("11 遗漏11期"))
+        << list->item(0)->text().toStdString();
     EXPECT_TRUE(list->item(0)->font().bold());
     EXPECT_EQ(button->text(), "通知");
     EXPECT_EQ(f.window->notices().unread(), 0u);
@@ -126,7 +126,8 @@ TEST(NoticesWindow, ABatchOfDrawsAndAlertsIsListedGroupedAndShownInTurn) {
     auto* fired = dialog.findChild<QListWidget*>(QStringLiteral("alertFiredList"));
     ASSERT_NE(fired, nullptr);
     ASSERT_EQ(fired->count(), 3);
-    EXPECT_TRUE(fired->item(2)->text().contains("第2016090801期")) << fired->item(2)->text();
+    EXPECT_TRUE(fired->item(2)->text().contains("第2016090801期"))
+        << fired->item(2)->text().toStdString();
 }
 
 // Draws typed ahead of the schedule: the status bar's clock counts down to the draw after the
