@@ -79,7 +79,7 @@ void NoticeView::onPosted(const Notice* posted) {
         return;
     }
     showButton();
-    if (listDialog_ && listDialog_->isVisible()) fillList();
+    if (!reading_ && listDialog_ && listDialog_->isVisible()) fillList();
 }
 
 void NoticeView::takeBatch() {
@@ -158,15 +158,13 @@ void NoticeView::openList() {
     listDialog_->raise();
     listDialog_->activateWindow();
     // Seen now; the list keeps them in bold until it is filled again.
+    reading_ = true;
     notices_.markAllRead();
+    reading_ = false;
 }
 
 void NoticeView::fillList() {
     if (!list_) return;
-    // A change of what is read leaves the bold marks as they were shown.
-    if (list_->count() > 0 && notices_.unread() == 0 &&
-        list_->count() == int(notices_.all().size()))
-        return;
     list_->clear();
     const auto& all = notices_.all();
     for (auto it = all.rbegin(); it != all.rend(); ++it) {

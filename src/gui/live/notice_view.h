@@ -77,6 +77,8 @@ class NoticeView : public QObject {
     std::deque<Notice> waiting_;
     QTimer* shownTimer_ = nullptr;
     int minimumShowMs_ = 4000;
+    // The list is being opened: what it shows as unread stays so.
+    bool reading_ = false;
 };
 
 } // namespace app::gui

@@ -12,6 +12,7 @@
 #include "site/results_site.h"
 #include "workspace/notices.h"
 
+#include <QDialog>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -120,6 +121,11 @@ TEST(NoticesWindow, ABatchOfDrawsAndAlertsIsListedGroupedAndShownInTurn) {
     EXPECT_TRUE(list->item(0)->font().bold());
     EXPECT_EQ(button->text(), "通知");
     EXPECT_EQ(f.window->notices().unread(), 0u);
+    // Opened again: all read.
+    f.find<QDialog>("noticeListDialog")->close();
+    QTest::mouseClick(button, Qt::LeftButton);
+    ASSERT_EQ(list->count(), 6);
+    EXPECT_FALSE(list->item(0)->font().bold());
 
     // The alerts told, with their draws, in the alerts dialog.
     app::gui::AlertsDialog dialog(live->service(), &f.window->notices());
