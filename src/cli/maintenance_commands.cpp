@@ -153,7 +153,7 @@ const char* const kWatchOptions =
 
 int update(CommandContext& c) {
     if (c.given.has("--watch")) return watchUpdates(c);
-    if (c.given.has("--all")) throw UsageError{"--all 只用于 update --watch：监视关注的每个彩种"};
+    if (c.given.has("--all")) throw UsageError{"update --all 只用于 --watch：监视关注的每个彩种"};
     Workspace& w = c.workspace;
     w.settingsFile().setPersistent(false); // --site is for this run only
     // Nobody is asked here: draws are removed only when the command says so.
@@ -225,7 +225,7 @@ void addMaintenanceCommands(std::vector<CommandSpec>& table) {
                       {"--prune", "", "删去超过保留天数的历史号码"},
                       {"--watch", "", "一直等待并存入新开出的号码",
                        "[--watch [--all] [--until HH:MM] [--poll S]]"},
-                      {"--all", "", "--watch 监视关注的每个彩种", ""},
+                      {"--all", "", "监视关注的每个彩种（与 --watch 同用）", ""},
                       {"--until", "HH:MM", "--watch 等到北京时间几点", "", false, kWatchOptions},
                       {"--poll", "S", "--watch 每隔几秒查一次", "", false, kWatchOptions}},
           .stray = kUpdateOptions},

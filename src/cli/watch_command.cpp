@@ -1,6 +1,7 @@
 // The online update that keeps running: update --watch [--until HH:MM] [--poll S] [--site URL]
 // [--today YYYY-MM-DD]. After each due draw (or every S seconds) the update runs; each draw it
-// stores is printed as "stored <period> <numbers>"; it only adds, never removes a draw. It ends at
+// stores is printed as "stored <period> <numbers>", followed by the alerts it set off
+// ("alert q1 07 current 33 at <period>"); it only adds, never removes a draw. It ends at
 // --until (Beijing time) or on Ctrl+C / a termination request, after the store in progress, with
 // status 0; with status 1 when what it prints can no longer be written (a closed pipe).
 
@@ -113,6 +114,18 @@ std::string drawLine(int period, const history::HistoryRow& row) {
         line += static_cast<char>('0' + number % 10);
     }
     return line;
+}
+
+// "alert q1 07 current 33 at 2025020961": the rule's play or kind, the selection, its omission
+// and the draw after which it crossed.
+std::string alertLine(const AlertRule& rule, const FiredAlert& fired) {
+    std::string what = alertRuleText(rule);
+    what = what.substr(0, what.find(' '));
+    std::string selection = fired.selection.selection;
+    for (char& ch : selection)
+        if (ch == ' ') ch = ',';
+    return "alert " + what + " " + selection + " current " +
+           std::to_string(fired.selection.current) + " at " + history::tenDigit(fired.period);
 }
 
 // "stored 23 2016090802 01 02 03 04 05": a draw of any game.
@@ -230,15 +243,12 @@ int watchUpdates(CommandContext& c) {
         const UpdateResult result = UpdateService(w).update(stopSignals);
         // The draws stored by this run, and those another process stored meanwhile, once each.
         const LiveNews news = live.takeNews();
-        for (const auto& row : news.draws) c.out << drawLine(row.period, row) << "\n";
-        for (const auto& fired : news.alerts) {
-            std::string what = alertRuleText(news.rules[fired.rule]);
-            what = what.substr(0, what.find(' '));
-            std::string selection = fired.selection.selection;
-            for (char& ch : selection)
-                if (ch == ' ') ch = ',';
-            c.out << "alert " << what << " " << selection << " current " << fired.selection.current
-                  << "\n";
+        // Each draw, then the alerts it set off, naming it.
+        auto fired = news.alerts.begin();
+        for (const auto& row : news.draws) {
+            c.out << drawLine(row.period, row) << "\n";
+            for (; fired != news.alerts.end() && fired->period <= row.period; ++fired)
+                c.out << alertLine(news.rules[fired->rule], *fired) << "\n";
         }
         // Nobody reads what the watch prints any more (a closed pipe, a full disk): it stops, and
         // the command line says why.

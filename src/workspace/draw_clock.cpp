@@ -28,6 +28,15 @@ std::string countdownText(long long seconds) {
     return hours > 0 ? std::to_string(hours) + ":" + minutesSeconds : minutesSeconds;
 }
 
+// The draw after the newest stored one, when it is a draw of the game's day (0 otherwise).
+int drawAfter(int newestStored, int perDay) {
+    if (newestStored <= 0) return 0;
+    const auto after = history::lastEightAsNumber(history::nextPeriodText(newestStored, perDay));
+    if (!after || *after % 100 < 1 || *after % 100 > perDay || !history::dateOfPeriod(*after).ok())
+        return 0;
+    return *after;
+}
+
 } // namespace
 
 history::Date beijingDay(SystemTime when) {
@@ -73,6 +82,13 @@ ClockReading readClock(SystemTime now, history::Game game, const history::DrawSc
             break;
         }
     }
+    // Draws stored ahead of the schedule (a computer clock or a schedule that is behind the site):
+    // the next draw is the one after the newest stored, as the entry line offers it.
+    if (const int after = drawAfter(newestStored, perDay); after > reading.nextPeriod) {
+        reading.nextPeriod = after;
+        reading.drawsLeftToday =
+            history::dateOfPeriod(after) == today ? perDay - after % 100 + 1 : 0;
+    }
     reading.nextDue = dueMoment(reading.nextPeriod, schedule);
     reading.secondsLeft = ceil<seconds>(reading.nextDue - now).count();
 
@@ -88,9 +104,12 @@ ClockReading readClock(SystemTime now, history::Game game, const history::DrawSc
         history::clockTimeText(history::dueMinute(schedule, reading.nextPeriod % 100));
     if (newestStored > 0 && newestStored < reading.duePeriod) {
         reading.state = ClockReading::State::Overdue;
-        reading.text = "第" + twoDigits(reading.duePeriod % 100) + "期已过开奖时间 " +
+        // Yesterday's last draw is named with its day.
+        const bool yesterdays = history::dateOfPeriod(reading.duePeriod) != today;
+        reading.text = std::string(yesterdays ? "昨天" : "") + "第" +
+                       twoDigits(reading.duePeriod % 100) + "期已过开奖时间 " +
                        countdownText(reading.secondsOverdue) + "，等待号码";
-    } else if (reading.drawsLeftToday == 0) {
+    } else if (reading.drawsLeftToday == 0 && reading.nextPeriod == periodOf(tomorrow, 1)) {
         reading.state = ClockReading::State::DayDone;
         reading.text = "今日" + std::to_string(perDay) + "期已开完，明天 " + nextTime + " 开第01期";
     } else {

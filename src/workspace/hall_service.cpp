@@ -219,7 +219,7 @@ std::string streakNotice(const HallRow& row, const HallStreak& streak) {
     run.since = streak.since;
     run.chance = streak.chance;
     run.dayDraws = history::drawsPerDay(row.game);
-    return alertNotice(rule, run, row.name);
+    return streakAlertNotice(rule, run, row.name);
 }
 
 std::vector<HallStreak> newStreaks(const HallRow& before, const HallRow& after) {

@@ -54,11 +54,18 @@ LiveNews LiveService::takeNews() {
         news.draws.assign(first, rows.end());
         for (const auto& row : news.draws) news.notices.push_back(noticeText(row));
         news.rules = rules();
-        news.alerts = crossedAlerts(news.rules, alertHistory(rows.size()),
-                                    static_cast<size_t>(first - rows.begin()));
+        // A long catch-up (a whole history imported) is followed over its newest draws only.
+        const auto from = std::max(static_cast<size_t>(first - rows.begin()),
+                                   rows.size() > kAlertDraws ? rows.size() - kAlertDraws : 0);
+        news.alerts = crossedAlerts(news.rules, alertHistory(rows.size()), from);
+        const history::Game shown = workspace_.settings().game;
         for (const auto& fired : news.alerts)
-            news.alertNotices.push_back(alertNotice(news.rules[fired.rule], fired.selection,
-                                                    history::gameName(workspace_.settings().game)));
+            news.alertNotices.push_back(
+                news.rules[fired.rule].streak
+                    ? streakAlertNotice(news.rules[fired.rule], fired.selection,
+                                        history::gameName(shown))
+                    : alertNotice(news.rules[fired.rule], fired,
+                                  history::gridPeriodText(fired.period, shown)));
     }
     looked_ = true;
     seenGame_ = game;

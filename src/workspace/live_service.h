@@ -17,7 +17,8 @@ namespace app {
 struct LiveNews {
     std::vector<history::HistoryRow> draws; // stored since the last look, oldest first
     std::vector<std::string> notices; // one a draw: "江西11选5 第2025020961期：01 02 03 04 05"
-    // The alerts these draws set off (rule indexes into rules), each with its notice.
+    // The alerts these draws set off, draw by draw in the order of the draws (rule indexes into
+    // rules, each with the period where it crossed), each with its notice.
     std::vector<AlertRule> rules;
     std::vector<FiredAlert> alerts;
     std::vector<std::string> alertNotices;
@@ -25,6 +26,9 @@ struct LiveNews {
 
 class LiveService {
   public:
+    // The alerts of a batch are looked for over its newest kAlertDraws draws (about six days).
+    static constexpr size_t kAlertDraws = 500;
+
     explicit LiveService(Workspace& workspace, NowFunction now = {},
                          UpdateTimings timings = UpdateTimings{});
 

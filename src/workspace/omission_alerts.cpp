@@ -7,8 +7,8 @@
 
 #include <charconv>
 #include <cstdio>
-#include <set>
 #include <sstream>
+#include <string_view>
 
 namespace app {
 
@@ -55,6 +55,60 @@ std::optional<std::string> outsideValues(history::Kind kind, int value, int low,
            std::to_string(high) + "，没有“" + std::to_string(value) + "”";
 }
 
+// The rule as the reader takes it apart: ≥ as >=, full-width blanks and commas as ASCII ones, no
+// blanks around >= ("遗漏 >= 23").
+std::string plainRuleText(const std::string& typed) {
+    std::string text;
+    for (size_t i = 0; i < typed.size();) {
+        const auto rest = std::string_view(typed).substr(i);
+        if (rest.starts_with("≥")) {
+            text += ">=";
+            i += std::string_view("≥").size();
+        } else if (rest.starts_with("\u3000")) { // full-width blank
+            text += ' ';
+            i += 3;
+        } else if (rest.starts_with("，") || rest.starts_with("、")) {
+            text += ',';
+            i += 3;
+        } else {
+            text += typed[i++];
+        }
+    }
+    for (;;) {
+        const auto at = text.find(">=");
+        const auto blankBefore = text.find(" >=");
+        const auto blankAfter = text.find(">= ");
+        if (at == std::string::npos ||
+            (blankBefore == std::string::npos && blankAfter == std::string::npos))
+            break;
+        if (blankBefore != std::string::npos)
+            text.erase(blankBefore, 1);
+        else
+            text.erase(blankAfter + 2, 1);
+    }
+    return text;
+}
+
+// A play by its code (q1) or its name (前一).
+std::optional<play::Play> playOfWord(const std::string& word) {
+    if (auto play = play::playOfCode(word)) return play;
+    for (const auto& p : play::plays())
+        if (word == p.name) return p.play;
+    return std::nullopt;
+}
+
+// A kind at a position in words: 号码第1位, 尾数任意位.
+std::optional<std::pair<history::Kind, int>> kindOfWords(const std::string& word) {
+    for (int k = 0; k < history::kKinds; ++k) {
+        const std::string label = kKindLabels[k];
+        if (!word.starts_with(label)) continue;
+        const std::string at = word.substr(label.size());
+        if (at == "任意位") return std::pair{history::Kind(k), 0};
+        for (int p = 1; p <= 5; ++p)
+            if (at == "第" + std::to_string(p) + "位") return std::pair{history::Kind(k), p};
+    }
+    return std::nullopt;
+}
 // streak:SHAPE[:POSITION]>=N, N a whole number of 2..1000.
 ParsedRule parseStreakRule(const std::string& text) {
     const std::string body = text.substr(7);
@@ -77,20 +131,24 @@ ParsedRule parseStreakRule(const std::string& text) {
 
 } // namespace
 
-ParsedRule parseAlertRule(const std::string& text) {
-    const auto start = text.find_first_not_of(" \t");
-    if (start != std::string::npos && text.compare(start, 7, "streak:") == 0) {
-        const auto last = text.find_last_not_of(" \t");
-        return parseStreakRule(text.substr(start, last + 1 - start));
+ParsedRule parseAlertRule(const std::string& typed) {
+    const auto start = typed.find_first_not_of(" \t");
+    if (start != std::string::npos && typed.compare(start, 7, "streak:") == 0) {
+        const auto last = typed.find_last_not_of(" \t");
+        return parseStreakRule(typed.substr(start, last + 1 - start));
     }
-    std::istringstream in(text);
+    std::istringstream in(plainRuleText(typed));
     std::string what, selection, threshold, extra;
     in >> what >> selection >> threshold;
     if (threshold.empty() || (in >> extra))
-        return {std::nullopt, "提醒规则要写成“玩法 选号 条件”三部分，例如 q1 any current>=30"};
+        return {std::nullopt, "提醒规则要写成“玩法 选号 条件”三部分，例如 q1 any current>=30 或 "
+                              "前一 01 遗漏>=23"};
     AlertRule rule;
-    if (auto play = play::playOfCode(what)) {
+    if (auto play = playOfWord(what)) {
         rule.play = play;
+    } else if (auto spoken = kindOfWords(what)) {
+        rule.kind = spoken->first;
+        rule.position = spoken->second;
     } else {
         const auto at = what.find('@');
         const std::string kind = what.substr(0, at);
@@ -99,9 +157,9 @@ ParsedRule parseAlertRule(const std::string& text) {
         for (int k = 0; k < history::kKinds; ++k)
             if (kind == kKindNames[k]) found = k;
         if (found < 0 || position.empty())
-            return {std::nullopt,
-                    "没有这个玩法：" + what +
-                        "（q1、r2…r8、q2d、q2g、q3d、q3g，或 number@1、tail@any 等）"};
+            return {std::nullopt, "没有这个玩法：" + what +
+                                      "（q1、r2…r8、q2d、q2g、q3d、q3g 或 前一、任二…前三组选，"
+                                      "或 number@1、tail@any、号码第1位、尾数任意位 等）"};
         rule.kind = history::Kind(found);
         if (position == "any")
             rule.position = 0;
@@ -138,10 +196,14 @@ ParsedRule parseAlertRule(const std::string& text) {
     const std::string measure = threshold.substr(0, ge);
     const auto figure =
         ge == std::string::npos ? std::nullopt : parseFigure(threshold.substr(ge + 2));
-    if (!figure || (measure != "current" && measure != "ratio" && measure != "本次遗漏" &&
-                    measure != "本次遗漏÷平均遗漏"))
-        return {std::nullopt, "条件要写成 current>=N 或 ratio>=r（N、r 为正数）：" + threshold};
-    rule.byRatio = measure == "ratio" || measure == "本次遗漏÷平均遗漏";
+    const bool byCurrent = measure == "current" || measure == "本次遗漏" || measure == "遗漏";
+    const bool byRatio =
+        measure == "ratio" || measure == "本次遗漏÷平均遗漏" || measure == "欲出几率";
+    if (!figure || (!byCurrent && !byRatio))
+        return {std::nullopt, "条件要写成 current>=N（遗漏>=N）或 ratio>=r（欲出几率>=r），N、r "
+                              "为正数：" +
+                                  threshold};
+    rule.byRatio = byRatio;
     rule.threshold = *figure;
     return {rule, {}};
 }
@@ -178,6 +240,19 @@ std::string alertRuleLabel(const AlertRule& rule) {
     for (char& c : selection)
         if (c == ' ') c = ',';
     return text + " " + selection + " " + (rule.byRatio ? "本次遗漏÷平均遗漏>=" : "本次遗漏>=") +
+           figureText(rule.threshold);
+}
+
+std::string alertRuleWords(const AlertRule& rule) {
+    if (rule.streak) return alertRuleText(rule);
+    std::string text =
+        rule.play ? play::info(*rule.play).name
+                  : std::string(kKindLabels[rule.kind]) +
+                        (rule.position ? "第" + std::to_string(rule.position) + "位" : "任意位");
+    std::string selection = rule.selection.empty() ? "任意" : rule.selection;
+    for (char& c : selection)
+        if (c == ' ') c = ',';
+    return text + " " + selection + " " + (rule.byRatio ? "欲出几率≥" : "遗漏≥") +
            figureText(rule.threshold);
 }
 
@@ -286,59 +361,21 @@ std::vector<AlertSelection> meetingSelections(const AlertRule& rule, const Alert
     return met;
 }
 
-std::vector<FiredAlert> crossedAlerts(const std::vector<AlertRule>& rules,
-                                      const AlertHistory& history, size_t before) {
-    std::vector<FiredAlert> fired;
-    if (before >= history.end) return fired;
-    // Each new draw is a step: a selection over its threshold now is told when it was not over
-    // it after some draw of these (or before them). A long catch-up is looked at as one step.
-    constexpr size_t kSteps = 20;
-    const size_t firstLook = history.end - before > kSteps ? history.end - 1 : before;
-    for (size_t r = 0; r < rules.size(); ++r) {
-        auto now = meetingSelections(rules[r], history);
-        if (now.empty()) continue;
-        std::set<std::string> pending;
-        for (const auto& s : now) pending.insert(s.selection);
-        std::set<std::string> crossed;
-        AlertHistory earlier = history;
-        for (size_t end = before; end < history.end && !pending.empty(); ++end) {
-            if (end < firstLook && end != before) continue;
-            earlier.end = end;
-            std::set<std::string> met;
-            for (const auto& s : meetingSelections(rules[r], earlier)) met.insert(s.selection);
-            for (auto it = pending.begin(); it != pending.end();) {
-                if (met.count(*it)) {
-                    ++it;
-                } else {
-                    crossed.insert(*it);
-                    it = pending.erase(it);
-                }
-            }
-        }
-        for (auto& s : now)
-            if (crossed.count(s.selection)) fired.push_back({r, std::move(s)});
-    }
-    return fired;
-}
-
 std::string runChanceText(double chance) {
     char buffer[32];
     std::snprintf(buffer, sizeof buffer, "%.3g%%", chance * 100);
     return buffer;
 }
 
-std::string alertNotice(const AlertRule& rule, const AlertSelection& selection,
-                        const std::string& game) {
-    if (rule.streak) {
-        const std::string length = std::to_string(selection.current);
-        return "长龙提醒 " + (game.empty() ? "" : game + " ") +
-               search::streakKindCaption(*rule.streak) + "：" + selection.selection + " 连开" +
-               length + "期（自第" + history::tenDigit(selection.since) + "期起），一天" +
-               std::to_string(selection.dayDraws) + "期中出现" + length + "期以上长龙的概率" +
-               runChanceText(selection.chance);
-    }
-    return "遗漏提醒 " + alertRuleLabel(rule) + "：" + selection.selection + " 本次遗漏" +
-           std::to_string(selection.current) + "期";
+std::string streakAlertNotice(const AlertRule& rule, const AlertSelection& selection,
+                              const std::string& game) {
+    const std::string length = std::to_string(selection.current);
+    return "长龙提醒 " + (game.empty() ? "" : game + " ") +
+           (rule.streak ? search::streakKindCaption(*rule.streak) : std::string()) + "：" +
+           selection.selection + " 连开" + length + "期（自第" +
+           history::tenDigit(selection.since) + "期起），一天" +
+           std::to_string(selection.dayDraws) + "期中出现" + length + "期以上长龙的概率" +
+           runChanceText(selection.chance);
 }
 
 } // namespace app

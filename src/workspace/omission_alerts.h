@@ -8,6 +8,8 @@
 // Written form (the command line and the AlertRules setting, rules joined by ";"):
 //     q1 any current>=30      r2 03,07 ratio>=2.5      number@1 7 current>=20      tail@any any
 //     current>=12
+// The reader also takes the words players use, as the window shows a rule: 前一 01 遗漏>=23,
+// 任二 03,07 欲出几率≥2.5, 号码第1位 7 遗漏>=20, 尾数任意位 任意 遗漏>=12.
 //
 // A streak rule (长龙提醒) watches a run of one value of a shape (search/streak.h) reaching a
 // length: streak:big:1>=8, streak:sum5>=6. It holds for every game; its selection is the value of
@@ -48,8 +50,11 @@ std::optional<std::string> alertValueProblem(const AlertRule& rule, int zodiacBa
                                              int segmentBase);
 // The written form, which parseAlertRule reads back.
 std::string alertRuleText(const AlertRule& rule);
-// As the program shows it: "q1 任意 本次遗漏>=30".
+// As the command line lists it: "q1 任意 本次遗漏>=30".
 std::string alertRuleLabel(const AlertRule& rule);
+// In the words of players, as the window shows it: "前一 任意 遗漏≥30", "号码第1位 7 欲出几率≥2.5";
+// parseAlertRule reads it back.
+std::string alertRuleWords(const AlertRule& rule);
 
 // The rules of the AlertRules setting; rules that cannot be read are left out.
 std::vector<AlertRule> parseAlertRules(const std::string& setting);
@@ -95,20 +100,26 @@ struct AlertHistory {
 std::vector<AlertSelection> meetingSelections(const AlertRule& rule, const AlertHistory& history);
 
 struct FiredAlert {
-    size_t rule = 0; // index into the rules
-    AlertSelection selection;
+    size_t rule = 0;          // index into the rules
+    AlertSelection selection; // its figures right after the draw that made it cross
+    size_t row = 0;           // that draw's row
+    int period = 0;           // and its period (stored form)
 };
-// The selections that cross a rule's threshold with the rows from `before` on: met over all the
-// rows, and not met before them or after one of them (a selection that stays over is not told
-// again). More than 20 new rows at once are looked at before them and before the last one only.
+// Every crossing of a rule's threshold by the rows from `before` on, draw by draw: a selection
+// crosses at a draw when it meets the rule after that draw and did not after the draw before it.
+// Each crossing is told once (one that stays over is not told again; one that falls back and
+// crosses again is told again), in the order of the draws, then of the rules and selections.
 std::vector<FiredAlert> crossedAlerts(const std::vector<AlertRule>& rules,
                                       const AlertHistory& history, size_t before);
 
-// "遗漏提醒 q1 任意 本次遗漏>=30：07 本次遗漏33期"; a streak rule's notice names the game when
-// given: "长龙提醒 江西11选5 第1位大小：大
-// 连开8期（自第2025020901期起），一天84期中出现8期以上长龙的概率 47.6%".
-std::string alertNotice(const AlertRule& rule, const AlertSelection& selection,
-                        const std::string& game = {});
+// "遗漏提醒 第2025020961期：前一 任意 遗漏≥30，07 遗漏33期"; the period as the game's grid shows
+// it.
+std::string alertNotice(const AlertRule& rule, const FiredAlert& fired,
+                        const std::string& periodText);
+// A streak rule's notice, naming the game when given: "长龙提醒 江西11选5 第1位大小：大 连开8期
+// （自第2025020901期起），一天84期中出现8期以上长龙的概率47.6%".
+std::string streakAlertNotice(const AlertRule& rule, const AlertSelection& selection,
+                              const std::string& game = {});
 // The chance of a run as the notices show it: "47.6%", "0.0312%".
 std::string runChanceText(double chance);
 

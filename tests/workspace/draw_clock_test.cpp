@@ -102,6 +102,28 @@ TEST(DrawClock, AcrossTheDaysLastDrawAndMidnight) {
               "今日79期已开完，明天 08:35 开第01期");
 }
 
+TEST(DrawClock, DrawsStoredAheadOfTheScheduleAndYesterdaysOverdueDraw) {
+    // At 10:05 the schedule's next draw is 07, but 16 is stored: the next is 17, at its own time.
+    const auto ahead = readAt("2025-02-09T10:05:00", Game::Jiangxi, 25020916);
+    EXPECT_EQ(ahead.state, ClockReading::State::Counting);
+    EXPECT_EQ(ahead.nextPeriod, 25020917);
+    EXPECT_EQ(ahead.text, "下期 2025020917 11:50 开奖（还有 1:45:00）");
+    EXPECT_EQ(ahead.drawsLeftToday, 68);
+    // The whole day stored early: tomorrow's first.
+    const auto done = readAt("2025-02-09T20:00:00", Game::Jiangxi, 25020984);
+    EXPECT_EQ(done.state, ClockReading::State::DayDone);
+    EXPECT_EQ(done.nextPeriod, 25021001);
+    EXPECT_EQ(done.drawsLeftToday, 0);
+    // Draws of a later day than tomorrow: counted down to by their id.
+    EXPECT_EQ(readAt("2025-02-09T20:00:00", Game::Jiangxi, 25021105).text,
+              "下期 2025021106 10:00 开奖（还有 38:00:00）");
+    // An id the schedule has no time for (draw 90 of a game of 84) leaves the schedule's.
+    EXPECT_EQ(readAt("2025-02-09T10:05:00", Game::Jiangxi, 25020990).nextPeriod, 25020907);
+    // Yesterday's last draw still missing the next morning: named with its day.
+    EXPECT_EQ(readAt("2025-02-10T08:00:00", Game::Jiangxi, 25020983).text,
+              "昨天第84期已过开奖时间 9:00:00，等待号码");
+}
+
 TEST(DrawClock, ShanghaisDrawAtMidnightBelongsToTheDayBefore) {
     EXPECT_EQ(readAt("2025-02-09T23:55:00", Game::Shanghai, 25020989).text,
               "下期 2025020990 24:00 开奖（还有 05:00）");
@@ -109,7 +131,7 @@ TEST(DrawClock, ShanghaisDrawAtMidnightBelongsToTheDayBefore) {
     EXPECT_EQ(readAt("2025-02-09T23:55:00", Game::Shanghai, 25020989).drawsLeftToday, 1);
     // Just after midnight: yesterday's 90th is due and waited for.
     const auto waiting = readAt("2025-02-10T00:01:00", Game::Shanghai, 25020989);
-    EXPECT_EQ(waiting.text, "第90期已过开奖时间 01:00，等待号码");
+    EXPECT_EQ(waiting.text, "昨天第90期已过开奖时间 01:00，等待号码");
     EXPECT_EQ(waiting.duePeriod, 25020990);
     // Stored: the next day's first draw.
     EXPECT_EQ(readAt("2025-02-10T00:01:00", Game::Shanghai, 25020990).text,
@@ -158,6 +180,23 @@ TEST(DrawClock, ClockCommand) {
     EXPECT_EQ(
         testing_support::runCli(f.dataDir(), f.settingsPath(), {"clock", "--at", "9:10"}).status,
         2);
+}
+
+// The entry line's next period and the clock's agree when the draws are ahead of the schedule.
+TEST(DrawClock, ClockAndEntryLineAgreeOnTheNextPeriod) {
+    testing_support::WorkspaceFixture f;
+    f.type("2025020901",
+           std::vector<std::array<std::string, 5>>(16, {"01", "02", "03", "04", "05"}));
+    EXPECT_EQ(f.workspace->nextPeriodText(), "2025020917");
+    f.workspace.reset();
+    const auto run = testing_support::runCli(f.dataDir(), f.settingsPath(),
+                                             {"clock", "--json", "--at", "2025-02-09T10:05:00"});
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.out.rfind("{\"game\":22,\"next\":\"2025020917\"", 0), 0u) << run.out;
+    EXPECT_EQ(testing_support::runCli(f.dataDir(), f.settingsPath(),
+                                      {"clock", "--at", "2025-02-09T10:05:00"})
+                  .out,
+              "下期 2025020917 11:50 开奖（还有 1:45:00）\n");
 }
 
 } // namespace

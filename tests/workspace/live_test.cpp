@@ -227,6 +227,49 @@ TEST_F(Live, WatchStoresEveryRevealedDrawOnceAndEndsOnSigterm) {
     EXPECT_EQ(reread.rows().back().period, 25020904);
 }
 
+// Five draws revealed at once: the watch prints each draw followed by the alerts it set off, each
+// naming its draw, though the number that crossed at the first draw is drawn again at the fifth.
+TEST_F(Live, WatchTellsEachAlertOfABatchAfterTheDrawWhereItCrossed) {
+    site::ResultsSite site(twoDays(5));
+    site.revealGradually(0ms, 5);
+    useSite(site);
+    // Yesterday left 09 ten draws away from the first position, 10 nine, 11 eight, 01 seven, 02
+    // six: each reaches 11 at one of today's five draws.
+    ASSERT_TRUE(app::LiveService(*f.workspace).addRule("前一 任意 遗漏>=11").ok);
+    f.workspace.reset();
+    QProcess watch;
+    watch.start(QString::fromUtf8(K11_EXECUTABLE),
+                {"--data-dir", QString::fromStdString(f.dataDir()), "--settings",
+                 QString::fromStdString(f.settingsPath()), "update", "--watch", "--poll", "1",
+                 "--today", "2025-02-09"});
+    ASSERT_TRUE(watch.waitForStarted(5000));
+    std::string out;
+    const auto deadline = std::chrono::steady_clock::now() + 30s;
+    while (std::count(out.begin(), out.end(), '\n') < 10 &&
+           std::chrono::steady_clock::now() < deadline) {
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+        watch.waitForReadyRead(10);
+        out += watch.readAllStandardOutput().toStdString();
+    }
+    watch.terminate();
+    while (watch.state() != QProcess::NotRunning) {
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+        watch.waitForFinished(10);
+    }
+    out += watch.readAllStandardOutput().toStdString();
+    EXPECT_EQ(watch.exitCode(), 0) << watch.readAllStandardError().toStdString();
+    EXPECT_EQ(out, "stored 2025020901 05 06 07 08 09\n"
+                   "alert q1 09 current 11 at 2025020901\n"
+                   "stored 2025020902 06 07 08 09 10\n"
+                   "alert q1 10 current 11 at 2025020902\n"
+                   "stored 2025020903 07 08 09 10 11\n"
+                   "alert q1 11 current 11 at 2025020903\n"
+                   "stored 2025020904 08 09 10 11 01\n"
+                   "alert q1 01 current 11 at 2025020904\n"
+                   "stored 2025020905 09 10 11 01 02\n"
+                   "alert q1 02 current 11 at 2025020905\n");
+}
+
 // A watch whose output cannot be written (standard output on a full device) stops at the first
 // line it cannot print, says why and ends with status 1, instead of watching on unheard.
 TEST_F(Live, WatchWhoseOutputCannotBeWrittenStopsWithStatusOne) {

@@ -9,6 +9,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <random>
+#include <set>
+
 using testing_support::WorkspaceFixture;
 
 namespace {
@@ -41,8 +45,34 @@ TEST(OmissionAlertRules, WrittenFormReadsBackAndBadRulesAreRefused) {
               "r2 03,07 current>=5");
     for (const std::string bad :
          {"q1 any", "q9 any current>=3", "q1 12 current>=3", "number@6 1 current>=3",
-          "q1 any current>=0", "q1 any more>=3", "r2 03,03 current>=3", "q1 any current>=3 extra"})
+          "q1 any current>=0", "q1 any more>=3", "r2 03,03 current>=3", "q1 any current>=3 extra",
+          "前九 01 遗漏>=3", "号码第6位 1 遗漏>=3", "前一 01 遗漏>=", "前一 01 遗漏<=3"})
         EXPECT_FALSE(app::parseAlertRule(bad).rule) << bad;
+}
+
+TEST(OmissionAlertRules, TheWordsOfPlayersReadAsTheWrittenForm) {
+    const std::pair<std::string, std::string> cases[] = {
+        {"前一 01 遗漏>=23", "q1 01 current>=23"},
+        {"任二 03，07 欲出几率 ≥ 2.5", "r2 03,07 ratio>=2.5"},
+        {"前三直选 03、01、02 本次遗漏>=100", "q3d 03,01,02 current>=100"},
+        {"号码第1位 7 遗漏≥20", "number@1 7 current>=20"},
+        {"尾数任意位 任意 遗漏 >= 12", "tail@any any current>=12"},
+        {"前一　任意　遗漏>=30", "q1 any current>=30"},
+    };
+    for (const auto& [words, written] : cases) {
+        const auto parsed = app::parseAlertRule(words);
+        ASSERT_TRUE(parsed.rule) << words << ": " << parsed.error;
+        EXPECT_EQ(app::alertRuleText(*parsed.rule), written) << words;
+        // As the window shows it, and read back from that.
+        const std::string shown = app::alertRuleWords(*parsed.rule);
+        const auto again = app::parseAlertRule(shown);
+        ASSERT_TRUE(again.rule) << shown;
+        EXPECT_EQ(app::alertRuleText(*again.rule), written) << shown;
+    }
+    EXPECT_EQ(app::alertRuleWords(*app::parseAlertRule("q1 01 current>=23").rule),
+              "前一 01 遗漏≥23");
+    EXPECT_EQ(app::alertRuleWords(*app::parseAlertRule("tail@any any ratio>=2.5").rule),
+              "尾数任意位 任意 欲出几率≥2.5");
 }
 
 class Alerts : public ::testing::Test {
@@ -53,11 +83,13 @@ class Alerts : public ::testing::Test {
             ASSERT_TRUE(f.workspace->addDraw(leading(n), empty ? "2016090801" : "").ok);
         }
     }
+    // rule:selection=current@draw number, in the order told.
     std::vector<std::string> fired() {
         std::vector<std::string> texts;
         for (const auto& fired : live.takeNews().alerts)
             texts.push_back(std::to_string(fired.rule) + ":" + fired.selection.selection + "=" +
-                            std::to_string(fired.selection.current));
+                            std::to_string(fired.selection.current) + "@" +
+                            std::to_string(fired.period % 100));
         return texts;
     }
     WorkspaceFixture f;
@@ -72,17 +104,83 @@ TEST_F(Alerts, ASelectionIsToldWhenItCrossesAndNotAgainWhileItStaysOver) {
     live.takeNews();
     // 07 last led two draws ago: the next draw without it makes three.
     typeFirsts({4});
-    EXPECT_EQ(fired(), (std::vector<std::string>{"0:07=3", "1:07=3"}));
+    EXPECT_EQ(fired(), (std::vector<std::string>{"0:07=3@5", "1:07=3@5"}));
     typeFirsts({5});
     EXPECT_TRUE(fired().empty()); // still over: not told again
     typeFirsts({7, 1, 2});
     EXPECT_TRUE(fired().empty());
     typeFirsts({3}); // a new crossing after 07 came back
-    EXPECT_EQ(fired(), (std::vector<std::string>{"0:07=3", "1:07=3"}));
-    // Several draws at once (an update after a pause) are one look: the crossing is told once.
+    EXPECT_EQ(fired(), (std::vector<std::string>{"0:07=3@10", "1:07=3@10"}));
+    // Several draws at once (an update after a pause): told once, at the draw where it crossed.
     ASSERT_TRUE(live.removeRule(1).ok);
     typeFirsts({7, 1, 2, 3, 4});
-    EXPECT_EQ(fired(), (std::vector<std::string>{"0:07=4"}));
+    EXPECT_EQ(fired(), (std::vector<std::string>{"0:07=3@14"}));
+}
+
+TEST_F(Alerts, EachCrossingOfABatchIsToldWithItsDrawThoughALaterDrawUndoesIt) {
+    ASSERT_TRUE(live.addRule("前一 任意 遗漏>=3").ok);
+    ASSERT_TRUE(live.addRule("号码第1位 2 遗漏>=2").ok);
+    typeFirsts({1, 2, 3, 1, 2, 3});
+    live.takeNews();
+    // Seven draws at once: 01 crosses at the first (period 7) and leads again at the last; 02
+    // crosses at the second and leads at the fifth; 03 crosses at the third and, after it led at
+    // the fourth, again at the last. 02 at the first position crosses at the first and the last.
+    // Numbers 4..11 were over before the batch and 04 never gets back.
+    typeFirsts({4, 4, 4, 3, 2, 4, 1});
+    EXPECT_EQ(fired(), (std::vector<std::string>{"0:01=3@7", "1:02=2@7", "0:02=3@8", "0:03=3@9",
+                                                 "0:03=3@13", "1:02=2@13"}));
+    // The notices name the draw.
+    typeFirsts({4, 4, 4});
+    const auto news = live.takeNews();
+    ASSERT_FALSE(news.alertNotices.empty());
+    EXPECT_EQ(news.alertNotices.front(), "遗漏提醒 第2016090814期：前一 任意 遗漏≥3，02 遗漏3期");
+}
+
+// What is told for a batch is what looking after each of its draws would tell: the rules of every
+// form against the selections that meet them over each prefix of a random history.
+TEST_F(Alerts, CrossingsAgreeWithTheRulesLookedAtAfterEveryDraw) {
+    std::mt19937 random(20261209);
+    std::vector<std::array<std::string, 5>> draws;
+    for (int d = 0; d < 150; ++d) {
+        std::array<int, 11> numbers{1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11};
+        std::shuffle(numbers.begin(), numbers.end(), random);
+        std::array<std::string, 5> boxes;
+        for (int i = 0; i < 5; ++i)
+            boxes[i] = (numbers[i] < 10 ? "0" : "") + std::to_string(numbers[i]);
+        draws.push_back(boxes);
+    }
+    f.type("2016090801", draws);
+    std::vector<app::AlertRule> rules;
+    for (const std::string text :
+         {"q1 any current>=15", "r2 any current>=12", "q2g any ratio>=3", "r3 01,02,03 current>=4",
+          "number@1 any current>=12", "tail@any any current>=4", "zodiac@any any ratio>=2.5",
+          "segment@3 any current>=5", "sum@2 3 current>=10"})
+        rules.push_back(*app::parseAlertRule(text).rule);
+    const auto& rows = f.workspace->rows();
+    const auto& s = f.workspace->settings();
+    const auto historyTo = [&](size_t end) {
+        return app::AlertHistory{rows, end, f.workspace->zodiac(), s.zodiacBase, s.segmentBase};
+    };
+    const size_t before = 90;
+    std::vector<std::string> expected;
+    for (size_t end = before + 1; end <= rows.size(); ++end)
+        for (size_t r = 0; r < rules.size(); ++r) {
+            std::set<std::string> earlier;
+            for (const auto& m : app::meetingSelections(rules[r], historyTo(end - 1)))
+                earlier.insert(m.selection);
+            for (const auto& m : app::meetingSelections(rules[r], historyTo(end)))
+                if (!earlier.count(m.selection))
+                    expected.push_back(std::to_string(end) + " " + std::to_string(r) + " " +
+                                       m.selection + " " + std::to_string(m.current));
+        }
+    std::vector<std::string> told;
+    for (const auto& fired : app::crossedAlerts(rules, historyTo(rows.size()), before)) {
+        EXPECT_EQ(fired.period, rows[fired.row].period);
+        told.push_back(std::to_string(fired.row + 1) + " " + std::to_string(fired.rule) + " " +
+                       fired.selection.selection + " " + std::to_string(fired.selection.current));
+    }
+    EXPECT_GT(expected.size(), 20u);
+    EXPECT_EQ(told, expected);
 }
 
 TEST_F(Alerts, AnySelectionAndTheRatioOverTheWholeHistory) {

@@ -213,10 +213,11 @@ void HallView::tellNews(const HallRow& before, const HallRow& after) {
         emit notice(QStringLiteral("%1 第%2期：%3")
                         .arg(text(after.name),
                              text(history::gridPeriodText(after.newest, after.game)),
-                             numbers.join(u' ')));
+                             numbers.join(u' ')),
+                    false, after.newest);
     }
     for (const auto& streak : newStreaks(before, after))
-        emit notice(text(streakNotice(after, streak)));
+        emit notice(text(streakNotice(after, streak)), true, after.newest);
 }
 
 } // namespace app::gui

@@ -59,8 +59,9 @@ class HallView : public QWidget {
   signals:
     // A game was clicked.
     void gameChosen(history::Game game);
-    // A new draw of a game other than the window's, or a streak alert it met.
-    void notice(const QString& text);
+    // A new draw of a game other than the window's (alert false), or a streak alert it met;
+    // period: the draw it is about (stored form).
+    void notice(const QString& text, bool alert, int period);
 
   private:
     void tellNews(const HallRow& before, const HallRow& after);

@@ -2,6 +2,7 @@
 
 #include "gui/common/prompter.h"
 #include "gui/live/alerts_dialog.h"
+#include "gui/live/notice_view.h"
 #include "gui/window/main_window.h"
 #include "history/game_record.h"
 
@@ -13,7 +14,6 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QStatusBar>
-#include <QSystemTrayIcon>
 #include <QTimer>
 #include <QVBoxLayout>
 
@@ -32,8 +32,8 @@ std::string logTime(SystemTime when) {
     return iso.substr(0, 19);
 }
 
-// How long a notice stays in the status bar without a tray.
-constexpr int kNoticeMs = 10000;
+// More new draws at once are told as one notice.
+constexpr size_t kDrawsToldOneByOne = 100;
 
 } // namespace
 
@@ -44,6 +44,11 @@ LiveView::LiveView(MainWindow& window, Workspace& workspace, Prompter& prompter)
     live_ = std::make_unique<LiveService>(workspace_);
     live_->takeNews();
     otherGames_ = std::make_unique<GamesUpdate>(workspace_, [this] { return live_->now(); });
+    // Every notice is in the log too.
+    notices_.listen([this](const Notice* posted) {
+        if (posted) addLog(posted->text);
+    });
+    noticeView_ = new NoticeView(notices_, *window_.statusBar(), this);
     clockLabel_ = new QLabel(&window_);
     clockLabel_->setObjectName(QStringLiteral("drawClock"));
     window_.statusBar()->addPermanentWidget(clockLabel_);
@@ -52,11 +57,6 @@ LiveView::LiveView(MainWindow& window, Workspace& workspace, Prompter& prompter)
         auto* button = window_.findChild<QPushButton*>(QLatin1String(name));
         if (button)
             connect(button, &QPushButton::clicked, this, [this, button] { lastSearch_ = button; });
-    }
-    if (QSystemTrayIcon::isSystemTrayAvailable()) {
-        tray_ = new QSystemTrayIcon(QApplication::windowIcon(), this);
-        tray_->setToolTip(QStringLiteral("11选5 历史号码分析"));
-        tray_->show();
     }
     // One wake-up a second: the countdown shows whole seconds.
     timer_ = new QTimer(this);
@@ -131,9 +131,8 @@ void LiveView::tick() {
             "第" + history::gridPeriodText(step.period, game) + "期的开奖号码" +
             std::to_string(live_->plan().timings().giveUp.count() / 60) +
             "分钟内没有取到，下次在 " + logTime(step.at).substr(11, 5) + " 再试";
-        addLog(said);
+        notices_.post(NoticeKind::UpdateProblem, said, step.period);
         currentState_ = {HallUpdateState::Kind::Failed, said};
-        window_.statusBar()->showMessage(text(said), 60000);
     }
 }
 
@@ -201,12 +200,16 @@ void LiveView::onUpdateFinished() {
     const bool missed = !outcome->complete && live_->newestStored() < chasedPeriod_;
     currentState_ = missed ? HallUpdateState{HallUpdateState::Kind::Failed, line}
                            : HallUpdateState{HallUpdateState::Kind::Waiting, {}};
-    if (missed)
-        window_.statusBar()->showMessage(
-            QStringLiteral("自动更新：第%1期还没有取到，稍后再试（%2）")
-                .arg(text(history::gridPeriodText(chasedPeriod_, workspace_.settings().game)),
-                     text(line)),
-            30000);
+    if (!outcome->complete && live_->newestStored() < chasedPeriod_) {
+        // Told once; the retries that fail alike are in the log only.
+        const std::string said =
+            "自动更新：第" + history::gridPeriodText(chasedPeriod_, workspace_.settings().game) +
+            "期还没有取到，稍后再试（" + line + "）";
+        if (line != failureTold_) notices_.post(NoticeKind::UpdateProblem, said, chasedPeriod_);
+        failureTold_ = line;
+    } else {
+        failureTold_.clear();
+    }
     followNews();
 }
 
@@ -223,16 +226,23 @@ void LiveView::followNews() {
         lastSearch_->click();
     else
         window_.markResultsStale();
-    for (const auto& notice : news.notices) notify(text(notice));
-    for (const auto& alert : news.alertNotices) notify(text(alert));
-}
-
-void LiveView::notify(const QString& line) {
-    addLog(line.toStdString());
-    if (tray_ && tray_->isVisible() && QSystemTrayIcon::supportsMessages())
-        tray_->showMessage(QStringLiteral("11选5"), line, QSystemTrayIcon::Information, kNoticeMs);
-    else
-        window_.statusBar()->showMessage(line, kNoticeMs);
+    // Each draw, then the alerts it set off; a long catch-up (a history imported) as one notice.
+    size_t alert = 0;
+    const size_t count = news.draws.size();
+    if (count > kDrawsToldOneByOne) {
+        const history::Game game = workspace_.settings().game;
+        notices_.post(NoticeKind::Draw,
+                      history::gameName(game) + " 新存入" + std::to_string(count) + "期：第" +
+                          history::gridPeriodText(news.draws.front().period, game) + "期至第" +
+                          history::gridPeriodText(news.draws.back().period, game) + "期",
+                      news.draws.back().period);
+    }
+    for (size_t d = 0; d < count; ++d) {
+        const int period = news.draws[d].period;
+        if (count <= kDrawsToldOneByOne) notices_.post(NoticeKind::Draw, news.notices[d], period);
+        for (; alert < news.alerts.size() && news.alerts[alert].period <= period; ++alert)
+            notices_.post(NoticeKind::Alert, news.alertNotices[alert], news.alerts[alert].period);
+    }
 }
 
 void LiveView::addLog(const std::string& line) {
@@ -318,7 +328,7 @@ void LiveView::onDrawTimesClicked() {
 }
 
 void LiveView::onAlertsClicked() {
-    AlertsDialog dialog(*live_, &window_);
+    AlertsDialog dialog(*live_, &notices_, &window_);
     dialog.exec();
 }
 

@@ -78,10 +78,15 @@ MainWindow::MainWindow(Workspace& workspace, Prompter& prompter, QWidget* parent
     auto* search = new SearchActions(*this, workspace_, prompter_);
     historyActions_ = new HistoryActions(*this, workspace_, prompter_);
     new UpdateActions(*this, workspace_, prompter_);
-    auto* live = new LiveView(*this, workspace_, prompter_);
-    // The hall shows each game's automatic update and tells the news of the other games.
-    hallView_->setUpdateStates([live](history::Game game) { return live->updateState(game); });
-    connect(hallView_, &HallView::notice, live, &LiveView::notify);
+    liveView_ = new LiveView(*this, workspace_, prompter_);
+    // The hall shows each game's automatic update and posts the news of the other games.
+    hallView_->setUpdateStates(
+        [live = liveView_](history::Game game) { return live->updateState(game); });
+    connect(hallView_, &HallView::notice, this,
+            [live = liveView_](const QString& text, bool alert, int period) {
+                live->notices().post(alert ? NoticeKind::Alert : NoticeKind::Draw,
+                                     text.toStdString(), period);
+            });
     new ExportActions(*this, workspace_, prompter_, *search);
     backtestActions_ = new BacktestActions(*this, workspace_, prompter_, *search);
     playView_->setPositionSource([search] { return search->chosenPositions(); });
@@ -102,6 +107,10 @@ MainWindow::~MainWindow() {
     for (QLineEdit* box : entryBoxes_) box->removeEventFilter(this);
     backDistanceBox_->removeEventFilter(this);
     tallySplitter_->removeEventFilter(this);
+}
+
+Notices& MainWindow::notices() {
+    return liveView_->notices();
 }
 
 void MainWindow::refreshAfterHistoryChange() {

@@ -30,6 +30,7 @@ class QTableView;
 class QUrl;
 
 namespace app {
+class Notices;
 class Workspace;
 enum class HelpPage;
 } // namespace app
@@ -39,6 +40,7 @@ namespace app::gui {
 class BacktestActions;
 class HistoryActions;
 class HistoryModel;
+class LiveView;
 class Prompter;
 class PlayView;
 class ShrinkView;
@@ -57,6 +59,10 @@ class MainWindow : public QMainWindow {
     void refreshAfterHistoryChange();
 
     HistoryModel* historyModel() const { return historyModel_; }
+
+    // The window's notices: whatever is to be told to the player is posted there (see Notices);
+    // the status bar, the list of notices and the desktop's notifications show it.
+    Notices& notices();
 
     // Tells the user when a choice could not be written to the settings store.
     void reportSettingsProblem();
@@ -186,6 +192,7 @@ class MainWindow : public QMainWindow {
     HistoryModel* historyModel_ = nullptr;
     HistoryActions* historyActions_ = nullptr;
     BacktestActions* backtestActions_ = nullptr;
+    LiveView* liveView_ = nullptr;
     PageOpener pageOpener_;
 
     // True from the moment a draw is stored until the next key press in an entry box.

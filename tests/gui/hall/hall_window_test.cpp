@@ -5,9 +5,9 @@
 #include "gui/window_fixture.h"
 
 #include "gui/hall/hall_view.h"
+#include "workspace/notices.h"
 
 #include <QProcess>
-#include <QStatusBar>
 #include <QTabBar>
 #include <QTableView>
 #include <QTest>
@@ -33,6 +33,7 @@ TEST(HallWindow, FollowsDrawsStoredElsewhereAndSwitchesToAClickedGame) {
     WindowFixture f;
     f.store.type("2016090801", {{"01", "02", "03", "04", "05"}});
     runProgram(f, {"--game", "23", "add", "--period", "2016090801", "07", "08", "09", "10", "11"});
+    runProgram(f, {"alerts", "--add", "streak:big:1>=2"});
     f.open();
     auto* hall = f.find<app::gui::HallView>("hallView");
     f.find<QTabBar>("pageTabs")->setCurrentIndex(4);
@@ -46,11 +47,23 @@ TEST(HallWindow, FollowsDrawsStoredElsewhereAndSwitchesToAClickedGame) {
     EXPECT_EQ(cell(1, app::gui::HallModel::Numbers), "07 08 09 10 11");
     EXPECT_NE(cell(2, app::gui::HallModel::Newest).indexOf("还没有历史号码"), -1);
 
-    runProgram(f, {"--game", "23", "add", "02", "04", "06", "08", "10"});
-    EXPECT_TRUE(QTest::qWaitFor(
-        [&] { return cell(1, app::gui::HallModel::Newest) == "16090802"; }, 3000));
-    EXPECT_EQ(cell(1, app::gui::HallModel::Numbers), "02 04 06 08 10");
-    EXPECT_EQ(f.window->statusBar()->currentMessage(), "广东11选5 第16090802期：02 04 06 08 10");
+    runProgram(f, {"--game", "23", "add", "08", "04", "06", "02", "10"});
+    EXPECT_TRUE(
+        QTest::qWaitFor([&] { return cell(1, app::gui::HallModel::Newest) == "16090802"; }, 3000));
+    EXPECT_EQ(cell(1, app::gui::HallModel::Numbers), "08 04 06 02 10");
+    EXPECT_TRUE(cell(1, app::gui::HallModel::Streaks).startsWith("第1位大小 大 连开2期（"))
+        << cell(1, app::gui::HallModel::Streaks).toStdString();
+    // Told as notices naming the game: the draw, and the run it made.
+    bool draw = false, streak = false;
+    for (const auto& notice : f.window->notices().all()) {
+        draw |= notice.kind == app::NoticeKind::Draw &&
+                notice.text == "广东11选5 第16090802期：08 04 06 02 10";
+        streak |= notice.kind == app::NoticeKind::Alert &&
+                  notice.text.rfind(
+                      "长龙提醒 广东11选5 第1位大小：大 连开2期（自第2016090801期起）", 0) == 0;
+    }
+    EXPECT_TRUE(draw);
+    EXPECT_TRUE(streak);
 
     // A click on 广东: the window shows its history on the search page.
     auto* table = f.find<QTableView>("hallTable");

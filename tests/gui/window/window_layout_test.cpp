@@ -193,7 +193,8 @@ TEST(WindowLayout, EveryPageShowsEveryControlWholeOnBothScreens) {
             for (const char* name : {"Text1", "MaskEdBox1_1", "MaskEdBox1_5"})
                 EXPECT_TRUE(f.find<QLineEdit>(QLatin1String(name))->isVisible()) << name;
             const std::vector<QWidget*> controls = shownControls(f.window.get());
-            EXPECT_GT(controls.size(), 10u);
+            // The hall is one table and its note beside the entry line.
+            EXPECT_GT(controls.size(), page == 4 ? 6u : 10u);
             for (QWidget* control : controls) {
                 SCOPED_TRACE(control->objectName().toStdString() + " " +
                              control->metaObject()->className());
