@@ -117,10 +117,10 @@ std::vector<FiredAlert> crossedAlerts(const std::vector<AlertRule>& rules,
 std::string alertNotice(const AlertRule& rule, const FiredAlert& fired,
                         const std::string& periodText);
 // A streak rule's notice, naming the game when given: "长龙提醒 江西11选5 第1位大小：大 连开8期
-// （自第2025020901期起），一天84期中出现8期以上长龙的概率47.6%".
+// （自第2025020901期起），一天84期中出现8期以上长龙的概率30.8%".
 std::string streakAlertNotice(const AlertRule& rule, const AlertSelection& selection,
                               const std::string& game = {});
-// The chance of a run as the notices show it: "47.6%", "0.0312%".
+// The chance of a run as the notices show it: "30.8%", "0.0312%".
 std::string runChanceText(double chance);
 
 } // namespace app
