@@ -1,5 +1,6 @@
 #include "gui/shrink/cover_panel.h"
 
+#include "gui/common/background_work.h"
 #include "gui/common/result_note.h"
 #include "gui/shrink/ticket_save.h"
 #include "workspace/workspace.h"
@@ -154,10 +155,14 @@ void CoverPanel::build() {
     r.cover->m = m_->value();
     ShrinkService service(workspace_);
     ShrinkResult result;
-    history::NoProgress progress;
-    QApplication::setOverrideCursor(Qt::WaitCursor);
-    const Outcome outcome = service.run(r, progress, result);
-    QApplication::restoreOverrideCursor();
+    Outcome outcome;
+    // The search has a budget of its own (about a second); cancelled, its result is not shown.
+    if (!runWithProgress(this, QStringLiteral("计算旋转矩阵"), QStringLiteral("正在计算旋转矩阵…"),
+                         [&](history::Progress& progress) {
+                             progress.setTotal(0);
+                             outcome = service.run(r, progress, result);
+                         }))
+        return;
     tickets_.clear();
     list_->clear();
     note_->setEmpty();

@@ -1,7 +1,7 @@
 #include "gui/shrink/shrink_view.h"
 
+#include "gui/common/background_work.h"
 #include "gui/common/chart_setup.h"
-#include "gui/common/dialog_progress.h"
 #include "gui/common/prompter.h"
 #include "gui/common/result_note.h"
 #include "gui/common/scrolling_tab.h"
@@ -507,11 +507,11 @@ void ShrinkView::runBacktest() {
     }
     r.backtestSteps = steps_->value();
     r.randomRuns = randomRuns_->value();
-    DialogProgress progress(this, QStringLiteral("正在回测缩水投注…"));
     ShrinkResult result;
-    backtestButton_->setEnabled(false);
-    const Outcome outcome = service_->run(r, progress, result);
-    backtestButton_->setEnabled(true);
+    Outcome outcome;
+    runWithProgress(
+        this, QStringLiteral("回测缩水投注"), QStringLiteral("正在回测缩水投注…"),
+        [&](history::Progress& progress) { outcome = service_->run(r, progress, result); });
     if (!outcome.ok) {
         if (!outcome.message.empty())
             prompter_.warn(QStringLiteral("缩水回测"), QString::fromStdString(outcome.message));
