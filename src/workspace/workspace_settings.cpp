@@ -97,6 +97,12 @@ void Workspace::resetSpanStart() {
     if (history_.empty()) return;
     const Settings& s = settings();
     const int d = s.periodMode == search::PeriodMode::Last ? 1 : s.backDistance;
+    // A history of d draws or fewer has none with a draw d back before it: the span is the newest
+    // draw alone, never one that ends before it starts.
+    if (history_.size() <= static_cast<size_t>(d)) {
+        spanStart_ = history::tenDigit(history_.newest().period);
+        return;
+    }
     spanStart_ = history::tenDigit(rows().front().period + d);
 }
 
@@ -113,7 +119,10 @@ void Workspace::updateSpan() {
     if (const auto start = history::lastEightAsNumber(spanStart_);
         start && (*start < rows().front().period || *start > history_.newest().period))
         spanStart_.clear();
-    if (spanStart_.empty()) resetSpanStart();
+    // While the history is that short, the start follows it until it reaches its usual place.
+    const Settings& s = settings();
+    const int d = s.periodMode == search::PeriodMode::Last ? 1 : s.backDistance;
+    if (spanStart_.empty() || history_.size() <= static_cast<size_t>(d) + 1) resetSpanStart();
     if (spanEnd_.empty()) spanEnd_ = history::tenDigit(history_.newest().period);
 }
 

@@ -1,7 +1,15 @@
 #include "gui/window_fixture.h"
 
+#include "workspace/history_service.h"
+
 #include <QApplication>
 #include <QTest>
+
+#include <algorithm>
+#include <cstdio>
+#include <fstream>
+#include <numeric>
+#include <random>
 
 namespace testing_support {
 
@@ -62,6 +70,17 @@ QString ScriptedPrompter::openFile(const QString& dir, const QString& filter) {
     return file;
 }
 
+QString ScriptedPrompter::saveFile(const QString& title, const QString& path, const QString&) {
+    shown.push_back({QStringLiteral("save"), title, path});
+    if (files.empty()) {
+        ADD_FAILURE() << "unexpected save dialog";
+        return {};
+    }
+    QString file = files.front();
+    files.pop_front();
+    return file;
+}
+
 bool ScriptedPrompter::openDocument(const QString& path) {
     shown.push_back({QStringLiteral("document"), QString(), path});
     return documentsOpen;
@@ -103,6 +122,28 @@ void openWithFiveDraws(WindowFixture& f) {
                                 {"05", "01", "02", "04", "06"},
                                 {"03", "01", "02", "04", "06"}});
     f.open();
+}
+
+void importRandomDraws(WindowFixture& f, int count, unsigned seed) {
+    std::mt19937 random(seed);
+    std::string text;
+    for (int i = 0; i < count; ++i) {
+        std::array<int, 11> numbers{};
+        std::iota(numbers.begin(), numbers.end(), 1);
+        std::shuffle(numbers.begin(), numbers.end(), random);
+        text += std::to_string(syntheticPeriod(i));
+        for (int n = 0; n < 5; ++n) {
+            char number[4];
+            std::snprintf(number, sizeof number, " %02d", numbers[n]);
+            text += number;
+        }
+        text += '\n';
+    }
+    const std::string path = f.store.dir.file("random-draws.txt");
+    std::ofstream(path) << text;
+    history::NoProgress quiet;
+    const auto imported = app::HistoryService(f.workspace()).importFile(path, quiet);
+    ASSERT_TRUE(imported.outcome.ok) << imported.outcome.message;
 }
 
 } // namespace testing_support

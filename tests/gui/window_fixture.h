@@ -32,7 +32,9 @@ void ensureApplication();
 class ScriptedPrompter : public app::gui::Prompter {
   public:
     struct Message {
-        QString kind; // "confirm", "inform", "warn", "tell", "ask", "open", "document" (its path)
+        // "confirm", "inform", "warn", "tell", "ask", "open", "save" (the path offered),
+        // "document" (its path)
+        QString kind;
         QString title;
         QString text;
     };
@@ -44,6 +46,8 @@ class ScriptedPrompter : public app::gui::Prompter {
     std::optional<QString> askText(const QString& title, const QString& prompt,
                                    const QString& defaultText) override;
     QString openFile(const QString& dir, const QString& filter) override;
+    // Answered from `files` as openFile is.
+    QString saveFile(const QString& title, const QString& path, const QString& filter) override;
     // Records the file instead of starting an application; answers documentsOpen.
     bool openDocument(const QString& path) override;
 
@@ -83,5 +87,9 @@ class WindowFixture {
 // Five typed draws from 2016090801 (03 01 02 04 06, 07 …, 03 …, 05 …, 03 …: the same four
 // numbers after a changing first one), then the window opened on them.
 void openWithFiveDraws(WindowFixture& f);
+
+// Stores count uniformly random draws (periods 17010101 on), the same for the same seed, as an
+// import would; the window is not opened.
+void importRandomDraws(WindowFixture& f, int count, unsigned seed);
 
 } // namespace testing_support

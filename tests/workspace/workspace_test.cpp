@@ -160,7 +160,8 @@ TEST(TypedDraw, TheFirstDrawNeedsAValidPeriod) {
     EXPECT_TRUE(w.rows().empty());
     ASSERT_TRUE(w.addDraw({"01", "02", "03", "04", "05"}, "2016090801").ok);
     EXPECT_EQ(w.rows().front().period, 16090801);
-    EXPECT_EQ(w.spanStart(), "2016090802");
+    // One draw: the span is that draw, never one that starts after it ends.
+    EXPECT_EQ(w.spanStart(), "2016090801");
     EXPECT_EQ(w.spanEnd(), "2016090801");
 }
 
@@ -245,7 +246,8 @@ TEST(SettingsMenus, PeriodDistanceBox) {
         EXPECT_FALSE(outcome.ok) << refused;
         EXPECT_NE(outcome.message.find("1到9"), std::string::npos);
         EXPECT_EQ(w.settings().backDistance, 2);
-        EXPECT_EQ(w.spanStart(), "2016090854");
+        // Two draws and a distance of two: the span is the newest draw alone.
+        EXPECT_EQ(w.spanStart(), "2016090853");
     }
     EXPECT_EQ(f.settingsFileText().find("intPreQi"), std::string::npos);
     w.setBackDistance("1");

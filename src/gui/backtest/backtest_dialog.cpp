@@ -2,6 +2,7 @@
 
 #include "gui/backtest/backtest_chart.h"
 #include "gui/backtest/backtest_model.h"
+#include "gui/common/background_work.h"
 #include "gui/common/grid_style.h"
 #include "gui/common/prompter.h"
 #include "gui/common/result_note.h"
@@ -11,7 +12,6 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QDialogButtonBox>
-#include <QElapsedTimer>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -37,32 +37,6 @@ const QString kCaution =
                    "其中最小的p值本来就容易偶然偏小，所以结论看校正p值（Holm法）："
                    "校正p值不小于0.05即与随机无明显差别。") +
     QString::fromUtf8(kFigureCaveat);
-
-// The run goes on on the dialog's thread: between its steps the dialog repaints and takes the
-// cancel click, often enough to feel at once and seldom enough to cost nothing.
-class RunProgress : public history::Progress {
-  public:
-    RunProgress(QProgressBar& bar, const bool& cancelRequested)
-        : bar_(bar), cancelRequested_(cancelRequested) {}
-    void setTotal(std::size_t total) override {
-        bar_.setRange(0, static_cast<int>(total));
-        bar_.setValue(0);
-    }
-    bool advance(std::size_t done) override {
-        bar_.setValue(static_cast<int>(done));
-        if (!sinceEvents_.isValid() || sinceEvents_.elapsed() >= kEventsEveryMs) {
-            QApplication::processEvents();
-            sinceEvents_.start();
-        }
-        return !cancelRequested_;
-    }
-
-  private:
-    static constexpr qint64 kEventsEveryMs = 30;
-    QProgressBar& bar_;
-    const bool& cancelRequested_;
-    QElapsedTimer sinceEvents_;
-};
 
 QSpinBox* spinBox(const QString& name, int low, int high, int value) {
     auto* box = new QSpinBox;
@@ -228,7 +202,9 @@ void BacktestDialog::buildLayout(const BacktestChoice& choice) {
     connect(patternButton_, &QRadioButton::toggled, this, inputsChanged);
     connect(stepsBox_, &QSpinBox::valueChanged, this, inputsChanged);
     connect(topBox_, &QSpinBox::valueChanged, this, inputsChanged);
-    connect(cancelButton_, &QPushButton::clicked, this, [this] { cancelRequested_ = true; });
+    connect(cancelButton_, &QPushButton::clicked, this, [this] {
+        if (work_) work_->cancel();
+    });
     connect(closeBox, &QDialogButtonBox::rejected, this, &BacktestDialog::reject);
     connect(kBox_, &QComboBox::currentIndexChanged, this, [this](int index) { showK(index + 1); });
     connect(table_->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
@@ -248,7 +224,7 @@ BacktestChoice BacktestDialog::choice() const {
 
 void BacktestDialog::reject() {
     if (running_) {
-        cancelRequested_ = true;
+        if (work_) work_->cancel();
         closeAfterRun_ = true;
         return;
     }
@@ -272,7 +248,6 @@ void BacktestDialog::setRunning(bool running) {
 void BacktestDialog::run() {
     if (running_) return;
     const BacktestChoice chosen = choice();
-    cancelRequested_ = false;
     closeAfterRun_ = false;
     showResult(nullptr);
     note_->setEmpty();
@@ -281,8 +256,20 @@ void BacktestDialog::run() {
     search::BacktestResult result;
     Outcome outcome;
     {
-        RunProgress progress(*progressBar_, cancelRequested_);
-        outcome = service_.run(chosen.type, subject_.positions, chosen.options, progress, result);
+        // On a thread of its own: the dialog and the window stay alive meanwhile.
+        BackgroundWork work(QStringLiteral("回测"));
+        work_ = &work;
+        work.run(
+            [&](history::Progress& progress) {
+                outcome =
+                    service_.run(chosen.type, subject_.positions, chosen.options, progress, result);
+            },
+            [this](std::size_t done, std::size_t total) {
+                if (total == 0) return; // busy until the run knows its periods
+                progressBar_->setRange(0, static_cast<int>(total));
+                progressBar_->setValue(static_cast<int>(std::min(done, total)));
+            });
+        work_ = nullptr;
     }
     setRunning(false);
     if (closeAfterRun_) {

@@ -23,6 +23,7 @@ class QTableView;
 
 namespace app::gui {
 
+class BackgroundWork;
 class BacktestChart;
 class BacktestModel;
 class Prompter;
@@ -72,7 +73,7 @@ class BacktestDialog : public QDialog {
     Prompter& prompter_;
     BacktestSubject subject_;
     bool running_ = false;
-    bool cancelRequested_ = false;
+    BackgroundWork* work_ = nullptr; // the run going on
     bool closeAfterRun_ = false;
 
     QRadioButton* patternButton_ = nullptr;

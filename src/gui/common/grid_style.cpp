@@ -57,4 +57,24 @@ int widthForAllColumns(const QTableView* grid) {
     return width;
 }
 
+namespace {
+
+// Whether a grid's scroll bar was last at its end; lives as long as the bar.
+struct AtEnd : QObject {
+    using QObject::QObject;
+    bool at = true;
+};
+
+} // namespace
+
+void keepLastRowInView(QTableView* grid) {
+    QScrollBar* bar = grid->verticalScrollBar();
+    auto* atEnd = new AtEnd(bar);
+    QObject::connect(bar, &QScrollBar::valueChanged, atEnd,
+                     [bar, atEnd](int value) { atEnd->at = value == bar->maximum(); });
+    QObject::connect(bar, &QScrollBar::rangeChanged, atEnd, [bar, atEnd](int, int maximum) {
+        if (atEnd->at) bar->setValue(maximum);
+    });
+}
+
 } // namespace app::gui

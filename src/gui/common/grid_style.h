@@ -23,4 +23,9 @@ int twipsToPixels(int twips);
 // The width that shows every column of the grid beside its vertical scroll bar.
 int widthForAllColumns(const QTableView* grid);
 
+// A grid scrolled to its last row stays there, whole, when its height or its rows change (the
+// window laid out again once the desktop has placed it, a draw added); scrolled up by the user,
+// it stays where it was put.
+void keepLastRowInView(QTableView* grid);
+
 } // namespace app::gui

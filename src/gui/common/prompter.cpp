@@ -76,6 +76,10 @@ QString WidgetPrompter::openFile(const QString& dir, const QString& filter) {
     return QFileDialog::getOpenFileName(parent_, QString(), dir, filter);
 }
 
+QString WidgetPrompter::saveFile(const QString& title, const QString& path, const QString& filter) {
+    return QFileDialog::getSaveFileName(parent_, title, path, filter);
+}
+
 QString noProgramText(const QString& path) {
     return QStringLiteral("没有程序能打开这个文件，它保存在：\n%1")
         .arg(QDir::toNativeSeparators(path));

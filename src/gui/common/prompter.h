@@ -35,6 +35,9 @@ class Prompter {
     }
     // A file to open; an empty text when the user cancels.
     virtual QString openFile(const QString& dir, const QString& filter) = 0;
+    // A file to write, the dialog opening on `path` (its folder and name); an empty text when the
+    // user cancels.
+    virtual QString saveFile(const QString& title, const QString& path, const QString& filter) = 0;
     // Opens a written file with the desktop's default application for it, without waiting;
     // false when none could be started. A launcher that starts but then finds no application
     // for the file has the user told where the file is, later.
@@ -60,6 +63,7 @@ class WidgetPrompter : public Prompter {
     askTextShowing(const QString& title, const QString& prompt, const QString& defaultText,
                    const std::function<QString(const QString&)>& preview) override;
     QString openFile(const QString& dir, const QString& filter) override;
+    QString saveFile(const QString& title, const QString& path, const QString& filter) override;
     bool openDocument(const QString& path) override;
 
   private:

@@ -1,5 +1,6 @@
 #include "gui/live/live_view.h"
 
+#include "gui/common/background_work.h"
 #include "gui/common/prompter.h"
 #include "gui/live/alerts_dialog.h"
 #include "gui/live/notice_view.h"
@@ -191,8 +192,7 @@ void LiveView::onUpdateFinished() {
     const auto outcome = background_.take();
     if (!outcome) return;
     // What the update stored is shown at once, as another writer's change would be.
-    if (!QApplication::activeModalWidget() && workspace_.followOutsideChanges())
-        window_.refreshAfterHistoryChange();
+    if (!windowBusy() && workspace_.followOutsideChanges()) window_.refreshAfterHistoryChange();
     std::string line = outcome->message;
     if (const auto cut = line.find('\n'); cut != std::string::npos) line.resize(cut);
     addLog(line);
@@ -215,7 +215,7 @@ void LiveView::onUpdateFinished() {
 
 void LiveView::followNews() {
     // A dialog may be in the middle of an operation; the news waits for it.
-    if (QApplication::activeModalWidget()) return;
+    if (windowBusy()) return;
     // The search runs again on the file as it is now, not on a history another writer has
     // changed since.
     if (workspace_.followOutsideChanges()) window_.refreshAfterHistoryChange();

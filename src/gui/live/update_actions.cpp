@@ -18,8 +18,8 @@ namespace {
 
 const QString kTitle = QStringLiteral("读入历史");
 const QString kQuestion = QStringLiteral(
-    "确实要在线更新最新历史号码吗？更新可能要花费一段时间，网络不通或者我方服务器更新不及时可能都"
-    "造成更新失败！");
+    "确实要在线更新最新历史号码吗？更新可能要花费一段时间，网络不通或者您设置的开奖网站更新不及时"
+    "都可能造成更新失败！");
 const QString kDaysTitle = QStringLiteral("设置天数");
 const QString kDaysPrompt =
     QStringLiteral("请输入更新需要保留的历史号码的天数（2~16中的任意自然数），如果超过天数将删除"

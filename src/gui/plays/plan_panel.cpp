@@ -1,7 +1,7 @@
 #include "gui/plays/plan_panel.h"
 
+#include "gui/common/background_work.h"
 #include "gui/common/chart_setup.h"
-#include "gui/common/dialog_progress.h"
 #include "gui/common/grid_style.h"
 #include "gui/common/prompter.h"
 #include "workspace/figure_caveat.h"
@@ -221,9 +221,11 @@ void PlanPanel::calculate() {
 void PlanPanel::runBacktest() {
     const auto r = request();
     if (!r) return;
-    DialogProgress progress(this, QStringLiteral("正在回测追号…"));
     PlanResult result;
-    const Outcome outcome = service_->backtest(*r, progress, result);
+    Outcome outcome;
+    runWithProgress(
+        this, QStringLiteral("回测追号"), QStringLiteral("正在回测追号…"),
+        [&](history::Progress& progress) { outcome = service_->backtest(*r, progress, result); });
     if (!outcome.ok) {
         if (!outcome.message.empty())
             prompter_.warn(QStringLiteral("追号/倍投"), QString::fromStdString(outcome.message));

@@ -1,7 +1,7 @@
 #include "gui/plays/play_view.h"
 
+#include "gui/common/background_work.h"
 #include "gui/common/chart_setup.h"
-#include "gui/common/dialog_progress.h"
 #include "gui/common/grid_style.h"
 #include "gui/common/prompter.h"
 #include "gui/common/result_note.h"
@@ -322,11 +322,11 @@ BetRequest PlayView::betRequest() const {
 
 void PlayView::runBet() {
     const BetRequest request = betRequest();
-    DialogProgress progress(this, QStringLiteral("正在回测投注…"));
     BetResult result;
-    runButton_->setEnabled(false);
-    const Outcome outcome = service_->bet(request, progress, result);
-    runButton_->setEnabled(true);
+    Outcome outcome;
+    runWithProgress(
+        this, QStringLiteral("回测投注"), QStringLiteral("正在回测投注…"),
+        [&](history::Progress& progress) { outcome = service_->bet(request, progress, result); });
     if (!outcome.ok) {
         if (!outcome.message.empty())
             prompter_.warn(QStringLiteral("投注回测"), QString::fromStdString(outcome.message));

@@ -1,5 +1,6 @@
 #include "gui/shrink/cover_panel.h"
 
+#include "gui/common/background_work.h"
 #include "gui/common/result_note.h"
 #include "gui/shrink/ticket_save.h"
 #include "workspace/workspace.h"
@@ -8,6 +9,7 @@
 #include <QCheckBox>
 #include <QClipboard>
 #include <QComboBox>
+#include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPlainTextEdit>
@@ -36,17 +38,18 @@ CoverPanel::CoverPanel(Workspace& workspace, Prompter& prompter,
     m_->setObjectName(QStringLiteral("coverM"));
     top->addWidget(m_);
     top->addWidget(new QLabel(QStringLiteral("保中")));
-    withConditions_ = new QCheckBox(QStringLiteral("套用上面的缩水条件"));
-    withConditions_->setObjectName(QStringLiteral("coverWithConditions"));
-    top->addWidget(withConditions_);
     auto* run = new QPushButton(QStringLiteral("生成旋转矩阵"));
     run->setObjectName(QStringLiteral("coverBuild"));
     top->addWidget(run);
     top->addStretch(1);
     layout->addLayout(top);
+    withConditions_ = new QCheckBox(QStringLiteral("套用上面的缩水条件"));
+    withConditions_->setObjectName(QStringLiteral("coverWithConditions"));
+    layout->addWidget(withConditions_);
 
-    auto* pad = new QHBoxLayout;
-    pad->addWidget(new QLabel(QStringLiteral("号码池")));
+    // The pool in two rows (01..06, 07..11): whole in the narrow column of a small screen.
+    auto* pad = new QGridLayout;
+    pad->addWidget(new QLabel(QStringLiteral("号码池")), 0, 0);
     for (int n = 1; n <= 11; ++n) {
         auto* button = new QPushButton(QStringLiteral("%1").arg(n, 2, 10, QLatin1Char('0')));
         button->setObjectName(QStringLiteral("coverPool%1").arg(n));
@@ -57,9 +60,9 @@ CoverPanel::CoverPanel(Workspace& workspace, Prompter& prompter,
         button->setToolTip(QStringLiteral("点一下放入号码池，再点取消"));
         button->setFixedWidth(34);
         pool_[static_cast<size_t>(n - 1)] = button;
-        pad->addWidget(button);
+        pad->addWidget(button, (n - 1) / 6, 1 + (n - 1) % 6);
     }
-    pad->addStretch(1);
+    pad->setColumnStretch(7, 1);
     layout->addLayout(pad);
 
     note_ = new ResultNote(QStringLiteral("coverResultNote"));
@@ -154,10 +157,14 @@ void CoverPanel::build() {
     r.cover->m = m_->value();
     ShrinkService service(workspace_);
     ShrinkResult result;
-    history::NoProgress progress;
-    QApplication::setOverrideCursor(Qt::WaitCursor);
-    const Outcome outcome = service.run(r, progress, result);
-    QApplication::restoreOverrideCursor();
+    Outcome outcome;
+    // The search has a budget of its own (about a second); cancelled, its result is not shown.
+    if (!runWithProgress(this, QStringLiteral("计算旋转矩阵"), QStringLiteral("正在计算旋转矩阵…"),
+                         [&](history::Progress& progress) {
+                             progress.setTotal(0);
+                             outcome = service.run(r, progress, result);
+                         }))
+        return;
     tickets_.clear();
     list_->clear();
     note_->setEmpty();

@@ -66,6 +66,9 @@ ShrinkMoreConditions::ShrinkMoreConditions(QWidget* parent)
                 parent) {
     setObjectName(QStringLiteral("shrinkMore"));
     auto* grid = new QGridLayout(this);
+    // Close together, so that the conditions' table keeps its rows on a small screen.
+    grid->setContentsMargins(6, 2, 6, 2);
+    grid->setVerticalSpacing(1);
     auto* groupLine = new QHBoxLayout;
     groupLine->addWidget(new QLabel(QStringLiteral("胆组")));
     groups_ = new QLineEdit;
@@ -135,6 +138,11 @@ ShrinkMoreConditions::ShrinkMoreConditions(QWidget* parent)
     toleranceLine->addWidget(tolerance_);
     toleranceLine->addStretch(1);
     grid->addLayout(toleranceLine, cell / 2, cell % 2);
+    // Its lines keep the usual room between their parts: with the grid's spacing down set apart
+    // from its spacing across, they would take none.
+    for (QObject* child : grid->children())
+        if (auto* line = qobject_cast<QBoxLayout*>(child))
+            line->setSpacing(grid->horizontalSpacing());
 
     connect(groups_, &QLineEdit::editingFinished, this, &ShrinkMoreConditions::changed);
     connect(tailUse_, &QCheckBox::toggled, this, &ShrinkMoreConditions::changed);

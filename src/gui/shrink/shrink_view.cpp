@@ -1,7 +1,7 @@
 #include "gui/shrink/shrink_view.h"
 
+#include "gui/common/background_work.h"
 #include "gui/common/chart_setup.h"
-#include "gui/common/dialog_progress.h"
 #include "gui/common/prompter.h"
 #include "gui/common/result_note.h"
 #include "gui/common/scrolling_tab.h"
@@ -113,6 +113,7 @@ ShrinkView::ShrinkView(Workspace& workspace, Prompter& prompter, QWidget* parent
     // The pad: a click makes a number 胆, a second click 杀, a third neither.
     auto* padBox = new QGroupBox(QStringLiteral("胆码 / 杀号（点一次为胆，两次为杀，三次取消）"));
     auto* pad = new QHBoxLayout(padBox);
+    pad->setContentsMargins(6, 2, 6, 2);
     for (int n = 1; n <= 11; ++n) {
         auto* button = new QPushButton(QStringLiteral("%1").arg(n, 2, 10, QLatin1Char('0')));
         button->setObjectName(QStringLiteral("shrinkPad%1").arg(n));
@@ -134,6 +135,8 @@ ShrinkView::ShrinkView(Workspace& workspace, Prompter& prompter, QWidget* parent
 
     auto* conditionsBox = new QGroupBox(QStringLiteral("条件（勾选后生效，范围含两端）"));
     auto* grid = new QGridLayout(conditionsBox);
+    grid->setContentsMargins(6, 2, 6, 2);
+    grid->setVerticalSpacing(1);
     const play::ConditionKind rangeKinds[] = {
         play::ConditionKind::Sum,    play::ConditionKind::Span,
         play::ConditionKind::Odd,    play::ConditionKind::Big,
@@ -179,6 +182,11 @@ ShrinkView::ShrinkView(Workspace& workspace, Prompter& prompter, QWidget* parent
     excludeLine->addWidget(exclude_);
     excludeLine->addStretch(1);
     grid->addLayout(excludeLine, cell / 2, cell % 2);
+    // Its lines keep the usual room between their parts: with the grid's spacing down set apart
+    // from its spacing across, they would take none.
+    for (QObject* child : grid->children())
+        if (auto* line = qobject_cast<QBoxLayout*>(child))
+            line->setSpacing(grid->horizontalSpacing());
     layout->addWidget(conditionsBox);
     more_ = new ShrinkMoreConditions;
     layout->addWidget(more_);
@@ -192,8 +200,10 @@ ShrinkView::ShrinkView(Workspace& workspace, Prompter& prompter, QWidget* parent
     table_->verticalHeader()->hide();
     table_->verticalHeader()->setDefaultSectionSize(table_->fontMetrics().height() + 6);
     table_->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    // Its rows scroll when the conditions above leave it little room.
-    table_->setMinimumHeight(56);
+    // Its titles and four rows stay in view; more rows scroll.
+    table_->setMinimumHeight(table_->horizontalHeader()->sizeHint().height() +
+                             4 * table_->verticalHeader()->defaultSectionSize() +
+                             2 * table_->frameWidth());
     table_->setToolTip(
         QStringLiteral("随机通过率：开奖完全随机时，统计期内每期留下的号码中奖的机会的平均；"
                        "任六至任八一注覆盖多种开奖结果，所以它不等于保留比例。"
@@ -241,11 +251,15 @@ ShrinkView::ShrinkView(Workspace& workspace, Prompter& prompter, QWidget* parent
         QStringLiteral("同样的缩水号码在随机开奖下的对照：能精确计算时给出精确分布，否则模拟"
                        "这么多次随机开奖；图中显示其5%–95%范围。0为不对照"));
     stepsLine->addWidget(randomRuns_);
-    backtestButton_ = new QPushButton(QStringLiteral("回测缩水投注"));
-    backtestButton_->setObjectName(QStringLiteral("shrinkBacktest"));
-    stepsLine->addWidget(backtestButton_);
     stepsLine->addStretch(1);
     backtestColumn->addLayout(stepsLine);
+    // On a line of its own: beside the boxes it would widen the narrow column of a small screen.
+    backtestButton_ = new QPushButton(QStringLiteral("回测缩水投注"));
+    backtestButton_->setObjectName(QStringLiteral("shrinkBacktest"));
+    auto* runLine = new QHBoxLayout;
+    runLine->addWidget(backtestButton_);
+    runLine->addStretch(1);
+    backtestColumn->addLayout(runLine);
     figures_ = new QLabel;
     figures_->setObjectName(QStringLiteral("shrinkFigures"));
     figures_->setTextInteractionFlags(Qt::TextSelectableByMouse);
@@ -507,11 +521,11 @@ void ShrinkView::runBacktest() {
     }
     r.backtestSteps = steps_->value();
     r.randomRuns = randomRuns_->value();
-    DialogProgress progress(this, QStringLiteral("正在回测缩水投注…"));
     ShrinkResult result;
-    backtestButton_->setEnabled(false);
-    const Outcome outcome = service_->run(r, progress, result);
-    backtestButton_->setEnabled(true);
+    Outcome outcome;
+    runWithProgress(
+        this, QStringLiteral("回测缩水投注"), QStringLiteral("正在回测缩水投注…"),
+        [&](history::Progress& progress) { outcome = service_->run(r, progress, result); });
     if (!outcome.ok) {
         if (!outcome.message.empty())
             prompter_.warn(QStringLiteral("缩水回测"), QString::fromStdString(outcome.message));

@@ -40,11 +40,9 @@ void saveTickets(Prompter& prompter, play::Play play, const std::vector<std::uin
         return;
     }
     if (format == TicketFormat::Pipe && !play::info(play).ordered) format = TicketFormat::Space;
-    const auto answer =
-        prompter.askText(title, QStringLiteral("保存到文件（每行一注，Windows换行）："),
-                         QDir::home().filePath(defaultName));
-    if (!answer || answer->trimmed().isEmpty()) return;
-    const QString path = answer->trimmed();
+    const QString path = prompter.saveFile(title, QDir::home().filePath(defaultName),
+                                           QStringLiteral("文本文件 (*.txt);;所有文件 (*)"));
+    if (path.isEmpty()) return;
     const QString folder = QFileInfo(path).absolutePath();
     if (!QFileInfo(folder).isDir()) {
         prompter.warn(

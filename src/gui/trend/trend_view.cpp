@@ -218,8 +218,10 @@ TrendView::TrendView(Workspace& workspace, QWidget* parent)
     connect(fromBox_, &QLineEdit::editingFinished, this, &TrendView::onSpanEdited);
     connect(toBox_, &QLineEdit::editingFinished, this, &TrendView::onSpanEdited);
     const auto chartColumn = [this](int column) {
-        if (const auto value = model_->valueOfColumn(column))
+        if (const auto value = model_->valueOfColumn(column)) {
+            openChart();
             showChart(value->first, static_cast<int>(value->second));
+        }
     };
     connect(table_->horizontalHeader(), &QHeaderView::sectionClicked, this, chartColumn);
     connect(table_, &QTableView::clicked, this, [this, chartColumn](const QModelIndex& index) {
@@ -444,6 +446,7 @@ void TrendView::rebuild() {
                                                 .arg(periods);
     note_->setText(shownFor_);
     fitColumns();
+    foldChartToFit();
     if (atEnd) table_->scrollToBottom();
     showChart(chartedGroup_, chartedValue_);
 }

@@ -48,6 +48,7 @@ class TrendView : public QWidget {
 
   protected:
     void showEvent(QShowEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
@@ -59,6 +60,10 @@ class TrendView : public QWidget {
     void showChart(int group, int v);
     QString chartTip(const QPoint& position) const;
     void fitColumns();
+    // The omission chart folds away while the table needs its width (trend_chart_fold.cpp), and
+    // opens again when the page is wide enough for both or a value is clicked.
+    void foldChartToFit();
+    void openChart();
     TrendSubject chosenSubject() const;
     // What the note says when the span holds no draw.
     QString emptySpanText() const;
@@ -79,6 +84,7 @@ class TrendView : public QWidget {
     QLabel* note_ = nullptr;
     QLabel* legend_ = nullptr;
     QLabel* marksLegend_ = nullptr;
+    int openChartWidth_ = 320; // the chart's width when it last stood open
     // The span index of the chart's first period.
     size_t chartFirst_ = 0;
 

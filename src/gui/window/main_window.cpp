@@ -1,6 +1,7 @@
 #include "gui/window/main_window.h"
 
 #include "gui/backtest/backtest_actions.h"
+#include "gui/common/background_work.h"
 #include "gui/common/prompter.h"
 #include "gui/hall/hall_view.h"
 #include "gui/history/export_actions.h"
@@ -322,8 +323,8 @@ void MainWindow::changeEvent(QEvent* event) {
 }
 
 void MainWindow::followOutsideChanges() {
-    // A dialog may be in the middle of an operation (its progress runs the event loop).
-    if (QApplication::activeModalWidget() || QApplication::activePopupWidget()) return;
+    // A dialog or long work may be in the middle of an operation (the event loop runs meanwhile).
+    if (windowBusy() || QApplication::activePopupWidget()) return;
     if (!workspace_.followOutsideChanges()) return;
     const QString moved = spanMovedNote(spanBoxes_[0]->text(), workspace_);
     refreshAfterHistoryChange();
@@ -335,7 +336,7 @@ void MainWindow::followOutsideChanges() {
 }
 
 void MainWindow::followOutsideSettings() {
-    if (QApplication::activeModalWidget()) return;
+    if (windowBusy()) return;
     const ShownHistory before = shownHistory();
     if (!workspace_.rereadSettings()) return;
     showSettings();

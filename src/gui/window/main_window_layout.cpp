@@ -115,7 +115,7 @@ void MainWindow::buildMenus() {
     cutBackItem_ =
         addItem(historyMenu_, QStringLiteral("mnuDlzd"), QStringLiteral("删除到选定期(&D)"));
     deleteLastItem_ = addItem(historyMenu_, QStringLiteral("mnuEszhzd"),
-                              QStringLiteral("删除最后指定数量期历史(&E)"));
+                              QStringLiteral("删除最后指定数量期历史(&N)"));
     addItem(historyMenu_, QStringLiteral("mnuRepair"), QStringLiteral("修复损坏的历史号码(&R)"));
 
     settingsMenu_ = named(menuBar()->addMenu(QStringLiteral("设置")), QStringLiteral("mnuSetup"));
@@ -192,6 +192,7 @@ QWidget* MainWindow::buildHistoryColumn() {
     historyGrid_->setModel(historyModel_);
     setupGrid(historyGrid_);
     historyGrid_->setContextMenuPolicy(Qt::CustomContextMenu);
+    keepLastRowInView(historyGrid_);
     setColumnTwips(historyGrid_, {1200, 640, 640, 640, 640, 640}, {QStringLiteral("2016090852")});
     // Narrowed by its splitter handle, the grid keeps the period and two numbers and scrolls
     // sideways.
@@ -388,10 +389,10 @@ QWidget* MainWindow::buildButtons() {
     importButton_->setToolTip(
         QStringLiteral("从历史号码文本文件中读取历史号中最后一期之后的新的历史号码"));
     onlineUpdateButton_ = button(QStringLiteral("Command21"), QStringLiteral("历史号在线更新(&O)"));
-    onlineUpdateButton_->setToolTip(QStringLiteral("从官方服务器更新历史号码"));
+    onlineUpdateButton_->setToolTip(QStringLiteral("从您设置的开奖网站更新历史号码"));
     deleteNewestButton_ = button(QStringLiteral("Command3"), QStringLiteral("删除最后历史(&D)"));
     exportTextButton_ =
-        button(QStringLiteral("Command4"), QStringLiteral("历史号码导出文本文件(&O)"));
+        button(QStringLiteral("Command4"), QStringLiteral("历史号码导出文本文件(&X)"));
     settingsButton_ = button(QStringLiteral("Command9"), QStringLiteral("软件设置(&T)"));
     // The back-test goes with the two searches it tests.
     auto* searches = new QHBoxLayout;

@@ -4,6 +4,8 @@
 
 #include "gui/window/main_window.h"
 
+#include "gui/common/background_work.h"
+#include "gui/common/prompter.h"
 #include "gui/hall/hall_view.h"
 #include "gui/plays/play_view.h"
 #include "gui/shrink/shrink_view.h"
@@ -141,6 +143,16 @@ void MainWindow::saveWindowState() {
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {
+    // Long work going on: the window closes once it has stopped, if the user wants it stopped.
+    if (BackgroundWork* work = BackgroundWork::current()) {
+        event->ignore();
+        if (work->cancelled() ||
+            prompter_.confirm(QStringLiteral("关闭窗口"),
+                              QStringLiteral("正在%1，关闭窗口会取消它。要取消%1并关闭窗口吗？")
+                                  .arg(work->what())))
+            work->closeWhenDone(this);
+        return;
+    }
     saveWindowState();
     QMainWindow::closeEvent(event);
 }

@@ -23,6 +23,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <functional>
 #include <memory>
 #include <numeric>
 
@@ -155,20 +156,50 @@ TEST(BacktestWindow, TheDialogTestsTheSearchOfTheWindowAndShowsTheServicesFigure
     EXPECT_EQ(f.workspace().waitForWrites(), "");
 }
 
-TEST(BacktestWindow, CancelAndClosingDuringARunLeaveNoFigures) {
+// A run of many periods goes on beside the window: the window's timers keep running, a click on
+// 取消 is taken at once, closing the dialog stops the run, and closing the window asks first.
+TEST(BacktestWindow, ALongRunLeavesTheWindowAliveAndStopsForCancelOrClose) {
     WindowFixture f;
-    auto* dialog = openOnVariedDraws(f);
+    ASSERT_NO_FATAL_FAILURE(testing_support::importRandomDraws(f, 3000, 5));
+    f.open();
+    f.find<QCheckBox>("Check1_1")->setChecked(true);
+    auto* dialog = openDialog(f);
     ASSERT_NE(dialog, nullptr);
     auto* table = in<QTableView>(dialog, "backtestTable");
     auto* run = in<QPushButton>(dialog, "backtestRun");
+    auto* steps = in<QSpinBox>(dialog, "backtestSteps");
+    steps->setValue(2999);
+    // The combination search, the longer of the two.
+    in<QRadioButton>(dialog, "backtestCombination")->click();
 
-    // The click on 取消 is taken while the run goes on.
-    QTimer::singleShot(0, dialog, [dialog] {
+    // Ticks of a timer of the window counted while the run goes on; actions at given ticks.
+    int ticks = 0;
+    QTimer ticker;
+    ticker.setInterval(1);
+    QObject::connect(&ticker, &QTimer::timeout, [&] { ticks += dialog->running(); });
+    const auto at = [&](int tick, std::function<void()> action) {
+        return QObject::connect(&ticker, &QTimer::timeout,
+                                [&ticks, tick, action, done = false]() mutable {
+                                    if (ticks < tick || done) return;
+                                    done = true;
+                                    action();
+                                });
+    };
+    const auto runWhile = [&](std::vector<QMetaObject::Connection> actions) {
+        ticks = 0;
+        ticker.start();
+        QTest::mouseClick(run, Qt::LeftButton);
+        ticker.stop();
+        for (const auto& action : actions) QObject::disconnect(action);
+    };
+    bool cancelShown = false;
+    runWhile({at(1, [&] {
         auto* cancel = dialog->findChild<QPushButton*>(QStringLiteral("backtestCancel"));
-        ASSERT_TRUE(cancel && cancel->isVisible() && cancel->isEnabled());
-        cancel->click();
-    });
-    QTest::mouseClick(run, Qt::LeftButton);
+        cancelShown = cancel && cancel->isVisible() && cancel->isEnabled() && dialog->running();
+        if (cancel) cancel->click();
+    })});
+    EXPECT_TRUE(cancelShown);
+    EXPECT_GE(ticks, 1) << "the window's timers stood still";
     EXPECT_FALSE(dialog->running());
     EXPECT_EQ(table->model()->rowCount(), 0);
     EXPECT_TRUE(in<QLabel>(dialog, "backtestSummary")->text().contains(QStringLiteral("取消")));
@@ -177,17 +208,35 @@ TEST(BacktestWindow, CancelAndClosingDuringARunLeaveNoFigures) {
     EXPECT_TRUE(f.prompter.warnings().empty());
 
     // A run after a cancel runs to its end.
+    steps->setValue(20);
     in<QSpinBox>(dialog, "backtestTop")->setValue(2);
     QTest::mouseClick(run, Qt::LeftButton);
     EXPECT_EQ(table->model()->rowCount(), 2);
 
-    // Closing while it runs stops the run and then closes.
+    // Closing the dialog while it runs stops the run and then closes it.
+    steps->setValue(2999);
     QPointer<QDialog> watched(dialog);
-    QTimer::singleShot(0, dialog, [dialog] { dialog->reject(); });
-    QTest::mouseClick(run, Qt::LeftButton);
+    runWhile({at(1, [dialog] { dialog->reject(); })});
     QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_TRUE(watched.isNull());
     EXPECT_TRUE(f.prompter.warnings().empty());
+
+    // Closing the window while a run goes on: "no" lets it run on, "yes" stops it and closes.
+    dialog = openDialog(f);
+    run = in<QPushButton>(dialog, "backtestRun");
+    f.prompter.confirmations = {false, true};
+    bool runsOn = false;
+    runWhile({at(1, [&] { f.window->close(); }), at(3, [&] {
+                  runsOn = f.window->isVisible() && dialog->running();
+                  f.window->close();
+              })});
+    QApplication::processEvents();
+    EXPECT_TRUE(runsOn);
+    EXPECT_FALSE(f.window->isVisible());
+    const auto asked = f.prompter.texts(QStringLiteral("confirm"));
+    ASSERT_EQ(asked.size(), 2u);
+    EXPECT_TRUE(asked[0].contains(QStringLiteral("回测"))) << asked[0].toStdString();
+    EXPECT_EQ(f.workspace().waitForWrites(), "");
 }
 
 TEST(BacktestWindow, FiguresNameWhatTheyWereRunOnAndGreyWhenTheSettingsOrTheHistoryChange) {

@@ -19,8 +19,8 @@ using testing_support::WindowFixture;
 namespace {
 
 const QString kQuestion = QStringLiteral(
-    "确实要在线更新最新历史号码吗？更新可能要花费一段时间，网络不通或者我方服务器更新不及时可能都"
-    "造成更新失败！");
+    "确实要在线更新最新历史号码吗？更新可能要花费一段时间，网络不通或者您设置的开奖网站更新不及时"
+    "都可能造成更新失败！");
 const QString kWrong =
     QStringLiteral("请输入2到16中的自然数（保留的天数），或输入0保留全部历史号码。");
 
@@ -44,13 +44,15 @@ TEST(UpdateWindow, TheButtonAsksForTheSiteOnceAndStoresTheNewDraws) {
     auto* button = f.find<QPushButton>("Command21");
     EXPECT_TRUE(button->isEnabled());
     EXPECT_EQ(button->text(), "历史号在线更新(&O)");
-    EXPECT_EQ(button->toolTip(), "从官方服务器更新历史号码");
+    EXPECT_EQ(button->toolTip(), "从您设置的开奖网站更新历史号码");
 
     // Cancel in the question: nothing happens.
     f.prompter.confirmations = {false};
     QTest::mouseClick(button, Qt::LeftButton);
     EXPECT_EQ(f.prompter.shown.back().title, "读入历史");
     EXPECT_EQ(f.prompter.shown.back().text, kQuestion);
+    // The player chose the site: the question speaks of no server of ours.
+    EXPECT_FALSE(f.prompter.shown.back().text.contains(QStringLiteral("服务器")));
     EXPECT_EQ(site.requests(), 0);
 
     f.prompter.confirmations = {true};

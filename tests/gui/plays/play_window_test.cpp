@@ -3,6 +3,7 @@
 
 #include "gui/window_fixture.h"
 
+#include "gui/common/background_work.h"
 #include "gui/plays/play_view.h"
 
 #include <QAbstractItemModelTester>
@@ -11,12 +12,15 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenuBar>
+#include <QProgressDialog>
 #include <QPushButton>
 #include <QSpinBox>
 #include <QTabBar>
 #include <QTabWidget>
 #include <QTableView>
 #include <QTest>
+#include <QTimer>
 
 using testing_support::WindowFixture;
 
@@ -89,6 +93,73 @@ TEST(PlayWindow, BetShowsTheFiguresAndWarnsOnBadTickets) {
     f.find<QPushButton>("betButton")->click();
     ASSERT_EQ(f.prompter.warnings().size(), 1u);
     EXPECT_NE(f.prompter.warnings()[0].indexOf("前一每注1个号码"), -1);
+}
+
+// A long bet runs beside the window: its timers go on and a progress dialog shows while the pages
+// and menus wait; 取消 stops the work, and closing the window asks, then stops it and closes.
+TEST(PlayWindow, ALongBetLeavesTheWindowAliveAndStopsForCancelOrClose) {
+    WindowFixture f;
+    ASSERT_NO_FATAL_FAILURE(testing_support::importRandomDraws(f, 800, 3));
+    f.open();
+    f.find<QTabBar>("pageTabs")->setCurrentIndex(2);
+    f.find<QComboBox>("playChooser")->setCurrentIndex(0);
+    f.find<QSpinBox>("betSteps")->setValue(700);
+    f.find<QSpinBox>("betRandomRuns")->setValue(100000);
+    auto* bet = f.find<QPushButton>("betButton");
+    QWidget* pages = f.window->centralWidget();
+
+    // A timer of the window ticks while the work goes on (counted only then).
+    const QString figuresBefore = f.find<QLabel>("betFigures")->text();
+    int ticks = 0;
+    QTimer ticker;
+    ticker.setInterval(5);
+    QObject::connect(&ticker, &QTimer::timeout,
+                     [&] { ticks += app::gui::BackgroundWork::current() != nullptr; });
+    bool waited = false;
+    bool shown = false;
+    auto cancelling = QObject::connect(&ticker, &QTimer::timeout, [&] {
+        auto* progress = f.window->findChild<QProgressDialog*>(QStringLiteral("workProgress"));
+        if (shown || !progress || !progress->isVisible()) return;
+        shown = true;
+        waited = !pages->isEnabled() && !f.window->menuBar()->isEnabled();
+        if (auto* cancel = progress->findChild<QPushButton*>()) cancel->click();
+    });
+    ticker.start();
+    bet->click();
+    ticker.stop();
+    QObject::disconnect(cancelling);
+    EXPECT_GE(ticks, 2) << "the window's timers stood still";
+    EXPECT_TRUE(shown) << "no progress shown";
+    EXPECT_TRUE(waited);
+    EXPECT_TRUE(pages->isEnabled());
+    EXPECT_EQ(f.find<QLabel>("betFigures")->text(), figuresBefore);
+    EXPECT_TRUE(f.prompter.warnings().empty());
+
+    // Closing the window: asked; "no" goes on with the work, "yes" stops it and closes.
+    f.prompter.confirmations = {false, true};
+    ticks = 0;
+    int closedAt = 0;
+    bool stillOpen = false;
+    QObject::connect(&ticker, &QTimer::timeout, [&] {
+        if (ticks >= 1 && closedAt == 0) {
+            closedAt = ticks;
+            f.window->close();
+            stillOpen = f.window->isVisible() && app::gui::BackgroundWork::current();
+        } else if (closedAt > 0 && ticks >= closedAt + 2) {
+            closedAt = -1;
+            f.window->close();
+        }
+    });
+    ticker.start();
+    bet->click();
+    ticker.stop();
+    QApplication::processEvents();
+    EXPECT_TRUE(stillOpen);
+    EXPECT_FALSE(f.window->isVisible());
+    const auto asked = f.prompter.texts(QStringLiteral("confirm"));
+    ASSERT_EQ(asked.size(), 2u);
+    EXPECT_NE(asked[0].indexOf("回测投注"), -1) << asked[0].toStdString();
+    EXPECT_EQ(f.find<QLabel>("betFigures")->text(), figuresBefore);
 }
 
 } // namespace

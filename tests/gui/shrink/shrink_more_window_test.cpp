@@ -61,7 +61,7 @@ TEST(ShrinkMoreWindow, PatternsToleranceAndTheSavedFormat) {
     ASSERT_EQ(format->count(), 3); // bars for an ordered play
     format->setCurrentIndex(2);
     const std::string path = f.store.dir.file("q2d.txt");
-    f.prompter.answers.push_back(QString::fromStdString(path));
+    f.prompter.files.push_back(QString::fromStdString(path));
     f.find<QPushButton>("shrinkSave")->click();
     std::ifstream in(path, std::ios::binary);
     EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}),
@@ -77,7 +77,7 @@ TEST(ShrinkMoreWindow, PatternsToleranceAndTheSavedFormat) {
     EXPECT_EQ(format->count(), 2);
     EXPECT_FALSE(f.find<QLineEdit>("shrink_pattern_odd")->isEnabled());
     // A folder that does not exist is named, nothing written.
-    f.prompter.answers.push_back(QString::fromStdString(f.store.dir.file("missing/x.txt")));
+    f.prompter.files.push_back(QString::fromStdString(f.store.dir.file("missing/x.txt")));
     f.find<QPushButton>("shrinkSave")->click();
     ASSERT_FALSE(f.prompter.warnings().empty());
     EXPECT_NE(f.prompter.warnings().back().indexOf("missing”不存在"), -1)

@@ -10,6 +10,7 @@
 #include <QChartView>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDir>
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -60,8 +61,13 @@ TEST(ShrinkWindow, PadAndConditionsCountAtOnceAndSaveTheTickets) {
     EXPECT_EQ(f.find<QPlainTextEdit>("shrinkTickets")->toPlainText().count('\n'), 5);
 
     const std::string path = f.store.dir.file("tickets.txt");
-    f.prompter.answers.push_back(QString::fromStdString(path));
+    f.prompter.files.push_back(QString::fromStdString(path));
     f.find<QPushButton>("shrinkSave")->click();
+    // Chosen in a save dialog that offers a name in the home folder.
+    const auto offered = f.prompter.texts(QStringLiteral("save"));
+    ASSERT_EQ(offered.size(), 1u);
+    EXPECT_TRUE(offered[0].startsWith(QDir::homePath())) << offered[0].toStdString();
+    EXPECT_TRUE(offered[0].endsWith(QStringLiteral(".txt"))) << offered[0].toStdString();
     std::ifstream in(path, std::ios::binary);
     EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}),
               "01 02 03 04 06\r\n01 02 03 04 07\r\n01 02 03 04 08\r\n01 02 03 04 09\r\n"

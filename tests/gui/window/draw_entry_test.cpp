@@ -264,7 +264,14 @@ TEST(DrawEntry, AnEmptyHistoryTakesTheFirstPeriodFromText1) {
     EXPECT_TRUE(text1->isReadOnly());
     EXPECT_EQ(text1->text(), "2016090853");
     EXPECT_FALSE(hint->isVisible());
+    // One draw: the span is that draw, not one that ends before it starts; the second draw
+    // takes the start to its usual place, the first draw with one before it.
+    EXPECT_EQ(f.find<QLineEdit>("Text3_0")->text(), "2016090852");
+    EXPECT_EQ(f.find<QLineEdit>("Text3_1")->text(), "2016090852");
+    typeDraw(f, {"02", "04", "06", "08", "10"});
+    ASSERT_EQ(f.workspace().rows().size(), 2u);
     EXPECT_EQ(f.find<QLineEdit>("Text3_0")->text(), "2016090853");
+    EXPECT_EQ(f.find<QLineEdit>("Text3_1")->text(), "2016090853");
 }
 
 TEST(DrawEntry, AClickAnywhereInAnEmptyBoxTypesFromItsStart) {

@@ -15,17 +15,23 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QMenuBar>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QRegularExpression>
 #include <QScrollBar>
 #include <QStatusBar>
+#include <QTabBar>
 #include <QTabWidget>
 #include <QTableView>
 #include <QTest>
 
 #include <filesystem>
 #include <fstream>
+#include <map>
+#include <optional>
 
+using testing_support::openWithFiveDraws;
 using testing_support::WindowFixture;
 
 namespace {
@@ -131,6 +137,66 @@ TEST(MainWindowStart, ALongHistoryOpensAtItsNewestDraws) {
         EXPECT_EQ(bar->value(), bar->maximum());
         EXPECT_FALSE(f.find<QLabel>("emptyHistoryHint")->isVisible());
         EXPECT_TRUE(f.find<QLineEdit>("Text1")->isReadOnly());
+        // Laid out again at another height (as once the desktop has placed the window), the
+        // newest draw stays in view, whole.
+        for (int height : {600, 760, 640}) {
+            f.window->resize(f.window->width(), height);
+            QApplication::processEvents();
+            const int last = grid->model()->rowCount() - 1;
+            EXPECT_TRUE(
+                grid->viewport()->rect().contains(grid->visualRect(grid->model()->index(last, 0))))
+                << "at the height " << height;
+        }
+    }
+}
+
+namespace {
+
+// The letter after a single '&', if any.
+std::optional<QChar> acceleratorOf(const QString& text) {
+    const auto at = text.indexOf(QRegularExpression(QStringLiteral("&[^&]")));
+    if (at < 0) return std::nullopt;
+    return text[at + 1].toUpper();
+}
+
+} // namespace
+
+// Alt and a letter reaches one thing: no two items of a menu (or two menus of the bar), and no
+// two buttons of a page with the entry line and the buttons beside it, share their underlined
+// letter.
+TEST(Menus, NoTwoItemsOfAMenuOrButtonsOfAPageShareAnAccelerator) {
+    WindowFixture f;
+    openWithFiveDraws(f);
+    std::vector<QWidget*> menus{f.window->menuBar()};
+    for (QMenu* menu : f.window->findChildren<QMenu*>()) menus.push_back(menu);
+    int lettersSeen = 0;
+    for (QWidget* menu : menus) {
+        std::map<QChar, QString> taken;
+        for (QAction* action : menu->actions()) {
+            const QString text = action->text();
+            const auto letter = acceleratorOf(text);
+            if (!letter || action->isSeparator()) continue;
+            ++lettersSeen;
+            const auto [was, isNew] = taken.emplace(*letter, text);
+            EXPECT_TRUE(isNew) << menu->objectName().toStdString() << ": " << text.toStdString()
+                               << " and " << was->second.toStdString();
+        }
+    }
+    EXPECT_GT(lettersSeen, 15);
+
+    auto* pages = f.find<QTabBar>("pageTabs");
+    for (int page = 0; page < pages->count(); ++page) {
+        pages->setCurrentIndex(page);
+        QApplication::processEvents();
+        std::map<QChar, QString> taken;
+        for (QAbstractButton* button : f.window->findChildren<QAbstractButton*>()) {
+            const auto letter = acceleratorOf(button->text());
+            if (!letter || !button->isVisible()) continue;
+            const auto [was, isNew] = taken.emplace(*letter, button->text());
+            EXPECT_TRUE(isNew) << pages->tabText(page).toStdString() << ": "
+                               << button->text().toStdString() << " and "
+                               << was->second.toStdString();
+        }
     }
 }
 
@@ -265,7 +331,9 @@ TEST(SearchOptions, PeriodModeAndDistanceMoveTheSpanStart) {
     QTest::keyClicks(distance, "3");
     spanStart->setFocus(Qt::TabFocusReason);
     EXPECT_EQ(f.storedSetting("intPreQi"), "3");
-    EXPECT_EQ(spanStart->text(), "2016090855");
+    // Three draws have none with a draw three back before it: the span is the newest draw, not
+    // one that starts after it ends.
+    EXPECT_EQ(spanStart->text(), "2016090854");
     EXPECT_EQ(f.find<QLineEdit>("Text2_1")->text(), "1");
 
     // An emptied box and 0 are told at once, keep the distance in use and show it again; the
@@ -285,7 +353,7 @@ TEST(SearchOptions, PeriodModeAndDistanceMoveTheSpanStart) {
     EXPECT_EQ(f.prompter.warnings().size(), 2u);
     EXPECT_EQ(distance->text(), "3");
     EXPECT_EQ(f.storedSetting("intPreQi"), "3");
-    EXPECT_EQ(spanStart->text(), "2016090855");
+    EXPECT_EQ(spanStart->text(), "2016090854");
 
     // A search started by its shortcut (the focus stays in the box) takes the typed distance
     // first, and tells a 0 as leaving the box does.

@@ -204,7 +204,7 @@ TEST(ResultNotes, ShrinkDanCountFollowsTheDanChosenUntilLoweredAndTicketsSaveInt
 
     // A folder that does not exist is named as such, never the file written on the way.
     const QString folder = QString::fromStdString(f.store.dir.file("nowhere"));
-    f.prompter.answers.push_back(folder + QStringLiteral("/x.txt"));
+    f.prompter.files.push_back(folder + QStringLiteral("/x.txt"));
     f.find<QPushButton>("shrinkSave")->click();
     ASSERT_EQ(f.prompter.warnings().size(), 1u);
     const QString warning = f.prompter.warnings()[0];

@@ -9,17 +9,23 @@
 #include <QComboBox>
 #include <QFontDatabase>
 #include <QHeaderView>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMouseEvent>
+#include <QProgressDialog>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScrollArea>
+#include <QSpinBox>
 #include <QSplitter>
 #include <QSplitterHandle>
+#include <QStackedWidget>
 #include <QTabBar>
 #include <QTabWidget>
 #include <QTableView>
 #include <QTest>
+
+#include <functional>
 
 using testing_support::WindowFixture;
 
@@ -147,18 +153,64 @@ std::vector<QWidget*> shownControls(QWidget* window) {
             qobject_cast<QTabBar*>(w) || qobject_cast<QAbstractItemView*>(w) ||
             qobject_cast<QChartView*>(w))
             controls.push_back(w);
+        else if (auto* label = qobject_cast<QLabel*>(w); label && !label->text().isEmpty()) {
+            // Text that is a scroll area's content scrolls by design.
+            QWidget* parent = w->parentWidget();
+            auto* area =
+                parent ? qobject_cast<QAbstractScrollArea*>(parent->parentWidget()) : nullptr;
+            if (!area || area->viewport() != parent) controls.push_back(w);
+        }
     }
     return controls;
 }
 
-// The part of the widget its scroll areas let be seen, in the window's coordinates.
+// The part of the widget its parents and scroll areas let be seen, in the window's coordinates.
 QRect seenPart(QWidget* widget, QWidget* window) {
     QRect seen = rectIn(widget, window);
-    for (QWidget* p = widget->parentWidget(); p && p != window; p = p->parentWidget())
+    for (QWidget* p = widget->parentWidget(); p && p != window; p = p->parentWidget()) {
+        seen &= rectIn(p, window);
         if (auto* area = qobject_cast<QAbstractScrollArea*>(p);
             area && area->viewport()->isAncestorOf(widget))
             seen &= rectIn(area->viewport(), window);
+    }
     return seen;
+}
+
+// Every control shown is in the window, whole (no scrolling sideways or down to reach it, not cut
+// by its parents), at least as large as its least size, and clear of the others; so is every
+// label's text.
+void expectControlsWhole(WindowFixture& f, size_t leastControls = 10) {
+    const QRect window = f.window->rect();
+    const std::vector<QWidget*> controls = shownControls(f.window.get());
+    EXPECT_GT(controls.size(), leastControls);
+    for (QWidget* control : controls) {
+        SCOPED_TRACE(control->objectName().toStdString() + " " +
+                     control->metaObject()->className());
+        const QRect rect = rectIn(control, f.window.get());
+        EXPECT_TRUE(window.contains(rect));
+        EXPECT_EQ(seenPart(control, f.window.get()), rect) << "cut off or scrolled out of sight";
+        // As large as its least size (one set on purpose, else the style's), as the layouts
+        // take it.
+        if (!qobject_cast<QAbstractScrollArea*>(control)) {
+            const QSize hint = control->minimumSizeHint();
+            const QSize set = control->minimumSize();
+            EXPECT_GE(control->width(), set.width() > 0 ? set.width() : hint.width());
+            EXPECT_GE(control->height(), set.height() > 0 ? set.height() : hint.height());
+        }
+        for (QWidget* other : controls) {
+            if (other == control || other->isAncestorOf(control) || control->isAncestorOf(other))
+                continue;
+            EXPECT_FALSE(rect.intersects(rectIn(other, f.window.get())))
+                << "overlaps " << other->objectName().toStdString();
+        }
+    }
+    // Every splitter handle stays where it can be taken.
+    for (QSplitter* splitter : f.window->findChildren<QSplitter*>()) {
+        if (!splitter->isVisible()) continue;
+        for (int i = 1; i < splitter->count(); ++i)
+            EXPECT_TRUE(window.contains(rectIn(splitter->handle(i), f.window.get())))
+                << splitter->objectName().toStdString();
+    }
 }
 
 } // namespace
@@ -179,7 +231,6 @@ TEST(WindowLayout, EveryPageShowsEveryControlWholeOnBothScreens) {
     for (const QSize screen : {QSize(1366, 768), QSize(1024, 640)}) {
         resizeWindow(f, screen.width(), screen.height());
         ASSERT_EQ(f.window->size(), screen);
-        const QRect window = f.window->rect();
         for (int page = 0; page < pages->count(); ++page) {
             const std::string where = QStringLiteral("%1x%2, %3")
                                           .arg(screen.width())
@@ -192,38 +243,8 @@ TEST(WindowLayout, EveryPageShowsEveryControlWholeOnBothScreens) {
             QApplication::processEvents();
             for (const char* name : {"Text1", "MaskEdBox1_1", "MaskEdBox1_5"})
                 EXPECT_TRUE(f.find<QLineEdit>(QLatin1String(name))->isVisible()) << name;
-            const std::vector<QWidget*> controls = shownControls(f.window.get());
             // The hall is one table and its note beside the entry line.
-            EXPECT_GT(controls.size(), page == 4 ? 6u : 10u);
-            for (QWidget* control : controls) {
-                SCOPED_TRACE(control->objectName().toStdString() + " " +
-                             control->metaObject()->className());
-                const QRect rect = rectIn(control, f.window.get());
-                EXPECT_TRUE(window.contains(rect));
-                EXPECT_EQ(seenPart(control, f.window.get()), rect) << "scrolled out of sight";
-                // As large as its least size (one set on purpose, else the style's), as the
-                // layouts take it.
-                if (!qobject_cast<QAbstractScrollArea*>(control)) {
-                    const QSize hint = control->minimumSizeHint();
-                    const QSize set = control->minimumSize();
-                    EXPECT_GE(control->width(), set.width() > 0 ? set.width() : hint.width());
-                    EXPECT_GE(control->height(), set.height() > 0 ? set.height() : hint.height());
-                }
-                for (QWidget* other : controls) {
-                    if (other == control || other->isAncestorOf(control) ||
-                        control->isAncestorOf(other))
-                        continue;
-                    EXPECT_FALSE(rect.intersects(rectIn(other, f.window.get())))
-                        << "overlaps " << other->objectName().toStdString();
-                }
-            }
-            // Every splitter handle stays where it can be taken.
-            for (QSplitter* splitter : f.window->findChildren<QSplitter*>()) {
-                if (!splitter->isVisible()) continue;
-                for (int i = 1; i < splitter->count(); ++i)
-                    EXPECT_TRUE(window.contains(rectIn(splitter->handle(i), f.window.get())))
-                        << splitter->objectName().toStdString();
-            }
+            expectControlsWhole(f, page == 4 ? 6u : 10u);
         }
     }
 }
@@ -268,4 +289,128 @@ TEST(WindowLayout, SplittersOfEveryPageDrag) {
             EXPECT_LT(splitter->sizes()[0], before[0]);
         }
     }
+}
+
+namespace {
+
+void settle() {
+    QTest::qWait(10);
+    QApplication::processEvents();
+}
+
+// Every tab of every tab widget under `page`, each in turn (the tab widgets it lies in chosen
+// so that it shows), with `check` run on each.
+void everyTab(QWidget* page, const std::function<void(const QString&)>& check) {
+    for (QTabWidget* tabs : page->findChildren<QTabWidget*>()) {
+        for (int i = 0; i < tabs->count(); ++i) {
+            // The tabs this one lies in show it (a tab's page sits in its tab widget's stack).
+            for (QWidget* w = tabs; w && w != page; w = w->parentWidget()) {
+                QWidget* stack = w->parentWidget();
+                auto* outer = stack ? qobject_cast<QTabWidget*>(stack->parentWidget()) : nullptr;
+                if (outer && qobject_cast<QStackedWidget*>(stack)) outer->setCurrentWidget(w);
+            }
+            tabs->setCurrentIndex(i);
+            settle();
+            if (!tabs->isVisible()) continue;
+            check(tabs->objectName() + QStringLiteral(" ") + tabs->tabText(i));
+        }
+    }
+}
+
+// What opens parts of the pages: a search, the figures of the back-tests, the covering, the
+// conditions' counts.
+void openEveryPart(WindowFixture& f) {
+    auto* pages = f.find<QTabBar>("pageTabs");
+    pages->setCurrentIndex(0);
+    settle();
+    f.find<QCheckBox>("Check1_1")->setChecked(true);
+    f.find<QPushButton>("Command1")->click();
+    pages->setCurrentIndex(2);
+    settle();
+    f.find<QSpinBox>("betSteps")->setValue(20);
+    f.find<QSpinBox>("betRandomRuns")->setValue(20);
+    f.find<QPushButton>("betButton")->click();
+    f.find<QPushButton>("planBacktest")->click();
+    pages->setCurrentIndex(3);
+    settle();
+    f.find<QCheckBox>("shrinkUse_sum")->setChecked(true);
+    f.find<QCheckBox>("shrinkUse_odd")->setChecked(true);
+    f.find<QCheckBox>("shrinkUse_big")->setChecked(true);
+    f.find<QSpinBox>("shrinkSteps")->setValue(20);
+    f.find<QSpinBox>("shrinkRandomRuns")->setValue(20);
+    f.find<QPushButton>("shrinkBacktest")->click();
+    f.find<QPushButton>("coverBuild")->click();
+    settle();
+    EXPECT_TRUE(f.prompter.warnings().empty());
+}
+
+} // namespace
+
+// Not only the first look of each page: every tab of every page, with the parts that results
+// open (the notes over them, the figures of the back-tests), on a laptop's screen and a small
+// one. The shrink page keeps four rows of its conditions' table in view, the covering its whole
+// pool, and the trend table its columns, the chart beside it folding away when they need its room.
+TEST(WindowLayout, EveryTabWithItsResultsShowsItsControlsWholeOnBothScreens) {
+    WindowFixture f;
+    ASSERT_NO_FATAL_FAILURE(prepare(f));
+    resizeWindow(f, 1366, 768);
+    ASSERT_NO_FATAL_FAILURE(openEveryPart(f));
+    auto* pages = f.find<QTabBar>("pageTabs");
+    for (const QSize screen : {QSize(1366, 768), QSize(1024, 640)}) {
+        resizeWindow(f, screen.width(), screen.height());
+        ASSERT_EQ(f.window->size(), screen);
+        for (int page = 0; page < pages->count(); ++page) {
+            pages->setCurrentIndex(page);
+            settle();
+            const QString where = QStringLiteral("%1x%2, %3")
+                                      .arg(screen.width())
+                                      .arg(screen.height())
+                                      .arg(pages->tabText(page));
+            QWidget* shown = f.window->centralWidget();
+            everyTab(shown, [&](const QString& tab) {
+                if (!pages->isVisible()) return;
+                SCOPED_TRACE((where + QStringLiteral(", ") + tab).toStdString());
+                expectControlsWhole(f);
+            });
+            SCOPED_TRACE(where.toStdString());
+            expectControlsWhole(f);
+        }
+
+        SCOPED_TRACE(
+            QStringLiteral("%1x%2").arg(screen.width()).arg(screen.height()).toStdString());
+        pages->setCurrentIndex(3);
+        f.find<QTabWidget>("shrinkResultTabs")->setCurrentIndex(0);
+        settle();
+        auto* conditions = f.find<QTableView>("shrinkTable");
+        EXPECT_GE(conditions->model()->rowCount(), 4);
+        EXPECT_GE(conditions->viewport()->height(),
+                  4 * conditions->verticalHeader()->defaultSectionSize())
+            << "fewer than four rows of the conditions' table in view";
+        for (const char* name : {"shrinkCopy", "shrinkSave", "shrinkFormat"}) {
+            QWidget* w = f.find<QWidget>(QLatin1String(name));
+            EXPECT_TRUE(w->isVisible()) << name;
+            EXPECT_EQ(seenPart(w, f.window.get()), rectIn(w, f.window.get())) << name;
+        }
+        f.find<QTabWidget>("shrinkResultTabs")->setCurrentIndex(2);
+        settle();
+        for (int n = 1; n <= 11; ++n) {
+            QWidget* w = f.find<QWidget>(QStringLiteral("coverPool%1").arg(n));
+            EXPECT_TRUE(w->isVisible()) << n;
+            EXPECT_EQ(seenPart(w, f.window.get()), rectIn(w, f.window.get())) << n;
+        }
+
+        pages->setCurrentIndex(1);
+        settle();
+        auto* trend = f.find<QTableView>("trendView");
+        auto* chart = f.find<QWidget>("trendChart");
+        const bool allColumns = trend->viewport()->width() >= columnsWidth(trend);
+        EXPECT_TRUE(allColumns || chart->isHidden())
+            << "the chart keeps its width while the table's columns are cut";
+    }
+    // On a large screen the chart stands beside the whole table.
+    resizeWindow(f, 1920, 1040);
+    auto* trend = f.find<QTableView>("trendView");
+    EXPECT_FALSE(f.find<QWidget>("trendChart")->isHidden());
+    EXPECT_GT(f.find<QWidget>("trendChart")->width(), 200);
+    EXPECT_GE(trend->viewport()->width(), columnsWidth(trend));
 }
