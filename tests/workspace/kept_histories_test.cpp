@@ -54,6 +54,7 @@ TEST(KeptHistories, ASwitchBackShowsWhatTheFileHoldsNow) {
     EXPECT_EQ(periods(w), (std::vector<int>{16090801, 16090802, 16090803}));
     EXPECT_EQ(hitPeriods(w, service), (std::vector<int>{16090802}));
     EXPECT_EQ(w.nextPeriodText(), "2016090804");
+    const auto jiangxiSeen = w.history().version();
 
     // Meanwhile another process stores a draw of 广东: the switch back shows it.
     {
@@ -70,26 +71,28 @@ TEST(KeptHistories, ASwitchBackShowsWhatTheFileHoldsNow) {
     app::SearchService fresh(w);
     EXPECT_EQ(hitPeriods(w, fresh), (std::vector<int>{16090802, 16090803}));
 
-    // 江西's file replaced by another (a restored copy) while 广东 is shown: the switch back
-    // opens the file now in place.
-    {
-        auto options = f.options();
-        options.game = Game::Jiangxi;
-        options.dataDir = f.dir.file("elsewhere");
-        app::Workspace copy(options);
-        ASSERT_TRUE(copy.addDraw({"09", "08", "07", "06", "05"}, std::string("2016090901")).ok);
-    }
+    // 江西's file did not change: its history is shown as kept, not read again.
+    ASSERT_TRUE(w.setGame(Game::Jiangxi).ok);
+    EXPECT_EQ(w.history().version(), jiangxiSeen);
+    EXPECT_EQ(periods(w), (std::vector<int>{16090801, 16090802, 16090803}));
+    EXPECT_EQ(hitPeriods(w, service), (std::vector<int>{16090802}));
+    ASSERT_TRUE(w.setGame(Game::Guangdong).ok);
+
+    // 江西's file replaced by another (an older copy put back) while 广东 is shown: the switch
+    // back opens the file now in place.
     const std::string jiangxi = f.dataDir() + "/kelvora11S5.db";
+    const std::string older = f.dir.file("older.db");
+    fs::copy_file(jiangxi, older);
     {
-        platform::Database copied(f.dir.file("elsewhere") + "/kelvora11S5.db");
-        copied.exec("PRAGMA wal_checkpoint(TRUNCATE)");
+        platform::Database copy(older);
+        copy.exec("PRAGMA journal_mode = DELETE");
+        copy.exec("DELETE FROM Lishi WHERE SQQH > 16090801");
     }
-    fs::copy_file(f.dir.file("elsewhere") + "/kelvora11S5.db", jiangxi + ".new");
-    fs::rename(jiangxi + ".new", jiangxi);
+    fs::rename(older, jiangxi);
     for (const char* log : {"-wal", "-shm", "-wal.owner"}) fs::remove(jiangxi + log);
     ASSERT_TRUE(w.setGame(Game::Jiangxi).ok) << w.databaseProblem();
-    EXPECT_EQ(periods(w), (std::vector<int>{16090901}));
-    EXPECT_EQ(hitPeriods(w, service), (std::vector<int>{}));
+    EXPECT_EQ(periods(w), (std::vector<int>{16090801}));
+    EXPECT_EQ(w.nextPeriodText(), "2016090802");
 }
 
 } // namespace
