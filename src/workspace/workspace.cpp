@@ -11,6 +11,7 @@
 #include "platform/file_io.h"
 
 #include <filesystem>
+#include <fstream>
 #include <utility>
 
 namespace app {
@@ -328,9 +329,28 @@ void Workspace::switchHistory() {
     zodiac_.updateYearGroups();
 }
 
+// The size, time of writing and database header of a file as it is on disk now; false when it
+// cannot be read.
+static bool readFileMark(const std::string& path, std::uintmax_t& size,
+                         std::filesystem::file_time_type& written, std::string& header) {
+    std::error_code error;
+    size = std::filesystem::file_size(path, error);
+    if (error) return false;
+    written = std::filesystem::last_write_time(path, error);
+    if (error) return false;
+    std::ifstream file(path, std::ios::binary);
+    char bytes[100];
+    if (!file.read(bytes, sizeof bytes)) return false;
+    header.assign(bytes, sizeof bytes);
+    return true;
+}
+
 void Workspace::keepShownHistory(const std::string& path) {
     if (!db_.isOpen() || drawsUnread_ || refusedFileGame_) return;
+    FileMark mark;
+    if (!readFileMark(path, mark.size, mark.written, mark.header)) return;
     KeptHistory& kept = keptHistories_[path];
+    kept.file = mark;
     kept.db = std::move(db_);
     kept.history = std::move(history_);
     kept.dataVersion = dataVersion_;
@@ -348,6 +368,12 @@ bool Workspace::showKeptHistory() {
     try {
         // The file must still be the one kept, alone in being the game's history, and record
         // the game; otherwise it is opened afresh, which says what is wrong.
+        // Written since by anything but a connection's commit to the log (a checkpoint, a copy
+        // in place): opened afresh.
+        FileMark mark;
+        if (!readFileMark(databasePath_, mark.size, mark.written, mark.header) ||
+            !(mark == kept.file))
+            return false;
         if (!kept.db.stillAtPath() || twoFilesProblem(game)) return false;
         const auto record = history::readGameRecord(kept.db);
         if (record.state != history::GameRecord::State::Recorded ||

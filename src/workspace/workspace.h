@@ -18,6 +18,7 @@
 #include <array>
 #include <chrono>
 #include <cstdint>
+#include <filesystem>
 #include <functional>
 #include <future>
 #include <map>
@@ -296,12 +297,21 @@ class Workspace {
     void openDatabase();
     // Opens the history of the current game after a game switch.
     void switchHistory();
-    // A game's history once read, with its open file, kept while another game is shown.
+    // What a file on disk looks like: its size, time of writing and database header.
+    struct FileMark {
+        std::uintmax_t size = 0;
+        std::filesystem::file_time_type written{};
+        std::string header;
+        bool operator==(const FileMark&) const = default;
+    };
+    // A game's history once read, with its open file, kept while another game is shown; the
+    // file's mark then (a file copied over it in place is no commit its connection would see).
     struct KeptHistory {
         platform::Database db;
         history::OrderedHistory history;
         std::int64_t dataVersion = 0;
         std::uint64_t dataSerial = 0;
+        FileMark file;
     };
     // Keeps the shown history (its file at path) for a switch back.
     void keepShownHistory(const std::string& path);
