@@ -57,4 +57,10 @@ for search in "search --fixed --last --positions 1,2" "search --free --back 3 --
     echo "$search: ${took} s; ratio to the UPDATE $(ratio "$took" "$update")" \
          "(to the rollback-journal UPDATE $(ratio "$took" "$rollbackUpdate"))"
 done
+# Commands that read no draw take the same few milliseconds at any history size.
+for light in "get GsZl" "set intLei 1" "clock --json" "games"; do
+    # shellcheck disable=SC2086
+    took=$(best k $light)
+    echo "$light: ${took} s"
+done
 echo "load average after: $(cut -d' ' -f1-3 /proc/loadavg)"

@@ -178,6 +178,10 @@ int runCommand(const CommandLine& line, std::ostream& out, std::ostream& err) {
             }
         }
     }
+    // A command that reads no draw opens the history without reading them: it takes the same
+    // few milliseconds at any history size.
+    static const std::set<std::string> withoutDraws = {"get", "set", "clock", "games"};
+    options.readDraws = !withoutDraws.count(c);
     Workspace workspace(options);
     return runCommand(workspace, line.command, line.args, out, err);
 }

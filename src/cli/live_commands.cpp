@@ -29,8 +29,7 @@ std::optional<SystemTime> parseBeijingMoment(const std::string& text) {
 }
 
 int newestStoredPeriod(Workspace& workspace) {
-    const auto& rows = workspace.rows();
-    return rows.empty() ? 0 : rows.back().period;
+    return workspace.newestStoredPeriod();
 }
 
 namespace {

@@ -4,6 +4,7 @@
 
 #include "cli/commands.h"
 #include "cli/pick_rule.h"
+#include "cli/terminal_progress.h"
 #include "workspace/figure_caveat.h"
 #include "workspace/json_text.h"
 #include "workspace/plan_service.h"
@@ -148,7 +149,7 @@ int runPlan(CommandContext& c) {
 
     SearchService searches(c.workspace);
     PlanService service(c.workspace, searches);
-    history::NoProgress progress;
+    TerminalProgress progress("正在回测追号……");
     PlanResult result;
     const Outcome outcome =
         tableOnly ? service.table(request, result) : service.backtest(request, progress, result);

@@ -4,6 +4,7 @@
 #include "cli/commands.h"
 #include "cli/money_json.h"
 #include "cli/pick_rule.h"
+#include "cli/terminal_progress.h"
 #include "history/period.h"
 #include "workspace/figure_caveat.h"
 #include "workspace/play_service.h"
@@ -158,7 +159,7 @@ int runBet(CommandContext& c) {
 
     SearchService searches(c.workspace);
     PlayService service(c.workspace, searches);
-    history::NoProgress progress;
+    TerminalProgress progress("正在回测投注……");
     BetResult result;
     if (const Outcome outcome = service.bet(request, progress, result); !outcome.ok) {
         c.err << outcome.message << "\n";

@@ -3,6 +3,7 @@
 
 #include "cli/commands.h"
 #include "cli/money_json.h"
+#include "cli/terminal_progress.h"
 #include "platform/file_io.h"
 #include "workspace/figure_caveat.h"
 #include "workspace/play_service.h"
@@ -327,7 +328,7 @@ int runShrink(CommandContext& c) {
     }
 
     ShrinkService service(c.workspace);
-    history::NoProgress progress;
+    TerminalProgress progress("正在回测缩水……");
     ShrinkResult result;
     if (const Outcome outcome = service.run(request, progress, result); !outcome.ok) {
         c.err << outcome.message << "\n";

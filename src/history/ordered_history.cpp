@@ -1,12 +1,16 @@
 #include "history/ordered_history.h"
 
 #include <algorithm>
+#include <atomic>
 
 namespace history {
 
 void OrderedHistory::changed(bool rowsMoved) {
-    ++version_;
-    if (rowsMoved) ++generation_;
+    // One count for every history in memory: a history kept aside and shown again (another
+    // game's) never meets a reader with a count it saw of another history.
+    static std::atomic<std::uint64_t> changes{0};
+    version_ = ++changes;
+    if (rowsMoved) generation_ = version_;
 }
 
 std::int64_t OrderedHistory::load(platform::Database& db, const std::function<void()>& afterRows) {

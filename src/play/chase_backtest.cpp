@@ -18,79 +18,99 @@ struct RunFigures {
     std::optional<size_t> ruinedIndex;
 };
 
-// Plays the plan over the tested periods. bought[k] is the ticket count a chase starting at k
-// buys, multipliersOf[t] the chase's multipliers for t tickets, hits(k, start) the winning
-// tickets at k of a chase begun at start; atShown(k, net, expected) is told the net after each
-// tested period until a ruin. Each yuan staked returns ticketReturn on average.
-template <class Hits, class Shown>
-RunFigures playPlan(const ChasePlan& plan, int prize, double ticketReturn,
-                    const std::vector<std::uint32_t>& bought,
-                    const std::vector<std::vector<std::int64_t>>& multipliersOf, Hits&& hits,
-                    Shown&& atShown) {
-    RunFigures f;
-    const std::optional<std::int64_t>& bankroll = plan.bankroll;
-    bool active = false, wonInChase = false;
-    size_t start = 0;
-    std::uint32_t tickets = 0;
-    int i = 0;     // periods of the current chase bought
-    int level = 0; // the multiplier of the chase's period: i, or its losses so far
-    const bool byLosses = raisedOnLossOnly(plan.schedule);
-    const std::vector<std::int64_t>* multipliers = nullptr;
-    for (size_t k = 0; k < bought.size(); ++k) {
-        if (!active && bought[k] > 0) {
-            active = true;
-            wonInChase = false;
-            start = k;
-            tickets = bought[k];
-            i = 0;
-            level = 0;
-            multipliers = &multipliersOf[tickets];
-        }
-        if (active) {
-            const std::int64_t multiplier = (*multipliers)[static_cast<size_t>(level)];
-            const std::int64_t stake = multiplier * tickets * kTicketPrice;
-            if (bankroll && stake > *bankroll + f.net) {
-                f.ruinedIndex = k;
-                // A chase under way ends here: won if it already was, else cut short.
-                if (i > 0) ++(wonInChase ? f.chasesWon : f.chasesCutShort);
-                return f;
+// What stays the same over every play of the plan. bought[k] is the ticket count a chase
+// starting at k buys, multipliersOf[t] the chase's multipliers for t tickets. Each yuan staked
+// returns ticketReturn on average.
+struct PlanRules {
+    const ChasePlan& plan;
+    int prize;
+    double ticketReturn;
+    const std::vector<std::uint32_t>& bought;
+    const std::vector<std::vector<std::int64_t>>& multipliersOf;
+};
+
+// One play of the plan over the tested periods, the real one or a random run, played a stretch
+// of periods at a time.
+class PlanPlay {
+  public:
+    // Plays the periods from where the play stands to end (stopping at a ruin): hits(k, start,
+    // tickets) gives the winning tickets at k of a chase begun at start; atShown(k, net,
+    // expected) is told the net after each period played.
+    template <class Hits, class Shown>
+    void playTo(const PlanRules& rules, size_t end, Hits&& hits, Shown&& atShown) {
+        const ChasePlan& plan = rules.plan;
+        const bool byLosses = raisedOnLossOnly(plan.schedule);
+        for (; next_ < end && !f_.ruinedIndex; ++next_) {
+            const size_t k = next_;
+            if (!active_ && rules.bought[k] > 0) {
+                active_ = true;
+                wonInChase_ = false;
+                start_ = k;
+                tickets_ = rules.bought[k];
+                i_ = 0;
+                level_ = 0;
             }
-            if (i == 0) ++f.chases;
-            ++f.played;
-            f.staked += stake;
-            f.expectedNet += static_cast<double>(stake) * (ticketReturn - 1);
-            f.maxStake = std::max(f.maxStake, stake);
-            const std::int64_t h = hits(k, start, tickets);
-            const std::int64_t win = multiplier * h * prize;
-            f.won += win;
-            f.net += win - stake;
-            f.peak = std::max(f.peak, f.net);
-            f.maxDrawdown = std::max(f.maxDrawdown, f.peak - f.net);
-            ++i;
-            if (!byLosses || h == 0) ++level;
-            f.longestChase = std::max<std::int64_t>(f.longestChase, i);
-            wonInChase = wonInChase || h > 0;
-            if ((h > 0 && plan.stopOnWin) || i == plan.length) {
-                ++(wonInChase ? f.chasesWon : f.chasesLost);
-                active = false;
+            if (active_) {
+                const std::int64_t multiplier =
+                    rules.multipliersOf[tickets_][static_cast<size_t>(level_)];
+                const std::int64_t stake = multiplier * tickets_ * kTicketPrice;
+                if (plan.bankroll && stake > *plan.bankroll + f_.net) {
+                    f_.ruinedIndex = k;
+                    // A chase under way ends here: won if it already was, else cut short.
+                    if (i_ > 0) ++(wonInChase_ ? f_.chasesWon : f_.chasesCutShort);
+                    return;
+                }
+                if (i_ == 0) ++f_.chases;
+                ++f_.played;
+                f_.staked += stake;
+                f_.expectedNet += static_cast<double>(stake) * (rules.ticketReturn - 1);
+                f_.maxStake = std::max(f_.maxStake, stake);
+                const std::int64_t h = hits(k, start_, tickets_);
+                const std::int64_t win = multiplier * h * rules.prize;
+                f_.won += win;
+                f_.net += win - stake;
+                f_.peak = std::max(f_.peak, f_.net);
+                f_.maxDrawdown = std::max(f_.maxDrawdown, f_.peak - f_.net);
+                ++i_;
+                if (!byLosses || h == 0) ++level_;
+                f_.longestChase = std::max<std::int64_t>(f_.longestChase, i_);
+                wonInChase_ = wonInChase_ || h > 0;
+                if ((h > 0 && plan.stopOnWin) || i_ == plan.length) {
+                    ++(wonInChase_ ? f_.chasesWon : f_.chasesLost);
+                    active_ = false;
+                }
             }
+            atShown(k, f_.net, f_.expectedNet);
         }
-        atShown(k, f.net, f.expectedNet);
     }
-    if (active) {
-        if (wonInChase)
-            ++f.chasesWon;
-        else
-            ++f.chasesOpen;
+    // The figures once every period is played: a chase still under way is counted, won or open.
+    RunFigures finish() {
+        if (active_ && !f_.ruinedIndex) {
+            if (wonInChase_)
+                ++f_.chasesWon;
+            else
+                ++f_.chasesOpen;
+            active_ = false;
+        }
+        return f_;
     }
-    return f;
-}
+    const RunFigures& figures() const { return f_; }
+
+  private:
+    RunFigures f_;
+    size_t next_ = 0;  // the next period to play
+    size_t start_ = 0; // where the current chase began
+    bool active_ = false, wonInChase_ = false;
+    std::uint32_t tickets_ = 0;
+    int i_ = 0;     // periods of the current chase bought
+    int level_ = 0; // the multiplier of the chase's period: i, or its losses so far
+};
 
 } // namespace
 
 ChaseBacktest chaseBacktest(const SelectionSet& selections, int prize, const ChasePlan& plan,
                             const std::vector<BetPeriod>& periods, const RandomOptions& options,
-                            history::Progress& progress, unsigned threads) {
+                            history::Progress& progress, unsigned threads, size_t bandBudget) {
     ChaseBacktest r;
     r.steps = static_cast<std::int64_t>(periods.size());
     r.expectedReturnRate = prize * chance(selections.play()) / kTicketPrice;
@@ -124,9 +144,11 @@ ChaseBacktest chaseBacktest(const SelectionSet& selections, int prize, const Cha
     for (size_t k = 0; k < periods.size(); ++k) selections.winners(periods[k].draw, winners[k]);
 
     // The plan itself, on the tickets each chase began with.
+    const PlanRules rules{plan, prize, r.expectedReturnRate, bought, multipliersOf};
     size_t s = 0;
-    const RunFigures real = playPlan(
-        plan, prize, r.expectedReturnRate, bought, multipliersOf,
+    PlanPlay realPlay;
+    realPlay.playTo(
+        rules, periods.size(),
         [&](size_t k, size_t start, std::uint32_t) {
             std::int64_t h = 0;
             for (std::uint32_t t : periods[start].tickets)
@@ -139,6 +161,7 @@ ChaseBacktest chaseBacktest(const SelectionSet& selections, int prize, const Cha
                 ++s;
             }
         });
+    const RunFigures real = realPlay.finish();
     for (; s < shown.size(); ++s)
         r.curve.push_back(
             {shown[s], real.net, real.expectedNet, real.expectedNet, real.expectedNet});
@@ -161,26 +184,28 @@ ChaseBacktest chaseBacktest(const SelectionSet& selections, int prize, const Cha
 
     // Every period of a run buys fresh random tickets, as many as the chase began with.
     const auto runs = static_cast<size_t>(options.runs);
-    std::vector<std::int64_t> finalNet(runs);
-    std::vector<std::uint8_t> ruined(runs);
-    std::vector<std::int64_t> shownNet(runs * shown.size());
+    std::vector<PlanPlay> plays(runs);
+    RunBand band(runs, r.curve, periods.size(), bandBudget);
     const bool finished = playRandomRuns(
-        options, n, threads, progress, [&](size_t run, Random& random, TicketScratch& scratch) {
-            std::int64_t* row = shownNet.data() + run * shown.size();
-            size_t at = 0;
-            const RunFigures f = playPlan(
-                plan, prize, r.expectedReturnRate, bought, multipliersOf,
+        options, n, threads, progress, band.rounds(),
+        [&](size_t run, size_t round, Random& random, TicketScratch& scratch) {
+            PlanPlay& play = plays[run];
+            std::int64_t* row = band.row(run);
+            const size_t first = band.firstPoint(round);
+            size_t at = first;
+            play.playTo(
+                rules, band.endPeriod(round),
                 [&](size_t k, size_t, std::uint32_t tickets) {
                     return randomHits(random, n, tickets, winners[k], scratch.chosen,
                                       scratch.picked);
                 },
                 [&](size_t k, std::int64_t net, double) {
-                    if (at < shown.size() && shown[at] == k) row[at++] = net;
+                    if (at < band.endPoint(round) && shown[at] == k) row[at++ - first] = net;
                 });
-            for (; at < shown.size(); ++at) row[at] = f.net;
-            finalNet[run] = f.net;
-            ruined[run] = f.ruinedIndex.has_value();
-        });
+            // After a ruin the net stays where it was.
+            for (; at < band.endPoint(round); ++at) row[at - first] = play.figures().net;
+        },
+        [&](size_t round) { band.setBand(round); });
     if (!finished) {
         r.cancelled = true;
         return r;
@@ -190,9 +215,12 @@ ChaseBacktest chaseBacktest(const SelectionSet& selections, int prize, const Cha
     random.runs = options.runs;
     double sum = 0;
     std::int64_t ruinedRuns = 0;
+    std::vector<std::int64_t> finalNet(runs);
     for (size_t run = 0; run < runs; ++run) {
-        sum += static_cast<double>(finalNet[run]);
-        ruinedRuns += ruined[run];
+        const RunFigures& f = plays[run].figures();
+        finalNet[run] = f.net;
+        sum += static_cast<double>(f.net);
+        ruinedRuns += f.ruinedIndex.has_value();
     }
     const auto count = static_cast<double>(runs);
     random.netMean = sum / count;
@@ -203,7 +231,6 @@ ChaseBacktest chaseBacktest(const SelectionSet& selections, int prize, const Cha
     random.above = rank.above;
     random.ruinShare = static_cast<double>(ruinedRuns) / count;
     r.random = random;
-    setRandomBand(r.curve, shownNet, runs);
     return r;
 }
 

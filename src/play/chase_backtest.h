@@ -69,6 +69,7 @@ struct ChaseBacktest {
 // progress counts random runs.
 ChaseBacktest chaseBacktest(const SelectionSet& selections, int prize, const ChasePlan& plan,
                             const std::vector<BetPeriod>& periods, const RandomOptions& random,
-                            history::Progress& progress, unsigned threads = 0);
+                            history::Progress& progress, unsigned threads = 0,
+                            size_t bandBudget = kBandBudget);
 
 } // namespace play

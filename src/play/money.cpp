@@ -39,7 +39,7 @@ double binomialTail(std::int64_t n, double p, std::int64_t k) {
 
 MoneyResult moneyFigures(const SelectionSet& selections, int prize,
                          const std::vector<BetPeriod>& periods, const RandomOptions& options,
-                         history::Progress& progress, unsigned threads) {
+                         history::Progress& progress, unsigned threads, size_t bandBudget) {
     MoneyResult r;
     const double p = chance(selections.play());
     const auto n = static_cast<std::uint32_t>(selections.size());
@@ -88,19 +88,23 @@ MoneyResult moneyFigures(const SelectionSet& selections, int prize,
 
     // The random runs buy as many tickets as the bets did, period by period.
     const auto runs = static_cast<size_t>(options.runs);
-    std::vector<std::int64_t> finalNet(runs);
-    std::vector<std::int64_t> shownNet(runs * shown.size());
+    std::vector<std::int64_t> nets(runs);
+    RunBand band(runs, r.curve, plain.size(), bandBudget);
     const bool finished = playRandomRuns(
-        options, n, threads, progress, [&](size_t run, Random& random, TicketScratch& scratch) {
-            std::int64_t net = 0;
-            size_t s = 0;
-            for (size_t i = 0; i < plain.size(); ++i) {
+        options, n, threads, progress, band.rounds(),
+        [&](size_t run, size_t round, Random& random, TicketScratch& scratch) {
+            std::int64_t net = nets[run];
+            std::int64_t* row = band.row(run);
+            const size_t first = band.firstPoint(round);
+            size_t s = first;
+            for (size_t i = band.firstPeriod(round); i < band.endPeriod(round); ++i) {
                 net += randomHits(random, n, plain[i], scratch.chosen, scratch.picked) * prize -
                        static_cast<std::int64_t>(plain[i].bought) * kTicketPrice;
-                if (s < shown.size() && shown[s] == i) shownNet[run * shown.size() + s++] = net;
+                if (s < band.endPoint(round) && shown[s] == i) row[s++ - first] = net;
             }
-            finalNet[run] = net;
-        });
+            nets[run] = net;
+        },
+        [&](size_t round) { band.setBand(round); });
     if (!finished) {
         r.cancelled = true;
         return r;
@@ -109,11 +113,10 @@ MoneyResult moneyFigures(const SelectionSet& selections, int prize,
     RandomFigures random;
     random.runs = options.runs;
     double sum = 0;
-    for (std::int64_t net : finalNet) sum += static_cast<double>(net);
+    for (std::int64_t net : nets) sum += static_cast<double>(net);
     random.netMean = sum / static_cast<double>(runs);
-    setRank(random, rankAmong(finalNet, r.net));
+    setRank(random, rankAmong(nets, r.net));
     r.random = random;
-    setRandomBand(r.curve, shownNet, runs);
     return r;
 }
 

@@ -71,13 +71,17 @@ struct MoneyResult {
 };
 
 constexpr size_t kCurvePoints = 2000;
+// The most random runs' nets at chart points held at once (32 MB): past it the runs are played
+// a few chart points at a time, so memory grows with runs plus periods, not their product.
+constexpr size_t kBandBudget = size_t{1} << 22;
 
 // The figures of buying periods[i].tickets in each tested period, each ticket at kTicketPrice and
 // paying prize when it wins. Random runs go on up to `threads` threads (0: every core); the same
-// seed gives the same runs whatever the thread count. Progress counts random runs.
+// seed gives the same runs whatever the thread count and band budget. Progress counts random runs.
 MoneyResult moneyFigures(const SelectionSet& selections, int prize,
                          const std::vector<BetPeriod>& periods, const RandomOptions& random,
-                         history::Progress& progress, unsigned threads = 0);
+                         history::Progress& progress, unsigned threads = 0,
+                         size_t bandBudget = kBandBudget);
 
 // P[X >= k] for X binomial(n, p).
 double binomialTail(std::int64_t n, double p, std::int64_t k);

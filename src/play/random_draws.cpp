@@ -102,7 +102,7 @@ bool exactFigures(const PeriodWins& w, double outcomes, int prize,
 bool compareWithRandomDraws(const SelectionSet& selections, int prize,
                             const std::vector<BetPeriod>& periods, const RandomOptions& options,
                             MoneyResult& r, history::Progress& progress, unsigned threads,
-                            std::int64_t exactWork) {
+                            std::int64_t exactWork, size_t bandBudget) {
     r.random.reset();
     if (options.runs <= 0 || periods.empty()) return true;
     const OutcomeCover& cover = outcomeCoverOf(selections.play());
@@ -132,32 +132,39 @@ bool compareWithRandomDraws(const SelectionSet& selections, int prize,
         costSoFar[p] = cost;
     }
     const auto runs = static_cast<size_t>(options.runs);
-    const size_t shown = r.curve.size();
-    std::vector<std::int64_t> finalNet(runs), shownNet(runs * shown);
+    std::vector<std::int64_t> hitsOf(runs);
+    RunBand band(runs, r.curve, periods.size(), bandBudget);
     const bool finished = playRandomRuns(
-        options, 1, threads, progress, [&](size_t run, Random& random, TicketScratch&) {
-            std::int64_t hits = 0;
-            size_t s = 0;
-            for (size_t p = 0; p < periods.size(); ++p) {
+        options, 1, threads, progress, band.rounds(),
+        [&](size_t run, size_t round, Random& random, TicketScratch&) {
+            std::int64_t hits = hitsOf[run];
+            std::int64_t* row = band.row(run);
+            const size_t first = band.firstPoint(round);
+            size_t s = first;
+            for (size_t p = band.firstPeriod(round); p < band.endPeriod(round); ++p) {
                 const auto& counts = cumulative[w.of[p]];
                 const std::uint32_t u = random.below(outcomes);
                 size_t wins = 0;
                 while (counts[wins] <= u) ++wins;
                 hits += static_cast<std::int64_t>(wins);
-                if (s < shown && r.curve[s].index == p)
-                    shownNet[run * shown + s++] = hits * prize - costSoFar[p];
+                if (s < band.endPoint(round) && r.curve[s].index == p)
+                    row[s++ - first] = hits * prize - costSoFar[p];
             }
-            finalNet[run] = hits * prize - cost;
-        });
+            hitsOf[run] = hits;
+        },
+        [&](size_t round) { band.setBand(round); });
     if (!finished) return false;
     RandomFigures random;
     random.runs = options.runs;
     double sum = 0;
-    for (const std::int64_t net : finalNet) sum += static_cast<double>(net);
+    std::vector<std::int64_t>& finalNet = hitsOf;
+    for (std::int64_t& net : finalNet) {
+        net = net * prize - cost;
+        sum += static_cast<double>(net);
+    }
     random.netMean = sum / static_cast<double>(runs);
     setRank(random, rankAmong(finalNet, r.net));
     r.random = random;
-    setRandomBand(r.curve, shownNet, runs);
     return true;
 }
 

@@ -27,6 +27,7 @@ constexpr std::int64_t kExactDrawWork = 40'000'000;
 bool compareWithRandomDraws(const SelectionSet& selections, int prize,
                             const std::vector<BetPeriod>& periods, const RandomOptions& options,
                             MoneyResult& result, history::Progress& progress, unsigned threads = 0,
-                            std::int64_t exactWork = kExactDrawWork);
+                            std::int64_t exactWork = kExactDrawWork,
+                            size_t bandBudget = kBandBudget);
 
 } // namespace play

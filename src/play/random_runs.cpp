@@ -15,37 +15,65 @@ std::vector<size_t> shownPeriods(size_t periods) {
     return shown;
 }
 
-bool playRandomRuns(
-    const RandomOptions& options, std::uint32_t n, unsigned threads, history::Progress& progress,
-    const std::function<void(size_t run, Random& random, TicketScratch& scratch)>& play) {
-    const auto runs = static_cast<size_t>(options.runs);
-    std::atomic<size_t> next{0}, done{0};
-    std::atomic<bool> stop{false};
-    auto work = [&](bool reporting) {
-        TicketScratch scratch(n);
-        for (;;) {
-            const size_t run = next.fetch_add(1);
-            if (run >= runs || stop.load()) return;
-            Random random(options.seed, run);
-            play(run, random, scratch);
-            const size_t finished = done.fetch_add(1) + 1;
-            if (reporting && !progress.advance(finished)) stop = true;
-        }
-    };
-    if (threads == 0) threads = std::max(1u, std::thread::hardware_concurrency());
-    threads = static_cast<unsigned>(std::min<size_t>(threads, runs));
-    progress.setTotal(runs);
-    std::vector<std::future<void>> helpers;
-    for (unsigned t = 1; t < threads; ++t)
-        helpers.push_back(std::async(std::launch::async, work, false));
-    try {
-        work(true);
-    } catch (...) {
-        stop = true;
-        for (auto& helper : helpers) helper.wait();
-        throw;
+RunBand::RunBand(size_t runs, std::vector<MoneyPoint>& curve, size_t periods, size_t budget)
+    : curve_(curve), runs_(runs), points_(curve.size()), periods_(periods),
+      perRound_(std::max<size_t>(1, std::min(points_, budget / std::max<size_t>(1, runs)))),
+      rounds_(std::max<size_t>(1, (points_ + perRound_ - 1) / perRound_)), nets_(runs * perRound_),
+      column_(runs) {}
+
+size_t RunBand::endPeriod(size_t round) const {
+    if (round + 1 >= rounds_) return periods_;
+    return curve_[endPoint(round) - 1].index + 1;
+}
+
+void RunBand::setBand(size_t round) {
+    for (size_t s = firstPoint(round); s < endPoint(round); ++s) {
+        const size_t at = s - firstPoint(round);
+        for (size_t run = 0; run < runs_; ++run) column_[run] = nets_[run * perRound_ + at];
+        curve_[s].low = quantile(column_, 0.05);
+        curve_[s].high = quantile(column_, 0.95);
     }
-    for (auto& helper : helpers) helper.get();
+}
+
+bool playRandomRuns(const RandomOptions& options, std::uint32_t n, unsigned threads,
+                    history::Progress& progress, size_t rounds,
+                    const std::function<void(size_t run, size_t round, Random& random,
+                                             TicketScratch& scratch)>& play,
+                    const std::function<void(size_t round)>& afterRound) {
+    const auto runs = static_cast<size_t>(options.runs);
+    rounds = std::max<size_t>(1, rounds);
+    std::vector<Random> randoms;
+    randoms.reserve(runs);
+    for (size_t run = 0; run < runs; ++run) randoms.emplace_back(options.seed, run);
+    std::atomic<bool> stop{false};
+    if (threads == 0) threads = std::max(1u, std::thread::hardware_concurrency());
+    threads = static_cast<unsigned>(std::max<size_t>(1, std::min<size_t>(threads, runs)));
+    progress.setTotal(runs);
+    for (size_t round = 0; round < rounds && !stop; ++round) {
+        std::atomic<size_t> next{0}, done{0};
+        auto work = [&](bool reporting) {
+            TicketScratch scratch(n);
+            for (;;) {
+                const size_t run = next.fetch_add(1);
+                if (run >= runs || stop.load()) return;
+                play(run, round, randoms[run], scratch);
+                const size_t finished = done.fetch_add(1) + 1;
+                if (reporting && !progress.advance((round * runs + finished) / rounds)) stop = true;
+            }
+        };
+        std::vector<std::future<void>> helpers;
+        for (unsigned t = 1; t < threads; ++t)
+            helpers.push_back(std::async(std::launch::async, work, false));
+        try {
+            work(true);
+        } catch (...) {
+            stop = true;
+            for (auto& helper : helpers) helper.wait();
+            throw;
+        }
+        for (auto& helper : helpers) helper.get();
+        if (!stop) afterRound(round);
+    }
     return !stop && progress.advance(runs);
 }
 
@@ -62,16 +90,6 @@ RankShares rankAmong(const std::vector<std::int64_t>& nets, std::int64_t net) {
     r.equal = static_cast<double>(equal) / count;
     r.above = static_cast<double>(static_cast<std::int64_t>(nets.size()) - below - equal) / count;
     return r;
-}
-
-void setRandomBand(std::vector<MoneyPoint>& curve, const std::vector<std::int64_t>& shownNet,
-                   size_t runs) {
-    std::vector<std::int64_t> column(runs);
-    for (size_t s = 0; s < curve.size(); ++s) {
-        for (size_t run = 0; run < runs; ++run) column[run] = shownNet[run * curve.size() + s];
-        curve[s].low = quantile(column, 0.05);
-        curve[s].high = quantile(column, 0.95);
-    }
 }
 
 } // namespace play

@@ -11,6 +11,7 @@
 #include "platform/file_io.h"
 
 #include <filesystem>
+#include <fstream>
 #include <utility>
 
 namespace app {
@@ -126,6 +127,29 @@ void Workspace::followZodiacYear() {
 void Workspace::loadHistory(platform::Database& db) {
     dataVersion_ = history_.load(db, options_.historyReadHook);
     dataSerial_ = db.serial();
+    drawsUnread_ = false;
+}
+
+void Workspace::readUnreadDraws() {
+    loadHistory(db_);
+    spanStart_.clear();
+    spanEnd_.clear();
+    refreshNextPeriod();
+    followZodiacYear();
+    resetSpanStart();
+    updateSpan();
+    reloadTargets();
+    zodiac_.updateYearGroups();
+}
+
+std::int32_t Workspace::newestStoredPeriod() {
+    if (!drawsUnread_) return history_.empty() ? 0 : history_.newest().period;
+    waitForWrites();
+    if (!db_.isOpen()) return 0;
+    // A period stored as text or worse sorts above every number: only whole numbers count.
+    auto newest = db_.prepare("SELECT SQQH FROM Lishi WHERE SQQH BETWEEN 1 AND 9999999999 "
+                              "ORDER BY SQQH DESC LIMIT 1");
+    return newest.step() ? newest.intAt(0) : 0;
 }
 
 // The suffixes every game's files may carry: "" for kelvora11S5.db, "-<code>" for the others.
@@ -257,7 +281,14 @@ void Workspace::openDatabase() {
             // Kept in the file; when another connection holds it in its old mode, it stays so.
             db.useWriteAheadLog();
         }
-        loadHistory(db);
+        if (options_.readDraws) {
+            loadHistory(db);
+        } else {
+            history_.clear();
+            dataVersion_ = db.dataVersion();
+            dataSerial_ = db.serial();
+            drawsUnread_ = true;
+        }
         db_ = std::move(db);
         databaseProblem_.clear();
     } catch (const std::exception& e) {
@@ -286,14 +317,85 @@ void Workspace::switchHistory() {
     } catch (const std::exception&) {
         // The log keeps the changes; the next start reads them from there.
     }
+    const std::string leaving = databasePath_;
     databasePath_ =
         (std::filesystem::path(options_.dataDir) / historyFileName(settings().game)).string();
-    openDatabase();
+    if (databasePath_ != leaving) keepShownHistory(leaving);
+    if (!showKeptHistory()) openDatabase();
     spanStart_.clear();
     spanEnd_.clear();
     afterHistoryChange();
     followZodiacYear();
     zodiac_.updateYearGroups();
+}
+
+// The size, time of writing and database header of a file as it is on disk now; false when it
+// cannot be read.
+static bool readFileMark(const std::string& path, std::uintmax_t& size,
+                         std::filesystem::file_time_type& written, std::string& header) {
+    std::error_code error;
+    size = std::filesystem::file_size(path, error);
+    if (error) return false;
+    written = std::filesystem::last_write_time(path, error);
+    if (error) return false;
+    std::ifstream file(path, std::ios::binary);
+    char bytes[100];
+    if (!file.read(bytes, sizeof bytes)) return false;
+    header.assign(bytes, sizeof bytes);
+    return true;
+}
+
+void Workspace::keepShownHistory(const std::string& path) {
+    if (!db_.isOpen() || drawsUnread_ || refusedFileGame_) return;
+    FileMark mark;
+    if (!readFileMark(path, mark.size, mark.written, mark.header)) return;
+    KeptHistory& kept = keptHistories_[path];
+    kept.file = mark;
+    kept.db = std::move(db_);
+    kept.history = std::move(history_);
+    kept.dataVersion = dataVersion_;
+    kept.dataSerial = dataSerial_;
+    db_.close();
+    history_.clear();
+}
+
+bool Workspace::showKeptHistory() {
+    const auto found = keptHistories_.find(databasePath_);
+    if (found == keptHistories_.end()) return false;
+    KeptHistory kept = std::move(found->second);
+    keptHistories_.erase(found);
+    const history::Game game = historyGame(settings().game);
+    try {
+        // The file must still be the one kept, alone in being the game's history, and record
+        // the game; otherwise it is opened afresh, which says what is wrong.
+        // Written since by anything but a connection's commit to the log (a checkpoint, a copy
+        // in place): opened afresh.
+        FileMark mark;
+        if (!readFileMark(databasePath_, mark.size, mark.written, mark.header) ||
+            !(mark == kept.file))
+            return false;
+        if (!kept.db.stillAtPath() || twoFilesProblem(game)) return false;
+        const auto record = history::readGameRecord(kept.db);
+        if (record.state != history::GameRecord::State::Recorded ||
+            record.code != static_cast<int>(game))
+            return false;
+    } catch (const std::exception&) {
+        return false;
+    }
+    db_ = std::move(kept.db);
+    history_ = std::move(kept.history);
+    dataVersion_ = kept.dataVersion;
+    dataSerial_ = kept.dataSerial;
+    drawsUnread_ = false;
+    refusedFileGame_.reset();
+    databaseProblem_.clear();
+    // What another process stored there meanwhile is read now.
+    if (!followOtherWriters().ok) {
+        db_.close();
+        history_.clear();
+        return false;
+    }
+    return true;
 }
 
 Outcome Workspace::takeFileAsCurrentGame() {
@@ -325,6 +427,14 @@ Outcome Workspace::requireDatabase() {
         return Outcome::failure(databaseProblem_.empty() ? "历史数据库没有打开。"
                                                          : databaseProblem_);
     // What another process did since is followed before anything is read or written.
+    if (drawsUnread_) {
+        try {
+            readUnreadDraws();
+        } catch (const std::exception& e) {
+            return Outcome::failure(std::string("读取历史数据库失败（") + e.what() +
+                                    "），历史号码没有改变。请重试。");
+        }
+    }
     return followOtherWriters();
 }
 

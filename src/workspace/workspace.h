@@ -18,8 +18,10 @@
 #include <array>
 #include <chrono>
 #include <cstdint>
+#include <filesystem>
 #include <functional>
 #include <future>
+#include <map>
 #include <memory>
 #include <optional>
 #include <string>
@@ -62,6 +64,10 @@ struct WorkspaceOptions {
     std::optional<history::Kind> searchKindAhead;
     // The game of this run instead of the settings' (the command line's --game); not saved.
     std::optional<history::Game> game;
+    // False for a run that needs no draw (a setting read or saved, the clock, the list of
+    // games): the database is opened but its draws are not read until an operation asks for the
+    // database (requireDatabase, lockForWriting), so the run costs the same at any history size.
+    bool readDraws = true;
     // Tests: runs whenever the history is read from the file, after its rows and before the
     // file's version (another writer put there meets the reading at its most delicate point).
     std::function<void()> historyReadHook;
@@ -140,6 +146,10 @@ class Workspace {
     // What the user should know about the opening of the database although it opened (a log
     // that was not the file's own, kept aside), once; empty when nothing.
     std::string takeDatabaseNotice() { return std::exchange(databaseNotice_, std::string()); }
+
+    // The newest stored period (stored form), 0 when none is stored: from the draws in memory,
+    // or with the draws unread (WorkspaceOptions::readDraws) from the file's period index.
+    std::int32_t newestStoredPeriod();
 
     // The stored draws in the order of the ordered view. Numbers are always there; the values of
     // the other kinds are read on first use (ensureKinds). Rows stored in this session carry
@@ -278,12 +288,37 @@ class Workspace {
     bool changedElsewhere();
     // Reads the history and the version it counts as (one state of the file).
     void loadHistory(platform::Database& db);
+    // Reads the draws left unread at the start (WorkspaceOptions::readDraws), and shows the next
+    // period, the zodiac year, the span and the targets they give.
+    void readUnreadDraws();
     // Under the write lock: true when the file's rows agree with the history in memory in what
     // writing depends on (how many, the newest period and row).
     bool fileAgreesWithMemory();
     void openDatabase();
     // Opens the history of the current game after a game switch.
     void switchHistory();
+    // What a file on disk looks like: its size, time of writing and database header.
+    struct FileMark {
+        std::uintmax_t size = 0;
+        std::filesystem::file_time_type written{};
+        std::string header;
+        bool operator==(const FileMark&) const = default;
+    };
+    // A game's history once read, with its open file, kept while another game is shown; the
+    // file's mark then (a file copied over it in place is no commit its connection would see).
+    struct KeptHistory {
+        platform::Database db;
+        history::OrderedHistory history;
+        std::int64_t dataVersion = 0;
+        std::uint64_t dataSerial = 0;
+        FileMark file;
+    };
+    // Keeps the shown history (its file at path) for a switch back.
+    void keepShownHistory(const std::string& path);
+    // Shows the history kept for the file at databasePath(), following what another process did
+    // to the file since (read again only when it changed); false when none is kept or the file
+    // is no longer the one kept (then it is opened afresh).
+    bool showKeptHistory();
     // Switches to the game's history; stores the choice (store) only once its file is open.
     Outcome switchGame(history::Game game, bool store);
     bool folderWritable() const;
@@ -340,6 +375,9 @@ class Workspace {
     int writeLocks_ = 0;           // operations now holding the lock
     std::int64_t dataVersion_ = 0; // the database's data_version when last looked at
     std::uint64_t dataSerial_ = 0; // the connection dataVersion_ was read on
+    bool drawsUnread_ = false;     // the open file's draws are not in history_ (readDraws)
+    // The histories of the games shown before, by their file's path.
+    std::map<std::string, KeptHistory> keptHistories_;
 };
 
 } // namespace app

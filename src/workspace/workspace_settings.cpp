@@ -259,7 +259,7 @@ Outcome Workspace::setSetting(const std::string& key, const std::string& value) 
         resetSpanStart();
     }
     if (key == "intLei") reloadTargets();
-    if (changesDerivedValues(key) && settings_.text(key) != before && !history_.empty())
+    if (changesDerivedValues(key) && settings_.text(key) != before && newestStoredPeriod() != 0)
         return Outcome::success("已保存。已存的历史号码仍是按原来的设置计算的，"
                                 "运行 rebuild 按新的设置重新计算。");
     return Outcome::success();
