@@ -1,6 +1,7 @@
 // kelvora11s5: without a command the window opens; with one, the command line runs it.
 
 #include "cli/commands.h"
+#include "cli/picture_out.h"
 #include "gui/window/run_window.h"
 #include "platform/descriptor_output.h"
 #include "workspace/data_folder.h"
@@ -8,6 +9,7 @@
 
 #include <QApplication>
 #include <QCoreApplication>
+#include <QGuiApplication>
 #include <QIcon>
 
 #include <csignal>
@@ -94,6 +96,15 @@ int main(int argc, char* argv[]) {
         QApplication::setWindowIcon(icon);
         app::Workspace workspace(app::workspaceOptions(parsed));
         return app::runWindow(workspace);
+    }
+    if (app::writesPicture(parsed)) {
+        // A picture or a PDF is painted with QtGui; into a file, so it needs no display: the
+        // offscreen platform unless another is asked for.
+        if (!std::getenv("QT_QPA_PLATFORM")) ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
+        QGuiApplication application(argc, argv);
+        QCoreApplication::setApplicationName(app::kApplicationName);
+        QCoreApplication::setOrganizationName(app::kApplicationName);
+        return app::runCommand(parsed, output, std::cerr);
     }
     QCoreApplication application(argc, argv);
     QCoreApplication::setApplicationName(app::kApplicationName);
