@@ -27,7 +27,7 @@ const std::vector<Draw> kDraws = {{5, 3, 8, 1, 11}, {1, 2, 3, 4, 5},   {2, 4, 6,
 
 const QColor kBall(0xd0, 0x30, 0x30);
 
-struct Run {
+struct ProgramRun {
     int status;
     QString out, err;
 };
@@ -43,7 +43,7 @@ class PictureCommandTest : public ::testing::Test {
         }
     }
     // The program as a process, as a script would run it: no display, no platform chosen.
-    Run run(const QStringList& arguments) {
+    ProgramRun run(const QStringList& arguments) {
         QProcess program;
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
         for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
@@ -74,7 +74,7 @@ std::vector<int> ballsOnLine(const QImage& image, int y) {
 } // namespace
 
 TEST_F(PictureCommandTest, TheBasicChartsPngHasEachDrawnNumberInTheBallsColour) {
-    const Run made = run({"omission", "--basic", "--out", file("chart.png")});
+    const ProgramRun made = run({"omission", "--basic", "--out", file("chart.png")});
     ASSERT_EQ(made.status, 0) << made.err.toStdString();
     EXPECT_EQ(made.out, file("chart.png") + '\n');
     QImage image;
@@ -115,14 +115,15 @@ TEST_F(PictureCommandTest, SvgAndPdfOfTheChartThePlaysTableAndTheShrunkBetCarryT
     EXPECT_TRUE(svg.contains(QStringLiteral("基本走势图 2016090803至2016090806（4期）").toUtf8()))
         << svg.left(600).toStdString();
 
-    const Run plays = run({"plays", "--play", "r2", "--out", file("plays.pdf")});
+    const ProgramRun plays = run({"plays", "--play", "r2", "--out", file("plays.pdf")});
     ASSERT_EQ(plays.status, 0) << plays.err.toStdString();
     const QByteArray pdf = testing_support::fileBytes(dir.file("plays.pdf"));
     EXPECT_TRUE(testing_support::pdfTitleHolds(pdf, QStringLiteral("任二遗漏表")));
     EXPECT_GE(testing_support::pdfPageCount(pdf), 1);
 
     // The shrunk bet keeps its figure lines on stdout, the tickets go into the PDF.
-    const Run shrink = run({"shrink", "--play", "r5", "--dan", "01", "--out", file("bet.pdf")});
+    const ProgramRun shrink =
+        run({"shrink", "--play", "r5", "--dan", "01", "--out", file("bet.pdf")});
     ASSERT_EQ(shrink.status, 0) << shrink.err.toStdString();
     EXPECT_FALSE(shrink.out.isEmpty());
     EXPECT_TRUE(testing_support::pdfTitleHolds(testing_support::fileBytes(dir.file("bet.pdf")),
@@ -137,7 +138,7 @@ TEST_F(PictureCommandTest, WrongRequestsAreRefusedAndWriteNothing) {
     EXPECT_EQ(run({"shrink", "--play", "r5", "--format", "comma", "--out", file("bet.pdf")}).status,
               2);
     // A folder that does not exist: said so, status 1, nothing left.
-    const Run missing = run({"plays", "--play", "r2", "--out", file("none/plays.pdf")});
+    const ProgramRun missing = run({"plays", "--play", "r2", "--out", file("none/plays.pdf")});
     EXPECT_EQ(missing.status, 1);
     EXPECT_NE(missing.err.indexOf(QStringLiteral("文件没有保存")), -1) << missing.err.toStdString();
     EXPECT_TRUE(missing.out.isEmpty());

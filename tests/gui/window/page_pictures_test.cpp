@@ -5,6 +5,7 @@
 
 #include "gui/trend/trend_model.h"
 #include "gui/window/page_pictures.h"
+#include "render/picture_file.h"
 #include "support/picture_files.h"
 #include "support/temp_dir.h"
 
@@ -97,7 +98,7 @@ TEST_F(PagePicturesTest, SvgAndPdfNameTheGameTheChartAndTheSpan) {
     const QString title = pictures().document()->title();
     for (const QString& part :
          {QStringLiteral("基本走势图"), QStringLiteral("2016090801至2016090812")})
-        EXPECT_TRUE(title.contains(part)) << title;
+        EXPECT_TRUE(title.contains(part)) << title.toStdString();
     ASSERT_EQ(save("chart.svg").left(3), QStringLiteral("已保存"));
     EXPECT_TRUE(testing_support::fileBytes(dir.file("chart.svg")).contains(title.toUtf8()));
     ASSERT_EQ(save("chart.pdf").left(3), QStringLiteral("已保存"));
