@@ -90,6 +90,8 @@ std::string pdfBytes(const PageDocument& document) {
         writer.setTitle(document.title());
         writer.setCreator(QStringLiteral("kelvora11s5"));
         writer.setPageLayout(paperLayout(document));
+        // Fonts sized in points come out as on the screen (and the PDF stays vector).
+        writer.setResolution(kPaperDpi);
         if (!document.paintPages(writer)) throw platform::FileError("无法生成PDF文件");
     }
     if (!bytes.startsWith("%PDF-") || !bytes.contains("%%EOF"))

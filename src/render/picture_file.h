@@ -25,6 +25,11 @@ std::string pictureBytes(const PageDocument& document, PictureFormat format);
 // why it was not written (nothing is left behind then).
 void writePicture(const PageDocument& document, const std::string& path);
 
+// The resolution paper is painted at: that of the document's own units, so that fonts sized in
+// points (the window's, a delegate's) measure on paper what they measure on the screen. Paper
+// stays vector; this only sets the units of its coordinates.
+inline constexpr int kPaperDpi = 96;
+
 // Paper for the document: A4, upright or across as its width asks, with margins of 10 mm.
 QPageLayout paperLayout(const PageDocument& document);
 

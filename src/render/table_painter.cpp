@@ -32,7 +32,14 @@ TablePainter::TablePainter(const QAbstractItemModel& model, const QFont& font)
     : model_(model), font_(font) {
     const QFontMetrics metrics(font_);
     rowHeight_ = metrics.height() + 6;
-    headingHeight_ = metrics.height() + 8;
+    // A heading of two lines (a number over its heat) gets room for both.
+    qsizetype lines = 1;
+    for (int c = 0; c < model_.columnCount(); ++c)
+        lines = std::max(lines, model_.headerData(c, Qt::Horizontal, Qt::DisplayRole)
+                                        .toString()
+                                        .count(QLatin1Char('\n')) +
+                                    1);
+    headingHeight_ = static_cast<int>(lines) * metrics.height() + 8;
     fitColumns();
 }
 
@@ -42,8 +49,11 @@ void TablePainter::fitColumns() {
     widths_.clear();
     const int rows = std::min(model_.rowCount(), kFittedRows);
     for (int c = 0; c < model_.columnCount(); ++c) {
-        int width = metrics.horizontalAdvance(
-            model_.headerData(c, Qt::Horizontal, Qt::DisplayRole).toString());
+        int width = 0;
+        for (const QString& line : model_.headerData(c, Qt::Horizontal, Qt::DisplayRole)
+                                       .toString()
+                                       .split(QLatin1Char('\n')))
+            width = std::max(width, metrics.horizontalAdvance(line));
         // The last rows too: summary rows close many tables.
         for (int r = 0; r < model_.rowCount(); ++r) {
             if (r == rows) r = std::max(rows, model_.rowCount() - 20);

@@ -1,11 +1,13 @@
 #include "gui/common/page_output.h"
 
+#include "gui/common/busy_cursor.h"
 #include "gui/common/prompter.h"
 #include "platform/file_io.h"
 #include "render/picture_file.h"
 
 #include <QAbstractItemDelegate>
 #include <QApplication>
+#include <QChart>
 #include <QChartView>
 #include <QDateTime>
 #include <QDir>
@@ -87,7 +89,8 @@ std::unique_ptr<render::PageDocument> pageDocument(const QString& game,
     for (QWidget* view : content.views) {
         if (auto* table = qobject_cast<QTableView*>(view); table && table->model()) {
             document->addTable(tableOf(*table, document->font()));
-        } else if (auto* chart = qobject_cast<QChartView*>(view)) {
+        } else if (auto* chart = qobject_cast<QChartView*>(view);
+                   chart && !chart->chart()->series().isEmpty()) {
             // Painted from its scene: vector in SVG and PDF.
             document->addDrawing(chart->size(), [chart](QPainter& painter, const QRectF& target) {
                 chart->render(&painter, target, QRect(), Qt::KeepAspectRatio);
@@ -100,6 +103,7 @@ std::unique_ptr<render::PageDocument> pageDocument(const QString& game,
 }
 
 bool printDocument(QPrinter& printer, const render::PageDocument& document) {
+    printer.setResolution(render::kPaperDpi);
     printer.setPageLayout(render::paperLayout(document));
     printer.setDocName(document.title());
     return document.paintPages(printer);
@@ -127,6 +131,7 @@ void PageOutput::save() {
         return;
     }
     try {
+        const BusyCursor busy;
         render::writePicture(*made, path.toStdString());
     } catch (const platform::FileError& e) {
         prompter_.warn(kSaveTitle,
@@ -141,6 +146,7 @@ void PageOutput::print() {
     const auto made = document();
     if (!made) return;
     QPrinter printer(QPrinter::HighResolution);
+    printer.setResolution(render::kPaperDpi);
     printer.setPageLayout(render::paperLayout(*made));
     QPrintDialog dialog(&printer, parent_);
     if (dialog.exec() != QDialog::Accepted) return;
@@ -152,6 +158,7 @@ void PageOutput::preview() {
     const auto made = document();
     if (!made) return;
     QPrinter printer(QPrinter::HighResolution);
+    printer.setResolution(render::kPaperDpi);
     printer.setPageLayout(render::paperLayout(*made));
     QPrintPreviewDialog dialog(&printer, parent_);
     const render::PageDocument* shown = made.get();
