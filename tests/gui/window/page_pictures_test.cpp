@@ -10,10 +10,14 @@
 #include "support/temp_dir.h"
 
 #include <QAction>
+#include <QCheckBox>
 #include <QComboBox>
+#include <QDialog>
 #include <QImage>
 #include <QPrintPreviewWidget>
 #include <QPrinter>
+#include <QPushButton>
+#include <QSpinBox>
 #include <QTabBar>
 #include <QTableView>
 #include <QTest>
@@ -145,4 +149,24 @@ TEST_F(PagePicturesTest, EachPagePutsItsOwnTablesAndCharts) {
     f.find<QTabBar>("pageTabs")->setCurrentIndex(0);
     QApplication::processEvents();
     EXPECT_EQ(names(), QStringList({QStringLiteral("MSFlexGrid3"), QStringLiteral("tallyChart")}));
+}
+
+TEST_F(PagePicturesTest, TheBacktestWindowSavesItsTableAndChart) {
+    f.store.type("2016090801", draws(40));
+    f.open();
+    f.find<QCheckBox>("Check1_1")->setChecked(true);
+    QTest::mouseClick(f.find<QPushButton>("backtestButton"), Qt::LeftButton);
+    auto* dialog = f.find<QDialog>("backtestDialog");
+    ASSERT_NE(dialog, nullptr);
+    dialog->findChild<QSpinBox*>(QStringLiteral("backtestSteps"))->setValue(20);
+    QTest::mouseClick(dialog->findChild<QPushButton*>(QStringLiteral("backtestRun")),
+                      Qt::LeftButton);
+    f.prompter.answers.push_back(QString::fromStdString(dir.file("backtest.pdf")));
+    QTest::mouseClick(dialog->findChild<QPushButton*>(QStringLiteral("backtestSavePicture")),
+                      Qt::LeftButton);
+    ASSERT_EQ(f.prompter.shown.back().text.left(3), QStringLiteral("已保存"));
+    const QByteArray pdf = testing_support::fileBytes(dir.file("backtest.pdf"));
+    EXPECT_TRUE(testing_support::pdfTitleHolds(pdf, QStringLiteral("回测 检验最后20期")));
+    EXPECT_GE(testing_support::pdfPageCount(pdf), 1);
+    dialog->close();
 }
