@@ -61,6 +61,14 @@ std::optional<std::string> missingDisplay() {
     return std::nullopt;
 }
 
+// Qt's note that a session without a desktop has no runtime folder: not the command's to tell
+// (a script run by cron would get it on every picture it makes). Everything else goes through.
+void withoutRuntimeFolderNote(QtMsgType type, const QMessageLogContext& context,
+                              const QString& message) {
+    if (type == QtWarningMsg && message.startsWith(QLatin1String("QStandardPaths:"))) return;
+    std::cerr << qPrintable(qFormatLogMessage(type, context, message)) << std::endl;
+}
+
 } // namespace
 
 int main(int argc, char* argv[]) {
@@ -101,6 +109,7 @@ int main(int argc, char* argv[]) {
         // A picture or a PDF is painted with QtGui; into a file, so it needs no display: the
         // offscreen platform unless another is asked for.
         if (!std::getenv("QT_QPA_PLATFORM")) ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
+        qInstallMessageHandler(withoutRuntimeFolderNote);
         QGuiApplication application(argc, argv);
         QCoreApplication::setApplicationName(app::kApplicationName);
         QCoreApplication::setOrganizationName(app::kApplicationName);
