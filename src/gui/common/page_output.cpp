@@ -18,6 +18,7 @@
 #include <QPrintDialog>
 #include <QPrintPreviewDialog>
 #include <QPrinter>
+#include <QRegularExpression>
 #include <QStandardItemModel>
 #include <QTableView>
 
@@ -79,6 +80,15 @@ std::unique_ptr<QAbstractItemModel> linesOf(const QPlainTextEdit& list) {
     return model;
 }
 
+// A file name from the title line: what is shown and its span, without the time it was made.
+QString fileStem(QString title) {
+    const qsizetype made = title.lastIndexOf(QLatin1Char(' '));
+    const qsizetype day = made > 0 ? title.lastIndexOf(QLatin1Char(' '), made - 1) : -1;
+    if (day > 0) title.truncate(day);
+    title.replace(QRegularExpression(QStringLiteral("[\\s/\\\\:*?\"<>|]+")), QStringLiteral("-"));
+    return title.isEmpty() ? QStringLiteral("图") : title;
+}
+
 } // namespace
 
 std::unique_ptr<render::PageDocument> pageDocument(const QString& game,
@@ -123,7 +133,7 @@ void PageOutput::save() {
     if (!made) return;
     const auto answer = prompter_.askText(
         kSaveTitle, QStringLiteral("保存到文件（以 .png、.svg 或 .pdf 结尾，决定格式）："),
-        QDir::home().filePath(QStringLiteral("走势图.png")));
+        QDir::home().filePath(fileStem(made->title()) + QStringLiteral(".png")));
     if (!answer || answer->trimmed().isEmpty()) return;
     const QString path = answer->trimmed();
     if (!render::pictureFormatOf(path.toStdString())) {
