@@ -171,14 +171,18 @@ int PageDocument::pageCount(QSize page, int dpi) const {
     return static_cast<int>(layOut(page.height() / scaleFor(page, dpi)).size());
 }
 
-bool PageDocument::paintPages(QPagedPaintDevice& device) const {
+bool PageDocument::paintPages(QPagedPaintDevice& device, const PaintProgress& progress) const {
     const QSize page(device.width(), device.height());
     const double scale = scaleFor(page, device.logicalDpiY());
     const std::vector<Page> pages = layOut(page.height() / scale);
     QPainter painter;
     if (!painter.begin(&device)) return false;
     const double width = page.width() / scale;
+    std::size_t rows = 0, done = 0;
+    for (const Block& block : blocks_)
+        if (block.table) rows += static_cast<std::size_t>(block.table->rowCount());
     for (size_t p = 0; p < pages.size(); ++p) {
+        if (progress && !progress(done, rows)) throw PaintingStopped{};
         if (p > 0 && !device.newPage()) return false;
         painter.save();
         painter.scale(scale, scale);
@@ -197,6 +201,7 @@ bool PageDocument::paintPages(QPagedPaintDevice& device) const {
                 block.table->paintHeading(painter, {0, top});
                 block.table->paintRows(painter, {0, top + block.table->headingHeight()},
                                        place.first, place.last);
+                done += static_cast<std::size_t>(place.last - place.first);
             } else {
                 painter.save();
                 block.paint(painter, QRectF(0, place.top, block.size.width() * place.scale,

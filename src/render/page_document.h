@@ -12,6 +12,7 @@
 #include <QSize>
 #include <QString>
 
+#include <cstddef>
 #include <functional>
 #include <memory>
 #include <vector>
@@ -20,6 +21,12 @@ class QPagedPaintDevice;
 class QPainter;
 
 namespace render {
+
+// Told of the rows painted so far out of all, page by page; false stops the painting.
+using PaintProgress = std::function<bool(std::size_t done, std::size_t total)>;
+
+// Thrown when the painting was stopped through its progress.
+struct PaintingStopped {};
 
 // Paints a drawing into the rectangle given (of its natural size, or scaled to fit a page).
 using DrawingPainter = std::function<void(QPainter&, const QRectF&)>;
@@ -46,8 +53,9 @@ class PageDocument {
     // resolution; the same count paintPages paints.
     int pageCount(QSize page, int dpi) const;
     // Paints every page onto the device (a PDF writer or a printer), a new page for each but
-    // the first. False when the device could not be painted on.
-    bool paintPages(QPagedPaintDevice& device) const;
+    // the first. False when the device could not be painted on; throws PaintingStopped when
+    // progress said to stop.
+    bool paintPages(QPagedPaintDevice& device, const PaintProgress& progress = {}) const;
 
   private:
     struct Block {

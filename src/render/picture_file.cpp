@@ -81,7 +81,7 @@ std::string svgBytes(const PageDocument& document) {
     return bytes.toStdString();
 }
 
-std::string pdfBytes(const PageDocument& document) {
+std::string pdfBytes(const PageDocument& document, const PaintProgress& progress) {
     QByteArray bytes;
     QBuffer buffer(&bytes);
     buffer.open(QIODevice::WriteOnly);
@@ -92,7 +92,7 @@ std::string pdfBytes(const PageDocument& document) {
         writer.setPageLayout(paperLayout(document));
         // Fonts sized in points come out as on the screen (and the PDF stays vector).
         writer.setResolution(kPaperDpi);
-        if (!document.paintPages(writer)) throw platform::FileError("无法生成PDF文件");
+        if (!document.paintPages(writer, progress)) throw platform::FileError("无法生成PDF文件");
     }
     if (!bytes.startsWith("%PDF-") || !bytes.contains("%%EOF"))
         throw platform::FileError("生成的PDF文件不完整");
@@ -119,7 +119,8 @@ QPageLayout paperLayout(const PageDocument& document) {
                        QMarginsF(10, 10, 10, 10), QPageLayout::Millimeter);
 }
 
-std::string pictureBytes(const PageDocument& document, PictureFormat format) {
+std::string pictureBytes(const PageDocument& document, PictureFormat format,
+                         const PaintProgress& progress) {
     switch (format) {
     case PictureFormat::Png:
         return pngBytes(document);
@@ -128,13 +129,14 @@ std::string pictureBytes(const PageDocument& document, PictureFormat format) {
     case PictureFormat::Pdf:
         break;
     }
-    return pdfBytes(document);
+    return pdfBytes(document, progress);
 }
 
-void writePicture(const PageDocument& document, const std::string& path) {
+void writePicture(const PageDocument& document, const std::string& path,
+                  const PaintProgress& progress) {
     const auto format = pictureFormatOf(path);
     if (!format) throw platform::FileError("“" + path + "”不是 .png、.svg 或 .pdf 文件");
-    platform::writeFileAtomically(path, pictureBytes(document, *format));
+    platform::writeFileAtomically(path, pictureBytes(document, *format, progress));
 }
 
 } // namespace render

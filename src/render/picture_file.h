@@ -19,11 +19,14 @@ std::optional<PictureFormat> pictureFormatOf(const std::string& path);
 
 // The bytes of the document in a format; throws platform::FileError saying why it cannot be made
 // (a picture too large for one canvas).
-std::string pictureBytes(const PageDocument& document, PictureFormat format);
+std::string pictureBytes(const PageDocument& document, PictureFormat format,
+                         const PaintProgress& progress = {});
 
 // Writes the document to path in the format of its extension; throws platform::FileError saying
-// why it was not written (nothing is left behind then).
-void writePicture(const PageDocument& document, const std::string& path);
+// why it was not written, or PaintingStopped (nothing is left behind then). The pages of a PDF
+// are told to progress.
+void writePicture(const PageDocument& document, const std::string& path,
+                  const PaintProgress& progress = {});
 
 // The resolution paper is painted at: that of the document's own units, so that fonts sized in
 // points (the window's, a delegate's) measure on paper what they measure on the screen. Paper

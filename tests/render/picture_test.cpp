@@ -16,6 +16,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <memory>
 
@@ -127,4 +128,28 @@ TEST_F(Pictures, AFailureSaysSoAndLeavesTheEarlierFileAsItWas) {
     EXPECT_FALSE(std::filesystem::exists(dir.file("t.txt")));
     for (const auto& entry : std::filesystem::directory_iterator(dir.file("")))
         EXPECT_EQ(entry.path().string().find(platform::kPendingSuffix), std::string::npos);
+}
+
+TEST_F(Pictures, APdfToldPageByPageCanBeStoppedAndThenLeavesNothing) {
+    const auto made = document(400);
+    std::vector<std::size_t> told;
+    render::writePicture(made, dir.file("whole.pdf"), [&](std::size_t done, std::size_t total) {
+        EXPECT_EQ(total, 400u);
+        told.push_back(done);
+        return true;
+    });
+    // Once before each page, from nothing, the rows of the pages before.
+    const int pages =
+        testing_support::pdfPageCount(testing_support::fileBytes(dir.file("whole.pdf")));
+    ASSERT_EQ(static_cast<int>(told.size()), pages);
+    EXPECT_EQ(told.front(), 0u);
+    EXPECT_TRUE(std::is_sorted(told.begin(), told.end()));
+    EXPECT_LT(told.back(), 400u);
+
+    const std::string path = dir.file("kept.pdf");
+    platform::writeFileAtomically(path, "earlier");
+    EXPECT_THROW(
+        render::writePicture(made, path, [](std::size_t done, std::size_t) { return done == 0; }),
+        render::PaintingStopped);
+    EXPECT_EQ(testing_support::fileBytes(path), QByteArray("earlier"));
 }

@@ -1,6 +1,7 @@
 #include "gui/common/page_output.h"
 
 #include "gui/common/busy_cursor.h"
+#include "gui/common/dialog_progress.h"
 #include "gui/common/prompter.h"
 #include "platform/file_io.h"
 #include "render/picture_file.h"
@@ -80,6 +81,15 @@ std::unique_ptr<QAbstractItemModel> linesOf(const QPlainTextEdit& list) {
     return model;
 }
 
+// The painting's rows told to a progress dialog (shown for long tables only).
+render::PaintProgress progressOf(DialogProgress& progress) {
+    return [&progress, told = false](std::size_t done, std::size_t total) mutable {
+        if (!told) progress.setTotal(total);
+        told = true;
+        return progress.advance(done);
+    };
+}
+
 // A file name from the title line: what is shown and its span, without the time it was made.
 QString fileStem(QString title) {
     const qsizetype made = title.lastIndexOf(QLatin1Char(' '));
@@ -112,11 +122,17 @@ std::unique_ptr<render::PageDocument> pageDocument(const QString& game,
     return document;
 }
 
-bool printDocument(QPrinter& printer, const render::PageDocument& document) {
+bool printDocument(QPrinter& printer, const render::PageDocument& document,
+                   const render::PaintProgress& progress) {
     printer.setResolution(render::kPaperDpi);
     printer.setPageLayout(render::paperLayout(document));
     printer.setDocName(document.title());
-    return document.paintPages(printer);
+    try {
+        return document.paintPages(printer, progress);
+    } catch (const render::PaintingStopped&) {
+        printer.abort();
+        return false;
+    }
 }
 
 std::unique_ptr<render::PageDocument> PageOutput::document() {
@@ -142,7 +158,10 @@ void PageOutput::save() {
     }
     try {
         const BusyCursor busy;
-        render::writePicture(*made, path.toStdString());
+        DialogProgress progress(parent_, QStringLiteral("正在生成文件……"));
+        render::writePicture(*made, path.toStdString(), progressOf(progress));
+    } catch (const render::PaintingStopped&) {
+        return; // cancelled: nothing written
     } catch (const platform::FileError& e) {
         prompter_.warn(kSaveTitle,
                        QString::fromStdString(e.what()) + QStringLiteral("。文件没有保存。"));
@@ -160,7 +179,9 @@ void PageOutput::print() {
     printer.setPageLayout(render::paperLayout(*made));
     QPrintDialog dialog(&printer, parent_);
     if (dialog.exec() != QDialog::Accepted) return;
-    if (!printDocument(printer, *made))
+    DialogProgress progress(parent_, QStringLiteral("正在打印……"));
+    if (!printDocument(printer, *made, progressOf(progress)) &&
+        printer.printerState() != QPrinter::Aborted)
         prompter_.warn(kPrintTitle, QStringLiteral("无法打印：打印机没有准备好。"));
 }
 

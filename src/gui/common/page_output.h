@@ -31,8 +31,10 @@ struct PageContent {
 std::unique_ptr<render::PageDocument> pageDocument(const QString& game, const PageContent& content);
 
 // Sets the printer's paper for the document and paints every page on it; false when the printer
-// could not be painted on.
-bool printDocument(QPrinter& printer, const render::PageDocument& document);
+// could not be painted on or the painting was stopped through progress (the print run is then
+// aborted).
+bool printDocument(QPrinter& printer, const render::PageDocument& document,
+                   const render::PaintProgress& progress = {});
 
 // The three things a page offers: saving as a picture or PDF (the file asked for through the
 // prompter), printing and the print preview.
