@@ -170,3 +170,25 @@ TEST_F(PagePicturesTest, TheBacktestWindowSavesItsTableAndChart) {
     EXPECT_GE(testing_support::pdfPageCount(pdf), 1);
     dialog->close();
 }
+
+TEST_F(PagePicturesTest, TheShrinkPagesPdfHoldsItsConditionsAndTicketsFiveToARow) {
+    f.store.type("2016090801", draws(12));
+    f.open();
+    f.find<QTabBar>("pageTabs")->setCurrentIndex(3);
+    QApplication::processEvents();
+    // 01 02 03 04 as 胆 and 05 killed: six tickets.
+    for (int n = 1; n <= 4; ++n) f.find<QPushButton>(QStringLiteral("shrinkPad%1").arg(n))->click();
+    f.find<QPushButton>("shrinkPad5")->click();
+    f.find<QPushButton>("shrinkPad5")->click();
+    const auto document = pictures().document();
+    EXPECT_TRUE(document->title().contains(QStringLiteral("缩水 任五")))
+        << document->title().toStdString();
+    // The conditions' table, then the tickets: six, on two rows.
+    const QRect firstTicket = document->canvasCellRect(1, 0, 0);
+    const QRect sixthTicket = document->canvasCellRect(1, 1, 0);
+    EXPECT_EQ(sixthTicket.top() - firstTicket.top(), firstTicket.height());
+    // Nothing under them but the margin.
+    EXPECT_EQ(document->canvasSize().height(), sixthTicket.bottom() + 1 + 8);
+    ASSERT_EQ(save("shrink.pdf").left(3), QStringLiteral("已保存"));
+    EXPECT_EQ(testing_support::pdfPageCount(testing_support::fileBytes(dir.file("shrink.pdf"))), 1);
+}
