@@ -71,6 +71,13 @@ void TablePainter::setColumns(std::vector<int> columns, std::vector<int> widths)
     widths_.resize(columns_.size(), 40);
 }
 
+void TablePainter::setHeadingBands(std::vector<HeadingBand> bands) {
+    headingHeight_ -= bandHeight_;
+    bands_ = std::move(bands);
+    bandHeight_ = bands_.empty() ? 0 : QFontMetrics(font_).height() + 6;
+    headingHeight_ += bandHeight_;
+}
+
 int TablePainter::width() const {
     int width = 0;
     for (const int w : widths_) width += w;
@@ -91,9 +98,37 @@ int TablePainter::rowCount() const {
 void TablePainter::paintHeading(QPainter& painter, QPoint topLeft) const {
     painter.save();
     painter.setFont(font_);
+    // Each band over the painted columns it holds, side by side as they stand.
+    const auto bandOf = [&](int column) -> const HeadingBand* {
+        for (const HeadingBand& band : bands_)
+            if (column >= band.first && column <= band.last) return &band;
+        return nullptr;
+    };
     int x = topLeft.x();
+    for (size_t k = 0; k < columns_.size();) {
+        const HeadingBand* band = bandOf(columns_[k]);
+        int width = 0;
+        size_t next = k;
+        for (; next < columns_.size() && band && bandOf(columns_[next]) == band; ++next)
+            width += widths_[next];
+        if (!band) {
+            x += widths_[k++];
+            continue;
+        }
+        const QRect cell(x, topLeft.y(), width, bandHeight_);
+        painter.fillRect(cell, kHeading);
+        painter.setPen(kGrid);
+        painter.drawRect(cell.adjusted(0, 0, -1, -1));
+        painter.setPen(Qt::black);
+        painter.drawText(cell, Qt::AlignCenter, band->title);
+        x += width;
+        k = next;
+    }
+    x = topLeft.x();
     for (size_t k = 0; k < columns_.size(); ++k) {
-        const QRect cell(x, topLeft.y(), widths_[k], headingHeight_);
+        // A column under a band starts below it; the others take the heading's whole height.
+        const int top = bandOf(columns_[k]) ? bandHeight_ : 0;
+        const QRect cell(x, topLeft.y() + top, widths_[k], headingHeight_ - top);
         painter.fillRect(cell, kHeading);
         painter.setPen(kGrid);
         painter.drawRect(cell.adjusted(0, 0, -1, -1));

@@ -7,6 +7,7 @@
 
 #include <QFont>
 #include <QRect>
+#include <QString>
 
 #include <functional>
 #include <vector>
@@ -16,6 +17,13 @@ class QModelIndex;
 class QPainter;
 
 namespace render {
+
+// A title over several neighbouring columns of the heading (第1位 over the numbers of position 1):
+// the model's columns first..last.
+struct HeadingBand {
+    int first = 0, last = 0;
+    QString title;
+};
 
 // Paints the cell in rect; false leaves it to the table painter.
 using CellPainter = std::function<bool(QPainter&, const QRect&, const QModelIndex&)>;
@@ -30,6 +38,8 @@ class TablePainter {
     void setColumns(std::vector<int> columns, std::vector<int> widths);
     void setRowHeight(int height) { rowHeight_ = height; }
     void setCellPainter(CellPainter painter) { cellPainter_ = std::move(painter); }
+    // Bands over the heading's columns; the heading grows by a line for them.
+    void setHeadingBands(std::vector<HeadingBand> bands);
 
     int width() const;
     int rowHeight() const { return rowHeight_; }
@@ -56,6 +66,8 @@ class TablePainter {
     std::vector<int> widths_;
     int rowHeight_ = 0;
     int headingHeight_ = 0;
+    int bandHeight_ = 0;
+    std::vector<HeadingBand> bands_;
     CellPainter cellPainter_;
 };
 

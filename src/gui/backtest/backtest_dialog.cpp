@@ -159,10 +159,12 @@ void BacktestDialog::buildLayout(const BacktestChoice& choice) {
     kLine->addStretch(1);
     // The table and the chart as a picture, a PDF or on paper.
     auto output = std::make_shared<PageOutput>(this, prompter_, [this] {
+        PageContent content;
+        content.what = QStringLiteral("回测");
+        content.span = QStringLiteral("检验最后%1期").arg(stepsBox_->value());
+        content.views = {table_, chart_};
         return pageDocument(QString::fromStdString(history::gameName(workspace_.settings().game)),
-                            {QStringLiteral("回测"),
-                             QStringLiteral("检验最后%1期").arg(stepsBox_->value()),
-                             {table_, chart_}});
+                            content);
     });
     auto* save = new QPushButton(QStringLiteral("保存为图片或PDF…"));
     save->setObjectName(QStringLiteral("backtestSavePicture"));

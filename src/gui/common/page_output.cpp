@@ -108,7 +108,11 @@ std::unique_ptr<render::PageDocument> pageDocument(const QString& game,
         QApplication::font());
     for (QWidget* view : content.views) {
         if (auto* table = qobject_cast<QTableView*>(view); table && table->model()) {
-            document->addTable(tableOf(*table, document->font()));
+            auto painted = tableOf(*table, document->font());
+            if (const auto bands = content.headingBands.find(view);
+                bands != content.headingBands.end())
+                painted->setHeadingBands(bands->second);
+            document->addTable(std::move(painted));
         } else if (auto* chart = qobject_cast<QChartView*>(view);
                    chart && !chart->chart()->series().isEmpty()) {
             // Painted from its scene: vector in SVG and PDF.

@@ -9,6 +9,7 @@
 #include <QString>
 
 #include <functional>
+#include <map>
 #include <memory>
 #include <vector>
 
@@ -25,6 +26,8 @@ struct PageContent {
     QString what;
     QString span;
     std::vector<QWidget*> views;
+    // Titles over groups of a table's columns, by the table's view.
+    std::map<const QWidget*, std::vector<render::HeadingBand>> headingBands;
 };
 
 // The document of a page's views under the title line (with the game and today's date).

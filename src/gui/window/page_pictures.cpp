@@ -1,5 +1,6 @@
 #include "gui/window/page_pictures.h"
 
+#include "gui/trend/trend_model.h"
 #include "gui/window/main_window.h"
 #include "history/game_record.h"
 #include "workspace/workspace.h"
@@ -10,6 +11,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QSpinBox>
+#include <QTableView>
 
 namespace app::gui {
 
@@ -83,6 +85,18 @@ PageContent PagePictures::content() const {
         const auto* to = window_.findChild<QLineEdit*>(QStringLiteral("trendTo"));
         if (from && to) content.span = spanText(from->text(), to->text());
         add({"trendView", "trendChart"});
+        // Over a chart of several groups (the numbers of each position), each group's title.
+        if (auto* table = qobject_cast<QTableView*>(view("trendView")))
+            if (const auto* trend = qobject_cast<const TrendModel*>(table->model());
+                trend && trend->groupCount() > 1) {
+                auto& bands = content.headingBands[table];
+                for (int g = 0; g < trend->groupCount(); ++g) {
+                    const int first = trend->groupFirstColumn(g);
+                    bands.push_back(
+                        {first, first + static_cast<int>(trend->groupTable(g)->values().size()) - 1,
+                         trend->subjectText(g)});
+                }
+            }
         break;
     }
     case MainWindow::Page::Plays:
