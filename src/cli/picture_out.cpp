@@ -16,8 +16,10 @@ namespace app {
 
 namespace {
 
-// The colours of the window's trend chart: a drawn number's ball, an omission's text.
+// The colours of the window's trend chart: a drawn number's ball (another for a number the period
+// before drew too), an omission's text.
 const QColor kBall(0xd0, 0x30, 0x30);
+const QColor kRepeatBall(0x7b, 0x3f, 0xb0);
 const QColor kOmission(0x80, 0x80, 0x80);
 
 QString text(const std::string& s) {
@@ -88,8 +90,10 @@ int writeBasicTrendPicture(CommandContext& c, const search::BasicTrend& trend,
     const int values = static_cast<int>(numbers.values().size());
     const int shapes = static_cast<int>(search::kBasicShapes.size());
     const int periods = static_cast<int>(trend.periods());
-    static const char* const kSummary[] = {"出现次数", "平均遗漏", "最大遗漏",
-                                           "当前遗漏", "最大连出", "近10期出现",
+    // The window's summary rows: the omissions carried over from the whole history, then the
+    // span's own where they differ.
+    static const char* const kSummary[] = {"出现次数", "平均遗漏", "最大遗漏", "本段最大",
+                                           "当前遗漏", "本段当前", "最大连出", "近10期出现",
                                            "理论次数", "欲出几率", "冷温热"};
     constexpr int kSummaryRows = static_cast<int>(std::size(kSummary));
     QStandardItemModel model(periods + kSummaryRows, 2 + values + shapes);
@@ -111,7 +115,8 @@ int writeBasicTrendPicture(CommandContext& c, const search::BasicTrend& trend,
             auto* item = cell(carries ? text(history::format00(v + 1))
                                       : QString::number(numbers.omission(static_cast<size_t>(i),
                                                                          static_cast<size_t>(v))));
-            item->setBackground(carries ? QBrush(kBall) : QBrush());
+            const bool repeat = carries && trend.repeats(static_cast<size_t>(i), v + 1);
+            item->setBackground(carries ? QBrush(repeat ? kRepeatBall : kBall) : QBrush());
             item->setForeground(carries ? QBrush(Qt::white) : QBrush(kOmission));
             model.setItem(i, 2 + v, item);
         }
@@ -127,16 +132,22 @@ int writeBasicTrendPicture(CommandContext& c, const search::BasicTrend& trend,
         model.setItem(periods + s, 0, cell(QString::fromUtf8(kSummary[s])));
         for (int v = 0; v < values; ++v) {
             const search::NumberFigures& n = f[static_cast<size_t>(v)];
-            const QString figure = s == 0   ? QString::number(n.omission.count)
-                                   : s == 1 ? QString::number(n.omission.average, 'f', 1)
-                                   : s == 2 ? QString::number(n.omission.max)
-                                   : s == 3 ? QString::number(n.omission.current)
-                                   : s == 4 ? QString::number(n.omission.maxRun)
-                                   : s == 5 ? QString::number(n.last10)
-                                   : s == 6 ? QString::number(n.omission.expected, 'f', 1)
-                                   : s == 7 ? QString::number(n.ratio, 'f', 2)
+            const search::ValueOmission& o = n.omission;
+            const auto own = [](std::int64_t span, std::int64_t whole) {
+                return span == whole ? QString() : QString::number(span);
+            };
+            const QString figure = s == 0   ? QString::number(o.count)
+                                   : s == 1 ? QString::number(o.average, 'f', 1)
+                                   : s == 2 ? QString::number(o.carriedMax)
+                                   : s == 3 ? own(o.max, o.carriedMax)
+                                   : s == 4 ? QString::number(o.carriedCurrent)
+                                   : s == 5 ? own(o.current, o.carriedCurrent)
+                                   : s == 6 ? QString::number(o.maxRun)
+                                   : s == 7 ? QString::number(n.last10)
+                                   : s == 8 ? QString::number(o.expected, 'f', 1)
+                                   : s == 9 ? QString::number(n.ratio, 'f', 2)
                                    : n.heat ? QString::fromUtf8(search::heatCaption(*n.heat))
-                                            : QString();
+                                            : QStringLiteral("—");
             model.setItem(periods + s, 2 + v, cell(figure));
         }
     }

@@ -25,7 +25,10 @@ const std::vector<Draw> kDraws = {{5, 3, 8, 1, 11}, {1, 2, 3, 4, 5},   {2, 4, 6,
                                   {1, 3, 5, 7, 9},  {11, 10, 9, 8, 7}, {1, 2, 3, 4, 5},
                                   {6, 7, 8, 9, 10}, {3, 6, 9, 11, 1}};
 
-const QColor kBall(0xd0, 0x30, 0x30);
+// A drawn number's cell: red, or purple where the period before drew it too.
+bool isBall(const QColor& colour) {
+    return colour == QColor(0xd0, 0x30, 0x30) || colour == QColor(0x7b, 0x3f, 0xb0);
+}
 
 struct ProgramRun {
     int status;
@@ -64,11 +67,11 @@ class PictureCommandTest : public ::testing::Test {
     testing_support::TempDir dir;
 };
 
-// The runs of the ball's colour along line y: their left ends.
+// The runs of the balls' colours along line y: their left ends.
 std::vector<int> ballsOnLine(const QImage& image, int y) {
     std::vector<int> starts;
     for (int x = 0; x < image.width(); ++x)
-        if (image.pixelColor(x, y) == kBall && (x == 0 || image.pixelColor(x - 1, y) != kBall))
+        if (isBall(image.pixelColor(x, y)) && (x == 0 || !isBall(image.pixelColor(x - 1, y))))
             starts.push_back(x);
     return starts;
 }
