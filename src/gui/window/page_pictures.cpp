@@ -85,18 +85,17 @@ PageContent PagePictures::content() const {
         const auto* to = window_.findChild<QLineEdit*>(QStringLiteral("trendTo"));
         if (from && to) content.span = spanText(from->text(), to->text());
         add({"trendView", "trendChart"});
-        // Over a chart of several groups (the numbers of each position), each group's title.
+        // Over a chart of several groups (the numbers of each position), each group's title, as
+        // the table's heading shows it.
         if (auto* table = qobject_cast<QTableView*>(view("trendView")))
-            if (const auto* trend = qobject_cast<const TrendModel*>(table->model());
-                trend && trend->groupCount() > 1) {
-                auto& bands = content.headingBands[table];
+            if (const auto* trend = qobject_cast<const TrendModel*>(table->model()))
                 for (int g = 0; g < trend->groupCount(); ++g) {
+                    if (trend->groupTitle(g).isEmpty()) continue;
                     const int first = trend->groupFirstColumn(g);
-                    bands.push_back(
-                        {first, first + static_cast<int>(trend->groupTable(g)->values().size()) - 1,
-                         trend->subjectText(g)});
+                    const int last =
+                        first + static_cast<int>(trend->groupTable(g)->values().size()) - 1;
+                    content.headingBands[table].push_back({first, last, trend->groupTitle(g)});
                 }
-            }
         break;
     }
     case MainWindow::Page::Plays:

@@ -204,7 +204,7 @@ TEST_F(PagePicturesTest, TheChartByPositionNamesEachPositionOverItsColumns) {
     ASSERT_EQ(save("positions.svg").left(3), QStringLiteral("已保存"));
     const QByteArray svg = testing_support::fileBytes(dir.file("positions.svg"));
     for (int p = 1; p <= 5; ++p)
-        EXPECT_TRUE(svg.contains(QStringLiteral("（第%1位）").arg(p).toUtf8())) << p;
+        EXPECT_TRUE(svg.contains(QStringLiteral("第%1位").arg(p).toUtf8())) << p;
     // The heading grows by the band's line: the first row stands lower than on the basic chart.
     const int positionsTop = pictures().document()->canvasCellRect(0, 0, 0).top();
     kinds->setCurrentIndex(kinds->findText(QStringLiteral("基本走势图")));
