@@ -103,6 +103,10 @@ PageContent PagePictures::content() const {
         content.span = historySpan();
         add({"playTable", "planTable"});
         break;
+    case MainWindow::Page::Hall:
+        content.what = QStringLiteral("大厅");
+        add({"hallTable"});
+        break;
     case MainWindow::Page::Shrink: {
         content.what = QStringLiteral("缩水 ") + chosen("shrinkPlay");
         const auto* window = window_.findChild<QSpinBox*>(QStringLiteral("shrinkWindow"));

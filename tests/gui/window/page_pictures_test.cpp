@@ -149,6 +149,9 @@ TEST_F(PagePicturesTest, EachPagePutsItsOwnTablesAndCharts) {
     f.find<QTabBar>("pageTabs")->setCurrentIndex(2);
     QApplication::processEvents();
     EXPECT_TRUE(names().contains(QStringLiteral("playTable"))) << names().join(' ').toStdString();
+    f.find<QTabBar>("pageTabs")->setCurrentIndex(4);
+    QApplication::processEvents();
+    EXPECT_EQ(names(), QStringList({QStringLiteral("hallTable")}));
     f.find<QTabBar>("pageTabs")->setCurrentIndex(0);
     QApplication::processEvents();
     EXPECT_EQ(names(), QStringList({QStringLiteral("MSFlexGrid3"), QStringLiteral("tallyChart")}));
