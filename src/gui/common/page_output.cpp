@@ -151,11 +151,10 @@ std::unique_ptr<render::PageDocument> PageOutput::document() {
 void PageOutput::save() {
     const auto made = document();
     if (!made) return;
-    const auto answer = prompter_.askText(
-        kSaveTitle, QStringLiteral("保存到文件（以 .png、.svg 或 .pdf 结尾，决定格式）："),
-        QDir::home().filePath(fileStem(made->title()) + QStringLiteral(".png")));
-    if (!answer || answer->trimmed().isEmpty()) return;
-    const QString path = answer->trimmed();
+    const QString path = prompter_.saveFile(
+        kSaveTitle, QDir::home().filePath(fileStem(made->title()) + QStringLiteral(".png")),
+        QStringLiteral("PNG图片 (*.png);;SVG图片 (*.svg);;PDF文件 (*.pdf)"));
+    if (path.trimmed().isEmpty()) return;
     if (!render::pictureFormatOf(path.toStdString())) {
         prompter_.warn(kSaveTitle, QStringLiteral("文件名要以 .png、.svg 或 .pdf 结尾。"));
         return;

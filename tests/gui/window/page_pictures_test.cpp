@@ -65,7 +65,7 @@ class PagePicturesTest : public ::testing::Test {
     app::gui::PagePictures& pictures() { return *f.window->findChild<app::gui::PagePictures*>(); }
     // Saves the page shown through the menu into name; the message the user was given.
     QString save(const std::string& name) {
-        f.prompter.answers.push_back(QString::fromStdString(dir.file(name)));
+        f.prompter.files.push_back(QString::fromStdString(dir.file(name)));
         f.find<QAction>("mnuSavePicture")->trigger();
         return f.prompter.shown.back().text;
     }
@@ -167,7 +167,7 @@ TEST_F(PagePicturesTest, TheBacktestWindowSavesItsTableAndChart) {
     dialog->findChild<QSpinBox*>(QStringLiteral("backtestSteps"))->setValue(20);
     QTest::mouseClick(dialog->findChild<QPushButton*>(QStringLiteral("backtestRun")),
                       Qt::LeftButton);
-    f.prompter.answers.push_back(QString::fromStdString(dir.file("backtest.pdf")));
+    f.prompter.files.push_back(QString::fromStdString(dir.file("backtest.pdf")));
     QTest::mouseClick(dialog->findChild<QPushButton*>(QStringLiteral("backtestSavePicture")),
                       Qt::LeftButton);
     ASSERT_EQ(f.prompter.shown.back().text.left(3), QStringLiteral("已保存"));
