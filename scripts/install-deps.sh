@@ -3,6 +3,8 @@
 set -euo pipefail
 packages=(cmake ninja-build g++ pkg-config libgtest-dev libbenchmark-dev
   qt6-base-dev libqt6opengl6-dev qt6-charts-dev qt6-httpserver-dev qt6-websockets-dev
+  # pictures of the charts and tables in SVG (PNG, PDF and printing come with qt6-base-dev)
+  qt6-svg-dev
   libxkbcommon-dev libsqlite3-dev libxlsxwriter-dev libgumbo-dev libicu-dev
   libcsv-dev libfreexl-dev libminizip-dev
   # the command line's option parser and its JSON

@@ -1,6 +1,7 @@
 // kelvora11s5: without a command the window opens; with one, the command line runs it.
 
 #include "cli/commands.h"
+#include "cli/picture_out.h"
 #include "gui/window/run_window.h"
 #include "platform/descriptor_output.h"
 #include "workspace/data_folder.h"
@@ -8,6 +9,7 @@
 
 #include <QApplication>
 #include <QCoreApplication>
+#include <QGuiApplication>
 #include <QIcon>
 
 #include <csignal>
@@ -59,6 +61,14 @@ std::optional<std::string> missingDisplay() {
     return std::nullopt;
 }
 
+// Qt's note that a session without a desktop has no runtime folder: not the command's to tell
+// (a script run by cron would get it on every picture it makes). Everything else goes through.
+void withoutRuntimeFolderNote(QtMsgType type, const QMessageLogContext& context,
+                              const QString& message) {
+    if (type == QtWarningMsg && message.startsWith(QLatin1String("QStandardPaths:"))) return;
+    std::cerr << qPrintable(qFormatLogMessage(type, context, message)) << std::endl;
+}
+
 } // namespace
 
 int main(int argc, char* argv[]) {
@@ -94,6 +104,16 @@ int main(int argc, char* argv[]) {
         QApplication::setWindowIcon(icon);
         app::Workspace workspace(app::workspaceOptions(parsed));
         return app::runWindow(workspace);
+    }
+    if (app::writesPicture(parsed)) {
+        // A picture or a PDF is painted with QtGui; into a file, so it needs no display: the
+        // offscreen platform unless another is asked for.
+        if (!std::getenv("QT_QPA_PLATFORM")) ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
+        qInstallMessageHandler(withoutRuntimeFolderNote);
+        QGuiApplication application(argc, argv);
+        QCoreApplication::setApplicationName(app::kApplicationName);
+        QCoreApplication::setOrganizationName(app::kApplicationName);
+        return app::runCommand(parsed, output, std::cerr);
     }
     QCoreApplication application(argc, argv);
     QCoreApplication::setApplicationName(app::kApplicationName);

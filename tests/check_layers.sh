@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The folders of src/ are layers: a file includes headers of its own folder and of the folders
 # below it only (gui and cli -> workspace -> play -> search -> history -> platform; the site
-# beside them over history). The libraries link that way too, but a header-only include upwards
+# beside them over history; render, the painting of pictures and paper that the window and the
+# command line share, beside the workspace over platform). The libraries link that way too, but a header-only include upwards
 # would still build; this finds it.
 # usage: check_layers.sh SOURCE_DIR
 set -euo pipefail
@@ -12,8 +13,9 @@ declare -A allowed=(
     [search]="search history platform"
     [play]="play search history platform"
     [workspace]="workspace play search history platform"
-    [cli]="cli workspace play search history platform"
-    [gui]="gui workspace play search history platform"
+    [render]="render platform"
+    [cli]="cli render workspace play search history platform"
+    [gui]="gui render workspace play search history platform"
     [site]="site history platform"
 )
 failures=0

@@ -1,5 +1,6 @@
 #include "cli/basic_trend_command.h"
 
+#include "cli/picture_out.h"
 #include "history/period.h"
 #include "search/basic_trend.h"
 #include "workspace/json_text.h"
@@ -135,6 +136,7 @@ void printJson(const search::BasicTrend& trend, const Workspace& w, std::ostream
 
 int runBasicTrend(CommandContext& c) {
     std::optional<int> from, to;
+    std::optional<std::string> out;
     bool json = false;
     for (const auto& [a, value] : c.given.options) {
         if (a == "--basic")
@@ -145,9 +147,15 @@ int runBasicTrend(CommandContext& c) {
             to = parsePeriod(a, value);
         else if (a == "--json")
             json = true;
+        else if (a == "--out")
+            out = value;
         else
-            throw UsageError{"omission --basic 只能与 --from、--to 和 --json 一起用，不能用 " + a};
+            throw UsageError{
+                "omission --basic 只能与 --from、--to、--json 和 --out 一起用，不能用 " + a};
     }
+    if (out && json) throw UsageError{"--out 和 --json 只能用一个"};
+    if (out && !isPictureFile(*out))
+        throw UsageError{"--out 的文件要以 .png、.svg 或 .pdf 结尾，不是“" + *out + "”"};
     Workspace& w = c.workspace;
     if (w.rows().empty()) {
         c.err << "没有历史号码，无法统计遗漏。\n";
@@ -167,6 +175,7 @@ int runBasicTrend(CommandContext& c) {
               << " 至 " << (to ? history::tenDigit(*to) : "最新一期") << "），请改正起止期号。\n";
         return kExitRefused;
     }
+    if (out) return writeBasicTrendPicture(c, trend, *out);
     if (json)
         printJson(trend, w, c.out);
     else

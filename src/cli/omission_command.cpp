@@ -128,6 +128,8 @@ int runOmission(CommandContext& c) {
             setOutput(Output::Json);
         } else if (a == "--rows") {
             setOutput(Output::Rows);
+        } else if (a == "--out") {
+            throw UsageError{"--out 只与 --basic 一起用（基本走势图的图片或PDF）"};
         }
     }
     if (!typeName) throw UsageError{"要用 --type 给出类型"};
@@ -187,10 +189,12 @@ void addOmissionCommands(std::vector<CommandSpec>& table) {
                       {"--to", "ID", "统计的结束期号", ""},
                       {"--json", "", "以JSON输出", "[--json|--rows]"},
                       {"--rows", "", "逐期列出遗漏", ""},
-                      {"--basic", "", "基本走势图（只与 --from、--to 和 --json 一起用）", ""}},
+                      {"--basic", "", "基本走势图（只与 --from、--to、--json 和 --out 一起用）",
+                       ""},
+                      {"--out", "FILE", "把基本走势图存为图片或PDF（.png、.svg、.pdf）", ""}},
           .tail = "(K also a shape: sum5 span odd big prime route012 consecutive repeat "
-                  "neighbour sum3); omission --basic [--from ID --to ID] [--json]: the basic "
-                  "trend chart"},
+                  "neighbour sum3); omission --basic [--from ID --to ID] [--json | --out "
+                  "FILE.png|.svg|.pdf]: the basic trend chart"},
          true,
          runOmission});
 }

@@ -4,10 +4,13 @@
 #include "cli/commands.h"
 #include "cli/money_json.h"
 #include "cli/pick_rule.h"
+#include "cli/picture_out.h"
 #include "cli/terminal_progress.h"
 #include "history/period.h"
 #include "workspace/figure_caveat.h"
 #include "workspace/play_service.h"
+
+#include <QStandardItemModel>
 
 #include <ostream>
 
@@ -32,10 +35,15 @@ int runPlays(CommandContext& c) {
     std::optional<int> from, to;
     int sortColumn = -1;
     std::optional<size_t> top;
+    std::optional<std::string> out;
     bool json = false;
     for (const auto& [a, value] : c.given.options) {
         if (a == "--play") {
             which = parsePlay(value);
+        } else if (a == "--out") {
+            if (!isPictureFile(value))
+                throw UsageError{"--out 的文件要以 .png、.svg 或 .pdf 结尾，不是“" + value + "”"};
+            out = value;
         } else if (a == "--from") {
             from = parsePeriod(a, value);
         } else if (a == "--to") {
@@ -56,6 +64,7 @@ int runPlays(CommandContext& c) {
         }
     }
     if (!which) throw UsageError{"要用 --play 给出玩法"};
+    if (out && json) throw UsageError{"--out 和 --json 只能用一个"};
 
     SearchService searches(c.workspace);
     PlayService service(c.workspace, searches);
@@ -74,6 +83,23 @@ int runPlays(CommandContext& c) {
     if (top && *top < order.size()) order.resize(*top);
 
     const Workspace& w = c.workspace;
+    if (out) {
+        const auto header = playTableHeader();
+        std::vector<std::vector<std::string>> rows;
+        for (const auto s : order) {
+            rows.emplace_back();
+            for (int k = 0; k < static_cast<int>(header.size()); ++k)
+                rows.back().push_back(playTableCell(w, table, s, k));
+        }
+        const auto model = textTable(header, rows);
+        const std::string span =
+            table.periods() == 0 ? std::string()
+                                 : w.historyPeriodText(result.firstRow) + "至" +
+                                       w.historyPeriodText(result.firstRow + table.periods() - 1) +
+                                       "（" + std::to_string(table.periods()) + "期）";
+        return writePictureOut(c, std::string(play::info(*which).name) + "遗漏表", span,
+                               {model.get()}, *out, true);
+    }
     if (!json) {
         const auto header = playTableHeader();
         for (size_t k = 0; k < header.size(); ++k) c.out << (k ? "\t" : "") << header[k];
@@ -184,7 +210,8 @@ void addPlayCommands(std::vector<CommandSpec>& table) {
                                   {"--to", "ID", "统计的结束期号", ""},
                                   {"--sort", "current|count|max|ratio", "排序的列"},
                                   {"--top", "N", "只列出前N行"},
-                                  {"--json", "", "以JSON输出"}},
+                                  {"--json", "", "以JSON输出", "[--json | --out FILE]"},
+                                  {"--out", "FILE", "把表存为图片或PDF（.png、.svg、.pdf）", ""}},
                       .tail = "  (P: q1, r2..r8, q2d, q2g, q3d, q3g)"},
                      true,
                      runPlays});

@@ -3,11 +3,14 @@
 
 #include "cli/commands.h"
 #include "cli/money_json.h"
+#include "cli/picture_out.h"
 #include "cli/terminal_progress.h"
 #include "platform/file_io.h"
 #include "workspace/figure_caveat.h"
 #include "workspace/play_service.h"
 #include "workspace/shrink_service.h"
+
+#include <QStandardItemModel>
 
 #include <algorithm>
 #include <bit>
@@ -155,6 +158,27 @@ void printJson(const ShrinkResult& r, const ShrinkRequest& request, bool tickets
         json["backtest"] = std::move(backtest);
     }
     app::printJson(json, out);
+}
+
+// The figures and the tickets left, as a picture or a PDF: five tickets a row.
+int writeShrinkPicture(CommandContext& c, play::Play which, const ShrinkResult& result,
+                       const std::string& path) {
+    std::vector<std::vector<std::string>> figures;
+    for (const auto& [label, text] : shrinkFigureLines(result)) figures.push_back({label, text});
+    if (result.figured || result.backtested) figures.push_back({"注意", kFigureCaveat});
+    constexpr size_t kPerRow = 5;
+    const play::SelectionSet& selections = play::selectionsOf(which);
+    std::vector<std::vector<std::string>> tickets;
+    for (const auto s : resultTickets(result)) {
+        if (tickets.empty() || tickets.back().size() == kPerRow) tickets.emplace_back();
+        tickets.back().push_back(play::selectionText(selections[s]));
+    }
+    const auto figureTable = textTable({"项目", "结果"}, figures);
+    const auto ticketTable = textTable(std::vector<std::string>(kPerRow, "号码"), tickets);
+    return writePictureOut(c,
+                           std::string("缩水 ") + play::info(which).name + " 共" +
+                               std::to_string(resultTickets(result).size()) + "注",
+                           {}, {figureTable.get(), ticketTable.get()}, path, false);
 }
 
 int runShrink(CommandContext& c) {
@@ -305,6 +329,8 @@ int runShrink(CommandContext& c) {
     const bool ordered = play::info(*which).ordered;
     if (patternGiven && !ordered) throw UsageError{"--pattern 只用于有顺序的玩法 q2d 和 q3d"};
     if (format && !outFile) throw UsageError{"--format 要与 --out FILE 一起用"};
+    if (format && isPictureFile(*outFile))
+        throw UsageError{"--format 只用于文本文件，不用于图片或PDF"};
     if (format && *format == "pipe" && !ordered)
         throw UsageError{"--format pipe 只用于有顺序的玩法 q2d 和 q3d"};
     if (pool.has_value() != coverM.has_value()) throw UsageError{"--pool 和 --cover m 要一起用"};
@@ -334,7 +360,11 @@ int runShrink(CommandContext& c) {
         c.err << outcome.message << "\n";
         return kExitRefused;
     }
-    if (outFile) {
+    if (outFile && isPictureFile(*outFile)) {
+        if (const int status = writeShrinkPicture(c, request.play, result, *outFile);
+            status != kExitOk)
+            return status;
+    } else if (outFile) {
         try {
             const TicketFormat how = !format || *format == "space" ? TicketFormat::Space
                                      : *format == "comma"          ? TicketFormat::Comma
@@ -398,7 +428,8 @@ void addShrinkCommands(std::vector<CommandSpec>& table) {
                   {"--window", "W", "统计用的期数"},
                   {"--json", "", "以JSON输出"},
                   {"--tickets", "", "列出每一注号码"},
-                  {"--out", "FILE", "把号码写入文件", "[--out FILE [--format space|comma|pipe]]"},
+                  {"--out", "FILE", "把号码写入文件（.png、.svg、.pdf：存为图片或PDF）",
+                   "[--out FILE [--format space|comma|pipe]]"},
                   {"--format", "space|comma|pipe", "写入文件的格式", ""},
                   {"--backtest", "M", "回测的期数", "[--backtest M [--random R] [--seed S]]"},
                   {"--random", "R", "随机选号对照的次数", ""},

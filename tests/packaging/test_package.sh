@@ -48,7 +48,7 @@ field() { dpkg-deb -f "$deb" "$1"; }
 [[ $(field Maintainer) == *"<"*@*">" ]] || fail "Maintainer has no address: $(field Maintainer)"
 [ -z "$(field Homepage)" ] || fail "a Homepage field: $(field Homepage)"
 depends=$(field Depends)
-for wanted in "fonts-noto-cjk | fonts-wqy-microhei" xdg-utils libqt6widgets6 libsqlite3-0 libc6; do
+for wanted in "fonts-noto-cjk | fonts-wqy-microhei" xdg-utils libqt6widgets6 libqt6svg6 libqt6printsupport6 libsqlite3-0 libc6; do
     [[ $depends == *"$wanted"* ]] || fail "Depends lacks $wanted: $depends"
 done
 

@@ -4,8 +4,10 @@
 #include "gui/backtest/backtest_model.h"
 #include "gui/common/background_work.h"
 #include "gui/common/grid_style.h"
+#include "gui/common/page_output.h"
 #include "gui/common/prompter.h"
 #include "gui/common/result_note.h"
+#include "history/game_record.h"
 #include "workspace/figure_caveat.h"
 #include "workspace/workspace.h"
 
@@ -155,6 +157,23 @@ void BacktestDialog::buildLayout(const BacktestChoice& choice) {
     kLine->addWidget(kLabel);
     kLine->addWidget(kBox_);
     kLine->addStretch(1);
+    // The table and the chart as a picture, a PDF or on paper.
+    auto output = std::make_shared<PageOutput>(this, prompter_, [this] {
+        PageContent content;
+        content.what = QStringLiteral("回测");
+        content.span = QStringLiteral("检验最后%1期").arg(stepsBox_->value());
+        content.views = {table_, chart_};
+        return pageDocument(QString::fromStdString(history::gameName(workspace_.settings().game)),
+                            content);
+    });
+    auto* save = new QPushButton(QStringLiteral("保存为图片或PDF…"));
+    save->setObjectName(QStringLiteral("backtestSavePicture"));
+    connect(save, &QPushButton::clicked, this, [output] { output->save(); });
+    auto* print = new QPushButton(QStringLiteral("打印…"));
+    print->setObjectName(QStringLiteral("backtestPrint"));
+    connect(print, &QPushButton::clicked, this, [output] { output->print(); });
+    kLine->addWidget(save);
+    kLine->addWidget(print);
     chartLayout->addLayout(kLine);
     chartLayout->addWidget(chart_, 1);
 

@@ -14,6 +14,7 @@
 #include "gui/search/tally_chart.h"
 #include "gui/shrink/shrink_view.h"
 #include "gui/trend/trend_view.h"
+#include "gui/window/page_pictures.h"
 #include "gui/window/window_state.h"
 #include "history/game_record.h"
 #include "workspace/help_pages.h"
@@ -89,6 +90,7 @@ MainWindow::MainWindow(Workspace& workspace, Prompter& prompter, QWidget* parent
                                      text.toStdString(), period);
             });
     new ExportActions(*this, workspace_, prompter_, *search);
+    new PagePictures(*this, workspace_, prompter_);
     backtestActions_ = new BacktestActions(*this, workspace_, prompter_, *search);
     playView_->setPositionSource([search] { return search->chosenPositions(); });
     restoreWindowState();
