@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <map>
+#include <numeric>
 #include <random>
 
 namespace play {
@@ -26,46 +27,66 @@ struct PeriodBets {
     bool operator<(const PeriodBets& o) const { return amounts < o.amounts; }
 };
 
-// The distribution of a period's winnings over every draw, each equally likely: the 462 sets of
-// five when only 任选 are bought, else the 990 ordered first threes with each pair of the rest.
+Draw drawOf(int a, int b, int c, int d, int e) {
+    return {static_cast<std::int16_t>(a), static_cast<std::int16_t>(b),
+            static_cast<std::int16_t>(c), static_cast<std::int16_t>(d),
+            static_cast<std::int16_t>(e)};
+}
+
+// The distribution of a period's winnings over every draw, each equally likely. 任选 depend on
+// the set of five only and the front plays on the first three in order only, so each part is
+// worked out over its own outcomes (462 sets, 990 ordered threes) and the two are joined over the
+// 990 threes with each pair of the other eight numbers.
 Distribution periodDistribution(const PeriodBets& bets) {
-    bool onlyAny = true;
-    for (const auto& [play, _] : bets.amounts) onlyAny = onlyAny && anyPlay(play);
-    std::vector<std::int64_t> totals;
     std::vector<std::uint32_t> winners;
-    auto add = [&](const Draw& draw) {
+    auto won = [&](const Draw& draw, bool any) {
         std::int64_t total = 0;
         for (const auto& [play, amounts] : bets.amounts) {
+            if (anyPlay(play) != any) continue;
             selectionsOf(play).winners(draw, winners);
             for (const std::uint32_t w : winners)
                 if (const auto it = amounts.find(w); it != amounts.end()) total += it->second;
         }
-        totals.push_back(total);
+        return total;
     };
-    Draw draw{};
-    if (onlyAny) {
-        for (int a = 1; a <= 7; ++a)
-            for (int b = a + 1; b <= 8; ++b)
-                for (int c = b + 1; c <= 9; ++c)
-                    for (int d = c + 1; d <= 10; ++d)
-                        for (int e = d + 1; e <= 11; ++e) {
-                            draw = {static_cast<std::int16_t>(a), static_cast<std::int16_t>(b),
-                                    static_cast<std::int16_t>(c), static_cast<std::int16_t>(d),
-                                    static_cast<std::int16_t>(e)};
-                            add(draw);
-                        }
+    bool front = false, any = false;
+    for (const auto& [play, _] : bets.amounts) {
+        front = front || !anyPlay(play);
+        any = any || anyPlay(play);
+    }
+    // 任选 by the mask of the five numbers.
+    std::vector<std::int64_t> bySet(1 << 11, 0);
+    for (int a = any ? 1 : 8; a <= 7; ++a)
+        for (int b = a + 1; b <= 8; ++b)
+            for (int c = b + 1; c <= 9; ++c)
+                for (int d = c + 1; d <= 10; ++d)
+                    for (int e = d + 1; e <= 11; ++e)
+                        bySet[(1 << (a - 1)) | (1 << (b - 1)) | (1 << (c - 1)) | (1 << (d - 1)) |
+                              (1 << (e - 1))] = won(drawOf(a, b, c, d, e), true);
+    std::vector<std::int64_t> totals;
+    if (!front) {
+        for (const std::int64_t v : bySet)
+            if (v != 0) totals.push_back(v);
+        totals.resize(462, 0);
     } else {
         for (int a = 1; a <= 11; ++a)
             for (int b = 1; b <= 11; ++b)
                 for (int c = 1; c <= 11; ++c) {
                     if (a == b || a == c || b == c) continue;
+                    const int three = (1 << (a - 1)) | (1 << (b - 1)) | (1 << (c - 1));
+                    int fill[2], k = 0;
+                    for (int n = 1; k < 2; ++n)
+                        if (!(three & (1 << (n - 1)))) fill[k++] = n;
+                    const std::int64_t first = won(drawOf(a, b, c, fill[0], fill[1]), false);
+                    if (!any) {
+                        totals.push_back(first); // the same for every pair of the rest
+                        continue;
+                    }
                     for (int d = 1; d <= 11; ++d)
                         for (int e = d + 1; e <= 11; ++e) {
-                            if (d == a || d == b || d == c || e == a || e == b || e == c) continue;
-                            draw = {static_cast<std::int16_t>(a), static_cast<std::int16_t>(b),
-                                    static_cast<std::int16_t>(c), static_cast<std::int16_t>(d),
-                                    static_cast<std::int16_t>(e)};
-                            add(draw);
+                            if ((three >> (d - 1) & 1) || (three >> (e - 1) & 1)) continue;
+                            totals.push_back(first +
+                                             bySet[three | (1 << (d - 1)) | (1 << (e - 1))]);
                         }
                 }
     }
@@ -96,7 +117,8 @@ std::map<int, PeriodBets> betsByPeriod(const std::vector<LedgerItem>& items, con
     return byPeriod;
 }
 
-constexpr size_t kMostValues = 200000;
+constexpr std::int64_t kMostSteps = 4000000;
+constexpr double kMostWork = 2e7;
 
 } // namespace
 
@@ -130,26 +152,38 @@ LuckChance luckChance(const std::vector<LedgerItem>& items, const Prizes& prizes
         if (it == known.end()) it = known.emplace(bets, periodDistribution(bets)).first;
         periods.push_back(&it->second);
     }
-    Distribution sum{{0, 1.0}};
-    bool exact = true;
+    // Exact: the winnings in steps of their greatest common divisor, convolved period by period
+    // over a dense table, while the table and the work stay small.
+    std::int64_t step = 0, most = 0;
+    double work = 0;
     for (const Distribution* d : periods) {
-        if (sum.size() * d->size() > 20 * kMostValues) {
-            exact = false;
-            break;
-        }
-        std::map<std::int64_t, double> next;
-        for (const auto& [a, pa] : sum)
-            for (const auto& [b, pb] : *d) next[a + b] += pa * pb;
-        if (next.size() > kMostValues) {
-            exact = false;
-            break;
-        }
-        sum.assign(next.begin(), next.end());
+        for (const auto& [value, _] : *d) step = std::gcd(step, value);
+        most += d->back().first;
+        work += static_cast<double>(most) * static_cast<double>(d->size());
     }
-    if (exact) {
+    if (step == 0) {
+        luck.atLeast = won <= 0 ? 1.0 : 0.0;
+        return luck;
+    }
+    if (most / step <= kMostSteps && work / static_cast<double>(step) <= kMostWork) {
+        std::vector<double> sum(static_cast<size_t>(most / step) + 1, 0.0), next;
+        sum[0] = 1.0;
+        size_t reach = 0; // the highest index that can be reached so far
+        for (const Distribution* d : periods) {
+            next.assign(sum.size(), 0.0);
+            for (size_t a = 0; a <= reach; ++a) {
+                if (sum[a] == 0) continue;
+                for (const auto& [value, p] : *d)
+                    next[a + static_cast<size_t>(value / step)] += sum[a] * p;
+            }
+            reach += static_cast<size_t>(d->back().first / step);
+            sum.swap(next);
+        }
+        // P(X >= won), summed from the top down; won is a sum of these steps.
         double atLeast = 0;
-        for (const auto& [value, p] : sum)
-            if (value >= won) atLeast += p;
+        const std::int64_t from = (won + step - 1) / step;
+        for (size_t k = sum.size(); k-- > static_cast<size_t>(std::max<std::int64_t>(from, 0));)
+            atLeast += sum[k];
         luck.atLeast = std::clamp(atLeast, 0.0, 1.0);
         return luck;
     }
