@@ -13,6 +13,7 @@
 #include "gui/search/search_actions.h"
 #include "gui/search/tally_chart.h"
 #include "gui/shrink/shrink_view.h"
+#include "gui/tickets/tickets_view.h"
 #include "gui/trend/trend_view.h"
 #include "gui/window/window_state.h"
 #include "history/game_record.h"
@@ -123,6 +124,11 @@ void MainWindow::refreshAfterHistoryChange() {
     playView_->historyChanged();
     shrinkView_->historyChanged();
     if (backtestActions_) backtestActions_->historyChanged();
+    ticketsView_->refresh();
+}
+
+void MainWindow::tellSettled(const QString& line) {
+    statusBar()->showMessage(line, 10000);
 }
 
 void MainWindow::showSettings() {
