@@ -65,12 +65,21 @@ TEST(TicketsWindow, RecordSettleTellAndRemove) {
 
 TEST(TicketsWindow, TheShrinkPagesTicketsAreRecorded) {
     WindowFixture f;
-    f.store.type("2016090801", {{"01", "02", "03", "04", "05"}});
+    f.store.type("2016090801", {{"01", "02", "03", "04", "05"},
+                                {"06", "07", "08", "09", "10"},
+                                {"01", "03", "02", "04", "11"}});
     f.open();
     f.find<QTabBar>("pageTabs")->setCurrentIndex(3);
     QApplication::processEvents();
     auto* playBox = f.find<QComboBox>("shrinkPlay");
     playBox->setCurrentIndex(playBox->findData(static_cast<int>(play::Play::Front2Direct)));
+    // Both positions odd and small: 01, 03, 05 in either order.
+    for (const auto& [name, pattern] :
+         {std::pair{"shrink_pattern_odd", "11"}, std::pair{"shrink_pattern_big", "00"}}) {
+        auto* box = f.find<QLineEdit>(name);
+        box->setText(pattern);
+        emit box->editingFinished();
+    }
     f.prompter.answers.push_back(QString());
     f.find<QPushButton>("shrinkRecord")->click();
     const auto told = f.prompter.texts(QStringLiteral("inform"));
@@ -82,6 +91,6 @@ TEST(TicketsWindow, TheShrinkPagesTicketsAreRecorded) {
     QApplication::processEvents();
     auto* records = f.find<QTableView>("ticketRecords");
     ASSERT_EQ(records->model()->rowCount(), 1);
-    EXPECT_EQ(cell(records, 0, 3), "110");
-    EXPECT_EQ(cell(records, 0, 4), "2016090802");
+    EXPECT_EQ(cell(records, 0, 3), "6");
+    EXPECT_EQ(cell(records, 0, 4), "2016090804");
 }
