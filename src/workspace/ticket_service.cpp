@@ -286,20 +286,21 @@ Outcome TicketService::ledger(const LedgerRequest& q, LedgerReport& report) {
     return Outcome::success();
 }
 
-std::vector<std::string> TicketService::newlySettled(const TicketList& before,
-                                                     const TicketList& after) {
+std::vector<std::pair<std::string, int>> TicketService::newlySettled(const TicketList& before,
+                                                                     const TicketList& after) {
     std::set<std::pair<std::int64_t, int>> settled;
     for (const TicketView& v : before.records)
         for (const auto& p : v.settled.periods)
             if (p.state == play::PeriodState::Won || p.state == play::PeriodState::Lost)
                 settled.insert({v.record.id, p.period});
-    std::vector<std::string> notices;
+    std::vector<std::pair<std::string, int>> notices;
     for (const TicketView& v : after.records)
         for (const auto& p : v.settled.periods)
             if ((p.state == play::PeriodState::Won || p.state == play::PeriodState::Lost) &&
                 !settled.count({v.record.id, p.period}))
-                notices.push_back("投注记录" + std::to_string(v.record.id) + "：" +
-                                  play::settledNotice(v.record, p));
+                notices.emplace_back("投注记录" + std::to_string(v.record.id) + "：" +
+                                         play::settledNotice(v.record, p),
+                                     p.period);
     return notices;
 }
 

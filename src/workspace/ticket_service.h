@@ -85,8 +85,10 @@ class TicketService {
     // The ledger of the settled periods whose draw day lies in the request's days.
     Outcome ledger(const LedgerRequest& request, LedgerReport& report);
 
-    // The notices of the periods settled in after that were not settled in before.
-    static std::vector<std::string> newlySettled(const TicketList& before, const TicketList& after);
+    // The notices of the periods settled in after that were not settled in before, each with its
+    // period (stored form).
+    static std::vector<std::pair<std::string, int>> newlySettled(const TicketList& before,
+                                                                 const TicketList& after);
     // The net (won less staked) of the periods drawn today, in fen.
     std::int64_t todaysNetFen(const TicketList& list) const;
 

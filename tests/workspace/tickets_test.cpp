@@ -85,8 +85,9 @@ TEST(Tickets, SettledByTypedAndImportedDrawsUnsettledByDeletingThemAndKeptAcross
     list = app::TicketService(w).list();
     EXPECT_EQ(states(w), "1:won 2:won 3:won,cancelled,cancelled");
     EXPECT_EQ(app::TicketService::newlySettled(before, list),
-              (std::vector<std::string>{"投注记录2：第2016090802期 前一 中奖 13 元",
-                                        "投注记录3：第2016090802期 任三 中奖 19 元"}));
+              (std::vector<std::pair<std::string, int>>{
+                  {"投注记录2：第2016090802期 前一 中奖 13 元", 16090802},
+                  {"投注记录3：第2016090802期 任三 中奖 19 元", 16090802}}));
 
     // Deleting that draw unsettles what it settled.
     ASSERT_TRUE(app::HistoryService(w).deleteNewest().outcome.ok);

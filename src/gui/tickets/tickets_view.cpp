@@ -212,8 +212,8 @@ void TicketsView::refresh() {
     TicketList now = TicketService(workspace_).list();
     const int game = static_cast<int>(workspace_.settings().game);
     if (listGame_ && *listGame_ == game)
-        for (const std::string& line : TicketService::newlySettled(list_, now))
-            emit settled(text(line));
+        for (const auto& [line, period] : TicketService::newlySettled(list_, now))
+            emit settled(text(line), period);
     list_ = std::move(now);
     listGame_ = game;
     const std::int64_t net = TicketService(workspace_).todaysNetFen(list_);

@@ -36,8 +36,9 @@ class TicketsView : public QWidget {
     QLabel* todaysNetLabel() const { return todaysNet_; }
 
   signals:
-    // One line per period that settled a record ("投注记录3：第…期 任五 中奖 540 元").
-    void settled(const QString& line);
+    // One line per period that settled a record ("投注记录3：第…期 任五 中奖 540 元"), with the
+    // period in stored form.
+    void settled(const QString& line, int period);
 
   protected:
     void showEvent(QShowEvent* event) override;

@@ -18,6 +18,7 @@
 #include "gui/window/window_state.h"
 #include "history/game_record.h"
 #include "workspace/help_pages.h"
+#include "workspace/notices.h"
 #include "workspace/workspace.h"
 
 #include <QAction>
@@ -127,8 +128,8 @@ void MainWindow::refreshAfterHistoryChange() {
     ticketsView_->refresh();
 }
 
-void MainWindow::tellSettled(const QString& line) {
-    statusBar()->showMessage(line, 10000);
+void MainWindow::tellSettled(const QString& line, int period) {
+    notices().post(NoticeKind::Ticket, line.toStdString(), period);
 }
 
 void MainWindow::showSettings() {

@@ -58,8 +58,8 @@ class MainWindow : public QMainWindow {
     // After any change of the stored draws: the grid, the next period id, the targets and the
     // search span as the workspace now holds them.
     void refreshAfterHistoryChange();
-    // A period that settled a recorded ticket ("第…期 任五 中奖 540 元"), told in the status bar.
-    void tellSettled(const QString& line);
+    // A period that settled a recorded ticket ("第…期 任五 中奖 540 元"), posted as a notice.
+    void tellSettled(const QString& line, int period);
 
     HistoryModel* historyModel() const { return historyModel_; }
 

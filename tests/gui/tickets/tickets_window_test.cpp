@@ -1,8 +1,10 @@
 // The 我的投注 page driven as a user would: a typed record, settled by a new draw with its notice
-// in the status bar and today's net beside it, the ledger, removing after the question; and
+// in the notices and today's net in the status bar, the ledger, removing after the question; and
 // 记入我的投注 from the shrink page.
 
 #include "gui/window_fixture.h"
+
+#include "workspace/notices.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -46,7 +48,11 @@ TEST(TicketsWindow, RecordSettleTellAndRemove) {
 
     ASSERT_TRUE(f.workspace().addDraw({"01", "02", "06", "07", "08"}).ok);
     window.refreshAfterHistoryChange();
-    EXPECT_EQ(window.statusBar()->currentMessage(), "投注记录1：第2016090802期 任二 中奖 6 元");
+    ASSERT_FALSE(window.notices().all().empty());
+    const app::Notice& told = window.notices().all().back();
+    EXPECT_EQ(told.kind, app::NoticeKind::Ticket);
+    EXPECT_EQ(told.text, "投注记录1：第2016090802期 任二 中奖 6 元");
+    EXPECT_EQ(told.period, 16090802);
     EXPECT_EQ(f.find<QLabel>("todaysNetLabel")->text(), "今日投注净额：2 元");
     EXPECT_EQ(cell(records, 0, 7), "中奖");
     auto* ledger = f.find<QTableView>("ledgerTable");
