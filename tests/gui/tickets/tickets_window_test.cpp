@@ -29,7 +29,7 @@ TEST(TicketsWindow, RecordSettleTellAndRemove) {
     WindowFixture f;
     f.store.type("2016090801", {{"01", "02", "03", "04", "05"}});
     auto& window = f.open();
-    f.find<QTabBar>("pageTabs")->setCurrentIndex(4);
+    f.find<QTabBar>("pageTabs")->setCurrentIndex(5);
     QApplication::processEvents();
     auto* records = f.find<QTableView>("ticketRecords");
     f.find<QComboBox>("ticketPlayBox")->setCurrentIndex(1); // 任二
@@ -93,7 +93,7 @@ TEST(TicketsWindow, TheShrinkPagesTicketsAreRecorded) {
                                        ? ""
                                        : f.prompter.warnings()[0].toStdString());
     EXPECT_NE(told.back().indexOf("已记入投注记录1"), -1) << told.back().toStdString();
-    f.find<QTabBar>("pageTabs")->setCurrentIndex(4);
+    f.find<QTabBar>("pageTabs")->setCurrentIndex(5);
     QApplication::processEvents();
     auto* records = f.find<QTableView>("ticketRecords");
     ASSERT_EQ(records->model()->rowCount(), 1);
