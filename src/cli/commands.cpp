@@ -29,6 +29,7 @@ const std::vector<CommandSpec>& commandTable() {
         addPlanCommands(t);
         addShrinkCommands(t);
         addLiveCommands(t);
+        addTicketCommands(t);
         return t;
     }();
     return table;

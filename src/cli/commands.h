@@ -89,6 +89,7 @@ void addPlayCommands(std::vector<CommandSpec>& table);
 void addPlanCommands(std::vector<CommandSpec>& table);
 void addShrinkCommands(std::vector<CommandSpec>& table);
 void addLiveCommands(std::vector<CommandSpec>& table);
+void addTicketCommands(std::vector<CommandSpec>& table);
 
 // ---- shared by the commands ----
 // A kind given as 0..5 or number, zodiac, head, tail, sum, segment; throws UsageError otherwise.

@@ -1,6 +1,7 @@
 #include "history/history_import.h"
 
 #include "history/draw_appender.h"
+#include "history/ticket_table.h"
 #include "platform/file_io.h"
 
 #include <algorithm>
@@ -93,6 +94,8 @@ std::optional<std::vector<HistoryRow>> replaceHistory(platform::Database& db, Zo
             // planted in it, say) does not come along.
             createTables(fresh, false);
             copyTally(db, fresh);
+            // The player's recorded tickets are not draws: they stay whatever the history is.
+            copyTicketRows(db, fresh);
 
             fresh.exec("BEGIN");
             // The index is built once every row is in.

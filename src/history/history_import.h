@@ -24,12 +24,12 @@ struct ReplaceOptions {
 // Replaces every row of Lishi (what deleteAllDraws and appending would leave) by the draws in their
 // order, each derived through the bulk path under zodiac (whose year follows the draws; it is
 // restored when nothing is stored). The new file is made from the program's own table definitions
-// and keeps the rows of the live file's tally table Carcu; it is flushed to the disk, renamed over
-// the live file and db is reopened on it. Returns the new rows in the order of the ordered view
-// (SQQH, then storing order), or nothing when progress asked to stop. Throws platform::DbError or
-// platform::FileError when the new file cannot be made or put in place; the live file is then
-// unchanged and db open on it. Only when the reopening after the rename fails is db left closed
-// (the new history is stored).
+// and keeps the rows of the live file's tally table Carcu and of the recorded tickets (Touzhu); it
+// is flushed to the disk, renamed over the live file and db is reopened on it. Returns the new rows
+// in the order of the ordered view (SQQH, then storing order), or nothing when progress asked to
+// stop. Throws platform::DbError or platform::FileError when the new file cannot be made or put in
+// place; the live file is then unchanged and db open on it. Only when the reopening after the
+// rename fails is db left closed (the new history is stored).
 std::optional<std::vector<HistoryRow>> replaceHistory(platform::Database& db, Zodiac& zodiac,
                                                       const std::vector<ParsedDraw>& draws,
                                                       const ReplaceOptions& options,

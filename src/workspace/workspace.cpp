@@ -8,6 +8,7 @@
 
 #include "history/game_record.h"
 #include "history/period.h"
+#include "history/ticket_table.h"
 #include "platform/file_io.h"
 
 #include <filesystem>
@@ -271,6 +272,7 @@ void Workspace::openDatabase() {
         // A file that can only be read is read as it is.
         if (writable) {
             history::createTables(db);
+            history::createTicketTable(db);
             if (record.state == history::GameRecord::State::Unrecorded) {
                 try {
                     history::recordGame(db, game);

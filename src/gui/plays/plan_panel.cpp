@@ -4,6 +4,8 @@
 #include "gui/common/chart_setup.h"
 #include "gui/common/grid_style.h"
 #include "gui/common/prompter.h"
+#include "gui/tickets/ticket_recording.h"
+#include "play/ticket_record.h"
 #include "workspace/figure_caveat.h"
 #include "workspace/number_text.h"
 
@@ -100,6 +102,11 @@ PlanPanel::PlanPanel(Workspace& workspace, Prompter& prompter, SearchService& se
     backtestButton->setToolTip(
         QStringLiteral("玩法、选号规则、回测期数、随机对照次数和种子用“投注回测”页的设置"));
     left->addWidget(backtestButton);
+    auto* recordButton = new QPushButton(QStringLiteral("记入我的投注"));
+    recordButton->setObjectName(QStringLiteral("planRecord"));
+    recordButton->setToolTip(QStringLiteral("把固定号码按这个倍投表记入我的投注"));
+    left->addWidget(recordButton);
+    connect(recordButton, &QPushButton::clicked, this, &PlanPanel::record);
     left->addStretch(1);
     layout->addLayout(left);
 
@@ -216,6 +223,34 @@ void PlanPanel::calculate() {
         return;
     }
     showTable(result);
+}
+
+void PlanPanel::record() {
+    const auto r = request();
+    if (!r) return;
+    const QString title = QStringLiteral("记入我的投注");
+    if (r->bet.rule != PickRule::Fixed || r->bet.tickets.empty()) {
+        prompter_.warn(
+            title,
+            QStringLiteral("记入我的投注要用固定号码：在“投注回测”里选固定号码并填上号码。"));
+        return;
+    }
+    PlanResult result;
+    if (const Outcome outcome = service_->table(*r, result); !outcome.ok) {
+        prompter_.warn(title, QString::fromStdString(outcome.message));
+        return;
+    }
+    TicketsToRecord what;
+    what.play = r->bet.play;
+    for (const std::string& typed : r->bet.tickets) {
+        const auto expanded = play::expandPick(what.play, typed);
+        what.tickets.insert(what.tickets.end(), expanded.tickets.begin(), expanded.tickets.end());
+        what.entered += (what.entered.isEmpty() ? QString() : QStringLiteral("；")) +
+                        QString::fromStdString(typed);
+    }
+    for (const auto& row : result.table.rows) what.multipliers.push_back(row.multiplier);
+    what.stopOnWin = r->plan.stopOnWin;
+    recordTickets(workspace_, prompter_, what);
 }
 
 void PlanPanel::runBacktest() {

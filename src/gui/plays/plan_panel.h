@@ -37,6 +37,8 @@ class PlanPanel : public QWidget {
     std::optional<PlanRequest> request();
     void calculate();
     void runBacktest();
+    // 记入我的投注: the fixed tickets with the table's multipliers.
+    void record();
     void showTable(const PlanResult& result);
     void onScheduleChanged();
 

@@ -7,6 +7,7 @@
 #include "gui/common/result_note.h"
 #include "gui/common/scrolling_tab.h"
 #include "gui/plays/plan_panel.h"
+#include "gui/tickets/ticket_recording.h"
 #include "history/game_record.h"
 #include "history/period.h"
 #include "workspace/figure_caveat.h"
@@ -35,6 +36,7 @@
 #include <QVBoxLayout>
 
 #include <algorithm>
+#include <set>
 
 namespace app::gui {
 
@@ -190,6 +192,25 @@ PlayView::PlayView(Workspace& workspace, Prompter& prompter, QWidget* parent)
     runButton_ = new QPushButton(QStringLiteral("回测投注"));
     runButton_->setObjectName(QStringLiteral("betButton"));
     left->addWidget(runButton_);
+    auto* record = new QPushButton(QStringLiteral("记入我的投注"));
+    record->setObjectName(QStringLiteral("playRecord"));
+    record->setToolTip(QStringLiteral("把表中选中的号码记入我的投注"));
+    left->addWidget(record);
+    connect(record, &QPushButton::clicked, this, [this] {
+        TicketsToRecord what;
+        what.play = chosenPlay();
+        std::set<int> rows;
+        for (const QModelIndex& cell : grid_->selectionModel()->selectedIndexes())
+            rows.insert(cell.row());
+        for (const int row : rows)
+            if (const auto parsed = play::parseSelection(
+                    what.play,
+                    grid_->model()->index(row, 0).data(Qt::DisplayRole).toString().toStdString());
+                parsed.selection)
+                what.tickets.push_back(*parsed.selection);
+        what.entered = QStringLiteral("玩法表选中%1注").arg(what.tickets.size());
+        recordTickets(workspace_, prompter_, what);
+    });
     left->addStretch(1);
     panelLayout->addLayout(left);
     // The chart and the figures take turns on the right: beside the form neither fits whole.

@@ -3,6 +3,7 @@
 #include "gui/common/background_work.h"
 #include "gui/common/result_note.h"
 #include "gui/shrink/ticket_save.h"
+#include "gui/tickets/ticket_recording.h"
 #include "workspace/workspace.h"
 
 #include <QApplication>
@@ -87,6 +88,16 @@ CoverPanel::CoverPanel(Workspace& workspace, Prompter& prompter,
     auto* format = newTicketFormatBox(QStringLiteral("coverFormat"));
     buttons->addWidget(format);
     buttons->addWidget(save);
+    auto* record = new QPushButton(QStringLiteral("记入我的投注"));
+    record->setObjectName(QStringLiteral("coverRecord"));
+    buttons->addWidget(record);
+    connect(record, &QPushButton::clicked, this, [this] {
+        TicketsToRecord what;
+        what.play = play_;
+        for (const std::uint32_t i : tickets_) what.tickets.push_back(play::selectionsOf(play_)[i]);
+        what.entered = QStringLiteral("旋转矩阵%1注").arg(tickets_.size());
+        recordTickets(workspace_, prompter_, what);
+    });
     buttons->addStretch(1);
     layout->addLayout(buttons);
 

@@ -8,6 +8,7 @@
 #include "gui/shrink/cover_panel.h"
 #include "gui/shrink/shrink_more_conditions.h"
 #include "gui/shrink/ticket_save.h"
+#include "gui/tickets/ticket_recording.h"
 #include "history/game_record.h"
 #include "platform/file_io.h"
 #include "workspace/figure_caveat.h"
@@ -228,6 +229,17 @@ ShrinkView::ShrinkView(Workspace& workspace, Prompter& prompter, QWidget* parent
     format_ = newTicketFormatBox(QStringLiteral("shrinkFormat"));
     ticketButtons->addWidget(format_);
     ticketButtons->addWidget(save);
+    auto* record = new QPushButton(QStringLiteral("记入我的投注"));
+    record->setObjectName(QStringLiteral("shrinkRecord"));
+    ticketButtons->addWidget(record);
+    connect(record, &QPushButton::clicked, this, [this] {
+        TicketsToRecord what;
+        what.play = keptPlay_;
+        for (const std::uint32_t i : kept_)
+            what.tickets.push_back(play::selectionsOf(keptPlay_)[i]);
+        what.entered = QStringLiteral("缩水结果%1注").arg(kept_.size());
+        recordTickets(workspace_, prompter_, what);
+    });
     ticketNote_ = new QLabel;
     ticketNote_->setObjectName(QStringLiteral("shrinkTicketNote"));
     ticketButtons->addWidget(ticketNote_, 1);

@@ -13,11 +13,13 @@
 #include "gui/search/search_actions.h"
 #include "gui/search/tally_chart.h"
 #include "gui/shrink/shrink_view.h"
+#include "gui/tickets/tickets_view.h"
 #include "gui/trend/trend_view.h"
 #include "gui/window/page_pictures.h"
 #include "gui/window/window_state.h"
 #include "history/game_record.h"
 #include "workspace/help_pages.h"
+#include "workspace/notices.h"
 #include "workspace/workspace.h"
 
 #include <QAction>
@@ -125,6 +127,11 @@ void MainWindow::refreshAfterHistoryChange() {
     playView_->historyChanged();
     shrinkView_->historyChanged();
     if (backtestActions_) backtestActions_->historyChanged();
+    ticketsView_->refresh();
+}
+
+void MainWindow::tellSettled(const QString& line, int period) {
+    notices().post(NoticeKind::Ticket, line.toStdString(), period);
 }
 
 void MainWindow::showSettings() {

@@ -44,6 +44,7 @@ class LiveView;
 class Prompter;
 class PlayView;
 class ShrinkView;
+class TicketsView;
 class TrendView;
 class HallView;
 class WindowState;
@@ -57,6 +58,8 @@ class MainWindow : public QMainWindow {
     // After any change of the stored draws: the grid, the next period id, the targets and the
     // search span as the workspace now holds them.
     void refreshAfterHistoryChange();
+    // A period that settled a recorded ticket ("第…期 任五 中奖 540 元"), posted as a notice.
+    void tellSettled(const QString& line, int period);
 
     HistoryModel* historyModel() const { return historyModel_; }
 
@@ -84,8 +87,8 @@ class MainWindow : public QMainWindow {
     using PageOpener = std::function<bool(const QUrl&)>;
     void setPageOpener(PageOpener opener) { pageOpener_ = std::move(opener); }
 
-    // The pages chosen by the tab bar under the menus: 检索, 走势图, 玩法, 缩水.
-    enum class Page { Search, Trend, Plays, Shrink, Hall };
+    // The pages chosen by the tab bar under the menus: 检索, 走势图, 玩法, 缩水, 大厅, 我的投注.
+    enum class Page { Search, Trend, Plays, Shrink, Hall, Tickets };
     void showPage(Page page);
     Page currentPage() const;
     // The window's size when it was last closed, or an invalid size.
@@ -236,6 +239,7 @@ class MainWindow : public QMainWindow {
     HallView* hallView_ = nullptr;
     PlayView* playView_ = nullptr;
     ShrinkView* shrinkView_ = nullptr;
+    TicketsView* ticketsView_ = nullptr;
     WindowState* windowState_ = nullptr;
 
     // History grid.

@@ -1,6 +1,6 @@
-// The window's pages (检索, 走势图, 玩法, 缩水, 大厅) under one tab bar, the draw entry line beside
-// the tabs so that a new draw can be typed on every page, and what the window keeps of how it was
-// left.
+// The window's pages (检索, 走势图, 玩法, 缩水, 大厅, 我的投注) under one tab bar, the draw entry
+// line beside the tabs so that a new draw can be typed on every page, and what the window keeps of
+// how it was left.
 
 #include "gui/window/main_window.h"
 
@@ -9,16 +9,19 @@
 #include "gui/hall/hall_view.h"
 #include "gui/plays/play_view.h"
 #include "gui/shrink/shrink_view.h"
+#include "gui/tickets/tickets_view.h"
 #include "gui/trend/trend_view.h"
 #include "gui/window/window_state.h"
 #include "workspace/workspace.h"
 
 #include <QCloseEvent>
 #include <QHBoxLayout>
+#include <QLabel>
 #include <QScreen>
 #include <QShortcut>
 #include <QSplitter>
 #include <QStackedWidget>
+#include <QStatusBar>
 #include <QTabBar>
 #include <QTableView>
 #include <QVBoxLayout>
@@ -27,8 +30,8 @@ namespace app::gui {
 
 namespace {
 
-const char* const kPageCaptions[] = {"检索", "走势图", "玩法", "缩水", "大厅"};
-constexpr int kPages = 5;
+const char* const kPageCaptions[] = {"检索", "走势图", "玩法", "缩水", "大厅", "我的投注"};
+constexpr int kPages = 6;
 
 const QString kPageKey = QStringLiteral("page");
 const QString kWidthKey = QStringLiteral("windowWidth");
@@ -86,6 +89,12 @@ void MainWindow::buildPages(QWidget* searchPage) {
         if (game != workspace_.settings().game) onGameChosen(index);
         showPage(Page::Search);
     });
+    ticketsView_ = new TicketsView(workspace_, prompter_);
+    pages_->addWidget(ticketsView_);
+    // A period that settles a record is told beside the new-draw notices.
+    connect(ticketsView_, &TicketsView::settled, this, &MainWindow::tellSettled);
+    statusBar()->addPermanentWidget(ticketsView_->todaysNetLabel());
+    ticketsView_->refresh();
     layout->addWidget(pages_, 1);
     setCentralWidget(central);
 

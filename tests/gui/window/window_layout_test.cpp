@@ -222,12 +222,13 @@ TEST(WindowLayout, EveryPageShowsEveryControlWholeOnBothScreens) {
     WindowFixture f;
     ASSERT_NO_FATAL_FAILURE(prepare(f));
     auto* pages = f.find<QTabBar>("pageTabs");
-    ASSERT_EQ(pages->count(), 5);
+    ASSERT_EQ(pages->count(), 6);
     EXPECT_EQ(pages->tabText(0), QStringLiteral("检索"));
     EXPECT_EQ(pages->tabText(1), QStringLiteral("走势图"));
     EXPECT_EQ(pages->tabText(2), QStringLiteral("玩法"));
     EXPECT_EQ(pages->tabText(3), QStringLiteral("缩水"));
     EXPECT_EQ(pages->tabText(4), QStringLiteral("大厅"));
+    EXPECT_EQ(pages->tabText(5), QStringLiteral("我的投注"));
     for (const QSize screen : {QSize(1366, 768), QSize(1024, 640)}) {
         resizeWindow(f, screen.width(), screen.height());
         ASSERT_EQ(f.window->size(), screen);
