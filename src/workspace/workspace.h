@@ -62,6 +62,8 @@ struct WorkspaceOptions {
     std::optional<history::Kind> searchKindAhead;
     // The game of this run instead of the settings' (the command line's --game); not saved.
     std::optional<history::Game> game;
+    // The game table file instead of the installed one (tests).
+    std::optional<std::string> gameTable;
     // Tests: runs whenever the history is read from the file, after its rows and before the
     // file's version (another writer put there meets the reading at its most delicate point).
     std::function<void()> historyReadHook;
@@ -220,6 +222,10 @@ class Workspace {
     // next period, zodiac values, targets and span follow.
     bool rereadSettings();
 
+    // Puts in force the games of the shipped table with the player's changes of the settings
+    // (after they changed); the next period and the draws a day follow.
+    void gamesChanged();
+
     // ---- settings by key (command line) ----
     std::optional<std::string> settingText(const std::string& key) const;
     Outcome setSetting(const std::string& key, const std::string& value);
@@ -306,6 +312,7 @@ class Workspace {
         return history::tenDigit(history_.empty() ? 0 : history_.newest().period);
     }
     void afterHistoryChange();
+    void putGamesInForce();
 
     WorkspaceOptions options_;
     SettingsFile settings_;
