@@ -201,24 +201,29 @@ int games(CommandContext& c) {
 } // namespace
 
 void addGamesCommands(std::vector<CommandSpec>& table) {
+    const std::string none;
     table.push_back(
         {"games",
          {.options =
-              {{"--json", "", "以JSON输出"},
+              {{"--json", "", "以JSON输出", "[--all] [--json]"},
                {"--all", "",
-                "列出全部彩种：编号、简称、名称、别名、首期、间隔、每天期数、末期、是否关注、历史文"
-                "件"},
-               {"--set", "GAME", "修改彩种的开奖时间（与 --first/--every/--draws 一起用）"},
-               {"--add", "CODE", "添加自己的彩种（与 --name、--first、--every、--draws 一起用）"},
-               {"--remove", "GAME", "删除自己添加的彩种"},
-               {"--follow", "GAMES", "关注的彩种（彩种菜单），逗号分隔，例如 22,sd,广东11选5"},
-               {"--first", "HH:MM", "第一期的开奖时间（北京时间）"},
-               {"--every", "MIN", "每期间隔的分钟数（1到120）"},
-               {"--draws", "N", "每天的期数（1到99）"},
-               {"--name", "NAME", "新彩种的名称"},
-               {"--key", "KEY", "新彩种的简称（网址中的 {key}）"},
-               {"--alias", "NAME", "新彩种的别名（可以写几次）"},
-               {"--ids", "10|8", "新彩种期号的位数（默认10）"}}},
+                "列出全部彩种：编号、简称、名称、别名、首期、间隔、每天期数、末期、是否关注、历史文件",
+                none},
+               {"--set", "GAME", "修改彩种的开奖时间（与 --first/--every/--draws 一起用）",
+                "| --set GAME [--first HH:MM] [--every MIN] [--draws N]"},
+               {"--add", "CODE", "添加自己的彩种（与 --name、--first、--every、--draws 一起用）",
+                "| --add CODE --name NAME [--key KEY] [--alias NAME]... [--ids 10|8] --first "
+                "HH:MM --every MIN --draws N"},
+               {"--remove", "GAME", "删除自己添加的彩种", "| --remove GAME"},
+               {"--follow", "GAMES", "关注的彩种（彩种菜单），逗号分隔，例如 22,sd,广东11选5",
+                "| --follow GAMES"},
+               {"--first", "HH:MM", "第一期的开奖时间（北京时间）", none},
+               {"--every", "MIN", "每期间隔的分钟数（1到120）", none},
+               {"--draws", "N", "每天的期数（1到99）", none},
+               {"--name", "NAME", "新彩种的名称", none},
+               {"--key", "KEY", "新彩种的简称（网址中的 {key}）", none},
+               {"--alias", "NAME", "新彩种的别名（可以写几次）", none},
+               {"--ids", "10|8", "新彩种期号的位数（默认10）", none}}},
          false,
          games});
 }

@@ -215,7 +215,7 @@ const std::vector<Key>& keyTable() {
         codeKey(
             "GsZl", &Settings::game, in16Bit,
             [](int v) { return history::games()->find(history::Game{v}) != nullptr; },
-            "已知彩种的编号（games --all 列出全部彩种）"),
+            "已知彩种的编号（全部彩种见 games --all）"),
         choiceKey("bolZyw", &Settings::positionMode, PositionMode::Free, PositionMode::Fixed),
         choiceKey("bolSq", &Settings::periodMode, PeriodMode::Last, PeriodMode::Back),
         codeKey("intLei", &Settings::searchKind, range(0, 5), range(0, 5), "0 到 5"),

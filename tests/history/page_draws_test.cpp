@@ -7,6 +7,8 @@
 
 #include <gtest/gtest.h>
 
+#include <set>
+
 using namespace history;
 
 namespace {
@@ -375,4 +377,17 @@ TEST(PageDraws, AChartsFiguresAndStatisticsAreNoDraws) {
               chartRow("03", third, false) + statistics + "</table>");
     EXPECT_TRUE(bare.draws.empty()) << draws(readPageDraws(bare, Game::Jiangxi, kDay, 0));
     EXPECT_EQ(bare.unread, 3u);
+}
+
+TEST(PageDraws, AGameNamedByItsAliasIsThatGame) {
+    // Rows naming 广东 by its name and by its alias are one game's; 江西 beside them is another.
+    const std::string one = R"(<table><tr><th>彩种</th><th>期号</th><th>开奖号码</th></tr>
+        <tr><td>广东11选5</td><td>16090801</td><td>03 07 01 11 05</td></tr>
+        <tr><td>粤11选5</td><td>16090802</td><td>02 04 06 08 10</td></tr></table>)";
+    EXPECT_FALSE(found(one).severalGames());
+    EXPECT_EQ(found(one).gameNames, (std::set<std::string>{"广东11选5"}));
+    const std::string two = R"(<table><tr><th>彩种</th><th>期号</th><th>开奖号码</th></tr>
+        <tr><td>十一运夺金</td><td>16090801</td><td>03 07 01 11 05</td></tr>
+        <tr><td>多乐彩</td><td>16090801</td><td>02 04 06 08 10</td></tr></table>)";
+    EXPECT_EQ(found(two).gameNames, (std::set<std::string>{"山东11选5", "江西11选5"}));
 }
