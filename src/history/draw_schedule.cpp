@@ -25,7 +25,8 @@ std::string clockTimeText(int minute) {
 }
 
 std::string timeOfDayText(int minute) {
-    return clockTimeText(((minute % 1440) + 1440) % 1440);
+    // A draw at midnight closes its day: 24:00; those after it, the next morning's time.
+    return clockTimeText(minute > 24 * 60 ? minute - 24 * 60 : minute);
 }
 
 std::optional<std::string> scheduleProblem(const DrawSchedule& schedule) {

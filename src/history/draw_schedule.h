@@ -34,7 +34,7 @@ inline int dueMinute(const DrawSchedule& schedule, int drawNumber) {
 std::optional<int> parseClockTime(std::string_view text);
 // "09:10"; 1440 gives "24:00".
 std::string clockTimeText(int minute);
-// The time of day of a minute after a day's midnight: 1520 gives "01:20".
+// The time of day of a due minute: 1520 gives "01:20" (the next morning), 1440 "24:00".
 std::string timeOfDayText(int minute);
 
 // Why the schedule cannot be (draws a day outside 1..99, minutes between draws outside 1..120,
