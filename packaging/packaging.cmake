@@ -55,6 +55,8 @@ endforeach()
 add_custom_target(k11_install_files ALL DEPENDS ${gzipped} ${icon_pngs})
 
 install(TARGETS kelvora11s5 kelvora11s5-site RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+# The game table the program reads at start (its schedules can be corrected there).
+install(FILES data/games/games.tsv DESTINATION ${CMAKE_INSTALL_DATADIR}/kelvora11s5)
 install(FILES ${pkg_out}/${K11_APP_ID}.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
 install(FILES ${pkg_out}/${K11_APP_ID}.metainfo.xml DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
 install(FILES ${pkg_src}/icon.svg DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps

@@ -83,7 +83,7 @@ int main(int argc, char* argv[]) {
     platform::DescriptorOutput outputBuffer(STDOUT_FILENO, !outputOpen);
     std::ostream output(&outputBuffer);
 
-    const auto parsed = app::parseCommandLine(argc, argv);
+    auto parsed = app::parseCommandLine(argc, argv);
     if (!parsed.command.empty() || parsed.help || parsed.version || !parsed.error.empty())
         std::signal(SIGPIPE, SIG_IGN);
     if (const auto status = app::answerWithoutWorkspace(parsed, output, std::cerr)) return *status;
@@ -102,6 +102,7 @@ int main(int argc, char* argv[]) {
         for (const char* size : {"48", "128", "256"})
             icon.addFile(QStringLiteral(":/icon/%1.png").arg(QLatin1String(size)));
         QApplication::setWindowIcon(icon);
+        if (const auto status = app::resolveGame(parsed, std::cerr)) return *status;
         app::Workspace workspace(app::workspaceOptions(parsed));
         return app::runWindow(workspace);
     }

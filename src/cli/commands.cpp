@@ -1,5 +1,7 @@
 #include "cli/commands.h"
 
+#include "workspace/game_service.h"
+
 #include "platform/descriptor_output.h"
 #include "platform/file_io.h"
 #include "workspace/data_folder.h"
@@ -91,14 +93,12 @@ CommandLine parseCommandLine(const std::vector<std::string>& arguments) {
             }
             (a == "--data-dir" ? line.dataDir : line.settingsFile) = arguments[++i];
         } else if (a == "--game") {
-            const std::string code = i + 1 < arguments.size() ? arguments[++i] : std::string();
-            for (const history::Game game : history::kGames)
-                if (code == std::to_string(static_cast<int>(game))) line.game = game;
-            if (!line.game) {
-                line.error = "--game 后面要跟彩种代码：22、23、562或569" +
-                             (code.empty() ? std::string() : "（不是“" + code + "”）");
+            if (i + 1 >= arguments.size() || arguments[i + 1].empty()) {
+                line.error = "--game 后面要跟彩种的编号或名称（例如 22、山东11选5、十一运夺金）";
                 return line;
             }
+            // Which game it names is known once the player's games are read (resolveGame).
+            line.gameText = arguments[++i];
         } else if (a == "--help" || a == "-h") {
             line.help = true;
         } else if (a == "--version") {
@@ -162,7 +162,32 @@ WorkspaceOptions workspaceOptions(const CommandLine& line) {
     return options;
 }
 
-int runCommand(const CommandLine& line, std::ostream& out, std::ostream& err) {
+std::optional<int> resolveGame(CommandLine& line, std::ostream& err) {
+    if (!line.gameText || line.game) return std::nullopt;
+    const SettingsFile settings(line.settingsFile
+                                    ? platform::SettingsStore::fromFile(*line.settingsFile)
+                                    : platform::SettingsStore(kApplicationName));
+    const history::GameCatalog catalog =
+        gamesWithChanges(shippedGames().catalog, settings.values());
+    if (const auto* game = catalog.lookup(*line.gameText)) {
+        line.game = game->game;
+        return std::nullopt;
+    }
+    err << unknownGameText(catalog, *line.gameText) << "\n" << usageText();
+    return kExitUsage;
+}
+
+std::string unknownGameText(const history::GameCatalog& catalog, const std::string& text) {
+    std::string near;
+    for (const auto* game : catalog.closest(text, 3))
+        near +=
+            (near.empty() ? "" : "、") + game->name + "（" + std::to_string(game->code()) + "）";
+    return "没有彩种“" + text + "”。最接近的是：" + near + "。全部彩种见 games --all";
+}
+
+int runCommand(const CommandLine& given, std::ostream& out, std::ostream& err) {
+    CommandLine line = given;
+    if (const auto status = resolveGame(line, err)) return *status;
     WorkspaceOptions options = workspaceOptions(line);
     // A command that searches reads the search's text columns while the history loads.
     const auto& c = line.command;

@@ -5,6 +5,7 @@
 // the input is bad, 2 on a usage error.
 
 #include "cli/options.h"
+#include "history/game_catalog.h"
 #include "workspace/number_text.h"
 #include "workspace/search_service.h"
 #include "workspace/workspace.h"
@@ -27,7 +28,9 @@ struct CommandLine {
     bool help = false;             // --help or -h
     bool commandHelp = false;      // COMMAND --help: that command's usage
     bool version = false;          // --version
-    // --game: another game's history for this run.
+    // --game: another game's history for this run, as given (a code, a name or an alias) and
+    // the game it names (resolveGame).
+    std::optional<std::string> gameText;
     std::optional<history::Game> game;
 };
 
@@ -39,6 +42,12 @@ std::string usageText();
 // Nothing when the command line opens the window or runs a command.
 std::optional<int> answerWithoutWorkspace(const CommandLine& line, std::ostream& out,
                                           std::ostream& err);
+
+// Finds the game --game names among the games known (the shipped table and the player's own);
+// for a text that names none, says so on err with the closest games and gives status 2.
+std::optional<int> resolveGame(CommandLine& line, std::ostream& err);
+// "没有彩种“X”。最接近的是：……": for a game text that names no game.
+std::string unknownGameText(const history::GameCatalog& catalog, const std::string& text);
 
 // The workspace options a command line asks for (default data folder when none is given).
 WorkspaceOptions workspaceOptions(const CommandLine& line);

@@ -1,5 +1,7 @@
 #include "history/game_record.h"
 
+#include "history/game_catalog.h"
+
 namespace history {
 
 namespace {
@@ -27,17 +29,7 @@ void recordGame(platform::Database& db, Game game) {
 }
 
 std::string gameName(Game game) {
-    switch (game) {
-    case Game::Jiangxi:
-        return "江西11选5";
-    case Game::Guangdong:
-        return "广东11选5";
-    case Game::Shanghai:
-        return "上海11选5";
-    case Game::Heilongjiang:
-        return "黑龙江11选5";
-    }
-    return "彩种" + std::to_string(static_cast<int>(game));
+    return games()->name(game);
 }
 
 } // namespace history

@@ -31,8 +31,8 @@ GameRecord readGameRecord(platform::Database& db);
 // Records the game in the file (one small transaction of its own).
 void recordGame(platform::Database& db, Game game);
 
-// The game's name as the game menu shows it ("江西11选5"); "彩种<code>" for a code the menu does
-// not offer.
+// The game's name in the games in force ("江西11选5"); "彩种<code>" for a code the game table
+// does not hold.
 std::string gameName(Game game);
 
 } // namespace history

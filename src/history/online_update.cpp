@@ -197,7 +197,7 @@ size_t rowsBefore(const std::vector<HistoryRow>& rows, Date start) {
 }
 
 bool drawNumberFitsGame(int drawOfDay, Game game) {
-    return drawOfDay >= 1 && drawOfDay <= drawsPerDay(game);
+    return drawOfDay >= 1 && drawOfDay <= largestDrawNumber(game);
 }
 
 DayTable readDayTable(const std::vector<std::vector<std::string>>& rows, Game game, Date date,
@@ -250,8 +250,8 @@ DayTable readDayTable(const std::vector<std::vector<std::string>>& rows, Game ga
         }
         if (!drawNumberFitsGame(drawOfDay, game)) {
             table.skipped.push_back({id, "当天第" + std::to_string(drawOfDay) + "期超过了" +
-                                             gameName(game) + "每天的" +
-                                             std::to_string(drawsPerDay(game)) + "期"});
+                                             gameName(game) + "每天最多的" +
+                                             std::to_string(largestDrawNumber(game)) + "期"});
             continue;
         }
         ListedDraw draw{period, {}};

@@ -1,5 +1,7 @@
 #include "history/page_address.h"
 
+#include "history/game_catalog.h"
+
 #include <array>
 #include <cstdio>
 
@@ -7,7 +9,8 @@ namespace history {
 
 namespace {
 
-constexpr std::array<const char*, 4> kPlaceholders = {"{code}", "{date}", "{yyyymmdd}", "{yymmdd}"};
+constexpr std::array<const char*, 5> kPlaceholders = {"{code}", "{key}", "{date}", "{yyyymmdd}",
+                                                      "{yymmdd}"};
 
 std::string trimmedBlanks(const std::string& text) {
     const auto first = text.find_first_not_of(" \t");
@@ -57,8 +60,8 @@ std::optional<std::string> siteAddressProblem(const std::string& raw) {
         for (const char* placeholder : kPlaceholders) known = known || name == placeholder;
         if (!known)
             return "网址中的" + name +
-                   "无法识别：可用的占位符是{code}、{date}、{yyyymmdd}、{yymmdd}";
-        day = day || name != "{code}";
+                   "无法识别：可用的占位符是{code}、{key}、{date}、{yyyymmdd}、{yymmdd}";
+        day = day || (name != "{code}" && name != "{key}");
         at = end;
     }
     if (!day)
@@ -73,7 +76,9 @@ std::string dayPageAddress(const std::string& raw, int gameCode, Date day) {
     if (!isPattern(site))
         return site + "/lottery/draw/list/" + std::to_string(gameCode) + "?d=" + iso;
     const std::string yyyymmdd = iso.substr(0, 4) + iso.substr(5, 2) + iso.substr(8, 2);
+    const auto* game = games()->find(Game{gameCode});
     std::string address = fill(site, "{code}", std::to_string(gameCode));
+    address = fill(address, "{key}", game ? game->key : std::to_string(gameCode));
     address = fill(address, "{date}", iso);
     address = fill(address, "{yyyymmdd}", yyyymmdd);
     return fill(address, "{yymmdd}", yyyymmdd.substr(2));

@@ -17,7 +17,8 @@ std::optional<std::string> siteAddressProblem(const std::string& site);
 // The value as stored: blanks around it dropped, and the final "/" of a base address.
 std::string normalisedSiteAddress(const std::string& site);
 
-// The address of a day's page: placeholders filled in ({code}: the game code, {date}: YYYY-MM-DD,
+// The address of a day's page: placeholders filled in ({code}: the game code, {key}: the game's
+// key in the game table, "sd"; {date}: YYYY-MM-DD,
 // {yyyymmdd}, {yymmdd}), or base + "/lottery/draw/list/<code>?d=YYYY-MM-DD" for an address
 // without placeholders. The site must have no problem.
 std::string dayPageAddress(const std::string& site, int gameCode, Date day);

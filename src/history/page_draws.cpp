@@ -1,5 +1,7 @@
 #include "history/page_draws.h"
 
+#include "history/game_catalog.h"
+
 #include "history/page_items.h"
 
 #include "history/game_record.h"
@@ -279,8 +281,10 @@ void collectDates(const std::string& text, std::set<int>& dates) {
     }
 }
 
-// The game a text names ("江西11选5开奖" names 江西11选5), "" when none.
+// The game a text names ("江西11选5开奖" names 江西11选5; an alias, 十一运夺金, names its game
+// by the game's name), "" when none.
 std::string gameNamed(const std::string& text) {
+    if (const auto* known = games()->namedIn(text)) return known->name;
     for (std::string_view kind : {"11选5", "11选五"}) {
         const size_t at = text.find(kind);
         if (at == std::string::npos) continue;
@@ -391,8 +395,8 @@ DayTable readPageDraws(const PageDraws& page, Game game, Date date, int newestSt
             beyond.push_back({draw.id, day != today
                                            ? "期号不是" + isoDay(date) + "这一天的"
                                            : "当天第" + std::to_string(draw.drawOfDay) +
-                                                 "期超过了" + gameName(game) + "每天的" +
-                                                 std::to_string(drawsPerDay(game)) + "期"});
+                                                 "期超过了" + gameName(game) + "每天最多的" +
+                                                 std::to_string(largestDrawNumber(game)) + "期"});
             continue;
         }
         const std::string eight = eightDigits(day * 100 + draw.drawOfDay);

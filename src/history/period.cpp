@@ -1,25 +1,23 @@
 #include "history/period.h"
 
+#include "history/game_catalog.h"
+
 #include <charconv>
 #include <chrono>
 #include <cstdio>
 
 namespace history {
 
-int gameMenuIndex(Game game) {
-    for (int i = 0; i < 4; ++i)
-        if (kGames[i] == game) return i;
-    return -1;
+int drawsPerDay(Game game) {
+    return games()->drawsPerDay(game);
 }
 
-int drawsPerDay(Game game) {
-    if (game == Game::Heilongjiang) return 79;
-    if (game == Game::Shanghai) return 90;
-    return 84;
+int largestDrawNumber(Game game) {
+    return games()->largestDrawNumber(game);
 }
 
 bool showsEightDigitIds(Game game) {
-    return game == Game::Guangdong || game == Game::Heilongjiang;
+    return games()->idForm(game) == IdForm::EightDigit;
 }
 
 std::string eightDigit(int period) {
@@ -39,8 +37,8 @@ std::string gridPeriodText(int period, Game game) {
 std::string nextPeriodText(int newestPeriod, int perDay) {
     if (newestPeriod >= kLastPeriod) return {};
     const int drawNumber = newestPeriod % 100;
-    // A draw number above the game's (an imported id) counts on, except that 99 would make 00.
-    if (drawNumber == perDay || drawNumber == 99) {
+    // A draw number above the day's count (an older, longer schedule) ends the day as well.
+    if (drawNumber >= perDay || drawNumber == 99) {
         using namespace std::chrono;
         const int yy = newestPeriod / 1000000;
         const int mm = newestPeriod / 10000 % 100;

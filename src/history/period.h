@@ -8,18 +8,21 @@
 
 namespace history {
 
-// The regional games by their game code. A stored code the program does not offer is kept as it
-// is and plays like 江西 (84 draws a day, ten-digit ids).
+// A game by its code. The games and their codes are data (history/game_catalog.h): any code is
+// Game{code}; the four named here are the ones the program has always had. A code the game table
+// does not hold plays like 江西 (its schedule, ten-digit ids).
 enum class Game : int { Jiangxi = 22, Guangdong = 23, Shanghai = 562, Heilongjiang = 569 };
 
-// The games of the game menu, in menu order.
-inline constexpr Game kGames[4] = {Game::Jiangxi, Game::Guangdong, Game::Shanghai,
-                                   Game::Heilongjiang};
-// The index of a game in the menu, -1 for a code the menu does not offer.
-int gameMenuIndex(Game game);
+// The four games of the first versions, in their old menu order (the games followed until the
+// player chooses others).
+inline constexpr Game kFirstGames[4] = {Game::Jiangxi, Game::Guangdong, Game::Shanghai,
+                                        Game::Heilongjiang};
 
-// Draws per day: 79 for 黑龙江, 90 for 上海, 84 for every other code.
+// Draws a day of the game's schedule in force (history::games()).
 int drawsPerDay(Game game);
+// The largest draw number a stored or imported id of the game may carry: the most draws a day
+// the game has had.
+int largestDrawNumber(Game game);
 // The games whose history grid shows the stored eight-digit id rather than the ten-digit form.
 bool showsEightDigitIds(Game game);
 
@@ -34,8 +37,9 @@ std::string gridPeriodText(int period, Game game);
 inline constexpr int kLastPeriod = 99123199;
 
 // The next period after the newest stored draw, in ten-digit form: the next day's draw 01 when
-// the newest draw is the last of its day (or draw 99, which has no successor that day), else the
-// stored id plus one (no roll-over). Never a draw 00. Empty when that would lie past kLastPeriod.
+// the newest draw is the day's last or later (a draw of an older, longer schedule; draw 99 has no
+// successor that day), else the stored id plus one. Never a draw 00. Empty when that would lie
+// past kLastPeriod.
 std::string nextPeriodText(int newestPeriod, int drawsPerDay);
 
 // Reads a ten-digit id yyyymmddNN typed by the user: a real date of 2000..2099 and a draw

@@ -1,11 +1,14 @@
 // kelvora11s5-site: serves the draw-list pages of a draw-history file on 127.0.0.1, for trying
 // the online update without the internet.
-//     kelvora11s5-site [--port N] [--delay MS] [--style NAME,NAME...] [--reveal-every S
-//                      [--revealed N]] FILE
+//     kelvora11s5-site [--port N] [--delay MS] [--style NAME,NAME...] [--game CODE]
+//                      [--reveal-every S [--revealed N]] FILE
+// With --game only that game's pages are served (its name, ids and draws a day); without it every
+// game of the program's game table shows the file's draws.
 // With --reveal-every the file's last day is today: its pages list N of its draws at first
 // (none without --revealed), then one more every S seconds.
 // (the style names: see site::addStyle)
 
+#include "history/game_catalog.h"
 #include "history/text_format.h"
 #include "platform/file_io.h"
 #include "platform/text_decoding.h"
@@ -22,8 +25,9 @@
 namespace {
 
 constexpr const char* kUsage =
-    "usage: kelvora11s5-site [--port N] [--delay MS] [--style NAME,NAME...]\n"
+    "usage: kelvora11s5-site [--port N] [--delay MS] [--style NAME,NAME...] [--game CODE]\n"
     "                        [--reveal-every S [--revealed N]] FILE\n"
+    "--game: serve only that game (a code or key of the program's game table)\n"
     "styles: newest-first, no-tbody, comma, gbk, decoy (the draw_list table);\n"
     "  layouts without it: numbers-text, numbers-em, numbers-split, numbers-list, numbers-cells,\n"
     "  numbers-attribute, side-by-side, tables-side-by-side, mixed, blocks, time-cells,\n"
@@ -31,6 +35,7 @@ constexpr const char* kUsage =
     "  with them: short-ids, dash-ids, three-digit-ids, split-ids, placeholders, hidden-copies,\n"
     "  class-hidden, newest-20, bare-holidays, carried-omissions (trend: figures run on from\n"
     "  the days before);\n"
+    "  alias-titles (the game named by its alias);\n"
     "  pages to refuse: script-only, ajax, all-games, digit-draws\n";
 
 bool parseNumber(const std::string& text, long max, long& out) {
@@ -75,6 +80,9 @@ int main(int argc, char** argv) {
                    parseNumber(argv[i + 1], 86400, revealEvery)) {
             ++i;
         } else if (arg == "--revealed" && hasValue && parseNumber(argv[i + 1], 99, revealed)) {
+            ++i;
+        } else if (arg == "--game" && hasValue && history::builtInGames().lookup(argv[i + 1])) {
+            style.onlyGame = history::builtInGames().lookup(argv[i + 1])->code();
             ++i;
         } else if (arg == "--style" && hasValue && applyStyle(argv[i + 1], style)) {
             ++i;

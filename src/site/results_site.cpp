@@ -2,6 +2,8 @@
 
 #include "site/layout_pages.h"
 
+#include "history/game_catalog.h"
+
 #include <QAbstractHttpServer>
 #include <QDate>
 #include <QHostAddress>
@@ -24,30 +26,16 @@ namespace site {
 
 namespace {
 
-const char* gameName(int gameCode) {
-    switch (gameCode) {
-    case 22:
-        return "江西";
-    case 23:
-        return "广东";
-    case 562:
-        return "上海";
-    case 569:
-        return "黑龙江";
-    default:
-        return nullptr;
-    }
+// The games the site knows: the program's built-in game table.
+const history::GameInfo* knownGame(int gameCode) {
+    return history::builtInGames().find(history::Game{gameCode});
 }
 
-int drawsPerDay(int gameCode) {
-    switch (gameCode) {
-    case 562:
-        return 90;
-    case 569:
-        return 79;
-    default:
-        return 84;
-    }
+// A path segment or query value naming a game: its code, or its key ("/kj/sd/...").
+const history::GameInfo* gameNamedBy(const QString& part) {
+    if (part.isEmpty()) return nullptr;
+    if (part == QString::number(part.toInt())) return knownGame(part.toInt());
+    return history::builtInGames().findKey(part.toStdString());
 }
 
 // The day a stored period id yymmddNN belongs to; invalid when the id names no real date.
@@ -111,8 +99,8 @@ std::optional<AskedPage> readAddress(const QUrl& url) {
             day = QDate::fromString(QStringLiteral("20") + part, u"yyyyMMdd");
         if (day.isValid())
             asked.day = day.toString(u"yyyy-MM-dd").toStdString();
-        else if (gameName(part.toInt()) && part == QString::number(part.toInt()))
-            asked.gameCode = part.toInt();
+        else if (const auto* game = gameNamedBy(part))
+            asked.gameCode = game->code();
     }
     if (asked.day.empty()) return std::nullopt;
     return asked;
@@ -157,11 +145,14 @@ struct ResultsSite::Impl {
 };
 
 std::string ResultsSite::Impl::page(int askedGame, const std::string& dayText) const {
-    if (!gameName(askedGame)) return {};
+    if (!knownGame(askedGame) || (style.onlyGame && askedGame != style.onlyGame)) return {};
     if (const auto own = pages.find(dayText); own != pages.end()) return own->second;
     const int gameCode = style.servedGame ? style.servedGame : askedGame;
-    const char* name = gameName(gameCode);
-    if (!name || byDay.empty() || missingDays.count(dayText)) return {};
+    const history::GameInfo* game = knownGame(gameCode);
+    if (!game || byDay.empty() || missingDays.count(dayText)) return {};
+    // The title names the game as the province's lottery does: an alias when it has one.
+    const std::string name =
+        game->aliases.empty() || !style.aliasTitles ? game->name : game->aliases.front();
     const std::optional<QDate> day = parseDay(dayText);
     const QDate until =
         style.servedUntil.empty()
@@ -169,7 +160,7 @@ std::string ResultsSite::Impl::page(int askedGame, const std::string& dayText) c
             : std::max(byDay.rbegin()->first,
                        QDate::fromString(QString::fromStdString(style.servedUntil), u"yyyy-MM-dd"));
     if (!day || *day < byDay.begin()->first || *day > until) return {};
-    const bool tenDigits = gameCode == 22 || gameCode == 562;
+    const bool tenDigits = game->idForm == history::IdForm::TenDigit;
 
     std::vector<SiteDraw> draws;
     if (auto found = byDay.find(*day); found != byDay.end()) draws = found->second;
@@ -183,7 +174,7 @@ std::string ResultsSite::Impl::page(int askedGame, const std::string& dayText) c
     std::string html = "<!DOCTYPE html>\n<html lang=\"zh-CN\">\n<head>\n";
     html += style.gbk ? "<meta http-equiv=\"Content-Type\" content=\"text/html; charset=gbk\">\n"
                       : "<meta charset=\"utf-8\">\n";
-    html += "<title>" + std::string(name) + "11选5 开奖结果 " + dayText + "</title>\n";
+    html += "<title>" + name + " 开奖结果 " + dayText + "</title>\n";
     html += "<style>#draw_list td, #draw_list th { padding: 2px 8px; }</style>\n";
     if (style.hiddenCopies == HiddenCopies::ByClass)
         html += "<style>\n.list .shape, .shape { display: none; }\n/* turned copies */\n"
@@ -194,8 +185,8 @@ std::string ResultsSite::Impl::page(int askedGame, const std::string& dayText) c
             "  if (list) list.className += \" ready\";\n"
             "});\n"
             "</script>\n</head>\n<body>\n<div class=\"page\">\n";
-    html += "<div class=\"header\"><h1>" + std::string(name) + "11选5 开奖结果</h1><p>开奖日期：" +
-            dayText + "</p></div>\n<div class=\"content\">\n";
+    html += "<div class=\"header\"><h1>" + name + " 开奖结果</h1><p>开奖日期：" + dayText +
+            "</p></div>\n<div class=\"content\">\n";
     if (style.decoyTableInComment)
         html += "<!-- <table id=\"draw_list\"><tr><td>x</td><td>2099010101</td>"
                 "<td>01 02 03 04 05</td><td>y</td></tr></table> -->\n";
@@ -214,7 +205,7 @@ std::string ResultsSite::Impl::page(int askedGame, const std::string& dayText) c
             int last = 0;
             for (const SiteDraw& draw : draws) last = std::max(last, draw.period % 100);
             std::vector<ListedEntry> toCome;
-            for (int n = last + 1; n <= drawsPerDay(gameCode); ++n)
+            for (int n = last + 1; n <= game->drawsPerDay(); ++n)
                 toCome.push_back({dayBase + n, std::nullopt});
             if (style.newestFirst)
                 entries.insert(entries.begin(), toCome.rbegin(), toCome.rend());
@@ -334,6 +325,7 @@ const StyleName kStyleNames[] = {
     {"bare-holidays", [](PageStyle& s) { s.bareEmpty = true; }},
     {"digit-draws", [](PageStyle& s) { s.digitDraws = true; }},
     {"carried-omissions", [](PageStyle& s) { s.carriedOmissions = true; }},
+    {"alias-titles", [](PageStyle& s) { s.aliasTitles = true; }},
 };
 
 } // namespace

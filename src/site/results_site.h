@@ -82,6 +82,11 @@ struct PageStyle {
     // A trend chart's omissions and statistics count the draws of the days before the page's as
     // well (figures of three digits where a number stays away long).
     bool carriedOmissions = false;
+    // The one game whose pages are served (its name, its ids, its draws a day), others answer
+    // 404; 0: every game of the program's game table, each with the same draws.
+    int onlyGame = 0;
+    // The pages name the game by its first alias (十一运夺金 for 山东11选5), as some sites do.
+    bool aliasTitles = false;
     std::string servedUntil =
         std::string(); // days up to this one ("YYYY-MM-DD") have pages, draws or none
 };

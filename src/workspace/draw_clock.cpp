@@ -2,6 +2,7 @@
 
 #include "workspace/json_text.h"
 
+#include <algorithm>
 #include <cstdio>
 
 namespace app {
@@ -30,7 +31,7 @@ std::string countdownText(long long seconds) {
 
 // The draw after the newest stored one, when it is a draw of the game's day (0 otherwise).
 int drawAfter(int newestStored, int perDay) {
-    if (newestStored <= 0) return 0;
+    if (newestStored <= 0 || newestStored % 100 > perDay) return 0;
     const auto after = history::lastEightAsNumber(history::nextPeriodText(newestStored, perDay));
     if (!after || *after % 100 < 1 || *after % 100 > perDay || !history::dateOfPeriod(*after).ok())
         return 0;
@@ -67,41 +68,44 @@ std::string beijingIsoText(SystemTime when) {
 
 ClockReading readClock(SystemTime now, history::Game game, const history::DrawSchedule& schedule,
                        int newestStored) {
-    const int perDay = history::drawsPerDay(game);
+    (void)game;
+    const int perDay = std::max(1, schedule.drawsPerDay);
     const history::Date today = beijingDay(now);
     const history::Date yesterday{sys_days(today) - days(1)};
     const history::Date tomorrow{sys_days(today) + days(1)};
     ClockReading reading;
 
-    // The next draw: today's first not yet due, else tomorrow's first.
+    // The draws of yesterday, today and tomorrow in the order they are made: a day's last draws
+    // may fall after midnight, on the next calendar day, and still carry their own day's date.
+    // The next draw is the first not due yet; the latest due, the one before it.
     reading.nextPeriod = periodOf(tomorrow, 1);
-    for (int n = 1; n <= perDay; ++n) {
-        if (beijingMoment(today, history::dueMinute(schedule, n)) > now) {
-            reading.nextPeriod = periodOf(today, n);
-            reading.drawsLeftToday = perDay - n + 1;
-            break;
+    reading.duePeriod = periodOf(yesterday, 1);
+    bool found = false;
+    for (const history::Date day : {yesterday, today, tomorrow}) {
+        for (int n = 1; n <= perDay && !found; ++n) {
+            if (beijingMoment(day, history::dueMinute(schedule, n)) > now) {
+                reading.nextPeriod = periodOf(day, n);
+                found = true;
+            } else {
+                reading.duePeriod = periodOf(day, n);
+            }
         }
     }
     // Draws stored ahead of the schedule (a computer clock or a schedule that is behind the site):
     // the next draw is the one after the newest stored, as the entry line offers it.
-    if (const int after = drawAfter(newestStored, perDay); after > reading.nextPeriod) {
+    if (const int after = drawAfter(newestStored, perDay); after > reading.nextPeriod)
         reading.nextPeriod = after;
-        reading.drawsLeftToday =
-            history::dateOfPeriod(after) == today ? perDay - after % 100 + 1 : 0;
-    }
+    const int nextNumber = reading.nextPeriod % 100;
+    const bool tomorrows = reading.nextPeriod / 100 == history::dayNumber(tomorrow);
+    const bool dayDone = tomorrows && nextNumber == 1;
+    // Draws left of the day under way: none once its last draw is made.
+    reading.drawsLeftToday = tomorrows ? 0 : perDay - nextNumber + 1;
     reading.nextDue = dueMoment(reading.nextPeriod, schedule);
     reading.secondsLeft = ceil<seconds>(reading.nextDue - now).count();
-
-    // The latest draw due by now: today's, else yesterday's last (due at 24:00 it is made today).
-    if (reading.drawsLeftToday < perDay)
-        reading.duePeriod = periodOf(today, perDay - reading.drawsLeftToday);
-    else
-        reading.duePeriod = periodOf(yesterday, perDay);
     reading.dueAt = dueMoment(reading.duePeriod, schedule);
     reading.secondsOverdue = floor<seconds>(now - reading.dueAt).count();
 
-    const std::string nextTime =
-        history::clockTimeText(history::dueMinute(schedule, reading.nextPeriod % 100));
+    const std::string nextTime = history::timeOfDayText(history::dueMinute(schedule, nextNumber));
     if (newestStored > 0 && newestStored < reading.duePeriod) {
         reading.state = ClockReading::State::Overdue;
         // Yesterday's last draw is named with its day.
@@ -109,7 +113,7 @@ ClockReading readClock(SystemTime now, history::Game game, const history::DrawSc
         reading.text = std::string(yesterdays ? "昨天" : "") + "第" +
                        twoDigits(reading.duePeriod % 100) + "期已过开奖时间 " +
                        countdownText(reading.secondsOverdue) + "，等待号码";
-    } else if (reading.drawsLeftToday == 0 && reading.nextPeriod == periodOf(tomorrow, 1)) {
+    } else if (dayDone) {
         reading.state = ClockReading::State::DayDone;
         reading.text = "今日" + std::to_string(perDay) + "期已开完，明天 " + nextTime + " 开第01期";
     } else {

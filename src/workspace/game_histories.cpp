@@ -1,5 +1,6 @@
 #include "workspace/game_histories.h"
 
+#include "history/game_catalog.h"
 #include "history/game_record.h"
 #include "history/history_table.h"
 
@@ -12,7 +13,8 @@ GameHistories listGameHistories(Workspace& workspace) {
     GameHistories result;
     // The current game's file as the workspace follows it (a write of its own is in it first).
     workspace.waitForWrites();
-    for (const history::Game game : history::kGames) {
+    for (const auto& known : history::games()->all()) {
+        const history::Game game = known.game;
         GameHistory entry;
         entry.game = game;
         entry.file = workspace.historyFileName(game);

@@ -1,5 +1,6 @@
 #include "workspace/hall_service.h"
 
+#include "history/game_catalog.h"
 #include "history/game_record.h"
 #include "history/history_table.h"
 #include "history/online_update.h"
@@ -12,8 +13,17 @@
 
 namespace app {
 
-std::vector<history::Game> followedGames(const Workspace&) {
-    return {std::begin(history::kGames), std::end(history::kGames)};
+std::vector<history::Game> followedGames(const Workspace& workspace) {
+    // The games the player follows that are known, in the player's order (GameService::followed).
+    const auto catalog = history::games();
+    std::vector<history::Game> games;
+    for (auto game : workspace.settings().followedGames)
+        if (catalog->find(game) && std::find(games.begin(), games.end(), game) == games.end())
+            games.push_back(game);
+    if (games.empty())
+        for (auto game : history::kFirstGames)
+            if (catalog->find(game)) games.push_back(game);
+    return games;
 }
 
 const char* updateStateCaption(HallUpdateState::Kind kind) {

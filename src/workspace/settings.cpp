@@ -3,6 +3,7 @@
 #include "history/page_address.h"
 #include "platform/page_fetch.h"
 #include "workspace/omission_alerts.h"
+#include "workspace/settings_games.h"
 
 #include <algorithm>
 #include <charconv>
@@ -14,6 +15,24 @@
 namespace app {
 
 namespace {
+
+std::string trimmed(const std::string& text) {
+    const auto first = text.find_first_not_of(" \t");
+    if (first == std::string::npos) return {};
+    const auto last = text.find_last_not_of(" \t");
+    return text.substr(first, last - first + 1);
+}
+
+std::optional<int> parseInt(const std::string& raw) {
+    const std::string text = trimmed(raw);
+    if (text.empty()) return std::nullopt;
+    const char* begin = text.data();
+    if (*begin == '+') ++begin;
+    int value = 0;
+    const auto [end, error] = std::from_chars(begin, text.data() + text.size(), value);
+    if (error != std::errc() || end != text.data() + text.size()) return std::nullopt;
+    return value;
+}
 
 // One stored key: how its value reads from and writes to Settings as an integer (Booleans as 0
 // and 1), which values the store may hold and which the menus and boxes offer.
@@ -76,29 +95,40 @@ std::optional<std::string> putAlertRules(Settings& s, const std::string& text) {
     return std::nullopt;
 }
 
-// DrawFirst<code> and DrawEvery<code>: a time "HH:MM" or whole minutes; the day's last draw
-// must still fall on that day (24:00 at the latest).
-std::optional<std::string> putSchedule(Settings& s, size_t index, bool first,
-                                       const std::string& raw) {
-    const history::Game game = history::kGames[index];
-    history::DrawSchedule schedule = s.schedules[index];
-    const std::string name =
-        std::string(first ? "DrawFirst" : "DrawEvery") + std::to_string(static_cast<int>(game));
+// DrawFirst<code> and DrawEvery<code> of the four first games: a time "HH:MM" or whole minutes,
+// in a schedule that can be (the day's last draw at 06:00 after midnight at the latest).
+std::optional<std::string> readDrawTime(bool first, const std::string& raw, int& value,
+                                        const std::string& name) {
     if (first) {
         const auto minute = history::parseClockTime(raw);
         if (!minute) return name + " 的值必须是 00:00 到 23:59 之间的时间（HH:MM）";
-        schedule.firstMinute = *minute;
-    } else {
-        int minutes = 0;
-        const auto [end, error] = std::from_chars(raw.data(), raw.data() + raw.size(), minutes);
-        if (raw.empty() || error != std::errc() || end != raw.data() + raw.size() || minutes < 1 ||
-            minutes > 1440)
-            return name + " 的值必须是 1 到 1440 之间的整分钟数";
-        schedule.everyMinutes = minutes;
+        value = *minute;
+        return std::nullopt;
     }
-    if (auto problem = history::scheduleProblem(schedule, history::drawsPerDay(game)))
-        return name + "：" + *problem;
-    s.schedules[index] = schedule;
+    int minutes = 0;
+    const auto [end, error] = std::from_chars(raw.data(), raw.data() + raw.size(), minutes);
+    if (raw.empty() || error != std::errc() || end != raw.data() + raw.size() || minutes < 1 ||
+        minutes > history::kMostMinutesBetween)
+        return name + " 的值必须是 1 到 " + std::to_string(history::kMostMinutesBetween) +
+               " 之间的整分钟数";
+    value = minutes;
+    return std::nullopt;
+}
+
+std::string drawTimeKey(size_t index, bool first) {
+    return std::string(first ? "DrawFirst" : "DrawEvery") +
+           std::to_string(static_cast<int>(history::kFirstGames[index]));
+}
+
+std::optional<std::string> putSchedule(Settings& s, size_t index, bool first,
+                                       const std::string& raw) {
+    const std::string name = drawTimeKey(index, first);
+    int value = 0;
+    if (auto problem = readDrawTime(first, raw, value, name)) return problem;
+    history::DrawSchedule schedule = history::games()->schedule(history::kFirstGames[index]);
+    (first ? schedule.firstMinute : schedule.everyMinutes) = value;
+    if (auto problem = history::scheduleProblem(schedule)) return name + "：" + *problem;
+    (first ? s.drawTimes[index].first : s.drawTimes[index].every) = value;
     return std::nullopt;
 }
 
@@ -184,8 +214,8 @@ const std::vector<Key>& keyTable() {
     static const std::vector<Key> table = {
         codeKey(
             "GsZl", &Settings::game, in16Bit,
-            [](int v) { return history::gameMenuIndex(history::Game{v}) >= 0; },
-            "22, 23, 562 或 569"),
+            [](int v) { return history::games()->find(history::Game{v}) != nullptr; },
+            "已知彩种的编号（全部彩种见 games --all）"),
         choiceKey("bolZyw", &Settings::positionMode, PositionMode::Free, PositionMode::Fixed),
         choiceKey("bolSq", &Settings::periodMode, PeriodMode::Last, PeriodMode::Back),
         codeKey("intLei", &Settings::searchKind, range(0, 5), range(0, 5), "0 到 5"),
@@ -220,22 +250,54 @@ const std::vector<Key>& keyTable() {
     };
     static const std::vector<Key> withSchedules = [] {
         std::vector<Key> all = table;
+        // The player's games: read leniently (an item that cannot be read is left out).
+        Key followed = textKey(
+            "FollowedGames", &Settings::followedGames,
+            [](const Settings& s) { return followedText(s.followedGames); }, putFollowed);
+        followed.loadText = [](Settings& s, const std::string& text) {
+            if (auto games = readFollowed(text); !games.empty()) s.followedGames = std::move(games);
+        };
+        all.push_back(std::move(followed));
+        Key schedules = textKey(
+            "GameSchedules", &Settings::gameSchedules,
+            [](const Settings& s) { return gameSchedulesText(s.gameSchedules); }, putGameSchedules);
+        schedules.loadText = [](Settings& s, const std::string& text) {
+            s.gameSchedules = readGameSchedules(text);
+        };
+        all.push_back(std::move(schedules));
+        Key added = textKey(
+            "AddedGames", &Settings::addedGames,
+            [](const Settings& s) { return addedGamesText(s.addedGames); }, putAddedGames);
+        added.loadText = [](Settings& s, const std::string& text) {
+            s.addedGames = readAddedGames(text);
+        };
+        all.push_back(std::move(added));
         for (size_t i = 0; i < 4; ++i) {
-            const std::string code = std::to_string(static_cast<int>(history::kGames[i]));
-            // The keys' names live as long as the table; a deque never moves them.
-            static std::deque<std::string> names;
-            names.push_back("DrawFirst" + code);
-            all.push_back(textKey(
-                names.back().c_str(), &Settings::schedules,
-                [i](const Settings& s) {
-                    return history::clockTimeText(s.schedules[i].firstMinute);
-                },
-                [i](Settings& s, const std::string& t) { return putSchedule(s, i, true, t); }));
-            names.push_back("DrawEvery" + code);
-            all.push_back(textKey(
-                names.back().c_str(), &Settings::schedules,
-                [i](const Settings& s) { return std::to_string(s.schedules[i].everyMinutes); },
-                [i](Settings& s, const std::string& t) { return putSchedule(s, i, false, t); }));
+            for (const bool first : {true, false}) {
+                // The keys' names live as long as the table; a deque never moves them.
+                static std::deque<std::string> names;
+                names.push_back(drawTimeKey(i, first));
+                Key key = textKey(
+                    names.back().c_str(), &Settings::drawTimes,
+                    [i, first](const Settings& s) {
+                        const auto& set = first ? s.drawTimes[i].first : s.drawTimes[i].every;
+                        const auto schedule = history::games()->schedule(history::kFirstGames[i]);
+                        return first ? history::clockTimeText(set.value_or(schedule.firstMinute))
+                                     : std::to_string(set.value_or(schedule.everyMinutes));
+                    },
+                    [i, first](Settings& s, const std::string& t) {
+                        return putSchedule(s, i, first, t);
+                    });
+                // A stored time is read as a time; whether it fits the schedule is judged when
+                // the games are put in force.
+                key.loadText = [i, first](Settings& s, const std::string& t) {
+                    int value = 0;
+                    if (!readDrawTime(first, t, value, {}))
+                        (first ? s.drawTimes[i].first : s.drawTimes[i].every) = value;
+                };
+                // Only a time set is stored: the others follow the game table.
+                all.push_back(std::move(key));
+            }
         }
         return all;
     }();
@@ -264,24 +326,6 @@ bool checkedTogether(const std::string& a, const std::string& b) {
         return {};
     };
     return !game(a).empty() && game(a) == game(b);
-}
-
-std::string trimmed(const std::string& text) {
-    const auto first = text.find_first_not_of(" \t");
-    if (first == std::string::npos) return {};
-    const auto last = text.find_last_not_of(" \t");
-    return text.substr(first, last - first + 1);
-}
-
-std::optional<int> parseInt(const std::string& raw) {
-    const std::string text = trimmed(raw);
-    if (text.empty()) return std::nullopt;
-    const char* begin = text.data();
-    if (*begin == '+') ++begin;
-    int value = 0;
-    const auto [end, error] = std::from_chars(begin, text.data() + text.size(), value);
-    if (error != std::errc() || end != text.data() + text.size()) return std::nullopt;
-    return value;
 }
 
 std::optional<bool> parseBool(const std::string& raw) {

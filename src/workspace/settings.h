@@ -5,6 +5,7 @@
 
 #include "history/attributes.h"
 #include "history/draw_schedule.h"
+#include "history/game_catalog.h"
 #include "history/period.h"
 #include "platform/settings_store.h"
 #include "play/plays.h"
@@ -12,6 +13,7 @@
 
 #include <array>
 #include <functional>
+#include <map>
 #include <optional>
 #include <string>
 #include <utility>
@@ -37,22 +39,41 @@ struct Settings {
     int updateDays = 6;              // IniSerchDay: days the online update keeps, 2..16; 0: all
     std::string updateSite;          // UpdateSite: the site's base address or address pattern
     play::Prizes prizes;             // Prizes: each play's prize, "q1=13,r2=6,..."
-    // Each game's draw times, in menu order: DrawFirst<code> "HH:MM", DrawEvery<code> minutes.
-    std::array<history::DrawSchedule, 4> schedules{
-        history::defaultSchedule(history::Game::Jiangxi),
-        history::defaultSchedule(history::Game::Guangdong),
-        history::defaultSchedule(history::Game::Shanghai),
-        history::defaultSchedule(history::Game::Heilongjiang)};
+    // The games followed (the game menu), in the player's order: FollowedGames "22,23,562,569".
+    std::vector<history::Game> followedGames{std::begin(history::kFirstGames),
+                                             std::end(history::kFirstGames)};
+    // The player's schedules, by game code: GameSchedules "1037=09:00/20/43;22=09:30/20/42".
+    std::map<int, history::DrawSchedule> gameSchedules;
+    // The games the player added: AddedGames, a line of the game table each, separated by ";".
+    std::vector<history::GameInfo> addedGames;
+    // The draw times of the four first games the player set, in kFirstGames order, when set:
+    // DrawFirst<code> "HH:MM", DrawEvery<code> minutes. They go over GameSchedules.
+    struct DrawTimes {
+        std::optional<int> first;
+        std::optional<int> every;
+        bool operator==(const DrawTimes&) const = default;
+    };
+    std::array<DrawTimes, 4> drawTimes{};
     bool autoUpdate = false; // AutoUpdate: the online update runs by itself after each draw
     bool autoSearch = true;  // AutoSearch: the last search runs again after a new draw
     std::string alertRules;  // AlertRules: the omission alerts, "q1 any current>=30;..."
 
-    // The draw times of a game (a code the menu does not offer has 江西's).
-    const history::DrawSchedule& schedule(history::Game game) const {
-        const int index = history::gameMenuIndex(game);
-        return schedules[static_cast<size_t>(index < 0 ? 0 : index)];
+    // The schedule of a game in force (history::games(): the shipped table with the changes
+    // above); a code the table does not hold has 江西's.
+    history::DrawSchedule schedule(history::Game game) const {
+        return history::games()->schedule(game);
     }
 };
+
+// The text forms of the game keys (GameSchedules, AddedGames), read leniently: items that cannot
+// be read are left out.
+std::map<int, history::DrawSchedule> readGameSchedules(const std::string& text);
+std::string gameSchedulesText(const std::map<int, history::DrawSchedule>& schedules);
+std::vector<history::GameInfo> readAddedGames(const std::string& text);
+std::string addedGamesText(const std::vector<history::GameInfo>& games);
+// "09:30/20/42" (and back): a schedule as GameSchedules holds it.
+std::string scheduleItemText(const history::DrawSchedule& schedule);
+std::optional<history::DrawSchedule> readScheduleItem(const std::string& text);
 
 class SettingsFile {
   public:

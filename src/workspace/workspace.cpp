@@ -4,6 +4,7 @@
 
 #include "workspace/workspace.h"
 
+#include "workspace/game_service.h"
 #include "workspace/history_file_names.h"
 
 #include "history/game_record.h"
@@ -31,7 +32,9 @@ Workspace::Workspace(WorkspaceOptions options)
     startGame_ = settings().game;
     if (options_.game) settings_.mutableValues().game = *options_.game;
     const Settings& s = settings();
-    drawsPerDay_ = history::drawsPerDay(s.game);
+    putGamesInForce();
+    for (const auto& problem : shippedGames(options_.gameTable.value_or("")).problems)
+        databaseNotice_ += (databaseNotice_.empty() ? "" : "\n") + problem;
     removeLeftoversOfKilledRuns();
     // Before any connection (the reading ahead's included) opens a file.
     keepForeignLogsAside();
@@ -156,8 +159,8 @@ std::int32_t Workspace::newestStoredPeriod() {
 // The suffixes every game's files may carry: "" for kelvora11S5.db, "-<code>" for the others.
 static std::vector<std::string> allGameSuffixes() {
     std::vector<std::string> suffixes{""};
-    for (const history::Game game : history::kGames)
-        suffixes.push_back("-" + std::to_string(static_cast<int>(game)));
+    for (const auto& game : history::games()->all())
+        suffixes.push_back("-" + std::to_string(game.code()));
     return suffixes;
 }
 

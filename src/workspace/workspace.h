@@ -68,6 +68,8 @@ struct WorkspaceOptions {
     // games): the database is opened but its draws are not read until an operation asks for the
     // database (requireDatabase, lockForWriting), so the run costs the same at any history size.
     bool readDraws = true;
+    // The game table file instead of the installed one (tests).
+    std::optional<std::string> gameTable;
     // Tests: runs whenever the history is read from the file, after its rows and before the
     // file's version (another writer put there meets the reading at its most delicate point).
     std::function<void()> historyReadHook;
@@ -230,6 +232,10 @@ class Workspace {
     // next period, zodiac values, targets and span follow.
     bool rereadSettings();
 
+    // Puts in force the games of the shipped table with the player's changes of the settings
+    // (after they changed); the next period and the draws a day follow.
+    void gamesChanged();
+
     // ---- settings by key (command line) ----
     std::optional<std::string> settingText(const std::string& key) const;
     Outcome setSetting(const std::string& key, const std::string& value);
@@ -341,6 +347,7 @@ class Workspace {
         return history::tenDigit(history_.empty() ? 0 : history_.newest().period);
     }
     void afterHistoryChange();
+    void putGamesInForce();
 
     WorkspaceOptions options_;
     SettingsFile settings_;

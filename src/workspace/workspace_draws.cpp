@@ -74,10 +74,12 @@ Outcome Workspace::addDraw(const std::array<std::string, 5>& boxes,
             return Outcome::failure("期号“" + firstPeriod +
                                     "”无效：请输入十位数字的期号（年月日加当天期数，例如"
                                     "2016090801）。");
-        if (*parsed % 100 > drawsPerDay_)
-            return Outcome::failure("期号“" + firstPeriod + "”无效：这个彩种每天只有" +
-                                    std::to_string(drawsPerDay_) + "期，当天期数须在01到" +
-                                    std::to_string(drawsPerDay_) + "之间。");
+        // Draw numbers of an older, longer schedule still count.
+        const int most = history::largestDrawNumber(settings().game);
+        if (*parsed % 100 > most)
+            return Outcome::failure("期号“" + firstPeriod + "”无效：这个彩种每天最多" +
+                                    std::to_string(most) + "期，当天期数须在01到" +
+                                    std::to_string(most) + "之间。");
         period = *parsed;
     } else if (nextPeriodText_.empty()) {
         return Outcome::failure(kNoPeriodLeft);

@@ -4,6 +4,7 @@
 #include "workspace/workspace.h"
 
 #include "history/period.h"
+#include "workspace/game_service.h"
 
 #include <algorithm>
 
@@ -40,6 +41,18 @@ std::optional<int> wholeNumber(const std::string& text) {
 
 } // namespace
 
+void Workspace::putGamesInForce() {
+    const auto& shipped = shippedGames(options_.gameTable.value_or(""));
+    history::putGamesInForce(std::make_shared<const history::GameCatalog>(
+        gamesWithChanges(shipped.catalog, settings())));
+    drawsPerDay_ = history::drawsPerDay(settings().game);
+}
+
+void Workspace::gamesChanged() {
+    putGamesInForce();
+    refreshNextPeriod();
+}
+
 bool Workspace::rereadSettings() {
     const history::Game shown = settings().game;
     const auto changed = settings_.reload();
@@ -55,7 +68,7 @@ bool Workspace::rereadSettings() {
         if (!options_.game && (chosen != shown || !db_.isOpen())) switchGame(chosen, false);
     }
     const Settings& s = settings();
-    drawsPerDay_ = history::drawsPerDay(s.game);
+    putGamesInForce();
     zodiac_.setValueOrder(s.zodiacInAnimalOrder, s.zodiacBase);
     refreshNextPeriod();
     reloadTargets();
@@ -140,7 +153,7 @@ Outcome Workspace::setBackDistance(const std::string& text) {
 }
 
 Outcome Workspace::setGame(history::Game game) {
-    if (history::gameMenuIndex(game) < 0) return Outcome::success();
+    if (!history::games()->find(game)) return Outcome::success();
     return switchGame(game, true);
 }
 
@@ -252,6 +265,9 @@ Outcome Workspace::setSetting(const std::string& key, const std::string& value) 
     }
     if (auto error = settings_.set(key, value)) return Outcome::failure(*error);
     const Settings& s = settings();
+    if (key == "GameSchedules" || key == "AddedGames" || key.rfind("DrawFirst", 0) == 0 ||
+        key.rfind("DrawEvery", 0) == 0)
+        gamesChanged();
     if (key == "SxIni") setZodiacBase(s.zodiacBase);
     if (key == "SxSetup") setZodiacOrder(s.zodiacInAnimalOrder);
     if (key == "bolSq" || key == "intPreQi") {

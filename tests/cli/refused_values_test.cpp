@@ -88,14 +88,14 @@ TEST_F(RefusedValues, TheClockAndTheScheduleStayWithinWhatPeriodIdsCanName) {
     const CliRun read = run({"clock", "--at", "2099-12-31T10:00"});
     EXPECT_EQ(read.status, 0) << read.err;
 
-    // A draw every 1440 minutes puts the day's last draw many days on: said in whole characters.
-    const CliRun daily = run({"set", "DrawEvery22", "1440"});
+    // A draw every 120 minutes puts the day's last draw days on: said in whole characters.
+    const CliRun daily = run({"set", "DrawEvery22", "120"});
     EXPECT_EQ(daily.status, 1);
     EXPECT_NE(daily.err.find("天后的"), std::string::npos) << daily.err;
     const CliRun late = run({"set", "DrawFirst22", "23:55"});
     EXPECT_EQ(late.status, 1);
     EXPECT_NE(late.err.find("要到次日"), std::string::npos) << late.err;
-    EXPECT_EQ(run({"get", "DrawEvery22"}).out, "10\n");
+    EXPECT_EQ(run({"get", "DrawEvery22"}).out, "20\n");
 }
 
 TEST_F(RefusedValues, AnAddressThatCannotBeParsedIsRefusedBeforeAnyUpdateOrWatch) {

@@ -7,6 +7,8 @@
 
 #include <gtest/gtest.h>
 
+#include <set>
+
 using namespace history;
 
 namespace {
@@ -145,11 +147,11 @@ TEST(PageDraws, SlotsPassSilentlyAndWrongDrawsAreReported) {
     EXPECT_EQ(draws(table), "1: 3 7 1 11 5\n");
     EXPECT_EQ(skipped(table),
               "2016090701 期号不是2016-09-08这一天的\n"
-              "2016090885 当天第85期超过了江西11选5每天的84期\n"
+              "2016090885 当天第85期超过了江西11选5每天最多的84期\n"
               "2016090806 开奖号码不是01到11之间互不相同的五个号码（02 04 06 08 12）\n"
               "20160908-07 开奖号码不是01到11之间互不相同的五个号码（02 04 04 08 10）\n"
               "2016090808 开奖号码不是01到11之间互不相同的五个号码（02 04 00 08 10）\n"
-              "20160908101 当天第101期超过了江西11选5每天的84期\n");
+              "20160908101 当天第101期超过了江西11选5每天最多的84期\n");
     EXPECT_FALSE(table.otherGame);
 }
 
@@ -315,7 +317,7 @@ TEST(PageDraws, AnIdThatSharesItsCellWithATimeOrDateIsRead) {
         read("<table><tr><td>20160908084 23:00:00</td><td>02 04 06 08 10</td></tr>"
              "<tr><td>20160908085 23:10:00</td><td>03 07 01 11 05</td></tr></table>");
     EXPECT_EQ(draws(late), "84: 2 4 6 8 10\n");
-    EXPECT_EQ(skipped(late), "20160908085 当天第85期超过了江西11选5每天的84期\n");
+    EXPECT_EQ(skipped(late), "20160908085 当天第85期超过了江西11选5每天最多的84期\n");
     // A number beside a date alone (a ratio, a count) is no draw number.
     EXPECT_EQ(draws(read("<table><tr><td>3 1-2</td><td>02 04 06 08 10</td></tr></table>")), "");
 }
@@ -375,4 +377,17 @@ TEST(PageDraws, AChartsFiguresAndStatisticsAreNoDraws) {
               chartRow("03", third, false) + statistics + "</table>");
     EXPECT_TRUE(bare.draws.empty()) << draws(readPageDraws(bare, Game::Jiangxi, kDay, 0));
     EXPECT_EQ(bare.unread, 3u);
+}
+
+TEST(PageDraws, AGameNamedByItsAliasIsThatGame) {
+    // Rows naming 广东 by its name and by its alias are one game's; 江西 beside them is another.
+    const std::string one = R"(<table><tr><th>彩种</th><th>期号</th><th>开奖号码</th></tr>
+        <tr><td>广东11选5</td><td>16090801</td><td>03 07 01 11 05</td></tr>
+        <tr><td>粤11选5</td><td>16090802</td><td>02 04 06 08 10</td></tr></table>)";
+    EXPECT_FALSE(found(one).severalGames());
+    EXPECT_EQ(found(one).gameNames, (std::set<std::string>{"广东11选5"}));
+    const std::string two = R"(<table><tr><th>彩种</th><th>期号</th><th>开奖号码</th></tr>
+        <tr><td>十一运夺金</td><td>16090801</td><td>03 07 01 11 05</td></tr>
+        <tr><td>多乐彩</td><td>16090801</td><td>02 04 06 08 10</td></tr></table>)";
+    EXPECT_EQ(found(two).gameNames, (std::set<std::string>{"山东11选5", "江西11选5"}));
 }

@@ -12,8 +12,12 @@ TEST(Period, NextPeriodRollsOverOnlyAfterTheLastDrawOfTheDay) {
     EXPECT_EQ(nextPeriodText(16022884, 84), "2016022901"); // leap year
     EXPECT_EQ(nextPeriodText(16090890, 90), "2016090901");
     EXPECT_EQ(nextPeriodText(16090884, 90), "2016090885");
-    // A draw number above the draws per day never rolls the day.
-    EXPECT_EQ(nextPeriodText(16090885, 84), "2016090886");
+    // Today's 42 a day: after draw 42 the next day's 01; a draw of an older, longer schedule
+    // (an imported 84-a-day history) ends its day as well.
+    EXPECT_EQ(nextPeriodText(26120842, 42), "2026120901");
+    EXPECT_EQ(nextPeriodText(26120841, 42), "2026120842");
+    EXPECT_EQ(nextPeriodText(16090885, 84), "2016090901");
+    EXPECT_EQ(nextPeriodText(25020984, 42), "2025021001");
     // Draw 99 has no successor that day: the next day's 01, never 00.
     EXPECT_EQ(nextPeriodText(16090899, 84), "2016090901");
     EXPECT_EQ(nextPeriodText(17013299, 84), "2017013301"); // an imported id that is no date
@@ -28,9 +32,6 @@ TEST(Period, TextFormsPadToEightDigits) {
     EXPECT_EQ(gridPeriodText(16090852, Game::Heilongjiang), "16090852");
     EXPECT_EQ(gridPeriodText(16090852, Game::Jiangxi), "2016090852");
     EXPECT_EQ(gridPeriodText(16090852, Game::Shanghai), "2016090852");
-    EXPECT_EQ(drawsPerDay(Game::Heilongjiang), 79);
-    EXPECT_EQ(drawsPerDay(Game::Shanghai), 90);
-    EXPECT_EQ(drawsPerDay(Game{999}), 84);
 }
 
 TEST(Period, TypedTenDigitIdsAreValidated) {

@@ -50,39 +50,39 @@ TEST(TextExport, WritesTheGridLinesUnderTheNewestPeriodsName) {
     EXPECT_NE(refused.outcome.message.find("没有可以导出"), std::string::npos);
     EXPECT_TRUE(refused.path.empty());
 
-    f.type("2009090850", {{"07", "01", "11", "02", "03"}, {"10", "09", "08", "05", "04"}});
+    f.type("2009090830", {{"07", "01", "11", "02", "03"}, {"10", "09", "08", "05", "04"}});
     const auto first = service.exportText();
     ASSERT_TRUE(first.outcome.ok) << first.outcome.message;
     EXPECT_EQ(first.path,
-              (fs::path(f.dataDir()) / "更新至09090851期广东11选5历史号码.txt").string());
+              (fs::path(f.dataDir()) / "更新至09090831期广东11选5历史号码.txt").string());
     EXPECT_EQ(platform::readFile(first.path),
-              "09090850 07 01 11 02 03 \r\n09090851 10 09 08 05 04 \r\n");
+              "09090830 07 01 11 02 03 \r\n09090831 10 09 08 05 04 \r\n");
 
     // A new draw gives a second file; the first stays as it was.
     f.type("", {{"01", "02", "03", "04", "05"}});
     const auto second = service.exportText();
     ASSERT_TRUE(second.outcome.ok);
-    EXPECT_EQ(fs::path(second.path).filename(), "更新至09090852期广东11选5历史号码.txt");
-    EXPECT_EQ(platform::readFile(second.path).substr(52), "09090852 01 02 03 04 05 \r\n");
+    EXPECT_EQ(fs::path(second.path).filename(), "更新至09090832期广东11选5历史号码.txt");
+    EXPECT_EQ(platform::readFile(second.path).substr(52), "09090832 01 02 03 04 05 \r\n");
     EXPECT_EQ(platform::readFile(first.path).size(), 52u);
 
     // The games with ten-digit ids write them so; the file name keeps eight digits. Each game
     // has its own history and file, also when both end at the same period.
     ASSERT_TRUE(f.workspace->setSetting("GsZl", "22").ok);
-    f.type("2009090850", {{"07", "01", "11", "02", "03"},
+    f.type("2009090830", {{"07", "01", "11", "02", "03"},
                           {"10", "09", "08", "05", "04"},
                           {"01", "02", "03", "04", "05"}});
     const auto tenDigit = service.exportText();
-    EXPECT_EQ(fs::path(tenDigit.path).filename(), "更新至09090852期江西11选5历史号码.txt");
-    EXPECT_EQ(platform::readFile(tenDigit.path).substr(0, 28), "2009090850 07 01 11 02 03 \r\n");
-    EXPECT_EQ(platform::readFile(second.path).substr(0, 26), "09090850 07 01 11 02 03 \r\n");
+    EXPECT_EQ(fs::path(tenDigit.path).filename(), "更新至09090832期江西11选5历史号码.txt");
+    EXPECT_EQ(platform::readFile(tenDigit.path).substr(0, 28), "2009090830 07 01 11 02 03 \r\n");
+    EXPECT_EQ(platform::readFile(second.path).substr(0, 26), "09090830 07 01 11 02 03 \r\n");
 
     // A write that fails keeps the earlier file and says where.
     fs::create_directory(platform::pendingName(tenDigit.path));
     const auto failed = service.exportText();
     EXPECT_FALSE(failed.outcome.ok);
     EXPECT_NE(failed.outcome.message.find(tenDigit.path), std::string::npos);
-    EXPECT_EQ(platform::readFile(tenDigit.path).substr(0, 28), "2009090850 07 01 11 02 03 \r\n");
+    EXPECT_EQ(platform::readFile(tenDigit.path).substr(0, 28), "2009090830 07 01 11 02 03 \r\n");
 }
 
 TEST(SheetExport, HistoryGridWithItsHeaderAsTheWindowShowsIt) {

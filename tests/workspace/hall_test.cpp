@@ -41,7 +41,9 @@ class Hall : public ::testing::Test {
         return (std::filesystem::path(f.dataDir()) / f.workspace->historyFileName(game)).string();
     }
 
-    WorkspaceFixture f;
+    // The 10-minute days of 84 these tests are written for.
+    WorkspaceFixture f{"[IniSetting]\nGameSchedules=\"22=09:10/10/84;23=09:10/10/84;562=09:10/10/"
+                       "90;569=08:35/10/79\"\n"};
     // 2025-02-09 10:05 in Beijing: draws 01..06 of 江西 and 广东 are due (09:10 on, every 10).
     app::HallService hall{*f.workspace, [] {
                               using namespace std::chrono;

@@ -77,7 +77,7 @@ class Live : public ::testing::Test {
 
 TEST(UpdatePlan, TriesAfterTheDueTimeThenEveryHalfMinuteThenGivesUp) {
     app::UpdatePlan plan;
-    const auto schedule = history::defaultSchedule(history::Game::Jiangxi);
+    const history::DrawSchedule schedule{9 * 60 + 10, 10, 84}; // every 10 minutes from 09:10
     auto step = [&](const std::string& when, int newest) {
         return plan.step(
             at(when), app::readClock(at(when), history::Game::Jiangxi, schedule, newest), newest);
@@ -120,7 +120,7 @@ TEST(UpdatePlan, TriesAfterTheDueTimeThenEveryHalfMinuteThenGivesUp) {
 
 TEST(UpdatePlan, AProgramStartedLateTriesAtOnceAndGivesUpTenMinutesLater) {
     app::UpdatePlan plan;
-    const auto schedule = history::defaultSchedule(history::Game::Jiangxi);
+    const history::DrawSchedule schedule{9 * 60 + 10, 10, 84}; // every 10 minutes from 09:10
     const auto when = at("2025-02-09T19:45:00");
     // Draw 64 due at 19:40, the history from yesterday: one try now, then the next draw.
     auto reading = app::readClock(when, history::Game::Jiangxi, schedule, 25020884);

@@ -26,7 +26,7 @@ TEST(WorkspaceStart, FirstStartUsesTheDefaultsAndCreatesTheDatabase) {
     auto& w = *f.workspace;
     const auto& s = w.settings();
     EXPECT_EQ(s.game, history::Game::Jiangxi);
-    EXPECT_EQ(w.drawsPerDay(), 84);
+    EXPECT_EQ(w.drawsPerDay(), 42);
     EXPECT_EQ(s.positionMode, search::PositionMode::Free);
     EXPECT_EQ(s.periodMode, search::PeriodMode::Last);
     EXPECT_EQ(s.searchKind, 0);
@@ -54,7 +54,7 @@ TEST(WorkspaceStart, StoredValuesAreReadAndBadOnesGiveDefaults) {
         "intPreQi=12\nSxIni=2\nDsIni=0\nSxSetup=True\nIniSerchDay=1\nbolZyw=maybe\n");
     const auto& s = f.workspace->settings();
     EXPECT_EQ(s.game, history::Game::Heilongjiang);
-    EXPECT_EQ(f.workspace->drawsPerDay(), 79);
+    EXPECT_EQ(f.workspace->drawsPerDay(), 44);
     EXPECT_EQ(s.periodMode, search::PeriodMode::Back);
     EXPECT_EQ(s.searchKind, 0);
     EXPECT_EQ(s.resultKind, 0);
@@ -67,7 +67,7 @@ TEST(WorkspaceStart, StoredValuesAreReadAndBadOnesGiveDefaults) {
 
     WorkspaceFixture other("[IniSetting]\nGsZl=999\n");
     EXPECT_EQ(other.workspace->settings().game, history::Game{999}); // kept, no game checked
-    EXPECT_EQ(other.workspace->drawsPerDay(), 84);
+    EXPECT_EQ(other.workspace->drawsPerDay(), 42); // 江西's
 }
 
 TEST(WorkspaceStart, HistorySpanAndTargetsComeFromTheStoredDraws) {
@@ -98,8 +98,8 @@ TEST(WorkspaceStart, HistorySpanAndTargetsComeFromTheStoredDraws) {
 TEST(TypedDraw, StoresUnderTheNextPeriodAndRollsTheDay) {
     WorkspaceFixture f;
     auto& w = *f.workspace;
-    f.type("2016090883", {{"01", "02", "03", "04", "05"}, {"1_", "2_", "03", "04", "06"}});
-    EXPECT_EQ(w.rows().back().period, 16090884);
+    f.type("2016090841", {{"01", "02", "03", "04", "05"}, {"1_", "2_", "03", "04", "06"}});
+    EXPECT_EQ(w.rows().back().period, 16090842);
     EXPECT_EQ(w.rows().back().numbers(), (history::PositionValues{1, 2, 3, 4, 6}));
     EXPECT_EQ(w.nextPeriodText(), "2016090901");
     const auto outcome = w.addDraw({"11", "10", "09", "08", "07"});
@@ -113,9 +113,16 @@ TEST(TypedDraw, StoresUnderTheNextPeriodAndRollsTheDay) {
     EXPECT_EQ(storedRowCount(w), 3);
     // Years 2000 to 2009 keep ten digits.
     WorkspaceFixture old;
-    old.type("2009090851", {{"01", "02", "03", "04", "05"}});
-    EXPECT_EQ(old.workspace->nextPeriodText(), "2009090852");
-    EXPECT_EQ(old.workspace->historyLine(0), "2009090851 01 02 03 04 05 ");
+    old.type("2009090831", {{"01", "02", "03", "04", "05"}});
+    EXPECT_EQ(old.workspace->nextPeriodText(), "2009090832");
+    EXPECT_EQ(old.workspace->historyLine(0), "2009090831 01 02 03 04 05 ");
+    // The first id typed may carry a draw number of an older, longer day (江西 drew 84), not more.
+    WorkspaceFixture longer;
+    EXPECT_TRUE(longer.workspace->addDraw({"01", "02", "03", "04", "05"}, "2016090884").ok);
+    WorkspaceFixture tooLong;
+    const auto refused = tooLong.workspace->addDraw({"01", "02", "03", "04", "05"}, "2016090885");
+    EXPECT_FALSE(refused.ok);
+    EXPECT_NE(refused.message.find("每天最多84期"), std::string::npos) << refused.message;
 }
 
 TEST(TypedDraw, BadEntriesStoreNothingAndSayWhichNumber) {
@@ -185,10 +192,10 @@ TEST(SettingsMenus, GameAndBasesPersistAndApplyToLaterDraws) {
     auto& w = *f.workspace;
     w.setGame(history::Game::Shanghai);
     EXPECT_EQ(w.settings().game, history::Game::Shanghai);
-    EXPECT_EQ(w.drawsPerDay(), 90);
+    EXPECT_EQ(w.drawsPerDay(), 45);
     EXPECT_NE(f.settingsFileText().find("GsZl=562"), std::string::npos);
-    f.type("2016090889", {{"01", "02", "03", "04", "05"}, {"01", "02", "03", "04", "05"}});
-    EXPECT_EQ(w.nextPeriodText(), "2016090901"); // draw 90 is the last of a Shanghai day
+    f.type("2016090844", {{"01", "02", "03", "04", "05"}, {"01", "02", "03", "04", "05"}});
+    EXPECT_EQ(w.nextPeriodText(), "2016090901"); // draw 45 is the last of a Shanghai day
 
     w.setZodiacOrder(true); // in order
     EXPECT_NE(f.settingsFileText().find("SxSetup=True"), std::string::npos);

@@ -6,6 +6,7 @@
 #include "gui/live/notice_view.h"
 #include "gui/window/main_window.h"
 #include "history/game_record.h"
+#include "workspace/game_service.h"
 
 #include <QAction>
 #include <QApplication>
@@ -295,32 +296,32 @@ void LiveView::onLogClicked() {
 
 void LiveView::onDrawTimesClicked() {
     const history::Game game = workspace_.settings().game;
-    const std::string code = std::to_string(static_cast<int>(game));
     const QString title = QStringLiteral("开奖时间");
     const QString name = text(history::gameName(game));
+    history::DrawSchedule schedule = history::games()->schedule(game);
     const auto first = prompter_.askText(
         title, QStringLiteral("%1第01期的开奖时间（北京时间，HH:MM）：").arg(name),
-        text(*workspace_.settingText("DrawFirst" + code)));
+        text(history::clockTimeText(schedule.firstMinute)));
     if (!first || first->trimmed().isEmpty()) return;
     const auto every = prompter_.askText(title, QStringLiteral("%1每期间隔的分钟数：").arg(name),
-                                         text(*workspace_.settingText("DrawEvery" + code)));
+                                         QString::number(schedule.everyMinutes));
     if (!every || every->trimmed().isEmpty()) return;
-    // Both or neither. Each is checked against the other, so the one that makes room goes first:
-    // the interval, else the first time.
-    const std::string keys[2] = {"DrawEvery" + code, "DrawFirst" + code};
-    const std::string values[2] = {every->trimmed().toStdString(), first->trimmed().toStdString()};
-    Outcome saved;
-    for (int order = 0; order < 2; ++order) {
-        const int a = order, b = 1 - order;
-        const std::string old = *workspace_.settingText(keys[a]);
-        saved = workspace_.setSetting(keys[a], values[a]);
-        if (!saved.ok) continue;
-        saved = workspace_.setSetting(keys[b], values[b]);
-        if (saved.ok) break;
-        workspace_.setSetting(keys[a], old);
+    const auto draws = prompter_.askText(title, QStringLiteral("%1每天的期数：").arg(name),
+                                         QString::number(schedule.drawsPerDay));
+    if (!draws || draws->trimmed().isEmpty()) return;
+    const auto minute = history::parseClockTime(first->trimmed().toStdString());
+    bool everyRead = false, drawsRead = false;
+    schedule.everyMinutes = every->trimmed().toInt(&everyRead);
+    schedule.drawsPerDay = draws->trimmed().toInt(&drawsRead);
+    if (!minute || !everyRead || !drawsRead) {
+        prompter_.warn(title, QStringLiteral("开奖时间要写成 HH:MM，间隔和期数要写整数。\n"
+                                             "开奖时间没有改变。"));
+        return;
     }
+    schedule.firstMinute = *minute;
+    const Outcome saved = GameService(workspace_).setSchedule(game, schedule);
     if (!saved.ok) {
-        prompter_.warn(title, text(saved.message) + QStringLiteral("\n开奖时间没有改变。"));
+        prompter_.warn(title, text(saved.message));
         return;
     }
     window_.reportSettingsProblem();

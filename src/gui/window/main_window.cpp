@@ -18,6 +18,7 @@
 #include "gui/window/page_pictures.h"
 #include "gui/window/window_state.h"
 #include "history/game_record.h"
+#include "workspace/game_service.h"
 #include "workspace/help_pages.h"
 #include "workspace/notices.h"
 #include "workspace/workspace.h"
@@ -148,8 +149,8 @@ void MainWindow::showSettings() {
 
 void MainWindow::updateMenuChecks() {
     const Settings& s = workspace_.settings();
-    const int game = history::gameMenuIndex(s.game);
-    for (int i = 0; i < 4; ++i) gameItems_[i]->setChecked(i == game);
+    for (size_t i = 0; i < gameItems_.size(); ++i)
+        gameItems_[i]->setChecked(gameItemGames_[i] == s.game);
     zodiacOrderItems_[0]->setChecked(s.zodiacInAnimalOrder);
     zodiacOrderItems_[1]->setChecked(!s.zodiacInAnimalOrder);
     for (int i = 0; i < 2; ++i) {
@@ -160,9 +161,11 @@ void MainWindow::updateMenuChecks() {
 
 void MainWindow::showTitle() {
     const QString program = QStringLiteral("11选5 历史号码分析");
-    const int game = history::gameMenuIndex(workspace_.settings().game);
-    setWindowTitle(game < 0 ? program
-                            : QStringLiteral("%1 — %2").arg(gameItems_[game]->text(), program));
+    const history::Game game = workspace_.settings().game;
+    setWindowTitle(!history::games()->find(game)
+                       ? program
+                       : QStringLiteral("%1 — %2").arg(
+                             QString::fromStdString(history::gameName(game)), program));
 }
 
 void MainWindow::showNextPeriod() {
@@ -248,8 +251,7 @@ void MainWindow::showGameSwitch(const ShownHistory& before) {
 void MainWindow::offerRefusedFile() {
     const auto recorded = workspace_.refusedFileGame();
     if (!recorded) return;
-    const int current = history::gameMenuIndex(workspace_.settings().game);
-    const QString chosen = current < 0 ? QString() : gameItems_[current]->text();
+    const QString chosen = QString::fromStdString(history::gameName(workspace_.settings().game));
     const QString text =
         QString::fromStdString(workspace_.databaseProblem()) +
         QStringLiteral("\n\n要把这个文件作为%1的历史号码使用吗？选“取消”则不改动这个文件。")
@@ -309,7 +311,7 @@ void MainWindow::showEvent(QShowEvent* event) {
         QTimer::singleShot(0, this, &MainWindow::reportDatabaseProblem);
     std::string notice = workspace_.takeDatabaseNotice();
     // Two files of another game are told now as well: the user learns it before choosing it.
-    for (const history::Game game : history::kGames)
+    for (const history::Game game : GameService(workspace_).followed())
         if (game != workspace_.settings().game)
             if (const auto two = workspace_.twoFilesProblem(game))
                 notice += (notice.empty() ? "" : "\n\n") + *two;

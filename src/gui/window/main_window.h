@@ -183,7 +183,12 @@ class MainWindow : public QMainWindow {
     void onTargetTabChanged();
     void onSpanEdited();
     void onSettingsClicked();
-    void onGameChosen(int index);
+    void onGameChosen(history::Game game);
+    // The game menu anew: the games followed, the current one if it is not among them, then
+    // 更多游戏…; after the games followed or known changed.
+    void rebuildGameMenu();
+    void onMoreGamesClicked();
+    void onGameTimesClicked();
     void onZodiacBaseChosen(int index);
     void onSegmentBaseChosen(int index);
     void onZodiacOrderChosen(int index);
@@ -221,7 +226,9 @@ class MainWindow : public QMainWindow {
     std::array<QAction*, 2> zodiacBaseItems_{};
     std::array<QAction*, 2> segmentBaseItems_{};
     std::array<QAction*, 2> zodiacOrderItems_{};
-    std::array<QAction*, 4> gameItems_{};
+    QMenu* gameMenu_ = nullptr;
+    std::vector<QAction*> gameItems_;
+    std::vector<history::Game> gameItemGames_;
     QAction* updateDaysItem_ = nullptr;
     QAction* homePageItem_ = nullptr;
     QAction* descriptionItem_ = nullptr;

@@ -131,9 +131,12 @@ void MainWindow::buildMenus() {
                       zodiacOrderItems_, "mnuSxsetup",
                       {"生肖数字按顺序取值", "生肖数字按年龄取值"});
     settingsMenu_->addSeparator();
-    addChoiceItems<4>(
-        addSubmenu(settingsMenu_, QStringLiteral("mnuCaizhong"), QStringLiteral("彩种选择")),
-        gameItems_, "mnu11S5", {"江西11选5", "广东11选5", "上海11选5", "黑龙江11选5"});
+    gameMenu_ =
+        addSubmenu(settingsMenu_, QStringLiteral("mnuCaizhong"), QStringLiteral("彩种选择"));
+    rebuildGameMenu();
+    connect(addItem(settingsMenu_, QStringLiteral("mnuGameTimes"),
+                    QStringLiteral("游戏与开奖时间(&G)")),
+            &QAction::triggered, this, &MainWindow::onGameTimesClicked);
     settingsMenu_->addSeparator();
     updateDaysItem_ = addItem(settingsMenu_, QStringLiteral("mnuSetDay"),
                               QStringLiteral("历史号码更新检索天(&Y)"));

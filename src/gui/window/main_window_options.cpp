@@ -5,10 +5,17 @@
 #include "gui/common/prompter.h"
 #include "gui/history/history_actions.h"
 #include "gui/history/history_model.h"
+#include "gui/window/game_dialogs.h"
+#include "history/game_catalog.h"
+#include "history/game_record.h"
+#include "workspace/game_service.h"
 #include "workspace/help_pages.h"
 #include "workspace/workspace.h"
 
+#include <algorithm>
+
 #include <QAction>
+#include <QActionGroup>
 #include <QCursor>
 #include <QHeaderView>
 #include <QLineEdit>
@@ -49,8 +56,6 @@ void MainWindow::connectOptions() {
 }
 
 void MainWindow::connectMenus() {
-    for (int i = 0; i < 4; ++i)
-        connect(gameItems_[i], &QAction::triggered, this, [this, i] { onGameChosen(i); });
     for (int i = 0; i < 2; ++i) {
         connect(zodiacBaseItems_[i], &QAction::triggered, this,
                 [this, i] { onZodiacBaseChosen(i); });
@@ -132,11 +137,54 @@ void MainWindow::reportSettingsProblem() {
     statusBar()->showMessage(text, 8000);
 }
 
-void MainWindow::onGameChosen(int index) {
+void MainWindow::onGameChosen(history::Game game) {
     const ShownHistory before = shownHistory();
     // Each game has its own history: the chosen game's is shown at once.
-    workspace_.setGame(history::kGames[index]);
+    workspace_.setGame(game);
+    rebuildGameMenu();
     showGameSwitch(before);
+}
+
+void MainWindow::rebuildGameMenu() {
+    gameMenu_->clear();
+    gameItems_.clear();
+    gameItemGames_ = GameService(workspace_).followed();
+    const history::Game current = workspace_.settings().game;
+    // A game chosen from the list of all stays in the menu while it is the current one.
+    if (history::games()->find(current) &&
+        std::find(gameItemGames_.begin(), gameItemGames_.end(), current) == gameItemGames_.end())
+        gameItemGames_.push_back(current);
+    auto* group = new QActionGroup(gameMenu_);
+    group->setExclusionPolicy(QActionGroup::ExclusionPolicy::ExclusiveOptional);
+    for (size_t i = 0; i < gameItemGames_.size(); ++i) {
+        const history::Game game = gameItemGames_[i];
+        auto* item = gameMenu_->addAction(QString::fromStdString(history::gameName(game)));
+        item->setObjectName(QStringLiteral("mnu11S5_%1").arg(i));
+        item->setCheckable(true);
+        item->setChecked(game == current);
+        group->addAction(item);
+        connect(item, &QAction::triggered, this, [this, game] { onGameChosen(game); });
+        gameItems_.push_back(item);
+    }
+    gameMenu_->addSeparator();
+    auto* more = gameMenu_->addAction(QStringLiteral("更多游戏…"));
+    more->setObjectName(QStringLiteral("mnuMoreGames"));
+    connect(more, &QAction::triggered, this, &MainWindow::onMoreGamesClicked);
+}
+
+void MainWindow::onMoreGamesClicked() {
+    GameListDialog dialog(this);
+    if (dialog.exec() != QDialog::Accepted || !dialog.chosen()) return;
+    onGameChosen(*dialog.chosen());
+}
+
+void MainWindow::onGameTimesClicked() {
+    GameTimesDialog dialog(workspace_, this);
+    dialog.exec();
+    // Schedules and followed games may have changed: the menu, the next period and the clock.
+    rebuildGameMenu();
+    reportSettingsProblem();
+    showNextPeriod();
 }
 
 void MainWindow::onZodiacBaseChosen(int index) {

@@ -4,6 +4,8 @@
 
 #include "gui/window/main_window.h"
 
+#include "history/game_catalog.h"
+
 #include "gui/common/background_work.h"
 #include "gui/common/prompter.h"
 #include "gui/hall/hall_view.h"
@@ -84,9 +86,8 @@ void MainWindow::buildPages(QWidget* searchPage) {
     pages_->addWidget(hallView_);
     // A game clicked in the hall: the window switches to it, on the search page.
     connect(hallView_, &HallView::gameChosen, this, [this](history::Game game) {
-        const int index = history::gameMenuIndex(game);
-        if (index < 0) return;
-        if (game != workspace_.settings().game) onGameChosen(index);
+        if (!history::games()->find(game)) return;
+        if (game != workspace_.settings().game) onGameChosen(game);
         showPage(Page::Search);
     });
     ticketsView_ = new TicketsView(workspace_, prompter_);

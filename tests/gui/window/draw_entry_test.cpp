@@ -251,27 +251,27 @@ TEST(DrawEntry, AnEmptyHistoryTakesTheFirstPeriodFromText1) {
     ASSERT_EQ(f.prompter.warnings().size(), 1u);
     EXPECT_TRUE(text1->hasFocus());
 
-    QTest::keyClicks(text1, "2016090852");
+    QTest::keyClicks(text1, "2016090832");
     // The ten digits typed, the numbers come next.
     EXPECT_TRUE(f.find<QLineEdit>(boxName(1))->hasFocus());
     QTest::keyClicks(text1, "x");
-    EXPECT_EQ(text1->text(), "2016090852");
+    EXPECT_EQ(text1->text(), "2016090832");
     auto* box5 = f.find<QLineEdit>(boxName(5));
     box5->selectAll();
     QTest::keyClicks(box5, "05");
     ASSERT_EQ(f.workspace().rows().size(), 1u);
-    EXPECT_EQ(f.workspace().rows()[0].period, 16090852);
+    EXPECT_EQ(f.workspace().rows()[0].period, 16090832);
     EXPECT_TRUE(text1->isReadOnly());
-    EXPECT_EQ(text1->text(), "2016090853");
+    EXPECT_EQ(text1->text(), "2016090833");
     EXPECT_FALSE(hint->isVisible());
     // One draw: the span is that draw, not one that ends before it starts; the second draw
     // takes the start to its usual place, the first draw with one before it.
-    EXPECT_EQ(f.find<QLineEdit>("Text3_0")->text(), "2016090852");
-    EXPECT_EQ(f.find<QLineEdit>("Text3_1")->text(), "2016090852");
+    EXPECT_EQ(f.find<QLineEdit>("Text3_0")->text(), "2016090832");
+    EXPECT_EQ(f.find<QLineEdit>("Text3_1")->text(), "2016090832");
     typeDraw(f, {"02", "04", "06", "08", "10"});
     ASSERT_EQ(f.workspace().rows().size(), 2u);
-    EXPECT_EQ(f.find<QLineEdit>("Text3_0")->text(), "2016090853");
-    EXPECT_EQ(f.find<QLineEdit>("Text3_1")->text(), "2016090853");
+    EXPECT_EQ(f.find<QLineEdit>("Text3_0")->text(), "2016090833");
+    EXPECT_EQ(f.find<QLineEdit>("Text3_1")->text(), "2016090833");
 }
 
 TEST(DrawEntry, AClickAnywhereInAnEmptyBoxTypesFromItsStart) {

@@ -256,7 +256,7 @@ TEST(SettingsMenus, EachChoiceIsStoredAndChecked) {
     f.find<QAction>("mnu11S5_2")->trigger();
     EXPECT_EQ(f.window->windowTitle(), "上海11选5 — 11选5 历史号码分析");
     EXPECT_EQ(f.storedSetting("GsZl"), "562");
-    EXPECT_EQ(f.workspace().drawsPerDay(), 90);
+    EXPECT_EQ(f.workspace().drawsPerDay(), 45);
     EXPECT_EQ(checkedItems(f, "mnu11S5", 4), std::vector<int>{2});
     f.store.type("2016090801", sameDraws(1)); // 上海's history, so that there is one to rebuild
 
