@@ -207,7 +207,8 @@ void addGamesCommands(std::vector<CommandSpec>& table) {
          {.options =
               {{"--json", "", "以JSON输出", "[--all] [--json]"},
                {"--all", "",
-                "列出全部彩种：编号、简称、名称、别名、首期、间隔、每天期数、末期、是否关注、历史文件",
+                "列出全部彩种：编号、简称、名称、别名、首期、间隔、每天期数、末期、是否关注、历史文"
+                "件",
                 none},
                {"--set", "GAME", "修改彩种的开奖时间（与 --first/--every/--draws 一起用）",
                 "| --set GAME [--first HH:MM] [--every MIN] [--draws N]"},

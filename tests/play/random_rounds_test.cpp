@@ -81,8 +81,8 @@ TEST(RandomRunRounds, EveryFigureAndTheBandAreTheSameWhateverTheRounds) {
         expectSameBand(draws[i].curve, draws[0].curve, "random draws");
     }
 
-    // A chase with a bankroll that ruins about half the runs near the end: a run ruined in one round
-    // keeps its net through the rounds after.
+    // A chase with a bankroll that ruins about half the runs near the end: a run ruined in one
+    // round keeps its net through the rounds after.
     play::ChasePlan plan;
     plan.schedule = *play::parseSchedule("fixed:1").schedule;
     plan.length = 3;

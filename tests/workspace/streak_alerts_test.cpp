@@ -63,13 +63,14 @@ TEST(StreakAlerts, ARunIsToldOnceWithItsFirstPeriodAndItsChanceInADay) {
     EXPECT_EQ(run.selection, "大");
     EXPECT_EQ(run.current, 3);
     EXPECT_EQ(run.since, 16090802);
-    const double chance = search::streakChanceInDay({search::StreakShape::Big, 1}, 3, 84);
+    const double chance =
+        search::streakChanceInDay({search::StreakShape::Big, 1}, 3, 42); // 江西 draws 42 a day
     EXPECT_DOUBLE_EQ(run.chance, chance);
     EXPECT_GT(chance, 0.99); // a run of three is an everyday thing
     ASSERT_EQ(news.alertNotices.size(), 1u);
     EXPECT_EQ(news.alertNotices[0],
               "长龙提醒 江西11选5 第1位大小：大 连开3期（自第2016090802期起），"
-              "一天84期中出现3期以上长龙的概率" +
+              "一天42期中出现3期以上长龙的概率" +
                   app::runChanceText(chance));
     type({10});
     EXPECT_TRUE(live.takeNews().alerts.empty()); // the same run goes on

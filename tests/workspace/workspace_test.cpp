@@ -67,7 +67,7 @@ TEST(WorkspaceStart, StoredValuesAreReadAndBadOnesGiveDefaults) {
 
     WorkspaceFixture other("[IniSetting]\nGsZl=999\n");
     EXPECT_EQ(other.workspace->settings().game, history::Game{999}); // kept, no game checked
-    EXPECT_EQ(other.workspace->drawsPerDay(), 42); // 江西's
+    EXPECT_EQ(other.workspace->drawsPerDay(), 42);                   // 江西's
 }
 
 TEST(WorkspaceStart, HistorySpanAndTargetsComeFromTheStoredDraws) {
@@ -243,7 +243,8 @@ TEST(SettingsMenus, EveryFrontEndStoresTheValuesOfTheTickedZodiacRule) {
 }
 
 TEST(SettingsMenus, PeriodDistanceBox) {
-    WorkspaceFixture f;
+    // Draw 53 follows 52 on the 84-a-day schedule these ids were written for.
+    WorkspaceFixture f{"[IniSetting]\nGameSchedules=\"22=09:10/10/84\"\n"};
     auto& w = *f.workspace;
     f.type("2016090852", {{"01", "02", "03", "04", "05"}, {"06", "07", "08", "09", "10"}});
     w.setPeriodMode(search::PeriodMode::Back);

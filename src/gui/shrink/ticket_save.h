@@ -17,8 +17,8 @@ QComboBox* newTicketFormatBox(const QString& objectName);
 void setTicketFormatsFor(QComboBox& box, bool ordered);
 TicketFormat ticketFormatOf(const QComboBox& box);
 
-// Asks for the file in a save dialog, writes the tickets with CR LF (atomically) and says where and how many; a
-// missing folder is named as the user gave it.
+// Asks for the file in a save dialog, writes the tickets with CR LF (atomically) and says where and
+// how many; a missing folder is named as the user gave it.
 void saveTickets(Prompter& prompter, play::Play play, const std::vector<std::uint32_t>& tickets,
                  const QString& defaultName, TicketFormat format);
 

@@ -103,6 +103,10 @@ PageContent PagePictures::content() const {
         content.span = historySpan();
         add({"playTable", "planTable"});
         break;
+    case MainWindow::Page::Tickets:
+        content.what = QStringLiteral("我的投注");
+        add({"ticketRecords", "ledgerTable", "bankrollChart"});
+        break;
     case MainWindow::Page::Hall:
         content.what = QStringLiteral("大厅");
         add({"hallTable"});
