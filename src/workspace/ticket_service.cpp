@@ -165,9 +165,11 @@ Outcome TicketService::add(const TicketRequest& q, std::int64_t* id) {
         first = *history::parseTenDigitPeriod(next);
     } else {
         const auto parsed = history::parseTenDigitPeriod(q.period);
-        if (!parsed || !play::periodExists(*parsed, workspace_.drawsPerDay()))
+        // A draw number of an older, longer schedule is a period too: its draws are kept.
+        const int largest = history::largestDrawNumber(workspace_.settings().game);
+        if (!parsed || !play::periodExists(*parsed, largest))
             return Outcome::failure("期号“" + q.period + "”在这个彩种不存在（十位期号，每天01到" +
-                                    std::to_string(workspace_.drawsPerDay()) + "期）。没有记入。");
+                                    std::to_string(largest) + "期）。没有记入。");
         first = *parsed;
     }
     r.periods = play::chasePeriods(first, q.chase, workspace_.drawsPerDay());

@@ -71,6 +71,19 @@ TEST_F(TicketsCommandTest, RecordListRemoveAndTheLedger) {
     EXPECT_EQ(run({"tickets", "remove", "1"}).status, 1);
 }
 
+// A history of the years of 84 draws a day keeps its draws past today's 42: a ticket on one of
+// them is recorded and settled, and a number past every schedule the game had is still refused.
+TEST_F(TicketsCommandTest, APeriodOfAnOlderLongerScheduleIsAPeriod) {
+    ASSERT_EQ(run({"add", "--period", "2016090884", "01", "02", "03", "04", "05"}).status, 0);
+    auto r = run({"tickets", "add", "--play", "q1", "--pick", "01", "--period", "2016090884"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    r = run({"tickets", "--state", "won"});
+    EXPECT_NE(r.out.find("2016090884"), std::string::npos) << r.out;
+    r = run({"tickets", "add", "--play", "q1", "--pick", "01", "--period", "2016090885"});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.err.find("每天01到84期"), std::string::npos) << r.err;
+}
+
 TEST_F(TicketsCommandTest, BadInputIsRefusedAndNothingIsStored) {
     ASSERT_EQ(run({"add", "--period", "2016090801", "01", "02", "03", "04", "05"}).status, 0);
     std::ofstream(dir.file("bad.txt")) << "01 02 03\r\n01 02 13\r\n";
