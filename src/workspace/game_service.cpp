@@ -83,16 +83,20 @@ history::GameCatalog gamesWithChanges(const history::GameCatalog& shipped,
     return catalog;
 }
 
-std::vector<history::Game> GameService::followed() const {
+std::vector<history::Game> followedGames(const Workspace& workspace) {
     const auto catalog = history::games();
     std::vector<history::Game> games;
-    for (auto game : workspace_.settings().followedGames)
+    for (auto game : workspace.settings().followedGames)
         if (catalog->find(game) && std::find(games.begin(), games.end(), game) == games.end())
             games.push_back(game);
     if (games.empty())
         for (auto game : history::kFirstGames)
             if (catalog->find(game)) games.push_back(game);
     return games;
+}
+
+std::vector<history::Game> GameService::followed() const {
+    return followedGames(workspace_);
 }
 
 bool GameService::isFollowed(history::Game game) const {

@@ -13,6 +13,10 @@
 
 namespace app {
 
+// The games the player follows that are known, in the player's order; the four first games when
+// none is.
+std::vector<history::Game> followedGames(const Workspace& workspace);
+
 // The shipped table as read: the installed file when it can be used, else the built-in table,
 // with what was wrong in the file (its name and line).
 struct ShippedGames {

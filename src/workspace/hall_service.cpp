@@ -13,19 +13,6 @@
 
 namespace app {
 
-std::vector<history::Game> followedGames(const Workspace& workspace) {
-    // The games the player follows that are known, in the player's order (GameService::followed).
-    const auto catalog = history::games();
-    std::vector<history::Game> games;
-    for (auto game : workspace.settings().followedGames)
-        if (catalog->find(game) && std::find(games.begin(), games.end(), game) == games.end())
-            games.push_back(game);
-    if (games.empty())
-        for (auto game : history::kFirstGames)
-            if (catalog->find(game)) games.push_back(game);
-    return games;
-}
-
 const char* updateStateCaption(HallUpdateState::Kind kind) {
     switch (kind) {
     case HallUpdateState::Kind::Waiting:

@@ -9,6 +9,7 @@
 #include "history/period.h"
 #include "search/streak.h"
 #include "workspace/draw_clock.h"
+#include "workspace/game_service.h"
 #include "workspace/workspace.h"
 
 #include <array>
@@ -18,9 +19,6 @@
 #include <vector>
 
 namespace app {
-
-// The games the hall and the automatic update follow, in menu order.
-std::vector<history::Game> followedGames(const Workspace& workspace);
 
 // The automatic update of one game as the hall shows it.
 struct HallUpdateState {
