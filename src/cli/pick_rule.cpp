@@ -85,4 +85,10 @@ std::vector<OptionSpec> runOptions() {
             {"--seed", "S", "随机数的种子"}};
 }
 
+play::Play playOption(const std::string& code) {
+    if (const auto p = play::playOfCode(code)) return *p;
+    throw UsageError{"--play 是 q1、r2、r3、r4、r5、r6、r7、r8、q2d、q2g、q3d、q3g 之一，不是“" +
+                     code + "”"};
+}
+
 } // namespace app

@@ -51,6 +51,9 @@ class PickRuleOptions {
     GivenOptions searchArgs_;
 };
 
+// The play named by --play (q1, r2..r8, q2d, q2g, q3d, q3g); throws UsageError for another text.
+play::Play playOption(const std::string& code);
+
 // The declaration of --pick, --pick-from and the options of search and combo for command;
 // searchWords is the usage line's name for the latter.
 std::vector<OptionSpec> pickRuleOptions(const std::string& command, const std::string& searchWords);

@@ -101,12 +101,7 @@ int runPlan(CommandContext& c) {
     for (const auto& given : c.given.options) {
         const auto& [a, value] = given;
         if (a == "--play") {
-            const std::string& code = value;
-            which = play::playOfCode(code);
-            if (!which)
-                throw UsageError{
-                    "--play 是 q1、r2、r3、r4、r5、r6、r7、r8、q2d、q2g、q3d、q3g 之一，不是“" +
-                    code + "”"};
+            which = playOption(value);
         } else if (PickRuleOptions::isPickOption(a)) {
             pick.take(a, value);
         } else if (a == "--chase") {

@@ -18,12 +18,6 @@ namespace app {
 
 namespace {
 
-play::Play parsePlay(const std::string& code) {
-    if (const auto p = play::playOfCode(code)) return *p;
-    throw UsageError{"--play 是 q1、r2、r3、r4、r5、r6、r7、r8、q2d、q2g、q3d、q3g 之一，不是“" +
-                     code + "”"};
-}
-
 int parsePeriod(const std::string& option, const std::string& text) {
     const auto period = history::parseTenDigitPeriod(text);
     if (!period) throw UsageError{option + " 后面要跟十位期号，例如2016090801"};
@@ -39,7 +33,7 @@ int runPlays(CommandContext& c) {
     bool json = false;
     for (const auto& [a, value] : c.given.options) {
         if (a == "--play") {
-            which = parsePlay(value);
+            which = playOption(value);
         } else if (a == "--out") {
             if (!isPictureFile(value))
                 throw UsageError{"--out 的文件要以 .png、.svg 或 .pdf 结尾，不是“" + value + "”"};
@@ -166,7 +160,7 @@ int runBet(CommandContext& c) {
     for (const auto& given : c.given.options) {
         const auto& [a, value] = given;
         if (a == "--play") {
-            which = parsePlay(value);
+            which = playOption(value);
         } else if (PickRuleOptions::isPickOption(a)) {
             pick.take(a, value);
         } else if (takeRunOption(a, value, request)) {

@@ -3,6 +3,7 @@
 // removes one (its text kept in 历史号码), `tickets ledger` prints the ledger.
 
 #include "cli/commands.h"
+#include "cli/pick_rule.h"
 #include "history/period.h"
 #include "workspace/json_text.h"
 #include "workspace/number_text.h"
@@ -14,12 +15,6 @@
 namespace app {
 
 namespace {
-
-play::Play parsePlay(const std::string& code) {
-    if (const auto p = play::playOfCode(code)) return *p;
-    throw UsageError{"--play 是 q1、r2、r3、r4、r5、r6、r7、r8、q2d、q2g、q3d、q3g 之一，不是“" +
-                     code + "”"};
-}
 
 // A whole number as typed; nothing when it is not one (the service names the range).
 std::optional<std::int64_t> wholeNumber(const std::string& text) {
@@ -43,7 +38,7 @@ int requestOf(CommandContext& c, TicketRequest& q, bool& hasPlay) {
     bool period = false, next = false, chase = false, stop = false, multipliers = false;
     for (const auto& [a, value] : c.given.options) {
         if (a == "--play") {
-            q.play = parsePlay(value);
+            q.play = playOption(value);
             hasPlay = true;
         } else if (a == "--pick") {
             q.picks.push_back(value);

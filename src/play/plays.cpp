@@ -227,12 +227,13 @@ bool wins(Play play, const Selection& s, const Draw& draw) {
     return true;
 }
 
-ParsedSelection parseSelection(Play play, const std::string& text) {
-    const PlayInfo& p = info(play);
+std::optional<std::vector<int>> numbersOfText(const std::string& text, std::string_view separators,
+                                              const std::string& unreadable, std::string& error) {
+    const auto separator = [&](char c) { return separators.find(c) != std::string_view::npos; };
     std::vector<int> numbers;
     size_t i = 0;
     while (i < text.size()) {
-        if (text[i] == ' ' || text[i] == ',' || text[i] == '\t') {
+        if (separator(text[i])) {
             ++i;
             continue;
         }
@@ -241,12 +242,27 @@ ParsedSelection parseSelection(Play play, const std::string& text) {
         int n = 0;
         if (end == i || end - i > 2 ||
             std::from_chars(text.data() + i, text.data() + end, n).ec != std::errc() ||
-            (end < text.size() && text[end] != ' ' && text[end] != ',' && text[end] != '\t'))
-            return {std::nullopt, "号码“" + text + "”无法识别：号码写成01到11，用空格或逗号分开"};
-        if (n < 1 || n > 11) return {std::nullopt, "号码" + std::to_string(n) + "不在01到11之间"};
+            (end < text.size() && !separator(text[end]))) {
+            error = unreadable;
+            return std::nullopt;
+        }
+        if (n < 1 || n > 11) {
+            error = "号码" + std::to_string(n) + "不在01到11之间";
+            return std::nullopt;
+        }
         numbers.push_back(n);
         i = end;
     }
+    return numbers;
+}
+
+ParsedSelection parseSelection(Play play, const std::string& text) {
+    const PlayInfo& p = info(play);
+    std::string error;
+    auto read = numbersOfText(
+        text, " ,\t", "号码“" + text + "”无法识别：号码写成01到11，用空格或逗号分开", error);
+    if (!read) return {std::nullopt, error};
+    std::vector<int> numbers = std::move(*read);
     if (static_cast<int>(numbers.size()) != p.size)
         return {std::nullopt, std::string(p.name) + "每注" + std::to_string(p.size) + "个号码，“" +
                                   text + "”有" + std::to_string(numbers.size()) + "个"};

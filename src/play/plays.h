@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace play {
@@ -105,6 +106,10 @@ struct ParsedSelection {
     std::string error;
 };
 ParsedSelection parseSelection(Play play, const std::string& text);
+// The numbers of a text split at any of the separators; nothing, with `unreadable` or the number
+// outside 01..11 in error, when a part is not one of them.
+std::optional<std::vector<int>> numbersOfText(const std::string& text, std::string_view separators,
+                                              const std::string& unreadable, std::string& error);
 
 // The prize of each play in yuan (provinces differ).
 struct Prizes {

@@ -12,31 +12,8 @@ namespace {
 
 // The numbers of a text separated by blanks, commas or bars; nothing when a part is no number.
 std::optional<std::vector<int>> numbersOf(const std::string& text, std::string& error) {
-    std::vector<int> numbers;
-    size_t i = 0;
-    auto separator = [](char c) { return c == ' ' || c == ',' || c == '|' || c == '\t'; };
-    while (i < text.size()) {
-        if (separator(text[i])) {
-            ++i;
-            continue;
-        }
-        size_t end = i;
-        while (end < text.size() && text[end] >= '0' && text[end] <= '9') ++end;
-        int n = 0;
-        if (end == i || end - i > 2 ||
-            std::from_chars(text.data() + i, text.data() + end, n).ec != std::errc() ||
-            (end < text.size() && !separator(text[end]))) {
-            error = "“" + text + "”无法识别：号码写成01到11，用空格、逗号或竖线分开";
-            return std::nullopt;
-        }
-        if (n < 1 || n > 11) {
-            error = "号码" + std::to_string(n) + "不在01到11之间";
-            return std::nullopt;
-        }
-        numbers.push_back(n);
-        i = end;
-    }
-    return numbers;
+    return numbersOfText(text, " ,|\t",
+                         "“" + text + "”无法识别：号码写成01到11，用空格、逗号或竖线分开", error);
 }
 
 bool repeats(std::vector<int> numbers) {

@@ -71,14 +71,7 @@ void playCrossings(size_t r, const AlertRule& rule, const AlertHistory& history,
 void kindCrossings(size_t r, const AlertRule& rule, const AlertHistory& history, size_t before,
                    std::vector<FiredAlert>& fired) {
     if (history.end == 0) return;
-    search::OmissionRequest request;
-    request.kind = rule.kind;
-    request.position = rule.position;
-    request.spanStart = history.rows.front().period;
-    request.spanEnd = history.rows[history.end - 1].period;
-    request.zodiacBase = history.zodiacBase;
-    request.segmentBase = history.segmentBase;
-    const search::OmissionTable table(history.rows, request, history.zodiac);
+    const search::OmissionTable table(history.rows, omissionRequest(rule, history), history.zodiac);
     const size_t first = table.firstRow();
     if (table.periods() != history.end - first || first > before) return;
     const size_t steps = history.end - before;

@@ -314,6 +314,17 @@ std::string unreadableRuleText(size_t number, const AlertRuleItem& item) {
            shown;
 }
 
+search::OmissionRequest omissionRequest(const AlertRule& rule, const AlertHistory& history) {
+    search::OmissionRequest request;
+    request.kind = rule.kind;
+    request.position = rule.position;
+    request.spanStart = history.rows.front().period;
+    request.spanEnd = history.rows[history.end - 1].period;
+    request.zodiacBase = history.zodiacBase;
+    request.segmentBase = history.segmentBase;
+    return request;
+}
+
 std::vector<AlertSelection> meetingSelections(const AlertRule& rule, const AlertHistory& history) {
     std::vector<AlertSelection> met;
     if (history.end == 0) return met;
@@ -345,14 +356,7 @@ std::vector<AlertSelection> meetingSelections(const AlertRule& rule, const Alert
         }
         return met;
     }
-    search::OmissionRequest request;
-    request.kind = rule.kind;
-    request.position = rule.position;
-    request.spanStart = history.rows.front().period;
-    request.spanEnd = history.rows[history.end - 1].period;
-    request.zodiacBase = history.zodiacBase;
-    request.segmentBase = history.segmentBase;
-    const search::OmissionTable table(history.rows, request, history.zodiac);
+    const search::OmissionTable table(history.rows, omissionRequest(rule, history), history.zodiac);
     for (const auto& value : table.summary()) {
         if (!rule.selection.empty() && std::to_string(value.value) != rule.selection) continue;
         if (meets(value.current, value.average))

@@ -19,6 +19,7 @@
 #include "history/history_table.h"
 #include "history/zodiac.h"
 #include "play/plays.h"
+#include "search/omission.h"
 #include "search/streak.h"
 
 #include <cstdint>
@@ -95,6 +96,10 @@ struct AlertHistory {
     int segmentBase = 1;
     int drawsPerDay = 84; // for the chance of a run
 };
+
+// The omission table a kind rule reads: its kind and position over the history's first `end`
+// rows (not empty), under its bases.
+search::OmissionRequest omissionRequest(const AlertRule& rule, const AlertHistory& history);
 
 // The selections that meet the rule over the history's first `end` rows.
 std::vector<AlertSelection> meetingSelections(const AlertRule& rule, const AlertHistory& history);
